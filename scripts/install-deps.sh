@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package Pagellan needs to build, test and run.
+# Idempotent; run as root (sudo is used when available and needed).
+set -euo pipefail
+
+PACKAGES=(
+  # tool chain
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # core libraries
+  zlib1g-dev libzip-dev libpugixml-dev
+  libfreetype-dev libfontconfig-dev fonts-liberation2
+  # settings store (QtCore) and the desktop program
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  # headless runs and screenshots of the desktop program
+  xvfb xauth x11-apps imagemagick
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then SUDO=sudo; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

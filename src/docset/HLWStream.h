@@ -1,0 +1,94 @@
+#pragma once
+// THLWMemorystream: the growable byte stream that holds every piece of PCL data of a package,
+// with the text, search, cut, compression and ZIP operations the containers and the printing
+// code share, and the PCL macro markers that bracket data the program inserts into a stream.
+//
+// Searching operations treat the content as a single-byte string. Operations that take
+// positions follow the conventions documented per function (1-based where noted).
+
+#include "DateTime.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pg {
+
+class THLWMemorystream {
+public:
+    THLWMemorystream() = default;
+    explicit THLWMemorystream(std::string data) : data_(std::move(data)) {}
+
+    // Plain stream operations.
+    size_t Size() const { return data_.size(); }
+    size_t Position() const { return pos_; }
+    void Seek(size_t pos) { pos_ = pos; }
+    void SetSize(size_t n);
+    void Clear();
+    size_t Read(void* buffer, size_t count); // from the position; returns bytes read
+    void Write(const void* buffer, size_t count); // at the position, growing as needed
+    void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+    bool LoadFromFile(const std::string& path); // false when the file cannot be read
+    bool SaveToFile(const std::string& path) const; // writes in place; false on failure
+
+    // The content without copying; valid until the next change.
+    std::string_view View() const { return data_; }
+    const char* Memory() const { return data_.data(); }
+    // The content as an owned string, moved out (the stream is left empty).
+    std::string Release();
+
+    // The whole content as a string; position 0 afterwards.
+    std::string AsText();
+    // Writes text at the end (nothing for empty text); position at the end.
+    void AppendText(std::string_view text);
+    // Writes the whole source at the end; position 0 afterwards.
+    void AppendStream(const THLWMemorystream& source);
+    // content := first offset bytes + text + the rest (when text is not empty); position 0.
+    void InsertText(std::string_view text, size_t offset);
+    // content := bytes from 1-based position p to the end (at most 100,000,000); position 0.
+    void CutHead(size_t p);
+    // size := n - 1 (called with the current size to drop the last byte).
+    void TruncateLast(size_t n);
+    // 1-based position of text within the content from 1-based position p on, relative to p
+    // (searching at most 10,000,000 bytes); 0 when absent.
+    size_t FindFrom(std::string_view text, size_t p) const;
+    // A new stream with at most length bytes from 0-based offset, at position 0; none when the
+    // stream is shorter than offset.
+    std::unique_ptr<THLWMemorystream> CopyRange(size_t offset, size_t length) const;
+    // Replaces every occurrence of find, left to right, continuing after each replacement;
+    // an empty replacement deletes. Position at the end. Returns the number replaced.
+    size_t ReplaceAll(std::string_view find, std::string_view replacement);
+    // Removes the first macro definition of id (select ... ESC&f8X, letters compared with bit
+    // 0x20 ignored) and returns it in out; out is empty when there is none.
+    void ExtractMacro(int id, std::string& out);
+    // Removes every open...close bracket of id and returns the content of the last one.
+    void ExtractMarked(int id, std::string& out);
+    // zlib-format compression at level 9; position 0.
+    void Compress();
+    // Inflates zlib data; content that does not inflate stays as it is. Position 0.
+    void Decompress();
+    // The content is a ZIP archive: replaces it by the data of the first entry that is not a
+    // folder and returns that entry's name and date-time. No change (false) when there is none.
+    bool UnzipFirstEntry(std::string& name, TDateTime& dateTime);
+
+private:
+    std::string data_;
+    size_t pos_ = 0;
+};
+
+// The macro marker texts for a decimal macro id.
+std::string MacroSelect(int id); // ESC&f<id>Y
+std::string MacroBegin(int id);  // select + ESC&f0X
+std::string MacroEnd(int id);    // ESC&f1X + select + ESC&f8X
+std::string MacroOpen(int id);   // begin + ESC&f1X
+std::string MacroClose(int id);  // select + ESC&f8X
+
+// Macro ids in use.
+inline constexpr int kMacroFormListXml = 10000;
+inline constexpr int kMacroAnnotation = 10001;
+inline constexpr int kMacroVivaformData = 10002;
+inline constexpr int kMacroTesselonFill = 10003;
+inline constexpr int kMacroDeletedPage = 10004;
+
+} // namespace pg

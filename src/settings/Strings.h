@@ -1,0 +1,29 @@
+#pragma once
+// Small helpers for the single-byte (Windows-1252) texts that packages and settings carry.
+// Every function works on bytes; letters are the ASCII ones.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pg {
+
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b); // equal without regard to ASCII case
+std::string Trim(std::string_view s);                   // drops bytes <= ' ' at both ends
+std::string TrimRight(std::string_view s);
+
+// Splits at every occurrence of sep; n separators give n + 1 parts.
+std::vector<std::string> Split(std::string_view s, std::string_view sep);
+// Lines ended by CR, LF or CR LF; a final line without an end is kept, an empty tail is not.
+std::vector<std::string> SplitLines(std::string_view s);
+
+// Decimal integer with optional sign and blanks around it; anything else gives def.
+int32_t StrToIntDef(std::string_view s, int32_t def);
+int64_t StrToInt64Def(std::string_view s, int64_t def);
+std::string IntToStr(int64_t v);
+std::string PadLeft(std::string_view s, size_t width, char fill);
+
+} // namespace pg
