@@ -19,7 +19,9 @@ TCliCommand::TCliCommand(std::string name, std::string usage, CommandFn run) {
     Registry().push_back({std::move(name), std::move(usage), std::move(run)});
 }
 
-const std::vector<CommandEntry>& Commands() { return Registry(); }
+const std::vector<CommandEntry>& Commands() {
+    return Registry();
+}
 
 static bool Matches(const std::string& arg, const std::string& name) {
     return arg == "--" + name || arg.rfind("--" + name + "=", 0) == 0;
@@ -29,7 +31,8 @@ bool HasOption(const std::vector<std::string>& args, const std::string& name) {
     return std::any_of(args.begin(), args.end(), [&](const std::string& a) { return Matches(a, name); });
 }
 
-std::string OptionValue(const std::vector<std::string>& args, const std::string& name, const std::string& def) {
+std::string OptionValue(const std::vector<std::string>& args, const std::string& name,
+                        const std::string& def) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--" + name)
             return i + 1 < args.size() ? args[i + 1] : def;
@@ -44,8 +47,9 @@ std::vector<std::string> Positionals(const std::vector<std::string>& args,
     std::vector<std::string> out;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-o" || (a.rfind("--", 0) == 0 && a.find('=') == std::string::npos &&
-                          std::find(valueOptions.begin(), valueOptions.end(), a.substr(2)) != valueOptions.end())) {
+        if (a == "-o" ||
+            (a.rfind("--", 0) == 0 && a.find('=') == std::string::npos &&
+             std::find(valueOptions.begin(), valueOptions.end(), a.substr(2)) != valueOptions.end())) {
             ++i;
             continue;
         }

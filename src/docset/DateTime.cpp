@@ -34,18 +34,20 @@ std::time_t TimeFromDateTime(TDateTime d) {
     return mktime(&tm);
 }
 
-TDateTime Now() { return DateTimeFromTime(std::time(nullptr)); }
+TDateTime Now() {
+    return DateTimeFromTime(std::time(nullptr));
+}
 
 std::string DateText(TDateTime d) {
     std::tm tm = LocalParts(d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900);
     return buf;
 }
 
 std::string TimeText(TDateTime d) {
     std::tm tm = LocalParts(d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
 }

@@ -26,10 +26,10 @@ public:
     void Seek(size_t pos) { pos_ = pos; }
     void SetSize(size_t n);
     void Clear();
-    size_t Read(void* buffer, size_t count); // from the position; returns bytes read
+    size_t Read(void* buffer, size_t count);      // from the position; returns bytes read
     void Write(const void* buffer, size_t count); // at the position, growing as needed
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
-    bool LoadFromFile(const std::string& path); // false when the file cannot be read
+    bool LoadFromFile(const std::string& path);     // false when the file cannot be read
     bool SaveToFile(const std::string& path) const; // writes in place; false on failure
 
     // The content without copying; valid until the next change.
@@ -73,6 +73,8 @@ public:
     bool UnzipFirstEntry(std::string& name, TDateTime& dateTime);
 
 private:
+    void ExtractMarkedPlain(const std::string& open, const std::string& close, std::string& out);
+
     std::string data_;
     size_t pos_ = 0;
 };

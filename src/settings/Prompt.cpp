@@ -38,7 +38,9 @@ const char* AnswerName(PromptAnswer a) {
 }
 } // namespace
 
-TPrompter& Prompter() { return current ? *current : stderrPrompter; }
+TPrompter& Prompter() {
+    return current ? *current : stderrPrompter;
+}
 
 TPrompter* SetPrompter(TPrompter* p) {
     TPrompter* old = current;
@@ -72,8 +74,12 @@ PromptAnswer TStderrPrompter::Ask(PromptKind kind, const std::string& text, cons
     return defaultAnswer;
 }
 
-TRecordingPrompter::TRecordingPrompter() { previous_ = SetPrompter(this); }
-TRecordingPrompter::~TRecordingPrompter() { SetPrompter(previous_); }
+TRecordingPrompter::TRecordingPrompter() {
+    previous_ = SetPrompter(this);
+}
+TRecordingPrompter::~TRecordingPrompter() {
+    SetPrompter(previous_);
+}
 
 void TRecordingPrompter::Show(PromptKind kind, const std::string& text, const std::string& caption) {
     entries_.push_back({kind, text, caption});

@@ -4,8 +4,12 @@
 
 namespace pg {
 
-static char Up(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-static char Low(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+static char Up(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+static char Low(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+}
 
 std::string UpperCase(std::string_view s) {
     std::string r(s);
@@ -30,7 +34,9 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-static bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+static bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string Trim(std::string_view s) {
     size_t b = 0, e = s.size();
@@ -103,7 +109,9 @@ int32_t StrToIntDef(std::string_view s, int32_t def) {
     return int32_t(v);
 }
 
-std::string IntToStr(int64_t v) { return std::to_string(v); }
+std::string IntToStr(int64_t v) {
+    return std::to_string(v);
+}
 
 std::string PadLeft(std::string_view s, size_t width, char fill) {
     if (s.size() >= width)

@@ -12,7 +12,7 @@ namespace pg {
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b); // equal without regard to ASCII case
-std::string Trim(std::string_view s);                   // drops bytes <= ' ' at both ends
+std::string Trim(std::string_view s);                  // drops bytes <= ' ' at both ends
 std::string TrimRight(std::string_view s);
 
 // Splits at every occurrence of sep; n separators give n + 1 parts.

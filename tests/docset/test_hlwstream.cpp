@@ -1,0 +1,297 @@
+#include "HLWStream.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+using namespace pg;
+
+namespace {
+const std::string ESC = "\x1b";
+
+std::string Text(const THLWMemorystream& s) {
+    return std::string(s.View());
+}
+
+// A ZIP archive in memory: a folder entry first, then two files.
+std::string MakeZip(std::time_t mtime) {
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
+    zip_t* za = zip_open_from_source(src, ZIP_TRUNCATE, &err);
+    zip_source_keep(src);
+    zip_dir_add(za, "forms/", 0);
+    static const char first[] = "first entry data";
+    static const char second[] = "second";
+    zip_int64_t i1 =
+        zip_file_add(za, "forms/FORM1.QDX", zip_source_buffer(za, first, sizeof first - 1, 0), 0);
+    zip_file_add(za, "FORM2.QDX", zip_source_buffer(za, second, sizeof second - 1, 0), 0);
+    zip_file_set_mtime(za, zip_uint64_t(i1), mtime, 0);
+    zip_close(za);
+    zip_source_open(src);
+    zip_source_seek(src, 0, SEEK_END);
+    zip_int64_t size = zip_source_tell(src);
+    zip_source_seek(src, 0, SEEK_SET);
+    std::string bytes(size_t(size), '\0');
+    zip_source_read(src, bytes.data(), zip_uint64_t(size));
+    zip_source_close(src);
+    zip_source_free(src);
+    zip_error_fini(&err);
+    return bytes;
+}
+} // namespace
+
+TEST(MemoryStream, PlainStreamOperations) {
+    THLWMemorystream s;
+    s.Write("hello");
+    EXPECT_EQ(s.Position(), 5u);
+    s.Seek(1);
+    s.Write("EL");
+    EXPECT_EQ(Text(s), "hELlo");
+    s.Seek(3);
+    char buf[8] = {};
+    EXPECT_EQ(s.Read(buf, 8), 2u);
+    EXPECT_EQ(std::string(buf), "lo");
+    EXPECT_EQ(s.Read(buf, 8), 0u);
+    s.SetSize(2);
+    EXPECT_EQ(Text(s), "hE");
+    EXPECT_EQ(s.Position(), 2u);
+    s.Seek(4);
+    s.Write("x"); // writing past the end grows with zero bytes
+    EXPECT_EQ(s.View(), std::string_view("hE\0\0x", 5));
+}
+
+TEST(MemoryStream, TextAppendInsertAndPositions) {
+    THLWMemorystream s;
+    EXPECT_EQ(s.AsText(), "");
+    s.AppendText("abc");
+    s.AppendText("");
+    EXPECT_EQ(s.Position(), 3u);
+    s.InsertText("XY", 1);
+    EXPECT_EQ(Text(s), "aXYbc");
+    EXPECT_EQ(s.Position(), 0u);
+    s.InsertText("", 2);
+    EXPECT_EQ(Text(s), "aXYbc");
+    s.InsertText("!", 99); // beyond the end: appended
+    EXPECT_EQ(Text(s), "aXYbc!");
+
+    THLWMemorystream other("123");
+    other.Seek(2);
+    s.AppendStream(other); // the whole source, from its start
+    EXPECT_EQ(Text(s), "aXYbc!123");
+    EXPECT_EQ(s.Position(), 0u);
+    s.AppendStream(s);
+    EXPECT_EQ(Text(s), "aXYbc!123aXYbc!123");
+    s.Seek(5);
+    EXPECT_EQ(s.AsText(), "aXYbc!123aXYbc!123");
+    EXPECT_EQ(s.Position(), 0u);
+}
+
+TEST(MemoryStream, CutTruncateFindAndCopy) {
+    THLWMemorystream s("0123456789");
+    s.CutHead(4); // 1-based: from the byte '3'
+    EXPECT_EQ(Text(s), "3456789");
+    s.CutHead(1);
+    EXPECT_EQ(Text(s), "3456789");
+    s.CutHead(50);
+    EXPECT_EQ(Text(s), "");
+
+    THLWMemorystream big(std::string(70'000, 'x'));
+    big.TruncateLast(big.Size());
+    EXPECT_EQ(big.Size(), 69'999u);
+
+    THLWMemorystream f("abcabcXabc");
+    EXPECT_EQ(f.FindFrom("abc", 1), 1u);
+    EXPECT_EQ(f.FindFrom("abc", 2), 3u); // found at 4, relative to 2
+    EXPECT_EQ(f.FindFrom("X", 3), 5u);
+    EXPECT_EQ(f.FindFrom("Q", 1), 0u);
+    EXPECT_EQ(f.FindFrom("abc", 11), 0u); // past the end
+    EXPECT_EQ(f.FindFrom("", 1), 0u);
+
+    auto part = f.CopyRange(3, 4);
+    ASSERT_TRUE(part);
+    EXPECT_EQ(Text(*part), "abcX");
+    EXPECT_EQ(part->Position(), 0u);
+    auto tail = f.CopyRange(8, 100);
+    ASSERT_TRUE(tail);
+    EXPECT_EQ(Text(*tail), "bc");
+    auto atEnd = f.CopyRange(10, 5);
+    ASSERT_TRUE(atEnd);
+    EXPECT_EQ(atEnd->Size(), 0u);
+    EXPECT_FALSE(f.CopyRange(11, 1));
+}
+
+TEST(MemoryStream, ReplaceAll) {
+    THLWMemorystream s(ESC + "&l1l1h" + ESC + "&l1l1h");
+    EXPECT_EQ(s.ReplaceAll(ESC + "&l1l1h", ESC + "&l1l"), 2u);
+    EXPECT_EQ(Text(s), ESC + "&l1l" + ESC + "&l1l");
+    EXPECT_EQ(s.Position(), s.Size());
+
+    // The scan continues after each replacement, so a replacement holding the pattern is not
+    // replaced again.
+    THLWMemorystream grow("aXa");
+    grow.ReplaceAll("a", "aa");
+    EXPECT_EQ(Text(grow), "aaXaa");
+
+    THLWMemorystream del(ESC + "Ebody" + ESC + "E");
+    del.ReplaceAll(ESC + "E", "");
+    EXPECT_EQ(Text(del), "body");
+
+    THLWMemorystream none("nothing");
+    EXPECT_EQ(none.ReplaceAll("zz", "y"), 0u);
+    EXPECT_EQ(Text(none), "nothing");
+}
+
+TEST(MemoryStream, MacroMarkerTexts) {
+    EXPECT_EQ(MacroSelect(10001), ESC + "&f10001Y");
+    EXPECT_EQ(MacroBegin(10000), ESC + "&f10000Y" + ESC + "&f0X");
+    EXPECT_EQ(MacroEnd(10000), ESC + "&f1X" + ESC + "&f10000Y" + ESC + "&f8X");
+    EXPECT_EQ(MacroOpen(10001), ESC + "&f10001Y" + ESC + "&f0X" + ESC + "&f1X");
+    EXPECT_EQ(MacroClose(10001), ESC + "&f10001Y" + ESC + "&f8X");
+}
+
+TEST(MemoryStream, ExtractMacro) {
+    std::string out = "stale";
+    THLWMemorystream none("plain data");
+    none.ExtractMacro(10000, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Text(none), "plain data");
+
+    THLWMemorystream empty;
+    out = "stale";
+    empty.ExtractMacro(10000, out);
+    EXPECT_EQ(out, "");
+
+    const std::string macro = MacroBegin(10000) + "<FormList/>" + MacroEnd(10000);
+    THLWMemorystream s("head" + macro + "tail" + macro);
+    s.ExtractMacro(10000, out);
+    EXPECT_EQ(out, macro);
+    EXPECT_EQ(Text(s), "head" + std::string("tail") + macro); // only the first definition
+
+    // Letters match in either case (bit 0x20 ignored).
+    THLWMemorystream lower("a" + ESC + "&f10000y" + ESC + "&f0xXML" + ESC + "&f1x" + ESC + "&f10000y" + ESC +
+                           "&f8xb");
+    lower.ExtractMacro(10000, out);
+    EXPECT_EQ(Text(lower), "ab");
+    EXPECT_EQ(out.substr(out.size() - 5), ESC + "&f8x");
+
+    // A select without a delete after it stays.
+    THLWMemorystream open("x" + MacroBegin(10000) + "data");
+    open.ExtractMacro(10000, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Text(open), "x" + MacroBegin(10000) + "data");
+}
+
+TEST(MemoryStream, ExtractMarked) {
+    const std::string open = MacroOpen(10001), close = MacroClose(10001);
+    std::string out;
+
+    THLWMemorystream unclosed("page" + open + "NOTE");
+    unclosed.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Text(unclosed), "page" + open + "NOTE");
+
+    THLWMemorystream two("A" + open + "first" + close + "B" + open + "second" + close + "C");
+    two.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "second");
+    EXPECT_EQ(Text(two), "ABC");
+
+    THLWMemorystream adjacent(open + "1" + close + open + "2" + close + open + "3" + close);
+    adjacent.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "3");
+    EXPECT_EQ(Text(adjacent), "");
+
+    // A close marker before the next open marker ends the work, as in the plain algorithm.
+    THLWMemorystream stray(open + "a" + close + close + open + "b" + close);
+    stray.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "a");
+    EXPECT_EQ(Text(stray), close + open + "b" + close);
+
+    // A marker formed across the joint of a removal is found again.
+    const std::string half = open.substr(0, 6);
+    THLWMemorystream joint(half + open + "x" + close + open.substr(6) + "y" + close + "z");
+    joint.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "y");
+    EXPECT_EQ(Text(joint), "z");
+
+    // Other ids are left alone.
+    THLWMemorystream other(MacroOpen(10003) + "fill" + MacroClose(10003));
+    other.ExtractMarked(10001, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(other.Size(), MacroOpen(10003).size() + 4 + MacroClose(10003).size());
+}
+
+TEST(MemoryStream, CompressAndDecompress) {
+    std::string original;
+    for (int i = 0; i < 5000; ++i)
+        original += "Line " + std::to_string(i) + " of fill data\r\n";
+    THLWMemorystream s(original);
+    s.Compress();
+    EXPECT_LT(s.Size(), original.size() / 4);
+    EXPECT_EQ(uint8_t(s.View()[0]), 0x78); // zlib header
+    EXPECT_EQ(uint8_t(s.View()[1]), 0xDA); // level 9
+    s.Decompress();
+    EXPECT_EQ(Text(s), original);
+    EXPECT_EQ(s.Position(), 0u);
+
+    THLWMemorystream plain("just some PCL text " + ESC + "E");
+    plain.Decompress();
+    EXPECT_EQ(Text(plain), "just some PCL text " + ESC + "E");
+
+    THLWMemorystream empty;
+    empty.Compress();
+    empty.Decompress();
+    EXPECT_EQ(empty.Size(), 0u);
+
+    THLWMemorystream binary(std::string("\x00\x01\x02\xff", 4));
+    binary.Compress();
+    binary.Decompress();
+    EXPECT_EQ(binary.View(), std::string_view("\x00\x01\x02\xff", 4));
+}
+
+TEST(MemoryStream, UnzipFirstEntry) {
+    std::tm when{};
+    when.tm_year = 2024 - 1900;
+    when.tm_mon = 2;
+    when.tm_mday = 15;
+    when.tm_hour = 10;
+    when.tm_min = 30;
+    when.tm_isdst = -1;
+    std::time_t t = std::mktime(&when);
+    THLWMemorystream s(MakeZip(t));
+    std::string name;
+    TDateTime date = -1;
+    ASSERT_TRUE(s.UnzipFirstEntry(name, date));
+    EXPECT_EQ(name, "forms/FORM1.QDX");
+    EXPECT_EQ(Text(s), "first entry data");
+    EXPECT_EQ(DateText(date), "03/15/2024");
+    EXPECT_EQ(TimeText(date).substr(0, 5), "10:30");
+
+    THLWMemorystream notZip("not a zip archive");
+    EXPECT_FALSE(notZip.UnzipFirstEntry(name, date));
+    EXPECT_EQ(Text(notZip), "not a zip archive");
+}
+
+TEST(MemoryStream, FilesRoundTrip) {
+    auto path = std::filesystem::temp_directory_path() / "pagellan_stream_test.bin";
+    THLWMemorystream s(std::string("\x1b"
+                                   "E\x00\xfe.P",
+                                   6));
+    ASSERT_TRUE(s.SaveToFile(path.string()));
+    THLWMemorystream back;
+    ASSERT_TRUE(back.LoadFromFile(path.string()));
+    EXPECT_EQ(back.View(), s.View());
+    std::filesystem::remove(path);
+    EXPECT_FALSE(back.LoadFromFile(path.string()));
+    EXPECT_EQ(back.View(), s.View()); // a failed load keeps the content
+}
+
+TEST(DateTime, ZeroIsMidnightOfTheEpochDay) {
+    EXPECT_EQ(DateText(0.0), "12/30/1899");
+    EXPECT_EQ(TimeText(0.0), "00:00:00");
+    EXPECT_EQ(DateText(45366.5), "03/15/2024");
+    EXPECT_EQ(TimeText(45366.5), "12:00:00");
+}
