@@ -95,7 +95,14 @@ mode_t NewFileMode() {
 
 // The atomic save; error receives the system's text on failure.
 bool AtomicWrite(const std::string& path, std::string_view bytes, std::string& error) {
-    const std::string target = NativePath(path);
+    std::string target = NativePath(path);
+    // Saving through a link replaces the file it points to and keeps the link.
+    std::error_code ec;
+    if (fs::is_symlink(target, ec)) {
+        const fs::path real = fs::weakly_canonical(target, ec);
+        if (!ec)
+            target = real.string();
+    }
     const size_t slash = target.rfind(PathDelim);
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = target.substr(folder.size());
@@ -103,7 +110,8 @@ bool AtomicWrite(const std::string& path, std::string_view bytes, std::string& e
         error = ErrorText(EISDIR);
         return false;
     }
-    std::string temp = folder + "." + name + ".XXXXXX";
+    // A short fixed prefix: a name derived from the target could exceed the name limit.
+    std::string temp = folder + ".pg-save-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         error = ErrorText(errno);
