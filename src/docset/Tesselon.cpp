@@ -1,0 +1,567 @@
+#include "Tesselon.h"
+
+#include "Paths.h"
+#include "Prompt.h"
+#include "Strings.h"
+#include "Trace.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+namespace pg {
+
+namespace {
+
+constexpr std::string_view kReset = "\x1b"
+                                    "E";
+constexpr std::string_view kLetterCommand = "\x1b&l2A";
+constexpr std::string_view kLegalCommand = "\x1b&l3A";
+
+// Element and attribute names are lower-cased after parsing, so every lookup below uses the
+// lower-case form and a package may spell them in any case.
+constexpr unsigned kParseOptions =
+    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol | pugi::parse_wnorm_attribute;
+
+// The page-size command and the Tesselon page-size names follow the letter rule of the
+// whole program: "LTR" or "LETTER" in any case, everything else legal.
+bool IsLetterPaper(std::string_view pageSize) {
+    const std::string upper = UpperCase(pageSize);
+    return upper == "LTR" || upper == "LETTER";
+}
+
+std::string_view YesNo(bool flag) {
+    return flag ? "Y" : "N";
+}
+
+bool IsXmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Leading and trailing whitespace removed, every inner run replaced by one blank.
+std::string Normalise(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool pendingBlank = false;
+    for (char c : text) {
+        if (IsXmlBlank(c)) {
+            pendingBlank = !out.empty();
+            continue;
+        }
+        if (pendingBlank)
+            out += ' ';
+        pendingBlank = false;
+        out += c;
+    }
+    return out;
+}
+
+// The next node of a depth-first walk below root, or an empty node at the end. Iterative, so
+// a deeply nested form list cannot exhaust the stack.
+pugi::xml_node NextInWalk(pugi::xml_node node, pugi::xml_node root) {
+    if (node.first_child())
+        return node.first_child();
+    while (node && node != root && !node.next_sibling())
+        node = node.parent();
+    if (!node || node == root)
+        return {};
+    return node.next_sibling();
+}
+
+void LowerCaseNames(pugi::xml_node root) {
+    for (pugi::xml_node n = root.first_child(); n; n = NextInWalk(n, root)) {
+        if (n.type() != pugi::node_element)
+            continue;
+        n.set_name(LowerCase(n.name()).c_str());
+        for (pugi::xml_attribute a : n.attributes())
+            a.set_name(LowerCase(a.name()).c_str());
+    }
+}
+
+// The text of an element: all its text below it. Plain text is normalised; text that comes
+// only from CDATA sections is kept as written (annotation content keeps its blanks).
+std::string NodeText(pugi::xml_node element) {
+    std::string out;
+    bool plain = false;
+    for (pugi::xml_node n = element.first_child(); n; n = NextInWalk(n, element)) {
+        if (n.type() == pugi::node_pcdata) {
+            out += n.value();
+            plain = true;
+        } else if (n.type() == pugi::node_cdata) {
+            out += n.value();
+        }
+    }
+    return plain ? Normalise(out) : out;
+}
+
+std::string ChildText(pugi::xml_node node, const char* name) {
+    return NodeText(node.child(name));
+}
+
+std::string Attr(pugi::xml_node node, const char* name) {
+    return node.attribute(name).value();
+}
+
+bool AttrYes(pugi::xml_node node, const char* name) {
+    return Attr(node, name) == "Y";
+}
+
+// The value an absolute XPath selects: the text of every match joined by CR LF, trimmed.
+std::string XPathValue(const pugi::xml_document& doc, const char* path) {
+    std::string joined;
+    bool first = true;
+    for (const pugi::xpath_node& match : doc.select_nodes(path)) {
+        if (!first)
+            joined += "\r\n";
+        first = false;
+        joined += match.attribute() ? std::string(match.attribute().value()) : NodeText(match.node());
+    }
+    return Trim(joined);
+}
+
+uint8_t FormatFromName(std::string_view name) {
+    if (name == "VIVAFORM")
+        return kFormatVivaform;
+    if (name == "ATTACHMENT" || name == "UNKNOWN")
+        return kFormatAttachment;
+    return kFormatDefault;
+}
+
+// The blob bytes a page element names; empty when the range is empty or starts outside the
+// blob, cut at the blob's end when it runs past it.
+std::string_view PageBytes(std::string_view blob, pugi::xml_node page) {
+    const int64_t offset = StrToInt64Def(Attr(page, "byteoffset"), 0);
+    const int64_t length = StrToInt64Def(Attr(page, "expectedbytelength"), 0);
+    if (offset < 0 || length <= 0 || uint64_t(offset) >= blob.size())
+        return {};
+    return blob.substr(size_t(offset),
+                       size_t(std::min<uint64_t>(uint64_t(length), blob.size() - size_t(offset))));
+}
+
+std::unique_ptr<TDocSetPage> NewPage(pugi::xml_node page) {
+    return std::make_unique<TDocSetPage>(
+        StrToIntDef(Attr(page, "pagenumber"), 1), NodeText(page.child("template").child("name")),
+        AttrYes(page, "forcetofront"), ChildText(page, "barcodevalue"), 0.0, "");
+}
+
+void ReadAnnotations(pugi::xml_node pageNode, TDocSetPage& page) {
+    for (pugi::xml_node a : pageNode.children("annotation")) {
+        auto annotation = std::make_unique<TDocSetAnnotation>();
+        annotation->XPosition = StrToIntDef(Attr(a, "xposition"), 0);
+        annotation->YPosition = StrToIntDef(Attr(a, "yposition"), 0);
+        annotation->UserId = ChildText(a, "userid");
+        annotation->Date = ChildText(a, "date");
+        annotation->Time = ChildText(a, "time");
+        annotation->Content = ChildText(a, "content");
+        page.AddAnnotation(std::move(annotation));
+    }
+}
+
+// Resets and page-size commands belong to the container, not to the page.
+void StripPrinterCommands(THLWMemorystream& data) {
+    data.ReplaceAll("\x1b"
+                    "E",
+                    "");
+    data.ReplaceAll("\x1b&l1l1h", "\x1b&l1l");
+    data.ReplaceAll("\x1b&l2A", "");
+    data.ReplaceAll("\x1b&l3A", "");
+    data.ReplaceAll("\x1b&l1S", "");
+    data.ReplaceAll("\x1b&l0S", "");
+}
+
+// A PCL page: overlays, the bracketed fill and the template, compressed for deleted forms.
+void ReadPclPage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& form) {
+    const std::string_view bytes = PageBytes(blob, pageNode);
+    if (bytes.empty())
+        return;
+    auto page = NewPage(pageNode);
+    THLWMemorystream data{std::string(bytes)};
+    if (form.Deleted)
+        data.Decompress();
+    StripPrinterCommands(data);
+    if (data.Size() > 0 && data.View().back() == '\f')
+        data.TruncateLast(data.Size());
+    std::string discarded;
+    data.ExtractMacro(kMacroFormListXml, discarded);
+    data.ExtractMarked(kMacroAnnotation, discarded);
+    ReadAnnotations(pageNode, *page);
+    std::string fill;
+    data.ExtractMarked(kMacroTesselonFill, fill);
+    if (!fill.empty())
+        page->FillData.AppendText(fill);
+    data.ExtractMacro(kMacroVivaformData, discarded);
+    page->TemplateData = THLWMemorystream(data.Release());
+    form.AddPage(std::move(page));
+}
+
+// The single page of a Vivaform or attachment form. What this program writes for such a page
+// (overlays, the fill inside its 10003 bracket or 10002 definition, the template, compression
+// when deleted) is taken apart again, so the page reads back as it was written; data without
+// those markers becomes the fill as a whole.
+void ReadSinglePage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& form) {
+    auto page = NewPage(pageNode);
+    THLWMemorystream data{std::string(PageBytes(blob, pageNode))};
+    if (form.Deleted && form.Format == kFormatVivaform)
+        data.Decompress();
+    data.ReplaceAll(MacroBegin(kMacroVivaformData), "");
+    data.ReplaceAll(MacroEnd(kMacroVivaformData), "");
+    std::string discarded;
+    data.ExtractMarked(kMacroAnnotation, discarded);
+    ReadAnnotations(pageNode, *page);
+    const size_t before = data.Size();
+    std::string fill;
+    data.ExtractMarked(kMacroTesselonFill, fill);
+    if (data.Size() == before) {
+        page->FillData.AppendText(data.View());
+    } else {
+        page->FillData.AppendText(fill);
+        page->TemplateData = THLWMemorystream(data.Release());
+    }
+    page->FillData.Seek(0);
+    form.AddPage(std::move(page));
+}
+
+std::string ParseErrorText(const pugi::xml_parse_result& result, std::string_view text) {
+    const size_t offset = std::min(size_t(std::max<ptrdiff_t>(result.offset, 0)), text.size());
+    const std::string_view before = text.substr(0, offset);
+    const size_t line = size_t(std::count(before.begin(), before.end(), '\n')) + 1;
+    const size_t lineStart = before.rfind('\n');
+    const size_t column = offset - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+    return std::string(result.description()) + " (line " + IntToStr(int64_t(line)) + ", position " +
+           IntToStr(int64_t(column)) + ")";
+}
+
+// The form-list text inside the extracted definition: without the begin marker and, when the
+// definition ends with it, without the end marker.
+std::string FormListText(std::string_view macro) {
+    auto startsFolded = [](std::string_view s, std::string_view prefix) {
+        return s.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), s.begin(),
+                          [](char a, char b) { return (a & ~0x20) == (b & ~0x20); });
+    };
+    const std::string begin = MacroBegin(kMacroFormListXml);
+    const std::string end = MacroEnd(kMacroFormListXml);
+    macro.remove_prefix(startsFolded(macro, begin) ? begin.size() : MacroSelect(kMacroFormListXml).size());
+    if (macro.size() >= end.size() && startsFolded(macro.substr(macro.size() - end.size()), end))
+        macro.remove_suffix(end.size());
+    return std::string(macro);
+}
+
+// ---- writing ----
+
+class TStringWriter : public pugi::xml_writer {
+public:
+    explicit TStringWriter(std::string& out) : out_(out) {}
+    void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
+
+private:
+    std::string& out_;
+};
+
+void AddText(pugi::xml_node parent, const char* name, std::string_view text) {
+    pugi::xml_node child = parent.append_child(name);
+    if (!text.empty())
+        child.append_child(pugi::node_pcdata).set_value(std::string(text).c_str());
+}
+
+void AddAttr(pugi::xml_node node, const char* name, std::string_view value) {
+    node.append_attribute(name).set_value(std::string(value).c_str());
+}
+
+// Annotation content goes into a CDATA section, which keeps it exactly. Content holding an
+// escape byte or "&" is written as escaped text instead: raw inside CDATA those could spell
+// the end marker of the form-list definition and cut the form list short.
+void AddContent(pugi::xml_node parent, const std::string& content) {
+    pugi::xml_node child = parent.append_child("content");
+    if (content.empty())
+        return;
+    const bool safe = content.find_first_of("\x1b&") == std::string::npos;
+    child.append_child(safe ? pugi::node_cdata : pugi::node_pcdata).set_value(content.c_str());
+}
+
+bool IsXmlName(std::string_view name) {
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+    });
+}
+
+// A plain text entry (a Quodex ".err" text) has no record: it is written as a record of
+// unknown severity whose message is the text.
+void AddErrorElement(pugi::xml_node root, const TErrorEntry& entry) {
+    const TDocSetError* record = entry.Error.get();
+    std::string name = "Error";
+    if (record) {
+        const std::string& path = record->Path;
+        std::string last = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+        if (IsXmlName(last))
+            name = last;
+    }
+    pugi::xml_node element = root.append_child(name.c_str());
+    AddAttr(element, "type", SeverityLetter(record ? record->Severity : kSeverityUnknown));
+    AddText(element, "Message", record ? record->Message : entry.Text);
+    AddText(element, "Data", record ? record->Data : "");
+    AddText(element, "Source", record ? record->Source : "");
+}
+
+// The bytes of one page inside the blob.
+std::string PageData(const TDocSetForm& form, const TDocSetPage& page) {
+    std::string out;
+    for (const auto& annotation : page.Annotations)
+        out += annotation->ToPCL();
+    if (form.Format == kFormatAttachment) {
+        // Attachment data is no PCL: it travels inside a deleted macro definition, which a
+        // printer never prints and the reader unwraps again.
+        if (page.FillData.Size() > 0)
+            out += MacroBegin(kMacroVivaformData) + std::string(page.FillData.View()) +
+                   MacroEnd(kMacroVivaformData);
+    } else {
+        out += MacroOpen(kMacroTesselonFill);
+        out += page.FillData.View();
+        out += MacroClose(kMacroTesselonFill);
+        out += page.TemplateData.View();
+        // The reader drops a final form feed; a closing no-op pair (select and delete macro
+        // 10002, which the reader removes afterwards) keeps a template's own form feed.
+        if (form.Format == kFormatDefault && !out.empty() && out.back() == '\f')
+            out += MacroClose(kMacroVivaformData);
+    }
+    if (form.Deleted && form.Format != kFormatUnknown && form.Format != kFormatAttachment) {
+        THLWMemorystream packed{std::move(out)};
+        packed.Compress();
+        out = packed.Release();
+    }
+    return out;
+}
+
+void AddPageElement(pugi::xml_node formNode, const TDocSetForm& form, const TDocSetPage& page,
+                    std::string& blob) {
+    if (form.Deleted)
+        blob += MacroBegin(kMacroDeletedPage);
+    const std::string data = PageData(form, page);
+    pugi::xml_node p = formNode.append_child("Page");
+    AddAttr(p, "pageNumber", IntToStr(page.PageNumber));
+    AddAttr(p, "forceToFront", YesNo(page.ForceToFront));
+    AddAttr(p, "byteOffset", IntToStr(int64_t(blob.size())));
+    AddAttr(p, "expectedByteLength", IntToStr(int64_t(data.size())));
+    blob += data;
+    if (!page.BarcodeValue.empty())
+        AddText(p, "BarcodeValue", page.BarcodeValue);
+    pugi::xml_node t = p.append_child("Template");
+    AddAttr(t, "Size", IntToStr(page.Template.Size));
+    AddText(t, "Name", page.Template.Name);
+    AddText(t, "Date", DateText(page.Template.Date) + " " + TimeText(page.Template.Date));
+    for (const auto& annotation : page.Annotations) {
+        pugi::xml_node a = p.append_child("Annotation");
+        AddAttr(a, "xPosition", IntToStr(annotation->XPosition));
+        AddAttr(a, "yPosition", IntToStr(annotation->YPosition));
+        AddText(a, "UserId", annotation->UserId);
+        AddText(a, "Date", annotation->Date);
+        AddText(a, "Time", annotation->Time);
+        AddContent(a, annotation->Content);
+        AddText(a, "Source", annotation->Source);
+    }
+}
+
+void AddFormElement(pugi::xml_node root, const TDocSetForm& form, std::string& blob) {
+    const bool letter = IsLetterPaper(form.PageSize);
+    pugi::xml_node f = root.append_child("Form");
+    AddAttr(f, "borrowerNumber", IntToStr(form.BorrowerNumber));
+    AddAttr(f, "pageSize", letter ? "Letter" : "Legal");
+    AddAttr(f, "duplexable", YesNo(form.Duplexable));
+    AddAttr(f, "deleted", YesNo(form.Deleted));
+    AddAttr(f, "processed", YesNo(form.Processed));
+    AddAttr(f, "scanned", YesNo(form.Scanned));
+    AddAttr(f, "orientation", OrientationName(form.Orientation));
+    AddText(f, "Name", form.Name);
+    AddText(f, "Description", form.Description);
+    AddText(f, "BorrowerName", form.BorrowerName);
+    AddText(f, "Type", form.Type);
+    AddText(f, "Format", FormatName(form.Format));
+    AddText(f, "DocumentType", form.DocumentType);
+    AddText(f, "Reference", form.Reference);
+    blob += letter ? kLetterCommand : kLegalCommand;
+    if (form.Format != kFormatVivaform && form.Format != kFormatAttachment && form.Format != kFormatDefault)
+        return;
+    for (const auto& page : form.Pages)
+        AddPageElement(f, form, *page, blob);
+}
+
+} // namespace
+
+// ---- reading ----
+
+void TTesselon::LoadFromStream(const THLWMemorystream& stream) {
+    LoadFromBytes(stream.View());
+}
+
+void TTesselon::LoadFromBytes(std::string_view bytes) {
+    THLWMemorystream data{std::string(bytes)};
+    std::string macro;
+    data.ExtractMacro(kMacroFormListXml, macro);
+    if (macro.empty())
+        throw TTesselonFormatError("Missing XML FormList data");
+    // The first two bytes are the reset in front of the form list, whatever they hold.
+    blob_ = data.Release();
+    blob_.erase(0, std::min<size_t>(2, blob_.size()));
+    xmlText_ = FormListText(macro);
+}
+
+void TTesselon::ReadFormList() {
+    std::string text = std::move(xmlText_);
+    const std::string blob = std::move(blob_);
+    xmlText_.clear();
+    blob_.clear();
+    FormListXml = SplitLines(text);
+    // Single-byte package text is not valid XML text above 128; such bytes read as blanks.
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > 128; }, ' ');
+
+    pugi::xml_document doc;
+    try {
+        const pugi::xml_parse_result result =
+            doc.load_buffer_inplace(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+        if (!result) {
+            DebugMsg("Tesselon : form list does not parse");
+            ShowError("Invalid Tesselon\nTesselon XML parsing errors: " + ParseErrorText(result, text));
+            return;
+        }
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        doc.reset();
+    }
+    LowerCaseNames(doc);
+
+    CanAnnotate = XPathValue(doc, "/docset/@annotatable") == "Y";
+    Version = XPathValue(doc, "/docset/@version");
+    PackageType = XPathValue(doc, "/docset/@packagetype");
+    WorksheetNumber = XPathValue(doc, "/docset/worksheetnumber");
+    PlanCode = XPathValue(doc, "/docset/plancode");
+    CreatedBy = XPathValue(doc, "/docset/createdby");
+    FromName = XPathValue(doc, "/docset/fromname");
+    LenderName = XPathValue(doc, "/docset/lendername");
+    LenderNumber = XPathValue(doc, "/docset/lendernumber");
+    if (LenderNumber.empty() && WorksheetNumber.find('_') != std::string::npos)
+        LenderNumber = WorksheetNumber.substr(0, WorksheetNumber.find('_'));
+    HasBarcodeFormula = !XPathValue(doc, "/docset/barcode/formula").empty();
+
+    static const std::pair<const char*, const char*> kErrorPaths[] = {
+        {"/DocSet/Error", "/docset/error"},
+        {"/DocSet/Form/Error", "/docset/form/error"},
+        {"/DocSet/Form/Page/Error", "/docset/form/page/error"},
+    };
+    for (const auto& [path, query] : kErrorPaths) {
+        for (const pugi::xpath_node& match : doc.select_nodes(query)) {
+            auto record = std::make_unique<TDocSetError>();
+            record->Path = path;
+            record->Severity = SeverityFromLetter(Attr(match.node(), "type"));
+            record->Message = ChildText(match.node(), "message");
+            record->Data = ChildText(match.node(), "data");
+            record->Source = ChildText(match.node(), "source");
+            Errors.push_back({"", std::move(record)});
+        }
+    }
+
+    std::string pageless;
+    for (const pugi::xpath_node& match : doc.select_nodes("/docset/form")) {
+        const pugi::xml_node node = match.node();
+        auto form = std::make_unique<TDocSetForm>(ChildText(node, "name"), ChildText(node, "description"),
+                                                  StrToIntDef(Attr(node, "borrowernumber"), 1),
+                                                  ChildText(node, "borrowername"), Attr(node, "pagesize"),
+                                                  AttrYes(node, "duplexable"), AttrYes(node, "changed"),
+                                                  AttrYes(node, "deleted"), ChildText(node, "reference"));
+        // "DocType" is the reader's name; the writer's "Type" is taken when it is absent, so a
+        // package this program wrote keeps its document type.
+        form->Type = ChildText(node, node.child("doctype") ? "doctype" : "type");
+        form->Processed = AttrYes(node, "processed");
+        form->Scanned = AttrYes(node, "scanned");
+        form->Format = FormatFromName(ChildText(node, "format"));
+        const auto pages = node.children("page");
+        if (pages.begin() == pages.end()) {
+            pageless += (pageless.empty() ? "" : "\n") +
+                        std::string("Number of pages must be larger than 0 (0) in ") + form->Name;
+        } else if (form->Format == kFormatDefault) {
+            for (pugi::xml_node page : pages)
+                ReadPclPage(blob, page, *form);
+        } else {
+            ReadSinglePage(blob, *pages.begin(), *form);
+        }
+        AddForm(std::move(form));
+    }
+    // One message for the whole package, not one per form.
+    if (!pageless.empty())
+        ShowError(pageless);
+}
+
+// ---- writing ----
+
+std::string TTesselon::ProgramStamp() {
+    return std::string("Pagellan ") + PAGELLAN_PROGRAM_VERSION;
+}
+
+std::string TTesselon::StampedCreatedBy(std::string_view createdBy) {
+    const std::string stamp = ProgramStamp();
+    const size_t semicolon = createdBy.rfind(';');
+    const std::string_view last =
+        semicolon == std::string_view::npos ? createdBy : createdBy.substr(semicolon + 1);
+    if (last != stamp || createdBy.find(stamp) == std::string_view::npos)
+        return std::string(createdBy) + (Trim(createdBy).empty() ? "" : ";") + stamp;
+    return std::string(createdBy);
+}
+
+std::string TTesselon::BuildTesselon(const TDocSet& set, TSaveMode mode, bool includeDeleted) {
+    pugi::xml_document doc;
+    std::string blob;
+    pugi::xml_node root = doc.append_child("DocSet");
+    AddAttr(root, "annotatable", "Y");
+    AddAttr(root, "includeTemplates", "Y");
+    AddAttr(root, "version", "2.0");
+    AddAttr(root, "packageType", set.PackageType);
+    AddText(root, "WorksheetNumber", set.WorksheetNumber);
+    AddText(root, "PlanCode", set.PlanCode);
+    AddText(root, "CreatedBy", StampedCreatedBy(set.CreatedBy));
+    AddText(root, "FromName", set.FromName);
+    AddText(root, "LenderName", set.LenderName);
+    AddText(root, "Name", "");
+    for (const TErrorEntry& entry : set.Errors)
+        AddErrorElement(root, entry);
+    for (const TFormEntry& entry : set.Forms)
+        if (FormIsSaved(*entry.Form, mode, includeDeleted))
+            AddFormElement(root, *entry.Form, blob);
+
+    std::string out;
+    out.reserve(blob.size() + 4096);
+    out += kReset;
+    out += MacroBegin(kMacroFormListXml);
+    TStringWriter writer(out);
+    doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    out += MacroEnd(kMacroFormListXml);
+    out += blob;
+    out += kReset;
+    return out;
+}
+
+bool TTesselon::SaveTesselon(TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted) {
+    std::string bytes;
+    try {
+        bytes = BuildTesselon(set, mode, includeDeleted);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+    if (!AtomicWriteFile(path, bytes)) {
+        const int error = errno;
+        DebugMsg("Tesselon : save failed; " + path);
+        ShowError("Error saving to " + path + "\n" + std::strerror(error) +
+                  "\n\nUse File|SaveAs to save in a different location");
+        return false;
+    }
+    set.Modified = false;
+    return true;
+}
+
+} // namespace pg
