@@ -1,0 +1,59 @@
+#include "PCLDevice.h"
+
+#include <algorithm>
+
+namespace pg {
+
+void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
+    if (!rasterizer_)
+        return;
+    const uint8_t index = NearestPaletteIndex(font.Colour);
+    TCharCoverage image;
+    for (const TPlacedChar& c : chars) {
+        if (!rasterizer_->Render(font, c.Code, image))
+            continue;
+        bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
+                              image.Height, image.Pitch, index);
+    }
+}
+
+int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
+    TCharCoverage image;
+    if (!rasterizer_ || !rasterizer_->Render(font, code, image))
+        return 0;
+    return image.Advance;
+}
+
+void TPageBitmapDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
+    bitmap_->BlitBits(x, y, glyph.Bits, glyph.Width, glyph.Height, glyph.BytesPerRow, kPaletteBlack);
+}
+
+void TPageBitmapDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                                      TRasterDirection direction) {
+    bitCount = std::min(bitCount, bits.size() * 8);
+    for (size_t p = 0; p < bitCount; ++p) {
+        if (!(bits[p / 8] & (0x80 >> (p % 8))))
+            continue;
+        int64_t px = x, py = y;
+        (direction == TRasterDirection::Across ? px : py) += int64_t(p);
+        if (px < bitmap_->Width() && py < bitmap_->Height())
+            bitmap_->SetPixel(int(px), int(py), kPaletteBlack);
+    }
+}
+
+void TPageBitmapDevice::FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) {
+    if (width <= 0 || height <= 0)
+        return;
+    bitmap_->AndRect(left, top, int(std::min<int64_t>(int64_t(left) + width, INT32_MAX)),
+                     int(std::min<int64_t>(int64_t(top) + height, INT32_MAX)), fillIndex);
+}
+
+void TPageBitmapDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {
+    bitmap_->Line(x1, y1, x2, y2, penWidth, NearestPaletteIndex(colour));
+}
+
+void TPageBitmapDevice::FillEllipse(int left, int top, int right, int bottom, uint32_t colour) {
+    bitmap_->FillEllipse(left, top, right, bottom, NearestPaletteIndex(colour));
+}
+
+} // namespace pg

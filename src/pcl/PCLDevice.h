@@ -1,0 +1,111 @@
+#pragma once
+// The output device the PCL interpreter draws through. The interpreter decides what goes
+// where (positions in page pixels, fonts, colours); a device decides how it is drawn. The
+// page-bitmap device draws onto a TPageBitmap; other devices (a recorder of text runs, for
+// instance) can take its place without the interpreter knowing.
+//
+// Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
+
+#include "PageBitmap.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pg {
+
+// A system font as the interpreter chose it.
+struct TDeviceFont {
+    std::string Family; // "Courier New", "ARIAL", "Times New Roman", ...
+    int Height = 0;     // cell height in pixels
+    bool Bold = false;
+    bool Italic = false;
+    uint32_t Colour = 0;
+};
+
+// One character of a text run, placed by the interpreter at the top left of its cell.
+struct TPlacedChar {
+    uint8_t Code = 0;
+    int X = 0;
+    int Y = 0;
+};
+
+// Rows of a 1-bit image, top row first, leftmost pixel in the most significant bit.
+struct TBitImage {
+    std::span<const uint8_t> Bits;
+    int Width = 0;
+    int Height = 0;
+    size_t BytesPerRow = 0;
+};
+
+// The direction a raster row runs in from its first pixel.
+enum class TRasterDirection { Across, Down };
+
+class TPCLDevice {
+public:
+    virtual ~TPCLDevice() = default;
+
+    // Characters of one run in one font, each at its cell's top left, background transparent.
+    virtual void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) = 0;
+    // The advance of one character in the font, in pixels, as the device measures it.
+    virtual int MeasureChar(const TDeviceFont& font, uint8_t code) = 0;
+    // A downloaded glyph: set bits black, clear bits leave the page.
+    virtual void DrawGlyph(int x, int y, const TBitImage& glyph) = 0;
+    // One raster row of bitCount pixels from (x, y): set bits black, clear bits leave the page.
+    virtual void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                               TRasterDirection direction) = 0;
+    // A rectangle fill combined with the page: each pixel := fill index AND the page's index
+    // (page palette indices, see PageBitmap.h).
+    virtual void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) = 0;
+    virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
+    // The ellipse inside the box left .. right - 1, top .. bottom - 1.
+    virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;
+};
+
+// A character image from a font engine: 8-bit coverage, placed relative to the top left of
+// the character's cell.
+struct TCharCoverage {
+    int OffsetX = 0;
+    int OffsetY = 0;
+    int Width = 0;
+    int Height = 0;
+    size_t Pitch = 0;
+    std::vector<uint8_t> Coverage;
+    int Advance = 0; // pixels
+};
+
+// The font engine behind the page-bitmap device's text.
+class TCharRasterizer {
+public:
+    virtual ~TCharRasterizer() = default;
+    // False when the font has no image for the character.
+    virtual bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) = 0;
+};
+
+// Draws onto a page bitmap. Text needs a rasterizer; without one, text runs leave no marks
+// and characters measure 0.
+class TPageBitmapDevice : public TPCLDevice {
+public:
+    explicit TPageBitmapDevice(TPageBitmap& bitmap, TCharRasterizer* rasterizer = nullptr)
+        : bitmap_(&bitmap), rasterizer_(rasterizer) {}
+
+    // The bitmap drawn on from now on.
+    void SetBitmap(TPageBitmap& bitmap) { bitmap_ = &bitmap; }
+    void SetRasterizer(TCharRasterizer* rasterizer) { rasterizer_ = rasterizer; }
+
+    void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
+    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                       TRasterDirection direction) override;
+    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
+
+private:
+    TPageBitmap* bitmap_;
+    TCharRasterizer* rasterizer_;
+};
+
+} // namespace pg

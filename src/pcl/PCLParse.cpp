@@ -1,0 +1,474 @@
+#include "PCLParse.h"
+
+#include "PCLValues.h"
+#include "Strings.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace pg {
+
+namespace {
+
+constexpr uint8_t kFormFeed = 12;
+constexpr uint8_t kCarriageReturn = 13;
+constexpr uint8_t kBackspace = 8;
+
+// Macro runs of one parse may scan this many times the parsed input, plus a fixed allowance.
+constexpr size_t kMacroBudgetFactor = 16;
+constexpr size_t kMacroBudgetBase = size_t(1) << 20;
+
+bool IsTerminator(uint8_t b) {
+    return b >= 64 && b <= 94;
+}
+
+bool IsCommandEnd(char c) {
+    return c == '@' || (c >= 'a' && c <= 'z');
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
+}
+
+void Append(THLWMemorystream& stream, std::string_view bytes) {
+    if (bytes.empty())
+        return;
+    stream.Seek(stream.Size());
+    stream.Write(bytes);
+}
+
+// The visible mark of a control byte in the debugging view of the scanner.
+std::string ControlMark(uint8_t b) {
+    switch (b) {
+    case kBackspace:
+        return "<<TAB >>";
+    case kFormFeed:
+        return "<<FF >>";
+    case kCarriageReturn:
+        return "<<CR >>";
+    default:
+        return "<<" + IntToStr(b) + " >> ";
+    }
+}
+
+} // namespace
+
+bool IsLetterPaper(std::string_view paperCode) {
+    const std::string upper = UpperCase(paperCode);
+    return upper == "LTR" || upper == "LETTER";
+}
+
+TPCLBuffer::~TPCLBuffer() = default;
+
+void TPCLBuffer::LoadFromStream(const THLWMemorystream& stream) {
+    InputStream = THLWMemorystream(std::string(stream.View()));
+}
+
+void TPCLBuffer::LoadFromFile(const std::string& fileName) {
+    if (!InputStream.LoadFromFile(fileName))
+        throw std::runtime_error("Cannot open " + fileName);
+}
+
+void TPCLBuffer::SaveToFile(const std::string& fileName) const {
+    if (!InputStream.SaveToFile(fileName))
+        throw std::runtime_error("Cannot write " + fileName);
+}
+
+void TPCLBuffer::AppendData(const void* bytes, size_t length) {
+    InputStream.Write(bytes, length);
+}
+
+void TPCLBuffer::AddSubstitution(std::string key, std::string text) {
+    SubstituteKeys.push_back(std::move(key));
+    SubstituteTexts.push_back(std::move(text));
+}
+
+void TPCLBuffer::Parse(bool render) {
+    CurrentInput = &InputStream;
+    RenderFirstPage = render;
+    RenderThisStream = false;
+    if (render)
+        NewPageBitmap();
+    MacroBudget = kMacroBudgetFactor * InputStream.Size() + kMacroBudgetBase;
+    ParseStream();
+}
+
+THLWMemorystream* TPCLBuffer::GetPageStream(int page) {
+    if (page == -1)
+        return &InputStream;
+    if (page < 1 || page > GetPageCount())
+        return nullptr;
+    return PageList[size_t(page - 1)].get();
+}
+
+THLWMemorystream& TPCLBuffer::GetOutput() {
+    WholeOutput.Seek(0);
+    return WholeOutput;
+}
+
+bool TPCLBuffer::Rendering() const {
+    return RenderThisStream || (RenderFirstPage && PageList.empty());
+}
+
+// The scanner. Bytes become text runs and escape sequences; a form feed ends the page.
+void TPCLBuffer::ParseStream() {
+    Page.DuplexMode = -1;
+    ResetPageState();
+    PageOutput = std::make_unique<THLWMemorystream>();
+    CurrentInput->Seek(0);
+    std::string run;
+    std::string sequence;
+    bool escape = false;
+    while (CurrentInput->Position() < CurrentInput->Size()) {
+        const std::string_view data = CurrentInput->View();
+        size_t pos = CurrentInput->Position();
+        const uint8_t b = uint8_t(data[pos]);
+        if (b == kEsc) {
+            CurrentInput->Seek(pos + 1);
+            if (!sequence.empty())
+                ExecuteSequence(sequence);
+            sequence.assign(1, kEsc);
+            escape = true;
+            if (!run.empty())
+                FlushText(run);
+            run.clear();
+            continue;
+        }
+        if (escape) {
+            // ESC 9 and ESC = are complete two-character commands, as on a printer.
+            const bool twoCharacter = sequence.size() == 1 && (b == '9' || b == '=');
+            if (IsTerminator(b) || twoCharacter) {
+                CurrentInput->Seek(pos + 1);
+                sequence += char(b);
+                escape = false;
+                if (!run.empty())
+                    FlushText(run);
+                if (std::any_of(sequence.begin(), sequence.end(), [](char c) { return uint8_t(c) > 32; }))
+                    ExecuteSequence(sequence);
+                sequence.clear();
+                run.clear();
+                continue;
+            }
+            // Parameter bytes up to the next terminator or escape byte.
+            size_t end = pos + 1;
+            while (end < data.size() && data[end] != kEsc && !IsTerminator(uint8_t(data[end])))
+                ++end;
+            sequence.append(data.substr(pos, end - pos));
+            CurrentInput->Seek(end);
+            continue;
+        }
+        if (b > 31) {
+            size_t end = pos + 1;
+            while (end < data.size() && uint8_t(data[end]) > 31)
+                ++end;
+            run.append(data.substr(pos, end - pos));
+            CurrentInput->Seek(end);
+            if (!DefiningMacro)
+                PageHasContent = true;
+            continue;
+        }
+        CurrentInput->Seek(pos + 1);
+        ScanText(run, b);
+    }
+    if (!run.empty())
+        FlushText(run);
+    if (PageOutput->Size() != 0 && CurrentInput == &InputStream && PageHasContent)
+        EndPage();
+    PageOutput.reset();
+    // Fonts belong to the run that downloaded them; a macro run shares its caller's fonts.
+    if (MacroDepth == 0)
+        FreeSoftFonts();
+}
+
+// A control byte (1..31 except ESC) or NUL in text.
+void TPCLBuffer::ScanText(std::string& run, uint8_t b) {
+    if (b == 0)
+        return;
+    if (b == kFormFeed) {
+        if (ShowControlCodes)
+            run += ControlMark(b);
+        run.erase(std::remove(run.begin(), run.end(), char(kFormFeed)), run.end());
+        FlushText(run);
+        run.clear();
+        EndPage();
+        return;
+    }
+    if (b == kCarriageReturn) {
+        FlushText(run);
+        run = ShowControlCodes ? ControlMark(b) : std::string(1, char(b));
+        Page.CursorX = 0;
+        return;
+    }
+    if (ShowControlCodes)
+        run += ControlMark(b);
+    else
+        run += char(b);
+}
+
+// Splits one escape sequence into commands: "\x1b&l1o2a0E" gives ESC&l1O, ESC&l2A, ESC&l0E.
+void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
+    AnnouncedGlyph = false;
+    AnnouncedHeader = false;
+    std::string_view prefix;
+    std::string_view rest;
+    const bool twoCharacter =
+        sequence.size() >= 2 && sequence[0] == kEsc && uint8_t(sequence[1]) >= 48 && uint8_t(sequence[1]) <= 126;
+    if (twoCharacter) {
+        if (sequence[1] == '9' || sequence[1] == '=') {
+            DispatchCommand(sequence.substr(0, 2));
+            return;
+        }
+        prefix = sequence.substr(0, 1);
+        rest = sequence.substr(1, 1);
+    } else {
+        prefix = sequence.substr(0, std::min<size_t>(3, sequence.size()));
+        rest = sequence.substr(prefix.size());
+    }
+    std::string command;
+    size_t start = 0;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const char c = i + 1 == rest.size() ? Lower(rest[i]) : rest[i];
+        if (!IsCommandEnd(c))
+            continue;
+        const std::string_view accumulator = rest.substr(start, i - start);
+        command.assign(prefix);
+        command.append(accumulator);
+        command += Upper(c);
+        start = i + 1;
+        DispatchCommand(command);
+        if (Upper(c) == 'W')
+            ReadBinaryBlock(command, accumulator);
+    }
+}
+
+// The data block announced by a command ending in W: read whole, so that the scan stays in
+// step with the input, and re-emitted after its command.
+void TPCLBuffer::ReadBinaryBlock(std::string_view command, std::string_view accumulator) {
+    std::string number;
+    for (char c : accumulator)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            number += c;
+    const int32_t n = StrToIntDef(number, 0);
+    const std::string_view data = CurrentInput->View();
+    const size_t pos = std::min(CurrentInput->Position(), data.size());
+    const size_t count = n > 0 ? std::min(size_t(n), data.size() - pos) : 0;
+    CurrentInput->Seek(pos + count);
+    HandleBlock(command, data.substr(pos, count));
+}
+
+void TPCLBuffer::HandleBlock(std::string_view command, std::string_view block) {
+    if (DefiningMacro && MacroStream)
+        Append(*MacroStream, block);
+    const bool raster = SameText(CommandKey(command), "*bW");
+    if (raster && !block.empty() && !DefiningMacro)
+        PageHasContent = true;
+    if (Rendering()) {
+        if (AnnouncedGlyph || AnnouncedHeader)
+            StoreSoftFontBlock(block);
+        else if (raster)
+            DrawRasterRow(block);
+    }
+    EmitText(AnnouncedHeader ? std::string_view(RewriteFontHeader(block)) : block);
+    AnnouncedHeader = false;
+}
+
+void TPCLBuffer::StoreSoftFontBlock(std::string_view block) {
+    if (AnnouncedGlyph) {
+        AnnouncedGlyph = false;
+        for (auto& [id, font] : SoftFonts) {
+            if (id != Font.FontID)
+                continue;
+            font->StoreGlyph(Font.CharacterCode, block);
+            CurrentSoftFont = font.get();
+            return;
+        }
+        return;
+    }
+    SoftFonts.emplace_back(Font.FontID, std::make_unique<TSoftFont>(block));
+    CurrentSoftFont = SoftFonts.back().second.get();
+}
+
+const TSoftFont* TPCLBuffer::FindSoftFont(uint16_t id) const {
+    for (const auto& [fontId, font] : SoftFonts)
+        if (fontId == id)
+            return font.get();
+    return nullptr;
+}
+
+void TPCLBuffer::FreeSoftFonts() {
+    CurrentSoftFont = nullptr;
+    SoftFonts.clear();
+}
+
+void TPCLBuffer::DispatchCommand(std::string_view command) {
+    if (DefiningMacro && MacroStream)
+        Append(*MacroStream, command);
+    TPCLHandler handler = Commands.Find(command);
+    (this->*(handler ? handler : &TPCLBuffer::CmdUnknown))(command);
+}
+
+void TPCLBuffer::EmitCommand(std::string_view command) {
+    if (!SubstituteKeys.empty()) {
+        const std::string key = CommandKey(command);
+        for (size_t i = 0; i < SubstituteKeys.size(); ++i) {
+            if (SameText(SubstituteKeys[i], key)) {
+                EmitText(SubstituteTexts[i]);
+                return;
+            }
+        }
+    }
+    EmitText(command);
+}
+
+void TPCLBuffer::EmitText(std::string_view text) {
+    if (text.empty())
+        return;
+    if (PageOutput)
+        Append(*PageOutput, text);
+    Append(WholeOutput, text);
+}
+
+void TPCLBuffer::FlushText(std::string_view run) {
+    if (Rendering()) {
+        if (Font.FontID != 0) {
+            // A soft font draws the run; without one nothing is drawn.
+            for (auto& [id, font] : SoftFonts) {
+                if (id != Font.FontID)
+                    continue;
+                CurrentSoftFont = font.get();
+                DrawSoftFontRun(*font, run);
+                break;
+            }
+        } else if (DefiningMacro && MacroStream) {
+            Append(*MacroStream, run);
+        } else {
+            DrawTextRun(run);
+        }
+    }
+    EmitText(run);
+}
+
+// Finishes the page being collected. Only the top-level scan of InputStream makes pages; a
+// page stream or a macro being scanned only starts a new collection.
+void TPCLBuffer::EndPage() {
+    if (CurrentInput == &InputStream) {
+        if (PageHasContent && PageOutput)
+            PageList.push_back(std::move(PageOutput));
+        PageHasContent = false;
+    }
+    PageOutput = std::make_unique<THLWMemorystream>();
+}
+
+void TPCLBuffer::ResetPageState() {
+    if (Page.MacroID != 0)
+        return;
+    Page.TopMargin = 150;
+    Page.PageSizeCode = Page.PageSizeCode == 2 ? 2 : 3;
+    const bool letter = Page.PageSizeCode == 2;
+    Page.BottomLimit = letter ? 3160 : 4050;
+    Page.PageLength = letter ? 3300 : 4200;
+    Page.LeftOffset = 50;
+    Page.RightMargin = 2400;
+    Page.UnitOfMeasure = 300;
+    Page.HMI = 12.0;
+    Page.LinesPerInch = 6;
+    Page.VMI = 50;
+    Page.CursorY = RoundHalfEven(Page.VMI * 0.75) + 150;
+    Page.CursorX = 50;
+    Page.PositionStack.clear();
+
+    const uint32_t fillColor = Font.FillColor;
+    Font = TPCLFontState{};
+    Font.FillColor = fillColor;
+
+    const uint16_t presentation = Raster.RasterPresentation;
+    const int16_t patternId = Raster.PatternID;
+    Raster = TPCLRasterState{};
+    Raster.RasterPresentation = presentation;
+    Raster.PatternID = patternId;
+
+    PageHasContent = false;
+    DefiningMacro = false;
+    MacroStream.reset();
+    FreeSoftFonts();
+}
+
+void TPCLBuffer::NewPageBitmap() {
+    const auto format = Font.FillColor != 0 ? TPixelFormat::Indexed8 : TPixelFormat::Mono1;
+    PageBitmap = std::make_unique<TPageBitmap>(4200, 4200, format);
+    if (BitmapDevice)
+        BitmapDevice->SetBitmap(*PageBitmap);
+    else
+        BitmapDevice = std::make_unique<TPageBitmapDevice>(*PageBitmap);
+}
+
+TPCLDevice& TPCLBuffer::Device() {
+    if (!PageBitmap)
+        NewPageBitmap();
+    return *BitmapDevice;
+}
+
+TPageBitmap& TPCLBuffer::GetPageBitmap(bool print, int page, const std::string& paperHint) {
+    Page.PrintMode = print;
+    if (!RenderFirstPage || !PageBitmap) {
+        NewPageBitmap();
+        CurrentInput = GetPageStream(page);
+        if (page != -1 && CurrentInput) {
+            RenderThisStream = true;
+            MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
+            ParseStream();
+        }
+        if (Page.PagePaperCode.empty())
+            Page.PagePaperCode = paperHint;
+        PageBitmap->Resize(2450, IsLetterPaper(Page.PagePaperCode) ? 3300 : 4200);
+        CurrentInput = nullptr;
+    } else {
+        const bool letter = IsLetterPaper(Page.PagePaperCode) || IsLetterPaper(paperHint);
+        if (Page.Orientation == 1)
+            PageBitmap->Resize(letter ? 3300 : 4200, 2550);
+        else
+            PageBitmap->Resize(2450, letter ? 3300 : 4200);
+    }
+    RenderFirstPage = false;
+    return *PageBitmap;
+}
+
+// Runs the macro selected by MacroID as a nested scan that shares the page state. The scan
+// works on a copy, so the macro may delete or redefine itself while it runs.
+void TPCLBuffer::ExecuteMacro() {
+    auto it = Macros.find(Page.MacroID);
+    if (it == Macros.end() || MacroDepth >= kMaxMacroDepth || it->second->Size() > MacroBudget)
+        return;
+    MacroBudget -= it->second->Size();
+    THLWMemorystream body{std::string(it->second->View())};
+
+    struct TKept {
+        THLWMemorystream* Input;
+        std::unique_ptr<THLWMemorystream> Output;
+        int32_t Duplex;
+        std::string PaperCode, PagePaperCode;
+    } kept{CurrentInput, std::move(PageOutput), Page.DuplexMode, Page.PaperCode, Page.PagePaperCode};
+    CurrentInput = &body;
+    ++MacroDepth;
+    try {
+        ParseStream();
+    } catch (...) {
+        --MacroDepth;
+        CurrentInput = kept.Input;
+        PageOutput = std::move(kept.Output);
+        throw;
+    }
+    --MacroDepth;
+    PageHasContent = true;
+    CurrentInput = kept.Input;
+    PageOutput = std::move(kept.Output);
+    Page.DuplexMode = kept.Duplex;
+    Page.PaperCode = std::move(kept.PaperCode);
+    Page.PagePaperCode = std::move(kept.PagePaperCode);
+}
+
+} // namespace pg

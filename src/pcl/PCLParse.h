@@ -1,0 +1,278 @@
+#pragma once
+// TPCLBuffer: the PCL 5 interpreter. It scans a stream of PCL bytes into text runs and escape
+// sequences, splits each sequence into single commands, runs each command's handler from the
+// command table, cuts the stream into pages, re-emits everything it understood (per page and
+// as a whole) and, while rendering, draws the page through an output device onto a 300 dpi
+// page bitmap.
+//
+// One interpreter serves one task: load, parse once, then ask for pages, bitmaps or output.
+
+#include "HLWStream.h"
+#include "PCLCommandList.h"
+#include "PCLDevice.h"
+#include "PageBitmap.h"
+#include "SoftFont.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace pg {
+
+// Letter when the paper code, in upper case, is "LTR" or "LETTER"; every other name is legal.
+bool IsLetterPaper(std::string_view paperCode);
+
+// Positioning, margins, spacing, page size and orientation. Widths as the fields hold them.
+struct TPCLPageState {
+    int16_t TopMargin = 150;
+    int16_t BottomLimit = 4050;
+    int16_t LeftOffset = 50;
+    int16_t RightMargin = 2400;
+    int16_t PageLength = 4200;
+    int16_t PageSizeCode = 3;
+    int16_t UnitOfMeasure = 300;
+    double HMI = 12.0;
+    int32_t LinesPerInch = 6;
+    int16_t VMI = 50;
+    int32_t CursorY = 188;
+    int32_t CursorX = 50;
+    std::vector<std::pair<int32_t, int32_t>> PositionStack;
+    int32_t DuplexMode = -1;
+    uint8_t Orientation = 0;
+    std::string PaperCode;
+    std::string PagePaperCode;
+    uint16_t MacroID = 0;
+    bool PrintMode = false;
+};
+
+// Font selection and soft-font download state.
+struct TPCLFontState {
+    int16_t PrimarySymbolSet = 277;
+    int16_t SecondarySymbolSet = 277;
+    uint8_t PrimarySpacing = 0;
+    uint8_t SecondarySpacing = 0;
+    uint16_t PrimaryPitch = 30;
+    uint16_t SecondaryPitch = 30;
+    double PrimaryHeight = 12.0;
+    double SecondaryHeight = 12.0;
+    int16_t PrimaryStyle = 0;
+    int16_t SecondaryStyle = 0;
+    uint8_t PrimaryStrokeWeight = 0;
+    uint8_t SecondaryStrokeWeight = 0;
+    uint16_t PrimaryTypeface = 4099;
+    uint16_t SecondaryTypeface = 4099;
+    uint16_t FontID = 0;
+    uint8_t CharacterCode = 0;
+    bool Underline = false;
+    uint32_t FillColor = 0x00FF0000;
+};
+
+// Raster, pattern and rectangle state.
+struct TPCLRasterState {
+    int16_t RasterResolution = 300;
+    int16_t CompressionMode = 0;
+    uint16_t RasterPresentation = 0;
+    uint16_t RasterRowCount = 0;
+    uint16_t RectWidth = 0;
+    uint16_t RectHeight = 0;
+    int16_t PatternID = 0;
+    uint16_t CurrentPattern = 0;
+    bool SourceTransparent = true;
+    bool PatternTransparent = true;
+};
+
+class TPCLBuffer {
+public:
+    // Macro calls nest at most this deep (a macro may call one more); deeper calls are ignored.
+    static constexpr int kMaxMacroDepth = 2;
+    // Pushed cursor positions kept at most, as printers do.
+    static constexpr size_t kMaxPositionStack = 20;
+
+    TPCLBuffer();
+    ~TPCLBuffer();
+    TPCLBuffer(const TPCLBuffer&) = delete;
+    TPCLBuffer& operator=(const TPCLBuffer&) = delete;
+
+    // InputStream := a copy of the stream's bytes.
+    void LoadFromStream(const THLWMemorystream& stream);
+    // InputStream := the file's bytes; throws std::runtime_error when it cannot be read.
+    void LoadFromFile(const std::string& fileName);
+    // Writes InputStream to the file; throws std::runtime_error when it cannot be written.
+    void SaveToFile(const std::string& fileName) const;
+    // Writes the bytes at InputStream's position (on a fresh interpreter: appends).
+    void AppendData(const void* bytes, size_t length);
+    void AppendData(std::string_view bytes) { AppendData(bytes.data(), bytes.size()); }
+    // Colour (0x00BBGGRR) of Courier fill text; 0 makes new page bitmaps monochrome.
+    void SetFillColor(uint32_t colour) { Font.FillColor = colour; }
+    // Shows control bytes of text as visible marks ("<<CR >>" ...).
+    void SetShowControlCodes(bool on) { ShowControlCodes = on; }
+    // Every command whose key is key (ignoring case) is re-emitted as text instead. The key is
+    // kept as given, so it must be a command key already ("&lH").
+    void AddSubstitution(std::string key, std::string text);
+
+    // Cuts InputStream into pages and re-emits it; with render set, draws the first page.
+    void Parse(bool render);
+    int GetPageCount() const { return int(PageList.size()); }
+    // Page 1..count: that page's stream; -1: InputStream; anything else: nullptr. Owned here.
+    THLWMemorystream* GetPageStream(int page);
+    // Everything re-emitted since creation, positioned at 0. Owned here.
+    THLWMemorystream& GetOutput();
+    // "LTR", "LGL" or empty, as the last parse run left it.
+    const std::string& GetPaperCode() const { return Page.PaperCode; }
+    // The last simplex/duplex value of the last parse run; -1 when it had none.
+    int32_t GetDuplexMode() const { return Page.DuplexMode; }
+    // The rendered page (the first page after Parse(true), otherwise page `page` rendered
+    // now). print selects the printer look. The bitmap lives until the next call.
+    TPageBitmap& GetPageBitmap(bool print, int page, const std::string& paperHint);
+
+    // Read access for callers and tests.
+    const TPCLStringList& CommandTable() const { return Commands; }
+    // The handler's name in the command vocabulary ("PageSize"); empty for an unknown one.
+    static std::string_view HandlerName(TPCLHandler handler);
+    const TPCLPageState& PageState() const { return Page; }
+    const TPCLFontState& FontState() const { return Font; }
+    const TPCLRasterState& RasterState() const { return Raster; }
+    bool HasMacro(uint16_t id) const { return Macros.count(id) != 0; }
+    size_t SoftFontCount() const { return SoftFonts.size(); }
+    const TSoftFont* FindSoftFont(uint16_t id) const;
+    bool IsDefiningMacro() const { return DefiningMacro; }
+    bool GetPageHasContent() const { return PageHasContent; }
+
+private:
+    struct TCommandEntry;
+    // The command table: key, handler name and handler, in registration order.
+    static const std::vector<TCommandEntry>& CommandEntries();
+
+    // Scanner and splitting (PCLParse.cpp).
+    void ParseStream();
+    void ScanText(std::string& run, uint8_t b);
+    void ExecuteSequence(std::string_view sequence);
+    void ReadBinaryBlock(std::string_view command, std::string_view accumulator);
+    void HandleBlock(std::string_view command, std::string_view block);
+    void DispatchCommand(std::string_view command);
+    void EmitCommand(std::string_view command);
+    void EmitText(std::string_view text);
+    void FlushText(std::string_view run);
+    void EndPage();
+    bool Rendering() const;
+    void ResetPageState();
+    void NewPageBitmap();
+    TPCLDevice& Device();
+    void ExecuteMacro();
+    void FreeMacros() { Macros.clear(); }
+    void FreeSoftFonts();
+    void StoreSoftFontBlock(std::string_view block);
+
+    // Drawing hooks (PCLDrawing.cpp), called only while rendering. They belong to the text,
+    // soft-font, raster and rectangle renderers.
+    void DrawTextRun(std::string_view run);
+    void DrawSoftFontRun(const TSoftFont& font, std::string_view run);
+    void DrawRasterRow(std::string_view block);
+    void FillRectangle(int32_t fillType);
+    void SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+
+    // Handlers of the command table (PCLCommands.cpp).
+    void CmdEmitOnly(std::string_view command);
+    void CmdUnknown(std::string_view command);
+    void CmdPrinterReset(std::string_view command);
+    void CmdSimplexDuplex(std::string_view command);
+    void CmdUnitOfMeasure(std::string_view command);
+    void CmdPageSize(std::string_view command);
+    void CmdOrientation(std::string_view command);
+    void CmdTopMargin(std::string_view command);
+    void CmdTextLength(std::string_view command);
+    void CmdLeftMargin(std::string_view command);
+    void CmdRightMargin(std::string_view command);
+    void CmdClearHorizontalMargins(std::string_view command);
+    void CmdHorizontalMotionIndex(std::string_view command);
+    void CmdVerticalMotionIndex(std::string_view command);
+    void CmdLinesPerInch(std::string_view command);
+    void CmdVerticalPositionRows(std::string_view command);
+    void CmdVerticalPositionUnits(std::string_view command);
+    void CmdVerticalPositionDecipoints(std::string_view command);
+    void CmdHorizontalPositionUnits(std::string_view command);
+    void CmdHorizontalPositionDecipoints(std::string_view command);
+    void CmdHalfLineFeed(std::string_view command);
+    void CmdPushPopPosition(std::string_view command);
+    void CmdPrimarySymbolSet(std::string_view command);
+    void CmdSecondarySymbolSet(std::string_view command);
+    void CmdPrimarySpacing(std::string_view command);
+    void CmdSecondarySpacing(std::string_view command);
+    void CmdPitch(std::string_view command);
+    void CmdHeight(std::string_view command);
+    void CmdPrimaryStyle(std::string_view command);
+    void CmdSecondaryStyle(std::string_view command);
+    void CmdPrimaryStrokeWeight(std::string_view command);
+    void CmdSecondaryStrokeWeight(std::string_view command);
+    void CmdPrimaryTypeface(std::string_view command);
+    void CmdSecondaryTypeface(std::string_view command);
+    void CmdUnderlineEnable(std::string_view command);
+    void CmdUnderlineDisable(std::string_view command);
+    void CmdAssignFontID(std::string_view command);
+    void CmdFontControl(std::string_view command);
+    void CmdSelectFontByID(std::string_view command);
+    void CmdFontDescriptor(std::string_view command);
+    void CmdDownloadCharacter(std::string_view command);
+    void CmdCharacterCode(std::string_view command);
+    void CmdRasterResolution(std::string_view command);
+    void CmdRasterPresentation(std::string_view command);
+    void CmdStartRaster(std::string_view command);
+    void CmdCompressionMode(std::string_view command);
+    void CmdTransferRasterRow(std::string_view command);
+    void CmdEndRaster(std::string_view command);
+    void CmdSelectCurrentPattern(std::string_view command);
+    void CmdSourceTransparency(std::string_view command);
+    void CmdPatternTransparency(std::string_view command);
+    void CmdRectWidthDots(std::string_view command);
+    void CmdRectWidthDecipoints(std::string_view command);
+    void CmdRectHeightDots(std::string_view command);
+    void CmdRectHeightDecipoints(std::string_view command);
+    void CmdFillRectangle(std::string_view command);
+    void CmdPatternID(std::string_view command);
+    void CmdMacroID(std::string_view command);
+    void CmdMacroControl(std::string_view command);
+    void CmdSignatureBox(std::string_view command);
+
+    // PCL units (`*p`, `*c` sizes) to dots by the unit of measure.
+    int32_t UnitsToDots(int32_t units) const;
+    // The line-feed advance in dots; 0 when the lines per inch are 0.
+    int32_t LineAdvance() const;
+
+    THLWMemorystream InputStream;
+    THLWMemorystream* CurrentInput = nullptr;
+    std::unique_ptr<THLWMemorystream> PageOutput;
+    THLWMemorystream WholeOutput;
+    std::vector<std::unique_ptr<THLWMemorystream>> PageList;
+    TPCLStringList Commands;
+    std::vector<std::string> SubstituteKeys;
+    std::vector<std::string> SubstituteTexts;
+    bool ShowControlCodes = false;
+    bool RenderFirstPage = false;
+    bool RenderThisStream = false;
+    bool PageHasContent = false;
+    bool DefiningMacro = false;
+    std::unique_ptr<THLWMemorystream> MacroStream;
+    std::map<uint16_t, std::unique_ptr<THLWMemorystream>> Macros;
+    bool AnnouncedGlyph = false;
+    bool AnnouncedHeader = false;
+
+    TPCLPageState Page;
+    TPCLFontState Font;
+    TPCLRasterState Raster;
+    std::vector<std::pair<uint16_t, std::unique_ptr<TSoftFont>>> SoftFonts;
+    const TSoftFont* CurrentSoftFont = nullptr;
+
+    std::unique_ptr<TPageBitmap> PageBitmap;
+    std::unique_ptr<TPageBitmapDevice> BitmapDevice;
+
+    // Macro runs: how deep they nest now, and how many more bytes they may still scan in
+    // this parse (so that macros calling macros cannot multiply the input without bound).
+    int MacroDepth = 0;
+    size_t MacroBudget = 0;
+};
+
+} // namespace pg

@@ -1,0 +1,83 @@
+#include "PCLValues.h"
+
+#include "Strings.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace pg {
+
+namespace {
+
+bool IsNumberChar(char c) {
+    return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9');
+}
+
+std::string NumberChars(std::string_view command) {
+    std::string out;
+    for (char c : command)
+        if (IsNumberChar(c))
+            out += c;
+    return out;
+}
+
+} // namespace
+
+std::string CommandKey(std::string_view command) {
+    std::string key;
+    key.reserve(command.size());
+    for (char c : command)
+        if (c != kEsc && c != ' ' && !IsNumberChar(c))
+            key += c;
+    if (key.empty() && command.size() == 2 && command[0] == kEsc && command[1] == '9')
+        return "&9";
+    return key;
+}
+
+int32_t IntegerValue(std::string_view command, int32_t def) {
+    std::string digits = NumberChars(command);
+    size_t point = digits.find('.');
+    if (point != std::string::npos)
+        digits.resize(point);
+    return StrToIntDef(digits, def);
+}
+
+double RealValue(std::string_view command) {
+    const std::string digits = NumberChars(command);
+    std::string_view text = digits;
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value))
+        return 0;
+    return value;
+}
+
+bool IsRelative(std::string_view command) {
+    return command.find_first_of("+-") != std::string_view::npos;
+}
+
+int32_t RoundHalfEven(double v) {
+    if (std::isnan(v))
+        return 0;
+    constexpr double lo = std::numeric_limits<int32_t>::min();
+    constexpr double hi = std::numeric_limits<int32_t>::max();
+    if (v <= lo)
+        return std::numeric_limits<int32_t>::min();
+    if (v >= hi)
+        return std::numeric_limits<int32_t>::max();
+    const double low = std::floor(v);
+    const double fraction = v - low;
+    double r = low;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(low, 2.0) != 0.0))
+        r = low + 1.0;
+    return static_cast<int32_t>(r);
+}
+
+int32_t DecipointsToDots(double decipoints) {
+    return RoundHalfEven(decipoints * 300.0 / 720.0);
+}
+
+} // namespace pg

@@ -1,0 +1,304 @@
+#include "PageBitmap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace pg {
+
+namespace {
+
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
+
+// The halftone palette: the system colours at both ends, a 6 x 6 x 6 colour cube and a grey
+// ramp between them. Index 7 is the medium grey and 14 the black that rectangle fills use.
+std::array<uint32_t, 256> MakePalette() {
+    std::array<uint32_t, 256> p{};
+    const uint32_t low[15] = {Rgb(0, 0, 0),       Rgb(128, 0, 0),     Rgb(0, 128, 0),   Rgb(128, 128, 0),
+                              Rgb(0, 0, 128),     Rgb(128, 0, 128),   Rgb(0, 128, 128), Rgb(160, 160, 164),
+                              Rgb(192, 220, 192), Rgb(166, 202, 240), Rgb(64, 64, 64),  Rgb(96, 96, 96),
+                              Rgb(192, 192, 192), Rgb(224, 224, 224), Rgb(0, 0, 0)};
+    std::copy(std::begin(low), std::end(low), p.begin());
+    for (uint32_t i = 0; i < 216; ++i)
+        p[15 + i] = Rgb(i / 36 * 51, i / 6 % 6 * 51, i % 6 * 51);
+    for (uint32_t i = 0; i < 15; ++i) {
+        uint32_t v = 16 + i * 15;
+        p[231 + i] = Rgb(v, v, v);
+    }
+    const uint32_t high[10] = {Rgb(255, 251, 240), Rgb(160, 160, 164), Rgb(128, 128, 128), Rgb(255, 0, 0),
+                               Rgb(0, 255, 0),     Rgb(255, 255, 0),   Rgb(0, 0, 255),     Rgb(255, 0, 255),
+                               Rgb(0, 255, 255),   Rgb(255, 255, 255)};
+    std::copy(std::begin(high), std::end(high), p.begin() + 246);
+    return p;
+}
+
+int Channel(uint32_t colour, int shift) {
+    return int((colour >> shift) & 0xFF);
+}
+
+// Which indices a monochrome page shows white: the light half of the palette.
+std::array<bool, 256> MakeLightTable() {
+    std::array<bool, 256> light{};
+    const auto& p = PagePalette();
+    for (size_t i = 0; i < 256; ++i) {
+        int luma = (299 * Channel(p[i], 0) + 587 * Channel(p[i], 8) + 114 * Channel(p[i], 16)) / 1000;
+        light[i] = luma >= 128;
+    }
+    return light;
+}
+
+bool IsLight(uint8_t index) {
+    static const std::array<bool, 256> light = MakeLightTable();
+    return light[index];
+}
+
+int RoundHalfUp(double v) {
+    return int(std::floor(v + 0.5));
+}
+
+int ClampTo(int v, int lo, int hi) {
+    return std::max(lo, std::min(v, hi));
+}
+
+} // namespace
+
+const std::array<uint32_t, 256>& PagePalette() {
+    static const std::array<uint32_t, 256> palette = MakePalette();
+    return palette;
+}
+
+uint8_t NearestPaletteIndex(uint32_t colour) {
+    const auto& p = PagePalette();
+    auto distance = [&](size_t i) {
+        int dr = Channel(p[i], 0) - Channel(colour, 0);
+        int dg = Channel(p[i], 8) - Channel(colour, 8);
+        int db = Channel(p[i], 16) - Channel(colour, 16);
+        return dr * dr + dg * dg + db * db;
+    };
+    // Black and white first, so that they win every tie.
+    size_t best = 0;
+    int bestDistance = distance(0);
+    if (distance(255) < bestDistance) {
+        best = 255;
+        bestDistance = distance(255);
+    }
+    for (size_t i = 1; i < 255; ++i) {
+        int d = distance(i);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return uint8_t(best);
+}
+
+TPageBitmap::TPageBitmap(int width, int height, TPixelFormat format)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), format_(format),
+      stride_(StrideFor(width_, format)), pixels_(stride_ * size_t(height_), 0xFF) {}
+
+size_t TPageBitmap::StrideFor(int width, TPixelFormat format) {
+    return format == TPixelFormat::Indexed8 ? size_t(width) : (size_t(width) + 7) / 8;
+}
+
+std::span<const uint8_t> TPageBitmap::Row(int y) const {
+    if (y < 0 || y >= height_)
+        return {};
+    return {pixels_.data() + size_t(y) * stride_, stride_};
+}
+
+void TPageBitmap::Resize(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == width_ && height == height_)
+        return;
+    const size_t stride = StrideFor(width, format_);
+    std::vector<uint8_t> pixels(stride * size_t(height), 0xFF);
+    const int keepRows = std::min(height, height_);
+    const size_t keepBytes = std::min(stride, stride_);
+    for (int y = 0; y < keepRows; ++y)
+        std::memcpy(pixels.data() + size_t(y) * stride, pixels_.data() + size_t(y) * stride_, keepBytes);
+    // A 1-bit row cut inside a byte keeps stray pixels beyond the new width; whiten them.
+    const int keepWidth = std::min(width, width_);
+    if (format_ == TPixelFormat::Mono1 && keepWidth % 8 != 0 && size_t(keepWidth / 8) < stride) {
+        const uint8_t mask = uint8_t(0xFF >> (keepWidth % 8));
+        for (int y = 0; y < keepRows; ++y)
+            pixels[size_t(y) * stride + size_t(keepWidth / 8)] |= mask;
+    }
+    pixels_ = std::move(pixels);
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+}
+
+void TPageBitmap::Clear(uint8_t index) {
+    if (format_ == TPixelFormat::Indexed8)
+        std::fill(pixels_.begin(), pixels_.end(), index);
+    else
+        std::fill(pixels_.begin(), pixels_.end(), IsLight(index) ? 0xFF : 0x00);
+}
+
+uint8_t TPageBitmap::Pixel(int x, int y) const {
+    if (!Inside(x, y))
+        return kPaletteWhite;
+    const uint8_t* row = pixels_.data() + size_t(y) * stride_;
+    if (format_ == TPixelFormat::Indexed8)
+        return row[x];
+    return (row[x / 8] & (0x80 >> (x % 8))) ? kPaletteWhite : kPaletteBlack;
+}
+
+void TPageBitmap::PlotUnchecked(int x, int y, uint8_t index) {
+    uint8_t* row = pixels_.data() + size_t(y) * stride_;
+    if (format_ == TPixelFormat::Indexed8) {
+        row[x] = index;
+        return;
+    }
+    const uint8_t bit = uint8_t(0x80 >> (x % 8));
+    if (IsLight(index))
+        row[x / 8] |= bit;
+    else
+        row[x / 8] &= uint8_t(~bit);
+}
+
+void TPageBitmap::SetPixel(int x, int y, uint8_t index) {
+    if (Inside(x, y))
+        PlotUnchecked(x, y, index);
+}
+
+void TPageBitmap::HorizontalSpan(int x1, int x2, int y, uint8_t index) {
+    if (y < 0 || y >= height_)
+        return;
+    x1 = ClampTo(x1, 0, width_);
+    x2 = ClampTo(x2, 0, width_);
+    if (x1 >= x2)
+        return;
+    if (format_ == TPixelFormat::Indexed8) {
+        std::memset(pixels_.data() + size_t(y) * stride_ + size_t(x1), index, size_t(x2 - x1));
+        return;
+    }
+    for (int x = x1; x < x2; ++x)
+        PlotUnchecked(x, y, index);
+}
+
+void TPageBitmap::FillRect(int left, int top, int right, int bottom, uint8_t index) {
+    top = ClampTo(top, 0, height_);
+    bottom = ClampTo(bottom, 0, height_);
+    for (int y = top; y < bottom; ++y)
+        HorizontalSpan(left, right, y, index);
+}
+
+void TPageBitmap::AndRect(int left, int top, int right, int bottom, uint8_t index) {
+    left = ClampTo(left, 0, width_);
+    right = ClampTo(right, 0, width_);
+    top = ClampTo(top, 0, height_);
+    bottom = ClampTo(bottom, 0, height_);
+    if (left >= right)
+        return;
+    for (int y = top; y < bottom; ++y) {
+        if (format_ == TPixelFormat::Indexed8) {
+            uint8_t* p = pixels_.data() + size_t(y) * stride_;
+            for (int x = left; x < right; ++x)
+                p[x] &= index;
+            continue;
+        }
+        if (IsLight(index))
+            continue;
+        for (int x = left; x < right; ++x)
+            PlotUnchecked(x, y, kPaletteBlack);
+    }
+}
+
+void TPageBitmap::Line(int x1, int y1, int x2, int y2, int penWidth, uint8_t index) {
+    penWidth = std::max(penWidth, 1);
+    const int before = penWidth / 2;
+    const int after = penWidth - before;
+    if (y1 == y2) {
+        const int from = x2 >= x1 ? x1 : x2 + 1;
+        const int to = x2 >= x1 ? x2 : x1 + 1;
+        FillRect(from, y1 - before, to, y1 + after, index);
+        return;
+    }
+    // Points i = 0 .. steps - 1 of the line, limited to those near the bitmap, so that far-off
+    // end points cost nothing.
+    const double dx = double(x2) - x1, dy = double(y2) - y1;
+    const double steps = std::max(std::fabs(dx), std::fabs(dy));
+    double first = 0, last = steps - 1;
+    auto clip = [&](double start, double delta, double lo, double hi) {
+        if (delta == 0) {
+            if (start < lo || start > hi)
+                last = -1;
+            return;
+        }
+        double a = (lo - start) / delta * steps, b = (hi - start) / delta * steps;
+        if (a > b)
+            std::swap(a, b);
+        first = std::max(first, std::floor(a));
+        last = std::min(last, std::ceil(b));
+    };
+    clip(x1, dx, -penWidth, double(width_) + penWidth);
+    clip(y1, dy, -penWidth, double(height_) + penWidth);
+    for (double i = first; i <= last; ++i) {
+        const int x = RoundHalfUp(x1 + dx * i / steps), y = RoundHalfUp(y1 + dy * i / steps);
+        FillRect(x - before, y - before, x + after, y + after, index);
+    }
+}
+
+void TPageBitmap::FillEllipse(int left, int top, int right, int bottom, uint8_t index) {
+    if (right <= left || bottom <= top)
+        return;
+    const double cx = (double(left) + right) / 2, cy = (double(top) + bottom) / 2;
+    const double rx = (double(right) - left) / 2, ry = (double(bottom) - top) / 2;
+    const int firstRow = ClampTo(top, 0, height_), lastRow = ClampTo(bottom, 0, height_);
+    for (int y = firstRow; y < lastRow; ++y) {
+        const double dy = (y + 0.5 - cy) / ry;
+        if (dy * dy > 1)
+            continue;
+        const double half = rx * std::sqrt(1 - dy * dy);
+        const double from = std::ceil(cx - half - 0.5), to = std::floor(cx + half - 0.5);
+        if (from > to)
+            continue;
+        HorizontalSpan(int(std::max(from, -1.0)), int(std::min(to, double(width_))) + 1, y, index);
+    }
+}
+
+void TPageBitmap::BlitBits(int x, int y, std::span<const uint8_t> bits, int width, int height,
+                           size_t bytesPerRow, uint8_t index) {
+    if (width <= 0 || height <= 0 || bytesPerRow == 0)
+        return;
+    for (int row = 0; row < height; ++row) {
+        const size_t start = size_t(row) * bytesPerRow;
+        if (start >= bits.size())
+            return;
+        const int py = y + row;
+        if (py < 0 || py >= height_)
+            continue;
+        for (int col = 0; col < width; ++col) {
+            const size_t at = start + size_t(col / 8);
+            if (at >= bits.size() || size_t(col / 8) >= bytesPerRow)
+                break;
+            if (bits[at] & (0x80 >> (col % 8)))
+                SetPixel(x + col, py, index);
+        }
+    }
+}
+
+void TPageBitmap::BlitCoverage(int x, int y, std::span<const uint8_t> coverage, int width, int height,
+                               size_t pitch, uint8_t index) {
+    if (width <= 0 || height <= 0 || pitch == 0)
+        return;
+    const int columns = int(std::min<size_t>(size_t(width), pitch));
+    for (int row = 0; row < height; ++row) {
+        const size_t start = size_t(row) * pitch;
+        if (start >= coverage.size())
+            return;
+        const int py = y + row;
+        if (py < 0 || py >= height_)
+            continue;
+        for (int col = 0; col < columns && start + size_t(col) < coverage.size(); ++col)
+            if (coverage[start + size_t(col)] >= 128)
+                SetPixel(x + col, py, index);
+    }
+}
+
+} // namespace pg

@@ -1,0 +1,85 @@
+#pragma once
+// TPageBitmap: the surface a PCL page is drawn on. Pixels are indices into the 256-colour
+// halftone page palette (index 0 black, 255 white, 7 the medium grey and 14 the black of
+// rectangle fills), one byte each, or single bits for monochrome pages. Rows are stored
+// top to bottom in one contiguous block. Every drawing primitive clips to the bitmap.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pg {
+
+// Palette indices with a meaning of their own.
+inline constexpr uint8_t kPaletteBlack = 0;
+inline constexpr uint8_t kPaletteGrey = 7;       // medium grey (red 160, green 160, blue 164)
+inline constexpr uint8_t kPaletteFillBlack = 14; // black of a rectangle fill
+inline constexpr uint8_t kPaletteWhite = 255;
+
+// The page palette as 0x00BBGGRR colours.
+const std::array<uint32_t, 256>& PagePalette();
+// The palette index whose colour lies nearest to colour (0x00BBGGRR).
+uint8_t NearestPaletteIndex(uint32_t colour);
+
+enum class TPixelFormat { Indexed8, Mono1 };
+
+class TPageBitmap {
+public:
+    // A white bitmap; negative sizes count as 0.
+    TPageBitmap(int width, int height, TPixelFormat format = TPixelFormat::Indexed8);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    TPixelFormat Format() const { return format_; }
+    // Bytes per row.
+    size_t Stride() const { return stride_; }
+    // Row y's bytes: one index per pixel, or for Mono1 eight pixels per byte, leftmost in the
+    // most significant bit, a set bit white.
+    std::span<const uint8_t> Row(int y) const;
+
+    // New size; the pixels at the top left stay, an area that grows is white.
+    void Resize(int width, int height);
+    // Exchanges width and height (the pixels at the top left stay).
+    void SwapSides() { Resize(height_, width_); }
+    void Clear(uint8_t index = kPaletteWhite);
+
+    // The palette index at (x, y); white outside the bitmap. Mono1 gives 0 or 255.
+    uint8_t Pixel(int x, int y) const;
+    void SetPixel(int x, int y, uint8_t index);
+    // Pixels x1 .. x2 - 1 of row y.
+    void HorizontalSpan(int x1, int x2, int y, uint8_t index);
+    // Columns left .. right - 1 of rows top .. bottom - 1.
+    void FillRect(int left, int top, int right, int bottom, uint8_t index);
+    // Each pixel of the rectangle := index AND its current index (white leaves the content,
+    // black darkens everything).
+    void AndRect(int left, int top, int right, int bottom, uint8_t index);
+    // A line from (x1, y1) towards (x2, y2), the end point excluded, with a square pen of
+    // penWidth pixels centred on it.
+    void Line(int x1, int y1, int x2, int y2, int penWidth, uint8_t index);
+    // The ellipse inside the box left .. right - 1, top .. bottom - 1, filled.
+    void FillEllipse(int left, int top, int right, int bottom, uint8_t index);
+    // A 1-bit image (rows of bytesPerRow bytes, leftmost pixel in the most significant bit):
+    // set bits paint index at (x + column, y + row), clear bits leave the page.
+    void BlitBits(int x, int y, std::span<const uint8_t> bits, int width, int height, size_t bytesPerRow,
+                  uint8_t index);
+    // An 8-bit coverage map (0 none .. 255 full, rows of pitch bytes): pixels covered at
+    // least half take index. A palette page has no blending, so this is the sharp edge a
+    // palette device draws.
+    void BlitCoverage(int x, int y, std::span<const uint8_t> coverage, int width, int height, size_t pitch,
+                      uint8_t index);
+
+private:
+    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+    static size_t StrideFor(int width, TPixelFormat format);
+    void PlotUnchecked(int x, int y, uint8_t index);
+
+    int width_ = 0;
+    int height_ = 0;
+    TPixelFormat format_;
+    size_t stride_ = 0;
+    std::vector<uint8_t> pixels_;
+};
+
+} // namespace pg

@@ -1,0 +1,34 @@
+#include "SoftFont.h"
+
+namespace pg {
+
+void TSoftFont::StoreGlyph(uint8_t code, std::string_view block) {
+    glyphs_.emplace_back(code, std::string(block.substr(0, kSoftFontBlockLimit)));
+}
+
+const std::string* TSoftFont::FindGlyph(uint8_t code) const {
+    for (const auto& [c, block] : glyphs_)
+        if (c == code)
+            return &block;
+    return nullptr;
+}
+
+std::string RewriteFontHeader(std::string_view block) {
+    std::string out(block);
+    auto put = [&](size_t at, uint8_t value) {
+        if (at < out.size())
+            out[at] = char(value);
+    };
+    put(14, 1);
+    put(15, 21);
+    if (out.size() > 19) {
+        const unsigned height = (uint8_t(out[18]) << 8 | uint8_t(out[19])) / 2;
+        put(18, uint8_t(height >> 8));
+        put(19, uint8_t(height & 0xFF));
+    }
+    put(25, 52);
+    put(26, 16);
+    return out;
+}
+
+} // namespace pg

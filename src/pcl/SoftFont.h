@@ -1,0 +1,37 @@
+#pragma once
+// TSoftFont: a bitmap font downloaded in a PCL stream: its header block and one block per
+// downloaded character, in download order. A later glyph for a code already present is kept
+// as well; lookups find the first, so the first definition stays in use.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace pg {
+
+// Blocks are kept up to this many bytes, the most a download buffer holds.
+inline constexpr size_t kSoftFontBlockLimit = 1000;
+
+class TSoftFont {
+public:
+    explicit TSoftFont(std::string_view header) : header_(header.substr(0, kSoftFontBlockLimit)) {}
+
+    void StoreGlyph(uint8_t code, std::string_view block);
+    // The block of the first glyph stored for code, or nullptr.
+    const std::string* FindGlyph(uint8_t code) const;
+    size_t GlyphCount() const { return glyphs_.size(); }
+    const std::string& Header() const { return header_; }
+
+private:
+    std::string header_;
+    std::vector<std::pair<uint8_t, std::string>> glyphs_;
+};
+
+// The copy of a font header block that the interpreter re-emits: symbol set 8U (277), the
+// height in quarter dots halved (rounded down), typeface 4148 (Univers). Fields beyond the
+// end of a short block are left out.
+std::string RewriteFontHeader(std::string_view block);
+
+} // namespace pg
