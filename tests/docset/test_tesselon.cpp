@@ -1,0 +1,518 @@
+#include "Tesselon.h"
+
+#include "FormCRC.h"
+#include "Prompt.h"
+#include "Quodex.h"
+#include "Strings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace pg {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kEsc = "\x1b";
+const std::string kReset = kEsc + "E";
+
+// A Tesselon file as a foreign writer could make it: head bytes, the form list, the blob.
+std::string TesselonFile(const std::string& xml, const std::string& blob, const std::string& head = kReset) {
+    return head + MacroBegin(10000) + xml + MacroEnd(10000) + blob + kReset;
+}
+
+std::unique_ptr<TTesselon> Read(const std::string& bytes) {
+    auto set = std::make_unique<TTesselon>();
+    set->LoadFromBytes(bytes);
+    set->ReadFormList();
+    return set;
+}
+
+std::string Page(const std::string& attrs, const std::string& inner = "") {
+    return "<Page " + attrs + "><Template><Name>T1.DOT</Name></Template>" + inner + "</Page>";
+}
+
+std::string Fill(const TDocSetPage& p) {
+    return std::string(p.FillData.View());
+}
+std::string Tmpl(const TDocSetPage& p) {
+    return std::string(p.TemplateData.View());
+}
+
+std::unique_ptr<TDocSetAnnotation> Note(int x, int y, std::string content) {
+    auto a = std::make_unique<TDocSetAnnotation>();
+    a->XPosition = x;
+    a->YPosition = y;
+    a->Content = std::move(content);
+    a->UserId = "ann@example.com";
+    a->Date = "01/02/2024";
+    a->Time = "10:11:12";
+    return a;
+}
+
+TDocSetForm& AddForm(TDocSet& set, const std::string& name, int borrower, int pages, uint8_t format = 7,
+                     bool deleted = false) {
+    auto form = std::make_unique<TDocSetForm>(name, "Desc of " + name, borrower,
+                                              "Borrower " + std::to_string(borrower),
+                                              borrower % 2 ? "LTR" : "LEGAL", true, false, deleted);
+    form->Format = format;
+    for (int n = 1; n <= pages; ++n) {
+        std::string fill =
+            kEsc + "*p300x" + std::to_string(100 * n) + "Y" + name + " fill " + std::to_string(n);
+        if (format == kFormatVivaform)
+            fill = "<?xml version=\"1.0\"?><html><body>" + name + "</body></html>";
+        auto page = std::make_unique<TDocSetPage>(
+            n, name.substr(0, name.find('.')) + std::to_string(n) + ".TPL", false, "", 0.0, fill);
+        if (format == kFormatDefault)
+            page->TemplateData.AppendText(kEsc + "*c100a50b0P template " + name + "\f");
+        form->AddPage(std::move(page));
+    }
+    return set.AddForm(std::move(form));
+}
+
+// Forms, pages, streams, annotations and checksums of two sets are the same. Quodex carries
+// neither the annotation's user and time nor the template name of a page without template.
+void ExpectSameForms(const TDocSet& a, const TDocSet& b, bool tesselonOnly) {
+    ASSERT_EQ(a.FormCount(), b.FormCount());
+    for (size_t i = 0; i < a.FormCount(); ++i) {
+        const TDocSetForm& fa = a.Form(i);
+        const TDocSetForm& fb = b.Form(i);
+        SCOPED_TRACE(fa.Name);
+        EXPECT_EQ(fa.Name, fb.Name);
+        EXPECT_EQ(fa.Description, fb.Description);
+        EXPECT_EQ(fa.BorrowerNumber, fb.BorrowerNumber);
+        EXPECT_EQ(fa.BorrowerName, fb.BorrowerName);
+        EXPECT_EQ(fa.Duplexable, fb.Duplexable);
+        EXPECT_EQ(fa.Deleted, fb.Deleted);
+        EXPECT_EQ(fa.Format, fb.Format);
+        EXPECT_EQ(UpperCase(fa.PageSize) == "LTR" || UpperCase(fa.PageSize) == "LETTER",
+                  UpperCase(fb.PageSize) == "LTR" || UpperCase(fb.PageSize) == "LETTER");
+        EXPECT_EQ(fa.FormChecksum(), fb.FormChecksum());
+        ASSERT_EQ(fa.PageCount(), fb.PageCount());
+        for (int32_t p = 0; p < fa.PageCount(); ++p) {
+            const TDocSetPage& pa = *fa.Pages[size_t(p)];
+            const TDocSetPage& pb = *fb.Pages[size_t(p)];
+            EXPECT_EQ(pa.PageNumber, pb.PageNumber);
+            EXPECT_EQ(Fill(pa), Fill(pb));
+            EXPECT_EQ(Tmpl(pa), Tmpl(pb));
+            if (tesselonOnly || pa.TemplateData.Size() > 0) {
+                EXPECT_EQ(pa.Template.Name, pb.Template.Name);
+            }
+            ASSERT_EQ(pa.Annotations.size(), pb.Annotations.size());
+            for (size_t k = 0; k < pa.Annotations.size(); ++k) {
+                EXPECT_EQ(pa.Annotations[k]->ToPCL(), pb.Annotations[k]->ToPCL());
+                if (tesselonOnly) {
+                    EXPECT_EQ(pa.Annotations[k]->UserId, pb.Annotations[k]->UserId);
+                    EXPECT_EQ(pa.Annotations[k]->Date, pb.Annotations[k]->Date);
+                    EXPECT_EQ(pa.Annotations[k]->Time, pb.Annotations[k]->Time);
+                }
+            }
+        }
+    }
+}
+
+// A package with several borrowers, a deleted form, a Vivaform form, annotations and
+// templates that end in a form feed.
+std::unique_ptr<TDocSet> GeneratedSet() {
+    auto set = std::make_unique<TDocSet>();
+    set->WorksheetNumber = "12345";
+    set->PlanCode = "P1";
+    set->CreatedBy = "Server";
+    set->FromName = "Bank";
+    set->LenderName = "Lender";
+    set->CanAnnotate = true;
+    AddForm(*set, "DEED.DOT", 1, 3);
+    AddForm(*set, "DEED.DOT", 2, 3);
+    AddForm(*set, "NOTE.DOT", 1, 1, kFormatDefault, true);
+    AddForm(*set, "HTML.VIV", 1, 1, kFormatVivaform);
+    TDocSetForm& tila = AddForm(*set, "TILA.DOT", 1, 2);
+    tila.Pages[0]->AddAnnotation(Note(300, 600, "OK"));
+    tila.Pages[0]->AddAnnotation(Note(10, 20, "Second note"));
+    tila.Pages[1]->AddAnnotation(Note(1, 2, "Page two"));
+    return set;
+}
+
+TEST(Tesselon, SplitAndPackageValues) {
+    try {
+        Read(kReset + kEsc + "&l2A plain PCL");
+        FAIL() << "plain PCL accepted";
+    } catch (const TTesselonFormatError& e) {
+        EXPECT_STREQ(e.what(), "Missing XML FormList data");
+    }
+
+    TRecordingPrompter prompts;
+    const std::string xml =
+        "<DOCSET Annotatable=\"Y\" VERSION=\"2.0\" packagetype=\" Closing \">\n"
+        "<worksheetNUMBER>  LEND1_0042 </worksheetNUMBER>\n"
+        "<PlanCode>A</PlanCode><PlanCode>B</PlanCode>\n"
+        "<CreatedBy>Server \n\t  Side</CreatedBy><Barcode><Formula>X</Formula></Barcode>\n"
+        "<Form><Name>F.DOT</Name><Description>Caf\xE9s Form</Description>"
+        "<Page byteOffset=\"0\" expectedByteLength=\"4\"/></Form></DOCSET>";
+    auto set = Read(TesselonFile(xml, "DATA", "XY"));
+    EXPECT_TRUE(prompts.Entries().empty());
+    EXPECT_TRUE(set->CanAnnotate);
+    EXPECT_EQ(set->Version, "2.0");
+    EXPECT_EQ(set->PackageType, "Closing");
+    EXPECT_EQ(set->WorksheetNumber, "LEND1_0042");
+    EXPECT_EQ(set->LenderNumber, "LEND1");
+    EXPECT_EQ(set->PlanCode, "A\r\nB");
+    EXPECT_EQ(set->CreatedBy, "Server Side");
+    EXPECT_TRUE(set->HasBarcodeFormula);
+    ASSERT_EQ(set->FormCount(), 1u);
+    EXPECT_EQ(set->Form(0).Description, "Caf s Form");
+    ASSERT_EQ(set->FormListXml.size(), 6u);
+    EXPECT_NE(set->FormListXml[5].find("Caf\xE9s Form"), std::string::npos);
+    // "XY" stood where the reset belongs and was skipped; the page starts at the blob.
+    EXPECT_EQ(Tmpl(*set->Form(0).Pages[0]), "DATA");
+}
+
+TEST(Tesselon, ErrorRecordsAndReaderMessages) {
+    TRecordingPrompter prompts;
+    const std::string xml =
+        "<DocSet><Error type=\"F\"><Message>Top</Message></Error>"
+        "<Form><Name>A.DOT</Name><ERROR TYPE=\"N\"><Data>d</Data></ERROR>"
+        "<Page byteOffset=\"0\" expectedByteLength=\"1\"><Error type=\"x\"><Source>s</Source></Error>"
+        "</Page></Form>"
+        "<Form><Name>B.DOT</Name></Form><Form><Name>C.DOT</Name></Form></DocSet>";
+    auto set = Read(TesselonFile(xml, "X"));
+    ASSERT_EQ(set->Errors.size(), 3u);
+    EXPECT_EQ(set->Errors[0].Error->Path, "/DocSet/Error");
+    EXPECT_EQ(set->Errors[0].Error->Severity, kSeverityFatal);
+    EXPECT_EQ(set->Errors[0].Error->Message, "Top");
+    EXPECT_EQ(set->Errors[1].Error->Path, "/DocSet/Form/Error");
+    EXPECT_EQ(set->Errors[1].Error->Severity, kSeverityNotice);
+    EXPECT_EQ(set->Errors[1].Error->Data, "d");
+    EXPECT_EQ(set->Errors[2].Error->Path, "/DocSet/Form/Page/Error");
+    EXPECT_EQ(set->Errors[2].Error->Severity, kSeverityUnknown);
+    EXPECT_EQ(set->Errors[2].Error->Source, "s");
+    EXPECT_TRUE(set->Errors[2].Text.empty());
+    // Page-less forms stay in the set and are reported together, once.
+    ASSERT_EQ(set->FormCount(), 3u);
+    EXPECT_EQ(set->Form(1).PageCount(), 0);
+    ASSERT_EQ(prompts.Entries().size(), 1u);
+    EXPECT_EQ(prompts.Entries()[0].Kind, PromptKind::Error);
+    EXPECT_EQ(prompts.Entries()[0].Text, "Number of pages must be larger than 0 (0) in B.DOT\n"
+                                         "Number of pages must be larger than 0 (0) in C.DOT");
+
+    prompts.Clear();
+    auto bad = Read(TesselonFile("<DocSet><Form><Name>A</Name>\n<Page></Form></DocSet>", ""));
+    EXPECT_EQ(bad->FormCount(), 0u);
+    ASSERT_EQ(prompts.Entries().size(), 1u);
+    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Invalid Tesselon\nTesselon XML parsing errors: ", 0), 0u);
+    EXPECT_NE(prompts.Entries()[0].Text.find("line 2"), std::string::npos);
+    EXPECT_EQ(bad->FormListXml.size(), 2u);
+}
+
+TEST(Tesselon, PclPageData) {
+    TRecordingPrompter prompts;
+    TDocSetAnnotation ann;
+    ann.XPosition = 300;
+    ann.YPosition = 600;
+    ann.Content = "OK";
+    const std::string page1 = ann.ToPCL() + kReset + MacroOpen(10003) + "FILL" + kEsc + "&l2A" +
+                              MacroClose(10003) + MacroBegin(10000) + "junk" + MacroEnd(10000) + "TEMPLATE" +
+                              kEsc + "&l1l1h" + MacroBegin(10002) + "viva" + MacroEnd(10002) + kEsc +
+                              "&l0S\f";
+    const std::string page2 = MacroOpen(10003) + "NO CLOSE" + "TAIL";
+    std::string blob = page1 + page2 + "zz";
+    const std::string pages =
+        Page("pageNumber=\"1\" forceToFront=\"Y\" byteOffset=\"0\" expectedByteLength=\"" +
+                 std::to_string(page1.size()) + "\"",
+             "<Annotation xPosition=\"300\" yPosition=\"600\"><UserId>u</UserId><content><![CDATA[  OK  "
+             "]]></content>"
+             "</Annotation>") +
+        Page("pageNumber=\"2\" byteOffset=\"" + std::to_string(page1.size()) + "\" expectedByteLength=\"" +
+             std::to_string(page2.size()) + "\"") +
+        Page("pageNumber=\"3\" byteOffset=\"99999999999999\" expectedByteLength=\"5\"") +
+        Page("pageNumber=\"4\" byteOffset=\"-5\" expectedByteLength=\"10\"") +
+        Page("pageNumber=\"5\" byteOffset=\"abc\" expectedByteLength=\"x\"") +
+        Page("pageNumber=\"6\" byteOffset=\"" + std::to_string(blob.size() - 2) +
+             "\" expectedByteLength=\"9999999\"");
+    auto set = Read(
+        TesselonFile("<DocSet><Form deleted=\"N\"><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
+    ASSERT_EQ(set->FormCount(), 1u);
+    const TDocSetForm& form = set->Form(0);
+    EXPECT_EQ(form.Format, kFormatDefault);
+    ASSERT_EQ(form.PageCount(), 3);
+    const TDocSetPage& p1 = *form.Pages[0];
+    EXPECT_TRUE(p1.ForceToFront);
+    EXPECT_EQ(p1.Template.Name, "T1.DOT");
+    EXPECT_EQ(Fill(p1), "FILL");
+    EXPECT_EQ(Tmpl(p1), "TEMPLATE" + kEsc + "&l1l");
+    ASSERT_EQ(p1.Annotations.size(), 1u);
+    EXPECT_EQ(p1.Annotations[0]->XPosition, 300);
+    EXPECT_EQ(p1.Annotations[0]->UserId, "u");
+    EXPECT_EQ(p1.Annotations[0]->Content, "  OK  ");
+    // A fill bracket without its close marker stops the extraction.
+    EXPECT_EQ(Fill(*form.Pages[1]), "");
+    EXPECT_EQ(Tmpl(*form.Pages[1]), page2);
+    // Ranges outside the blob give no page; one running past the end is cut at the end.
+    EXPECT_EQ(form.Pages[2]->PageNumber, 6);
+    EXPECT_EQ(Tmpl(*form.Pages[2]), "zz");
+    EXPECT_TRUE(prompts.Entries().empty());
+}
+
+TEST(Tesselon, SinglePageFormats) {
+    const std::string viva = MacroBegin(10002) + "<html>viva</html>" + MacroEnd(10002);
+    const std::string attach = "%PDF-1.4 attachment";
+    const std::string notZlib = "not compressed at all";
+    const std::string blob = viva + attach + notZlib;
+    auto range = [](size_t off, size_t len) {
+        return "byteOffset=\"" + std::to_string(off) + "\" expectedByteLength=\"" + std::to_string(len) +
+               "\"";
+    };
+    const std::string xml =
+        "<DocSet><Form><Name>V</Name><Format>VIVAFORM</Format>" + Page(range(0, viva.size())) +
+        Page(range(0, 1)) + "</Form><Form><Name>U</Name><Format>UNKNOWN</Format>" +
+        Page(range(viva.size(), attach.size())) + "</Form><Form><Name>E</Name><Format>ATTACHMENT</Format>" +
+        Page(range(5000, 3)) + "</Form><Form deleted=\"Y\"><Name>D</Name><Format>DEFAULT</Format>" +
+        Page(range(viva.size() + attach.size(), notZlib.size())) + "</Form></DocSet>";
+    auto set = Read(TesselonFile(xml, blob));
+    ASSERT_EQ(set->FormCount(), 4u);
+    EXPECT_EQ(set->Form(0).Format, kFormatVivaform);
+    ASSERT_EQ(set->Form(0).PageCount(), 1);
+    EXPECT_EQ(Fill(*set->Form(0).Pages[0]), "<html>viva</html>");
+    EXPECT_EQ(set->Form(1).Format, kFormatAttachment);
+    EXPECT_EQ(Fill(*set->Form(1).Pages[0]), attach);
+    ASSERT_EQ(set->Form(2).PageCount(), 1);
+    EXPECT_EQ(set->Form(2).Pages[0]->FillData.Size(), 0u);
+    EXPECT_TRUE(set->Form(3).Deleted);
+    EXPECT_EQ(Tmpl(*set->Form(3).Pages[0]), notZlib);
+
+    // An attachment is written back as "ATTACHMENT"; its data stays inside a macro definition.
+    const std::string written = TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    EXPECT_NE(written.find("<Format>ATTACHMENT</Format>"), std::string::npos);
+    EXPECT_NE(written.find(MacroBegin(10002) + attach + MacroEnd(10002)), std::string::npos);
+    auto again = Read(written);
+    EXPECT_EQ(Fill(*again->Form(1).Pages[0]), attach);
+    EXPECT_EQ(Tmpl(*again->Form(1).Pages[0]), "");
+}
+
+TEST(Tesselon, WriterLayout) {
+    TDocSet set;
+    set.WorksheetNumber = "12345";
+    set.PlanCode = "P1";
+    set.CreatedBy = "Server";
+    set.FromName = "Bank & Co";
+    set.LenderName = "Lender";
+    set.PackageType = "Closing";
+    auto record = std::make_unique<TDocSetError>();
+    record->Path = "/DocSet/Form/Page/Error";
+    record->Severity = kSeverityWarning;
+    record->Message = "Late";
+    set.Errors.push_back({"", std::move(record)});
+    set.Errors.push_back({"plain text", nullptr});
+    auto form =
+        std::make_unique<TDocSetForm>("A.DOT", "Form A", 2, "Ann", "Letter", true, false, false, "R1");
+    form->Type = "Deed";
+    form->Processed = true;
+    auto page = std::make_unique<TDocSetPage>(1, "A.DOT", true, "BC1", 0.0, "FILL");
+    page->TemplateData.AppendText("TPL");
+    page->AddAnnotation(Note(300, 600, "OK"));
+    form->AddPage(std::move(page));
+    set.AddForm(std::move(form));
+
+    const std::string xml =
+        "<DocSet annotatable=\"Y\" includeTemplates=\"Y\" version=\"2.0\" packageType=\"Closing\">\n"
+        "  <WorksheetNumber>12345</WorksheetNumber>\n"
+        "  <PlanCode>P1</PlanCode>\n"
+        "  <CreatedBy>Server;Pagellan 4.1.0.3</CreatedBy>\n"
+        "  <FromName>Bank &amp; Co</FromName>\n"
+        "  <LenderName>Lender</LenderName>\n"
+        "  <Name />\n"
+        "  <Error type=\"W\">\n"
+        "    <Message>Late</Message>\n"
+        "    <Data />\n"
+        "    <Source />\n"
+        "  </Error>\n"
+        "  <Error type=\"unknown\">\n"
+        "    <Message>plain text</Message>\n"
+        "    <Data />\n"
+        "    <Source />\n"
+        "  </Error>\n"
+        "  <Form borrowerNumber=\"2\" pageSize=\"Letter\" duplexable=\"Y\" deleted=\"N\" "
+        "processed=\"Y\" scanned=\"N\" orientation=\"portrait\">\n"
+        "    <Name>A.DOT</Name>\n"
+        "    <Description>Form A</Description>\n"
+        "    <BorrowerName>Ann</BorrowerName>\n"
+        "    <Type>Deed</Type>\n"
+        "    <Format>DEFAULT</Format>\n"
+        "    <DocumentType />\n"
+        "    <Reference>R1</Reference>\n"
+        "    <Page pageNumber=\"1\" forceToFront=\"Y\" byteOffset=\"5\" expectedByteLength=\"LEN\">\n"
+        "      <BarcodeValue>BC1</BarcodeValue>\n"
+        "      <Template Size=\"0\">\n"
+        "        <Name>A.DOT</Name>\n"
+        "        <Date>12/30/1899 00:00:00</Date>\n"
+        "      </Template>\n"
+        "      <Annotation xPosition=\"300\" yPosition=\"600\">\n"
+        "        <UserId>ann@example.com</UserId>\n"
+        "        <Date>01/02/2024</Date>\n"
+        "        <Time>10:11:12</Time>\n"
+        "        <content><![CDATA[OK]]></content>\n"
+        "        <Source>Client</Source>\n"
+        "      </Annotation>\n"
+        "    </Page>\n"
+        "  </Form>\n"
+        "</DocSet>\n";
+    const std::string pageData =
+        Note(300, 600, "OK")->ToPCL() + MacroOpen(10003) + "FILL" + MacroClose(10003) + "TPL";
+    std::string expectedXml = xml;
+    expectedXml.replace(expectedXml.find("LEN"), 3, std::to_string(pageData.size()));
+    const std::string expected =
+        kReset + MacroBegin(10000) + expectedXml + MacroEnd(10000) + kEsc + "&l2A" + pageData + kReset;
+    EXPECT_EQ(TTesselon::BuildTesselon(set, TSaveMode::All, true), expected);
+
+    EXPECT_EQ(TTesselon::StampedCreatedBy("Server"), "Server;Pagellan 4.1.0.3");
+    EXPECT_EQ(TTesselon::StampedCreatedBy("Server;Pagellan 4.1.0.3"), "Server;Pagellan 4.1.0.3");
+    EXPECT_EQ(TTesselon::StampedCreatedBy("  "), "  Pagellan 4.1.0.3");
+    EXPECT_EQ(TTesselon::StampedCreatedBy("Pagellan 4.1.0.3;Other"),
+              "Pagellan 4.1.0.3;Other;Pagellan 4.1.0.3");
+
+    // Read back: the plain text entry is a record of unknown severity; the document type, the
+    // reference and the bar-code value survive.
+    auto back = Read(expected);
+    ASSERT_EQ(back->Errors.size(), 2u);
+    EXPECT_EQ(back->Errors[1].Error->Message, "plain text");
+    EXPECT_EQ(back->Errors[1].Error->Severity, kSeverityUnknown);
+    EXPECT_EQ(back->Errors[0].Error->Path, "/DocSet/Error");
+    EXPECT_EQ(back->FromName, "Bank & Co");
+    EXPECT_EQ(back->Form(0).Type, "Deed");
+    EXPECT_EQ(back->Form(0).Reference, "R1");
+    EXPECT_EQ(back->Form(0).Pages[0]->BarcodeValue, "BC1");
+    ExpectSameForms(set, *back, true);
+}
+
+TEST(Tesselon, DeletedFormsAndModes) {
+    TDocSet set;
+    AddForm(set, "KEEP.DOT", 1, 1);
+    TDocSetForm& gone = AddForm(set, "GONE.DOT", 2, 2, kFormatDefault, true);
+    gone.Pages[1]->AddAnnotation(Note(5, 6, "deleted note"));
+    TDocSetForm& viva = AddForm(set, "VIVA.HTM", 1, 1, kFormatVivaform, true);
+    viva.Pages[0]->TemplateData.AppendText("viva template");
+    set.Form(0).Selected = true;
+    set.Form(1).Changed = true;
+
+    const std::string all = TTesselon::BuildTesselon(set, TSaveMode::All, true);
+    // The deleted legal form: its page-size command, then per page the 10004 marker and the
+    // compressed page data.
+    const size_t at = all.find(kEsc + "&l3A" + MacroBegin(10004));
+    ASSERT_NE(at, std::string::npos);
+    std::string page1 = MacroOpen(10003) + Fill(*gone.Pages[0]) + MacroClose(10003) + Tmpl(*gone.Pages[0]) +
+                        MacroClose(10002);
+    THLWMemorystream packed{page1};
+    packed.Compress();
+    EXPECT_EQ(all.substr(at + 5 + MacroBegin(10004).size(), packed.Size()), std::string(packed.View()));
+    EXPECT_EQ(all.find(std::string(gone.Pages[1]->FillData.View())), std::string::npos);
+
+    auto back = Read(all);
+    ExpectSameForms(set, *back, true);
+    EXPECT_TRUE(back->Form(1).Deleted);
+
+    auto names = [](const std::string& bytes) {
+        auto s = Read(bytes);
+        std::string out;
+        for (const auto& e : s->Forms)
+            out += e.Form->Name + " ";
+        return out;
+    };
+    EXPECT_EQ(names(TTesselon::BuildTesselon(set, TSaveMode::All, false)), "KEEP.DOT ");
+    EXPECT_EQ(names(TTesselon::BuildTesselon(set, TSaveMode::Selected, true)), "KEEP.DOT ");
+    EXPECT_EQ(names(TTesselon::BuildTesselon(set, TSaveMode::Changed, true)), "GONE.DOT ");
+    EXPECT_EQ(names(TTesselon::BuildTesselon(set, TSaveMode::Changed, false)), "");
+}
+
+TEST(Tesselon, FormFeedsAndUnusualTexts) {
+    // A foreign page that ends with a form feed loses it; a template of this program keeps its own.
+    const std::string data = MacroOpen(10003) + "FILL\f" + MacroClose(10003) + "T\f";
+    auto foreign = Read(
+        TesselonFile("<DocSet><Form><Name>A</Name>" +
+                         Page("byteOffset=\"0\" expectedByteLength=\"" + std::to_string(data.size()) + "\"") +
+                         "</Form></DocSet>",
+                     data));
+    EXPECT_EQ(Fill(*foreign->Form(0).Pages[0]), "FILL\f");
+    EXPECT_EQ(Tmpl(*foreign->Form(0).Pages[0]), "T");
+
+    TDocSet set;
+    TDocSetForm& form = AddForm(set, "A.DOT", 1, 1);
+    form.Description = std::string("Esc ") + kEsc + "&f8X and ;&f8x";
+    form.Pages[0]->AddAnnotation(Note(1, 1, "a ;&f8X b"));
+    form.Pages[0]->AddAnnotation(Note(1, 1, "]]> inside"));
+    auto back = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    ASSERT_EQ(back->FormCount(), 1u);
+    EXPECT_EQ(back->Form(0).Description, form.Description);
+    EXPECT_EQ(back->Form(0).Pages[0]->Annotations[0]->Content, "a ;&f8X b");
+    EXPECT_EQ(back->Form(0).Pages[0]->Annotations[1]->Content, "]]> inside");
+    EXPECT_EQ(Tmpl(*back->Form(0).Pages[0]), Tmpl(*form.Pages[0]));
+}
+
+TEST(Tesselon, AtomicSave) {
+    TRecordingPrompter prompts;
+    const fs::path dir = fs::temp_directory_path() / ("tsn-save-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    auto set = GeneratedSet();
+    set->Modified = true;
+    const std::string path = (dir / "out.tsn").string();
+    ASSERT_TRUE(TTesselon::SaveTesselon(*set, path, TSaveMode::All, true));
+    EXPECT_FALSE(set->Modified);
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+
+    // A target that cannot be replaced stays as it was; nothing is left behind.
+    const fs::path blocked = dir / "blocked.tsn";
+    fs::create_directories(blocked / "inside");
+    set->Modified = true;
+    EXPECT_FALSE(TTesselon::SaveTesselon(*set, blocked.string(), TSaveMode::All, true));
+    EXPECT_TRUE(set->Modified);
+    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
+    ASSERT_EQ(prompts.Entries().size(), 1u);
+    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Error saving to " + blocked.string() + "\n", 0), 0u);
+    EXPECT_NE(prompts.Entries()[0].Text.find("\n\nUse File|SaveAs to save in a different location"),
+              std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    EXPECT_FALSE(TTesselon::SaveTesselon(*set, (dir / "missing" / "x.tsn").string(), TSaveMode::All, true));
+    fs::remove_all(dir);
+}
+
+TEST(Tesselon, RoundTripsWithQuodex) {
+    TRecordingPrompter prompts;
+    auto original = GeneratedSet();
+
+    // Quodex -> Tesselon -> Quodex.
+    TQuodex q1;
+    q1.LoadFromBytes(TQuodex::BuildQuodex(*original, TSaveMode::All, true, false));
+    ExpectSameForms(*original, q1, false);
+    TTesselon t1;
+    t1.LoadFromBytes(TTesselon::BuildTesselon(q1, TSaveMode::All, true));
+    t1.ReadFormList();
+    ExpectSameForms(q1, t1, true);
+    TQuodex q2;
+    q2.LoadFromBytes(TQuodex::BuildQuodex(t1, TSaveMode::All, true, false));
+    ExpectSameForms(q1, q2, false);
+    EXPECT_EQ(q2.WorksheetNumber, "12345");
+    EXPECT_EQ(q2.PlanCode, "P1");
+    EXPECT_EQ(q2.FromName, "Bank");
+
+    // Tesselon -> Quodex -> Tesselon.
+    auto t2 = Read(TTesselon::BuildTesselon(*original, TSaveMode::All, true));
+    ExpectSameForms(*original, *t2, true);
+    TQuodex q3;
+    q3.LoadFromBytes(TQuodex::BuildQuodex(*t2, TSaveMode::All, true, false));
+    auto t3 = Read(TTesselon::BuildTesselon(q3, TSaveMode::All, true));
+    ExpectSameForms(*t2, *t3, false);
+    EXPECT_EQ(t2->CreatedBy, "Server;Pagellan 4.1.0.3");
+    EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
+    EXPECT_EQ(t3->LenderName, "Lender");
+    EXPECT_TRUE(prompts.Entries().empty());
+}
+
+} // namespace
+} // namespace pg
