@@ -1,0 +1,181 @@
+#include "MainStates.h"
+
+#include "Paths.h"
+#include "Strings.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace pg {
+
+namespace {
+
+bool Permitted(const TWindowFacts& facts, const std::string& name) {
+    return !facts.HasPermission || facts.HasPermission(name);
+}
+
+bool FirstIsRoot(const TSelection& selection) {
+    return !selection.empty() && selection.front()->Kind == TNodeKind::Root;
+}
+
+bool SingleLiveNode(const TSelection& selection) {
+    return selection.size() == 1 && selection.front()->Info && !selection.front()->Form()->Deleted;
+}
+
+const char* YesNo(bool b) {
+    return b ? "Yes" : "No";
+}
+
+} // namespace
+
+TSelectionStates CheckOptionsAvailable(const TWindowFacts& facts) {
+    const TSelection& sel = facts.Selection;
+    TSelectionStates s;
+    s.FormProperties = SingleLiveNode(sel);
+    s.ViewSelected = AllSelectedItemsAreANYTHING(sel) || FirstIsRoot(sel);
+    s.SaveAs = facts.Set != nullptr && (FirstIsRoot(sel) || AllSelectedItemsAreONLYForms(sel, true));
+    s.EmailSelected = AllSelectedItemsAreONLYForms(sel, true) && Permitted(facts, "EmailSelected");
+    s.Delete = facts.Loaded && facts.Set != nullptr && !facts.Set->Locked &&
+               (AllSelectedItemsAreONLYForms(sel, true) || AllSelectedItemsAreONLYForms(sel, false));
+    s.ShowErrorReport = facts.Loaded;
+    s.UploadAnnotations = facts.Loaded && facts.UploadAnnotationsOption;
+    s.Save = facts.Loaded && facts.Set != nullptr && facts.ReorderPending;
+    return s;
+}
+
+TStatusStates SetStatusBar(const TWindowFacts& facts) {
+    TStatusStates s;
+    const bool loaded = facts.Loaded && facts.Set != nullptr;
+    s.PrintCommands = loaded;
+    s.ViewSelected = loaded && SingleLiveNode(facts.Selection);
+    s.ShowDocSetErrors = loaded && facts.Set->HasErrors();
+    s.Changed = loaded && facts.Tree != nullptr && GetSomeNodesChanged(*facts.Tree);
+    s.Verify = loaded;
+    s.EmailMenu = loaded && facts.MailAvailable;
+    s.SaveAsMenu = loaded && Permitted(facts, "SaveAs");
+    s.WebDocs = Permitted(facts, "WebDocs");
+    s.EmailAll = loaded && Permitted(facts, "EmailEntire");
+    s.EmailSelected = loaded && Permitted(facts, "EmailSelected");
+    s.SaveStackingOrder = loaded && facts.Set->CanAnnotate && Permitted(facts, "StackingOrder");
+    s.DeleteStackingOrder = facts.StackingOrderFileExists && Permitted(facts, "StackingOrder");
+    s.Scan = facts.ScanPluginLoaded;
+    s.Panel4 = "Additional Copies to print: " + IntToStr(facts.AdditionalCopies);
+    if (loaded) {
+        s.Panel1 = "Worksheet Loaded";
+        s.Panel3 = FileNamePart(facts.Set->FileName);
+        s.Hint = facts.Set->FileName;
+    } else {
+        s.Panel1 = "Worksheet NOT Loaded";
+        s.ClearSelection = true;
+    }
+    return s;
+}
+
+std::string TreeClickHint(const TSelection& selection) {
+    return FirstIsRoot(selection) ? kHintPrintAll : kHintMultiSelect;
+}
+
+bool ViewAfterClick(bool loaded, bool hitItem, const TTreeNode* node) {
+    return loaded && hitItem && node != nullptr && node->Info && !node->Form()->Deleted;
+}
+
+TPanel0Look StatusPanel0Look(bool loaded, const TDocSet* set, bool multiUser) {
+    TPanel0Look look;
+    if (multiUser) {
+        look.Width = 60;
+        look.ButtonFace = true;
+        look.Pictures.emplace_back(kPictureMultiUser, 0);
+    }
+    int first = kPictureNotLoaded;
+    if (loaded && set != nullptr)
+        first = (!set->Errors.empty() || !set->MissingForms.empty()) ? kPictureProblems : kPictureGood;
+    look.Pictures.emplace_back(first, 2);
+    look.Pictures.emplace_back(kPictureDetails, 22);
+    return look;
+}
+
+std::string StatusBarHint(int x, bool loaded, const TDocSet* set, bool multiUser) {
+    if (x > 21) {
+        if (multiUser && x < 44)
+            return "In multiuser mode";
+        return loaded && set != nullptr ? set->FileName : std::string();
+    }
+    if (!loaded || set == nullptr)
+        return {};
+    std::vector<std::string> clauses;
+    if (set->MissingForms.size() > 1)
+        clauses.emplace_back("forms are missing in this package");
+    if (set->Errors.size() > 1)
+        clauses.emplace_back("there are errors in this package");
+    std::string text = clauses.empty() ? "No errors detected" : clauses.front();
+    if (clauses.size() == 2)
+        text += " and " + clauses.back();
+    text[0] = UpperCase(text.substr(0, 1))[0];
+    return text + ".";
+}
+
+TStatusReports StatusDoubleClick(int x, bool loaded, const TDocSet* set) {
+    TStatusReports r;
+    if (x > 21 || !loaded || set == nullptr)
+        return r;
+    r.ErrorReport = set->MissingForms.size() > 1;
+    r.DocSetErrors = set->HasErrors();
+    return r;
+}
+
+int CalcTreeHeight(int visibleNodes, int fontHeight) {
+    return visibleNodes * (std::abs(fontHeight) + 3);
+}
+
+int GetIdealFormWidth(int maxCaptionWidth) {
+    return maxCaptionWidth >= 370 ? maxCaptionWidth + 150 : 520;
+}
+
+int MaxFormHeight(int screenHeight, int availableHeight, int top, int minHeight) {
+    return std::max(minHeight, screenHeight - top - (screenHeight - availableHeight));
+}
+
+int AutoFormHeight(int treeHeight, int statusHeight, int helpHeight, int toolBarHeight) {
+    return treeHeight + statusHeight + helpHeight + toolBarHeight + 100;
+}
+
+std::vector<std::string> FormPropertiesLines(const TTreeNode* node, const TDocSet& set) {
+    if (node == nullptr || !node->Info)
+        return {"No document has been selected. Please left click on document and then right click to view "
+                "properties."};
+    const TInfo& info = *node->Info;
+    const TDocSetForm& f = *info.Form;
+    std::vector<std::string> lines = {
+        "Format " + f.Name,
+        "Desc: " + f.Description,
+        "Borrower#:" + IntToStr(f.BorrowerNumber),
+        "Borrower: " + f.BorrowerName,
+        "PageSize: " + f.PageSize,
+        std::string("Duplex: ") + YesNo(f.Duplexable),
+        std::string("Barcodes: ") + YesNo(f.Barcodes),
+        std::string("Changed: ") + YesNo(f.Changed),
+        std::string("Deleted: ") + YesNo(f.Deleted),
+    };
+    if (info.PageNumber == -1)
+        lines.emplace_back("Form Node: True");
+    else
+        lines.push_back("Page " + IntToStr(info.PageNumber) + " of " + IntToStr(f.PageCount()));
+    lines.push_back(std::string("Can Annotate/Reorder: ") + YesNo(set.CanAnnotate));
+    lines.push_back(std::string("Form has multiple borrowers : ") + YesNo(info.MultipleBorrowers));
+    return lines;
+}
+
+std::string DocSetErrorsText(const TDocSet& set) {
+    std::string text;
+    for (const TErrorEntry& entry : set.Errors)
+        text += (entry.Error ? entry.Error->DisplayText() : entry.Text) + "\n\n";
+    return text;
+}
+
+std::string ReportText(const std::string& memo) {
+    if (Trim(memo).empty())
+        return memo + (memo.empty() ? "" : "\n") + "There are no errors";
+    return memo;
+}
+
+} // namespace pg

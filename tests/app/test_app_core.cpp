@@ -1,0 +1,587 @@
+// The tree logic, the command line, the enabling rules and the package loading, headless.
+
+#include "CommandLine.h"
+#include "DocTree.h"
+#include "LoadPackage.h"
+#include "MainStates.h"
+#include "Paths.h"
+#include "Prompt.h"
+#include "Quodex.h"
+#include "Strings.h"
+#include "TreeFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace pg;
+using pg::testing::AddTestForm;
+using pg::testing::ExampleSet;
+
+namespace {
+
+std::vector<std::string> Captions(const TTreeNode& node) {
+    std::vector<std::string> out;
+    for (const auto& child : node.Children)
+        out.push_back(child->Caption);
+    return out;
+}
+
+int CaptionLength(const std::string& s) {
+    return int(s.size()) * 7;
+}
+
+} // namespace
+
+TEST(CommandLine, SwitchesAndValues) {
+    SetCommandLine({"pkg.qdx", "/instance=2", "/DEBUG", "email=Jane@Example.com"});
+    EXPECT_EQ(PackageArgument(), "pkg.qdx");
+    EXPECT_TRUE(HasSwitch("/Instance"));
+    EXPECT_TRUE(HasSwitch("  /d "));
+    EXPECT_FALSE(HasSwitch("/NoTaskBar"));
+    EXPECT_EQ(SwitchNumber("/Instance"), 2);
+    EXPECT_EQ(SwitchNumber("/NAME="), -1);
+    EXPECT_EQ(SwitchNumber("/DEBUG"), 0);
+    EXPECT_EQ(ArgumentValue("email"), "Jane@Example.com");
+    EXPECT_EQ(ArgumentValue("password"), "");
+    TWindowPlace place;
+    ASSERT_TRUE(InstancePlacement(place));
+    EXPECT_EQ(place.Top, 40);
+    EXPECT_EQ(place.Left, 30);
+    EXPECT_FALSE(WantsSyntaxHelp());
+
+    // "/Instance" followed by a separate number: the switch has no value, the window stays put.
+    SetCommandLine({"pkg.qdx", "/Instance", "3"});
+    EXPECT_EQ(SwitchNumber("/Instance"), 0);
+    EXPECT_FALSE(InstancePlacement(place));
+
+    SetCommandLine({"?"});
+    EXPECT_TRUE(WantsSyntaxHelp());
+    SetCommandLine({});
+    EXPECT_EQ(PackageArgument(), "");
+    EXPECT_EQ(SwitchNumber("/Instance"), -1);
+}
+
+TEST(CommandLine, HelpText) {
+    const std::vector<std::string> lines = Split(SyntaxHelpText(), "\n");
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0], "Syntax:");
+    EXPECT_EQ(lines[1], "Pagellan.exe   Quodex filename | PCL filename | TSN filename ");
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[8],
+              "/Instance 999  : The instance number is used to position the main form on the screen");
+    EXPECT_TRUE(lines[9].starts_with("email="));
+    EXPECT_TRUE(lines[9].ends_with(" : your email address (no spaces)"));
+    EXPECT_EQ(lines[10], "password=marshmallow : your vantorel password (no spaces)");
+    EXPECT_NE(SyntaxHelpText().back(), '\n');
+}
+
+TEST(DocTree, BuildsFormsGroupsAndPages) {
+    EXPECT_EQ(Capitalise("LOAN  application mary-jo"), "Loan  Application Mary-jo");
+    EXPECT_EQ(Capitalise(""), "");
+
+    auto set = ExampleSet();
+    set->Form(0).Pages[0]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
+    TDocTree tree;
+    tree.Build(*set, CaptionLength);
+    const TTreeNode& root = *tree.Root();
+    EXPECT_EQ(root.Caption, "WS # 123");
+    EXPECT_EQ(root.ImageIndex, kImageRoot);
+    EXPECT_EQ(root.StateIndex, kNoStateImage);
+    EXPECT_FALSE(root.Info);
+    // The attachment between B and C gets no node; C still appears.
+    EXPECT_EQ(Captions(root), (std::vector<std::string>{"Deed Of Trust", "Truth In Lending", "Note  Rider"}));
+
+    const TTreeNode& a = *root.Children[0];
+    EXPECT_EQ(a.Kind, TNodeKind::Form);
+    EXPECT_EQ(a.ImageIndex, kImageAnnotated);
+    EXPECT_EQ(a.Info->PageNumber, 1);
+    EXPECT_FALSE(a.HasChildren());
+
+    const TTreeNode& group = *root.Children[1];
+    EXPECT_EQ(group.Kind, TNodeKind::Group);
+    EXPECT_EQ(group.ImageIndex, kImageGroup);
+    EXPECT_EQ(group.Info->PageNumber, -1);
+    EXPECT_TRUE(group.Info->MultipleBorrowers);
+    EXPECT_EQ(group.Form(), &set->Form(1));
+    EXPECT_EQ(Captions(group), (std::vector<std::string>{"John Smith", "Mary-jo Smith"}));
+    EXPECT_EQ(group.Children[1]->Form(), &set->Form(2));
+    EXPECT_EQ(group.Children[1]->Kind, TNodeKind::Borrower);
+    EXPECT_EQ(group.Children[1]->ImageIndex, kImagePage);
+    EXPECT_EQ(group.Children[1]->Info->PageNumber, 1);
+    EXPECT_TRUE(group.Children[1]->Info->MultipleBorrowers);
+    EXPECT_EQ(group.Children[1]->Level(), 2);
+    EXPECT_FALSE(group.Children[1]->IsAFormNode());
+
+    const TTreeNode& c = *root.Children[2];
+    EXPECT_EQ(c.ImageIndex, kImageMultiPage);
+    EXPECT_EQ(c.Info->PageNumber, -1);
+    EXPECT_EQ(Captions(c), (std::vector<std::string>{"Page 1", "Page 2", "Page 3"}));
+    EXPECT_EQ(c.Children[1]->Info->PageNumber, 2);
+    EXPECT_EQ(c.Children[1]->Kind, TNodeKind::Page);
+    EXPECT_EQ(c.Children[1]->ImageIndex, kImagePage);
+    EXPECT_EQ(c.Row(), 2);
+    EXPECT_EQ(set->CurrentForm, &set->Form(4));
+    // Widest of the form, group and borrower captions ("Truth In Lending", 16 characters).
+    EXPECT_EQ(tree.MaxCaptionWidth(), 16 * 7);
+    EXPECT_EQ(tree.LastNode(), c.Children[2].get());
+    EXPECT_EQ(tree.DisplayOrder().size(), 9u);
+    EXPECT_EQ(tree.FormsInDisplayOrder(),
+              (std::vector<TDocSetForm*>{&set->Form(0), &set->Form(1), &set->Form(2), &set->Form(4)}));
+}
+
+TEST(DocTree, RootCaptionWithPlan) {
+    TDocSet set;
+    set.WorksheetNumber = "123";
+    set.PlanCode = "P7";
+    EXPECT_EQ(RootCaption(set), "WS # 123   Plan: P7");
+    set.Reordered = true;
+    EXPECT_EQ(RootCaption(set), "WS # 123   Plan: P7 (reordered)");
+}
+
+TEST(DocTree, SelectedPageCounts) {
+    auto set = std::make_unique<TDocSet>();
+    AddTestForm(*set, "A.LSR", "A", 1, "", 3);
+    AddTestForm(*set, "B.LSR", "B", 1, "X", 2);
+    AddTestForm(*set, "B.LSR", "B", 2, "Y", 4);
+    AddTestForm(*set, "C.LSR", "C", 1, "", 3);
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TTreeNode* root = tree.Root();
+    TTreeNode* a = root->Children[0].get();
+    TTreeNode* group = root->Children[1].get();
+    ASSERT_EQ(set->TotalPageCount(), 12);
+
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), false, {root}), 0);
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {}), 0);
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {root}), 12);
+    EXPECT_EQ(PagesSelectedText(true, 12, 12), "12 of 12 pgs");
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {a}), 3);
+    EXPECT_TRUE(set->Form(0).Selected);
+    EXPECT_FALSE(set->Form(3).Selected);
+    EXPECT_EQ(PagesSelectedText(true, 3, 12), "3 of 12 pgs");
+    EXPECT_EQ(PagesSelectedText(false, 3, 12), "");
+
+    // A group counts every page of its borrowers and marks all their forms.
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {group}), 6);
+    EXPECT_FALSE(set->Form(0).Selected);
+    EXPECT_TRUE(set->Form(1).Selected);
+    EXPECT_TRUE(set->Form(2).Selected);
+
+    // A page selected together with its form is counted once.
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {a, a->Children[1].get()}), 3);
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true,
+                                       {a->Children[1].get(), root->Children[2]->Children[0].get()}),
+              2);
+
+    // Deleted forms leave the total.
+    set->Form(3).Deleted = true;
+    EXPECT_EQ(GetNumberOfPagesSelected(set.get(), true, {root}), 9);
+}
+
+TEST(DocTree, DeleteAndUndeleteGroup) {
+    auto set = ExampleSet();
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TTreeNode* group = tree.Root()->Children[1].get();
+    EXPECT_EQ(DeleteItemCaption({group}), "&Delete ");
+    ASSERT_TRUE(ToggleDeleted(*set, tree, {group}));
+    EXPECT_TRUE(set->Modified);
+    EXPECT_TRUE(set->Form(1).Deleted);
+    EXPECT_TRUE(set->Form(2).Deleted);
+    EXPECT_FALSE(set->Form(0).Deleted);
+    EXPECT_EQ(DeleteItemCaption({group}), "&Undelete ");
+    EXPECT_TRUE(AllSelectedItemsAreONLYForms({group}, false));
+    EXPECT_FALSE(AllSelectedItemsAreONLYForms({group}, true));
+    EXPECT_FALSE(AllSelectedItemsAreANYTHING({group->Children[0].get()}));
+    EXPECT_EQ(set->TotalPageCount(), 1 + 1 + 3);
+
+    ASSERT_TRUE(ToggleDeleted(*set, tree, {group}));
+    EXPECT_FALSE(set->Form(1).Deleted);
+    EXPECT_FALSE(set->Form(2).Deleted);
+
+    // A locked set refuses; the root alone works on the first form; the root with others does nothing.
+    set->Locked = true;
+    set->Modified = false;
+    EXPECT_FALSE(ToggleDeleted(*set, tree, {group}));
+    EXPECT_FALSE(set->Form(1).Deleted);
+    EXPECT_FALSE(set->Modified);
+    set->Locked = false;
+    EXPECT_TRUE(ToggleDeleted(*set, tree, {tree.Root()}));
+    EXPECT_TRUE(set->Form(0).Deleted);
+    EXPECT_FALSE(ToggleDeleted(*set, tree, {tree.Root(), group}));
+    EXPECT_FALSE(set->Form(1).Deleted);
+}
+
+TEST(DocTree, SelectionQueries) {
+    auto set = ExampleSet();
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TTreeNode* root = tree.Root();
+    TTreeNode* c = root->Children[2].get();
+    EXPECT_FALSE(AllSelectedItemsAreONLYForms({}, true));
+    EXPECT_FALSE(AllSelectedItemsAreANYTHING({}));
+    EXPECT_FALSE(AllSelectedItemsAreONLYForms({root}, true));
+    EXPECT_FALSE(AllSelectedItemsAreONLYForms({c->Children[0].get()}, true));
+    EXPECT_TRUE(AllSelectedItemsAreANYTHING({c->Children[0].get(), c}));
+    EXPECT_TRUE(ThisNodeIsOnBranch(*c, *c->Children[2]));
+    EXPECT_FALSE(ThisNodeIsOnBranch(*c->Children[2], *c));
+    EXPECT_EQ(NodesToProcess(tree, {root}), (TSelection{root->Children[0].get()}));
+    EXPECT_TRUE(NodesToProcess(tree, {root, c}).empty());
+    EXPECT_EQ(FirstLeaf(*c), c->Children[0].get());
+    EXPECT_TRUE(CanViewLeaf(true, *c->Children[0]));
+    EXPECT_FALSE(CanViewLeaf(true, *c));
+    EXPECT_FALSE(CanViewLeaf(false, *c->Children[0]));
+    EXPECT_FALSE(CanViewLeaf(true, *root));
+
+    EXPECT_FALSE(GetSomeNodesChanged(tree));
+    set->Form(4).Changed = true;
+    EXPECT_TRUE(GetSomeNodesChanged(tree));
+    set->Form(4).Deleted = true;
+    EXPECT_FALSE(GetSomeNodesChanged(tree));
+    // The attachment has no node, so its change does not count.
+    set->Form(3).Changed = true;
+    EXPECT_FALSE(GetSomeNodesChanged(tree));
+}
+
+TEST(DocTree, DragAndDrop) {
+    auto set = ExampleSet();
+    set->CanAnnotate = true;
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TTreeNode* root = tree.Root();
+    TTreeNode* a = root->Children[0].get();
+    TTreeNode* group = root->Children[1].get();
+    TTreeNode* c = root->Children[2].get();
+
+    EXPECT_TRUE(DragAllowed(false, {}));
+    EXPECT_TRUE(DragAllowed(true, {c}));
+    EXPECT_FALSE(DragAllowed(true, {c, a}));
+    EXPECT_FALSE(DragAllowed(true, {c->Children[0].get()}));
+    EXPECT_FALSE(DragAllowed(true, {root}));
+
+    // Onto a page node, onto itself, below itself, onto nothing: cancelled.
+    EXPECT_FALSE(DropSelected(tree, set.get(), {c}, group->Children[0].get()));
+    EXPECT_EQ(DecideDrop(set.get(), {a}, c->Children[1].get()), TDropAction::Cancel);
+    EXPECT_EQ(DecideDrop(set.get(), {c}, c), TDropAction::Cancel);
+    EXPECT_EQ(DecideDrop(set.get(), {c}, nullptr), TDropAction::Cancel);
+    EXPECT_EQ(DecideDrop(set.get(), {c, a}, root), TDropAction::Cancel);
+    EXPECT_EQ(DecideDrop(set.get(), {c->Children[0].get()}, root), TDropAction::Cancel);
+    EXPECT_EQ(Captions(*root),
+              (std::vector<std::string>{"Deed Of Trust", "Truth In Lending", "Note  Rider"}));
+
+    // Onto the root: first form.
+    ASSERT_TRUE(DropSelected(tree, set.get(), {c}, root));
+    EXPECT_EQ(Captions(*root),
+              (std::vector<std::string>{"Note  Rider", "Deed Of Trust", "Truth In Lending"}));
+    EXPECT_EQ(c->Row(), 0);
+    EXPECT_EQ(group->Row(), 2);
+    // Onto a form node: before it, both downwards and upwards.
+    ASSERT_TRUE(DropSelected(tree, set.get(), {c}, group));
+    EXPECT_EQ(Captions(*root),
+              (std::vector<std::string>{"Deed Of Trust", "Note  Rider", "Truth In Lending"}));
+    ASSERT_TRUE(DropSelected(tree, set.get(), {group}, a));
+    EXPECT_EQ(Captions(*root),
+              (std::vector<std::string>{"Truth In Lending", "Deed Of Trust", "Note  Rider"}));
+    EXPECT_EQ(tree.FormsInDisplayOrder(),
+              (std::vector<TDocSetForm*>{&set->Form(1), &set->Form(2), &set->Form(0), &set->Form(4)}));
+    // The set's own order stays.
+    EXPECT_EQ(set->Forms[0].Form.get(), &set->Form(0));
+    EXPECT_EQ(set->Form(0).Name, "A.LSR");
+
+    // A package that may not be reordered refuses every drop.
+    set->CanAnnotate = false;
+    EXPECT_EQ(DecideDrop(set.get(), {c}, root), TDropAction::Cancel);
+    EXPECT_EQ(DecideDrop(nullptr, {c}, root), TDropAction::Cancel);
+}
+
+TEST(MainStates, EnablingRules) {
+    auto set = ExampleSet();
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TTreeNode* root = tree.Root();
+    TTreeNode* a = root->Children[0].get();
+    TTreeNode* page = root->Children[2]->Children[0].get();
+    std::vector<std::string> denied;
+    TWindowFacts facts;
+    facts.Loaded = true;
+    facts.Set = set.get();
+    facts.Tree = &tree;
+    facts.HasPermission = [&denied](const std::string& name) {
+        return std::find(denied.begin(), denied.end(), name) == denied.end();
+    };
+
+    facts.Selection = {a};
+    TSelectionStates s = CheckOptionsAvailable(facts);
+    EXPECT_TRUE(s.FormProperties);
+    EXPECT_TRUE(s.ViewSelected);
+    EXPECT_TRUE(s.SaveAs);
+    EXPECT_TRUE(s.EmailSelected);
+    EXPECT_TRUE(s.Delete);
+    EXPECT_TRUE(s.ShowErrorReport);
+    EXPECT_FALSE(s.UploadAnnotations);
+    EXPECT_FALSE(s.Save);
+
+    facts.Selection = {root};
+    s = CheckOptionsAvailable(facts);
+    EXPECT_FALSE(s.FormProperties);
+    EXPECT_TRUE(s.ViewSelected);
+    EXPECT_TRUE(s.SaveAs);
+    EXPECT_FALSE(s.EmailSelected);
+    EXPECT_FALSE(s.Delete);
+
+    facts.Selection = {page};
+    facts.ReorderPending = true;
+    facts.UploadAnnotationsOption = true;
+    denied = {"EmailSelected"};
+    s = CheckOptionsAvailable(facts);
+    EXPECT_TRUE(s.FormProperties);
+    EXPECT_FALSE(s.SaveAs);
+    EXPECT_FALSE(s.Delete);
+    EXPECT_FALSE(s.EmailSelected);
+    EXPECT_TRUE(s.Save);
+    EXPECT_TRUE(s.UploadAnnotations);
+
+    // A deleted form: no properties or viewing, but it can be undeleted unless the set is locked.
+    set->Form(0).Deleted = true;
+    facts.Selection = {a};
+    s = CheckOptionsAvailable(facts);
+    EXPECT_FALSE(s.FormProperties);
+    EXPECT_FALSE(s.ViewSelected);
+    EXPECT_TRUE(s.Delete);
+    set->Locked = true;
+    EXPECT_FALSE(CheckOptionsAvailable(facts).Delete);
+    // Deleted and live forms mixed: neither delete nor undelete.
+    set->Locked = false;
+    facts.Selection = {a, root->Children[2].get()};
+    EXPECT_FALSE(CheckOptionsAvailable(facts).Delete);
+}
+
+TEST(MainStates, StatusBar) {
+    auto set = ExampleSet();
+    set->FileName = "/data/packages/WS123.qdx";
+    set->CanAnnotate = true;
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    TWindowFacts facts;
+    facts.Loaded = true;
+    facts.Set = set.get();
+    facts.Tree = &tree;
+    facts.AdditionalCopies = 2;
+    facts.ScanPluginLoaded = true;
+    facts.Selection = {tree.Root()->Children[0].get()};
+    TStatusStates s = SetStatusBar(facts);
+    EXPECT_TRUE(s.PrintCommands);
+    EXPECT_TRUE(s.ViewSelected);
+    EXPECT_FALSE(s.ShowDocSetErrors);
+    EXPECT_FALSE(s.Changed);
+    EXPECT_TRUE(s.Verify);
+    EXPECT_TRUE(s.EmailMenu);
+    EXPECT_TRUE(s.SaveAsMenu);
+    EXPECT_TRUE(s.WebDocs);
+    EXPECT_TRUE(s.EmailAll);
+    EXPECT_TRUE(s.SaveStackingOrder);
+    EXPECT_FALSE(s.DeleteStackingOrder);
+    EXPECT_TRUE(s.Scan);
+    EXPECT_EQ(s.Panel1, "Worksheet Loaded");
+    EXPECT_EQ(s.Panel3, "WS123.qdx");
+    EXPECT_EQ(s.Panel4, "Additional Copies to print: 2");
+    EXPECT_EQ(s.Hint, "/data/packages/WS123.qdx");
+    EXPECT_FALSE(s.ClearSelection);
+
+    set->Errors.push_back({"problem", nullptr});
+    set->Form(0).Changed = true;
+    facts.StackingOrderFileExists = true;
+    facts.HasPermission = [](const std::string& name) { return name != "StackingOrder" && name != "SaveAs"; };
+    s = SetStatusBar(facts);
+    EXPECT_TRUE(s.ShowDocSetErrors);
+    EXPECT_TRUE(s.Changed);
+    EXPECT_FALSE(s.SaveStackingOrder);
+    EXPECT_FALSE(s.DeleteStackingOrder);
+    EXPECT_FALSE(s.SaveAsMenu);
+
+    facts.Loaded = false;
+    s = SetStatusBar(facts);
+    EXPECT_EQ(s.Panel1, "Worksheet NOT Loaded");
+    EXPECT_EQ(s.Panel3, "");
+    EXPECT_TRUE(s.ClearSelection);
+    EXPECT_FALSE(s.PrintCommands);
+    EXPECT_FALSE(s.Changed);
+
+    EXPECT_EQ(TreeClickHint({tree.Root()}), "Select Print all to print your documents");
+    EXPECT_EQ(TreeClickHint({tree.Root()->Children[0].get()}),
+              "Press [CTRL] and Click to select multiple forms");
+    EXPECT_TRUE(ViewAfterClick(true, true, tree.Root()->Children[1].get()));
+    EXPECT_FALSE(ViewAfterClick(true, false, tree.Root()->Children[1].get()));
+    EXPECT_FALSE(ViewAfterClick(true, true, tree.Root()));
+}
+
+TEST(MainStates, StatusPanelZero) {
+    TDocSet set;
+    set.FileName = "/p/a.qdx";
+    TPanel0Look look = StatusPanel0Look(false, nullptr, false);
+    EXPECT_EQ(look.Width, 40);
+    EXPECT_EQ(look.Pictures, (std::vector<std::pair<int, int>>{{19, 2}, {23, 22}}));
+    EXPECT_EQ(StatusPanel0Look(true, &set, false).Pictures.front(), (std::pair<int, int>{18, 2}));
+    look = StatusPanel0Look(true, &set, true);
+    EXPECT_EQ(look.Width, 60);
+    EXPECT_TRUE(look.ButtonFace);
+    EXPECT_EQ(look.Pictures.front(), (std::pair<int, int>{16, 0}));
+
+    EXPECT_EQ(StatusBarHint(10, false, nullptr, false), "");
+    EXPECT_EQ(StatusBarHint(30, true, &set, false), "/p/a.qdx");
+    EXPECT_EQ(StatusBarHint(30, true, &set, true), "In multiuser mode");
+    EXPECT_EQ(StatusBarHint(50, true, &set, true), "/p/a.qdx");
+    EXPECT_EQ(StatusBarHint(10, true, &set, false), "No errors detected.");
+
+    // One missing-form warning: the problem picture, but the hint still says no errors.
+    set.MissingForms = {"Missing fill for A.LSR Deed"};
+    EXPECT_EQ(StatusPanel0Look(true, &set, false).Pictures.front(), (std::pair<int, int>{17, 2}));
+    EXPECT_EQ(StatusBarHint(21, true, &set, false), "No errors detected.");
+    EXPECT_FALSE(StatusDoubleClick(10, true, &set).ErrorReport);
+
+    set.MissingForms.push_back("Missing fill for B.LSR Note");
+    EXPECT_EQ(StatusBarHint(5, true, &set, false), "Forms are missing in this package.");
+    set.Errors.push_back({"one", nullptr});
+    set.Errors.push_back({"two", nullptr});
+    EXPECT_EQ(StatusBarHint(5, true, &set, false),
+              "Forms are missing in this package and there are errors in this package.");
+    set.MissingForms.clear();
+    EXPECT_EQ(StatusBarHint(5, true, &set, false), "There are errors in this package.");
+
+    TStatusReports r = StatusDoubleClick(21, true, &set);
+    EXPECT_FALSE(r.ErrorReport);
+    EXPECT_TRUE(r.DocSetErrors);
+    set.MissingForms = {"a", "b"};
+    EXPECT_TRUE(StatusDoubleClick(0, true, &set).ErrorReport);
+    r = StatusDoubleClick(22, true, &set);
+    EXPECT_FALSE(r.ErrorReport || r.DocSetErrors);
+    r = StatusDoubleClick(5, false, &set);
+    EXPECT_FALSE(r.ErrorReport || r.DocSetErrors);
+}
+
+TEST(MainStates, WindowSizeAndTexts) {
+    EXPECT_EQ(CalcTreeHeight(10, -16), 190);
+    EXPECT_EQ(GetIdealFormWidth(369), 520);
+    EXPECT_EQ(GetIdealFormWidth(370), 520);
+    EXPECT_EQ(GetIdealFormWidth(400), 550);
+    EXPECT_EQ(MaxFormHeight(1024, 1000, 10, 180), 990);
+    EXPECT_EQ(MaxFormHeight(1024, 1000, 900, 180), 180);
+    EXPECT_EQ(AutoFormHeight(190, 20, 17, 56), 383);
+
+    auto set = ExampleSet();
+    set->CanAnnotate = true;
+    TDocTree tree;
+    tree.Build(*set, nullptr);
+    EXPECT_EQ(FormPropertiesLines(tree.Root(), *set).size(), 1u);
+    EXPECT_EQ(FormPropertiesLines(nullptr, *set).front(),
+              "No document has been selected. Please left click on document and then right click to view "
+              "properties.");
+    const auto lines = FormPropertiesLines(tree.Root()->Children[2]->Children[1].get(), *set);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Format C.LSR", "Desc: NOTE  rider", "Borrower#:1", "Borrower: JOHN SMITH",
+                         "PageSize: LTR", "Duplex: No", "Barcodes: Yes", "Changed: No", "Deleted: No",
+                         "Page 2 of 3", "Can Annotate/Reorder: Yes", "Form has multiple borrowers : No"}));
+    EXPECT_EQ(FormPropertiesLines(tree.Root()->Children[1].get(), *set)[9], "Form Node: True");
+    EXPECT_EQ(FormPropertiesLines(tree.Root()->Children[1].get(), *set)[11],
+              "Form has multiple borrowers : Yes");
+
+    auto error = std::make_unique<TDocSetError>();
+    error->Severity = kSeverityWarning;
+    error->Message = "late";
+    error->Data = "d";
+    error->Source = "s";
+    set->Errors.push_back({"", std::move(error)});
+    set->Errors.push_back({"plain line", nullptr});
+    EXPECT_EQ(DocSetErrorsText(*set), "Warning:late \nd\ns\n\nplain line\n\n");
+    EXPECT_EQ(ReportText(""), "There are no errors");
+    EXPECT_EQ(ReportText("  \n"), "  \n\nThere are no errors");
+    EXPECT_EQ(ReportText("Missing fill for X"), "Missing fill for X");
+}
+
+class LoadPackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("pg-app-load-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Dir(const std::string& sub = "") const { return (dir_ / sub).string(); }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(LoadPackageTest, ContainerChoiceAndOrder) {
+    TRecordingPrompter prompter;
+    std::string current = "pkg.qdx";
+    EXPECT_FALSE(ReadDocSet(THLWMemorystream(std::string("x")), current).Set);
+
+    auto source = ExampleSet();
+    source->PlanCode = "P7";
+    const std::string bytes = TQuodex::BuildQuodex(*source, TSaveMode::All, true, false);
+    TLoadOutcome outcome = ReadDocSet(THLWMemorystream(bytes), current);
+    ASSERT_TRUE(outcome.Set);
+    EXPECT_FALSE(outcome.ShowAsPlainFile);
+    EXPECT_EQ(outcome.Set->FormCount(), 5u);
+    EXPECT_EQ(current, "pkg.qdx");
+
+    // A Quodex format error reaches the caller.
+    EXPECT_THROW(ReadDocSet(THLWMemorystream(std::string("no separators")), current), TQuodexFormatError);
+
+    // Any other extension goes to the Tesselon reader; one it refuses is shown as plain PCL.
+    current = "/x/letter.pcl";
+    outcome = ReadDocSet(THLWMemorystream(std::string("\x1b"
+                                                      "E plain pcl")),
+                         current);
+    EXPECT_FALSE(outcome.Set);
+    EXPECT_TRUE(outcome.ShowAsPlainFile);
+    EXPECT_EQ(current, "/x/letter.TSN");
+
+    // The local order file fills an empty stacking order and the plan sorts the forms.
+    const std::string order = Dir("PLANCODE.ORD");
+    std::ofstream(order) << "P1\xFD"
+                            "A.LSR\r\nP7\xFD"
+                            "C.LSR\xFD"
+                            "A.LSR\r\n";
+    TLoadOutcome again = ReadDocSet(THLWMemorystream(bytes), current = "p.qdx");
+    PrepareDocSet(*again.Set, "me@example.com", order, "p.qdx");
+    EXPECT_EQ(again.Set->UserEmail, "me@example.com");
+    EXPECT_EQ(again.Set->FileName, "p.qdx");
+    EXPECT_TRUE(again.Set->Reordered);
+    EXPECT_EQ(again.Set->Form(0).Name, "C.LSR");
+    EXPECT_EQ(again.Set->Form(1).Name, "A.LSR");
+    TDocTree tree;
+    tree.Build(*again.Set, nullptr);
+    EXPECT_EQ(tree.Root()->Caption, "WS # 123   Plan: P7 (reordered)");
+
+    // A set with its own order keeps it.
+    TLoadOutcome own = ReadDocSet(THLWMemorystream(bytes), current = "p.qdx");
+    own.Set->StackingOrder = {"P7\xFD"
+                              "B.LSR"};
+    PrepareDocSet(*own.Set, "", order, "p.qdx");
+    EXPECT_EQ(own.Set->Form(0).Name, "B.LSR");
+}
+
+TEST_F(LoadPackageTest, OrderFileLocation) {
+    TRecordingPrompter prompter;
+    const std::string program = Dir("X/App");
+    std::filesystem::create_directories(program);
+    const std::string history = Dir("history/");
+    // No LENDER folder beside the program's folder: the history folder, created on the way.
+    EXPECT_EQ(PlanCodeOrderFile("..\\LENDER\\XFER", program, history), history + "PLANCODE.ORD");
+    EXPECT_TRUE(FolderExists(history));
+    std::filesystem::create_directories(Dir("X/LENDER"));
+    EXPECT_EQ(PlanCodeOrderFile("..\\LENDER\\XFER", program + "/", history),
+              Dir("X/") + "LENDER/PLANCODE.ORD");
+    // Further leading "..\" do not climb again.
+    EXPECT_EQ(PlanCodeOrderFile("..\\..\\LENDER\\XFER", program, history), Dir("X/") + "LENDER/PLANCODE.ORD");
+    // An absolute fill folder.
+    std::filesystem::create_directories(Dir("abs/LENDER"));
+    EXPECT_EQ(PlanCodeOrderFile(Dir("abs/LENDER/XFER"), program, history),
+              Dir("abs/LENDER/") + "PLANCODE.ORD");
+    EXPECT_EQ(PlanCodeOrderFile(Dir("abs/other/XFER"), program, history), history + "PLANCODE.ORD");
+}
