@@ -1,0 +1,711 @@
+// The settings store, the typed settings with their rules, database mode with a stand-in
+// plug-in, and permissions. Every test works on its own temporary store and data folder.
+
+#include "DatabasePlugin.h"
+#include "DateTime.h"
+#include "HLWRegistry.h"
+#include "IniList.h"
+#include "PGRegistry.h"
+#include "Paths.h"
+#include "Prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace pg {
+namespace {
+
+namespace fs = std::filesystem;
+namespace R = PGRegistry;
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
+}
+
+// A temporary store, data folder and working folder for one test; the process-wide store is
+// replaced by it for the test's duration.
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "pg-settings-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        oldCwd_ = fs::current_path();
+        ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+        ::setenv("PAGELLAN_SETTINGS_DIR", (root_ / "config").c_str(), 1);
+        config_ = root_ / "Pagellan.CFG";
+        registry_ = std::make_unique<THLWRegistry>((root_ / "config").string(), config_.string());
+        previous_ = SetRegistry(registry_.get());
+        previousQuery_ = SetConnectionTypeQuery([] { return std::string("LAN"); });
+    }
+
+    void TearDown() override {
+        fs::current_path(oldCwd_);
+        SetConnectionTypeQuery(previousQuery_);
+        SetRegistry(previous_);
+        registry_.reset();
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    THLWRegistry& Reg() { return *registry_; }
+    std::string StoreText() const { return ReadFile(registry_->SettingsFileName()); }
+
+    fs::path root_;
+    fs::path oldCwd_;
+    fs::path config_;
+    std::unique_ptr<THLWRegistry> registry_;
+    THLWRegistry* previous_ = nullptr;
+    TConnectionTypeQuery previousQuery_;
+};
+
+TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
+    EXPECT_EQ(R::UsePrinter(), "");
+    EXPECT_EQ(R::FillDir(), "..\\LENDER\\XFER");
+    EXPECT_EQ(R::FormDir(), "..\\LENDER\\LSR");
+    EXPECT_EQ(R::PageSizeWidth(), 0);
+    EXPECT_EQ(R::PageSizeHeight(), 0);
+    EXPECT_EQ(R::PageScale(), 20.0);
+    EXPECT_EQ(R::FormFillColor(), 1);
+    EXPECT_EQ(R::ImageQuality(), 1);
+    EXPECT_EQ(R::ImageScale(), 7);
+    EXPECT_TRUE(R::ImageAntiAlias());
+    EXPECT_EQ(R::ImageMaxFormsInWin98(), 4);
+    EXPECT_EQ(R::PagellanVersion(), "0");
+    EXPECT_EQ(R::OrvalinkVersion(), "-1");
+    const std::string history = (root_ / "data" / "Harlowen Inc" / "Pagellan").string() + "/";
+    EXPECT_EQ(R::QuodexHistoryDir(), history);
+    EXPECT_TRUE(fs::is_directory(history));
+    EXPECT_EQ(R::URLForCurrentPagellan(),
+              "https://www.harlowen.com/media/download/software/versions/hlwsoftwareversions.xml");
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 1);
+    EXPECT_EQ(R::DateLastCheckedForUpdates(), DateText(Now()));
+    EXPECT_EQ(R::FromName(), "");
+    EXPECT_EQ(R::EmailAddr(), "");
+    EXPECT_EQ(R::Host(), "");
+    EXPECT_EQ(R::POP3Host(), "");
+    EXPECT_EQ(R::POP3UserID(), "");
+    EXPECT_EQ(R::Port(), "25");
+    EXPECT_EQ(R::Password(), "");
+    EXPECT_EQ(R::AutomaticEmailCC(), "");
+    EXPECT_EQ(R::EmailClient(), 1);
+    EXPECT_EQ(R::EmailMessage(), DefaultEmailMessage());
+    EXPECT_EQ(R::EmailDocumentFormat(), 0);
+    EXPECT_EQ(R::EmailWarning(), DefaultEmailWarning());
+    EXPECT_EQ(R::LetterTray(), "");
+    EXPECT_EQ(R::LegalTray(), "");
+    EXPECT_FALSE(R::BarCode());
+    EXPECT_TRUE(R::PrintFormNames());
+    EXPECT_EQ(R::AdditionalCopies(), 0);
+    EXPECT_EQ(R::OriginalCopy(), "");
+    EXPECT_EQ(R::Copy1(), "");
+    EXPECT_EQ(R::Copy2(), "");
+    EXPECT_EQ(R::Copy3(), "");
+    EXPECT_EQ(R::PrinterDlg(), 0);
+    EXPECT_EQ(R::PrintType(), 0);
+    EXPECT_FALSE(R::PrintAllOnLegal());
+    EXPECT_EQ(R::ScanDPI(), 300);
+    EXPECT_EQ(R::ScanBright(), -400);
+    EXPECT_EQ(R::ScanContrast(), 25);
+    EXPECT_EQ(R::ScanPages(), 1000);
+    EXPECT_EQ(R::ScanScannerType(), 0);
+    EXPECT_TRUE(R::SSL());
+    EXPECT_FALSE(R::UseProxy());
+    EXPECT_FALSE(R::UseDefaultProxySettings());
+    EXPECT_FALSE(R::UseCustomProxySettings());
+    EXPECT_EQ(R::ProxyAddress(), "");
+    EXPECT_EQ(R::ProxyPort(), "");
+    EXPECT_EQ(R::ProxyUserName(), "");
+    EXPECT_EQ(R::ProxyPassword(), "");
+    EXPECT_EQ(R::Server(), 0);
+    EXPECT_EQ(R::URLForRequestHandler(), "https://www.harlowen.com/servlet/RequestHandler");
+    EXPECT_EQ(R::WebDocsWithPwd(), "https://www.harlowen.com/webservices/webdocs/Process");
+
+    // Reading never creates the store.
+    EXPECT_FALSE(fs::exists(Reg().SettingsFileName()));
+}
+
+TEST_F(SettingsTest, DefaultTextsAndKeyTable) {
+    EXPECT_EQ(DefaultEmailMessage(),
+              "If you haven't run Pagellan before, please double-click on the program first.  We will "
+              "automatically build the associations in the windows registry.\r\n\r\nNext, double-click on "
+              "the attached file. \r\n\r\nThese instructions will vary with your email software.");
+    const std::string warning = DefaultEmailWarning();
+    EXPECT_EQ(
+        warning.rfind("Emailing documents using Pagellan is NOT secure, and, therefore, may violate your "
+                      "company\x92s policies",
+                      0),
+        0u);
+    EXPECT_NE(warning.find("Information Overview <A HREF=\"https://www.harlowen.com/privacy-policy\">Click "
+                           "Here.</A><BR><BR>Do you wish to continue anyway?<P align=\"center\"></P>"),
+              std::string::npos);
+
+    // Every key of the table, by its text; three have no setter.
+    const auto& all = R::Settings();
+    EXPECT_EQ(all.size(), 57u);
+    int readOnly = 0;
+    for (const auto& s : all)
+        readOnly += s.Set ? 0 : 1;
+    EXPECT_EQ(readOnly, 3);
+    for (const char* name : {"Orvalink Version", "Email Warning", "URLForRequestHandler"})
+        EXPECT_FALSE(R::FindSetting(name)->Set) << name;
+    ASSERT_NE(R::FindSetting("port"), nullptr);
+    EXPECT_EQ(R::FindSetting("port")->Get(), "25");
+    EXPECT_EQ(R::FindSetting("SSL")->Get(), "Yes");
+    EXPECT_EQ(R::FindSetting("Image-AntiAlias")->Get(), "1");
+    EXPECT_EQ(R::FindSetting("PageScale")->Get(), "20");
+    EXPECT_EQ(R::FindSetting("No such key"), nullptr);
+}
+
+TEST_F(SettingsTest, SettersStoreTypedValuesThatOtherStoresSee) {
+    R::SetPort("2525");
+    R::SetEmailClient(0);
+    R::SetPageScale(150.0);
+    R::SetBarCode(true);
+    R::SetImageAntiAlias(false);
+    R::SetScanBright(-1000);
+
+    EXPECT_EQ(R::Port(), "2525");
+    EXPECT_EQ(R::EmailClient(), 0);
+    EXPECT_EQ(R::PageScale(), 150.0);
+    EXPECT_TRUE(R::BarCode());
+    EXPECT_FALSE(R::ImageAntiAlias());
+    EXPECT_EQ(R::ScanBright(), -1000);
+
+    // The kinds are kept in the file: 150.0 is the IEEE double 0x4062C00000000000, stored with
+    // its least significant byte first; -1000 is the 32-bit value 0xFFFFFC18.
+    const std::string text = StoreText();
+    EXPECT_NE(text.find("Port=sz:2525"), std::string::npos) << text;
+    EXPECT_NE(text.find("EmailClient=dword:00000000"), std::string::npos);
+    EXPECT_NE(text.find("PageScale=hex:0000000000c06240"), std::string::npos);
+    EXPECT_NE(text.find("BarCode=sz:Yes"), std::string::npos);
+    EXPECT_NE(text.find("Image-AntiAlias=dword:00000000"), std::string::npos);
+    EXPECT_NE(text.find("ScanBright=dword:fffffc18"), std::string::npos);
+
+    // Another store object on the same folder (another running program) reads the values.
+    THLWRegistry other((root_ / "config").string());
+    EXPECT_EQ(other.ReadString("Port", ""), "2525");
+    EXPECT_EQ(other.ReadInteger("EmailClient", 7), 0);
+    EXPECT_EQ(other.ReadFloat("PageScale", 0), 150.0);
+    // And its writes are seen here at the next read.
+    other.WriteString("Host", "smtp.example.com");
+    EXPECT_EQ(R::Host(), "smtp.example.com");
+
+    // Every setter writes what its getter gives back.
+    const std::string folder = root_.string() + "/";
+    for (const auto& s : R::Settings()) {
+        if (!s.Set)
+            continue;
+        std::string value;
+        switch (s.Kind) {
+        case R::TSettingKind::String:
+            value = s.Name == "Quodex History Dir" ? folder : "text of " + s.Name;
+            break;
+        case R::TSettingKind::Integer:
+            value = "3";
+            break;
+        case R::TSettingKind::Float:
+            value = "33.5";
+            break;
+        case R::TSettingKind::YesNo:
+            value = s.Get() == "Yes" ? "No" : "Yes";
+            break;
+        case R::TSettingKind::ZeroOne:
+            value = s.Get() == "1" ? "0" : "1";
+            break;
+        }
+        ASSERT_TRUE(s.Set(value)) << s.Name;
+        EXPECT_EQ(s.Get(), value) << s.Name;
+    }
+    EXPECT_FALSE(R::FindSetting("EmailClient")->Set("one"));
+    EXPECT_FALSE(R::FindSetting("EmailClient")->Set("4294967296"));
+    EXPECT_FALSE(R::FindSetting("PageScale")->Set("12,5"));
+    EXPECT_FALSE(R::FindSetting("SSL")->Set("maybe"));
+    EXPECT_EQ(R::EmailClient(), 3);
+}
+
+TEST_F(SettingsTest, ValuesOfTheWrongKindReadAsDefaults) {
+    Reg().WriteInteger("Port", 5);
+    Reg().WriteString("EmailClient", "0");
+    Reg().WriteString("PageScale", "150");
+    Reg().WriteInteger("BarCode", 1);
+    Reg().WriteInteger("SSL", 0);
+    Reg().WriteString("Image-AntiAlias", "0");
+    Reg().WriteFloat("ScanDPI", 600.0);
+    EXPECT_EQ(R::Port(), "25");
+    EXPECT_EQ(R::EmailClient(), 1);
+    EXPECT_EQ(R::PageScale(), 20.0);
+    EXPECT_FALSE(R::BarCode());
+    EXPECT_TRUE(R::SSL());
+    EXPECT_TRUE(R::ImageAntiAlias());
+    EXPECT_EQ(R::ScanDPI(), 300);
+
+    // A file changed by hand (or by another program) is read again at the next read: values
+    // without a kind tag are strings, damaged values read as defaults.
+    WriteFile(Reg().SettingsFileName(), "[General]\n"
+                                        "Host=mail.example.com\n"
+                                        "EmailClient=0\n"
+                                        "PageScale=hex:0102\n"
+                                        "ScanBright=dword:xyz\n"
+                                        "ScanPages=dword:0000000A\n"
+                                        "Port=@ByteArray(2525)\n");
+    EXPECT_EQ(R::Host(), "mail.example.com");
+    EXPECT_EQ(R::EmailClient(), 1);
+    EXPECT_EQ(R::PageScale(), 20.0);
+    EXPECT_EQ(R::ScanBright(), -400);
+    EXPECT_EQ(R::ScanPages(), 10);
+    EXPECT_EQ(R::Port(), "25");
+    EXPECT_EQ(R::Port(), "25");
+}
+
+TEST_F(SettingsTest, ReadingRulesOfSingleKeys) {
+    R::SetPageScale(12.5);
+    EXPECT_EQ(R::PageScale(), 20.0);
+    R::SetPageScale(150.0);
+    EXPECT_EQ(R::PageScale(), 150.0);
+    R::SetImageScale(0);
+    EXPECT_EQ(R::ImageScale(), 7);
+    R::SetImageScale(3);
+    EXPECT_EQ(R::ImageScale(), 3);
+    Reg().WriteInteger("Image-AntiAlias", 2);
+    EXPECT_FALSE(R::ImageAntiAlias());
+    Reg().WriteInteger("Print All on legal", 1);
+    EXPECT_TRUE(R::PrintAllOnLegal());
+    Reg().WriteString("BarCode", "yes");
+    EXPECT_FALSE(R::BarCode());
+    Reg().WriteString("SSL", "No");
+    EXPECT_FALSE(R::SSL());
+    Reg().WriteString("SSL", "YES");
+    EXPECT_FALSE(R::SSL());
+    R::SetUseProxy(true);
+    EXPECT_EQ(Reg().ReadString("UseProxy", ""), "Yes");
+    R::SetPrintAllOnLegal(false);
+    EXPECT_EQ(Reg().ReadInteger("Print All on legal", -1), 0);
+}
+
+TEST_F(SettingsTest, FormFoldersRepairTheOldDefault) {
+    // Working folder root/a/b: the old default "..\..\LENDER\XFER" names root/LENDER/XFER.
+    fs::create_directories(root_ / "a" / "b");
+    fs::current_path(root_ / "a" / "b");
+
+    R::SetFillDir("..\\..\\LENDER\\XFER");
+    R::SetFormDir("..\\..\\LENDER\\LSR");
+    EXPECT_EQ(R::FillDir(), "..\\LENDER\\XFER");
+    EXPECT_EQ(R::FormDir(), "..\\LENDER\\LSR");
+    EXPECT_EQ(Reg().ReadString("FillDir", ""), "..\\LENDER\\XFER");
+    EXPECT_EQ(Reg().ReadString("FormDir", ""), "..\\LENDER\\LSR");
+
+    // Where the old folder exists it is kept.
+    fs::create_directories(root_ / "LENDER" / "XFER");
+    fs::create_directories(root_ / "LENDER" / "LSR");
+    R::SetFillDir("..\\..\\LENDER\\XFER");
+    R::SetFormDir("..\\..\\LENDER\\LSR");
+    EXPECT_EQ(R::FillDir(), "..\\..\\LENDER\\XFER");
+    EXPECT_EQ(R::FormDir(), "..\\..\\LENDER\\LSR");
+    EXPECT_EQ(Reg().ReadString("FillDir", ""), "..\\..\\LENDER\\XFER");
+
+    // Any other missing folder is left to the options dialog.
+    R::SetFillDir("C:\\LOANS\\XFER");
+    EXPECT_EQ(R::FillDir(), "C:\\LOANS\\XFER");
+}
+
+TEST_F(SettingsTest, HistoryFolderFallsBackToTheProgramDataFolder) {
+    const std::string def = (root_ / "data" / "Harlowen Inc" / "Pagellan").string() + "/";
+    const std::string mine = (root_ / "history").string() + "/";
+    fs::create_directories(mine);
+    R::SetQuodexHistoryDir(mine);
+    EXPECT_EQ(R::QuodexHistoryDir(), mine);
+
+    R::SetQuodexHistoryDir((root_ / "gone").string());
+    EXPECT_EQ(R::QuodexHistoryDir(), def);
+    EXPECT_TRUE(fs::is_directory(def));
+    // Nothing is written back.
+    EXPECT_EQ(Reg().ReadString("Quodex History Dir", ""), (root_ / "gone").string());
+}
+
+TEST_F(SettingsTest, VersionListAddressRules) {
+    const std::string current =
+        "https://www.harlowen.com/media/download/software/versions/hlwsoftwareversions.xml";
+    R::SetURLForCurrentPagellan(
+        "https://www.harlowen.com/download/software/versions/hlwsoftwareversions.xml");
+    EXPECT_EQ(R::URLForCurrentPagellan(), current);
+    R::SetURLForCurrentPagellan("http://updates.example.com/Pagellan/Setup.EXE");
+    EXPECT_EQ(R::URLForCurrentPagellan(), current);
+    R::SetURLForCurrentPagellan("http://updates.example.com/pagellan/setup.exe");
+    EXPECT_EQ(R::URLForCurrentPagellan(), current);
+    R::SetURLForCurrentPagellan("http://updates.example.com/versions.xml");
+    EXPECT_EQ(R::URLForCurrentPagellan(), "http://updates.example.com/versions.xml");
+    R::SetURLForCurrentPagellan("http://updates.example.com/versions");
+    EXPECT_EQ(R::URLForCurrentPagellan(), "http://updates.example.com/versions");
+}
+
+TEST_F(SettingsTest, UpdateIntervalRules) {
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 1);
+    SetConnectionTypeQuery([] { return std::string("Not online"); });
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 7);
+    SetConnectionTypeQuery([] { return std::string("Modem"); });
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 7);
+
+    // The misspelled value of earlier versions is deleted by every read and not carried over.
+    Reg().WriteInteger("Days beween update checks", 5);
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 7);
+    EXPECT_FALSE(Reg().ValueExists("Days beween update checks"));
+    EXPECT_EQ(StoreText().find("beween"), std::string::npos);
+
+    R::SetDaysBetweenUpdateChecks(25);
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 1);
+    R::SetDaysBetweenUpdateChecks(14);
+    Reg().WriteInteger("Days beween update checks", 3);
+    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 14);
+    EXPECT_FALSE(Reg().ValueExists("Days beween update checks"));
+
+    // The real query answers one of its two texts.
+    SetConnectionTypeQuery({});
+    const std::string type = InternetConnectionType();
+    EXPECT_TRUE(type == "LAN" || type == "Not online") << type;
+}
+
+TEST_F(SettingsTest, EmailMessageLineBreaks) {
+    EXPECT_NE(R::EmailMessage().find("registry.\r\n\r\nNext"), std::string::npos);
+    const std::string typed = "Hello,\r\nthe package is attached.\r\n\r\nBye";
+    R::SetEmailMessage(BreaksToCRLFMarkers(typed));
+    EXPECT_EQ(R::EmailMessage(), "Hello,<CRLF>the package is attached.<CRLF><CRLF>Bye");
+    EXPECT_EQ(CRLFMarkersToBreaks(R::EmailMessage()), typed);
+    EXPECT_EQ(CRLFMarkersToBreaks("no breaks"), "no breaks");
+    EXPECT_EQ(BreaksToCRLFMarkers("lone\nfeed"), "lone\nfeed");
+}
+
+TEST_F(SettingsTest, VersionNormalizingAndBase64) {
+    EXPECT_EQ(ProgramVersion(), "4.1.0.3");
+    EXPECT_EQ(NormalizeVersion("4.3.0.9"), "004.003.000.009");
+    EXPECT_EQ(NormalizeVersion("10.2"), "010.002.000.000");
+    EXPECT_EQ(NormalizeVersion("1234.1"), "1234.001.000.000");
+    EXPECT_EQ(NormalizeVersion("0"), "000.000.000.000");
+    EXPECT_EQ(NormalizeVersion("99"), "099.000.000.000");
+    EXPECT_EQ(NormalizeVersion(""), "");
+    EXPECT_EQ(CutBeta("4.2.0.0Beta3"), "4.2.0.0");
+    EXPECT_EQ(CutBeta("4.2.0.0"), "4.2.0.0");
+
+    // RFC 4648 test vectors.
+    EXPECT_EQ(EncodeBase64(""), "");
+    EXPECT_EQ(EncodeBase64("f"), "Zg==");
+    EXPECT_EQ(EncodeBase64("fo"), "Zm8=");
+    EXPECT_EQ(EncodeBase64("foobar"), "Zm9vYmFy");
+    EXPECT_EQ(DecodeBase64("Zm9vYmE="), "fooba");
+    EXPECT_EQ(DecodeBase64("Zm9vYg=="), "foob");
+    EXPECT_EQ(DecodeBase64("Zm9vYmE"), "");  // length not a multiple of four
+    EXPECT_EQ(DecodeBase64("Zm9v!mFy"), ""); // character outside the alphabet
+    EXPECT_EQ(DecodeBase64("Zm=vYmFy"), ""); // padding inside the text
+    EXPECT_EQ(DecodeBase64("plain"), "");
+}
+
+TEST_F(SettingsTest, PasswordsFollowTheStoredVersion) {
+    // Saved by this version: Base64 in the store, decoded when loaded.
+    R::SavePasswords("pop secret", "proxy secret");
+    R::StampProgramVersion();
+    EXPECT_EQ(R::Password(), "cG9wIHNlY3JldA==");
+    EXPECT_EQ(R::PagellanVersion(), "4.1.0.3");
+    auto v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.StoredVersion, "004.001.000.003");
+    EXPECT_EQ(v.CurrentVersion, "004.001.000.003");
+    EXPECT_EQ(v.Password, "pop secret");
+    EXPECT_EQ(v.ProxyPassword, "proxy secret");
+
+    // Stored by a version before 3.5.0.0: plain text, used as stored.
+    R::SetPagellanVersion("3.4.9.9");
+    R::SetPassword("plain");
+    R::SetProxyPassword("proxy plain");
+    v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.StoredVersion, "003.004.009.009");
+    EXPECT_EQ(v.Password, "plain");
+    EXPECT_EQ(v.ProxyPassword, "proxy plain");
+
+    // Old version but more than 100 characters: decoded; not Base64 ends up empty.
+    R::SetPassword(std::string(120, '!'));
+    v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.Password, "");
+    EXPECT_EQ(v.ProxyPassword, ""); // "proxy plain" is no Base64 either
+    R::SetPassword(EncodeBase64(std::string(90, 'p')));
+    v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.Password, std::string(90, 'p'));
+    // A decoded password longer than 100 characters is dropped.
+    R::SetPagellanVersion("4.1.0.3");
+    R::SetPassword(EncodeBase64(std::string(101, 'p')));
+    EXPECT_EQ(R::LoadVersionAndPasswords().Password, "");
+
+    // A store written by Orvalink counts as version 99; a beta suffix is ignored.
+    R::SetPagellanVersion("1.0");
+    R::SetPassword(EncodeBase64("orva"));
+    Reg().WriteString("Orvalink Version", "2.0");
+    v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.StoredVersion, "099.000.000.000");
+    EXPECT_EQ(v.Password, "orva");
+    ASSERT_TRUE(Reg().DeleteValue("Orvalink Version"));
+    EXPECT_FALSE(Reg().DeleteValue("Orvalink Version"));
+    R::SetPagellanVersion("3.5.0.0beta2");
+    v = R::LoadVersionAndPasswords();
+    EXPECT_EQ(v.StoredVersion, "003.005.000.000");
+    EXPECT_EQ(v.Password, "orva");
+}
+
+TEST_F(SettingsTest, SubKeyStrings) {
+    Reg().WriteSubKeyString("\\EMAIL-TO", "0", "first@example.com");
+    Reg().WriteSubKeyString("\\EMAIL-TO", "1", "second@example.com");
+    Reg().WriteSubKeyString("\\EMAIL-CC", "0", "cc@example.com");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-TO", "0", ""), "first@example.com");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-TO", "1", ""), "second@example.com");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-CC", "0", ""), "cc@example.com");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-BCC", "0", "none"), "none");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-TO", "9", "none"), "none");
+    // The history is apart from the settings themselves.
+    EXPECT_EQ(Reg().ReadString("0", "none"), "none");
+    const std::string text = StoreText();
+    EXPECT_NE(text.find("[EMAIL-TO]"), std::string::npos) << text;
+    EXPECT_NE(text.find("[EMAIL-CC]"), std::string::npos);
+    THLWRegistry other((root_ / "config").string());
+    EXPECT_EQ(other.ReadSubKeyString("\\EMAIL-TO", "1", ""), "second@example.com");
+}
+
+TEST_F(SettingsTest, ConfigurationFile) {
+    THLWRegistry beside((root_ / "config").string());
+    const std::string exe = fs::read_symlink("/proc/self/exe").string();
+    EXPECT_EQ(beside.ConfigFileName(), exe + ".CFG");
+    EXPECT_EQ(Reg().ConfigFileName(), config_.string());
+
+    EXPECT_FALSE(Reg().ConfigFileExists());
+    EXPECT_EQ(Reg().ReadConfigString("Database IP Address", "0.0.0.0"), "0.0.0.0");
+    EXPECT_EQ(Reg().DatabaseAddress(), "0.0.0.0");
+
+    WriteFile(config_, "[Other]\r\nDatabase IP Address=1.1.1.1\r\n[settings]\r\n"
+                       "Database IP Address = 10.1.2.3\r\n");
+    EXPECT_TRUE(Reg().ConfigFileExists());
+    EXPECT_EQ(Reg().ReadConfigString("Database IP Address", "0.0.0.0"), "10.1.2.3");
+    EXPECT_EQ(Reg().DatabaseAddress(), "10.1.2.3");
+    EXPECT_EQ(Reg().ReadConfigString("Missing", "dflt"), "dflt");
+}
+
+TEST(IniListTest, SectionsKeysAndValues) {
+    TIniList ini;
+    ini.AddText(
+        "[SETTINGS]\r\nPort=2525\r\n\r\n  \nEmpty=\nEq=a=b\n[Other]\nPort=1\nFlag=1\nOff=0\nOdd=yes\n");
+    EXPECT_EQ(ini.Lines().size(), 9u); // CRs removed, blank lines dropped
+    EXPECT_EQ(ini.ReadString("settings", "PORT", ""), "2525");
+    EXPECT_EQ(ini.ReadString("Other", "Port", ""), "1");
+    EXPECT_EQ(ini.ReadString("SETTINGS", "Flag", "none"), "none"); // not in this section
+    EXPECT_EQ(ini.ReadString("SETTINGS", "Empty", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadString("SETTINGS", "Eq", ""), "a=b");
+    EXPECT_EQ(ini.ReadString("Missing", "Port", "x"), "x");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "Port", 0), 2525);
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "Eq", 9), 9);
+    EXPECT_TRUE(ini.ReadBool("Other", "Flag", false));
+    EXPECT_FALSE(ini.ReadBool("Other", "Off", true));
+    EXPECT_TRUE(ini.ReadBool("Other", "Odd", true));
+    EXPECT_FALSE(ini.ReadBool("Other", "Odd", false));
+    EXPECT_TRUE(ini.ReadBool("Other", "Absent", true));
+
+    ini.WriteString("settings", "port", "25");      // replaces the line
+    ini.WriteInteger("SETTINGS", "EmailClient", 0); // added at the end of its section
+    ini.WriteFloat("SETTINGS", "PageScale", 12.5);
+    ini.WriteBool("New", "CanRunPagellan", true); // a new section at the end
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\nport=25\r\nEmpty=\r\nEq=a=b\r\nEmailClient=0\r\nPageScale=12.5\r\n"
+                          "[Other]\r\nPort=1\r\nFlag=1\r\nOff=0\r\nOdd=yes\r\n[New]\r\nCanRunPagellan=1");
+    EXPECT_EQ(ini.ReadFloat("SETTINGS", "PageScale", 0), 12.5);
+    EXPECT_EQ(ini.ReadFloat("SETTINGS", "Eq", 1.5), 1.5);
+    ini.Clear();
+    EXPECT_TRUE(ini.Lines().empty());
+}
+
+// ---- database mode ----
+
+class DatabaseModeTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsTest::SetUp();
+        db_ = root_ / "db";
+        WriteFile(db_ / "PagellanDB.ini", "[SETTINGS]\n"
+                                          "Port=2526\n"
+                                          "EmailClient=0\n"
+                                          "SSL=No\n"
+                                          "PageScale=55.5\n"
+                                          "EMAIL-CC1=cc@example.com\n"
+                                          "[PERMISSIONS]\n"
+                                          "CanRunPagellan=1\n"
+                                          "AddAnnotations=0\n"
+                                          "_edPort=0\n"
+                                          "_tbsMisc=1\n"
+                                          "[USER]\n"
+                                          "SID=S-1-5-21-7\n"
+                                          "Group=Closers\n");
+        WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + db_.string() + "\n");
+    }
+
+    std::string Calls() const { return ReadFile(db_ / "calls.log"); }
+
+    fs::path db_;
+    const std::string plugin_ = PAGELLAN_TEST_PLUGIN;
+};
+
+TEST_F(DatabaseModeTest, SettingsComeFromAndGoToThePlugin) {
+    Reg().WriteString("Host", "store-host");
+    Reg().StartDatabaseMode(true, plugin_);
+    ASSERT_TRUE(Reg().Database().PluginLoaded());
+    ASSERT_TRUE(Reg().Database().DatabaseMode());
+    EXPECT_EQ(Calls(), "SetServer " + db_.string() + " debug\n");
+
+    // Before the first load the list is empty: defaults.
+    EXPECT_EQ(R::Port(), "25");
+    EXPECT_EQ(R::Host(), "");
+
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::Loaded);
+    EXPECT_EQ(R::Port(), "2526");
+    EXPECT_EQ(R::EmailClient(), 0);
+    EXPECT_FALSE(R::SSL());
+    EXPECT_EQ(R::PageScale(), 55.5);
+    EXPECT_EQ(R::Host(), "");
+    EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-CC", "1", ""), "cc@example.com");
+    EXPECT_EQ(Reg().Database().UserSID(), "S-1-5-21-7");
+    EXPECT_EQ(Reg().Database().UserGroup(), "Closers");
+    EXPECT_EQ(Reg().Database().SettingsList().Lines().front(), "[SETTINGS]");
+
+    // Writes stay in memory until the options are saved; the store is not touched.
+    R::SetHost("db-host");
+    R::SetPageScale(80.0);
+    R::SetBarCode(true);
+    Reg().WriteSubKeyString("\\EMAIL-TO", "0", "to@example.com");
+    EXPECT_EQ(R::Host(), "db-host");
+    EXPECT_TRUE(R::BarCode());
+    EXPECT_EQ(R::PageScale(), 80.0);
+    EXPECT_EQ(StoreText().find("db-host"), std::string::npos);
+    EXPECT_EQ(ReadFile(db_ / "PagellanDB.ini").find("db-host"), std::string::npos);
+
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(false, Reg().DatabaseAddress()), TConnectResult::Saved);
+    const std::string stored = ReadFile(db_ / "PagellanDB.ini");
+    EXPECT_NE(stored.find("Host=db-host\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("PageScale=80\n"), std::string::npos);
+    EXPECT_NE(stored.find("BarCode=Yes\n"), std::string::npos);
+    EXPECT_NE(stored.find("EMAIL-TO0=to@example.com\n"), std::string::npos);
+    EXPECT_NE(stored.find("Port=2526\n"), std::string::npos);
+
+    // Deleting always works on the store.
+    EXPECT_TRUE(Reg().DeleteValue("Host"));
+    EXPECT_EQ(R::Host(), "db-host");
+
+    Reg().Database().Unload();
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    const std::string calls = Calls();
+    EXPECT_EQ(calls.substr(calls.size() - 8), "Destroy\n") << calls;
+    EXPECT_NE(calls.find("Get\nUserInfo\n"), std::string::npos);
+    // Back on the store, where "Host" was deleted.
+    EXPECT_EQ(R::Host(), "");
+}
+
+TEST_F(DatabaseModeTest, PermissionsComeFromThePlugin) {
+    EXPECT_TRUE(HasPermission("AddAnnotations"));
+    EXPECT_TRUE(HasControlPermission("edPort"));
+
+    Reg().StartDatabaseMode(false, plugin_);
+    ASSERT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::Loaded);
+    EXPECT_FALSE(HasPermission("AddAnnotations"));
+    EXPECT_FALSE(HasPermission("addannotations"));
+    EXPECT_TRUE(HasPermission("CanRunPagellan"));
+    EXPECT_TRUE(HasPermission("WebDocs")); // not listed: granted
+    EXPECT_FALSE(HasControlPermission("edPort"));
+    EXPECT_FALSE(HasControlPermission("EDPORT"));
+    EXPECT_TRUE(HasControlPermission("tbsMisc"));
+    EXPECT_TRUE(HasControlPermission("tbsPrinting"));
+    EXPECT_EQ(Calls().find("debug"), std::string::npos);
+}
+
+TEST_F(DatabaseModeTest, UserWithoutPermissionToRunIsRefused) {
+    WriteFile(db_ / "PagellanDB.ini", "[SETTINGS]\nPort=2526\n[PERMISSIONS]\nCanRunPagellan=0\n");
+    Reg().StartDatabaseMode(false, plugin_);
+    TRecordingPrompter prompter;
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::NotPermitted);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Information);
+    EXPECT_EQ(prompter.Entries()[0].Text,
+              "Please contact your system administrator.\nYou do not have permission to run Pagellan.");
+
+    // A permitted user sees no message.
+    WriteFile(db_ / "PagellanDB.ini", "[PERMISSIONS]\nCanRunPagellan=1\n");
+    prompter.Clear();
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::Loaded);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST_F(DatabaseModeTest, RegistryModeWhenThePluginOrServerIsMissing) {
+    Reg().WriteString("Port", "2000");
+
+    // No plug-in at the given place.
+    Reg().StartDatabaseMode(false, (root_ / "nowhere").string());
+    EXPECT_FALSE(Reg().Database().PluginLoaded());
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::NotConnected);
+
+    // A library without the six entry points is not the plug-in.
+    Reg().StartDatabaseMode(false, PAGELLAN_TEST_INCOMPLETE_PLUGIN);
+    EXPECT_FALSE(Reg().Database().PluginLoaded());
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+
+    // The server the configuration file names does not answer.
+    WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + (root_ / "offline").string() + "\n");
+    Reg().StartDatabaseMode(false, plugin_);
+    EXPECT_TRUE(Reg().Database().PluginLoaded());
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+
+    // Without a configuration file no server is asked for.
+    fs::remove(config_);
+    Reg().StartDatabaseMode(false, plugin_);
+    EXPECT_TRUE(Reg().Database().PluginLoaded());
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    EXPECT_FALSE(fs::exists(db_ / "calls.log"));
+    EXPECT_EQ(R::Port(), "2000");
+    EXPECT_TRUE(HasPermission("CanRunPagellan"));
+
+    // The folder named by PAGELLAN_PLUGIN_DIR is searched when no place is given.
+    WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + db_.string() + "\n");
+    ::setenv("PAGELLAN_PLUGIN_DIR", fs::path(plugin_).parent_path().c_str(), 1);
+    Reg().StartDatabaseMode(false);
+    ::unsetenv("PAGELLAN_PLUGIN_DIR");
+    EXPECT_TRUE(Reg().Database().PluginLoaded());
+    EXPECT_TRUE(Reg().Database().DatabaseMode());
+    // A server refused at connection time moves nothing.
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, (root_ / "offline").string()),
+              TConnectResult::NotConnected);
+    EXPECT_TRUE(Reg().Database().DatabaseMode());
+}
+
+TEST_F(DatabaseModeTest, PluginFailureFallsBackToTheStore) {
+    Reg().WriteString("Port", "2000");
+    Reg().StartDatabaseMode(false, plugin_);
+    ASSERT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::Loaded);
+    EXPECT_EQ(R::Port(), "2526");
+
+    WriteFile(db_ / "fail", "");
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(false, Reg().DatabaseAddress()), TConnectResult::Failed);
+    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    EXPECT_EQ(R::Port(), "2000");
+    R::SetPort("2001");
+    EXPECT_EQ(Reg().ReadString("Port", ""), "2001");
+    EXPECT_NE(StoreText().find("Port=sz:2001"), std::string::npos);
+    // Once off, database mode stays off.
+    EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::NotConnected);
+    EXPECT_TRUE(HasPermission("AddAnnotations"));
+}
+
+} // namespace
+} // namespace pg
