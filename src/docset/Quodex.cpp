@@ -455,6 +455,19 @@ std::string TQuodexWriter::Finish() {
     return out;
 }
 
+// Writes all bytes to fd; false with errno set on failure.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
 // Writes bytes to a new file beside path and renames it over path, so the old file stays as
 // it was until the new one is complete. On failure returns false with the reason in error.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string& error) {
@@ -467,24 +480,24 @@ bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::st
         error = std::strerror(errno);
         return false;
     }
+    // The new file keeps the permissions of the one it replaces.
     struct stat old {};
     const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : mode_t(0644);
-    bool ok = fchmod(fd, mode) == 0;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        done += ok ? size_t(n) : 0;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    int failure = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        failure = errno;
+        ok = false;
     }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        error = std::strerror(errno);
-    if (!ok)
-        unlink(temp.c_str());
-    return ok;
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        failure = errno;
+        ok = false;
+    }
+    if (ok)
+        return true;
+    unlink(temp.c_str());
+    error = std::strerror(failure);
+    return false;
 }
 
 } // namespace
