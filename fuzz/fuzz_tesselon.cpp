@@ -1,0 +1,56 @@
+// Feeds arbitrary bytes to the Tesselon reader twice: as a whole file, and as a form list
+// (the bytes before the first NUL) wrapped around a data blob (the rest), which reaches the
+// page reading quickly. Whatever reads is written and read once more.
+
+#include "HLWStream.h"
+#include "Prompt.h"
+#include "Tesselon.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+class TSilentPrompter : public pg::TPrompter {
+public:
+    void Show(pg::PromptKind, const std::string&, const std::string&) override {}
+    pg::PromptAnswer Ask(pg::PromptKind, const std::string&, const std::string&,
+                         pg::PromptAnswer answer) override {
+        return answer;
+    }
+};
+
+void ReadAndRewrite(std::string_view bytes, bool rewrite) {
+    pg::TTesselon set;
+    try {
+        set.LoadFromBytes(bytes);
+    } catch (const pg::TTesselonFormatError&) {
+        return;
+    }
+    set.ReadFormList();
+    if (rewrite)
+        ReadAndRewrite(pg::TTesselon::BuildTesselon(set, pg::TSaveMode::All, true), false);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static TSilentPrompter prompter;
+    pg::SetPrompter(&prompter);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    ReadAndRewrite(input, true);
+    const size_t split = input.find('\0');
+    const std::string_view xml = input.substr(0, split);
+    const std::string_view blob =
+        split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+    const std::string file = "\x1b"
+                             "E" +
+                             pg::MacroBegin(pg::kMacroFormListXml) + std::string(xml) +
+                             pg::MacroEnd(pg::kMacroFormListXml) + std::string(blob) +
+                             "\x1b"
+                             "E";
+    ReadAndRewrite(file, true);
+    return 0;
+}
