@@ -1,0 +1,162 @@
+// Page splitting, the whole output, macros, and PCL written by Ghostscript.
+
+#include "PclTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace pg;
+using namespace pg::test;
+
+TEST(PclPages, FormFeedsEndPagesAndEmptyPagesAreDropped) {
+    auto b = Parsed("A\fB");
+    ASSERT_EQ(b->GetPageCount(), 2);
+    EXPECT_EQ(PageOf(*b, 1), "A");
+    EXPECT_EQ(PageOf(*b, 2), "B");
+    EXPECT_EQ(Parsed("A\f\fB")->GetPageCount(), 2);
+    EXPECT_EQ(Parsed("A\f")->GetPageCount(), 1);
+    EXPECT_EQ(Parsed("\f\f")->GetPageCount(), 0);
+    // Commands before a form feed on an empty page go with that (dropped) page.
+    auto c = Parsed(P("~&l1SA\f~*p5X\fB"));
+    ASSERT_EQ(c->GetPageCount(), 2);
+    EXPECT_EQ(PageOf(*c, 2), "B");
+    EXPECT_EQ(OutputOf(*c), P("~&l1SA~*p5XB"));
+    // The page-eject value of the paper source does not end a page.
+    EXPECT_EQ(Parsed(P("A~&l0HB"))->GetPageCount(), 1);
+}
+
+TEST(PclPages, MarksWithoutTextMakeAPageButCommandsAloneDoNot) {
+    EXPECT_EQ(Parsed(P("~*r1A~*b2W") + "\xff\xff" + P("~*rB\f"))->GetPageCount(), 1);
+    EXPECT_EQ(Parsed(P("~*c100a100b0P"))->GetPageCount(), 1);
+    EXPECT_EQ(Parsed(P("~*c100a100b0P\fText"))->GetPageCount(), 2);
+    EXPECT_EQ(Parsed(P("~*c0P"))->GetPageCount(), 0);
+    EXPECT_EQ(Parsed(P("~*b0W"))->GetPageCount(), 0);
+    EXPECT_EQ(Parsed(P("~&l1S~*p100X~(s3B"))->GetPageCount(), 0);
+    // Rendering or not makes no difference.
+    EXPECT_EQ(Parsed(P("~*b1W") + "\x80", true)->GetPageCount(), 1);
+}
+
+TEST(PclPages, PageStreamsNumberingAndResults) {
+    auto b = Parsed(P("~&l1o2a0EOne\fTwo"));
+    EXPECT_EQ(PageOf(*b, 1), P("~&l1O~&l2A~&l0EOne"));
+    EXPECT_EQ(PageOf(*b, 0), "<none>");
+    EXPECT_EQ(PageOf(*b, 3), "<none>");
+    EXPECT_EQ(PageOf(*b, -2), "<none>");
+    EXPECT_EQ(PageOf(*b, -1), P("~&l1o2a0EOne\fTwo"));
+    EXPECT_EQ(b->GetDuplexMode(), -1);
+    EXPECT_EQ(Parsed(P("~&l1SA"))->GetDuplexMode(), 1);
+    // The whole output gathers every parse run: a rendered page is appended again, after
+    // the output was handed out at position 0.
+    auto w = Parsed("A\fB");
+    EXPECT_EQ(w->GetOutput().Position(), 0u);
+    EXPECT_EQ(OutputOf(*w), "AB");
+    w->GetPageBitmap(false, 1, "");
+    EXPECT_EQ(OutputOf(*w), "ABA");
+    EXPECT_EQ(w->GetPageCount(), 2);
+    // Rendering a page stream does not add pages.
+    w->GetPageBitmap(false, 2, "");
+    EXPECT_EQ(w->GetPageCount(), 2);
+    EXPECT_EQ(OutputOf(*w), "ABAB");
+}
+
+TEST(PclMacros, DefineExecuteDeleteAndReset) {
+    // Without rendering the recording holds the commands only; the expansion follows the
+    // execute command in the whole output but not in the page stream.
+    auto b = Parsed(P("~&f1Y~&f0XHello~&f1X~&f2X"));
+    EXPECT_TRUE(b->HasMacro(1));
+    EXPECT_EQ(OutputOf(*b), P("~&f1Y~&f0XHello~&f1X~&f2X~&f1X"));
+    EXPECT_EQ(PageOf(*b, 1), P("~&f1Y~&f0XHello~&f1X~&f2X"));
+    // While rendering, text is recorded too, and counts as content by the execution.
+    auto r = Parsed(P("~&f1Y~&f0XHello~&f1X~&f2X"), true);
+    EXPECT_EQ(OutputOf(*r), P("~&f1Y~&f0XHello~&f1X~&f2XHello~&f1X"));
+    EXPECT_EQ(r->GetPageCount(), 1);
+    // A definition alone is not content.
+    EXPECT_EQ(Parsed(P("~&f1Y~&f0XHello~&f1X"))->GetPageCount(), 0);
+    // An unknown macro does nothing.
+    EXPECT_EQ(Parsed(P("~&f3Y~&f2X"))->GetPageCount(), 0);
+    // A second definition replaces the first.
+    auto twice = Parsed(P("~&f1Y~&f0X~*p1X~&f1X~&f0X~*p2X~&f1X~&f2X"));
+    EXPECT_EQ(twice->PageState().CursorX, 2);
+    // Deleting macro 3 leaves macro 2.
+    auto del = Parsed(P("~&f2Y~&f0X~&f1X~&f3Y~&f8X"));
+    EXPECT_TRUE(del->HasMacro(2));
+    EXPECT_FALSE(Parsed(P("~&f2Y~&f0X~&f1X~&f8X"))->HasMacro(2));
+    // The printer reset frees them all.
+    EXPECT_FALSE(Parsed(P("~&f2Y~&f0X~&f1X~E"))->HasMacro(2));
+    // The markers the containers use define and delete a macro.
+    auto marked = Parsed(MacroBegin(10000) + "<xml/>" + MacroEnd(10000));
+    EXPECT_FALSE(marked->HasMacro(10000));
+    EXPECT_FALSE(marked->IsDefiningMacro());
+}
+
+TEST(PclMacros, NestingIsBoundedAndExpansionCannotExplode) {
+    // Macro 1 calls itself: the calls stop at the nesting limit.
+    auto self = Parsed(P("~&f1Y~&f0X~&f2X~&f1X~&f2X"));
+    EXPECT_EQ(OutputOf(*self), P("~&f1Y~&f0X~&f2X~&f1X~&f2X") + P("~&f2X") + P("~&f2X~&f1X") + P("~&f1X"));
+    // Two macros calling each other.
+    auto pair = Parsed(P("~&f1Y~&f0X~&f2Y~&f2X~&f1X~&f2Y~&f0X~&f1Y~&f2X~&f1X~&f2X"));
+    EXPECT_LT(pair->GetOutput().Size(), 1000u);
+    // A large macro executed very often: the output stays a small multiple of the input.
+    std::string pcl = P("~&f1Y~&f0X~*c10000W") + std::string(10000, 'x') + P("~&f1X");
+    for (int i = 0; i < 100000; ++i)
+        pcl += P("~&f2X");
+    auto big = Parsed(pcl);
+    EXPECT_LT(big->GetOutput().Size(), 20 * pcl.size());
+    EXPECT_GT(big->GetOutput().Size(), 2 * pcl.size());
+}
+
+TEST(PclFonts, HeadersAreRewrittenAndFontsKeptWhileRendering) {
+    std::string header(64, '\0');
+    header[18] = 0;
+    header[19] = char(200);
+    const std::string glyph(20, '\x01');
+    const std::string pcl = P("~*c5D~)s64W") + header + P("~*c65E~(s20W") + glyph + "A";
+    auto b = Parsed(pcl, true);
+    std::string expected = header;
+    expected[14] = 1;
+    expected[15] = 21;
+    expected[19] = char(100);
+    expected[25] = 52;
+    expected[26] = 16;
+    EXPECT_EQ(OutputOf(*b), P("~*c5D~)s64W") + expected + P("~*c65E~(s20W") + glyph + "A");
+    // The fonts are freed at the end of the parse run.
+    EXPECT_EQ(b->SoftFontCount(), 0u);
+    // A short header keeps its length; fields beyond it are left out.
+    EXPECT_EQ(RewriteFontHeader(std::string(16, '\0')), std::string(14, '\0') + "\x01\x15");
+    TSoftFont font("h");
+    font.StoreGlyph('A', "first");
+    font.StoreGlyph('A', "second");
+    font.StoreGlyph('a', "lower");
+    EXPECT_EQ(*font.FindGlyph('A'), "first");
+    EXPECT_EQ(*font.FindGlyph('a'), "lower");
+    EXPECT_EQ(font.FindGlyph('B'), nullptr);
+}
+
+TEST(PclGhostscript, CountsThePagesOfLaserPrinterOutput) {
+    if (std::system("gs --version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const auto dir = std::filesystem::path(testing::TempDir()) / "pcl_gs";
+    std::filesystem::create_directories(dir);
+    const auto ps = dir / "in.ps";
+    const auto out = dir / "out.pcl";
+    {
+        std::ofstream f(ps);
+        f << "%!PS\n/Helvetica findfont 24 scalefont setfont\n"
+             "72 700 moveto (Page one) show\n72 72 200 100 rectfill showpage\n"
+             "72 700 moveto (Page two) show\n300 300 moveto 400 400 lineto stroke showpage\n";
+    }
+    const std::string cmd = "gs -q -dNOPAUSE -dBATCH -sDEVICE=ljet2p -r300 -sOutputFile=" + out.string() +
+                            " " + ps.string() + " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    TPCLBuffer b;
+    b.LoadFromFile(out.string());
+    b.Parse(false);
+    EXPECT_EQ(b.GetPageCount(), 2);
+    // The pages are raster images only: no printable text byte reaches the scanner.
+    EXPECT_EQ(b.GetPageStream(1)->View().substr(0, 2), P("~E"));
+    // Re-emission drops the form feeds that end pages and splits combined sequences.
+    EXPECT_GE(b.GetOutput().Size() + 3, b.GetPageStream(-1)->Size());
+}

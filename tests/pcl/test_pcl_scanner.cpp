@@ -1,0 +1,208 @@
+// The scanner, command splitting, binary blocks, the command table and re-emission.
+
+#include "PCLValues.h"
+#include "PclTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+using namespace pg;
+using namespace pg::test;
+
+namespace {
+
+// The 137 keys in registration order, as the command table lists them.
+const char* const kKeys[] = {
+    "E",   "&lX", "&lS", "&lU", "&lZ", "&aG", "&lT", "&lG", "&uD", "&oQ", "&lM", "&aN", "&lH", "&lA",
+    "&lO", "&aP", "&cT", "&lE", "&lF", "&aL", "&aM", "&9",  "&lL", "&kH", "&lC", "&lD", "&aR", "*pY",
+    "&aV", "&aC", "*pX", "&aH", "=",   "&kG", "&fS", "(D",  ")D",  "(E",  ")E",  "(F",  ")F",  "(G",
+    ")G",  "(I",  ")I",  "(J",  ")J",  "(L",  ")L",  "(M",  ")M",  "(N",  ")N",  "(S",  ")S",  "(T",
+    ")T",  "(U",  ")U",  "(K",  ")K",  "(sP", ")sP", "(sH", ")sH", "&kS", "(sV", ")sV", "(sS", ")sS",
+    "(sB", ")sB", "(sT", ")sT", "(@",  ")@",  "&dD", "&d@", "&tP", "&pX", "*cD", "*cF", "*cR", "(fW",
+    "*cS", "(X",  ")X",  ")sW", "(sW", "*cE", "*tR", "*rF", "*rA", "*bY", "*bM", "*bW", "*bV", "*rB",
+    "*rC", "*rT", "*rS", "*tH", "*tV", "*tK", "*vT", "*vN", "*vO", "*lO", "*vR", "*cA", "*cH", "*cB",
+    "*cV", "*cP", "*cG", "*cW", "*cQ", "*pR", "&fY", "&fX", "*sT", "*sU", "*sI", "&rF", "*sM", "*sX",
+    "&sC", "Y",   "Z",   "%A",  "%B",  "*cK", "*cL", "*cT", "*cX", "*cY", "(sZ"};
+
+// The commands that only emit themselves, by their number in the table (1-based).
+const int kEmitOnly[] = {2,  4,  5,  6,   7,   8,   10,  11,  12,  13,  16,  17,  23,  30,  34,  60,
+                         61, 66, 75, 76,  79,  80,  83,  84,  85,  94,  97,  100, 101, 102, 103, 104,
+                         108, 109, 116, 117, 118, 121, 122, 123, 124, 125, 126, 127, 128, 129, 130,
+                         131, 132, 133, 134, 135, 136};
+
+// A command text for a key: escape byte, the parameter characters, a number, the letter, with
+// the letters' case turned around.
+std::string CommandFor(const std::string& key) {
+    if (key == "&9")
+        return P("~9");
+    std::string text = P("~") + key;
+    text.insert(text.size() - 1, "12");
+    for (char& c : text)
+        if (std::isalpha(uint8_t(c)))
+            c = char(std::isupper(uint8_t(c)) ? std::tolower(uint8_t(c)) : std::toupper(uint8_t(c)));
+    return text;
+}
+
+} // namespace
+
+TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
+    TPCLBuffer buffer;
+    const TPCLStringList& table = buffer.CommandTable();
+    ASSERT_EQ(table.Count(), 137u);
+    ASSERT_EQ(std::size(kKeys), 137u);
+    for (size_t i = 0; i < 137; ++i) {
+        EXPECT_EQ(table.Key(i), kKeys[i]) << "entry " << i + 1;
+        EXPECT_EQ(table.Find(CommandFor(kKeys[i])), table.Handler(i)) << kKeys[i];
+        EXPECT_EQ(table.FindKey(kKeys[i]), table.Handler(i));
+    }
+    for (int n : kEmitOnly)
+        EXPECT_EQ(TPCLBuffer::HandlerName(table.Handler(size_t(n - 1))), "EmitOnly") << kKeys[n - 1];
+    auto nameOf = [&](const char* key) { return TPCLBuffer::HandlerName(table.FindKey(key)); };
+    EXPECT_EQ(nameOf("E"), "PrinterReset");
+    EXPECT_EQ(nameOf("&lA"), "PageSize");
+    EXPECT_EQ(nameOf("&lO"), "Orientation");
+    EXPECT_EQ(nameOf("&9"), "ClearHorizontalMargins");
+    EXPECT_EQ(nameOf("="), "HalfLineFeed");
+    EXPECT_EQ(nameOf("(sH"), nameOf(")sH"));
+    EXPECT_EQ(nameOf("(sV"), nameOf(")sV"));
+    EXPECT_EQ(nameOf("(X"), nameOf(")X"));
+    EXPECT_EQ(nameOf("(U"), "PrimarySymbolSet");
+    EXPECT_EQ(nameOf(")U"), "SecondarySymbolSet");
+    EXPECT_EQ(nameOf("*bW"), "TransferRasterRow");
+    EXPECT_EQ(nameOf("*rB"), nameOf("*rC"));
+    EXPECT_EQ(nameOf("&fX"), "MacroControl");
+    EXPECT_EQ(nameOf("(sZ"), "SignatureBox");
+    // The first character matters: these two are different commands.
+    EXPECT_NE(CommandKey(P("~&c0T")), CommandKey(P("~*c0T")));
+    TPCLBuffer b;
+    b.AddSubstitution("&cT", "[text path]");
+    b.AppendData(P("~&c0T~*c0T"));
+    b.Parse(false);
+    EXPECT_EQ(std::string(b.GetOutput().View()), "[text path]" + P("~*c0T"));
+    EXPECT_EQ(table.Find(P("~%-12345X")), nullptr);
+    EXPECT_EQ(table.Find(P("~&L2a")), table.FindKey("&lA"));
+}
+
+TEST(PclCommandKey, DropsEscapeBlanksSignsPointsAndDigits) {
+    EXPECT_EQ(CommandKey(P("~&l2A")), "&lA");
+    EXPECT_EQ(CommandKey(P("~(8U")), "(U");
+    EXPECT_EQ(CommandKey(P("~*p0Y")), "*pY");
+    EXPECT_EQ(CommandKey(P("~(s100.200.300.400Z")), "(sZ");
+    EXPECT_EQ(CommandKey(P("~*p+ 1.5X")), "*pX");
+    EXPECT_EQ(CommandKey(P("~%-12345X")), "%X");
+    EXPECT_EQ(CommandKey(P("~9")), "&9");
+    EXPECT_EQ(CommandKey(P("~=")), "=");
+}
+
+TEST(PclScanner, SplitsCombinedSequencesIntoCommands) {
+    auto b = Parsed(P("~&l1o2a0EX"));
+    EXPECT_EQ(OutputOf(*b), P("~&l1O~&l2A~&l0EX"));
+    EXPECT_EQ(b->PageState().Orientation, 1);
+    EXPECT_EQ(b->GetPaperCode(), "LTR");
+    // Five font attributes in one sequence give five commands with the same prefix.
+    auto f = Parsed(P("~(s1p12v0s3b4148T"));
+    EXPECT_EQ(OutputOf(*f), P("~(s1P~(s12V~(s0S~(s3B~(s4148T"));
+    EXPECT_EQ(f->FontState().PrimarySpacing, 1);
+    EXPECT_DOUBLE_EQ(f->FontState().PrimaryHeight, 12.0);
+    EXPECT_EQ(f->FontState().PrimaryStrokeWeight, 3);
+    EXPECT_EQ(f->FontState().PrimaryTypeface, 4148);
+    // ESC E is a command of its own; upper-case letters inside a sequence do not end commands.
+    EXPECT_EQ(OutputOf(*Parsed(P("~E"))), P("~E"));
+    EXPECT_EQ(OutputOf(*Parsed(P("~&l1O2A0E"))), P("~&l1O2A0E"));
+    // An unterminated sequence is ended by the next escape byte; at the end it is dropped.
+    EXPECT_EQ(OutputOf(*Parsed(P("~&l2a~&l1O"))), P("~&l2A~&l1O"));
+    EXPECT_EQ(OutputOf(*Parsed(P("AB~&l2"))), "AB");
+    // An unknown command is emitted unchanged.
+    EXPECT_EQ(OutputOf(*Parsed(P("~%-12345X@PJL\r\n"))), P("~%-12345X@PJL\r\n"));
+}
+
+TEST(PclScanner, ReadsBinaryBlocksWhole) {
+    // The block holds an escape byte; it is data, not a sequence.
+    auto b = Parsed(P("~*b3W") + "\x1b" "EA" + "Z");
+    EXPECT_EQ(OutputOf(*b), P("~*b3W") + "\x1b" "EAZ");
+    EXPECT_EQ(b->RasterState().RasterRowCount, 1);
+    // Blocks longer than the download buffer are read and re-emitted whole.
+    const std::string big(5000, '\x1b');
+    auto l = Parsed(P("~*b5000W") + big + "tail");
+    EXPECT_EQ(OutputOf(*l), P("~*b5000W") + big + "tail");
+    // A block announcing more than remains takes the rest; a negative or zero count reads
+    // nothing.
+    EXPECT_EQ(OutputOf(*Parsed(P("~*b100Wabc"))), P("~*b100Wabc"));
+    EXPECT_EQ(OutputOf(*Parsed(P("~*b-5WAB"))), P("~*b-5WAB"));
+    EXPECT_EQ(OutputOf(*Parsed(P("~*b0WAB"))), P("~*b0WAB"));
+    EXPECT_EQ(OutputOf(*Parsed(P("~*b99999999999WAB"))), P("~*b99999999999WAB"));
+    // Several W commands in one sequence read their blocks in turn.
+    EXPECT_EQ(OutputOf(*Parsed(P("~*b2w3W12345X"))), P("~*b2W12~*b3W345X"));
+    // The data of transparent print data is scanned as text.
+    auto t = Parsed(P("~&p3XABC"));
+    EXPECT_EQ(t->GetPageCount(), 1);
+}
+
+TEST(PclScanner, CutsTextRunsAtCarriageReturnsAndFormFeeds) {
+    auto b = Parsed("AB\rCD");
+    EXPECT_EQ(OutputOf(*b), "AB\rCD");
+    EXPECT_EQ(b->GetPageCount(), 1);
+    auto f = Parsed("A\fB\f");
+    EXPECT_EQ(f->GetPageCount(), 2);
+    EXPECT_EQ(OutputOf(*f), "AB");
+    EXPECT_EQ(PageOf(*f, 1), "A");
+    EXPECT_EQ(PageOf(*f, 2), "B");
+    // NUL bytes are dropped, other control bytes stay in the run.
+    EXPECT_EQ(OutputOf(*Parsed(std::string("A\0\tB\x0e\n", 6))), "A\tB\x0e\n");
+    // A run of control bytes alone is not content.
+    auto lf = Parsed("\n\n");
+    EXPECT_EQ(lf->GetPageCount(), 0);
+    EXPECT_EQ(OutputOf(*lf), "\n\n");
+}
+
+TEST(PclScanner, TakesEscNineAndEscEqualsAsTwoCharacterCommands) {
+    auto b = Parsed(P("~&a300L~9Hello"));
+    EXPECT_EQ(OutputOf(*b), P("~&a300L~9Hello"));
+    EXPECT_EQ(b->PageState().LeftOffset, 50);
+    EXPECT_EQ(b->PageState().RightMargin, 2400);
+    EXPECT_EQ(b->GetPageCount(), 1);
+    EXPECT_EQ(OutputOf(*Parsed(P("~=X"))), P("~=X"));
+    // Other digits after the escape byte still start a sequence that runs to a terminator.
+    EXPECT_EQ(OutputOf(*Parsed(P("~8Hello"))), "ello");
+}
+
+TEST(PclScanner, SubstitutesCommandsByKeyButNeverText) {
+    TPCLBuffer b;
+    b.AddSubstitution("&lH", P("~&l7H"));
+    b.AddSubstitution("&LX", "");
+    b.AppendData(P("~&l1h2X&lH~&l4H"));
+    b.Parse(false);
+    EXPECT_EQ(OutputOf(b), P("~&l7H&lH~&l7H"));
+    EXPECT_EQ(PageOf(b, 1), P("~&l7H&lH~&l7H"));
+}
+
+TEST(PclScanner, ShowsControlCodesAsMarks) {
+    TPCLBuffer b;
+    b.SetShowControlCodes(true);
+    b.AppendData(std::string("A\bB\rC\nD\fE", 10));
+    b.Parse(false);
+    EXPECT_EQ(OutputOf(b), "A<<TAB >>B<<CR >>C<<10 >> D<<FF >>E");
+    EXPECT_EQ(b.GetPageCount(), 2);
+}
+
+TEST(PclScanner, SurvivesHostileInput) {
+    // A million parameters in one sequence.
+    std::string many = P("~&l");
+    for (int i = 0; i < 1000000; ++i)
+        many += "1s";
+    many += "0S";
+    auto m = Parsed(many);
+    EXPECT_EQ(m->GetDuplexMode(), 0);
+    EXPECT_EQ(m->GetOutput().Size(), 1000001u * 5u);
+    // Truncated sequences and stray bytes.
+    const std::string junk = P("~") + P("~&") + P("~*b") + P("~(s") + "\xff\x80" + P("~*b9");
+    auto j = Parsed(junk + P("~*b9") + "x");
+    EXPECT_EQ(j->GetPageCount(), 0);
+    EXPECT_EQ(OutputOf(*j), "");
+    // Huge numbers.
+    auto h = Parsed(P("~*p99999999999999999999X~&l99999999999D~&l0DText"));
+    EXPECT_EQ(h->PageState().CursorX, 0);
+    EXPECT_EQ(h->PageState().LinesPerInch, 0);
+}
