@@ -1,0 +1,199 @@
+// pagellan-cli info: what a package holds, as read; pagellan-cli convert: write it as Quodex.
+
+#include "Command.h"
+#include "Json.h"
+#include "PackageFile.h"
+#include "Quodex.h"
+#include "Sha256.h"
+#include "Strings.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace pg::cli {
+
+namespace {
+
+void WriteError(TJsonWriter& json, const TErrorEntry& entry) {
+    json.BeginObject();
+    json.Member("Text", entry.Text);
+    if (const TDocSetError* e = entry.Error.get()) {
+        json.Member("Path", e->Path);
+        json.Member("Severity", int32_t(e->Severity));
+        json.Member("Message", e->Message);
+        json.Member("Data", e->Data);
+        json.Member("Source", e->Source);
+    }
+    json.EndObject();
+}
+
+void WriteSet(TJsonWriter& json, const TDocSet& set) {
+    json.BeginObject();
+    json.Member("Version", set.Version);
+    json.Member("CreatedBy", set.CreatedBy);
+    json.Member("WorksheetNumber", set.WorksheetNumber);
+    json.Member("FromName", set.FromName);
+    json.Member("LenderName", set.LenderName);
+    json.Member("LenderNumber", set.LenderNumber);
+    json.Member("PlanCode", set.PlanCode);
+    json.Member("PackageType", set.PackageType);
+    json.Member("CanAnnotate", set.CanAnnotate);
+    json.Member("HasBarcodeFormula", set.HasBarcodeFormula);
+    json.Member("UsingEmbeddedOrder", set.UsingEmbeddedOrder);
+    json.Member("Reordered", set.Reordered);
+    json.Key("StackingOrder");
+    json.StringArray(set.StackingOrder);
+    json.Key("MissingForms");
+    json.StringArray(set.MissingForms);
+    json.Key("BorrowerNames");
+    json.StringArray(set.BorrowerNames);
+    json.Key("Errors");
+    json.BeginArray();
+    for (const auto& e : set.Errors)
+        WriteError(json, e);
+    json.EndArray();
+    json.Key("FormListXml");
+    json.StringArray(set.FormListXml);
+    json.EndObject();
+}
+
+void WriteAnnotation(TJsonWriter& json, const TDocSetAnnotation& a) {
+    json.BeginObject();
+    json.Member("XPosition", a.XPosition);
+    json.Member("YPosition", a.YPosition);
+    json.Member("Content", a.Content);
+    json.Member("UserId", a.UserId);
+    json.Member("Date", a.Date);
+    json.Member("Time", a.Time);
+    json.Member("Source", a.Source);
+    json.EndObject();
+}
+
+void WritePage(TJsonWriter& json, const TDocSetPage& page) {
+    json.BeginObject();
+    json.Member("PageNumber", page.PageNumber);
+    json.Member("ForceToFront", page.ForceToFront);
+    json.Member("TemplateName", page.Template.Name);
+    json.Member("FillSize", int64_t(page.FillData.Size()));
+    json.Member("TemplateSize", int64_t(page.TemplateData.Size()));
+    json.Member("FillSHA256", Sha256Hex(page.FillData.View()));
+    json.Member("TemplateSHA256", Sha256Hex(page.TemplateData.View()));
+    json.Key("Annotations");
+    json.BeginArray();
+    for (const auto& a : page.Annotations)
+        WriteAnnotation(json, *a);
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteForm(TJsonWriter& json, const TDocSetForm& form) {
+    json.BeginObject();
+    json.Member("Name", form.Name);
+    json.Member("Description", form.Description);
+    json.Member("BorrowerNumber", form.BorrowerNumber);
+    json.Member("BorrowerName", form.BorrowerName);
+    json.Member("Type", form.Type);
+    json.Member("PageSize", form.PageSize);
+    json.Member("Duplexable", form.Duplexable);
+    json.Member("Processed", form.Processed);
+    json.Member("Deleted", form.Deleted);
+    json.Member("Format", int32_t(form.Format));
+    json.Member("Checksum", form.FormChecksum());
+    json.Key("Pages");
+    json.BeginArray();
+    for (const auto& p : form.Pages)
+        WritePage(json, *p);
+    json.EndArray();
+    json.EndObject();
+}
+
+std::string PackageJson(const TDocSet& set) {
+    TJsonWriter json;
+    json.BeginObject();
+    json.Key("set");
+    WriteSet(json, set);
+    json.Key("forms");
+    json.BeginArray();
+    for (const auto& e : set.Forms)
+        WriteForm(json, *e.Form);
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}
+
+void PrintList(std::ostream& out, const char* title, const std::vector<std::string>& items) {
+    if (items.empty())
+        return;
+    out << title << ":\n";
+    for (const auto& s : items)
+        out << "  " << Latin1ToUtf8(s) << '\n';
+}
+
+void PrintSummary(std::ostream& out, const TDocSet& set) {
+    auto text = [](const std::string& s) { return Latin1ToUtf8(s); };
+    out << "File:            " << text(set.FileName) << '\n'
+        << "Version:         " << text(set.Version) << '\n'
+        << "Created by:      " << text(set.CreatedBy) << '\n'
+        << "Worksheet:       " << text(set.WorksheetNumber) << '\n'
+        << "From:            " << text(set.FromName) << '\n'
+        << "Lender:          " << text(set.LenderName) << " (" << text(set.LenderNumber) << ")\n"
+        << "Plan code:       " << text(set.PlanCode) << '\n'
+        << "Can annotate:    " << (set.CanAnnotate ? "yes" : "no") << '\n'
+        << "Bar-code formula: " << (set.HasBarcodeFormula ? "yes" : "no") << '\n'
+        << "Reordered:       " << (set.Reordered ? "yes" : "no") << '\n'
+        << "Forms:           " << set.FormCount() << " (" << set.TotalPageCount() << " pages not deleted)\n";
+    size_t index = 0;
+    for (const auto& e : set.Forms) {
+        const TDocSetForm& f = *e.Form;
+        out << "  " << ++index << ". " << text(f.Name) << "  \"" << text(f.Description) << "\"  borrower "
+            << f.BorrowerNumber << " " << text(f.BorrowerName) << "  " << f.PageCount() << " page(s)  "
+            << text(f.PageSize) << "  " << FormatName(f.Format) << "  checksum " << f.FormChecksum()
+            << (f.Deleted ? "  deleted" : "") << (f.HasAnnotations() ? "  annotated" : "") << '\n';
+    }
+    PrintList(out, "Stacking order", set.StackingOrder);
+    PrintList(out, "Missing", set.MissingForms);
+    for (const auto& e : set.Errors)
+        out << "Error: " << text(e.Error ? e.Error->DisplayText() : e.Text) << '\n';
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {});
+    if (files.size() != 1) {
+        std::cerr << "usage: pagellan-cli info FILE [--json] [--reorder]\n";
+        return 2;
+    }
+    std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
+    if (HasOption(args, "reorder"))
+        set->ReorderForms();
+    if (HasOption(args, "json"))
+        std::cout << PackageJson(*set) << '\n';
+    else
+        PrintSummary(std::cout, *set);
+    return 0;
+}
+
+int RunConvert(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {"mode"});
+    const std::string modeName = OptionValue(args, "mode", "all");
+    const std::vector<std::pair<std::string, TSaveMode>> modes = {
+        {"all", TSaveMode::All}, {"selected", TSaveMode::Selected}, {"changed", TSaveMode::Changed}};
+    auto mode = std::find_if(modes.begin(), modes.end(), [&](const auto& m) { return m.first == modeName; });
+    if (files.size() != 2 || mode == modes.end()) {
+        std::cerr << "usage: pagellan-cli convert IN OUT.qdx [--mode all|selected|changed] [--no-deleted] "
+                     "[--lock-annotations]\n";
+        return 2;
+    }
+    std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
+    const bool saved = TQuodex::SaveQuodex(*set, files[1], mode->second, !HasOption(args, "no-deleted"),
+                                           HasOption(args, "lock-annotations"));
+    return saved ? 0 : 1;
+}
+
+const TCliCommand info("info", "info FILE [--json] [--reorder]", RunInfo);
+const TCliCommand
+    convert("convert", "convert IN OUT.qdx [--mode all|selected|changed] [--no-deleted] [--lock-annotations]",
+            RunConvert);
+
+} // namespace
+
+} // namespace pg::cli

@@ -1,0 +1,185 @@
+// pagellan-cli info and convert, run as a program on packages the test writes; and the SHA-256
+// and JSON helpers behind the report.
+
+#include "Json.h"
+#include "Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace pg::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+TRun RunCli(const std::string& arguments) {
+    const fs::path errFile = fs::temp_directory_path() / ("cli-info-err-" + std::to_string(getpid()));
+    const std::string command =
+        std::string("'") + PAGELLAN_CLI + "' " + arguments + " 2>'" + errFile.string() + "'";
+    TRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.Out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile, std::ios::binary);
+    run.Err.assign(std::istreambuf_iterator<char>(err), {});
+    fs::remove(errFile);
+    return run;
+}
+
+class TTempFolder {
+public:
+    TTempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "cli-info-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TTempFolder() { fs::remove_all(path_); }
+    std::string File(const std::string& name, const std::string& bytes) const {
+        const fs::path p = path_ / name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p.string();
+    }
+    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+TEST(CliHelpers, Sha256KnownVectors) {
+    EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(Sha256Hex(std::string(1000000, 'a')),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    // Lengths around the block boundary, where the padding takes one or two blocks.
+    EXPECT_EQ(Sha256Hex(std::string(55, 'x')),
+              "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072");
+    EXPECT_EQ(Sha256Hex(std::string(56, 'x')),
+              "04c26261370ee7541549d16dee320c723e3fd14671e66a099afe0a377c16888e");
+    EXPECT_EQ(Sha256Hex(std::string(64, 'x')),
+              "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c");
+}
+
+TEST(CliHelpers, JsonTextsAndNesting) {
+    EXPECT_EQ(Latin1ToUtf8("Caf\xE9 \xFF"), "Caf\xC3\xA9 \xC3\xBF");
+    EXPECT_EQ(JsonString("a\"b\\c\r\n\t\x01\xFD"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001\xC3\xBD\"");
+    TJsonWriter json;
+    json.BeginObject();
+    json.Member("n", int32_t(-5));
+    json.Member("b", false);
+    json.Key("list");
+    json.StringArray({"x", "y"});
+    json.Key("empty");
+    json.BeginArray();
+    json.EndArray();
+    json.Key("objects");
+    json.BeginArray();
+    json.BeginObject();
+    json.EndObject();
+    json.BeginObject();
+    json.Member("s", "t");
+    json.EndObject();
+    json.EndArray();
+    json.EndObject();
+    EXPECT_EQ(json.Text(), R"({"n":-5,"b":false,"list":["x","y"],"empty":[],"objects":[{},{"s":"t"}]})");
+}
+
+// One form of one page whose fill is "abc": its checksum is the one of "abc" (-899311408) and its
+// fingerprints are the published SHA-256 values of "abc" and of nothing.
+std::string SmallPackage() {
+    const std::string fd = "\xFD";
+    const std::string display = "PLANCODE;P1\r\n1" + fd + "N.DOT" + fd + "Caf\xE9" + fd + "2" + fd + "1" +
+                                fd + "1" + fd + "LTR" + fd + "Ann" + fd + "N" + fd + "Y" + fd + "N" + fd +
+                                "Y" + fd + "\r\n";
+    const std::string notes = "5" + fd + "6" + fd + "say \"hi\"\r\n";
+    return "VERSION,2;WS,7;FROM,Jos\xE9;CANANNOTATE,Y:PCL,7.DSP,1," + std::to_string(display.size()) +
+           ";PCL,F7.012," + std::to_string(display.size() + 1) + ",3;PCL,A7.011," +
+           std::to_string(display.size() + 4) + "," + std::to_string(notes.size()) + ";PCL,.err," +
+           std::to_string(display.size() + 4 + notes.size()) + ",4:" + display + "abc" + notes + "late";
+}
+
+TEST(CliInfo, JsonReport) {
+    TTempFolder folder;
+    const std::string file = folder.File("small.qdx", SmallPackage());
+    const TRun run = RunCli("info '" + file + "' --json");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::string expected =
+        R"({"set":{"Version":"2","CreatedBy":"","WorksheetNumber":"7","FromName":"Jos)"
+        "\xC3\xA9"
+        R"(","LenderName":"","LenderNumber":"","PlanCode":"P1","PackageType":"","CanAnnotate":true,)"
+        R"("HasBarcodeFormula":false,"UsingEmbeddedOrder":false,"Reordered":false,"StackingOrder":[],)"
+        R"("MissingForms":[],"BorrowerNames":["Ann"],"Errors":[{"Text":"late"}],)"
+        R"("FormListXml":["No XML data available"]},)"
+        R"("forms":[{"Name":"N.DOT","Description":"Caf)"
+        "\xC3\xA9"
+        R"(","BorrowerNumber":2,"BorrowerName":"Ann","Type":"","PageSize":"LTR","Duplexable":false,)"
+        R"("Processed":false,"Deleted":true,"Format":7,"Checksum":-899311408,)"
+        R"("Pages":[{"PageNumber":1,"ForceToFront":false,"TemplateName":"","FillSize":3,"TemplateSize":0,)"
+        R"("FillSHA256":"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",)"
+        R"("TemplateSHA256":"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",)"
+        R"("Annotations":[{"XPosition":5,"YPosition":6,"Content":"say \"hi\"","UserId":"","Date":"",)"
+        R"("Time":"","Source":"Client"}]}]}]})"
+        "\n";
+    EXPECT_EQ(run.Out, expected);
+
+    const TRun summary = RunCli("info '" + file + "'");
+    EXPECT_EQ(summary.Status, 0);
+    EXPECT_NE(summary.Out.find("Worksheet:       7\n"), std::string::npos) << summary.Out;
+    EXPECT_NE(summary.Out.find("N.DOT  \"Caf\xC3\xA9\""), std::string::npos) << summary.Out;
+    EXPECT_NE(summary.Out.find("Error: late\n"), std::string::npos) << summary.Out;
+}
+
+TEST(CliInfo, BadFilesAndConvert) {
+    TTempFolder folder;
+    TRun run = RunCli("info '" + folder.File("bad.qdx", "no separators") + "' --json");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find("Invalid Quodex format 1"), std::string::npos) << run.Err;
+    run = RunCli("info '" + folder.Path("absent.qdx") + "'");
+    EXPECT_EQ(run.Status, 1);
+    // No display list: the message goes to stderr and the report shows an empty package.
+    run = RunCli("info '" + folder.File("nodsp.qdx", "WS,1::") + "' --json");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Err.find("Invalid DSP file"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Out.find(R"("forms":[]})"), std::string::npos) << run.Out;
+
+    // convert writes a package that reads back as the same report (the ".err" text is not
+    // part of the written format).
+    const std::string in = folder.File("small.qdx", SmallPackage());
+    const std::string out = folder.Path("out.qdx");
+    run = RunCli("convert '" + in + "' '" + out + "' --lock-annotations");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TRun original = RunCli("info '" + in + "' --json");
+    const TRun converted = RunCli("info '" + out + "' --json");
+    std::string expected = original.Out;
+    expected.replace(expected.find(R"({"Text":"late"})"), 15, "");
+    expected.replace(expected.find(R"("CanAnnotate":true)"), 18, R"("CanAnnotate":false)");
+    EXPECT_EQ(converted.Out, expected);
+
+    // Deleted forms left out; a bad mode is refused; an impossible target fails with status 1.
+    run = RunCli("convert '" + in + "' '" + out + "' --no-deleted");
+    ASSERT_EQ(run.Status, 0);
+    EXPECT_NE(RunCli("info '" + out + "' --json").Out.find(R"("forms":[]})"), std::string::npos);
+    EXPECT_EQ(RunCli("convert '" + in + "' '" + out + "' --mode some").Status, 2);
+    run = RunCli("convert '" + in + "' '" + folder.Path("none/x.qdx") + "'");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("Error saving to "), std::string::npos) << run.Err;
+}
+
+} // namespace
+} // namespace pg::cli
