@@ -4,6 +4,7 @@
 #include "Strings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
@@ -194,10 +195,8 @@ public:
 
     void Write(const QString& key, const std::string& encoded) {
         Refresh();
-        QDir().mkpath(QFileInfo(ToQ(file_)).absolutePath());
         settings_.setValue(key, ToQ(encoded));
-        settings_.sync();
-        Look();
+        Flush();
     }
 
     bool Remove(const QString& key) {
@@ -205,9 +204,14 @@ public:
         if (!settings_.contains(key))
             return false;
         settings_.remove(key);
-        settings_.sync();
-        Look();
+        Flush();
         return !settings_.contains(key);
+    }
+
+    void BeginBatch() { ++batchDepth_; }
+    void EndBatch() {
+        if (batchDepth_ > 0 && --batchDepth_ == 0)
+            Flush();
     }
 
 private:
@@ -241,6 +245,15 @@ private:
 
     void Look() { seen_ = Current(); }
 
+    // Writes pending changes to the file, unless a batch holds them back.
+    void Flush() {
+        if (batchDepth_ > 0)
+            return;
+        QDir().mkpath(QFileInfo(ToQ(file_)).absolutePath());
+        settings_.sync();
+        Look();
+    }
+
     void Refresh() {
         const TFileState now = Current();
         if (now == seen_)
@@ -252,6 +265,7 @@ private:
     std::string file_;
     QSettings settings_;
     TFileState seen_;
+    int batchDepth_ = 0;
 };
 
 THLWRegistry::THLWRegistry() : THLWRegistry(DefaultSettingsDir()) {}
@@ -385,6 +399,24 @@ std::string THLWRegistry::DatabaseAddress() const {
 void THLWRegistry::StartDatabaseMode(bool debug, const std::string& pluginPath) {
     const bool configExists = ConfigFileExists();
     database_->StartUp(debug, configExists, configExists ? DatabaseAddress() : "", pluginPath);
+}
+
+void THLWRegistry::BeginUpdate() {
+    store_->BeginBatch();
+}
+
+void THLWRegistry::EndUpdate() {
+    store_->EndBatch();
+}
+
+TSettingsBatch::TSettingsBatch(THLWRegistry& registry) : registry_(registry) {
+    registry_.BeginUpdate();
+}
+
+TSettingsBatch::TSettingsBatch() : TSettingsBatch(Registry()) {}
+
+TSettingsBatch::~TSettingsBatch() {
+    registry_.EndUpdate();
 }
 
 // ---- the process-wide store ----

@@ -61,6 +61,11 @@ public:
     TSettingsDatabase& Database() { return *database_; }
     const TSettingsDatabase& Database() const { return *database_; }
 
+    // Between these two, writes reach this object at once but the file only at the last
+    // EndUpdate: saving many values costs one file write. Prefer TSettingsBatch.
+    void BeginUpdate();
+    void EndUpdate();
+
 private:
     class TStore;
     std::unique_ptr<TStore> store_;
@@ -68,7 +73,22 @@ private:
     std::unique_ptr<TSettingsDatabase> database_;
 };
 
-// The process-wide store, made on first use with THLWRegistry().
+// Holds the writes of its lifetime back to one file write at its end (see BeginUpdate).
+class TSettingsBatch {
+public:
+    explicit TSettingsBatch(THLWRegistry& registry);
+    TSettingsBatch();
+    ~TSettingsBatch();
+    TSettingsBatch(const TSettingsBatch&) = delete;
+    TSettingsBatch& operator=(const TSettingsBatch&) = delete;
+
+private:
+    THLWRegistry& registry_;
+};
+
+// The process-wide store, made on first use with THLWRegistry(). A program that starts
+// database mode unloads the plug-in (Database().Unload()) before main returns: once the
+// process is ending the library's own objects may already be gone.
 THLWRegistry& Registry();
 // Puts r (not owned) in place of the process-wide store and answers the one it replaces;
 // nullptr goes back to the process-wide store.

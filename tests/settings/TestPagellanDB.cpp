@@ -19,8 +19,14 @@
 
 namespace {
 
-std::string g_folder;
+// Plain storage: the program may call in while the process is ending, after the library's
+// own objects with destructors are gone.
+char g_folderText[4096];
 bool g_debug = false;
+
+std::string Folder() {
+    return g_folderText;
+}
 
 bool IsFolder(const std::string& path) {
     struct stat st {};
@@ -28,19 +34,19 @@ bool IsFolder(const std::string& path) {
 }
 
 void Log(const std::string& line) {
-    if (g_folder.empty())
+    if (Folder().empty())
         return;
-    std::ofstream(g_folder + "/calls.log", std::ios::app) << line << '\n';
+    std::ofstream(Folder() + "/calls.log", std::ios::app) << line << '\n';
 }
 
 void FailWhenAsked() {
     struct stat st {};
-    if (!g_folder.empty() && ::stat((g_folder + "/fail").c_str(), &st) == 0)
+    if (!Folder().empty() && ::stat((Folder() + "/fail").c_str(), &st) == 0)
         throw std::runtime_error("database connection lost");
 }
 
 std::vector<std::string> ReadLines() {
-    std::ifstream in(g_folder + "/PagellanDB.ini");
+    std::ifstream in(Folder() + "/PagellanDB.ini");
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
@@ -80,7 +86,7 @@ void StoreSettings(const std::string& text) {
     std::string out = "[SETTINGS]\n" + body;
     for (const char* other : {"PERMISSIONS", "USER"})
         out += std::string("[") + other + "]\n" + Section(other);
-    std::ofstream(g_folder + "/PagellanDB.ini", std::ios::trunc) << out;
+    std::ofstream(Folder() + "/PagellanDB.ini", std::ios::trunc) << out;
 }
 
 void CopyOut(const std::string& text, char* buffer) {
@@ -106,10 +112,10 @@ void DLLInitDataModule(bool debug) {
 }
 
 bool DLLSetServer(const char* address) {
-    g_folder = address;
+    std::strncpy(g_folderText, address, sizeof g_folderText - 1);
     FailWhenAsked();
     Log(std::string("SetServer ") + address + (g_debug ? " debug" : ""));
-    return IsFolder(g_folder);
+    return IsFolder(Folder());
 }
 
 bool DLLGetUserSettingsAndPermissions(char* settings, char* permissions) {

@@ -238,6 +238,30 @@ TEST_F(SettingsTest, SettersStoreTypedValuesThatOtherStoresSee) {
     EXPECT_EQ(R::EmailClient(), 3);
 }
 
+TEST_F(SettingsTest, BatchReachesTheFileAtItsEnd) {
+    R::SetHost("before");
+    {
+        TSettingsBatch outer;
+        R::SetHost("during");
+        R::SetEmailClient(0);
+        {
+            TSettingsBatch inner(Reg());
+            R::SetPort("2525");
+        }
+        // This program sees the values at once; the file gets them when the last batch ends.
+        EXPECT_EQ(R::Host(), "during");
+        EXPECT_EQ(R::Port(), "2525");
+        EXPECT_EQ(StoreText().find("during"), std::string::npos);
+        EXPECT_EQ(StoreText().find("2525"), std::string::npos);
+    }
+    const std::string text = StoreText();
+    EXPECT_NE(text.find("Host=sz:during"), std::string::npos) << text;
+    EXPECT_NE(text.find("EmailClient=dword:00000000"), std::string::npos);
+    EXPECT_NE(text.find("Port=sz:2525"), std::string::npos);
+    THLWRegistry other((root_ / "config").string());
+    EXPECT_EQ(other.ReadString("Host", ""), "during");
+}
+
 TEST_F(SettingsTest, ValuesOfTheWrongKindReadAsDefaults) {
     Reg().WriteInteger("Port", 5);
     Reg().WriteString("EmailClient", "0");
