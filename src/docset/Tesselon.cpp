@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <iterator>
+#include <utility>
 
 namespace pg {
 
@@ -161,16 +163,90 @@ void ReadAnnotations(pugi::xml_node pageNode, TDocSetPage& page) {
     }
 }
 
-// Resets and page-size commands belong to the container, not to the page.
+// Resets and page-size commands belong to the container, not to the page. They are replaced
+// one after the other, left to right; a pass runs only when its text occurs, which one quick
+// look at the escape bytes tells (checked again after every change, as a removal can join a
+// new occurrence).
 void StripPrinterCommands(THLWMemorystream& data) {
-    data.ReplaceAll("\x1b"
-                    "E",
-                    "");
-    data.ReplaceAll("\x1b&l1l1h", "\x1b&l1l");
-    data.ReplaceAll("\x1b&l2A", "");
-    data.ReplaceAll("\x1b&l3A", "");
-    data.ReplaceAll("\x1b&l1S", "");
-    data.ReplaceAll("\x1b&l0S", "");
+    static constexpr std::pair<std::string_view, std::string_view> kRules[] = {
+        {"\x1b"
+         "E",
+         ""},
+        {"\x1b&l1l1h", "\x1b&l1l"},
+        {"\x1b&l2A", ""},
+        {"\x1b&l3A", ""},
+        {"\x1b&l1S", ""},
+        {"\x1b&l0S", ""},
+    };
+    auto present = [&](std::string_view text) {
+        unsigned mask = 0;
+        for (size_t at = text.find('\x1b'); at != std::string_view::npos; at = text.find('\x1b', at + 1)) {
+            const std::string_view rest = text.substr(at);
+            if (rest.size() > 1 && rest[1] == 'E')
+                mask |= 1u;
+            else if (rest.size() > 2 && rest[1] == '&' && rest[2] == 'l')
+                for (size_t r = 1; r < std::size(kRules); ++r)
+                    if (rest.starts_with(kRules[r].first))
+                        mask |= 1u << r;
+        }
+        return mask;
+    };
+    unsigned mask = present(data.View());
+    for (size_t r = 0; r < std::size(kRules) && mask != 0; ++r) {
+        if (!(mask & (1u << r)))
+            continue;
+        data.ReplaceAll(kRules[r].first, kRules[r].second);
+        mask = present(data.View());
+    }
+}
+
+// The earliest position of needle (which starts with the escape byte) at or after from, bytes
+// compared with bit 0x20 ignored as ExtractMacro compares them; npos when absent. The escape
+// byte folds onto ";", so both are looked for with memchr, which keeps long pages fast where a
+// byte-by-byte folded search would not be.
+size_t FindFolded(std::string_view text, std::string_view needle, size_t from) {
+    auto matchesAt = [&](size_t at) {
+        if (text.size() - at < needle.size())
+            return false;
+        for (size_t i = 1; i < needle.size(); ++i)
+            if ((text[at + i] & ~0x20) != (needle[i] & ~0x20))
+                return false;
+        return true;
+    };
+    size_t best = std::string_view::npos;
+    for (char lead : {'\x1b', ';'}) {
+        for (size_t at = text.find(lead, from); at < best; at = text.find(lead, at + 1)) {
+            if (matchesAt(at)) {
+                best = at;
+                break;
+            }
+        }
+    }
+    return best;
+}
+
+// The span of the first macro definition of id: from its select to the end of the first
+// ESC&f8X after it (the span ExtractMacro removes); false when there is none.
+bool FindMacro(std::string_view text, int id, size_t& from, size_t& to) {
+    static constexpr std::string_view kDelete = "\x1b&f8X";
+    from = FindFolded(text, MacroSelect(id), 0);
+    if (from == std::string_view::npos)
+        return false;
+    const size_t end = FindFolded(text, kDelete, from);
+    if (end == std::string_view::npos)
+        return false;
+    to = end + kDelete.size();
+    return true;
+}
+
+void RemoveMacro(THLWMemorystream& data, int id) {
+    size_t from = 0;
+    size_t to = 0;
+    if (!FindMacro(data.View(), id, from, to))
+        return;
+    std::string text = data.Release();
+    text.erase(from, to - from);
+    data = THLWMemorystream(std::move(text));
 }
 
 // A PCL page: overlays, the bracketed fill and the template, compressed for deleted forms.
@@ -185,15 +261,15 @@ void ReadPclPage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& fo
     StripPrinterCommands(data);
     if (data.Size() > 0 && data.View().back() == '\f')
         data.TruncateLast(data.Size());
+    RemoveMacro(data, kMacroFormListXml);
     std::string discarded;
-    data.ExtractMacro(kMacroFormListXml, discarded);
     data.ExtractMarked(kMacroAnnotation, discarded);
     ReadAnnotations(pageNode, *page);
     std::string fill;
     data.ExtractMarked(kMacroTesselonFill, fill);
     if (!fill.empty())
         page->FillData.AppendText(fill);
-    data.ExtractMacro(kMacroVivaformData, discarded);
+    RemoveMacro(data, kMacroVivaformData);
     page->TemplateData = THLWMemorystream(data.Release());
     form.AddPage(std::move(page));
 }
@@ -400,15 +476,18 @@ void TTesselon::LoadFromStream(const THLWMemorystream& stream) {
 }
 
 void TTesselon::LoadFromBytes(std::string_view bytes) {
-    THLWMemorystream data{std::string(bytes)};
-    std::string macro;
-    data.ExtractMacro(kMacroFormListXml, macro);
-    if (macro.empty())
+    size_t from = 0;
+    size_t to = 0;
+    if (!FindMacro(bytes, kMacroFormListXml, from, to))
         throw TTesselonFormatError("Missing XML FormList data");
-    // The first two bytes are the reset in front of the form list, whatever they hold.
-    blob_ = data.Release();
-    blob_.erase(0, std::min<size_t>(2, blob_.size()));
-    xmlText_ = FormListText(macro);
+    xmlText_ = FormListText(bytes.substr(from, to - from));
+    // The data without the definition; its first two bytes are the reset in front of the form
+    // list, whatever they hold.
+    std::string rest;
+    rest.reserve(bytes.size() - (to - from));
+    rest.append(bytes.substr(0, from)).append(bytes.substr(to));
+    rest.erase(0, std::min<size_t>(2, rest.size()));
+    blob_ = std::move(rest);
 }
 
 void TTesselon::ReadFormList() {

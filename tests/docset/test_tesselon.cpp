@@ -219,7 +219,10 @@ TEST(Tesselon, PclPageData) {
                               kEsc + "&l1l1h" + MacroBegin(10002) + "viva" + MacroEnd(10002) + kEsc +
                               "&l0S\f";
     const std::string page2 = MacroOpen(10003) + "NO CLOSE" + "TAIL";
-    std::string blob = page1 + page2 + "zz";
+    // Removals that join a new command remove it too; the macro select is found in any case,
+    // and its escape byte may read as ";".
+    const std::string page7 = "A" + kEsc + "&l2" + kEsc + "EA;&F10002yJUNK;&F8xB";
+    std::string blob = page1 + page2 + page7 + "zz";
     const std::string pages =
         Page("pageNumber=\"1\" forceToFront=\"Y\" byteOffset=\"0\" expectedByteLength=\"" +
                  std::to_string(page1.size()) + "\"",
@@ -232,13 +235,15 @@ TEST(Tesselon, PclPageData) {
         Page("pageNumber=\"4\" byteOffset=\"-5\" expectedByteLength=\"10\"") +
         Page("pageNumber=\"5\" byteOffset=\"abc\" expectedByteLength=\"x\"") +
         Page("pageNumber=\"6\" byteOffset=\"" + std::to_string(blob.size() - 2) +
-             "\" expectedByteLength=\"9999999\"");
+             "\" expectedByteLength=\"9999999\"") +
+        Page("pageNumber=\"7\" byteOffset=\"" + std::to_string(page1.size() + page2.size()) +
+             "\" expectedByteLength=\"" + std::to_string(page7.size()) + "\"");
     auto set = Read(
         TesselonFile("<DocSet><Form deleted=\"N\"><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
     ASSERT_EQ(set->FormCount(), 1u);
     const TDocSetForm& form = set->Form(0);
     EXPECT_EQ(form.Format, kFormatDefault);
-    ASSERT_EQ(form.PageCount(), 3);
+    ASSERT_EQ(form.PageCount(), 4);
     const TDocSetPage& p1 = *form.Pages[0];
     EXPECT_TRUE(p1.ForceToFront);
     EXPECT_EQ(p1.Template.Name, "T1.DOT");
@@ -254,6 +259,7 @@ TEST(Tesselon, PclPageData) {
     // Ranges outside the blob give no page; one running past the end is cut at the end.
     EXPECT_EQ(form.Pages[2]->PageNumber, 6);
     EXPECT_EQ(Tmpl(*form.Pages[2]), "zz");
+    EXPECT_EQ(Tmpl(*form.Pages[3]), "AB");
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
