@@ -40,3 +40,9 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-fuzz
+
+# Rebuilds the demo-package tool and regenerates the bundled demo package.
+.PHONY: demo
+demo: configure
+	cmake --build $(BUILD) --target pagellan-make-demo
+	$(BUILD)/samples/pagellan-make-demo $(DEMO)

@@ -54,9 +54,9 @@ TPclFont Body() {
 constexpr int kBodyLeading = 44;
 
 TPclFont Fine() {
-    return Times(9);
+    return Times(9.5);
 }
-constexpr int kFineLeading = 37;
+constexpr int kFineLeading = 40;
 
 // The lender block and the loan-number box at the top of every page; returns the y below them.
 int PageHeader(TFormPage& p) {
@@ -329,7 +329,27 @@ TFormPage DeedPage2() {
          "6. Occupancy. Borrower shall occupy, establish, and use the Property as Borrower's "
          "principal residence within 60 days after the execution of this Security Instrument and "
          "shall continue to occupy the Property as Borrower's principal residence for at least one "
-         "year after the date of occupancy, unless Lender otherwise agrees in writing."},
+         "year after the date of occupancy, unless Lender otherwise agrees in writing.",
+         "7. Preservation, Maintenance and Protection of the Property; Inspections. Borrower shall not "
+         "destroy, damage or impair the Property, allow the Property to deteriorate or commit waste on "
+         "the Property. Lender or its agent may make reasonable entries upon and inspections of the "
+         "Property, giving Borrower notice at the time of or prior to such an interior inspection.",
+         "8. Borrower's Loan Application. Borrower shall be in default if, during the Loan application "
+         "process, Borrower or any persons or entities acting at the direction of Borrower gave "
+         "materially false, misleading, or inaccurate information or statements to Lender in "
+         "connection with the Loan.",
+         "9. Protection of Lender's Interest in the Property and Rights Under this Security "
+         "Instrument. If Borrower fails to perform the covenants and agreements contained in this "
+         "Security Instrument, then Lender may do and pay for whatever is reasonable or appropriate to "
+         "protect Lender's interest in the Property and rights under this Security Instrument, "
+         "including protecting and assessing the value of the Property, and securing and repairing "
+         "the Property. Any amounts disbursed by Lender under this Section 9 shall become additional "
+         "debt of Borrower secured by this Security Instrument.",
+         "10. Governing Law; Severability. This Security Instrument shall be governed by federal law "
+         "and the law of the jurisdiction in which the Property is located. In the event that any "
+         "provision or clause of this Security Instrument or the Note conflicts with Applicable Law, "
+         "such conflict shall not affect other provisions of this Security Instrument or the Note "
+         "which can be given effect without the conflicting provision."},
         Fine(), kFineLeading);
     p.Footer(kDeedFooter, 2, 3);
     return p;
@@ -353,8 +373,12 @@ TFormPage DeedPage3(int& annotationY) {
              "Instrument and all notes evidencing debt secured by this Security Instrument to Trustee.",
              "24. Substitute Trustee. In accordance with Applicable Law, Lender may from time to time "
              "appoint a successor trustee to any Trustee appointed hereunder who has ceased to act.",
-             "25. Protection of Lender's Interest in the Property. The Property is not currently used "
-             "for agricultural, timber or grazing purposes."},
+             "25. Use of Property. The Property is not currently used for agricultural, timber or "
+             "grazing purposes.",
+             "26. Attorneys' Fees. Lender shall be entitled to recover its reasonable attorneys' fees and "
+             "costs in any action or proceeding to construe or enforce any term of this Security "
+             "Instrument, including fees incurred at trial, on any appeal and in any bankruptcy "
+             "proceeding."},
             Fine(), kFineLeading) +
         20;
     y = p.Paragraph(y,
