@@ -93,7 +93,6 @@ void TPclWriter::CheckArea(int x, int y, int width, int height) const {
 }
 
 void TPclWriter::PageSetup() {
-    Command("&l0O");
     Command("(8U");
 }
 

@@ -53,8 +53,9 @@ public:
 
     TPaper Paper() const { return paper_; }
 
-    // Portrait orientation and the Roman-8 symbol set; no reset, no page size (the job that
-    // prints the page writes those).
+    // The Roman-8 symbol set. No reset, page size, paper source or orientation: the print job
+    // writes those before the page, and a printer ejects a page that is already marked when one
+    // of them arrives - the template follows the fill on the same sheet.
     void PageSetup();
     // Selects a font; nothing is written when it is already the current one.
     void SelectFont(const TPclFont& font);

@@ -314,7 +314,11 @@ TEST(DemoPackage, PagesUseOnlyRegisteredCommandsInsideThePrintableArea) {
                     const std::string key = KeyOf(c);
                     EXPECT_TRUE(kRegisteredKeys.count(key)) << "unregistered command " << key;
                     EXPECT_NE(key, "E") << "printer reset";
+                    // The template follows the fill on the same sheet: a printer ejects a marked
+                    // page on a page size, paper source or orientation command.
                     EXPECT_NE(key, "&lA") << "page size belongs to the print job";
+                    EXPECT_NE(key, "&lH") << "paper source belongs to the print job";
+                    EXPECT_NE(key, "&lO") << "orientation belongs to the print job";
                     EXPECT_NE(key, "&lE") << "a top margin would move the fill against the template";
                 }
                 for (const auto* list : {&scan.Rules, &scan.Shades})
@@ -384,8 +388,8 @@ TEST(PclWriter, WritesCommandsInTheirShortestCorrectForm) {
     w.SelectFont(Times(9.5, true, true));
     w.SelectFont(CourierFill());
     const std::string esc(1, '\x1b');
-    EXPECT_EQ(w.Data(), esc + "&l0O" + esc + "(8U" + esc + "(s1p7v0s0b4148T" + esc + "*p100x200YLoan" + esc +
-                            "*p10x20Y" + esc + "*c30a3b0P" + esc + "*p0x0Y" + esc + "*c2250a50b15g2P" + esc +
+    EXPECT_EQ(w.Data(), esc + "(8U" + esc + "(s1p7v0s0b4148T" + esc + "*p100x200YLoan" + esc + "*p10x20Y" +
+                            esc + "*c30a3b0P" + esc + "*p0x0Y" + esc + "*c2250a50b15g2P" + esc +
                             "(s1p9.5v1s3b4101T" + esc + "(s0p10h12v0s0b4099T");
 
     // The splitter sees exactly the commands meant.
@@ -393,10 +397,10 @@ TEST(PclWriter, WritesCommandsInTheirShortestCorrectForm) {
     std::vector<std::string> keys;
     for (const std::string& c : scan.Commands)
         keys.push_back(KeyOf(c));
-    EXPECT_EQ(keys, (std::vector<std::string>{"&lO", "(U",  "(sP", "(sV", "(sS", "(sB", "(sT", "*pX",
-                                              "*pY", "*pX", "*pY", "*cA", "*cB", "*cP", "*pX", "*pY",
-                                              "*cA", "*cB", "*cG", "*cP", "(sP", "(sV", "(sS", "(sB",
-                                              "(sT", "(sP", "(sH", "(sV", "(sS", "(sB", "(sT"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"(U",  "(sP", "(sV", "(sS", "(sB", "(sT", "*pX", "*pY",
+                                              "*pX", "*pY", "*cA", "*cB", "*cP", "*pX", "*pY", "*cA",
+                                              "*cB", "*cG", "*cP", "(sP", "(sV", "(sS", "(sB", "(sT",
+                                              "(sP", "(sH", "(sV", "(sS", "(sB", "(sT"}));
 }
 
 TEST(PclWriter, RefusesWhatWouldNotPrint) {
