@@ -1,4 +1,5 @@
-// pagellan-cli info: what a package holds, as read; pagellan-cli convert: write it as Quodex.
+// pagellan-cli info: what a package holds, as read; pagellan-cli convert: write it as Quodex, or
+// as Tesselon when the output file ends in ".tsn".
 
 #include "Command.h"
 #include "Json.h"
@@ -6,8 +7,10 @@
 #include "Quodex.h"
 #include "Sha256.h"
 #include "Strings.h"
+#include "Tesselon.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 namespace pg::cli {
@@ -179,19 +182,24 @@ int RunConvert(const std::vector<std::string>& args) {
         {"all", TSaveMode::All}, {"selected", TSaveMode::Selected}, {"changed", TSaveMode::Changed}};
     auto mode = std::find_if(modes.begin(), modes.end(), [&](const auto& m) { return m.first == modeName; });
     if (files.size() != 2 || mode == modes.end()) {
-        std::cerr << "usage: pagellan-cli convert IN OUT.qdx [--mode all|selected|changed] [--no-deleted] "
-                     "[--lock-annotations]\n";
+        std::cerr
+            << "usage: pagellan-cli convert IN OUT.qdx|OUT.tsn [--mode all|selected|changed] [--no-deleted] "
+               "[--lock-annotations]\n";
         return 2;
     }
     std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
-    const bool saved = TQuodex::SaveQuodex(*set, files[1], mode->second, !HasOption(args, "no-deleted"),
-                                           HasOption(args, "lock-annotations"));
+    const bool includeDeleted = !HasOption(args, "no-deleted");
+    const bool saved = SameText(std::filesystem::path(files[1]).extension().string(), ".tsn")
+                           ? TTesselon::SaveTesselon(*set, files[1], mode->second, includeDeleted)
+                           : TQuodex::SaveQuodex(*set, files[1], mode->second, includeDeleted,
+                                                 HasOption(args, "lock-annotations"));
     return saved ? 0 : 1;
 }
 
 const TCliCommand info("info", "info FILE [--json] [--reorder]", RunInfo);
 const TCliCommand
-    convert("convert", "convert IN OUT.qdx [--mode all|selected|changed] [--no-deleted] [--lock-annotations]",
+    convert("convert",
+            "convert IN OUT.qdx|OUT.tsn [--mode all|selected|changed] [--no-deleted] [--lock-annotations]",
             RunConvert);
 
 } // namespace
