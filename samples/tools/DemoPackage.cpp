@@ -671,7 +671,7 @@ TFormPage W9Page() {
 
 // ---- The package ----------------------------------------------------------------------------
 
-struct TAnnotationSpec {
+struct TAnnotationText {
     int X;
     int Y;
     const char* Text;
@@ -695,11 +695,11 @@ TDocSetForm& AddForm(TDocSet& set, std::unique_ptr<TDocSetForm> form, const std:
     return set.AddForm(std::move(form));
 }
 
-void Annotate(TDocSetForm& form, int pageNumber, const TAnnotationSpec& spec) {
+void Annotate(TDocSetForm& form, int pageNumber, const TAnnotationText& text) {
     auto a = std::make_unique<TDocSetAnnotation>();
-    a->XPosition = spec.X;
-    a->YPosition = spec.Y;
-    a->Content = spec.Text;
+    a->XPosition = text.X;
+    a->YPosition = text.Y;
+    a->Content = text.Text;
     a->UserId = "closer@harborpointsavings.example";
     form.Pages[size_t(pageNumber - 1)]->AddAnnotation(std::move(a));
 }
@@ -723,6 +723,8 @@ std::unique_ptr<TDocSet> BuildDemoPackage() {
     set->PlanCode = kPlanCode;
     set->CanAnnotate = true;
     const std::string sep(1, kFieldSeparator);
+    // The plan's stacking order. The Quodex writer writes no "PLANCODE.ORD" entry, so it stays
+    // in the model unless a writer carries it.
     set->StackingOrder = {kPlanCode + sep + "TIL.DOT" + sep + "GFE.DOT" + sep + "NOTE.DOT" + sep +
                           "DEED.DOT" + sep + "CERT.DOT" + sep + "W9.DOT"};
 
