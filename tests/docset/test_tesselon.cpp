@@ -1,6 +1,7 @@
 #include "Tesselon.h"
 
 #include "FormCRC.h"
+#include "PackageFile.h"
 #include "Prompt.h"
 #include "Quodex.h"
 #include "Strings.h"
@@ -518,6 +519,42 @@ TEST(Tesselon, RoundTripsWithQuodex) {
     EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
     EXPECT_EQ(t3->LenderName, "Lender");
     EXPECT_TRUE(prompts.Entries().empty());
+}
+
+// The bundled Tesselon demo is the Quodex demo converted: the same forms, pages, streams,
+// checksums and annotations, and exactly the bytes a conversion of today's Quodex demo gives.
+TEST(Tesselon, DemoPackage) {
+    TRecordingPrompter prompts;
+    const std::string folder = std::string(PAGELLAN_SOURCE_DIR) + "/samples/";
+    auto quodex = LoadPackageFile(folder + "demo.qdx");
+    auto tesselon = LoadPackageFile(folder + "demo.tsn");
+    ASSERT_NE(dynamic_cast<TTesselon*>(tesselon.get()), nullptr);
+    ASSERT_GT(quodex->FormCount(), 0u);
+    ExpectSameForms(*quodex, *tesselon, false);
+    EXPECT_EQ(tesselon->WorksheetNumber, quodex->WorksheetNumber);
+    EXPECT_EQ(tesselon->PlanCode, quodex->PlanCode);
+    EXPECT_EQ(tesselon->FromName, quodex->FromName);
+    EXPECT_EQ(tesselon->LenderName, quodex->LenderName);
+    EXPECT_EQ(tesselon->CreatedBy, TTesselon::StampedCreatedBy(quodex->CreatedBy));
+    TQuodex back;
+    back.LoadFromBytes(TQuodex::BuildQuodex(*tesselon, TSaveMode::All, true, false));
+    ExpectSameForms(*quodex, back, false);
+    std::ifstream in(folder + "demo.tsn", std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_TRUE(bytes.str() == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
+        << "samples/demo.tsn is older than samples/demo.qdx: pagellan-cli convert samples/demo.qdx "
+           "samples/demo.tsn";
+    EXPECT_TRUE(prompts.Entries().empty());
+
+    // Files that are not ".QDX" are read as Tesselon, whatever their extension; plain PCL is refused.
+    const fs::path dir = fs::temp_directory_path() / ("tsn-load-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::copy_file(folder + "demo.tsn", dir / "demo.qdz", fs::copy_options::overwrite_existing);
+    EXPECT_EQ(LoadPackageFile((dir / "demo.qdz").string())->FormCount(), quodex->FormCount());
+    std::ofstream((dir / "plain.pcl").string(), std::ios::binary) << kReset << "text\f" << kReset;
+    EXPECT_THROW(LoadPackageFile((dir / "plain.pcl").string()), TTesselonFormatError);
+    fs::remove_all(dir);
 }
 
 } // namespace
