@@ -1,0 +1,57 @@
+#pragma once
+// DocTree: the tree control of the main window. A tree view with lines and buttons, multiple
+// selection, selection on right click, 18-pixel rows, no caption editing, and the drag-and-drop
+// of forms whose decisions the main window takes.
+
+#include <QPointer>
+#include <QStyle>
+#include <QTreeView>
+
+#include <functional>
+#include <memory>
+
+namespace pg {
+
+class TTreeNode;
+
+class TDocTreeView : public QTreeView {
+    Q_OBJECT
+public:
+    static constexpr const char* kDragFormat = "application/x-pagellan-tree-node";
+
+    explicit TDocTreeView(QWidget* parent = nullptr);
+    ~TDocTreeView() override;
+
+    // The main window decides whether a drag may start, go on, and what a drop does.
+    std::function<bool()> CanStartDrag;
+    // While dragging: cancel the drag, accept it, or accept it and scroll near the edges.
+    enum class TDragOver { Cancel, Accept, AcceptAndScroll };
+    std::function<TDragOver()> DragOverState;
+    std::function<bool()> DropAccepted; // a set exists
+    std::function<void(const QPoint&)> DropAt;
+
+    // The node under a viewport position, and whether the position hits its picture or text.
+    QModelIndex IndexAt(const QPoint& pos, bool& onLabel) const;
+    int VisibleRowCount() const;
+
+signals:
+    void TreeMouseMoved();
+    void TreeClicked(bool hitItem);
+    void TreeDoubleClicked(bool hitItem);
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool AcceptDragEvent(QDragMoveEvent* event);
+
+    std::unique_ptr<QStyle> lineStyle_;
+};
+
+} // namespace pg

@@ -1,0 +1,521 @@
+#include "Main.h"
+
+#include "AppSettings.h"
+#include "CommandLine.h"
+#include "Dialogs.h"
+#include "DocTreeModel.h"
+#include "DocTreeView.h"
+#include "LoadPackage.h"
+#include "Paths.h"
+#include "Prompt.h"
+#include "QtPrompter.h"
+#include "ScanPlugin.h"
+#include "StatusPanels.h"
+#include "Strings.h"
+#include "Trace.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace pg {
+
+namespace {
+
+constexpr int kMinHeight = 180;
+constexpr int kMinWidth = 590;
+
+void SetButtonVisible(QToolBar* bar, QToolButton* button, bool visible) {
+    for (QAction* a : bar->actions())
+        if (bar->widgetForAction(a) == button)
+            a->setVisible(visible);
+}
+
+QFont TreeFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    return font;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    CloseAnyOpenForms();
+    DestroyTree();
+}
+
+void TfrmMain::CreateLayout() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlTop);
+    HelpStatus = new QLabel(central);
+    HelpStatus->setObjectName("HelpStatus");
+    HelpStatus->setFixedHeight(17);
+    HelpStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    layout->addWidget(HelpStatus);
+    DocTree = new TDocTreeView(central);
+    DocTree->setObjectName("DocTree");
+    DocTree->setToolTip(kHintPrintAll);
+    DocTree->setStatusTip(kHintPrintAll);
+    model_ = new TDocTreeModel(this);
+    DocTree->setModel(model_);
+    layout->addWidget(DocTree, 1);
+    Status = new TStatusPanels(central);
+    layout->addWidget(Status);
+    setCentralWidget(central);
+}
+
+void TfrmMain::ConnectTree() {
+    connect(DocTree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { DocTreeChange(); });
+    connect(DocTree, &TDocTreeView::TreeMouseMoved, this, &TfrmMain::CheckOptionsAvailable);
+    connect(DocTree, &TDocTreeView::TreeClicked, this, &TfrmMain::DocTreeClick);
+    connect(DocTree, &TDocTreeView::TreeDoubleClicked, this, [this](bool hitItem) {
+        if (hitItem)
+            ProcessSelectedNodes(0);
+    });
+    connect(DocTree, &QTreeView::expanded, this, &TfrmMain::AdjustFormHeight);
+    connect(DocTree, &QTreeView::collapsed, this, &TfrmMain::AdjustFormHeight);
+    connect(DocTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PrepareNodeMenu();
+        NodeMenu->popup(DocTree->viewport()->mapToGlobal(pos));
+    });
+    DocTree->CanStartDrag = [this] {
+        return !SettingPermitted("StackingOrder") || DragAllowed(true, Selection());
+    };
+    DocTree->DropAccepted = [this] { return set_ != nullptr; };
+    DocTree->DragOverState = [this] {
+        if (!SettingPermitted("StackingOrder"))
+            return TDocTreeView::TDragOver::Accept;
+        return DragAllowed(true, Selection()) ? TDocTreeView::TDragOver::AcceptAndScroll
+                                              : TDocTreeView::TDragOver::Cancel;
+    };
+    DocTree->DropAt = [this](const QPoint& pos) { TreeViewDragDrop(pos); };
+    Status->HintAt = [this](int x) { return StatusHintAt(x); };
+    connect(Status, &TStatusPanels::DoubleClicked, this, &TfrmMain::StatusDblClick);
+}
+
+void TfrmMain::FormCreate() {
+    DebugMsg("Main : On create; start");
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateLayout();
+    ConnectTree();
+    // Step 1: "Attach file" has no handler.
+    actAttachDocs->setEnabled(false);
+    SetButtonVisible(tbTopLeft, btnAttachDoc, false);
+    UserEmail = ArgumentValue("email");
+    AutoHeight = true;
+    ProgramFolder = QCoreApplication::applicationDirPath().toStdString();
+    const std::string argument = PackageArgument();
+    if (UpperCase(ExtensionPart(argument)) != "QDX")
+        QDir::setCurrent(QString::fromStdString(ProgramFolder));
+    setMinimumSize(kMinWidth, kMinHeight);
+    move(10, 10);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setApplicationDisplayName(QString());
+    setWindowTitle(QStringLiteral("Pagellan v") + QStringLiteral(PAGELLAN_PROGRAM_VERSION));
+    mnuPlancodestoreorder->setEnabled(false);
+    frmErrors = new TfrmErrors(this);
+    frmNodeProperties = new TfrmNodeProperties(this);
+    LoadScanPlugin(ProgramFolder);
+    ScanPluginWasLoaded = ScanPluginLoaded();
+    LoadCommandLinePackage();
+    SkipPrinterDialog = SettingPrinterDlg() == 2;
+    SetMainCaptionAndWindowPosition();
+    QApplication::restoreOverrideCursor();
+    DebugMsg("Main : On create; end");
+}
+
+void TfrmMain::LoadCommandLinePackage() {
+    const std::string argument = PackageArgument();
+    ViewFile = argument;
+    THLWMemorystream stream;
+    if (!argument.empty() && FileExists(argument)) {
+        stream.LoadFromFile(argument);
+        readOnly_ = ClearReadOnly(argument, true);
+        CurrentFile = argument;
+    }
+    if (!argument.empty() && ExtensionPart(argument).empty())
+        CurrentFile = argument;
+    try {
+        LoadTree(&stream);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+    DocTree->setFocus();
+    SetStatusBar();
+}
+
+std::string TfrmMain::OrderFile() const {
+    return PlanCodeOrderFile(SettingFillDir(), ProgramFolder, SettingQuodexHistoryDir());
+}
+
+void TfrmMain::LoadTree(const THLWMemorystream* stream) {
+    DestroyTree();
+    Status->SetPanelText(1, QStringLiteral("Loading..."));
+    Status->repaint();
+    Loaded = false;
+    if (stream == nullptr || stream->Size() <= 1)
+        return;
+    TLoadOutcome outcome = ReadDocSet(*stream, CurrentFile);
+    if (outcome.ShowAsPlainFile) {
+        // The plain-file view belongs to the page viewer, which this program does not have yet.
+        DebugMsg("Main : not a package, plain view of " + ViewFile);
+        return;
+    }
+    if (!outcome.Set)
+        return;
+    set_ = std::move(outcome.Set);
+    PrepareDocSet(*set_, UserEmail, set_->StackingOrder.empty() ? OrderFile() : std::string(), CurrentFile);
+    Loaded = true;
+    const QFontMetrics metrics(TreeFont());
+    tree_.Build(*set_, [&metrics](const std::string& caption) {
+        return metrics.horizontalAdvance(FromPackageText(caption));
+    });
+    model_->SetTree(&tree_, set_.get(), TreeFont());
+    const QModelIndex root = model_->IndexOf(tree_.Root());
+    DocTree->expand(root);
+    DocTree->scrollTo(root);
+    DocTree->selectionModel()->setCurrentIndex(root, QItemSelectionModel::ClearAndSelect);
+    DocTreeChange();
+    AdjustFormHeight();
+    ResizeWindow(GetIdealFormWidth(), height());
+}
+
+void TfrmMain::DestroyTree() {
+    if (model_ != nullptr)
+        model_->SetTree(nullptr, nullptr, TreeFont());
+    tree_.Clear();
+    set_.reset();
+    Loaded = false;
+    ReorderPending = false;
+}
+
+TSelection TfrmMain::Selection() const {
+    TSelection selection;
+    if (tree_.Empty())
+        return selection;
+    for (const QModelIndex& index : DocTree->selectionModel()->selectedIndexes())
+        if (TTreeNode* node = model_->NodeOf(index))
+            selection.push_back(node);
+    if (selection.size() > 1) {
+        std::unordered_map<const TTreeNode*, size_t> position;
+        const std::vector<TTreeNode*> order = tree_.DisplayOrder();
+        for (size_t i = 0; i < order.size(); ++i)
+            position[order[i]] = i;
+        std::sort(selection.begin(), selection.end(),
+                  [&position](const TTreeNode* a, const TTreeNode* b) { return position[a] < position[b]; });
+    }
+    return selection;
+}
+
+void TfrmMain::SelectNodes(const TSelection& nodes) {
+    QItemSelection selection;
+    for (const TTreeNode* node : nodes) {
+        const QModelIndex index = model_->IndexOf(node);
+        selection.select(index, index);
+    }
+    DocTree->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!nodes.empty())
+        DocTree->selectionModel()->setCurrentIndex(model_->IndexOf(nodes.front()),
+                                                   QItemSelectionModel::NoUpdate);
+}
+
+TWindowFacts TfrmMain::Facts() const {
+    TWindowFacts facts;
+    facts.Loaded = Loaded;
+    facts.Set = set_.get();
+    facts.Tree = &tree_;
+    facts.Selection = Selection();
+    facts.ReorderPending = ReorderPending;
+    facts.StackingOrderFileExists = FileExists(OrderFile());
+    facts.ScanPluginLoaded = ScanPluginLoaded();
+    facts.AdditionalCopies = SettingAdditionalCopies();
+    facts.HasPermission = [](const std::string& name) { return SettingPermitted(name); };
+    return facts;
+}
+
+int TfrmMain::GetNumberOfPagesSelected() {
+    return pg::GetNumberOfPagesSelected(set_.get(), Loaded, Selection());
+}
+
+void TfrmMain::DocTreeChange() {
+    const int pages = GetNumberOfPagesSelected();
+    Status->SetPanelText(
+        2, FromPackageText(PagesSelectedText(Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+}
+
+void TfrmMain::CheckOptionsAvailable() {
+    const TSelectionStates s = pg::CheckOptionsAvailable(Facts());
+    SetActionEnabled(actViewFormProperties, s.FormProperties);
+    for (QAction* a : {actViewSelected, actViewFirst, actPrintSelected})
+        SetActionEnabled(a, s.ViewSelected);
+    SetActionEnabled(actFileSaveAs, s.SaveAs);
+    SetActionEnabled(mnuFileSaveAs, s.SaveAs);
+    SetActionEnabled(actEmailSelected, s.EmailSelected);
+    SetActionEnabled(actSaveSelected, s.EmailSelected);
+    SetActionEnabled(mnuDeleteform, s.Delete);
+    SetActionEnabled(mnuShowmissing, s.ShowErrorReport);
+    SetActionEnabled(mnuUploadAnnotations, s.UploadAnnotations);
+    SetActionEnabled(mnuFileSave, s.Save);
+}
+
+void TfrmMain::PrepareNodeMenu() {
+    CheckOptionsAvailable();
+    mnuDeleteform->setText(QString::fromStdString(DeleteItemCaption(Selection())));
+}
+
+void TfrmMain::SetStatusBar() {
+    const TWindowFacts facts = Facts();
+    const TStatusStates s = pg::SetStatusBar(facts);
+    for (QAction* a : {actPrintAll, actPrintRemaining, actPrintSelected, actEmail})
+        SetActionEnabled(a, s.PrintCommands);
+    SetActionEnabled(actViewSelected, s.ViewSelected);
+    SetActionEnabled(actViewFirst, s.ViewSelected);
+    SetActionEnabled(actShowDocSetErrors, s.ShowDocSetErrors && frmErrors != nullptr);
+    SetActionEnabled(actPrintChanged, s.Changed);
+    SetActionEnabled(actEmailChanged, s.Changed);
+    SetButtonVisible(tbTopLeft, btnPrintChanged, s.Changed);
+    SetActionEnabled(mnuVerify, s.Verify);
+    mnuEmailMenu->setEnabled(s.EmailMenu);
+    SetActionEnabled(mnuFileSaveAs, s.SaveAsMenu);
+    SetActionEnabled(actGetWebDocs, s.WebDocs);
+    SetActionEnabled(actEmailAll, s.EmailAll);
+    SetActionEnabled(actEmailSelected, s.EmailSelected);
+    SetActionEnabled(actSaveSelected, s.EmailSelected);
+    SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
+    SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
+    SetActionEnabled(mnuScanImages, s.Scan);
+    SetActionEnabled(mnuShowmissing, Loaded);
+    const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
+    Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);
+    Status->SetPanelText(1, QString::fromStdString(s.Panel1));
+    Status->SetPanelText(3, FromPackageText(s.Panel3));
+    Status->SetPanelText(4, QString::fromStdString(s.Panel4));
+    Status->setStatusTip(FromPackageText(s.Hint));
+    Status->setToolTip(FromPackageText(s.Hint));
+    if (s.ClearSelection) {
+        Status->SetPanelText(2, QString());
+        DocTree->clearSelection();
+        if (QWidget* focus = focusWidget())
+            focus->clearFocus();
+    } else {
+        DocTreeChange();
+    }
+}
+
+void TfrmMain::DocTreeClick(bool hitItem) {
+    const TSelection selection = Selection();
+    const QString hint = QString::fromLatin1(TreeClickHint(selection));
+    DocTree->setToolTip(hint);
+    DocTree->setStatusTip(hint);
+    QStatusTipEvent tip(hint);
+    QApplication::sendEvent(DocTree, &tip);
+    if (!Loaded)
+        return;
+    AdjustFormHeight();
+    SetActionEnabled(actEmail, true);
+    const TTreeNode* node = model_->NodeOf(DocTree->currentIndex());
+    if (node == nullptr && !selection.empty())
+        node = selection.front();
+    const bool view = ViewAfterClick(Loaded, hitItem, node);
+    SetActionEnabled(actViewSelected, view);
+    SetActionEnabled(actViewFirst, view);
+    actViewTIFF->setEnabled(false);
+}
+
+void TfrmMain::ProcessSelectedNodes(int kind) {
+    if (!Loaded || !set_)
+        return;
+    const TSelection selection = Selection();
+    if (kind == 3) {
+        ToggleDeleted(*set_, tree_, selection);
+        model_->RefreshAll();
+        SetStatusBar();
+        DocTreeChange();
+        return;
+    }
+    if (kind != 0)
+        return;
+    for (TTreeNode* node : NodesToProcess(tree_, selection))
+        ProcessLeafNode(FirstLeaf(*node));
+    if (SettingPrinterDlg() == 0)
+        SkipPrinterDialog = false;
+}
+
+void TfrmMain::ProcessLeafNode(TTreeNode* node) {
+    if (node == nullptr || !CanViewLeaf(Loaded, *node))
+        return;
+    // The page window arrives with the page viewer; until then nothing opens.
+    DebugMsg("Main : view " + node->Caption);
+}
+
+void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
+    const TSelection selection = Selection();
+    bool onLabel = false;
+    const QModelIndex index = DocTree->IndexAt(pos, onLabel);
+    const TTreeNode* target = model_->NodeOf(index);
+    const TDropAction action = DecideDrop(set_.get(), selection, target);
+    if (action == TDropAction::Cancel)
+        return;
+    if (!model_->MoveNode(tree_, *selection.front(), action, target))
+        return;
+    ReorderPending = true;
+    SetActionEnabled(mnuSaveplancodeorder, set_->CanAnnotate && SettingPermitted("StackingOrder"));
+    SelectNodes({selection.front()});
+}
+
+QString TfrmMain::StatusHintAt(int x) const {
+    return FromPackageText(StatusBarHint(x, Loaded, set_.get(), MultiUserMode()));
+}
+
+void TfrmMain::StatusDblClick(int x) {
+    const TStatusReports reports = StatusDoubleClick(x, Loaded, set_.get());
+    if (reports.ErrorReport)
+        ShowErrorReport();
+    if (reports.DocSetErrors)
+        ShowDocSetErrors();
+}
+
+void TfrmMain::ShowErrorReport() {
+    if (!set_) {
+        ShowInformation("no DocSet loaded");
+        return;
+    }
+    std::string text;
+    for (const std::string& line : set_->MissingForms)
+        text += line + "\n";
+    frmErrors->ShowReport(QStringLiteral("Missing forms"), FromPackageText(text));
+}
+
+void TfrmMain::ShowDocSetErrors() {
+    if (!set_ || !set_->HasErrors() || frmErrors == nullptr) {
+        ShowInformation("No errors/warnings detected.");
+        return;
+    }
+    frmErrors->ShowReport(QStringLiteral("DocSet errors and/or warnings"),
+                          FromPackageText(DocSetErrorsText(*set_)));
+}
+
+void TfrmMain::ShowXMLFormlist() {
+    if (!set_)
+        return;
+    std::string text;
+    for (const std::string& line : set_->FormListXml)
+        text += line + "\n";
+    frmErrors->ShowReport(QStringLiteral("DocSet XML"), FromPackageText(text), true);
+}
+
+void TfrmMain::ShowFormProperties() {
+    if (!Loaded || !set_) {
+        ShowInformation(kNoPropertiesLoaded);
+        return;
+    }
+    const TSelection selection = Selection();
+    QStringList lines;
+    for (const std::string& line :
+         FormPropertiesLines(selection.empty() ? nullptr : selection.front(), *set_))
+        lines << FromPackageText(line);
+    frmNodeProperties->ShowLines(lines);
+}
+
+void TfrmMain::SelectAllForms() {
+    if (!Loaded || tree_.Empty())
+        return;
+    DocTree->setFocus();
+    if (tree_.Root()->HasChildren())
+        SelectNodes({tree_.Root()->Children.front().get()});
+    DocTree->selectAll();
+}
+
+void TfrmMain::SetMainCaptionAndWindowPosition() {
+    std::string title;
+    QString caption = QStringLiteral("Pagellan");
+    if (Loaded) {
+        if (!tree_.Empty() && tree_.Root()->HasChildren())
+            title = tree_.Root()->Children.front()->Form()->BorrowerName;
+        caption = QStringLiteral("Pagellan - ") + FromPackageText(title);
+    }
+    // The read-only mark stays on the caption for as long as the package is shown.
+    if (readOnly_)
+        caption += QStringLiteral(" (Read-only)");
+    setWindowTitle(caption);
+    QApplication::setApplicationName(Trim(title).empty() ? QStringLiteral("Pagellan")
+                                                         : FromPackageText(title));
+    TWindowPlace place;
+    if (InstancePlacement(place))
+        move(place.Left, place.Top);
+}
+
+int TfrmMain::CalcTreeHeight() const {
+    return pg::CalcTreeHeight(DocTree->VisibleRowCount(), QFontMetrics(TreeFont()).height());
+}
+
+int TfrmMain::GetIdealFormWidth() const {
+    return pg::GetIdealFormWidth(MaxCaptionWidth());
+}
+
+void TfrmMain::AdjustFormHeight() {
+    const QScreen* screen = this->screen();
+    if (screen != nullptr) {
+        const int screenHeight = screen->geometry().height();
+        const int available = screen->availableGeometry().height();
+        setMaximumHeight(MaxFormHeight(screenHeight, available, y(), minimumHeight()));
+    }
+    if (!AutoHeight || !Loaded)
+        return;
+    const int wanted = AutoFormHeight(CalcTreeHeight(), Status->height(), HelpStatus->height(),
+                                      pnlTop->height() + menuBar()->sizeHint().height());
+    ResizeWindow(width(), std::min(wanted, maximumHeight()));
+}
+
+void TfrmMain::ResizeWindow(int width, int height) {
+    requested_ = QSize(width, height).boundedTo(maximumSize()).expandedTo(minimumSize());
+    resize(requested_);
+}
+
+bool TfrmMain::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        HelpStatus->setText(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A resize the program did not ask for is the user dragging the frame.
+    if (event->spontaneous() && isVisible() && event->oldSize().isValid() && event->size() != requested_)
+        AutoHeight = false;
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (const QScreen* screen = this->screen())
+        setMaximumHeight(MaxFormHeight(screen->geometry().height(), screen->availableGeometry().height(), y(),
+                                       minimumHeight()));
+}
+
+} // namespace pg

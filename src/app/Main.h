@@ -1,0 +1,188 @@
+#pragma once
+// TfrmMain: the main window. It shows the loaded package as a tree of forms, borrower copies and
+// pages, keeps the status bar, the tool bars and the menus, and owns the document set and the
+// small report windows. The decisions behind it live in DocTree.h and MainStates.h; this window
+// gathers input, calls them and shows the results.
+
+#include "DocTree.h"
+#include "HLWStream.h"
+#include "MainStates.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+
+namespace pg {
+
+class TDocTreeModel;
+class TDocTreeView;
+class TStatusPanels;
+class TfrmErrors;
+class TfrmNodeProperties;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates the window and its auxiliary windows and loads the package of the command line.
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Window state.
+    std::string CurrentFile;
+    std::string ViewFile;
+    std::string UserEmail;
+    std::string ProgramFolder;
+    bool Loaded = false;
+    bool AutoHeight = true;
+    bool SkipPrinterDialog = false;
+    bool ReorderPending = false;
+    bool ScanPluginWasLoaded = false;
+
+    TDocSet* DocSet() const { return set_.get(); }
+    TDocTree& Tree() { return tree_; }
+    TDocTreeModel& Model() const { return *model_; }
+    int MaxCaptionWidth() const { return tree_.MaxCaptionWidth(); }
+
+    // Reads the package in the stream (nullptr: none) and builds the tree.
+    void LoadTree(const THLWMemorystream* stream);
+    void DestroyTree();
+    void SetStatusBar();
+    void CheckOptionsAvailable();
+    int GetNumberOfPagesSelected();
+    // 0: view the selected nodes; 3: toggle deletion of the selected forms.
+    void ProcessSelectedNodes(int kind);
+    void ProcessLeafNode(TTreeNode* node);
+    void SetMainCaptionAndWindowPosition();
+    void AdjustFormHeight();
+    int CalcTreeHeight() const;
+    int GetIdealFormWidth() const;
+    // Open page windows; there are none until the page viewer exists.
+    int FormCount() const { return 0; }
+    void CloseAnyOpenForms() {}
+
+    // The selection in display order; selecting nodes programmatically.
+    TSelection Selection() const;
+    void SelectNodes(const TSelection& nodes);
+    // The drop of the selected node at a position of the tree's viewport.
+    void TreeViewDragDrop(const QPoint& pos);
+    // The status-bar hint for a pointer at x and the double click at x.
+    QString StatusHintAt(int x) const;
+    void StatusDblClick(int x);
+    // The delete item's caption after CheckOptionsAvailable.
+    void PrepareNodeMenu();
+
+    // Actions (their object names are those of the menus).
+    QAction* actFileOpen = nullptr;
+    QAction* actFileSaveAs = nullptr;
+    QAction* actSaveSelected = nullptr;
+    QAction* actGetWebDocs = nullptr;
+    QAction* actPrintAll = nullptr;
+    QAction* actPrintSelected = nullptr;
+    QAction* actPrintChanged = nullptr;
+    QAction* actPrintRemaining = nullptr;
+    QAction* actViewFirst = nullptr;
+    QAction* actViewSelected = nullptr;
+    QAction* actViewTIFF = nullptr;
+    QAction* actViewFormProperties = nullptr;
+    QAction* actEmail = nullptr;
+    QAction* actEmailAll = nullptr;
+    QAction* actEmailSelected = nullptr;
+    QAction* actEmailChanged = nullptr;
+    QAction* actScan = nullptr;
+    QAction* actScanNEmail = nullptr;
+    QAction* actShowDocSetErrors = nullptr;
+    QAction* actUploadAnnotations = nullptr;
+    QAction* actClosePagellan = nullptr;
+    QAction* actCloseAllPages = nullptr;
+    QAction* actSelectAllForms = nullptr;
+    QAction* actShowXMLFormlist = nullptr;
+    QAction* actAttachDocs = nullptr;
+
+    // Menu items without an action of their own.
+    QAction* mnuOpenPCLFile = nullptr;
+    QAction* mnuFileSave = nullptr;
+    QAction* mnuFileSaveAs = nullptr;
+    QAction* mnuSaveAsPDF = nullptr;
+    QAction* mnuUploadAnnotations = nullptr;
+    QAction* mnuSaveplancodeorder = nullptr;
+    QAction* mnuPlancodestoreorder = nullptr;
+    QAction* mnuPrinterSetup = nullptr;
+    QMenu* mnuEmailMenu = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuVerify = nullptr;
+    QAction* mnuWorkFlow = nullptr;
+    QAction* mnuScanImages = nullptr; // the scanning menu item
+    QAction* mnuOptions = nullptr;
+    QAction* mnuShowmissing = nullptr;
+    QAction* mnuShowDocSetErrors = nullptr;
+    QAction* mnuWebHelp = nullptr;
+    QAction* mnuOnlineHelp = nullptr;
+    QAction* mnuProductSuggestions = nullptr;
+    QAction* mnuReleaseNotes = nullptr;
+    QAction* mnuAbout = nullptr;
+    QMenu* NodeMenu = nullptr;
+    QAction* mnuDeleteform = nullptr;
+    QAction* mnuNodeSaveAsPDF = nullptr;
+
+    // Components.
+    QWidget* pnlTop = nullptr;
+    QToolBar* tbTopLeft = nullptr;
+    QToolBar* tbTopRight = nullptr;
+    QToolButton* btnOpenFile = nullptr;
+    QToolButton* btnPrint = nullptr;
+    QToolButton* btnPrintChanged = nullptr;
+    QToolButton* btnPCL = nullptr;
+    QToolButton* btnWebDocs = nullptr;
+    QToolButton* btnEmail = nullptr;
+    QToolButton* btnAttachDoc = nullptr;
+    QToolButton* btnClose = nullptr;
+    QLabel* HelpStatus = nullptr;
+    TDocTreeView* DocTree = nullptr;
+    TStatusPanels* Status = nullptr;
+    TfrmErrors* frmErrors = nullptr;
+    TfrmNodeProperties* frmNodeProperties = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void FormCreate();
+    void LoadCommandLinePackage();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateLayout();
+    void ConnectTree();
+    TWindowFacts Facts() const;
+    void DocTreeChange();
+    void DocTreeClick(bool hitItem);
+    void ShowErrorReport();
+    void ShowDocSetErrors();
+    void ShowXMLFormlist();
+    void ShowFormProperties();
+    void SelectAllForms();
+    void ResizeWindow(int width, int height);
+    std::string OrderFile() const;
+
+    std::unique_ptr<TDocSet> set_;
+    TDocTree tree_;
+    TDocTreeModel* model_ = nullptr;
+    bool readOnly_ = false;
+    QSize requested_;
+};
+
+// Enables the action when the rule holds and its command has been wired to behaviour; commands
+// of subsystems not built yet stay disabled.
+void SetActionEnabled(QAction* action, bool rule);
+void MarkWired(QAction* action);
+
+} // namespace pg

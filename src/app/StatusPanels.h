@@ -1,0 +1,47 @@
+#pragma once
+// Status: the main window's status bar of five panels. Panel 0 is drawn by the program (the
+// load-state pictures); the others show texts. Pointer moves report the bar's hint for the
+// position, double clicks report the position.
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace pg {
+
+class TStatusPanels : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStatusPanels(QWidget* parent = nullptr);
+
+    void SetPanelText(int panel, const QString& text);
+    QString PanelText(int panel) const { return texts_[size_t(panel)]; }
+    int PanelWidth(int panel) const { return widths_[size_t(panel)]; }
+    // Panel 0: its width, background and pictures (index, x offset).
+    void SetPanel0(int width, bool buttonFace, std::vector<std::pair<int, int>> pictures);
+    const std::vector<std::pair<int, int>>& Panel0Pictures() const { return pictures_; }
+
+    // The hint for a pointer at x (set by the main window).
+    std::function<QString(int x)> HintAt;
+
+    QSize sizeHint() const override;
+
+signals:
+    void DoubleClicked(int x);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::array<QString, 5> texts_;
+    std::array<int, 5> widths_{{60, 150, 100, 100, 200}};
+    bool buttonFace_ = false;
+    std::vector<std::pair<int, int>> pictures_;
+};
+
+} // namespace pg
