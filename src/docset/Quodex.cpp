@@ -59,19 +59,39 @@ void AddUnique(std::vector<std::string>& list, const std::string& text, bool ign
         list.push_back(text);
 }
 
+// Replaces every occurrence of find, left to right, continuing after each replacement (the
+// memory stream's ReplaceAll rule), in one pass over the text.
+void ReplaceEvery(std::string& text, std::string_view find, std::string_view replacement) {
+    size_t at = text.find(find);
+    if (at == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (; at != std::string::npos; at = text.find(find, from)) {
+        out.append(text, from, at - from);
+        out.append(replacement);
+        from = at + find.size();
+    }
+    out.append(text, from);
+    text = std::move(out);
+}
+
 // Template data as the viewer and printer want it: no reset, no tray or duplex selection of
-// its own, and the combined orientation command cut to its orientation part.
+// its own, and the combined orientation command cut to its orientation part. The passes run
+// in this order, so bytes that meet after one removal are seen by the next pass.
 std::string CleanTemplate(std::string_view data) {
-    THLWMemorystream s{std::string(data)};
-    s.ReplaceAll("\x1b"
+    std::string s(data);
+    ReplaceEvery(s,
+                 "\x1b"
                  "E",
                  "");
-    s.ReplaceAll("\x1b&l1l1h", "\x1b&l1l");
-    s.ReplaceAll("\x1b&l2A", "");
-    s.ReplaceAll("\x1b&l3A", "");
-    s.ReplaceAll("\x1b&l1S", "");
-    s.ReplaceAll("\x1b&l0S", "");
-    return s.Release();
+    ReplaceEvery(s, "\x1b&l1l1h", "\x1b&l1l");
+    ReplaceEvery(s, "\x1b&l2A", "");
+    ReplaceEvery(s, "\x1b&l3A", "");
+    ReplaceEvery(s, "\x1b&l1S", "");
+    ReplaceEvery(s, "\x1b&l0S", "");
+    return s;
 }
 
 // ---- Reading ---------------------------------------------------------------------------------
@@ -97,7 +117,7 @@ private:
     void CheckBarcodeFormula(std::string_view entry);
 
     TQuodex& set_;
-    std::string raw_;
+    std::string_view raw_; // the caller's bytes; every piece kept in the set is copied out
     std::unordered_map<std::string, std::string_view> directory_;
     std::map<std::pair<const char*, size_t>, std::vector<std::string_view>> pageParts_;
     std::unordered_map<std::string, std::string> cleanTemplates_;
@@ -251,8 +271,8 @@ void TQuodexReader::ReadFill(TDocSetForm& form, TDocSetPage& page, const std::st
         // Only a whole-form entry holds several pages; a page's own entry is taken whole, so
         // binary data that happens to contain the separator bytes stays intact.
         const bool wholeForm = i % 2 == 0;
-        const std::vector<std::string_view>& parts = PagesOf(*entry);
-        page.FillData.AppendText(wholeForm && parts.size() > 1 ? NthPart(parts, n) : *entry);
+        const std::vector<std::string_view>* parts = wholeForm ? &PagesOf(*entry) : nullptr;
+        page.FillData.AppendText(parts && parts->size() > 1 ? NthPart(*parts, n) : *entry);
         page.FillData.Seek(0);
         if (n == 1)
             form.Format = page.FillData.View().find("<?xml") != std::string_view::npos ? kFormatVivaform

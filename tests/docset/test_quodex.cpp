@@ -199,7 +199,7 @@ TEST(QuodexRead, TemplateNamesAndCleanUp) {
                             FormLine("3", "RIDER.DOT", "1", "3", "X.TPL" + FC + "y.tpl" + FC) + "\r\n";
     auto q = Load(MakeQuodex("WS,5", {{"5.DSP", dsp},
                                       {"DEED1.DOT", dirty},
-                                      {"DEED2.DOT", "D2"},
+                                      {"DEED2.DOT", "D" + ESC + "&l2" + ESC + "EA2"},
                                       {"NOTE.DOT", "N"},
                                       {"X.TPL", "X"},
                                       {"Y.TPL", "Y"}}));
@@ -207,7 +207,7 @@ TEST(QuodexRead, TemplateNamesAndCleanUp) {
     EXPECT_EQ(q->Form(0).Pages[0]->Template.Name, "DEED1.DOT");
     EXPECT_EQ(Template(*q, 0, 0), clean);
     EXPECT_EQ(q->Form(0).Pages[1]->Template.Name, "DEED2.DOT");
-    EXPECT_EQ(Template(*q, 0, 1), "D2");
+    EXPECT_EQ(Template(*q, 0, 1), "D2") << "a command that meets after the reset is removed is removed too";
     EXPECT_EQ(Template(*q, 1, 0), "N") << "a one-page form takes P.X";
     EXPECT_EQ(q->Form(2).Pages[0]->Template.Name, "X.TPL");
     EXPECT_EQ(Template(*q, 2, 0), "X");
