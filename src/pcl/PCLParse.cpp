@@ -57,6 +57,50 @@ std::string ControlMark(uint8_t b) {
 
 } // namespace
 
+// The pending text run: a view into the input while its bytes are contiguous there, a copy
+// of its own once a dropped byte or a visible mark breaks that.
+class TPCLBuffer::TTextRun {
+public:
+    bool Empty() const { return View().empty(); }
+    std::string_view View() const { return owned_ ? std::string_view(copy_) : view_; }
+    void Clear() {
+        view_ = {};
+        copy_.clear();
+        owned_ = false;
+    }
+    // The bytes data[pos .. pos + length).
+    void Take(std::string_view data, size_t pos, size_t length) {
+        const std::string_view bytes = data.substr(pos, length);
+        if (!owned_ && view_.empty()) {
+            view_ = bytes;
+            return;
+        }
+        if (!owned_ && view_.data() + view_.size() == bytes.data()) {
+            view_ = std::string_view(view_.data(), view_.size() + bytes.size());
+            return;
+        }
+        Add(bytes);
+    }
+    void Add(std::string_view bytes) {
+        if (!owned_) {
+            copy_.assign(view_);
+            owned_ = true;
+        }
+        copy_.append(bytes);
+    }
+    void RemoveFormFeeds() {
+        if (View().find(char(kFormFeed)) == std::string_view::npos)
+            return;
+        Add("");
+        copy_.erase(std::remove(copy_.begin(), copy_.end(), char(kFormFeed)), copy_.end());
+    }
+
+private:
+    std::string_view view_;
+    std::string copy_;
+    bool owned_ = false;
+};
+
 bool IsLetterPaper(std::string_view paperCode) {
     const std::string upper = UpperCase(paperCode);
     return upper == "LTR" || upper == "LETTER";
@@ -94,7 +138,21 @@ void TPCLBuffer::Parse(bool render) {
     if (render)
         NewPageBitmap();
     MacroBudget = kMacroBudgetFactor * InputStream.Size() + kMacroBudgetBase;
+    // The output is about as long as the input: room for it up front saves regrowing.
+    WholePending.reserve(InputStream.Size() + InputStream.Size() / 16);
     ParseStream();
+    FlushWholeOutput();
+}
+
+void TPCLBuffer::FlushWholeOutput() {
+    if (WholePending.empty())
+        return;
+    if (WholeOutput.Size() == 0)
+        WholeOutput = THLWMemorystream(std::move(WholePending));
+    else
+        Append(WholeOutput, WholePending);
+    WholePending.clear();
+    WholeOutput.Seek(0);
 }
 
 THLWMemorystream* TPCLBuffer::GetPageStream(int page) {
@@ -106,6 +164,7 @@ THLWMemorystream* TPCLBuffer::GetPageStream(int page) {
 }
 
 THLWMemorystream& TPCLBuffer::GetOutput() {
+    FlushWholeOutput();
     WholeOutput.Seek(0);
     return WholeOutput;
 }
@@ -115,49 +174,49 @@ bool TPCLBuffer::Rendering() const {
 }
 
 // The scanner. Bytes become text runs and escape sequences; a form feed ends the page.
+// Sequences and most runs are contiguous in the input, so they are kept as views into it.
 void TPCLBuffer::ParseStream() {
     Page.DuplexMode = -1;
     ResetPageState();
-    PageOutput = std::make_unique<THLWMemorystream>();
+    PageOutput.clear();
     CurrentInput->Seek(0);
-    std::string run;
-    std::string sequence;
+    TTextRun run;
+    size_t sequenceStart = 0;
+    bool inSequence = false; // a sequence is pending (begun by an escape byte)
     bool escape = false;
     while (CurrentInput->Position() < CurrentInput->Size()) {
         const std::string_view data = CurrentInput->View();
-        size_t pos = CurrentInput->Position();
+        const size_t pos = CurrentInput->Position();
         const uint8_t b = uint8_t(data[pos]);
         if (b == kEsc) {
             CurrentInput->Seek(pos + 1);
-            if (!sequence.empty())
-                ExecuteSequence(sequence);
-            sequence.assign(1, kEsc);
-            escape = true;
-            if (!run.empty())
-                FlushText(run);
-            run.clear();
+            if (inSequence)
+                ExecuteSequence(data.substr(sequenceStart, pos - sequenceStart));
+            sequenceStart = pos;
+            inSequence = escape = true;
+            if (!run.Empty())
+                FlushText(run.View());
+            run.Clear();
             continue;
         }
         if (escape) {
             // ESC 9 and ESC = are complete two-character commands, as on a printer.
-            const bool twoCharacter = sequence.size() == 1 && (b == '9' || b == '=');
+            const bool twoCharacter = pos == sequenceStart + 1 && (b == '9' || b == '=');
             if (IsTerminator(b) || twoCharacter) {
                 CurrentInput->Seek(pos + 1);
-                sequence += char(b);
-                escape = false;
-                if (!run.empty())
-                    FlushText(run);
+                inSequence = escape = false;
+                if (!run.Empty())
+                    FlushText(run.View());
+                const std::string_view sequence = data.substr(sequenceStart, pos + 1 - sequenceStart);
                 if (std::any_of(sequence.begin(), sequence.end(), [](char c) { return uint8_t(c) > 32; }))
                     ExecuteSequence(sequence);
-                sequence.clear();
-                run.clear();
+                run.Clear();
                 continue;
             }
             // Parameter bytes up to the next terminator or escape byte.
             size_t end = pos + 1;
             while (end < data.size() && data[end] != kEsc && !IsTerminator(uint8_t(data[end])))
                 ++end;
-            sequence.append(data.substr(pos, end - pos));
             CurrentInput->Seek(end);
             continue;
         }
@@ -165,48 +224,53 @@ void TPCLBuffer::ParseStream() {
             size_t end = pos + 1;
             while (end < data.size() && uint8_t(data[end]) > 31)
                 ++end;
-            run.append(data.substr(pos, end - pos));
+            run.Take(data, pos, end - pos);
             CurrentInput->Seek(end);
             if (!DefiningMacro)
                 PageHasContent = true;
             continue;
         }
         CurrentInput->Seek(pos + 1);
-        ScanText(run, b);
+        ScanText(run, data, pos);
     }
-    if (!run.empty())
-        FlushText(run);
-    if (PageOutput->Size() != 0 && CurrentInput == &InputStream && PageHasContent)
+    if (!run.Empty())
+        FlushText(run.View());
+    if (!PageOutput.empty() && CurrentInput == &InputStream && PageHasContent)
         EndPage();
-    PageOutput.reset();
+    PageOutput.clear();
     // Fonts belong to the run that downloaded them; a macro run shares its caller's fonts.
     if (MacroDepth == 0)
         FreeSoftFonts();
 }
 
-// A control byte (1..31 except ESC) or NUL in text.
-void TPCLBuffer::ScanText(std::string& run, uint8_t b) {
+// A control byte (1..31 except ESC) or NUL at data[pos] in text.
+void TPCLBuffer::ScanText(TTextRun& run, std::string_view data, size_t pos) {
+    const uint8_t b = uint8_t(data[pos]);
     if (b == 0)
         return;
     if (b == kFormFeed) {
         if (ShowControlCodes)
-            run += ControlMark(b);
-        run.erase(std::remove(run.begin(), run.end(), char(kFormFeed)), run.end());
-        FlushText(run);
-        run.clear();
+            run.Add(ControlMark(b));
+        run.RemoveFormFeeds();
+        FlushText(run.View());
+        run.Clear();
         EndPage();
         return;
     }
     if (b == kCarriageReturn) {
-        FlushText(run);
-        run = ShowControlCodes ? ControlMark(b) : std::string(1, char(b));
+        FlushText(run.View());
+        run.Clear();
+        if (ShowControlCodes)
+            run.Add(ControlMark(b));
+        else
+            run.Take(data, pos, 1);
         Page.CursorX = 0;
         return;
     }
     if (ShowControlCodes)
-        run += ControlMark(b);
+        run.Add(ControlMark(b));
     else
-        run += char(b);
+        run.Take(data, pos, 1);
 }
 
 // Splits one escape sequence into commands: "\x1b&l1o2a0E" gives ESC&l1O, ESC&l2A, ESC&l0E.
@@ -215,8 +279,8 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
     AnnouncedHeader = false;
     std::string_view prefix;
     std::string_view rest;
-    const bool twoCharacter =
-        sequence.size() >= 2 && sequence[0] == kEsc && uint8_t(sequence[1]) >= 48 && uint8_t(sequence[1]) <= 126;
+    const bool twoCharacter = sequence.size() >= 2 && sequence[0] == kEsc && uint8_t(sequence[1]) >= 48 &&
+                              uint8_t(sequence[1]) <= 126;
     if (twoCharacter) {
         if (sequence[1] == '9' || sequence[1] == '=') {
             DispatchCommand(sequence.substr(0, 2));
@@ -228,6 +292,8 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
         prefix = sequence.substr(0, std::min<size_t>(3, sequence.size()));
         rest = sequence.substr(prefix.size());
     }
+    TCommandKeyPacker prefixKey;
+    prefixKey.Add(prefix);
     std::string command;
     size_t start = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
@@ -235,13 +301,23 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
         if (!IsCommandEnd(c))
             continue;
         const std::string_view accumulator = rest.substr(start, i - start);
-        command.assign(prefix);
-        command.append(accumulator);
-        command += Upper(c);
+        std::string_view text;
+        if (start == 0 && rest[i] == Upper(c)) {
+            // The first command of the sequence, already in upper case: the input's own bytes.
+            text = sequence.substr(0, prefix.size() + i + 1);
+        } else {
+            command.assign(prefix);
+            command.append(accumulator);
+            command += Upper(c);
+            text = command;
+        }
         start = i + 1;
-        DispatchCommand(command);
+        TCommandKeyPacker key = prefixKey;
+        key.Add(accumulator);
+        key.Add(c);
+        DispatchCommand(text, key.Value() ? key.Value() : PackedCommandKey(text));
         if (Upper(c) == 'W')
-            ReadBinaryBlock(command, accumulator);
+            ReadBinaryBlock(text, accumulator);
     }
 }
 
@@ -263,7 +339,8 @@ void TPCLBuffer::ReadBinaryBlock(std::string_view command, std::string_view accu
 void TPCLBuffer::HandleBlock(std::string_view command, std::string_view block) {
     if (DefiningMacro && MacroStream)
         Append(*MacroStream, block);
-    const bool raster = SameText(CommandKey(command), "*bW");
+    static const uint32_t rasterKey = PackedCommandKey("*bW");
+    const bool raster = PackedCommandKey(command) == rasterKey;
     if (raster && !block.empty() && !DefiningMacro)
         PageHasContent = true;
     if (Rendering()) {
@@ -305,9 +382,13 @@ void TPCLBuffer::FreeSoftFonts() {
 }
 
 void TPCLBuffer::DispatchCommand(std::string_view command) {
+    DispatchCommand(command, PackedCommandKey(command));
+}
+
+void TPCLBuffer::DispatchCommand(std::string_view command, uint32_t packedKey) {
     if (DefiningMacro && MacroStream)
         Append(*MacroStream, command);
-    TPCLHandler handler = Commands.Find(command);
+    TPCLHandler handler = Commands.Lookup(packedKey);
     (this->*(handler ? handler : &TPCLBuffer::CmdUnknown))(command);
 }
 
@@ -327,9 +408,8 @@ void TPCLBuffer::EmitCommand(std::string_view command) {
 void TPCLBuffer::EmitText(std::string_view text) {
     if (text.empty())
         return;
-    if (PageOutput)
-        Append(*PageOutput, text);
-    Append(WholeOutput, text);
+    PageOutput.append(text);
+    WholePending.append(text);
 }
 
 void TPCLBuffer::FlushText(std::string_view run) {
@@ -356,11 +436,16 @@ void TPCLBuffer::FlushText(std::string_view run) {
 // page stream or a macro being scanned only starts a new collection.
 void TPCLBuffer::EndPage() {
     if (CurrentInput == &InputStream) {
-        if (PageHasContent && PageOutput)
-            PageList.push_back(std::move(PageOutput));
+        const size_t pageSize = PageOutput.size();
+        if (PageHasContent)
+            PageList.push_back(std::make_unique<THLWMemorystream>(std::move(PageOutput)));
         PageHasContent = false;
+        PageOutput.clear();
+        // The next page is likely about as long.
+        PageOutput.reserve(pageSize);
+        return;
     }
-    PageOutput = std::make_unique<THLWMemorystream>();
+    PageOutput.clear();
 }
 
 void TPCLBuffer::ResetPageState() {
@@ -421,6 +506,7 @@ TPageBitmap& TPCLBuffer::GetPageBitmap(bool print, int page, const std::string& 
             RenderThisStream = true;
             MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
             ParseStream();
+            FlushWholeOutput();
         }
         if (Page.PagePaperCode.empty())
             Page.PagePaperCode = paperHint;
@@ -448,7 +534,7 @@ void TPCLBuffer::ExecuteMacro() {
 
     struct TKept {
         THLWMemorystream* Input;
-        std::unique_ptr<THLWMemorystream> Output;
+        std::string Output;
         int32_t Duplex;
         std::string PaperCode, PagePaperCode;
     } kept{CurrentInput, std::move(PageOutput), Page.DuplexMode, Page.PaperCode, Page.PagePaperCode};

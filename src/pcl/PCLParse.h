@@ -149,15 +149,18 @@ private:
 
     // Scanner and splitting (PCLParse.cpp).
     void ParseStream();
-    void ScanText(std::string& run, uint8_t b);
+    class TTextRun;
+    void ScanText(TTextRun& run, std::string_view data, size_t pos);
     void ExecuteSequence(std::string_view sequence);
     void ReadBinaryBlock(std::string_view command, std::string_view accumulator);
     void HandleBlock(std::string_view command, std::string_view block);
     void DispatchCommand(std::string_view command);
+    void DispatchCommand(std::string_view command, uint32_t packedKey);
     void EmitCommand(std::string_view command);
     void EmitText(std::string_view text);
     void FlushText(std::string_view run);
     void EndPage();
+    void FlushWholeOutput();
     bool Rendering() const;
     void ResetPageState();
     void NewPageBitmap();
@@ -244,8 +247,12 @@ private:
 
     THLWMemorystream InputStream;
     THLWMemorystream* CurrentInput = nullptr;
-    std::unique_ptr<THLWMemorystream> PageOutput;
+    // Re-emitted bytes of the current page; handed to PageList at the page's end.
+    std::string PageOutput;
+    // Everything re-emitted; bytes gather in WholePending during a run and move to
+    // WholeOutput when the run ends.
     THLWMemorystream WholeOutput;
+    std::string WholePending;
     std::vector<std::unique_ptr<THLWMemorystream>> PageList;
     TPCLStringList Commands;
     std::vector<std::string> SubstituteKeys;

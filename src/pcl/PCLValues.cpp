@@ -35,12 +35,36 @@ std::string CommandKey(std::string_view command) {
     return key;
 }
 
+// Reads the number characters in place: an optional "+", an optional "-", then digits only,
+// the way a signed decimal conversion of the gathered characters reads them.
 int32_t IntegerValue(std::string_view command, int32_t def) {
-    std::string digits = NumberChars(command);
-    size_t point = digits.find('.');
-    if (point != std::string::npos)
-        digits.resize(point);
-    return StrToIntDef(digits, def);
+    size_t i = 0;
+    auto next = [&]() -> int {
+        for (; i < command.size(); ++i)
+            if (IsNumberChar(command[i]))
+                return command[i++];
+        return -1;
+    };
+    int c = next();
+    if (c == '+')
+        c = next();
+    const bool negative = c == '-';
+    if (negative)
+        c = next();
+    if (c < '0' || c > '9')
+        return def;
+    int64_t value = 0;
+    for (; c >= '0' && c <= '9'; c = next()) {
+        value = value * 10 + (c - '0');
+        if (value > int64_t(INT32_MAX) + 1)
+            return def;
+    }
+    if (c != -1 && c != '.')
+        return def;
+    value = negative ? -value : value;
+    if (value > INT32_MAX)
+        return def;
+    return int32_t(value);
 }
 
 double RealValue(std::string_view command) {
@@ -56,7 +80,10 @@ double RealValue(std::string_view command) {
 }
 
 bool IsRelative(std::string_view command) {
-    return command.find_first_of("+-") != std::string_view::npos;
+    for (char c : command)
+        if (c == '+' || c == '-')
+            return true;
+    return false;
 }
 
 int32_t RoundHalfEven(double v) {

@@ -27,10 +27,10 @@ const char* const kKeys[] = {
     "&sC", "Y",   "Z",   "%A",  "%B",  "*cK", "*cL", "*cT", "*cX", "*cY", "(sZ"};
 
 // The commands that only emit themselves, by their number in the table (1-based).
-const int kEmitOnly[] = {2,  4,  5,  6,   7,   8,   10,  11,  12,  13,  16,  17,  23,  30,  34,  60,
-                         61, 66, 75, 76,  79,  80,  83,  84,  85,  94,  97,  100, 101, 102, 103, 104,
-                         108, 109, 116, 117, 118, 121, 122, 123, 124, 125, 126, 127, 128, 129, 130,
-                         131, 132, 133, 134, 135, 136};
+const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  16,  17,  23,  30,
+                         34,  60,  61,  66,  75,  76,  79,  80,  83,  84,  85,  94,  97,  100,
+                         101, 102, 103, 104, 108, 109, 116, 117, 118, 121, 122, 123, 124, 125,
+                         126, 127, 128, 129, 130, 131, 132, 133, 134, 135, 136};
 
 // A command text for a key: escape byte, the parameter characters, a number, the letter, with
 // the letters' case turned around.
@@ -120,8 +120,12 @@ TEST(PclScanner, SplitsCombinedSequencesIntoCommands) {
 
 TEST(PclScanner, ReadsBinaryBlocksWhole) {
     // The block holds an escape byte; it is data, not a sequence.
-    auto b = Parsed(P("~*b3W") + "\x1b" "EA" + "Z");
-    EXPECT_EQ(OutputOf(*b), P("~*b3W") + "\x1b" "EAZ");
+    auto b = Parsed(P("~*b3W") +
+                    "\x1b"
+                    "EA" +
+                    "Z");
+    EXPECT_EQ(OutputOf(*b), P("~*b3W") + "\x1b"
+                                         "EAZ");
     EXPECT_EQ(b->RasterState().RasterRowCount, 1);
     // Blocks longer than the download buffer are read and re-emitted whole.
     const std::string big(5000, '\x1b');

@@ -1,0 +1,106 @@
+// pages, split and reemit: the PCL interpreter's page splitting and re-emission from the
+// command line.
+
+#include "Command.h"
+#include "PCLParse.h"
+#include "PackageFile.h"
+#include "Strings.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace pg::cli {
+
+namespace {
+
+bool IsPackageFile(const std::string& path) {
+    const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
+    return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
+}
+
+std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path) {
+    auto buffer = std::make_unique<TPCLBuffer>();
+    buffer->LoadFromFile(path);
+    buffer->Parse(false);
+    return buffer;
+}
+
+// The pages the interpreter finds in one package page: its fill laid over its template.
+int CountPclPages(const TDocSetPage& page) {
+    TPCLBuffer buffer;
+    buffer.AppendData(page.FillData.View());
+    buffer.AppendData(page.TemplateData.View());
+    buffer.Parse(false);
+    return buffer.GetPageCount();
+}
+
+int PrintPackagePages(const std::string& path) {
+    std::unique_ptr<TDocSet> set = LoadPackageFile(path);
+    for (size_t i = 0; i < set->FormCount(); ++i) {
+        const TDocSetForm& form = set->Form(i);
+        int pclPages = 0;
+        for (const auto& page : form.Pages)
+            pclPages += CountPclPages(*page);
+        std::cout << form.Name << '\t' << form.PageCount() << '\t' << pclPages << '\n';
+    }
+    return 0;
+}
+
+int RunPages(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {});
+    if (files.size() != 1) {
+        std::cerr << "usage: pagellan-cli pages FILE\n";
+        return 2;
+    }
+    if (IsPackageFile(files[0]))
+        return PrintPackagePages(files[0]);
+    std::cout << ParsedFile(files[0])->GetPageCount() << '\n';
+    return 0;
+}
+
+int RunSplit(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {});
+    if (files.size() != 2) {
+        std::cerr << "usage: pagellan-cli split FILE.pcl OUTDIR\n";
+        return 2;
+    }
+    auto buffer = ParsedFile(files[0]);
+    const std::filesystem::path dir = files[1];
+    std::filesystem::create_directories(dir);
+    for (int page = 1; page <= buffer->GetPageCount(); ++page) {
+        const std::string name = "page-" + PadLeft(IntToStr(page), 3, '0') + ".pcl";
+        const std::string target = (dir / name).string();
+        if (!buffer->GetPageStream(page)->SaveToFile(target)) {
+            std::cerr << "Cannot write " << target << '\n';
+            return 1;
+        }
+    }
+    std::cout << buffer->GetPageCount() << '\n';
+    return 0;
+}
+
+int RunReemit(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {});
+    std::string target;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-o")
+            target = args[i + 1];
+    if (files.size() != 1 || target.empty()) {
+        std::cerr << "usage: pagellan-cli reemit FILE.pcl -o OUT.pcl\n";
+        return 2;
+    }
+    auto buffer = ParsedFile(files[0]);
+    if (!buffer->GetOutput().SaveToFile(target)) {
+        std::cerr << "Cannot write " << target << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+const TCliCommand pages("pages", "pages FILE", RunPages);
+const TCliCommand split("split", "split FILE.pcl OUTDIR", RunSplit);
+const TCliCommand reemit("reemit", "reemit FILE.pcl -o OUT.pcl", RunReemit);
+
+} // namespace
+
+} // namespace pg::cli
