@@ -15,6 +15,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   # headless runs and screenshots of the desktop program
   xvfb xauth x11-apps imagemagick
+  # PCL from laser-printer drivers for the interpreter's tests
+  ghostscript
 )
 
 SUDO=""
