@@ -45,6 +45,7 @@ TDocTreeView::TDocTreeView(QWidget* parent) : QTreeView(parent) {
     setMouseTracking(true);
     setDragEnabled(true);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setAutoScroll(false);
@@ -80,8 +81,7 @@ void TDocTreeView::startDrag(Qt::DropActions) {
 }
 
 bool TDocTreeView::AcceptDragEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(kDragFormat) || event->source() != this ||
-        (DropAccepted && !DropAccepted())) {
+    if (!event->mimeData()->hasFormat(kDragFormat) || (DropAccepted && !DropAccepted())) {
         event->ignore();
         return false;
     }
@@ -112,7 +112,7 @@ void TDocTreeView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TDocTreeView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(kDragFormat) || event->source() != this) {
+    if (!event->mimeData()->hasFormat(kDragFormat)) {
         event->ignore();
         return;
     }

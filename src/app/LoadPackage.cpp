@@ -11,7 +11,9 @@ TLoadOutcome ReadDocSet(const THLWMemorystream& stream, std::string& currentFile
     TLoadOutcome outcome;
     if (stream.Size() <= 1)
         return outcome;
-    if (stream.View().front() == '\x1b')
+    // The name keeps its own spelling when it already ends in "tsn": on a file system that tells
+    // letter cases apart, "x.TSN" would be another file.
+    if (stream.View().front() == '\x1b' && !SameText(ExtensionPart(currentFile), "TSN"))
         currentFile = ForceExtension(currentFile, "TSN");
     if (UpperCase(ExtensionPart(currentFile)) == "QDX") {
         auto set = std::make_unique<TQuodex>();

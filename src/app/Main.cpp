@@ -447,7 +447,8 @@ void TfrmMain::SelectAllForms() {
     DocTree->setFocus();
     if (tree_.Root()->HasChildren())
         SelectNodes({tree_.Root()->Children.front().get()});
-    DocTree->selectAll();
+    // Every node, also those inside collapsed forms.
+    SelectNodes(tree_.DisplayOrder());
 }
 
 void TfrmMain::SetMainCaptionAndWindowPosition() {

@@ -1,0 +1,414 @@
+// The main window on the offscreen platform: the tree of a package, page counts, deletion, hints,
+// drag and drop, the reports and the command-line switches. Prompts are answered through the seam.
+
+#include "CommandLine.h"
+#include "Dialogs.h"
+#include "DocTreeModel.h"
+#include "DocTreeView.h"
+#include "Main.h"
+#include "PGRegistry.h"
+#include "Prompt.h"
+#include "Quodex.h"
+#include "StatusPanels.h"
+#include "Tesselon.h"
+#include "TreeFixtures.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+using namespace pg;
+using pg::testing::AddTestForm;
+
+QT_BEGIN_NAMESPACE
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[' << l.join("|").toStdString() << ']';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+std::filesystem::path TestDir() {
+    static const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pg-main-window-" + std::to_string(::getpid()));
+    return dir;
+}
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::filesystem::create_directories(TestDir() / "settings");
+        std::filesystem::create_directories(TestDir() / "history");
+        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "test_main_window";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+        PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
+        PGRegistry::SetFillDir((TestDir() / "fill" / "XFER").string());
+    }
+    void TearDown() override {
+        app_.reset();
+        std::filesystem::remove_all(TestDir());
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// A, B for two borrowers, an attachment, C with three pages, D with four: 13 pages, 12 of them shown.
+std::string WriteExamplePackage(const std::string& name, bool canAnnotate = true,
+                                const std::string& plan = "") {
+    TDocSet set;
+    set.WorksheetNumber = "123";
+    set.PlanCode = plan;
+    set.CanAnnotate = canAnnotate;
+    AddTestForm(set, "A.LSR", "DEED OF TRUST", 1, "JOHN SMITH", 1)
+        .Pages[0]
+        ->AddAnnotation(std::make_unique<TDocSetAnnotation>());
+    AddTestForm(set, "B.LSR", "truth in lending", 1, "john smith", 2);
+    AddTestForm(set, "B.LSR", "truth in lending", 2, "MARY SMITH", 2);
+    AddTestForm(set, "X.LSR", "attached letter", 1, "JOHN SMITH", 1, kFormatAttachment);
+    AddTestForm(set, "C.LSR", "NOTE RIDER", 1, "JOHN SMITH", 3);
+    AddTestForm(set, "D.LSR", "good faith estimate", 1, "JOHN SMITH", 4);
+    const std::string path = (TestDir() / name).string();
+    // The Tesselon container keeps each form's format, so the attachment stays one.
+    const bool quodex = path.ends_with(".qdx");
+    std::ofstream(path, std::ios::binary) << (quodex ? TQuodex::BuildQuodex(set, TSaveMode::All, true, false)
+                                                     : TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    return path;
+}
+
+QString Caption(const TfrmMain& main, const TTreeNode* node) {
+    return main.Model().data(main.Model().IndexOf(node), Qt::DisplayRole).toString();
+}
+
+QStringList ChildCaptions(const TfrmMain& main, const TTreeNode* node) {
+    QStringList out;
+    for (const auto& child : node->Children)
+        out << Caption(main, child.get());
+    return out;
+}
+
+QPoint CentreOf(TfrmMain& main, const TTreeNode* node) {
+    return main.DocTree->visualRect(main.Model().IndexOf(node)).center();
+}
+
+// The tree's drop handler with the pointer at pos (the platform drag itself needs a real pointer).
+void Drop(TfrmMain& main, const QPoint& pos) {
+    main.TreeViewDragDrop(pos);
+}
+
+// Runs f once the next modal window is up, then closes it.
+void WhenModal(std::function<void(QWidget*)> f) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        f(modal);
+        modal->close();
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+TEST(MainWindow, TreeOfThePackage) {
+    TRecordingPrompter prompter;
+    const std::string order = (TestDir() / "history" / "PLANCODE.ORD").string();
+    std::ofstream(order, std::ios::binary) << "P7\xFD"
+                                              "C.LSR\r\n";
+    SetCommandLine({WriteExamplePackage("tree.tsn", true, "P7"), "email=jane@example.com"});
+    TfrmMain main;
+    std::filesystem::remove(order);
+    ASSERT_TRUE(main.Loaded);
+    EXPECT_EQ(main.DocSet()->UserEmail, "jane@example.com");
+    const TTreeNode* root = main.Tree().Root();
+    EXPECT_EQ(Caption(main, root), "WS # 123   Plan: P7 (reordered)");
+    // The plan's form first; the attachment has no node; B is a group of two borrowers.
+    EXPECT_EQ(ChildCaptions(main, root),
+              (QStringList{"Note Rider", "Deed Of Trust", "Truth In Lending", "Good Faith Estimate"}));
+    const TTreeNode* note = root->Children[0].get();
+    EXPECT_EQ(ChildCaptions(main, note), (QStringList{"Page 1", "Page 2", "Page 3"}));
+    EXPECT_EQ(note->ImageIndex, kImageMultiPage);
+    EXPECT_EQ(root->Children[1]->ImageIndex, kImageAnnotated);
+    const TTreeNode* group = root->Children[2].get();
+    EXPECT_EQ(ChildCaptions(main, group), (QStringList{"John Smith", "Mary Smith"}));
+    EXPECT_EQ(ChildCaptions(main, group->Children[1].get()), (QStringList{"Page 1", "Page 2"}));
+    EXPECT_FALSE(main.Model().data(main.Model().IndexOf(group), Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(main.DocTree->isExpanded(main.Model().IndexOf(root)));
+    EXPECT_EQ(main.windowTitle(), "Pagellan - JOHN SMITH");
+    EXPECT_EQ(main.Status->PanelText(1), "Worksheet Loaded");
+    EXPECT_EQ(main.Status->PanelText(3), "tree.tsn");
+    EXPECT_EQ(main.Status->PanelText(4), "Additional Copies to print: 0");
+    // The root is selected after loading: every page.
+    EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
+    // The ideal width of short captions (520) is below the minimum width.
+    EXPECT_EQ(main.width(), 590);
+    // Commands of subsystems that are not there yet stay disabled; the reports are on.
+    EXPECT_FALSE(main.actPrintAll->isEnabled());
+    EXPECT_FALSE(main.actViewSelected->isEnabled());
+    EXPECT_FALSE(main.actAttachDocs->isEnabled());
+    EXPECT_TRUE(main.mnuShowmissing->isEnabled());
+    EXPECT_FALSE(main.mnuOpenPCLFile->isVisible());
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST(MainWindow, PageCountsAndSelection) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("counts.tsn")});
+    TfrmMain main;
+    const TTreeNode* root = main.Tree().Root();
+    EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
+    TTreeNode* note = root->Children[2].get();
+    main.SelectNodes({note});
+    EXPECT_EQ(main.Status->PanelText(2), "3 of 13 pgs");
+    main.SelectNodes({root->Children[1].get()});
+    EXPECT_EQ(main.Status->PanelText(2), "4 of 13 pgs");
+    main.SelectNodes({root->Children[1]->Children[0].get(), note->Children[2].get()});
+    EXPECT_EQ(main.Status->PanelText(2), "3 of 13 pgs");
+    main.SelectNodes({const_cast<TTreeNode*>(root)});
+    EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
+
+    // Ctrl+A selects every node.
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.actSelectAllForms->trigger();
+    EXPECT_EQ(main.Selection().size(), main.Tree().DisplayOrder().size());
+}
+
+TEST(MainWindow, DeleteAndUndeleteGroup) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("delete.tsn")});
+    TfrmMain main;
+    TTreeNode* group = main.Tree().Root()->Children[1].get();
+    main.SelectNodes({group});
+    main.PrepareNodeMenu();
+    EXPECT_EQ(main.mnuDeleteform->text(), "&Delete ");
+    ASSERT_TRUE(main.mnuDeleteform->isEnabled());
+    main.mnuDeleteform->trigger();
+    EXPECT_TRUE(group->Children[0]->Form()->Deleted);
+    EXPECT_TRUE(group->Children[1]->Form()->Deleted);
+    EXPECT_TRUE(main.DocSet()->Modified);
+    for (const TTreeNode* node : {group, group->Children[0].get(), group->Children[1]->Children[1].get()})
+        EXPECT_TRUE(main.Model().data(main.Model().IndexOf(node), Qt::FontRole).value<QFont>().strikeOut());
+    EXPECT_FALSE(main.Model()
+                     .data(main.Model().IndexOf(main.Tree().Root()->Children[0].get()), Qt::FontRole)
+                     .value<QFont>()
+                     .strikeOut());
+    EXPECT_EQ(main.Status->PanelText(2), "4 of 9 pgs");
+    main.PrepareNodeMenu();
+    EXPECT_EQ(main.mnuDeleteform->text(), "&Undelete ");
+    EXPECT_FALSE(main.actViewFormProperties->isEnabled());
+    main.mnuDeleteform->trigger();
+    EXPECT_FALSE(group->Children[0]->Form()->Deleted);
+    EXPECT_FALSE(group->Children[1]->Form()->Deleted);
+    EXPECT_FALSE(main.Model().data(main.Model().IndexOf(group), Qt::FontRole).value<QFont>().strikeOut());
+    EXPECT_EQ(main.Status->PanelText(2), "4 of 13 pgs");
+
+    // Pages cannot be deleted; a changed form is drawn red.
+    main.SelectNodes({group->Children[0]->Children[0].get()});
+    main.PrepareNodeMenu();
+    EXPECT_FALSE(main.mnuDeleteform->isEnabled());
+    group->Children[0]->Form()->Changed = true;
+    EXPECT_EQ(
+        main.Model().data(main.Model().IndexOf(group->Children[0].get()), Qt::ForegroundRole).value<QColor>(),
+        QColor(Qt::red));
+}
+
+TEST(MainWindow, StatusHints) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("hints.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const TTreeNode* root = main.Tree().Root();
+    QTest::mouseClick(main.DocTree->viewport(), Qt::LeftButton, {}, CentreOf(main, root->Children[0].get()));
+    EXPECT_EQ(main.HelpStatus->text(), " Press [CTRL] and Click to select multiple forms");
+    EXPECT_EQ(main.Status->PanelText(2), "1 of 13 pgs");
+    QTest::mouseClick(main.DocTree->viewport(), Qt::LeftButton, {}, CentreOf(main, root));
+    EXPECT_EQ(main.HelpStatus->text(), " Select Print all to print your documents");
+
+    // Panel 0: the pictures and the hint over them; beyond it the file name.
+    EXPECT_EQ(main.Status->Panel0Pictures().front().first, 18);
+    QTest::mouseMove(main.Status, QPoint(10, 8));
+    EXPECT_EQ(main.HelpStatus->text(), " No errors detected.");
+    QTest::mouseMove(main.Status, QPoint(200, 8));
+    EXPECT_EQ(main.HelpStatus->text().toStdString(), " " + main.DocSet()->FileName);
+
+    main.DocSet()->MissingForms = {"Missing fill for A.LSR one"};
+    main.SetStatusBar();
+    EXPECT_EQ(main.Status->Panel0Pictures().front().first, 17);
+    EXPECT_EQ(main.StatusHintAt(5), "No errors detected.");
+    main.DocSet()->MissingForms.push_back("Missing fill for C.LSR two");
+    main.DocSet()->Errors.push_back({"first", nullptr});
+    main.DocSet()->Errors.push_back({"second", nullptr});
+    EXPECT_EQ(main.StatusHintAt(5),
+              "Forms are missing in this package and there are errors in this package.");
+
+    // A double click over the pictures opens both reports in turn.
+    QStringList shown;
+    WhenModal([&shown](QWidget* w) {
+        shown << w->windowTitle() + ": " + static_cast<TfrmErrors*>(w)->MemoText();
+        WhenModal([&shown](QWidget* w2) { shown << w2->windowTitle(); });
+    });
+    QTest::mouseDClick(main.Status, Qt::LeftButton, {}, QPoint(10, 8));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], "Missing forms: Missing fill for A.LSR one\nMissing fill for C.LSR two\n");
+    EXPECT_EQ(shown[1], "DocSet errors and/or warnings");
+    EXPECT_EQ(main.frmErrors->MemoText(), "first\n\nsecond\n\n");
+}
+
+TEST(MainWindow, DragAndDrop) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("drag.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* root = main.Tree().Root();
+    TTreeNode* note = root->Children[2].get();
+    main.DocTree->expand(main.Model().IndexOf(note));
+
+    // Onto a page node: nothing moves.
+    main.SelectNodes({root->Children[3].get()});
+    ASSERT_TRUE(main.DocTree->visualRect(main.Model().IndexOf(note->Children[1].get())).isValid());
+    Drop(main, CentreOf(main, note->Children[1].get()));
+    EXPECT_EQ(ChildCaptions(main, root),
+              (QStringList{"Deed Of Trust", "Truth In Lending", "Note Rider", "Good Faith Estimate"}));
+    EXPECT_FALSE(main.ReorderPending);
+
+    // Onto the root: the first form.
+    main.SelectNodes({note});
+    Drop(main, CentreOf(main, root));
+    EXPECT_EQ(ChildCaptions(main, root),
+              (QStringList{"Note Rider", "Deed Of Trust", "Truth In Lending", "Good Faith Estimate"}));
+    EXPECT_TRUE(main.ReorderPending);
+    EXPECT_EQ(main.Selection(), (TSelection{note}));
+    EXPECT_TRUE(main.DocTree->isExpanded(main.Model().IndexOf(note)));
+
+    // Onto a form node: before it.
+    TTreeNode* estimate = root->Children[3].get();
+    main.SelectNodes({estimate});
+    Drop(main, CentreOf(main, root->Children[1].get()));
+    EXPECT_EQ(ChildCaptions(main, root),
+              (QStringList{"Note Rider", "Good Faith Estimate", "Deed Of Trust", "Truth In Lending"}));
+    EXPECT_EQ(main.Tree().FormsInDisplayOrder()[1]->Name, "D.LSR");
+    EXPECT_EQ(main.DocSet()->Form(0).Name, "A.LSR");
+}
+
+TEST(MainWindow, DropRefusedWithoutReorderRight) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("locked.qdx", false)});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* root = main.Tree().Root();
+    main.SelectNodes({root->Children[2].get()});
+    Drop(main, CentreOf(main, root));
+    EXPECT_EQ(Caption(main, root->Children[0].get()), "Deed Of Trust");
+    EXPECT_FALSE(main.ReorderPending);
+}
+
+TEST(MainWindow, ReportsAndProperties) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("props.tsn")});
+    TfrmMain main;
+    TTreeNode* note = main.Tree().Root()->Children[2].get();
+    main.SelectNodes({note->Children[1].get()});
+    main.CheckOptionsAvailable();
+    ASSERT_TRUE(main.actViewFormProperties->isEnabled());
+    QString memo;
+    WhenModal([&memo](QWidget* w) { memo = static_cast<TfrmNodeProperties*>(w)->MemoText(); });
+    main.actViewFormProperties->trigger();
+    EXPECT_TRUE(memo.startsWith("Format C.LSR\nDesc: NOTE RIDER\n"));
+    EXPECT_TRUE(memo.contains("\nPage 2 of 3\n"));
+
+    // No missing forms: the report says so; no errors: an information box.
+    QString report;
+    WhenModal([&report](QWidget* w) { report = static_cast<TfrmErrors*>(w)->MemoText(); });
+    main.mnuShowmissing->trigger();
+    EXPECT_EQ(report, "There are no errors");
+    EXPECT_FALSE(main.actShowDocSetErrors->isEnabled());
+    QString xml;
+    WhenModal(
+        [&xml](QWidget* w) { xml = w->windowTitle() + ": " + static_cast<TfrmErrors*>(w)->MemoText(); });
+    main.actShowXMLFormlist->trigger();
+    EXPECT_TRUE(xml.startsWith("DocSet XML: <")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("C.LSR"));
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST(MainWindow, Switches) {
+    {
+        TRecordingPrompter prompter;
+        SetCommandLine({WriteExamplePackage("place.qdx"), "/instance=2"});
+        TfrmMain main;
+        EXPECT_EQ(main.pos(), QPoint(30, 40));
+    }
+    {
+        TRecordingPrompter prompter;
+        SetCommandLine({WriteExamplePackage("place.qdx"), "/Instance", "2"});
+        TfrmMain main;
+        EXPECT_EQ(main.pos(), QPoint(10, 10));
+    }
+    {
+        // Nothing to load: the empty tree.
+        TRecordingPrompter prompter;
+        SetCommandLine({});
+        TfrmMain main;
+        EXPECT_FALSE(main.Loaded);
+        EXPECT_EQ(main.windowTitle(), "Pagellan");
+        EXPECT_EQ(main.Status->PanelText(1), "Worksheet NOT Loaded");
+        EXPECT_EQ(main.Status->PanelText(2), "");
+        EXPECT_EQ(main.Status->Panel0Pictures().front().first, 19);
+        EXPECT_EQ(main.StatusHintAt(5), "");
+    }
+    {
+        TRecordingPrompter prompter;
+        SetCommandLine({(TestDir() / "missing.qdx").string()});
+        TfrmMain main;
+        EXPECT_FALSE(main.Loaded);
+        EXPECT_EQ(main.Status->PanelText(1), "Worksheet NOT Loaded");
+    }
+    // A read-only package: "No" keeps it read-only and says so in the caption; "Yes" clears it.
+    const std::string readOnly = WriteExamplePackage("readonly.qdx");
+    for (PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+        ::chmod(readOnly.c_str(), 0444);
+        TRecordingPrompter prompter;
+        prompter.QueueAnswer(answer);
+        SetCommandLine({readOnly});
+        TfrmMain main;
+        ASSERT_EQ(prompter.Entries().size(), 1u);
+        EXPECT_EQ(prompter.Entries()[0].Text,
+                  readOnly + " is marked as Read-Only.  Reset it so you can save modifications?");
+        EXPECT_EQ(main.windowTitle().endsWith(" (Read-only)"), answer == PromptAnswer::No);
+        EXPECT_TRUE(main.Loaded);
+    }
+    // A file that is no package at all: the error is shown, the tree stays empty.
+    const std::string broken = (TestDir() / "broken.qdx").string();
+    std::ofstream(broken) << "no separators here";
+    TRecordingPrompter prompter;
+    SetCommandLine({broken});
+    TfrmMain main;
+    EXPECT_FALSE(main.Loaded);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Error);
+}
