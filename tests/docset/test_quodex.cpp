@@ -161,6 +161,15 @@ TEST(QuodexRead, PaddedNamesAndAnnotationToggle) {
     EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "found");
     EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->YPosition, 3);
 
+    // Trying the third fill name (padded, whole form) switches the annotations to padded names.
+    q = Load(MakeQuodex("WS,123", {{"123.DSP", dsp},
+                                   {"F0000123.011", "padded fill"},
+                                   {"A123.011", "1" + FD + "1" + FD + "plain\r\n"},
+                                   {"A0000123.011", "2" + FD + "2" + FD + "padded\r\n"}}));
+    EXPECT_EQ(Fill(*q, 0, 0), "padded fill");
+    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
+    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "padded");
+
     // A worksheet of seven or more characters is never padded.
     EXPECT_EQ(TQuodex::PaddedWorksheet("123"), "0000123");
     EXPECT_EQ(TQuodex::PaddedWorksheet("123456789"), "123456789");
@@ -229,14 +238,16 @@ TEST(QuodexRead, FormatBarcodeErrorsOrderAndBorrowers) {
     const std::string dsp = "PLANCODE;P7\r\n" +
                             Fields({"1", "VIVA.HTM", "Viva", "1", "1", "1", "LTR", "Ann Lee"}) + "\r\n" +
                             Fields({"2", "PLAIN.DOT", "Plain", "2", "1", "2", "LEGAL", "ann lee", "N"}) +
-                            "\r\n" + Fields({"3", "BC.DOT", "Bar", "3", "1", "1", "LTR", "Cy"}) + "\r\n";
+                            "\r\n" + Fields({"3", "BC.DOT", "Bar", "3", "1", "1", "LTR", "Cy"}) + "\r\n" +
+                            Fields({"4", "LAST.DOT", "Last", "4", "1", "1", "LTR", "Cy"}) + "\r\n";
     auto q = Load(MakeQuodex("WS,1", {{"1.DSP", dsp},
                                       {"F1.011", "<html><?xml version='1.0'?>"},
                                       {"F1.022", "x" + SEP + "<?xml on page two"},
                                       {"F1.033", "bars " + ESC + "*c300A"},
+                                      {"F1.044", "later entries do not clear the flag"},
                                       {".ERR", "line one\r\nline two"},
                                       {"plancode.ord", "P7" + FD + "BC.DOT\r\nP8" + FD + "X\r\n"}}));
-    ASSERT_EQ(q->FormCount(), 3u);
+    ASSERT_EQ(q->FormCount(), 4u);
     EXPECT_TRUE(q->Form(0).IsVivaform());
     EXPECT_EQ(q->Form(1).Format, kFormatDefault) << "only page 1 decides";
     EXPECT_FALSE(q->Form(1).Duplexable);
