@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -18,16 +17,12 @@ constexpr size_t kCutHeadLimit = 100'000'000;
 constexpr size_t kFindLimit = 10'000'000;
 constexpr size_t kInflateChunk = 16'384;
 
-// Position of needle in hay from start on, or npos. Boyer-Moore-Horspool keeps long searches
-// linear in practice.
+// Position of needle in hay from start on, or npos. The needles are short marker and command
+// texts, so memchr on the first byte followed by a compare is the fast way through PCL data.
 size_t Find(std::string_view hay, std::string_view needle, size_t start = 0) {
     if (start > hay.size())
         return std::string_view::npos;
-    if (needle.empty())
-        return start;
-    auto first = hay.begin() + std::ptrdiff_t(start);
-    auto it = std::search(first, hay.end(), std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
-    return it == hay.end() ? std::string_view::npos : size_t(it - hay.begin());
+    return hay.find(needle, start);
 }
 
 // Comparison with bit 0x20 ignored, so letters match in either case.
@@ -36,11 +31,33 @@ bool FoldedEqual(char a, char b) {
 }
 
 size_t FindFolded(std::string_view hay, std::string_view needle, size_t start) {
-    if (needle.size() > hay.size() || start > hay.size() - needle.size())
+    if (needle.empty())
+        return start <= hay.size() ? start : std::string_view::npos;
+    if (needle.size() > hay.size())
         return std::string_view::npos;
-    auto it = std::search(hay.begin() + std::ptrdiff_t(start), hay.end(), needle.begin(), needle.end(),
-                          FoldedEqual);
-    return it == hay.end() ? std::string_view::npos : size_t(it - hay.begin());
+    // The first byte matches two values, with bit 0x20 clear and set; the next place of each is
+    // kept so every byte is looked at once.
+    const char lo = char(needle[0] & ~0x20), hi = char(needle[0] | 0x20);
+    const size_t last = hay.size() - needle.size();
+    const char* base = hay.data();
+    auto next = [&](char c, size_t from) -> size_t {
+        if (from > last)
+            return std::string_view::npos;
+        const void* at = std::memchr(base + from, c, last - from + 1);
+        return at ? size_t(static_cast<const char*>(at) - base) : std::string_view::npos;
+    };
+    size_t p = next(lo, start), q = next(hi, start);
+    for (;;) {
+        size_t i = std::min(p, q);
+        if (i == std::string_view::npos)
+            return i;
+        if (std::equal(needle.begin() + 1, needle.end(), hay.begin() + std::ptrdiff_t(i) + 1, FoldedEqual))
+            return i;
+        if (i == p)
+            p = next(lo, i + 1);
+        else
+            q = next(hi, i + 1);
+    }
 }
 
 } // namespace
@@ -217,6 +234,8 @@ void THLWMemorystream::ExtractMarked(int id, std::string& out) {
         if (e == std::string_view::npos || e <= f)
             break;
         out.assign(src.substr(f + open.size(), e - f - open.size()));
+        if (!removed)
+            kept.reserve(src.size());
         kept.append(src.substr(from, f - from));
         from = e + close.size();
         removed = true;
