@@ -484,6 +484,10 @@ void TPCLBuffer::ResetPageState() {
 
 void TPCLBuffer::NewPageBitmap() {
     const auto format = Font.FillColor != 0 ? TPixelFormat::Indexed8 : TPixelFormat::Mono1;
+    if (PageBitmap && PageBitmap->Format() == format) {
+        PageBitmap->Reset(4200, 4200);
+        return;
+    }
     PageBitmap = std::make_unique<TPageBitmap>(4200, 4200, format);
     if (BitmapDevice)
         BitmapDevice->SetBitmap(*PageBitmap);

@@ -108,28 +108,51 @@ std::span<const uint8_t> TPageBitmap::Row(int y) const {
     return {pixels_.data() + size_t(y) * stride_, stride_};
 }
 
+// Rows move within the one block of pixels: down the block when rows get narrower, up it
+// (bottom row first) when they get wider, so no second page-sized block is needed.
 void TPageBitmap::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == width_ && height == height_)
         return;
     const size_t stride = StrideFor(width, format_);
-    std::vector<uint8_t> pixels(stride * size_t(height), 0xFF);
     const int keepRows = std::min(height, height_);
-    const size_t keepBytes = std::min(stride, stride_);
-    for (int y = 0; y < keepRows; ++y)
-        std::memcpy(pixels.data() + size_t(y) * stride, pixels_.data() + size_t(y) * stride_, keepBytes);
-    // A 1-bit row cut inside a byte keeps stray pixels beyond the new width; whiten them.
+    uint8_t* p = nullptr;
+    if (stride <= stride_) {
+        p = pixels_.data();
+        for (int y = 1; y < keepRows; ++y)
+            std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride);
+        pixels_.resize(stride * size_t(height), 0xFF);
+    } else {
+        pixels_.resize(std::max(stride * size_t(height), stride_ * size_t(height_)), 0xFF);
+        p = pixels_.data();
+        for (int y = keepRows - 1; y >= 0; --y) {
+            std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride_);
+            std::memset(p + size_t(y) * stride + stride_, 0xFF, stride - stride_);
+        }
+        pixels_.resize(stride * size_t(height));
+    }
+    p = pixels_.data();
+    if (height > keepRows)
+        std::memset(p + size_t(keepRows) * stride, 0xFF, size_t(height - keepRows) * stride);
+    // A 1-bit row cut inside a byte keeps stray pixels beyond the kept width; whiten them.
     const int keepWidth = std::min(width, width_);
     if (format_ == TPixelFormat::Mono1 && keepWidth % 8 != 0 && size_t(keepWidth / 8) < stride) {
         const uint8_t mask = uint8_t(0xFF >> (keepWidth % 8));
         for (int y = 0; y < keepRows; ++y)
-            pixels[size_t(y) * stride + size_t(keepWidth / 8)] |= mask;
+            p[size_t(y) * stride + size_t(keepWidth / 8)] |= mask;
     }
-    pixels_ = std::move(pixels);
     width_ = width;
     height_ = height;
     stride_ = stride;
+}
+
+void TPageBitmap::Reset(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    stride_ = StrideFor(width_, format_);
+    pixels_.resize(stride_ * size_t(height_));
+    std::fill(pixels_.begin(), pixels_.end(), uint8_t(0xFF));
 }
 
 void TPageBitmap::Clear(uint8_t index) {

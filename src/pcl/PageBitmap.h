@@ -41,6 +41,8 @@ public:
 
     // New size; the pixels at the top left stay, an area that grows is white.
     void Resize(int width, int height);
+    // A white bitmap of the new size in the same format, reusing the memory.
+    void Reset(int width, int height);
     // Exchanges width and height (the pixels at the top left stay).
     void SwapSides() { Resize(height_, width_); }
     void Clear(uint8_t index = kPaletteWhite);

@@ -54,6 +54,23 @@ TEST(PageBitmap, StartsWhiteAndResizesKeepingTheTopLeft) {
     b.SetPixel(0, 6, 0);
     EXPECT_EQ(b.Pixel(-5, -5), kPaletteWhite);
     EXPECT_EQ(CountIndex(b, kPaletteWhite), 120);
+    // Wider rows move up the block; what grows is white.
+    TPageBitmap w(5, 5);
+    w.SetPixel(0, 0, 0);
+    w.SetPixel(4, 0, 0);
+    w.SetPixel(4, 4, 0);
+    w.Resize(9, 7);
+    EXPECT_EQ(w.Pixel(0, 0), 0);
+    EXPECT_EQ(w.Pixel(4, 0), 0);
+    EXPECT_EQ(w.Pixel(4, 4), 0);
+    EXPECT_EQ(CountIndex(w, 0), 3);
+    w.Resize(3, 2);
+    w.Resize(5, 5);
+    EXPECT_EQ(CountIndex(w, 0), 1);
+    EXPECT_EQ(w.Pixel(0, 0), 0);
+    w.Reset(4, 4);
+    EXPECT_EQ(w.Width(), 4);
+    EXPECT_EQ(CountIndex(w, kPaletteWhite), 16);
     TPageBitmap empty(-3, 5);
     EXPECT_EQ(empty.Width(), 0);
     empty.FillRect(0, 0, 10, 10, 0);
