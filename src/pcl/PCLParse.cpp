@@ -4,6 +4,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace pg {
@@ -294,6 +295,7 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
     }
     TCommandKeyPacker prefixKey;
     prefixKey.Add(prefix);
+    char shortCommand[64];
     std::string command;
     size_t start = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
@@ -305,6 +307,11 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
         if (start == 0 && rest[i] == Upper(c)) {
             // The first command of the sequence, already in upper case: the input's own bytes.
             text = sequence.substr(0, prefix.size() + i + 1);
+        } else if (prefix.size() + accumulator.size() < sizeof(shortCommand)) {
+            std::memcpy(shortCommand, prefix.data(), prefix.size());
+            std::memcpy(shortCommand + prefix.size(), accumulator.data(), accumulator.size());
+            shortCommand[prefix.size() + accumulator.size()] = Upper(c);
+            text = std::string_view(shortCommand, prefix.size() + accumulator.size() + 1);
         } else {
             command.assign(prefix);
             command.append(accumulator);
@@ -354,26 +361,23 @@ void TPCLBuffer::HandleBlock(std::string_view command, std::string_view block) {
 }
 
 void TPCLBuffer::StoreSoftFontBlock(std::string_view block) {
+    auto it = SoftFonts.find(Font.FontID);
     if (AnnouncedGlyph) {
         AnnouncedGlyph = false;
-        for (auto& [id, font] : SoftFonts) {
-            if (id != Font.FontID)
-                continue;
-            font->StoreGlyph(Font.CharacterCode, block);
-            CurrentSoftFont = font.get();
+        if (it == SoftFonts.end())
             return;
-        }
+        it->second->StoreGlyph(Font.CharacterCode, block);
+        CurrentSoftFont = it->second.get();
         return;
     }
-    SoftFonts.emplace_back(Font.FontID, std::make_unique<TSoftFont>(block));
-    CurrentSoftFont = SoftFonts.back().second.get();
+    if (it == SoftFonts.end())
+        it = SoftFonts.emplace(Font.FontID, std::make_unique<TSoftFont>(block)).first;
+    CurrentSoftFont = it->second.get();
 }
 
 const TSoftFont* TPCLBuffer::FindSoftFont(uint16_t id) const {
-    for (const auto& [fontId, font] : SoftFonts)
-        if (fontId == id)
-            return font.get();
-    return nullptr;
+    auto it = SoftFonts.find(id);
+    return it == SoftFonts.end() ? nullptr : it->second.get();
 }
 
 void TPCLBuffer::FreeSoftFonts() {
@@ -416,12 +420,10 @@ void TPCLBuffer::FlushText(std::string_view run) {
     if (Rendering()) {
         if (Font.FontID != 0) {
             // A soft font draws the run; without one nothing is drawn.
-            for (auto& [id, font] : SoftFonts) {
-                if (id != Font.FontID)
-                    continue;
-                CurrentSoftFont = font.get();
-                DrawSoftFontRun(*font, run);
-                break;
+            auto it = SoftFonts.find(Font.FontID);
+            if (it != SoftFonts.end()) {
+                CurrentSoftFont = it->second.get();
+                DrawSoftFontRun(*it->second, run);
             }
         } else if (DefiningMacro && MacroStream) {
             Append(*MacroStream, run);

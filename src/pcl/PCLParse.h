@@ -270,7 +270,8 @@ private:
     TPCLPageState Page;
     TPCLFontState Font;
     TPCLRasterState Raster;
-    std::vector<std::pair<uint16_t, std::unique_ptr<TSoftFont>>> SoftFonts;
+    // Soft fonts by identifier; the first font downloaded under an identifier stays in use.
+    std::map<uint16_t, std::unique_ptr<TSoftFont>> SoftFonts;
     const TSoftFont* CurrentSoftFont = nullptr;
 
     std::unique_ptr<TPageBitmap> PageBitmap;

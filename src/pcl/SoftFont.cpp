@@ -3,14 +3,12 @@
 namespace pg {
 
 void TSoftFont::StoreGlyph(uint8_t code, std::string_view block) {
-    glyphs_.emplace_back(code, std::string(block.substr(0, kSoftFontBlockLimit)));
+    glyphs_.try_emplace(code, block.substr(0, kSoftFontBlockLimit));
 }
 
 const std::string* TSoftFont::FindGlyph(uint8_t code) const {
-    for (const auto& [c, block] : glyphs_)
-        if (c == code)
-            return &block;
-    return nullptr;
+    auto it = glyphs_.find(code);
+    return it == glyphs_.end() ? nullptr : &it->second;
 }
 
 std::string RewriteFontHeader(std::string_view block) {

@@ -1,13 +1,12 @@
 #pragma once
 // TSoftFont: a bitmap font downloaded in a PCL stream: its header block and one block per
-// downloaded character, in download order. A later glyph for a code already present is kept
-// as well; lookups find the first, so the first definition stays in use.
+// downloaded character. The first glyph downloaded for a code stays in use; later ones for
+// the same code are not kept, as nothing could ever find them.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace pg {
 
@@ -26,7 +25,7 @@ public:
 
 private:
     std::string header_;
-    std::vector<std::pair<uint8_t, std::string>> glyphs_;
+    std::map<uint8_t, std::string> glyphs_;
 };
 
 // The copy of a font header block that the interpreter re-emits: symbol set 8U (277), the

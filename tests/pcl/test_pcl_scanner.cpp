@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 #include <vector>
 
@@ -209,4 +211,24 @@ TEST(PclScanner, SurvivesHostileInput) {
     auto h = Parsed(P("~*p99999999999999999999X~&l99999999999D~&l0DText"));
     EXPECT_EQ(h->PageState().CursorX, 0);
     EXPECT_EQ(h->PageState().LinesPerInch, 0);
+}
+
+TEST(PclScanner, RendersHostileInputWithoutHarm) {
+    const std::vector<std::string> inputs = {
+        P("~&l1O~&l2A~&l1O~&l3A~&l1OText\f~&l-1O~&l65537AText"),
+        P("~*p-2147483648x2147483647Y~&dD~*p+2147483647X~*c65535a65535b0P~*c-1a-1b1P"),
+        P("~*b99999W") + std::string(10, '\xff'),
+        P("~*c5D~)s0w0w0W~*c65e0e0E~(s0w2000W") + std::string(1500, '\x7f') + P("~(5XABC"),
+        P("~&f0y0x1x2x8X~&f65535y0XA~&f1x2x2X~E~&f2X"),
+        P("~(s1.2.3.4.5.6Z~(sZ~(s..Z~&u0D~&u-600D~*p100X~*t0R~&l0D~&a5R"),
+    };
+    for (const std::string& pcl : inputs) {
+        auto b = Parsed(pcl, true);
+        TPageBitmap& first = b->GetPageBitmap(false, 1, "LTR");
+        EXPECT_GT(first.Width(), 0);
+        TPageBitmap& printed = b->GetPageBitmap(true, 2, "LGL");
+        EXPECT_EQ(printed.Width(), 2450);
+        // Every command is re-emitted: the output holds at least the input's escape bytes.
+        EXPECT_GE(b->GetOutput().Size(), size_t(std::count(pcl.begin(), pcl.end(), '\x1b')));
+    }
 }
