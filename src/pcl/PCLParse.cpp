@@ -179,7 +179,7 @@ bool TPCLBuffer::Rendering() const {
 void TPCLBuffer::ParseStream() {
     Page.DuplexMode = -1;
     ResetPageState();
-    PageOutput.clear();
+    StartPageOutput();
     CurrentInput->Seek(0);
     TTextRun run;
     size_t sequenceStart = 0;
@@ -236,9 +236,8 @@ void TPCLBuffer::ParseStream() {
     }
     if (!run.Empty())
         FlushText(run.View());
-    if (!PageOutput.empty() && CurrentInput == &InputStream && PageHasContent)
+    if (PageOutputSize() != 0 && CurrentInput == &InputStream && PageHasContent)
         EndPage();
-    PageOutput.clear();
     // Fonts belong to the run that downloaded them; a macro run shares its caller's fonts.
     if (MacroDepth == 0)
         FreeSoftFonts();
@@ -412,7 +411,6 @@ void TPCLBuffer::EmitCommand(std::string_view command) {
 void TPCLBuffer::EmitText(std::string_view text) {
     if (text.empty())
         return;
-    PageOutput.append(text);
     WholePending.append(text);
 }
 
@@ -438,16 +436,35 @@ void TPCLBuffer::FlushText(std::string_view run) {
 // page stream or a macro being scanned only starts a new collection.
 void TPCLBuffer::EndPage() {
     if (CurrentInput == &InputStream) {
-        const size_t pageSize = PageOutput.size();
         if (PageHasContent)
-            PageList.push_back(std::make_unique<THLWMemorystream>(std::move(PageOutput)));
+            PageList.push_back(std::make_unique<THLWMemorystream>(TakePageOutput()));
         PageHasContent = false;
-        PageOutput.clear();
-        // The next page is likely about as long.
-        PageOutput.reserve(pageSize);
-        return;
     }
-    PageOutput.clear();
+    StartPageOutput();
+}
+
+void TPCLBuffer::StartPageOutput() {
+    PageOutputStart = WholePending.size();
+    PageOutputGaps.clear();
+}
+
+size_t TPCLBuffer::PageOutputSize() const {
+    size_t size = WholePending.size() - PageOutputStart;
+    for (const auto& [from, to] : PageOutputGaps)
+        size -= to - from;
+    return size;
+}
+
+std::string TPCLBuffer::TakePageOutput() {
+    std::string page;
+    page.reserve(PageOutputSize());
+    size_t from = PageOutputStart;
+    for (const auto& gap : PageOutputGaps) {
+        page.append(WholePending, from, gap.first - from);
+        from = gap.second;
+    }
+    page.append(WholePending, from, std::string::npos);
+    return page;
 }
 
 void TPCLBuffer::ResetPageState() {
@@ -540,24 +557,31 @@ void TPCLBuffer::ExecuteMacro() {
 
     struct TKept {
         THLWMemorystream* Input;
-        std::string Output;
+        size_t OutputStart;
+        std::vector<std::pair<size_t, size_t>> OutputGaps;
         int32_t Duplex;
         std::string PaperCode, PagePaperCode;
-    } kept{CurrentInput, std::move(PageOutput), Page.DuplexMode, Page.PaperCode, Page.PagePaperCode};
+    } kept{CurrentInput,    PageOutputStart, std::move(PageOutputGaps),
+           Page.DuplexMode, Page.PaperCode,  Page.PagePaperCode};
+    const size_t expansionStart = WholePending.size();
+    auto restore = [&] {
+        --MacroDepth;
+        CurrentInput = kept.Input;
+        PageOutputStart = kept.OutputStart;
+        PageOutputGaps = std::move(kept.OutputGaps);
+    };
     CurrentInput = &body;
     ++MacroDepth;
     try {
         ParseStream();
     } catch (...) {
-        --MacroDepth;
-        CurrentInput = kept.Input;
-        PageOutput = std::move(kept.Output);
+        restore();
         throw;
     }
-    --MacroDepth;
+    restore();
+    // The expansion goes to the whole output only; the page keeps just the execute command.
+    PageOutputGaps.emplace_back(expansionStart, WholePending.size());
     PageHasContent = true;
-    CurrentInput = kept.Input;
-    PageOutput = std::move(kept.Output);
     Page.DuplexMode = kept.Duplex;
     Page.PaperCode = std::move(kept.PaperCode);
     Page.PagePaperCode = std::move(kept.PagePaperCode);

@@ -160,6 +160,9 @@ private:
     void EmitText(std::string_view text);
     void FlushText(std::string_view run);
     void EndPage();
+    void StartPageOutput();
+    size_t PageOutputSize() const;
+    std::string TakePageOutput();
     void FlushWholeOutput();
     bool Rendering() const;
     void ResetPageState();
@@ -247,12 +250,15 @@ private:
 
     THLWMemorystream InputStream;
     THLWMemorystream* CurrentInput = nullptr;
-    // Re-emitted bytes of the current page; handed to PageList at the page's end.
-    std::string PageOutput;
     // Everything re-emitted; bytes gather in WholePending during a run and move to
     // WholeOutput when the run ends.
     THLWMemorystream WholeOutput;
     std::string WholePending;
+    // The current page's output: WholePending from PageOutputStart on, without the gaps
+    // (the expansions of macros the page executed, which only the whole output holds).
+    // Each emission is thus written once; a page is copied out when it ends.
+    size_t PageOutputStart = 0;
+    std::vector<std::pair<size_t, size_t>> PageOutputGaps;
     std::vector<std::unique_ptr<THLWMemorystream>> PageList;
     TPCLStringList Commands;
     std::vector<std::string> SubstituteKeys;
