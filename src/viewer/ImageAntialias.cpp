@@ -1,0 +1,97 @@
+#include "ImageAntialias.h"
+
+#include <cstring>
+
+namespace pg {
+
+TRgbImage::TRgbImage(int width, int height)
+    : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0),
+      pixels_(size_t(width_) * size_t(height_) * 3, 0xFF) {}
+
+uint32_t TRgbImage::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return 0x00FFFFFF;
+    const uint8_t* p = Row(y) + size_t(x) * 3;
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+
+void TRgbImage::SetPixel(int x, int y, uint32_t colour) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
+    uint8_t* p = Row(y) + size_t(x) * 3;
+    p[0] = uint8_t(colour >> 16);
+    p[1] = uint8_t(colour >> 8);
+    p[2] = uint8_t(colour);
+}
+
+namespace {
+
+constexpr uint64_t kAllWhite = ~uint64_t(0);
+
+uint64_t Load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Bytes b..b+7 of the row keep their value when the rows above and below and the row itself
+// from b-3 to b+10 are white: the mean of four white neighbours is white.
+bool WhiteBlock(const uint8_t* up, const uint8_t* row, const uint8_t* down, size_t b) {
+    return (Load64(up + b) & Load64(down + b) & Load64(row + b - 3) & Load64(row + b + 3)) == kAllWhite;
+}
+
+} // namespace
+
+void AntiAliasPass(TRgbImage& image) {
+    const int width = image.Width();
+    const int height = image.Height();
+    if (width < 3 || height < 3)
+        return;
+    const size_t stride = image.Stride();
+    const size_t first = 3;
+    const size_t end = stride - 3; // bytes of the inner columns: [first, end)
+    for (int y = 1; y < height - 1; ++y) {
+        const uint8_t* up = image.Row(y - 1);
+        uint8_t* row = image.Row(y);
+        const uint8_t* down = image.Row(y + 1);
+        size_t b = first;
+        while (b < end) {
+            if (b + 11 <= stride && b + 8 <= end && WhiteBlock(up, row, down, b)) {
+                b += 8;
+                continue;
+            }
+            row[b] = uint8_t((unsigned(up[b]) + down[b] + row[b - 3] + row[b + 3]) >> 2);
+            ++b;
+        }
+    }
+}
+
+void TAntialiasPicture::SetBase(TRgbImage image) {
+    base_ = std::move(image);
+    Reset();
+}
+
+void TAntialiasPicture::Reset() {
+    picture_ = base_;
+    passes_ = 0;
+    ++generation_;
+}
+
+void TAntialiasPicture::AntiAlias() {
+    ++passes_;
+    AntiAliasPass(picture_);
+    ++generation_;
+}
+
+void TAntialiasPicture::AntiAliasImage(bool reset, int passes) {
+    if (reset)
+        Reset();
+    if (passes < 0 || passes == passes_)
+        return;
+    if (!reset)
+        Reset();
+    for (int i = 0; i < passes; ++i)
+        AntiAlias();
+}
+
+} // namespace pg

@@ -1,0 +1,73 @@
+#pragma once
+// The page picture behind the image control: a 24-bit copy of the rendered page (the base),
+// the picture shown (the base with some smoothing passes applied) and the number of passes.
+// Zooming only re-runs the passes from the base; the page is never rendered again for it.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace pg {
+
+// Pixels of three bytes (blue, green, red), rows top to bottom without padding.
+class TRgbImage {
+public:
+    TRgbImage() = default;
+    // A white image.
+    TRgbImage(int width, int height);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    size_t Stride() const { return size_t(width_) * 3; }
+    uint8_t* Row(int y) { return pixels_.data() + size_t(y) * Stride(); }
+    const uint8_t* Row(int y) const { return pixels_.data() + size_t(y) * Stride(); }
+    const uint8_t* Data() const { return pixels_.data(); }
+    // The colour at (x, y) as 0x00BBGGRR.
+    uint32_t Pixel(int x, int y) const;
+    void SetPixel(int x, int y, uint32_t colour);
+    bool operator==(const TRgbImage&) const = default;
+
+    // Whether every pixel is black or white (the picture of a monochrome page).
+    bool Monochrome = false;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint8_t> pixels_;
+};
+
+// One smoothing pass in place: every colour byte of the inner pixels becomes the mean of its
+// four neighbours (truncated), top to bottom and left to right, the upper and left neighbours
+// already smoothed by this pass; the outermost rows and columns stay.
+void AntiAliasPass(TRgbImage& image);
+
+class TAntialiasPicture {
+public:
+    // The base := the image; the picture := the base; no passes applied.
+    void SetBase(TRgbImage image);
+    // The picture := the base; no passes applied.
+    void Reset();
+    // One more pass over the picture.
+    void AntiAlias();
+    int PassCount() const { return passes_; }
+    const TRgbImage& Base() const { return base_; }
+    const TRgbImage& Picture() const { return picture_; }
+    bool Empty() const { return base_.Empty(); }
+    bool Monochrome() const { return base_.Monochrome; }
+    // Bumped whenever the picture's pixels change, so a viewer can drop what it drew from them.
+    uint64_t Generation() const { return generation_; }
+
+    // The anti-alias step of the page window: with reset, back to the base first; then, when
+    // smoothing is on (passes >= 0) and differs from the passes applied, back to the base and
+    // that many passes.
+    void AntiAliasImage(bool reset, int passes);
+
+private:
+    TRgbImage base_;
+    TRgbImage picture_;
+    int passes_ = 0;
+    uint64_t generation_ = 0;
+};
+
+} // namespace pg

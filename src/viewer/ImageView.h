@@ -1,0 +1,51 @@
+#pragma once
+// THLWImageAntialias: the page image control. It keeps the unsmoothed page (the base), the
+// picture with its smoothing passes, and draws the picture stretched to its own size. The
+// stretched copy is kept until the size or the picture changes.
+
+#include "ImageAntialias.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace pg {
+
+class THLWImageAntialias : public QWidget {
+    Q_OBJECT
+public:
+    explicit THLWImageAntialias(QWidget* parent = nullptr);
+
+    void SetBase(TRgbImage image) { picture_.SetBase(std::move(image)); }
+    void Reset() { picture_.Reset(); }
+    void AntiAlias() { picture_.AntiAlias(); }
+    int PassCount() const { return picture_.PassCount(); }
+    TAntialiasPicture& Picture() { return picture_; }
+    const TAntialiasPicture& Picture() const { return picture_; }
+    bool Empty() const { return picture_.Empty(); }
+    int BitmapWidth() const { return picture_.Base().Width(); }
+    int BitmapHeight() const { return picture_.Base().Height(); }
+    // Releases the pictures.
+    void Release();
+
+    // The picture stretched to the control's size (made now when out of date).
+    const QImage& Stretched();
+
+signals:
+    void MouseDown(QPoint pos);
+    void Clicked();
+    void MouseMoved(QPoint pos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    TAntialiasPicture picture_;
+    QImage stretched_;
+    uint64_t stretchedGeneration_ = ~uint64_t(0);
+    bool pressed_ = false;
+};
+
+} // namespace pg

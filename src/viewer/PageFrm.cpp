@@ -1,0 +1,612 @@
+#include "PageFrm.h"
+
+#include "CommandLine.h"
+#include "GotoPage.h"
+#include "ImageView.h"
+#include "PGRegistry.h"
+#include "PageNavigation.h"
+#include "PageRender.h"
+#include "Paths.h"
+#include "Prompt.h"
+#include "Trace.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace pg {
+
+namespace {
+
+constexpr int kMinWidth = 390;
+
+std::vector<TPageForm*>& Registry() {
+    static std::vector<TPageForm*> windows;
+    return windows;
+}
+
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QString& hint = {}) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    return action;
+}
+
+QToolButton* MakeButton(QToolBar* bar, const char* name, QAction* action) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(button);
+    return button;
+}
+
+QString FromBytes(const std::string& text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+int OpenPageWindowCount() {
+    return int(Registry().size());
+}
+
+std::vector<TPageForm*> OpenPageWindows() {
+    return Registry();
+}
+
+TPageForm::TPageForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("PageForm");
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateLayout();
+    ConnectImage();
+    setMinimumWidth(kMinWidth);
+    resize(std::max(kMinWidth, PGRegistry::PageSizeWidth() > 0 ? int(PGRegistry::PageSizeWidth()) : 800),
+           PGRegistry::PageSizeHeight() > 0 ? int(PGRegistry::PageSizeHeight()) : 700);
+    SetButtons();
+    SetScaleText();
+    Registry().push_back(this);
+}
+
+TPageForm::~TPageForm() {
+    auto& windows = Registry();
+    windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+    RemoveAnnotationsFromImage();
+    Image->Release();
+}
+
+void TPageForm::CreateActions() {
+    actPrint = MakeAction(this, "actPrint", "Print");
+    actZoomIn = MakeAction(this, "actZoomIn", "Zoom In", "Click here to zoom in (make the document LARGER)");
+    actZoomOut =
+        MakeAction(this, "actZoomOut", "Zoom Out", "Click here to zoom  out (make the document SMALLER)");
+    actAddText = MakeAction(this, "actAddText", "Add Text", "Click here to add annotations to the document");
+    actAddText->setCheckable(true);
+    actDelText =
+        MakeAction(this, "actDelText", "Del Text", "Click here to delete the currently selected annotation");
+    actSaveAnnotations =
+        MakeAction(this, "actSaveAnnotations", "Save", "Click here to save the annotations of this page");
+    actPrev = MakeAction(this, "actPrev", "Prev Pg", "Click to go to the previous page");
+    actNext = MakeAction(this, "actNext", "Next Pg", "Click to go to the next page");
+    actGotoPage = MakeAction(this, "actGotoPage", "1 of 1", "Click to go to a specific page of this form");
+    actBestFit = MakeAction(this, "actBestFit", "Best Fit");
+    actFitHeight = MakeAction(this, "actFitHeight", "Fit Height");
+    actOriginalSize = MakeAction(this, "actOriginalSize", "&Original Size (20%)");
+    actExit = MakeAction(this, "actExit", "E&xit");
+    actAbout = MakeAction(this, "actAbout", "&About");
+    mnuDeleteAnnotation = MakeAction(this, "mnuDeleteAnnotation", "Delete Annotation");
+    mnuMoveAnnotation = MakeAction(this, "mnuMoveAnnotation", "Move Annotation");
+
+    connect(actPrint, &QAction::triggered, this, [this] {
+        if (VivaformMode || !PrintPage || !SaveAnnotations(true))
+            return;
+        PrintPage(*this);
+    });
+    connect(actZoomIn, &QAction::triggered, this, &TPageForm::ZoomIn);
+    connect(actZoomOut, &QAction::triggered, this, &TPageForm::ZoomOut);
+    connect(actAddText, &QAction::triggered, this, &TPageForm::AddTextClick);
+    connect(actDelText, &QAction::triggered, this, &TPageForm::DelTextClick);
+    connect(mnuDeleteAnnotation, &QAction::triggered, this, &TPageForm::DelTextClick);
+    connect(mnuMoveAnnotation, &QAction::triggered, this, &TPageForm::MoveAnnotationClick);
+    connect(actSaveAnnotations, &QAction::triggered, this, [this] { SaveAnnotations(false); });
+    connect(actPrev, &QAction::triggered, this, &TPageForm::PrevPage);
+    connect(actNext, &QAction::triggered, this, &TPageForm::NextPage);
+    connect(actGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
+    connect(actBestFit, &QAction::triggered, this, &TPageForm::DoBestFit);
+    connect(actFitHeight, &QAction::triggered, this, &TPageForm::FitHeight);
+    connect(actOriginalSize, &QAction::triggered, this, &TPageForm::OriginalSize);
+    connect(actExit, &QAction::triggered, this, &QWidget::close);
+    connect(actAbout, &QAction::triggered, this, [this] {
+        if (ShowAbout)
+            ShowAbout();
+    });
+}
+
+void TPageForm::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("File");
+    file->addActions({actSaveAnnotations, actPrint, actExit});
+    QMenu* view = menuBar()->addMenu("View");
+    view->addActions({actZoomIn, actZoomOut, actBestFit, actFitHeight, actOriginalSize});
+    actFitHeight->setVisible(false);
+    QMenu* help = menuBar()->addMenu("Help");
+    help->addAction(actAbout);
+
+    ScaleMenu = new QMenu(this);
+    ScaleMenu->setObjectName("ScaleMenu");
+    for (int scale : {200, 100, 50, 20, 10}) {
+        QAction* item = ScaleMenu->addAction(QString::number(scale) + "%");
+        item->setObjectName(QStringLiteral("mnuScale%1").arg(scale));
+        connect(item, &QAction::triggered, this, [this, scale] { SetFixedScale(scale); });
+    }
+    ScaleMenu->addActions({actZoomIn, actZoomOut});
+    // The pop-up shows Fit Height although the View menu hides it.
+    QAction* fitHeight = ScaleMenu->addAction("Fit Height");
+    connect(fitHeight, &QAction::triggered, actFitHeight, &QAction::trigger);
+    ScaleMenu->addActions({actBestFit, actOriginalSize});
+
+    MnuAnnotation = new QMenu(this);
+    MnuAnnotation->setObjectName("MnuAnnotation");
+    MnuAnnotation->addActions({mnuDeleteAnnotation, mnuMoveAnnotation});
+}
+
+void TPageForm::CreateToolBar() {
+    pnlToolBar = new QWidget(this);
+    pnlToolBar->setObjectName("pnlToolBar");
+    auto* layout = new QHBoxLayout(pnlToolBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* left = new QToolBar(pnlToolBar);
+    auto* right = new QToolBar(pnlToolBar);
+    layout->addWidget(left);
+    layout->addStretch();
+    layout->addWidget(right);
+    btnPrintDocument = MakeButton(left, "btnPrintDocument", actPrint);
+    btnZoomIn = MakeButton(left, "btnZoomIn", actZoomIn);
+    btnZoomOut = MakeButton(left, "btnZoomOut", actZoomOut);
+    btnAddText = MakeButton(left, "btnAddText", actAddText);
+    btnDelText = MakeButton(left, "btnDelText", actDelText);
+    btnSaveAnnotations = MakeButton(left, "btnSaveAnnotations", actSaveAnnotations);
+    btnPrev = MakeButton(right, "btnPrev", actPrev);
+    btnGotoPage = MakeButton(right, "btnGotoPage", actGotoPage);
+    btnNext = MakeButton(right, "btnNext", actNext);
+}
+
+void TPageForm::CreateLayout() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pnlToolBar);
+    StatusBar = new QLabel(central);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar->installEventFilter(this);
+    layout->addWidget(StatusBar);
+    ScrollBox = new QScrollArea(central);
+    ScrollBox->setObjectName("ScrollBox");
+    ScrollBox->setWidgetResizable(false);
+    ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox->setFocusPolicy(Qt::StrongFocus);
+    Image = new THLWImageAntialias;
+    Image->setObjectName("Image");
+    Image->resize(0, 0);
+    ScrollBox->setWidget(Image);
+    ScrollBox->viewport()->installEventFilter(this);
+    ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(ScrollBox, 1);
+    setCentralWidget(central);
+    const int widths[3] = {100, 200, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanel[i] = new QLabel(this);
+        StatusPanel[i]->setFixedWidth(widths[i]);
+        statusBar()->addWidget(StatusPanel[i]);
+    }
+    statusBar()->setObjectName("Status");
+}
+
+void TPageForm::ConnectImage() {
+    connect(Image, &THLWImageAntialias::MouseDown, this, [this](QPoint pos) { MouseDownPoint = pos; });
+    connect(Image, &THLWImageAntialias::Clicked, this, &TPageForm::ImageClick);
+    connect(Image, &THLWImageAntialias::MouseMoved, this, &TPageForm::ImageMouseMove);
+    connect(ScrollBox, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ScaleMenu->popup(ScrollBox->mapToGlobal(pos)); });
+    // Scrolling drops the move frame.
+    connect(ScrollBox->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TPageForm::KillSizer);
+    connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, this, &TPageForm::KillSizer);
+}
+
+// ---- Opening ------------------------------------------------------------------------------
+
+void TPageForm::View(TTreeNode* node) {
+    CurrentNode = node;
+    LoadThePage();
+}
+
+void TPageForm::LoadThePage() {
+    RemoveAnnotationsFromImage();
+    if (CurrentNode == nullptr || CurrentNode->Info == nullptr)
+        return;
+    const TInfo& info = *CurrentNode->Info;
+    setWindowTitle(FromBytes(info.Caption()));
+    modifiedBefore_ = DocumentSet != nullptr && DocumentSet->Modified;
+    if (info.Form != nullptr && info.Form->IsVivaform()) {
+        // The Vivaform view arrives with the HTML pages; until then the page shows nothing.
+        VivaformMode = true;
+        ScrollBox->hide();
+        SetButtons();
+        return;
+    }
+    VivaformMode = false;
+    ScrollBox->show();
+    SetButtons();
+    std::unique_ptr<THLWMemorystream> stream = JoinPageStreams(info);
+    if (stream) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ViewPage(*stream);
+        QApplication::restoreOverrideCursor();
+    }
+    actGotoPage->setText(QString::fromStdString(PageOfText(info.PageNumber, info.Form->PageCount())));
+}
+
+void TPageForm::ViewPage(THLWMemorystream& stream) {
+    if (VivaformMode)
+        return;
+    TRenderOptions options;
+    options.PaperHint = PaperHint;
+    options.Colour = PGRegistry::FormFillColor() != 0;
+    const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
+    if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
+        options.DumpFile = AppDataFolder() + "FORM.bmp";
+    TRgbImage picture = RenderPage(stream, options);
+    const int width = picture.Width();
+    const int height = picture.Height();
+    Image->SetBase(std::move(picture));
+    AntiAliasImage(true);
+    SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
+    Image->setVisible(true);
+    ReSizeImage(100);
+    if (!PclFileMode && !ScannedImageMode && DocumentSet != nullptr)
+        LoadAnnotations();
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
+}
+
+bool TPageForm::LoadPCLFile(const std::string& path) {
+    try {
+        FileBuffer = std::make_unique<TPCLBuffer>();
+        FileBuffer->LoadFromFile(path);
+        FileBuffer->SetShowControlCodes(false);
+        FileBuffer->Parse(false);
+        PclFileMode = true;
+        Image->hide();
+        FilePageNumber = 1;
+        FilePageCount = FileBuffer->GetPageCount();
+        actGotoPage->setText(QString::fromStdString(PageOfText(FilePageNumber, FilePageCount)));
+        // The file's pages show at the original size from the first one on.
+        OriginalScale = kOriginalScale;
+        SetSharedPageScale(kOriginalScale);
+        ShowFilePage(1);
+        Image->show();
+        SetButtons();
+        return true;
+    } catch (const std::exception& e) {
+        DebugMsg(std::string("PageForm : cannot view ") + path + ": " + e.what());
+        return false;
+    }
+}
+
+void TPageForm::LoadScannedImage(TRgbImage image) {
+    ScannedImageMode = true;
+    const int width = image.Width();
+    const int height = image.Height();
+    Image->SetBase(std::move(image));
+    AntiAliasImage(true);
+    SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
+    Image->show();
+    SetButtons();
+    SetScaleText();
+}
+
+void TPageForm::SizeTheForm() {
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect s = screen->geometry();
+    const TWindowRect r = pg::SizeTheForm(s.width(), s.height(), PGRegistry::PageSizeWidth(),
+                                          PGRegistry::PageSizeHeight(), CascadeOffset());
+    setGeometry(r.Left, r.Top, std::max(r.Width, kMinWidth), r.Height);
+}
+
+void TPageForm::SetButtons() {
+    const bool zoom = !VivaformMode;
+    actZoomIn->setEnabled(zoom);
+    actZoomOut->setEnabled(zoom);
+    actGotoPage->setEnabled(zoom && !ScannedImageMode);
+    if (!actGotoPage->isEnabled())
+        actGotoPage->setText(QString());
+    actPrev->setEnabled(!ScannedImageMode);
+    actNext->setEnabled(!ScannedImageMode);
+    const TAnnotationRights rights =
+        AnnotationRights(DocumentSet, PclFileMode, VivaformMode, HasPermission("AddAnnotations"),
+                         HasPermission("DelAnnotations"));
+    actAddText->setEnabled(rights.AddText);
+    actDelText->setEnabled(rights.DelText);
+    actSaveAnnotations->setEnabled(rights.Save);
+    actPrint->setEnabled(PrintPage != nullptr && !VivaformMode);
+}
+
+// ---- Zoom ---------------------------------------------------------------------------------
+
+void TPageForm::SetScaleText() {
+    StatusPanel[0]->setText(QStringLiteral("Scale : %1%").arg(RoundScaled(PageScale())));
+}
+
+void TPageForm::SetStretchedSize(int width, int height) {
+    Image->resize(std::max(width, 0), std::max(height, 0));
+}
+
+void TPageForm::ReSizeImage(int percent) {
+    if (VivaformMode)
+        return;
+    KillSizer();
+    SetStretchedSize(StretchSide(Image->width(), percent), StretchSide(Image->height(), percent));
+    if (Image->BitmapWidth() > 0)
+        SetSharedPageScale(ScaleOf(Image->width(), Image->BitmapWidth()));
+    AntiAliasImage(false);
+    DrawAnnotations();
+    Image->update();
+    SetScaleText();
+}
+
+void TPageForm::AntiAliasImage(bool reset) {
+    const int passes = AntiAliasPassesFor(PGRegistry::ImageAntiAlias(), PGRegistry::ImageScale(), PageScale(),
+                                          Image->Picture().Monochrome());
+    Image->Picture().AntiAliasImage(reset, passes);
+}
+
+void TPageForm::ZoomIn() {
+    BestFit = false;
+    if (!VivaformMode && ZoomInAllowed(PageScale()))
+        ReSizeImage(kZoomInPercent);
+}
+
+void TPageForm::ZoomOut() {
+    BestFit = false;
+    if (!VivaformMode && ZoomOutAllowed(PageScale()))
+        ReSizeImage(kZoomOutPercent);
+}
+
+void TPageForm::SetFixedScale(double scale) {
+    if (VivaformMode)
+        return;
+    BestFit = false;
+    KillSizer();
+    SetSharedPageScale(scale);
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), ScaledSide(Image->BitmapHeight(), scale));
+    ReSizeImage(100);
+}
+
+void TPageForm::OriginalSize() {
+    if (OriginalScale == 0)
+        OriginalScale = kOriginalScale;
+    SetFixedScale(OriginalScale);
+}
+
+void TPageForm::ResizeHandler() {
+    if (Image->Empty() || UserResized || VivaformMode)
+        return;
+    KillSizer();
+    if (!BestFit)
+        return;
+    const int width = this->width() - 50;
+    SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
+    ReSizeImage(100);
+}
+
+void TPageForm::DoBestFit() {
+    BestFit = true;
+    ResizeHandler();
+}
+
+void TPageForm::FitHeight() {
+    BestFit = true;
+    if (Image->Empty() || VivaformMode)
+        return;
+    const int height = ScrollBox->height() - 50;
+    const double scale = double(height) / Image->BitmapHeight() * 100.0;
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), height);
+    ReSizeImage(100);
+}
+
+// ---- Navigation ---------------------------------------------------------------------------
+
+void TPageForm::ShowFilePage(int page) {
+    if (!FileBuffer)
+        return;
+    THLWMemorystream* source = FileBuffer->GetPageStream(page);
+    if (source == nullptr)
+        return;
+    FilePageNumber = page;
+    actGotoPage->setText(QString::fromStdString(PageOfText(FilePageNumber, FilePageCount)));
+    // The file's page stays as it is for printing; the copy loses its page-size commands.
+    THLWMemorystream copy{std::string(source->View())};
+    ViewPage(copy);
+}
+
+void TPageForm::StepPage(bool forward) {
+    if (PclFileMode) {
+        const int page = forward ? NextFilePage(FilePageNumber, FilePageCount)
+                                 : PrevFilePage(FilePageNumber, FilePageCount);
+        if (page != FilePageNumber)
+            ShowFilePage(page);
+        return;
+    }
+    if (ScannedImageMode || CurrentNode == nullptr)
+        return;
+    if (!SaveAnnotations(true))
+        return;
+    if (DocumentSet != nullptr)
+        DocumentSet->Modified = modifiedBefore_ && DocumentSet->Modified;
+    AnnotationsChanged = false;
+    TTreeNode* node = StepToPage(CurrentNode, forward, FirstNode, LastNode);
+    if (node == nullptr)
+        return;
+    MarkViewed(*node);
+    if (NodeChanged)
+        NodeChanged(node);
+    CurrentNode = node;
+    LoadThePage();
+}
+
+void TPageForm::PrevPage() {
+    StepPage(false);
+}
+
+void TPageForm::NextPage() {
+    StepPage(true);
+}
+
+void TPageForm::GotoPageClick() {
+    if (VivaformMode || ScannedImageMode)
+        return;
+    int high = 0;
+    if (PclFileMode) {
+        if (FilePageCount <= 1)
+            return;
+        high = FilePageCount;
+    } else {
+        if (CurrentNode == nullptr || CurrentNode->Info == nullptr || !SaveAnnotations(true))
+            return;
+        high = CurrentNode->Form()->PageCount();
+    }
+    if (GotoDialog == nullptr)
+        GotoDialog = new TfrmGotoPage(this);
+    GotoDialog->SetRange(1, high);
+    GotoDialog->adjustSize();
+    const QPoint topRight =
+        mapToGlobal(QPoint(width(), pnlToolBar->geometry().bottom() + menuBar()->height()));
+    GotoDialog->move(topRight.x() - GotoDialog->width(), topRight.y());
+    if (GotoDialog->exec() != QDialog::Accepted)
+        return;
+    GotoPage(GotoDialog->Choice(), GotoDialog->PageNumber());
+}
+
+void TPageForm::GotoPage(TGotoChoice choice, int number) {
+    if (PclFileMode) {
+        if (FilePageCount > 1)
+            ShowFilePage(PlainFileGotoPage(choice, number, FilePageCount));
+        return;
+    }
+    const TGotoResult result = GotoFormPage(CurrentNode, choice, number);
+    if (!result.Load)
+        return;
+    MarkViewed(*result.Node);
+    if (NodeChanged)
+        NodeChanged(result.Node);
+    CurrentNode = result.Node;
+    LoadThePage();
+}
+
+// ---- Mouse, keys and window events --------------------------------------------------------
+
+void TPageForm::ImageMouseMove(QPoint pos) {
+    SetScaleText();
+    const TPoint p = ScreenToPCL({pos.x(), pos.y()}, PageScale());
+    StatusPanel[1]->setText(QStringLiteral("%1, %2").arg(p.X).arg(p.Y));
+}
+
+void TPageForm::HintPanelClick() {
+    if (!HasSwitch("/Testing") || !FileBuffer)
+        return;
+    const std::string file = TempFolder() + "form.pcl";
+    ShowInformation("Saving PCL to disk : " + file);
+    try {
+        FileBuffer->SaveToFile(file);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const int delta = wheel->angleDelta().y();
+        if (delta == 0)
+            return false;
+        const int steps = WheelLineSteps(QApplication::wheelScrollLines(), delta);
+        QScrollBar* bar = ScrollBox->verticalScrollBar();
+        for (int i = 0; i < std::abs(steps); ++i)
+            bar->triggerAction(steps > 0 ? QAbstractSlider::SliderSingleStepAdd
+                                         : QAbstractSlider::SliderSingleStepSub);
+        return true;
+    }
+    if (watched == StatusBar && event->type() == QEvent::MouseButtonPress) {
+        HintPanelClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TPageForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        StatusBar->setText(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TPageForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ResizeHandler();
+}
+
+void TPageForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow()) {
+        SetAddTextMode(AddTextMode);
+        SetButtons();
+    } else {
+        SaveWindowSize();
+    }
+}
+
+void TPageForm::SaveWindowSize() {
+    PGRegistry::SetPageSizeWidth(width());
+    PGRegistry::SetPageSizeHeight(height());
+}
+
+void TPageForm::closeEvent(QCloseEvent* event) {
+    if (!TempFileName.empty() && FileExists(TempFileName))
+        std::remove(TempFileName.c_str());
+    // A failed save keeps the window, so nothing typed is lost.
+    if (!SaveAnnotations(true)) {
+        event->ignore();
+        return;
+    }
+    PGRegistry::SetPageScale(PageScale());
+    event->accept();
+}
+
+} // namespace pg

@@ -1,0 +1,203 @@
+#pragma once
+// TPageForm: the page view window. It shows one page at a time, rendered once by a fresh PCL
+// interpreter and then only stretched and smoothed for zooming; it steps through the pages of
+// the package in tree order (or through the pages of a plain PCL file) and hosts the page's
+// annotations. The decisions live in ViewerCore.h, PageNavigation.h, PageRender.h and
+// AnnotationStore.h; this window gathers input, calls them and shows the results.
+
+#include "Annotation.h"
+#include "AnnotationStore.h"
+#include "DocTree.h"
+#include "ImageAntialias.h"
+#include "PCLParse.h"
+#include "ViewerCore.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QToolButton;
+
+namespace pg {
+
+class TAnnotation;
+class TAnnotationSizer;
+class TfrmGotoPage;
+class THLWImageAntialias;
+
+class TPageForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TPageForm(QWidget* parent = nullptr);
+    ~TPageForm() override;
+
+    // Window state.
+    TDocSet* DocumentSet = nullptr;
+    TTreeNode* CurrentNode = nullptr;
+    TTreeNode* FirstNode = nullptr;
+    TTreeNode* LastNode = nullptr;
+    bool PclFileMode = false;
+    bool ScannedImageMode = false;
+    bool VivaformMode = false;
+    std::unique_ptr<TPCLBuffer> FileBuffer;
+    int FilePageNumber = 1;
+    int FilePageCount = 0;
+    double OriginalScale = 0;
+    bool BestFit = false;
+    bool UserResized = false;
+    std::string PaperHint;
+    std::string TempFileName;
+    bool AddTextMode = false;
+    bool AnnotationsChanged = false;
+    QPointer<TAnnotation> SizedAnnotation;
+    int AnnotationHeight = 0;
+    uint32_t AnnotationColor = kAnnotationColor;
+    QPoint MouseDownPoint;
+
+    // What the opener connects. SavePackage is the main window's Save (it answers whether the
+    // package was written); NodeChanged repaints a tree node whose pictures changed; PrintPage
+    // prints the page shown (Print stays disabled without it); GotoDialog is the shared
+    // go-to-page dialog (the window makes its own without it).
+    std::function<bool(TDocSet&)> SavePackage;
+    std::function<void(TTreeNode*)> NodeChanged;
+    std::function<void(TPageForm&)> PrintPage;
+    std::function<void()> ShowAbout;
+    TfrmGotoPage* GotoDialog = nullptr;
+
+    // Opening.
+    void View(TTreeNode* node);
+    bool LoadPCLFile(const std::string& path);
+    // The scanned-image mode with the picture the scanning plug-in made of the file.
+    void LoadScannedImage(TRgbImage image);
+    void SizeTheForm();
+    void SetUserResized(bool on) { UserResized = on; }
+
+    void LoadThePage();
+    void ViewPage(THLWMemorystream& stream);
+    void SetButtons();
+
+    // Zoom.
+    void ZoomIn();
+    void ZoomOut();
+    void SetFixedScale(double scale);
+    void OriginalSize();
+    void DoBestFit();
+    void FitHeight();
+    void ReSizeImage(int percent);
+    void AntiAliasImage(bool reset);
+    double PageScale() const { return SharedPageScale(); }
+
+    // Navigation.
+    void PrevPage();
+    void NextPage();
+    // The navigation button: runs the go-to-page dialog, then GotoPage.
+    void GotoPageClick();
+    void GotoPage(TGotoChoice choice, int number);
+    void ShowFilePage(int page);
+
+    // Annotations.
+    TAnnotation* CreateAnAnnotation(TPoint pcl, const std::string& time, const std::string& date,
+                                    const std::string& user, const std::string& text);
+    void LoadAnnotations();
+    void DrawAnnotations();
+    // False only when a save was tried and failed: the caller then keeps the page shown.
+    bool SaveAnnotations(bool ask);
+    void RemoveAnnotationsFromImage();
+    int SetAnnotationWidth(const QString& text, const QFont& font) const;
+    void AttachSizer(TAnnotation* annotation);
+    void KillSizer();
+    void AnnotationEnter(TAnnotation* annotation);
+    void AnnotationExit(TAnnotation* annotation);
+    void EditChange(TAnnotation* annotation);
+    void AddTextClick();
+    // A click on the page image (after the mouse-down at MouseDownPoint).
+    void ImageClick();
+    void DelTextClick();
+    void MoveAnnotationClick();
+    // The annotation controls in creation order.
+    std::vector<TAnnotation*> Annotations() const;
+    TAnnotationSizer* Sizer() const { return sizer_; }
+
+    // The mouse over the image at an image position.
+    void ImageMouseMove(QPoint pos);
+    // The hint panel was clicked ("/Testing").
+    void HintPanelClick();
+
+    // Components.
+    QWidget* pnlToolBar = nullptr;
+    QToolButton* btnPrintDocument = nullptr;
+    QToolButton* btnZoomIn = nullptr;
+    QToolButton* btnZoomOut = nullptr;
+    QToolButton* btnAddText = nullptr;
+    QToolButton* btnDelText = nullptr;
+    QToolButton* btnSaveAnnotations = nullptr;
+    QToolButton* btnPrev = nullptr;
+    QToolButton* btnGotoPage = nullptr;
+    QToolButton* btnNext = nullptr;
+    QLabel* StatusBar = nullptr;
+    QScrollArea* ScrollBox = nullptr;
+    THLWImageAntialias* Image = nullptr;
+    QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
+    QMenu* MnuAnnotation = nullptr;
+    QMenu* ScaleMenu = nullptr;
+
+    QAction* actPrint = nullptr;
+    QAction* actZoomIn = nullptr;
+    QAction* actZoomOut = nullptr;
+    QAction* actAddText = nullptr;
+    QAction* actDelText = nullptr;
+    QAction* actSaveAnnotations = nullptr;
+    QAction* actPrev = nullptr;
+    QAction* actNext = nullptr;
+    QAction* actGotoPage = nullptr;
+    QAction* actBestFit = nullptr;
+    QAction* actFitHeight = nullptr;
+    QAction* actOriginalSize = nullptr;
+    QAction* actExit = nullptr;
+    QAction* actAbout = nullptr;
+    QAction* mnuDeleteAnnotation = nullptr;
+    QAction* mnuMoveAnnotation = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateLayout();
+    void ConnectImage();
+    void SetScaleText();
+    void SetStretchedSize(int width, int height);
+    void ResizeHandler();
+    void StepPage(bool forward);
+    void StampAnnotation(TAnnotation& annotation);
+    void DestroyAnnotation(TAnnotation* annotation);
+    void PlaceAnnotation(TAnnotation& annotation);
+    void SetAddTextMode(bool on);
+    void SaveWindowSize();
+
+    TAnnotationSizer* sizer_ = nullptr;
+    std::vector<QPointer<TAnnotation>> annotations_;
+    // The set's Modified flag when the page was shown: stepping away without saving restores it.
+    bool modifiedBefore_ = false;
+};
+
+// Number of page windows open now (each registers itself while it lives).
+int OpenPageWindowCount();
+// Every open page window.
+std::vector<TPageForm*> OpenPageWindows();
+
+} // namespace pg
