@@ -173,6 +173,27 @@ public:
     int32_t FormChecksum() const;
 };
 
+// One form of a recorded version of the checksum history.
+struct TFormHistoryEntry {
+    std::string Name;
+    std::string Description;
+    int32_t BorrowerNumber = 1;
+    int32_t Checksum = 0;
+};
+
+// The checksum history the change marks are compared with; the tracking store implements it.
+class TFormHistory {
+public:
+    virtual ~TFormHistory() = default;
+    // The checksum recorded for the form (name, decimal borrower number) in the version of the
+    // state, "Current" or "Previous"; -1 when there is none.
+    virtual int32_t GetFormCRC(const std::string& state, const std::string& formName,
+                               const std::string& borrowerNumber) const = 0;
+    // The current version becomes the previous one and the entries the new current one.
+    virtual void RecordVersion(const std::vector<TFormHistoryEntry>& entries) = 0;
+    virtual void SaveHistory() = 0;
+};
+
 // One entry of the form list: the sort key and the form.
 struct TFormEntry {
     std::string Text;
@@ -218,6 +239,9 @@ public:
     // Sorts Forms by the stacking-order line of PlanCode: forms of the plan first, in plan
     // order, then all others in their previous order.
     void ReorderForms();
+    // Stores every form's checksum, records a new version in the history when any differs from
+    // its current one, and marks Changed every form whose current and previous checksums differ.
+    void UpdateChangeMarks(TFormHistory& history);
 };
 
 // Whether a container writer writes this form under the mode.
