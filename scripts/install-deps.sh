@@ -17,6 +17,8 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick
   # PCL from laser-printer drivers for the interpreter's tests
   ghostscript
+  # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
+  libcups2-dev cups-ipp-utils dbus
 )
 
 SUDO=""

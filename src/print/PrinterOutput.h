@@ -49,6 +49,9 @@ std::string PrinterDescription(const std::vector<TPrinterInfo>& printers, const 
 // The same over EnumPrinters().
 std::string PrinterDescription(const std::string& name);
 
+// The CUPS default destination of the list, else its first printer, else empty.
+std::string DefaultPrinterName(const std::vector<TPrinterInfo>& printers);
+
 // The process-wide current printer. Until one is chosen it is the CUPS default destination
 // (or the first printer); empty when there is none. Any name may be set, also an IPP address.
 std::string CurrentPrinterName();
