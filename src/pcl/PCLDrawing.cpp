@@ -1,17 +1,10 @@
-// Drawing hooks of the interpreter, called only while rendering. The scanner and the handlers
-// decide when something is drawn; the text, soft-font, raster and rectangle renderers decide
-// what it looks like. Until a renderer is in place its hook leaves no marks on the page, but
-// the state the description ties to drawing (cursor moves after a raster row) is kept here.
+// Raster and rectangle drawing hooks of the interpreter, called only while rendering. The
+// scanner and the handlers decide when something is drawn; these decide what it looks like.
+// Text runs are drawn in PCLText.cpp.
 
 #include "PCLParse.h"
 
 namespace pg {
-
-// System-font text: pending the text renderer (fonts, width tables, cursor advance).
-void TPCLBuffer::DrawTextRun(std::string_view) {}
-
-// Soft-font text: pending the soft-font renderer (glyph blocks, advances).
-void TPCLBuffer::DrawSoftFontRun(const TSoftFont&, std::string_view) {}
 
 // Raster row: the pixels are pending the raster renderer; the cursor moves on in every mode,
 // one dot down per transferred row in portrait, one dot left in the other orientations.
