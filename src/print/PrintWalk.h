@@ -1,0 +1,101 @@
+#pragma once
+// PrintForms: the walk over the document tree in display order that decides which pages of the
+// loaded package go into a print job, in which order and how many times, assembles the job and
+// hands it to the printer (or, in capture mode, to the in-memory job text). The tree and the
+// window are reached through small interfaces so the walk runs without a window.
+
+#include "DocSet.h"
+#include "PrintJob.h"
+#include "PrinterDlgOptions.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pg {
+
+// One node of the document tree, in display order, as the walk sees it.
+struct TPrintNode {
+    const TInfo* Info = nullptr; // none for the root
+    bool HasChildren = false;
+    bool UnderSelection = false; // the node or one of its ancestors is selected
+};
+
+// The printer dialog's choices the walk uses (and the tray codes of the options).
+struct TPrintChoices {
+    int32_t AdditionalCopies = 0;
+    int32_t PrintFormat = 0; // 0 "PCL Direct ", 1 "GDI Driver "
+    TPrintOrder Order = poAsDisplayed;
+    bool Duplex = false;
+    bool AllOnLegal = false;
+    bool FormNames = false;
+    bool BarCodes = false;
+    std::string LegalTrayCode;
+    std::string LetterTrayCode;
+};
+
+// Which pages a walk takes.
+struct TPrintRequest {
+    size_t Start = 0;          // index of the start node; the walk goes on to the end
+    bool KeepJobText = false;  // copy the finished job into the in-memory job text
+    bool SelectedOnly = false; // only nodes that are selected or lie under a selected node
+    bool ChangedOnly = false;  // only forms marked changed
+};
+
+// The window's side of a print command, besides the printer dialog.
+class TPrintHost {
+public:
+    virtual ~TPrintHost() = default;
+    virtual void SetBusyCursor(bool busy) = 0;
+    // The setting "PrinterDlg": 0 always show, 1 once per package, 2 never.
+    virtual int32_t PrinterDlg() const = 0;
+    virtual TCopyFooters CopyFooters() const = 0;
+    // The options' tray codes: legal first, then letter.
+    virtual std::pair<std::string, std::string> TrayCodes() const = 0;
+    virtual void RefreshStatusBar() = 0;
+    // Sends the finished job to the current printer in the print format.
+    virtual void SendJob(const THLWPrintJobStream& job, const std::string& documentName,
+                         int32_t printFormat) = 0;
+    // A Vivaform page is printed by its own HTML view on the current printer.
+    virtual void PrintVivaform(const TInfo& info) = 0;
+};
+
+// The dialog's choices as the walk uses them, with the tray codes.
+TPrintChoices ChoicesFromDialog(const TPrinterDlgOptions& options, const std::string& legalTrayCode,
+                                const std::string& letterTrayCode);
+
+// Main-window state of printing.
+struct TPrintState {
+    bool JobPending = false;      // a job is being sent
+    bool DialogConfirmed = false; // the print command may skip the dialog
+};
+
+// Capture mode: the PDF conversion sets it around its walk; the job then goes to the in-memory
+// job text instead of the printer.
+extern bool PRINT_TO_ONE_FILE;
+// The in-memory job text (the capture buffer).
+std::string& InMemoryJobText();
+
+inline constexpr char kJobPendingMessage[] =
+    "Current print job still pending.  Please try again momentarily.";
+
+// The walk. Answers true when the dialog was confirmed (or skipped), false when it was cancelled
+// or a job was still pending.
+bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const TPrintRequest& request,
+                TPrintState& state, TPrinterDialog& dialog, TPrintHost& host);
+
+// Steps 5 and 6 of the walk on their own: the job's options from the choices, the first reset
+// and every page the passes and copies take. onWalkStart runs at the start of every walk over
+// the nodes; vivaform receives the Vivaform pages.
+void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<TPrintNode>& nodes,
+                 const TPrintRequest& request, const TPrintChoices& choices, bool capture,
+                 const std::function<void(const TInfo&)>& vivaform = {},
+                 const std::function<void()>& onWalkStart = {});
+
+// The information text for deleted forms among the selection ("These form(s) have been
+// deleted." ...), every description once; empty when none of the forms is deleted.
+std::string DeletedFormsMessage(const std::vector<const TDocSetForm*>& forms);
+
+} // namespace pg
