@@ -1,0 +1,184 @@
+#include "PrinterDriver.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "PCLParse.h"
+#include "PageBitmap.h"
+#include "PrinterOutput.h"
+#include "Prompt.h"
+#include "Strings.h"
+
+namespace pg {
+
+namespace {
+
+constexpr int kDotsPerInch = 300;
+
+// The hourglass while pages are rendered, where there is a screen to show it on.
+class TBusyCursor {
+public:
+    TBusyCursor() : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+        if (active_)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~TBusyCursor() {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    bool active_;
+};
+
+// The page without the renderer's left and top edge (20 and 60 pixels), scaled to the printable
+// width and to the bitmap's height at the printer's resolution less 50 printer pixels.
+void DrawPage(QPainter& painter, QPrinter& printer, const QImage& image) {
+    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int height = int(std::lrint(double(printer.resolution()) / kDotsPerInch * image.height())) - 50;
+    painter.drawImage(QRect(0, 0, paint.width(), height), image,
+                      QRect(20, 60, image.width() - 20, image.height() - 60));
+}
+
+void StartDocument(QPainter& painter, QPrinter& printer) {
+    if (!painter.begin(&printer))
+        throw std::runtime_error("The printer document could not be started.");
+}
+
+// Renders and draws every page of the job; answers the number of pages drawn.
+int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerName,
+            const std::string& documentName) {
+    TBusyCursor busy;
+    TPCLBuffer pcl;
+    pcl.SetFillColor(0x00FF0000);
+    std::string currentPaper = "LGL";
+    pcl.AppendData(job);
+    pcl.SetShowControlCodes(false);
+    pcl.Parse(false);
+    const int count = pcl.GetPageCount();
+    if (count == 0)
+        return 0; // nothing to print: no document is started
+    printer.setDocName(QString::fromLatin1(documentName.data(), qsizetype(documentName.size())));
+    QPainter painter;
+    int drawn = 0;
+    for (int j = 1; j <= count; ++j) {
+        try {
+            const QImage image = MonochromeImage(pcl.GetPageBitmap(true, j, currentPaper));
+            // Each page gets its own paper: a legal page after a letter one is not cut short.
+            if (!pcl.GetPaperCode().empty() || j == 1)
+                currentPaper = pcl.GetPaperCode();
+            SetDriverPaper(printer, currentPaper, pcl.GetDuplexMode() == 1, "PORTRAIT");
+            if (!painter.isActive())
+                StartDocument(painter, printer);
+            else if (!printer.newPage())
+                throw std::runtime_error("The printer refused a new page.");
+            DrawPage(painter, printer, image);
+            ++drawn;
+        } catch (const std::exception& e) {
+            ShowError("GDI Printer error: " + printerName + "\n" + e.what());
+            if (painter.isActive()) {
+                printer.abort();
+                painter.end();
+            }
+            drawn = 0;
+        }
+    }
+    if (painter.isActive())
+        painter.end();
+    return drawn;
+}
+
+QString FromBytes(const std::string& s) {
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+QImage MonochromeImage(const TPageBitmap& bitmap) {
+    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Mono);
+    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const std::span<const uint8_t> row = bitmap.Row(y);
+        uchar* out = image.scanLine(y);
+        if (bitmap.Format() == TPixelFormat::Mono1) {
+            std::memcpy(out, row.data(), std::min(row.size(), size_t(image.bytesPerLine())));
+            continue;
+        }
+        // Like a monochrome copy on the screen: only the white of the page stays white.
+        std::memset(out, 0, size_t(image.bytesPerLine()));
+        for (int x = 0; x < bitmap.Width(); ++x)
+            if (row[size_t(x)] == kPaletteWhite)
+                out[x >> 3] |= uchar(0x80 >> (x & 7));
+    }
+    return image;
+}
+
+bool SetDriverPaper(QPrinter& printer, const std::string& paper, bool duplex,
+                    const std::string& orientation) {
+    QPageLayout layout = printer.pageLayout();
+    layout.setPageSize(QPageSize(IsLetterPaper(paper) ? QPageSize::Letter : QPageSize::Legal));
+    layout.setMargins(QMarginsF(0, 0, 0, 0));
+    if (!orientation.empty())
+        layout.setOrientation(SameText(orientation, "LANDSCAPE") ? QPageLayout::Landscape
+                                                                 : QPageLayout::Portrait);
+    printer.setDuplex(duplex ? QPrinter::DuplexLongSide : QPrinter::DuplexNone);
+    return printer.setPageLayout(layout);
+}
+
+int DriverPrintToPdf(std::string_view job, const std::string& pdfFileName, const std::string& documentName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromLocal8Bit(pdfFileName.c_str()));
+    printer.setResolution(kDotsPerInch);
+    printer.setFullPage(true);
+    return DrawJob(job, printer, pdfFileName, documentName);
+}
+
+bool DriverSend(std::string_view job, const std::string& printerName, const std::string& documentName) {
+    const std::string name = Trim(printerName);
+    if (name.empty())
+        return false;
+    if (!IsPrinterAddress(name)) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(FromBytes(name));
+        printer.setFullPage(true);
+        if (!printer.isValid()) {
+            ShowError("GDI Printer error: " + name + "\nThe printer is not known to the print system.");
+            return false;
+        }
+        return DrawJob(job, printer, name, documentName) > 0;
+    }
+    // A printer known only by its address: the pages as PDF, sent like a raw job.
+    QTemporaryFile pdf;
+    if (!pdf.open()) {
+        ShowError("GDI Printer error: " + name + "\nNo temporary file for the rendered pages.");
+        return false;
+    }
+    pdf.close();
+    if (DriverPrintToPdf(job, pdf.fileName().toStdString(), documentName) == 0)
+        return false;
+    QFile in(pdf.fileName());
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    return SendDocument(std::string_view(bytes.constData(), size_t(bytes.size())), name, documentName,
+                        "application/pdf");
+}
+
+void InstallDriverSender() {
+    SetDriverSender(DriverSend);
+}
+
+} // namespace pg

@@ -1,0 +1,306 @@
+// The printer dialog (offscreen): its choices from and to the settings, the enabling rules, the
+// print-format/duplex interplay, own bar codes, printer entries; and driver printing, to a PDF
+// file and to a real IPP printer.
+
+#include "HLWRegistry.h"
+#include "IppTestPrinter.h"
+#include "PGRegistry.h"
+#include "PrinterDlg.h"
+#include "PrinterDriver.h"
+#include "PrinterOutput.h"
+#include "Prompt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <regex>
+
+namespace pg {
+namespace {
+
+namespace fs = std::filesystem;
+namespace R = PGRegistry;
+
+std::vector<TPrinterInfo> TwoPrinters() {
+    return {{"Office Laser", "", "Room 12", "socket://10.0.0.5:9100", true},
+            {"Front Desk FAX", "", "", "usb://Fax/1", false}};
+}
+
+// A temporary settings store and a printer list of two, for each test.
+class PrinterDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_printer_dialog";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance())
+            app_ = std::make_unique<QApplication>(argc, argv);
+    }
+
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "pg-prdlg-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        registry_ =
+            std::make_unique<THLWRegistry>((root_ / "config").string(), (root_ / "Pagellan.CFG").string());
+        previous_ = SetRegistry(registry_.get());
+        previousList_ = SetPrinterListQuery(TwoPrinters);
+        SetCurrentPrinterName("Office Laser");
+    }
+
+    void TearDown() override {
+        SetPrinterListQuery(previousList_);
+        SetRegistry(previous_);
+        registry_.reset();
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    static bool Checked(QGroupBox* group, int index) {
+        return group->findChildren<QRadioButton*>().at(index)->isChecked();
+    }
+    static void Click(QGroupBox* group, int index) {
+        group->findChildren<QRadioButton*>().at(index)->click();
+    }
+
+    static std::unique_ptr<QApplication> app_;
+    fs::path root_;
+    std::unique_ptr<THLWRegistry> registry_;
+    THLWRegistry* previous_ = nullptr;
+    TPrinterListQuery previousList_;
+};
+
+std::unique_ptr<QApplication> PrinterDialogTest::app_;
+
+TEST_F(PrinterDialogTest, ChoicesFromSettingsAndSavedOnOK) {
+    R::SetPrintType(1);
+    R::SetBarCode(true);
+    R::SetPrintFormNames(false);
+    R::SetAdditionalCopies(2);
+    R::SetPrintAllOnLegal(true);
+    TfrmPrinterDlg dlg(true);
+    EXPECT_EQ(dlg.windowTitle(), "Printer Setup");
+    EXPECT_EQ(dlg.cbxPrintMode->currentText(), "GDI Driver ");
+    EXPECT_TRUE(Checked(dlg.rgBarCodes, kChoiceYes));
+    EXPECT_TRUE(Checked(dlg.rgFormNames, kChoiceNo));
+    EXPECT_TRUE(Checked(dlg.rgDuplex, kDuplexYes)); // "/D" given
+    EXPECT_TRUE(Checked(dlg.rgPrintOrder, poAsDisplayed));
+    EXPECT_EQ(dlg.edAdditionalCopies->value(), 2);
+    EXPECT_TRUE(dlg.cbxPrintAllOnLegal->isChecked());
+    EXPECT_TRUE(dlg.btnOK->isDefault());
+
+    // Activation reads copies and the legal box again and selects the current printer; with
+    // "GDI Driver " duplex is "No" and disabled.
+    R::SetAdditionalCopies(1);
+    dlg.Prepare();
+    EXPECT_EQ(dlg.edAdditionalCopies->value(), 1);
+    ASSERT_EQ(dlg.cbxPrinters->count(), 2);
+    EXPECT_EQ(dlg.cbxPrinters->itemText(0), "Office Laser on socket://10.0.0.5:9100 located in Room 12");
+    EXPECT_EQ(dlg.cbxPrinters->itemText(1), "Front Desk FAX on usb://Fax/1");
+    EXPECT_EQ(dlg.cbxPrinters->currentIndex(), 0);
+    EXPECT_TRUE(Checked(dlg.rgDuplex, kDuplexNo));
+    EXPECT_FALSE(dlg.rgDuplex->isEnabled());
+
+    // OK saves the choices, makes the printer current and names it in "UsePrinter".
+    dlg.cbxPrinters->setCurrentIndex(1);
+    EXPECT_EQ(CurrentPrinterName(), "Front Desk FAX");
+    dlg.cbxPrintMode->setCurrentIndex(0);
+    Click(dlg.rgBarCodes, kChoiceNo);
+    Click(dlg.rgFormNames, kChoiceYes);
+    dlg.edAdditionalCopies->setValue(3);
+    dlg.cbxPrintAllOnLegal->setChecked(false);
+    QTimer::singleShot(0, [&] { dlg.btnOK->click(); });
+    EXPECT_TRUE(dlg.exec() == QDialog::Accepted);
+    EXPECT_EQ(R::PrintType(), 0);
+    EXPECT_FALSE(R::BarCode());
+    EXPECT_TRUE(R::PrintFormNames());
+    EXPECT_EQ(R::AdditionalCopies(), 3);
+    EXPECT_FALSE(R::PrintAllOnLegal());
+    EXPECT_EQ(registry_->ReadString("UsePrinter", ""), "Front Desk FAX");
+    EXPECT_EQ(CurrentPrinterName(), "Front Desk FAX");
+
+    // Cancel saves nothing.
+    TfrmPrinterDlg again(false);
+    again.cbxPrintMode->setCurrentIndex(1);
+    QTimer::singleShot(0, [&] { again.btnCancel->click(); });
+    EXPECT_FALSE(again.Execute());
+    EXPECT_EQ(R::PrintType(), 0);
+}
+
+TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
+    R::SetPrintType(0);
+    TfrmPrinterDlg dlg(false);
+    dlg.Options().EnableOptions(true, true, true, true, true);
+    dlg.Prepare();
+    EXPECT_TRUE(dlg.rgDuplex->isEnabled());
+    Click(dlg.rgDuplex, kDuplexYes);
+    // "GDI Driver " turns duplex to "No" and disables it.
+    dlg.cbxPrintMode->setCurrentIndex(1);
+    EXPECT_FALSE(dlg.rgDuplex->isEnabled());
+    EXPECT_TRUE(Checked(dlg.rgDuplex, kDuplexNo));
+    // "PCL Direct " again enables it but leaves it at "No".
+    dlg.cbxPrintMode->setCurrentIndex(0);
+    EXPECT_TRUE(dlg.rgDuplex->isEnabled());
+    EXPECT_TRUE(Checked(dlg.rgDuplex, kDuplexNo));
+    // Choosing "PCL Direct " while duplex is "Yes" sets it to "No".
+    Click(dlg.rgDuplex, kDuplexYes);
+    dlg.ReadControls();
+    dlg.Options().ChoosePrintMode(0);
+    dlg.UpdateControls();
+    EXPECT_TRUE(Checked(dlg.rgDuplex, kDuplexNo));
+
+    // The page window's preparation: duplex not allowed, order and duplex disabled; choosing a
+    // format never enables duplex.
+    TfrmPrinterDlg page(false);
+    page.Options().EnableOptions(true, true, true, false, false);
+    page.Prepare();
+    EXPECT_FALSE(page.rgDuplex->isEnabled());
+    EXPECT_FALSE(page.rgPrintOrder->isEnabled());
+    EXPECT_TRUE(page.rgBarCodes->isEnabled());
+    page.cbxPrintMode->setCurrentIndex(1);
+    page.cbxPrintMode->setCurrentIndex(0);
+    EXPECT_FALSE(page.rgDuplex->isEnabled());
+
+    // Without permissions settings every option the caller enables stays enabled.
+    TfrmPrinterDlg setup(false);
+    setup.Options().EnableOptionsByPermission();
+    setup.Prepare();
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             setup.cbxPrinters, setup.edAdditionalCopies, setup.cbxPrintMode, setup.rgPrintOrder,
+             setup.rgDuplex, setup.cbxPrintAllOnLegal, setup.rgBarCodes, setup.rgFormNames})
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+}
+
+TEST_F(PrinterDialogTest, OwnBarCodesAndRememberedChoices) {
+    R::SetBarCode(true);
+    TfrmPrinterDlg dlg(false);
+    dlg.Options().OwnBarCodes = true;
+    dlg.Prepare();
+    EXPECT_TRUE(Checked(dlg.rgBarCodes, kChoiceNo));
+    EXPECT_FALSE(dlg.rgBarCodes->isEnabled());
+
+    // The order and duplex choices come back after a cancelled dialog when the tree has more
+    // than one node; both groups are enabled again either way.
+    TPrinterDlgOptions& o = dlg.Options();
+    o.PrintOrder = poLegalFirst;
+    o.Duplex = kDuplexYes;
+    o.RememberOrderAndDuplex();
+    o.PrintOrder = poLetterFirst;
+    o.Duplex = kDuplexNo;
+    o.PrintOrderEnabled = o.DuplexEnabled = false;
+    o.RestoreOrderAndDuplex(false);
+    EXPECT_EQ(o.PrintOrder, poLetterFirst);
+    EXPECT_TRUE(o.PrintOrderEnabled && o.DuplexEnabled);
+    o.RestoreOrderAndDuplex(true);
+    EXPECT_EQ(o.PrintOrder, poLegalFirst);
+    EXPECT_EQ(o.Duplex, kDuplexYes);
+
+    // OK without a printer saves nothing.
+    TPrinterDlgOptions none;
+    none.PrintMode = 1;
+    EXPECT_FALSE(none.Accept());
+    EXPECT_EQ(R::PrintType(), 0);
+}
+
+TEST_F(PrinterDialogTest, PrinterEntriesAndPictures) {
+    EXPECT_EQ(PrinterPictureIndex("Front Desk fax"), 1);
+    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Laser"), 2);
+    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Faxes"), 1);
+    EXPECT_EQ(PrinterPictureIndex("Office Laser"), 0);
+    // The three pictures differ from each other and are not empty.
+    const QImage p0 = PrinterPicture(0, 16).toImage(), p1 = PrinterPicture(1, 16).toImage(),
+                 p2 = PrinterPicture(2, 16).toImage();
+    EXPECT_NE(p0, p1);
+    EXPECT_NE(p0, p2);
+    EXPECT_NE(p1, p2);
+    EXPECT_NE(p0.pixel(8, 8), 0u);
+
+    // An entry: the picture at the left edge, the text from x = 21 on, nothing between.
+    QStandardItemModel model;
+    auto* item = new QStandardItem("Front Desk FAX on usb://Fax/1");
+    item->setData("Front Desk FAX", Qt::UserRole);
+    model.appendRow(item);
+    QImage canvas(300, 18, QImage::Format_ARGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 300, 18);
+        option.palette.setColor(QPalette::Base, Qt::white);
+        option.palette.setColor(QPalette::Text, Qt::black);
+        TPrinterEntryDelegate delegate;
+        delegate.paint(&painter, option, model.index(0, 0));
+    }
+    auto darkIn = [&](int x1, int x2) {
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = x1; x < x2; ++x)
+                if (qGray(canvas.pixel(x, y)) < 128)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(darkIn(0, 18));   // the picture
+    EXPECT_FALSE(darkIn(19, 21)); // the gap
+    EXPECT_TRUE(darkIn(21, 300)); // the text
+}
+
+// Three pages: letter, legal, letter.
+std::string ThreePageJob() {
+    return "\x1b"
+           "E\x1b&l2APage one\f\x1b&l3APage two\f\x1b&l2APage three\f\x1b"
+           "E";
+}
+
+std::vector<std::string> MediaBoxes(const std::string& pdf) {
+    std::vector<std::string> boxes;
+    const std::regex box(R"(/MediaBox\s*\[\s*0\s+0\s+([0-9]+)(?:\.[0-9]*)?\s+([0-9]+)(?:\.[0-9]*)?\s*\])");
+    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator(); ++it)
+        boxes.push_back((*it)[1].str() + "x" + (*it)[2].str());
+    return boxes;
+}
+
+TEST_F(PrinterDialogTest, DriverPrintingToPdfAndToRealPrinter) {
+    TRecordingPrompter prompts;
+    const std::string pdfFile = (root_ / "job.pdf").string();
+    EXPECT_EQ(DriverPrintToPdf(ThreePageJob(), pdfFile, "Pagellan-1"), 3);
+    // One page per job page, each on its own paper: letter 612 x 792, legal 612 x 1008 points.
+    EXPECT_EQ(MediaBoxes(test::ReadWholeFile(pdfFile)),
+              (std::vector<std::string>{"612x792", "612x1008", "612x792"}));
+    // A job without pages prints nothing.
+    EXPECT_EQ(DriverPrintToPdf("\x1b"
+                               "E\x1b"
+                               "E",
+                               (root_ / "empty.pdf").string(), "Pagellan-1"),
+              0);
+    EXPECT_FALSE(fs::exists(root_ / "empty.pdf"));
+
+    test::TIppTestPrinter printer("application/vnd.hp-PCL,application/pdf");
+    ASSERT_EQ(printer.Error(), "");
+    InstallDriverSender();
+    EXPECT_TRUE(SendJob(ThreePageJob(), printer.Uri(), "Pagellan-42", kPrintFormatGdiDriver));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    const auto jobs = printer.WaitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    const std::string spooled = test::ReadWholeFile(jobs[0]);
+    EXPECT_EQ(spooled.substr(0, 5), "%PDF-");
+    EXPECT_EQ(MediaBoxes(spooled).size(), 3u);
+    SetDriverSender({});
+}
+
+} // namespace
+} // namespace pg
