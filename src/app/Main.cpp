@@ -1,11 +1,15 @@
 #include "Main.h"
 
+#include "AnnotationStore.h"
 #include "AppSettings.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
 #include "DocTreeModel.h"
+#include "DocSetTrack.h"
 #include "DocTreeView.h"
 #include "LoadPackage.h"
+#include "PageFrm.h"
+#include "PageNavigation.h"
 #include "Paths.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
@@ -188,6 +192,8 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
     if (!outcome.Set)
         return;
     set_ = std::move(outcome.Set);
+    // Forms changed since the package was last loaded show red and can be printed alone.
+    UpdateChangeMarks(*set_, SettingQuodexHistoryDir());
     PrepareDocSet(*set_, UserEmail, set_->StackingOrder.empty() ? OrderFile() : std::string(), CurrentFile);
     Loaded = true;
     const QFontMetrics metrics(TreeFont());
@@ -205,6 +211,8 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
 }
 
 void TfrmMain::DestroyTree() {
+    // Page windows show nodes of this tree: none may outlive it.
+    CloseAllPageWindows(true);
     if (model_ != nullptr)
         model_->SetTree(nullptr, nullptr, TreeFont());
     tree_.Clear();
@@ -368,8 +376,35 @@ void TfrmMain::ProcessSelectedNodes(int kind) {
 void TfrmMain::ProcessLeafNode(TTreeNode* node) {
     if (node == nullptr || !CanViewLeaf(Loaded, *node))
         return;
-    // The page window arrives with the page viewer; until then nothing opens.
-    DebugMsg("Main : view " + node->Caption);
+    try {
+        // A top-level window of its own, so minimising the main window leaves it shown.
+        auto* page = new TPageForm;
+        page->setAttribute(Qt::WA_DeleteOnClose);
+        MarkViewed(*node);
+        model_->RefreshAll();
+        page->DocumentSet = set_.get();
+        page->FirstNode = tree_.Root();
+        page->LastNode = tree_.LastNode();
+        page->SavePackage = [this](TDocSet&) { return SavePackage(); };
+        page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
+        page->View(node);
+        page->show();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
+}
+
+int TfrmMain::FormCount() const {
+    return OpenPageWindowCount();
+}
+
+void TfrmMain::CloseAnyOpenForms() {
+    CloseAllPageWindows(false);
+}
+
+bool TfrmMain::SavePackage() {
+    // The stacking-order question comes with the stacking orders.
+    return set_ != nullptr && SaveWholePackage(*set_);
 }
 
 void TfrmMain::TreeViewDragDrop(const QPoint& pos) {

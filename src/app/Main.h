@@ -63,9 +63,11 @@ public:
     void AdjustFormHeight();
     int CalcTreeHeight() const;
     int GetIdealFormWidth() const;
-    // Open page windows; there are none until the page viewer exists.
-    int FormCount() const { return 0; }
-    void CloseAnyOpenForms() {}
+    // Open page windows and closing them all.
+    int FormCount() const;
+    void CloseAnyOpenForms();
+    // "Save": the whole set to its file; false when the save failed (the user was told).
+    bool SavePackage();
 
     // The selection in display order; selecting nodes programmatically.
     TSelection Selection() const;

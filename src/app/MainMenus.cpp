@@ -123,6 +123,15 @@ void TfrmMain::CreateActions() {
     connect(actShowXMLFormlist, &QAction::triggered, this, &TfrmMain::ShowXMLFormlist);
     connect(actSelectAllForms, &QAction::triggered, this, &TfrmMain::SelectAllForms);
     connect(actCloseAllPages, &QAction::triggered, this, &TfrmMain::CloseAnyOpenForms);
+    for (QAction* a : {actViewSelected, actViewFirst})
+        MarkWired(a);
+    connect(actViewSelected, &QAction::triggered, this, [this] { ProcessSelectedNodes(0); });
+    connect(actViewFirst, &QAction::triggered, this, [this] {
+        // The root alone selected: the first page of the package opens.
+        if (!tree_.Empty())
+            SelectNodes({tree_.Root()});
+        ProcessSelectedNodes(0);
+    });
     connect(actClosePagellan, &QAction::triggered, this, [this] {
         CloseAnyOpenForms();
         close();
@@ -139,6 +148,8 @@ void TfrmMain::CreateMenus() {
     mnuOpenPCLFile->setVisible(false);
     file->addAction(actGetWebDocs);
     mnuFileSave = AddItem(file, "mnuFileSave", "Save");
+    MarkWired(mnuFileSave);
+    connect(mnuFileSave, &QAction::triggered, this, &TfrmMain::SavePackage);
     mnuFileSaveAs = AddItem(file, "mnuFileSaveAs", "Save As");
     connect(mnuFileSaveAs, &QAction::triggered, actFileSaveAs, &QAction::trigger);
     QAction* saveSelected = AddItem(file, "mnuSaveSelected", "Save Selected", "Save selected documents ");

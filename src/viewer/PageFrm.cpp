@@ -74,6 +74,15 @@ std::vector<TPageForm*> OpenPageWindows() {
     return Registry();
 }
 
+void CloseAllPageWindows(bool force) {
+    for (TPageForm* page : OpenPageWindows())
+        page->close();
+    if (!force)
+        return;
+    for (TPageForm* page : OpenPageWindows())
+        delete page;
+}
+
 TPageForm::TPageForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("PageForm");
     CreateActions();

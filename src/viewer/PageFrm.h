@@ -199,5 +199,8 @@ private:
 int OpenPageWindowCount();
 // Every open page window.
 std::vector<TPageForm*> OpenPageWindows();
+// Closes every page window (each may save its annotations first). With force, windows that
+// stay open and windows waiting to be freed are freed now, as before their package goes.
+void CloseAllPageWindows(bool force);
 
 } // namespace pg

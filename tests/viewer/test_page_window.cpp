@@ -1,0 +1,503 @@
+// The page window on the offscreen platform: zoom limits and fixed scales, smoothing passes,
+// navigation across forms, go to page, plain PCL files, annotations (create, edit, move,
+// delete, save, reload, failed save), packages that do not allow annotations, and the main
+// window's View commands. Prompts are answered through the seam.
+
+#include "Annotation.h"
+#include "CommandLine.h"
+#include "GotoPage.h"
+#include "ImageView.h"
+#include "Main.h"
+#include "PGRegistry.h"
+#include "PackageFile.h"
+#include "PageFrm.h"
+#include "Prompt.h"
+#include "Tesselon.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace pg;
+
+namespace {
+
+std::filesystem::path TestDir() {
+    static const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pg-page-window-" + std::to_string(::getpid()));
+    return dir;
+}
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::filesystem::create_directories(TestDir() / "settings");
+        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "test_page_window";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override {
+        app_.reset();
+        std::filesystem::remove_all(TestDir());
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool deleted = false,
+                     const std::string& fill = "\x1b*p300x400YFILL TEXT") {
+    auto form = std::make_unique<TDocSetForm>(name, "DESC", 1, "JOHN SMITH", "LTR", false, false, deleted);
+    for (int p = 1; p <= pages; ++p)
+        form->AddPage(std::make_unique<TDocSetPage>(p, "T.LSR", false, "", 0, fill));
+    return set.AddForm(std::move(form));
+}
+
+// A set with its tree, as the main window hands them to a page window.
+struct TFixture {
+    std::unique_ptr<TDocSet> Set;
+    TDocTree Tree;
+
+    explicit TFixture(std::unique_ptr<TDocSet> set) : Set(std::move(set)) {
+        Tree.Build(*Set, [](const std::string&) { return 0; });
+    }
+    std::unique_ptr<TPageForm> Open(TTreeNode* node) {
+        auto page = std::make_unique<TPageForm>();
+        page->DocumentSet = Set.get();
+        page->FirstNode = Tree.Root();
+        page->LastNode = Tree.LastNode();
+        page->View(node);
+        return page;
+    }
+    TTreeNode* Node(size_t form, int child = -1) const {
+        TTreeNode* n = Tree.Root()->Children[form].get();
+        return child < 0 ? n : n->Children[size_t(child)].get();
+    }
+};
+
+// A landscape page: 4200 dots wide, so 37 % is exactly 1554 pixels.
+std::unique_ptr<TDocSet> LandscapeSet(bool canAnnotate, const std::string& file) {
+    auto set = std::make_unique<TTesselon>();
+    set->CanAnnotate = canAnnotate;
+    set->UserEmail = "jane@example.com";
+    AddForm(*set, "A.LSR", 1, false, "\x1b&l1O\x1b*p300x400YWIDE PAGE");
+    set->FileName = (TestDir() / file).string();
+    std::ofstream(set->FileName, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    return set;
+}
+
+// Runs f once the next modal window is up.
+void WhenModal(std::function<void(QWidget*)> f) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        f(modal);
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+TEST(PageWindow, ZoomLimitsAndFixedScales) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    ASSERT_EQ(page->Image->BitmapWidth(), 2450);
+    EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 1 of 1");
+    EXPECT_EQ(page->actGotoPage->text(), "1 of 1");
+
+    page->SetFixedScale(79);
+    EXPECT_EQ(page->Image->width(), 1936);
+    page->actZoomIn->trigger();
+    EXPECT_NEAR(page->PageScale(), 158.0, 0.1); // 1936 doubled over 2450
+    EXPECT_EQ(page->StatusPanel[0]->text(), "Scale : 158%");
+    page->SetFixedScale(80);
+    page->actZoomIn->trigger();
+    EXPECT_DOUBLE_EQ(page->PageScale(), 80.0);
+    EXPECT_EQ(page->Image->width(), 1960);
+
+    page->SetFixedScale(10.5);
+    const double before = page->PageScale();
+    page->actZoomOut->trigger();
+    EXPECT_NEAR(page->PageScale(), before / 2, 0.3);
+    page->SetFixedScale(10);
+    page->actZoomOut->trigger();
+    EXPECT_DOUBLE_EQ(page->PageScale(), 10.0);
+
+    // "Original Size" is 37 %, whatever its caption says.
+    EXPECT_EQ(page->actOriginalSize->text(), "&Original Size (20%)");
+    page->actOriginalSize->trigger();
+    EXPECT_DOUBLE_EQ(page->OriginalScale, 37.0);
+    EXPECT_NEAR(page->PageScale(), 37.0, 0.05);
+    EXPECT_EQ(page->StatusPanel[0]->text(), "Scale : 37%");
+    EXPECT_EQ(page->Image->width(), 906);
+
+    // The scale pop-up's 100 % entry, and the shared scale a new window starts with.
+    page->ScaleMenu->findChild<QAction*>("mnuScale100")->trigger();
+    EXPECT_DOUBLE_EQ(page->PageScale(), 100.0);
+    auto second = f.Open(f.Node(0));
+    EXPECT_EQ(second->Image->width(), 2450);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST(PageWindow, SmoothingPassesAndNoReRendering) {
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->SetFixedScale(20);
+    // Default settings, colour page: 2 passes at every scale below about 278 %.
+    EXPECT_FALSE(page->Image->Picture().Monochrome());
+    EXPECT_EQ(page->Image->PassCount(), 2);
+    const uint64_t generation = page->Image->Picture().Generation();
+    page->actZoomIn->trigger();
+    page->SetFixedScale(200);
+    EXPECT_EQ(page->Image->PassCount(), 2);
+    // The same number of passes is not applied again; the page is not rendered again.
+    EXPECT_EQ(page->Image->Picture().Generation(), generation);
+    EXPECT_EQ(page->Image->Stretched().size(), QSize(4900, 8400));
+
+    // Monochrome ("FormFillColor" 0): 1 pass; fill text turns black.
+    PGRegistry::SetFormFillColor(0);
+    page->View(f.Node(0));
+    PGRegistry::SetFormFillColor(1);
+    EXPECT_TRUE(page->Image->Picture().Monochrome());
+    EXPECT_EQ(page->Image->PassCount(), 1);
+    page->SetFixedScale(37);
+    EXPECT_EQ(page->Image->PassCount(), 1);
+    // Smoothing switched off.
+    PGRegistry::SetImageAntiAlias(false);
+    page->View(f.Node(0));
+    PGRegistry::SetImageAntiAlias(true);
+    EXPECT_EQ(page->Image->PassCount(), 0);
+}
+
+TEST(PageWindow, NavigationAcrossForms) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1);
+    AddForm(*set, "B.LSR", 2);
+    AddForm(*set, "C.LSR", 1, true);
+    AddForm(*set, "D.LSR", 1);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->actNext->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(1, 0));
+    EXPECT_EQ(page->actGotoPage->text(), "1 of 2");
+    EXPECT_EQ(f.Node(1, 0)->StateIndex, kImageViewed);
+    page->actNext->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(1, 1));
+    EXPECT_EQ(page->windowTitle(), "B.LSR: DESC,JOHN SMITH, Page 2 of 2");
+    // The deleted form C is skipped.
+    page->actNext->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(3));
+    EXPECT_EQ(f.Node(2)->StateIndex, kNoStateImage);
+    // The end: No keeps the page, Yes starts at the beginning.
+    prompter.QueueAnswer(PromptAnswer::No);
+    page->actNext->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(3));
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    page->actNext->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(0));
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    page->actPrev->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(3));
+    ASSERT_EQ(
+        prompter.Texts(),
+        (std::vector<std::string>{"End of document list reached.  Do you wish to start at the beginning?",
+                                  "End of document list reached.  Do you wish to start at the beginning?",
+                                  "Beginning of document list reached.  Do you wish to start at the end?"}));
+
+    // Go to page: the last page, then page 1 typed in the dialog.
+    page->View(f.Node(1, 0));
+    page->GotoPage(TGotoChoice::Last, 0);
+    EXPECT_EQ(page->CurrentNode, f.Node(1, 1));
+    page->show();
+    WhenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<TfrmGotoPage*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Go To Page");
+        EXPECT_EQ(dialog->lblRange->text(), "1 to 2");
+        dialog->edPageNum->clear();
+        QTest::keyClicks(dialog->edPageNum, "7");
+        EXPECT_EQ(dialog->edPageNum->text(), "1"); // outside the range
+        dialog->btnGo->click();
+    });
+    page->actGotoPage->trigger();
+    EXPECT_EQ(page->CurrentNode, f.Node(1, 0));
+    EXPECT_EQ(page->actGotoPage->text(), "1 of 2");
+}
+
+TEST(PageWindow, PlainPclFile) {
+    const auto file = TestDir() / "two.pcl";
+    std::ofstream(file, std::ios::binary) << "\x1b"
+                                             "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f";
+    TPageForm page;
+    ASSERT_TRUE(page.LoadPCLFile(file.string()));
+    EXPECT_TRUE(page.PclFileMode);
+    ASSERT_EQ(page.FilePageCount, 2);
+    EXPECT_NEAR(page.PageScale(), 37.0, 0.05);
+    EXPECT_TRUE(page.actAddText->isEnabled()); // typed, never saved
+    page.actNext->trigger();
+    EXPECT_EQ(page.FilePageNumber, 2);
+    page.actNext->trigger();
+    EXPECT_EQ(page.FilePageNumber, 1); // wraps without asking
+    page.actPrev->trigger();
+    EXPECT_EQ(page.FilePageNumber, 2);
+    page.GotoPage(TGotoChoice::Page, 9);
+    EXPECT_EQ(page.FilePageNumber, 1);
+    EXPECT_EQ(page.actGotoPage->text(), "1 of 2");
+    TPageForm missing;
+    EXPECT_FALSE(missing.LoadPCLFile((TestDir() / "none.pcl").string()));
+}
+
+TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
+    TRecordingPrompter prompter;
+    TFixture f(LandscapeSet(true, "notes.tsn"));
+    auto page = f.Open(f.Node(0));
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    page->SetFixedScale(37);
+    ASSERT_DOUBLE_EQ(page->PageScale(), 37.0);
+    ASSERT_TRUE(page->actAddText->isEnabled());
+
+    // Add Text, then a click at (185, 555): PCL (450, 1350), 18 pixels high from row 537.
+    page->actAddText->trigger();
+    EXPECT_TRUE(page->AddTextMode);
+    EXPECT_TRUE(page->btnAddText->isChecked());
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(185, 555));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    TAnnotation* note = page->Annotations()[0];
+    EXPECT_EQ(note->PclX, 450);
+    EXPECT_EQ(note->PclY, 1350);
+    EXPECT_EQ(note->geometry().top(), 537);
+    EXPECT_EQ(note->y() + note->height(), 555);
+    EXPECT_EQ(note->x(), 185);
+    EXPECT_EQ(note->font().pixelSize(), 16);
+    EXPECT_EQ(note->font().family(), "Courier New");
+    EXPECT_TRUE(note->Touched);
+    EXPECT_EQ(note->UserName, "jane@example.com");
+    EXPECT_TRUE(
+        QRegularExpression("^Modified by: jane@example.com\n\\d\\d/\\d\\d/\\d{4} at \\d\\d:\\d\\d:\\d\\d$")
+            .match(note->toolTip())
+            .hasMatch())
+        << note->toolTip().toStdString();
+    EXPECT_EQ(note->palette().color(QPalette::Base), QColor(0, 255, 255));
+
+    // Typed text comes out in capitals and marks the page changed.
+    note->setFocus();
+    QTest::keyClicks(note, "due 5th");
+    EXPECT_EQ(note->text(), "DUE 5TH");
+    EXPECT_TRUE(page->DocumentSet->Modified);
+    EXPECT_TRUE(page->AnnotationsChanged);
+    EXPECT_TRUE(page->actSaveAnnotations->isEnabled());
+    const int narrow = note->width();
+    QTest::keyClicks(note, " and more");
+    EXPECT_GT(note->width(), narrow);
+    note->setText("DUE 5TH");
+
+    // Move with the frame by (37, 74) pixels; Add Text off drops the frame: PCL (550, 1550).
+    page->AttachSizer(note);
+    ASSERT_NE(page->Sizer(), nullptr);
+    EXPECT_EQ(page->SizedAnnotation, note);
+    page->Sizer()->MoveBy(37, 74);
+    page->actAddText->trigger();
+    EXPECT_FALSE(page->AddTextMode);
+    EXPECT_EQ(page->SizedAnnotation, nullptr);
+    EXPECT_EQ(note->PclX, 550);
+    EXPECT_EQ(note->PclY, 1550);
+
+    // Saving asks; No keeps the file as it was.
+    prompter.QueueAnswer(PromptAnswer::No);
+    EXPECT_TRUE(page->SaveAnnotations(true));
+    EXPECT_EQ(prompter.Texts().back(), "Annotations were changed on this page.  Save them now?");
+    EXPECT_FALSE(page->actSaveAnnotations->isEnabled());
+    EXPECT_TRUE(LoadPackageFile(f.Set->FileName)->Form(0).Pages[0]->Annotations.empty());
+
+    // Save: the page's list, the file, the node's picture, the flags.
+    page->actSaveAnnotations->setEnabled(true);
+    page->actSaveAnnotations->trigger();
+    const TDocSetPage& stored = *f.Set->Form(0).Pages[0];
+    ASSERT_EQ(stored.Annotations.size(), 1u);
+    EXPECT_EQ(stored.Annotations[0]->XPosition, 550);
+    EXPECT_EQ(stored.Annotations[0]->YPosition, 1550);
+    EXPECT_EQ(stored.Annotations[0]->Content, "DUE 5TH");
+    EXPECT_EQ(stored.Annotations[0]->UserId, "jane@example.com");
+    EXPECT_TRUE(f.Set->AnnotationsToUpload);
+    EXPECT_FALSE(f.Set->Modified);
+    EXPECT_FALSE(page->AnnotationsChanged);
+    EXPECT_EQ(f.Node(0)->ImageIndex, kImageAnnotated);
+    EXPECT_FALSE(page->actSaveAnnotations->isEnabled());
+
+    // Reload the package: the annotation comes back at its place with its stamp.
+    TFixture reloaded(LoadPackageFile(f.Set->FileName));
+    auto again = reloaded.Open(reloaded.Node(0));
+    again->SetFixedScale(37);
+    ASSERT_EQ(again->Annotations().size(), 1u);
+    TAnnotation* back = again->Annotations()[0];
+    EXPECT_EQ(back->text(), "DUE 5TH");
+    EXPECT_EQ(back->x(), 222);
+    EXPECT_EQ(back->y() + back->height(), 629);
+    EXPECT_EQ(back->ModifiedDate, note->ModifiedDate);
+    EXPECT_FALSE(back->Touched);
+    // At 100 % the same annotation is 50 pixels high with a 45-pixel font.
+    again->SetFixedScale(100);
+    EXPECT_EQ(back->height(), 50);
+    EXPECT_EQ(back->font().pixelSize(), 45);
+    EXPECT_EQ(back->x(), 600);
+
+    // Delete it and save: the page has none, the picture goes back to a plain page.
+    page->show();
+    note->setFocus();
+    page->actDelText->trigger();
+    EXPECT_TRUE(page->Annotations().empty());
+    EXPECT_TRUE(f.Set->Modified);
+    page->actSaveAnnotations->trigger();
+    EXPECT_TRUE(f.Set->Form(0).Pages[0]->Annotations.empty());
+    EXPECT_TRUE(LoadPackageFile(f.Set->FileName)->Form(0).Pages[0]->Annotations.empty());
+    EXPECT_EQ(f.Node(0)->ImageIndex, kImagePage);
+}
+
+TEST(PageWindow, EmptyBlankAndFailedSave) {
+    TRecordingPrompter prompter;
+    TFixture f(LandscapeSet(true, "fail.tsn"));
+    const std::string before = LoadPackageFile(f.Set->FileName) ? "read" : "";
+    auto page = f.Open(f.Node(0));
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    page->SetFixedScale(37);
+    // An annotation left empty vanishes when it loses the focus.
+    page->actAddText->trigger();
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(100, 300));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    page->ScrollBox->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(page->Annotations().empty());
+    // One holding blanks stays on screen but is not stored.
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(100, 300));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    QTest::keyClicks(page->Annotations()[0], "   ");
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(185, 555));
+    ASSERT_EQ(page->Annotations().size(), 2u);
+    QTest::keyClicks(page->Annotations()[1], "keep me");
+    page->ScrollBox->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(page->Annotations().size(), 2u);
+
+    // A failed save: the file stays, the user is told, the annotations stay on screen and
+    // Save stays available.
+    const std::string original = f.Set->FileName;
+    std::filesystem::create_directories(TestDir() / "taken.tsn" / "inside");
+    f.Set->FileName = (TestDir() / "taken.tsn").string();
+    prompter.Clear();
+    EXPECT_FALSE(page->SaveAnnotations(false));
+    ASSERT_FALSE(prompter.Entries().empty());
+    EXPECT_NE(prompter.Entries().back().Text.find("Error saving to"), std::string::npos);
+    EXPECT_EQ(page->Annotations().size(), 2u);
+    EXPECT_TRUE(f.Set->Modified);
+    EXPECT_TRUE(page->AnnotationsChanged);
+    EXPECT_TRUE(page->actSaveAnnotations->isEnabled());
+    EXPECT_NE(f.Node(0)->ImageIndex, kImageAnnotated);
+    // Stepping away is refused while the save fails, so nothing typed is lost.
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    page->actNext->trigger();
+    EXPECT_EQ(page->Annotations().size(), 2u);
+    // Once the file can be written, the blank one is left out.
+    f.Set->FileName = original;
+    EXPECT_TRUE(page->SaveAnnotations(false));
+    const std::unique_ptr<TDocSet> saved = LoadPackageFile(original);
+    const auto& stored = saved->Form(0).Pages[0]->Annotations;
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->Content, "KEEP ME");
+    EXPECT_EQ(stored[0]->XPosition, 450);
+    EXPECT_EQ(stored[0]->YPosition, 1350);
+    EXPECT_EQ(before, "read");
+}
+
+TEST(PageWindow, PackageThatDoesNotAllowAnnotations) {
+    TRecordingPrompter prompter;
+    auto set = LandscapeSet(false, "locked.tsn");
+    StoreAnnotations(*set->Form(0).Pages[0], {{185, 537, "STORED", "bob", "01/02/2024", "10:11:12"}}, 18, 37);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    EXPECT_FALSE(page->actAddText->isEnabled());
+    EXPECT_FALSE(page->actDelText->isEnabled());
+    EXPECT_FALSE(page->actSaveAnnotations->isEnabled());
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    TAnnotation* stored = page->Annotations()[0];
+    EXPECT_EQ(stored->text(), "STORED");
+    EXPECT_FALSE(stored->isEnabled());
+    EXPECT_TRUE(stored->isReadOnly());
+    EXPECT_EQ(stored->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(stored->toolTip().isEmpty());
+    // An allowing package shows the stored stamp as the hint.
+    f.Set->CanAnnotate = true;
+    page->View(f.Node(0));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    EXPECT_EQ(page->Annotations()[0]->toolTip(), "Modified by: bob\n01/02/2024 at 10:11:12");
+    EXPECT_TRUE(page->actAddText->isEnabled());
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST(PageWindow, MainWindowOpensAndClosesPages) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    AddForm(*set, "A.LSR", 1);
+    AddForm(*set, "B.LSR", 2);
+    const std::string path = (TestDir() / "main.tsn").string();
+    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    SetCommandLine({path});
+    {
+        TfrmMain main;
+        ASSERT_TRUE(main.Loaded);
+        TTreeNode* b2 = main.Tree().Root()->Children[1]->Children[1].get();
+        main.SelectNodes({b2});
+        main.SetStatusBar();
+        ASSERT_TRUE(main.actViewSelected->isEnabled());
+        main.actViewSelected->trigger();
+        ASSERT_EQ(main.FormCount(), 1);
+        EXPECT_EQ(OpenPageWindows()[0]->CurrentNode, b2);
+        EXPECT_EQ(b2->StateIndex, kImageViewed);
+        // View All opens the first page of the package.
+        main.actViewFirst->trigger();
+        ASSERT_EQ(main.FormCount(), 2);
+        EXPECT_EQ(OpenPageWindows()[1]->CurrentNode, main.Tree().Root()->Children[0].get());
+        // The Close button closes the pages first, Pagellan only when none is open.
+        main.btnClose->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(main.FormCount(), 0);
+        // Save writes the package to its file.
+        main.DocSet()->Form(0).Description = "CHANGED";
+        EXPECT_TRUE(main.SavePackage());
+        EXPECT_EQ(LoadPackageFile(path)->Form(0).Description, "CHANGED");
+        main.actViewFirst->trigger();
+        EXPECT_EQ(main.FormCount(), 1);
+    }
+    // The main window takes its page windows with it.
+    EXPECT_EQ(OpenPageWindowCount(), 0);
+    EXPECT_TRUE(prompter.Entries().empty());
+}

@@ -1,0 +1,412 @@
+// The page viewer's logic without a window: zoom limits, smoothing passes and the pass itself,
+// coordinates, annotation boxes, page conversion and rendering, tree navigation, go-to-page
+// rules, storing annotations and saving the package.
+
+#include "AnnotationStore.h"
+#include "ImageAntialias.h"
+#include "PackageFile.h"
+#include "PageBitmap.h"
+#include "PageNavigation.h"
+#include "PageRender.h"
+#include "Prompt.h"
+#include "Quodex.h"
+#include "Tesselon.h"
+#include "ViewerCore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace pg;
+
+namespace {
+
+std::filesystem::path TestDir() {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / ("pg-viewer-core-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The pass as written in the description, one byte at a time.
+void ReferencePass(TRgbImage& image) {
+    for (int y = 1; y < image.Height() - 1; ++y)
+        for (int x = 1; x < image.Width() - 1; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int up = image.Row(y - 1)[x * 3 + c];
+                const int down = image.Row(y + 1)[x * 3 + c];
+                const int left = image.Row(y)[(x - 1) * 3 + c];
+                const int right = image.Row(y)[(x + 1) * 3 + c];
+                image.Row(y)[x * 3 + c] = uint8_t((up + down + left + right) / 4);
+            }
+}
+
+TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool deleted = false) {
+    auto form = std::make_unique<TDocSetForm>(name, "DESC " + name, 1, "JOHN", "LTR", false, false, deleted);
+    for (int p = 1; p <= pages; ++p)
+        form->AddPage(std::make_unique<TDocSetPage>(p, "T.LSR", false, "", 0, "fill"));
+    return set.AddForm(std::move(form));
+}
+
+} // namespace
+
+TEST(ViewerCore, ZoomLimitsAndSizes) {
+    EXPECT_TRUE(ZoomInAllowed(79));
+    EXPECT_FALSE(ZoomInAllowed(80));
+    EXPECT_TRUE(ZoomOutAllowed(10.5));
+    EXPECT_FALSE(ZoomOutAllowed(10));
+    // 2450 dots at 37 %: 906.5 rounds to the even 906; at 79 %: 1935.5 gives 1936.
+    EXPECT_EQ(ScaledSide(2450, 37), 906);
+    EXPECT_EQ(ScaledSide(2450, 79), 1936);
+    EXPECT_EQ(StretchSide(1936, kZoomInPercent), 3872);
+    EXPECT_EQ(StretchSide(257, kZoomOutPercent), 128); // 128.5 to the even neighbour
+    EXPECT_NEAR(ScaleOf(3872, 2450), 158.04, 0.01);
+    EXPECT_DOUBLE_EQ(ScaleOf(1221, 3300), 37.0);
+    EXPECT_EQ(RoundScaled(2.5), 2);
+    EXPECT_EQ(RoundScaled(37.5), 38);
+}
+
+TEST(ViewerCore, SmoothingPassCounts) {
+    // Colour: 2 for 0..19, 1 for 20..50, else 0; halves round to even.
+    EXPECT_EQ(CalcNumberOfTimesToAlias(0, false), 2);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(19.4, false), 2);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(19.5, false), 1);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(50.5, false), 1);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(51, false), 0);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(-1, false), 0);
+    // Monochrome: 1 below 40.
+    EXPECT_EQ(CalcNumberOfTimesToAlias(39, true), 1);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(39.5, true), 0);
+    EXPECT_EQ(CalcNumberOfTimesToAlias(-5, true), 1);
+    // Default settings ("Image-Scale" 7): colour gets 2 below about 278 %, monochrome 1.
+    for (double scale : {10.0, 20.0, 37.0, 100.0, 200.0, 278.0})
+        EXPECT_EQ(AntiAliasPassesFor(true, 7, scale, false), 2) << scale;
+    EXPECT_EQ(AntiAliasPassesFor(true, 7, 279, false), 1);
+    for (double scale : {10.0, 37.0, 200.0})
+        EXPECT_EQ(AntiAliasPassesFor(true, 7, scale, true), 1) << scale;
+    EXPECT_EQ(AntiAliasPassesFor(false, 7, 37, false), -1);
+}
+
+TEST(ViewerCore, AntiAliasPass) {
+    // One dark pixel in a 5 x 3 picture: the left neighbour already smoothed feeds the next.
+    TRgbImage small(5, 3);
+    small.SetPixel(2, 1, 0);
+    AntiAliasPass(small);
+    EXPECT_EQ(small.Pixel(1, 1), 0x00BFBFBFu); // (255 * 3 + 0) / 4 = 191
+    EXPECT_EQ(small.Pixel(2, 1), 0x00EFEFEFu); // (255 * 3 + 191) / 4 = 239
+    EXPECT_EQ(small.Pixel(3, 1), 0x00FBFBFBu); // (255 * 3 + 239) / 4 = 251
+    EXPECT_EQ(small.Pixel(0, 1), 0x00FFFFFFu);
+
+    // The fast path over white areas gives the same bytes as the plain pass.
+    TRgbImage image(61, 29);
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if ((x * 7 + y * 13) % 23 == 0 || (x > 40 && y > 20))
+                image.SetPixel(x, y, uint32_t((x * 2654435761u) ^ (y * 40503u)) & 0x00FFFFFF);
+    TRgbImage reference = image;
+    for (int pass = 0; pass < 2; ++pass) {
+        AntiAliasPass(image);
+        ReferencePass(reference);
+    }
+    EXPECT_TRUE(image == reference);
+
+    // Tiny pictures have no inner pixels.
+    TRgbImage tiny(2, 2);
+    tiny.SetPixel(0, 0, 0);
+    AntiAliasPass(tiny);
+    EXPECT_EQ(tiny.Pixel(0, 0), 0u);
+}
+
+TEST(ViewerCore, AntialiasPictureKeepsItsBase) {
+    TRgbImage base(5, 3);
+    base.SetPixel(2, 1, 0);
+    TAntialiasPicture picture;
+    picture.SetBase(base);
+    EXPECT_EQ(picture.PassCount(), 0);
+    picture.AntiAliasImage(true, 2);
+    EXPECT_EQ(picture.PassCount(), 2);
+    EXPECT_TRUE(picture.Base() == base);
+    const uint64_t generation = picture.Generation();
+    // The same number of passes again is skipped.
+    picture.AntiAliasImage(false, 2);
+    EXPECT_EQ(picture.Generation(), generation);
+    // A different number starts again from the base.
+    picture.AntiAliasImage(false, 1);
+    EXPECT_EQ(picture.PassCount(), 1);
+    EXPECT_EQ(picture.Picture().Pixel(1, 1), 0x00BFBFBFu);
+    // Smoothing switched off: only the reset.
+    picture.AntiAliasImage(true, -1);
+    EXPECT_EQ(picture.PassCount(), 0);
+    EXPECT_TRUE(picture.Picture() == base);
+}
+
+TEST(ViewerCore, CoordinatesAndAnnotationBoxes) {
+    EXPECT_EQ(ScreenToPCL({185, 555}, 37), (TPoint{450, 1350}));
+    EXPECT_EQ(PCLtoScreen({450, 1350}, 37), (TPoint{185, 555}));
+    EXPECT_EQ(ScreenToPCL({0, 0}, 100), (TPoint{-50, -150}));
+    EXPECT_EQ(AnnotationHeightFor(37), 18); // 18.5 to the even 18
+    EXPECT_EQ(AnnotationFontHeight(18), 16);
+    EXPECT_EQ(AnnotationHeightFor(100), 50);
+    EXPECT_EQ(AnnotationFontHeight(50), 45);
+    const TRect box = AnnotationBox({450, 1350}, 37, 40);
+    EXPECT_EQ(box.Left, 185);
+    EXPECT_EQ(box.Top, 537);
+    EXPECT_EQ(box.Top + box.Height, 555);
+    EXPECT_EQ(AnnotationPclPoint(box.Left, box.Top, box.Height, 37), (TPoint{450, 1350}));
+    // A box moved by (37, 74) pixels at 37 % lands 100 and 200 dots further.
+    EXPECT_EQ(AnnotationPclPoint(222, 611, 18, 37), (TPoint{550, 1550}));
+    EXPECT_EQ(WheelLineSteps(3, -120), 4);
+    EXPECT_EQ(WheelLineSteps(3, 120), -4);
+}
+
+TEST(ViewerCore, PlainFilePagingAndGotoRules) {
+    EXPECT_EQ(NextFilePage(1, 1), 1);
+    EXPECT_EQ(NextFilePage(2, 3), 3);
+    EXPECT_EQ(NextFilePage(3, 3), 1);
+    EXPECT_EQ(PrevFilePage(1, 3), 3);
+    EXPECT_EQ(PrevFilePage(1, 1), 1);
+    EXPECT_EQ(CheckPageEdit("2", 1, 3), "2");
+    EXPECT_EQ(CheckPageEdit("7", 1, 3), "1");
+    EXPECT_EQ(CheckPageEdit("0", 1, 3), "1");
+    EXPECT_EQ(CheckPageEdit("x2", 1, 3), "");
+    EXPECT_EQ(ReadPageEdit(""), 1);
+    EXPECT_EQ(ReadPageEdit("abc"), 1);
+    EXPECT_EQ(ReadPageEdit("3"), 3);
+    EXPECT_EQ(PageRangeText(1, 4), "1 to 4");
+    EXPECT_EQ(PageOfText(2, 3), "2 of 3");
+    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::First, 3, 5), 1);
+    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Last, 3, 5), 5);
+    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Page, 3, 5), 3);
+    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Page, 6, 5), 1);
+
+    int cascade = 0;
+    TWindowRect r = SizeTheForm(1280, 1024, 0, 0, cascade);
+    EXPECT_EQ(r.Left, 340);
+    EXPECT_EQ(r.Top, 20);
+    EXPECT_EQ(r.Height, 924);
+    EXPECT_EQ(r.Width, 940); // 950 would pass the screen's right edge
+    r = SizeTheForm(1280, 1024, 800, 600, cascade);
+    EXPECT_EQ(r.Top, 40);
+    EXPECT_EQ(r.Width, 800);
+    EXPECT_EQ(r.Height, 600);
+    cascade = 500;
+    EXPECT_EQ(SizeTheForm(1280, 1024, 800, 600, cascade).Top, 0);
+}
+
+TEST(ViewerCore, PageBitmapConversionAndDump) {
+    TPageBitmap bitmap(4, 3);
+    const uint8_t blue = NearestPaletteIndex(0x00FF0000);
+    bitmap.SetPixel(1, 1, blue);
+    bitmap.SetPixel(2, 2, kPaletteBlack);
+    const TRgbImage colour = ConvertPageBitmap(bitmap, true);
+    EXPECT_FALSE(colour.Monochrome);
+    EXPECT_EQ(colour.Pixel(1, 1), PagePalette()[blue]);
+    EXPECT_EQ(colour.Pixel(1, 1) & 0x00FF0000u, 0x00FF0000u); // fill text stays blue
+    EXPECT_EQ(colour.Pixel(0, 0), 0x00FFFFFFu);
+    const TRgbImage mono = ConvertPageBitmap(bitmap, false);
+    EXPECT_TRUE(mono.Monochrome);
+    EXPECT_EQ(mono.Pixel(1, 1), 0u); // every pixel that is not white turns black
+    EXPECT_EQ(mono.Pixel(2, 2), 0u);
+    EXPECT_EQ(mono.Pixel(3, 0), 0x00FFFFFFu);
+
+    const auto file = TestDir() / "FORM.bmp";
+    ASSERT_TRUE(SavePageBitmap8(bitmap, file.string()));
+    const std::string bmp = ReadFile(file);
+    const size_t offset = 14 + 40 + 1024;
+    ASSERT_EQ(bmp.size(), offset + 4 * 3); // rows of 4 bytes, already aligned
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(uint8_t(bmp[28]), 8); // bits per pixel
+    // Rows bottom up: row 2 first, its pixel 2 black; row 1 (second) has the blue pixel.
+    EXPECT_EQ(uint8_t(bmp[offset + 2]), kPaletteBlack);
+    EXPECT_EQ(uint8_t(bmp[offset + 4 + 1]), blue);
+    EXPECT_EQ(uint8_t(bmp[offset + 8]), kPaletteWhite);
+}
+
+TEST(ViewerCore, RenderingDropsPageSizeCommands) {
+    THLWMemorystream stream(std::string("A\x1b&l2AB\x1b&l3AC\x1b&l26A"));
+    RemovePageSizeCommands(stream);
+    EXPECT_EQ(stream.View(), "ABC\x1b&l26A");
+
+    // A letter command would make a letter bitmap; removed, the renderer's own paper rule
+    // decides: without a hint that is the legal height, with "LTR" the letter height.
+    THLWMemorystream letter(std::string("\x1b&l2A\x1b*p300x400YTEXT"));
+    const TRgbImage page = RenderPage(letter, {});
+    EXPECT_EQ(page.Width(), 2450);
+    EXPECT_EQ(page.Height(), 4200);
+    THLWMemorystream hinted(std::string("\x1b&l3ATEXT"));
+    TRenderOptions options;
+    options.PaperHint = "LTR";
+    options.DumpFile = (TestDir() / "dump.bmp").string();
+    EXPECT_EQ(RenderPage(hinted, options).Height(), 3300);
+    EXPECT_TRUE(std::filesystem::exists(options.DumpFile));
+    // A landscape page is wider than high.
+    THLWMemorystream landscape(std::string("\x1b&l1OTEXT"));
+    const TRgbImage wide = RenderPage(landscape, {});
+    EXPECT_EQ(wide.Height(), 2550);
+    EXPECT_GT(wide.Width(), wide.Height());
+}
+
+TEST(ViewerCore, NavigationOverTheTree) {
+    TDocSet set;
+    AddForm(set, "A.LSR", 1);
+    AddForm(set, "B.LSR", 2);
+    AddForm(set, "C.LSR", 1, true);
+    AddForm(set, "D.LSR", 1);
+    TDocTree tree;
+    tree.Build(set, [](const std::string&) { return 0; });
+    TTreeNode* root = tree.Root();
+    ASSERT_EQ(root->Children.size(), 4u);
+    TTreeNode* a = root->Children[0].get();
+    TTreeNode* b = root->Children[1].get();
+    TTreeNode* d = root->Children[3].get();
+    ASSERT_EQ(b->Children.size(), 2u);
+    EXPECT_EQ(NextNodeInOrder(a), b);
+    EXPECT_EQ(NextNodeInOrder(b), b->Children[0].get());
+    EXPECT_EQ(NextNodeInOrder(b->Children[1].get()), root->Children[2].get());
+    EXPECT_EQ(PrevNodeInOrder(root->Children[2].get()), b->Children[1].get());
+    EXPECT_EQ(PrevNodeInOrder(a), root);
+    EXPECT_EQ(NextNodeInOrder(d), nullptr);
+    EXPECT_EQ(tree.LastNode(), d);
+
+    TRecordingPrompter prompter;
+    // Next skips the multi-page form's own node and the deleted form.
+    EXPECT_EQ(StepToPage(a, true, root, d), b->Children[0].get());
+    EXPECT_EQ(StepToPage(b->Children[1].get(), true, root, d), d);
+    EXPECT_EQ(StepToPage(d, false, root, d), b->Children[1].get());
+    EXPECT_TRUE(prompter.Entries().empty());
+    // Past the end: No and Cancel keep the page, Yes starts at the beginning.
+    prompter.QueueAnswer(PromptAnswer::No);
+    prompter.QueueAnswer(PromptAnswer::Cancel);
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    EXPECT_EQ(StepToPage(d, true, root, d), nullptr);
+    EXPECT_EQ(StepToPage(d, true, root, d), nullptr);
+    EXPECT_EQ(StepToPage(d, true, root, d), a);
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    EXPECT_EQ(StepToPage(a, false, root, d), d);
+    ASSERT_EQ(prompter.Entries().size(), 4u);
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::YesNoCancel);
+    EXPECT_EQ(prompter.Entries()[0].Text,
+              "End of document list reached.  Do you wish to start at the beginning?");
+    EXPECT_EQ(prompter.Entries()[3].Text,
+              "Beginning of document list reached.  Do you wish to start at the end?");
+
+    MarkViewed(*d);
+    EXPECT_EQ(d->StateIndex, kImageViewed);
+    d->StateIndex = 7;
+    MarkViewed(*d);
+    EXPECT_EQ(d->StateIndex, 7);
+
+    // Go to page inside form B.
+    TTreeNode* b1 = b->Children[0].get();
+    TTreeNode* b2 = b->Children[1].get();
+    EXPECT_EQ(GotoFormPage(b1, TGotoChoice::Last, 0).Node, b2);
+    EXPECT_FALSE(GotoFormPage(b2, TGotoChoice::Last, 0).Load);
+    EXPECT_EQ(GotoFormPage(b2, TGotoChoice::First, 0).Node, b1);
+    EXPECT_EQ(GotoFormPage(b2, TGotoChoice::Page, 1).Node, b1);
+    EXPECT_FALSE(GotoFormPage(b2, TGotoChoice::Page, 2).Load);
+    EXPECT_FALSE(GotoFormPage(b2, TGotoChoice::Page, 0).Load);
+    const TGotoResult beyond = GotoFormPage(b1, TGotoChoice::Page, 9);
+    EXPECT_TRUE(beyond.Load);
+    EXPECT_EQ(beyond.Node, b1); // the page shown is loaded again
+}
+
+TEST(ViewerCore, StoringAnnotations) {
+    TDocSetPage page(1, "T.LSR", false, "", 0, "fill");
+    page.AddAnnotation(std::make_unique<TDocSetAnnotation>());
+    StoreAnnotations(page,
+                     {{185, 537, "NOTE ", "jane", "01/02/2024", "10:11:12"},
+                      {10, 10, "   ", "jane", "", ""},
+                      {222, 611, "MOVED", "joe", "03/04/2024", "01:02:03"}},
+                     18, 37);
+    ASSERT_EQ(page.Annotations.size(), 2u); // the blank one is left out
+    const TDocSetAnnotation& first = *page.Annotations[0];
+    EXPECT_EQ(first.XPosition, 450);
+    EXPECT_EQ(first.YPosition, 1350);
+    EXPECT_EQ(first.Content, "NOTE "); // untrimmed
+    EXPECT_EQ(first.UserId, "jane");
+    EXPECT_EQ(first.Date, "01/02/2024");
+    EXPECT_EQ(first.Time, "10:11:12");
+    EXPECT_EQ(first.Source, "Client");
+    EXPECT_EQ(page.Annotations[1]->XPosition, 550);
+    EXPECT_EQ(page.Annotations[1]->YPosition, 1550);
+
+    EXPECT_EQ(AnnotationHint("jane", "01/02/2024", "10:11:12"), "Modified by: jane\n01/02/2024 at 10:11:12");
+    EXPECT_EQ(AnnotationHint("jane", "", ""), "Right mouse click for options");
+    TDocSet set;
+    set.UserEmail = "jane@example.com";
+    EXPECT_EQ(AnnotationUserName(&set), "jane@example.com");
+    const TStamp stamp = StampNow();
+    EXPECT_EQ(stamp.Date.size(), 10u);
+    EXPECT_EQ(stamp.Date[2], '/');
+    EXPECT_EQ(stamp.Time.size(), 8u);
+    EXPECT_EQ(stamp.Time[2], ':');
+}
+
+TEST(ViewerCore, AnnotationRights) {
+    TDocSet set;
+    set.CanAnnotate = true;
+    TAnnotationRights r = AnnotationRights(&set, false, false, true, false);
+    EXPECT_TRUE(r.AddText);
+    EXPECT_FALSE(r.DelText);
+    EXPECT_TRUE(r.Save);
+    r = AnnotationRights(&set, false, true, true, true); // Vivaform page
+    EXPECT_FALSE(r.AddText || r.DelText || r.Save);
+    set.CanAnnotate = false;
+    r = AnnotationRights(&set, false, false, true, true);
+    EXPECT_FALSE(r.AddText || r.DelText || r.Save);
+    r = AnnotationRights(nullptr, true, false, false, false); // plain file
+    EXPECT_TRUE(r.AddText && r.DelText && r.Save);
+    EXPECT_FALSE(AnnotationRights(nullptr, false, false, true, true).AddText);
+}
+
+TEST(ViewerCore, SavingTheWholePackage) {
+    TRecordingPrompter prompter;
+    // A Tesselon set.
+    auto tsn = std::make_unique<TTesselon>();
+    tsn->CanAnnotate = true;
+    AddForm(*tsn, "A.LSR", 2);
+    StoreAnnotations(*tsn->Form(0).Pages[1], {{185, 537, "HELLO", "jane", "01/02/2024", "10:11:12"}}, 18, 37);
+    tsn->FileName = (TestDir() / "save.tsn").string();
+    tsn->Modified = true;
+    ASSERT_TRUE(SaveWholePackage(*tsn));
+    std::unique_ptr<TDocSet> back = LoadPackageFile(tsn->FileName);
+    ASSERT_EQ(back->FormCount(), 1u);
+    ASSERT_EQ(back->Form(0).Pages[1]->Annotations.size(), 1u);
+    EXPECT_EQ(back->Form(0).Pages[1]->Annotations[0]->Content, "HELLO");
+    EXPECT_EQ(back->Form(0).Pages[1]->Annotations[0]->XPosition, 450);
+    EXPECT_EQ(back->Form(0).Pages[1]->Annotations[0]->YPosition, 1350);
+    // A Quodex set is written as Quodex.
+    auto qdx = std::make_unique<TQuodex>();
+    qdx->WorksheetNumber = "77";
+    AddForm(*qdx, "B.LSR", 1);
+    StoreAnnotations(*qdx->Form(0).Pages[0], {{37, 74, "Q", "jane", "", ""}}, 18, 37);
+    qdx->FileName = (TestDir() / "save.qdx").string();
+    ASSERT_TRUE(SaveWholePackage(*qdx));
+    back = LoadPackageFile(qdx->FileName);
+    ASSERT_EQ(back->FormCount(), 1u);
+    ASSERT_EQ(back->Form(0).Pages[0]->Annotations.size(), 1u);
+    EXPECT_EQ(back->Form(0).Pages[0]->Annotations[0]->Content, "Q");
+    EXPECT_TRUE(prompter.Entries().empty());
+
+    // A target that cannot be replaced stays as it was and the user is told.
+    const auto blocked = TestDir() / "blocked.tsn";
+    std::filesystem::create_directories(blocked / "inside");
+    tsn->FileName = blocked.string();
+    tsn->Modified = true;
+    EXPECT_FALSE(SaveWholePackage(*tsn));
+    EXPECT_TRUE(std::filesystem::is_directory(blocked / "inside"));
+    ASSERT_FALSE(prompter.Entries().empty());
+    EXPECT_NE(prompter.Entries().back().Text.find("Error saving to"), std::string::npos);
+    EXPECT_TRUE(tsn->Modified);
+}
