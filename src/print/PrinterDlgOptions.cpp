@@ -72,6 +72,17 @@ void TPrinterDlgOptions::EnableOptionsByPermission() {
                   HasControlPermission("_rgDuplex"));
 }
 
+void TPrinterDlgOptions::PrepareForPageWindow(bool plainFile, bool scannedImage, bool hasBarcodeFormula) {
+    EnableOptions(!plainFile, !plainFile, !plainFile, false, false);
+    DuplexAllowed = false;
+    if (scannedImage) {
+        BarCodesEnabled = FormNamesEnabled = PrintModeEnabled = AdditionalCopiesEnabled = false;
+    } else {
+        PrintModeEnabled = AdditionalCopiesEnabled = true;
+    }
+    OwnBarCodes = hasBarcodeFormula;
+}
+
 void TPrinterDlgOptions::SelectPrinter(const std::string& name) {
     Printer = name;
     SetCurrentPrinterName(name);

@@ -56,6 +56,10 @@ public:
     // The five flags of the print command and "Printer &Setup": the control permissions of
     // "_edAdditionalCopies2", "_rgBarCodes", "_rgFormNames", "_rgPrintOrder", "_rgDuplex".
     void EnableOptionsByPermission();
+    // The page window's preparation: duplex not allowed, order and duplex disabled; copies, bar
+    // codes and form names only outside plain-file mode; in scanned-image mode bar codes, form
+    // names, print format and copies disabled, otherwise print format and copies enabled.
+    void PrepareForPageWindow(bool plainFile, bool scannedImage, bool hasBarcodeFormula);
     // The user picks a printer: it becomes the current printer.
     void SelectPrinter(const std::string& name);
     // OK with a printer selected: the printer becomes current, the choices are saved, and

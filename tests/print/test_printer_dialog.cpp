@@ -177,6 +177,26 @@ TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     page.cbxPrintMode->setCurrentIndex(0);
     EXPECT_FALSE(page.rgDuplex->isEnabled());
 
+    // The page window in scanned-image mode: only the printer and the legal box stay usable.
+    TfrmPrinterDlg scanned(false);
+    scanned.Options().PrepareForPageWindow(false, true, true);
+    scanned.Prepare();
+    EXPECT_FALSE(scanned.edAdditionalCopies->isEnabled());
+    EXPECT_FALSE(scanned.cbxPrintMode->isEnabled());
+    EXPECT_FALSE(scanned.rgBarCodes->isEnabled());
+    EXPECT_FALSE(scanned.rgFormNames->isEnabled());
+    EXPECT_FALSE(scanned.rgDuplex->isEnabled());
+    EXPECT_TRUE(scanned.cbxPrinters->isEnabled());
+    // A plain file: no bar codes or form names, but copies and print format.
+    TfrmPrinterDlg plain(false);
+    plain.Options().PrepareForPageWindow(true, false, false);
+    plain.Prepare();
+    EXPECT_TRUE(plain.edAdditionalCopies->isEnabled());
+    EXPECT_TRUE(plain.cbxPrintMode->isEnabled());
+    EXPECT_FALSE(plain.rgBarCodes->isEnabled());
+    EXPECT_FALSE(plain.rgFormNames->isEnabled());
+    EXPECT_FALSE(plain.rgPrintOrder->isEnabled());
+
     // Without permissions settings every option the caller enables stays enabled.
     TfrmPrinterDlg setup(false);
     setup.Options().EnableOptionsByPermission();
