@@ -26,7 +26,7 @@ void TRgbImage::SetPixel(int x, int y, uint32_t colour) {
 
 namespace {
 
-constexpr uint64_t kAllWhite = ~uint64_t(0);
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 
 uint64_t Load64(const uint8_t* p) {
     uint64_t v;
@@ -34,10 +34,31 @@ uint64_t Load64(const uint8_t* p) {
     return v;
 }
 
-// Bytes b..b+7 of the row keep their value when the rows above and below and the row itself
-// from b-3 to b+10 are white: the mean of four white neighbours is white.
-bool WhiteBlock(const uint8_t* up, const uint8_t* row, const uint8_t* down, size_t b) {
-    return (Load64(up + b) & Load64(down + b) & Load64(row + b - 3) & Load64(row + b + 3)) == kAllWhite;
+// Whether the eight bytes at p all hold one value, and which.
+bool Uniform8(const uint8_t* p, unsigned& value) {
+    const uint64_t v = Load64(p);
+    value = unsigned(v & 0xFF);
+    return v == value * kEveryByte;
+}
+
+// Bytes b..b+7 in one step where the rows above and below, the right neighbours and the
+// already smoothed left pixel are each of one value and that left value is a fixed point of
+// the mean: every byte of the block then becomes the left value. Paper is such an area (white,
+// or the 254 that the truncated mean leaves to the right of and below any mark).
+bool SmoothBlock(const uint8_t* up, uint8_t* row, const uint8_t* down, size_t b) {
+    const unsigned left = row[b - 3];
+    if (row[b - 2] != left || row[b - 1] != left)
+        return false;
+    unsigned u = 0;
+    unsigned d = 0;
+    unsigned r = 0;
+    if (!Uniform8(up + b, u) || !Uniform8(down + b, d) || !Uniform8(row + b + 3, r))
+        return false;
+    if (((u + d + left + r) >> 2) != left)
+        return false;
+    const uint64_t fill = left * kEveryByte;
+    std::memcpy(row + b, &fill, sizeof fill);
+    return true;
 }
 
 } // namespace
@@ -56,7 +77,7 @@ void AntiAliasPass(TRgbImage& image) {
         const uint8_t* down = image.Row(y + 1);
         size_t b = first;
         while (b < end) {
-            if (b + 11 <= stride && b + 8 <= end && WhiteBlock(up, row, down, b)) {
+            if (b + 11 <= stride && b + 8 <= end && SmoothBlock(up, row, down, b)) {
                 b += 8;
                 continue;
             }
