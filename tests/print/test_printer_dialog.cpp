@@ -52,6 +52,8 @@ protected:
         if (!QApplication::instance())
             app_ = std::make_unique<QApplication>(argc, argv);
     }
+    // Before the exit handlers, while Qt's own statics still live.
+    static void TearDownTestSuite() { app_.reset(); }
 
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "pg-prdlg-XXXXXX").string();
