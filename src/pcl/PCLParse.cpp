@@ -1,5 +1,6 @@
 #include "PCLParse.h"
 
+#include "FontEngine.h"
 #include "PCLValues.h"
 #include "Strings.h"
 
@@ -511,7 +512,7 @@ void TPCLBuffer::NewPageBitmap() {
     if (BitmapDevice)
         BitmapDevice->SetBitmap(*PageBitmap);
     else
-        BitmapDevice = std::make_unique<TPageBitmapDevice>(*PageBitmap);
+        BitmapDevice = std::make_unique<TPageBitmapDevice>(*PageBitmap, &TFontEngine::Shared());
 }
 
 TPCLDevice& TPCLBuffer::Device() {

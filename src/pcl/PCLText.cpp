@@ -1,14 +1,291 @@
-// Text drawing hooks of the interpreter, called only while rendering: system-font text runs
-// and soft-font text runs.
+// Text drawing of the interpreter, called only while rendering: system-font text runs with the
+// interpreter's own advances, and soft-font text runs with their downloaded glyphs.
 
-#include "PCLParse.h"
+#include "PCLText.h"
+
+#include "FontEngine.h"
+#include "PCLFontWidths.h"
+#include "PCLValues.h"
+#include "Strings.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
 
 namespace pg {
 
-// System-font text: pending the text renderer (fonts, width tables, cursor advance).
-void TPCLBuffer::DrawTextRun(std::string_view) {}
+namespace {
 
-// Soft-font text: pending the soft-font renderer (glyph blocks, advances).
-void TPCLBuffer::DrawSoftFontRun(const TSoftFont&, std::string_view) {}
+constexpr uint8_t kLineFeed = 10;
+constexpr uint8_t kCarriageReturn = 13;
+constexpr uint8_t kBullet = 177;
+constexpr uint32_t kBlack = 0x00000000;
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+int ClampInt(int64_t v) {
+    return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+// Families that forms name but systems rarely have, drawn with a face of similar design when
+// that face is installed. Times and Arial stand in for the serif and sans-serif designs.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 19> kSimilarFamilies = {{
+    {"CG TIMES", "TIMES NEW ROMAN"},
+    {"TIMES ROMAN", "TIMES NEW ROMAN"},
+    {"TIMES", "TIMES NEW ROMAN"},
+    {"GARAMOND ANTIQUA", "TIMES NEW ROMAN"},
+    {"NEW CENTURY", "TIMES NEW ROMAN"},
+    {"ITC ZAPF", "TIMES NEW ROMAN"},
+    {"UNIVERS", "ARIAL"},
+    {"ANTIQUE", "ARIAL"},
+    {"CG OMEGA", "ARIAL"},
+    {"ANTIQUE OLIVE", "ARIAL"},
+    {"HELVETICA", "ARIAL"},
+    {"UNKNOWN", "ARIAL"},
+    {"ALBERTUS", "GEORGIA"},
+    {"CORONET", "MONOTYPE CORSIVA"},
+    {"MARIGOLD", "MONOTYPE CORSIVA"},
+    {"CLARENDON", "IMPACT"},
+    {"PALATINO", "PALATINO LINOTYPE"},
+    {"ITC AVANT", "CENTURY GOTHIC"},
+    {"ITC BOOKMAN", "BOOKMAN OLD STYLE"},
+}};
+
+// Glyph descriptor fields (big-endian PCL bitmap character descriptor).
+struct TGlyphFields {
+    int LeftOffset = 0;
+    int TopOffset = 0;
+    int Width = 0;
+    int Height = 0;
+    int Advance = 0;
+};
+
+uint8_t ByteAt(std::string_view block, size_t at) {
+    return at < block.size() ? uint8_t(block[at]) : 0;
+}
+
+TGlyphFields ReadGlyph(std::string_view block) {
+    TGlyphFields g;
+    g.LeftOffset = int16_t(uint16_t(ByteAt(block, 6) << 8 | ByteAt(block, 7)));
+    g.TopOffset = ByteAt(block, 9);
+    g.Width = ByteAt(block, 11);
+    g.Height = ByteAt(block, 13);
+    g.Advance = ByteAt(block, 15) / 4;
+    return g;
+}
+
+} // namespace
+
+std::string_view TypefaceName(uint16_t typeface) {
+    switch (typeface) {
+    case 0:
+        return "LinePrinter";
+    case 3:
+    case 4099:
+        return "Courier";
+    case 5:
+        return "Times Roman";
+    case 52:
+    case 4148:
+        return "Univers";
+    case 1988:
+        return "ITC Bookman";
+    case 4101:
+        return "CG Times";
+    case 4102:
+        return "Letter Gothic";
+    case 4113:
+        return "CG Omega";
+    case 4116:
+        return "Coronet";
+    case 4119:
+        return "CG Century Schoolbook";
+    case 4127:
+        return "ITC Avant Garde";
+    case 4140:
+        return "Clarendon";
+    case 4168:
+        return "Antique Olive";
+    case 4197:
+        return "Garamond Antiqua";
+    case 4297:
+        return "Marigold";
+    case 4362:
+        return "Albertus";
+    case 16602:
+        return "Arial";
+    case 16686:
+        return "Symbol";
+    case 16901:
+        return "Times New Roman";
+    case 24580:
+        return "Helvetica";
+    case 24591:
+        return "Palatino";
+    case 24607:
+        return "ITC Avant";
+    case 24703:
+        return "New Century";
+    case 31402:
+        return "Wingdings";
+    case 45099:
+        return "ITC Zapf";
+    default:
+        return "Unknown";
+    }
+}
+
+bool IsInstalledFont(std::string_view family) {
+    const std::string upper = UpperCase(family);
+    if (upper == "ARIAL" || upper == "TIMES NEW ROMAN")
+        return true;
+    const std::vector<std::string>& installed = InstalledFontFamilies();
+    return std::binary_search(installed.begin(), installed.end(), upper);
+}
+
+TTextFont SelectTextFont(const TPCLFontState& font, uint16_t currentPattern, bool printMode) {
+    TTextFont t;
+    t.Colour = currentPattern == 1 ? kWhite : kBlack;
+    t.Family = std::string(TypefaceName(font.PrimaryTypeface));
+    const std::string upper = UpperCase(t.Family);
+    if (Contains(upper, "UNIV")) {
+        t.Family = "ARIAL";
+    } else if (Contains(upper, "CG TIMES") || Contains(upper, "TIMES ROMAN")) {
+        t.Family = "TIMES NEW ROMAN";
+    } else if (Contains(upper, "TIMES")) {
+        t.Family = "Times New Roman";
+    } else if (Contains(upper, "COUR")) {
+        t.Family = "Courier New";
+        t.Allowance = 15;
+        if (currentPattern == 0)
+            t.Colour = font.FillColor;
+    } else {
+        // Other families: a similar installed face, compared on the upper-case name.
+        for (const auto& [name, similar] : kSimilarFamilies) {
+            if (upper == name && IsInstalledFont(similar)) {
+                t.Family = std::string(similar);
+                break;
+            }
+        }
+    }
+    t.Italic = font.PrimaryStyle == 1;
+    t.Bold = font.PrimaryStrokeWeight == 3;
+    t.Height = RoundHalfEven(font.PrimaryHeight / 72.0 * 300.0);
+    if (t.Family == "Courier New") {
+        // Fill data stands out on screen in bold; printed, it is plain.
+        t.Bold = !printMode;
+        if (printMode)
+            t.Italic = false;
+    }
+    return t;
+}
+
+int32_t HMIWidth(double hmi) {
+    return RoundHalfEven(hmi / 120.0 * 300.0);
+}
+
+int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint8_t c,
+                  const std::function<int(uint8_t)>& measure) {
+    const bool arial = textFont.Family == "ARIAL" || textFont.Family == "Unknown";
+    if (arial || textFont.Family == "TIMES NEW ROMAN") {
+        int entry = 0;
+        if (c == ' ') {
+            if (font.PrimarySpacing != 1)
+                return HMIWidth(hmi);
+            entry = UpperCase(textFont.Family) == "ARIAL" ? 138 : 123;
+        } else {
+            const TWidthTable& table =
+                PCLFontWidthTable(arial ? TWidthFamily::Arial : TWidthFamily::Times, textFont.Bold,
+                                  textFont.Italic, font.PrimarySymbolSet == 10);
+            entry = table[c];
+        }
+        return RoundHalfEven(font.PrimaryHeight / 100.0 * entry);
+    }
+    if (Contains(UpperCase(textFont.Family), "COUR") || !IsInstalledFont(textFont.Family))
+        return HMIWidth(hmi);
+    return measure(c);
+}
+
+// One run in the current font from the drawing position; the cursor then moves by the run's
+// advance and by the line feeds inside it.
+void TPCLBuffer::DrawTextRun(std::string_view run) {
+    const TTextFont textFont = SelectTextFont(Font, Raster.CurrentPattern, Page.PrintMode);
+    TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
+                         textFont.Colour};
+    TPCLDevice& device = Device();
+    const auto measure = [&](uint8_t c) { return device.MeasureChar(drawFont, c); };
+    const bool twice = Contains(UpperCase(textFont.Family), "COUR") && Font.PrimaryStrokeWeight == 3;
+    const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
+    int64_t x = int64_t(Page.LeftOffset) + Page.CursorX;
+    int64_t y = textFont.Allowance + top - textFont.Height;
+    int64_t advance = 0;
+    int64_t down = 0;
+    std::vector<TPlacedChar> chars;
+    chars.reserve(run.size());
+    for (const char ch : run) {
+        const uint8_t c = uint8_t(ch);
+        if (c == kLineFeed) {
+            y += LineAdvance();
+            down += LineAdvance();
+            continue;
+        }
+        if (c == kCarriageReturn) {
+            x = Page.LeftOffset;
+            continue;
+        }
+        if (c < 32)
+            continue;
+        if (c == kBullet) {
+            device.FillEllipse(ClampInt(x), ClampInt(y + 15), ClampInt(x + 15), ClampInt(y + 30), kBlack);
+        } else {
+            chars.push_back({c, ClampInt(x), ClampInt(y)});
+            if (twice)
+                chars.push_back({c, ClampInt(x + 6), ClampInt(y)});
+        }
+        const int32_t w = CharWidth(textFont, Font, Page.HMI, c, measure);
+        advance += w;
+        if (Font.Underline) {
+            const int line = ClampInt(top + 5);
+            device.DrawLine(ClampInt(x), line, ClampInt(x + w), line, 2, kBlack);
+        }
+        x += w;
+    }
+    if (!chars.empty())
+        device.DrawTextRun(drawFont, chars);
+    Page.CursorX = int32_t(uint32_t(int64_t(Page.CursorX) + advance));
+    Page.CursorY = int32_t(uint32_t(int64_t(Page.CursorY) + down));
+}
+
+// A run in a downloaded bitmap font: each byte's glyph at the cursor, black; bytes without a
+// glyph are skipped without moving. A scalable font's glyphs are outlines, not bitmaps: its
+// text is drawn with the system fonts instead, so that it stays readable.
+void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
+    if (font.Scalable()) {
+        DrawTextRun(run);
+        return;
+    }
+    TPCLDevice& device = Device();
+    for (const char ch : run) {
+        const std::string* block = font.FindGlyph(uint8_t(ch));
+        if (!block)
+            continue;
+        const TGlyphFields g = ReadGlyph(*block);
+        if (g.Width == 1) {
+            Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.Advance));
+            continue;
+        }
+        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.LeftOffset));
+        const std::string_view rows = std::string_view(*block).substr(std::min<size_t>(16, block->size()));
+        const TBitImage image{std::span(reinterpret_cast<const uint8_t*>(rows.data()), rows.size()), g.Width,
+                              g.Height, size_t(g.Width + 7) / 8};
+        device.DrawGlyph(ClampInt(int64_t(Page.LeftOffset) + Page.CursorX),
+                         ClampInt(int64_t(Page.TopMargin) + Page.CursorY - g.TopOffset), image);
+        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.Advance - g.LeftOffset));
+    }
+}
 
 } // namespace pg

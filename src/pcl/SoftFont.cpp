@@ -6,6 +6,14 @@ void TSoftFont::StoreGlyph(uint8_t code, std::string_view block) {
     glyphs_.try_emplace(code, block.substr(0, kSoftFontBlockLimit));
 }
 
+bool TSoftFont::Scalable() const {
+    // The header format byte: 0 and 20 are the bitmap formats.
+    if (header_.size() < 3)
+        return false;
+    const uint8_t format = uint8_t(header_[2]);
+    return format == 10 || format == 11 || format == 15 || format == 16;
+}
+
 const std::string* TSoftFont::FindGlyph(uint8_t code) const {
     auto it = glyphs_.find(code);
     return it == glyphs_.end() ? nullptr : &it->second;

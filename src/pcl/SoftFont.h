@@ -22,6 +22,9 @@ public:
     const std::string* FindGlyph(uint8_t code) const;
     size_t GlyphCount() const { return glyphs_.size(); }
     const std::string& Header() const { return header_; }
+    // The header announces an outline font (Intellifont, TrueType or universal format): its
+    // glyph blocks hold outlines, not bitmaps.
+    bool Scalable() const;
 
 private:
     std::string header_;

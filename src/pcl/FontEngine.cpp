@@ -1,0 +1,250 @@
+#include "FontEngine.h"
+
+#include "Strings.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <unordered_map>
+
+namespace pg {
+
+namespace {
+
+constexpr uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::vector<std::string> ReadInstalledFamilies() {
+    std::vector<std::string> names;
+    if (!FcInit())
+        return names;
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    if (set) {
+        for (int i = 0; i < set->nfont; ++i) {
+            FcChar8* family = nullptr;
+            // A font may carry several family names (localised ones); each counts.
+            for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
+                names.push_back(UpperCase(reinterpret_cast<const char*>(family)));
+        }
+        FcFontSetDestroy(set);
+    }
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+// A face as fontconfig chose it, with the style it could not supply to be synthesised.
+struct TFace {
+    FT_Face Face = nullptr;
+    bool Embolden = false;
+    bool Oblique = false;
+    // Windows cell metrics in font units: the platform sizes a font by ascent + descent.
+    int CellUnits = 1;
+    int AscentUnits = 1;
+};
+
+// Characters taller than the page are not drawn; big ones are drawn but not kept.
+constexpr int kMaxCellHeight = 4200;
+constexpr size_t kMaxCachedImage = size_t(1) << 20;
+constexpr size_t kMaxCachedChars = 20000;
+
+using TFaceKey = std::tuple<std::string, bool, bool>;
+
+struct TCharKey {
+    const TFace* Face;
+    int Height;
+    uint8_t Code;
+    bool operator==(const TCharKey&) const = default;
+};
+
+struct TCharKeyHash {
+    size_t operator()(const TCharKey& k) const {
+        return std::hash<const void*>()(k.Face) ^ (size_t(k.Height) << 8 | k.Code) * 0x9E3779B97F4A7C15ull;
+    }
+};
+
+} // namespace
+
+uint32_t WindowsCodePoint(uint8_t byte) {
+    return byte >= 128 && byte < 160 ? kCp1252High[byte - 128] : byte;
+}
+
+const std::vector<std::string>& InstalledFontFamilies() {
+    static const std::vector<std::string> names = ReadInstalledFamilies();
+    return names;
+}
+
+struct TFontEngine::TImpl {
+    FT_Library Library = nullptr;
+    std::map<TFaceKey, std::unique_ptr<TFace>> Faces;
+    std::map<std::string, FT_Face> FaceFiles; // by file and index; owns the FT faces
+    std::unordered_map<TCharKey, TCharCoverage, TCharKeyHash> Chars;
+    bool Caching = true;
+    mutable std::mutex Lock;
+
+    ~TImpl() {
+        for (auto& [file, face] : FaceFiles)
+            FT_Done_Face(face);
+        if (Library)
+            FT_Done_FreeType(Library);
+    }
+
+    FT_Face OpenFile(const std::string& file, int index) {
+        const std::string key = file + '\n' + IntToStr(index);
+        auto it = FaceFiles.find(key);
+        if (it != FaceFiles.end())
+            return it->second;
+        FT_Face face = nullptr;
+        if (FT_New_Face(Library, file.c_str(), index, &face) != 0)
+            face = nullptr;
+        FaceFiles.emplace(key, face);
+        return face;
+    }
+
+    std::unique_ptr<TFace> Match(const std::string& family, bool bold, bool italic) {
+        auto face = std::make_unique<TFace>();
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        if (match) {
+            FcChar8* file = nullptr;
+            int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+            FcPatternGetInteger(match, FC_INDEX, 0, &index);
+            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+                face->Face = OpenFile(reinterpret_cast<const char*>(file), index);
+            face->Embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+            face->Oblique = italic && slant == FC_SLANT_ROMAN;
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        if (face->Face) {
+            FT_Select_Charmap(face->Face, FT_ENCODING_UNICODE);
+            const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face->Face, FT_SFNT_OS2));
+            if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
+                face->AscentUnits = os2->usWinAscent;
+                face->CellUnits = os2->usWinAscent + os2->usWinDescent;
+            } else if (face->Face->ascender - face->Face->descender > 0) {
+                face->AscentUnits = face->Face->ascender;
+                face->CellUnits = face->Face->ascender - face->Face->descender;
+            }
+        }
+        return face;
+    }
+
+    const TFace* FindFace(const TDeviceFont& font) {
+        TFaceKey key{font.Family, font.Bold, font.Italic};
+        auto it = Faces.find(key);
+        if (it == Faces.end())
+            it = Faces.emplace(std::move(key), Match(font.Family, font.Bold, font.Italic)).first;
+        return it->second->Face ? it->second.get() : nullptr;
+    }
+
+    bool RenderChar(const TFace& face, int height, uint8_t code, TCharCoverage& out) {
+        FT_Face ft = face.Face;
+        // The em that gives the requested cell height, in 26.6 pixels.
+        const double em = double(height) * ft->units_per_EM / face.CellUnits;
+        FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_NOMINAL, 0, FT_Long(std::lround(em * 64)), 0, 0};
+        if (FT_Request_Size(ft, &request) != 0)
+            return false;
+        const uint32_t cp = WindowsCodePoint(code);
+        if (cp == 0 || FT_Load_Char(ft, cp, FT_LOAD_DEFAULT) != 0)
+            return false;
+        if (face.Oblique)
+            FT_GlyphSlot_Oblique(ft->glyph);
+        if (face.Embolden)
+            FT_GlyphSlot_Embolden(ft->glyph);
+        if (FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_NORMAL) != 0)
+            return false;
+        const FT_Bitmap& bitmap = ft->glyph->bitmap;
+        const int baseline = int(std::lround(em * face.AscentUnits / ft->units_per_EM));
+        out.OffsetX = ft->glyph->bitmap_left;
+        out.OffsetY = baseline - ft->glyph->bitmap_top;
+        out.Width = int(bitmap.width);
+        out.Height = int(bitmap.rows);
+        out.Pitch = bitmap.width;
+        out.Advance = int((ft->glyph->advance.x + 32) >> 6);
+        out.Coverage.resize(size_t(out.Width) * size_t(out.Height));
+        for (int row = 0; row < out.Height; ++row)
+            std::memcpy(out.Coverage.data() + size_t(row) * out.Pitch, bitmap.buffer + row * bitmap.pitch,
+                        out.Pitch);
+        return true;
+    }
+};
+
+TFontEngine::TFontEngine() : impl_(std::make_unique<TImpl>()) {
+    if (FT_Init_FreeType(&impl_->Library) != 0)
+        impl_->Library = nullptr;
+    FcInit();
+}
+
+TFontEngine::~TFontEngine() = default;
+
+TFontEngine& TFontEngine::Shared() {
+    static TFontEngine engine;
+    return engine;
+}
+
+void TFontEngine::SetCaching(bool on) {
+    std::lock_guard guard(impl_->Lock);
+    impl_->Caching = on;
+    impl_->Chars.clear();
+}
+
+size_t TFontEngine::CachedCharCount() const {
+    std::lock_guard guard(impl_->Lock);
+    return impl_->Chars.size();
+}
+
+bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) {
+    if (font.Height <= 0 || font.Height > kMaxCellHeight)
+        return false;
+    std::lock_guard guard(impl_->Lock);
+    if (!impl_->Library)
+        return false;
+    const TFace* face = impl_->FindFace(font);
+    if (!face)
+        return false;
+    if (!impl_->Caching)
+        return impl_->RenderChar(*face, font.Height, code, out);
+    const TCharKey key{face, font.Height, code};
+    auto it = impl_->Chars.find(key);
+    if (it == impl_->Chars.end()) {
+        if (!impl_->RenderChar(*face, font.Height, code, out))
+            out = TCharCoverage{}; // remembered as having no image
+        if (out.Coverage.size() > kMaxCachedImage)
+            return true;
+        if (impl_->Chars.size() >= kMaxCachedChars)
+            impl_->Chars.clear();
+        it = impl_->Chars.emplace(key, out).first;
+        return out.Pitch != 0 || out.Advance != 0;
+    }
+    if (it->second.Pitch == 0 && it->second.Advance == 0)
+        return false;
+    out = it->second;
+    return true;
+}
+
+} // namespace pg

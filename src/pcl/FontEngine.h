@@ -1,0 +1,47 @@
+#pragma once
+// TFontEngine: the system fonts behind PCL text. A family name and style are looked up
+// through fontconfig ("Arial", "Times New Roman" and "Courier New" resolve to their metric
+// twins, the Liberation faces), the face is sized by its cell height the way the platform
+// sizes a font by a positive height, and characters are rendered by FreeType as 8-bit
+// coverage. Rendered characters are cached per face, size and character code.
+//
+// One engine serves every interpreter of the process (Shared()); it is safe to use from
+// several threads.
+
+#include "PCLDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pg {
+
+// The Unicode character of a byte in the Windows-1252 code page (0 for the five unused bytes).
+uint32_t WindowsCodePoint(uint8_t byte);
+
+// The names of the installed font families, each in upper case, sorted (read once).
+const std::vector<std::string>& InstalledFontFamilies();
+
+class TFontEngine : public TCharRasterizer {
+public:
+    TFontEngine();
+    ~TFontEngine() override;
+    TFontEngine(const TFontEngine&) = delete;
+    TFontEngine& operator=(const TFontEngine&) = delete;
+
+    static TFontEngine& Shared();
+
+    bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) override;
+
+    // Without the cache every character is rendered anew (to measure what the cache saves).
+    void SetCaching(bool on);
+    size_t CachedCharCount() const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
+
+} // namespace pg

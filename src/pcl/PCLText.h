@@ -1,0 +1,42 @@
+#pragma once
+// Font selection and character widths of PCL text drawn with system fonts: the typeface
+// names, the family substitution, the style and height rules and the advance of each
+// character. The drawing itself is TPCLBuffer::DrawTextRun (PCLText.cpp).
+
+#include "PCLParse.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace pg {
+
+// The family name of a PCL typeface number; "Unknown" for a number not in the list.
+std::string_view TypefaceName(uint16_t typeface);
+
+// True when the family name, in upper case, is "ARIAL" or "TIMES NEW ROMAN" or an installed
+// font family.
+bool IsInstalledFont(std::string_view family);
+
+// The system font chosen for the primary font attributes.
+struct TTextFont {
+    std::string Family; // after substitution: "ARIAL", "TIMES NEW ROMAN", "Courier New", ...
+    bool Bold = false;
+    bool Italic = false;
+    int Height = 0;     // cell height in pixels
+    int Allowance = 10; // from the drawing position's top down to the PCL baseline, less the height
+    uint32_t Colour = 0;
+};
+
+TTextFont SelectTextFont(const TPCLFontState& font, uint16_t currentPattern, bool printMode);
+
+// The fixed-pitch advance: the horizontal motion index (1/120 inch) in dots, rounded.
+int32_t HMIWidth(double hmi);
+
+// The advance of character c in dots. measure gives the system font's own width of c; it is
+// asked only for installed families that have no width table.
+int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint8_t c,
+                  const std::function<int(uint8_t)>& measure);
+
+} // namespace pg

@@ -1,0 +1,277 @@
+// Text with system fonts: font selection, width tables, advances, colours and marks.
+
+#include "FontEngine.h"
+#include "PCLFontWidths.h"
+#include "PCLText.h"
+#include "PCLValues.h"
+#include "PclTestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace pg;
+using namespace pg::test;
+
+namespace {
+
+// The cursor after rendering the PCL (the reset cursor is x 50, y 188).
+std::pair<int32_t, int32_t> CursorAfter(const std::string& pcl) {
+    auto b = Parsed(pcl, true);
+    return {b->PageState().CursorX, b->PageState().CursorY};
+}
+
+// Columns and rows holding ink (any pixel that is not white) inside a box of the page.
+struct TInk {
+    int Left = INT32_MAX, Right = -1, Top = INT32_MAX, Bottom = -1;
+    int Count = 0;
+    bool Empty() const { return Count == 0; }
+};
+
+TInk InkIn(const TPageBitmap& page, int left, int top, int right, int bottom, int onlyIndex = -1) {
+    TInk ink;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const uint8_t p = page.Pixel(x, y);
+            if (p == kPaletteWhite || (onlyIndex >= 0 && p != onlyIndex))
+                continue;
+            ink.Left = std::min(ink.Left, x);
+            ink.Right = std::max(ink.Right, x);
+            ink.Top = std::min(ink.Top, y);
+            ink.Bottom = std::max(ink.Bottom, y);
+            ++ink.Count;
+        }
+    return ink;
+}
+
+// Page 1 of the PCL rendered as the viewer (print false) or the printer (print true) does.
+std::unique_ptr<TPCLBuffer> Rendered(const std::string& pcl, bool print) {
+    auto b = Parsed(pcl);
+    b->GetPageBitmap(print, 1, "LTR");
+    return b;
+}
+
+} // namespace
+
+TEST(PclText, TypefaceNamesAndFontSelection) {
+    EXPECT_EQ(TypefaceName(4099), "Courier");
+    EXPECT_EQ(TypefaceName(3), "Courier");
+    EXPECT_EQ(TypefaceName(4148), "Univers");
+    EXPECT_EQ(TypefaceName(4101), "CG Times");
+    EXPECT_EQ(TypefaceName(16602), "Arial");
+    EXPECT_EQ(TypefaceName(45099), "ITC Zapf");
+    EXPECT_EQ(TypefaceName(1234), "Unknown");
+
+    TPCLFontState font;
+    font.FillColor = 0x00FF0000;
+    TTextFont t = SelectTextFont(font, 0, false);
+    EXPECT_EQ(t.Family, "Courier New");
+    EXPECT_TRUE(t.Bold); // bold on screen
+    EXPECT_EQ(t.Allowance, 15);
+    EXPECT_EQ(t.Height, 50); // 12 / 72 * 300
+    EXPECT_EQ(t.Colour, 0x00FF0000u);
+    t = SelectTextFont(font, 0, true);
+    EXPECT_FALSE(t.Bold); // plain when printed
+    EXPECT_EQ(SelectTextFont(font, 1, false).Colour, 0x00FFFFFFu);
+    EXPECT_EQ(SelectTextFont(font, 2, false).Colour, 0u);
+
+    font.PrimaryTypeface = 4148;
+    font.PrimaryStyle = 1;
+    font.PrimaryStrokeWeight = 3;
+    font.PrimaryHeight = 10;
+    t = SelectTextFont(font, 0, false);
+    EXPECT_EQ(t.Family, "ARIAL");
+    EXPECT_TRUE(t.Bold);
+    EXPECT_TRUE(t.Italic);
+    EXPECT_EQ(t.Allowance, 10);
+    EXPECT_EQ(t.Height, 42); // 41.67
+    EXPECT_EQ(t.Colour, 0u);
+    font.PrimaryTypeface = 4101;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "TIMES NEW ROMAN");
+    font.PrimaryTypeface = 16901;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Times New Roman");
+    font.PrimaryTypeface = 16602;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Arial");
+    // Families without a face of their own take a similar installed one.
+    font.PrimaryTypeface = 24580;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "ARIAL");
+    font.PrimaryTypeface = 4197;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "TIMES NEW ROMAN");
+
+    EXPECT_TRUE(IsInstalledFont("Arial"));
+    EXPECT_TRUE(IsInstalledFont("times new roman"));
+    EXPECT_TRUE(IsInstalledFont("Liberation Mono"));
+    EXPECT_FALSE(IsInstalledFont("No Such Family At All"));
+}
+
+TEST(PclText, WidthTablesByFamilyFaceAndSymbolSet) {
+    const auto& timesR8 = PCLFontWidthTable(TWidthFamily::Times, false, false, false);
+    const auto& timesPc8 = PCLFontWidthTable(TWidthFamily::Times, false, false, true);
+    EXPECT_EQ(timesR8['A'], 300);
+    EXPECT_EQ(timesR8[96], 138);
+    EXPECT_EQ(timesPc8[96], 207);
+    EXPECT_EQ(timesPc8[126], 207);
+    EXPECT_EQ(timesPc8['A'], 300);
+    const auto& arialR8 = PCLFontWidthTable(TWidthFamily::Arial, false, false, false);
+    EXPECT_EQ(arialR8['A'], 307);
+    EXPECT_EQ(arialR8[255], 231);
+    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, false, false, true)[94], 261);
+    const auto& arialBold = PCLFontWidthTable(TWidthFamily::Arial, true, false, false);
+    EXPECT_EQ(arialBold[34], 215);
+    EXPECT_EQ(arialBold[123], 207);
+    EXPECT_EQ(arialBold['A'], 307);
+    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, true, false, true)[126], 261);
+    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, false, true, false)[201], 238);
+    const auto& arialBoldItalic = PCLFontWidthTable(TWidthFamily::Arial, true, true, false);
+    EXPECT_EQ(arialBoldItalic[34], 223);
+    EXPECT_EQ(arialBoldItalic[203], 238);
+    // The telling rows of the Times faces.
+    const auto& timesBold = PCLFontWidthTable(TWidthFamily::Times, true, false, false);
+    const auto& timesItalic = PCLFontWidthTable(TWidthFamily::Times, false, true, false);
+    const auto& timesBoldItalic = PCLFontWidthTable(TWidthFamily::Times, true, true, false);
+    const uint16_t bold[10] = {300, 277, 300, 300, 277, 207, 231, 184, 231, 184};
+    const uint16_t italic[10] = {254, 254, 277, 300, 254, 207, 207, 184, 207, 184};
+    const uint16_t boldItalic[10] = {277, 277, 277, 300, 277, 207, 207, 184, 207, 184};
+    for (int i = 0; i < 10; ++i) {
+        const int code = i < 5 ? 65 + i : 97 + i - 5;
+        EXPECT_EQ(timesBold[size_t(code)], bold[i]) << code;
+        EXPECT_EQ(timesItalic[size_t(code)], italic[i]) << code;
+        EXPECT_EQ(timesBoldItalic[size_t(code)], boldItalic[i]) << code;
+    }
+    // Faces of their own: a bold W is wider than a regular one, an italic one narrower.
+    EXPECT_GT(timesBold['W'], timesR8['W'] - 20);
+    EXPECT_NE(timesItalic['W'], timesBold['W']);
+    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Times, true, false, true)[96], 207);
+    const auto& timesItalicPc8 = PCLFontWidthTable(TWidthFamily::Times, false, true, true);
+    EXPECT_EQ(timesItalicPc8[32], 138);
+    EXPECT_EQ(timesItalicPc8[33], 300);
+    EXPECT_EQ(timesItalicPc8[126], 207);
+}
+
+TEST(PclText, AdvancesOfCharacters) {
+    // Univers 12 point: "A" advances 12 / 100 * 307 = 36.84, 37 dots.
+    EXPECT_EQ(CursorAfter(P("~(s4148TA")).first, 50 + 37);
+    // CG Times: a proportional space 12 / 100 * 123 = 14.76, 15 dots; fixed spacing 30.
+    EXPECT_EQ(CursorAfter(P("~(s1p4101T ")).first, 50 + 15);
+    EXPECT_EQ(CursorAfter(P("~(s0p4101T ")).first, 50 + 30);
+    // Univers proportional space: 138.
+    EXPECT_EQ(CursorAfter(P("~(s1p4148T ")).first, 50 + 17);
+    // Courier advances by the motion index: 30 dots, 25 at 10/120 inch.
+    EXPECT_EQ(CursorAfter("ABCD").first, 50 + 120);
+    EXPECT_EQ(CursorAfter(P("~&k10HABCD")).first, 50 + 100);
+    EXPECT_EQ(HMIWidth(12.0), 30);
+    // The symbol set picks the table: ` is 138 in Roman-8, 207 in PC-8 (Times, 12 point).
+    EXPECT_EQ(CursorAfter(P("~(8U~(s4101T`")).first, 50 + 17);
+    EXPECT_EQ(CursorAfter(P("~(10U~(s4101T`")).first, 50 + 25);
+    // Height scales the table: Univers 10 point "W" 415 * 0.1 = 41.5, 42 (halves to even).
+    EXPECT_EQ(CursorAfter(P("~(s10v4148TW")).first, 50 + 42);
+    // Bold face of the Arial table.
+    EXPECT_EQ(CursorAfter(P("~(s3b4148T\"")).first, 50 + RoundHalfEven(12 * 2.15));
+    // An unknown typeface advances by the Arial tables.
+    EXPECT_EQ(CursorAfter(P("~(s999TA")).first, 50 + 37);
+    // Typeface 16602 "Arial" is measured by the font itself.
+    TCharCoverage a;
+    ASSERT_TRUE(TFontEngine::Shared().Render({"Arial", 54, false, false, 0}, 'A', a));
+    EXPECT_EQ(CursorAfter(P("~(s16602TA")).first, 50 + a.Advance);
+    EXPECT_GT(a.Advance, 25);
+    // A family that is not installed advances by the motion index.
+    EXPECT_EQ(CursorAfter(P("~(s4102TAB")).first, 50 + 60);
+    // The bullet advances by its width entry (Arial 261).
+    EXPECT_EQ(CursorAfter(P("~(s4148T\xB1")).first, 50 + 31);
+    // Control bytes neither draw nor advance; a line feed moves down one line.
+    EXPECT_EQ(CursorAfter("A\x01\x0B"
+                          "B"),
+              std::make_pair(50 + 60, 188));
+    EXPECT_EQ(CursorAfter("A\nB"), std::make_pair(50 + 60, 188 + 50));
+    EXPECT_EQ(CursorAfter(P("~&l4DA\nB")), std::make_pair(50 + 60, 188 + 75));
+    // Without rendering text does not move the cursor.
+    EXPECT_EQ(Parsed("ABC")->PageState().CursorX, 50);
+}
+
+TEST(PclText, CourierLinesLandOnTheirColumnsInTheFillColour) {
+    auto b = Rendered(P("~*p300x600YMMMM"), false);
+    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
+    const uint8_t blue = NearestPaletteIndex(0x00FF0000);
+    // Characters start at x = 50 + 300 + 30 k; the PCL baseline lies at 150 + 600.
+    for (int k = 0; k < 4; ++k) {
+        const TInk ink = InkIn(page, 350 + 30 * k, 700, 350 + 30 * k + 30, 770);
+        ASSERT_FALSE(ink.Empty()) << k;
+        EXPECT_GE(ink.Left, 350 + 30 * k) << k;
+        EXPECT_LE(ink.Right, 350 + 30 * k + 30) << k;
+        EXPECT_GT(ink.Top, 715);
+        EXPECT_LE(ink.Bottom, 756); // on the baseline, 5 dots below the PCL line at most
+        EXPECT_GE(ink.Bottom, 745);
+        EXPECT_EQ(InkIn(page, 350 + 30 * k, 700, 380 + 30 * k, 770, blue).Count, ink.Count);
+    }
+    EXPECT_TRUE(InkIn(page, 470, 680, 600, 800).Empty());
+    // Black fill colour draws black; monochrome pages get black ink as well.
+    TPCLBuffer mono;
+    mono.SetFillColor(0);
+    mono.AppendData(P("~*p300x600YMMMM"));
+    mono.Parse(false);
+    const TPageBitmap& monoPage = mono.GetPageBitmap(false, 1, "LTR");
+    EXPECT_EQ(monoPage.Format(), TPixelFormat::Mono1);
+    EXPECT_FALSE(InkIn(monoPage, 350, 700, 470, 770, kPaletteBlack).Empty());
+}
+
+TEST(PclText, BoldCourierIsDrawnTwiceAndScreenCourierIsBold) {
+    // Printed Courier is plain; with stroke weight 3 each character is drawn again 6 dots right.
+    const TInk plain =
+        InkIn(Rendered(P("~*p300x600YI"), true)->GetPageBitmap(true, 1, "LTR"), 300, 650, 450, 800);
+    const TInk twice =
+        InkIn(Rendered(P("~(s3B~*p300x600YI"), true)->GetPageBitmap(true, 1, "LTR"), 300, 650, 450, 800);
+    ASSERT_FALSE(plain.Empty());
+    EXPECT_EQ(twice.Left, plain.Left);
+    EXPECT_EQ(twice.Right, plain.Right + 6);
+    EXPECT_EQ(twice.Top, plain.Top);
+    // On screen the face itself is bold: more ink than printed.
+    const TInk screen =
+        InkIn(Rendered(P("~*p300x600YI"), false)->GetPageBitmap(false, 1, "LTR"), 300, 650, 450, 800);
+    EXPECT_GT(screen.Count, plain.Count);
+}
+
+TEST(PclText, ColoursBulletsAndUnderlines) {
+    // Univers text is black, also on a colour page.
+    auto b = Rendered(P("~(s4148T~*p300x600YHH"), false);
+    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
+    const TInk ink = InkIn(page, 340, 680, 440, 780);
+    ASSERT_FALSE(ink.Empty());
+    EXPECT_EQ(InkIn(page, 340, 680, 440, 780, kPaletteBlack).Count, ink.Count);
+    // With pattern 1 text is white: nothing shows on the white page.
+    auto white = Rendered(P("~*v1T~(s4148T~*p300x600YHH"), false);
+    EXPECT_TRUE(InkIn(white->GetPageBitmap(false, 1, "LTR"), 300, 600, 500, 800).Empty());
+    // The bullet: a black disc in the box (x, y + 15) .. (x + 15, y + 30), y = 10 + 750 - 50.
+    auto bullet = Rendered(P("~(s4148T~*p300x600Y\xB1"), false);
+    const TInk disc = InkIn(bullet->GetPageBitmap(false, 1, "LTR"), 300, 650, 450, 800);
+    EXPECT_EQ(disc.Left, 350);
+    EXPECT_EQ(disc.Right, 364);
+    EXPECT_EQ(disc.Top, 725);
+    EXPECT_EQ(disc.Bottom, 739);
+    // Underlined text: a 2-pixel line on rows 754 and 755 (the PCL line 750 + 5, the pen
+    // centred), as long as the advances; the glyphs end above row 755.
+    auto under = Rendered(P("~&dD~*p300x600YAB~&d@CD"), false);
+    const TPageBitmap& u = under->GetPageBitmap(false, 1, "LTR");
+    const TInk line = InkIn(u, 300, 755, 600, 800);
+    EXPECT_EQ(line.Left, 350);
+    EXPECT_EQ(line.Right, 409);
+    EXPECT_EQ(line.Bottom, 755);
+    EXPECT_EQ(InkIn(u, 350, 754, 410, 755).Count, 60);
+    EXPECT_EQ(
+        InkIn(Rendered(P("~*p300x600YAB"), false)->GetPageBitmap(false, 1, "LTR"), 300, 755, 600, 800).Count,
+        0);
+    // Floating underline: a horizontal move while underlining is underlined too.
+    auto floating = Rendered(P("~*p300x600Y~&dD~*p+100X~&d@x"), false);
+    const TInk moved = InkIn(floating->GetPageBitmap(false, 1, "LTR"), 300, 755, 600, 800);
+    EXPECT_EQ(moved.Left, 350);
+    EXPECT_EQ(moved.Right, 449);
+}
+
+TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
+    // Huge and negative heights, far positions: nothing is drawn off the page, nothing crashes.
+    for (const char* pcl :
+         {"~(s999V~(s4148TABC", "~(s-12V~(s4148TABC", "~(s0.01V~(s4101TABC", "~*p-5000x-5000YABC",
+          "~*p99999999x99999999YABC", "~(s4148T~*p2440x3290YWWW", "~(s4148T~&k-99999HW W"}) {
+        auto b = Rendered(P(pcl), false);
+        EXPECT_EQ(b->GetPageBitmap(false, 1, "LTR").Width(), 2450) << pcl;
+    }
+    // A 999-point "W" is far taller than the page: not drawn, yet it advances.
+    EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + RoundHalfEven(999 * 4.15));
+}

@@ -1,0 +1,181 @@
+// Soft fonts: downloads, glyph drawing, selection, lifetime and the header rewrite.
+
+#include "PclTestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace pg;
+using namespace pg::test;
+
+namespace {
+
+// A bitmap character descriptor and its rows.
+std::string Glyph(int leftOffset, int topOffset, int width, int height, int advanceQuarterDots,
+                  const std::string& rows) {
+    std::string g(16, '\0');
+    g[0] = 4;  // bitmap format
+    g[2] = 14; // descriptor size
+    g[3] = 1;  // class: uncompressed bitmap
+    g[6] = char(uint16_t(leftOffset) >> 8);
+    g[7] = char(leftOffset & 0xFF);
+    g[9] = char(topOffset);
+    g[11] = char(width);
+    g[13] = char(height);
+    g[15] = char(advanceQuarterDots);
+    return g + rows;
+}
+
+std::string Header(int format = 0, int heightQuarterDots = 200) {
+    std::string h(64, '\0');
+    h[1] = 64;
+    h[2] = char(format);
+    h[18] = char(heightQuarterDots >> 8);
+    h[19] = char(heightQuarterDots & 0xFF);
+    return h;
+}
+
+std::string Download(int id, const std::string& header) {
+    return P("~*c" + std::to_string(id) + "D~)s" + std::to_string(header.size()) + "W") + header;
+}
+
+std::string Char(int code, const std::string& glyph) {
+    return P("~*c" + std::to_string(code) + "E~(s" + std::to_string(glyph.size()) + "W") + glyph;
+}
+
+// Font 5: "A" an 8 x 2 frame 1 dot right of the cursor and 10 above the baseline advancing 10
+// dots; "B" a 3-dot bar on the baseline advancing 5; "a" a single dot advancing 3; " " a
+// width-1 glyph advancing 7.
+std::string FontFive() {
+    return Download(5, Header()) + Char('A', Glyph(1, 10, 8, 2, 40, "\xFF\x81")) +
+           Char('B', Glyph(0, 0, 3, 1, 20, "\xE0")) + Char('a', Glyph(0, 0, 1 + 1, 1, 12, "\x80")) +
+           Char(' ', Glyph(0, 0, 1, 1, 28, "\x80"));
+}
+
+std::unique_ptr<TPCLBuffer> Rendered(const std::string& pcl) {
+    auto b = Parsed(pcl, true);
+    b->GetPageBitmap(false, 1, "LTR");
+    return b;
+}
+
+int InkCount(const TPageBitmap& page, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            n += page.Pixel(x, y) != kPaletteWhite;
+    return n;
+}
+
+} // namespace
+
+TEST(PclSoftFonts, GlyphsAreDrawnAtTheCursorAndAdvance) {
+    auto b = Rendered(FontFive() + P("~(5XAB"));
+    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
+    // "A": the cursor (50, 188) moves 1 right; rows at 150 + 188 - 10 = 328 from column 101.
+    for (int x = 101; x <= 108; ++x)
+        EXPECT_EQ(page.Pixel(x, 328), kPaletteBlack) << x;
+    EXPECT_EQ(page.Pixel(101, 329), kPaletteBlack);
+    EXPECT_EQ(page.Pixel(108, 329), kPaletteBlack);
+    EXPECT_EQ(InkCount(page, 102, 329, 108, 330), 0);
+    // "B" at cursor 50 + 10 = 60 on the baseline row 338.
+    EXPECT_EQ(page.Pixel(110, 338), kPaletteBlack);
+    EXPECT_EQ(page.Pixel(112, 338), kPaletteBlack);
+    EXPECT_EQ(InkCount(page, 0, 0, 2450, 3300), 10 + 3);
+    EXPECT_EQ(b->PageState().CursorX, 50 + 10 + 5);
+    // Glyph pixels are black whatever the text colour says.
+    auto white = Rendered(FontFive() + P("~*v1T~(5XA"));
+    EXPECT_EQ(white->GetPageBitmap(false, 1, "LTR").Pixel(101, 328), kPaletteBlack);
+}
+
+TEST(PclSoftFonts, SelectionSpacesMissingGlyphsAndCase) {
+    // Width-1 glyphs only advance; codes without a glyph (and line ends) are skipped.
+    auto spaced = Rendered(FontFive() + P("~(5X A\nZ\rB"));
+    EXPECT_EQ(spaced->PageState().CursorX, 5); // the carriage return set x to 0
+    EXPECT_EQ(spaced->PageState().CursorY, 188);
+    EXPECT_EQ(spaced->GetPageBitmap(false, 1, "LTR").Pixel(50 + 50 + 7 + 1, 328), kPaletteBlack);
+    // Lower case is a glyph of its own.
+    auto lower = Rendered(FontFive() + P("~(5Xa"));
+    EXPECT_EQ(lower->PageState().CursorX, 53);
+    EXPECT_EQ(InkCount(lower->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 1);
+    // The other selections: the assign command with *cD and the secondary ID.
+    EXPECT_EQ(Rendered(FontFive() + P("~*c5DA"))->PageState().CursorX, 60);
+    EXPECT_EQ(Rendered(FontFive() + P("~)5XA"))->PageState().CursorX, 60);
+    // A symbol-set command returns to the system fonts (Courier: 30 dots).
+    auto back = Rendered(FontFive() + P("~(5XA~(8UA"));
+    EXPECT_EQ(back->FontState().FontID, 0);
+    EXPECT_EQ(back->PageState().CursorX, 60 + 30);
+    // *c2F deselects the font and keeps it: selecting again draws with it.
+    EXPECT_EQ(Rendered(FontFive() + P("~(5XA~*c2FA~(5XA"))->PageState().CursorX, 60 + 30 + 10);
+    // An identifier without a font draws nothing and does not move.
+    auto none = Rendered(FontFive() + P("~(6XAB"));
+    EXPECT_EQ(none->PageState().CursorX, 50);
+    EXPECT_EQ(InkCount(none->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 0);
+    // Glyphs for an identifier without a font are not stored.
+    auto orphan = Rendered(FontFive() + P("~*c7D") + Char('C', Glyph(0, 0, 8, 1, 40, "\xFF")) + P("~(5XC"));
+    EXPECT_EQ(orphan->PageState().CursorX, 50);
+}
+
+TEST(PclSoftFonts, FirstDefinitionsWinAndResetsFreeFonts) {
+    // A second header for 5 and a second "A" do not replace the first ones.
+    auto b = Rendered(FontFive() + Download(5, Header(0, 400)) + P("~*c5D") +
+                      Char('A', Glyph(0, 0, 8, 1, 200, "\xFF")) + P("~(5XA"));
+    EXPECT_EQ(b->PageState().CursorX, 60);
+    // A page-size command frees the fonts: later text with 5 draws nothing.
+    auto freed = Rendered(FontFive() + P("~&l2A~(5XAB"));
+    EXPECT_EQ(freed->PageState().CursorX, 50);
+    EXPECT_EQ(InkCount(freed->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 0);
+    // Fonts serve the text after a macro call and inside it.
+    auto macro = Rendered(FontFive() + P("~&f3y0XB~&f1X~(5X~&f2XA"));
+    EXPECT_EQ(macro->PageState().CursorX, 50 + 5 + 10);
+    // A page rendered alone has the downloads of its own page only.
+    auto pages = Parsed(FontFive() + P("~(5XA\f~(5XB"));
+    ASSERT_EQ(pages->GetPageCount(), 2);
+    pages->GetPageBitmap(false, 2, "LTR");
+    EXPECT_EQ(pages->PageState().CursorX, 50);
+}
+
+TEST(PclSoftFonts, HeadersAreRewrittenInEveryParse) {
+    const std::string pcl = Download(5, Header(0, 400)) + Download(6, Header(0, 201)) + "T";
+    for (bool render : {false, true}) {
+        auto b = Parsed(pcl, render);
+        const std::string out = OutputOf(*b);
+        ASSERT_EQ(out.size(), pcl.size());
+        const size_t first = out.find(P("~)s64W")) + 6;
+        EXPECT_EQ(uint8_t(out[first + 14]), 1);
+        EXPECT_EQ(uint8_t(out[first + 15]), 21);
+        EXPECT_EQ(uint8_t(out[first + 18]) << 8 | uint8_t(out[first + 19]), 200);
+        EXPECT_EQ(uint8_t(out[first + 25]), 52);
+        EXPECT_EQ(uint8_t(out[first + 26]), 16);
+        const size_t second = out.find(P("~)s64W"), first) + 6;
+        EXPECT_EQ(uint8_t(out[second + 18]) << 8 | uint8_t(out[second + 19]), 100);
+        EXPECT_EQ(PageOf(*b, 1), out); // the page stream carries the rewritten headers too
+    }
+    EXPECT_EQ(RewriteFontHeader(Header(0, 200)).substr(18, 2), std::string("\0\x64", 2));
+    EXPECT_EQ(RewriteFontHeader("abc"), "abc");
+    EXPECT_EQ(RewriteFontHeader(std::string(20, '\0')).substr(14), std::string("\x01\x15\0\0\0\0", 6));
+}
+
+TEST(PclSoftFonts, ShortAndOversizedGlyphsAreClipped) {
+    // Rows past the end of the block are blank: 4 rows declared, 1 stored.
+    auto shortRows = Rendered(FontFive() + Char('C', Glyph(0, 0, 8, 4, 40, "\xFF")) + P("~(5XC"));
+    EXPECT_EQ(InkCount(shortRows->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 8);
+    // A glyph block shorter than its descriptor, glyphs past the page edges, negative offsets.
+    std::string hostile = FontFive() + Char('D', std::string("\x04\x00", 2)) +
+                          Char('E', Glyph(-300, 255, 255, 255, 255, std::string(900, '\xFF')));
+    hostile += P("~(5XDE~*p2440x3290YEEE~*p-900x-900YE");
+    auto b = Rendered(hostile);
+    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
+    EXPECT_EQ(page.Height(), 3300);
+    EXPECT_GT(InkCount(page, 2400, 3000, 2450, 3300), 0);
+}
+
+TEST(PclSoftFonts, ScalableFontTextIsDrawnWithTheSystemFonts) {
+    // A TrueType download (header format 15): its glyph blocks are outlines, never bitmaps.
+    const std::string pcl = Download(9, Header(15)) + Char('A', std::string(40, '\x0F')) + P("~(9XAA");
+    auto b = Rendered(pcl);
+    EXPECT_EQ(b->PageState().CursorX, 50 + 60);
+    EXPECT_TRUE(TSoftFont(Header(15)).Scalable());
+    EXPECT_TRUE(TSoftFont(Header(10)).Scalable());
+    EXPECT_FALSE(TSoftFont(Header(0)).Scalable());
+    EXPECT_FALSE(TSoftFont(Header(20)).Scalable());
+    EXPECT_FALSE(TSoftFont("").Scalable());
+}
