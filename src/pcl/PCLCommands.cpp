@@ -124,7 +124,7 @@ const std::vector<TPCLBuffer::TCommandEntry>& TPCLBuffer::CommandEntries() {
         {"*tR", "RasterResolution", &B::CmdRasterResolution},
         {"*rF", "RasterPresentation", &B::CmdRasterPresentation},
         {"*rA", "StartRaster", &B::CmdStartRaster},
-        {"*bY", "EmitOnly", &B::CmdEmitOnly},
+        {"*bY", "RasterYOffset", &B::CmdRasterYOffset},
         {"*bM", "CompressionMode", &B::CmdCompressionMode},
         {"*bW", "TransferRasterRow", &B::CmdTransferRasterRow},
         {"*bV", "EmitOnly", &B::CmdEmitOnly},
@@ -483,6 +483,7 @@ void TPCLBuffer::CmdRasterPresentation(std::string_view command) {
 void TPCLBuffer::CmdStartRaster(std::string_view command) {
     EmitCommand(command);
     Raster.RasterRowCount = 0;
+    Raster.SeedRow.clear();
 }
 
 void TPCLBuffer::CmdCompressionMode(std::string_view command) {
@@ -498,6 +499,20 @@ void TPCLBuffer::CmdTransferRasterRow(std::string_view command) {
 void TPCLBuffer::CmdEndRaster(std::string_view command) {
     EmitCommand(command);
     Raster.RasterRowCount = 0;
+    Raster.SeedRow.clear();
+}
+
+// Skips rows, as printers do: the raster position moves down (left in the other
+// orientations) by the number of rows, and the seed row is cleared. Drivers skip blank rows
+// of delta-row images this way.
+void TPCLBuffer::CmdRasterYOffset(std::string_view command) {
+    EmitCommand(command);
+    const int32_t rows = IntegerValue(command);
+    if (Page.Orientation == 0)
+        Page.CursorY = Wrap32(int64_t(Page.CursorY) + rows);
+    else
+        Page.CursorX = Wrap32(int64_t(Page.CursorX) - rows);
+    Raster.SeedRow.clear();
 }
 
 void TPCLBuffer::CmdSelectCurrentPattern(std::string_view command) {

@@ -30,14 +30,21 @@ void TPageBitmapDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
 
 void TPageBitmapDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                                       TRasterDirection direction) {
+    if (direction == TRasterDirection::Across) {
+        bitmap_->BitsRow(x, y, bits, bitCount, kPaletteBlack);
+        return;
+    }
     bitCount = std::min(bitCount, bits.size() * 8);
     for (size_t p = 0; p < bitCount; ++p) {
-        if (!(bits[p / 8] & (0x80 >> (p % 8))))
+        if (bits[p / 8] == 0) {
+            p |= 7;
             continue;
-        int64_t px = x, py = y;
-        (direction == TRasterDirection::Across ? px : py) += int64_t(p);
-        if (px < bitmap_->Width() && py < bitmap_->Height())
-            bitmap_->SetPixel(int(px), int(py), kPaletteBlack);
+        }
+        const int64_t py = int64_t(y) + int64_t(p);
+        if (py >= bitmap_->Height())
+            return;
+        if (bits[p / 8] & (0x80 >> (p % 8)))
+            bitmap_->SetPixel(x, int(py), kPaletteBlack);
     }
 }
 

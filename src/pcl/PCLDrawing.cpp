@@ -3,12 +3,129 @@
 // Text runs are drawn in PCLText.cpp.
 
 #include "PCLParse.h"
+#include "Prompt.h"
+#include "Strings.h"
+
+#include <algorithm>
+#include <limits>
 
 namespace pg {
 
-// Raster row: the pixels are pending the raster renderer; the cursor moves on in every mode,
-// one dot down per transferred row in portrait, one dot left in the other orientations.
-void TPCLBuffer::DrawRasterRow(std::string_view) {
+namespace {
+
+// A decoded row never holds more than this many bytes (65,536 pixels, far wider than any
+// page): run-length and delta-row data cannot make a small block expand without bound.
+constexpr size_t kMaxRasterRowBytes = 8192;
+constexpr int kSignaturePenWidth = 5;
+constexpr uint32_t kSignatureRed = 0x000000FF;
+
+int ClampToInt(int64_t v) {
+    return int(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+void Put(std::vector<uint8_t>& row, size_t at, uint8_t value) {
+    if (at >= kMaxRasterRowBytes)
+        return;
+    if (at >= row.size())
+        row.resize(at + 1, 0);
+    row[at] = value;
+}
+
+// Pairs (count, value): the value count + 1 times. An unpaired last byte is ignored.
+void DecodeRunLength(std::string_view block, std::vector<uint8_t>& row) {
+    row.clear();
+    for (size_t i = 0; i + 1 < block.size() && row.size() < kMaxRasterRowBytes; i += 2) {
+        const size_t count = std::min<size_t>(uint8_t(block[i]) + 1u, kMaxRasterRowBytes - row.size());
+        row.insert(row.end(), count, uint8_t(block[i + 1]));
+    }
+}
+
+// TIFF PackBits: a control byte n, then n + 1 literal bytes (n 0..127) or one byte repeated
+// 1 - n times (n -127..-1); -128 is a no-op.
+void DecodePackBits(std::string_view block, std::vector<uint8_t>& row) {
+    row.clear();
+    size_t i = 0;
+    while (i < block.size() && row.size() < kMaxRasterRowBytes) {
+        const int n = int8_t(block[i++]);
+        if (n >= 0) {
+            const size_t count = std::min({size_t(n) + 1, block.size() - i, kMaxRasterRowBytes - row.size()});
+            row.insert(row.end(), block.begin() + ptrdiff_t(i), block.begin() + ptrdiff_t(i + count));
+            i += size_t(n) + 1;
+        } else if (n != -128 && i < block.size()) {
+            const size_t count = std::min(size_t(1 - n), kMaxRasterRowBytes - row.size());
+            row.insert(row.end(), count, uint8_t(block[i++]));
+        }
+    }
+}
+
+// Delta row: the seed row with replacements. Each command byte holds the number of bytes to
+// replace less one (top 3 bits) and their offset from the end of the previous replacement
+// (low 5 bits; 31 continues in the following bytes while they are 255).
+void DecodeDeltaRow(std::string_view block, std::vector<uint8_t>& row) {
+    size_t i = 0;
+    size_t at = 0;
+    while (i < block.size()) {
+        const uint8_t command = uint8_t(block[i++]);
+        const size_t count = (command >> 5) + 1u;
+        size_t offset = command & 31u;
+        if (offset == 31) {
+            uint8_t more = 255;
+            while (more == 255 && i < block.size()) {
+                more = uint8_t(block[i++]);
+                offset += more;
+            }
+        }
+        at += offset;
+        for (size_t k = 0; k < count && i < block.size(); ++k, ++at)
+            Put(row, at, uint8_t(block[i++]));
+    }
+}
+
+} // namespace
+
+void TPCLBuffer::ShowRenderMessage(const std::string& text, const std::string& kind) {
+    const std::string& key = kind.empty() ? text : kind;
+    if (std::find(ShownMessages.begin(), ShownMessages.end(), key) != ShownMessages.end())
+        return;
+    ShownMessages.push_back(key);
+    ShowInformation(text);
+}
+
+// One raster row. The row is decoded into the seed row, which delta rows then patch. Every
+// transferred row moves the cursor one dot down in portrait, one dot left otherwise, whether
+// or not it draws.
+void TPCLBuffer::DrawRasterRow(std::string_view block) {
+    std::vector<uint8_t>& row = Raster.SeedRow;
+    const int16_t mode = Raster.CompressionMode;
+    bool draw = true;
+    switch (mode) {
+    case 0:
+        row.assign(block.begin(), block.begin() + ptrdiff_t(std::min(block.size(), kMaxRasterRowBytes)));
+        break;
+    case 1:
+        DecodeRunLength(block, row);
+        break;
+    case 2:
+        DecodePackBits(block, row);
+        draw = Raster.RasterPresentation == 0 || Raster.RasterPresentation == 3;
+        break;
+    case 3:
+        DecodeDeltaRow(block, row);
+        break;
+    case 4:
+        ShowRenderMessage("Reserved");
+        draw = false;
+        break;
+    case 5:
+        ShowRenderMessage("Adaptive compression image not displayed");
+        draw = false;
+        break;
+    default:
+        draw = false;
+        break;
+    }
+    if (draw)
+        PlotRasterRow(row, mode == 2);
     if (Page.Orientation == 0)
         Page.CursorY = int32_t(uint32_t(Page.CursorY) + Raster.RasterRowCount);
     else
@@ -16,10 +133,76 @@ void TPCLBuffer::DrawRasterRow(std::string_view) {
     Raster.RasterRowCount = 0;
 }
 
-// Rectangle fill: pending the rectangle renderer (fill index, AND combine).
-void TPCLBuffer::FillRectangle(int32_t) {}
+// Portrait rows run across from the cursor (a TIFF row one dot higher); landscape rows run
+// down from the cursor's row in the column left of it, every mode alike, so that the rows
+// of an image lie side by side as the cursor steps left. The reverse orientations draw
+// nothing.
+void TPCLBuffer::PlotRasterRow(const std::vector<uint8_t>& row, bool tiff) {
+    if (row.empty() || Page.Orientation > 1)
+        return;
+    const int64_t x0 = int64_t(Page.LeftOffset) + Page.CursorX;
+    const int64_t base = int64_t(Page.TopMargin) + Page.CursorY;
+    const bool portrait = Page.Orientation == 0;
+    const int64_t x = portrait ? x0 : x0 - 1;
+    const int64_t y = portrait && tiff ? base - 1 : base;
+    if (tiff)
+        ReportRowsOffPage(row, base, y, portrait);
+    Device().DrawRasterRow(ClampToInt(x), ClampToInt(y), row, row.size() * 8,
+                           portrait ? TRasterDirection::Across : TRasterDirection::Down);
+}
 
-// Signature box: pending the rectangle renderer (5-pixel outline).
-void TPCLBuffer::SignatureBox(int32_t, int32_t, int32_t, int32_t) {}
+// A TIFF pixel on a row outside the page is not drawn; the first one of a render is reported.
+void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool portrait) {
+    const int64_t height = PageBitmap ? PageBitmap->Height() : 0;
+    for (size_t p = 0; p < row.size() * 8; ++p) {
+        if (row[p / 8] == 0) {
+            p |= 7;
+            continue;
+        }
+        if (!(row[p / 8] & (0x80 >> (p % 8))))
+            continue;
+        const int64_t at = portrait ? y : y + int64_t(p);
+        if (at >= 0 && at < height) {
+            if (portrait)
+                return;
+            continue;
+        }
+        ShowRenderMessage("Y: " + IntToStr(base) + "  YY : " + IntToStr(at) + " vs " + IntToStr(height),
+                          "Y:");
+        return;
+    }
+}
+
+// Rectangle fill: each pixel := fill index AND the page's index, so that content under a
+// black fill stays black and a white fill changes nothing. The AND happens in place on the
+// page; no copy of the content under the rectangle is needed for it.
+void TPCLBuffer::FillRectangle(int32_t fillType) {
+    uint8_t index = kPaletteGrey;
+    if (fillType == 0 || (fillType == 2 && Raster.PatternID == 100))
+        index = kPaletteFillBlack;
+    else if (fillType == 1)
+        index = kPaletteWhite;
+    const int64_t left = int64_t(Page.LeftOffset) + Page.CursorX;
+    const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
+    Device().FillRectangle(ClampToInt(left), ClampToInt(top), Raster.RectWidth, Raster.RectHeight, index);
+}
+
+// Signature box: the outline only, a 5-pixel pen centred on the box's edges, so that the
+// signature under it stays visible. Black on a monochrome page, red on a colour one.
+void TPCLBuffer::SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    TPCLDevice& device = Device();
+    const uint32_t colour = PageBitmap->Format() == TPixelFormat::Mono1 ? 0 : kSignatureRed;
+    const int left = ClampToInt(int64_t(Page.LeftOffset) + std::min(x1, x2));
+    const int right = ClampToInt(int64_t(Page.LeftOffset) + std::max(x1, x2));
+    const int top = ClampToInt(int64_t(Page.TopMargin) + std::min(y1, y2));
+    const int bottom = ClampToInt(int64_t(Page.TopMargin) + std::max(y1, y2));
+    // Each edge includes its end point, so that the corners close.
+    const int pastRight = ClampToInt(int64_t(right) + 1);
+    const int pastBottom = ClampToInt(int64_t(bottom) + 1);
+    device.DrawLine(left, top, pastRight, top, kSignaturePenWidth, colour);
+    device.DrawLine(left, bottom, pastRight, bottom, kSignaturePenWidth, colour);
+    device.DrawLine(left, top, left, pastBottom, kSignaturePenWidth, colour);
+    device.DrawLine(right, top, right, pastBottom, kSignaturePenWidth, colour);
+}
 
 } // namespace pg

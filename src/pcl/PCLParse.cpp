@@ -15,6 +15,8 @@ namespace {
 constexpr uint8_t kFormFeed = 12;
 constexpr uint8_t kCarriageReturn = 13;
 constexpr uint8_t kBackspace = 8;
+// The universal exit command, after which job-control lines may follow.
+constexpr std::string_view kUniversalExit = "\x1b%-12345X";
 
 // Macro runs of one parse may scan this many times the parsed input, plus a fixed allowance.
 constexpr size_t kMacroBudgetFactor = 16;
@@ -179,6 +181,9 @@ bool TPCLBuffer::Rendering() const {
 // Sequences and most runs are contiguous in the input, so they are kept as views into it.
 void TPCLBuffer::ParseStream() {
     Page.DuplexMode = -1;
+    if (MacroDepth == 0)
+        ShownMessages.clear();
+    JobControl = false;
     ResetPageState();
     StartPageOutput();
     CurrentInput->Seek(0);
@@ -196,6 +201,7 @@ void TPCLBuffer::ParseStream() {
                 ExecuteSequence(data.substr(sequenceStart, pos - sequenceStart));
             sequenceStart = pos;
             inSequence = escape = true;
+            JobControl = false;
             if (!run.Empty())
                 FlushText(run.View());
             run.Clear();
@@ -212,6 +218,7 @@ void TPCLBuffer::ParseStream() {
                 const std::string_view sequence = data.substr(sequenceStart, pos + 1 - sequenceStart);
                 if (std::any_of(sequence.begin(), sequence.end(), [](char c) { return uint8_t(c) > 32; }))
                     ExecuteSequence(sequence);
+                JobControl = sequence == kUniversalExit;
                 run.Clear();
                 continue;
             }
@@ -221,6 +228,16 @@ void TPCLBuffer::ParseStream() {
                 ++end;
             CurrentInput->Seek(end);
             continue;
+        }
+        if (JobControl) {
+            // Job-control lines go to the output as they are; they are not page text.
+            const size_t length = JobControlLength(data, pos);
+            JobControl = length != 0;
+            if (JobControl) {
+                EmitText(data.substr(pos, length));
+                CurrentInput->Seek(pos + length);
+                continue;
+            }
         }
         if (b > 31) {
             size_t end = pos + 1;
@@ -242,6 +259,23 @@ void TPCLBuffer::ParseStream() {
     // Fonts belong to the run that downloaded them; a macro run shares its caller's fonts.
     if (MacroDepth == 0)
         FreeSoftFonts();
+}
+
+// Lines that begin with "@PJL", each up to and including its line feed (or up to the next
+// escape byte), with the line breaks before them.
+size_t TPCLBuffer::JobControlLength(std::string_view data, size_t pos) {
+    size_t at = pos;
+    for (;;) {
+        size_t line = at;
+        while (line < data.size() && (data[line] == '\r' || data[line] == '\n'))
+            ++line;
+        if (data.substr(line, 4) != "@PJL")
+            return at - pos;
+        size_t end = data.find_first_of(std::string_view("\n\x1b", 2), line);
+        if (end == std::string_view::npos)
+            return data.size() - pos;
+        at = data[end] == '\n' ? end + 1 : end;
+    }
 }
 
 // A control byte (1..31 except ESC) or NUL at data[pos] in text.

@@ -83,6 +83,9 @@ struct TPCLRasterState {
     uint16_t CurrentPattern = 0;
     bool SourceTransparent = true;
     bool PatternTransparent = true;
+    // The last decoded raster row, which a delta row patches; cleared when raster graphics
+    // start or end and by vertical moves.
+    std::vector<uint8_t> SeedRow;
 };
 
 class TPCLBuffer {
@@ -180,6 +183,13 @@ private:
     void DrawRasterRow(std::string_view block);
     void FillRectangle(int32_t fillType);
     void SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    void PlotRasterRow(const std::vector<uint8_t>& row, bool tiff);
+    void ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool portrait);
+    // An information message shown at most once per render for its kind (the text itself
+    // when no kind is given): a page has thousands of raster rows.
+    void ShowRenderMessage(const std::string& text, const std::string& kind = {});
+    // Job-control lines ("@PJL ...") after a universal exit: the length of those at pos.
+    static size_t JobControlLength(std::string_view data, size_t pos);
 
     // Handlers of the command table (PCLCommands.cpp).
     void CmdEmitOnly(std::string_view command);
@@ -230,6 +240,7 @@ private:
     void CmdCompressionMode(std::string_view command);
     void CmdTransferRasterRow(std::string_view command);
     void CmdEndRaster(std::string_view command);
+    void CmdRasterYOffset(std::string_view command);
     void CmdSelectCurrentPattern(std::string_view command);
     void CmdSourceTransparency(std::string_view command);
     void CmdPatternTransparency(std::string_view command);
@@ -272,6 +283,10 @@ private:
     std::map<uint16_t, std::unique_ptr<THLWMemorystream>> Macros;
     bool AnnouncedGlyph = false;
     bool AnnouncedHeader = false;
+    // The scanner has just seen a universal exit: "@PJL" lines are job control, not text.
+    bool JobControl = false;
+    // Messages already shown during the current render.
+    std::vector<std::string> ShownMessages;
 
     TPCLPageState Page;
     TPCLFontState Font;

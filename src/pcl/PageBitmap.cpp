@@ -54,6 +54,24 @@ bool IsLight(uint8_t index) {
     return light[index];
 }
 
+// For each byte of eight pixels, the 64-bit word whose byte k (in memory order) is 0xFF when
+// the byte's bit 0x80 >> k is set.
+std::array<uint64_t, 256> MakeBitMasks() {
+    std::array<uint64_t, 256> masks{};
+    for (size_t b = 0; b < 256; ++b) {
+        uint8_t bytes[8];
+        for (int k = 0; k < 8; ++k)
+            bytes[k] = (b & (0x80u >> k)) ? 0xFF : 0x00;
+        std::memcpy(&masks[b], bytes, 8);
+    }
+    return masks;
+}
+
+uint64_t BitMask(uint8_t b) {
+    static const std::array<uint64_t, 256> masks = MakeBitMasks();
+    return masks[b];
+}
+
 int RoundHalfUp(double v) {
     return int(std::floor(v + 0.5));
 }
@@ -96,20 +114,59 @@ uint8_t NearestPaletteIndex(uint32_t colour) {
 
 TPageBitmap::TPageBitmap(int width, int height, TPixelFormat format)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), format_(format),
-      stride_(StrideFor(width_, format)), pixels_(stride_ * size_t(height_), 0xFF) {}
+      stride_(StrideFor(width_, format)) {
+    Allocate(stride_ * size_t(height_));
+    blank_.assign(size_t(height_), 1);
+}
+
+TPageBitmap::TPageBitmap(const TPageBitmap& other)
+    : width_(other.width_), height_(other.height_), format_(other.format_), stride_(other.stride_),
+      blank_(other.blank_) {
+    Allocate(stride_ * size_t(height_));
+    for (int y = 0; y < height_; ++y)
+        if (!blank_[size_t(y)])
+            std::memcpy(RowData(y), other.RowData(y), stride_);
+}
+
+TPageBitmap& TPageBitmap::operator=(const TPageBitmap& other) {
+    if (this != &other)
+        *this = TPageBitmap(other);
+    return *this;
+}
 
 size_t TPageBitmap::StrideFor(int width, TPixelFormat format) {
     return format == TPixelFormat::Indexed8 ? size_t(width) : (size_t(width) + 7) / 8;
 }
 
+void TPageBitmap::Allocate(size_t bytes) {
+    if (bytes <= capacity_ && pixels_)
+        return;
+    pixels_ = std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bytes, 1));
+    capacity_ = bytes;
+}
+
+uint8_t* TPageBitmap::Touch(int y) const {
+    uint8_t* row = RowData(y);
+    if (blank_[size_t(y)]) {
+        std::memset(row, 0xFF, stride_);
+        blank_[size_t(y)] = 0;
+    }
+    return row;
+}
+
+bool TPageBitmap::IsWhite(uint8_t index) const {
+    return format_ == TPixelFormat::Indexed8 ? index == kPaletteWhite : IsLight(index);
+}
+
 std::span<const uint8_t> TPageBitmap::Row(int y) const {
     if (y < 0 || y >= height_)
         return {};
-    return {pixels_.data() + size_t(y) * stride_, stride_};
+    return {Touch(y), stride_};
 }
 
-// Rows move within the one block of pixels: down the block when rows get narrower, up it
-// (bottom row first) when they get wider, so no second page-sized block is needed.
+// Drawn rows move within the one block of pixels: down the block when rows get narrower, up it
+// (bottom row first) when they get wider; blank rows only keep their mark. A block too small
+// for the new size is replaced, and only drawn rows are copied into it.
 void TPageBitmap::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
@@ -117,62 +174,81 @@ void TPageBitmap::Resize(int width, int height) {
         return;
     const size_t stride = StrideFor(width, format_);
     const int keepRows = std::min(height, height_);
-    uint8_t* p = nullptr;
-    if (stride <= stride_) {
-        p = pixels_.data();
-        for (int y = 1; y < keepRows; ++y)
-            std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride);
-        pixels_.resize(stride * size_t(height), 0xFF);
-    } else {
-        pixels_.resize(std::max(stride * size_t(height), stride_ * size_t(height_)), 0xFF);
-        p = pixels_.data();
-        for (int y = keepRows - 1; y >= 0; --y) {
-            std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride_);
-            std::memset(p + size_t(y) * stride + stride_, 0xFF, stride - stride_);
+    if (stride * size_t(height) > capacity_) {
+        auto old = std::move(pixels_);
+        const size_t oldStride = stride_;
+        capacity_ = 0;
+        Allocate(stride * size_t(height));
+        for (int y = 0; y < keepRows; ++y) {
+            if (blank_[size_t(y)])
+                continue;
+            uint8_t* row = pixels_.get() + size_t(y) * stride;
+            std::memcpy(row, old.get() + size_t(y) * oldStride, std::min(stride, oldStride));
+            if (stride > oldStride)
+                std::memset(row + oldStride, 0xFF, stride - oldStride);
         }
-        pixels_.resize(stride * size_t(height));
+    } else {
+        MoveRows(keepRows, stride);
     }
-    p = pixels_.data();
-    if (height > keepRows)
-        std::memset(p + size_t(keepRows) * stride, 0xFF, size_t(height - keepRows) * stride);
+    blank_.resize(size_t(height), 1);
     // A 1-bit row cut inside a byte keeps stray pixels beyond the kept width; whiten them.
     const int keepWidth = std::min(width, width_);
     if (format_ == TPixelFormat::Mono1 && keepWidth % 8 != 0 && size_t(keepWidth / 8) < stride) {
         const uint8_t mask = uint8_t(0xFF >> (keepWidth % 8));
         for (int y = 0; y < keepRows; ++y)
-            p[size_t(y) * stride + size_t(keepWidth / 8)] |= mask;
+            if (!blank_[size_t(y)])
+                pixels_[size_t(y) * stride + size_t(keepWidth / 8)] |= mask;
     }
     width_ = width;
     height_ = height;
     stride_ = stride;
 }
 
+void TPageBitmap::MoveRows(int keepRows, size_t stride) {
+    uint8_t* p = pixels_.get();
+    if (stride <= stride_) {
+        for (int y = 1; y < keepRows; ++y)
+            if (!blank_[size_t(y)])
+                std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride);
+        return;
+    }
+    for (int y = keepRows - 1; y >= 0; --y) {
+        if (blank_[size_t(y)])
+            continue;
+        std::memmove(p + size_t(y) * stride, p + size_t(y) * stride_, stride_);
+        std::memset(p + size_t(y) * stride + stride_, 0xFF, stride - stride_);
+    }
+}
+
 void TPageBitmap::Reset(int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     stride_ = StrideFor(width_, format_);
-    pixels_.resize(stride_ * size_t(height_));
-    std::fill(pixels_.begin(), pixels_.end(), uint8_t(0xFF));
+    Allocate(stride_ * size_t(height_));
+    blank_.assign(size_t(height_), 1);
 }
 
 void TPageBitmap::Clear(uint8_t index) {
-    if (format_ == TPixelFormat::Indexed8)
-        std::fill(pixels_.begin(), pixels_.end(), index);
-    else
-        std::fill(pixels_.begin(), pixels_.end(), IsLight(index) ? 0xFF : 0x00);
+    if (IsWhite(index)) {
+        blank_.assign(size_t(height_), 1);
+        return;
+    }
+    const uint8_t byte = format_ == TPixelFormat::Indexed8 ? index : (IsLight(index) ? 0xFF : 0x00);
+    std::memset(pixels_.get(), byte, stride_ * size_t(height_));
+    blank_.assign(size_t(height_), 0);
 }
 
 uint8_t TPageBitmap::Pixel(int x, int y) const {
-    if (!Inside(x, y))
+    if (!Inside(x, y) || blank_[size_t(y)])
         return kPaletteWhite;
-    const uint8_t* row = pixels_.data() + size_t(y) * stride_;
+    const uint8_t* row = RowData(y);
     if (format_ == TPixelFormat::Indexed8)
         return row[x];
     return (row[x / 8] & (0x80 >> (x % 8))) ? kPaletteWhite : kPaletteBlack;
 }
 
 void TPageBitmap::PlotUnchecked(int x, int y, uint8_t index) {
-    uint8_t* row = pixels_.data() + size_t(y) * stride_;
+    uint8_t* row = Touch(y);
     if (format_ == TPixelFormat::Indexed8) {
         row[x] = index;
         return;
@@ -197,7 +273,7 @@ void TPageBitmap::HorizontalSpan(int x1, int x2, int y, uint8_t index) {
     if (x1 >= x2)
         return;
     if (format_ == TPixelFormat::Indexed8) {
-        std::memset(pixels_.data() + size_t(y) * stride_ + size_t(x1), index, size_t(x2 - x1));
+        std::memset(Touch(y) + size_t(x1), index, size_t(x2 - x1));
         return;
     }
     for (int x = x1; x < x2; ++x)
@@ -216,11 +292,11 @@ void TPageBitmap::AndRect(int left, int top, int right, int bottom, uint8_t inde
     right = ClampTo(right, 0, width_);
     top = ClampTo(top, 0, height_);
     bottom = ClampTo(bottom, 0, height_);
-    if (left >= right)
+    if (left >= right || IsWhite(index))
         return;
     for (int y = top; y < bottom; ++y) {
         if (format_ == TPixelFormat::Indexed8) {
-            uint8_t* p = pixels_.data() + size_t(y) * stride_;
+            uint8_t* p = Touch(y);
             for (int x = left; x < right; ++x)
                 p[x] &= index;
             continue;
@@ -289,19 +365,49 @@ void TPageBitmap::BlitBits(int x, int y, std::span<const uint8_t> bits, int widt
                            size_t bytesPerRow, uint8_t index) {
     if (width <= 0 || height <= 0 || bytesPerRow == 0)
         return;
+    const size_t rowBits = std::min(size_t(width), bytesPerRow * 8);
     for (int row = 0; row < height; ++row) {
         const size_t start = size_t(row) * bytesPerRow;
         if (start >= bits.size())
             return;
-        const int py = y + row;
-        if (py < 0 || py >= height_)
+        const size_t available = std::min(bytesPerRow, bits.size() - start);
+        BitsRow(x, int(std::min<int64_t>(int64_t(y) + row, INT32_MAX)), bits.subspan(start, available),
+                std::min(rowBits, available * 8), index);
+    }
+}
+
+void TPageBitmap::BitsRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount, uint8_t index) {
+    if (y < 0 || y >= height_)
+        return;
+    bitCount = std::min(bitCount, bits.size() * 8);
+    // The bits that land inside the row: first .. last - 1.
+    const int64_t first = std::max<int64_t>(0, -int64_t(x));
+    const int64_t last = std::min<int64_t>(int64_t(bitCount), int64_t(width_) - x);
+    if (first >= last)
+        return;
+    uint8_t* row = nullptr;
+    const uint64_t fill = uint64_t(index) * 0x0101010101010101ull;
+    for (int64_t byte = first / 8; byte * 8 < last; ++byte) {
+        const uint8_t b = bits[size_t(byte)];
+        if (b == 0)
             continue;
-        for (int col = 0; col < width; ++col) {
-            const size_t at = start + size_t(col / 8);
-            if (at >= bits.size() || size_t(col / 8) >= bytesPerRow)
-                break;
-            if (bits[at] & (0x80 >> (col % 8)))
-                SetPixel(x + col, py, index);
+        if (!row)
+            row = Touch(y);
+        const int64_t p0 = byte * 8;
+        if (format_ == TPixelFormat::Indexed8 && p0 >= first && p0 + 8 <= last) {
+            // Eight pixels at once: the byte's bits select which of them take the index.
+            uint8_t* d = row + (x + p0);
+            const uint64_t mask = BitMask(b);
+            uint64_t v;
+            std::memcpy(&v, d, 8);
+            v = (v & ~mask) | (fill & mask);
+            std::memcpy(d, &v, 8);
+            continue;
+        }
+        for (int k = 0; k < 8; ++k) {
+            const int64_t p = p0 + k;
+            if ((b & (0x80 >> k)) && p >= first && p < last)
+                PlotUnchecked(int(x + p), y, index);
         }
     }
 }

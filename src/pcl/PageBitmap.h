@@ -3,10 +3,15 @@
 // halftone page palette (index 0 black, 255 white, 7 the medium grey and 14 the black of
 // rectangle fills), one byte each, or single bits for monochrome pages. Rows are stored
 // top to bottom in one contiguous block. Every drawing primitive clips to the bitmap.
+//
+// Whitening is lazy: a new, reset or cleared bitmap only marks its rows blank, and a row's
+// bytes are whitened when the row is first drawn on or read. A page thus costs what is drawn
+// and shown, not the whole 4200 x 4200 drawing surface it is cropped from.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -29,6 +34,10 @@ class TPageBitmap {
 public:
     // A white bitmap; negative sizes count as 0.
     TPageBitmap(int width, int height, TPixelFormat format = TPixelFormat::Indexed8);
+    TPageBitmap(const TPageBitmap& other);
+    TPageBitmap& operator=(const TPageBitmap& other);
+    TPageBitmap(TPageBitmap&&) noexcept = default;
+    TPageBitmap& operator=(TPageBitmap&&) noexcept = default;
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -36,7 +45,7 @@ public:
     // Bytes per row.
     size_t Stride() const { return stride_; }
     // Row y's bytes: one index per pixel, or for Mono1 eight pixels per byte, leftmost in the
-    // most significant bit, a set bit white.
+    // most significant bit, a set bit white. Whitens a blank row first.
     std::span<const uint8_t> Row(int y) const;
 
     // New size; the pixels at the top left stay, an area that grows is white.
@@ -66,6 +75,8 @@ public:
     // set bits paint index at (x + column, y + row), clear bits leave the page.
     void BlitBits(int x, int y, std::span<const uint8_t> bits, int width, int height, size_t bytesPerRow,
                   uint8_t index);
+    // One row of such an image, bitCount pixels from (x, y) rightwards.
+    void BitsRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount, uint8_t index);
     // An 8-bit coverage map (0 none .. 255 full, rows of pitch bytes): pixels covered at
     // least half take index. A palette page has no blending, so this is the sharp edge a
     // palette device draws.
@@ -76,12 +87,24 @@ private:
     bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     static size_t StrideFor(int width, TPixelFormat format);
     void PlotUnchecked(int x, int y, uint8_t index);
+    uint8_t* RowData(int y) const { return pixels_.get() + size_t(y) * stride_; }
+    // Row y's bytes, whitened first when the row is blank.
+    uint8_t* Touch(int y) const;
+    // Room for bytes; the content is lost when the block has to grow.
+    void Allocate(size_t bytes);
+    void MoveRows(int keepRows, size_t stride);
+    bool IsWhite(uint8_t index) const;
 
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_;
     size_t stride_ = 0;
-    std::vector<uint8_t> pixels_;
+    // Left uninitialised: blank rows are whitened when first used.
+    std::unique_ptr<uint8_t[]> pixels_;
+    size_t capacity_ = 0;
+    // Per row: 1 while the row is white and its bytes are not yet written. Kept up to date by
+    // the reading functions as well, hence mutable.
+    mutable std::vector<uint8_t> blank_;
 };
 
 } // namespace pg

@@ -1,0 +1,249 @@
+// Raster rows, rectangle fills, macros drawing, the signature box and job-control lines, as
+// pixels on the rendered page.
+
+#include "PclTestUtil.h"
+#include "Prompt.h"
+
+#include <gtest/gtest.h>
+
+using namespace pg;
+using namespace pg::test;
+using namespace std::string_literals;
+
+namespace {
+
+// Renders the first page of the PCL on a colour (palette) page; the interpreter is kept so
+// that its state can be inspected.
+struct TRender {
+    explicit TRender(const std::string& pcl, uint32_t fillColor = 0x00FF0000) {
+        buffer.SetFillColor(fillColor);
+        buffer.AppendData(pcl);
+        buffer.Parse(true);
+        page = &buffer.GetPageBitmap(false, 1, "LGL");
+    }
+    int Count(uint8_t index, int left = 0, int top = 0, int right = 1 << 20, int bottom = 1 << 20) const {
+        int n = 0;
+        for (int y = std::max(top, 0); y < std::min(bottom, page->Height()); ++y)
+            for (int x = std::max(left, 0); x < std::min(right, page->Width()); ++x)
+                n += page->Pixel(x, y) == index;
+        return n;
+    }
+    int NotWhite() const { return page->Width() * page->Height() - Count(kPaletteWhite); }
+    TPCLBuffer buffer;
+    const TPageBitmap* page = nullptr;
+};
+
+// Raster rows from the PCL origin (bitmap column 50, row 150), in the given mode.
+std::string Raster(int mode, const std::string& rows) {
+    return P("~*p0x0Y~*r1A~*b") + std::to_string(mode) + "M" + rows;
+}
+
+std::string Row(const std::string& data) {
+    return P("~*b") + std::to_string(data.size()) + "W" + data;
+}
+
+} // namespace
+
+TEST(PclRaster, UnencodedAndRunLengthRows) {
+    // 0x80 at cursor X 0 blackens the pixel at column LeftOffset; the next row is one lower.
+    TRender plain(Raster(0, Row("\x80") + Row("\x80")));
+    EXPECT_EQ(plain.page->Pixel(50, 150), kPaletteBlack);
+    EXPECT_EQ(plain.page->Pixel(50, 151), kPaletteBlack);
+    EXPECT_EQ(plain.NotWhite(), 2);
+    EXPECT_EQ(plain.buffer.PageState().CursorY, 2);
+    // The pair (2, 0xFF) gives 24 pixels; an unpaired last byte is ignored.
+    TRender runs(Raster(1, Row(std::string("\x02\xFF", 2)) + Row(std::string("\x00\x81\x05", 3))));
+    EXPECT_EQ(runs.Count(kPaletteBlack, 0, 150, 4200, 151), 24);
+    EXPECT_EQ(runs.page->Pixel(73, 150), kPaletteBlack);
+    EXPECT_EQ(runs.page->Pixel(74, 150), kPaletteWhite);
+    EXPECT_EQ(runs.Count(kPaletteBlack, 0, 151, 4200, 152), 2);
+    EXPECT_EQ(runs.page->Pixel(57, 151), kPaletteBlack);
+    // The raster presentation does not affect these modes.
+    TRender presented(P("~*r1F") + Raster(0, Row("\xFF")));
+    EXPECT_EQ(presented.NotWhite(), 8);
+    // Rows reaching past the page edges and at negative positions are clipped.
+    TRender clipped(P("~&a0L~*p0x0Y~*p-8x-2Y~*r1A~*b0M") + Row("\xFF\xC0") + Row("\xFF\xC0") +
+                    Row("\xFF\xC0") + P("~*p2440x10Y") + Row(std::string(100, '\xFF')));
+    EXPECT_EQ(clipped.page->Pixel(0, 148), kPaletteBlack);
+    EXPECT_EQ(clipped.page->Pixel(1, 148), kPaletteBlack);
+    EXPECT_EQ(clipped.Count(kPaletteBlack, 0, 0, 4200, 160), 6);
+    EXPECT_EQ(clipped.Count(kPaletteBlack, 0, 160, 4200, 161), 10);
+}
+
+TEST(PclRaster, TiffRowsOneDotHigherWithPresentationAndLandscape) {
+    // (0xFE, 0xFF): 24 pixels, one row above where mode 0 puts its row.
+    TRender tiff(Raster(2, Row("\xFE\xFF")));
+    EXPECT_EQ(tiff.Count(kPaletteBlack, 0, 149, 4200, 150), 24);
+    EXPECT_EQ(tiff.NotWhite(), 24);
+    // Literal runs, the no-op -128 and bytes of 0 (nothing to draw, the position moves on).
+    TRender literal(Raster(2, Row(std::string("\x80\x02\x00\x80\x01", 5))));
+    EXPECT_EQ(literal.page->Pixel(58, 149), kPaletteBlack);
+    EXPECT_EQ(literal.page->Pixel(73, 149), kPaletteBlack);
+    EXPECT_EQ(literal.NotWhite(), 2);
+    // A literal run cut short by the end of the block draws what there is.
+    TRender shortRun(Raster(2, Row("\x05\xFF")));
+    EXPECT_EQ(shortRun.NotWhite(), 8);
+    // Presentation 1 hides TIFF rows; 3 (the command without a number) shows them.
+    TRender hidden(P("~*r1F") + Raster(2, Row("\x00\xFF"s)));
+    EXPECT_EQ(hidden.NotWhite(), 0);
+    EXPECT_EQ(hidden.buffer.PageState().CursorY, 1);
+    TRender shown(P("~*rF") + Raster(2, Row("\x00\xFF"s)));
+    EXPECT_EQ(shown.NotWhite(), 8);
+    // Landscape: each row runs down from the cursor's row in the column left of the cursor,
+    // and the cursor steps one dot left. Modes 0 and 1 are drawn the same way.
+    for (int mode : {0, 1, 2}) {
+        const std::string row = mode == 0 ? std::string("\xC0") : std::string("\x00\xC0", 2);
+        TRender landscape(P("~&l1O~*p100x200Y~*r1A~*b") + std::to_string(mode) + "M" + Row(row) + Row(row));
+        EXPECT_EQ(landscape.page->Pixel(149, 350), kPaletteBlack) << mode;
+        EXPECT_EQ(landscape.page->Pixel(149, 351), kPaletteBlack) << mode;
+        EXPECT_EQ(landscape.page->Pixel(148, 350), kPaletteBlack) << mode;
+        EXPECT_EQ(landscape.NotWhite(), 4) << mode;
+        EXPECT_EQ(landscape.buffer.PageState().CursorX, 98) << mode;
+    }
+    // Reverse orientations draw nothing; the cursor still moves left.
+    TRender reverse(P("~&l2O") + Raster(2, Row("\x00\xFF"s)));
+    EXPECT_EQ(reverse.NotWhite(), 0);
+    EXPECT_EQ(reverse.buffer.PageState().CursorX, -1);
+}
+
+TEST(PclRaster, DeltaRowsPatchTheSeedRowAndYOffsetSkipsRows) {
+    // Row 1: two bytes at offset 1. Row 2 (empty): the seed row again. Row 3: byte 0 patched.
+    const std::string first = Row(std::string("\x21\xFF\x80", 3));
+    TRender delta(Raster(3, first + Row("") + Row(std::string("\x00\x01", 2))));
+    for (int y : {150, 151, 152}) {
+        EXPECT_EQ(delta.Count(kPaletteBlack, 58, y, 67, y + 1), 9) << y;
+        EXPECT_EQ(delta.page->Pixel(67, y), kPaletteWhite) << y;
+    }
+    EXPECT_EQ(delta.page->Pixel(57, 152), kPaletteBlack);
+    EXPECT_EQ(delta.NotWhite(), 28);
+    // Offsets of 31 and more continue in the following bytes: 31 + 255 + 2 = 288.
+    TRender far(Raster(3, Row(std::string("\x1F\xFF\x02\x80", 4))));
+    EXPECT_EQ(far.page->Pixel(50 + 288 * 8, 150), kPaletteBlack);
+    EXPECT_EQ(far.NotWhite(), 1);
+    // End of raster graphics clears the seed row: the next empty row draws nothing.
+    TRender ended(Raster(3, first) + P("~*rC~*r1A") + Row(""));
+    EXPECT_EQ(ended.NotWhite(), 9);
+    // The Y offset moves the raster position down by its rows and clears the seed row.
+    TRender skipped(Raster(3, first) + P("~*b5Y") + Row("") + Row(std::string("\x00\x80", 2)));
+    EXPECT_EQ(skipped.NotWhite(), 10);
+    EXPECT_EQ(skipped.page->Pixel(50, 157), kPaletteBlack);
+    EXPECT_EQ(skipped.buffer.PageState().CursorY, 8);
+    // A mode 2 row becomes the seed of the delta rows after it.
+    TRender mixed(Raster(2, Row("\x00\xF0"s)) + P("~*b3M") + Row(""));
+    EXPECT_EQ(mixed.Count(kPaletteBlack, 50, 149, 54, 150), 4);
+    EXPECT_EQ(mixed.Count(kPaletteBlack, 50, 151, 54, 152), 4);
+    // Offsets far beyond any page, and long runs, are held to a bounded row.
+    std::string hostile = std::string("\x1F", 1) + std::string(5000, '\xFF') + "\x00\xFF";
+    TRender bounded(Raster(3, Row(hostile)) + P("~*b1M") + Row(std::string(4000, '\xFF')));
+    EXPECT_EQ(bounded.Count(kPaletteBlack, 0, 150, 4200, 151), 0);
+    EXPECT_EQ(bounded.Count(kPaletteBlack, 0, 151, 4200, 152), 2450 - 50);
+}
+
+TEST(PclRaster, ReservedAndAdaptiveModesDrawNothingAndSaySoOncePerRender) {
+    TRecordingPrompter prompts;
+    std::string rows;
+    for (int i = 0; i < 500; ++i)
+        rows += Row("\xFF\xFF");
+    TRender adaptive(Raster(5, rows) + P("~*b4M") + rows + P("~*b6M") + rows);
+    EXPECT_EQ(adaptive.NotWhite(), 0);
+    EXPECT_EQ(adaptive.buffer.PageState().CursorY, 1500);
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::string>{"Adaptive compression image not displayed", "Reserved"}));
+    EXPECT_EQ(prompts.Entries()[0].Kind, PromptKind::Information);
+    // Each render says it again, once.
+    TRender again(Raster(5, rows));
+    EXPECT_EQ(prompts.Texts().size(), 3u);
+    // A TIFF pixel above the page is skipped and reported once.
+    prompts.Clear();
+    TRender above(P("~&l0E") + Raster(2, Row("\x00\xFF"s) + Row("\x00\xFF"s)) + P("~*p0x0Y") +
+                  Row("\x00\xFF"s));
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"Y: 0  YY : -1 vs 4200"}));
+    EXPECT_EQ(above.NotWhite(), 8);
+}
+
+TEST(PclRectangles, FillIndicesAndTheAndCombine) {
+    // A black fill over a raster pixel: the pixel stays black, the rest takes index 14.
+    TRender black(Raster(0, Row("\x80")) + P("~*p0x0Y~*c10a4b0P"));
+    EXPECT_EQ(black.page->Pixel(50, 150), kPaletteBlack);
+    EXPECT_EQ(black.Count(kPaletteFillBlack), 39);
+    EXPECT_EQ(black.Count(kPaletteFillBlack, 50, 150, 60, 154), 39);
+    // A white fill changes nothing.
+    TRender white(Raster(0, Row("\x80")) + P("~*p0x0Y~*c10a4b0P~*c1P"));
+    EXPECT_EQ(white.Count(kPaletteFillBlack), 39);
+    EXPECT_EQ(white.page->Pixel(50, 150), kPaletteBlack);
+    // Shading 100 is black, 10 grey; cross-hatch and patterns are grey as well. Sizes in
+    // decipoints: 72 decipoints are 30 dots.
+    TRender shaded(P("~*p0x0Y~*c72h72V~*c100g2P~*p100x0Y~*c10g2P~*p200x0Y~*c3P~*p300x0Y~*c5P"));
+    EXPECT_EQ(shaded.Count(kPaletteFillBlack), 900);
+    EXPECT_EQ(shaded.Count(kPaletteGrey), 2700);
+    EXPECT_EQ(shaded.Count(kPaletteGrey, 150, 150, 180, 180), 900);
+    // A width or height of 0 draws nothing.
+    TRender empty(P("~*c0a10b0P~*c10a0b0P"));
+    EXPECT_EQ(empty.NotWhite(), 0);
+    // Negative positions and sizes beyond the page are clipped to what lies on the page.
+    TRender clipped(P("~*p0x0Y~*p-100x-200Y~*c100a100b0P"));
+    EXPECT_EQ(clipped.Count(kPaletteFillBlack), 50 * 50);
+    TRender huge(P("~*p0x0Y~*p-50x-150Y~*c65535a65535b0P"));
+    EXPECT_EQ(huge.Count(kPaletteFillBlack), 2450 * 4200);
+}
+
+TEST(PclMacros, ExecutionDrawsTheRecordedCommands) {
+    // The macro moves down 100 dots and fills a rectangle there; each execution draws one more.
+    const std::string define = P("~&f7Y~&f0X~*p+100Y~*c10a10b0P~&f1X");
+    TRender once(P("~*p0x0Y") + define + P("~*p0x500Y~&f2X"));
+    EXPECT_EQ(once.Count(kPaletteFillBlack, 50, 750, 60, 760), 100);
+    EXPECT_EQ(once.buffer.GetPageCount(), 1);
+    TRender twice(P("~*p0x0Y") + define + P("~*p0x500Y~&f2X~&f2X"));
+    EXPECT_EQ(twice.Count(kPaletteFillBlack, 50, 850, 60, 860), 100);
+    // A raster image recorded in a macro is drawn where the macro runs.
+    TRender logo(P("~&f2Y~&f0X~*r1A~*b0M~*b1W\xFF~*rB~&f1X~*p300x600Y~&f2X"));
+    EXPECT_EQ(logo.Count(kPaletteBlack, 350, 750, 358, 751), 8);
+    // A second definition replaces the first; an unknown identifier does nothing.
+    TRender replaced(P("~&f3Y~&f0X~*c10a10b0P~&f1X~&f0X~*c20a20b0P~&f1X~*p1000x1000Y~&f2X~&f9Y~&f2X"));
+    EXPECT_EQ(replaced.Count(kPaletteFillBlack, 1050, 1150, 1070, 1170), 400);
+}
+
+TEST(PclSignatureBox, OutlineFivePixelsWideWithTheContentInsideVisible) {
+    const std::string content = P("~*p150x250Y~*c20a20b0P");
+    TRender box(content + P("~(s100.200.300.400Z"));
+    const uint8_t red = NearestPaletteIndex(0x000000FF);
+    // Left edge at column 150, pen centred: columns 148 .. 152.
+    EXPECT_EQ(box.page->Pixel(147, 450), kPaletteWhite);
+    for (int x = 148; x <= 152; ++x)
+        EXPECT_EQ(box.page->Pixel(x, 450), red) << x;
+    EXPECT_EQ(box.page->Pixel(153, 450), kPaletteWhite);
+    // Corners are closed; the interior keeps what was drawn there and stays white elsewhere.
+    EXPECT_EQ(box.page->Pixel(148, 348), red);
+    EXPECT_EQ(box.page->Pixel(352, 552), red);
+    EXPECT_EQ(box.Count(kPaletteFillBlack), 400);
+    EXPECT_EQ(box.page->Pixel(300, 500), kPaletteWhite);
+    EXPECT_EQ(box.Count(red), 2 * 5 * 205 + 2 * 5 * 195);
+    // Black on a monochrome page.
+    TRender mono(P("~(s100.200.300.400Z"), 0);
+    EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
+    EXPECT_EQ(mono.page->Pixel(150, 450), kPaletteBlack);
+    // Not drawn for printing.
+    TPCLBuffer print;
+    print.AppendData(content + P("~(s100.200.300.400Z"));
+    print.Parse(false);
+    const TPageBitmap& printed = print.GetPageBitmap(true, 1, "LTR");
+    EXPECT_EQ(printed.Pixel(150, 450), kPaletteWhite);
+    EXPECT_EQ(printed.Pixel(210, 410), kPaletteFillBlack);
+}
+
+TEST(PclJobControl, PjlLinesAreEmittedButAreNoPageContent) {
+    const std::string uel = P("~%-12345X");
+    const std::string job = uel + "@PJL JOB NAME=\"x\"\r\n@PJL ENTER LANGUAGE=PCL\r\n" + P("~E") + "Hello\f" +
+                            uel + "@PJL EOJ\r\n" + uel;
+    auto parsed = Parsed(job);
+    EXPECT_EQ(parsed->GetPageCount(), 1);
+    EXPECT_EQ(OutputOf(*parsed), uel + "@PJL JOB NAME=\"x\"\r\n@PJL ENTER LANGUAGE=PCL\r\n" + P("~E") +
+                                     "Hello" + uel + "@PJL EOJ\r\n" + uel);
+    // A job of nothing but job control has no page; nothing is drawn for it.
+    TRender pjl(uel + "@PJL SET RESOLUTION=300\r\n@PJL EOJ\r\n" + uel);
+    EXPECT_EQ(pjl.buffer.GetPageCount(), 0);
+    EXPECT_EQ(pjl.NotWhite(), 0);
+    // Without a universal exit before it, or after other text, "@PJL" is page text.
+    EXPECT_EQ(Parsed("@PJL EOJ\r\n")->GetPageCount(), 1);
+    EXPECT_EQ(Parsed(uel + "Text\r\n@PJL EOJ\r\n")->GetPageCount(), 1);
+}
