@@ -33,7 +33,7 @@ fuzz: deps
 	@if [ ! -f $(BUILD)-fuzz/build.ninja ]; then \
 	  CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DPAGELLAN_FUZZ=ON \
 	    -DPAGELLAN_TESTS=OFF -DPAGELLAN_BENCH=OFF; fi
-	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzzers
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
