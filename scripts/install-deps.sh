@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # core libraries
   zlib1g-dev libzip-dev libpugixml-dev
-  libfreetype-dev libfontconfig-dev fonts-liberation2
+  libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev
   # settings store (QtCore) and the desktop program
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   # headless runs and screenshots of the desktop program
