@@ -106,11 +106,12 @@ void TPCLBuffer::DrawRasterRow(std::string_view block) {
         DecodeRunLength(block, row);
         break;
     case 2:
-        DecodePackBits(block, row);
-        draw = Raster.RasterPresentation == 0 || Raster.RasterPresentation == 3;
-        break;
     case 3:
-        DecodeDeltaRow(block, row);
+        if (mode == 2)
+            DecodePackBits(block, row);
+        else
+            DecodeDeltaRow(block, row);
+        draw = Raster.RasterPresentation == 0 || Raster.RasterPresentation == 3;
         break;
     case 4:
         ShowRenderMessage("Reserved");
@@ -125,7 +126,7 @@ void TPCLBuffer::DrawRasterRow(std::string_view block) {
         break;
     }
     if (draw)
-        PlotRasterRow(row, mode == 2);
+        PlotRasterRow(row, mode == 2 || mode == 3);
     if (Page.Orientation == 0)
         Page.CursorY = int32_t(uint32_t(Page.CursorY) + Raster.RasterRowCount);
     else
@@ -133,7 +134,9 @@ void TPCLBuffer::DrawRasterRow(std::string_view block) {
     Raster.RasterRowCount = 0;
 }
 
-// Portrait rows run across from the cursor (a TIFF row one dot higher); landscape rows run
+// Portrait rows run across from the cursor (a TIFF row one dot higher, and so a delta row:
+// drivers send one image in both modes, a TIFF row after each skip and delta rows after it,
+// and the image must not tear apart where they meet); landscape rows run
 // down from the cursor's row in the column left of it, every mode alike, so that the rows
 // of an image lie side by side as the cursor steps left. The reverse orientations draw
 // nothing.

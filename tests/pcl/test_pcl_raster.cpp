@@ -110,15 +110,16 @@ TEST(PclRaster, DeltaRowsPatchTheSeedRowAndYOffsetSkipsRows) {
     // Row 1: two bytes at offset 1. Row 2 (empty): the seed row again. Row 3: byte 0 patched.
     const std::string first = Row(std::string("\x21\xFF\x80", 3));
     TRender delta(Raster(3, first + Row("") + Row(std::string("\x00\x01", 2))));
-    for (int y : {150, 151, 152}) {
+    // Delta rows lie one row higher, like the TIFF rows they are mixed with.
+    for (int y : {149, 150, 151}) {
         EXPECT_EQ(delta.Count(kPaletteBlack, 58, y, 67, y + 1), 9) << y;
         EXPECT_EQ(delta.page->Pixel(67, y), kPaletteWhite) << y;
     }
-    EXPECT_EQ(delta.page->Pixel(57, 152), kPaletteBlack);
+    EXPECT_EQ(delta.page->Pixel(57, 151), kPaletteBlack);
     EXPECT_EQ(delta.NotWhite(), 28);
     // Offsets of 31 and more continue in the following bytes: 31 + 255 + 2 = 288.
     TRender far(Raster(3, Row(std::string("\x1F\xFF\x02\x80", 4))));
-    EXPECT_EQ(far.page->Pixel(50 + 288 * 8, 150), kPaletteBlack);
+    EXPECT_EQ(far.page->Pixel(50 + 288 * 8, 149), kPaletteBlack);
     EXPECT_EQ(far.NotWhite(), 1);
     // End of raster graphics clears the seed row: the next empty row draws nothing.
     TRender ended(Raster(3, first) + P("~*rC~*r1A") + Row(""));
@@ -126,16 +127,16 @@ TEST(PclRaster, DeltaRowsPatchTheSeedRowAndYOffsetSkipsRows) {
     // The Y offset moves the raster position down by its rows and clears the seed row.
     TRender skipped(Raster(3, first) + P("~*b5Y") + Row("") + Row(std::string("\x00\x80", 2)));
     EXPECT_EQ(skipped.NotWhite(), 10);
-    EXPECT_EQ(skipped.page->Pixel(50, 157), kPaletteBlack);
+    EXPECT_EQ(skipped.page->Pixel(50, 156), kPaletteBlack);
     EXPECT_EQ(skipped.buffer.PageState().CursorY, 8);
     // A mode 2 row becomes the seed of the delta rows after it.
     TRender mixed(Raster(2, Row("\x00\xF0"s)) + P("~*b3M") + Row(""));
     EXPECT_EQ(mixed.Count(kPaletteBlack, 50, 149, 54, 150), 4);
-    EXPECT_EQ(mixed.Count(kPaletteBlack, 50, 151, 54, 152), 4);
+    EXPECT_EQ(mixed.Count(kPaletteBlack, 50, 150, 54, 151), 4);
     // Offsets far beyond any page, and long runs, are held to a bounded row.
     std::string hostile = std::string("\x1F", 1) + std::string(5000, '\xFF') + "\x00\xFF";
     TRender bounded(Raster(3, Row(hostile)) + P("~*b1M") + Row(std::string(4000, '\xFF')));
-    EXPECT_EQ(bounded.Count(kPaletteBlack, 0, 150, 4200, 151), 0);
+    EXPECT_EQ(bounded.Count(kPaletteBlack, 0, 149, 4200, 150), 0);
     EXPECT_EQ(bounded.Count(kPaletteBlack, 0, 151, 4200, 152), 2450 - 50);
 }
 

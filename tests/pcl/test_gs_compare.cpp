@@ -1,0 +1,204 @@
+// Rendering checked against something real: PostScript pages turned into laser-printer PCL by
+// Ghostscript, rendered by our interpreter, compared with Ghostscript's own rendering of the
+// same pages.
+
+#include "PCLParse.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace pg;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A black-and-white picture, one bool per pixel, true for black.
+struct TBlackMap {
+    int Width = 0;
+    int Height = 0;
+    std::vector<bool> Black;
+    bool At(int x, int y) const {
+        return x >= 0 && y >= 0 && x < Width && y < Height && Black[size_t(y) * size_t(Width) + size_t(x)];
+    }
+};
+
+// A binary PBM ("P4"): header fields separated by blanks and comments, then rows of bits, the
+// leftmost pixel in the most significant bit, a set bit black.
+TBlackMap ReadPbm(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t pos = 0;
+    auto field = [&]() {
+        for (;;) {
+            while (pos < data.size() && std::isspace(uint8_t(data[pos])))
+                ++pos;
+            if (pos < data.size() && data[pos] == '#') {
+                pos = data.find('\n', pos);
+                continue;
+            }
+            break;
+        }
+        const size_t start = pos;
+        while (pos < data.size() && !std::isspace(uint8_t(data[pos])))
+            ++pos;
+        return data.substr(start, pos - start);
+    };
+    TBlackMap map;
+    if (field() != "P4")
+        return map;
+    map.Width = std::stoi(field());
+    map.Height = std::stoi(field());
+    ++pos;
+    const size_t stride = (size_t(map.Width) + 7) / 8;
+    if (data.size() < pos + stride * size_t(map.Height))
+        return TBlackMap{};
+    map.Black.resize(size_t(map.Width) * size_t(map.Height));
+    for (int y = 0; y < map.Height; ++y)
+        for (int x = 0; x < map.Width; ++x)
+            map.Black[size_t(y) * size_t(map.Width) + size_t(x)] =
+                uint8_t(data[pos + size_t(y) * stride + size_t(x / 8)]) & (0x80 >> (x % 8));
+    return map;
+}
+
+TBlackMap BlackOf(const TPageBitmap& page) {
+    TBlackMap map{page.Width(), page.Height(), {}};
+    map.Black.resize(size_t(map.Width) * size_t(map.Height));
+    for (int y = 0; y < map.Height; ++y)
+        for (int x = 0; x < map.Width; ++x)
+            map.Black[size_t(y) * size_t(map.Width) + size_t(x)] = page.Pixel(x, y) != kPaletteWhite;
+    return map;
+}
+
+// For looking at a failed comparison: the picture as a plain PGM.
+void WritePgm(const TBlackMap& map, const fs::path& file) {
+    std::ofstream out(file, std::ios::binary);
+    out << "P5\n" << map.Width << " " << map.Height << "\n255\n";
+    for (bool black : map.Black)
+        out.put(black ? char(0) : char(255));
+}
+
+struct TTopLeft {
+    int X = 0;
+    int Y = 0;
+};
+
+TTopLeft FirstBlack(const TBlackMap& map) {
+    TTopLeft corner{map.Width, map.Height};
+    for (int y = 0; y < map.Height; ++y)
+        for (int x = 0; x < map.Width; ++x)
+            if (map.At(x, y)) {
+                corner.X = std::min(corner.X, x);
+                corner.Y = std::min(corner.Y, y);
+            }
+    return corner;
+}
+
+struct TAgreement {
+    long ReferenceBlack = 0;
+    long OursBlack = 0;
+    long BothBlack = 0;
+    double Found() const { return ReferenceBlack ? double(BothBlack) / double(ReferenceBlack) : 0; }
+    double Extra() const { return OursBlack ? double(OursBlack - BothBlack) / double(OursBlack) : 1; }
+};
+
+// Our pixel (x, y) shows the reference pixel (x + dx, y + dy).
+TAgreement Compare(const TBlackMap& reference, const TBlackMap& ours, int dx, int dy) {
+    TAgreement a;
+    for (int y = 0; y < reference.Height; ++y)
+        for (int x = 0; x < reference.Width; ++x)
+            a.ReferenceBlack += reference.At(x, y);
+    for (int y = 0; y < ours.Height; ++y)
+        for (int x = 0; x < ours.Width; ++x) {
+            if (!ours.At(x, y))
+                continue;
+            ++a.OursBlack;
+            a.BothBlack += reference.At(x + dx, y + dy);
+        }
+    return a;
+}
+
+// The offset between the two pictures: their first black corners, refined to the best match
+// nearby (the laser-printer devices place the image relative to the printable area).
+TAgreement Align(const TBlackMap& reference, const TBlackMap& ours) {
+    const TTopLeft r = FirstBlack(reference), o = FirstBlack(ours);
+    TAgreement best;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+            const TAgreement a = Compare(reference, ours, r.X - o.X + dx, r.Y - o.Y + dy);
+            if (a.BothBlack > best.BothBlack)
+                best = a;
+        }
+    return best;
+}
+
+bool RunQuietly(const std::string& command) {
+    return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// Text in two faces, rules, a box outline and a scaled 1-bit image, inside the printable area.
+const char* const kPage = R"(%!PS
+/Helvetica findfont 28 scalefont setfont
+72 700 moveto (Loan Agreement 2024) show
+/Times-Roman findfont 12 scalefont setfont
+72 670 moveto (The borrower promises to pay the lender the amount shown below.) show
+72 650 moveto (Amount: $123,456.78    Rate: 6.125%    Term: 360 months) show
+72 630 moveto 540 630 lineto 2 setlinewidth stroke
+72 400 468 180 rectstroke
+90 420 200 20 rectfill
+gsave 300 430 translate 144 144 scale
+16 16 1 [16 0 0 -16 0 16] {<f0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0f
+  ff00ff00ff00ff0000ff00ff00ff00ffff00ff00ff00ff0000ff00ff00ff00ff>} image
+grestore
+showpage
+)";
+
+} // namespace
+
+TEST(PclGhostscriptCompare, LaserPrinterOutputRendersLikeGhostscript) {
+    if (!RunQuietly("gs --version"))
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const fs::path dir = fs::path(testing::TempDir()) / "pcl_gs_compare";
+    fs::create_directories(dir);
+    const fs::path ps = dir / "page.ps";
+    std::ofstream(ps) << kPage;
+    const std::string gs = "gs -q -dNOPAUSE -dBATCH -dSAFER -r300 -sPAPERSIZE=letter -dFIXEDMEDIA ";
+    const fs::path pbm = dir / "reference.pbm";
+    ASSERT_TRUE(RunQuietly(gs + "-sDEVICE=pbmraw -sOutputFile=" + pbm.string() + " " + ps.string()));
+    const TBlackMap reference = ReadPbm(pbm);
+    ASSERT_EQ(reference.Width, 2550);
+    ASSERT_EQ(reference.Height, 3300);
+
+    // ljet2p writes TIFF rows; ljet4 delta rows with Y offsets and single TIFF rows between;
+    // ljet4pjl the same inside job-control lines, which must not add a page.
+    for (const std::string device : {"ljet2p", "ljet4", "ljet4pjl"}) {
+        SCOPED_TRACE(device);
+        const fs::path pcl = dir / (device + ".pcl");
+        ASSERT_TRUE(
+            RunQuietly(gs + "-sDEVICE=" + device + " -sOutputFile=" + pcl.string() + " " + ps.string()));
+        TPCLBuffer buffer;
+        buffer.LoadFromFile(pcl.string());
+        buffer.Parse(false);
+        ASSERT_EQ(buffer.GetPageCount(), 1);
+        const TBlackMap ours = BlackOf(buffer.GetPageBitmap(false, 1, "LTR"));
+        const TAgreement a = Align(reference, ours);
+        std::cout << device << ": " << a.BothBlack << " of " << a.ReferenceBlack
+                  << " reference black pixels (" << 100 * a.Found() << "%) black in ours; "
+                  << a.OursBlack - a.BothBlack << " of " << a.OursBlack << " of ours (" << 100 * a.Extra()
+                  << "%) white in the reference\n";
+        EXPECT_GT(a.ReferenceBlack, 50000);
+        EXPECT_GE(a.Found(), 0.99);
+        EXPECT_LE(a.Extra(), 0.01);
+        if (a.Found() < 0.99 || a.Extra() > 0.01) {
+            WritePgm(ours, dir / (device + ".pgm"));
+            WritePgm(reference, dir / "reference.pgm");
+        }
+    }
+}
