@@ -58,10 +58,10 @@ struct TFace {
     int AscentUnits = 1;
 };
 
-// Characters taller than the page are not drawn; big ones are drawn but not kept.
-constexpr int kMaxCellHeight = 4200;
-constexpr size_t kMaxCachedImage = size_t(1) << 20;
-constexpr size_t kMaxCachedChars = 20000;
+// Characters above this cell height (480 points) are not drawn: a hostile stream could make
+// every character a page-sized image. Rendered images are kept up to a total size.
+constexpr int kMaxCellHeight = 2000;
+constexpr size_t kMaxCachedBytes = size_t(64) << 20;
 
 using TFaceKey = std::tuple<std::string, bool, bool>;
 
@@ -94,6 +94,7 @@ struct TFontEngine::TImpl {
     std::map<TFaceKey, std::unique_ptr<TFace>> Faces;
     std::map<std::string, FT_Face> FaceFiles; // by file and index; owns the FT faces
     std::unordered_map<TCharKey, TCharCoverage, TCharKeyHash> Chars;
+    size_t CachedBytes = 0;
     bool Caching = true;
     mutable std::mutex Lock;
 
@@ -211,6 +212,7 @@ void TFontEngine::SetCaching(bool on) {
     std::lock_guard guard(impl_->Lock);
     impl_->Caching = on;
     impl_->Chars.clear();
+    impl_->CachedBytes = 0;
 }
 
 size_t TFontEngine::CachedCharCount() const {
@@ -234,10 +236,11 @@ bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& o
     if (it == impl_->Chars.end()) {
         if (!impl_->RenderChar(*face, font.Height, code, out))
             out = TCharCoverage{}; // remembered as having no image
-        if (out.Coverage.size() > kMaxCachedImage)
-            return true;
-        if (impl_->Chars.size() >= kMaxCachedChars)
+        if (impl_->CachedBytes + out.Coverage.size() > kMaxCachedBytes) {
             impl_->Chars.clear();
+            impl_->CachedBytes = 0;
+        }
+        impl_->CachedBytes += out.Coverage.size();
         it = impl_->Chars.emplace(key, out).first;
         return out.Pitch != 0 || out.Advance != 0;
     }

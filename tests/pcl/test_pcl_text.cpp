@@ -272,6 +272,38 @@ TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
         auto b = Rendered(P(pcl), false);
         EXPECT_EQ(b->GetPageBitmap(false, 1, "LTR").Width(), 2450) << pcl;
     }
-    // A 999-point "W" is far taller than the page: not drawn, yet it advances.
+    // A 999-point "W" is taller than the page: not drawn, yet it advances. 300 points draw.
     EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + RoundHalfEven(999 * 4.15));
+    auto huge = Rendered(P("~(s999V~(s4148T~*p0x3000YW"), false);
+    EXPECT_TRUE(InkIn(huge->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300).Empty());
+    auto large = Rendered(P("~(s300V~(s4148T~*p0x1500YW"), false);
+    EXPECT_GT(InkIn(large->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300).Count, 100000);
+}
+
+TEST(PclText, GlyphImagesAreCachedPerFaceSizeAndCharacter) {
+    TFontEngine engine;
+    TCharCoverage first, again, uncached;
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, false, false, 0}, 'A', first));
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, false, false, 0x00FF0000}, 'A', again)); // colour is not a key
+    EXPECT_EQ(engine.CachedCharCount(), 1u);
+    EXPECT_EQ(again.Coverage, first.Coverage);
+    EXPECT_EQ(again.OffsetY, first.OffsetY);
+    ASSERT_TRUE(engine.Render({"ARIAL", 58, false, false, 0}, 'A', again));
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, true, false, 0}, 'A', again));
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, false, false, 0}, 'B', again));
+    ASSERT_TRUE(engine.Render({"Courier New", 54, false, false, 0}, 'A', again));
+    EXPECT_EQ(engine.CachedCharCount(), 5u);
+    // A space has an advance and no pixels; it is cached as well.
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, false, false, 0}, ' ', again));
+    EXPECT_GT(again.Advance, 0);
+    EXPECT_TRUE(again.Coverage.empty());
+    EXPECT_EQ(engine.CachedCharCount(), 6u);
+    engine.SetCaching(false);
+    ASSERT_TRUE(engine.Render({"ARIAL", 54, false, false, 0}, 'A', uncached));
+    EXPECT_EQ(engine.CachedCharCount(), 0u);
+    EXPECT_EQ(uncached.Coverage, first.Coverage);
+    EXPECT_EQ(uncached.Advance, first.Advance);
+    // Cells taller than 2000 pixels and empty ones are not drawn.
+    EXPECT_FALSE(engine.Render({"ARIAL", 2001, false, false, 0}, 'A', uncached));
+    EXPECT_FALSE(engine.Render({"ARIAL", 0, false, false, 0}, 'A', uncached));
 }
