@@ -214,10 +214,13 @@ int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double h
 // advance and by the line feeds inside it.
 void TPCLBuffer::DrawTextRun(std::string_view run) {
     const TTextFont textFont = SelectTextFont(Font, Raster.CurrentPattern, Page.PrintMode);
-    TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
-                         textFont.Colour};
+    // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
+    const TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
+                               textFont.Colour};
+    TDeviceFont measureFont = drawFont;
+    measureFont.Height = textFont.Height;
     TPCLDevice& device = Device();
-    const auto measure = [&](uint8_t c) { return device.MeasureChar(drawFont, c); };
+    const auto measure = [&](uint8_t c) { return device.MeasureChar(measureFont, c); };
     const bool twice = Contains(UpperCase(textFont.Family), "COUR") && Font.PrimaryStrokeWeight == 3;
     const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
     int64_t x = int64_t(Page.LeftOffset) + Page.CursorX;

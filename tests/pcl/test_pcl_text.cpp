@@ -167,9 +167,9 @@ TEST(PclText, AdvancesOfCharacters) {
     EXPECT_EQ(CursorAfter(P("~(s3b4148T\"")).first, 50 + RoundHalfEven(12 * 2.15));
     // An unknown typeface advances by the Arial tables.
     EXPECT_EQ(CursorAfter(P("~(s999TA")).first, 50 + 37);
-    // Typeface 16602 "Arial" is measured by the font itself.
+    // Typeface 16602 "Arial" is measured by the font itself, at the font height (50 pixels).
     TCharCoverage a;
-    ASSERT_TRUE(TFontEngine::Shared().Render({"Arial", 54, false, false, 0}, 'A', a));
+    ASSERT_TRUE(TFontEngine::Shared().Render({"Arial", 50, false, false, 0}, 'A', a));
     EXPECT_EQ(CursorAfter(P("~(s16602TA")).first, 50 + a.Advance);
     EXPECT_GT(a.Advance, 25);
     // A family that is not installed advances by the motion index.
