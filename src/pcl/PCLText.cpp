@@ -32,16 +32,12 @@ bool Contains(std::string_view text, std::string_view part) {
 }
 
 // Families that forms name but systems rarely have, drawn with a face of similar design when
-// that face is installed. Times and Arial stand in for the serif and sans-serif designs.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 19> kSimilarFamilies = {{
-    {"CG TIMES", "TIMES NEW ROMAN"},
-    {"TIMES ROMAN", "TIMES NEW ROMAN"},
-    {"TIMES", "TIMES NEW ROMAN"},
+// that face is installed. Times and Arial stand in for the serif and sans-serif designs. (The
+// Times and Univers names are substituted before this list is consulted.)
+constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kSimilarFamilies = {{
     {"GARAMOND ANTIQUA", "TIMES NEW ROMAN"},
     {"NEW CENTURY", "TIMES NEW ROMAN"},
     {"ITC ZAPF", "TIMES NEW ROMAN"},
-    {"UNIVERS", "ARIAL"},
-    {"ANTIQUE", "ARIAL"},
     {"CG OMEGA", "ARIAL"},
     {"ANTIQUE OLIVE", "ARIAL"},
     {"HELVETICA", "ARIAL"},

@@ -95,6 +95,13 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
     EXPECT_EQ(SelectTextFont(font, 0, false).Family, "ARIAL");
     font.PrimaryTypeface = 4197;
     EXPECT_EQ(SelectTextFont(font, 0, false).Family, "TIMES NEW ROMAN");
+    font.PrimaryTypeface = 1234;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "ARIAL");
+    // Only when the similar face is installed.
+    font.PrimaryTypeface = 4362;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, IsInstalledFont("Georgia") ? "GEORGIA" : "Albertus");
+    font.PrimaryTypeface = 4102;
+    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Letter Gothic");
 
     EXPECT_TRUE(IsInstalledFont("Arial"));
     EXPECT_TRUE(IsInstalledFont("times new roman"));
