@@ -248,3 +248,50 @@ TEST(PclJobControl, PjlLinesAreEmittedButAreNoPageContent) {
     EXPECT_EQ(Parsed("@PJL EOJ\r\n")->GetPageCount(), 1);
     EXPECT_EQ(Parsed(uel + "Text\r\n@PJL EOJ\r\n")->GetPageCount(), 1);
 }
+
+TEST(PclRaster, MonochromePagesTakeRowsAndFills) {
+    // Raster rows and black fills are black on a 1-bit page; a grey fill is light and leaves
+    // the page white there.
+    TRender mono(Raster(0, Row("\xF0")) + P("~*p0x100Y~*c10a10b0P~*p0x200Y~*c10g10a10b2P"), 0);
+    EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
+    EXPECT_EQ(mono.Count(kPaletteBlack, 50, 150, 60, 151), 4);
+    EXPECT_EQ(mono.Count(kPaletteBlack, 50, 250, 60, 260), 100);
+    EXPECT_EQ(mono.Count(kPaletteBlack, 50, 350, 60, 360), 0);
+}
+
+TEST(PclRaster, HostileInputIsClippedAndNeverAsksTwice) {
+    TRecordingPrompter prompts;
+    // Pseudo-random raster and rectangle commands with random data at random positions, in
+    // every orientation and mode, and glyph blocks shorter than their headers declare.
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    std::string pcl = P("~*c5D~)s64W") + std::string(64, '\x7F') + P("~*c65E~(s8W") +
+                      "\x04\x00\x0E\x01\x00\x00\x00" + P("~(5X") + "AAAA" + P("~(3@");
+    for (int i = 0; i < 3000; ++i) {
+        const int x = int(next(12000)) - 6000, y = int(next(12000)) - 6000;
+        pcl += P("~*p") + std::to_string(x) + "x" + std::to_string(y) + "Y";
+        pcl += P("~&l") + std::to_string(next(4)) + "O";
+        pcl += P("~*b") + std::to_string(next(7)) + "M";
+        std::string data(next(600), '\0');
+        for (char& c : data)
+            c = char(next(256));
+        pcl += Row(data);
+        if (next(8) == 0)
+            pcl += P("~*b") + std::to_string(int(next(20000)) - 10000) + "Y";
+        if (next(8) == 0)
+            pcl += P("~*c") + std::to_string(next(70000)) + "a" + std::to_string(next(70000)) + "b" +
+                   std::to_string(next(6)) + "P";
+        if (next(16) == 0)
+            pcl += P("~(s") + std::to_string(x) + "." + std::to_string(y) + ".99999999999.-7Z";
+    }
+    TRender hostile(pcl);
+    EXPECT_GT(hostile.page->Width(), 0);
+    EXPECT_GT(hostile.NotWhite(), 0);
+    // One message of each kind at most: reserved, adaptive and the off-page TIFF pixel.
+    EXPECT_LE(prompts.Entries().size(), 3u);
+    for (const auto& entry : prompts.Entries())
+        EXPECT_EQ(entry.Kind, PromptKind::Information);
+}
