@@ -416,17 +416,29 @@ void TPageBitmap::BlitCoverage(int x, int y, std::span<const uint8_t> coverage, 
                                size_t pitch, uint8_t index) {
     if (width <= 0 || height <= 0 || pitch == 0)
         return;
-    const int columns = int(std::min<size_t>(size_t(width), pitch));
-    for (int row = 0; row < height; ++row) {
+    // The columns that land on the bitmap, found once for all rows.
+    const int64_t columns = int64_t(std::min<size_t>(size_t(width), pitch));
+    const int from = int(std::clamp<int64_t>(-int64_t(x), 0, columns));
+    const int to = int(std::clamp<int64_t>(int64_t(width_) - x, 0, columns));
+    for (int row = 0; row < height && from < to; ++row) {
         const size_t start = size_t(row) * pitch;
         if (start >= coverage.size())
             return;
         const int py = y + row;
         if (py < 0 || py >= height_)
             continue;
-        for (int col = 0; col < columns && start + size_t(col) < coverage.size(); ++col)
-            if (coverage[start + size_t(col)] >= 128)
-                SetPixel(x + col, py, index);
+        const uint8_t* src = coverage.data() + start;
+        const int end = int(std::min<size_t>(size_t(to), coverage.size() - start));
+        if (format_ == TPixelFormat::Indexed8) {
+            uint8_t* dst = Touch(py);
+            for (int col = from; col < end; ++col)
+                if (src[col] >= 128)
+                    dst[x + col] = index;
+            continue;
+        }
+        for (int col = from; col < end; ++col)
+            if (src[col] >= 128)
+                PlotUnchecked(x + col, py, index);
     }
 }
 
