@@ -4,8 +4,8 @@
 #include "AppSettings.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
-#include "DocTreeModel.h"
 #include "DocSetTrack.h"
+#include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "LoadPackage.h"
 #include "PageFrm.h"
@@ -143,6 +143,7 @@ void TfrmMain::FormCreate() {
     mnuPlancodestoreorder->setEnabled(false);
     frmErrors = new TfrmErrors(this);
     frmNodeProperties = new TfrmNodeProperties(this);
+    CreatePrinting();
     LoadScanPlugin(ProgramFolder);
     ScanPluginWasLoaded = ScanPluginLoaded();
     LoadCommandLinePackage();
@@ -387,6 +388,7 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
         page->LastNode = tree_.LastNode();
         page->SavePackage = [this](TDocSet&) { return SavePackage(); };
         page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
+        page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
         page->View(node);
         page->show();
     } catch (const std::exception& e) {

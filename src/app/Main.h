@@ -7,6 +7,7 @@
 #include "DocTree.h"
 #include "HLWStream.h"
 #include "MainStates.h"
+#include "PrintWalk.h"
 
 #include <QMainWindow>
 
@@ -23,6 +24,8 @@ namespace pg {
 
 class TDocTreeModel;
 class TDocTreeView;
+class TPageForm;
+class TfrmPrinterDlg;
 class TStatusPanels;
 class TfrmErrors;
 class TfrmNodeProperties;
@@ -79,6 +82,20 @@ public:
     void StatusDblClick(int x);
     // The delete item's caption after CheckOptionsAvailable.
     void PrepareNodeMenu();
+
+    // Printing. The walk starts at the node (display order) and answers whether the dialog was
+    // confirmed or skipped; SkipPrinterDialog is its dialog-confirmed flag.
+    bool PrintForms(const TTreeNode* start, bool keepJobText, bool selectedOnly, bool changedOnly);
+    void PrintAllClick();
+    void PrintSelectedClick();
+    void PrintChangedClick();
+    void PrintRemainingClick();
+    // The tool-bar "Print": Print All with nothing or only the root selected, else Print Selected.
+    void PrintButtonClick();
+    void PrinterSetupClick();
+    // The page window's "Print" of the page it shows.
+    void PrintPageWindow(TPageForm& page);
+    bool JobPending() const { return printState_.JobPending; }
 
     // Actions (their object names are those of the menus).
     QAction* actFileOpen = nullptr;
@@ -150,6 +167,7 @@ public:
     TStatusPanels* Status = nullptr;
     TfrmErrors* frmErrors = nullptr;
     TfrmNodeProperties* frmNodeProperties = nullptr;
+    TfrmPrinterDlg* frmPrinterDlg = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -174,12 +192,15 @@ private:
     void SelectAllForms();
     void ResizeWindow(int width, int height);
     std::string OrderFile() const;
+    void CreatePrinting();
 
     std::unique_ptr<TDocSet> set_;
     TDocTree tree_;
     TDocTreeModel* model_ = nullptr;
     bool readOnly_ = false;
     QSize requested_;
+    TPrintState printState_;
+    std::unique_ptr<TPrintHost> printHost_;
 };
 
 // Enables the action when the rule holds and its command has been wired to behaviour; commands

@@ -52,12 +52,17 @@ QToolButton* MakeButton(QToolBar* bar, const char* name, const QString& caption,
     return button;
 }
 
-// A button that runs an action keeps the action's enabled state.
-void LinkButton(QToolButton* button, QAction* action) {
-    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
+// A button that follows the action's enabled state.
+void LinkButtonState(QToolButton* button, QAction* action) {
     QObject::connect(action, &QAction::changed, button,
                      [button, action] { button->setEnabled(action->isEnabled()); });
     button->setEnabled(action->isEnabled());
+}
+
+// A button that runs an action keeps the action's enabled state.
+void LinkButton(QToolButton* button, QAction* action) {
+    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    LinkButtonState(button, action);
 }
 
 void AddDropDown(QToolButton* button, QMenu* menu) {
@@ -251,7 +256,8 @@ void TfrmMain::CreateToolBars() {
     printDocs->setObjectName("mnuPrintDocs");
     printDocs->addActions({actPrintAll, actPrintSelected, actPrintChanged, actPrintRemaining});
     AddDropDown(btnPrint, printDocs);
-    LinkButton(btnPrint, actPrintAll);
+    LinkButtonState(btnPrint, actPrintAll);
+    connect(btnPrint, &QToolButton::clicked, this, &TfrmMain::PrintButtonClick);
     btnPrintChanged = MakeButton(tbTopLeft, "btnPrintChanged", "Changed", "changed",
                                  "Print only those forms changed since the previous processing");
     LinkButton(btnPrintChanged, actPrintChanged);

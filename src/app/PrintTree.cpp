@@ -52,4 +52,8 @@ std::vector<const TDocSetForm*> FormsToCheckForDeletion(const TDocTree& tree, co
     return forms;
 }
 
+bool PrintButtonPrintsAll(const TDocTree& tree, const TSelection& selection) {
+    return selection.empty() || (selection.size() == 1 && selection.front() == tree.Root());
+}
+
 } // namespace pg

@@ -19,5 +19,7 @@ size_t PrintNodeIndex(const TDocTree& tree, const TTreeNode* node);
 // selected node the check starts after the root; with the root among other selected nodes no
 // form is checked.
 std::vector<const TDocSetForm*> FormsToCheckForDeletion(const TDocTree& tree, const TSelection& selection);
+// The tool-bar "Print" prints all with nothing selected or only the root, else the selection.
+bool PrintButtonPrintsAll(const TDocTree& tree, const TSelection& selection);
 
 } // namespace pg

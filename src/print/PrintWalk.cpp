@@ -111,6 +111,22 @@ void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<
     }
 }
 
+void AssemblePageJob(THLWPrintJobStream& job, const TDocSet* set, const TInfo* info,
+                     std::string_view plainPage, const TPrintChoices& choices) {
+    job.DocumentSet = set;
+    job.PrintFooters = true;
+    job.AllOnLegal = choices.AllOnLegal;
+    job.PrintFormNames = choices.FormNames;
+    job.PrintBarCodes = choices.BarCodes;
+    job.WriteJobReset();
+    job.Duplex = choices.Duplex;
+    if (info != nullptr)
+        job.AppendPage(*info);
+    else
+        job.AppendText(plainPage);
+    job.WriteJobReset();
+}
+
 TPrintChoices ChoicesFromDialog(const TPrinterDlgOptions& options, const std::string& legalTrayCode,
                                 const std::string& letterTrayCode) {
     TPrintChoices choices;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -93,6 +94,12 @@ void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<
                  const TPrintRequest& request, const TPrintChoices& choices, bool capture,
                  const std::function<void(const TInfo&)>& vivaform = {},
                  const std::function<void()>& onWalkStart = {});
+
+// The page window's job of the page shown, between the two resets: the node's page (AppendPage)
+// when info is given, else the plain file's page stream unchanged. Footers on; all-on-legal, form
+// names, bar codes and duplex from the choices; no additional copies and no tray codes.
+void AssemblePageJob(THLWPrintJobStream& job, const TDocSet* set, const TInfo* info,
+                     std::string_view plainPage, const TPrintChoices& choices);
 
 // The information text for deleted forms among the selection ("These form(s) have been
 // deleted." ...), every description once; empty when none of the forms is deleted.

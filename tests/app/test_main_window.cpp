@@ -163,8 +163,9 @@ TEST(MainWindow, TreeOfThePackage) {
     EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
     // The ideal width of short captions (520) is below the minimum width.
     EXPECT_EQ(main.width(), 590);
-    // Commands of subsystems that are not there yet stay disabled; the reports are on.
-    EXPECT_FALSE(main.actPrintAll->isEnabled());
+    // Printing is on with a package; commands of subsystems that are not there yet stay
+    // disabled; the reports are on.
+    EXPECT_TRUE(main.actPrintAll->isEnabled());
     EXPECT_FALSE(main.actViewSelected->isEnabled());
     EXPECT_FALSE(main.actAttachDocs->isEnabled());
     EXPECT_TRUE(main.mnuShowmissing->isEnabled());

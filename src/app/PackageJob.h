@@ -1,0 +1,40 @@
+#pragma once
+// The print job of a package file, built without a window from the options a batch caller gives
+// (form numbers instead of a tree selection): the package is read, its change marks taken from
+// the history when only changed forms are wanted, the tree built in display order and the walk's
+// pages assembled between the two resets, exactly as the print commands of the main window do.
+
+#include "PrintWalk.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pg {
+
+struct TJobOptions {
+    std::string Package;
+    bool SelectedOnly = false;
+    std::vector<int32_t> SelectedForms; // 1-based form numbers in package order
+    bool ChangedOnly = false;
+    std::string HistoryFolder; // empty: the setting "Quodex History Dir"
+    // Copies, order, bar codes, form names, duplex, all-on-legal and the print format; the tray
+    // codes are read from the settings.
+    TPrintChoices Choices;
+};
+
+enum class TJobBuildResult { Built, BadSelection, DeletedForms };
+
+struct TJobBuild {
+    TJobBuildResult Result = TJobBuildResult::Built;
+    std::string Bytes;
+    int32_t PagesWritten = 0;
+    size_t FormCount = 0;     // forms of the package (for the selection message)
+    std::string Message;      // the deleted-forms message
+    std::string DocumentName; // "Pagellan-" + worksheet number
+};
+
+// Throws what reading the package throws.
+TJobBuild BuildJobFromOptions(const TJobOptions& options);
+
+} // namespace pg

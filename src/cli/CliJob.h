@@ -1,0 +1,19 @@
+#pragma once
+// The job options shared by "job" and "print": parsed from the arguments and turned into the
+// job's bytes by the core job builder.
+
+#include "PackageJob.h"
+
+#include <string>
+#include <vector>
+
+namespace pg::cli {
+
+// Parses the package and the job options (valueOptions: further options of the caller that
+// take a value) and builds the job. Wrong use prints the usage (or the reason) to stderr and
+// answers 2; a deleted form among the selection prints the deleted-forms message and answers 1;
+// 0 when build holds the job.
+int JobFromArguments(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+                     const std::string& command, const std::string& usage, TJobBuild& build);
+
+} // namespace pg::cli

@@ -1,0 +1,207 @@
+// Printing from the windows on the offscreen platform to a real IPP printer: Print All with the
+// dialog skipped through the settings, Print Selected through the dialog, the deleted-forms
+// refusal, and the page window's Print of one page. What arrives must be the job the core
+// builds for the same selection.
+
+#include "CommandLine.h"
+#include "IppTestPrinter.h"
+#include "Main.h"
+#include "PGRegistry.h"
+#include "PackageJob.h"
+#include "PageFrm.h"
+#include "PrintTree.h"
+#include "PrinterDlg.h"
+#include "PrinterOutput.h"
+#include "Prompt.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+using namespace pg;
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace R = PGRegistry;
+
+fs::path TestDir() {
+    static const fs::path dir = fs::temp_directory_path() / ("pg-print-gui-" + std::to_string(::getpid()));
+    return dir;
+}
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        fs::create_directories(TestDir() / "settings");
+        fs::create_directories(TestDir() / "history");
+        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+        // ctest runs it offscreen; run by hand under Xvfb it takes the X server it is given.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "test_print_gui";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+        R::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
+        R::SetFillDir((TestDir() / "fill" / "XFER").string());
+    }
+    void TearDown() override {
+        app_.reset();
+        fs::remove_all(TestDir());
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// The demo package in the test folder (the window may touch the file it opens).
+std::string DemoPackage() {
+    const fs::path path = TestDir() / "demo.qdx";
+    fs::copy_file(fs::path(PAGELLAN_SOURCE_DIR) / "samples" / "demo.qdx", path,
+                  fs::copy_options::overwrite_existing);
+    return path.string();
+}
+
+// The job the walk builds from the window's tree for the selection, with the dialog's choices.
+std::string ExpectedJob(TfrmMain& main, const TSelection& selection, const TPrintRequest& request) {
+    const TPrintChoices choices =
+        ChoicesFromDialog(main.frmPrinterDlg->Options(), R::LegalTray(), R::LetterTray());
+    THLWPrintJobStream job(CopyFootersFromSettings());
+    AssembleJob(job, *main.DocSet(), PrintNodes(main.Tree(), selection), request, choices, false);
+    job.WriteJobReset();
+    return std::string(job.View());
+}
+
+// Presses OK on the printer dialog as soon as it shows.
+void PressOkWhenShown(TfrmMain& main) {
+    QTimer::singleShot(0, main.frmPrinterDlg, [&main] { main.frmPrinterDlg->btnOK->click(); });
+}
+
+TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
+    test::TIppTestPrinter printer("application/vnd.hp-PCL");
+    ASSERT_EQ(printer.Error(), "");
+    const std::string uri = printer.Uri();
+    const TPrinterListQuery previousList = SetPrinterListQuery([uri] {
+        return std::vector<TPrinterInfo>{{uri, "Test", "", uri, true}};
+    });
+    SetCurrentPrinterName(uri);
+    R::SetPrintType(kPrintFormatPclDirect);
+    R::SetBarCode(true);
+    R::SetAdditionalCopies(0);
+
+    // Print All with the dialog never shown ("PrinterDlg" 2).
+    R::SetPrinterDlg(2);
+    const std::string package = DemoPackage();
+    SetCommandLine({package});
+    TRecordingPrompter prompter;
+    TfrmMain main;
+    ASSERT_TRUE(main.Loaded);
+    ASSERT_TRUE(main.actPrintAll->isEnabled());
+    ASSERT_GE(main.Tree().Root()->Children.size(), 2u);
+    // Print All selects the root alone, whatever was selected.
+    main.SelectNodes({main.Tree().Root()->Children[1].get()});
+    main.actPrintAll->trigger();
+    EXPECT_EQ(main.Selection(), TSelection{main.Tree().Root()});
+    auto jobs = printer.WaitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    const std::string all = test::ReadWholeFile(jobs[0]);
+    EXPECT_EQ(all, ExpectedJob(main, {main.Tree().Root()}, {}));
+    // The batch builder of the CLI makes the same job for the same choices.
+    TJobOptions options;
+    options.Package = package;
+    options.Choices = ChoicesFromDialog(main.frmPrinterDlg->Options(), {}, {});
+    EXPECT_EQ(BuildJobFromOptions(options).Bytes, all);
+    EXPECT_FALSE(main.JobPending());
+
+    // Print Selected through the dialog ("PrinterDlg" 0), the tool-bar button choosing it.
+    R::SetPrinterDlg(0);
+    main.SkipPrinterDialog = false;
+    const TSelection second = {main.Tree().Root()->Children[1].get()};
+    main.SelectNodes(second);
+    PressOkWhenShown(main);
+    main.btnPrint->click();
+    jobs = printer.WaitForJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    const std::string selected = test::ReadWholeFile(jobs[1]);
+    TPrintRequest selectedOnly;
+    selectedOnly.SelectedOnly = true;
+    EXPECT_EQ(selected, ExpectedJob(main, second, selectedOnly));
+    EXPECT_LT(selected.size(), all.size());
+    EXPECT_EQ(R::UsePrinter(), uri);
+
+    // Print Remaining from the second form, and the "Changed" button with one changed form,
+    // the dialog skipped again.
+    R::SetPrinterDlg(2);
+    main.SkipPrinterDialog = true;
+    main.SelectNodes(second);
+    main.actPrintRemaining->trigger();
+    jobs = printer.WaitForJobs(3);
+    ASSERT_EQ(jobs.size(), 3u);
+    TPrintRequest remaining;
+    remaining.Start = PrintNodeIndex(main.Tree(), second.front());
+    EXPECT_EQ(test::ReadWholeFile(jobs[2]), ExpectedJob(main, second, remaining));
+    main.DocSet()->Form(0).Changed = true;
+    main.SetStatusBar();
+    ASSERT_TRUE(main.btnPrintChanged->isEnabled());
+    main.btnPrintChanged->click();
+    jobs = printer.WaitForJobs(4);
+    ASSERT_EQ(jobs.size(), 4u);
+    TPrintRequest changedOnly;
+    changedOnly.ChangedOnly = true;
+    const std::string changed = test::ReadWholeFile(jobs[3]);
+    EXPECT_EQ(changed, ExpectedJob(main, main.Selection(), changedOnly));
+    EXPECT_LT(changed.size(), all.size());
+    main.DocSet()->Form(0).Changed = false;
+
+    // A deleted form among the selection: the message, and nothing goes to the printer.
+    main.SelectNodes(second);
+    main.ProcessSelectedNodes(3);
+    main.SelectNodes(second);
+    main.actPrintSelected->trigger();
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Text.rfind("These form(s) have been deleted.\n\n", 0), 0u);
+    EXPECT_NE(prompter.Entries()[0].Text.find("Nothing will be printed."), std::string::npos);
+    main.SelectNodes(second);
+    main.ProcessSelectedNodes(3);
+
+    // The page window prints the page it shows, one page between two resets.
+    TTreeNode* first = main.Tree().Root()->Children[0].get();
+    while (first->HasChildren())
+        first = first->Children.front().get();
+    main.ProcessLeafNode(first);
+    const std::vector<TPageForm*> pages = OpenPageWindows();
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_TRUE(pages[0]->actPrint->isEnabled());
+    PressOkWhenShown(main);
+    pages[0]->actPrint->trigger();
+    // The page window's preparation: no print order and no duplex.
+    EXPECT_FALSE(main.frmPrinterDlg->Options().PrintOrderEnabled);
+    EXPECT_FALSE(main.frmPrinterDlg->Options().DuplexEnabled);
+    jobs = printer.WaitForJobs(5);
+    ASSERT_EQ(jobs.size(), 5u);
+    THLWPrintJobStream pageJob(CopyFootersFromSettings());
+    AssemblePageJob(pageJob, main.DocSet(), first->Info.get(), {},
+                    ChoicesFromDialog(main.frmPrinterDlg->Options(), {}, {}));
+    const std::string page = test::ReadWholeFile(jobs[4]);
+    EXPECT_EQ(page, std::string(pageJob.View()));
+    EXPECT_EQ(page.rfind("\x1b"
+                         "E",
+                         0),
+              0u);
+    EXPECT_TRUE(page.ends_with("\x1b"
+                               "E"));
+    EXPECT_EQ(pageJob.PagesWritten, 1);
+    main.CloseAnyOpenForms();
+    SetPrinterListQuery(previousList);
+}
+
+} // namespace
