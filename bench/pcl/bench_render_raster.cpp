@@ -81,8 +81,9 @@ std::string DeltaRow(const std::string& seed, const std::string& row) {
     return out;
 }
 
+// The image starts one row down: its first TIFF row lands on the page (row 0), not above it.
 std::string FullPageImage(int mode) {
-    std::string pcl = kEsc + "E" + kEsc + "&l2a0o0E" + kEsc + "*p0x0Y" + kEsc + "*t300R" + kEsc + "*r1A";
+    std::string pcl = kEsc + "E" + kEsc + "&l2a0o0E" + kEsc + "*p0x1Y" + kEsc + "*t300R" + kEsc + "*r1A";
     pcl += kEsc + "*b" + std::to_string(mode) + "M";
     std::string seed(kImageWidth / 8, '\0');
     for (int y = 0; y < kImageRows; ++y) {
@@ -127,6 +128,18 @@ void BM_FullPageRasterDeltaRow(benchmark::State& state) {
     RenderAndShow(state, pcl);
 }
 BENCHMARK(BM_FullPageRasterDeltaRow)->Unit(benchmark::kMillisecond);
+
+// The rendering alone, without reading the page afterwards.
+void BM_FullPageRasterTiffRenderOnly(benchmark::State& state) {
+    static const std::string pcl = FullPageImage(2);
+    for (auto _ : state) {
+        pg::TPCLBuffer buffer;
+        buffer.AppendData(pcl);
+        buffer.Parse(true);
+        benchmark::DoNotOptimize(buffer.GetPageBitmap(false, 1, "LTR").Height());
+    }
+}
+BENCHMARK(BM_FullPageRasterTiffRenderOnly)->Unit(benchmark::kMillisecond);
 
 // A letter page with one line on it: the cost is the surface, not the drawing.
 const std::string& NearlyBlankPage() {
