@@ -1,5 +1,7 @@
 #include "QtPrompter.h"
 
+#include "Strings.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -7,11 +9,12 @@ namespace pg {
 
 namespace {
 
-// The characters of Windows-1252 at 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// The character a package byte stands for: Windows-1252, with the five bytes the code page
+// leaves unused kept as the C1 controls of the same number.
+char16_t PackageChar(unsigned char b) {
+    const uint32_t cp = WindowsCodePoint(b);
+    return char16_t(cp ? cp : b);
+}
 
 QMessageBox::StandardButton ButtonOf(PromptAnswer a) {
     switch (a) {
@@ -38,7 +41,7 @@ QString FromPackageText(std::string_view bytes) {
     out.reserve(qsizetype(bytes.size()));
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b)));
+        out.append(QChar(PackageChar(b)));
     }
     return out;
 }
@@ -52,9 +55,9 @@ std::string ToPackageText(const QString& text) {
         if (u < 0x80 || (u >= 0xA0 && u < 0x100))
             b = char(u);
         else
-            for (int i = 0; i < 32; ++i)
-                if (kCp1252High[i] == u)
-                    b = char(0x80 + i);
+            for (int i = 0x80; i < 0xA0; ++i)
+                if (PackageChar(static_cast<unsigned char>(i)) == u)
+                    b = char(i);
         out.push_back(b);
     }
     return out;

@@ -20,11 +20,6 @@ namespace pg {
 
 namespace {
 
-constexpr uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 std::vector<std::string> ReadInstalledFamilies() {
     std::vector<std::string> names;
     if (!FcInit())
@@ -79,10 +74,6 @@ struct TCharKeyHash {
 };
 
 } // namespace
-
-uint32_t WindowsCodePoint(uint8_t byte) {
-    return byte >= 128 && byte < 160 ? kCp1252High[byte - 128] : byte;
-}
 
 const std::vector<std::string>& InstalledFontFamilies() {
     static const std::vector<std::string> names = ReadInstalledFamilies();

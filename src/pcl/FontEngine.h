@@ -18,9 +18,6 @@
 
 namespace pg {
 
-// The Unicode character of a byte in the Windows-1252 code page (0 for the five unused bytes).
-uint32_t WindowsCodePoint(uint8_t byte);
-
 // The names of the installed font families, each in upper case, sorted (read once).
 const std::vector<std::string>& InstalledFontFamilies();
 

@@ -119,4 +119,13 @@ std::string PadLeft(std::string_view s, size_t width, char fill) {
     return std::string(width - s.size(), fill) + std::string(s);
 }
 
+uint32_t WindowsCodePoint(uint8_t byte) {
+    // 0x80..0x9F differ from Latin-1; the rest of the code page is Latin-1.
+    static constexpr uint16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
 } // namespace pg

@@ -26,4 +26,7 @@ int64_t StrToInt64Def(std::string_view s, int64_t def);
 std::string IntToStr(int64_t v);
 std::string PadLeft(std::string_view s, size_t width, char fill);
 
+// The Unicode character of a byte in the Windows-1252 code page (0 for the five unused bytes).
+uint32_t WindowsCodePoint(uint8_t byte);
+
 } // namespace pg

@@ -10,6 +10,7 @@
 // Not run by the build: its output is kept in the source tree.
 
 #include "FontEngine.h"
+#include "Strings.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
