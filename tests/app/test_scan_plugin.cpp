@@ -4,6 +4,8 @@
 #include "ScanPlugin.h"
 #include "Strings.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,16 +15,7 @@
 
 using namespace pg;
 
-namespace {
-
-std::string ReadLog(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(ScanPlugin, LoadsCallsAndUnloads) {
     const std::string log = (std::filesystem::temp_directory_path() / "pg-scan-plugin.log").string();
@@ -54,11 +47,12 @@ TEST(ScanPlugin, LoadsCallsAndUnloads) {
     EXPECT_FALSE(ScanPluginLoaded());
     UnloadScanPlugin();
 
-    EXPECT_EQ(SplitLines(ReadLog(log)), (std::vector<std::string>{
-                                            "begin 1,1,300,-400,25,1000,0 /scans",
-                                            "email blank-buffers 1,1,300,-400,25,1000,0 /scans",
-                                            "tiff /scans/scan1.tif",
-                                            "cleanup",
-                                        }));
+    EXPECT_EQ(SplitLines(pg::test::ReadWholeFile(log)),
+              (std::vector<std::string>{
+                  "begin 1,1,300,-400,25,1000,0 /scans",
+                  "email blank-buffers 1,1,300,-400,25,1000,0 /scans",
+                  "tiff /scans/scan1.tif",
+                  "cleanup",
+              }));
     std::filesystem::remove(log);
 }

@@ -4,6 +4,8 @@
 #include "Json.h"
 #include "Sha256.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,19 +26,9 @@ struct TRun {
 
 TRun RunCli(const std::string& arguments) {
     const fs::path errFile = fs::temp_directory_path() / ("cli-info-err-" + std::to_string(getpid()));
-    const std::string command =
-        std::string("'") + PAGELLAN_CLI + "' " + arguments + " 2>'" + errFile.string() + "'";
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.Out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile, std::ios::binary);
-    run.Err.assign(std::istreambuf_iterator<char>(err), {});
+    const test::TCommandRun out = test::RunCommand(std::string("'") + PAGELLAN_CLI + "' " + arguments +
+                                                   " 2>'" + errFile.string() + "'");
+    TRun run{out.Status, out.Out, test::ReadWholeFile(errFile)};
     fs::remove(errFile);
     return run;
 }

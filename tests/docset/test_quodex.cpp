@@ -4,6 +4,8 @@
 #include "Prompt.h"
 #include "Quodex.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -77,11 +79,6 @@ public:
 private:
     fs::path path_;
 };
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // ---- Reading -------------------------------------------------------------------------------
 
@@ -676,7 +673,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     TRecordingPrompter prompter;
     ASSERT_TRUE(TQuodex::SaveQuodex(set, target.string(), TSaveMode::All, true, false));
-    EXPECT_EQ(ReadFile(target), TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
+    EXPECT_EQ(test::ReadWholeFile(target), TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
@@ -725,7 +722,7 @@ TEST(QuodexSave, FailedWriteLeavesOldFile) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(ok);
-    EXPECT_EQ(ReadFile(target), "previous package");
+    EXPECT_EQ(test::ReadWholeFile(target), "previous package");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
     ASSERT_EQ(prompter.Entries().size(), 1u);
     EXPECT_EQ(prompter.Entries()[0].Text.rfind("Error saving to " + target.string() + "\n", 0), 0u);

@@ -1,6 +1,8 @@
 // pagellan-cli pages, split and reemit, run as a program on PCL the test writes and on PCL
 // that Ghostscript's laser-printer driver writes.
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,35 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-};
+using TRun = pg::test::TCommandRun;
 
 TRun RunCli(const std::string& arguments) {
-    TRun run;
-    const std::string command = std::string("'") + PAGELLAN_CLI + "' " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.Out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    return pg::test::RunCommand(std::string("'") + PAGELLAN_CLI + "' " + arguments + " 2>/dev/null");
 }
 
 fs::path WorkDir(const std::string& name) {
@@ -57,19 +34,19 @@ fs::path WorkDir(const std::string& name) {
 TEST(CliPcl, PagesSplitAndReemitAPclFile) {
     const fs::path dir = WorkDir("cli_pcl");
     const fs::path in = dir / "in.pcl";
-    WriteFile(in, "\x1b&l1o2a0EOne\fTwo\f\fThree");
+    pg::test::WriteWholeFile(in, "\x1b&l1o2a0EOne\fTwo\f\fThree");
     TRun pages = RunCli("pages '" + in.string() + "'");
     EXPECT_EQ(pages.Status, 0);
     EXPECT_EQ(pages.Out, "3\n");
     TRun split = RunCli("split '" + in.string() + "' '" + (dir / "pages").string() + "'");
     EXPECT_EQ(split.Status, 0);
-    EXPECT_EQ(ReadFile(dir / "pages" / "page-001.pcl"), "\x1b&l1O\x1b&l2A\x1b&l0EOne");
-    EXPECT_EQ(ReadFile(dir / "pages" / "page-002.pcl"), "Two");
-    EXPECT_EQ(ReadFile(dir / "pages" / "page-003.pcl"), "Three");
+    EXPECT_EQ(pg::test::ReadWholeFile(dir / "pages" / "page-001.pcl"), "\x1b&l1O\x1b&l2A\x1b&l0EOne");
+    EXPECT_EQ(pg::test::ReadWholeFile(dir / "pages" / "page-002.pcl"), "Two");
+    EXPECT_EQ(pg::test::ReadWholeFile(dir / "pages" / "page-003.pcl"), "Three");
     EXPECT_FALSE(fs::exists(dir / "pages" / "page-004.pcl"));
     TRun reemit = RunCli("reemit '" + in.string() + "' -o '" + (dir / "out.pcl").string() + "'");
     EXPECT_EQ(reemit.Status, 0);
-    EXPECT_EQ(ReadFile(dir / "out.pcl"), "\x1b&l1O\x1b&l2A\x1b&l0EOneTwoThree");
+    EXPECT_EQ(pg::test::ReadWholeFile(dir / "out.pcl"), "\x1b&l1O\x1b&l2A\x1b&l0EOneTwoThree");
     EXPECT_EQ(RunCli("reemit '" + in.string() + "'").Status, 2);
     EXPECT_EQ(RunCli("pages '" + (dir / "missing.pcl").string() + "'").Status, 1);
 }
@@ -78,7 +55,8 @@ TEST(CliPcl, CountsAndSplitsGhostscriptLaserPrinterOutput) {
     if (std::system("gs --version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "Ghostscript is not installed";
     const fs::path dir = WorkDir("cli_pcl_gs");
-    WriteFile(dir / "in.ps", "%!PS\n/Times-Roman findfont 30 scalefont setfont\n"
+    pg::test::WriteWholeFile(dir / "in.ps",
+                             "%!PS\n/Times-Roman findfont 30 scalefont setfont\n"
                              "100 600 moveto (First page) show showpage\n"
                              "100 600 moveto (Second page) show 100 100 300 20 rectfill showpage\n");
     const std::string gs = "gs -q -dNOPAUSE -dBATCH -sDEVICE=ljet2p -r300 -sOutputFile='" +

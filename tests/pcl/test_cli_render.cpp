@@ -1,6 +1,8 @@
 // pagellan-cli render, run as a program: pages of a PCL file and of the demo package become
 // PNG files of the page bitmap's size, in colour or black and white.
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -16,8 +18,7 @@ namespace {
 
 int RunCli(const std::string& arguments) {
     const std::string command = std::string("'") + PAGELLAN_CLI + "' " + arguments + " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return pg::test::ExitCode(std::system(command.c_str()));
 }
 
 // A decoded PNG: size and format from its header, the pixels as grey levels (white 255).

@@ -130,13 +130,6 @@ std::string BusConfig(const fs::path& socket) {
 
 } // namespace
 
-std::string ReadWholeFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TIppTestPrinter::TIppTestPrinter(const std::string& formats) {
     if (!Start(formats))
         Stop();

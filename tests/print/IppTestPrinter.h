@@ -3,6 +3,8 @@
 // system bus (it will not start without one) and a spool folder that keeps every job's file.
 // Both processes are stopped and the folder removed when the object goes.
 
+#include "TestFiles.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
@@ -40,7 +42,6 @@ private:
     std::string error_;
 };
 
-std::string ReadWholeFile(const std::filesystem::path& p);
 // A port of localhost nobody listens on now.
 int FreeLocalPort();
 

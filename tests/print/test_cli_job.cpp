@@ -5,6 +5,8 @@
 #include "DocSet.h"
 #include "Quodex.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -30,13 +32,6 @@ void AddForm(TDocSet& set, const std::string& name, const std::string& paper, co
         std::make_unique<TDocSetForm>(name, name + " form", 1, "JOHN SMITH", paper, false, false, false);
     form->AddPage(std::make_unique<TDocSetPage>(1, "T.LSR", false, "", 0, text));
     set.AddForm(std::move(form));
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -69,9 +64,8 @@ protected:
         const std::string command = std::string("'") + PAGELLAN_CLI + "' job '" + package_ + "' -o '" +
                                     out.string() + "' " + options + " >/dev/null 2>'" +
                                     (dir_ / "err.txt").string() + "'";
-        const int raw = std::system(command.c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return Slurp(out);
+        status = test::ExitCode(std::system(command.c_str()));
+        return test::ReadWholeFile(out);
     }
 
     fs::path dir_;

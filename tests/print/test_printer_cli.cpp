@@ -28,8 +28,7 @@ TRun RunCli(const std::string& arguments, const fs::path& dir) {
     const std::string command = std::string("'") + PAGELLAN_CLI + "' " + arguments + " >'" + out.string() +
                                 "' 2>'" + (dir / "err.txt").string() + "'";
     TRun run;
-    const int raw = std::system(command.c_str());
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.Status = test::ExitCode(std::system(command.c_str()));
     run.Out = test::ReadWholeFile(out);
     return run;
 }

@@ -9,6 +9,8 @@
 #include "Quodex.h"
 #include "Strings.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,19 +27,12 @@ namespace {
 
 const std::string kCommitted = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string Regenerate(const std::string& name) {
     const std::string out = std::string(PAGELLAN_BINARY_DIR) + "/samples/" + name;
     const std::string command = std::string("\"") + PAGELLAN_MAKE_DEMO + "\" \"" + out + "\"";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("pagellan-make-demo failed");
-    return ReadFile(out);
+    return test::ReadWholeFile(out);
 }
 
 // ---- A PCL scan that splits commands the way the interpreter does ----------------------------
@@ -214,7 +209,7 @@ std::vector<const TDocSetPage*> AllPages(const TDocSet& set) {
 // ---- Tests ----------------------------------------------------------------------------------
 
 TEST(DemoPackage, ToolRegeneratesTheCommittedFileByteForByte) {
-    const std::string committed = ReadFile(kCommitted);
+    const std::string committed = test::ReadWholeFile(kCommitted);
     ASSERT_FALSE(committed.empty()) << kCommitted;
     const std::string first = Regenerate("demo-regenerated-1.qdx");
     const std::string second = Regenerate("demo-regenerated-2.qdx");
@@ -228,7 +223,7 @@ TEST(DemoPackage, ToolRegeneratesTheCommittedFileByteForByte) {
 TEST(DemoPackage, ReaderLoadsTheFormsPagesBorrowersAndAnnotations) {
     TRecordingPrompter prompter;
     TQuodex set;
-    set.LoadFromBytes(ReadFile(kCommitted));
+    set.LoadFromBytes(test::ReadWholeFile(kCommitted));
     EXPECT_TRUE(prompter.Entries().empty());
     EXPECT_TRUE(set.MissingForms.empty());
     EXPECT_TRUE(set.Errors.empty());
@@ -300,7 +295,7 @@ TEST(DemoPackage, ReaderLoadsTheFormsPagesBorrowersAndAnnotations) {
 
 TEST(DemoPackage, PagesUseOnlyRegisteredCommandsInsideThePrintableArea) {
     TQuodex set;
-    set.LoadFromBytes(ReadFile(kCommitted));
+    set.LoadFromBytes(test::ReadWholeFile(kCommitted));
     ASSERT_EQ(set.FormCount(), 7u);
     for (size_t i = 0; i < set.FormCount(); ++i) {
         const TDocSetForm& form = set.Form(i);
@@ -360,7 +355,7 @@ TEST(DemoPackage, PagesUseOnlyRegisteredCommandsInsideThePrintableArea) {
 
 TEST(DemoPackage, FillTextLandsInsideTheTemplateBoxes) {
     TQuodex set;
-    set.LoadFromBytes(ReadFile(kCommitted));
+    set.LoadFromBytes(test::ReadWholeFile(kCommitted));
     int checked = 0;
     for (const TDocSetPage* page : AllPages(set)) {
         const TScan tmpl = ScanPcl(std::string(page->TemplateData.View()));

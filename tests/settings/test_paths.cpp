@@ -1,6 +1,8 @@
 #include "Paths.h"
 #include "Prompt.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -71,16 +73,6 @@ TEnvLookup EnvOf(std::map<std::string, std::string> vars) {
     };
 }
 
-void PutFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string GetFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 timespec MTime(const std::string& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
@@ -108,7 +100,7 @@ size_t EntryCount(const std::string& folder) {
 TEST(Paths, TempFolderDecision) {
     TTempDir a, b, c;
     const std::string missing = a / "no/such/folder";
-    PutFile(a / "plain", "x");
+    test::WriteWholeFile(a / "plain", "x");
 
     // A writable TEMP wins; the folder gets its trailing separator; "\" is read as a separator.
     EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", a.Path()}, {"TMP", b.Path()}})), a.Path() + "/");
@@ -177,7 +169,7 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
     EXPECT_TRUE(prompts.Entries().empty());
 
     // A plain file in the way: one error message for the whole operation.
-    PutFile(t / "file", "x");
+    test::WriteWholeFile(t / "file", "x");
     const std::string blocked = t / "file/sub/deeper/";
     EXPECT_FALSE(ForceFolders(blocked));
     ASSERT_EQ(prompts.Entries().size(), 1u);
@@ -186,7 +178,7 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
     const std::string tail = "\nUnable to create folder: " + blocked;
     ASSERT_GT(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    EXPECT_EQ(GetFile(t / "file"), "x");
+    EXPECT_EQ(test::ReadWholeFile(t / "file"), "x");
 
     EXPECT_TRUE(FolderExists(t.Path()));
     EXPECT_TRUE(FolderExists(t.Path() + "/"));
@@ -198,10 +190,10 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
     EXPECT_FALSE(FileExists(t / "a"));
 
     // The write probe must not touch a user's file, whatever its name.
-    PutFile(t / "x.tmp", "keep");
+    test::WriteWholeFile(t / "x.tmp", "keep");
     EXPECT_TRUE(CanWriteTo(t.Path() + "/"));
     EXPECT_TRUE(CanWriteTo(t.Path()));
-    EXPECT_EQ(GetFile(t / "x.tmp"), "keep");
+    EXPECT_EQ(test::ReadWholeFile(t / "x.tmp"), "keep");
     EXPECT_FALSE(CanWriteTo(t / "missing/"));
     EXPECT_FALSE(CanWriteTo(t / "file/"));
     EXPECT_EQ(EntryCount(t.Path()), 4u); // a, last, file, x.tmp
@@ -251,7 +243,7 @@ TEST(Paths, ResolvePathWarnings) {
     EXPECT_TRUE(prompts.Entries().empty());
 
     TTempDir t;
-    PutFile(t / "F.PCL", "x");
+    test::WriteWholeFile(t / "F.PCL", "x");
     fs::create_directory(t / "SUB");
     ResolvePath(t.Path(), "F.PCL", false, true);
     ResolvePath(t.Path(), "SUB\\", false, true);
@@ -268,7 +260,7 @@ TEST(Paths, ClearReadOnly) {
     TTempDir t;
     TRecordingPrompter prompts;
     const std::string f = t / "doc.qdx";
-    PutFile(f, "x");
+    test::WriteWholeFile(f, "x");
     ::chmod(f.c_str(), 0644);
     EXPECT_FALSE(ClearReadOnly(f, true));
     EXPECT_FALSE(ClearReadOnly(t / "missing.qdx", true));
@@ -336,24 +328,24 @@ TEST(Paths, CopyFileKeepsBytesAndDate) {
     TRecordingPrompter prompts;
     const std::string src = t / "src.qdx";
     const std::string bytes("PK\0\x01\xFF tail", 10);
-    PutFile(src, bytes);
+    test::WriteWholeFile(src, bytes);
     SetMTime(src, 981173106, 500); // 2001-02-03
     EXPECT_TRUE(CopyFile(src, t / "dst.qdx"));
-    EXPECT_EQ(GetFile(t / "dst.qdx"), bytes);
+    EXPECT_EQ(test::ReadWholeFile(t / "dst.qdx"), bytes);
     EXPECT_EQ(MTime(t / "dst.qdx").tv_sec, 981173106);
     EXPECT_EQ(MTime(t / "dst.qdx").tv_nsec, 500);
 
     // An existing destination is replaced; "\" separators work.
-    PutFile(t / "old.qdx", "older and longer content");
+    test::WriteWholeFile(t / "old.qdx", "older and longer content");
     EXPECT_TRUE(CopyFile(src, t.Path() + "\\old.qdx"));
-    EXPECT_EQ(GetFile(t / "old.qdx"), bytes);
+    EXPECT_EQ(test::ReadWholeFile(t / "old.qdx"), bytes);
 
     // Names that differ only in case and blanks are the same file: nothing is copied.
     const std::string upper = t.Path() + "/SRC.QDX ";
     EXPECT_FALSE(CopyFile(src, upper));
     EXPECT_FALSE(fs::exists(t / "SRC.QDX"));
     EXPECT_FALSE(CopyFile(" " + src, src));
-    EXPECT_EQ(GetFile(src), bytes);
+    EXPECT_EQ(test::ReadWholeFile(src), bytes);
     EXPECT_TRUE(prompts.Entries().empty());
 
     // Errors are shown and answer false; no destination appears.
@@ -366,7 +358,7 @@ TEST(Paths, CopyFileKeepsBytesAndDate) {
     EXPECT_EQ(prompts.Entries()[1].Text.rfind("Cannot create file \"" + t / "nofolder/out" + "\". ", 0), 0u);
     EXPECT_EQ(EntryCount(t.Path()), 3u); // src, dst, old: no temporary files left
 
-    PutFile(t / "other", "o");
+    test::WriteWholeFile(t / "other", "o");
     EXPECT_TRUE(CopyFileDate(src, t / "other"));
     EXPECT_EQ(MTime(t / "other").tv_sec, 981173106);
     EXPECT_FALSE(CopyFileDate(t / "missing", t / "other"));
@@ -386,9 +378,9 @@ TEST(Paths, DeleteFilesByMask) {
 
     TTempDir t;
     for (const char* name : {"a.tmp", "B.TMP", "c.pcl", "f1.x", "f12.x"})
-        PutFile(t / name, "x");
+        test::WriteWholeFile(t / name, "x");
     fs::create_directory(t / "d.tmp");
-    PutFile(t / "d.tmp/inner.tmp", "x");
+    test::WriteWholeFile(t / "d.tmp/inner.tmp", "x");
 
     EXPECT_EQ(DeleteFiles(t / "*.tmp"), 2);
     EXPECT_FALSE(fs::exists(t / "a.tmp"));
@@ -409,12 +401,12 @@ TEST(Paths, FileSizeAndTextFiles) {
     const std::string f = t / "log.txt";
     EXPECT_EQ(FileSizeOf(f), -1);
     EXPECT_TRUE(WriteTextFile("hello", f, true)); // append to a missing file creates it
-    EXPECT_EQ(GetFile(f), "hello");
+    EXPECT_EQ(test::ReadWholeFile(f), "hello");
     EXPECT_EQ(FileSizeOf(f), 5);
     EXPECT_TRUE(WriteTextFile(" world", f, true));
-    EXPECT_EQ(GetFile(f), "hello world");
+    EXPECT_EQ(test::ReadWholeFile(f), "hello world");
     EXPECT_TRUE(WriteTextFile("new", t.Path() + "\\log.txt", false));
-    EXPECT_EQ(GetFile(f), "new");
+    EXPECT_EQ(test::ReadWholeFile(f), "new");
     EXPECT_TRUE(WriteTextFile("", f, false));
     EXPECT_EQ(FileSizeOf(f), 0);
     EXPECT_EQ(FileSizeOf(t.Path()), -1);
@@ -427,11 +419,11 @@ TEST(Paths, AtomicWriteFile) {
     TTempDir t;
     const std::string f = t / "history.xml";
     EXPECT_TRUE(AtomicWriteFile(f, "first"));
-    EXPECT_EQ(GetFile(f), "first");
+    EXPECT_EQ(test::ReadWholeFile(f), "first");
     ::chmod(f.c_str(), 0640);
     const std::string big(1 << 20, 'z');
     EXPECT_TRUE(AtomicWriteFile(f, big));
-    EXPECT_EQ(GetFile(f), big);
+    EXPECT_EQ(test::ReadWholeFile(f), big);
     EXPECT_EQ(ModeOf(f), 0640u); // a replaced file keeps its permissions
     EXPECT_EQ(EntryCount(t.Path()), 1u);
 
@@ -439,7 +431,7 @@ TEST(Paths, AtomicWriteFile) {
     fs::create_symlink(f, t / "link.xml");
     EXPECT_TRUE(AtomicWriteFile(t / "link.xml", "via link"));
     EXPECT_TRUE(fs::is_symlink(t / "link.xml"));
-    EXPECT_EQ(GetFile(f), "via link");
+    EXPECT_EQ(test::ReadWholeFile(f), "via link");
     fs::remove(t / "link.xml");
     EXPECT_TRUE(AtomicWriteFile(f, big));
 
@@ -448,20 +440,20 @@ TEST(Paths, AtomicWriteFile) {
     EXPECT_FALSE(fs::exists(t / "nofolder"));
     // The target is a non-empty folder: the rename fails; folder and content stay as they were.
     fs::create_directory(t / "busy");
-    PutFile(t / "busy/keep", "keep");
+    test::WriteWholeFile(t / "busy/keep", "keep");
     EXPECT_FALSE(AtomicWriteFile(t / "busy", "data"));
     EXPECT_TRUE(fs::is_directory(t / "busy"));
-    EXPECT_EQ(GetFile(t / "busy/keep"), "keep");
+    EXPECT_EQ(test::ReadWholeFile(t / "busy/keep"), "keep");
     EXPECT_FALSE(AtomicWriteFile(t.Path() + "/", "data")); // a folder name, no file name
     EXPECT_EQ(EntryCount(t.Path()), 2u);                   // history.xml and busy: no temporary file left
-    EXPECT_EQ(GetFile(f), big);
+    EXPECT_EQ(test::ReadWholeFile(f), big);
 }
 
 TEST(Paths, SystemAndUser) {
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     EXPECT_EQ(FileVersionText(self), "4.1.0.3");
     TTempDir t;
-    PutFile(t / "other.exe", "x");
+    test::WriteWholeFile(t / "other.exe", "x");
     EXPECT_EQ(FileVersionText(t / "other.exe"), "");
     EXPECT_EQ(FileVersionText(t / "missing.exe"), "");
     EXPECT_EQ(FileVersionText(""), "");

@@ -9,6 +9,8 @@
 #include "Paths.h"
 #include "Prompt.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -24,16 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 namespace R = PGRegistry;
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void WriteFile(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
+    test::WriteWholeFile(p, text);
 }
 
 // A temporary store, data folder and working folder for one test; the process-wide store is
@@ -63,7 +58,7 @@ protected:
     }
 
     THLWRegistry& Reg() { return *registry_; }
-    std::string StoreText() const { return ReadFile(registry_->SettingsFileName()); }
+    std::string StoreText() const { return test::ReadWholeFile(registry_->SettingsFileName()); }
 
     fs::path root_;
     fs::path oldCwd_;
@@ -577,7 +572,7 @@ protected:
         WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + db_.string() + "\n");
     }
 
-    std::string Calls() const { return ReadFile(db_ / "calls.log"); }
+    std::string Calls() const { return test::ReadWholeFile(db_ / "calls.log"); }
 
     fs::path db_;
     const std::string plugin_ = PAGELLAN_TEST_PLUGIN;
@@ -614,10 +609,10 @@ TEST_F(DatabaseModeTest, SettingsComeFromAndGoToThePlugin) {
     EXPECT_TRUE(R::BarCode());
     EXPECT_EQ(R::PageScale(), 80.0);
     EXPECT_EQ(StoreText().find("db-host"), std::string::npos);
-    EXPECT_EQ(ReadFile(db_ / "PagellanDB.ini").find("db-host"), std::string::npos);
+    EXPECT_EQ(test::ReadWholeFile(db_ / "PagellanDB.ini").find("db-host"), std::string::npos);
 
     EXPECT_EQ(Reg().Database().TryToConnectToDB(false, Reg().DatabaseAddress()), TConnectResult::Saved);
-    const std::string stored = ReadFile(db_ / "PagellanDB.ini");
+    const std::string stored = test::ReadWholeFile(db_ / "PagellanDB.ini");
     EXPECT_NE(stored.find("Host=db-host\n"), std::string::npos) << stored;
     EXPECT_NE(stored.find("PageScale=80\n"), std::string::npos);
     EXPECT_NE(stored.find("BarCode=Yes\n"), std::string::npos);

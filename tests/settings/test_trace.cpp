@@ -1,5 +1,7 @@
 #include "Trace.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,11 +20,6 @@ std::string TraceFile(const char* name) {
         .string();
 }
 
-std::string GetFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(TraceDeathTest, WritesStampedLinesToTheNamedFile) {
     const std::string file = TraceFile("pg-trace");
     std::filesystem::remove(file);
@@ -34,7 +31,7 @@ TEST(TraceDeathTest, WritesStampedLinesToTheNamedFile) {
             std::exit(0);
         },
         testing::ExitedWithCode(0), "");
-    const std::string text = GetFile(file);
+    const std::string text = test::ReadWholeFile(file);
     std::filesystem::remove(file);
     const std::regex expected("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Main : On create; start\n"
                               "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d OptionsFrm : ReadDocViewINI\n");

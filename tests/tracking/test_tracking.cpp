@@ -3,6 +3,8 @@
 #include "FormCRC.h"
 #include "Prompt.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,13 +17,6 @@ namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 class Tracking : public ::testing::Test {
 protected:
@@ -86,7 +81,7 @@ TEST_F(Tracking, FirstLoadUnchangedReloadAndRevisedPackage) {
     ASSERT_TRUE(fs::exists(History()));
     EXPECT_TRUE(ChangedNames(*first).empty());
     EXPECT_EQ(first->Form(0).Checksum, StreamChecksum("oneT", 0));
-    const std::string written = ReadFile(History());
+    const std::string written = test::ReadWholeFile(History());
     EXPECT_EQ(written.rfind("<?xml version=\"1.0\"?>\r\n<Quodexs>\r\n", 0), 0u) << written;
     EXPECT_EQ(written.find("\n", written.find("<Quodexs>")), written.find("<Quodexs>") + 10);
     EXPECT_EQ(written.find('\n'), written.find("\r\n") + 1);
@@ -112,7 +107,7 @@ TEST_F(Tracking, FirstLoadUnchangedReloadAndRevisedPackage) {
     auto again = Package({{"A", "one"}, {"B", "two"}, {"C", "three"}});
     UpdateChangeMarks(*again, folder_);
     EXPECT_EQ(fs::last_write_time(History()), stamp);
-    EXPECT_EQ(ReadFile(History()), written);
+    EXPECT_EQ(test::ReadWholeFile(History()), written);
     EXPECT_TRUE(ChangedNames(*again).empty());
 
     // Revised: B differs, C removed, D new.
@@ -177,8 +172,8 @@ TEST_F(Tracking, UnreadableHistoryIsKeptAsideAndANewOneStarted) {
     std::ofstream(History().string() + ".bad") << "older damage";
     auto set = Package({{"A", "one"}});
     UpdateChangeMarks(*set, folder_);
-    EXPECT_EQ(ReadFile(History().string() + ".bad2"), "<Quodexs><Package ID=");
-    EXPECT_EQ(ReadFile(History().string() + ".bad"), "older damage");
+    EXPECT_EQ(test::ReadWholeFile(History().string() + ".bad2"), "<Quodexs><Package ID=");
+    EXPECT_EQ(test::ReadWholeFile(History().string() + ".bad"), "older damage");
     TDocSetTrack track;
     track.OpenHistory("4711", History().string());
     EXPECT_EQ(track.GetFormCRC("Current", "A", "1"), StreamChecksum("oneT", 0));

@@ -13,6 +13,8 @@
 #include "Tesselon.h"
 #include "ViewerCore.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,13 +32,6 @@ std::filesystem::path TestDir() {
         return d;
     }();
     return dir;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // The pass as written in the description, one byte at a time.
@@ -224,7 +219,7 @@ TEST(ViewerCore, PageBitmapConversionAndDump) {
 
     const auto file = TestDir() / "FORM.bmp";
     ASSERT_TRUE(SavePageBitmap8(bitmap, file.string()));
-    const std::string bmp = ReadFile(file);
+    const std::string bmp = pg::test::ReadWholeFile(file);
     const size_t offset = 14 + 40 + 1024;
     ASSERT_EQ(bmp.size(), offset + 4 * 3); // rows of 4 bytes, already aligned
     EXPECT_EQ(bmp.substr(0, 2), "BM");
