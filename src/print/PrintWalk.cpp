@@ -65,19 +65,24 @@ int PassCount(TPrintOrder order) {
     return order == poLegalFirst || order == poLetterFirst ? 2 : 1;
 }
 
-} // namespace
-
-void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<TPrintNode>& nodes,
-                 const TPrintRequest& request, const TPrintChoices& choices, bool capture,
-                 const std::function<void(const TInfo&)>& vivaform,
-                 const std::function<void()>& onWalkStart) {
-    job.DocumentSet = &set;
+// What every job takes from the choices, around the reset that opens it.
+void StartJob(THLWPrintJobStream& job, const TDocSet* set, const TPrintChoices& choices) {
+    job.DocumentSet = set;
     job.PrintFooters = true;
     job.AllOnLegal = choices.AllOnLegal;
     job.PrintFormNames = choices.FormNames;
     job.PrintBarCodes = choices.BarCodes;
     job.WriteJobReset();
     job.Duplex = choices.Duplex;
+}
+
+} // namespace
+
+void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<TPrintNode>& nodes,
+                 const TPrintRequest& request, const TPrintChoices& choices, bool capture,
+                 const std::function<void(const TInfo&)>& vivaform,
+                 const std::function<void()>& onWalkStart) {
+    StartJob(job, &set, choices);
     job.LetterTrayCode = choices.LetterTrayCode;
     job.LegalTrayCode = choices.LegalTrayCode;
 
@@ -113,13 +118,7 @@ void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<
 
 void AssemblePageJob(THLWPrintJobStream& job, const TDocSet* set, const TInfo* info,
                      std::string_view plainPage, const TPrintChoices& choices) {
-    job.DocumentSet = set;
-    job.PrintFooters = true;
-    job.AllOnLegal = choices.AllOnLegal;
-    job.PrintFormNames = choices.FormNames;
-    job.PrintBarCodes = choices.BarCodes;
-    job.WriteJobReset();
-    job.Duplex = choices.Duplex;
+    StartJob(job, set, choices);
     if (info != nullptr)
         job.AppendPage(*info);
     else
