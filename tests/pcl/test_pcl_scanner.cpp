@@ -1,6 +1,7 @@
 // The scanner, command splitting, binary blocks, the command table and re-emission.
 
 #include "PCLValues.h"
+#include "PclCommandKeys.h"
 #include "PclTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,7 @@ using namespace pg::test;
 
 namespace {
 
-// The 137 keys in registration order, as the command table lists them.
-const char* const kKeys[] = {
-    "E",   "&lX", "&lS", "&lU", "&lZ", "&aG", "&lT", "&lG", "&uD", "&oQ", "&lM", "&aN", "&lH", "&lA",
-    "&lO", "&aP", "&cT", "&lE", "&lF", "&aL", "&aM", "&9",  "&lL", "&kH", "&lC", "&lD", "&aR", "*pY",
-    "&aV", "&aC", "*pX", "&aH", "=",   "&kG", "&fS", "(D",  ")D",  "(E",  ")E",  "(F",  ")F",  "(G",
-    ")G",  "(I",  ")I",  "(J",  ")J",  "(L",  ")L",  "(M",  ")M",  "(N",  ")N",  "(S",  ")S",  "(T",
-    ")T",  "(U",  ")U",  "(K",  ")K",  "(sP", ")sP", "(sH", ")sH", "&kS", "(sV", ")sV", "(sS", ")sS",
-    "(sB", ")sB", "(sT", ")sT", "(@",  ")@",  "&dD", "&d@", "&tP", "&pX", "*cD", "*cF", "*cR", "(fW",
-    "*cS", "(X",  ")X",  ")sW", "(sW", "*cE", "*tR", "*rF", "*rA", "*bY", "*bM", "*bW", "*bV", "*rB",
-    "*rC", "*rT", "*rS", "*tH", "*tV", "*tK", "*vT", "*vN", "*vO", "*lO", "*vR", "*cA", "*cH", "*cB",
-    "*cV", "*cP", "*cG", "*cW", "*cQ", "*pR", "&fY", "&fX", "*sT", "*sU", "*sI", "&rF", "*sM", "*sX",
-    "&sC", "Y",   "Z",   "%A",  "%B",  "*cK", "*cL", "*cT", "*cX", "*cY", "(sZ"};
+const auto& kKeys = kPclCommandKeys;
 
 // The commands that only emit themselves, by their number in the table (1-based).
 const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  16,  17,  23,

@@ -9,6 +9,7 @@
 #include "Quodex.h"
 #include "Strings.h"
 
+#include "PclCommandKeys.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -38,17 +40,8 @@ std::string Regenerate(const std::string& name) {
 // ---- A PCL scan that splits commands the way the interpreter does ----------------------------
 
 // The keys the interpreter registers.
-const std::set<std::string> kRegisteredKeys = {
-    "E",   "&lX", "&lS", "&lU", "&lZ", "&aG", "&lT", "&lG", "&uD", "&oQ", "&lM", "&aN", "&lH", "&lA",
-    "&lO", "&aP", "&cT", "&lE", "&lF", "&aL", "&aM", "&9",  "&lL", "&kH", "&lC", "&lD", "&aR", "*pY",
-    "&aV", "&aC", "*pX", "&aH", "=",   "&kG", "&fS", "(D",  ")D",  "(E",  ")E",  "(F",  ")F",  "(G",
-    ")G",  "(I",  ")I",  "(J",  ")J",  "(L",  ")L",  "(M",  ")M",  "(N",  ")N",  "(S",  ")S",  "(T",
-    ")T",  "(U",  ")U",  "(K",  ")K",  "(sP", ")sP", "(sH", ")sH", "&kS", "(sV", ")sV", "(sS", ")sS",
-    "(sB", ")sB", "(sT", ")sT", "(@",  ")@",  "&dD", "&d@", "&tP", "&pX", "*cD", "*cF", "*cR", "(fW",
-    "*cS", "(X",  ")X",  ")sW", "(sW", "*cE", "*tR", "*rF", "*rA", "*bY", "*bM", "*bW", "*bV", "*rB",
-    "*rC", "*rT", "*rS", "*tH", "*tV", "*tK", "*vT", "*vN", "*vO", "*lO", "*vR", "*cA", "*cH", "*cB",
-    "*cV", "*cP", "*cG", "*cW", "*cQ", "*pR", "&fY", "&fX", "*sT", "*sU", "*sI", "&rF", "*sM", "*sX",
-    "&sC", "Y",   "Z",   "%A",  "%B",  "*cK", "*cL", "*cT", "*cX", "*cY", "(sZ"};
+const std::set<std::string> kRegisteredKeys(std::begin(test::kPclCommandKeys),
+                                            std::end(test::kPclCommandKeys));
 
 std::string KeyOf(const std::string& command) {
     std::string key;
