@@ -126,7 +126,7 @@ void TfrmMain::FormCreate() {
     CreateToolBars();
     CreateLayout();
     ConnectTree();
-    // Step 1: "Attach file" has no handler.
+    // "Attach file" has no handler: its action and button stay off.
     actAttachDocs->setEnabled(false);
     SetButtonVisible(tbTopLeft, btnAttachDoc, false);
     UserEmail = ArgumentValue("email");
