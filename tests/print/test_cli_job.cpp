@@ -6,6 +6,7 @@
 #include "Quodex.h"
 
 #include "TestFiles.h"
+#include "TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +33,6 @@ void AddForm(TDocSet& set, const std::string& name, const std::string& paper, co
         std::make_unique<TDocSetForm>(name, name + " form", 1, "JOHN SMITH", paper, false, false, false);
     form->AddPage(std::make_unique<TDocSetPage>(1, "T.LSR", false, "", 0, text));
     set.AddForm(std::move(form));
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
 }
 
 class CliJob : public ::testing::Test {
@@ -97,12 +91,12 @@ TEST_F(CliJob, ResetsPageSizesAndOrder) {
     // Only the second form; one more copy doubles every page.
     const std::string selected = Job("--selected 2", status);
     ASSERT_EQ(status, 0);
-    EXPECT_EQ(Count(selected, "Letter page text"), 0u);
-    EXPECT_EQ(Count(selected, "Legal page text"), 1u);
+    EXPECT_EQ(test::CountOf(selected, "Letter page text"), 0u);
+    EXPECT_EQ(test::CountOf(selected, "Legal page text"), 1u);
     const std::string copies = Job("--copies 1", status);
     ASSERT_EQ(status, 0);
-    EXPECT_EQ(Count(copies, "Letter page text"), 2u);
-    EXPECT_EQ(Count(copies, "Legal page text"), 2u);
+    EXPECT_EQ(test::CountOf(copies, "Letter page text"), 2u);
+    EXPECT_EQ(test::CountOf(copies, "Legal page text"), 2u);
 
     // Wrong use writes nothing.
     EXPECT_EQ(Job("--selected 3", status), "");

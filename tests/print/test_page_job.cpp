@@ -5,6 +5,8 @@
 #include "PrintWalk.h"
 #include "TreeFixtures.h"
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 namespace pg {
@@ -12,13 +14,6 @@ namespace {
 
 constexpr char kReset[] = "\x1b"
                           "E";
-
-size_t Count(std::string_view text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 TEST(PageJob, PlainFilePageAndPackagePage) {
     // A plain file's page goes out unchanged between the two resets, whatever the choices.
@@ -42,9 +37,9 @@ TEST(PageJob, PlainFilePageAndPackagePage) {
     const std::string_view bytes = page.View();
     EXPECT_TRUE(bytes.starts_with(kReset));
     EXPECT_TRUE(bytes.ends_with(kReset));
-    EXPECT_EQ(Count(bytes, "Fill of A"), 1u);
-    EXPECT_EQ(Count(bytes, "FIRST"), 1u);
-    EXPECT_EQ(Count(bytes, "SECOND"), 0u);
+    EXPECT_EQ(test::CountOf(bytes, "Fill of A"), 1u);
+    EXPECT_EQ(test::CountOf(bytes, "FIRST"), 1u);
+    EXPECT_EQ(test::CountOf(bytes, "SECOND"), 0u);
     EXPECT_EQ(page.PagesWritten, 1);
     // The letter form's page-size command comes before its text.
     EXPECT_LT(bytes.find("\x1b&l2A"), bytes.find("Fill of A"));

@@ -1,6 +1,8 @@
 // Print-job assembly: the page rules, the additions and the Code 128 bar code.
 #include "PrintJob.h"
 
+#include "TestText.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -28,13 +30,6 @@ TInfo Info(TDocSetForm& form, int page) {
     info.Form = &form;
     info.PageNumber = page;
     return info;
-}
-
-size_t Count(std::string_view text, std::string_view part) {
-    size_t n = 0;
-    for (size_t p = text.find(part); p != std::string_view::npos; p = text.find(part, p + 1))
-        ++n;
-    return n;
 }
 
 TEST(PrintJob, OnePageLetterJobHasTheDocumentedLayout) {
@@ -97,15 +92,15 @@ TEST(PrintJob, DuplexSheetRules) {
     page = added([&] { job.AppendPage(Info(single, 2)); });
     EXPECT_EQ(page.substr(0, 5), ESC + "&l2A");
     // The duplex command is written once, for the first page only.
-    EXPECT_EQ(Count(job.View(), ESC + "&l1S"), 1u);
-    EXPECT_EQ(Count(job.View(), ESC + "&l0S"), 0u);
+    EXPECT_EQ(test::CountOf(job.View(), ESC + "&l1S"), 1u);
+    EXPECT_EQ(test::CountOf(job.View(), ESC + "&l0S"), 0u);
 
     // Simplex never repeats the page size for pages of the same paper.
     THLWPrintJobStream simplex(TCopyFooters{});
     simplex.AppendPage(Info(a, 1));
     simplex.AppendPage(Info(a, 2));
     simplex.AppendPage(Info(b, 1));
-    EXPECT_EQ(Count(simplex.View(), ESC + "&l2A"), 1u);
+    EXPECT_EQ(test::CountOf(simplex.View(), ESC + "&l2A"), 1u);
 }
 
 TEST(PrintJob, PaperTraysAllOnLegalAndFormFeeds) {
@@ -140,8 +135,8 @@ TEST(PrintJob, PaperTraysAllOnLegalAndFormFeeds) {
     onLegal.PrintFooters = true;
     onLegal.PrintFormNames = true;
     onLegal.AppendPage(Info(letter, 1));
-    EXPECT_EQ(Count(onLegal.View(), ESC + "&l2A"), 0u);
-    EXPECT_EQ(Count(onLegal.View(), ESC + "&l3A"), 2u);
+    EXPECT_EQ(test::CountOf(onLegal.View(), ESC + "&l2A"), 0u);
+    EXPECT_EQ(test::CountOf(onLegal.View(), ESC + "&l3A"), 2u);
     EXPECT_NE(onLegal.View().find(ESC + "*p3995Y" + SmallFont() + "L.frm"), std::string_view::npos)
         << "form name";
     EXPECT_NE(onLegal.View().find(ESC + "*p1120X" + ESC + "*p3995YORIGINAL"), std::string_view::npos);
@@ -219,7 +214,7 @@ TEST(PrintJob, BarcodeValueAndTheDocumentedExample) {
     const std::string text = BarcodeText("LTR", "0001234ABC10");
     const std::string head = ESC + "*p1800X" + ESC + "*p3060Y" + ESC + "*t300R" + ESC + "*r1A" + ESC + "*r0F";
     EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_EQ(Count(text, ESC + "*b73W"), 60u);
+    EXPECT_EQ(test::CountOf(text, ESC + "*b73W"), 60u);
     EXPECT_EQ(text.size(), head.size() + 60 * (6 + 73) + 4);
     EXPECT_EQ(text.substr(text.size() - 4), ESC + "*rB");
     EXPECT_EQ(BarcodeText("LGL", "").size(), 0u);
