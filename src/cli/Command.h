@@ -31,7 +31,4 @@ std::string OptionValue(const std::vector<std::string>& args, const std::string&
 std::vector<std::string> Positionals(const std::vector<std::string>& args,
                                      const std::vector<std::string>& valueOptions);
 
-// Reads a whole file into out; false (and a message on stderr) when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& out);
-
 } // namespace pg::cli

@@ -4,9 +4,7 @@
 #include "Prompt.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 namespace pg::cli {
 
@@ -58,18 +56,6 @@ std::vector<std::string> Positionals(const std::vector<std::string>& args,
         out.push_back(a);
     }
     return out;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "Cannot open " << path << '\n';
-        return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    out = ss.str();
-    return true;
 }
 
 static void Usage() {

@@ -1,12 +1,13 @@
 #include "HLWStream.h"
 
+#include "Paths.h"
+
 #include <zip.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace pg {
@@ -91,11 +92,9 @@ void THLWMemorystream::Write(const void* buffer, size_t count) {
 }
 
 bool THLWMemorystream::LoadFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes;
+    std::string error;
+    if (!ReadFileBytes(path, bytes, error))
         return false;
     data_ = std::move(bytes);
     pos_ = 0;

@@ -14,9 +14,7 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace pg {
 
@@ -384,11 +382,11 @@ bool THLWRegistry::ConfigFileExists() const {
 std::string THLWRegistry::ReadConfigString(const std::string& name, const std::string& def) const {
     if (!ConfigFileExists())
         return def;
-    std::ifstream in(NativePath(ConfigFileName()), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
+    std::string text;
+    std::string error;
+    ReadFileBytes(NativePath(ConfigFileName()), text, error);
     TIniList ini;
-    ini.AddText(text.str());
+    ini.AddText(text);
     return Trim(ini.ReadString(SettingsSection, name, def));
 }
 

@@ -138,6 +138,15 @@ bool AtomicWrite(const std::string& path, std::string_view bytes, std::string& e
     return ok;
 }
 
+int LeadingNumber(std::string_view s, size_t& pos) {
+    int v = 0;
+    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && v < 100000)
+        v = v * 10 + (s[pos++] - '0');
+    return v;
+}
+
+} // namespace
+
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -151,15 +160,6 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
     }
     return true;
 }
-
-int LeadingNumber(std::string_view s, size_t& pos) {
-    int v = 0;
-    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && v < 100000)
-        v = v * 10 + (s[pos++] - '0');
-    return v;
-}
-
-} // namespace
 
 std::string GetEnv(const std::string& name) {
     const char* v = std::getenv(name.c_str());

@@ -72,6 +72,9 @@ int DeleteFiles(const std::string& mask);
 bool MatchesMask(std::string_view name, std::string_view mask);
 // The size in bytes, or -1 when the file cannot be examined.
 int64_t FileSizeOf(const std::string& file);
+// Reads the whole file into bytes; false with the system's reason in error when it cannot be
+// opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
 // Writes (or with append, adds) the bytes; false on an I/O error.
 bool WriteTextFile(std::string_view text, const std::string& file, bool append);
 // Writes the bytes to a temporary file in the target's folder and renames it over the target.
