@@ -33,24 +33,6 @@ TRun RunCli(const std::string& arguments) {
     return run;
 }
 
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "cli-info-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TTempFolder() { fs::remove_all(path_); }
-    std::string File(const std::string& name, const std::string& bytes) const {
-        const fs::path p = path_ / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p.string();
-    }
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
 TEST(CliHelpers, Sha256KnownVectors) {
     EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
@@ -106,7 +88,7 @@ std::string SmallPackage() {
 }
 
 TEST(CliInfo, JsonReport) {
-    TTempFolder folder;
+    test::TTempFolder folder("cli-info");
     const std::string file = folder.File("small.qdx", SmallPackage());
     const TRun run = RunCli("info '" + file + "' --json");
     EXPECT_EQ(run.Status, 0) << run.Err;
@@ -137,7 +119,7 @@ TEST(CliInfo, JsonReport) {
 }
 
 TEST(CliInfo, BadFilesAndConvert) {
-    TTempFolder folder;
+    test::TTempFolder folder("cli-info");
     TRun run = RunCli("info '" + folder.File("bad.qdx", "no separators") + "' --json");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out, "");

@@ -67,19 +67,6 @@ std::string Template(const TDocSet& set, size_t form, size_t page) {
     return std::string(set.Form(form).Pages[page]->TemplateData.View());
 }
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::string pattern = (fs::temp_directory_path() / "quodex-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TTempDir() { fs::remove_all(path_); }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // ---- Reading -------------------------------------------------------------------------------
 
 TEST(QuodexRead, HeaderKeys) {
@@ -661,7 +648,7 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
 // ---- Saving --------------------------------------------------------------------------------
 
 TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
-    TTempDir dir;
+    test::TTempFolder dir("quodex-test");
     TDocSet set;
     set.WorksheetNumber = "5";
     set.AddForm(MakeForm("A.DOT", 1, 2));
@@ -698,7 +685,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
 }
 
 TEST(QuodexSave, FailedWriteLeavesOldFile) {
-    TTempDir dir;
+    test::TTempFolder dir("quodex-test");
     const fs::path target = dir.Path() / "keep.qdx";
     {
         std::ofstream old(target, std::ios::binary);

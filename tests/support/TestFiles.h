@@ -1,6 +1,7 @@
 #pragma once
 // File and process helpers the tests share: whole-file reads and writes and running a command.
 
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace pg::test {
 
@@ -23,6 +25,35 @@ inline std::string ReadWholeFile(const std::filesystem::path& path) {
 inline void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
+
+// A fresh folder under the system's temporary folder, named prefix-XXXXXX; removed with
+// everything in it when the object goes.
+class TTempFolder {
+public:
+    explicit TTempFolder(const std::string& prefix) {
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+        if (::mkdtemp(pattern.data()) != nullptr)
+            path_ = pattern;
+    }
+    ~TTempFolder() {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+    // Writes a file of the bytes into the folder and answers its path.
+    std::string File(const std::string& name, std::string_view bytes) const {
+        WriteWholeFile(path_ / name, bytes);
+        return Path(name);
+    }
+
+private:
+    std::filesystem::path path_;
+};
 
 // The exit code in a std::system or pclose status; -1 when the command did not exit normally.
 inline int ExitCode(int status) {
