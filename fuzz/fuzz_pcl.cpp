@@ -2,7 +2,9 @@
 // then a page rendered on its own), and parsed with rendering into a bitmap. Page bitmaps
 // are large, so the rendering runs are left to a part of the inputs chosen by the first byte.
 
+#include "FontEngine.h"
 #include "PCLParse.h"
+#include "PageBitmapDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         pg::TPCLBuffer buffer;
         buffer.AppendData(data, size);
-        buffer.Parse(false);
-        if (choice & 1)
-            buffer.GetPageBitmap(choice & 4, buffer.GetPageCount() > 1 ? 2 : 1, "LTR");
+        buffer.Parse();
+        if (choice & 1) {
+            pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+            pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
+            buffer.RenderPage(device, buffer.GetPageCount() > 1 ? 2 : 1, choice & 4, "LTR");
+        }
         buffer.GetOutput();
     }
     if (choice & 2) {
@@ -23,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         buffer.SetShowControlCodes(choice & 16);
         buffer.AddSubstitution("&lH", "\x1b&l7H");
         buffer.AppendData(data, size);
-        buffer.Parse(true);
-        buffer.GetPageBitmap(false, 1, "LGL");
+        pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+        pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
+        buffer.Parse(&device);
+        buffer.FinishFirstPage(device, "LGL");
     }
     return 0;
 }

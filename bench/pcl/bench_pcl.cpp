@@ -72,7 +72,7 @@ void ParseBench(benchmark::State& state, const std::string& pcl) {
     for (auto _ : state) {
         pg::TPCLBuffer buffer;
         buffer.AppendData(pcl);
-        buffer.Parse(false);
+        buffer.Parse();
         benchmark::DoNotOptimize(buffer.GetPageCount());
         benchmark::DoNotOptimize(buffer.GetOutput().Size());
     }

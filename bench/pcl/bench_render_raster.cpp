@@ -1,7 +1,7 @@
 // Speed of raster rendering (a full-page 300 dpi image in TIFF and delta-row compression) and
 // of whitening the drawing surface for a page that shows little.
 
-#include "PCLParse.h"
+#include "PclTestUtil.h"
 #include "PageBitmap.h"
 
 #include <benchmark/benchmark.h>
@@ -108,7 +108,7 @@ size_t BlackPixels(const pg::TPageBitmap& page) {
 // What the page viewer does: a fresh interpreter renders the page and every row is shown.
 void RenderAndShow(benchmark::State& state, const std::string& pcl) {
     for (auto _ : state) {
-        pg::TPCLBuffer buffer;
+        pg::test::TBitmapPcl buffer;
         buffer.AppendData(pcl);
         buffer.Parse(true);
         const pg::TPageBitmap& page = buffer.GetPageBitmap(false, 1, "LTR");
@@ -133,7 +133,7 @@ BENCHMARK(BM_FullPageRasterDeltaRow)->Unit(benchmark::kMillisecond);
 void BM_FullPageRasterTiffRenderOnly(benchmark::State& state) {
     static const std::string pcl = FullPageImage(2);
     for (auto _ : state) {
-        pg::TPCLBuffer buffer;
+        pg::test::TBitmapPcl buffer;
         buffer.AppendData(pcl);
         buffer.Parse(true);
         benchmark::DoNotOptimize(buffer.GetPageBitmap(false, 1, "LTR").Height());
@@ -154,9 +154,9 @@ BENCHMARK(BM_NearlyBlankPageFreshInterpreter)->Unit(benchmark::kMillisecond);
 
 // The same interpreter renders the page again and again: the surface's memory is reused.
 void BM_NearlyBlankPageReused(benchmark::State& state) {
-    pg::TPCLBuffer buffer;
+    pg::test::TBitmapPcl buffer;
     buffer.AppendData(NearlyBlankPage());
-    buffer.Parse(false);
+    buffer.Parse();
     for (auto _ : state) {
         const pg::TPageBitmap& page = buffer.GetPageBitmap(false, 1, "LTR");
         benchmark::DoNotOptimize(BlackPixels(page));
@@ -166,9 +166,9 @@ BENCHMARK(BM_NearlyBlankPageReused)->Unit(benchmark::kMillisecond);
 
 // Rendering alone, without showing: whitening is all the work there is.
 void BM_NearlyBlankPageRenderOnly(benchmark::State& state) {
-    pg::TPCLBuffer buffer;
+    pg::test::TBitmapPcl buffer;
     buffer.AppendData(NearlyBlankPage());
-    buffer.Parse(false);
+    buffer.Parse();
     for (auto _ : state)
         benchmark::DoNotOptimize(buffer.GetPageBitmap(false, 1, "LTR").Height());
 }

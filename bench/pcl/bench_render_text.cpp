@@ -3,7 +3,7 @@
 // the same text alone, with and without the glyph cache.
 
 #include "FontEngine.h"
-#include "PCLParse.h"
+#include "PclTestUtil.h"
 
 #include <benchmark/benchmark.h>
 
@@ -67,7 +67,7 @@ void Render(benchmark::State& state, const std::string& pcl, bool caching) {
             ++characters;
     }
     for (auto _ : state) {
-        pg::TPCLBuffer buffer;
+        pg::test::TBitmapPcl buffer;
         buffer.AppendData(pcl);
         buffer.Parse(true);
         benchmark::DoNotOptimize(buffer.GetPageBitmap(false, 1, "LTR").Pixel(100, 100));
@@ -98,9 +98,9 @@ BENCHMARK(BM_RenderFormTextOnlyNoGlyphCache)->Unit(benchmark::kMillisecond);
 
 // The same interpreter rendering its page again: no new drawing surface.
 void BM_RerenderLetterFormPage(benchmark::State& state) {
-    pg::TPCLBuffer buffer;
+    pg::test::TBitmapPcl buffer;
     buffer.AppendData(LetterPage());
-    buffer.Parse(false);
+    buffer.Parse();
     for (auto _ : state)
         benchmark::DoNotOptimize(buffer.GetPageBitmap(false, 1, "LTR").Pixel(100, 100));
 }

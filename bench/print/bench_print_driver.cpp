@@ -1,7 +1,9 @@
 // The driver path on the demo package: each page of its print job rendered with the print flag
 // and made into the monochrome image the printer is given, and the whole path into a PDF
 // printer file (the document an IPP printer receives). Times are per page.
+#include "FontEngine.h"
 #include "PCLParse.h"
+#include "PageBitmapDevice.h"
 #include "PackageJob.h"
 #include "PrinterDriver.h"
 
@@ -46,15 +48,18 @@ void BM_DriverPageRenderAndConvert(benchmark::State& state) {
     pcl.SetFillColor(0x00FF0000);
     pcl.AppendData(DemoJob());
     pcl.SetShowControlCodes(false);
-    pcl.Parse(false);
+    pcl.Parse();
     const int count = pcl.GetPageCount();
     if (count == 0) {
         state.SkipWithError("the demo job has no pages");
         return;
     }
+    TPageBitmap bitmap(0, 0, pcl.PageBitmapFormat());
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     int page = 0;
     for (auto _ : state) {
-        const QImage image = MonochromeImage(pcl.GetPageBitmap(true, page + 1, "LGL"));
+        pcl.RenderPage(device, page + 1, true, "LGL");
+        const QImage image = MonochromeImage(bitmap);
         benchmark::DoNotOptimize(image.constBits());
         page = (page + 1) % count;
     }

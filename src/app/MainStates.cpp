@@ -22,10 +22,6 @@ bool SingleLiveNode(const TSelection& selection) {
     return selection.size() == 1 && selection.front()->Info && !selection.front()->Form()->Deleted;
 }
 
-const char* YesNo(bool b) {
-    return b ? "Yes" : "No";
-}
-
 } // namespace
 
 TSelectionStates CheckOptionsAvailable(const TWindowFacts& facts) {
@@ -151,17 +147,17 @@ std::vector<std::string> FormPropertiesLines(const TTreeNode* node, const TDocSe
         "Borrower#:" + IntToStr(f.BorrowerNumber),
         "Borrower: " + f.BorrowerName,
         "PageSize: " + f.PageSize,
-        std::string("Duplex: ") + YesNo(f.Duplexable),
-        std::string("Barcodes: ") + YesNo(f.Barcodes),
-        std::string("Changed: ") + YesNo(f.Changed),
-        std::string("Deleted: ") + YesNo(f.Deleted),
+        std::string("Duplex: ") + YesNoText(f.Duplexable),
+        std::string("Barcodes: ") + YesNoText(f.Barcodes),
+        std::string("Changed: ") + YesNoText(f.Changed),
+        std::string("Deleted: ") + YesNoText(f.Deleted),
     };
     if (info.PageNumber == -1)
         lines.emplace_back("Form Node: True");
     else
         lines.push_back("Page " + IntToStr(info.PageNumber) + " of " + IntToStr(f.PageCount()));
-    lines.push_back(std::string("Can Annotate/Reorder: ") + YesNo(set.CanAnnotate));
-    lines.push_back(std::string("Form has multiple borrowers : ") + YesNo(info.MultipleBorrowers));
+    lines.push_back(std::string("Can Annotate/Reorder: ") + YesNoText(set.CanAnnotate));
+    lines.push_back(std::string("Form has multiple borrowers : ") + YesNoText(info.MultipleBorrowers));
     return lines;
 }
 

@@ -3,7 +3,7 @@
 // loaded set and the selection, the status-bar texts and pictures, the click hints, the window
 // size, and the texts of the properties and error windows.
 
-#include "DocTree.h"
+#include "TreeCommands.h"
 
 #include <functional>
 #include <string>

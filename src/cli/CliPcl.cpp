@@ -21,7 +21,7 @@ bool IsPackageFile(const std::string& path) {
 std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path) {
     auto buffer = std::make_unique<TPCLBuffer>();
     buffer->LoadFromFile(path);
-    buffer->Parse(false);
+    buffer->Parse();
     return buffer;
 }
 
@@ -30,7 +30,7 @@ int CountPclPages(const TDocSetPage& page) {
     TPCLBuffer buffer;
     buffer.AppendData(page.FillData.View());
     buffer.AppendData(page.TemplateData.View());
-    buffer.Parse(false);
+    buffer.Parse();
     return buffer.GetPageCount();
 }
 

@@ -2,7 +2,9 @@
 // draws it, written as a PNG (8-bit with the page palette, or 1-bit black and white).
 
 #include "Command.h"
+#include "FontEngine.h"
 #include "PCLParse.h"
+#include "PageBitmapDevice.h"
 #include "PackageFile.h"
 #include "PageRender.h"
 #include "Strings.h"
@@ -98,7 +100,7 @@ bool PagePcl(const std::string& input, int form, int page, THLWMemorystream& out
     }
     TPCLBuffer file;
     file.LoadFromFile(input);
-    file.Parse(false);
+    file.Parse();
     const THLWMemorystream* stream = file.GetPageStream(page);
     if (!stream) {
         std::cerr << "No page " << page << " in " << input << " (" << file.GetPageCount() << " pages)\n";
@@ -137,8 +139,15 @@ int RunRender(const std::vector<std::string>& args) {
     // The window draws the first page while parsing; the print path renders the page anew
     // with the printer look (plain Courier, no signature boxes).
     const bool print = HasOption(args, "print-mode");
-    buffer.Parse(!print);
-    const TPageBitmap& bitmap = buffer.GetPageBitmap(print, 1, "");
+    TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
+    if (print) {
+        buffer.Parse();
+        buffer.RenderPage(device, 1, true, "");
+    } else {
+        buffer.Parse(&device);
+        buffer.FinishFirstPage(device, "");
+    }
     if (!WritePagePng(bitmap, fill == "blue", target)) {
         std::cerr << "Cannot write " << target << '\n';
         return 1;

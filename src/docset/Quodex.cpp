@@ -336,10 +336,6 @@ std::string LineSafe(std::string_view s) {
     return r;
 }
 
-std::string YesNo(bool b) {
-    return b ? "Y" : "N";
-}
-
 class TQuodexWriter {
 public:
     TQuodexWriter(const TDocSet& set, bool lockAnnotations)
@@ -378,7 +374,7 @@ std::string TQuodexWriter::Header() const {
     h += "PACKAGE.ID," + ws_ + ";";
     h += "LENDER," + StructureSafe(set_.LenderName) + ";";
     h += "PARSE ,N;";
-    h += set_.CanAnnotate ? "CANANNOTATE," + YesNo(!lock_) : "CANANNOTATE,N";
+    h += set_.CanAnnotate ? "CANANNOTATE," + std::string(YesNoFlag(!lock_)) : "CANANNOTATE,N";
     return h + ":";
 }
 
@@ -417,10 +413,10 @@ std::string TQuodexWriter::DisplayLine(const TDocSetForm& form,
                                     IntToStr(form.PageCount()),
                                     LineSafe(form.PageSize),
                                     LineSafe(form.BorrowerName),
-                                    YesNo(form.Duplexable),
-                                    YesNo(form.Barcodes),
-                                    YesNo(form.Changed),
-                                    YesNo(form.Deleted),
+                                    YesNoFlag(form.Duplexable),
+                                    YesNoFlag(form.Barcodes),
+                                    YesNoFlag(form.Changed),
+                                    YesNoFlag(form.Deleted),
                                     field13};
     std::string line = fields[0];
     for (size_t i = 1; i < 13; ++i)

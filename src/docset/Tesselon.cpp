@@ -29,17 +29,6 @@ constexpr std::string_view kLegalCommand = "\x1b&l3A";
 constexpr unsigned kParseOptions =
     pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol | pugi::parse_wnorm_attribute;
 
-// The page-size command and the Tesselon page-size names follow the letter rule of the
-// whole program: "LTR" or "LETTER" in any case, everything else legal.
-bool IsLetterPaper(std::string_view pageSize) {
-    const std::string upper = UpperCase(pageSize);
-    return upper == "LTR" || upper == "LETTER";
-}
-
-std::string_view YesNo(bool flag) {
-    return flag ? "Y" : "N";
-}
-
 bool IsXmlBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -421,7 +410,7 @@ void AddPageElement(pugi::xml_node formNode, const TDocSetForm& form, const TDoc
     const std::string data = PageData(form, page);
     pugi::xml_node p = formNode.append_child("Page");
     AddAttr(p, "pageNumber", IntToStr(page.PageNumber));
-    AddAttr(p, "forceToFront", YesNo(page.ForceToFront));
+    AddAttr(p, "forceToFront", YesNoFlag(page.ForceToFront));
     AddAttr(p, "byteOffset", IntToStr(int64_t(blob.size())));
     AddAttr(p, "expectedByteLength", IntToStr(int64_t(data.size())));
     blob += data;
@@ -448,10 +437,10 @@ void AddFormElement(pugi::xml_node root, const TDocSetForm& form, std::string& b
     pugi::xml_node f = root.append_child("Form");
     AddAttr(f, "borrowerNumber", IntToStr(form.BorrowerNumber));
     AddAttr(f, "pageSize", letter ? "Letter" : "Legal");
-    AddAttr(f, "duplexable", YesNo(form.Duplexable));
-    AddAttr(f, "deleted", YesNo(form.Deleted));
-    AddAttr(f, "processed", YesNo(form.Processed));
-    AddAttr(f, "scanned", YesNo(form.Scanned));
+    AddAttr(f, "duplexable", YesNoFlag(form.Duplexable));
+    AddAttr(f, "deleted", YesNoFlag(form.Deleted));
+    AddAttr(f, "processed", YesNoFlag(form.Processed));
+    AddAttr(f, "scanned", YesNoFlag(form.Scanned));
     AddAttr(f, "orientation", OrientationName(form.Orientation));
     AddText(f, "Name", form.Name);
     AddText(f, "Description", form.Description);

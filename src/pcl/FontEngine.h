@@ -8,7 +8,7 @@
 // One engine serves every interpreter of the process (Shared()); it is safe to use from
 // several threads.
 
-#include "PCLDevice.h"
+#include "PageBitmapDevice.h"
 
 #include <cstdint>
 #include <memory>

@@ -229,15 +229,11 @@ void TPCLBuffer::CmdPageSize(std::string_view command) {
     if (Page.PageSizeCode == 2 || Page.PageSizeCode == 3) {
         const bool letter = Page.PageSizeCode == 2;
         Page.PaperCode = Page.PagePaperCode = letter ? "LTR" : "LGL";
-        if (Rendering()) {
-            Device();
-            PageBitmap->Resize(2450, letter ? 3300 : 4200);
-        }
+        if (Rendering())
+            Device().ResizePage(2450, letter ? 3300 : 4200);
     }
-    if (Page.Orientation == 1 && Rendering()) {
-        Device();
-        PageBitmap->SwapSides();
-    }
+    if (Page.Orientation == 1 && Rendering())
+        Device().ResizePage(Device().PageHeight(), Device().PageWidth());
     ResetPageState();
     EmitCommand(command);
 }
@@ -245,11 +241,8 @@ void TPCLBuffer::CmdPageSize(std::string_view command) {
 void TPCLBuffer::CmdOrientation(std::string_view command) {
     EmitCommand(command);
     Page.Orientation = uint8_t(IntegerValue(command));
-    if (Page.Orientation == 1 && Rendering()) {
-        Device();
-        if (PageBitmap->Height() > PageBitmap->Width())
-            PageBitmap->SwapSides();
-    }
+    if (Page.Orientation == 1 && Rendering() && Device().PageHeight() > Device().PageWidth())
+        Device().ResizePage(Device().PageHeight(), Device().PageWidth());
 }
 
 void TPCLBuffer::CmdTopMargin(std::string_view command) {
@@ -599,7 +592,7 @@ void TPCLBuffer::CmdSignatureBox(std::string_view command) {
     const std::string_view values = command.size() > 4 ? command.substr(3, command.size() - 4) : "";
     const std::vector<std::string> fields = Split(values, ".");
     auto field = [&](size_t i) { return i < fields.size() ? StrToIntDef(fields[i], 0) : 0; };
-    const bool draw = (RenderThisStream && !Page.PrintMode) || (RenderFirstPage && PageList.empty());
+    const bool draw = Out && ((RenderThisStream && !Page.PrintMode) || (RenderFirstPage && PageList.empty()));
     if (draw)
         SignatureBox(field(0), field(1), field(2), field(3));
 }

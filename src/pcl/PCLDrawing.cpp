@@ -156,7 +156,7 @@ void TPCLBuffer::PlotRasterRow(const std::vector<uint8_t>& row, bool tiff) {
 
 // A TIFF pixel on a row outside the page is not drawn; the first one of a render is reported.
 void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool portrait) {
-    const int64_t height = PageBitmap ? PageBitmap->Height() : 0;
+    const int64_t height = Out ? Out->PageHeight() : 0;
     for (size_t p = 0; p < row.size() * 8; ++p) {
         if (row[p / 8] == 0) {
             p |= 7;
@@ -194,7 +194,7 @@ void TPCLBuffer::FillRectangle(int32_t fillType) {
 // signature under it stays visible. Black on a monochrome page, red on a colour one.
 void TPCLBuffer::SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     TPCLDevice& device = Device();
-    const uint32_t colour = PageBitmap->Format() == TPixelFormat::Mono1 ? 0 : kSignatureRed;
+    const uint32_t colour = device.Monochrome() ? 0 : kSignatureRed;
     const int left = ClampToInt(int64_t(Page.LeftOffset) + std::min(x1, x2));
     const int right = ClampToInt(int64_t(Page.LeftOffset) + std::max(x1, x2));
     const int top = ClampToInt(int64_t(Page.TopMargin) + std::min(y1, y2));

@@ -105,11 +105,6 @@ private:
     bool owned_ = false;
 };
 
-bool IsLetterPaper(std::string_view paperCode) {
-    const std::string upper = UpperCase(paperCode);
-    return upper == "LTR" || upper == "LETTER";
-}
-
 TPCLBuffer::~TPCLBuffer() = default;
 
 void TPCLBuffer::LoadFromStream(const THLWMemorystream& stream) {
@@ -135,17 +130,20 @@ void TPCLBuffer::AddSubstitution(std::string key, std::string text) {
     SubstituteTexts.push_back(std::move(text));
 }
 
-void TPCLBuffer::Parse(bool render) {
+void TPCLBuffer::Parse(TPCLDevice* firstPage) {
+    Out = nullptr;
+    if (firstPage)
+        StartPage(*firstPage);
     CurrentInput = &InputStream;
-    RenderFirstPage = render;
+    RenderFirstPage = firstPage != nullptr;
     RenderThisStream = false;
-    if (render)
-        NewPageBitmap();
     MacroBudget = kMacroBudgetFactor * InputStream.Size() + kMacroBudgetBase;
     // The output is about as long as the input: room for it up front saves regrowing.
     WholePending.reserve(InputStream.Size() + InputStream.Size() / 16);
     ParseStream();
     FlushWholeOutput();
+    RenderFirstPage = false;
+    Out = nullptr;
 }
 
 void TPCLBuffer::FlushWholeOutput() {
@@ -174,7 +172,7 @@ THLWMemorystream& TPCLBuffer::GetOutput() {
 }
 
 bool TPCLBuffer::Rendering() const {
-    return RenderThisStream || (RenderFirstPage && PageList.empty());
+    return Out && (RenderThisStream || (RenderFirstPage && PageList.empty()));
 }
 
 // The scanner. Bytes become text runs and escape sequences; a form feed ends the page.
@@ -536,49 +534,36 @@ void TPCLBuffer::ResetPageState() {
     FreeSoftFonts();
 }
 
-void TPCLBuffer::NewPageBitmap() {
-    const auto format = Font.FillColor != 0 ? TPixelFormat::Indexed8 : TPixelFormat::Mono1;
-    if (PageBitmap && PageBitmap->Format() == format) {
-        PageBitmap->Reset(4200, 4200);
-        return;
-    }
-    PageBitmap = std::make_unique<TPageBitmap>(4200, 4200, format);
-    if (BitmapDevice)
-        BitmapDevice->SetBitmap(*PageBitmap);
+void TPCLBuffer::StartPage(TPCLDevice& device) {
+    Out = &device;
+    Out->StartPage(4200, 4200);
+}
+
+void TPCLBuffer::FinishFirstPage(TPCLDevice& device, const std::string& paperHint) {
+    const bool letter = IsLetterPaper(Page.PagePaperCode) || IsLetterPaper(paperHint);
+    if (Page.Orientation == 1)
+        device.ResizePage(letter ? 3300 : 4200, 2550);
     else
-        BitmapDevice = std::make_unique<TPageBitmapDevice>(*PageBitmap, &TFontEngine::Shared());
+        device.ResizePage(2450, letter ? 3300 : 4200);
 }
 
-TPCLDevice& TPCLBuffer::Device() {
-    if (!PageBitmap)
-        NewPageBitmap();
-    return *BitmapDevice;
-}
-
-TPageBitmap& TPCLBuffer::GetPageBitmap(bool print, int page, const std::string& paperHint) {
+void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std::string& paperHint) {
     Page.PrintMode = print;
-    if (!RenderFirstPage || !PageBitmap) {
-        NewPageBitmap();
-        CurrentInput = GetPageStream(page);
-        if (page != -1 && CurrentInput) {
-            RenderThisStream = true;
-            MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
-            ParseStream();
-            FlushWholeOutput();
-        }
-        if (Page.PagePaperCode.empty())
-            Page.PagePaperCode = paperHint;
-        PageBitmap->Resize(2450, IsLetterPaper(Page.PagePaperCode) ? 3300 : 4200);
-        CurrentInput = nullptr;
-    } else {
-        const bool letter = IsLetterPaper(Page.PagePaperCode) || IsLetterPaper(paperHint);
-        if (Page.Orientation == 1)
-            PageBitmap->Resize(letter ? 3300 : 4200, 2550);
-        else
-            PageBitmap->Resize(2450, letter ? 3300 : 4200);
+    StartPage(device);
+    CurrentInput = GetPageStream(page);
+    if (page != -1 && CurrentInput) {
+        RenderThisStream = true;
+        MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
+        ParseStream();
+        FlushWholeOutput();
     }
-    RenderFirstPage = false;
-    return *PageBitmap;
+    // A page drawn alone keeps its portrait sheet.
+    if (Page.PagePaperCode.empty())
+        Page.PagePaperCode = paperHint;
+    device.ResizePage(2450, IsLetterPaper(Page.PagePaperCode) ? 3300 : 4200);
+    CurrentInput = nullptr;
+    RenderThisStream = false;
+    Out = nullptr;
 }
 
 // Runs the macro selected by MacroID as a nested scan that shares the page state. The scan

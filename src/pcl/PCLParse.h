@@ -23,8 +23,6 @@
 
 namespace pg {
 
-// Letter when the paper code, in upper case, is "LTR" or "LETTER"; every other name is legal.
-bool IsLetterPaper(std::string_view paperCode);
 
 // Positioning, margins, spacing, page size and orientation. Widths as the fields hold them.
 struct TPCLPageState {
@@ -117,8 +115,12 @@ public:
     // kept as given, so it must be a command key already ("&lH").
     void AddSubstitution(std::string key, std::string text);
 
-    // Cuts InputStream into pages and re-emits it; with render set, draws the first page.
-    void Parse(bool render);
+    // Cuts InputStream into pages and re-emits it. With a device, the first page is drawn
+    // into it as the scan goes (the page window's way); FinishFirstPage then sizes it.
+    void Parse(TPCLDevice* firstPage = nullptr);
+    // Gives the first page drawn by Parse its final size: letter or legal as the page says (or
+    // paperHint when it names none), landscape when the parse ended in landscape.
+    void FinishFirstPage(TPCLDevice& device, const std::string& paperHint);
     int GetPageCount() const { return int(PageList.size()); }
     // Page 1..count: that page's stream; -1: InputStream; anything else: nullptr. Owned here.
     THLWMemorystream* GetPageStream(int page);
@@ -128,9 +130,15 @@ public:
     const std::string& GetPaperCode() const { return Page.PaperCode; }
     // The last simplex/duplex value of the last parse run; -1 when it had none.
     int32_t GetDuplexMode() const { return Page.DuplexMode; }
-    // The rendered page (the first page after Parse(true), otherwise page `page` rendered
-    // now). print selects the printer look. The bitmap lives until the next call.
-    TPageBitmap& GetPageBitmap(bool print, int page, const std::string& paperHint);
+    // Draws page `page` (1..count; -1 the whole input) anew into the device, on a fresh page
+    // sized as the page says (paperHint when it names no size). print selects the printer look.
+    // A page that does not exist leaves the device a blank page.
+    void RenderPage(TPCLDevice& device, int page, bool print, const std::string& paperHint);
+    // The page-bitmap format that shows this interpreter's pages: palette indices while fill
+    // text has a colour, else 1 bit per pixel.
+    TPixelFormat PageBitmapFormat() const {
+        return Font.FillColor != 0 ? TPixelFormat::Indexed8 : TPixelFormat::Mono1;
+    }
 
     // Read access for callers and tests.
     const TPCLStringList& CommandTable() const { return Commands; }
@@ -169,8 +177,8 @@ private:
     void FlushWholeOutput();
     bool Rendering() const;
     void ResetPageState();
-    void NewPageBitmap();
-    TPCLDevice& Device();
+    void StartPage(TPCLDevice& device);
+    TPCLDevice& Device() { return *Out; }
     void ExecuteMacro();
     void FreeMacros() { Macros.clear(); }
     void FreeSoftFonts();
@@ -295,8 +303,8 @@ private:
     std::map<uint16_t, std::unique_ptr<TSoftFont>> SoftFonts;
     const TSoftFont* CurrentSoftFont = nullptr;
 
-    std::unique_ptr<TPageBitmap> PageBitmap;
-    std::unique_ptr<TPageBitmapDevice> BitmapDevice;
+    // The caller's device while a page is drawn.
+    TPCLDevice* Out = nullptr;
 
     // Macro runs: how deep they nest now, and how many more bytes they may still scan in
     // this parse (so that macros calling macros cannot multiply the input without bound).

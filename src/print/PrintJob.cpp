@@ -59,7 +59,7 @@ void THLWPrintJobStream::AppendPage(const TInfo& info) {
     TPCLBuffer interpreter;
     interpreter.LoadFromStream(work);
     interpreter.AddSubstitution(std::string(1, kFormFeed), std::string());
-    interpreter.Parse(false);
+    interpreter.Parse();
     AppendText(interpreter.GetOutput().View());
 
     WriteAdditions(page, paper, form->Name);
@@ -113,7 +113,7 @@ void THLWPrintJobStream::WriteAdditions(const TDocSetPage& page, const std::stri
             AppendText(overlay->View());
     }
     if (PrintFormNames)
-        AppendText(FormNameText(paper, CapitaliseWords(formName)));
+        AppendText(FormNameText(paper, Capitalise(formName)));
     if (PrintBarCodes && DocumentSet != nullptr)
         AppendText(BarcodeText(paper, BarcodeValue(*DocumentSet)));
     if (PrintFooters && CopyIndex >= 0 && size_t(CopyIndex) < CopyFooters.size())
@@ -122,14 +122,6 @@ void THLWPrintJobStream::WriteAdditions(const TDocSetPage& page, const std::stri
 
 std::string PageSizeCommand(std::string_view paper) {
     return std::string(IsLetterPaper(paper) ? kLetterSize : kLegalSize);
-}
-
-std::string CapitaliseWords(std::string_view text) {
-    std::string out = LowerCase(text);
-    for (size_t i = 0; i < out.size(); ++i)
-        if (i == 0 || out[i - 1] == ' ')
-            out[i] = UpperCase(std::string_view(&out[i], 1))[0];
-    return out;
 }
 
 std::string SmallFont() {

@@ -69,8 +69,6 @@ private:
 
 // ESC&l2A for a letter paper name, else ESC&l3A.
 std::string PageSizeCommand(std::string_view paper);
-// Lower case, then the first character and every character after a blank in upper case.
-std::string CapitaliseWords(std::string_view text);
 // The 6-point text font (PC-8, proportional, typeface 5) and the 10-point one.
 std::string SmallFont();
 std::string NormalFont();

@@ -2,6 +2,7 @@
 
 #include "PCLParse.h"
 #include "Prompt.h"
+#include "Strings.h"
 
 #include <algorithm>
 

@@ -162,10 +162,10 @@ void PutInt(const char* key, int32_t v) {
     Registry().WriteInteger(key, v);
 }
 bool YesNo(const char* key, bool def) {
-    return Registry().ReadString(key, def ? "Yes" : "No") == "Yes";
+    return Registry().ReadString(key, std::string(YesNoText(def))) == YesNoText(true);
 }
 void PutYesNo(const char* key, bool v) {
-    Registry().WriteString(key, v ? "Yes" : "No");
+    Registry().WriteString(key, std::string(YesNoText(v)));
 }
 bool ZeroOne(const char* key, bool def) {
     return Registry().ReadInteger(key, def ? 1 : 0) == 1;
@@ -621,7 +621,7 @@ TSettingInfo FlagSetting(const char* name, TSettingKind kind, bool (*get)(), voi
     return {name, kind,
             [get, yesNo] {
                 const bool v = get();
-                return std::string(yesNo ? (v ? "Yes" : "No") : (v ? "1" : "0"));
+                return std::string(yesNo ? YesNoText(v) : (v ? "1" : "0"));
             },
             [set](const std::string& text) {
                 bool v = false;

@@ -1,6 +1,8 @@
 #include "PageRender.h"
 
+#include "FontEngine.h"
 #include "PCLParse.h"
+#include "PageBitmapDevice.h"
 #include "Paths.h"
 
 #include <cstring>
@@ -113,8 +115,10 @@ TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options) {
     stream.Seek(0);
     buffer.LoadFromStream(stream);
     buffer.SetShowControlCodes(false);
-    buffer.Parse(true);
-    const TPageBitmap& bitmap = buffer.GetPageBitmap(false, 1, options.PaperHint);
+    TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
+    buffer.Parse(&device);
+    buffer.FinishFirstPage(device, options.PaperHint);
     if (!options.DumpFile.empty())
         SavePageBitmap8(bitmap, options.DumpFile);
     return ConvertPageBitmap(bitmap, options.Colour);

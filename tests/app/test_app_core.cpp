@@ -1,7 +1,7 @@
 // The tree logic, the command line, the enabling rules and the package loading, headless.
 
 #include "CommandLine.h"
-#include "DocTree.h"
+#include "TreeCommands.h"
 #include "LoadPackage.h"
 #include "MainStates.h"
 #include "Paths.h"

@@ -1,7 +1,9 @@
 #pragma once
 // Helpers for writing PCL in tests: '~' stands for the escape byte.
 
+#include "FontEngine.h"
 #include "PCLParse.h"
+#include "PageBitmapDevice.h"
 
 #include <memory>
 #include <string>
@@ -15,9 +17,48 @@ inline std::string P(std::string text) {
     return text;
 }
 
+// An interpreter with a page bitmap of its own, drawn through the page-bitmap device as the
+// page window and the printer path draw. Parse(true) draws the first page while parsing; the
+// next GetPageBitmap sizes that page, every later one draws the page asked for anew.
+class TBitmapPcl : public TPCLBuffer {
+public:
+    using TPCLBuffer::Parse;
+    void Parse(bool render) {
+        if (!render) {
+            Parse();
+            return;
+        }
+        StartBitmap();
+        Parse(device_.get());
+        firstPageDrawn_ = true;
+    }
+    TPageBitmap& GetPageBitmap(bool print, int page, const std::string& paperHint) {
+        if (firstPageDrawn_) {
+            firstPageDrawn_ = false;
+            FinishFirstPage(*device_, paperHint);
+            return *bitmap_;
+        }
+        StartBitmap();
+        RenderPage(*device_, page, print, paperHint);
+        return *bitmap_;
+    }
+
+private:
+    // A bitmap in the format the interpreter's fill colour asks for, as the callers make it.
+    void StartBitmap() {
+        if (bitmap_ && bitmap_->Format() == PageBitmapFormat())
+            return;
+        bitmap_ = std::make_unique<TPageBitmap>(0, 0, PageBitmapFormat());
+        device_ = std::make_unique<TPageBitmapDevice>(*bitmap_, &TFontEngine::Shared());
+    }
+    std::unique_ptr<TPageBitmap> bitmap_;
+    std::unique_ptr<TPageBitmapDevice> device_;
+    bool firstPageDrawn_ = false;
+};
+
 // An interpreter loaded with the PCL and parsed (without rendering unless asked).
-inline std::unique_ptr<TPCLBuffer> Parsed(const std::string& pcl, bool render = false) {
-    auto buffer = std::make_unique<TPCLBuffer>();
+inline std::unique_ptr<TBitmapPcl> Parsed(const std::string& pcl, bool render = false) {
+    auto buffer = std::make_unique<TBitmapPcl>();
     buffer->AppendData(pcl);
     buffer->Parse(render);
     return buffer;

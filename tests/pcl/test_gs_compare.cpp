@@ -2,7 +2,7 @@
 // Ghostscript, rendered by our interpreter, compared with Ghostscript's own rendering of the
 // same pages.
 
-#include "PCLParse.h"
+#include "PclTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -183,9 +183,9 @@ TEST(PclGhostscriptCompare, LaserPrinterOutputRendersLikeGhostscript) {
         const fs::path pcl = dir / (device + ".pcl");
         ASSERT_TRUE(
             RunQuietly(gs + "-sDEVICE=" + device + " -sOutputFile=" + pcl.string() + " " + ps.string()));
-        TPCLBuffer buffer;
+        test::TBitmapPcl buffer;
         buffer.LoadFromFile(pcl.string());
-        buffer.Parse(false);
+        buffer.Parse();
         ASSERT_EQ(buffer.GetPageCount(), 1);
         const TBlackMap ours = BlackOf(buffer.GetPageBitmap(false, 1, "LTR"));
         const TAgreement a = Align(reference, ours);

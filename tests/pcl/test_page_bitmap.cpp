@@ -1,6 +1,6 @@
 // The page bitmap and the page-bitmap output device.
 
-#include "PCLDevice.h"
+#include "PageBitmapDevice.h"
 #include "PageBitmap.h"
 
 #include <gtest/gtest.h>

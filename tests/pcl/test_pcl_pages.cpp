@@ -151,9 +151,9 @@ TEST(PclGhostscript, CountsThePagesOfLaserPrinterOutput) {
     const std::string cmd = "gs -q -dNOPAUSE -dBATCH -sDEVICE=ljet2p -r300 -sOutputFile=" + out.string() +
                             " " + ps.string() + " > /dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    TPCLBuffer b;
+    TBitmapPcl b;
     b.LoadFromFile(out.string());
-    b.Parse(false);
+    b.Parse();
     EXPECT_EQ(b.GetPageCount(), 2);
     // The pages are raster images only: no printable text byte reaches the scanner.
     EXPECT_EQ(b.GetPageStream(1)->View().substr(0, 2), P("~E"));

@@ -220,7 +220,7 @@ TEST(PclPageState, PageBitmapSizes) {
     EXPECT_EQ(missing.Height(), 3300);
     EXPECT_EQ(missing.Pixel(100, 100), kPaletteWhite);
     // Fill colour 0 makes monochrome bitmaps.
-    TPCLBuffer mono;
+    TBitmapPcl mono;
     mono.SetFillColor(0);
     mono.AppendData("Text");
     mono.Parse(true);

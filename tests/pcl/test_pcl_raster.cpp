@@ -29,7 +29,7 @@ struct TRender {
         return n;
     }
     int NotWhite() const { return page->Width() * page->Height() - Count(kPaletteWhite); }
-    TPCLBuffer buffer;
+    TBitmapPcl buffer;
     const TPageBitmap* page = nullptr;
 };
 
@@ -224,9 +224,9 @@ TEST(PclSignatureBox, OutlineFivePixelsWideWithTheContentInsideVisible) {
     EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
     EXPECT_EQ(mono.page->Pixel(150, 450), kPaletteBlack);
     // Not drawn for printing.
-    TPCLBuffer print;
+    TBitmapPcl print;
     print.AppendData(content + P("~(s100.200.300.400Z"));
-    print.Parse(false);
+    print.Parse();
     const TPageBitmap& printed = print.GetPageBitmap(true, 1, "LTR");
     EXPECT_EQ(printed.Pixel(150, 450), kPaletteWhite);
     EXPECT_EQ(printed.Pixel(210, 410), kPaletteFillBlack);

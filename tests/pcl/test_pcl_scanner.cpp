@@ -40,7 +40,7 @@ std::string CommandFor(const std::string& key) {
 } // namespace
 
 TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
-    TPCLBuffer buffer;
+    TBitmapPcl buffer;
     const TPCLStringList& table = buffer.CommandTable();
     ASSERT_EQ(table.Count(), 137u);
     ASSERT_EQ(std::size(kKeys), 137u);
@@ -70,10 +70,10 @@ TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
     EXPECT_EQ(nameOf("(sZ"), "SignatureBox");
     // The first character matters: these two are different commands.
     EXPECT_NE(CommandKey(P("~&c0T")), CommandKey(P("~*c0T")));
-    TPCLBuffer b;
+    TBitmapPcl b;
     b.AddSubstitution("&cT", "[text path]");
     b.AppendData(P("~&c0T~*c0T"));
-    b.Parse(false);
+    b.Parse();
     EXPECT_EQ(std::string(b.GetOutput().View()), "[text path]" + P("~*c0T"));
     EXPECT_EQ(table.Find(P("~%-12345X")), nullptr);
     EXPECT_EQ(table.Find(P("~&L2a")), table.FindKey("&lA"));
@@ -167,20 +167,20 @@ TEST(PclScanner, TakesEscNineAndEscEqualsAsTwoCharacterCommands) {
 }
 
 TEST(PclScanner, SubstitutesCommandsByKeyButNeverText) {
-    TPCLBuffer b;
+    TBitmapPcl b;
     b.AddSubstitution("&lH", P("~&l7H"));
     b.AddSubstitution("&LX", "");
     b.AppendData(P("~&l1h2X&lH~&l4H"));
-    b.Parse(false);
+    b.Parse();
     EXPECT_EQ(OutputOf(b), P("~&l7H&lH~&l7H"));
     EXPECT_EQ(PageOf(b, 1), P("~&l7H&lH~&l7H"));
 }
 
 TEST(PclScanner, ShowsControlCodesAsMarks) {
-    TPCLBuffer b;
+    TBitmapPcl b;
     b.SetShowControlCodes(true);
     b.AppendData(std::string("A\bB\rC\nD\fE", 10));
-    b.Parse(false);
+    b.Parse();
     EXPECT_EQ(OutputOf(b), "A<<TAB >>B<<CR >>C<<10 >> D<<FF >>E");
     EXPECT_EQ(b.GetPageCount(), 2);
 }

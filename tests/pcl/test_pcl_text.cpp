@@ -43,7 +43,7 @@ TInk InkIn(const TPageBitmap& page, int left, int top, int right, int bottom, in
 }
 
 // Page 1 of the PCL rendered as the viewer (print false) or the printer (print true) does.
-std::unique_ptr<TPCLBuffer> Rendered(const std::string& pcl, bool print) {
+std::unique_ptr<TBitmapPcl> Rendered(const std::string& pcl, bool print) {
     auto b = Parsed(pcl);
     b->GetPageBitmap(print, 1, "LTR");
     return b;
@@ -210,10 +210,10 @@ TEST(PclText, CourierLinesLandOnTheirColumnsInTheFillColour) {
     }
     EXPECT_TRUE(InkIn(page, 470, 680, 600, 800).Empty());
     // Black fill colour draws black; monochrome pages get black ink as well.
-    TPCLBuffer mono;
+    TBitmapPcl mono;
     mono.SetFillColor(0);
     mono.AppendData(P("~*p300x600YMMMM"));
-    mono.Parse(false);
+    mono.Parse();
     const TPageBitmap& monoPage = mono.GetPageBitmap(false, 1, "LTR");
     EXPECT_EQ(monoPage.Format(), TPixelFormat::Mono1);
     EXPECT_FALSE(InkIn(monoPage, 350, 700, 470, 770, kPaletteBlack).Empty());

@@ -51,7 +51,7 @@ std::string FontFive() {
            Char(' ', Glyph(0, 0, 1, 1, 28, "\x80"));
 }
 
-std::unique_ptr<TPCLBuffer> Rendered(const std::string& pcl) {
+std::unique_ptr<TBitmapPcl> Rendered(const std::string& pcl) {
     auto b = Parsed(pcl, true);
     b->GetPageBitmap(false, 1, "LTR");
     return b;

@@ -1,5 +1,6 @@
 // Print-job assembly: the page rules, the additions and the Code 128 bar code.
 #include "PrintJob.h"
+#include "Strings.h"
 
 #include "TestText.h"
 
@@ -155,7 +156,7 @@ TEST(PrintJob, FootersFormNamesAndAnnotations) {
               ESC + "(10U" + ESC + "(s1P" + ESC + "(s6.00V" + ESC + "(s0S" + ESC + "(s0B" + ESC + "(s5T");
     EXPECT_EQ(FormNameText("Letter", "Deed Of Trust"),
               ESC + "*p0X" + ESC + "*p3095Y" + SmallFont() + "Deed Of Trust" + NormalFont());
-    EXPECT_EQ(CapitaliseWords("DEED OF  TRUST.FRM"), "Deed Of  Trust.frm");
+    EXPECT_EQ(Capitalise("DEED OF  TRUST.FRM"), "Deed Of  Trust.frm");
     // Paper names other than LTR and LGL: letter names in any case get the letter positions.
     EXPECT_EQ(FooterY("Letter"), 3095);
     EXPECT_EQ(BarcodeY("letter"), 3060);

@@ -14,7 +14,8 @@
 #include <stdexcept>
 
 #include "PCLParse.h"
-#include "PageBitmap.h"
+#include "FontEngine.h"
+#include "PageBitmapDevice.h"
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Strings.h"
@@ -66,16 +67,19 @@ int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerN
     std::string currentPaper = "LGL";
     pcl.AppendData(job);
     pcl.SetShowControlCodes(false);
-    pcl.Parse(false);
+    pcl.Parse();
     const int count = pcl.GetPageCount();
     if (count == 0)
         return 0; // nothing to print: no document is started
     printer.setDocName(QString::fromLatin1(documentName.data(), qsizetype(documentName.size())));
     QPainter painter;
+    TPageBitmap bitmap(0, 0, pcl.PageBitmapFormat());
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     int drawn = 0;
     for (int j = 1; j <= count; ++j) {
         try {
-            const QImage image = MonochromeImage(pcl.GetPageBitmap(true, j, currentPaper));
+            pcl.RenderPage(device, j, true, currentPaper);
+            const QImage image = MonochromeImage(bitmap);
             // Each page gets its own paper: a legal page after a letter one is not cut short.
             if (!pcl.GetPaperCode().empty() || j == 1)
                 currentPaper = pcl.GetPaperCode();

@@ -305,7 +305,7 @@ bool TPageForm::LoadPCLFile(const std::string& path) {
         FileBuffer = std::make_unique<TPCLBuffer>();
         FileBuffer->LoadFromFile(path);
         FileBuffer->SetShowControlCodes(false);
-        FileBuffer->Parse(false);
+        FileBuffer->Parse();
         PclFileMode = true;
         Image->hide();
         FilePageNumber = 1;

@@ -128,4 +128,28 @@ uint32_t WindowsCodePoint(uint8_t byte) {
     return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
 }
 
+std::string Capitalise(std::string_view text) {
+    std::string out = LowerCase(text);
+    bool start = true;
+    for (char& c : out) {
+        if (start && c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        start = c == ' ';
+    }
+    return out;
+}
+
+const char* YesNoFlag(bool flag) {
+    return flag ? "Y" : "N";
+}
+
+const char* YesNoText(bool flag) {
+    return flag ? "Yes" : "No";
+}
+
+bool IsLetterPaper(std::string_view paperName) {
+    const std::string upper = UpperCase(paperName);
+    return upper == "LTR" || upper == "LETTER";
+}
+
 } // namespace pg

@@ -4,7 +4,7 @@
 // small report windows. The decisions behind it live in DocTree.h and MainStates.h; this window
 // gathers input, calls them and shows the results.
 
-#include "DocTree.h"
+#include "TreeCommands.h"
 #include "HLWStream.h"
 #include "MainStates.h"
 #include "PrintWalk.h"

@@ -25,6 +25,14 @@ int32_t StrToIntDef(std::string_view s, int32_t def);
 int64_t StrToInt64Def(std::string_view s, int64_t def);
 std::string IntToStr(int64_t v);
 std::string PadLeft(std::string_view s, size_t width, char fill);
+// "Y"/"N": the flags of the package containers.
+const char* YesNoFlag(bool flag);
+// "Yes"/"No": the flags of the older settings and of the window's reports.
+const char* YesNoText(bool flag);
+// Letter when the paper name, in upper case, is "LTR" or "LETTER"; every other name is legal.
+bool IsLetterPaper(std::string_view paperName);
+// Lower case, then every letter that starts the text or follows a blank in upper case.
+std::string Capitalise(std::string_view text);
 
 // The Unicode character of a byte in the Windows-1252 code page (0 for the five unused bytes).
 uint32_t WindowsCodePoint(uint8_t byte);

@@ -53,8 +53,6 @@ private:
 // Width of a caption in the tree font, in pixels.
 using TCaptionMeasure = std::function<int(const std::string&)>;
 
-// Lower case, then every letter that starts the text or follows a blank in upper case.
-std::string Capitalise(std::string_view text);
 // "WS # " + worksheet + "   Plan: " + plan code (+ " (reordered)").
 std::string RootCaption(const TDocSet& set);
 
@@ -97,21 +95,6 @@ int LeafCount(const TTreeNode& node);
 // The selection, in display order.
 using TSelection = std::vector<TTreeNode*>;
 
-// Marks the forms under the selection Selected and returns the number of selected pages: the
-// set's page total when the first selected node is the root, else the leaves below the selected
-// nodes, each leaf counted once.
-int GetNumberOfPagesSelected(TDocSet* set, bool loaded, const TSelection& selection);
-// Panel 2: pages + " of " + total + " pgs" while loaded, else empty.
-std::string PagesSelectedText(bool loaded, int pages, int total);
-
-// At least one node selected, each a form node with a TInfo whose form's Deleted differs from
-// deleted.
-bool AllSelectedItemsAreONLYForms(const TSelection& selection, bool deleted);
-// At least one node selected, each with a TInfo whose form is not deleted.
-bool AllSelectedItemsAreANYTHING(const TSelection& selection);
-// Some node's form is changed and not deleted.
-bool GetSomeNodesChanged(const TDocTree& tree);
-
 // The nodes a command on the selection works on: the selection; the node after the root when
 // only the root is selected; nothing when the root is selected with other nodes.
 TSelection NodesToProcess(const TDocTree& tree, const TSelection& selection);
@@ -119,21 +102,5 @@ TSelection NodesToProcess(const TDocTree& tree, const TSelection& selection);
 TTreeNode* FirstLeaf(TTreeNode& node);
 // Whether a page window may open on the node (a leaf with a TInfo whose form is not deleted).
 bool CanViewLeaf(bool loaded, const TTreeNode& node);
-
-// Toggles deletion of every processed node's form and the forms below it. A locked set keeps
-// everything as it is. Returns whether anything changed.
-bool ToggleDeleted(TDocSet& set, const TDocTree& tree, const TSelection& selection);
-// "&Undelete " when the first selected node's form is deleted, else "&Delete ".
-std::string DeleteItemCaption(const TSelection& selection);
-
-// Drag and drop of forms.
-// Whether a drag may go on: without the permission nothing is checked; with it exactly one
-// form node with a TInfo must be selected.
-bool DragAllowed(bool hasStackingPermission, const TSelection& selection);
-enum class TDropAction { Cancel, MoveToFront, MoveBefore };
-// What a drop of the selected node on target (nullptr: no item under the pointer) does.
-TDropAction DecideDrop(const TDocSet* set, const TSelection& selection, const TTreeNode* target);
-// Carries out the decision; true when the node moved.
-bool DropSelected(TDocTree& tree, const TDocSet* set, const TSelection& selection, const TTreeNode* target);
 
 } // namespace pg

@@ -1,4 +1,4 @@
-#include "PCLDevice.h"
+#include "PageBitmapDevice.h"
 
 #include <algorithm>
 

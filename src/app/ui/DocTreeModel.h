@@ -3,7 +3,7 @@
 // strike-out of deleted forms and red captions of changed forms. The nodes stay in TDocTree;
 // the model only presents them and reports moves.
 
-#include "DocTree.h"
+#include "TreeCommands.h"
 
 #include <QAbstractItemModel>
 #include <QFont>

@@ -1,12 +1,11 @@
 #pragma once
 // The output device the PCL interpreter draws through. The interpreter decides what goes
 // where (positions in page pixels, fonts, colours); a device decides how it is drawn. The
-// page-bitmap device draws onto a TPageBitmap; other devices (a recorder of text runs, for
-// instance) can take its place without the interpreter knowing.
+// caller owns the device and hands it to the interpreter's render calls: the page-bitmap device
+// (PageBitmapDevice.h) draws onto a TPageBitmap; other devices (PDF, a recorder of text runs)
+// take its place without the interpreter knowing.
 //
 // Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
-
-#include "PageBitmap.h"
 
 #include <cstdint>
 #include <span>
@@ -46,6 +45,16 @@ class TPCLDevice {
 public:
     virtual ~TPCLDevice() = default;
 
+    // Page geometry. A page starts as a white drawing area; page-size and orientation commands
+    // resize it while it is drawn (what is drawn at the top left stays), and the interpreter
+    // gives it its final size when the page is done.
+    virtual void StartPage(int width, int height) = 0;
+    virtual void ResizePage(int width, int height) = 0;
+    virtual int PageWidth() const = 0;
+    virtual int PageHeight() const = 0;
+    // A device that draws only black and white: the interpreter draws colours as black on it.
+    virtual bool Monochrome() const { return false; }
+
     // Characters of one run in one font, each at its cell's top left, background transparent.
     virtual void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) = 0;
     // The advance of one character in the font, in pixels, as the device measures it.
@@ -61,51 +70,6 @@ public:
     virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
     // The ellipse inside the box left .. right - 1, top .. bottom - 1.
     virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;
-};
-
-// A character image from a font engine: 8-bit coverage, placed relative to the top left of
-// the character's cell.
-struct TCharCoverage {
-    int OffsetX = 0;
-    int OffsetY = 0;
-    int Width = 0;
-    int Height = 0;
-    size_t Pitch = 0;
-    std::vector<uint8_t> Coverage;
-    int Advance = 0; // pixels
-};
-
-// The font engine behind the page-bitmap device's text.
-class TCharRasterizer {
-public:
-    virtual ~TCharRasterizer() = default;
-    // False when the font has no image for the character.
-    virtual bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) = 0;
-};
-
-// Draws onto a page bitmap. Text needs a rasterizer; without one, text runs leave no marks
-// and characters measure 0.
-class TPageBitmapDevice : public TPCLDevice {
-public:
-    explicit TPageBitmapDevice(TPageBitmap& bitmap, TCharRasterizer* rasterizer = nullptr)
-        : bitmap_(&bitmap), rasterizer_(rasterizer) {}
-
-    // The bitmap drawn on from now on.
-    void SetBitmap(TPageBitmap& bitmap) { bitmap_ = &bitmap; }
-    void SetRasterizer(TCharRasterizer* rasterizer) { rasterizer_ = rasterizer; }
-
-    void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
-    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
-    void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                       TRasterDirection direction) override;
-    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
-    void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
-    void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
-
-private:
-    TPageBitmap* bitmap_;
-    TCharRasterizer* rasterizer_;
 };
 
 } // namespace pg

@@ -1,0 +1,66 @@
+#pragma once
+// The page-bitmap device: draws the interpreter's output onto a TPageBitmap (palette indices,
+// the AND combine of rectangle fills). The screen, driver printing and `render` use it.
+
+#include "PCLDevice.h"
+#include "PageBitmap.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pg {
+
+// A character image from a font engine: 8-bit coverage, placed relative to the top left of
+// the character's cell.
+struct TCharCoverage {
+    int OffsetX = 0;
+    int OffsetY = 0;
+    int Width = 0;
+    int Height = 0;
+    size_t Pitch = 0;
+    std::vector<uint8_t> Coverage;
+    int Advance = 0; // pixels
+};
+
+// The font engine behind the page-bitmap device's text.
+class TCharRasterizer {
+public:
+    virtual ~TCharRasterizer() = default;
+    // False when the font has no image for the character.
+    virtual bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) = 0;
+};
+
+// Draws onto a page bitmap. Text needs a rasterizer; without one, text runs leave no marks
+// and characters measure 0.
+class TPageBitmapDevice : public TPCLDevice {
+public:
+    explicit TPageBitmapDevice(TPageBitmap& bitmap, TCharRasterizer* rasterizer = nullptr)
+        : bitmap_(&bitmap), rasterizer_(rasterizer) {}
+
+    TPageBitmap& Bitmap() const { return *bitmap_; }
+
+    // The bitmap drawn on from now on.
+    void SetBitmap(TPageBitmap& bitmap) { bitmap_ = &bitmap; }
+    void SetRasterizer(TCharRasterizer* rasterizer) { rasterizer_ = rasterizer; }
+
+    void StartPage(int width, int height) override { bitmap_->Reset(width, height); }
+    void ResizePage(int width, int height) override { bitmap_->Resize(width, height); }
+    int PageWidth() const override { return bitmap_->Width(); }
+    int PageHeight() const override { return bitmap_->Height(); }
+    bool Monochrome() const override { return bitmap_->Format() == TPixelFormat::Mono1; }
+
+    void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
+    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                       TRasterDirection direction) override;
+    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
+
+private:
+    TPageBitmap* bitmap_;
+    TCharRasterizer* rasterizer_;
+};
+
+} // namespace pg
