@@ -62,7 +62,7 @@ TJobBuild BuildJobFromOptions(const TJobOptions& options) {
     TPrintChoices choices = options.Choices;
     choices.LegalTrayCode = PGRegistry::LegalTray();
     choices.LetterTrayCode = PGRegistry::LetterTray();
-    THLWPrintJobStream job;
+    THLWPrintJobStream job(CopyFootersFromSettings());
     AssembleJob(job, *set, PrintNodes(tree, selection), request, choices, false);
     job.WriteJobReset();
     build.Bytes = std::string(job.View());

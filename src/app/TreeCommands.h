@@ -24,6 +24,10 @@ bool AllSelectedItemsAreANYTHING(const TSelection& selection);
 // Some node's form is changed and not deleted.
 bool GetSomeNodesChanged(const TDocTree& tree);
 
+// What ProcessSelectedNodes does with the processed nodes: open their pages, or toggle the
+// deletion of their forms.
+enum class TProcessKind { View = 0, Delete = 3 };
+
 // Toggles deletion of every processed node's form and the forms below it. A locked set keeps
 // everything as it is. Returns whether anything changed.
 bool ToggleDeleted(TDocSet& set, const TDocTree& tree, const TSelection& selection);

@@ -4,6 +4,7 @@
 #include "Command.h"
 #include "Json.h"
 #include "PackageFile.h"
+#include "PackageText.h"
 #include "Quodex.h"
 #include "Sha256.h"
 #include "Strings.h"
@@ -129,11 +130,11 @@ void PrintList(std::ostream& out, const char* title, const std::vector<std::stri
         return;
     out << title << ":\n";
     for (const auto& s : items)
-        out << "  " << Latin1ToUtf8(s) << '\n';
+        out << "  " << PackageTextToUtf8(s) << '\n';
 }
 
 void PrintSummary(std::ostream& out, const TDocSet& set) {
-    auto text = [](const std::string& s) { return Latin1ToUtf8(s); };
+    auto text = [](const std::string& s) { return PackageTextToUtf8(s); };
     out << "File:            " << text(set.FileName) << '\n'
         << "Version:         " << text(set.Version) << '\n'
         << "Created by:      " << text(set.CreatedBy) << '\n'

@@ -1,22 +1,10 @@
 #include "Json.h"
 
+#include "PackageText.h"
+
 #include <cstdio>
 
 namespace pg::cli {
-
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (unsigned char b : bytes) {
-        if (b < 0x80) {
-            out += char(b);
-        } else {
-            out += char(0xC0 | (b >> 6));
-            out += char(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::string JsonString(std::string_view latin1) {
     std::string out = "\"";
@@ -43,7 +31,7 @@ std::string JsonString(std::string_view latin1) {
                 std::snprintf(esc, sizeof esc, "\\u%04x", b);
                 out += esc;
             } else {
-                out += Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(&b), 1));
+                out += PackageTextToUtf8(std::string_view(reinterpret_cast<const char*>(&b), 1));
             }
         }
     }

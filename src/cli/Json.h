@@ -9,9 +9,7 @@
 
 namespace pg::cli {
 
-// Latin-1 bytes to UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
-// A JSON string literal (with quotes) of Latin-1 bytes.
+// A JSON string literal (with quotes) of package text (Windows-1252 bytes).
 std::string JsonString(std::string_view latin1);
 
 // Writes one compact JSON value; commas between members and elements are placed for the caller.

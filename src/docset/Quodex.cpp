@@ -1,5 +1,6 @@
 #include "Quodex.h"
 
+#include "Paths.h"
 #include "Prompt.h"
 #include "Strings.h"
 #include "Trace.h"
@@ -471,51 +472,6 @@ std::string TQuodexWriter::Finish() {
     return out;
 }
 
-// Writes all bytes to fd; false with errno set on failure.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(size_t(n));
-    }
-    return true;
-}
-
-// Writes bytes to a new file beside path and renames it over path, so the old file stays as
-// it was until the new one is complete. On failure returns false with the reason in error.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes, std::string& error) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    // The new file keeps the permissions of the one it replaces.
-    struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : mode_t(0644);
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
-    int failure = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
-        failure = errno;
-        ok = false;
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        failure = errno;
-        ok = false;
-    }
-    if (ok)
-        return true;
-    unlink(temp.c_str());
-    error = std::strerror(failure);
-    return false;
-}
-
 } // namespace
 
 // ---- TQuodex ---------------------------------------------------------------------------------
@@ -538,11 +494,13 @@ std::string TQuodex::BuildQuodex(const TDocSet& set, TSaveMode mode, bool includ
     return writer.Finish();
 }
 
-bool TQuodex::SaveQuodex(const TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
+bool TQuodex::SaveQuodex(TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
                          bool lockAnnotations) {
     std::string error;
-    if (WriteFileReplacing(path, BuildQuodex(set, mode, includeDeleted, lockAnnotations), error))
+    if (AtomicWriteFile(path, BuildQuodex(set, mode, includeDeleted, lockAnnotations), error)) {
+        set.Modified = false;
         return true;
+    }
     DebugMsg("Quodex : save failed; " + path);
     ShowError("Error saving to " + path + "\n" + error +
               "\n\nUse File|SaveAs to save in a different location");

@@ -31,7 +31,7 @@ public:
     // Writes the file through a temporary file in the target folder that replaces the target
     // only when complete, so a failed save leaves the previous file as it was. On failure shows
     // "Error saving to ..." through the prompt seam and returns false. Modified is not changed.
-    static bool SaveQuodex(const TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
+    static bool SaveQuodex(TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
                            bool lockAnnotations);
 
     // Names of the container.

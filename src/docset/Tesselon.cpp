@@ -621,10 +621,10 @@ bool TTesselon::SaveTesselon(TDocSet& set, const std::string& path, TSaveMode mo
         ShowError(e.what());
         return false;
     }
-    if (!AtomicWriteFile(path, bytes)) {
-        const int error = errno;
+    std::string error;
+    if (!AtomicWriteFile(path, bytes, error)) {
         DebugMsg("Tesselon : save failed; " + path);
-        ShowError("Error saving to " + path + "\n" + std::strerror(error) +
+        ShowError("Error saving to " + path + "\n" + error +
                   "\n\nUse File|SaveAs to save in a different location");
         return false;
     }

@@ -28,8 +28,6 @@ TCopyFooters CopyFootersFromSettings() {
     return {PGRegistry::OriginalCopy(), PGRegistry::Copy1(), PGRegistry::Copy2(), PGRegistry::Copy3()};
 }
 
-THLWPrintJobStream::THLWPrintJobStream() : CopyFooters(CopyFootersFromSettings()) {}
-
 THLWPrintJobStream::THLWPrintJobStream(TCopyFooters copyFooters) : CopyFooters(std::move(copyFooters)) {}
 
 void THLWPrintJobStream::WriteJobReset() {

@@ -30,8 +30,7 @@ TCopyFooters CopyFootersFromSettings();
 
 class THLWPrintJobStream : public THLWMemorystream {
 public:
-    // Reads the four copy footers from the settings.
-    THLWPrintJobStream();
+    // The caller supplies the copy footers (CopyFootersFromSettings for the user's own).
     explicit THLWPrintJobStream(TCopyFooters copyFooters);
 
     const TDocSet* DocumentSet = nullptr;

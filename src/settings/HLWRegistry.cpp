@@ -3,7 +3,10 @@
 #include "Paths.h"
 #include "Strings.h"
 
+#include "QtText.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -38,13 +41,18 @@ constexpr std::string_view IntegerTag = "dword:";
 constexpr std::string_view BinaryTag = "hex:";
 constexpr char SettingsSection[] = "SETTINGS";
 
-// Settings texts are single-byte; Latin-1 carries every byte through QString unchanged.
+// Settings texts are package text (Windows-1252 bytes); the file holds them as Unicode.
 QString ToQ(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    return FromPackageText(s);
 }
 
 std::string FromQ(const QString& s) {
-    return s.toLatin1().toStdString();
+    return ToPackageText(s);
+}
+
+// File names are the system's own bytes.
+QString FileNameToQ(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 int HexDigit(char c) {
@@ -158,7 +166,7 @@ std::string DefaultSettingsDir() {
     const std::string redirected = GetEnv("PAGELLAN_SETTINGS_DIR");
     if (!redirected.empty())
         return redirected;
-    return FromQ(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).toStdString();
 }
 
 std::string ExecutableFileName() {
@@ -175,7 +183,7 @@ class THLWRegistry::TStore {
 public:
     explicit TStore(const std::string& dir)
         : file_(IncludeSlash(NativePath(dir)) + "Harlowen/Doc Viewer.ini"),
-          settings_(ToQ(file_), QSettings::IniFormat) {
+          settings_(FileNameToQ(file_), QSettings::IniFormat) {
         Look();
     }
 
@@ -247,7 +255,7 @@ private:
     void Flush() {
         if (batchDepth_ > 0)
             return;
-        QDir().mkpath(QFileInfo(ToQ(file_)).absolutePath());
+        QDir().mkpath(QFileInfo(FileNameToQ(file_)).absolutePath());
         settings_.sync();
         Look();
     }

@@ -2,6 +2,7 @@
 // and JSON helpers behind the report.
 
 #include "Json.h"
+#include "PackageText.h"
 #include "Sha256.h"
 
 #include "TestFiles.h"
@@ -50,7 +51,7 @@ TEST(CliHelpers, Sha256KnownVectors) {
 }
 
 TEST(CliHelpers, JsonTextsAndNesting) {
-    EXPECT_EQ(Latin1ToUtf8("Caf\xE9 \xFF"), "Caf\xC3\xA9 \xC3\xBF");
+    EXPECT_EQ(PackageTextToUtf8("Caf\xE9 \xFF"), "Caf\xC3\xA9 \xC3\xBF");
     EXPECT_EQ(JsonString("a\"b\\c\r\n\t\x01\xFD"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001\xC3\xBD\"");
     TJsonWriter json;
     json.BeginObject();

@@ -164,14 +164,14 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
 
     // A deleted form among the selection: the message, and nothing goes to the printer.
     main.SelectNodes(second);
-    main.ProcessSelectedNodes(3);
+    main.ProcessSelectedNodes(TProcessKind::Delete);
     main.SelectNodes(second);
     main.actPrintSelected->trigger();
     ASSERT_EQ(prompter.Entries().size(), 1u);
     EXPECT_EQ(prompter.Entries()[0].Text.rfind("These form(s) have been deleted.\n\n", 0), 0u);
     EXPECT_NE(prompter.Entries()[0].Text.find("Nothing will be printed."), std::string::npos);
     main.SelectNodes(second);
-    main.ProcessSelectedNodes(3);
+    main.ProcessSelectedNodes(TProcessKind::Delete);
 
     // The page window prints the page it shows, one page between two resets.
     TTreeNode* first = main.Tree().Root()->Children[0].get();

@@ -1,3 +1,4 @@
+#include "PackageText.h"
 #include "Strings.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,20 @@ TEST(Strings, WindowsCodePointOfEveryRange) {
     // The five unused bytes have no character.
     for (uint8_t unused : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
         EXPECT_EQ(WindowsCodePoint(unused), 0u) << int(unused);
+}
+
+// Package text to Unicode and back: every byte survives, the code page's own characters map to
+// their bytes, C1 controls (how older versions stored settings) read as their bytes, and what
+// the code page cannot hold becomes '?'.
+TEST(PackageText, Windows1252BothWays) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    EXPECT_EQ(Utf8ToPackageText(PackageTextToUtf8(all)), all);
+    EXPECT_EQ(PackageTextToUtf8("\x80\x93\x94\x96\x81"), "\u20AC\u201C\u201D\u2013\xC2\x81");
+    EXPECT_EQ(Utf8ToPackageText("\xC2\x93\xC2\x80"), "\x93\x80");
+    EXPECT_EQ(Utf8ToPackageText("\u4E2D \u20AC"), "? \x80");
+    EXPECT_EQ(Utf8ToPackageText("a\xFF" "b"), "a\xFF" "b"); // malformed input kept as bytes
 }
 
 } // namespace

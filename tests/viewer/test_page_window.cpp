@@ -5,16 +5,20 @@
 
 #include "Annotation.h"
 #include "CommandLine.h"
+#include "DocTreeModel.h"
 #include "GotoPage.h"
 #include "ImageView.h"
 #include "Main.h"
 #include "PGRegistry.h"
 #include "PackageFile.h"
 #include "PageFrm.h"
+#include "PrinterDlg.h"
+#include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Tesselon.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -500,4 +504,39 @@ TEST(PageWindow, MainWindowOpensAndClosesPages) {
     // The main window takes its page windows with it.
     EXPECT_EQ(OpenPageWindowCount(), 0);
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Bytes 0x80-0x9F of a package (curly quotes, dashes, the euro sign) are Windows-1252 text and
+// read the same in the tree, the page window's caption, an annotation and the printer dialog.
+TEST(PageWindow, PackageTextReadsTheSameInEveryWindow) {
+    const std::string bytes = "\x93LOAN\x94 \x80 FEE \x96 \x85";
+    const QString expected = QString::fromUtf8("\u201Cloan\u201D \u20AC Fee \u2013 \u2026");
+    auto set = std::make_unique<TDocSet>();
+    TDocSetForm& form = AddForm(*set, "A.LSR", 1);
+    form.Description = bytes;
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = 300;
+    note->YPosition = 600;
+    note->Content = bytes;
+    form.Pages[0]->AddAnnotation(std::move(note));
+    TFixture f(std::move(set));
+
+    TDocTreeModel tree;
+    tree.SetTree(&f.Tree, f.Set.get(), QFont());
+    EXPECT_EQ(tree.data(tree.IndexOf(f.Node(0)), Qt::DisplayRole).toString(), expected);
+
+    const QString asIs = QString::fromUtf8("\u201CLOAN\u201D \u20AC FEE \u2013 \u2026");
+    auto page = f.Open(f.Node(0));
+    EXPECT_EQ(page->windowTitle(), "A.LSR: " + asIs + ",JOHN SMITH, Page 1 of 1");
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    EXPECT_EQ(page->Annotations()[0]->text(), asIs);
+
+    // A printer of that name (reached by address, so listed by its name) and back to the bytes.
+    SetCurrentPrinterName(bytes);
+    TfrmPrinterDlg dialog(false);
+    dialog.Prepare();
+    EXPECT_EQ(dialog.cbxPrinters->currentText(), asIs);
+    dialog.ReadControls();
+    EXPECT_EQ(dialog.Options().Printer, bytes);
+    SetCurrentPrinterName("");
 }

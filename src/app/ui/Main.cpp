@@ -96,7 +96,7 @@ void TfrmMain::ConnectTree() {
     connect(DocTree, &TDocTreeView::TreeClicked, this, &TfrmMain::DocTreeClick);
     connect(DocTree, &TDocTreeView::TreeDoubleClicked, this, [this](bool hitItem) {
         if (hitItem)
-            ProcessSelectedNodes(0);
+            ProcessSelectedNodes(TProcessKind::View);
     });
     connect(DocTree, &QTreeView::expanded, this, &TfrmMain::AdjustFormHeight);
     connect(DocTree, &QTreeView::collapsed, this, &TfrmMain::AdjustFormHeight);
@@ -179,7 +179,7 @@ std::string TfrmMain::OrderFile() const {
 
 void TfrmMain::LoadTree(const THLWMemorystream* stream) {
     DestroyTree();
-    Status->SetPanelText(1, QStringLiteral("Loading..."));
+    Status->SetPanelText(spLoadState, QStringLiteral("Loading..."));
     Status->repaint();
     Loaded = false;
     if (stream == nullptr || stream->Size() <= 1)
@@ -273,7 +273,7 @@ int TfrmMain::GetNumberOfPagesSelected() {
 void TfrmMain::DocTreeChange() {
     const int pages = GetNumberOfPagesSelected();
     Status->SetPanelText(
-        2, FromPackageText(PagesSelectedText(Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+        spPagesSelected, FromPackageText(PagesSelectedText(Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
 }
 
 void TfrmMain::CheckOptionsAvailable() {
@@ -320,13 +320,13 @@ void TfrmMain::SetStatusBar() {
     SetActionEnabled(mnuShowmissing, Loaded);
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);
-    Status->SetPanelText(1, QString::fromStdString(s.Panel1));
-    Status->SetPanelText(3, FromPackageText(s.Panel3));
-    Status->SetPanelText(4, QString::fromStdString(s.Panel4));
+    Status->SetPanelText(spLoadState, QString::fromStdString(s.Panel1));
+    Status->SetPanelText(spFileName, FromPackageText(s.Panel3));
+    Status->SetPanelText(spCopies, QString::fromStdString(s.Panel4));
     Status->setStatusTip(FromPackageText(s.Hint));
     Status->setToolTip(FromPackageText(s.Hint));
     if (s.ClearSelection) {
-        Status->SetPanelText(2, QString());
+        Status->SetPanelText(spPagesSelected, QString());
         DocTree->clearSelection();
         if (QWidget* focus = focusWidget())
             focus->clearFocus();
@@ -337,7 +337,7 @@ void TfrmMain::SetStatusBar() {
 
 void TfrmMain::DocTreeClick(bool hitItem) {
     const TSelection selection = Selection();
-    const QString hint = QString::fromLatin1(TreeClickHint(selection));
+    const QString hint = FromPackageText(TreeClickHint(selection));
     DocTree->setToolTip(hint);
     DocTree->setStatusTip(hint);
     QStatusTipEvent tip(hint);
@@ -355,19 +355,17 @@ void TfrmMain::DocTreeClick(bool hitItem) {
     actViewTIFF->setEnabled(false);
 }
 
-void TfrmMain::ProcessSelectedNodes(int kind) {
+void TfrmMain::ProcessSelectedNodes(TProcessKind kind) {
     if (!Loaded || !set_)
         return;
     const TSelection selection = Selection();
-    if (kind == 3) {
+    if (kind == TProcessKind::Delete) {
         ToggleDeleted(*set_, tree_, selection);
         model_->RefreshAll();
         SetStatusBar();
         DocTreeChange();
         return;
     }
-    if (kind != 0)
-        return;
     for (TTreeNode* node : NodesToProcess(tree_, selection))
         ProcessLeafNode(FirstLeaf(*node));
     if (SettingPrinterDlg() == 0)

@@ -60,7 +60,7 @@ public:
     void CheckOptionsAvailable();
     int GetNumberOfPagesSelected();
     // 0: view the selected nodes; 3: toggle deletion of the selected forms.
-    void ProcessSelectedNodes(int kind);
+    void ProcessSelectedNodes(TProcessKind kind);
     void ProcessLeafNode(TTreeNode* node);
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();

@@ -130,12 +130,12 @@ void TfrmMain::CreateActions() {
     connect(actCloseAllPages, &QAction::triggered, this, &TfrmMain::CloseAnyOpenForms);
     for (QAction* a : {actViewSelected, actViewFirst})
         MarkWired(a);
-    connect(actViewSelected, &QAction::triggered, this, [this] { ProcessSelectedNodes(0); });
+    connect(actViewSelected, &QAction::triggered, this, [this] { ProcessSelectedNodes(TProcessKind::View); });
     connect(actViewFirst, &QAction::triggered, this, [this] {
         // The root alone selected: the first page of the package opens.
         if (!tree_.Empty())
             SelectNodes({tree_.Root()});
-        ProcessSelectedNodes(0);
+        ProcessSelectedNodes(TProcessKind::View);
     });
     connect(actClosePagellan, &QAction::triggered, this, [this] {
         CloseAnyOpenForms();
@@ -222,7 +222,7 @@ void TfrmMain::CreateMenus() {
     mnuNodeSaveAsPDF->setVisible(false);
     mnuDeleteform = AddItem(NodeMenu, "mnuDeleteform", "&Delete ");
     MarkWired(mnuDeleteform);
-    connect(mnuDeleteform, &QAction::triggered, this, [this] { ProcessSelectedNodes(3); });
+    connect(mnuDeleteform, &QAction::triggered, this, [this] { ProcessSelectedNodes(TProcessKind::Delete); });
     NodeMenu->addSeparator();
     NodeMenu->addAction(actViewFormProperties);
 }

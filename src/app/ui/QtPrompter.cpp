@@ -9,13 +9,6 @@ namespace pg {
 
 namespace {
 
-// The character a package byte stands for: Windows-1252, with the five bytes the code page
-// leaves unused kept as the C1 controls of the same number.
-char16_t PackageChar(unsigned char b) {
-    const uint32_t cp = WindowsCodePoint(b);
-    return char16_t(cp ? cp : b);
-}
-
 QMessageBox::StandardButton ButtonOf(PromptAnswer a) {
     switch (a) {
     case PromptAnswer::Yes:
@@ -35,33 +28,6 @@ QWidget* DialogParent() {
 }
 
 } // namespace
-
-QString FromPackageText(std::string_view bytes) {
-    QString out;
-    out.reserve(qsizetype(bytes.size()));
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(QChar(PackageChar(b)));
-    }
-    return out;
-}
-
-std::string ToPackageText(const QString& text) {
-    std::string out;
-    out.reserve(size_t(text.size()));
-    for (QChar ch : text) {
-        const char16_t u = ch.unicode();
-        char b = '?';
-        if (u < 0x80 || (u >= 0xA0 && u < 0x100))
-            b = char(u);
-        else
-            for (int i = 0x80; i < 0xA0; ++i)
-                if (PackageChar(static_cast<unsigned char>(i)) == u)
-                    b = char(i);
-        out.push_back(b);
-    }
-    return out;
-}
 
 void TQtPrompter::Show(PromptKind kind, const std::string& text, const std::string& caption) {
     const QString t = FromPackageText(text);

@@ -2,6 +2,7 @@
 // The prompt seam of the desktop program: every message and question is a modal message box.
 
 #include "Prompt.h"
+#include "QtText.h"
 
 #include <QString>
 
@@ -16,8 +17,5 @@ public:
                      PromptAnswer defaultAnswer) override;
 };
 
-// Package and settings texts are Windows-1252 bytes; the window shows Unicode.
-QString FromPackageText(std::string_view bytes);
-std::string ToPackageText(const QString& text);
 
 } // namespace pg

@@ -12,6 +12,15 @@
 
 namespace pg {
 
+// The panels of the main window's status bar, left to right.
+enum TStatusPanel : int {
+    spPictures = 0,      // state pictures
+    spLoadState = 1,     // "Worksheet Loaded", "Loading..."
+    spPagesSelected = 2, // "3 of 13 pgs"
+    spFileName = 3,      // the package's file name
+    spCopies = 4,        // "Additional Copies to print: 0"
+};
+
 class TStatusPanels : public QWidget {
     Q_OBJECT
 public:

@@ -14,14 +14,15 @@
 #include <QVBoxLayout>
 
 #include "PrinterOutput.h"
+#include "QtText.h"
 #include "Trace.h"
 
 namespace pg {
 
 namespace {
 
-QString Latin1(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+QString PackageQ(const std::string& s) {
+    return FromPackageText(s);
 }
 
 QGroupBox* RadioGroup(const QString& caption, const QStringList& items, QWidget* parent) {
@@ -173,11 +174,11 @@ void TfrmPrinterDlg::FillPrinterList() {
     updating_ = true;
     cbxPrinters->clear();
     for (const auto& [name, text] : descriptions_)
-        cbxPrinters->addItem(Latin1(text), Latin1(name));
+        cbxPrinters->addItem(PackageQ(text), PackageQ(name));
     // A printer reached by address is no CUPS destination; it is listed by its address.
-    if (!options_.Printer.empty() && cbxPrinters->findData(Latin1(options_.Printer)) < 0)
-        cbxPrinters->addItem(Latin1(options_.Printer), Latin1(options_.Printer));
-    cbxPrinters->setCurrentIndex(cbxPrinters->findData(Latin1(options_.Printer)));
+    if (!options_.Printer.empty() && cbxPrinters->findData(PackageQ(options_.Printer)) < 0)
+        cbxPrinters->addItem(PackageQ(options_.Printer), PackageQ(options_.Printer));
+    cbxPrinters->setCurrentIndex(cbxPrinters->findData(PackageQ(options_.Printer)));
     updating_ = false;
 }
 
@@ -210,7 +211,7 @@ void TfrmPrinterDlg::ReadControls() {
     options_.FormNames = CheckedIndex(rgFormNames) == kChoiceYes ? kChoiceYes : kChoiceNo;
     options_.PrintAllOnLegal = cbxPrintAllOnLegal->isChecked();
     const QVariant printer = cbxPrinters->currentData();
-    options_.Printer = printer.isValid() ? printer.toString().toLatin1().toStdString() : std::string();
+    options_.Printer = printer.isValid() ? ToPackageText(printer.toString()) : std::string();
 }
 
 void TfrmPrinterDlg::Prepare() {
@@ -237,7 +238,7 @@ void TfrmPrinterDlg::cbxPrintModeChange(int index) {
 void TfrmPrinterDlg::cbxPrintersChange(int index) {
     if (updating_ || index < 0)
         return;
-    options_.SelectPrinter(cbxPrinters->itemData(index).toString().toLatin1().toStdString());
+    options_.SelectPrinter(ToPackageText(cbxPrinters->itemData(index).toString()));
 }
 
 void TfrmPrinterDlg::btnOKClick() {

@@ -17,6 +17,7 @@
 #include "FontEngine.h"
 #include "PageBitmapDevice.h"
 #include "PrinterOutput.h"
+#include "QtText.h"
 #include "Prompt.h"
 #include "Strings.h"
 
@@ -71,7 +72,7 @@ int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerN
     const int count = pcl.GetPageCount();
     if (count == 0)
         return 0; // nothing to print: no document is started
-    printer.setDocName(QString::fromLatin1(documentName.data(), qsizetype(documentName.size())));
+    printer.setDocName(FromPackageText(documentName));
     QPainter painter;
     TPageBitmap bitmap(0, 0, pcl.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
@@ -105,7 +106,7 @@ int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerN
 }
 
 QString FromBytes(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+    return FromPackageText(s);
 }
 
 } // namespace

@@ -494,6 +494,10 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes) {
     return AtomicWrite(path, bytes, error);
 }
 
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error) {
+    return AtomicWrite(path, bytes, error);
+}
+
 // ---- system and user ----
 
 std::string FileVersionText(const std::string& file) {

@@ -80,6 +80,8 @@ bool WriteTextFile(std::string_view text, const std::string& file, bool append);
 // Writes the bytes to a temporary file in the target's folder and renames it over the target.
 // On failure the old file is untouched, the temporary file is removed and the answer is false.
 bool AtomicWriteFile(const std::string& path, std::string_view bytes);
+// The same; error receives the system's reason on failure.
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error);
 
 // The program's own version for the running executable; empty for any other file.
 std::string FileVersionText(const std::string& file);

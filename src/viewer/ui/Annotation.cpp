@@ -1,6 +1,7 @@
 #include "Annotation.h"
 
 #include "AnnotationStore.h"
+#include "QtText.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,11 +38,11 @@ TAnnotation::TAnnotation(QWidget* parent) : QLineEdit(parent) {
 }
 
 std::string TAnnotation::Text() const {
-    return text().toLatin1().toStdString();
+    return ToPackageText(text());
 }
 
 void TAnnotation::SetText(const std::string& text) {
-    setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    setText(FromPackageText(text));
 }
 
 void TAnnotation::RestoreColor() {
@@ -60,7 +61,7 @@ void TAnnotation::UpdateHint() {
         setToolTip(QString());
         return;
     }
-    setToolTip(QString::fromLatin1(AnnotationHint(UserName, ModifiedDate, ModifiedTime)));
+    setToolTip(FromPackageText(AnnotationHint(UserName, ModifiedDate, ModifiedTime)));
 }
 
 void TAnnotation::SetHintsEnabled(bool on) {

@@ -7,6 +7,7 @@
 #include "PageNavigation.h"
 #include "PageRender.h"
 #include "Paths.h"
+#include "QtText.h"
 #include "Prompt.h"
 #include "Trace.h"
 
@@ -61,7 +62,7 @@ QToolButton* MakeButton(QToolBar* bar, const char* name, QAction* action) {
 }
 
 QString FromBytes(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    return FromPackageText(text);
 }
 
 } // namespace
