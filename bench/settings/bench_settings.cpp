@@ -111,8 +111,8 @@ void BM_SetThenGet(benchmark::State& state) {
     Store();
     int32_t v = 0;
     for (auto _ : state) {
-        R::SetScanDPI(++v % 600);
-        benchmark::DoNotOptimize(R::ScanDPI());
+        R::SetPageSizeWidth(++v % 600);
+        benchmark::DoNotOptimize(R::PageSizeWidth());
     }
 }
 BENCHMARK(BM_SetThenGet);

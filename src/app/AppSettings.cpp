@@ -1,7 +1,9 @@
 #include "AppSettings.h"
 
+#include "CommandLine.h"
 #include "HLWRegistry.h"
 #include "PGRegistry.h"
+#include "ScanPlugin.h"
 
 namespace pg {
 
@@ -22,6 +24,20 @@ bool SettingPermitted(const std::string& permission) {
 }
 bool MultiUserMode() {
     return Registry().Database().DatabaseMode();
+}
+
+bool StartMultiUserMode() {
+    THLWRegistry& reg = Registry();
+    reg.StartDatabaseMode(HasSwitch("/DEBUG"));
+    return reg.Database().TryToConnectToDB(true, reg.DatabaseAddress()) != TConnectResult::NotPermitted;
+}
+
+void EndMultiUserMode() {
+    Registry().Database().Unload();
+}
+
+void TieScannerSettingsToScanPlugin() {
+    SetScanPluginQuery(ScanPluginLoaded);
 }
 
 } // namespace pg

@@ -13,4 +13,15 @@ bool SettingPermitted(const std::string& permission);
 // Settings and permissions come from the database plug-in.
 bool MultiUserMode();
 
+// Start of the program: loads the database plug-in "PagellanDB" (beside the program, else on
+// the library path) with the debug flag of "/DEBUG" and, when it accepts the configuration
+// file's server, reads the settings and permissions through it. Without the plug-in or the
+// server the settings store is used, silently. False when the user lacks "CanRunPagellan":
+// the refusal has been shown and the program must end.
+bool StartMultiUserMode();
+// End of the program: "DLLDestroyDataModule", and the plug-in is let go.
+void EndMultiUserMode();
+// The scanner settings are kept while the scanning plug-in is loaded.
+void TieScannerSettingsToScanPlugin();
+
 } // namespace pg

@@ -60,6 +60,10 @@ int Set(const std::string& name, const std::string& value) {
         std::cerr << "Setting " << s->Name << " is read-only\n";
         return 2;
     }
+    if (s->NeedsScanPlugin && !ScannerSettingsAvailable()) {
+        std::cerr << "Setting " << s->Name << " is kept only while the scanning plug-in is loaded\n";
+        return 2;
+    }
     if (!s->Set(value)) {
         std::cerr << "Invalid value for " << s->Name << ": " << value << '\n';
         return 2;

@@ -32,9 +32,9 @@ void TDocSet::UpdateChangeMarks(TFormHistory& history) {
     for (TFormEntry& entry : Forms) {
         TDocSetForm& form = *entry.Form;
         const std::string borrower = IntToStr(form.BorrowerNumber);
-        if (history.GetFormCRC(kCurrent, form.Name, borrower) !=
-            history.GetFormCRC(kPrevious, form.Name, borrower))
-            form.Changed = true;
+        // Set both ways: a set marked by an earlier call loses the marks that no longer hold.
+        form.Changed = history.GetFormCRC(kCurrent, form.Name, borrower) !=
+                       history.GetFormCRC(kPrevious, form.Name, borrower);
     }
 }
 

@@ -240,7 +240,8 @@ public:
     // order, then all others in their previous order.
     void ReorderForms();
     // Stores every form's checksum, records a new version in the history when any differs from
-    // its current one, and marks Changed every form whose current and previous checksums differ.
+    // its current one, and sets each form's Changed to whether its current and previous checksums
+    // differ.
     void UpdateChangeMarks(TFormHistory& history);
 };
 

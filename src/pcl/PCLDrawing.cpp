@@ -138,20 +138,22 @@ void TPCLBuffer::DrawRasterRow(std::string_view block) {
 // drivers send one image in both modes, a TIFF row after each skip and delta rows after it,
 // and the image must not tear apart where they meet); landscape rows run
 // down from the cursor's row in the column left of it, every mode alike, so that the rows
-// of an image lie side by side as the cursor steps left. The reverse orientations draw
-// nothing.
+// of an image lie side by side as the cursor steps left. In the reverse orientations TIFF and
+// delta rows are skipped, while unencoded and run-length rows run across from the cursor as
+// in portrait.
 void TPCLBuffer::PlotRasterRow(const std::vector<uint8_t>& row, bool tiff) {
-    if (row.empty() || Page.Orientation > 1)
+    const bool reverse = Page.Orientation > 1;
+    if (row.empty() || (reverse && tiff))
         return;
     const int64_t x0 = int64_t(Page.LeftOffset) + Page.CursorX;
     const int64_t base = int64_t(Page.TopMargin) + Page.CursorY;
-    const bool portrait = Page.Orientation == 0;
-    const int64_t x = portrait ? x0 : x0 - 1;
-    const int64_t y = portrait && tiff ? base - 1 : base;
+    const bool across = Page.Orientation != 1;
+    const int64_t x = across ? x0 : x0 - 1;
+    const int64_t y = across && tiff ? base - 1 : base;
     if (tiff)
-        ReportRowsOffPage(row, base, y, portrait);
+        ReportRowsOffPage(row, base, y, across);
     Device().DrawRasterRow(ClampToInt(x), ClampToInt(y), row, row.size() * 8,
-                           portrait ? TRasterDirection::Across : TRasterDirection::Down);
+                           across ? TRasterDirection::Across : TRasterDirection::Down);
 }
 
 // A TIFF pixel on a row outside the page is not drawn; the first one of a render is reported.

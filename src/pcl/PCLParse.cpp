@@ -38,6 +38,25 @@ char Upper(char c) {
     return c >= 'a' && c <= 'z' ? char(c - 32) : c;
 }
 
+// The index of the character that ends the last command of a sequence's commands part (the
+// last character counts in its lower-case form); npos when none does.
+size_t LastCommandEnd(std::string_view rest) {
+    for (size_t i = rest.size(); i > 0; --i)
+        if (IsCommandEnd(i == rest.size() ? Lower(rest[i - 1]) : rest[i - 1]))
+            return i - 1;
+    return std::string_view::npos;
+}
+
+// The byte count of a data block: the number in the command's parameter characters (an
+// unreadable one reads 0).
+int32_t BlockLength(std::string_view accumulator) {
+    std::string number;
+    for (char c : accumulator)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            number += c;
+    return StrToIntDef(number, 0);
+}
+
 void Append(THLWMemorystream& stream, std::string_view bytes) {
     if (bytes.empty())
         return;
@@ -195,8 +214,13 @@ void TPCLBuffer::ParseStream() {
         const uint8_t b = uint8_t(data[pos]);
         if (b == kEsc) {
             CurrentInput->Seek(pos + 1);
-            if (inSequence)
-                ExecuteSequence(data.substr(sequenceStart, pos - sequenceStart));
+            // A data block announced inside the pending sequence starts there, before this
+            // escape byte: the scan goes on after the block, which may end before or past it.
+            if (inSequence &&
+                ExecuteSequence(data.substr(sequenceStart, pos - sequenceStart), sequenceStart)) {
+                inSequence = escape = false;
+                continue;
+            }
             sequenceStart = pos;
             inSequence = escape = true;
             JobControl = false;
@@ -215,7 +239,7 @@ void TPCLBuffer::ParseStream() {
                     FlushText(run.View());
                 const std::string_view sequence = data.substr(sequenceStart, pos + 1 - sequenceStart);
                 if (std::any_of(sequence.begin(), sequence.end(), [](char c) { return uint8_t(c) > 32; }))
-                    ExecuteSequence(sequence);
+                    ExecuteSequence(sequence, sequenceStart);
                 JobControl = sequence == kUniversalExit;
                 run.Clear();
                 continue;
@@ -307,7 +331,7 @@ void TPCLBuffer::ScanText(TTextRun& run, std::string_view data, size_t pos) {
 }
 
 // Splits one escape sequence into commands: "\x1b&l1o2a0E" gives ESC&l1O, ESC&l2A, ESC&l0E.
-void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
+bool TPCLBuffer::ExecuteSequence(std::string_view sequence, size_t inputStart) {
     AnnouncedGlyph = false;
     AnnouncedHeader = false;
     std::string_view prefix;
@@ -317,7 +341,7 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
     if (twoCharacter) {
         if (sequence[1] == '9' || sequence[1] == '=') {
             DispatchCommand(sequence.substr(0, 2));
-            return;
+            return false;
         }
         prefix = sequence.substr(0, 1);
         rest = sequence.substr(1, 1);
@@ -330,6 +354,7 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
     char shortCommand[64];
     std::string command;
     size_t start = 0;
+    bool blockRead = false;
     for (size_t i = 0; i < rest.size(); ++i) {
         const char c = i + 1 == rest.size() ? Lower(rest[i]) : rest[i];
         if (!IsCommandEnd(c))
@@ -355,19 +380,23 @@ void TPCLBuffer::ExecuteSequence(std::string_view sequence) {
         key.Add(accumulator);
         key.Add(c);
         DispatchCommand(text, key.Value() ? key.Value() : PackedCommandKey(text));
-        if (Upper(c) == 'W')
-            ReadBinaryBlock(text, accumulator);
+        if (Upper(c) != 'W')
+            continue;
+        const int32_t n = BlockLength(accumulator);
+        // The blocks follow the sequence's last command, one after the other. That is where the
+        // scan stands after a terminated sequence; a sequence ended by the next escape byte holds
+        // the start of its data after its last command.
+        if (n > 0 && !blockRead)
+            CurrentInput->Seek(inputStart + prefix.size() + LastCommandEnd(rest) + 1);
+        ReadBinaryBlock(text, n);
+        blockRead = blockRead || n > 0;
     }
+    return blockRead;
 }
 
-// The data block announced by a command ending in W: read whole, so that the scan stays in
-// step with the input, and re-emitted after its command.
-void TPCLBuffer::ReadBinaryBlock(std::string_view command, std::string_view accumulator) {
-    std::string number;
-    for (char c : accumulator)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
-            number += c;
-    const int32_t n = StrToIntDef(number, 0);
+// The data block of n bytes announced by a command ending in W: read whole from the input
+// position, so that the scan stays in step with the input, and re-emitted after its command.
+void TPCLBuffer::ReadBinaryBlock(std::string_view command, int32_t n) {
     const std::string_view data = CurrentInput->View();
     const size_t pos = std::min(CurrentInput->Position(), data.size());
     const size_t count = n > 0 ? std::min(size_t(n), data.size() - pos) : 0;

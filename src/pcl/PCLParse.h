@@ -162,8 +162,10 @@ private:
     void ParseStream();
     class TTextRun;
     void ScanText(TTextRun& run, std::string_view data, size_t pos);
-    void ExecuteSequence(std::string_view sequence);
-    void ReadBinaryBlock(std::string_view command, std::string_view accumulator);
+    // inputStart: where the sequence begins in CurrentInput. True when a data block was read;
+    // the scan then goes on right after the last block.
+    bool ExecuteSequence(std::string_view sequence, size_t inputStart);
+    void ReadBinaryBlock(std::string_view command, int32_t n);
     void HandleBlock(std::string_view command, std::string_view block);
     void DispatchCommand(std::string_view command);
     void DispatchCommand(std::string_view command, uint32_t packedKey);

@@ -225,6 +225,13 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
     int64_t down = 0;
     std::vector<TPlacedChar> chars;
     chars.reserve(run.size());
+    // Characters go to the device in batches; a batch is drawn before each bullet and underline,
+    // so that everything lands in the order of the run and the marks lie over the characters.
+    const auto drawChars = [&] {
+        if (!chars.empty())
+            device.DrawTextRun(drawFont, chars);
+        chars.clear();
+    };
     for (const char ch : run) {
         const uint8_t c = uint8_t(ch);
         if (c == kLineFeed) {
@@ -239,6 +246,7 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
         if (c < 32)
             continue;
         if (c == kBullet) {
+            drawChars();
             device.FillEllipse(ClampInt(x), ClampInt(y + 15), ClampInt(x + 15), ClampInt(y + 30), kBlack);
         } else {
             chars.push_back({c, ClampInt(x), ClampInt(y)});
@@ -248,13 +256,13 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
         const int32_t w = CharWidth(textFont, Font, Page.HMI, c, measure);
         advance += w;
         if (Font.Underline) {
+            drawChars();
             const int line = ClampInt(top + 5);
             device.DrawLine(ClampInt(x), line, ClampInt(x + w), line, 2, kBlack);
         }
         x += w;
     }
-    if (!chars.empty())
-        device.DrawTextRun(drawFont, chars);
+    drawChars();
     Page.CursorX = int32_t(uint32_t(int64_t(Page.CursorX) + advance));
     Page.CursorY = int32_t(uint32_t(int64_t(Page.CursorY) + down));
 }

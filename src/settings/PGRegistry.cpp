@@ -135,6 +135,24 @@ std::string DecodeBase64(std::string_view text) {
     return r ? r.decoded.toStdString() : "";
 }
 
+// ---- the scanning plug-in ----
+
+static TScanPluginQuery& ScanPluginQuery() {
+    static TScanPluginQuery query;
+    return query;
+}
+
+bool ScannerSettingsAvailable() {
+    const TScanPluginQuery& q = ScanPluginQuery();
+    return q && q();
+}
+
+TScanPluginQuery SetScanPluginQuery(TScanPluginQuery query) {
+    TScanPluginQuery previous = std::move(ScanPluginQuery());
+    ScanPluginQuery() = std::move(query);
+    return previous;
+}
+
 // ---- permissions ----
 
 bool HasPermission(const std::string& name) {
@@ -173,11 +191,21 @@ bool ZeroOne(const char* key, bool def) {
 void PutZeroOne(const char* key, bool v) {
     Registry().WriteInteger(key, v ? 1 : 0);
 }
+// The scanner settings belong to the scanning plug-in: without it they are neither read nor
+// written, so a program without a scanner leaves a scanner user's values alone.
+int32_t ScanInt(const char* key, int32_t def) {
+    return ScannerSettingsAvailable() ? Int(key, def) : def;
+}
+void PutScanInt(const char* key, int32_t v) {
+    if (ScannerSettingsAvailable())
+        PutInt(key, v);
+}
 
 // Rule of the two form folders: the default of older versions pointed one level too high.
 std::string RepairedFolder(const char* key, const char* oldDefault, const char* newDefault) {
     const std::string v = Str(key, newDefault);
-    if (SameText(v, oldDefault) && !FolderExists(v)) {
+    // Exactly the old default: a folder the user typed in other letters is the user's choice.
+    if (v == oldDefault && !FolderExists(v)) {
         PutStr(key, newDefault);
         return newDefault;
     }
@@ -281,7 +309,7 @@ std::string URLForCurrentPagellan() {
     const std::string v = Str(Keys::URLForCurrentPagellan, VersionListURL);
     const size_t dot = v.rfind('.');
     const bool exe = dot != std::string::npos && SameText(std::string_view(v).substr(dot + 1, 3), "EXE");
-    return SameText(v, PreviousVersionListURL) || exe ? std::string(VersionListURL) : v;
+    return v == PreviousVersionListURL || exe ? std::string(VersionListURL) : v;
 }
 void SetURLForCurrentPagellan(const std::string& v) {
     PutStr(Keys::URLForCurrentPagellan, v);
@@ -446,34 +474,34 @@ void SetPrintAllOnLegal(bool v) {
     PutZeroOne(Keys::PrintAllOnLegal, v);
 }
 int32_t ScanDPI() {
-    return Int(Keys::ScanDPI, 300);
+    return ScanInt(Keys::ScanDPI, 300);
 }
 void SetScanDPI(int32_t v) {
-    PutInt(Keys::ScanDPI, v);
+    PutScanInt(Keys::ScanDPI, v);
 }
 int32_t ScanBright() {
-    return Int(Keys::ScanBright, -400);
+    return ScanInt(Keys::ScanBright, -400);
 }
 void SetScanBright(int32_t v) {
-    PutInt(Keys::ScanBright, v);
+    PutScanInt(Keys::ScanBright, v);
 }
 int32_t ScanContrast() {
-    return Int(Keys::ScanContrast, 25);
+    return ScanInt(Keys::ScanContrast, 25);
 }
 void SetScanContrast(int32_t v) {
-    PutInt(Keys::ScanContrast, v);
+    PutScanInt(Keys::ScanContrast, v);
 }
 int32_t ScanPages() {
-    return Int(Keys::ScanPages, 1000);
+    return ScanInt(Keys::ScanPages, 1000);
 }
 void SetScanPages(int32_t v) {
-    PutInt(Keys::ScanPages, v);
+    PutScanInt(Keys::ScanPages, v);
 }
 int32_t ScanScannerType() {
-    return Int(Keys::ScanScannerType, 0);
+    return ScanInt(Keys::ScanScannerType, 0);
 }
 void SetScanScannerType(int32_t v) {
-    PutInt(Keys::ScanScannerType, v);
+    PutScanInt(Keys::ScanScannerType, v);
 }
 bool SSL() {
     return YesNo(Keys::SSL, true);
@@ -593,6 +621,12 @@ TSettingInfo IntegerSetting(const char* name, int32_t (*get)(), void (*set)(int3
             }};
 }
 
+TSettingInfo ScannerSetting(const char* name, int32_t (*get)(), void (*set)(int32_t)) {
+    TSettingInfo s = IntegerSetting(name, get, set);
+    s.NeedsScanPlugin = true;
+    return s;
+}
+
 TSettingInfo FloatSetting(const char* name, double (*get)(), void (*set)(double)) {
     return {name, TSettingKind::Float, [get] { return FloatToStr(get()); },
             [set](const std::string& text) {
@@ -677,11 +711,11 @@ std::vector<TSettingInfo> MakeSettings() {
         IntegerSetting(Keys::PrinterDlg, PrinterDlg, SetPrinterDlg),
         IntegerSetting(Keys::PrintType, PrintType, SetPrintType),
         FlagSetting(Keys::PrintAllOnLegal, K::ZeroOne, PrintAllOnLegal, SetPrintAllOnLegal),
-        IntegerSetting(Keys::ScanDPI, ScanDPI, SetScanDPI),
-        IntegerSetting(Keys::ScanBright, ScanBright, SetScanBright),
-        IntegerSetting(Keys::ScanContrast, ScanContrast, SetScanContrast),
-        IntegerSetting(Keys::ScanPages, ScanPages, SetScanPages),
-        IntegerSetting(Keys::ScanScannerType, ScanScannerType, SetScanScannerType),
+        ScannerSetting(Keys::ScanDPI, ScanDPI, SetScanDPI),
+        ScannerSetting(Keys::ScanBright, ScanBright, SetScanBright),
+        ScannerSetting(Keys::ScanContrast, ScanContrast, SetScanContrast),
+        ScannerSetting(Keys::ScanPages, ScanPages, SetScanPages),
+        ScannerSetting(Keys::ScanScannerType, ScanScannerType, SetScanScannerType),
         FlagSetting(Keys::SSL, K::YesNo, SSL, SetSSL),
         FlagSetting(Keys::UseProxy, K::YesNo, UseProxy, SetUseProxy),
         FlagSetting(Keys::UseDefaultProxySettings, K::YesNo, UseDefaultProxySettings,

@@ -105,6 +105,14 @@ std::string InternetConnectionType();
 using TConnectionTypeQuery = std::function<std::string()>;
 TConnectionTypeQuery SetConnectionTypeQuery(TConnectionTypeQuery query);
 
+// Whether the scanning plug-in is loaded: the scanner settings ("ScanDPI" and the rest) are
+// read and written only while it is; otherwise their getters give the defaults and their
+// setters store nothing. The program that loads the plug-in installs the query; without one
+// the plug-in counts as absent. Answers the previous query.
+using TScanPluginQuery = std::function<bool()>;
+TScanPluginQuery SetScanPluginQuery(TScanPluginQuery query);
+bool ScannerSettingsAvailable();
+
 // The program's own version text, at most 10 characters ("4.1.0.3").
 std::string ProgramVersion();
 // Each "."-separated part left-padded with "0" to three characters, a trailing "." dropped,
@@ -276,6 +284,8 @@ struct TSettingInfo {
     // Parses the text and calls the setter; false when the text does not fit the kind. Empty
     // for the settings that are only read.
     std::function<bool(const std::string&)> Set;
+    // A scanner setting: stored only while the scanning plug-in is loaded.
+    bool NeedsScanPlugin = false;
 };
 const std::vector<TSettingInfo>& Settings();
 // The entry for the key text (letter case ignored); nullptr when there is none.

@@ -1,16 +1,22 @@
 // The main window on the offscreen platform: the tree of a package, page counts, deletion, hints,
 // drag and drop, the reports and the command-line switches. Prompts are answered through the seam.
 
+#include "Annotation.h"
+#include "AppSettings.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
+#include "HLWRegistry.h"
 #include "Main.h"
 #include "PGRegistry.h"
+#include "PageFrm.h"
 #include "Prompt.h"
 #include "Quodex.h"
+#include "Startup.h"
 #include "StatusPanels.h"
 #include "Tesselon.h"
+#include "TestFiles.h"
 #include "TreeFixtures.h"
 
 #include <QApplication>
@@ -412,4 +418,117 @@ TEST(MainWindow, Switches) {
     EXPECT_FALSE(main.Loaded);
     ASSERT_EQ(prompter.Entries().size(), 1u);
     EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Error);
+}
+
+// ---- multi-user mode, through the stand-in database plug-in ----
+
+namespace {
+
+// The program as started, with a database: the folder db is the stand-in plug-in's database
+// and the configuration file names it as the server.
+class MultiUser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_ = TestDir() / "db";
+        std::filesystem::create_directories(db_);
+        const std::filesystem::path config = TestDir() / "multiuser.CFG";
+        std::ofstream(config) << "[SETTINGS]\nDatabase IP Address=" << db_.string() << "\n";
+        registry_ = std::make_unique<THLWRegistry>((TestDir() / "multiuser").string(), config.string());
+        previous_ = SetRegistry(registry_.get());
+        ::setenv("PAGELLAN_PLUGIN_DIR", PAGELLAN_TEST_PLUGIN_DIR, 1);
+    }
+    void TearDown() override {
+        ::unsetenv("PAGELLAN_PLUGIN_DIR");
+        registry_->Database().Unload();
+        SetRegistry(previous_);
+        std::filesystem::remove_all(db_);
+    }
+    void WriteDatabase(const std::string& permissions) const {
+        std::ofstream(db_ / "PagellanDB.ini")
+            << "[SETTINGS]\nQuodex History Dir=" << (TestDir() / "history").string() << "/\n[PERMISSIONS]\n"
+            << permissions;
+    }
+    std::string Calls() const { return test::ReadWholeFile(db_ / "calls.log"); }
+
+    std::filesystem::path db_;
+    std::unique_ptr<THLWRegistry> registry_;
+    THLWRegistry* previous_ = nullptr;
+};
+
+TPageForm* OpenPageWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* page = qobject_cast<TPageForm*>(w); page != nullptr && page->isVisible())
+            return page;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(MultiUser, UserWithoutTheRightToRunSeesTheRefusalAndGetsNoWindow) {
+    WriteDatabase("CanRunPagellan=0\n");
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("refused.qdx"), "/DEBUG"});
+    bool windowMade = false;
+    EXPECT_EQ(RunPagellan([&windowMade](TfrmMain&) { windowMade = true; }), 1);
+    EXPECT_FALSE(windowMade);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Information);
+    EXPECT_EQ(prompter.Entries()[0].Text,
+              "Please contact your system administrator.\nYou do not have permission to run Pagellan.");
+    // The debug switch reaches the plug-in, and its data module is destroyed at the end.
+    const std::string server = "SetServer " + db_.string() + " debug\n";
+    EXPECT_EQ(Calls(), server + server + "Get\nUserInfo\nDestroy\n");
+}
+
+TEST_F(MultiUser, UserWithoutDelAnnotationsCannotDeleteAnnotations) {
+    WriteDatabase("CanRunPagellan=1\nDelAnnotations=0\n");
+    TDocSet set;
+    set.WorksheetNumber = "77";
+    set.CanAnnotate = true;
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = 300;
+    note->YPosition = 600;
+    note->Content = "PAID";
+    AddTestForm(set, "A.LSR", "DEED OF TRUST", 1, "JOHN SMITH", 1).Pages[0]->AddAnnotation(std::move(note));
+    const std::string package = (TestDir() / "annotated.qdx").string();
+    std::ofstream(package, std::ios::binary) << TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
+    TRecordingPrompter prompter;
+    SetCommandLine({package});
+
+    bool multiUser = false, deleteOffered = true, menuOffered = true, deletedWithRight = false;
+    size_t kept = 0;
+    const int result = RunPagellan([&](TfrmMain& main) {
+        QTimer::singleShot(0, &main, [&] {
+            multiUser = MultiUserMode();
+            main.SelectNodes({main.Tree().Root()->Children[0].get()});
+            main.ProcessSelectedNodes(TProcessKind::View);
+            TPageForm* page = OpenPageWindow();
+            if (page != nullptr && page->Annotations().size() == 1) {
+                deleteOffered = page->actDelText->isEnabled();
+                menuOffered = page->mnuDeleteAnnotation->isEnabled();
+                page->Annotations()[0]->setFocus();
+                page->actDelText->trigger();
+                page->mnuDeleteAnnotation->trigger();
+                kept = page->Annotations().size();
+                // The same window deletes once the right is there.
+                Registry().Database().PermissionsList().WriteBool("Settings", "DelAnnotations", true);
+                page->View(page->CurrentNode);
+                page->Annotations()[0]->setFocus();
+                page->actDelText->trigger();
+                deletedWithRight = page->Annotations().empty();
+                page->AnnotationsChanged = false;
+            }
+            main.CloseAnyOpenForms();
+            QApplication::exit(0);
+        });
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(multiUser);
+    EXPECT_FALSE(deleteOffered);
+    EXPECT_FALSE(menuOffered);
+    EXPECT_EQ(kept, 1u);
+    EXPECT_TRUE(deletedWithRight);
+    const std::string calls = Calls();
+    EXPECT_EQ(calls.rfind("SetServer " + db_.string() + "\n", 0), 0u) << calls;
+    EXPECT_TRUE(calls.ends_with("Destroy\n")) << calls;
 }

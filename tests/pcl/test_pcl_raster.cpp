@@ -100,10 +100,25 @@ TEST(PclRaster, TiffRowsOneDotHigherWithPresentationAndLandscape) {
         EXPECT_EQ(landscape.NotWhite(), 4) << mode;
         EXPECT_EQ(landscape.buffer.PageState().CursorX, 98) << mode;
     }
-    // Reverse orientations draw nothing; the cursor still moves left.
+    // Reverse orientations draw no TIFF rows; the cursor still moves left.
     TRender reverse(P("~&l2O") + Raster(2, Row("\x00\xFF"s)));
     EXPECT_EQ(reverse.NotWhite(), 0);
     EXPECT_EQ(reverse.buffer.PageState().CursorX, -1);
+}
+
+TEST(PclRaster, UnencodedAndRunLengthRowsInTheReverseOrientations) {
+    // Across from the cursor at the cursor's row, as in portrait; the cursor steps left.
+    for (int orientation : {2, 3})
+        for (int mode : {0, 1}) {
+            const std::string row = mode == 0 ? std::string("\xC0") : std::string("\x00\xC0", 2);
+            TRender reverse(P("~&l") + std::to_string(orientation) + P("O~*p100x200Y~*r1A~*b") +
+                            std::to_string(mode) + "M" + Row(row));
+            const std::string where = std::to_string(orientation) + "/" + std::to_string(mode);
+            EXPECT_EQ(reverse.page->Pixel(150, 350), kPaletteBlack) << where;
+            EXPECT_EQ(reverse.page->Pixel(151, 350), kPaletteBlack) << where;
+            EXPECT_EQ(reverse.NotWhite(), 2) << where;
+            EXPECT_EQ(reverse.buffer.PageState().CursorX, 99) << where;
+        }
 }
 
 TEST(PclRaster, DeltaRowsPatchTheSeedRowAndYOffsetSkipsRows) {

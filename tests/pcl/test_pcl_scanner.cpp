@@ -138,6 +138,22 @@ TEST(PclScanner, ReadsBinaryBlocksWhole) {
     EXPECT_EQ(t->GetPageCount(), 1);
 }
 
+TEST(PclScanner, ReadsTheDataOfASequenceEndedByTheNextEscape) {
+    // ESC*b2w has no terminator: its two data bytes lie before the next escape byte, and the
+    // command after them is read as usual.
+    auto b = Parsed(P("~*b2w") + "\x01\xFF" + P("~&l1O"));
+    EXPECT_EQ(b->PageState().Orientation, 1);
+    EXPECT_EQ(OutputOf(*b), P("~*b2W") + "\x01\xFF" + P("~&l1O"));
+    // A longer block runs on past the escape byte; the scan goes on after it.
+    auto l = Parsed(P("~*b4w") + "\x01\xFF" + P("~&l1O"));
+    EXPECT_EQ(l->PageState().Orientation, 0);
+    EXPECT_EQ(OutputOf(*l), P("~*b4W") + "\x01\xFF" + P("~&l1O"));
+    // Two blocks one after the other, then the next command.
+    auto two = Parsed(P("~*b1w2w") + "\x01\x02\x03" + P("~&l1O"));
+    EXPECT_EQ(OutputOf(*two), P("~*b1W") + "\x01" + P("~*b2W") + "\x02\x03" + P("~&l1O"));
+    EXPECT_EQ(two->PageState().Orientation, 1);
+}
+
 TEST(PclScanner, CutsTextRunsAtCarriageReturnsAndFormFeeds) {
     auto b = Parsed("AB\rCD");
     EXPECT_EQ(OutputOf(*b), "AB\rCD");

@@ -303,13 +303,17 @@ TEST(Paths, TextHelpers) {
     EXPECT_EQ(ExtensionPart("a.b.QDX"), "QDX");
     EXPECT_EQ(ExtensionPart("noext"), "");
     EXPECT_EQ(ExtensionPart("dir.d/noext"), "");
+    EXPECT_EQ(ExtensionPart("C:\\Loans.2024\\PKG"), "");
 
     EXPECT_EQ(ForceExtension("a.pcl", "pdf"), "a.pdf");
     EXPECT_EQ(ForceExtension("a", "pdf"), "a.pdf");
     EXPECT_EQ(ForceExtension("a.b.c", "x"), "a.b.x");
     EXPECT_EQ(ForceExtension("a.", "CFG"), "a.CFG");
     EXPECT_EQ(ForceExtension("/opt/pg.d/pagellan", "CFG"), "/opt/pg.d/pagellan.CFG");
-    EXPECT_EQ(ForceExtension("a.pcl", ".pdf"), "a.pdf");
+    EXPECT_EQ(ForceExtension("C:\\Loans.2024\\PKG", "TSN"), "C:\\Loans.2024\\PKG.TSN");
+    // The new extension is used as it stands, a leading "." included.
+    EXPECT_EQ(ForceExtension("a.pcl", ".pdf"), "a..pdf");
+    EXPECT_EQ(ForceExtension("a", ".pdf"), "a..pdf");
 
     EXPECT_EQ(IncludeSlash(""), "");
     EXPECT_EQ(IncludeSlash("a"), "a/");

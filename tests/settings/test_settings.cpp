@@ -46,11 +46,14 @@ protected:
         registry_ = std::make_unique<THLWRegistry>((root_ / "config").string(), config_.string());
         previous_ = SetRegistry(registry_.get());
         previousQuery_ = SetConnectionTypeQuery([] { return std::string("LAN"); });
+        // The scanner settings are kept only while the scanning plug-in is loaded: "loaded".
+        previousScanQuery_ = SetScanPluginQuery([] { return true; });
     }
 
     void TearDown() override {
         fs::current_path(oldCwd_);
         SetConnectionTypeQuery(previousQuery_);
+        SetScanPluginQuery(previousScanQuery_);
         SetRegistry(previous_);
         registry_.reset();
         std::error_code ec;
@@ -66,6 +69,7 @@ protected:
     std::unique_ptr<THLWRegistry> registry_;
     THLWRegistry* previous_ = nullptr;
     TConnectionTypeQuery previousQuery_;
+    TScanPluginQuery previousScanQuery_;
 };
 
 TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
@@ -340,6 +344,50 @@ TEST_F(SettingsTest, FormFoldersRepairTheOldDefault) {
     // Any other missing folder is left to the options dialog.
     R::SetFillDir("C:\\LOANS\\XFER");
     EXPECT_EQ(R::FillDir(), "C:\\LOANS\\XFER");
+}
+
+TEST_F(SettingsTest, OldDefaultsAreRecognisedLetterForLetter) {
+    // The old form folders in other letters, naming no folder: the user's value stays.
+    fs::create_directories(root_ / "a" / "b");
+    fs::current_path(root_ / "a" / "b");
+    R::SetFillDir("..\\..\\lender\\xfer");
+    R::SetFormDir("..\\..\\lender\\lsr");
+    EXPECT_EQ(R::FillDir(), "..\\..\\lender\\xfer");
+    EXPECT_EQ(R::FormDir(), "..\\..\\lender\\lsr");
+    EXPECT_EQ(Reg().ReadString("FormDir", ""), "..\\..\\lender\\lsr");
+    // The previous version-list address in other letters is another address.
+    const std::string other = "https://www.harlowen.com/Download/software/versions/hlwsoftwareversions.xml";
+    R::SetURLForCurrentPagellan(other);
+    EXPECT_EQ(R::URLForCurrentPagellan(), other);
+}
+
+TEST_F(SettingsTest, ScannerSettingsOnlyWhileTheScanPluginIsLoaded) {
+    bool loaded = false;
+    SetScanPluginQuery([&loaded] { return loaded; });
+    const struct {
+        const char* Name;
+        int32_t (*Get)();
+        void (*Set)(int32_t);
+        int32_t Default;
+    } keys[] = {{"ScanDPI", R::ScanDPI, R::SetScanDPI, 300},
+                {"ScanBright", R::ScanBright, R::SetScanBright, -400},
+                {"ScanContrast", R::ScanContrast, R::SetScanContrast, 25},
+                {"ScanPages", R::ScanPages, R::SetScanPages, 1000},
+                {"ScanScannerType", R::ScanScannerType, R::SetScanScannerType, 0}};
+    for (const auto& k : keys) {
+        Reg().WriteInteger(k.Name, 7);
+        EXPECT_EQ(k.Get(), k.Default) << k.Name;
+        k.Set(9);
+        EXPECT_EQ(Reg().ReadInteger(k.Name, 0), 7) << k.Name;
+        EXPECT_TRUE(R::FindSetting(k.Name)->NeedsScanPlugin) << k.Name;
+    }
+    loaded = true;
+    for (const auto& k : keys) {
+        EXPECT_EQ(k.Get(), 7) << k.Name;
+        k.Set(9);
+        EXPECT_EQ(Reg().ReadInteger(k.Name, 0), 9) << k.Name;
+    }
+    EXPECT_FALSE(R::FindSetting("Port")->NeedsScanPlugin);
 }
 
 TEST_F(SettingsTest, HistoryFolderFallsBackToTheProgramDataFolder) {

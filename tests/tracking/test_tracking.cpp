@@ -127,6 +127,18 @@ TEST_F(Tracking, FirstLoadUnchangedReloadAndRevisedPackage) {
     EXPECT_TRUE(prompter.Entries().empty());
 }
 
+TEST_F(Tracking, MarksOfAnEarlierCallAreClearedWhereTheyNoLongerHold) {
+    auto set = Package({{"A", "one"}, {"B", "two"}});
+    UpdateChangeMarks(*set, folder_);
+    set->Form(1).Pages[0]->FillData.AppendText("!");
+    UpdateChangeMarks(*set, folder_);
+    EXPECT_EQ(ChangedNames(*set), (std::vector<std::string>{"B"}));
+    // A changes next: B now equals its previous checksum and loses its mark.
+    set->Form(0).Pages[0]->FillData.AppendText("!");
+    UpdateChangeMarks(*set, folder_);
+    EXPECT_EQ(ChangedNames(*set), (std::vector<std::string>{"A"}));
+}
+
 TEST_F(Tracking, UntrackedPackagesOtherPackagesAndOddNames) {
     TRecordingPrompter prompter;
     auto untracked = Package({{"A", "one"}});

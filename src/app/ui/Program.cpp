@@ -1,12 +1,14 @@
-// The program entry: the syntax help for "?", the task-bar switch, the main window and the
-// message loop. "--screenshot FILE" (our own option, for runs without a display) saves a
-// picture of the window once the package is shown and ends the program.
+// The program entry: the syntax help for "?", the task-bar switch, then the run of Startup.h
+// (multi-user mode, the main window and the message loop). "--screenshot FILE" (our own
+// option, for runs without a display) saves a picture of the window once the package is shown
+// and ends the program.
 
 #include "CommandLine.h"
 #include "Main.h"
 #include "Paths.h"
 #include "QtPrompter.h"
 #include "ScanPlugin.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -48,13 +50,10 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    int result = 0;
-    {
-        pg::TfrmMain main;
+    const int result = pg::RunPagellan([&screenshot](pg::TfrmMain& main) {
         // Without a task-bar button: a tool window, which window managers keep out of the task bar.
         if (pg::HasSwitch("/NoTaskBar"))
             main.setWindowFlag(Qt::Tool, true);
-        main.show();
         if (!screenshot.empty())
             QTimer::singleShot(800, &main, [&main, &screenshot] {
                 const bool saved = main.grab().save(QString::fromStdString(screenshot), "PNG");
@@ -62,8 +61,7 @@ int main(int argc, char* argv[]) {
                           << screenshot << std::endl;
                 QApplication::exit(saved ? 0 : 1);
             });
-        result = QApplication::exec();
-    }
+    });
     pg::UnloadScanPlugin();
     pg::SetPrompter(nullptr);
     return result;

@@ -383,11 +383,10 @@ std::string ExtensionPart(std::string_view path) {
 }
 
 std::string ForceExtension(std::string_view path, std::string_view ext) {
-    if (ext.starts_with('.'))
-        ext.remove_prefix(1);
     const size_t k = LastDelimiter(path);
     const size_t dot = path.rfind('.');
-    // Only a "." in the file name counts; one in a folder name is not an extension.
+    // Only a "." in the file name counts: taking one in a folder name ("/home/ann/loans.2024/PKG")
+    // would cut the path there and name a file in another folder ("/home/ann/loans.TSN").
     if (dot != std::string_view::npos && (k == std::string_view::npos || dot > k))
         return std::string(path.substr(0, dot + 1)) + std::string(ext);
     return std::string(path) + "." + std::string(ext);

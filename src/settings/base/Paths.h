@@ -58,7 +58,10 @@ bool ClearReadOnly(const std::string& file, bool ask);
 // Text helpers; delimiters are "/", ":" and "\".
 std::string FileNamePart(std::string_view path); // at most 64 characters
 std::string FolderPart(std::string_view path);
-std::string ExtensionPart(std::string_view path); // at most 3 characters, without the "."
+// The up to 3 characters after the file name's last "."; a "." in a folder name is no extension.
+std::string ExtensionPart(std::string_view path);
+// Everything after the file name's last "." replaced by ext, or "." and ext appended when the
+// file name has none. ext is taken as it stands: "pdf", not ".pdf".
 std::string ForceExtension(std::string_view path, std::string_view ext);
 std::string IncludeSlash(std::string_view path);
 

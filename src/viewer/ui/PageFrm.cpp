@@ -361,6 +361,8 @@ void TPageForm::SetButtons() {
                          HasPermission("DelAnnotations"));
     actAddText->setEnabled(rights.AddText);
     actDelText->setEnabled(rights.DelText);
+    // The pop-up menu's "Delete Annotation" is the same command under the same right.
+    mnuDeleteAnnotation->setEnabled(rights.DelText);
     actSaveAnnotations->setEnabled(rights.Save);
     actPrint->setEnabled(PrintPage != nullptr && !VivaformMode);
 }

@@ -279,6 +279,8 @@ void TPageForm::ImageClick() {
 
 void TPageForm::DelTextClick() {
     SetAddTextMode(false);
+    if (!actDelText->isEnabled())
+        return;
     QWidget* focus = focusWidget();
     if (sizer_ != nullptr && focus == sizer_ && sizer_->Target() != nullptr) {
         focus = sizer_->Target();
