@@ -113,6 +113,10 @@ TDropAction DecideDrop(const TDocSet* set, const TSelection& selection, const TT
     return TDropAction::Cancel;
 }
 
+bool DropHitMoves(TTreeHit hit) {
+    return hit == TTreeHit::OnItem || hit == TTreeHit::OnIndent || hit == TTreeHit::Nowhere;
+}
+
 bool DropSelected(TDocTree& tree, const TDocSet* set, const TSelection& selection, const TTreeNode* target) {
     switch (DecideDrop(set, selection, target)) {
     case TDropAction::MoveToFront:

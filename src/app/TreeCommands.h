@@ -39,6 +39,12 @@ std::string DeleteItemCaption(const TSelection& selection);
 // form node with a TInfo must be selected.
 bool DragAllowed(bool hasStackingPermission, const TSelection& selection);
 enum class TDropAction { Cancel, MoveToFront, MoveBefore };
+// Where the pointer is over the tree: on an item (its picture or caption), in its indent, on its
+// expander button, right of its caption, below the last item, or not over the tree at all.
+enum class TTreeHit { OnItem, OnIndent, OnButton, OnRight, Nowhere, Outside };
+// A drop moves a form only with the pointer on an item, in its indent or on empty space of the
+// tree; a drop on an expander or right of a caption is too easily a slip of the hand.
+bool DropHitMoves(TTreeHit hit);
 // What a drop of the selected node on target (nullptr: no item under the pointer) does.
 TDropAction DecideDrop(const TDocSet* set, const TSelection& selection, const TTreeNode* target);
 // Carries out the decision; true when the node moved.

@@ -244,6 +244,49 @@ std::string NoPclFormatMessage(const std::string& printerName) {
            " does not accept PCL (neither raw data nor application/vnd.hp-PCL).\nNothing was printed.";
 }
 
+namespace {
+
+// The smallest announced margin that is not the borderless 0; -1 when none is announced.
+int AnnouncedMargin(TPrinterConnection& c, const char* option) {
+    ipp_attribute_t* attr = cupsFindDestSupported(c.Http.get(), c.Dest.get(), c.Info.get(), option);
+    int best = -1;
+    bool borderless = false;
+    for (int i = 0; attr && i < ippGetCount(attr); ++i) {
+        const int v = ippGetInteger(attr, i);
+        borderless = borderless || v == 0;
+        if (v > 0 && (best < 0 || v < best))
+            best = v;
+    }
+    return best < 0 && borderless ? 0 : best;
+}
+
+} // namespace
+
+bool QueryPrinterMargins(const std::string& printerName, TPrinterMargins& margins) {
+    const std::string name = Trim(printerName);
+    if (name.empty())
+        return false;
+    const bool address = IsPrinterAddress(name);
+    TPrinterConnection c;
+    c.Dest.reset(address ? cupsGetDestWithURI(nullptr, name.c_str())
+                         : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), nullptr));
+    if (c.Dest)
+        c.Http.reset(cupsConnectDest(c.Dest.get(), address ? CUPS_DEST_FLAGS_DEVICE : CUPS_DEST_FLAGS_NONE,
+                                     kConnectTimeoutMs, nullptr, nullptr, 0, nullptr, nullptr));
+    if (c.Http)
+        c.Info.reset(cupsCopyDestInfo(c.Http.get(), c.Dest.get()));
+    if (!c.Info)
+        return false;
+    const int left = AnnouncedMargin(c, "media-left-margin");
+    const int top = AnnouncedMargin(c, "media-top-margin");
+    const int right = AnnouncedMargin(c, "media-right-margin");
+    const int bottom = AnnouncedMargin(c, "media-bottom-margin");
+    if (left < 0 && top < 0 && right < 0 && bottom < 0)
+        return false;
+    margins = {std::max(left, 0), std::max(top, 0), std::max(right, 0), std::max(bottom, 0)};
+    return true;
+}
+
 bool SendDocument(std::string_view document, const std::string& printerName, const std::string& documentName,
                   const std::string& documentFormat, const std::string& sides) {
     const std::string name = Trim(printerName);

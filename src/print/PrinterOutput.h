@@ -99,4 +99,16 @@ TDriverSender SetDriverSender(TDriverSender sender);
 // True when name is an IPP address rather than a CUPS destination name.
 bool IsPrinterAddress(std::string_view name);
 
+// The edges of the sheet a printer cannot print on, in hundredths of a millimetre.
+struct TPrinterMargins {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+// The margins the printer announces ("media-left-margin-supported" and the others; of several
+// values the smallest that is not 0, since 0 is its borderless choice). False, without a message,
+// when the printer cannot be reached or announces none.
+bool QueryPrinterMargins(const std::string& printerName, TPrinterMargins& margins);
+
 } // namespace pg

@@ -101,15 +101,26 @@ void TDocSetTrack::OpenHistory(const std::string& packageID, const std::string& 
     packageID_ = packageID;
     fileName_ = fileName;
     setAsideFile_.clear();
+    readError_.clear();
     StartEmpty();
-    fileExisted_ = FileExists(fileName);
+    std::error_code missing;
+    fileExisted_ = std::filesystem::exists(NativePath(fileName), missing);
     if (!fileExisted_)
         return;
+    // A history that cannot be read now (permissions, a failing disk) may well be readable
+    // later: it is left exactly as it is. Only one that reads but does not parse is damaged.
+    std::string bytes;
+    std::string error;
+    if (!ReadFileBytes(NativePath(fileName), bytes, error)) {
+        readError_ = error.empty() ? std::string("read error") : error;
+        DebugMsg("DocSetTrack : cannot read history " + fileName + ": " + readError_);
+        return;
+    }
     pugi::xml_document loaded;
-    const pugi::xml_parse_result result = loaded.load_file(
-        fileName.c_str(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = loaded.load_buffer(
+        bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration, pugi::encoding_utf8);
     if (!result) {
-        DebugMsg("DocSetTrack : unreadable history " + fileName + ": " + result.description());
+        DebugMsg("DocSetTrack : damaged history " + fileName + ": " + result.description());
         SetAside();
         return;
     }
@@ -223,6 +234,12 @@ void UpdateChangeMarks(TDocSet& set, const std::string& historyFolder) {
         return;
     TDocSetTrack track;
     track.OpenHistory(set.WorksheetNumber, HistoryFileName(historyFolder, set.WorksheetNumber));
+    if (!track.ReadError().empty()) {
+        // Writing a new history over it would lose every change mark it holds.
+        ShowWarning("The change history of this package could not be read: " + track.FileName() + "\n" +
+                    track.ReadError() + "\nChanged forms cannot be marked until it can be read again.");
+        return;
+    }
     if (!track.SetAsideFile().empty())
         ShowWarning("The change history of this package could not be read and was moved to " +
                     track.SetAsideFile() + ". A new history is started.");

@@ -21,8 +21,9 @@ namespace pg {
 class TDocSetTrack : public TFormHistory {
 public:
     // Starts from the empty history (declaration and an empty Quodexs root) and loads the file
-    // when it exists. A file that does not parse is renamed aside (SetAsideFile tells where) and
-    // the history starts afresh, so a damaged file never stops a package from loading.
+    // when it exists. A file that reads but does not parse is renamed aside (SetAsideFile tells
+    // where) and the history starts afresh, so a damaged file never stops a package from loading.
+    // A file that exists but cannot be read is left alone; ReadError tells why.
     void OpenHistory(const std::string& packageID, const std::string& fileName);
 
     // The CRC of the first Form with the name and borrower number inside a Version of the state
@@ -46,6 +47,8 @@ public:
     bool FileExisted() const { return fileExisted_; }
     // Where an unreadable history file was moved to; empty when none was.
     const std::string& SetAsideFile() const { return setAsideFile_; }
+    // Why an existing history file could not be read; empty when it was read (or is missing).
+    const std::string& ReadError() const { return readError_; }
     const pugi::xml_document& Document() const { return doc_; }
 
 private:
@@ -58,6 +61,7 @@ private:
     std::string fileName_;
     bool fileExisted_ = false;
     std::string setAsideFile_;
+    std::string readError_;
     pugi::xml_document doc_;
 };
 
@@ -67,8 +71,9 @@ private:
 std::string HistoryFileName(const std::string& historyFolder, const std::string& worksheetNumber);
 
 // The change marks of a freshly loaded set against the history in the folder. A set without a
-// worksheet number is not tracked. A history that cannot be saved is reported once through the
-// prompt seam; the marks are still set from the history in memory.
+// worksheet number is not tracked. A history that exists but cannot be read is reported once
+// through the prompt seam and left untouched; no form is marked then. A history that cannot be saved is
+// reported once through the prompt seam; the marks are still set from the history in memory.
 void UpdateChangeMarks(TDocSet& set, const std::string& historyFolder);
 
 } // namespace pg

@@ -8,6 +8,7 @@
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "HLWRegistry.h"
+#include "ImageView.h"
 #include "Main.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
@@ -111,8 +112,9 @@ QStringList ChildCaptions(const TfrmMain& main, const TTreeNode* node) {
     return out;
 }
 
+// The middle of the node's picture and caption.
 QPoint CentreOf(TfrmMain& main, const TTreeNode* node) {
-    return main.DocTree->visualRect(main.Model().IndexOf(node)).center();
+    return main.DocTree->ItemRect(main.Model().IndexOf(node)).center();
 }
 
 // The tree's drop handler with the pointer at pos (the platform drag itself needs a real pointer).
@@ -531,4 +533,110 @@ TEST_F(MultiUser, UserWithoutDelAnnotationsCannotDeleteAnnotations) {
     const std::string calls = Calls();
     EXPECT_EQ(calls.rfind("SetServer " + db_.string() + "\n", 0), 0u) << calls;
     EXPECT_TRUE(calls.ends_with("Destroy\n")) << calls;
+}
+
+TEST(MainWindow, DropOnlyOnItemIndentOrEmptySpace) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("hits.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* root = main.Tree().Root();
+    TTreeNode* note = root->Children[2].get();
+    TTreeNode* estimate = root->Children[3].get();
+    const QRect item = main.DocTree->ItemRect(main.Model().IndexOf(note));
+    const QPoint onButton(item.left() - main.DocTree->indentation() / 2, item.center().y());
+    const QPoint rightOfCaption(item.right() + 20, item.center().y());
+    ASSERT_LT(rightOfCaption.x(), main.DocTree->viewport()->width());
+    const QStringList before = ChildCaptions(main, root);
+
+    // On the expander of a form with pages, right of its caption, outside the tree: no move.
+    for (const QPoint& pos : {onButton, rightOfCaption, QPoint(-5, item.center().y())}) {
+        main.SelectNodes({estimate});
+        Drop(main, pos);
+        EXPECT_EQ(ChildCaptions(main, root), before) << pos.x();
+        EXPECT_FALSE(main.ReorderPending);
+    }
+    // In its indent, left of the expander: before it.
+    main.SelectNodes({estimate});
+    Drop(main, QPoint(item.left() - main.DocTree->indentation() - 3, item.center().y()));
+    EXPECT_EQ(ChildCaptions(main, root),
+              (QStringList{"Deed Of Trust", "Truth In Lending", "Good Faith Estimate", "Note Rider"}));
+    EXPECT_TRUE(main.ReorderPending);
+}
+
+TEST(MainWindow, DragEndedWithoutDropCleansUp) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("dragend.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* root = main.Tree().Root();
+    const QStringList before = ChildCaptions(main, root);
+    int ended = 0;
+    bool cursorWhileDragging = false;
+    const auto cleanUp = main.DocTree->DragEnded;
+    ASSERT_TRUE(cleanUp);
+    main.DocTree->DragEnded = [&] {
+        ++ended;
+        const QCursor* cursor = QApplication::overrideCursor();
+        cursorWhileDragging = cursor != nullptr && cursor->shape() == Qt::DragMoveCursor;
+        cleanUp();
+    };
+    // Press on a form and pull it away: the platform ends the drag without a drop here.
+    QWidget* viewport = main.DocTree->viewport();
+    const QPoint from = CentreOf(main, root->Children[1].get());
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    // The first move turns the press into a drag, the next one starts it.
+    const QPoint to = from + QPoint(0, 3 * QApplication::startDragDistance());
+    for (const QPoint& pos : {from + QPoint(0, 1), to}) {
+        QMouseEvent move(QEvent::MouseMove, pos, viewport->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
+                         {});
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(cursorWhileDragging);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ChildCaptions(main, root), before);
+    EXPECT_FALSE(main.ReorderPending);
+}
+
+TEST(MainWindow, StartedInThePackagesFolder) {
+    const std::filesystem::path folder = TestDir() / "start";
+    std::filesystem::create_directories(folder);
+    const std::string qdx = WriteExamplePackage("start/bare.qdx");
+    const std::string tsn = WriteExamplePackage("start/bare.tsn");
+    std::ofstream(folder / "bare.pcl", std::ios::binary) << "\x1b"
+                                                            "EPLAIN PAGE\f";
+    const std::filesystem::path started = std::filesystem::current_path();
+    for (const std::string name : {"bare.qdx", "bare.tsn"}) {
+        TRecordingPrompter prompter;
+        std::filesystem::current_path(folder);
+        SetCommandLine({name});
+        TfrmMain main;
+        EXPECT_TRUE(main.Loaded) << name;
+        EXPECT_EQ(main.windowTitle(), "Pagellan - JOHN SMITH") << name;
+        EXPECT_EQ(main.Status->PanelText(1), "Worksheet Loaded");
+        EXPECT_EQ(main.ViewFile, (folder / name).string());
+        EXPECT_TRUE(prompter.Entries().empty()) << name;
+    }
+    // A file the Tesselon reader refuses opens as plain PCL in a page window named by its path.
+    TRecordingPrompter prompter;
+    std::filesystem::current_path(folder);
+    SetCommandLine({"bare.pcl"});
+    {
+        TfrmMain main;
+        EXPECT_FALSE(main.Loaded);
+        ASSERT_EQ(OpenPageWindowCount(), 1);
+        TPageForm& page = *OpenPageWindows()[0];
+        EXPECT_TRUE(page.isVisible());
+        EXPECT_TRUE(page.PclFileMode);
+        EXPECT_EQ(page.FilePageCount, 1);
+        EXPECT_EQ(page.windowTitle().toStdString(), (folder / "bare.pcl").string());
+        EXPECT_FALSE(page.actAddText->isEnabled());
+        EXPECT_FALSE(page.Image->Empty());
+    }
+    EXPECT_EQ(OpenPageWindowCount(), 0);
+    std::filesystem::current_path(started);
 }

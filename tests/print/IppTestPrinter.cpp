@@ -130,8 +130,8 @@ std::string BusConfig(const fs::path& socket) {
 
 } // namespace
 
-TIppTestPrinter::TIppTestPrinter(const std::string& formats) {
-    if (!Start(formats))
+TIppTestPrinter::TIppTestPrinter(const std::string& formats, const std::string& attributes) {
+    if (!Start(formats, attributes))
         Stop();
 }
 
@@ -139,7 +139,7 @@ TIppTestPrinter::~TIppTestPrinter() {
     Stop();
 }
 
-bool TIppTestPrinter::Start(const std::string& formats) {
+bool TIppTestPrinter::Start(const std::string& formats, const std::string& attributes) {
     std::string pattern = (fs::temp_directory_path() / "pg-ipp-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
         error_ = "no temporary folder";
@@ -168,10 +168,29 @@ bool TIppTestPrinter::Start(const std::string& formats) {
     // "-r off": no DNS-SD announcement, which would need an Avahi daemon on the bus. "-c true":
     // a job is done at once instead of a simulated print time, during which the printer would
     // refuse the next job as busy.
-    printer_ =
-        Spawn({ipp, "-n", "localhost", "-p", std::to_string(port_), "-r", "off", "-c", FindProgram("true"),
-               "-k", "-d", (dir_ / "spool").string(), "-f", formats, "Pagellan Test Printer"},
-              {"DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + socket.string()}, dir_ / "ipp.log");
+    std::vector<std::string> arguments = {ipp,
+                                          "-n",
+                                          "localhost",
+                                          "-p",
+                                          std::to_string(port_),
+                                          "-r",
+                                          "off",
+                                          "-c",
+                                          FindProgram("true"),
+                                          "-k",
+                                          "-d",
+                                          (dir_ / "spool").string()};
+    if (attributes.empty()) {
+        arguments.insert(arguments.end(), {"-f", formats});
+    } else {
+        // An attribute file replaces the "-f" list: the formats go into the file.
+        std::ofstream(dir_ / "printer.conf")
+            << "ATTR mimeMediaType document-format-supported " << formats << "\n"
+            << attributes << "\n";
+        arguments.insert(arguments.end(), {"-a", (dir_ / "printer.conf").string()});
+    }
+    arguments.push_back("Pagellan Test Printer");
+    printer_ = Spawn(arguments, {"DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + socket.string()}, dir_ / "ipp.log");
     const auto end = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     while (Running(printer_) && !CanConnect(port_) && Clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -16,7 +16,10 @@ namespace pg::test {
 class TIppTestPrinter {
 public:
     // formats: the document formats it accepts ("application/vnd.hp-PCL,application/pdf").
-    explicit TIppTestPrinter(const std::string& formats);
+    // attributes: further printer attributes in ippeveprinter's file syntax, one "ATTR" line
+    // each ("ATTR integer media-left-margin-supported 635"); with them the printer announces
+    // only what the file and ippeveprinter's required attributes say.
+    explicit TIppTestPrinter(const std::string& formats, const std::string& attributes = {});
     ~TIppTestPrinter();
     TIppTestPrinter(const TIppTestPrinter&) = delete;
     TIppTestPrinter& operator=(const TIppTestPrinter&) = delete;
@@ -32,7 +35,7 @@ public:
     std::vector<std::filesystem::path> Jobs() const;
 
 private:
-    bool Start(const std::string& formats);
+    bool Start(const std::string& formats, const std::string& attributes);
     void Stop();
 
     std::filesystem::path dir_;

@@ -324,5 +324,105 @@ TEST_F(PrinterDialogTest, DriverPrintingToPdfAndToRealPrinter) {
     SetDriverSender({});
 }
 
+TEST_F(PrinterDialogTest, PrinterListReadAfreshEachTimeItShows) {
+    std::vector<TPrinterInfo> printers = TwoPrinters();
+    SetPrinterListQuery([&printers] { return printers; });
+    TfrmPrinterDlg dlg(false);
+    dlg.Prepare();
+    EXPECT_EQ(dlg.cbxPrinters->count(), 2);
+    // A printer added while the program runs is there the next time the dialog shows.
+    printers.push_back({"New Laser", "", "", "socket://10.0.0.9:9100", false});
+    dlg.Prepare();
+    ASSERT_EQ(dlg.cbxPrinters->count(), 3);
+    EXPECT_EQ(dlg.cbxPrinters->itemText(2), "New Laser on socket://10.0.0.9:9100");
+    printers.erase(printers.begin() + 1, printers.end());
+    dlg.Prepare();
+    EXPECT_EQ(dlg.cbxPrinters->count(), 1);
+}
+
+// The box around the dark pixels of the first page of a PDF rendered by Ghostscript at 300 dpi:
+// left, top, width, height; empty when it cannot be rendered.
+std::vector<int> DarkBox(const fs::path& pdf) {
+    const fs::path pgm = pdf.string() + ".pgm";
+    const std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -r300 -dFirstPage=1 -dLastPage=1 "
+                                "-sDEVICE=pgmraw -sOutputFile=" +
+                                pgm.string() + " " + pdf.string() + " > /dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    std::string bytes = test::ReadWholeFile(pgm);
+    // Ghostscript puts a comment line into the header.
+    for (size_t hash; (hash = bytes.find('#')) != std::string::npos && hash < 32;)
+        bytes.erase(hash, bytes.find('\n', hash) - hash);
+    int width = 0, height = 0, maxValue = 0, used = 0;
+    if (std::sscanf(bytes.c_str(), "P5 %d %d %d%n", &width, &height, &maxValue, &used) != 3)
+        return {};
+    const size_t start = size_t(used) + 1;
+    if (bytes.size() < start + size_t(width) * size_t(height))
+        return {};
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (uint8_t(bytes[start + size_t(y) * size_t(width) + size_t(x)]) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return {};
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
+TEST_F(PrinterDialogTest, DriverPrintingAtTrueSizeInsideThePrintersMargins) {
+    TRecordingPrompter prompts;
+    // A black square of 300 x 300 dots (one inch) on a letter page.
+    const std::string job = "\x1b"
+                            "E\x1b&l2A\x1b*p300x300Y\x1b*c300a300b0P\f\x1b"
+                            "E";
+    const fs::path sheetCorner = root_ / "corner.pdf";
+    ASSERT_EQ(DriverPrintToPdf(job, sheetCorner.string(), "Pagellan-1"), 1);
+    const std::vector<int> atCorner = DarkBox(sheetCorner);
+    ASSERT_EQ(atCorner.size(), 4u) << "Ghostscript could not render the page";
+    EXPECT_EQ(atCorner[2], 300);
+    EXPECT_EQ(atCorner[3], 300);
+
+    // A printer that cannot print on 12.7 mm at the left and 8.46 mm at the top (150 and 100
+    // dots): the page moves by exactly that, and keeps its size.
+    test::TIppTestPrinter printer("application/pdf", "ATTR integer media-left-margin-supported 0,1270\n"
+                                                     "ATTR integer media-top-margin-supported 846\n"
+                                                     "ATTR integer media-right-margin-supported 635\n"
+                                                     "ATTR integer media-bottom-margin-supported 423");
+    ASSERT_EQ(printer.Error(), "");
+    TPrinterMargins margins;
+    ASSERT_TRUE(QueryPrinterMargins(printer.Uri(), margins));
+    EXPECT_EQ(margins.Left, 1270);
+    EXPECT_EQ(margins.Top, 846);
+    EXPECT_EQ(margins.Right, 635);
+    EXPECT_EQ(margins.Bottom, 423);
+    InstallDriverSender();
+    EXPECT_TRUE(SendJob(job, printer.Uri(), "Pagellan-7", kPrintFormatGdiDriver));
+    SetDriverSender({});
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    const auto jobs = printer.WaitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    const fs::path spooled = root_ / "spooled.pdf";
+    fs::copy_file(jobs[0], spooled);
+    EXPECT_EQ(DarkBox(spooled), (std::vector<int>{atCorner[0] + 150, atCorner[1] + 100, 300, 300}));
+
+    // What does not fit in the printable area is left off, never shrunk onto it.
+    const std::string tall = "\x1b"
+                             "E\x1b&l2A\x1b*p0x0Y\x1b*c2300a3250b0P\f\x1b"
+                             "E";
+    const fs::path clipped = root_ / "clipped.pdf";
+    ASSERT_EQ(DriverPrintToPdf(tall, clipped.string(), "Pagellan-1", margins), 1);
+    const std::vector<int> box = DarkBox(clipped);
+    ASSERT_EQ(box.size(), 4u);
+    EXPECT_EQ(box[0], atCorner[0] - 300 + 150);
+    EXPECT_EQ(box[1], atCorner[1] - 300 + 100);
+    // The right and bottom margins (635 and 423 hundredths of a millimetre: 75 and 50 dots).
+    EXPECT_EQ(box[0] + box[2], 2550 - 75);
+    EXPECT_EQ(box[1] + box[3], 3300 - 50);
+}
+
 } // namespace
 } // namespace pg

@@ -204,5 +204,24 @@ TEST_F(Tracking, UnreadableHistoryIsKeptAsideAndANewOneStarted) {
     EXPECT_TRUE(ChangedNames(*elsewhere).empty());
 }
 
+TEST_F(Tracking, HistoryThatCannotBeReadIsReportedAndLeftAlone) {
+    // A folder in the file's place: it exists, yet reading it fails (also for root).
+    fs::create_directories(History() / "inside");
+    TRecordingPrompter prompter;
+    auto set = Package({{"A", "one"}});
+    UpdateChangeMarks(*set, folder_);
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Warning);
+    EXPECT_NE(prompter.Entries()[0].Text.find("could not be read: " + History().string()), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(History() / "inside"));
+    EXPECT_FALSE(fs::exists(History().string() + ".bad"));
+    EXPECT_TRUE(ChangedNames(*set).empty());
+    TDocSetTrack track;
+    track.OpenHistory("4711", History().string());
+    EXPECT_TRUE(track.FileExisted());
+    EXPECT_FALSE(track.ReadError().empty());
+    EXPECT_TRUE(track.SetAsideFile().empty());
+}
+
 } // namespace
 } // namespace pg

@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "DocTreeModel.h"
 #include "GotoPage.h"
+#include "HelpHook.h"
 #include "ImageView.h"
 #include "Main.h"
 #include "PGRegistry.h"
@@ -539,4 +540,68 @@ TEST(PageWindow, PackageTextReadsTheSameInEveryWindow) {
     dialog.ReadControls();
     EXPECT_EQ(dialog.Options().Printer, bytes);
     SetCurrentPrinterName("");
+}
+
+TEST(PageWindow, ClosingTheMainWindowClosesItsPages) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    AddForm(*set, "A.LSR", 2);
+    const std::string path = (TestDir() / "closing.tsn").string();
+    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    SetCommandLine({path});
+    // E&xit and the title-bar close (Alt+F4 as well) both reach the window as a close request.
+    for (const bool viaExit : {true, false}) {
+        TfrmMain main;
+        main.show();
+        main.ProcessLeafNode(main.Tree().Root()->Children[0]->Children[1].get());
+        ASSERT_EQ(main.FormCount(), 1);
+        if (viaExit)
+            main.mnuExit->trigger();
+        else
+            main.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(OpenPageWindowCount(), 0);
+        // No window is left to keep the program running.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+    }
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    AddForm(*set, "A.LSR", 1);
+    const std::string path = (TestDir() / "scale.tsn").string();
+    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    SetCommandLine({path});
+    PGRegistry::SetPageScale(50.0);
+    {
+        TfrmMain main;
+        main.ProcessLeafNode(main.Tree().Root()->Children[0].get());
+        ASSERT_EQ(main.FormCount(), 1);
+        TPageForm& page = *OpenPageWindows()[0];
+        EXPECT_EQ(page.StatusPanel[0]->text(), "Scale : 50%");
+        EXPECT_EQ(page.Image->width(), 2450 / 2);
+
+        // Nothing to show for About yet: the item is off, not dead.
+        EXPECT_FALSE(page.actAbout->isEnabled());
+        int shown = 0;
+        page.ShowAbout = [&shown] { ++shown; };
+        page.SetButtons();
+        page.actAbout->trigger();
+        EXPECT_EQ(shown, 1);
+
+        // F1 pressed anywhere in the window reaches the help with the page window's context.
+        std::vector<std::pair<int, int>> keys;
+        const THelpHook previous =
+            SetHelpHook([&keys](int key, int context) { keys.emplace_back(key, context); });
+        page.ScrollBox->setFocus();
+        QTest::keyClick(page.ScrollBox, Qt::Key_F1);
+        SetHelpHook(previous);
+        EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{{Qt::Key_F1, 6}}));
+    }
+    PGRegistry::SetPageScale(kDefaultPageScale);
+    SetSharedPageScale(kDefaultPageScale);
+    EXPECT_TRUE(prompter.Entries().empty());
 }

@@ -58,9 +58,39 @@ TDocTreeView::~TDocTreeView() {
 }
 
 QModelIndex TDocTreeView::IndexAt(const QPoint& pos, bool& onLabel) const {
-    const QModelIndex index = indexAt(pos);
-    onLabel = index.isValid() && visualRect(index).contains(pos);
+    QModelIndex index;
+    onLabel = HitTest(pos, index) == TTreeHit::OnItem;
     return index;
+}
+
+QRect TDocTreeView::ItemRect(const QModelIndex& index) const {
+    // The row reaches across the whole view; the item is its picture and caption only.
+    const QRect row = visualRect(index);
+    if (!row.isValid())
+        return {};
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = row;
+    const int width = itemDelegateForIndex(index)->sizeHint(option, index).width();
+    return QRect(row.left(), row.top(), std::min(width, row.width()), row.height());
+}
+
+TTreeHit TDocTreeView::HitTest(const QPoint& pos, QModelIndex& index) const {
+    index = QModelIndex();
+    if (!viewport()->rect().contains(pos))
+        return TTreeHit::Outside;
+    const QModelIndex row = indexAt(pos);
+    if (!row.isValid())
+        return TTreeHit::Nowhere;
+    index = row;
+    const QRect item = ItemRect(row);
+    if (pos.x() >= item.right() + 1)
+        return TTreeHit::OnRight;
+    if (pos.x() >= item.left())
+        return TTreeHit::OnItem;
+    // The indentation step next to the item holds its expander when it has children.
+    const bool inButtonStep = pos.x() >= item.left() - indentation();
+    return inButtonStep && model()->hasChildren(row) ? TTreeHit::OnButton : TTreeHit::OnIndent;
 }
 
 int TDocTreeView::VisibleRowCount() const {
@@ -78,6 +108,8 @@ void TDocTreeView::startDrag(Qt::DropActions) {
     mime->setData(kDragFormat, QByteArray("node"));
     drag->setMimeData(mime);
     drag->exec(Qt::MoveAction);
+    if (DragEnded)
+        DragEnded();
 }
 
 bool TDocTreeView::AcceptDragEvent(QDragMoveEvent* event) {

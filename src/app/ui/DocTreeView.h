@@ -3,6 +3,10 @@
 // selection, selection on right click, 18-pixel rows, no caption editing, and the drag-and-drop
 // of forms whose decisions the main window takes.
 
+#include "DocTree.h"
+
+#include "TreeCommands.h"
+
 #include <QPointer>
 #include <QStyle>
 #include <QTreeView>
@@ -11,8 +15,6 @@
 #include <memory>
 
 namespace pg {
-
-class TTreeNode;
 
 class TDocTreeView : public QTreeView {
     Q_OBJECT
@@ -29,9 +31,15 @@ public:
     std::function<TDragOver()> DragOverState;
     std::function<bool()> DropAccepted; // a set exists
     std::function<void(const QPoint&)> DropAt;
+    // Every drag the tree started ends here, dropped on the tree or not.
+    std::function<void()> DragEnded;
 
     // The node under a viewport position, and whether the position hits its picture or text.
     QModelIndex IndexAt(const QPoint& pos, bool& onLabel) const;
+    // What a viewport position hits, and the node of its row (invalid for Nowhere and Outside).
+    TTreeHit HitTest(const QPoint& pos, QModelIndex& index) const;
+    // The picture and caption of a node, in viewport coordinates.
+    QRect ItemRect(const QModelIndex& index) const;
     int VisibleRowCount() const;
 
 signals:

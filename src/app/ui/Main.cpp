@@ -8,6 +8,7 @@
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "LoadPackage.h"
+#include "PGRegistry.h"
 #include "PageFrm.h"
 #include "PageNavigation.h"
 #include "Paths.h"
@@ -19,6 +20,7 @@
 #include "Trace.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -105,8 +107,15 @@ void TfrmMain::ConnectTree() {
         NodeMenu->popup(DocTree->viewport()->mapToGlobal(pos));
     });
     DocTree->CanStartDrag = [this] {
-        return !SettingPermitted("StackingOrder") || DragAllowed(true, Selection());
+        if (!SettingPermitted("StackingOrder"))
+            return true;
+        if (!DragAllowed(true, Selection()))
+            return false;
+        QApplication::setOverrideCursor(Qt::DragMoveCursor);
+        dragCursorShown_ = true;
+        return true;
     };
+    DocTree->DragEnded = [this] { TreeViewEndDrag(); };
     DocTree->DropAccepted = [this] { return set_ != nullptr; };
     DocTree->DragOverState = [this] {
         if (!SettingPermitted("StackingOrder"))
@@ -132,6 +141,9 @@ void TfrmMain::FormCreate() {
     UserEmail = ArgumentValue("email");
     AutoHeight = true;
     ProgramFolder = QCoreApplication::applicationDirPath().toStdString();
+    // A package named relative to the folder the program was started in must still be found
+    // after the change to the program's folder below.
+    MakeCommandLinePathsAbsolute();
     const std::string argument = PackageArgument();
     if (UpperCase(ExtensionPart(argument)) != "QDX")
         QDir::setCurrent(QString::fromStdString(ProgramFolder));
@@ -144,6 +156,8 @@ void TfrmMain::FormCreate() {
     frmErrors = new TfrmErrors(this);
     frmNodeProperties = new TfrmNodeProperties(this);
     CreatePrinting();
+    // Page windows open at the scale the user last chose, also in an earlier run.
+    SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
     ScanPluginWasLoaded = ScanPluginLoaded();
     LoadCommandLinePackage();
@@ -186,8 +200,7 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
         return;
     TLoadOutcome outcome = ReadDocSet(*stream, CurrentFile);
     if (outcome.ShowAsPlainFile) {
-        // The plain-file view belongs to the page viewer, which this program does not have yet.
-        DebugMsg("Main : not a package, plain view of " + ViewFile);
+        ViewPCLFile(ViewFile);
         return;
     }
     if (!outcome.Set)
@@ -394,6 +407,24 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
     }
 }
 
+bool TfrmMain::ViewPCLFile(const std::string& path) {
+    DebugMsg("Main : plain view of " + path);
+    auto page = std::make_unique<TPageForm>();
+    page->setAttribute(Qt::WA_DeleteOnClose);
+    page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
+    if (!page->LoadPCLFile(path))
+        return false;
+    // A plain file has nowhere to keep annotations.
+    page->actAddText->setEnabled(false);
+    page->actDelText->setEnabled(false);
+    page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
+    page->SizeTheForm();
+    page->show();
+    page->SetUserResized(true);
+    page.release(); // freed when it closes
+    return true;
+}
+
 int TfrmMain::FormCount() const {
     return OpenPageWindowCount();
 }
@@ -409,8 +440,9 @@ bool TfrmMain::SavePackage() {
 
 void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
     const TSelection selection = Selection();
-    bool onLabel = false;
-    const QModelIndex index = DocTree->IndexAt(pos, onLabel);
+    QModelIndex index;
+    if (!DropHitMoves(DocTree->HitTest(pos, index)))
+        return;
     const TTreeNode* target = model_->NodeOf(index);
     const TDropAction action = DecideDrop(set_.get(), selection, target);
     if (action == TDropAction::Cancel)
@@ -420,6 +452,13 @@ void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
     ReorderPending = true;
     SetActionEnabled(mnuSaveplancodeorder, set_->CanAnnotate && SettingPermitted("StackingOrder"));
     SelectNodes({selection.front()});
+}
+
+void TfrmMain::TreeViewEndDrag() {
+    if (!dragCursorShown_)
+        return;
+    dragCursorShown_ = false;
+    QApplication::restoreOverrideCursor();
 }
 
 QString TfrmMain::StatusHintAt(int x) const {
@@ -538,6 +577,20 @@ bool TfrmMain::event(QEvent* event) {
         return true;
     }
     return QMainWindow::event(event);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Page windows are top-level windows of their own: left open, they would keep the program
+    // running without its main window. One that refuses to close (its annotations could not be
+    // saved) keeps the program open, so nothing typed is lost.
+    CloseAnyOpenForms();
+    // Closed windows are freed a moment later; only one still shown counts.
+    const std::vector<TPageForm*> pages = OpenPageWindows();
+    if (std::any_of(pages.begin(), pages.end(), [](const TPageForm* page) { return page->isVisible(); })) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

@@ -62,6 +62,9 @@ public:
     // 0: view the selected nodes; 3: toggle deletion of the selected forms.
     void ProcessSelectedNodes(TProcessKind kind);
     void ProcessLeafNode(TTreeNode* node);
+    // Shows a file that is no package as plain PCL in a page window of its own, captioned with
+    // the path and placed in the cascade of such windows. Answers whether a window opened.
+    bool ViewPCLFile(const std::string& path);
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();
     int CalcTreeHeight() const;
@@ -77,6 +80,8 @@ public:
     void SelectNodes(const TSelection& nodes);
     // The drop of the selected node at a position of the tree's viewport.
     void TreeViewDragDrop(const QPoint& pos);
+    // The end of every drag of the tree, with or without a drop: the drag cursor goes.
+    void TreeViewEndDrag();
     // The status-bar hint for a pointer at x and the double click at x.
     QString StatusHintAt(int x) const;
     void StatusDblClick(int x);
@@ -171,6 +176,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
@@ -198,6 +204,7 @@ private:
     TDocTree tree_;
     TDocTreeModel* model_ = nullptr;
     bool readOnly_ = false;
+    bool dragCursorShown_ = false;
     QSize requested_;
     TPrintState printState_;
     std::unique_ptr<TPrintHost> printHost_;

@@ -165,12 +165,11 @@ void TfrmPrinterDlg::SetCheckedIndex(QGroupBox* group, int index) {
 }
 
 void TfrmPrinterDlg::FillPrinterList() {
-    if (!descriptionsBuilt_) {
-        const std::vector<TPrinterInfo> printers = EnumPrinters();
-        for (const TPrinterInfo& p : printers)
-            descriptions_.emplace_back(p.Name, PrinterDescription(printers, p.Name));
-        descriptionsBuilt_ = true;
-    }
+    // Read afresh each time: a printer added or removed while the program runs shows as it is.
+    const std::vector<TPrinterInfo> printers = EnumPrinters();
+    descriptions_.clear();
+    for (const TPrinterInfo& p : printers)
+        descriptions_.emplace_back(p.Name, PrinterDescription(printers, p.Name));
     updating_ = true;
     cbxPrinters->clear();
     for (const auto& [name, text] : descriptions_)

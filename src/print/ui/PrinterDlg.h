@@ -68,7 +68,6 @@ private:
     static void SetCheckedIndex(QGroupBox* group, int index);
 
     TPrinterDlgOptions options_;
-    bool descriptionsBuilt_ = false;
     std::vector<std::pair<std::string, std::string>> descriptions_; // name, text
     bool updating_ = false;
 };

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 #include "PCLParse.h"
@@ -26,6 +27,9 @@ namespace pg {
 namespace {
 
 constexpr int kDotsPerInch = 300;
+// The renderer's edge left of and above what the printer gets.
+constexpr int kEdgeLeft = 20;
+constexpr int kEdgeTop = 60;
 
 // The hourglass while pages are rendered, where there is a screen to show it on.
 class TBusyCursor {
@@ -45,13 +49,36 @@ private:
     bool active_;
 };
 
-// The page without the renderer's left and top edge (20 and 60 pixels), scaled to the printable
-// width and to the bitmap's height at the printer's resolution less 50 printer pixels.
-void DrawPage(QPainter& painter, QPrinter& printer, const QImage& image) {
-    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int height = int(std::lrint(double(printer.resolution()) / kDotsPerInch * image.height())) - 50;
-    painter.drawImage(QRect(0, 0, paint.width(), height), image,
-                      QRect(20, 60, image.width() - 20, image.height() - 60));
+// The printer's physical margins in its pixels: those the caller knows (a printer reached by
+// address announces them itself), else the page layout's minimum margins for the paper now set.
+QMargins PhysicalMarginsPixels(const QPrinter& printer, const std::optional<TPrinterMargins>& known) {
+    const double res = printer.resolution();
+    if (known) {
+        const auto px = [res](int hundredthsMm) { return int(std::lrint(hundredthsMm / 2540.0 * res)); };
+        return {px(known->Left), px(known->Top), px(known->Right), px(known->Bottom)};
+    }
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const QMarginsF m = layout.minimumMargins();
+    const auto px = [res](qreal points) { return int(std::lrint(points / 72.0 * res)); };
+    return {px(m.left()), px(m.top()), px(m.right()), px(m.bottom())};
+}
+
+// The page at its true size (a bitmap pixel is 1/300 inch on paper too), without the renderer's
+// left and top edge (20 and 60 pixels), from the top left corner of the printable area: the
+// printer cannot put ink on its margins, so the page starts where it can. What does not fit in
+// the printable area is left off rather than shrunk. The painter works on the whole sheet.
+void DrawPage(QPainter& painter, QPrinter& printer, const QImage& image, const QMargins& physical) {
+    const double scale = double(printer.resolution()) / kDotsPerInch;
+    const QRect sheet = printer.pageLayout().fullRectPixels(printer.resolution());
+    const QRect printable = sheet.marginsRemoved(physical);
+    const int width = std::min(image.width() - kEdgeLeft, int(printable.width() / scale));
+    const int height = std::min(image.height() - kEdgeTop, int(printable.height() / scale));
+    if (width <= 0 || height <= 0)
+        return;
+    const QRect target(printable.left(), printable.top(), int(std::lrint(width * scale)),
+                       int(std::lrint(height * scale)));
+    painter.drawImage(target, image, QRect(kEdgeLeft, kEdgeTop, width, height));
 }
 
 void StartDocument(QPainter& painter, QPrinter& printer) {
@@ -61,7 +88,7 @@ void StartDocument(QPainter& painter, QPrinter& printer) {
 
 // Renders and draws every page of the job; answers the number of pages drawn.
 int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerName,
-            const std::string& documentName) {
+            const std::string& documentName, const std::optional<TPrinterMargins>& margins) {
     TBusyCursor busy;
     TPCLBuffer pcl;
     pcl.SetFillColor(0x00FF0000);
@@ -89,7 +116,7 @@ int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerN
                 StartDocument(painter, printer);
             else if (!printer.newPage())
                 throw std::runtime_error("The printer refused a new page.");
-            DrawPage(painter, printer, image);
+            DrawPage(painter, printer, image, PhysicalMarginsPixels(printer, margins));
             ++drawn;
         } catch (const std::exception& e) {
             ShowError("GDI Printer error: " + printerName + "\n" + e.what());
@@ -132,23 +159,25 @@ QImage MonochromeImage(const TPageBitmap& bitmap) {
 
 bool SetDriverPaper(QPrinter& printer, const std::string& paper, bool duplex,
                     const std::string& orientation) {
-    QPageLayout layout = printer.pageLayout();
-    layout.setPageSize(QPageSize(IsLetterPaper(paper) ? QPageSize::Letter : QPageSize::Legal));
-    layout.setMargins(QMarginsF(0, 0, 0, 0));
+    // Through the printer's own paper setting, so that the page layout carries the printer's
+    // physical margins for this paper.
+    const bool sized =
+        printer.setPageSize(QPageSize(IsLetterPaper(paper) ? QPageSize::Letter : QPageSize::Legal));
     if (!orientation.empty())
-        layout.setOrientation(SameText(orientation, "LANDSCAPE") ? QPageLayout::Landscape
-                                                                 : QPageLayout::Portrait);
+        printer.setPageOrientation(SameText(orientation, "LANDSCAPE") ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
     printer.setDuplex(duplex ? QPrinter::DuplexLongSide : QPrinter::DuplexNone);
-    return printer.setPageLayout(layout);
+    return sized;
 }
 
-int DriverPrintToPdf(std::string_view job, const std::string& pdfFileName, const std::string& documentName) {
+int DriverPrintToPdf(std::string_view job, const std::string& pdfFileName, const std::string& documentName,
+                     const TPrinterMargins& margins) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromLocal8Bit(pdfFileName.c_str()));
     printer.setResolution(kDotsPerInch);
     printer.setFullPage(true);
-    return DrawJob(job, printer, pdfFileName, documentName);
+    return DrawJob(job, printer, pdfFileName, documentName, margins);
 }
 
 bool DriverSend(std::string_view job, const std::string& printerName, const std::string& documentName) {
@@ -163,7 +192,7 @@ bool DriverSend(std::string_view job, const std::string& printerName, const std:
             ShowError("GDI Printer error: " + name + "\nThe printer is not known to the print system.");
             return false;
         }
-        return DrawJob(job, printer, name, documentName) > 0;
+        return DrawJob(job, printer, name, documentName, std::nullopt) > 0;
     }
     // A printer known only by its address: the pages as PDF, sent like a raw job.
     QTemporaryFile pdf;
@@ -172,7 +201,10 @@ bool DriverSend(std::string_view job, const std::string& printerName, const std:
         return false;
     }
     pdf.close();
-    if (DriverPrintToPdf(job, pdf.fileName().toStdString(), documentName) == 0)
+    // The PDF is laid out as the printer would print it: inside the margins it announces.
+    TPrinterMargins margins;
+    QueryPrinterMargins(name, margins);
+    if (DriverPrintToPdf(job, pdf.fileName().toStdString(), documentName, margins) == 0)
         return false;
     QFile in(pdf.fileName());
     if (!in.open(QIODevice::ReadOnly))

@@ -1,11 +1,14 @@
 #pragma once
 // Driver printing (print format 1): the job is split into pages by the PCL interpreter, each page
 // rendered with the print flag to a 300-dpi bitmap, made monochrome and drawn through QPrinter
-// with the page's paper size, duplex and orientation.
+// with the page's paper size, duplex and orientation, at its true size from the corner of the
+// printer's printable area.
 //
 // A CUPS destination name prints through Qt's CUPS support. An IPP address (no CUPS server
 // needed) and a PDF file name print through QPrinter's PDF output; for an address the PDF is
 // then sent to the printer as "application/pdf" by the same path as the raw send.
+
+#include "PrinterOutput.h"
 
 #include <QImage>
 
@@ -23,9 +26,11 @@ class TPageBitmap;
 // without pages aborts the document. Answers whether a document was finished and handed over.
 bool DriverSend(std::string_view job, const std::string& printerName, const std::string& documentName);
 
-// The same drawing into a PDF file instead of a printer. Answers the number of pages drawn
-// (0 when the job had none or the file could not be written).
-int DriverPrintToPdf(std::string_view job, const std::string& pdfFileName, const std::string& documentName);
+// The same drawing into a PDF file instead of a printer whose physical margins are given (none:
+// the page starts at the sheet's corner). Answers the number of pages drawn (0 when the job had
+// none or the file could not be written).
+int DriverPrintToPdf(std::string_view job, const std::string& pdfFileName, const std::string& documentName,
+                     const TPrinterMargins& margins = {});
 
 // Installs DriverSend as the driver sender of SendJob.
 void InstallDriverSender();

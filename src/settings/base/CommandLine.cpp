@@ -2,6 +2,8 @@
 
 #include "Strings.h"
 
+#include <filesystem>
+
 namespace pg {
 
 namespace {
@@ -31,6 +33,22 @@ const std::vector<std::string>& CommandLineArguments() {
 
 std::string PackageArgument() {
     return StoredArguments().empty() ? std::string() : StoredArguments().front();
+}
+
+void MakeCommandLinePathsAbsolute() {
+    namespace fs = std::filesystem;
+    for (std::string& argument : StoredArguments()) {
+        if (argument.empty())
+            continue;
+        const fs::path path(argument);
+        std::error_code error;
+        // Switches and name=value arguments name no file here and stay as they are.
+        if (path.is_absolute() || !fs::exists(path, error))
+            continue;
+        const fs::path absolute = fs::absolute(path, error);
+        if (!error)
+            argument = absolute.lexically_normal().string();
+    }
 }
 
 bool HasSwitch(std::string_view switchText) {

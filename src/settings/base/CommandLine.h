@@ -13,6 +13,9 @@ void SetCommandLine(std::vector<std::string> arguments);
 const std::vector<std::string>& CommandLineArguments();
 // The first argument, or empty.
 std::string PackageArgument();
+// Rewrites every relative argument that names an existing file or folder as an absolute path,
+// so that it still names the same file after the program changes its current folder.
+void MakeCommandLinePathsAbsolute();
 
 // True when any argument, upper-cased, contains the switch (upper-cased, blanks trimmed).
 bool HasSwitch(std::string_view switchText);

@@ -153,7 +153,16 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
         error = ErrorText(errno);
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A read error (a folder opens like a file but cannot be read) surfaces as an exception of
+    // the stream buffer, not as a state of the stream.
+    errno = 0;
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        bytes.clear();
+        error = ErrorText(errno ? errno : EIO);
+        return false;
+    }
     if (in.bad()) {
         error = ErrorText(errno ? errno : EIO);
         return false;

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "GotoPage.h"
+#include "HelpHook.h"
 #include "ImageView.h"
 #include "PGRegistry.h"
 #include "PageNavigation.h"
@@ -15,6 +16,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +38,8 @@ namespace pg {
 namespace {
 
 constexpr int kMinWidth = 390;
+// The page window's topic in the program's help.
+constexpr int kHelpContext = 6;
 
 std::vector<TPageForm*>& Registry() {
     static std::vector<TPageForm*> windows;
@@ -365,6 +369,8 @@ void TPageForm::SetButtons() {
     mnuDeleteAnnotation->setEnabled(rights.DelText);
     actSaveAnnotations->setEnabled(rights.Save);
     actPrint->setEnabled(PrintPage != nullptr && !VivaformMode);
+    // Without an About window to show, the item stays off rather than doing nothing.
+    actAbout->setEnabled(ShowAbout != nullptr);
 }
 
 // ---- Zoom ---------------------------------------------------------------------------------
@@ -577,6 +583,11 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TPageForm::keyPressEvent(QKeyEvent* event) {
+    PassKeyToHelp(event->key(), kHelpContext);
+    QMainWindow::keyPressEvent(event);
 }
 
 bool TPageForm::event(QEvent* event) {

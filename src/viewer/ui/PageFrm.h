@@ -69,6 +69,7 @@ public:
     std::function<bool(TDocSet&)> SavePackage;
     std::function<void(TTreeNode*)> NodeChanged;
     std::function<void(TPageForm&)> PrintPage;
+    // The About window; "&About" stays disabled without it.
     std::function<void()> ShowAbout;
     TfrmGotoPage* GotoDialog = nullptr;
 
@@ -169,6 +170,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Keys the window's controls leave alone (F1 among them) go to the program's help.
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
