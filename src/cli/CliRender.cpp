@@ -4,8 +4,8 @@
 #include "Command.h"
 #include "FontEngine.h"
 #include "PCLParse.h"
-#include "PageBitmapDevice.h"
 #include "PackageFile.h"
+#include "PageBitmapDevice.h"
 #include "PageRender.h"
 #include "Strings.h"
 
@@ -106,7 +106,10 @@ bool PagePcl(const std::string& input, int form, int page, THLWMemorystream& out
         std::cerr << "No page " << page << " in " << input << " (" << file.GetPageCount() << " pages)\n";
         return false;
     }
-    out.AppendStream(*stream);
+    if (page == -1)
+        out.AppendStream(*stream);
+    else
+        out.AppendStream(FilePageCopy(file, page));
     return true;
 }
 

@@ -222,18 +222,14 @@ void TPCLBuffer::CmdUnitOfMeasure(std::string_view command) {
 // A page-size command after a letter or legal one starts a new page; the command opens it.
 void TPCLBuffer::CmdPageSize(std::string_view command) {
     if (!Page.PagePaperCode.empty())
-        EndPage();
+        EndPage(true);
     Page.PaperCode.clear();
     Page.PagePaperCode.clear();
     Page.PageSizeCode = int16_t(IntegerValue(command));
-    if (Page.PageSizeCode == 2 || Page.PageSizeCode == 3) {
-        const bool letter = Page.PageSizeCode == 2;
-        Page.PaperCode = Page.PagePaperCode = letter ? "LTR" : "LGL";
-        if (Rendering())
-            Device().ResizePage(2450, letter ? 3300 : 4200);
-    }
-    if (Page.Orientation == 1 && Rendering())
-        Device().ResizePage(Device().PageHeight(), Device().PageWidth());
+    if (Page.PageSizeCode == 2 || Page.PageSizeCode == 3)
+        Page.PaperCode = Page.PagePaperCode = Page.PageSizeCode == 2 ? "LTR" : "LGL";
+    if (Rendering())
+        FitPageToOrientation();
     ResetPageState();
     EmitCommand(command);
 }
@@ -241,7 +237,21 @@ void TPCLBuffer::CmdPageSize(std::string_view command) {
 void TPCLBuffer::CmdOrientation(std::string_view command) {
     EmitCommand(command);
     Page.Orientation = uint8_t(IntegerValue(command));
-    if (Page.Orientation == 1 && Rendering() && Device().PageHeight() > Device().PageWidth())
+    if (Rendering())
+        FitPageToOrientation();
+}
+
+// The page being drawn takes its finished size as soon as paper and orientation are known, so
+// that nothing drawn before the page is finished falls outside an interim size; the order of
+// the orientation and page-size commands does not matter.
+void TPCLBuffer::FitPageToOrientation() {
+    const bool landscape = Page.Orientation == 1;
+    if (!Page.PagePaperCode.empty() && (landscape || Page.Orientation == 0)) {
+        const TPageSize size = FinishedPageSize(IsLetterPaper(Page.PagePaperCode), landscape);
+        Device().ResizePage(size.Width, size.Height);
+        return;
+    }
+    if (landscape && Device().PageHeight() > Device().PageWidth())
         Device().ResizePage(Device().PageHeight(), Device().PageWidth());
 }
 
@@ -500,11 +510,7 @@ void TPCLBuffer::CmdEndRaster(std::string_view command) {
 // of delta-row images this way.
 void TPCLBuffer::CmdRasterYOffset(std::string_view command) {
     EmitCommand(command);
-    const int32_t rows = IntegerValue(command);
-    if (Page.Orientation == 0)
-        Page.CursorY = Wrap32(int64_t(Page.CursorY) + rows);
-    else
-        Page.CursorX = Wrap32(int64_t(Page.CursorX) - rows);
+    AdvanceRasterRows(IntegerValue(command));
     Raster.SeedRow.clear();
 }
 

@@ -92,8 +92,8 @@ void TPCLBuffer::ShowRenderMessage(const std::string& text, const std::string& k
 }
 
 // One raster row. The row is decoded into the seed row, which delta rows then patch. Every
-// transferred row moves the cursor one dot down in portrait, one dot left otherwise, whether
-// or not it draws.
+// transferred row moves the cursor on by one row, to where the next row lies, whether or not
+// it draws.
 void TPCLBuffer::DrawRasterRow(std::string_view block) {
     std::vector<uint8_t>& row = Raster.SeedRow;
     const int16_t mode = Raster.CompressionMode;
@@ -127,27 +127,42 @@ void TPCLBuffer::DrawRasterRow(std::string_view block) {
     }
     if (draw)
         PlotRasterRow(row, mode == 2 || mode == 3);
-    if (Page.Orientation == 0)
-        Page.CursorY = int32_t(uint32_t(Page.CursorY) + Raster.RasterRowCount);
-    else
-        Page.CursorX = int32_t(uint32_t(Page.CursorX) - Raster.RasterRowCount);
+    AdvanceRasterRows(Raster.RasterRowCount);
     Raster.RasterRowCount = 0;
 }
 
-// Portrait rows run across from the cursor (a TIFF row one dot higher, and so a delta row:
-// drivers send one image in both modes, a TIFF row after each skip and delta rows after it,
-// and the image must not tear apart where they meet); landscape rows run
-// down from the cursor's row in the column left of it, every mode alike, so that the rows
-// of an image lie side by side as the cursor steps left. In the reverse orientations TIFF and
-// delta rows are skipped, while unencoded and run-length rows run across from the cursor as
-// in portrait.
+// The page is drawn as its logical page, landscape pages on a landscape page. Rows in the
+// logical page's orientation (presentation 0, what drivers send) therefore run across it in
+// landscape as in portrait: otherwise a driver's landscape page would come out turned away
+// from its own text, or, in the first columns only, not at all. Rows laid along the width of
+// the sheet (presentation 3) run down the landscape page, since the sheet's width is its
+// height, and the next row lies one column to the left.
+TPCLBuffer::TRasterLayout TPCLBuffer::RasterLayout() const {
+    if (Page.Orientation == 0 || (Page.Orientation == 1 && Raster.RasterPresentation != 3))
+        return TRasterLayout::Across;
+    return Page.Orientation == 1 ? TRasterLayout::AlongSheet : TRasterLayout::Reverse;
+}
+
+void TPCLBuffer::AdvanceRasterRows(int64_t rows) {
+    if (RasterLayout() == TRasterLayout::Across)
+        Page.CursorY = int32_t(uint32_t(int64_t(Page.CursorY) + rows));
+    else
+        Page.CursorX = int32_t(uint32_t(int64_t(Page.CursorX) - rows));
+}
+
+// Rows across run from the cursor (a TIFF row one dot higher, and so a delta row: drivers
+// send one image in both modes, a TIFF row after each skip and delta rows after it, and the
+// image must not tear apart where they meet); rows along the sheet run down from the cursor's
+// row in the column left of it, every mode alike, so that the rows of an image lie side by
+// side as the cursor steps left. In the reverse orientations TIFF and delta rows are skipped,
+// while unencoded and run-length rows run across from the cursor as in portrait.
 void TPCLBuffer::PlotRasterRow(const std::vector<uint8_t>& row, bool tiff) {
-    const bool reverse = Page.Orientation > 1;
-    if (row.empty() || (reverse && tiff))
+    const TRasterLayout layout = RasterLayout();
+    if (row.empty() || (layout == TRasterLayout::Reverse && tiff))
         return;
     const int64_t x0 = int64_t(Page.LeftOffset) + Page.CursorX;
     const int64_t base = int64_t(Page.TopMargin) + Page.CursorY;
-    const bool across = Page.Orientation != 1;
+    const bool across = layout != TRasterLayout::AlongSheet;
     const int64_t x = across ? x0 : x0 - 1;
     const int64_t y = across && tiff ? base - 1 : base;
     if (tiff)
@@ -157,7 +172,7 @@ void TPCLBuffer::PlotRasterRow(const std::vector<uint8_t>& row, bool tiff) {
 }
 
 // A TIFF pixel on a row outside the page is not drawn; the first one of a render is reported.
-void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool portrait) {
+void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool across) {
     const int64_t height = Out ? Out->PageHeight() : 0;
     for (size_t p = 0; p < row.size() * 8; ++p) {
         if (row[p / 8] == 0) {
@@ -166,9 +181,9 @@ void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base
         }
         if (!(row[p / 8] & (0x80 >> (p % 8))))
             continue;
-        const int64_t at = portrait ? y : y + int64_t(p);
+        const int64_t at = across ? y : y + int64_t(p);
         if (at >= 0 && at < height) {
-            if (portrait)
+            if (across)
                 return;
             continue;
         }

@@ -495,19 +495,37 @@ void TPCLBuffer::FlushText(std::string_view run) {
 }
 
 // Finishes the page being collected. Only the top-level scan of InputStream makes pages; a
-// page stream or a macro being scanned only starts a new collection.
-void TPCLBuffer::EndPage() {
-    if (CurrentInput == &InputStream) {
-        if (PageHasContent)
-            PageList.push_back(std::make_unique<THLWMemorystream>(TakePageOutput()));
-        PageHasContent = false;
+// page stream or a macro being scanned only starts a new collection. A page without content
+// is no page; a form feed drops its commands with it, but a page-size command that ends it
+// keeps them for the page it starts: drivers send orientation and page size twice over, and
+// the orientation before the second page-size command belongs to the page that follows.
+void TPCLBuffer::EndPage(bool keepEmptyPage) {
+    if (CurrentInput != &InputStream) {
+        StartPageOutput();
+        return;
     }
+    if (PageHasContent) {
+        PageList.push_back(std::make_unique<THLWMemorystream>(TakePageOutput()));
+        PageOrientations.push_back(CollectedPageOrientation);
+    } else if (keepEmptyPage) {
+        return;
+    }
+    PageHasContent = false;
     StartPageOutput();
 }
 
 void TPCLBuffer::StartPageOutput() {
     PageOutputStart = WholePending.size();
     PageOutputGaps.clear();
+    // A macro's scan starts a collection of its own inside the page; the page began earlier.
+    if (MacroDepth == 0)
+        CollectedPageOrientation = Page.Orientation;
+}
+
+uint8_t TPCLBuffer::GetPageOrientation(int page) const {
+    if (page < 1 || page > GetPageCount())
+        return 0;
+    return PageOrientations[size_t(page - 1)];
 }
 
 size_t TPCLBuffer::PageOutputSize() const {
@@ -568,12 +586,15 @@ void TPCLBuffer::StartPage(TPCLDevice& device) {
     Out->StartPage(4200, 4200);
 }
 
+TPCLBuffer::TPageSize TPCLBuffer::FinishedPageSize(bool letter, bool landscape) {
+    const int length = letter ? 3300 : 4200;
+    return landscape ? TPageSize{length, 2550} : TPageSize{2450, length};
+}
+
 void TPCLBuffer::FinishFirstPage(TPCLDevice& device, const std::string& paperHint) {
     const bool letter = IsLetterPaper(Page.PagePaperCode) || IsLetterPaper(paperHint);
-    if (Page.Orientation == 1)
-        device.ResizePage(letter ? 3300 : 4200, 2550);
-    else
-        device.ResizePage(2450, letter ? 3300 : 4200);
+    const TPageSize size = FinishedPageSize(letter, Page.Orientation == 1);
+    device.ResizePage(size.Width, size.Height);
 }
 
 void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std::string& paperHint) {
@@ -581,15 +602,16 @@ void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std:
     StartPage(device);
     CurrentInput = GetPageStream(page);
     if (page != -1 && CurrentInput) {
+        Page.Orientation = GetPageOrientation(page);
         RenderThisStream = true;
         MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
         ParseStream();
         FlushWholeOutput();
     }
-    // A page drawn alone keeps its portrait sheet.
     if (Page.PagePaperCode.empty())
         Page.PagePaperCode = paperHint;
-    device.ResizePage(2450, IsLetterPaper(Page.PagePaperCode) ? 3300 : 4200);
+    const TPageSize size = FinishedPageSize(IsLetterPaper(Page.PagePaperCode), Page.Orientation == 1);
+    device.ResizePage(size.Width, size.Height);
     CurrentInput = nullptr;
     RenderThisStream = false;
     Out = nullptr;

@@ -23,7 +23,6 @@
 
 namespace pg {
 
-
 // Positioning, margins, spacing, page size and orientation. Widths as the fields hold them.
 struct TPCLPageState {
     int16_t TopMargin = 150;
@@ -121,7 +120,19 @@ public:
     // Gives the first page drawn by Parse its final size: letter or legal as the page says (or
     // paperHint when it names none), landscape when the parse ended in landscape.
     void FinishFirstPage(TPCLDevice& device, const std::string& paperHint);
+    // The size of a finished page. A page is drawn as its logical page, so a landscape page gets
+    // a landscape page (11 or 14 inches wide, 8.5 high) and every caller (screen, `render`,
+    // driver printing) shows it whole; the driver turns it onto the sheet.
+    struct TPageSize {
+        int Width = 0;
+        int Height = 0;
+    };
+    static TPageSize FinishedPageSize(bool letter, bool landscape);
     int GetPageCount() const { return int(PageList.size()); }
+    // The orientation in effect where page `page` (1..count) begins; 0 for no such page. A
+    // page stream rendered alone starts from it, as the printer carries it over from the
+    // pages before.
+    uint8_t GetPageOrientation(int page) const;
     // Page 1..count: that page's stream; -1: InputStream; anything else: nullptr. Owned here.
     THLWMemorystream* GetPageStream(int page);
     // Everything re-emitted since creation, positioned at 0. Owned here.
@@ -172,7 +183,7 @@ private:
     void EmitCommand(std::string_view command);
     void EmitText(std::string_view text);
     void FlushText(std::string_view run);
-    void EndPage();
+    void EndPage(bool keepEmptyPage = false);
     void StartPageOutput();
     size_t PageOutputSize() const;
     std::string TakePageOutput();
@@ -193,8 +204,19 @@ private:
     void DrawRasterRow(std::string_view block);
     void FillRectangle(int32_t fillType);
     void SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    // How raster rows lie on the page: across the logical page like text (portrait, and
+    // landscape rows that turn with the page), down the logical page (landscape rows laid
+    // along the sheet's width, presentation 3), or in the reverse orientations (unencoded and
+    // run-length rows across, the cursor stepping left as along the sheet).
+    enum class TRasterLayout { Across, AlongSheet, Reverse };
+    TRasterLayout RasterLayout() const;
+    // Moves the raster position on by rows, in the direction the next row lies.
+    void AdvanceRasterRows(int64_t rows);
+    // Resizes the page being drawn to the finished size of the paper the page names, in the
+    // current orientation; without a letter or legal size, turns it when it lies the wrong way.
+    void FitPageToOrientation();
     void PlotRasterRow(const std::vector<uint8_t>& row, bool tiff);
-    void ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool portrait);
+    void ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base, int64_t y, bool across);
     // An information message shown at most once per render for its kind (the text itself
     // when no kind is given): a page has thousands of raster rows.
     void ShowRenderMessage(const std::string& text, const std::string& kind = {});
@@ -281,6 +303,9 @@ private:
     size_t PageOutputStart = 0;
     std::vector<std::pair<size_t, size_t>> PageOutputGaps;
     std::vector<std::unique_ptr<THLWMemorystream>> PageList;
+    // Per page of PageList: the orientation where it began; and that of the page collected now.
+    std::vector<uint8_t> PageOrientations;
+    uint8_t CollectedPageOrientation = 0;
     TPCLStringList Commands;
     std::vector<std::string> SubstituteKeys;
     std::vector<std::string> SubstituteTexts;

@@ -21,6 +21,16 @@ std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info) {
     return joined;
 }
 
+THLWMemorystream FilePageCopy(TPCLBuffer& file, int page) {
+    const THLWMemorystream* source = page >= 1 ? file.GetPageStream(page) : nullptr;
+    if (source == nullptr)
+        return THLWMemorystream();
+    const uint8_t orientation = file.GetPageOrientation(page);
+    std::string bytes = orientation == 0 ? std::string() : "\x1b&l" + std::to_string(orientation) + "O";
+    bytes += source->View();
+    return THLWMemorystream(std::move(bytes));
+}
+
 void RemovePageSizeCommands(THLWMemorystream& stream) {
     stream.ReplaceAll("\x1b&l2A", "");
     stream.ReplaceAll("\x1b&l3A", "");

@@ -6,6 +6,7 @@
 #include "DocSet.h"
 #include "HLWStream.h"
 #include "ImageAntialias.h"
+#include "PCLParse.h"
 #include "PageBitmap.h"
 
 #include <memory>
@@ -15,6 +16,11 @@ namespace pg {
 
 // The page's fill data followed by its template data; nullptr when the node has no page.
 std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info);
+
+// A copy of page `page` (1..count) of a parsed file, to be shown on its own: in front of it
+// the orientation the page begins in when that is not portrait, since a landscape command on
+// an earlier page holds for the pages after it. Empty when there is no such page.
+THLWMemorystream FilePageCopy(TPCLBuffer& file, int page);
 
 // Deletes every letter and legal page-size command (ESC&l2A, ESC&l3A) from the stream.
 void RemovePageSizeCommands(THLWMemorystream& stream);

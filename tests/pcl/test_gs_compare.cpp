@@ -202,3 +202,143 @@ TEST(PclGhostscriptCompare, LaserPrinterOutputRendersLikeGhostscript) {
         }
     }
 }
+
+namespace {
+
+// A landscape loan page W points wide and 612 high: a title, a table whose columns reach the
+// right margin, rules, a box, a fill, an image and the page number in the bottom right corner.
+std::string LandscapePage(int width) {
+    return "%!PS\n/W " + std::to_string(width) + R"( def
+<< /PageSize [W 612] >> setpagedevice
+/Helvetica findfont 26 scalefont setfont
+54 540 moveto (Amortization Schedule) show
+/Times-Roman findfont 11 scalefont setfont
+/step W 108 sub 6 div def
+/cols [(Payment) (Date) (Principal) (Interest) (Escrow) (Total Due)] def
+0 1 5 { /i exch def 60 i step mul add 500 moveto cols i get show } for
+0 1 19 { /r exch def 0 1 5 { /i exch def
+  60 i step mul add 480 r 18 mul sub moveto (1,234.56) show } for } for
+54 494 moveto W 54 sub 494 lineto 1.5 setlinewidth stroke
+54 100 W 108 sub 420 rectstroke
+W 200 sub 50 120 30 rectfill
+gsave W 400 sub 40 translate 48 48 scale
+16 16 1 [16 0 0 -16 0 16] {<f0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0f
+  ff00ff00ff00ff0000ff00ff00ff00ffff00ff00ff00ff0000ff00ff00ff00ff>} image
+grestore
+W 60 sub 60 moveto (Page 1) show
+showpage
+)";
+}
+
+// The black pixels of a picture, with a lookup that allows one pixel of difference.
+struct TBlackSet {
+    explicit TBlackSet(const TBlackMap& map) : Map(map) {
+        for (int y = 0; y < map.Height; ++y)
+            for (int x = 0; x < map.Width; ++x)
+                if (map.At(x, y))
+                    Pixels.push_back({x, y});
+    }
+    bool Near(int x, int y) const {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (Map.At(x + dx, y + dy))
+                    return true;
+        return false;
+    }
+    const TBlackMap& Map;
+    std::vector<TTopLeft> Pixels;
+};
+
+// How much of the reference our page holds, and how much of ours is not in it, within one
+// pixel, at the offset (near the first black corners) where the two match best.
+struct TNearAgreement {
+    long Reference = 0, Found = 0; // reference black pixels; those with ours black near them
+    long Ours = 0, Matched = 0;    // our black pixels; those with reference black near them
+    double FoundShare() const { return Reference ? double(Found) / double(Reference) : 0; }
+    double ExtraShare() const { return Ours ? double(Ours - Matched) / double(Ours) : 1; }
+};
+
+TNearAgreement CompareWithin1(const TBlackMap& reference, const TBlackMap& ours) {
+    const TBlackSet ref(reference), our(ours);
+    const TTopLeft r = FirstBlack(reference), o = FirstBlack(ours);
+    int bestDx = 0, bestDy = 0;
+    long best = -1;
+    for (int dy = r.Y - o.Y - 3; dy <= r.Y - o.Y + 3; ++dy)
+        for (int dx = r.X - o.X - 3; dx <= r.X - o.X + 3; ++dx) {
+            long both = 0;
+            for (const TTopLeft& p : our.Pixels)
+                both += reference.At(p.X + dx, p.Y + dy);
+            if (both > best) {
+                best = both;
+                bestDx = dx;
+                bestDy = dy;
+            }
+        }
+    TNearAgreement a{long(ref.Pixels.size()), 0, long(our.Pixels.size()), 0};
+    for (const TTopLeft& p : ref.Pixels)
+        a.Found += our.Near(p.X - bestDx, p.Y - bestDy);
+    for (const TTopLeft& p : our.Pixels)
+        a.Matched += ref.Near(p.X + bestDx, p.Y + bestDy);
+    return a;
+}
+
+} // namespace
+
+// Landscape pages from the four LaserJet devices, letter and legal: every way a page is drawn
+// (while the file is parsed, by the print path, and as the page window draws a page of a plain
+// file, without its page-size commands) holds the whole page on a landscape page.
+TEST(PclGhostscriptCompare, LandscapePagesRenderWhole) {
+    if (!RunQuietly("gs --version"))
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const fs::path dir = fs::path(testing::TempDir()) / "pcl_gs_landscape";
+    fs::create_directories(dir);
+    const std::string gs = "gs -q -dNOPAUSE -dBATCH -dSAFER -r300 ";
+    struct TPaper {
+        std::string Name, Hint;
+        int Points, Width;
+    };
+    for (const TPaper& paper : {TPaper{"letter", "LTR", 792, 3300}, TPaper{"legal", "LGL", 1008, 4200}}) {
+        const fs::path ps = dir / (paper.Name + ".ps");
+        std::ofstream(ps) << LandscapePage(paper.Points);
+        const fs::path pbm = dir / (paper.Name + ".pbm");
+        ASSERT_TRUE(RunQuietly(gs + "-sDEVICE=pbmraw -sOutputFile=" + pbm.string() + " " + ps.string()));
+        const TBlackMap reference = ReadPbm(pbm);
+        ASSERT_EQ(reference.Width, paper.Width);
+        ASSERT_EQ(reference.Height, 2550);
+        // ljet2p: TIFF rows; ljet3 and ljet4: delta rows and registration; laserjet: unencoded
+        // rows and no page size.
+        for (const std::string device : {"ljet2p", "ljet3", "ljet4", "laserjet"}) {
+            const fs::path pcl = dir / (device + "-" + paper.Name + ".pcl");
+            ASSERT_TRUE(
+                RunQuietly(gs + "-sDEVICE=" + device + " -sOutputFile=" + pcl.string() + " " + ps.string()));
+            auto file = std::make_unique<test::TBitmapPcl>();
+            file->LoadFromFile(pcl.string());
+            file->Parse(true);
+            ASSERT_EQ(file->GetPageCount(), 1) << device;
+            THLWMemorystream windowPage(std::string(file->GetPageStream(1)->View()));
+            windowPage.ReplaceAll("\x1b&l2A", "");
+            windowPage.ReplaceAll("\x1b&l3A", "");
+            auto window = std::make_unique<test::TBitmapPcl>();
+            window->LoadFromStream(windowPage);
+            window->Parse(true);
+            const std::vector<std::pair<std::string, TBlackMap>> drawn = {
+                {"parsed", BlackOf(file->GetPageBitmap(false, 1, paper.Hint))},
+                {"printed", BlackOf(file->GetPageBitmap(true, 1, paper.Hint))},
+                {"window", BlackOf(window->GetPageBitmap(false, 1, ""))},
+            };
+            for (const auto& [how, ours] : drawn) {
+                SCOPED_TRACE(device + " " + paper.Name + " " + how);
+                EXPECT_EQ(ours.Width, how == "window" ? 4200 : paper.Width);
+                EXPECT_EQ(ours.Height, 2550);
+                const TNearAgreement a = CompareWithin1(reference, ours);
+                std::cout << device << " " << paper.Name << " " << how << ": " << 100 * a.FoundShare()
+                          << "% of the reference, " << 100 * a.ExtraShare() << "% extra\n";
+                EXPECT_GT(a.Reference, 50000);
+                EXPECT_GE(a.FoundShare(), 0.99);
+                EXPECT_LE(a.ExtraShare(), 0.01);
+                if (a.FoundShare() < 0.99 || a.ExtraShare() > 0.01)
+                    WritePgm(ours, dir / (device + "-" + paper.Name + "-" + how + ".pgm"));
+            }
+        }
+    }
+}

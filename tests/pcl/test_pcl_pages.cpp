@@ -39,6 +39,25 @@ TEST(PclPages, MarksWithoutTextMakeAPageButCommandsAloneDoNot) {
     EXPECT_EQ(Parsed(P("~*b1W") + "\x80", true)->GetPageCount(), 1);
 }
 
+// Drivers repeat orientation and page size: the second page-size command ends a page that has
+// nothing on it yet, and the commands before it stay with the page that follows. Each page
+// knows the orientation it begins in.
+TEST(PclPages, RepeatedPageSizeKeepsOrientationWithThePage) {
+    auto b = Parsed(P("~E~&l1O~&l2A~&l1O~&l2AOne\f~&l1O~&l2A~&l1O~&l2ATwo\f~&l0OThree"));
+    ASSERT_EQ(b->GetPageCount(), 3);
+    EXPECT_EQ(PageOf(*b, 1), P("~E~&l1O~&l2A~&l1O~&l2AOne"));
+    EXPECT_EQ(PageOf(*b, 2), P("~&l1O~&l2A~&l1O~&l2ATwo"));
+    EXPECT_EQ(b->GetPageOrientation(1), 0);
+    EXPECT_EQ(b->GetPageOrientation(2), 1);
+    EXPECT_EQ(b->GetPageOrientation(3), 1);
+    EXPECT_EQ(b->GetPageOrientation(4), 0);
+    // A page-size command after a page with content still starts the next page with itself.
+    auto c = Parsed(P("~&l2AOne~&l1O~&l3ATwo"));
+    EXPECT_EQ(PageOf(*c, 1), P("~&l2AOne~&l1O"));
+    EXPECT_EQ(PageOf(*c, 2), P("~&l3ATwo"));
+    EXPECT_EQ(c->GetPageOrientation(2), 1);
+}
+
 TEST(PclPages, PageStreamsNumberingAndResults) {
     auto b = Parsed(P("~&l1o2a0EOne\fTwo"));
     EXPECT_EQ(PageOf(*b, 1), P("~&l1O~&l2A~&l0EOne"));

@@ -201,14 +201,19 @@ TEST(PclPageState, PageBitmapSizes) {
     // The paper hint counts when the page has no letter size of its own.
     auto hinted = Parsed("Text", true);
     EXPECT_EQ(hinted->GetPageBitmap(false, 1, "letter").Height(), 3300);
-    // Print path (parsed without rendering): portrait width in every orientation.
+    // Print path (parsed without rendering): the same rule, a landscape page is landscape,
+    // and page 2 starts in the orientation page 1 left.
     auto print = Parsed(P("~&l1o2AOne\fTwo"));
     TPageBitmap& p1 = print->GetPageBitmap(true, 1, "LGL");
-    EXPECT_EQ(p1.Width(), 2450);
-    EXPECT_EQ(p1.Height(), 3300);
+    EXPECT_EQ(p1.Width(), 3300);
+    EXPECT_EQ(p1.Height(), 2550);
     EXPECT_TRUE(print->PageState().PrintMode);
     // The paper codes outlive resets: page 2 keeps the letter code of page 1.
-    EXPECT_EQ(print->GetPageBitmap(true, 2, "LGL").Height(), 3300);
+    EXPECT_EQ(print->GetPageBitmap(true, 2, "LGL").Width(), 3300);
+    auto portrait = Parsed(P("~&l2AOne\f~&l1OTwo"));
+    EXPECT_EQ(portrait->GetPageBitmap(true, 1, "").Width(), 2450);
+    EXPECT_EQ(portrait->GetPageBitmap(true, 2, "").Height(), 2550);
+    EXPECT_EQ(portrait->GetPageBitmap(true, 1, "").Width(), 2450);
     // Without a page size of its own the hint decides.
     auto plain = Parsed("One\fTwo");
     EXPECT_EQ(plain->GetPageBitmap(true, 2, "LGL").Height(), 4200);

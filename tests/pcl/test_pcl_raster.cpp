@@ -89,16 +89,33 @@ TEST(PclRaster, TiffRowsOneDotHigherWithPresentationAndLandscape) {
     EXPECT_EQ(hidden.buffer.PageState().CursorY, 1);
     TRender shown(P("~*rF") + Raster(2, Row("\x00\xFF"s)));
     EXPECT_EQ(shown.NotWhite(), 8);
-    // Landscape: each row runs down from the cursor's row in the column left of the cursor,
-    // and the cursor steps one dot left. Modes 0 and 1 are drawn the same way.
+    // Landscape, rows laid along the sheet's width (presentation 3): each row runs down from
+    // the cursor's row in the column left of the cursor, and the cursor steps one dot left.
+    // Modes 0 and 1 are drawn the same way.
     for (int mode : {0, 1, 2}) {
         const std::string row = mode == 0 ? std::string("\xC0") : std::string("\x00\xC0", 2);
-        TRender landscape(P("~&l1O~*p100x200Y~*r1A~*b") + std::to_string(mode) + "M" + Row(row) + Row(row));
+        TRender landscape(P("~&l1O~*r3F~*p100x200Y~*r1A~*b") + std::to_string(mode) + "M" + Row(row) +
+                          Row(row));
         EXPECT_EQ(landscape.page->Pixel(149, 350), kPaletteBlack) << mode;
         EXPECT_EQ(landscape.page->Pixel(149, 351), kPaletteBlack) << mode;
         EXPECT_EQ(landscape.page->Pixel(148, 350), kPaletteBlack) << mode;
         EXPECT_EQ(landscape.NotWhite(), 4) << mode;
         EXPECT_EQ(landscape.buffer.PageState().CursorX, 98) << mode;
+    }
+    // Landscape rows in the logical page's orientation (presentation 0, as drivers send them)
+    // run across the landscape page as in portrait, and the cursor steps one dot down; so
+    // does a raster Y offset.
+    for (int mode : {0, 1, 2}) {
+        const std::string row = mode == 1 ? std::string("\x01\xC0", 2) : std::string("\x00\xC0", 2);
+        const int y = mode == 2 ? 349 : 350;
+        TRender landscape(P("~&l1O~&l2A~*r0F~*p100x200Y~*r1A~*b") + std::to_string(mode) + "M" + Row(row) +
+                          P("~*b2Y") + Row(row));
+        EXPECT_EQ(landscape.page->Width(), 3300) << mode;
+        EXPECT_EQ(landscape.Count(kPaletteBlack, 0, y, 4200, y + 1), mode == 1 ? 4 : 2) << mode;
+        EXPECT_EQ(landscape.Count(kPaletteBlack, 0, y + 3, 4200, y + 4), mode == 1 ? 4 : 2) << mode;
+        EXPECT_EQ(landscape.page->Pixel(mode == 0 ? 158 : 150, y), kPaletteBlack) << mode;
+        EXPECT_EQ(landscape.NotWhite(), mode == 1 ? 8 : 4) << mode;
+        EXPECT_EQ(landscape.buffer.PageState().CursorY, 204) << mode;
     }
     // Reverse orientations draw no TIFF rows; the cursor still moves left.
     TRender reverse(P("~&l2O") + Raster(2, Row("\x00\xFF"s)));
@@ -119,6 +136,29 @@ TEST(PclRaster, UnencodedAndRunLengthRowsInTheReverseOrientations) {
             EXPECT_EQ(reverse.NotWhite(), 2) << where;
             EXPECT_EQ(reverse.buffer.PageState().CursorX, 99) << where;
         }
+}
+
+// Orientation, page size and registration in any order give the same landscape page, with
+// room for its bottom right corner while it is drawn and when it is printed.
+TEST(PclRaster, LandscapeSetupInAnyOrderDrawsTheWholePage) {
+    std::vector<std::string> setup = {P("~&l-180u36Z"), P("~&l1O"), P("~&l2A")};
+    std::sort(setup.begin(), setup.end());
+    do {
+        const std::string pcl =
+            setup[0] + setup[1] + setup[2] + Raster(0, "") + P("~*p3100x2350Y") + Row("\xFF");
+        SCOPED_TRACE(pcl);
+        TRender shown(pcl);
+        TBitmapPcl printed;
+        printed.AppendData(pcl);
+        printed.Parse(false);
+        const TPageBitmap* printedPage = &printed.GetPageBitmap(true, 1, "LGL");
+        for (const TPageBitmap* page : {shown.page, printedPage}) {
+            EXPECT_EQ(page->Width(), 3300);
+            EXPECT_EQ(page->Height(), 2550);
+            EXPECT_EQ(page->Pixel(3150, 2500), kPaletteBlack);
+            EXPECT_EQ(page->Pixel(3157, 2500), kPaletteBlack);
+        }
+    } while (std::next_permutation(setup.begin(), setup.end()));
 }
 
 TEST(PclRaster, DeltaRowsPatchTheSeedRowAndYOffsetSkipsRows) {

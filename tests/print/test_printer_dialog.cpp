@@ -296,6 +296,28 @@ std::vector<std::string> MediaBoxes(const std::string& pdf) {
     return boxes;
 }
 
+// A landscape page goes to the driver as a landscape page, whole: the text in its bottom right
+// corner, past a portrait page's width, is on the printed page.
+TEST_F(PrinterDialogTest, DriverPrintingLandscapePages) {
+    const std::string pdfFile = (root_ / "landscape.pdf").string();
+    EXPECT_EQ(DriverPrintToPdf("\x1b"
+                               "E\x1b&l1O\x1b&l2A\x1b*p2900x2250YTotal Due\f\x1b&l0O\x1b&l2APortrait\f",
+                               pdfFile, "Pagellan-1"),
+              2);
+    EXPECT_EQ(MediaBoxes(test::ReadWholeFile(pdfFile)), (std::vector<std::string>{"792x612", "612x792"}));
+    const std::string pgm = (root_ / "landscape").string();
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 50 -gray -f 1 -l 1 -singlefile '" + pdfFile + "' '" + pgm + "'").c_str()),
+        0);
+    const QImage page(QString::fromStdString(pgm + ".pgm"));
+    ASSERT_EQ(page.width(), 550);
+    bool dark = false;
+    for (int y = 360; y < page.height(); ++y)
+        for (int x = 460; x < page.width(); ++x)
+            dark = dark || qGray(page.pixel(x, y)) < 128;
+    EXPECT_TRUE(dark);
+}
+
 TEST_F(PrinterDialogTest, DriverPrintingToPdfAndToRealPrinter) {
     TRecordingPrompter prompts;
     const std::string pdfFile = (root_ / "job.pdf").string();

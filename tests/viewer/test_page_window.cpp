@@ -280,6 +280,36 @@ TEST(PageWindow, PlainPclFile) {
     EXPECT_FALSE(missing.LoadPCLFile((TestDir() / "none.pcl").string()));
 }
 
+// A landscape plain file: page 2 holds no orientation command of its own but follows page 1's,
+// and shows whole on a landscape page; the mouse position and zoom work on it as on a
+// portrait page.
+TEST(PageWindow, LandscapePlainFileShowsWhole) {
+    const auto file = TestDir() / "landscape.pcl";
+    std::ofstream(file, std::ios::binary) << "\x1b"
+                                             "E\x1b&l1O\x1b&l2APAGE ONE\f\x1b*p3000x2000YTOTAL DUE\f";
+    TPageForm page;
+    ASSERT_TRUE(page.LoadPCLFile(file.string()));
+    page.actNext->trigger();
+    ASSERT_EQ(page.FilePageNumber, 2);
+    EXPECT_EQ(page.Image->BitmapWidth(), 4200);
+    EXPECT_EQ(page.Image->BitmapHeight(), 2550);
+    const TRgbImage& shown = page.Image->Picture().Base();
+    int marked = 0;
+    for (int y = 2000; y < 2250; ++y)
+        for (int x = 3000; x < 3600; ++x)
+            marked += shown.Pixel(x, y) != 0x00FFFFFF;
+    EXPECT_GT(marked, 500);
+    // At 37 %, image pixel (1147, 814) shows bitmap pixel (3100, 2200), PCL (3050, 2050).
+    page.ImageMouseMove(QPoint(1147, 814));
+    EXPECT_EQ(page.StatusPanel[1]->text(), "3050, 2050");
+    page.ZoomOut();
+    EXPECT_EQ(page.StatusPanel[0]->text(), "Scale : 18%");
+    EXPECT_EQ(page.Image->width(), 777);
+    EXPECT_EQ(page.Image->height(), 472);
+    page.ImageMouseMove(QPoint(574, 407));
+    EXPECT_EQ(page.StatusPanel[1]->text(), "3053, 2050");
+}
+
 TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     TRecordingPrompter prompter;
     TFixture f(LandscapeSet(true, "notes.tsn"));

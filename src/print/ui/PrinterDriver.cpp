@@ -14,8 +14,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "PCLParse.h"
 #include "FontEngine.h"
+#include "PCLParse.h"
 #include "PageBitmapDevice.h"
 #include "PrinterOutput.h"
 #include "QtText.h"
@@ -111,7 +111,11 @@ int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerN
             // Each page gets its own paper: a legal page after a letter one is not cut short.
             if (!pcl.GetPaperCode().empty() || j == 1)
                 currentPaper = pcl.GetPaperCode();
-            SetDriverPaper(printer, currentPaper, pcl.GetDuplexMode() == 1, "PORTRAIT");
+            // A landscape page comes rendered as a landscape page; the driver turns it onto the
+            // sheet.
+            const bool landscape = bitmap.Width() > bitmap.Height();
+            SetDriverPaper(printer, currentPaper, pcl.GetDuplexMode() == 1,
+                           landscape ? "LANDSCAPE" : "PORTRAIT");
             if (!painter.isActive())
                 StartDocument(painter, printer);
             else if (!printer.newPage())

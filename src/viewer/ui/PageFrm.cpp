@@ -467,7 +467,7 @@ void TPageForm::ShowFilePage(int page) {
     FilePageNumber = page;
     actGotoPage->setText(QString::fromStdString(PageOfText(FilePageNumber, FilePageCount)));
     // The file's page stays as it is for printing; the copy loses its page-size commands.
-    THLWMemorystream copy{std::string(source->View())};
+    THLWMemorystream copy = FilePageCopy(*FileBuffer, page);
     ViewPage(copy);
 }
 
