@@ -9,6 +9,7 @@
 // several threads.
 
 #include "PageBitmapDevice.h"
+#include "SystemFonts.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,30 +17,10 @@
 #include <string_view>
 #include <vector>
 
-struct FT_FaceRec_;
-
 namespace pg {
 
 // The names of the installed font families, each in upper case, sorted (read once).
 const std::vector<std::string>& InstalledFontFamilies();
-
-// The font file fontconfig picks for a family and style, with the style the file lacks (to
-// be synthesised by whoever draws with it). False when nothing matches.
-struct TFontFile {
-    std::string Path;
-    int Index = 0;
-    bool Embolden = false;
-    bool Oblique = false;
-};
-bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile& out);
-
-// A face's cell in font units, as the platform sizes a font by a positive height: ascent plus
-// descent of its Windows metrics (the face's own when it has none).
-struct TCellMetrics {
-    int CellUnits = 1;
-    int AscentUnits = 1;
-};
-TCellMetrics CellMetricsOf(FT_FaceRec_* face);
 
 class TFontEngine : public TCharRasterizer {
 public:

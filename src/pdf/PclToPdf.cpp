@@ -1,5 +1,6 @@
 #include "PclToPdf.h"
 
+#include "FontEngine.h"
 #include "PCLParse.h"
 #include "Paths.h"
 #include "PdfDevice.h"
@@ -24,7 +25,7 @@ TPclToPdfResult ConvertPclToPdf(std::string_view pcl, const TPclToPdfOptions& op
     if (!options.Colour)
         buffer.SetFillColor(0);
     buffer.AppendData(pcl);
-    TPdfDevice device(options.Colour);
+    TPdfDevice device(options.Colour, &TFontEngine::Shared());
     try {
         buffer.Parse();
         for (int page = 1; page <= buffer.GetPageCount(); ++page) {

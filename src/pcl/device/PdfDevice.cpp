@@ -1,8 +1,8 @@
 #include "PdfDevice.h"
 
-#include "FontEngine.h"
 #include "PageBitmap.h"
 #include "Strings.h"
+#include "SystemFonts.h"
 
 #include <cairo-ft.h>
 #include <cairo-pdf.h>
@@ -244,6 +244,7 @@ const std::array<uint8_t, 256>& BitReverse() {
 
 struct TPdfDevice::TImpl {
     bool Colour = false;
+    TCharRasterizer* Rasterizer = nullptr;
     std::string Bytes;
     std::string Error;
     cairo_surface_t* Surface = nullptr;
@@ -390,8 +391,9 @@ struct TPdfDevice::TImpl {
     }
 };
 
-TPdfDevice::TPdfDevice(bool colour) : impl_(std::make_unique<TImpl>()) {
+TPdfDevice::TPdfDevice(bool colour, TCharRasterizer* rasterizer) : impl_(std::make_unique<TImpl>()) {
     impl_->Colour = colour;
+    impl_->Rasterizer = rasterizer;
     impl_->Surface = cairo_pdf_surface_create_for_stream(AppendToString, &impl_->Bytes, 612, 792);
     cairo_pdf_surface_set_metadata(impl_->Surface, CAIRO_PDF_METADATA_CREATOR, "Pagellan pcl2pdf");
 }
@@ -438,7 +440,7 @@ void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCha
 int TPdfDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
     // The page bitmap's measure, so that a page lays out in the PDF as it does on screen.
     TCharCoverage image;
-    return TFontEngine::Shared().Render(font, code, image) ? image.Advance : 0;
+    return impl_->Rasterizer && impl_->Rasterizer->Render(font, code, image) ? image.Advance : 0;
 }
 
 void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {

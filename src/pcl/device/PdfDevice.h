@@ -11,6 +11,7 @@
 // Positions are page pixels (300 per inch); a pixel is 72/300 of a PDF point.
 
 #include "PCLDevice.h"
+#include "PageBitmapDevice.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +23,9 @@ class TPdfDevice : public TPCLDevice {
 public:
     // colour: colours as drawn (blue fill text stays blue); otherwise every colour but white
     // is black, as a printer prints it, and the interpreter is told the page is monochrome.
-    explicit TPdfDevice(bool colour = false);
+    // Characters measure as the rasterizer measures them (the page bitmap's font engine, so
+    // that a page lays out as on screen); without one they measure 0.
+    explicit TPdfDevice(bool colour = false, TCharRasterizer* rasterizer = nullptr);
     ~TPdfDevice() override;
     TPdfDevice(const TPdfDevice&) = delete;
     TPdfDevice& operator=(const TPdfDevice&) = delete;
