@@ -63,7 +63,7 @@ TJobBuild BuildJobFromOptions(const TJobOptions& options) {
     choices.LegalTrayCode = PGRegistry::LegalTray();
     choices.LetterTrayCode = PGRegistry::LetterTray();
     THLWPrintJobStream job(CopyFootersFromSettings());
-    AssembleJob(job, *set, PrintNodes(tree, selection), request, choices, false);
+    AssembleJob(job, *set, PrintNodes(tree, selection), request, choices, options.Capture);
     job.WriteJobReset();
     build.Bytes = std::string(job.View());
     build.PagesWritten = job.PagesWritten;

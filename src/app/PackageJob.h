@@ -21,6 +21,8 @@ struct TJobOptions {
     // Copies, order, bar codes, form names, duplex, all-on-legal and the print format; the tray
     // codes are read from the settings.
     TPrintChoices Choices;
+    // The walk of the PDF conversion: every page once, no additional copies.
+    bool Capture = false;
 };
 
 enum class TJobBuildResult { Built, BadSelection, DeletedForms };

@@ -58,7 +58,7 @@ const TCliCommand job("job", kUsage, RunJob);
 } // namespace
 
 int JobFromArguments(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
-                     const std::string& command, const std::string& usage, TJobBuild& build) {
+                     const std::string& command, const std::string& usage, TJobBuild& build, bool capture) {
     std::vector<std::string> values = {"selected", "copies", "order", "history"};
     values.insert(values.end(), valueOptions.begin(), valueOptions.end());
     const std::vector<std::string> files = Positionals(args, values);
@@ -80,6 +80,7 @@ int JobFromArguments(const std::vector<std::string>& args, const std::vector<std
     options.ChangedOnly = HasOption(args, "changed");
     options.HistoryFolder = OptionValue(args, "history");
     options.SelectedOnly = HasOption(args, "selected");
+    options.Capture = capture;
     for (const std::string& item : Split(OptionValue(args, "selected"), ","))
         options.SelectedForms.push_back(StrToIntDef(Trim(item), 0));
 

@@ -110,38 +110,17 @@ struct TFontEngine::TImpl {
 
     std::unique_ptr<TFace> Match(const std::string& family, bool bold, bool italic) {
         auto face = std::make_unique<TFace>();
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-        if (match) {
-            FcChar8* file = nullptr;
-            int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-            FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-                face->Face = OpenFile(reinterpret_cast<const char*>(file), index);
-            face->Embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
-            face->Oblique = italic && slant == FC_SLANT_ROMAN;
-            FcPatternDestroy(match);
+        TFontFile file;
+        if (MatchFontFile(family, bold, italic, file)) {
+            face->Face = OpenFile(file.Path, file.Index);
+            face->Embolden = file.Embolden;
+            face->Oblique = file.Oblique;
         }
-        FcPatternDestroy(pattern);
         if (face->Face) {
             FT_Select_Charmap(face->Face, FT_ENCODING_UNICODE);
-            const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face->Face, FT_SFNT_OS2));
-            if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
-                face->AscentUnits = os2->usWinAscent;
-                face->CellUnits = os2->usWinAscent + os2->usWinDescent;
-            } else if (face->Face->ascender - face->Face->descender > 0) {
-                face->AscentUnits = face->Face->ascender;
-                face->CellUnits = face->Face->ascender - face->Face->descender;
-            }
+            const TCellMetrics cell = CellMetricsOf(face->Face);
+            face->CellUnits = cell.CellUnits;
+            face->AscentUnits = cell.AscentUnits;
         }
         return face;
     }

@@ -9,6 +9,7 @@
 // several threads.
 
 #include "PageBitmapDevice.h"
+#include "SystemFonts.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,0 +1,97 @@
+// PCL to PDF: the demo package's job through the pcl2pdf program (the whole process, as the
+// conversion runs it), and in process for the demo, a 600-page job of text forms and pages of
+// raster graphics. Counters: PDF bytes in all and per page; time per page is the iteration
+// time over "pages".
+// Targets: demo through pcl2pdf at most 0.12 s and 100 KB for its 10 pages; 600 pages at most
+// 3 s and 2 MB.
+
+#include "PackageJob.h"
+#include "PclToPdf.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace pg {
+namespace {
+
+const std::string& DemoJob() {
+    static const std::string job = [] {
+        TJobOptions options;
+        options.Package = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
+        options.Capture = true;
+        return BuildJobFromOptions(options).Bytes;
+    }();
+    return job;
+}
+
+std::string RasterJob(int pages) {
+    std::string job;
+    for (int page = 0; page < pages; ++page) {
+        job += "\x1b"
+               "E\x1b&l2A\x1b*p100x100Y\x1b*t300R\x1b*r1A";
+        for (int y = 0; y < 2000; ++y) {
+            std::string row(280, '\0');
+            for (size_t x = 0; x < row.size(); ++x)
+                row[x] = char(((x * 7 + size_t(y) / 3 + size_t(page)) % 11) < 4 ? 0xF0 : 0x00);
+            job += "\x1b*b" + std::to_string(row.size()) + "W" + row;
+        }
+        job += "\x1b*rB\f";
+    }
+    return job;
+}
+
+void Report(benchmark::State& state, const TPclToPdfResult& result) {
+    state.counters["pages"] = result.Pages;
+    state.counters["bytes"] = double(result.Pdf.size());
+    state.counters["bytes/page"] = double(result.Pdf.size()) / std::max(result.Pages, 1);
+    state.counters["time/page"] = benchmark::Counter(
+        result.Pages, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void Convert(benchmark::State& state, const std::string& job) {
+    TPclToPdfResult result;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(result = ConvertPclToPdf(job));
+    Report(state, result);
+}
+
+void BM_DemoInProcess(benchmark::State& state) {
+    Convert(state, DemoJob());
+}
+BENCHMARK(BM_DemoInProcess)->Unit(benchmark::kMillisecond);
+
+void BM_TextForms600Pages(benchmark::State& state) {
+    std::string job;
+    for (int i = 0; i < 60; ++i)
+        job += DemoJob();
+    Convert(state, job);
+}
+BENCHMARK(BM_TextForms600Pages)->Unit(benchmark::kMillisecond);
+
+void BM_RasterPages(benchmark::State& state) {
+    Convert(state, RasterJob(10));
+}
+BENCHMARK(BM_RasterPages)->Unit(benchmark::kMillisecond);
+
+// The whole converter process on the demo job, as the conversion starts it.
+void BM_DemoThroughPcl2pdf(benchmark::State& state) {
+    const std::string input = "bench_pdf_demo.pcl", output = "bench_pdf_demo.pdf";
+    std::ofstream(input, std::ios::binary) << DemoJob();
+    const std::string command = std::string("\"") + PCL2PDF + "\" " + input + " " + output + " -Legal -MM";
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0)
+            state.SkipWithError("pcl2pdf failed");
+    std::ifstream in(output, std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Report(state, {true, pdf, 10, {}});
+    std::remove(input.c_str());
+    std::remove(output.c_str());
+}
+BENCHMARK(BM_DemoThroughPcl2pdf)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+} // namespace pg

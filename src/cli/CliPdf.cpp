@@ -1,0 +1,86 @@
+// pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
+// it (every page once) and run through our converter program, as the window's commands do;
+// a PCL file goes to the converter as it is.
+
+#include "CliJob.h"
+#include "Command.h"
+#include "Paths.h"
+#include "PdfConversion.h"
+#include "Strings.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <iostream>
+
+namespace pg::cli {
+
+namespace {
+
+constexpr char kUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] [--form-names] "
+                          "[--duplex] [--all-on-legal] [--history DIR]";
+
+bool IsPackage(const std::string& path) {
+    const std::string ext = UpperCase(ExtensionPart(path));
+    return ext == "QDX" || ext == "QDZ" || ext == "DSP" || ext == "TSN";
+}
+
+// A work folder of this run's own inside the temporary folder, so that conversions running
+// side by side do not share the work files; removed with them.
+class TWorkFolder {
+public:
+    TWorkFolder() {
+        std::string pattern = TempFolder() + "pagellan-pdf-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern + "/";
+    }
+    ~TWorkFolder() {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+int RunPdf(const std::vector<std::string>& args) {
+    std::string output;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-o")
+            output = args[i + 1];
+    const std::vector<std::string> files = Positionals(args, {"selected", "copies", "order", "history"});
+    if (output.empty() || files.size() != 1) {
+        std::cerr << "usage: pagellan-cli " << kUsage << '\n';
+        return 2;
+    }
+    std::string pcl;
+    if (IsPackage(files[0])) {
+        TJobBuild build;
+        if (const int status = JobFromArguments(args, {}, "pdf", kUsage, build, true); status != 0)
+            return status;
+        pcl = std::move(build.Bytes);
+    } else {
+        std::string error;
+        if (!ReadFileBytes(files[0], pcl, error)) {
+            std::cerr << "pagellan-cli pdf: cannot read " << files[0] << ": " << error << '\n';
+            return 1;
+        }
+    }
+    const TWorkFolder work;
+    if (work.Path().empty()) {
+        std::cerr << "pagellan-cli pdf: cannot create a work folder in " << TempFolder() << '\n';
+        return 1;
+    }
+    const TPdfConversion conversion{ConverterBesideExecutable(), work.Path(), {}};
+    return ConvertPCLStringToPDF(pcl, output, conversion) ? 0 : 1;
+}
+
+const TCliCommand pdf("pdf", kUsage, RunPdf);
+
+} // namespace
+
+} // namespace pg::cli

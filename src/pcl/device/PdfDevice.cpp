@@ -1,0 +1,561 @@
+#include "PdfDevice.h"
+
+#include "PageBitmap.h"
+#include "Strings.h"
+#include "SystemFonts.h"
+
+#include <cairo-ft.h>
+#include <cairo-pdf.h>
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <variant>
+#include <vector>
+
+namespace pg {
+
+namespace {
+
+constexpr double kPointsPerPixel = 72.0 / 300.0;
+// The interpreter's drawing surface is at most this many pixels each way; nothing outside it
+// can reach a page, so nothing outside it is recorded.
+constexpr int kSurface = 4200;
+constexpr size_t kSurfaceStride = kSurface / 8;
+// Characters above this cell height are not drawn, as on the page bitmap.
+constexpr int kMaxCellHeight = 2000;
+// Rows of mask bits at most this far apart go into one band (one image); a wider gap of
+// blank rows starts a new band.
+constexpr int kBandGap = 32;
+constexpr uint32_t kWhite = 0x00FFFFFF;
+
+int Clamp(int64_t v, int64_t lo, int64_t hi) {
+    return int(std::clamp(v, lo, hi));
+}
+
+void SetColour(cairo_t* cr, uint32_t colour) {
+    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, (colour >> 8 & 0xFF) / 255.0,
+                         (colour >> 16 & 0xFF) / 255.0);
+}
+
+// A system font as cairo draws it, shared by every device of the process: cairo keeps font
+// faces in caches of its own, so a face lives as long as the process.
+struct TPdfFont {
+    cairo_font_face_t* Face = nullptr;
+    TCellMetrics Cell;
+    int UnitsPerEm = 1;
+    std::array<uint32_t, 256> Glyphs{}; // glyph index per character code; 0 none
+};
+
+class TPdfFonts {
+public:
+    const TPdfFont* Find(const std::string& family, bool bold, bool italic) {
+        std::lock_guard guard(lock_);
+        const auto key = std::make_tuple(family, bold, italic);
+        auto it = fonts_.find(key);
+        if (it == fonts_.end())
+            it = fonts_.emplace(key, Open(family, bold, italic)).first;
+        return it->second.Face ? &it->second : nullptr;
+    }
+
+    static TPdfFonts& Shared() {
+        static TPdfFonts fonts;
+        return fonts;
+    }
+
+private:
+    TPdfFont Open(const std::string& family, bool bold, bool italic) {
+        TPdfFont font;
+        TFontFile file;
+        if (!MatchFontFile(family, bold, italic, file))
+            return font;
+        if (!library_ && FT_Init_FreeType(&library_) != 0) {
+            library_ = nullptr;
+            return font;
+        }
+        FT_Face face = nullptr;
+        if (FT_New_Face(library_, file.Path.c_str(), file.Index, &face) != 0)
+            return font;
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        font.Cell = CellMetricsOf(face);
+        font.UnitsPerEm = std::max<int>(face->units_per_EM, 1);
+        for (int code = 0; code < 256; ++code) {
+            const uint32_t cp = WindowsCodePoint(uint8_t(code));
+            font.Glyphs[size_t(code)] = cp != 0 ? FT_Get_Char_Index(face, cp) : 0;
+        }
+        font.Face = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
+        unsigned synthesize = 0;
+        if (file.Embolden)
+            synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;
+        if (file.Oblique)
+            synthesize |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+        cairo_ft_font_face_set_synthesize(font.Face, synthesize);
+        return font;
+    }
+
+    std::mutex lock_;
+    FT_Library library_ = nullptr;
+    std::map<std::tuple<std::string, bool, bool>, TPdfFont> fonts_;
+};
+
+// The 1-bit drawing of a page (raster rows and downloaded glyphs): one surface-sized block of
+// bits, reused from page to page, with each row's inked extent so that a page writes out
+// only the bands that hold ink.
+class TMaskCanvas {
+public:
+    void Clear() {
+        for (int y = 0; y < kSurface; ++y)
+            if (RowUsed(y)) {
+                std::fill_n(bits_.begin() + ptrdiff_t(size_t(y) * kSurfaceStride), kSurfaceStride, 0);
+                left_[size_t(y)] = kSurface;
+                right_[size_t(y)] = 0;
+            }
+        used_ = false;
+    }
+
+    bool Used() const { return used_; }
+    bool RowUsed(int y) const { return !left_.empty() && left_[size_t(y)] < right_[size_t(y)]; }
+    int Left(int y) const { return left_[size_t(y)]; }
+    int Right(int y) const { return right_[size_t(y)]; }
+    const uint8_t* Row(int y) const { return bits_.data() + size_t(y) * kSurfaceStride; }
+
+    // bitCount bits (most significant first) ORed into row y from column x on.
+    void OrRow(int64_t x, int64_t y, std::span<const uint8_t> bits, size_t bitCount) {
+        bitCount = std::min(bitCount, bits.size() * 8);
+        if (y < 0 || y >= kSurface || bitCount == 0 || x >= kSurface || x + int64_t(bitCount) <= 0)
+            return;
+        // Only the inked bytes matter: find them first, so that blank rows cost nothing.
+        size_t first = 0, last = (bitCount + 7) / 8;
+        while (first < last && bits[first] == 0)
+            ++first;
+        while (last > first && bits[last - 1] == 0)
+            --last;
+        if (first == last)
+            return;
+        Allocate();
+        uint8_t* row = bits_.data() + size_t(y) * kSurfaceStride;
+        const int64_t from = std::max<int64_t>(x + int64_t(first) * 8, 0);
+        const int64_t to = std::min<int64_t>({x + int64_t(last) * 8, x + int64_t(bitCount), kSurface});
+        if (from >= to)
+            return;
+        if (x >= 0) {
+            // Whole bytes shifted into place; the byte that holds the row's end is cut there.
+            const unsigned shift = unsigned(x % 8);
+            const size_t base = size_t(x / 8);
+            for (size_t i = first; i < last; ++i) {
+                uint8_t b = bits[i];
+                if ((i + 1) * 8 > bitCount)
+                    b &= uint8_t(0xFF00 >> (bitCount - i * 8));
+                const size_t d = base + i;
+                if (d >= kSurfaceStride)
+                    break;
+                row[d] |= uint8_t(b >> shift);
+                if (shift != 0 && d + 1 < kSurfaceStride)
+                    row[d + 1] |= uint8_t(b << (8 - shift));
+            }
+        } else {
+            for (int64_t px = from; px < to; ++px) {
+                const size_t p = size_t(px - x);
+                if (bits[p / 8] & (0x80 >> (p % 8)))
+                    row[size_t(px / 8)] |= uint8_t(0x80 >> (px % 8));
+            }
+        }
+        Mark(int(y), int(from), int(to));
+        used_ = true;
+    }
+
+    void SetPixel(int64_t x, int64_t y) {
+        if (x < 0 || y < 0 || x >= kSurface || y >= kSurface)
+            return;
+        Allocate();
+        bits_[size_t(y) * kSurfaceStride + size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+        Mark(int(y), int(x), int(x + 1));
+        used_ = true;
+    }
+
+private:
+    void Allocate() {
+        if (!bits_.empty())
+            return;
+        bits_.assign(kSurfaceStride * kSurface, 0);
+        left_.assign(kSurface, kSurface);
+        right_.assign(kSurface, 0);
+    }
+    void Mark(int y, int from, int to) {
+        left_[size_t(y)] = std::min(left_[size_t(y)], from);
+        right_[size_t(y)] = std::max(right_[size_t(y)], to);
+    }
+
+    std::vector<uint8_t> bits_;
+    std::vector<int> left_, right_;
+    bool used_ = false;
+};
+
+struct TTextOp {
+    const TPdfFont* Font;
+    int Height;
+    uint32_t Colour;
+    std::vector<TPlacedChar> Chars;
+};
+struct TRectOp {
+    int Left, Top, Right, Bottom;
+    uint32_t Colour;
+    bool Combine; // darkens what lies under it instead of covering it
+};
+struct TEllipseOp {
+    int Left, Top, Right, Bottom;
+    uint32_t Colour;
+};
+struct TLineOp {
+    int X1, Y1, X2, Y2, Pen;
+    uint32_t Colour;
+};
+using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp>;
+
+cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Cairo's 1-bit images hold the first pixel in the low bit of each byte on little-endian
+// machines; PCL bits come most significant first.
+const std::array<uint8_t, 256>& BitReverse() {
+    static const std::array<uint8_t, 256> table = [] {
+        std::array<uint8_t, 256> t{};
+        for (unsigned b = 0; b < 256; ++b) {
+            unsigned r = 0;
+            for (int k = 0; k < 8; ++k)
+                if (b & (1u << k))
+                    r |= 0x80u >> k;
+            t[b] = uint8_t(r);
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+struct TPdfDevice::TImpl {
+    bool Colour = false;
+    TCharRasterizer* Rasterizer = nullptr;
+    std::string Bytes;
+    std::string Error;
+    cairo_surface_t* Surface = nullptr;
+    int Width = 0;
+    int Height = 0;
+    int Pages = 0;
+    std::vector<TOp> Ops;
+    TMaskCanvas Mask;
+
+    uint32_t Ink(uint32_t colour) const {
+        if (Colour)
+            return colour & kWhite;
+        return (colour & kWhite) == kWhite ? kWhite : 0;
+    }
+
+    void WriteMask(cairo_t* cr, int sheetWidth, int sheetHeight) {
+        if (!Mask.Used())
+            return;
+        const int bottom = std::min(sheetHeight, kSurface);
+        int y = 0;
+        while (y < bottom) {
+            if (!Mask.RowUsed(y)) {
+                ++y;
+                continue;
+            }
+            // A band: rows with ink, blank gaps up to kBandGap rows inside it.
+            const int top = y;
+            int last = y, left = kSurface, right = 0;
+            for (; y < bottom && y - last <= kBandGap; ++y) {
+                if (!Mask.RowUsed(y))
+                    continue;
+                last = y;
+                left = std::min(left, Mask.Left(y));
+                right = std::max(right, Mask.Right(y));
+            }
+            y = last + 1;
+            right = std::min(right, sheetWidth);
+            left &= ~7;
+            if (left < right)
+                WriteBand(cr, top, last + 1, left, right);
+        }
+    }
+
+    void WriteBand(cairo_t* cr, int top, int bottom, int left, int right) {
+        const int width = right - left;
+        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_A1, width, bottom - top);
+        if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(image);
+            return;
+        }
+        cairo_surface_flush(image);
+        unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        const size_t bytes = size_t(width + 7) / 8;
+        const bool littleEndian = [] {
+            const uint16_t probe = 1;
+            return *reinterpret_cast<const uint8_t*>(&probe) == 1;
+        }();
+        const auto& reverse = BitReverse();
+        for (int y = top; y < bottom; ++y) {
+            const uint8_t* src = Mask.Row(y) + left / 8;
+            unsigned char* dst = data + ptrdiff_t(y - top) * stride;
+            for (size_t i = 0; i < bytes; ++i)
+                dst[i] = littleEndian ? reverse[src[i]] : src[i];
+        }
+        cairo_surface_mark_dirty(image);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_mask_surface(cr, image, left, top);
+        cairo_surface_destroy(image);
+    }
+
+    static void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
+        const TPdfFont& font = *op.Font;
+        const double em = double(op.Height) * font.UnitsPerEm / font.Cell.CellUnits;
+        const double baseline = std::round(em * font.Cell.AscentUnits / font.UnitsPerEm);
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+        std::string utf8;
+        for (const TPlacedChar& c : op.Chars) {
+            if (c.X < -op.Height * 4 || c.Y < -op.Height || c.X > sheetWidth || c.Y > sheetHeight)
+                continue;
+            const uint32_t glyph = font.Glyphs[c.Code];
+            const uint32_t cp = WindowsCodePoint(c.Code);
+            if (glyph == 0 || cp == 0)
+                continue;
+            glyphs.push_back({glyph, double(c.X), double(c.Y) + baseline});
+            const size_t before = utf8.size();
+            AppendUtf8(utf8, cp);
+            clusters.push_back({int(utf8.size() - before), 1});
+        }
+        if (glyphs.empty())
+            return;
+        cairo_set_font_face(cr, font.Face);
+        cairo_set_font_size(cr, em);
+        SetColour(cr, op.Colour);
+        cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
+                               clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
+    }
+
+    static void AppendUtf8(std::string& out, uint32_t cp) {
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | cp >> 6);
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xE0 | cp >> 12);
+            out += char(0x80 | (cp >> 6 & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    }
+
+    static void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
+        if (const auto* text = std::get_if<TTextOp>(&op)) {
+            WriteText(cr, *text, sheetWidth, sheetHeight);
+        } else if (const auto* rect = std::get_if<TRectOp>(&op)) {
+            if (rect->Combine)
+                cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+            SetColour(cr, rect->Colour);
+            cairo_rectangle(cr, rect->Left, rect->Top, rect->Right - rect->Left, rect->Bottom - rect->Top);
+            cairo_fill(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        } else if (const auto* ellipse = std::get_if<TEllipseOp>(&op)) {
+            const double rx = (ellipse->Right - ellipse->Left) / 2.0,
+                         ry = (ellipse->Bottom - ellipse->Top) / 2.0;
+            cairo_save(cr);
+            cairo_translate(cr, ellipse->Left + rx, ellipse->Top + ry);
+            cairo_scale(cr, rx, ry);
+            cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+            cairo_restore(cr);
+            SetColour(cr, ellipse->Colour);
+            cairo_fill(cr);
+        } else if (const auto* line = std::get_if<TLineOp>(&op)) {
+            SetColour(cr, line->Colour);
+            cairo_set_line_width(cr, line->Pen);
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+            // The pen is square and centred on the line; the end point is not drawn.
+            const double before = line->Pen / 2, after = line->Pen - before;
+            const double shift = (after - before) / 2.0;
+            cairo_move_to(cr, line->X1 + 0.5 + shift, line->Y1 + 0.5 + shift);
+            cairo_line_to(cr, line->X2 + 0.5 + shift, line->Y2 + 0.5 + shift);
+            cairo_stroke(cr);
+        }
+    }
+};
+
+TPdfDevice::TPdfDevice(bool colour, TCharRasterizer* rasterizer) : impl_(std::make_unique<TImpl>()) {
+    impl_->Colour = colour;
+    impl_->Rasterizer = rasterizer;
+    impl_->Surface = cairo_pdf_surface_create_for_stream(AppendToString, &impl_->Bytes, 612, 792);
+    cairo_pdf_surface_set_metadata(impl_->Surface, CAIRO_PDF_METADATA_CREATOR, "Pagellan pcl2pdf");
+}
+
+TPdfDevice::~TPdfDevice() {
+    if (impl_->Surface)
+        cairo_surface_destroy(impl_->Surface);
+}
+
+void TPdfDevice::StartPage(int width, int height) {
+    impl_->Ops.clear();
+    impl_->Mask.Clear();
+    impl_->Width = std::max(width, 0);
+    impl_->Height = std::max(height, 0);
+}
+
+void TPdfDevice::ResizePage(int width, int height) {
+    impl_->Width = std::max(width, 0);
+    impl_->Height = std::max(height, 0);
+}
+
+int TPdfDevice::PageWidth() const {
+    return impl_->Width;
+}
+
+int TPdfDevice::PageHeight() const {
+    return impl_->Height;
+}
+
+bool TPdfDevice::Monochrome() const {
+    return !impl_->Colour;
+}
+
+void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
+    if (font.Height <= 0 || font.Height > kMaxCellHeight || chars.empty())
+        return;
+    const TPdfFont* face = TPdfFonts::Shared().Find(font.Family, font.Bold, font.Italic);
+    if (!face)
+        return;
+    impl_->Ops.emplace_back(
+        TTextOp{face, font.Height, impl_->Ink(font.Colour), {chars.begin(), chars.end()}});
+}
+
+int TPdfDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
+    // The page bitmap's measure, so that a page lays out in the PDF as it does on screen.
+    TCharCoverage image;
+    return impl_->Rasterizer && impl_->Rasterizer->Render(font, code, image) ? image.Advance : 0;
+}
+
+void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
+    if (glyph.BytesPerRow == 0)
+        return;
+    for (int row = 0; row < glyph.Height; ++row) {
+        const size_t at = size_t(row) * glyph.BytesPerRow;
+        if (at >= glyph.Bits.size())
+            return;
+        const std::span<const uint8_t> bits =
+            glyph.Bits.subspan(at, std::min(glyph.BytesPerRow, glyph.Bits.size() - at));
+        impl_->Mask.OrRow(x, int64_t(y) + row, bits, size_t(std::max(glyph.Width, 0)));
+    }
+}
+
+void TPdfDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                               TRasterDirection direction) {
+    if (direction == TRasterDirection::Across) {
+        impl_->Mask.OrRow(x, y, bits, bitCount);
+        return;
+    }
+    bitCount = std::min(bitCount, bits.size() * 8);
+    for (size_t p = 0; p < bitCount && int64_t(y) + int64_t(p) < kSurface; ++p) {
+        if (bits[p / 8] == 0) {
+            p |= 7;
+            continue;
+        }
+        if (bits[p / 8] & (0x80 >> (p % 8)))
+            impl_->Mask.SetPixel(x, int64_t(y) + int64_t(p));
+    }
+}
+
+void TPdfDevice::FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) {
+    // A white fill combined with the page changes nothing.
+    if (width <= 0 || height <= 0 || fillIndex == kPaletteWhite)
+        return;
+    const int l = Clamp(left, 0, kSurface), t = Clamp(top, 0, kSurface);
+    const int r = Clamp(int64_t(left) + width, 0, kSurface), b = Clamp(int64_t(top) + height, 0, kSurface);
+    if (l >= r || t >= b)
+        return;
+    impl_->Ops.emplace_back(TRectOp{l, t, r, b, PagePalette()[fillIndex] & kWhite, true});
+}
+
+void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {
+    // Far outside the surface only the direction matters; cairo's fixed-point coordinates
+    // must not overflow.
+    constexpr int64_t kFar = 4 * kSurface;
+    const int pen = Clamp(penWidth, 1, kSurface);
+    const uint32_t ink = impl_->Ink(colour);
+    if (y1 == y2 || x1 == x2) {
+        // Straight lines as the rectangles the square pen covers, exactly as on the bitmap.
+        const int before = pen / 2;
+        int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
+        if (y1 == y2) {
+            t -= before;
+            b = t + pen;
+        } else {
+            l -= before;
+            r = l + pen;
+        }
+        const int cl = Clamp(l, 0, kSurface), cr = Clamp(r, 0, kSurface);
+        const int ct = Clamp(t, 0, kSurface), cb = Clamp(b, 0, kSurface);
+        if (cl < cr && ct < cb)
+            impl_->Ops.emplace_back(TRectOp{cl, ct, cr, cb, ink, false});
+        return;
+    }
+    impl_->Ops.emplace_back(TLineOp{Clamp(x1, -kFar, kFar), Clamp(y1, -kFar, kFar), Clamp(x2, -kFar, kFar),
+                                    Clamp(y2, -kFar, kFar), pen, ink});
+}
+
+void TPdfDevice::FillEllipse(int left, int top, int right, int bottom, uint32_t colour) {
+    if (right <= left || bottom <= top || left >= kSurface || top >= kSurface || right <= 0 || bottom <= 0)
+        return;
+    constexpr int64_t kFar = 4 * kSurface;
+    impl_->Ops.emplace_back(TEllipseOp{Clamp(left, -kFar, kFar), Clamp(top, -kFar, kFar),
+                                       Clamp(right, -kFar, kFar), Clamp(bottom, -kFar, kFar),
+                                       impl_->Ink(colour)});
+}
+
+void TPdfDevice::FinishPage(int sheetWidth, int sheetHeight) {
+    sheetWidth = std::clamp(sheetWidth, 1, kSurface);
+    sheetHeight = std::clamp(sheetHeight, 1, kSurface);
+    cairo_pdf_surface_set_size(impl_->Surface, sheetWidth * kPointsPerPixel, sheetHeight * kPointsPerPixel);
+    cairo_t* cr = cairo_create(impl_->Surface);
+    cairo_scale(cr, kPointsPerPixel, kPointsPerPixel);
+    impl_->WriteMask(cr, sheetWidth, sheetHeight);
+    for (const TOp& op : impl_->Ops)
+        TImpl::WriteOp(cr, op, sheetWidth, sheetHeight);
+    cairo_show_page(cr);
+    cairo_destroy(cr);
+    impl_->Ops.clear();
+    impl_->Mask.Clear();
+    ++impl_->Pages;
+}
+
+int TPdfDevice::PagesWritten() const {
+    return impl_->Pages;
+}
+
+std::string TPdfDevice::Finish() {
+    if (!impl_->Surface)
+        return {};
+    cairo_surface_finish(impl_->Surface);
+    const cairo_status_t status = cairo_surface_status(impl_->Surface);
+    cairo_surface_destroy(impl_->Surface);
+    impl_->Surface = nullptr;
+    if (status != CAIRO_STATUS_SUCCESS) {
+        impl_->Error = cairo_status_to_string(status);
+        return {};
+    }
+    return std::move(impl_->Bytes);
+}
+
+const std::string& TPdfDevice::Error() const {
+    return impl_->Error;
+}
+
+} // namespace pg

@@ -1,0 +1,63 @@
+#pragma once
+// The PDF device: draws the interpreter's pages into a PDF document through cairo's PDF
+// surface. Text runs stay text (the system font the interpreter chose, its subset embedded,
+// so readers can search and copy the words); rectangles, lines and ellipses are vector paths;
+// raster rows and downloaded glyphs become 1-bit image masks, gathered into bands of rows.
+//
+// A PDF page's size must be fixed before anything is drawn on it, but the interpreter sizes
+// its page while drawing and gives the final size only when the page is done. The device
+// therefore records a page and writes it out in FinishPage, on the sheet the caller names.
+//
+// Positions are page pixels (300 per inch); a pixel is 72/300 of a PDF point.
+
+#include "PCLDevice.h"
+#include "PageBitmapDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pg {
+
+class TPdfDevice : public TPCLDevice {
+public:
+    // colour: colours as drawn (blue fill text stays blue); otherwise every colour but white
+    // is black, as a printer prints it, and the interpreter is told the page is monochrome.
+    // Characters measure as the rasterizer measures them (the page bitmap's font engine, so
+    // that a page lays out as on screen); without one they measure 0.
+    explicit TPdfDevice(bool colour = false, TCharRasterizer* rasterizer = nullptr);
+    ~TPdfDevice() override;
+    TPdfDevice(const TPdfDevice&) = delete;
+    TPdfDevice& operator=(const TPdfDevice&) = delete;
+
+    void StartPage(int width, int height) override;
+    void ResizePage(int width, int height) override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+    bool Monochrome() const override;
+
+    void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
+    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                       TRasterDirection direction) override;
+    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
+
+    // Writes the page drawn since StartPage as a PDF page of sheetWidth x sheetHeight pixels;
+    // what lies outside the sheet is cut off. A page not started comes out blank.
+    void FinishPage(int sheetWidth, int sheetHeight);
+    int PagesWritten() const;
+
+    // Ends the document. The PDF's bytes, or empty when cairo reported an error (then
+    // error() says which).
+    std::string Finish();
+    const std::string& Error() const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
+
+} // namespace pg

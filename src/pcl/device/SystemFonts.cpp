@@ -1,0 +1,54 @@
+#include "SystemFonts.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+namespace pg {
+
+bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile& out) {
+    FcInit();
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    bool found = false;
+    if (match) {
+        FcChar8* file = nullptr;
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+            out.Path = reinterpret_cast<const char*>(file);
+            out.Index = index;
+            out.Embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+            out.Oblique = italic && slant == FC_SLANT_ROMAN;
+            found = true;
+        }
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+TCellMetrics CellMetricsOf(FT_FaceRec_* face) {
+    TCellMetrics cell;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
+        cell.AscentUnits = os2->usWinAscent;
+        cell.CellUnits = os2->usWinAscent + os2->usWinDescent;
+    } else if (face->ascender - face->descender > 0) {
+        cell.AscentUnits = face->ascender;
+        cell.CellUnits = face->ascender - face->descender;
+    }
+    return cell;
+}
+
+} // namespace pg

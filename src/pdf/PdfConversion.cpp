@@ -1,0 +1,135 @@
+#include "PdfConversion.h"
+
+#include "Paths.h"
+#include "Prompt.h"
+#include "Strings.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+extern char** environ;
+
+namespace pg {
+
+namespace {
+
+constexpr char kWorkPcl[] = "Tmp.pcl";
+constexpr char kWorkConverter[] = "PCL2PDF";
+// The converter's working directory: the current one.
+constexpr char kCurrentDirectory[] = "./";
+
+void RemoveFile(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+} // namespace
+
+std::string ConverterBesideExecutable() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "pcl2pdf";
+    return (exe.parent_path() / "pcl2pdf").string();
+}
+
+std::string ExtractConverter(const std::string& converter, const std::string& folder) {
+    const std::string path = IncludeSlash(folder) + kWorkConverter;
+    std::string bytes, error;
+    if (ReadFileBytes(converter, bytes, error) && AtomicWriteFile(path, bytes) &&
+        ::chmod(path.c_str(), 0700) == 0)
+        return path;
+    // A converter that is not there at all shows when it is started; a folder we cannot
+    // write to shows here.
+    if (!FileExists(converter))
+        return path;
+    ShowError("Can not create temporary files in " + FolderPart(path) + "\n" +
+              "Please contact your systems administrator to provide READ/WRITE access" + "\n" +
+              "to this directory.");
+    return {};
+}
+
+int RunAndWait(const std::vector<std::string>& argv, const std::string& directory, const TEventPump& pump,
+               int& exitStatus) {
+    exitStatus = -1;
+    if (argv.empty())
+        return ENOENT;
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!directory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    pid_t pid = 0;
+    const int started = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return started;
+    int status = 0;
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, pump ? WNOHANG : 0);
+        if (done == pid)
+            break;
+        if (done < 0 && errno != EINTR)
+            return 0;
+        if (done == 0)
+            pump();
+    }
+    exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return 0;
+}
+
+std::string ConverterCommandLine(const std::vector<std::string>& argv) {
+    std::string line;
+    for (const std::string& a : argv) {
+        if (a.rfind("-", 0) == 0) {
+            line += " " + a;
+            continue;
+        }
+        line += (line.empty() ? "\"" : " \"") + a + "\"";
+    }
+    return line;
+}
+
+bool ConvertPCLStringToPDF(std::string_view pcl, const std::string& target,
+                           const TPdfConversion& conversion) {
+    const std::string folder = IncludeSlash(conversion.WorkFolder);
+    const std::string converter = ExtractConverter(conversion.Converter, folder);
+    if (converter.empty())
+        return false;
+    const std::string input = folder + kWorkPcl;
+    const std::string output = ForceExtension(input, "PDF");
+    bool done = false;
+    if (!WriteTextFile(pcl, input, false)) {
+        ShowError("Can not create temporary files in " + folder);
+    } else {
+        const std::vector<std::string> argv = {converter, input, output, "-Legal", "-MM"};
+        int exitStatus = -1;
+        const int error = RunAndWait(argv, kCurrentDirectory, conversion.Pump, exitStatus);
+        std::string pdf, reason;
+        if (error != 0) {
+            ShowError("Error " + IntToStr(error) + " executing " + ConverterCommandLine(argv) +
+                      " in directory " + kCurrentDirectory + ":" +
+                      (error == 2 ? " Executable not found" : ""));
+        } else if (exitStatus != 0 || !ReadFileBytes(output, pdf, reason) || pdf.empty()) {
+            ShowError("The PDF converter did not create " + target + ".");
+        } else if (!AtomicWriteFile(target, pdf)) {
+            ShowError("Can not write " + target + ".");
+        } else {
+            done = true;
+        }
+    }
+    RemoveFile(input);
+    RemoveFile(converter);
+    RemoveFile(output);
+    return done;
+}
+
+} // namespace pg

@@ -1,0 +1,209 @@
+// The PDF device and the PCL to PDF conversion, read back with qpdf and poppler: valid files,
+// page count and sheet sizes, searchable text, the pixels of our own page bitmap, raster rows
+// gathered into bands, colours.
+
+#include "FontEngine.h"
+#include "PCLParse.h"
+#include "PackageJob.h"
+#include "PageBitmapDevice.h"
+#include "PclToPdf.h"
+
+#include "PdfTools.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pg {
+namespace {
+
+std::string P(std::string text) {
+    for (char& c : text)
+        if (c == '~')
+            c = 27;
+    return text;
+}
+
+std::string WritePdf(const test::TTempFolder& folder, const std::string& pcl,
+                     const TPclToPdfOptions& options = {}) {
+    const TPclToPdfResult result = ConvertPclToPdf(pcl, options);
+    EXPECT_TRUE(result.Ok) << result.Error;
+    return folder.File("out.pdf", result.Pdf);
+}
+
+struct TSheetCase {
+    const char* Name;
+    std::string Pcl;
+    std::string Hint;
+    std::vector<std::string> Sizes;
+    std::vector<std::string> Words;
+};
+
+void PrintTo(const TSheetCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class PdfSheets : public testing::TestWithParam<TSheetCase> {};
+
+TEST_P(PdfSheets, ValidPagesOfTheirSizeWithTheirWords) {
+    const TSheetCase& c = GetParam();
+    test::TTempFolder folder("pdf-sheets");
+    TPclToPdfOptions options;
+    options.PaperHint = c.Hint;
+    const std::string pdf = WritePdf(folder, c.Pcl, options);
+    EXPECT_TRUE(test::QpdfAccepts(pdf));
+    EXPECT_EQ(test::PdfPageSizes(pdf), c.Sizes);
+    const std::string text = test::PdfText(pdf);
+    for (const std::string& word : c.Words)
+        EXPECT_NE(text.find(word), std::string::npos) << word << " not in: " << text;
+}
+
+const std::string kLetter = "612 x 792", kLegal = "612 x 1008", kLandscape = "792 x 612";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pcl, PdfSheets,
+    testing::Values(TSheetCase{"Letter", P("~E~&l2AHELLO LETTER"), "LTR", {kLetter}, {"HELLO LETTER"}},
+                    TSheetCase{"Legal", P("~E~&l3ALEGAL WORDS"), "LTR", {kLegal}, {"LEGAL WORDS"}},
+                    TSheetCase{"Landscape", P("~E~&l2A~&l1OWIDE WORDS"), "LTR", {kLandscape}, {"WIDE WORDS"}},
+                    TSheetCase{"TwoSizes",
+                               P("~E~&l2AFIRST PAGE~&l3ASECOND PAGE"),
+                               "LTR",
+                               {kLetter, kLegal},
+                               {"FIRST PAGE", "SECOND PAGE"}},
+                    TSheetCase{"NoSizeTakesTheHint", "JUST TEXT", "LGL", {kLegal}, {"JUST TEXT"}},
+                    TSheetCase{"EmptyJobOneBlankPage", "", "LTR", {kLetter}, {}},
+                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}}),
+    [](const testing::TestParamInfo<TSheetCase>& info) { return std::string(info.param.Name); });
+
+// The demo package's job as the PDF conversion builds it.
+std::string DemoJob() {
+    TJobOptions options;
+    options.Package = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
+    options.Capture = true;
+    return BuildJobFromOptions(options).Bytes;
+}
+
+// A page of raster graphics: a disc and a ladder of bars, 600 rows at 300 dpi, some rows
+// in run-length compression.
+std::string RasterPage() {
+    std::string pcl = P("~E~&l2A~*p300x600Y~*t300R~*r1A");
+    for (int y = 0; y < 600; ++y) {
+        std::string row(100, '\0');
+        for (int x = 0; x < 800; ++x) {
+            const int dx = x - 300, dy = y - 300;
+            const bool disc = dx * dx + dy * dy < 250 * 250;
+            const bool bar = x >= 600 && (y / 20) % 2 == 0;
+            if (disc || bar)
+                row[size_t(x / 8)] = char(uint8_t(row[size_t(x / 8)]) | (0x80 >> (x % 8)));
+        }
+        pcl += P("~*b") + std::to_string(row.size()) + "W" + row;
+    }
+    return pcl + P("~*rB");
+}
+
+// Every pixel of the page bitmap that is not white counts as ink.
+test::TInkImage InkOf(const TPageBitmap& bitmap) {
+    test::TInkImage image{bitmap.Width(), bitmap.Height(), {}};
+    image.Ink.resize(size_t(image.Width) * image.Height);
+    for (int y = 0; y < image.Height; ++y)
+        for (int x = 0; x < image.Width; ++x)
+            image.Ink[size_t(y) * image.Width + x] = bitmap.Pixel(x, y) != kPaletteWhite;
+    return image;
+}
+
+// Our page bitmap of the job's page, drawn as the converter draws it (print look, black).
+test::TInkImage OurPage(const std::string& pcl, int page) {
+    TPCLBuffer buffer;
+    buffer.SetFillColor(0);
+    buffer.AppendData(pcl);
+    buffer.Parse();
+    TPageBitmap bitmap(0, 0, TPixelFormat::Indexed8);
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
+    buffer.RenderPage(device, page, true, "LGL");
+    return InkOf(bitmap);
+}
+
+TEST(PdfPixels, PopplerDrawsWhatOurBitmapShows) {
+    test::TTempFolder folder("pdf-pixels");
+    const std::string demo = DemoJob();
+    const std::string demoPdf = WritePdf(folder, demo, {"LGL", false});
+    const std::string rasterPdf = folder.File("raster.pdf", ConvertPclToPdf(RasterPage()).Pdf);
+    struct TCase {
+        const char* Name;
+        std::string Pcl, Pdf;
+        int Page;
+        size_t Height;
+    } cases[] = {{"text form", demo, demoPdf, 1, 3300},
+                 {"legal form", demo, demoPdf, 3, 4200},
+                 {"raster page", RasterPage(), rasterPdf, 1, 3300}};
+    for (const TCase& c : cases) {
+        const test::TInkImage ours = OurPage(c.Pcl, c.Page);
+        const test::TInkImage poppler = test::PopplerPage(c.Pdf, c.Page);
+        EXPECT_EQ(size_t(poppler.Height), c.Height) << c.Name;
+        EXPECT_GT(std::count(poppler.Ink.begin(), poppler.Ink.end(), true), 20000) << c.Name;
+        EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97) << c.Name;
+        EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97) << c.Name;
+    }
+}
+
+TEST(PdfDevice, RasterRowsAndGlyphsBecomeFewImages) {
+    test::TTempFolder folder("pdf-bands");
+    const std::string pdf = folder.File("raster.pdf", ConvertPclToPdf(RasterPage()).Pdf);
+    const test::TCommandRun images = test::RunCommand("pdfimages -list \"" + pdf + "\" | tail -n +3 | wc -l");
+    EXPECT_EQ(std::stoi(images.Out), 1);
+    EXPECT_LT(std::filesystem::file_size(pdf), 12000u);
+}
+
+// The first page drawn at 72 dpi: 0x00BBGGRR colours, one per point.
+std::vector<uint32_t> PagePixels(const std::string& pdf) {
+    const std::string ppm = test::RunCommand("pdftoppm -r 72 -f 1 -l 1 -singlefile \"" + pdf + "\"").Out;
+    size_t at = 0; // after "P6\n612 792\n255\n"
+    for (int lines = 0; lines < 3; ++lines)
+        at = ppm.find('\n', at) + 1;
+    std::vector<uint32_t> pixels;
+    for (size_t p = at; p + 2 < ppm.size(); p += 3)
+        pixels.push_back(uint32_t(uint8_t(ppm[p])) | uint32_t(uint8_t(ppm[p + 1])) << 8 |
+                         uint32_t(uint8_t(ppm[p + 2])) << 16);
+    return pixels;
+}
+
+size_t CountIn(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom,
+               bool (*match)(uint32_t)) {
+    size_t n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            n += match(pixels[size_t(y) * 612 + size_t(x)]);
+    return n;
+}
+
+bool Blue(uint32_t c) {
+    return (c >> 16 & 0xFF) > 200 && (c & 0xFF) < 80;
+}
+bool Black(uint32_t c) {
+    return c == 0;
+}
+bool Grey(uint32_t c) {
+    return (c & 0xFF) > 120 && (c & 0xFF) < 200;
+}
+
+TEST(PdfDevice, FillTextBlueWhenAskedGreyFillsGreyOverBlackRule) {
+    test::TTempFolder folder("pdf-colour");
+    // Courier fill text, a 72-point "W" at (156, 108) points; a grey square at (300, 108)
+    // points drawn after a black rule along its top, which stays black under it.
+    const std::string pcl = P("~E~&l2A~(s0p2h72v0s0b3T~*p600x300YW~*p1200x300Y~*c300a30b0P~*c300a300b20g2P");
+    const std::vector<uint32_t> colour = PagePixels(WritePdf(folder, pcl, {"LTR", true}));
+    const std::vector<uint32_t> mono = PagePixels(WritePdf(folder, pcl, {"LTR", false}));
+    EXPECT_GT(CountIn(colour, 140, 40, 240, 120, Blue), 50u);
+    EXPECT_EQ(CountIn(mono, 140, 40, 240, 120, Blue), 0u);
+    EXPECT_GT(CountIn(mono, 140, 40, 240, 120, Black), 50u);
+    EXPECT_EQ(CountIn(mono, 310, 130, 360, 170, Grey), 50u * 40u);
+    EXPECT_EQ(CountIn(mono, 310, 109, 360, 114, Black), 50u * 5u);
+}
+
+} // namespace
+} // namespace pg
