@@ -42,7 +42,7 @@ for t in "${targets[@]}"; do
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-  echo "$t: ${runs:-?} inputs in ${seconds} s (${rate:-?} a second), exit $status"
+  echo "$t: ${runs:-?} inputs, ${rate:-?} a second (up to ${seconds} s), exit $status"
   if [ $status -ne 0 ] || [ "$(ls "$findings" | wc -l)" -ne "$before" ]; then
     failed+=("$t")
     tail -n 60 "$log"
