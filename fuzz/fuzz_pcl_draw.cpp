@@ -12,6 +12,7 @@
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
+#include "SilentPrompter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +45,7 @@ private:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    pg::fuzz::Silence();
     const uint8_t options = size > 0 ? data[size - 1] : 0;
     pg::TPCLBuffer buffer;
     // Without a fill colour the pages are monochrome: the 1-bit drawing paths.

@@ -5,11 +5,13 @@
 // while the fuzzer flips them.
 
 #include "PCLParse.h"
+#include "SilentPrompter.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    pg::fuzz::Silence();
     const uint8_t options = size > 0 ? data[size - 1] : 0;
     pg::TPCLBuffer buffer;
     buffer.SetShowControlCodes(options & 1);
