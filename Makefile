@@ -3,6 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?= -DPAGELLAN_WERROR=ON
 DEMO     ?= samples/demo.qdx
+FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build run test bench fuzz fuzz-run format clean
 
@@ -34,6 +35,10 @@ fuzz: deps
 	  CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DPAGELLAN_FUZZ=ON \
 	    -DPAGELLAN_TESTS=OFF -DPAGELLAN_BENCH=OFF; fi
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzzers
+
+# Every fuzz target for FUZZ_SECONDS on its seeds with its dictionary; fails on a finding.
+fuzz-run: fuzz
+	bash scripts/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -190,34 +190,61 @@ size_t TFontEngine::CachedCharCount() const {
     return impl_->Chars.size();
 }
 
-bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) {
-    if (font.Height <= 0 || font.Height > kMaxCellHeight)
-        return false;
-    std::lock_guard guard(impl_->Lock);
-    if (!impl_->Library)
-        return false;
+// The character's image: from the cache (rendered and kept on a miss), or rendered into
+// scratch when caching is off; nullptr when the character has none. Called under the lock.
+const TCharCoverage* TFontEngine::Find(const TDeviceFont& font, uint8_t code, TCharCoverage& scratch) {
+    if (font.Height <= 0 || font.Height > kMaxCellHeight || !impl_->Library)
+        return nullptr;
     const TFace* face = impl_->FindFace(font);
     if (!face)
-        return false;
+        return nullptr;
     if (!impl_->Caching)
-        return impl_->RenderChar(*face, font.Height, code, out);
+        return impl_->RenderChar(*face, font.Height, code, scratch) ? &scratch : nullptr;
     const TCharKey key{face, font.Height, code};
     auto it = impl_->Chars.find(key);
     if (it == impl_->Chars.end()) {
-        if (!impl_->RenderChar(*face, font.Height, code, out))
-            out = TCharCoverage{}; // remembered as having no image
-        if (impl_->CachedBytes + out.Coverage.size() > kMaxCachedBytes) {
+        TCharCoverage image;
+        if (!impl_->RenderChar(*face, font.Height, code, image))
+            image = TCharCoverage{}; // remembered as having no image
+        if (impl_->CachedBytes + image.Coverage.size() > kMaxCachedBytes) {
             impl_->Chars.clear();
             impl_->CachedBytes = 0;
         }
-        impl_->CachedBytes += out.Coverage.size();
-        it = impl_->Chars.emplace(key, out).first;
-        return out.Pitch != 0 || out.Advance != 0;
+        impl_->CachedBytes += image.Coverage.size();
+        it = impl_->Chars.emplace(key, std::move(image)).first;
     }
     if (it->second.Pitch == 0 && it->second.Advance == 0)
+        return nullptr;
+    return &it->second;
+}
+
+bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) {
+    std::lock_guard guard(impl_->Lock);
+    const TCharCoverage* image = Find(font, code, out);
+    if (!image)
         return false;
-    out = it->second;
+    if (image != &out)
+        out = *image;
     return true;
+}
+
+bool TFontEngine::Use(const TDeviceFont& font, uint8_t code,
+                      const std::function<void(const TCharCoverage&)>& use) {
+    std::lock_guard guard(impl_->Lock);
+    TCharCoverage scratch;
+    const TCharCoverage* image = Find(font, code, scratch);
+    if (!image)
+        return false;
+    // Under the lock: the cache may drop the image as soon as another thread renders.
+    use(*image);
+    return true;
+}
+
+int TFontEngine::Advance(const TDeviceFont& font, uint8_t code) {
+    std::lock_guard guard(impl_->Lock);
+    TCharCoverage scratch;
+    const TCharCoverage* image = Find(font, code, scratch);
+    return image ? image->Advance : 0;
 }
 
 } // namespace pg

@@ -32,6 +32,10 @@ public:
     static TFontEngine& Shared();
 
     bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) override;
+    // Measure and lend images from the cache without copying them.
+    int Advance(const TDeviceFont& font, uint8_t code) override;
+    bool Use(const TDeviceFont& font, uint8_t code,
+             const std::function<void(const TCharCoverage&)>& use) override;
 
     // Without the cache every character is rendered anew (to measure what the cache saves).
     void SetCaching(bool on);
@@ -39,6 +43,7 @@ public:
 
 private:
     struct TImpl;
+    const TCharCoverage* Find(const TDeviceFont& font, uint8_t code, TCharCoverage& scratch);
     std::unique_ptr<TImpl> impl_;
 };
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace pg;
 using namespace pg::test;
 
@@ -337,4 +339,36 @@ TEST(PclText, GlyphImagesAreCachedPerFaceSizeAndCharacter) {
     // Cells taller than 2000 pixels and empty ones are not drawn.
     EXPECT_FALSE(engine.Render({"ARIAL", 2001, false, false, 0}, 'A', uncached));
     EXPECT_FALSE(engine.Render({"ARIAL", 0, false, false, 0}, 'A', uncached));
+}
+
+TEST(PclText, AdvancesAndLentImagesAreTheRenderedImages) {
+    // Measured and lent with and without the cache, before and after the image was rendered.
+    for (const bool caching : {true, false}) {
+        TFontEngine engine;
+        engine.SetCaching(caching);
+        for (const TDeviceFont& font : {TDeviceFont{"ARIAL", 54}, TDeviceFont{"Courier New", 80, true},
+                                        TDeviceFont{"Times New Roman", 33, false, true}}) {
+            for (const uint8_t code : {uint8_t('W'), uint8_t(' '), uint8_t('i')}) {
+                const int measured = engine.Advance(font, code);
+                TCharCoverage image;
+                ASSERT_TRUE(engine.Render(font, code, image)) << font.Family << code;
+                EXPECT_GT(measured, 0) << font.Family << code;
+                EXPECT_EQ(measured, image.Advance) << font.Family << code;
+                EXPECT_EQ(engine.Advance(font, code), image.Advance) << font.Family << code;
+                int lent = 0;
+                EXPECT_TRUE(engine.Use(font, code, [&](const TCharCoverage& shown) {
+                    ++lent;
+                    EXPECT_EQ(shown.Coverage, image.Coverage);
+                    EXPECT_EQ(
+                        std::tie(shown.OffsetX, shown.OffsetY, shown.Width, shown.Height, shown.Advance),
+                        std::tie(image.OffsetX, image.OffsetY, image.Width, image.Height, image.Advance));
+                }));
+                EXPECT_EQ(lent, 1) << font.Family << code;
+            }
+        }
+        // Cells that are not drawn measure nothing.
+        EXPECT_EQ(engine.Advance({"ARIAL", 2001}, 'A'), 0);
+        EXPECT_EQ(engine.Advance({"ARIAL", 0}, 'A'), 0);
+        EXPECT_FALSE(engine.Use({"ARIAL", 2001}, 'A', [](const TCharCoverage&) { ADD_FAILURE(); }));
+    }
 }

@@ -8,20 +8,15 @@ void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPl
     if (!rasterizer_)
         return;
     const uint8_t index = NearestPaletteIndex(font.Colour);
-    TCharCoverage image;
-    for (const TPlacedChar& c : chars) {
-        if (!rasterizer_->Render(font, c.Code, image))
-            continue;
-        bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
-                              image.Height, image.Pitch, index);
-    }
+    for (const TPlacedChar& c : chars)
+        rasterizer_->Use(font, c.Code, [&](const TCharCoverage& image) {
+            bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
+                                  image.Height, image.Pitch, index);
+        });
 }
 
 int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    TCharCoverage image;
-    if (!rasterizer_ || !rasterizer_->Render(font, code, image))
-        return 0;
-    return image.Advance;
+    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
 }
 
 void TPageBitmapDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {

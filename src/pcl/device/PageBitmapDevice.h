@@ -6,6 +6,7 @@
 #include "PageBitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace pg {
@@ -28,6 +29,22 @@ public:
     virtual ~TCharRasterizer() = default;
     // False when the font has no image for the character.
     virtual bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) = 0;
+    // The character's advance in pixels; 0 when the font has no image for it. Text measures
+    // every character, so an engine that keeps its images answers without copying one.
+    virtual int Advance(const TDeviceFont& font, uint8_t code) {
+        TCharCoverage image;
+        return Render(font, code, image) ? image.Advance : 0;
+    }
+    // Calls use with the character's image (not when the font has none); an engine that keeps
+    // its images lends its own rather than copying one per character drawn.
+    virtual bool Use(const TDeviceFont& font, uint8_t code,
+                     const std::function<void(const TCharCoverage&)>& use) {
+        TCharCoverage image;
+        if (!Render(font, code, image))
+            return false;
+        use(image);
+        return true;
+    }
 };
 
 // Draws onto a page bitmap. Text needs a rasterizer; without one, text runs leave no marks

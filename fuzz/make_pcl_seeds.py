@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the PCL fuzz targets.
+
+Small PCL files, each a handful of commands the interpreter treats specially (raster modes,
+soft fonts, macros, fills, page sizes, job control), plus pages of the demo package's print
+job when one is given (`pagellan-cli job samples/demo.qdx -o job.pcl`, then
+`pagellan-cli split job.pcl DIR`). Usage: make_pcl_seeds.py OUTDIR [DEMO_PAGE.pcl ...]
+"""
+import os
+import shutil
+import sys
+
+E = b"\x1b"
+
+
+def p(text):
+    """PCL written with '~' for the escape byte."""
+    return text.replace("~", "\x1b").encode("latin-1")
+
+
+def row(data):
+    return p("~*b%dW" % len(data)) + data
+
+
+def raster(mode, rows, start=b""):
+    return p("~*p0x0Y") + start + p("~*r1A~*b%dM" % mode) + b"".join(rows) + p("~*rB")
+
+
+def glyph(left, top, width, height, advance, rows):
+    g = bytearray(16)
+    g[0], g[2], g[3] = 4, 14, 1
+    g[6], g[7] = (left >> 8) & 0xFF, left & 0xFF
+    g[9], g[11], g[13], g[15] = top, width, height, advance
+    return bytes(g) + rows
+
+
+def font_header(fmt=0, height=200):
+    h = bytearray(64)
+    h[1], h[2], h[18], h[19] = 64, fmt, height >> 8, height & 0xFF
+    return bytes(h)
+
+
+def soft_font(font_id):
+    out = p("~*c%dD~)s64W" % font_id) + font_header()
+    for code, g in ((ord("A"), glyph(1, 10, 8, 2, 40, b"\xff\x81")), (ord("B"), glyph(0, 0, 3, 1, 20, b"\xe0"))):
+        out += p("~*c%dE~(s%dW" % (code, len(g))) + g
+    return out
+
+
+SEEDS = {
+    "text-cursor": p("~E~&l0O~&a10L~&a70M~*p300x300YHello, world\r\nSecond line~=half~&a5R~&a720V~&a360HX\f"),
+    "text-fonts": p("~E~(10U~(s1p12v0s3b4148TProportional ~(8U~(s0p10h12v0s0b4099TFixed ~&dDunder~&d@\r\n"
+                    "~)s1p14v1s0b16602T~(0N\x0esecondary\x0f primary~&k2S~&k10H spaced\f"),
+    "control-codes": b"tab\tback\x08space\rcr\nlf\x0cff\x00nul\x7fdel\x80\x9f\xff high\r\n",
+    "page-size-orientation": p("~E~&l3A~&l0OLetter portrait\f~&l3A~&l1OLetter landscape\f"
+                               "~&l84A~&l0OLegal\f~&l2OReverse~&l66F~&l2E~&l8D~&l7C\f"),
+    "position-stack": p("~*p100x100Y~&f0S~*p+500x+500YA~&f1SB" + "~&f0S" * 22 + "~&f1S" * 23 + "C~*p-50X~&u600D~*p10X\f"),
+    "raster-modes": b"".join([
+        raster(0, [row(b"\xff\x00\xaa"), row(b"\x80")]),
+        raster(1, [row(b"\x03\xff\x01\x00")]),
+        raster(2, [row(b"\x02\xaa\xbb\xcc\xfd\xff"), row(b"\x80")]),
+        raster(3, [row(b"\x00\xff\x20\x0f"), row(b"")], p("~*b2Y")),
+        p("~*r0F") + raster(5, [row(b"\x00\x01\x02\x00\xff")]),
+        p("~*t150R~&l1O") + raster(2, [row(b"\x00\xff" * 4)]),
+    ]),
+    "raster-combined": p("~*p0x0Y~*r1A~*b2m3W") + b"\x02\xff\xff" + p("~*b0m1W") + b"\xf0" + p("~*rC"),
+    "rectangles": p("~*p100x100Y~*c300a200b0P~*p500x100Y~*c720h720V~*c25g2P~*c3g3P~*c5P~*c1P"
+                    "~*v1T~*v0n1O~*p-50x-50Y~*c65535a65535b0P~*c0a10b0P"),
+    "signature-box": p("~*p150x250Y~*c20a20b0P~(s100.200.300.400Z~(s-5.-5.99999.99999Z"),
+    "soft-font": soft_font(5) + p("~(5XABAB~)5X~(3@~*c5d2F~*c5D~*c0F\f"),
+    "macros": p("~&f7Y~&f0X~*p+100Y~*c10a10b0PMacro text~&f1X~*p0x500Y~&f2X~&f3X"
+                "~&f8Y~&f0X~&f7Y~&f2X~&f1X~&f8Y~&f3X~&f4X~&f10X~&f9Y~&f6X~&f8X\f"),
+    "multi-page": p("~E~&l1S~&l0HPage one\f~&l2SPage two~E~&l26APage three\f\f"),
+    "job-control": p("~%-12345X@PJL JOB NAME=\"x\"\r\n@PJL ENTER LANGUAGE=PCL\r\n~E~&l1SText\f~E~%-12345X@PJL EOJ\r\n"),
+    "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
+}
+
+
+def main():
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    for name, data in SEEDS.items():
+        with open(os.path.join(out, name + ".pcl"), "wb") as f:
+            f.write(data)
+    for page in sys.argv[2:]:
+        shutil.copy(page, os.path.join(out, "demo-" + os.path.basename(page)))
+
+
+if __name__ == "__main__":
+    main()
