@@ -18,7 +18,7 @@ PACKAGES=(
   # headless runs and screenshots of the desktop program
   xvfb xauth x11-apps imagemagick
   # PCL from laser-printer drivers for the interpreter's tests
-  ghostscript
+  ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
 )

@@ -3,6 +3,7 @@
 
 #include "Command.h"
 #include "PCLParse.h"
+#include "Paths.h"
 #include "PackageFile.h"
 #include "Strings.h"
 
@@ -18,11 +19,23 @@ bool IsPackageFile(const std::string& path) {
     return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
 }
 
-std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path) {
+std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path, bool keepPageEjects = false) {
     auto buffer = std::make_unique<TPCLBuffer>();
+    buffer->SetKeepPageEjects(keepPageEjects);
     buffer->LoadFromFile(path);
     buffer->Parse();
     return buffer;
+}
+
+// Writes the file whole or not at all; an existing file that may not be written is refused.
+bool WriteOutput(const std::string& target, std::string_view bytes) {
+    std::string error;
+    if (ClearReadOnly(target, false))
+        error = "the file is read-only";
+    else if (AtomicWriteFile(target, bytes, error))
+        return true;
+    std::cerr << "Cannot write " << target << ": " << error << '\n';
+    return false;
 }
 
 // The pages the interpreter finds in one package page: its fill laid over its template.
@@ -67,13 +80,17 @@ int RunSplit(const std::vector<std::string>& args) {
     auto buffer = ParsedFile(files[0]);
     const std::filesystem::path dir = files[1];
     std::filesystem::create_directories(dir);
+    // All pages or none: on a failure the pages written so far go again.
+    std::vector<std::string> written;
     for (int page = 1; page <= buffer->GetPageCount(); ++page) {
         const std::string name = "page-" + PadLeft(IntToStr(page), 3, '0') + ".pcl";
         const std::string target = (dir / name).string();
-        if (!buffer->GetPageStream(page)->SaveToFile(target)) {
-            std::cerr << "Cannot write " << target << '\n';
+        if (!WriteOutput(target, buffer->GetPageStream(page)->View())) {
+            for (const std::string& file : written)
+                std::filesystem::remove(file);
             return 1;
         }
+        written.push_back(target);
     }
     std::cout << buffer->GetPageCount() << '\n';
     return 0;
@@ -89,12 +106,8 @@ int RunReemit(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli reemit FILE.pcl -o OUT.pcl\n";
         return 2;
     }
-    auto buffer = ParsedFile(files[0]);
-    if (!buffer->GetOutput().SaveToFile(target)) {
-        std::cerr << "Cannot write " << target << '\n';
-        return 1;
-    }
-    return 0;
+    auto buffer = ParsedFile(files[0], true);
+    return WriteOutput(target, buffer->GetOutput().View()) ? 0 : 1;
 }
 
 const TCliCommand pages("pages", "pages FILE", RunPages);

@@ -311,7 +311,10 @@ void TPCLBuffer::ScanText(TTextRun& run, std::string_view data, size_t pos) {
         run.RemoveFormFeeds();
         FlushText(run.View());
         run.Clear();
+        const size_t pages = PageList.size();
         EndPage();
+        if (KeepPageEjects && PageList.size() > pages)
+            EmitPageEject();
         return;
     }
     if (b == kCarriageReturn) {
@@ -468,6 +471,12 @@ void TPCLBuffer::EmitCommand(std::string_view command) {
         }
     }
     EmitText(command);
+}
+
+void TPCLBuffer::EmitPageEject() {
+    EmitText(std::string(1, char(kFormFeed)));
+    // The page streams stay without it.
+    PageOutputStart = WholePending.size();
 }
 
 void TPCLBuffer::EmitText(std::string_view text) {

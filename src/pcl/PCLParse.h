@@ -110,6 +110,10 @@ public:
     void SetFillColor(uint32_t colour) { Font.FillColor = colour; }
     // Shows control bytes of text as visible marks ("<<CR >>" ...).
     void SetShowControlCodes(bool on) { ShowControlCodes = on; }
+    // The whole output is the input without its form feeds (the print job lays each page's
+    // fill under its template). Re-emitting PCL to stand on its own instead keeps the form feed
+    // that ends each page, so it ejects where the original did.
+    void SetKeepPageEjects(bool on) { KeepPageEjects = on; }
     // Every command whose key is key (ignoring case) is re-emitted as text instead. The key is
     // kept as given, so it must be a command key already ("&lH").
     void AddSubstitution(std::string key, std::string text);
@@ -182,6 +186,7 @@ private:
     void DispatchCommand(std::string_view command, uint32_t packedKey);
     void EmitCommand(std::string_view command);
     void EmitText(std::string_view text);
+    void EmitPageEject();
     void FlushText(std::string_view run);
     void EndPage(bool keepEmptyPage = false);
     void StartPageOutput();
@@ -310,6 +315,7 @@ private:
     std::vector<std::string> SubstituteKeys;
     std::vector<std::string> SubstituteTexts;
     bool ShowControlCodes = false;
+    bool KeepPageEjects = false;
     bool RenderFirstPage = false;
     bool RenderThisStream = false;
     bool PageHasContent = false;
