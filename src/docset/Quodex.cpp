@@ -356,6 +356,14 @@ std::string AnnotationSafe(std::string_view s) {
     return r;
 }
 
+// The worksheet number is part of the entry names, also of renamed templates in field 13.
+std::string WorksheetSafe(std::string_view s) {
+    std::string r = StructureSafe(s);
+    std::replace_if(
+        r.begin(), r.end(), [](char c) { return c == '\r' || c == '\n' || c == '\xFD' || c == '\xFC'; }, ' ');
+    return r;
+}
+
 // A template name the directory and field 13 carry unchanged.
 bool IsPlainTemplateName(std::string_view name) {
     return !name.empty() && name.find_first_of(",;:\r\n\xFD\xFC") == std::string_view::npos;
@@ -379,7 +387,12 @@ std::string AnnotationText(const TDocSetForm& form) {
             line.XPosition = a->XPosition;
             line.YPosition = a->YPosition;
             line.Content = AnnotationSafe(a->Content);
-            text += line.ToQuodexLine() + std::string(kCrLf);
+            text += line.ToQuodexLine();
+            // The reader trims each line; content that ends in blanks or control bytes is
+            // closed by an empty fourth field, which keeps them inside the line.
+            if (!line.Content.empty() && static_cast<unsigned char>(line.Content.back()) <= ' ')
+                text += kFieldSep;
+            text += kCrLf;
         }
     }
     return text;
@@ -388,7 +401,7 @@ std::string AnnotationText(const TDocSetForm& form) {
 class TQuodexWriter {
 public:
     TQuodexWriter(const TDocSet& set, bool lockAnnotations)
-        : set_(set), lock_(lockAnnotations), ws_(StructureSafe(set.WorksheetNumber)),
+        : set_(set), lock_(lockAnnotations), ws_(WorksheetSafe(set.WorksheetNumber)),
           ws7_(TQuodex::PaddedWorksheet(ws_)) {}
 
     void WriteForm(const TDocSetForm& form);
