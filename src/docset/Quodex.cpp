@@ -356,9 +356,9 @@ std::string AnnotationSafe(std::string_view s) {
     return r;
 }
 
-// The worksheet number is part of the entry names, also of renamed templates in field 13.
+// The worksheet number in a renamed template's name, which field 13 of the display line holds.
 std::string WorksheetSafe(std::string_view s) {
-    std::string r = StructureSafe(s);
+    std::string r(s);
     std::replace_if(
         r.begin(), r.end(), [](char c) { return c == '\r' || c == '\n' || c == '\xFD' || c == '\xFC'; }, ' ');
     return r;
@@ -401,7 +401,7 @@ std::string AnnotationText(const TDocSetForm& form) {
 class TQuodexWriter {
 public:
     TQuodexWriter(const TDocSet& set, bool lockAnnotations)
-        : set_(set), lock_(lockAnnotations), ws_(WorksheetSafe(set.WorksheetNumber)),
+        : set_(set), lock_(lockAnnotations), ws_(StructureSafe(set.WorksheetNumber)),
           ws7_(TQuodex::PaddedWorksheet(ws_)) {}
 
     void WriteForm(const TDocSetForm& form);
@@ -514,7 +514,7 @@ std::vector<std::string> TQuodexWriter::TemplateNames(const TDocSetForm& form, c
             return it != templates_.end() && it->second != bytes;
         };
         if (!IsPlainTemplateName(name) || IsReservedName(name) || clash(name)) {
-            const std::string base = "T" + ws7_ + stem + "." + IntToStr(int64_t(i + 1));
+            const std::string base = "T" + WorksheetSafe(ws7_) + stem + "." + IntToStr(int64_t(i + 1));
             name = base;
             for (int k = 2; clash(name) || IsReservedName(name); ++k)
                 name = base + "-" + IntToStr(k);
