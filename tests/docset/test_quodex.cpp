@@ -690,11 +690,10 @@ TEST(QuodexRoundTrip, FuzzFindings) {
     for (const auto& entry : fs::directory_iterator(seeds)) {
         SCOPED_TRACE(entry.path().string());
         auto q = Load(test::ReadWholeFile(entry.path()));
-        EXPECT_GT(q->FormCount(), 1u);
         EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
         ++files;
     }
-    EXPECT_GE(files, 2);
+    EXPECT_GE(files, 4);
 }
 
 TEST(QuodexWrite, NamesThatReadBackUnchanged) {
