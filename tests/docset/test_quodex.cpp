@@ -693,7 +693,7 @@ TEST(QuodexRoundTrip, FuzzFindings) {
         EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
         ++files;
     }
-    EXPECT_GE(files, 4);
+    EXPECT_GE(files, 5);
 }
 
 TEST(QuodexWrite, NamesThatReadBackUnchanged) {
