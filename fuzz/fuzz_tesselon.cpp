@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the Tesselon reader twice: as a whole file, and as a form list
 // (the bytes before the first NUL) wrapped around a data blob (the rest), which reaches the
-// page reading quickly. Whatever reads is written and read once more.
+// page reading quickly. Whatever reads is written again, as Tesselon and as Quodex and back,
+// and must read back as the same package (RoundTrip.h says what is compared).
 
 #include "HLWStream.h"
 #include "Prompt.h"
+#include "RoundTrip.h"
 #include "Tesselon.h"
 
 #include <cstddef>
@@ -22,7 +24,7 @@ public:
     }
 };
 
-void ReadAndRewrite(std::string_view bytes, bool rewrite) {
+void ReadAndRewrite(std::string_view bytes) {
     pg::TTesselon set;
     try {
         set.LoadFromBytes(bytes);
@@ -30,8 +32,7 @@ void ReadAndRewrite(std::string_view bytes, bool rewrite) {
         return;
     }
     set.ReadFormList();
-    if (rewrite)
-        ReadAndRewrite(pg::TTesselon::BuildTesselon(set, pg::TSaveMode::All, true), false);
+    fuzzcheck::FromTesselon(set);
 }
 
 } // namespace
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static TSilentPrompter prompter;
     pg::SetPrompter(&prompter);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    ReadAndRewrite(input, true);
+    ReadAndRewrite(input);
     const size_t split = input.find('\0');
     const std::string_view xml = input.substr(0, split);
     const std::string_view blob =
@@ -51,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              pg::MacroEnd(pg::kMacroFormListXml) + std::string(blob) +
                              "\x1b"
                              "E";
-    ReadAndRewrite(file, true);
+    ReadAndRewrite(file);
     return 0;
 }

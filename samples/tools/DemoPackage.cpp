@@ -677,8 +677,9 @@ struct TAnnotationText {
     const char* Text;
 };
 
-// Adds a form with its pages; the template data goes with it only when withTemplates (copies for
-// further borrowers share the first copy's template entries).
+// Adds a form with its pages; the template data goes with it only when withTemplates. A copy for a
+// further borrower carries its template too, as a package read from a file does; the writer
+// stores a template shared by name once.
 TDocSetForm& AddForm(TDocSet& set, std::unique_ptr<TDocSetForm> form, const std::vector<TFormPage>& pages,
                      bool withTemplates) {
     const int count = int(pages.size());
@@ -754,7 +755,7 @@ std::unique_ptr<TDocSet> BuildDemoPackage() {
     AddForm(*set,
             NewForm("CERT.DOT", "Borrower's Certification and Authorization", 2, kBorrower2, TPaper::Letter,
                     false),
-            {CertPage(kBorrower2, "XXX-XX-8832")}, false);
+            {CertPage(kBorrower2, "XXX-XX-8832")}, true);
     AddForm(
         *set,
         NewForm("W9.DOT", "Request for Taxpayer Identification Number", 1, kBorrower1, TPaper::Letter, false),

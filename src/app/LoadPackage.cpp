@@ -1,5 +1,6 @@
 #include "LoadPackage.h"
 
+#include "PackageFile.h"
 #include "Paths.h"
 #include "Quodex.h"
 #include "Strings.h"
@@ -13,9 +14,10 @@ TLoadOutcome ReadDocSet(const THLWMemorystream& stream, std::string& currentFile
         return outcome;
     // The name keeps its own spelling when it already ends in "tsn": on a file system that tells
     // letter cases apart, "x.TSN" would be another file.
+    const TContainerKind kind = ContainerFor(currentFile, stream.View());
     if (stream.View().front() == '\x1b' && !SameText(ExtensionPart(currentFile), "TSN"))
         currentFile = ForceExtension(currentFile, "TSN");
-    if (UpperCase(ExtensionPart(currentFile)) == "QDX") {
+    if (kind == TContainerKind::Quodex) {
         auto set = std::make_unique<TQuodex>();
         set->LoadFromStream(stream);
         outcome.Set = std::move(set);

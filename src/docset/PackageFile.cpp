@@ -1,22 +1,27 @@
 #include "PackageFile.h"
 
+#include "Paths.h"
 #include "Quodex.h"
 #include "Strings.h"
 #include "Tesselon.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 namespace pg {
+
+TContainerKind ContainerFor(std::string_view fileName, std::string_view bytes) {
+    if (!bytes.empty() && bytes.front() == '\x1b')
+        return TContainerKind::Tesselon;
+    return UpperCase(ExtensionPart(fileName)) == "QDX" ? TContainerKind::Quodex : TContainerKind::Tesselon;
+}
 
 std::unique_ptr<TDocSet> LoadPackageFile(const std::string& path) {
     THLWMemorystream bytes;
     if (!bytes.LoadFromFile(path))
         throw std::runtime_error("Cannot open " + path);
-    // As the program's loader: ".QDX" is Quodex, every other file is tried as Tesselon (which
-    // refuses a file without a form list).
+    // As the program's loader; the Tesselon reader refuses a file without a form list.
     std::unique_ptr<TDocSet> set;
-    if (SameText(std::filesystem::path(path).extension().string(), ".QDX")) {
+    if (ContainerFor(path, bytes.View()) == TContainerKind::Quodex) {
         auto quodex = std::make_unique<TQuodex>();
         quodex->LoadFromStream(bytes);
         set = std::move(quodex);

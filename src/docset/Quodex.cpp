@@ -329,12 +329,70 @@ std::string StructureSafe(std::string_view s) {
     return r;
 }
 
-// Line ends and the field separators delimit the display list and the annotation lines.
+// Line ends and the field separator delimit the display list; 0xFC separates only the template
+// names of field 13, so it is kept in the other fields.
 std::string LineSafe(std::string_view s) {
+    std::string r(s);
+    std::replace_if(
+        r.begin(), r.end(), [](char c) { return c == '\r' || c == '\n' || c == '\xFD'; }, ' ');
+    return r;
+}
+
+// The plan code sits on the first display line between ";" and the line end: only those break it.
+std::string PlanCodeSafe(std::string_view s) {
+    std::string r(s);
+    std::replace_if(
+        r.begin(), r.end(), [](char c) { return c == ';' || c == '\r' || c == '\n'; }, ' ');
+    return r;
+}
+
+// Annotation lines end at CR, their fields at 0xFD, and the pages of the entry at 0xFE ".P";
+// the reader keeps line feeds inside a line.
+std::string AnnotationSafe(std::string_view s) {
+    std::string r(s);
+    std::replace_if(
+        r.begin(), r.end(), [](char c) { return c == '\r' || c == '\xFD'; }, ' ');
+    for (size_t at = r.find(kPageSeparator); at != std::string::npos; at = r.find(kPageSeparator, at))
+        r[at] = ' ';
+    return r;
+}
+
+// The worksheet number in a renamed template's name, which field 13 of the display line holds.
+std::string WorksheetSafe(std::string_view s) {
     std::string r(s);
     std::replace_if(
         r.begin(), r.end(), [](char c) { return c == '\r' || c == '\n' || c == '\xFD' || c == '\xFC'; }, ' ');
     return r;
+}
+
+// A template name the directory and field 13 carry unchanged.
+bool IsPlainTemplateName(std::string_view name) {
+    return !name.empty() && name.find_first_of(",;:\r\n\xFD\xFC") == std::string_view::npos;
+}
+
+// The annotation entry text of a form (empty when it has no annotation): for each page its
+// annotation lines, with 0xFE ".P" between pages.
+std::string AnnotationText(const TDocSetForm& form) {
+    if (!form.HasAnnotations())
+        return {};
+    std::string text;
+    for (size_t i = 0; i < form.Pages.size(); ++i) {
+        if (i > 0)
+            text += kPageSeparator;
+        for (const auto& a : form.Pages[i]->Annotations) {
+            TDocSetAnnotation line;
+            line.XPosition = a->XPosition;
+            line.YPosition = a->YPosition;
+            line.Content = AnnotationSafe(a->Content);
+            text += line.ToQuodexLine();
+            // The reader trims each line; content that ends in blanks or control bytes is
+            // closed by an empty fourth field, which keeps them inside the line.
+            if (!line.Content.empty() && static_cast<unsigned char>(line.Content.back()) <= ' ')
+                text += kFieldSep;
+            text += kCrLf;
+        }
+    }
+    return text;
 }
 
 class TQuodexWriter {
@@ -349,9 +407,10 @@ public:
 private:
     std::string Header() const;
     void AddEntry(std::string_view kind, std::string_view name, std::string_view bytes);
+    void NextSequence(const TDocSetForm& form, const std::string& annotations);
+    bool IsReservedName(std::string_view name) const;
     std::vector<std::string> TemplateNames(const TDocSetForm& form, const std::string& stem);
     std::string DisplayLine(const TDocSetForm& form, const std::vector<std::string>& templates) const;
-    static std::string AnnotationText(const TDocSetForm& form);
 
     const TDocSet& set_;
     bool lock_;
@@ -360,11 +419,19 @@ private:
     std::string directory_;
     std::string data_;
     std::vector<std::string> displayLines_;
-    // Template entries written so far (upper-cased name -> bytes), so two different templates
-    // never share one name: the reader would give both pages the first.
+    // Template entries written so far (upper-cased name -> bytes): the reader looks names up
+    // without regard to case and takes the first entry of a name.
     std::unordered_map<std::string, std::string_view> templates_;
+    std::set<std::string> writtenTemplates_;
     int32_t sequence_ = 0;
-    const TDocSetForm* previous_ = nullptr;
+    // The run of forms sharing the current sequence number: its name, the borrower numbers in
+    // it and its annotation entry text.
+    std::string runName_;
+    std::set<int32_t> runBorrowers_;
+    std::string runAnnotations_;
+    // Every sequence-and-borrower part of the fill names written ("01" + "12" and "011" + "2"
+    // would both give "0112").
+    std::set<std::string> stems_;
 };
 
 std::string TQuodexWriter::Header() const {
@@ -385,17 +452,71 @@ void TQuodexWriter::AddEntry(std::string_view kind, std::string_view name, std::
     data_ += bytes;
 }
 
+// Forms of one name in a row share a sequence number and differ by the borrower digit of their
+// fill names. The reader tells them apart by nothing else: a form that repeats a borrower
+// number of the run (one form included twice), or whose annotations differ from the run's (all
+// copies of a sequence number read the one annotation entry), starts a sequence number of its
+// own, as does a form whose fill names would spell those of an earlier form. The reader takes
+// the sequence number from the display line, so the forms read back as they were.
+void TQuodexWriter::NextSequence(const TDocSetForm& form, const std::string& annotations) {
+    const bool joinsRun = sequence_ > 0 && form.Name == runName_ &&
+                          !runBorrowers_.count(form.BorrowerNumber) && annotations == runAnnotations_;
+    if (!joinsRun) {
+        ++sequence_;
+        runBorrowers_.clear();
+    }
+    auto stem = [&] { return PadLeft(IntToStr(sequence_), 2, '0') + IntToStr(form.BorrowerNumber); };
+    while (stems_.count(stem())) {
+        ++sequence_;
+        runBorrowers_.clear();
+    }
+    stems_.insert(stem());
+    runName_ = form.Name;
+    runBorrowers_.insert(form.BorrowerNumber);
+    runAnnotations_ = annotations;
+}
+
+// Names the reader looks up for the package itself; a template under one of them would be
+// read as a display list, a fill, annotations, a stacking order or an error text.
+bool TQuodexWriter::IsReservedName(std::string_view name) const {
+    const std::string upper = UpperCase(name);
+    if (upper == ".ERR" || upper == "PLANCODE.ORD" || upper == UpperCase(ws_ + ".DSP") ||
+        upper == UpperCase("W" + ws7_ + ".DSP"))
+        return true;
+    for (const std::string& ws : {ws_, ws7_})
+        for (const char* lead : {"F", "A"})
+            if (upper.starts_with(UpperCase(lead + ws + ".")))
+                return true;
+    return false;
+}
+
+// Field 13 names each page's template. A page keeps its template's own name; only when the
+// reader could not find this template under it (no name, a name the directory cannot hold or
+// that the package itself uses, or a name already written with other bytes: names are looked up
+// without regard to case and the first entry counts) is the page's template written under
+// "T" + WS7 + stem + "." + page position instead. A page without template bytes names none:
+// the reader gives a page a template name only together with template data.
 std::vector<std::string> TQuodexWriter::TemplateNames(const TDocSetForm& form, const std::string& stem) {
     std::vector<std::string> names;
-    for (const auto& page : form.Pages) {
-        std::string name = StructureSafe(LineSafe(page->Template.Name));
-        const std::string_view bytes = page->TemplateData.View();
-        if (!bytes.empty()) {
-            auto it = templates_.find(UpperCase(name));
-            if (name.empty() || (it != templates_.end() && it->second != bytes))
-                name = "T" + ws7_ + stem + "." + IntToStr(page->PageNumber);
-            templates_.emplace(UpperCase(name), bytes);
+    for (size_t i = 0; i < form.Pages.size(); ++i) {
+        const TDocSetPage& page = *form.Pages[i];
+        const std::string_view bytes = page.TemplateData.View();
+        if (bytes.empty()) {
+            names.emplace_back();
+            continue;
         }
+        std::string name = page.Template.Name;
+        auto clash = [&](const std::string& n) {
+            auto it = templates_.find(UpperCase(n));
+            return it != templates_.end() && it->second != bytes;
+        };
+        if (!IsPlainTemplateName(name) || IsReservedName(name) || clash(name)) {
+            const std::string base = "T" + WorksheetSafe(ws7_) + stem + "." + IntToStr(int64_t(i + 1));
+            name = base;
+            for (int k = 2; clash(name) || IsReservedName(name); ++k)
+                name = base + "-" + IntToStr(k);
+        }
+        templates_.emplace(UpperCase(name), bytes);
         names.push_back(std::move(name));
     }
     return names;
@@ -406,60 +527,62 @@ std::string TQuodexWriter::DisplayLine(const TDocSetForm& form,
     std::string field13;
     for (const std::string& t : templates)
         field13 += t + std::string(kTemplateSep);
-    const std::string fields[13] = {IntToStr(sequence_),
-                                    LineSafe(form.Name),
-                                    LineSafe(form.Description),
-                                    IntToStr(form.BorrowerNumber),
-                                    "1",
-                                    IntToStr(form.PageCount()),
-                                    LineSafe(form.PageSize),
-                                    LineSafe(form.BorrowerName),
-                                    YesNoFlag(form.Duplexable),
-                                    YesNoFlag(form.Barcodes),
-                                    YesNoFlag(form.Changed),
-                                    YesNoFlag(form.Deleted),
-                                    field13};
-    std::string line = fields[0];
-    for (size_t i = 1; i < 13; ++i)
-        line += std::string(kFieldSep) + fields[i];
+    std::string fields[13] = {IntToStr(sequence_),
+                              LineSafe(form.Name),
+                              LineSafe(form.Description),
+                              IntToStr(form.BorrowerNumber),
+                              "1",
+                              IntToStr(form.PageCount()),
+                              LineSafe(form.PageSize),
+                              LineSafe(form.BorrowerName),
+                              YesNoFlag(form.Duplexable),
+                              YesNoFlag(form.Barcodes),
+                              YesNoFlag(form.Changed),
+                              YesNoFlag(form.Deleted),
+                              field13};
+    auto join = [&] {
+        std::string line = fields[0];
+        for (size_t i = 1; i < 13; ++i)
+            line += std::string(kFieldSep) + fields[i];
+        return line;
+    };
+    std::string line = join();
+    // The reader skips a line with "PLANCODE" in its first 20 characters. A form whose name or
+    // description brings the word there gets its sequence number written with leading zeros
+    // (which read as the same number), so the first 20 characters are digits.
+    if (UpperCase(line.substr(0, 20)).find("PLANCODE") != std::string::npos) {
+        fields[0] = PadLeft(fields[0], 20, '0');
+        line = join();
+    }
     return line;
 }
 
-std::string TQuodexWriter::AnnotationText(const TDocSetForm& form) {
-    std::string text;
-    for (size_t i = 0; i < form.Pages.size(); ++i) {
-        if (i > 0)
-            text += kPageSeparator;
-        for (const auto& a : form.Pages[i]->Annotations) {
-            TDocSetAnnotation line;
-            line.XPosition = a->XPosition;
-            line.YPosition = a->YPosition;
-            line.Content = LineSafe(a->Content);
-            text += line.ToQuodexLine() + std::string(kCrLf);
-        }
-    }
-    return text;
-}
-
 void TQuodexWriter::WriteForm(const TDocSetForm& form) {
-    if (!previous_ || previous_->Name != form.Name)
-        ++sequence_;
-    previous_ = &form;
+    // The display list cannot hold a form without pages: the reader creates nothing for it.
+    if (form.Pages.empty())
+        throw TQuodexWriteError("The form " + form.Name + " (" + form.Description +
+                                ") has no pages; a Quodex package cannot hold it");
+    const std::string annotations = AnnotationText(form);
+    NextSequence(form, annotations);
     const std::string s2 = PadLeft(IntToStr(sequence_), 2, '0');
     const std::string stem = "." + s2 + IntToStr(form.BorrowerNumber);
     const std::vector<std::string> templates = TemplateNames(form, stem);
     displayLines_.push_back(DisplayLine(form, templates));
-    for (const auto& page : form.Pages)
-        AddEntry("PCL", "F" + ws7_ + stem + "." + IntToStr(page->PageNumber), page->FillData.View());
-    if (form.HasAnnotations())
-        AddEntry("PCL", "A" + ws7_ + "." + s2 + "1", AnnotationText(form));
+    // The reader finds page n's fill under its position n, whatever the page's stored number.
     for (size_t i = 0; i < form.Pages.size(); ++i)
-        if (form.Pages[i]->TemplateData.Size() > 0)
-            AddEntry("PCL", templates[i], form.Pages[i]->TemplateData.View());
+        AddEntry("PCL", "F" + ws7_ + stem + "." + IntToStr(int64_t(i + 1)), form.Pages[i]->FillData.View());
+    if (!annotations.empty())
+        AddEntry("PCL", "A" + ws7_ + "." + s2 + "1", annotations);
+    // A template is written once, however many pages use it.
+    for (size_t i = 0; i < form.Pages.size(); ++i) {
+        const std::string_view bytes = form.Pages[i]->TemplateData.View();
+        if (!bytes.empty() && writtenTemplates_.insert(UpperCase(templates[i])).second)
+            AddEntry("PCL", templates[i], bytes);
+    }
 }
 
 std::string TQuodexWriter::Finish() {
-    std::string display = "PLANCODE;" + StructureSafe(LineSafe(set_.PlanCode)) + std::string(kCrLf);
+    std::string display = "PLANCODE;" + PlanCodeSafe(set_.PlanCode) + std::string(kCrLf);
     for (const std::string& line : displayLines_)
         display += line + std::string(kCrLf);
     AddEntry("DISPLAY", ws_ + ".DSP", display);
@@ -496,8 +619,16 @@ std::string TQuodex::BuildQuodex(const TDocSet& set, TSaveMode mode, bool includ
 
 bool TQuodex::SaveQuodex(TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
                          bool lockAnnotations) {
+    std::string bytes;
+    try {
+        bytes = BuildQuodex(set, mode, includeDeleted, lockAnnotations);
+    } catch (const TQuodexWriteError& e) {
+        DebugMsg("Quodex : save refused; " + path);
+        ShowError("Error saving to " + path + "\n" + e.what());
+        return false;
+    }
     std::string error;
-    if (AtomicWriteFile(path, BuildQuodex(set, mode, includeDeleted, lockAnnotations), error)) {
+    if (AtomicWriteFile(path, bytes, error)) {
         set.Modified = false;
         return true;
     }

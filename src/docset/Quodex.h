@@ -17,6 +17,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A set the Quodex format cannot hold as it is (a form without pages); nothing is written.
+class TQuodexWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class TQuodex : public TDocSet {
 public:
     // Reads a Quodex file into this set. Throws TQuodexFormatError for a file without the two ":"
@@ -25,12 +31,15 @@ public:
     void LoadFromStream(const THLWMemorystream& stream);
     void LoadFromBytes(std::string_view bytes);
 
-    // The bytes of a Quodex file of set (any TDocSet, whatever it was read from).
+    // The bytes of a Quodex file of set (any TDocSet, whatever it was read from). Every form
+    // and page reads back as it is, also when names, borrower numbers or annotations repeat;
+    // throws TQuodexWriteError for a set the format cannot hold.
     static std::string BuildQuodex(const TDocSet& set, TSaveMode mode, bool includeDeleted,
                                    bool lockAnnotations);
     // Writes the file through a temporary file in the target folder that replaces the target
-    // only when complete, so a failed save leaves the previous file as it was. On failure shows
-    // "Error saving to ..." through the prompt seam and returns false. Modified is not changed.
+    // only when complete, so a failed save leaves the previous file as it was. On failure (also
+    // for a set the format cannot hold) shows "Error saving to ..." through the prompt seam and
+    // returns false. A successful save clears Modified.
     static bool SaveQuodex(TDocSet& set, const std::string& path, TSaveMode mode, bool includeDeleted,
                            bool lockAnnotations);
 

@@ -73,15 +73,46 @@ void LowerCaseNames(pugi::xml_node root) {
     }
 }
 
-// The text of an element: all its text below it. Plain text is normalised; text that comes
-// only from CDATA sections is kept as written (annotation content keeps its blanks).
-std::string NodeText(pugi::xml_node element) {
+// The package's single-byte text from parsed XML text. The writer spells a byte above 127 as
+// the character of that code (&#xE9;) and a control byte, which XML 1.0 has no character for,
+// as a private-use character U+E000 + byte (&#xE01B;); the parser gives both in UTF-8, and here
+// they become the bytes again. Other characters stay as the parser gives them.
+std::string FromXmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const auto next = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+        if ((b == 0xC2 || b == 0xC3) && i + 1 < text.size() && (next(1) & 0xC0) == 0x80) {
+            out += char(((b & 0x03) << 6) | (next(1) & 0x3F));
+            i += 1;
+        } else if (b == 0xEE && i + 2 < text.size() && next(1) == 0x80 && next(2) >= 0x80 && next(2) < 0xA0) {
+            out += char(next(2) - 0x80);
+            i += 2;
+        } else {
+            out += char(b);
+        }
+    }
+    return out;
+}
+
+// Plain text next to CDATA that holds nothing but characters the writer had to escape there
+// (see AddContent): it carries no whitespace of its own.
+bool IsEscapeOnly(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == '&' || static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The text of an element as parsed: all its text below it. Plain text is normalised; text
+// that comes only from CDATA sections (and escaped characters between them) is kept as
+// written (annotation content keeps its blanks).
+std::string ParsedText(pugi::xml_node element) {
     std::string out;
     bool plain = false;
     for (pugi::xml_node n = element.first_child(); n; n = NextInWalk(n, element)) {
         if (n.type() == pugi::node_pcdata) {
             out += n.value();
-            plain = true;
+            plain = plain || !IsEscapeOnly(n.value());
         } else if (n.type() == pugi::node_cdata) {
             out += n.value();
         }
@@ -89,12 +120,16 @@ std::string NodeText(pugi::xml_node element) {
     return plain ? Normalise(out) : out;
 }
 
+std::string NodeText(pugi::xml_node element) {
+    return FromXmlText(ParsedText(element));
+}
+
 std::string ChildText(pugi::xml_node node, const char* name) {
     return NodeText(node.child(name));
 }
 
 std::string Attr(pugi::xml_node node, const char* name) {
-    return node.attribute(name).value();
+    return FromXmlText(node.attribute(name).value());
 }
 
 bool AttrYes(pugi::xml_node node, const char* name) {
@@ -109,9 +144,10 @@ std::string XPathValue(const pugi::xml_document& doc, const char* path) {
         if (!first)
             joined += "\r\n";
         first = false;
-        joined += match.attribute() ? std::string(match.attribute().value()) : NodeText(match.node());
+        joined += match.attribute() ? std::string(match.attribute().value()) : ParsedText(match.node());
     }
-    return Trim(joined);
+    // Trimmed before the escaped control bytes are restored, which are text of the value.
+    return FromXmlText(Trim(joined));
 }
 
 uint8_t FormatFromName(std::string_view name) {
@@ -327,25 +363,96 @@ private:
     std::string& out_;
 };
 
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x800) {
+        out += char(0xC0 | (code >> 6));
+    } else {
+        out += char(0xE0 | (code >> 12));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+    }
+    out += char(0x80 | (code & 0x3F));
+}
+
+// Single-byte package text as characters every XML 1.0 reader accepts: a byte above 127 is the
+// character of that code, a control byte (which XML 1.0 cannot hold at all, not even as a
+// character reference) the private-use character U+E000 + byte; FromXmlText maps both back.
+// Tab, line feed and carriage return are escaped the same way, so the reader's whitespace
+// normalisation leaves them as they are. The serialised form list spells every such character
+// as a character reference (AsciiReferences).
+std::string ToXmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80)
+            AppendUtf8(out, b);
+        else if (b < 0x20)
+            AppendUtf8(out, 0xE000 + b);
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The serialised form list in ASCII: every UTF-8 character (only ToXmlText makes them, and it
+// puts them only into text and attribute values, never into CDATA) as a character reference.
+// The reader turns bytes above 128 into blanks before parsing; references pass unchanged.
+std::string AsciiReferences(std::string_view xml) {
+    std::string out;
+    out.reserve(xml.size());
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < xml.size(); ++i) {
+        const auto b = static_cast<unsigned char>(xml[i]);
+        if (b < 0x80) {
+            out += char(b);
+            continue;
+        }
+        const size_t length = (b & 0xE0) == 0xC0 ? 2 : 3;
+        uint32_t code = length == 2 ? (b & 0x1F) : (b & 0x0F);
+        for (size_t k = 1; k < length && i + k < xml.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(xml[i + k]) & 0x3F);
+        i += length - 1;
+        std::string hex;
+        for (; code != 0; code >>= 4)
+            hex.insert(hex.begin(), kHex[code & 0xF]);
+        out += "&#x" + hex + ";";
+    }
+    return out;
+}
+
 void AddText(pugi::xml_node parent, const char* name, std::string_view text) {
     pugi::xml_node child = parent.append_child(name);
     if (!text.empty())
-        child.append_child(pugi::node_pcdata).set_value(std::string(text).c_str());
+        child.append_child(pugi::node_pcdata).set_value(ToXmlText(text).c_str());
 }
 
 void AddAttr(pugi::xml_node node, const char* name, std::string_view value) {
-    node.append_attribute(name).set_value(std::string(value).c_str());
+    node.append_attribute(name).set_value(ToXmlText(value).c_str());
 }
 
-// Annotation content goes into a CDATA section, which keeps it exactly. Content holding an
-// escape byte or "&" is written as escaped text instead: raw inside CDATA those could spell
-// the end marker of the form-list definition and cut the form list short.
+// A byte annotation content may hold raw inside a CDATA section. "&", the escape byte and the
+// other control bytes could spell the end marker of the form-list definition (which is matched
+// with bit 0x20 ignored, so ";&f8X" counts) or are no XML characters; a carriage return would
+// become a line feed on parsing.
+bool IsCdataByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x20 && b < 0x80 && c != '&') || c == '\t' || c == '\n';
+}
+
+// Annotation content keeps its exact text: runs of plain bytes go into CDATA sections, every
+// other byte into escaped text between them (IsEscapeOnly keeps the reader from normalising).
 void AddContent(pugi::xml_node parent, const std::string& content) {
     pugi::xml_node child = parent.append_child("content");
-    if (content.empty())
-        return;
-    const bool safe = content.find_first_of("\x1b&") == std::string::npos;
-    child.append_child(safe ? pugi::node_cdata : pugi::node_pcdata).set_value(content.c_str());
+    for (size_t at = 0; at < content.size();) {
+        const bool cdata = IsCdataByte(content[at]);
+        size_t end = at;
+        while (end < content.size() && IsCdataByte(content[end]) == cdata)
+            ++end;
+        const std::string run = content.substr(at, end - at);
+        child.append_child(cdata ? pugi::node_cdata : pugi::node_pcdata)
+            .set_value(cdata ? run.c_str() : ToXmlText(run).c_str());
+        at = end;
+    }
 }
 
 bool IsXmlName(std::string_view name) {
@@ -374,14 +481,40 @@ void AddErrorElement(pugi::xml_node root, const TErrorEntry& entry) {
     AddText(element, "Source", record ? record->Source : "");
 }
 
+// The overlay a printer prints for an annotation. The reader takes the annotation from the form
+// list and drops the overlay, so its text only needs to print: escape bytes (and a ";" that,
+// matched with bit 0x20 ignored, would begin a macro marker) are printed as blanks, which keeps
+// the content from spelling a marker that cuts the page apart.
+std::string PrintedOverlay(const TDocSetAnnotation& annotation) {
+    TDocSetAnnotation printed;
+    printed.XPosition = annotation.XPosition;
+    printed.YPosition = annotation.YPosition;
+    printed.Content = annotation.Content;
+    std::string& text = printed.Content;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\x1b' || (text[i] == ';' && i + 1 < text.size() && (text[i + 1] & ~0x20) == 0x06))
+            text[i] = ' ';
+    return printed.ToPCL();
+}
+
+// The format a form is written with. The reader takes only the first page of a Vivaform or
+// attachment form; one of several pages (a Quodex package marks every form whose first fill
+// holds "<?xml" as Vivaform) is written as a PCL form, which keeps all its pages.
+uint8_t WrittenFormat(const TDocSetForm& form) {
+    if ((form.Format == kFormatVivaform || form.Format == kFormatAttachment) && form.Pages.size() > 1)
+        return kFormatDefault;
+    return form.Format;
+}
+
 // The bytes of one page inside the blob.
-std::string PageData(const TDocSetForm& form, const TDocSetPage& page) {
+std::string PageData(const TDocSetForm& form, uint8_t format, const TDocSetPage& page) {
     std::string out;
     for (const auto& annotation : page.Annotations)
-        out += annotation->ToPCL();
-    if (form.Format == kFormatAttachment) {
+        out += PrintedOverlay(*annotation);
+    if (format == kFormatAttachment && page.TemplateData.Size() == 0) {
         // Attachment data is no PCL: it travels inside a deleted macro definition, which a
-        // printer never prints and the reader unwraps again.
+        // printer never prints and the reader unwraps again. (One with template data, which only
+        // a foreign package gives, is written with the fill bracket below, which keeps both.)
         if (page.FillData.Size() > 0)
             out += MacroBegin(kMacroVivaformData) + std::string(page.FillData.View()) +
                    MacroEnd(kMacroVivaformData);
@@ -392,10 +525,10 @@ std::string PageData(const TDocSetForm& form, const TDocSetPage& page) {
         out += page.TemplateData.View();
         // The reader drops a final form feed; a closing no-op pair (select and delete macro
         // 10002, which the reader removes afterwards) keeps a template's own form feed.
-        if (form.Format == kFormatDefault && !out.empty() && out.back() == '\f')
+        if (format == kFormatDefault && !out.empty() && out.back() == '\f')
             out += MacroClose(kMacroVivaformData);
     }
-    if (form.Deleted && form.Format != kFormatUnknown && form.Format != kFormatAttachment) {
+    if (form.Deleted && format != kFormatUnknown && format != kFormatAttachment) {
         THLWMemorystream packed{std::move(out)};
         packed.Compress();
         out = packed.Release();
@@ -403,11 +536,11 @@ std::string PageData(const TDocSetForm& form, const TDocSetPage& page) {
     return out;
 }
 
-void AddPageElement(pugi::xml_node formNode, const TDocSetForm& form, const TDocSetPage& page,
+void AddPageElement(pugi::xml_node formNode, const TDocSetForm& form, uint8_t format, const TDocSetPage& page,
                     std::string& blob) {
     if (form.Deleted)
         blob += MacroBegin(kMacroDeletedPage);
-    const std::string data = PageData(form, page);
+    const std::string data = PageData(form, format, page);
     pugi::xml_node p = formNode.append_child("Page");
     AddAttr(p, "pageNumber", IntToStr(page.PageNumber));
     AddAttr(p, "forceToFront", YesNoFlag(page.ForceToFront));
@@ -446,14 +579,15 @@ void AddFormElement(pugi::xml_node root, const TDocSetForm& form, std::string& b
     AddText(f, "Description", form.Description);
     AddText(f, "BorrowerName", form.BorrowerName);
     AddText(f, "Type", form.Type);
-    AddText(f, "Format", FormatName(form.Format));
+    const uint8_t format = WrittenFormat(form);
+    AddText(f, "Format", FormatName(format));
     AddText(f, "DocumentType", form.DocumentType);
     AddText(f, "Reference", form.Reference);
     blob += letter ? kLetterCommand : kLegalCommand;
-    if (form.Format != kFormatVivaform && form.Format != kFormatAttachment && form.Format != kFormatDefault)
+    if (format != kFormatVivaform && format != kFormatAttachment && format != kFormatDefault)
         return;
     for (const auto& page : form.Pages)
-        AddPageElement(f, form, *page, blob);
+        AddPageElement(f, form, format, *page, blob);
 }
 
 } // namespace
@@ -605,8 +739,10 @@ std::string TTesselon::BuildTesselon(const TDocSet& set, TSaveMode mode, bool in
     out.reserve(blob.size() + 4096);
     out += kReset;
     out += MacroBegin(kMacroFormListXml);
-    TStringWriter writer(out);
+    std::string xml;
+    TStringWriter writer(xml);
     doc.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    out += AsciiReferences(xml);
     out += MacroEnd(kMacroFormListXml);
     out += blob;
     out += kReset;

@@ -3,6 +3,11 @@
 #include "FormCRC.h"
 #include "Prompt.h"
 #include "Quodex.h"
+#include "Tesselon.h"
+
+#include <stdexcept>
+#define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
+#include "RoundTrip.h"
 
 #include "TestFiles.h"
 
@@ -594,8 +599,6 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
             EXPECT_EQ(pb.FillData.View(), pa.FillData.View());
             EXPECT_EQ(pb.TemplateData.View(), pa.TemplateData.View());
             EXPECT_EQ(pb.Template.Name, pa.Template.Name);
-            if (i == 1)
-                continue; // the second borrower's copy reads the first copy's annotations (below)
             ASSERT_EQ(pb.Annotations.size(), pa.Annotations.size()) << a.Name << " page " << n + 1;
             for (size_t k = 0; k < pa.Annotations.size(); ++k)
                 EXPECT_EQ(pb.Annotations[k]->ToQuodexLine(), pa.Annotations[k]->ToQuodexLine());
@@ -603,8 +606,8 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     }
     EXPECT_TRUE(q->Form(2).IsVivaform());
     EXPECT_EQ(q->BorrowerNames, (std::vector<std::string>{"Bob", "Carol"}));
-    // Both borrowers' copies share one annotation entry.
-    EXPECT_EQ(q->Form(1).Pages[1]->Annotations.size(), 2u);
+    // The second borrower's copy has no annotations, so it does not share the first copy's entry.
+    EXPECT_EQ(q->Form(1).Pages[1]->Annotations.size(), 0u);
     EXPECT_TRUE(prompter.Entries().empty());
 }
 
@@ -638,11 +641,116 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
     EXPECT_EQ(Template(*q, 0, 2), "same two");
     EXPECT_EQ(q->Form(0).Pages[1]->Template.Name, "SAME.DOT");
     ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "line  break");
+    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "line \nbreak")
+        << "a line feed inside a line stays";
     // An empty fill is written with length 0 and reads back as missing.
     EXPECT_EQ(Fill(*q, 0, 2), "");
     EXPECT_EQ(q->MissingForms, std::vector<std::string>{"Missing fill for A.DOT two  lines "});
     EXPECT_EQ(Fill(*q, 0, 1), "A.DOT fill 2");
+}
+
+// One form included twice: same name and borrower, other pages, fills and annotations; and a
+// copy for a second borrower without annotations. Each reads back as itself, through Quodex and
+// through Tesselon and back.
+TEST(QuodexRoundTrip, RepeatedNameAndBorrower) {
+    TRecordingPrompter prompter;
+    TDocSet set;
+    set.WorksheetNumber = "12345";
+    auto first = MakeForm("DEED.DOT-A", 1, 3);
+    first->Pages[0]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
+    first->Pages[0]->Annotations[0]->Content = "first";
+    set.AddForm(std::move(first));
+    auto again = MakeForm("DEED.DOT-A", 1, 2);
+    again->Pages[1]->FillData = THLWMemorystream("other fill");
+    again->Pages[1]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
+    again->Pages[1]->Annotations[0]->XPosition = 300;
+    again->Pages[1]->Annotations[0]->Content = "again";
+    set.AddForm(std::move(again));
+    set.AddForm(MakeForm("DEED.DOT-A", 2, 1));
+
+    auto q = Load(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
+    ASSERT_EQ(q->FormCount(), 3u);
+    EXPECT_EQ(q->Form(0).PageCount(), 3);
+    EXPECT_EQ(q->Form(1).PageCount(), 2);
+    EXPECT_EQ(Fill(*q, 1, 1), "other fill");
+    EXPECT_EQ(q->Form(0).Pages[0]->Annotations.at(0)->Content, "first");
+    EXPECT_TRUE(q->Form(0).Pages[1]->Annotations.empty());
+    EXPECT_TRUE(q->Form(1).Pages[0]->Annotations.empty());
+    EXPECT_EQ(q->Form(1).Pages[1]->Annotations.at(0)->Content, "again");
+    EXPECT_TRUE(q->Form(2).Pages[0]->Annotations.empty());
+    EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
+    EXPECT_TRUE(q->MissingForms.empty());
+}
+
+// The packages the fuzz target found, kept as its seeds.
+TEST(QuodexRoundTrip, FuzzFindings) {
+    TRecordingPrompter prompter;
+    const fs::path seeds = fs::path(PAGELLAN_SOURCE_DIR) / "fuzz/corpus/fuzz_quodex";
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(seeds)) {
+        SCOPED_TRACE(entry.path().string());
+        auto q = Load(test::ReadWholeFile(entry.path()));
+        EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
+        ++files;
+    }
+    EXPECT_GE(files, 5);
+}
+
+TEST(QuodexWrite, NamesThatReadBackUnchanged) {
+    TDocSet set;
+    set.WorksheetNumber = "42";
+    set.PlanCode = "FHA:30,X";
+    // Stored page numbers that are not 1..n: the entries are named by position.
+    auto pages = MakeForm("A.DOT", 1, 3);
+    for (auto& page : pages->Pages)
+        page->PageNumber = 1;
+    pages->Pages[0]->Template.Name = "SHARED.DOT";
+    pages->Pages[0]->TemplateData.AppendText("shared");
+    pages->Pages[1]->Template.Name = "shared.dot";
+    pages->Pages[1]->TemplateData.AppendText("shared");
+    pages->Pages[2]->Template.Name = "SHARED.DOT";
+    pages->Pages[2]->TemplateData.AppendText("other bytes");
+    set.AddForm(std::move(pages));
+    // Names the reader would take for package entries or a skipped line.
+    auto reserved = MakeForm("PLANCODE.DOT", 1, 2);
+    reserved->Pages[0]->Template.Name = "F0000042.011.1";
+    reserved->Pages[0]->TemplateData.AppendText("t1");
+    reserved->Pages[1]->Template.Name = "42.DSP";
+    reserved->Pages[1]->TemplateData.AppendText("t2");
+    set.AddForm(std::move(reserved));
+
+    const std::string bytes = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
+    for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.011.2,", "PCL,F0000042.011.3,"})
+        EXPECT_NE(bytes.find(name), std::string::npos) << name;
+    EXPECT_EQ(bytes.find("PCL,shared.dot,"), std::string::npos) << "one entry for equal bytes";
+    EXPECT_NE(bytes.find("PCL,T0000042.011.3,"), std::string::npos) << "same name, other bytes";
+    auto q = Load(bytes);
+    EXPECT_EQ(q->PlanCode, "FHA:30,X");
+    ASSERT_EQ(q->FormCount(), 2u);
+    EXPECT_EQ(q->Form(0).Pages[0]->Template.Name, "SHARED.DOT");
+    EXPECT_EQ(q->Form(0).Pages[1]->Template.Name, "shared.dot");
+    EXPECT_EQ(q->Form(0).Pages[2]->Template.Name, "T0000042.011.3");
+    EXPECT_EQ(Template(*q, 0, 2), "other bytes");
+    EXPECT_EQ(q->Form(1).Name, "PLANCODE.DOT");
+    EXPECT_EQ(Template(*q, 1, 0), "t1");
+    EXPECT_EQ(Template(*q, 1, 1), "t2");
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(Fill(*q, 0, n), "A.DOT fill " + std::to_string(n + 1));
+    EXPECT_TRUE(q->MissingForms.empty());
+    EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
+
+    // A form without pages cannot be held: nothing is written and the save says why.
+    set.AddForm(std::make_unique<TDocSetForm>("EMPTY.DOT", "Empty", 1, "", "LTR", true, false, false, ""));
+    EXPECT_THROW(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), TQuodexWriteError);
+    test::TTempFolder dir("quodex-test");
+    TRecordingPrompter prompter;
+    const std::string target = (dir.Path() / "x.qdx").string();
+    EXPECT_FALSE(TQuodex::SaveQuodex(set, target, TSaveMode::All, true, false));
+    EXPECT_FALSE(fs::exists(target));
+    ASSERT_EQ(prompter.Entries().size(), 1u);
+    EXPECT_EQ(prompter.Entries()[0].Text, "Error saving to " + target +
+                                              "\nThe form EMPTY.DOT (Empty) has no pages; a Quodex package "
+                                              "cannot hold it");
 }
 
 // ---- Saving --------------------------------------------------------------------------------

@@ -8,6 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
+#include "RoundTrip.h"
+
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -519,6 +525,132 @@ TEST(Tesselon, RoundTripsWithQuodex) {
     EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
     EXPECT_EQ(t3->LenderName, "Lender");
     EXPECT_TRUE(prompts.Entries().empty());
+}
+
+// One form included twice (same name and borrower, other pages, fills and annotations) stays
+// two forms through Tesselon and through Quodex and back.
+TEST(Tesselon, RepeatedNameAndBorrower) {
+    TRecordingPrompter prompts;
+    TDocSet set;
+    set.WorksheetNumber = "12345";
+    AddForm(set, "DEED.DOT-A", 1, 3).Pages[0]->AddAnnotation(Note(0, 600, "OK"));
+    TDocSetForm& again = AddForm(set, "DEED.DOT-A", 1, 2);
+    again.Pages[1]->FillData = THLWMemorystream("other fill");
+    again.Pages[1]->AddAnnotation(Note(5, 6, "again"));
+    auto t = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    ExpectSameForms(set, *t, true);
+    EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
+    TQuodex q;
+    q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
+    ExpectSameForms(*t, q, false);
+    EXPECT_TRUE(prompts.Entries().empty());
+}
+
+// The fuzz target's seeds, with what it found: each reads back the same both ways.
+TEST(Tesselon, FuzzSeeds) {
+    TRecordingPrompter prompts;
+    int files = 0;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(PAGELLAN_SOURCE_DIR) / "fuzz/corpus/fuzz_tesselon")) {
+        SCOPED_TRACE(entry.path().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        auto set = Read(bytes.str());
+        EXPECT_GT(set->FormCount(), 1u);
+        EXPECT_NO_THROW(fuzzcheck::FromTesselon(*set));
+        ++files;
+    }
+    EXPECT_GE(files, 3);
+}
+
+// Pages without a stored number (all read as 1) or numbered 2 and 3 keep their own fills in
+// Quodex, whose entries go by position.
+TEST(Tesselon, PageNumbersToQuodex) {
+    TRecordingPrompter prompts;
+    for (const std::vector<std::string>& numbers :
+         {std::vector<std::string>{"", "", ""}, std::vector<std::string>{"2", "3"}}) {
+        std::string blob, pages;
+        for (size_t i = 0; i < numbers.size(); ++i) {
+            const std::string data = MacroOpen(10003) + "fill " + std::to_string(i) + MacroClose(10003);
+            pages += Page((numbers[i].empty() ? "" : "pageNumber=\"" + numbers[i] + "\" ") + "byteOffset=\"" +
+                          std::to_string(blob.size()) + "\" expectedByteLength=\"" +
+                          std::to_string(data.size()) + "\"");
+            blob += data;
+        }
+        auto t = Read(TesselonFile("<DocSet><Form><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
+        ASSERT_EQ(t->Form(0).PageCount(), int32_t(numbers.size()));
+        TQuodex q;
+        q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
+        ASSERT_EQ(q.Form(0).PageCount(), int32_t(numbers.size()));
+        for (size_t i = 0; i < numbers.size(); ++i)
+            EXPECT_EQ(Fill(*q.Form(0).Pages[i]), "fill " + std::to_string(i));
+        EXPECT_TRUE(q.MissingForms.empty());
+        EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
+    }
+    EXPECT_TRUE(prompts.Entries().empty());
+}
+
+// Control bytes, NUL and bytes above 127 in texts: the form list is ASCII XML 1.0 that another
+// parser accepts, and this reader gives back the same bytes.
+TEST(Tesselon, ControlAndHighBytesInTexts) {
+    TRecordingPrompter prompts;
+    TDocSet set;
+    set.PackageType = std::string("type\x01", 5);
+    const std::string odd = std::string("A\0B\x1b\x06\x1f\t\r\nC \xE9\xFF", 14);
+    TDocSetForm& form = AddForm(set, "A.DOT", 1, 1);
+    form.Description = odd;
+    form.BorrowerName = "Jos\xE9";
+    form.Pages[0]->AddAnnotation(Note(1, 2, odd + " ;&f8X  ]]> & <x>"));
+    const std::string bytes = TTesselon::BuildTesselon(set, TSaveMode::All, true);
+    const size_t from = bytes.find(MacroBegin(10000)) + MacroBegin(10000).size();
+    const std::string xml = bytes.substr(from, bytes.find(MacroEnd(10000)) - from);
+    EXPECT_TRUE(std::all_of(xml.begin(), xml.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\t';
+    })) << "ASCII only (a tab stays inside CDATA)";
+    EXPECT_EQ(xml.find("&#27;"), std::string::npos);
+    EXPECT_NE(xml.find("Jos&#xE9;"), std::string::npos);
+
+    auto back = Read(bytes);
+    ASSERT_EQ(back->FormCount(), 1u);
+    EXPECT_EQ(back->PackageType, set.PackageType);
+    EXPECT_EQ(back->Form(0).Description, odd);
+    EXPECT_EQ(back->Form(0).BorrowerName, "Jos\xE9");
+    EXPECT_EQ(back->Form(0).Pages[0]->Annotations.at(0)->Content, odd + " ;&f8X  ]]> & <x>");
+    EXPECT_NO_THROW(fuzzcheck::FromTesselon(*back));
+    EXPECT_TRUE(prompts.Entries().empty());
+
+    const fs::path file = fs::temp_directory_path() / ("tsn-xml-" + std::to_string(::getpid()) + ".xml");
+    std::ofstream(file, std::ios::binary) << xml;
+    const std::string command =
+        "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " + file.string();
+    EXPECT_EQ(std::system(command.c_str()), 0) << "another XML 1.0 parser accepts the form list";
+    fs::remove(file);
+}
+
+// One rule picks the reader: a first escape byte means Tesselon whatever the name.
+TEST(Tesselon, ContainerChoice) {
+    const std::string esc = kReset;
+    const struct {
+        const char* name;
+        std::string bytes;
+        TContainerKind kind;
+    } cases[] = {{"a.qdx", esc, TContainerKind::Tesselon},     {"a.QDX", "V", TContainerKind::Quodex},
+                 {"a.tsn", "V", TContainerKind::Tesselon},     {"a.qdz", "V", TContainerKind::Tesselon},
+                 {"C:\\x\\a.Qdx", "", TContainerKind::Quodex}, {"a", esc, TContainerKind::Tesselon}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ContainerFor(c.name, c.bytes), c.kind) << c.name;
+
+    const fs::path dir = fs::temp_directory_path() / ("tsn-choice-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::copy_file(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn", dir / "renamed.qdx",
+                  fs::copy_options::overwrite_existing);
+    TRecordingPrompter prompts;
+    auto set = LoadPackageFile((dir / "renamed.qdx").string());
+    EXPECT_NE(dynamic_cast<TTesselon*>(set.get()), nullptr);
+    EXPECT_GT(set->FormCount(), 0u);
+    EXPECT_TRUE(prompts.Entries().empty());
+    fs::remove_all(dir);
 }
 
 // The bundled Tesselon demo is the Quodex demo converted: the same forms, pages, streams,
