@@ -53,6 +53,8 @@ std::string NormaliseScannedCode(std::string_view typed) {
     return UpperCase(Trim(typed.substr(0, end)));
 }
 
+const char kEndOfStack[] = "the end of the stack";
+
 std::string OutOfOrderMessage(const std::string& code, const std::string& expected) {
     return "Out of order: " + code + " (expected " + expected + ")";
 }
@@ -70,9 +72,6 @@ TBarcodeVerifier::TBarcodeVerifier(std::vector<TExpectedPage> expected, bool ord
 
 size_t TBarcodeVerifier::NextExpected() const {
     for (size_t i = cursor_; i < expected_.size(); ++i)
-        if (!read_[i])
-            return i;
-    for (size_t i = 0; i < cursor_ && i < expected_.size(); ++i)
         if (!read_[i])
             return i;
     return expected_.size();
@@ -101,9 +100,12 @@ TScanResult TBarcodeVerifier::Read(std::string_view typed) {
     }
     const size_t next = NextExpected();
     result.Kind = TScanKind::Known;
-    if (orderMatters_ && next != index && next < expected_.size()) {
+    // A page that belongs before one already read is out of place even when nothing else is
+    // left to come.
+    if (orderMatters_ && next != index) {
         result.Kind = TScanKind::OutOfOrder;
-        result.Message = OutOfOrderMessage(result.Code, UpperCase(expected_[next].Code));
+        result.Message = OutOfOrderMessage(
+            result.Code, next < expected_.size() ? UpperCase(expected_[next].Code) : kEndOfStack);
     }
     read_[index] = true;
     cursor_ = index + 1;

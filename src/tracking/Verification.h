@@ -53,8 +53,9 @@ public:
     TBarcodeVerifier(std::vector<TExpectedPage> expected, bool orderMatters);
 
     // Takes one scanned code. A code read before counts once (Repeated). With the order
-    // mattering, a page that is not the next one expected after the page read before it is
-    // still counted, and reported as OutOfOrder with the expected code in the message.
+    // mattering, a page that is not the next unread one after the page read before it is still
+    // counted, and reported as OutOfOrder with the expected code (or "the end of the stack"
+    // when no page should follow) in the message.
     TScanResult Read(std::string_view typed);
 
     // The expected pages not read, in print order.
