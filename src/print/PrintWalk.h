@@ -108,7 +108,7 @@ void ForEachJobPage(const std::vector<TPrintNode>& nodes, const TPrintRequest& r
 // One bar code a printed job carries.
 struct TJobBarcode {
     std::string Value;
-    const TDocSetForm* Form = nullptr;
+    TDocSetForm* Form = nullptr;
     int32_t PageNumber = 0;
 };
 // The bar-code values the job of these choices carries when printed with bar codes, in print

@@ -20,7 +20,7 @@ inline constexpr char kUnknownBarcodePrefix[] = "Unknown BarCode: ";
 // One page the printed stack should hold.
 struct TExpectedPage {
     std::string Code; // as printed; scanners hand codes back upper-cased
-    const TDocSetForm* Form = nullptr;
+    TDocSetForm* Form = nullptr;
     int32_t PageNumber = 0;
     int32_t FormNumber = 0; // 1-based position of the form in display order
 };

@@ -2,6 +2,9 @@
 // out-of-order codes, the missing pages, and custom groups.
 #include "Verification.h"
 
+#include "MissingJob.h"
+#include "StackingOrder.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -28,7 +31,8 @@ struct TVerifyFixture {
         auto form =
             std::make_unique<TDocSetForm>(name, "Desc " + name, borrower, "", "LTR", false, false, false);
         for (int n = 1; n <= pages; ++n)
-            form->AddPage(std::make_unique<TDocSetPage>(n, "", false, "", 0, "fill"));
+            form->AddPage(
+                std::make_unique<TDocSetPage>(n, "", false, "", 0, "<" + name + std::to_string(n) + ">"));
         return set.AddForm(std::move(form));
     }
     std::vector<std::string> Codes(const std::vector<const TExpectedPage*>& pages) const {
@@ -138,6 +142,81 @@ TEST(Verification, GroupingsStaySortedAndDocumentsCanBeRemoved) {
     EXPECT_FALSE(groups.RemoveDocument(1, 0)) << "beta has no documents";
     groups.DeleteGroup(1);
     EXPECT_EQ(groups.Names(), (std::vector<std::string>{"Alpha", "zeta"}));
+}
+
+class TScriptedDialog : public TPrinterDialog {
+public:
+    TPrinterDlgOptions& Options() override { return options; }
+    bool Execute() override {
+        seenDuplex = options.Duplex;
+        seenEnabled = options.DuplexEnabled || options.PrintOrderEnabled;
+        return answer;
+    }
+    TPrinterDlgOptions options;
+    bool answer = true;
+    int seenDuplex = -1;
+    bool seenEnabled = true;
+};
+
+class TSendingHost : public TPrintHost {
+public:
+    void SetBusyCursor(bool) override {}
+    int32_t PrinterDlg() const override { return 0; }
+    TCopyFooters CopyFooters() const override { return {}; }
+    std::pair<std::string, std::string> TrayCodes() const override { return {}; }
+    void RefreshStatusBar() override {}
+    void SendJob(const THLWPrintJobStream& job, const std::string&, int32_t format) override {
+        sent.emplace_back(job.View());
+        formats.push_back(format);
+    }
+    void PrintVivaform(const TInfo&) override {}
+    std::vector<std::string> sent;
+    std::vector<int32_t> formats;
+};
+
+TEST(Verification, PrintAllMissingAndTheConfirmation) {
+    TVerifyFixture f;
+    TBarcodeVerifier verifier(ExpectedPages(f.set, f.tree), false);
+    verifier.Read("0000055A11");
+    verifier.Read("0000055B21");
+    std::vector<TExpectedPage> missing;
+    for (const TExpectedPage* page : verifier.Missing())
+        missing.push_back(*page);
+    TScriptedDialog dialog;
+    dialog.options.Duplex = kDuplexYes;
+    dialog.options.PrintOrder = poLegalFirst;
+    dialog.options.PrintMode = 1;
+    TSendingHost host;
+    TPrintState state;
+    EXPECT_EQ(PrintMissingDocuments(f.set, missing, state, dialog, host, 0),
+              TMissingPrintResult::PrintedMissing);
+    ASSERT_EQ(host.sent.size(), 1u);
+    const std::string& job = host.sent[0];
+    EXPECT_EQ(dialog.seenDuplex, kDuplexNo);
+    EXPECT_FALSE(dialog.seenEnabled);
+    // Exactly the missing pages, in the order shown, simplex, and the dialog's choices back.
+    EXPECT_LT(job.find("<A2>"), job.find("<E1>"));
+    EXPECT_EQ(job.find("<A1>"), std::string::npos);
+    EXPECT_EQ(job.find("<B1>"), std::string::npos);
+    EXPECT_NE(job.find("\x1b&l0S"), std::string::npos);
+    EXPECT_EQ(job.find("\x1b&l1S"), std::string::npos);
+    EXPECT_EQ(host.formats[0], 1);
+    EXPECT_EQ(dialog.options.Duplex, kDuplexYes);
+    EXPECT_EQ(dialog.options.PrintOrder, poLegalFirst);
+    EXPECT_TRUE(dialog.options.DuplexEnabled && dialog.options.PrintOrderEnabled);
+    EXPECT_FALSE(state.JobPending);
+
+    // Nothing missing: the confirmation page, raw.
+    EXPECT_EQ(PrintMissingDocuments(f.set, {}, state, dialog, host, 0),
+              TMissingPrintResult::PrintedConfirmation);
+    EXPECT_EQ(host.sent.back(), ConfirmationText("55", 0));
+    EXPECT_EQ(host.formats.back(), 0);
+
+    // Cancelled: nothing sent, the choices back.
+    dialog.answer = false;
+    EXPECT_EQ(PrintMissingDocuments(f.set, missing, state, dialog, host, 0), TMissingPrintResult::Cancelled);
+    EXPECT_EQ(host.sent.size(), 2u);
+    EXPECT_EQ(dialog.options.Duplex, kDuplexYes);
 }
 
 } // namespace
