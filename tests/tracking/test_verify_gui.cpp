@@ -229,6 +229,18 @@ TEST(StackingOrderFromWindow, SaveTwiceThenDelete) {
     EXPECT_TRUE(shown);
     EXPECT_EQ(test::ReadWholeFile(file), "");
     EXPECT_TRUE(prompter.Texts().empty());
+
+    // A changed order is offered for the plan before the package is saved; No keeps the file.
+    main.ReorderPending = true;
+    prompter.QueueAnswer(PromptAnswer::No);
+    main.SavePackage();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{
+                                    "You have changed the document order.  Save the order for this plan?"});
+    EXPECT_EQ(test::ReadWholeFile(file), "");
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    main.SavePackage();
+    EXPECT_EQ(test::ReadWholeFile(file).rfind("CONV30" + FD + "NOTE.DOT", 0), 0u);
+    EXPECT_FALSE(main.ReorderPending);
 }
 
 } // namespace
