@@ -4,6 +4,7 @@
 // commands writing the plan's order file.
 
 #include "CommandLine.h"
+#include "HelpHook.h"
 #include "IppTestPrinter.h"
 #include "Main.h"
 #include "PGRegistry.h"
@@ -193,6 +194,14 @@ TEST(VerifyFromWindow, PartialCustomGroup) {
         dialog.clDocumentList->setCurrentRow(0);
         dialog.btnCustomRemove->click();
         EXPECT_EQ(dialog.Groupings().Documents(0).size(), 1u);
+
+        // Keys reach the help with the dialog's context.
+        std::vector<std::pair<int, int>> keys;
+        const THelpHook previous =
+            SetHelpHook([&keys](int key, int context) { keys.emplace_back(key, context); });
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        SetHelpHook(previous);
+        EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{{Qt::Key_F1, 3}}));
     });
     // The groups live as long as the dialog.
     EXPECT_EQ(main.frmVerifyDocs->Groupings().Count(), 1u);

@@ -1,5 +1,6 @@
 #include "VerifyDocs.h"
 
+#include "HelpHook.h"
 #include "Prompt.h"
 #include "QtText.h"
 #include "Strings.h"
@@ -23,6 +24,8 @@ namespace {
 // Keys typed this soon after Enter are the scanner's trailing characters, not a new scan: an
 // operator needs far longer to aim at the next code.
 constexpr qint64 kTrailingKeysMs = 150;
+
+constexpr int kHelpContext = 3;
 
 constexpr char kRemoveWhichDocument[] = "Please select the form you wish\r\nto remove from this grouping.";
 
@@ -373,6 +376,11 @@ void TfrmVerifyDocs::CodeEntered(const QString& typed) {
     }
 }
 
+void TfrmVerifyDocs::keyPressEvent(QKeyEvent* event) {
+    PassKeyToHelp(event->key(), kHelpContext);
+    QDialog::keyPressEvent(event);
+}
+
 bool TfrmVerifyDocs::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblVerify && event->type() == QEvent::MouseButtonPress) {
         lblBarcodeID->setVisible(!lblBarcodeID->isVisible());
@@ -383,6 +391,7 @@ bool TfrmVerifyDocs::eventFilter(QObject* watched, QEvent* event) {
     if (sinceEnter_.isValid() && sinceEnter_.elapsed() < kTrailingKeysMs)
         return true;
     const auto* key = static_cast<QKeyEvent*>(event);
+    PassKeyToHelp(key->key(), kHelpContext);
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return false;
     const QString typed = edBarCode->text();
