@@ -34,12 +34,16 @@ void THLWPrintJobStream::WriteJobReset() {
     AppendText(kReset);
 }
 
-void THLWPrintJobStream::AppendPage(const TInfo& info) {
+bool PageContributes(const TInfo& info) {
     const TDocSetForm* form = info.Form;
-    if (form == nullptr || form->IsVivaform())
+    return form != nullptr && !form->IsVivaform() && info.PageNumber >= 1 &&
+           info.PageNumber <= form->PageCount();
+}
+
+void THLWPrintJobStream::AppendPage(const TInfo& info) {
+    if (!PageContributes(info))
         return;
-    if (info.PageNumber < 1 || info.PageNumber > form->PageCount())
-        return;
+    const TDocSetForm* form = info.Form;
     const TDocSetPage& page = *form->Pages[size_t(info.PageNumber - 1)];
 
     THLWMemorystream work(std::string(page.FillData.View()));
@@ -60,7 +64,7 @@ void THLWPrintJobStream::AppendPage(const TInfo& info) {
     interpreter.Parse();
     AppendText(interpreter.GetOutput().View());
 
-    WriteAdditions(page, paper, form->Name);
+    WriteAdditions(*form, info.PageNumber, paper);
     const std::string_view tmpl = page.TemplateData.View();
     AppendText(tmpl);
     const std::string_view tail =
@@ -104,16 +108,17 @@ void THLWPrintJobStream::WriteSheetCommands(const TDocSetForm& form, int32_t pag
         AppendText(PageSizeCommand(CurrentPaper));
 }
 
-void THLWPrintJobStream::WriteAdditions(const TDocSetPage& page, const std::string& paper,
-                                        const std::string& formName) {
+void THLWPrintJobStream::WriteAdditions(const TDocSetForm& form, int32_t pageNumber,
+                                        const std::string& paper) {
+    const TDocSetPage& page = *form.Pages[size_t(pageNumber - 1)];
     if (PrintAnnotations && page.HasAnnotations()) {
         if (const auto overlay = page.AnnotationsAsPCL())
             AppendText(overlay->View());
     }
     if (PrintFormNames)
-        AppendText(FormNameText(paper, Capitalise(formName)));
+        AppendText(FormNameText(paper, Capitalise(form.Name)));
     if (PrintBarCodes && DocumentSet != nullptr)
-        AppendText(BarcodeText(paper, BarcodeValue(*DocumentSet)));
+        AppendText(BarcodeText(paper, BarcodeValue(*DocumentSet, form, pageNumber)));
     if (PrintFooters && CopyIndex >= 0 && size_t(CopyIndex) < CopyFooters.size())
         AppendText(CopyFooterText(paper, CopyFooters[size_t(CopyIndex)], PrintBarCodes));
 }
@@ -151,14 +156,12 @@ std::string CopyFooterText(std::string_view paper, std::string_view footer, bool
     return NormalFont() + Position(x, 'X') + Position(FooterY(paper), 'Y') + std::string(footer);
 }
 
-std::string BarcodeValue(const TDocSet& set) {
-    const TDocSetForm* form = set.CurrentForm;
-    if (form == nullptr || !form->Barcodes)
+std::string BarcodeValue(const TDocSet& set, const TDocSetForm& form, int32_t pageNumber) {
+    if (!form.Barcodes)
         return {};
     const std::string& ws = set.WorksheetNumber;
     const std::string worksheet = ws.size() >= 7 ? ws.substr(0, 7) : PadLeft(ws, 7, '0');
-    return worksheet + form->Name + IntToStr(form->BorrowerNumber) +
-           IntToStr(int64_t(form->PrintPageCursor) + 1);
+    return worksheet + form.Name + IntToStr(form.BorrowerNumber) + IntToStr(pageNumber);
 }
 
 std::string BarcodeText(std::string_view paper, std::string_view text) {

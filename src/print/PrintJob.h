@@ -53,16 +53,20 @@ public:
 
     // Appends ESC E.
     void WriteJobReset();
-    // Appends the page the node data stands for, with its additions. A form node (page -1), a
-    // page number outside the form and a Vivaform page add nothing.
+    // Appends the page the node data stands for, with its additions. A page that does not
+    // contribute (PageContributes) adds nothing.
     void AppendPage(const TInfo& info);
 
 private:
     void WriteTray(const std::string& paper);
     bool WritePageSize(const std::string& paper);
     void WriteSheetCommands(const TDocSetForm& form, int32_t pageNumber, bool pageSizeWritten);
-    void WriteAdditions(const TDocSetPage& page, const std::string& paper, const std::string& formName);
+    void WriteAdditions(const TDocSetForm& form, int32_t pageNumber, const std::string& paper);
 };
+
+// Whether AppendPage writes anything for the node data: not for a form node (page -1), a page
+// number outside the form or a Vivaform page.
+bool PageContributes(const TInfo& info);
 
 // ---- The additions, exposed so they can be checked on their own -----------------------------
 
@@ -81,10 +85,11 @@ std::string CopyFooterText(std::string_view paper, std::string_view footer, bool
 int FooterY(std::string_view paper);
 int BarcodeY(std::string_view paper);
 
-// The value the bar code carries: empty unless the set's CurrentForm has its Barcodes flag;
-// else the worksheet number padded or cut to 7 characters, the form name, the borrower number
-// and PrintPageCursor + 1.
-std::string BarcodeValue(const TDocSet& set);
+// The value the bar code of one page carries: empty unless the form has its Barcodes flag; else
+// the set's worksheet number padded or cut to 7 characters, the form's name, its borrower number
+// and the page number. Each page carries its own value, so a scanned stack tells exactly which
+// pages are there.
+std::string BarcodeValue(const TDocSet& set, const TDocSetForm& form, int32_t pageNumber);
 // The Code 128 symbol values of the text: start symbol, data (with code-set switches), check
 // symbol and the stop symbol 106. Empty for an empty text.
 std::vector<int> Code128Symbols(std::string_view text);

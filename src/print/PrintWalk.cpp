@@ -79,14 +79,11 @@ void StartJob(THLWPrintJobStream& job, const TDocSet* set, const TPrintChoices& 
 
 } // namespace
 
-void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<TPrintNode>& nodes,
-                 const TPrintRequest& request, const TPrintChoices& choices, bool capture,
-                 const std::function<void(const TInfo&)>& vivaform,
-                 const std::function<void()>& onWalkStart) {
-    StartJob(job, &set, choices);
-    job.LetterTrayCode = choices.LetterTrayCode;
-    job.LegalTrayCode = choices.LegalTrayCode;
-
+void ForEachJobPage(const std::vector<TPrintNode>& nodes, const TPrintRequest& request,
+                    const TPrintChoices& choices, bool capture,
+                    const std::function<void(const TInfo&, int32_t copy)>& page,
+                    const std::function<void(const TInfo&)>& vivaform,
+                    const std::function<void()>& onWalkStart) {
     // A capture takes every qualifying page once, in display order: running the order's two
     // passes there would put every page into the document twice.
     const bool captureAll = capture && !request.ChangedOnly;
@@ -110,11 +107,39 @@ void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<
                         vivaform(*node.Info);
                     continue;
                 }
-                job.CopyIndex = copy;
-                job.AppendPage(*node.Info);
+                page(*node.Info, copy);
             }
         }
     }
+}
+
+void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<TPrintNode>& nodes,
+                 const TPrintRequest& request, const TPrintChoices& choices, bool capture,
+                 const std::function<void(const TInfo&)>& vivaform,
+                 const std::function<void()>& onWalkStart) {
+    StartJob(job, &set, choices);
+    job.LetterTrayCode = choices.LetterTrayCode;
+    job.LegalTrayCode = choices.LegalTrayCode;
+    ForEachJobPage(
+        nodes, request, choices, capture,
+        [&job](const TInfo& info, int32_t copy) {
+            job.CopyIndex = copy;
+            job.AppendPage(info);
+        },
+        vivaform, onWalkStart);
+}
+
+std::vector<TJobBarcode> JobBarcodes(const TDocSet& set, const std::vector<TPrintNode>& nodes,
+                                     const TPrintRequest& request, const TPrintChoices& choices) {
+    std::vector<TJobBarcode> codes;
+    ForEachJobPage(nodes, request, choices, false, [&](const TInfo& info, int32_t) {
+        if (!PageContributes(info))
+            return;
+        std::string value = BarcodeValue(set, *info.Form, info.PageNumber);
+        if (!value.empty())
+            codes.push_back({std::move(value), info.Form, info.PageNumber});
+    });
+    return codes;
 }
 
 void AssemblePageJob(THLWPrintJobStream& job, const TDocSet* set, const TInfo* info,

@@ -95,6 +95,27 @@ void AssembleJob(THLWPrintJobStream& job, const TDocSet& set, const std::vector<
                  const std::function<void(const TInfo&)>& vivaform = {},
                  const std::function<void()>& onWalkStart = {});
 
+// The pages of the job AssembleJob builds, in the order it appends them, without assembling
+// anything: page receives each node the job appends (with the copy it belongs to), vivaform the
+// Vivaform pages, onWalkStart runs at the start of every walk over the nodes. AssembleJob is this
+// walk with AppendPage, so whatever else uses it sees exactly the job's pages.
+void ForEachJobPage(const std::vector<TPrintNode>& nodes, const TPrintRequest& request,
+                    const TPrintChoices& choices, bool capture,
+                    const std::function<void(const TInfo&, int32_t copy)>& page,
+                    const std::function<void(const TInfo&)>& vivaform = {},
+                    const std::function<void()>& onWalkStart = {});
+
+// One bar code a printed job carries.
+struct TJobBarcode {
+    std::string Value;
+    TDocSetForm* Form = nullptr;
+    int32_t PageNumber = 0;
+};
+// The bar-code values the job of these choices carries when printed with bar codes, in print
+// order; pages without a value (forms without their Barcodes flag) are left out.
+std::vector<TJobBarcode> JobBarcodes(const TDocSet& set, const std::vector<TPrintNode>& nodes,
+                                     const TPrintRequest& request, const TPrintChoices& choices);
+
 // The page window's job of the page shown, between the two resets: the node's page (AppendPage)
 // when info is given, else the plain file's page stream unchanged. Footers on; all-on-legal, form
 // names, bar codes and duplex from the choices; no additional copies and no tray codes.

@@ -188,15 +188,18 @@ TEST(PrintJob, FootersFormNamesAndAnnotations) {
 TEST(PrintJob, BarcodeValueAndTheDocumentedExample) {
     TDocSet set;
     set.WorksheetNumber = "1234";
-    TDocSetForm& form = AddForm(set, "ABC", "LTR", 1);
-    EXPECT_EQ(BarcodeValue(set), "") << "no current form";
-    set.CurrentForm = &form;
-    EXPECT_EQ(BarcodeValue(set), "0001234ABC10");
+    TDocSetForm& form = AddForm(set, "ABC", "LTR", 2);
+    // The index part is the page's own number, whatever form the tree builder processed last.
+    EXPECT_EQ(BarcodeValue(set, form, 1), "0001234ABC11");
+    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC12");
+    form.BorrowerNumber = 2;
+    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC22");
+    form.BorrowerNumber = 1;
     form.Barcodes = false;
-    EXPECT_EQ(BarcodeValue(set), "");
+    EXPECT_EQ(BarcodeValue(set, form, 1), "");
     form.Barcodes = true;
     set.WorksheetNumber = "123456789";
-    EXPECT_EQ(BarcodeValue(set), "1234567ABC10");
+    EXPECT_EQ(BarcodeValue(set, form, 1), "1234567ABC11");
     set.WorksheetNumber = "1234";
 
     const std::vector<int> symbols = Code128Symbols("0001234ABC10");
@@ -221,12 +224,25 @@ TEST(PrintJob, BarcodeValueAndTheDocumentedExample) {
     EXPECT_EQ(BarcodeText("LGL", "").size(), 0u);
     EXPECT_NE(BarcodeText("LGL", "X").find(ESC + "*p3960Y"), std::string::npos);
 
-    // In a job the value of the set is drawn on every page.
+    // In a job every page carries the code of its own form and page number.
+    TDocSetForm& other = AddForm(set, "XYZ", "LTR", 1);
+    set.CurrentForm = &other;
     THLWPrintJobStream job(TCopyFooters{});
     job.DocumentSet = &set;
     job.PrintBarCodes = true;
     job.AppendPage(Info(form, 1));
-    EXPECT_NE(job.View().find(text), std::string_view::npos);
+    job.AppendPage(Info(form, 2));
+    job.AppendPage(Info(other, 1));
+    const std::string_view bytes = job.View();
+    const size_t first = bytes.find(BarcodeText("LTR", "0001234ABC11"));
+    const size_t second = bytes.find(BarcodeText("LTR", "0001234ABC12"));
+    const size_t third = bytes.find(BarcodeText("LTR", "0001234XYZ11"));
+    ASSERT_NE(first, std::string_view::npos);
+    ASSERT_NE(second, std::string_view::npos);
+    ASSERT_NE(third, std::string_view::npos);
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+    EXPECT_EQ(test::CountOf(std::string(bytes), ESC + "*rB"), 3u);
 }
 
 TEST(PrintJob, Code128TableAndCodeSets) {

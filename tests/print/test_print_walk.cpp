@@ -206,6 +206,34 @@ TEST(PrintWalk, LegalFirstWithOneCopyAndLetterFirst) {
     EXPECT_EQ(Pages(host.sent.back()), "<A1><C1><B1><D1>");
 }
 
+// The codes a job carries are exactly those drawn in it, in the same order, for every print order.
+TEST(PrintWalk, JobBarcodesFollowTheJobsPages) {
+    TWalkFixture f;
+    f.Add("A", "LTR", 1);
+    f.Add("B", "LGL", 2);
+    f.Add("C", "LTR", 1).Barcodes = false;
+    f.Add("D", "LTR", 1).Deleted = true;
+    for (const TPrintOrder order : {poAsDisplayed, poLegalFirst, poLetterFirst}) {
+        TPrintChoices choices;
+        choices.Order = order;
+        choices.BarCodes = true;
+        const std::vector<TJobBarcode> codes = JobBarcodes(f.set, f.nodes, {}, choices);
+        THLWPrintJobStream job(TCopyFooters{});
+        AssembleJob(job, f.set, f.nodes, {}, choices, false);
+        std::vector<std::string> drawn;
+        for (const TJobBarcode& code : codes) {
+            const size_t at = job.View().find(BarcodeText(code.Form->PageSize, code.Value));
+            ASSERT_NE(at, std::string_view::npos) << code.Value;
+            drawn.push_back(code.Value);
+        }
+        const std::vector<std::string> legalFirst = {"0000077B11", "0000077B12", "0000077A11"};
+        const std::vector<std::string> displayed = {"0000077A11", "0000077B11", "0000077B12"};
+        EXPECT_EQ(drawn, order == poLegalFirst ? legalFirst : displayed) << int(order);
+        EXPECT_EQ(codes[1].Form->Name, "B");
+        EXPECT_EQ(codes[1].PageNumber, order == poLegalFirst ? 2 : 1);
+    }
+}
+
 TEST(PrintWalk, CaptureModeKeepJobTextAndVivaform) {
     TWalkFixture f;
     f.Add("A", "LTR", 1);

@@ -156,6 +156,7 @@ void TfrmMain::FormCreate() {
     frmErrors = new TfrmErrors(this);
     frmNodeProperties = new TfrmNodeProperties(this);
     CreatePrinting();
+    CreateTracking();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
@@ -434,7 +435,7 @@ void TfrmMain::CloseAnyOpenForms() {
 }
 
 bool TfrmMain::SavePackage() {
-    // The stacking-order question comes with the stacking orders.
+    AskToSaveStackingOrder();
     return set_ != nullptr && SaveWholePackage(*set_);
 }
 

@@ -29,6 +29,8 @@ class TfrmPrinterDlg;
 class TStatusPanels;
 class TfrmErrors;
 class TfrmNodeProperties;
+class TfrmPlanCodeOrder;
+class TfrmVerifyDocs;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -102,6 +104,16 @@ public:
     void PrintPageWindow(TPageForm& page);
     bool JobPending() const { return printState_.JobPending; }
 
+    // Tracking: "Verify Documents" and the stacking order of the plan.
+    void VerifyDocumentsClick();
+    void SaveStackingOrderClick();
+    void DeleteStackingOrderClick();
+    // Before a save: the question whether to keep a changed order as the plan's order.
+    void AskToSaveStackingOrder();
+    // The dialogs, created on first use and kept.
+    TfrmVerifyDocs* VerifyDocs();
+    TfrmPlanCodeOrder* PlanCodeOrder();
+
     // Actions (their object names are those of the menus).
     QAction* actFileOpen = nullptr;
     QAction* actFileSaveAs = nullptr;
@@ -173,6 +185,8 @@ public:
     TfrmErrors* frmErrors = nullptr;
     TfrmNodeProperties* frmNodeProperties = nullptr;
     TfrmPrinterDlg* frmPrinterDlg = nullptr;
+    TfrmVerifyDocs* frmVerifyDocs = nullptr;
+    TfrmPlanCodeOrder* frmPlanCodeOrder = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -199,6 +213,8 @@ private:
     void ResizeWindow(int width, int height);
     std::string OrderFile() const;
     void CreatePrinting();
+    void CreateTracking();
+    void UpdateDeleteStackingOrder();
 
     std::unique_ptr<TDocSet> set_;
     TDocTree tree_;
