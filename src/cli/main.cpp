@@ -76,7 +76,7 @@ std::map<std::string, std::string> OptionsOf(const std::string& usage) {
     std::vector<std::string> words;
     std::string word;
     for (char c : usage + " ") {
-        if (c == ' ' || c == '[' || c == ']') {
+        if (c == ' ' || c == '[' || c == ']' || c == '(' || c == ')') {
             if (!word.empty())
                 words.push_back(word);
             word.clear();
@@ -91,7 +91,7 @@ std::map<std::string, std::string> OptionsOf(const std::string& usage) {
         const std::string& w = words[i];
         if (w.size() < 2 || w[0] != '-' || w == "--")
             continue;
-        const bool valueFollows = i + 1 < words.size() && words[i + 1] != "]" && words[i + 1] != "[" &&
+        const bool valueFollows = i + 1 < words.size() && words[i + 1].find_first_of("[]()|") != 0 &&
                                   words[i + 1][0] != '-';
         options[w] = valueFollows ? words[i + 1] : "";
     }
