@@ -16,7 +16,9 @@ PACKAGES=(
   # settings store (QtCore) and the desktop program
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   # headless runs and screenshots of the desktop program
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick xdotool
+  # the desktop's "open" and its registered PDF reader (xdg-open, xdg-mime)
+  xdg-utils
   # PCL from laser-printer drivers for the interpreter's tests
   ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests

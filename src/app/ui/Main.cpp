@@ -157,6 +157,7 @@ void TfrmMain::FormCreate() {
     frmNodeProperties = new TfrmNodeProperties(this);
     CreatePrinting();
     CreateTracking();
+    CreateFileCommands();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
@@ -581,6 +582,13 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    // The converter is still writing into the work folder: the window closes once it is done
+    // and the work files are cleaned up.
+    if (Converting) {
+        closeAfterConversion_ = true;
+        event->ignore();
+        return;
+    }
     // Page windows are top-level windows of their own: left open, they would keep the program
     // running without its main window. One that refuses to close (its annotations could not be
     // saved) keeps the program open, so nothing typed is lost.

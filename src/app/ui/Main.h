@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -31,6 +32,7 @@ class TfrmErrors;
 class TfrmNodeProperties;
 class TfrmPlanCodeOrder;
 class TfrmVerifyDocs;
+class TfrmMessage;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -113,6 +115,34 @@ public:
     // The dialogs, created on first use and kept.
     TfrmVerifyDocs* VerifyDocs();
     TfrmPlanCodeOrder* PlanCodeOrder();
+    // Files. The open dialog's file name, kept between uses; loading takes its name from here.
+    std::string OpenFileName;
+    // The open command with its dialog; the branch of ViewFile (load, PDF reader, refusal,
+    // plain view); loading the package named by OpenFileName; files dropped on the window.
+    void FileOpenClick();
+    void OpenViewFile();
+    void LoadFile();
+    void DropFiles(const std::vector<std::string>& files);
+    // Hands the PDF to the desktop's reader, or says that there is none.
+    void ViewPdfFile(const std::string& path);
+    void SaveAsClick();
+    void SaveSelectedClick();
+
+    // PDF conversion. The converter program (beside this program); set while the converter
+    // runs, when the print walk captures the job without its dialog (PDFMode).
+    std::string PdfConverter;
+    bool Converting = false;
+    bool PDFMode = false;
+    // The job's PCL of all, the selected or the changed forms, built by the print walk in
+    // capture mode with the print options; walked tells whether the walk ran.
+    std::string GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, bool* walked = nullptr);
+    // The PCL converted into target with the message window up; false when the user was told
+    // why there is no PDF.
+    bool ConvertPCLStringToPDF(const std::string& pcl, const std::string& target);
+    // The modeless one-label window for long operations; the caller closes it.
+    void ShowMessageWindow(const QString& caption, const QString& text);
+    void CloseMessageWindow();
+    TfrmMessage* frmMessage = nullptr;
 
     // Actions (their object names are those of the menus).
     QAction* actFileOpen = nullptr;
@@ -191,6 +221,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
@@ -215,6 +247,12 @@ private:
     void CreatePrinting();
     void CreateTracking();
     void UpdateDeleteStackingOrder();
+    void CreateFileCommands();
+    // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
+    // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
+    std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);
+    // Whether the path may be written: it does not exist or the user agrees to overwrite it.
+    bool AskOverwrite(const std::string& path);
 
     std::unique_ptr<TDocSet> set_;
     TDocTree tree_;
@@ -224,6 +262,8 @@ private:
     QSize requested_;
     TPrintState printState_;
     std::unique_ptr<TPrintHost> printHost_;
+    std::string lastSaveName_;
+    bool closeAfterConversion_ = false;
 };
 
 // Enables the action when the rule holds and its command has been wired to behaviour; commands

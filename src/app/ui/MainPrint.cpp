@@ -85,10 +85,13 @@ bool TfrmMain::PrintForms(const TTreeNode* start, bool keepJobText, bool selecte
     request.KeepJobText = keepJobText;
     request.SelectedOnly = selectedOnly;
     request.ChangedOnly = changedOnly;
-    printState_.DialogConfirmed = SkipPrinterDialog;
+    // The PDF conversion's walk takes the dialog's current options without showing it, and
+    // leaves the dialog's once-per-package state as it was.
+    printState_.DialogConfirmed = SkipPrinterDialog || PDFMode;
     const bool confirmed = pg::PrintForms(*set_, PrintNodes(tree_, Selection()), request, printState_,
                                           *frmPrinterDlg, *printHost_);
-    SkipPrinterDialog = printState_.DialogConfirmed;
+    if (!PDFMode)
+        SkipPrinterDialog = printState_.DialogConfirmed;
     return confirmed;
 }
 

@@ -1,0 +1,327 @@
+// The main window's file commands: the open command (with its dialog or for a dropped file),
+// Save As and Save Selected, and the PDF conversion as the window runs it: the capture walk
+// builds the job's PCL, our converter program turns it into the PDF while the window's events
+// keep running, and a small message window says what is going on. Which branch a file takes is
+// decided in FileKinds.h; the conversion itself is PdfConversion.h.
+
+#include "Main.h"
+
+#include "DocTreeView.h"
+#include "FileKinds.h"
+#include "MessageWindow.h"
+#include "Paths.h"
+#include "PdfConversion.h"
+#include "PdfReader.h"
+#include "PrintTree.h"
+#include "Prompt.h"
+#include "Quodex.h"
+#include "Strings.h"
+#include "Tesselon.h"
+#include "Trace.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace pg {
+
+namespace {
+
+constexpr char kOpenFilters[] =
+    "All Pagellan Formats (*.TSN *.QDX *.DSP *.QDZ *.PDF *.xml *.tsn *.qdx *.dsp *.qdz *.pdf *.XML);;"
+    "All known PCL formats (*.lsr *.dot *.msc *.aod *.dsc *.rid *.hlw *.not *.pcl *.tem "
+    "*.LSR *.DOT *.MSC *.AOD *.DSC *.RID *.HLW *.NOT *.PCL *.TEM);;"
+    "Lasers (*.lsr *.LSR);;Deed of trust (*.dot *.aod *.DOT *.AOD);;Disclosure (*.dsc *.DSC);;"
+    "Notes (*.not *.NOT);;Riders (*.RID *.rid);;Worksheets (*.hlw *.HLW);;All (*)";
+// In the order of kSaveFilterExtensions; both letter cases, as the file system tells them apart.
+const QStringList kSaveFilters = {"Tesselon (*.TSN *.tsn)", "Quodex (*.QDX *.qdx)",
+                                  "Adobe PDF (*.PDF *.pdf)"};
+
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+std::string LocalPath(const QString& path) {
+    return path.toLocal8Bit().toStdString();
+}
+
+void RemoveFile(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+} // namespace
+
+void TfrmMain::CreateFileCommands() {
+    frmMessage = new TfrmMessage(this);
+    PdfConverter = ConverterBesideExecutable();
+    // Files dropped from the desktop; the tree's own drags stay with the tree.
+    setAcceptDrops(true);
+    for (QAction* a : {actFileOpen, actFileSaveAs, mnuFileSaveAs, actSaveSelected})
+        MarkWired(a);
+    connect(actFileOpen, &QAction::triggered, this, &TfrmMain::FileOpenClick);
+    connect(actFileSaveAs, &QAction::triggered, this, &TfrmMain::SaveAsClick);
+    connect(actSaveSelected, &QAction::triggered, this, &TfrmMain::SaveSelectedClick);
+    actFileOpen->setEnabled(true);
+}
+
+std::string TfrmMain::RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex) {
+    QFileDialog dialog(this, title);
+    dialog.setObjectName("SaveDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The command asks about an existing file itself, after the extension has been settled.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(kSaveFilters);
+    if (!startName.empty())
+        dialog.selectFile(QString::fromLocal8Bit(startName.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    filterIndex = int(kSaveFilters.indexOf(dialog.selectedNameFilter()));
+    return LocalPath(dialog.selectedFiles().front());
+}
+
+void TfrmMain::FileOpenClick() {
+    QFileDialog dialog(this, QStringLiteral("Open file"));
+    dialog.setObjectName("OpenDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(QString::fromLatin1(kOpenFilters).split(QStringLiteral(";;")));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    OpenFileName = LocalPath(dialog.selectedFiles().front());
+    ViewFile = OpenFileName;
+    OpenViewFile();
+}
+
+void TfrmMain::OpenViewFile() {
+    if (Trim(ViewFile).empty())
+        return;
+    switch (OpenKindOf(ViewFile)) {
+    case TOpenKind::Package:
+        LoadFile();
+        break;
+    case TOpenKind::Pdf:
+        ViewPdfFile(ViewFile);
+        break;
+    case TOpenKind::Refused:
+        ShowInformation(kRefusedFileTypeMessage);
+        break;
+    case TOpenKind::PlainFile:
+        ViewPCLFile(ViewFile);
+        break;
+    }
+}
+
+void TfrmMain::ViewPdfFile(const std::string& path) {
+    // A PDF never goes into the tree: the desktop's reader shows it.
+    const TPDFDetector reader;
+    if (!reader.Installed()) {
+        ShowInformation(PdfReaderMissingText(path));
+        return;
+    }
+    DebugMsg("Main : " + path + " opened with " + reader.Application());
+    OpenWebAddress(path);
+}
+
+void TfrmMain::LoadFile() {
+    const TBusyCursor busy;
+    CloseAnyOpenForms();
+    DestroyTree();
+    CurrentFile.clear();
+    const std::string name = OpenFileName;
+    if (!FileExists(name)) {
+        ShowInformation(name + " does not exist");
+        return;
+    }
+    try {
+        THLWMemorystream stream;
+        stream.LoadFromFile(name);
+        CurrentFile = name;
+        ViewFile = name;
+        LoadTree(&stream);
+        DocTree->setFocus();
+        SetStatusBar();
+        SetMainCaptionAndWindowPosition();
+    } catch (const std::exception& e) {
+        // The tree stays as far as it was built.
+        DebugMsg(std::string("Main : load failed: ") + e.what());
+    }
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.push_back(LocalPath(url.toLocalFile()));
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void TfrmMain::DropFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        OpenFileName = file;
+        const std::string ext = UpperCase(ExtensionPart(file));
+        if (ext == "QDX" || ext == "TSN" || ext == "PDF") {
+            ViewFile = file;
+            OpenViewFile();
+        }
+    }
+}
+
+bool TfrmMain::AskOverwrite(const std::string& path) {
+    return !FileExists(path) || AskYesNo(OverwriteQuestion(path)) == PromptAnswer::Yes;
+}
+
+void TfrmMain::SaveAsClick() {
+    if (!set_ || Converting)
+        return;
+    int filter = 0;
+    const std::string chosen = RunSaveDialog(QStringLiteral("Save As"), {}, filter);
+    if (chosen.empty())
+        return;
+    const std::string path = SaveAsTarget(chosen, filter);
+    if (!AskOverwrite(path))
+        return;
+    const TSaveKind kind = SaveKindOf(path);
+    if (kind == TSaveKind::Pdf) {
+        // A converter that cannot be put into the work folder stops the command before any work.
+        const std::string converter = ExtractConverter(PdfConverter, TempFolder());
+        if (converter.empty())
+            return;
+        RemoveFile(converter);
+        QApplication::processEvents();
+        bool walked = false;
+        const std::string pcl = GetPCLToCreatePDF(false, false, &walked);
+        if (walked)
+            ConvertPCLStringToPDF(pcl, path);
+        return;
+    }
+    const bool saved = kind == TSaveKind::Quodex
+                           ? TQuodex::SaveQuodex(*set_, path, TSaveMode::All, true, false)
+                           : TTesselon::SaveTesselon(*set_, path, TSaveMode::All, true);
+    if (saved && AskYesNo("Reload the tree with the just saved quodex?") == PromptAnswer::Yes) {
+        OpenFileName = path;
+        LoadFile();
+    }
+}
+
+void TfrmMain::SaveSelectedClick() {
+    if (!set_ || Converting)
+        return;
+    const TSelection selection = Selection();
+    if (selection.empty()) {
+        ShowInformation(kNoFormsSelected);
+        return;
+    }
+    const std::string deleted = DeletedFormsSaveMessage(FormsToCheckForDeletion(tree_, selection));
+    if (!deleted.empty()) {
+        ShowInformation(deleted);
+        return;
+    }
+    int filter = 0;
+    const std::string chosen = RunSaveDialog(QStringLiteral("Save selected as"), lastSaveName_, filter);
+    if (chosen.empty())
+        return;
+    lastSaveName_ = chosen;
+    const std::string path = SaveSelectedTarget(chosen, filter);
+    if (!AskOverwrite(path))
+        return;
+    // Marks the forms under the selection as the ones to write.
+    GetNumberOfPagesSelected();
+    // Writing a part of the package elsewhere leaves the package's own changes unsaved.
+    const bool modified = set_->Modified;
+    switch (SaveKindOf(path)) {
+    case TSaveKind::Tesselon:
+        TTesselon::SaveTesselon(*set_, path, TSaveMode::Selected, true);
+        break;
+    case TSaveKind::Quodex:
+        TQuodex::SaveQuodex(*set_, path, TSaveMode::Selected, true, false);
+        break;
+    case TSaveKind::Pdf: {
+        bool walked = false;
+        const std::string pcl = GetPCLToCreatePDF(true, false, &walked);
+        if (walked)
+            ConvertPCLStringToPDF(pcl, path);
+        break;
+    }
+    case TSaveKind::Unknown:
+        ShowInformation(kUnknownSaveTypeMessage);
+        break;
+    }
+    set_->Modified = modified;
+}
+
+void TfrmMain::ShowMessageWindow(const QString& caption, const QString& text) {
+    frmMessage->ShowMessage(caption, text);
+}
+
+void TfrmMain::CloseMessageWindow() {
+    frmMessage->hide();
+}
+
+std::string TfrmMain::GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, bool* walked) {
+    const TBusyCursor busy;
+    ShowMessageWindow(QStringLiteral("Creating PCL file for PDF converter"),
+                      QStringLiteral("...Please wait..."));
+    InMemoryJobText().clear();
+    // The flags go back however the walk ends.
+    struct TRestore {
+        TfrmMain& main;
+        bool capture = PRINT_TO_ONE_FILE;
+        bool pdfMode = main.PDFMode;
+        ~TRestore() {
+            PRINT_TO_ONE_FILE = capture;
+            main.PDFMode = pdfMode;
+            main.CloseMessageWindow();
+        }
+    } restore{*this};
+    PRINT_TO_ONE_FILE = true;
+    PDFMode = true;
+    const bool done = PrintForms(tree_.Empty() ? nullptr : tree_.Root(), false, selectedOnly, changedOnly);
+    if (walked != nullptr)
+        *walked = done;
+    std::string pcl = std::move(InMemoryJobText());
+    InMemoryJobText().clear();
+    return pcl;
+}
+
+bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& target) {
+    const TBusyCursor busy;
+    Converting = true;
+    ShowMessageWindow(QStringLiteral("Running PCL to PDF converter"), QStringLiteral("...Please wait..."));
+    // The wait for the converter runs the window's events; the timer wakes it up to look at the
+    // converter again when nothing else happens.
+    QTimer tick;
+    tick.start(20);
+    const TPdfConversion conversion{
+        PdfConverter, TempFolder(),
+        [] { QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); }};
+    const bool done = pg::ConvertPCLStringToPDF(pcl, target, conversion);
+    tick.stop();
+    CloseMessageWindow();
+    Converting = false;
+    if (closeAfterConversion_) {
+        closeAfterConversion_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+    return done;
+}
+
+} // namespace pg
