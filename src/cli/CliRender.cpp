@@ -139,7 +139,10 @@ void DrawPage(THLWMemorystream pcl, bool print, TPageBitmap& bitmap) {
     TPCLBuffer buffer;
     pcl.Seek(0);
     buffer.LoadFromStream(pcl);
-    bitmap = TPageBitmap(0, 0, buffer.PageBitmapFormat());
+    // The pages of a run share one block of pixels: a page in memory that is already mapped
+    // costs what is drawn on it.
+    if (bitmap.Format() != buffer.PageBitmapFormat())
+        bitmap = TPageBitmap(0, 0, buffer.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     if (print) {
         buffer.Parse();

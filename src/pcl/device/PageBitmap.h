@@ -102,8 +102,11 @@ private:
     int height_ = 0;
     TPixelFormat format_;
     size_t stride_ = 0;
+    struct TBlockFree {
+        void operator()(uint8_t* p) const;
+    };
     // Left uninitialised: blank rows are whitened when first used.
-    std::unique_ptr<uint8_t[]> pixels_;
+    std::unique_ptr<uint8_t[], TBlockFree> pixels_;
     size_t capacity_ = 0;
     // Per row: 1 while the row is white and its bytes are not yet written. Kept up to date by
     // the reading functions as well, hence mutable.
