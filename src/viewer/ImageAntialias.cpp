@@ -1,8 +1,37 @@
 #include "ImageAntialias.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace pg {
+
+template <typename T> void* TLargeBlockAllocator<T>::AllocateLargeBlock(size_t bytes) {
+    constexpr size_t kHugePage = size_t(2) << 20;
+    void* block = nullptr;
+    if (bytes >= 2 * kHugePage) {
+        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        block = std::aligned_alloc(kHugePage, rounded);
+#ifdef MADV_HUGEPAGE
+        if (block)
+            ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    }
+    if (!block)
+        block = std::malloc(std::max<size_t>(bytes, 1));
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+template <typename T> void TLargeBlockAllocator<T>::FreeLargeBlock(void* p) {
+    std::free(p);
+}
+
+template struct TLargeBlockAllocator<uint8_t>;
 
 TRgbImage::TRgbImage(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0),
@@ -89,16 +118,20 @@ void AntiAliasPass(TRgbImage& image) {
 
 void TAntialiasPicture::SetBase(TRgbImage image) {
     base_ = std::move(image);
+    pictureIsBase_ = false;
     Reset();
 }
 
 void TAntialiasPicture::Reset() {
-    picture_ = base_;
+    if (!pictureIsBase_)
+        picture_ = base_;
+    pictureIsBase_ = true;
     passes_ = 0;
     ++generation_;
 }
 
 void TAntialiasPicture::AntiAlias() {
+    pictureIsBase_ = false;
     ++passes_;
     AntiAliasPass(picture_);
     ++generation_;

@@ -146,6 +146,15 @@ TEST(ViewerCore, AntialiasPictureKeepsItsBase) {
     picture.AntiAliasImage(true, -1);
     EXPECT_EQ(picture.PassCount(), 0);
     EXPECT_TRUE(picture.Picture() == base);
+    // A new base replaces the picture, also when the old one was shown unsmoothed; a page-sized
+    // one too (its pixels live in a block of their own).
+    TRgbImage page(2450, 4200);
+    page.SetPixel(2449, 4199, 0x000000FF);
+    picture.SetBase(page);
+    EXPECT_TRUE(picture.Picture() == page);
+    picture.AntiAliasImage(true, 1);
+    EXPECT_EQ(picture.Picture().Pixel(2449, 4199), 0x000000FFu); // the outermost row stays
+    EXPECT_EQ(picture.Picture().Pixel(0, 0), 0x00FFFFFFu);
 }
 
 TEST(ViewerCore, CoordinatesAndAnnotationBoxes) {
