@@ -90,6 +90,11 @@ bool SmoothBlock(const uint8_t* up, uint8_t* row, const uint8_t* down, size_t b)
     return true;
 }
 
+// Whether all n bytes are white (0xFF): the first is, and each equals the one before it.
+bool AllWhite(const uint8_t* p, size_t n) {
+    return n == 0 || (p[0] == 0xFF && std::memcmp(p, p + 1, n - 1) == 0);
+}
+
 } // namespace
 
 void AntiAliasPass(TRgbImage& image) {
@@ -104,6 +109,10 @@ void AntiAliasPass(TRgbImage& image) {
         const uint8_t* up = image.Row(y - 1);
         uint8_t* row = image.Row(y);
         const uint8_t* down = image.Row(y + 1);
+        // A white row between white rows stays white (the mean of four whites), and most rows
+        // of a page are blank paper.
+        if (AllWhite(row, stride) && AllWhite(up, stride) && AllWhite(down, stride))
+            continue;
         size_t b = first;
         while (b < end) {
             if (b + 11 <= stride && b + 8 <= end && SmoothBlock(up, row, down, b)) {
