@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
+  # whole-process timings (bench/cli/cli_speed.sh)
+  hyperfine
   # core libraries
   zlib1g-dev libzip-dev libpugixml-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev

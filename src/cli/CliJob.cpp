@@ -1,6 +1,7 @@
 // job: the print job of a package, assembled as the print commands do, written to a file.
 
 #include "CliJob.h"
+#include "CliPrograms.h"
 
 #include "Command.h"
 #include "Paths.h"
@@ -12,10 +13,7 @@ namespace pg::cli {
 
 namespace {
 
-constexpr char kUsage[] =
-    "job PACKAGE -o JOB.pcl [--selected N,...] [--changed] [--copies N] "
-    "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
-    "[--all-on-legal] [--history DIR]";
+constexpr const char* kUsage = kJobUsage;
 
 std::string OutputFile(const std::vector<std::string>& args) {
     for (size_t i = 0; i + 1 < args.size(); ++i)

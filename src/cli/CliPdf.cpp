@@ -3,6 +3,7 @@
 // a PCL file goes to the converter as it is.
 
 #include "CliJob.h"
+#include "CliPrograms.h"
 #include "Command.h"
 #include "Paths.h"
 #include "PdfConversion.h"
@@ -17,8 +18,7 @@ namespace pg::cli {
 
 namespace {
 
-constexpr char kUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] [--form-names] "
-                          "[--duplex] [--all-on-legal] [--history DIR]";
+constexpr const char* kUsage = kPdfUsage;
 
 bool IsPackage(const std::string& path) {
     const std::string ext = UpperCase(ExtensionPart(path));

@@ -2,6 +2,7 @@
 // sent to a printer (a CUPS destination or an IPP address), raw or through the driver path.
 
 #include "CliJob.h"
+#include "CliPrograms.h"
 #include "Command.h"
 #include "PrinterDriver.h"
 #include "PrinterOutput.h"
@@ -14,13 +15,6 @@
 namespace pg::cli {
 
 namespace {
-
-constexpr char kPrintersUsage[] = "printers   list the printers with their descriptions";
-constexpr char kPrintUsage[] =
-    "print PACKAGE --printer NAME [--selected N,...] [--changed] [--copies N] "
-    "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
-    "[--all-on-legal] [--history DIR] [--driver]   send the print job (NAME: a CUPS printer or "
-    "an ipp:// address)";
 
 int RunPrinters(const std::vector<std::string>&) {
     const std::vector<TPrinterInfo> printers = EnumPrinters();

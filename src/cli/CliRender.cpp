@@ -1,148 +1,148 @@
-// render: one page of a package or PCL file drawn by the PCL interpreter, as the page window
-// draws it, written as a PNG (8-bit with the page palette, or 1-bit black and white).
+// render: pages of a package or PCL file drawn by the PCL interpreter, as the page window
+// draws them, written as PNG (8-bit with the page palette, or 1-bit black and white) or as a
+// raw black-and-white PBM. A range of pages renders in one run: the file is read and split
+// once, and each page is written to a file named by the output pattern.
 
 #include "Command.h"
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PackageFile.h"
 #include "PageBitmapDevice.h"
+#include "PageImage.h"
 #include "PageRender.h"
 #include "Strings.h"
 
-#include <png.h>
-
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace pg::cli {
 
 namespace {
+
+constexpr char kUsage[] =
+    "render INPUT [--form N] [--page N|N-M|all] [--print-mode] [--fill-color black|blue] "
+    "[--format png|pbm] -o OUT.png (several pages: -o OUT-%d.png)";
 
 bool IsPackageFile(const std::string& path) {
     const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
     return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
 }
 
-struct TFileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
-// A palette PNG of the page (colour), or a 1-bit one where every pixel that is not white is
-// black, as the page window's monochrome view shows it.
-bool WritePagePng(const TPageBitmap& page, bool colour, const std::string& path) {
-    std::unique_ptr<FILE, TFileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    const auto width = png_uint_32(page.Width()), height = png_uint_32(page.Height());
-    const bool mono = !colour || page.Format() == TPixelFormat::Mono1;
-    png_set_IHDR(png, info, width, height, mono ? 1 : 8, mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_pHYs(png, info, 11811, 11811, PNG_RESOLUTION_METER); // 300 dpi
-    std::vector<png_color> palette;
-    if (!mono) {
-        for (uint32_t c : PagePalette())
-            palette.push_back({png_byte(c & 0xFF), png_byte(c >> 8 & 0xFF), png_byte(c >> 16 & 0xFF)});
-        png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    }
-    png_set_compression_level(png, 6);
-    png_write_info(png, info);
-    std::vector<png_byte> row(mono ? (width + 7) / 8 : width);
-    for (int y = 0; y < page.Height(); ++y) {
-        const std::span<const uint8_t> src = page.Row(y);
-        if (page.Format() == TPixelFormat::Mono1) {
-            std::copy_n(src.begin(), row.size(), row.begin()); // a set bit is white in both
-        } else if (mono) {
-            std::fill(row.begin(), row.end(), png_byte(0));
-            for (png_uint_32 x = 0; x < width; ++x)
-                if (src[x] == kPaletteWhite)
-                    row[x / 8] |= png_byte(0x80 >> (x % 8));
-        } else {
-            std::copy_n(src.begin(), row.size(), row.begin());
+// The pages of one input, read once: a package form's pages (fill followed by template, as
+// the page window joins them) or the pages of a plain PCL file as the interpreter splits it.
+class TPageSource {
+public:
+    // False (with the reason on stderr) when the input or the form is not there.
+    bool Open(const std::string& input, int form) {
+        input_ = input;
+        if (IsPackageFile(input)) {
+            set_ = LoadPackageFile(input);
+            if (form < 1 || size_t(form) > set_->FormCount()) {
+                std::cerr << "No form " << form << " in " << input << " (" << set_->FormCount()
+                          << " forms)\n";
+                return false;
+            }
+            form_ = &set_->Form(size_t(form - 1));
+            formNumber_ = form;
+            return true;
         }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fflush(file.get()) == 0;
-}
-
-// The PCL of the page as the page window renders it: a package page's fill followed by its
-// template; page `page` of a plain PCL file.
-bool PagePcl(const std::string& input, int form, int page, THLWMemorystream& out) {
-    if (IsPackageFile(input)) {
-        std::unique_ptr<TDocSet> set = LoadPackageFile(input);
-        if (form < 1 || size_t(form) > set->FormCount()) {
-            std::cerr << "No form " << form << " in " << input << " (" << set->FormCount() << " forms)\n";
-            return false;
-        }
-        const TDocSetForm& f = set->Form(size_t(form - 1));
-        if (page < 1 || page > f.PageCount()) {
-            std::cerr << "No page " << page << " in form " << form << " (" << f.PageCount() << " pages)\n";
-            return false;
-        }
-        const TDocSetPage& p = *f.Pages[size_t(page - 1)];
-        out.AppendStream(p.FillData);
-        out.AppendStream(p.TemplateData);
+        file_ = std::make_unique<TPCLBuffer>();
+        file_->LoadFromFile(input);
+        file_->Parse();
         return true;
     }
-    TPCLBuffer file;
-    file.LoadFromFile(input);
-    file.Parse();
-    const THLWMemorystream* stream = file.GetPageStream(page);
-    if (!stream) {
-        std::cerr << "No page " << page << " in " << input << " (" << file.GetPageCount() << " pages)\n";
+
+    int PageCount() const { return form_ ? form_->PageCount() : file_->GetPageCount(); }
+
+    // False (with the reason on stderr) when there is no page `page`; -1 is a file's whole input.
+    bool Check(int page) const {
+        if (page >= 1 && page <= PageCount())
+            return true;
+        if (!form_ && page == -1)
+            return true;
+        if (form_)
+            std::cerr << "No page " << page << " in form " << formNumber_ << " (" << PageCount()
+                      << " pages)\n";
+        else
+            std::cerr << "No page " << page << " in " << input_ << " (" << PageCount() << " pages)\n";
         return false;
     }
-    if (page == -1)
-        out.AppendStream(*stream);
-    else
-        out.AppendStream(FilePageCopy(file, page));
-    return true;
+
+    // The PCL of a checked page as the page window renders it.
+    THLWMemorystream Pcl(int page) const {
+        THLWMemorystream out;
+        if (form_) {
+            const TDocSetPage& p = *form_->Pages[size_t(page - 1)];
+            out.AppendStream(p.FillData);
+            out.AppendStream(p.TemplateData);
+        } else if (page == -1) {
+            out.AppendStream(*file_->GetPageStream(-1));
+        } else {
+            out.AppendStream(FilePageCopy(*file_, page));
+        }
+        return out;
+    }
+
+private:
+    std::string input_;
+    std::unique_ptr<TDocSet> set_;
+    const TDocSetForm* form_ = nullptr;
+    int formNumber_ = 0;
+    std::unique_ptr<TPCLBuffer> file_;
+};
+
+// "all", "N" or "N-M" against the page count; nullopt for text that is none of these (a
+// number that names no page is caught when the pages are checked).
+std::optional<std::pair<int, int>> PageRange(const std::string& text, int count) {
+    if (LowerCase(text) == "all")
+        return std::pair{1, count};
+    const size_t dash = text.find('-', 1);
+    if (dash == std::string::npos) {
+        const int page = StrToIntDef(text, 0);
+        return std::pair{page, page};
+    }
+    const int first = StrToIntDef(text.substr(0, dash), 0), last = StrToIntDef(text.substr(dash + 1), 0);
+    if (first < 1 || last < first)
+        return std::nullopt;
+    return std::pair{first, last};
 }
 
-int RunRender(const std::vector<std::string>& args) {
-    const std::vector<std::string> files = Positionals(args, {"form", "page", "fill-color"});
-    std::string target;
-    for (size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "-o")
-            target = args[i + 1];
-    const std::string fill = LowerCase(OptionValue(args, "fill-color", "blue"));
-    const int form = StrToIntDef(OptionValue(args, "form", "1"), 0);
-    const int page = StrToIntDef(OptionValue(args, "page", "1"), 0);
-    if (files.size() != 1 || target.empty() || (fill != "blue" && fill != "black")) {
-        std::cerr << "usage: pagellan-cli render INPUT [--form N] [--page N] [--print-mode] "
-                     "[--fill-color black|blue] -o OUT.png\n";
-        return 2;
-    }
-    THLWMemorystream pcl;
-    try {
-        if (!PagePcl(files[0], form, page, pcl))
-            return 1;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
-        return 1;
-    }
+// The output name of page `page`: the pattern's one "%d" (or "%0Nd") replaced by the page
+// number; the pattern itself when it holds no such conversion (a plain file name may hold a
+// "%" of its own).
+std::string OutputName(const std::string& pattern, int page) {
+    const size_t percent = pattern.find('%');
+    if (percent == std::string::npos)
+        return pattern;
+    size_t end = percent + 1;
+    while (end < pattern.size() && end - percent <= 3 && std::isdigit(uint8_t(pattern[end])))
+        ++end;
+    if (end >= pattern.size() || pattern[end] != 'd' || pattern.find('%', end) != std::string::npos)
+        return pattern;
+    char number[32];
+    std::snprintf(number, sizeof number, pattern.substr(percent, end + 1 - percent).c_str(), page);
+    return pattern.substr(0, percent) + number + pattern.substr(end + 1);
+}
+
+bool HasPagePattern(const std::string& pattern) {
+    return OutputName(pattern, 1) != OutputName(pattern, 2);
+}
+
+// Draws the page into bitmap: the window draws the first page while parsing; the print path
+// renders the page anew with the printer look (plain Courier, no signature boxes).
+void DrawPage(THLWMemorystream pcl, bool print, TPageBitmap& bitmap) {
     RemovePageSizeCommands(pcl);
     TPCLBuffer buffer;
     pcl.Seek(0);
     buffer.LoadFromStream(pcl);
-    // The window draws the first page while parsing; the print path renders the page anew
-    // with the printer look (plain Courier, no signature boxes).
-    const bool print = HasOption(args, "print-mode");
-    TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    // The pages of a run share one block of pixels: a page in memory that is already mapped
+    // costs what is drawn on it.
+    if (bitmap.Format() != buffer.PageBitmapFormat())
+        bitmap = TPageBitmap(0, 0, buffer.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     if (print) {
         buffer.Parse();
@@ -151,17 +151,71 @@ int RunRender(const std::vector<std::string>& args) {
         buffer.Parse(&device);
         buffer.FinishFirstPage(device, "");
     }
-    if (!WritePagePng(bitmap, fill == "blue", target)) {
-        std::cerr << "Cannot write " << target << '\n';
+}
+
+int RunRender(const std::vector<std::string>& args) {
+    const std::vector<std::string> files = Positionals(args, {"form", "page", "fill-color", "format"});
+    std::string target;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-o")
+            target = args[i + 1];
+    const std::string fill = LowerCase(OptionValue(args, "fill-color", "blue"));
+    const std::string format = LowerCase(OptionValue(args, "format", "png"));
+    const int form = StrToIntDef(OptionValue(args, "form", "1"), 0);
+    // PBM holds black and white only; asking for the blue fill with it is a mistake.
+    const bool pbm = format == "pbm";
+    const bool fitsFormat = format == "png" || (pbm && !(HasOption(args, "fill-color") && fill == "blue"));
+    if (files.size() != 1 || target.empty() || (fill != "blue" && fill != "black") || !fitsFormat) {
+        std::cerr << "usage: pagellan-cli " << kUsage << '\n';
+        return 2;
+    }
+    const TPageImageFormat imageFormat =
+        pbm ? TPageImageFormat::Pbm
+            : (fill == "blue" ? TPageImageFormat::PngColour : TPageImageFormat::PngMono);
+    const bool print = HasOption(args, "print-mode");
+    try {
+        TPageSource source;
+        if (!source.Open(files[0], form))
+            return 1;
+        const auto range = PageRange(OptionValue(args, "page", "1"), source.PageCount());
+        if (!range) {
+            std::cerr << "usage: pagellan-cli " << kUsage << '\n';
+            return 2;
+        }
+        const auto [first, last] = *range;
+        if (last < first) {
+            std::cerr << "No pages in " << files[0] << '\n';
+            return 1;
+        }
+        if (first != last && !HasPagePattern(target)) {
+            std::cerr << "pagellan-cli render: several pages need an output pattern with %d (" << target
+                      << ")\n";
+            return 2;
+        }
+        // Every page is checked before any is written, so a bad range writes nothing.
+        for (int page = first; page <= last; page = page == -1 ? 0 : page + 1)
+            if (!source.Check(page))
+                return 1;
+        TPageBitmap bitmap(0, 0);
+        for (int page = first; page <= last; page = page == -1 ? 0 : page + 1) {
+            DrawPage(source.Pcl(page), print, bitmap);
+            const std::string name = OutputName(target, page);
+            if (!WritePageImage(bitmap, imageFormat, name)) {
+                std::cerr << "Cannot write " << name << '\n';
+                return 1;
+            }
+            if (first != last)
+                std::cout << name << ": ";
+            std::cout << bitmap.Width() << " x " << bitmap.Height() << '\n';
+        }
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
         return 1;
     }
-    std::cout << bitmap.Width() << " x " << bitmap.Height() << '\n';
     return 0;
 }
 
-const TCliCommand
-    render("render", "render INPUT [--form N] [--page N] [--print-mode] [--fill-color black|blue] -o OUT.png",
-           RunRender);
+const TCliCommand render("render", kUsage, RunRender);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // pagellan-cli settings: shows and edits the settings store by key text, through the same
 // getters and setters the program uses (so every key's rules apply), in database mode too.
 
+#include "CliPrograms.h"
 #include "Command.h"
 #include "HLWRegistry.h"
 #include "PGRegistry.h"
@@ -13,7 +14,7 @@ namespace {
 
 namespace R = PGRegistry;
 
-constexpr char UsageText[] = "settings [get NAME | set NAME VALUE | list]   show or edit the settings";
+constexpr const char* UsageText = kSettingsUsage;
 
 // Database mode as the program starts it; false when the user may not run the program.
 bool ConnectSettings() {

@@ -1,6 +1,7 @@
 // verify: a printed stack checked against its package, from the codes a scanner read (one per
 // line of a file), or the package's expected codes listed in print order.
 
+#include "CliPrograms.h"
 #include "Command.h"
 #include "DocTree.h"
 #include "PackageFile.h"
@@ -14,7 +15,7 @@ namespace pg::cli {
 
 namespace {
 
-constexpr char kUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
+constexpr const char* kUsage = kVerifyUsage;
 
 int RunVerify(const std::vector<std::string>& args) {
     const std::vector<std::string> files = Positionals(args, {"codes"});

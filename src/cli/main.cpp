@@ -102,11 +102,15 @@ bool IsNumber(const std::string& s) {
     return !s.empty() && s.size() < 10 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Whether a value fits its placeholder: "N" a number, "N,..." numbers separated by commas,
-// "a|b|c" one of the words; anything else (a file, a name) any text.
+// Whether a value fits its placeholder: "N" a number, "N-M" a range of numbers, "N,..." numbers
+// separated by commas, "a|N|N-M" any of the alternatives; anything else (a file, a name) any text.
 bool ValueFits(const std::string& value, const std::string& placeholder) {
     if (placeholder == "N")
         return IsNumber(value);
+    if (placeholder == "N-M") {
+        const auto ends = pg::Split(value, "-");
+        return ends.size() == 2 && IsNumber(ends[0]) && IsNumber(ends[1]);
+    }
     if (placeholder == "N,...") {
         for (const std::string& part : pg::Split(value, ","))
             if (!IsNumber(part))
@@ -114,8 +118,10 @@ bool ValueFits(const std::string& value, const std::string& placeholder) {
         return true;
     }
     if (placeholder.find('|') != std::string::npos && placeholder.find_first_of("./") == std::string::npos) {
-        const auto choices = pg::Split(placeholder, "|");
-        return std::find(choices.begin(), choices.end(), pg::LowerCase(value)) != choices.end();
+        for (const std::string& choice : pg::Split(placeholder, "|"))
+            if (choice == "N" || choice == "N-M" ? ValueFits(value, choice) : pg::LowerCase(value) == choice)
+                return true;
+        return false;
     }
     return true;
 }

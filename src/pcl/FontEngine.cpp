@@ -165,10 +165,12 @@ struct TFontEngine::TImpl {
     }
 };
 
+// fontconfig is not started here: reading its configuration and caches costs more than many
+// a page, and pages without system-font text (soft fonts, rules, raster) never need it.
+// MatchFontFile starts it when the first face is looked up.
 TFontEngine::TFontEngine() : impl_(std::make_unique<TImpl>()) {
     if (FT_Init_FreeType(&impl_->Library) != 0)
         impl_->Library = nullptr;
-    FcInit();
 }
 
 TFontEngine::~TFontEngine() = default;

@@ -1,8 +1,37 @@
 #include "ImageAntialias.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace pg {
+
+template <typename T> void* TLargeBlockAllocator<T>::AllocateLargeBlock(size_t bytes) {
+    constexpr size_t kHugePage = size_t(2) << 20;
+    void* block = nullptr;
+    if (bytes >= 2 * kHugePage) {
+        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        block = std::aligned_alloc(kHugePage, rounded);
+#ifdef MADV_HUGEPAGE
+        if (block)
+            ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    }
+    if (!block)
+        block = std::malloc(std::max<size_t>(bytes, 1));
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+template <typename T> void TLargeBlockAllocator<T>::FreeLargeBlock(void* p) {
+    std::free(p);
+}
+
+template struct TLargeBlockAllocator<uint8_t>;
 
 TRgbImage::TRgbImage(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0),
@@ -61,6 +90,11 @@ bool SmoothBlock(const uint8_t* up, uint8_t* row, const uint8_t* down, size_t b)
     return true;
 }
 
+// Whether all n bytes are white (0xFF): the first is, and each equals the one before it.
+bool AllWhite(const uint8_t* p, size_t n) {
+    return n == 0 || (p[0] == 0xFF && std::memcmp(p, p + 1, n - 1) == 0);
+}
+
 } // namespace
 
 void AntiAliasPass(TRgbImage& image) {
@@ -75,6 +109,10 @@ void AntiAliasPass(TRgbImage& image) {
         const uint8_t* up = image.Row(y - 1);
         uint8_t* row = image.Row(y);
         const uint8_t* down = image.Row(y + 1);
+        // A white row between white rows stays white (the mean of four whites), and most rows
+        // of a page are blank paper.
+        if (AllWhite(row, stride) && AllWhite(up, stride) && AllWhite(down, stride))
+            continue;
         size_t b = first;
         while (b < end) {
             if (b + 11 <= stride && b + 8 <= end && SmoothBlock(up, row, down, b)) {
@@ -89,16 +127,20 @@ void AntiAliasPass(TRgbImage& image) {
 
 void TAntialiasPicture::SetBase(TRgbImage image) {
     base_ = std::move(image);
+    pictureIsBase_ = false;
     Reset();
 }
 
 void TAntialiasPicture::Reset() {
-    picture_ = base_;
+    if (!pictureIsBase_)
+        picture_ = base_;
+    pictureIsBase_ = true;
     passes_ = 0;
     ++generation_;
 }
 
 void TAntialiasPicture::AntiAlias() {
+    pictureIsBase_ = false;
     ++passes_;
     AntiAliasPass(picture_);
     ++generation_;

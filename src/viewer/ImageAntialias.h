@@ -10,6 +10,21 @@
 namespace pg {
 
 // Pixels of three bytes (blue, green, red), rows top to bottom without padding.
+// Storage for page-sized pictures (31 MB for a legal page): blocks of several megabytes are
+// aligned to and backed by huge pages where the system offers them, since filling and copying
+// them in 4 KB pages spends more time in page faults than in the copying.
+template <typename T> struct TLargeBlockAllocator {
+    using value_type = T;
+    TLargeBlockAllocator() = default;
+    template <typename U> TLargeBlockAllocator(const TLargeBlockAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocateLargeBlock(n * sizeof(T))); }
+    void deallocate(T* p, size_t) { FreeLargeBlock(p); }
+    bool operator==(const TLargeBlockAllocator&) const = default;
+
+    static void* AllocateLargeBlock(size_t bytes);
+    static void FreeLargeBlock(void* p);
+};
+
 class TRgbImage {
 public:
     TRgbImage() = default;
@@ -34,7 +49,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<uint8_t> pixels_;
+    std::vector<uint8_t, TLargeBlockAllocator<uint8_t>> pixels_;
 };
 
 // One smoothing pass in place: every colour byte of the inner pixels becomes the mean of its
@@ -66,6 +81,8 @@ public:
 private:
     TRgbImage base_;
     TRgbImage picture_;
+    // The picture holds the base's pixels: resetting need not copy them again.
+    bool pictureIsBase_ = false;
     int passes_ = 0;
     uint64_t generation_ = 0;
 };

@@ -41,6 +41,8 @@ namespace {
 void ConvertIndexed(const TPageBitmap& bitmap, bool colour, TRgbImage& out) {
     const auto& palette = PagePalette();
     for (int y = 0; y < bitmap.Height(); ++y) {
+        if (bitmap.IsRowBlank(y))
+            continue; // the picture starts white
         const std::span<const uint8_t> src = bitmap.Row(y);
         uint8_t* dst = out.Row(y);
         for (int x = 0; x < bitmap.Width(); ++x, dst += 3) {
@@ -59,6 +61,8 @@ void ConvertIndexed(const TPageBitmap& bitmap, bool colour, TRgbImage& out) {
 
 void ConvertMono(const TPageBitmap& bitmap, TRgbImage& out) {
     for (int y = 0; y < bitmap.Height(); ++y) {
+        if (bitmap.IsRowBlank(y))
+            continue;
         const std::span<const uint8_t> src = bitmap.Row(y);
         uint8_t* dst = out.Row(y);
         for (int x = 0; x < bitmap.Width(); ++x)

@@ -156,5 +156,33 @@ TEST(CliInfo, BadFilesAndConvert) {
     EXPECT_NE(run.Err.find("Error saving to "), std::string::npos) << run.Err;
 }
 
+// Each program loads only the libraries of its commands (the dynamic loader lists them without
+// running the program): pagellan-cli neither Qt nor CUPS nor libzip's libcrypto, the settings
+// commands' program QtCore but no Gui and no CUPS; the help still lists every command.
+TEST(CliPrograms, LoadOnlyWhatTheirCommandsNeed) {
+    const fs::path cli = PAGELLAN_CLI;
+    auto libraries = [](const fs::path& program) {
+        return test::RunCommand("LD_TRACE_LOADED_OBJECTS=1 '" + program.string() + "'").Out;
+    };
+    const std::string own = libraries(cli);
+    ASSERT_NE(own.find("libc.so"), std::string::npos) << own;
+    for (const char* heavy : {"libQt6", "libcups", "libcrypto", "libzip", "libcairo"})
+        EXPECT_EQ(own.find(heavy), std::string::npos) << heavy << " in\n" << own;
+    const fs::path settings = cli.parent_path() / "pagellan-cli-settings";
+    if (fs::exists(settings)) {
+        const std::string libs = libraries(settings);
+        EXPECT_NE(libs.find("libQt6Core"), std::string::npos) << libs;
+        for (const char* heavy : {"libQt6Gui", "libQt6Widgets", "libcups"})
+            EXPECT_EQ(libs.find(heavy), std::string::npos) << heavy << " in\n" << libs;
+    }
+    const TRun help = RunCli("--help");
+    for (const char* command : {"info ", "render ", "job ", "pdf ", "settings ", "printers ", "print "})
+        EXPECT_NE(help.Out.find(std::string("  ") + command), std::string::npos) << command;
+    // A command of another program is handed over with its arguments and its exit status.
+    const TRun job = RunCli("job");
+    EXPECT_EQ(job.Status, 2);
+    EXPECT_NE(job.Err.find("usage: pagellan-cli job PACKAGE"), std::string::npos) << job.Err;
+}
+
 } // namespace
 } // namespace pg::cli

@@ -1,6 +1,12 @@
 // pagellan-cli render, run as a program: pages of a PCL file and of the demo package become
-// PNG files of the page bitmap's size, in colour or black and white.
+// PNG files of the page bitmap's size, in colour or black and white, or PBM files; a range of
+// pages in one run.
 
+#include "FontEngine.h"
+#include "PCLParse.h"
+#include "PackageFile.h"
+#include "PageBitmapDevice.h"
+#include "PageRender.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +14,7 @@
 #include <png.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -115,4 +122,160 @@ TEST(CliRender, PagesOfAPclFileAndOfThePackageBecomePngs) {
               0);
     EXPECT_FALSE(fs::exists(dir / "e.png"));
     fs::remove_all(dir);
+}
+
+namespace {
+
+// A PNG decoded to RGB (palette colours as they are), or a PBM (P4) to the same form.
+std::vector<uint8_t> ReadRgb(const fs::path& path, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return {};
+    image.format = PNG_FORMAT_RGB;
+    width = int(image.width);
+    height = int(image.height);
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    const bool ok = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok ? rgb : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> ReadPbmAsRgb(const fs::path& path, int& width, int& height) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    in >> magic >> width >> height;
+    in.get();
+    if (magic != "P4" || width <= 0 || height <= 0)
+        return {};
+    const size_t stride = (size_t(width) + 7) / 8;
+    std::vector<char> bits(stride * size_t(height));
+    if (!in.read(bits.data(), std::streamsize(bits.size())))
+        return {};
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool black = uint8_t(bits[size_t(y) * stride + size_t(x) / 8]) & (0x80 >> (x % 8));
+            std::fill_n(rgb.begin() + (ptrdiff_t(y) * width + x) * 3, 3, black ? 0 : 255);
+        }
+    return rgb;
+}
+
+// The page as the page window draws it (fill before template, drawn while parsing, or the
+// print look drawn anew), in RGB: palette colours, or black for every pixel that is not
+// white. This is what render's files must hold, pixel for pixel.
+std::vector<uint8_t> WindowPixels(pg::THLWMemorystream pcl, bool print, bool colour, int& width,
+                                  int& height) {
+    pg::RemovePageSizeCommands(pcl);
+    pg::TPCLBuffer buffer;
+    pcl.Seek(0);
+    buffer.LoadFromStream(pcl);
+    pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
+    if (print) {
+        buffer.Parse();
+        buffer.RenderPage(device, 1, true, "");
+    } else {
+        buffer.Parse(&device);
+        buffer.FinishFirstPage(device, "");
+    }
+    width = bitmap.Width();
+    height = bitmap.Height();
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    uint8_t* p = rgb.data();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x, p += 3) {
+            const uint8_t index = bitmap.Pixel(x, y);
+            const uint32_t c =
+                colour ? pg::PagePalette()[index] : (index == pg::kPaletteWhite ? 0xFFFFFF : 0);
+            p[0] = uint8_t(c & 0xFF);
+            p[1] = uint8_t(c >> 8 & 0xFF);
+            p[2] = uint8_t(c >> 16 & 0xFF);
+        }
+    return rgb;
+}
+
+// Number of pixels that differ; -1 when the sizes differ or a file cannot be read.
+long Differences(const std::vector<uint8_t>& a, int aw, int ah, const std::vector<uint8_t>& b, int bw,
+                 int bh) {
+    if (a.empty() || a.size() != b.size() || aw != bw || ah != bh)
+        return -1;
+    long n = 0;
+    for (size_t i = 0; i < a.size(); i += 3)
+        n += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return n;
+}
+
+} // namespace
+
+// Every page of the demo package in colour and in black and white, and the first form's pages
+// in the print look and as PBM, hold exactly the pixels of the page window's bitmap: the faster
+// writer changes no pixel.
+TEST(CliRender, FilesHoldThePageWindowPixels) {
+    const pg::test::TTempFolder dir("pagellan-render-pixels");
+    const std::string demo = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
+    std::unique_ptr<pg::TDocSet> set = pg::LoadPackageFile(demo);
+    struct TCase {
+        const char* Options;
+        const char* Name;
+        bool Print, Colour, Pbm, EveryForm;
+    };
+    const TCase cases[] = {{"", "c-%d.png", false, true, false, true},
+                           {"--fill-color black", "m-%d.png", false, false, false, true},
+                           {"--print-mode", "p-%d.png", true, true, false, false},
+                           {"--format pbm", "b-%d.pbm", false, false, true, false}};
+    int compared = 0;
+    for (size_t form = 1; form <= set->FormCount(); ++form) {
+        const pg::TDocSetForm& f = set->Form(form - 1);
+        for (const TCase& c : cases) {
+            if (form > 1 && !c.EveryForm)
+                continue;
+            const std::string pattern = dir.Path(std::to_string(form) + c.Name);
+            ASSERT_EQ(RunCli("render '" + demo + "' --form " + std::to_string(form) + " --page all " +
+                             c.Options + " -o '" + pattern + "'"),
+                      0);
+            for (int page = 1; page <= f.PageCount(); ++page) {
+                SCOPED_TRACE(std::to_string(form) + "/" + std::to_string(page) + " " + c.Options);
+                pg::THLWMemorystream pcl;
+                pcl.AppendStream(f.Pages[size_t(page - 1)]->FillData);
+                pcl.AppendStream(f.Pages[size_t(page - 1)]->TemplateData);
+                int ew = 0, eh = 0, w = 0, h = 0;
+                const std::vector<uint8_t> expected = WindowPixels(pcl, c.Print, c.Colour, ew, eh);
+                char name[512];
+                std::snprintf(name, sizeof name, pattern.c_str(), page);
+                const std::vector<uint8_t> got = c.Pbm ? ReadPbmAsRgb(name, w, h) : ReadRgb(name, w, h);
+                EXPECT_EQ(Differences(expected, ew, eh, got, w, h), 0);
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, 2 * 10 + 2);
+}
+
+// A range renders in one run to the files its pattern names, each the same as the page
+// rendered alone; a range without a pattern, or past the last page, writes nothing.
+TEST(CliRender, PageRangesWriteOneFilePerPage) {
+    const pg::test::TTempFolder dir("pagellan-render-range");
+    const std::string pcl = dir.File("three.pcl", "\x1b*p300x600YONE\f\x1b*p300x900YTWO\f\x1b*c600a40b0P\f");
+    ASSERT_EQ(
+        RunCli("render '" + pcl + "' --page 2-3 --fill-color black -o '" + dir.Path("r-%03d.png") + "'"), 0);
+    for (int page = 2; page <= 3; ++page) {
+        const std::string alone = dir.Path("alone.png");
+        ASSERT_EQ(RunCli("render '" + pcl + "' --page " + std::to_string(page) + " --fill-color black -o '" +
+                         alone + "'"),
+                  0);
+        int aw = 0, ah = 0, rw = 0, rh = 0;
+        const std::vector<uint8_t> a = ReadRgb(alone, aw, ah);
+        const std::vector<uint8_t> r = ReadRgb(dir.Path("r-00" + std::to_string(page) + ".png"), rw, rh);
+        EXPECT_EQ(Differences(a, aw, ah, r, rw, rh), 0) << page;
+    }
+    EXPECT_FALSE(fs::exists(dir.Path("r-001.png")));
+    EXPECT_EQ(RunCli("render '" + pcl + "' --page all -o '" + dir.Path("x.png") + "'"), 2);
+    EXPECT_EQ(RunCli("render '" + pcl + "' --page 2-9 -o '" + dir.Path("y-%d.png") + "'"), 1);
+    EXPECT_EQ(RunCli("render '" + pcl + "' --page 3-2 -o '" + dir.Path("y-%d.png") + "'"), 2);
+    EXPECT_EQ(RunCli("render '" + pcl + "' --format pbm --fill-color blue -o '" + dir.Path("y.pbm") + "'"),
+              2);
+    EXPECT_EQ(RunCli("render '" + pcl + "' --format gif -o '" + dir.Path("y.gif") + "'"), 2);
+    EXPECT_FALSE(fs::exists(dir.Path("x.png")));
+    EXPECT_FALSE(fs::exists(dir.Path("y-2.png")));
 }

@@ -95,9 +95,12 @@ TEST(CliPdf, PackageAndPclFileThroughTheConverterNoWorkFilesLeft) {
 
 TEST(CliPdf, MissingConverterIsReportedAndTheTargetKept) {
     test::TTempFolder folder("cli-pdf-alone"), temp("cli-pdf-alone-temp");
-    // A copy of the program in a folder without the converter.
+    // A copy of the program, with the program that runs its pdf command, in a folder without
+    // the converter.
     const std::string cli = folder.Path("pagellan-cli");
     fs::copy_file(PAGELLAN_CLI, cli);
+    fs::copy_file(fs::path(PAGELLAN_CLI).parent_path() / "pagellan-cli-settings",
+                  folder.Path("pagellan-cli-settings"));
     const std::string target = folder.File("keep.pdf", "earlier");
     const test::TCommandRun run =
         CliPdf(cli, temp, Quoted(folder.File("job.pcl", kTwoPages)) + " -o " + Quoted(target));

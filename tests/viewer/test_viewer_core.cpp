@@ -103,11 +103,14 @@ TEST(ViewerCore, AntiAliasPass) {
     EXPECT_EQ(small.Pixel(3, 1), 0x00FBFBFBu); // (255 * 3 + 239) / 4 = 251
     EXPECT_EQ(small.Pixel(0, 1), 0x00FFFFFFu);
 
-    // The fast path over white areas gives the same bytes as the plain pass.
+    // The fast paths over white areas and blank rows (3 to 7) give the same bytes as the plain
+    // pass.
     TRgbImage image(61, 29);
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
-            if ((x * 7 + y * 13) % 23 == 0 || (x > 40 && y > 20))
+            if (y >= 3 && y <= 7)
+                continue;
+            else if ((x * 7 + y * 13) % 23 == 0 || (x > 40 && y > 20))
                 image.SetPixel(x, y, uint32_t((x * 2654435761u) ^ (y * 40503u)) & 0x00FFFFFF);
             else if (x < 30 && y > 10)
                 image.SetPixel(x, y, 0x00FEFEFE); // the grey a mark leaves behind it
@@ -146,6 +149,15 @@ TEST(ViewerCore, AntialiasPictureKeepsItsBase) {
     picture.AntiAliasImage(true, -1);
     EXPECT_EQ(picture.PassCount(), 0);
     EXPECT_TRUE(picture.Picture() == base);
+    // A new base replaces the picture, also when the old one was shown unsmoothed; a page-sized
+    // one too (its pixels live in a block of their own).
+    TRgbImage page(2450, 4200);
+    page.SetPixel(2449, 4199, 0x000000FF);
+    picture.SetBase(page);
+    EXPECT_TRUE(picture.Picture() == page);
+    picture.AntiAliasImage(true, 1);
+    EXPECT_EQ(picture.Picture().Pixel(2449, 4199), 0x000000FFu); // the outermost row stays
+    EXPECT_EQ(picture.Picture().Pixel(0, 0), 0x00FFFFFFu);
 }
 
 TEST(ViewerCore, CoordinatesAndAnnotationBoxes) {

@@ -1,7 +1,9 @@
 // The program entry: the syntax help for "?", the task-bar switch, then the run of Startup.h
 // (multi-user mode, the main window and the message loop). "--screenshot FILE" (our own
 // option, for runs without a display) saves a picture of the window once the package is shown
-// and ends the program.
+// and ends the program. "--time-first-page" (our own option, for measuring) selects the first
+// page once the package is shown, runs View Selected, and when the page window has painted its
+// page prints how long that took and ends the program, so that the whole run can be timed.
 
 #include "CommandLine.h"
 #include "Main.h"
@@ -11,9 +13,12 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -29,9 +34,61 @@ std::string TakeScreenshotOption(std::vector<std::string>& arguments) {
     return {};
 }
 
+bool TakeFlag(std::vector<std::string>& arguments, const std::string& flag) {
+    const auto it = std::find(arguments.begin(), arguments.end(), flag);
+    if (it == arguments.end())
+        return false;
+    arguments.erase(it);
+    return true;
+}
+
+// Ends the run at the first paint of a page window, reporting the time since the program's
+// main function began (the loader's and Qt's start before it show in a whole-process timing).
+class TFirstPageTimer : public QObject {
+public:
+    explicit TFirstPageTimer(const QElapsedTimer& sinceMain) : sinceMain_(sinceMain) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (done_ || event->type() != QEvent::Paint || !watched->isWidgetType())
+            return false;
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        if (!window->inherits("pg::TPageForm"))
+            return false;
+        done_ = true;
+        // After this paint has run: the page is on screen.
+        QTimer::singleShot(0, [this] {
+            std::cout << "pagellan: first page shown " << sinceMain_.elapsed() << " ms after start of main"
+                      << std::endl;
+            QApplication::exit(0);
+        });
+        return false;
+    }
+
+private:
+    const QElapsedTimer& sinceMain_;
+    bool done_ = false;
+};
+
+void ViewFirstPage(pg::TfrmMain& main) {
+    pg::TTreeNode* node = main.Tree().Root();
+    while (node && node->HasChildren())
+        node = node->Children[0].get();
+    if (!node || node == main.Tree().Root()) {
+        std::cout << "pagellan: no page to show" << std::endl;
+        QApplication::exit(1);
+        return;
+    }
+    main.SelectNodes({node});
+    main.SetStatusBar();
+    main.actViewSelected->trigger();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QElapsedTimer sinceMain;
+    sinceMain.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagellan"));
     pg::SetApplicationName("Pagellan");
@@ -40,6 +97,10 @@ int main(int argc, char* argv[]) {
     for (qsizetype i = 1; i < qtArguments.size(); ++i)
         arguments.push_back(qtArguments[i].toStdString());
     const std::string screenshot = TakeScreenshotOption(arguments);
+    const bool timeFirstPage = TakeFlag(arguments, "--time-first-page");
+    TFirstPageTimer firstPageTimer(sinceMain);
+    if (timeFirstPage)
+        app.installEventFilter(&firstPageTimer);
     pg::SetCommandLine(arguments);
 
     pg::TQtPrompter prompter;
@@ -50,7 +111,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    const int result = pg::RunPagellan([&screenshot](pg::TfrmMain& main) {
+    const int result = pg::RunPagellan([&screenshot, timeFirstPage](pg::TfrmMain& main) {
         // Without a task-bar button: a tool window, which window managers keep out of the task bar.
         if (pg::HasSwitch("/NoTaskBar"))
             main.setWindowFlag(Qt::Tool, true);
@@ -61,6 +122,8 @@ int main(int argc, char* argv[]) {
                           << screenshot << std::endl;
                 QApplication::exit(saved ? 0 : 1);
             });
+        if (timeFirstPage)
+            QTimer::singleShot(0, &main, [&main] { ViewFirstPage(main); });
     });
     pg::UnloadScanPlugin();
     pg::SetPrompter(nullptr);

@@ -1,8 +1,12 @@
 #include "PageBitmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace pg {
 
@@ -138,10 +142,33 @@ size_t TPageBitmap::StrideFor(int width, TPixelFormat format) {
     return format == TPixelFormat::Indexed8 ? size_t(width) : (size_t(width) + 7) / 8;
 }
 
+void TPageBitmap::TBlockFree::operator()(uint8_t* p) const {
+    std::free(p);
+}
+
+// A page's block is large (17 MB for the 4200 x 4200 surface) and its rows are first written
+// in the order they are drawn on: in pages of 4 KB that is thousands of page faults, each
+// clearing memory that is whitened right after, which cost more than drawing the page. Large
+// blocks are therefore aligned to and backed by huge pages where the system offers them.
 void TPageBitmap::Allocate(size_t bytes) {
     if (bytes <= capacity_ && pixels_)
         return;
-    pixels_ = std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(bytes, 1));
+    constexpr size_t kHugePage = size_t(2) << 20;
+    pixels_.reset();
+    void* block = nullptr;
+    if (bytes >= 2 * kHugePage) {
+        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        block = std::aligned_alloc(kHugePage, rounded);
+#ifdef MADV_HUGEPAGE
+        if (block)
+            ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    }
+    if (!block)
+        block = std::malloc(std::max<size_t>(bytes, 1));
+    if (!block)
+        throw std::bad_alloc();
+    pixels_.reset(static_cast<uint8_t*>(block));
     capacity_ = bytes;
 }
 

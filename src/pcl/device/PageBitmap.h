@@ -47,6 +47,9 @@ public:
     // Row y's bytes: one index per pixel, or for Mono1 eight pixels per byte, leftmost in the
     // most significant bit, a set bit white. Whitens a blank row first.
     std::span<const uint8_t> Row(int y) const;
+    // Whether row y is still blank (all white, never drawn on or read): a reader that only
+    // copies pixels out can write a white row without whitening the bitmap's. False outside.
+    bool IsRowBlank(int y) const { return y >= 0 && y < height_ && blank_[size_t(y)] != 0; }
 
     // New size; the pixels at the top left stay, an area that grows is white.
     void Resize(int width, int height);
@@ -99,8 +102,11 @@ private:
     int height_ = 0;
     TPixelFormat format_;
     size_t stride_ = 0;
+    struct TBlockFree {
+        void operator()(uint8_t* p) const;
+    };
     // Left uninitialised: blank rows are whitened when first used.
-    std::unique_ptr<uint8_t[]> pixels_;
+    std::unique_ptr<uint8_t[], TBlockFree> pixels_;
     size_t capacity_ = 0;
     // Per row: 1 while the row is white and its bytes are not yet written. Kept up to date by
     // the reading functions as well, hence mutable.

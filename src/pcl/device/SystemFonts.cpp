@@ -5,9 +5,16 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <map>
+#include <mutex>
+#include <optional>
+#include <tuple>
+
 namespace pg {
 
-bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile& out) {
+namespace {
+
+bool AskFontconfig(const std::string& family, bool bold, bool italic, TFontFile& out) {
     FcInit();
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -36,6 +43,29 @@ bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile&
     }
     FcPatternDestroy(pattern);
     return found;
+}
+
+} // namespace
+
+// Each family and style is asked of fontconfig once per process: the page bitmap and the PDF
+// device, and every interpreter of a multi-page run, share the answers.
+bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile& out) {
+    using TKey = std::tuple<std::string, bool, bool>;
+    static std::mutex lock;
+    static std::map<TKey, std::optional<TFontFile>> matches;
+    std::lock_guard guard(lock);
+    auto it = matches.find(TKey{family, bold, italic});
+    if (it == matches.end()) {
+        TFontFile file;
+        std::optional<TFontFile> match;
+        if (AskFontconfig(family, bold, italic, file))
+            match = std::move(file);
+        it = matches.emplace(TKey{family, bold, italic}, std::move(match)).first;
+    }
+    if (!it->second)
+        return false;
+    out = *it->second;
+    return true;
 }
 
 TCellMetrics CellMetricsOf(FT_FaceRec_* face) {

@@ -1,0 +1,52 @@
+// Writing the first page of the demo package as render writes it: the palette PNG, the 1-bit
+// PNG and the PBM, into a file in the temporary folder. Part of the 100 ms whole-process
+// budget of rendering one page (see cli_speed.sh).
+
+#include "FontEngine.h"
+#include "PackageFile.h"
+#include "PageBitmapDevice.h"
+#include "PageImage.h"
+#include "PageRender.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+namespace {
+
+const pg::TPageBitmap& DemoPage() {
+    static const pg::TPageBitmap page = [] {
+        std::unique_ptr<pg::TDocSet> set =
+            pg::LoadPackageFile(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx");
+        const pg::TDocSetPage& p = *set->Form(0).Pages[0];
+        pg::THLWMemorystream pcl;
+        pcl.AppendStream(p.FillData);
+        pcl.AppendStream(p.TemplateData);
+        pg::RemovePageSizeCommands(pcl);
+        pg::TPCLBuffer buffer;
+        pcl.Seek(0);
+        buffer.LoadFromStream(pcl);
+        pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+        pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
+        buffer.Parse(&device);
+        buffer.FinishFirstPage(device, "");
+        return bitmap;
+    }();
+    return page;
+}
+
+void BM_WritePageImage(benchmark::State& state) {
+    const auto format = pg::cli::TPageImageFormat(state.range(0));
+    const pg::TPageBitmap& page = DemoPage();
+    const std::string path = (std::filesystem::temp_directory_path() / "pg-bench-page-image").string();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pg::cli::WritePageImage(page, format, path));
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_WritePageImage)
+    ->Arg(int(pg::cli::TPageImageFormat::PngColour))
+    ->Arg(int(pg::cli::TPageImageFormat::PngMono))
+    ->Arg(int(pg::cli::TPageImageFormat::Pbm))
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,31 @@
+#pragma once
+// Commands that live in programs of their own beside pagellan-cli, so that each command loads
+// only the libraries it needs: the commands that read the settings store need QtCore, printing
+// needs CUPS and, for the driver path, Qt Gui and PrintSupport. pagellan-cli hands these
+// commands over to their program (CliForward.cpp); the usage texts are shared so that
+// "pagellan-cli --help" lists them all.
+
+namespace pg::cli {
+
+// job, pdf, verify and settings: the settings store (QtCore).
+inline constexpr char kSettingsProgram[] = "pagellan-cli-settings";
+// printers and print.
+inline constexpr char kPrintProgram[] = "pagellan-cli-print";
+
+inline constexpr char kJobUsage[] =
+    "job PACKAGE -o JOB.pcl [--selected N,...] [--changed] [--copies N] "
+    "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
+    "[--all-on-legal] [--history DIR]";
+inline constexpr char kPdfUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
+                                    "[--form-names] [--duplex] [--all-on-legal] [--history DIR]";
+inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
+inline constexpr char kSettingsUsage[] =
+    "settings [get NAME | set NAME VALUE | list]   show or edit the settings";
+inline constexpr char kPrintersUsage[] = "printers   list the printers with their descriptions";
+inline constexpr char kPrintUsage[] =
+    "print PACKAGE --printer NAME [--selected N,...] [--changed] [--copies N] "
+    "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
+    "[--all-on-legal] [--history DIR] [--driver]   send the print job (NAME: a CUPS printer or "
+    "an ipp:// address)";
+
+} // namespace pg::cli

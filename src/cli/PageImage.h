@@ -1,0 +1,17 @@
+#pragma once
+// Page bitmaps written as image files, as render writes them: a palette PNG of the page
+// (colour), a 1-bit PNG where every pixel that is not white is black (the page window's
+// black-and-white view), or the same black and white as a raw PBM (P4).
+
+#include "PageBitmap.h"
+
+#include <string>
+
+namespace pg::cli {
+
+enum class TPageImageFormat { PngColour, PngMono, Pbm };
+
+// Writes the bitmap; false when the file cannot be written.
+bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path);
+
+} // namespace pg::cli
