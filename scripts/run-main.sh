@@ -6,7 +6,7 @@
 set -euo pipefail
 build=${1:-build}
 package=${2:-samples/demo.qdx}
-gui="$build/src/app/pagellan"
+gui="$build/src/app/ui/pagellan"
 # The program may change its working folder: hand it an absolute path.
 case "$package" in /*) ;; *) package="$PWD/$package" ;; esac
 
