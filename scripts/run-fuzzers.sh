@@ -29,6 +29,8 @@ for t in "${targets[@]}"; do
   fi
   word=${t#fuzz_}
   word=${word%%_*}
+  # The PDF device is driven by PCL: it takes the PCL dictionary (and the PCL seeds, linked).
+  [ "$word" = pdf ] && word=pcl
   args=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1)
   [ -f "fuzz/$word.dict" ] && args+=(-dict="fuzz/$word.dict")
   work="$build/corpus/$t"
