@@ -9,30 +9,6 @@
 
 namespace pg {
 
-template <typename T> void* TLargeBlockAllocator<T>::AllocateLargeBlock(size_t bytes) {
-    constexpr size_t kHugePage = size_t(2) << 20;
-    void* block = nullptr;
-    if (bytes >= 2 * kHugePage) {
-        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        block = std::aligned_alloc(kHugePage, rounded);
-#ifdef MADV_HUGEPAGE
-        if (block)
-            ::madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    }
-    if (!block)
-        block = std::malloc(std::max<size_t>(bytes, 1));
-    if (!block)
-        throw std::bad_alloc();
-    return block;
-}
-
-template <typename T> void TLargeBlockAllocator<T>::FreeLargeBlock(void* p) {
-    std::free(p);
-}
-
-template struct TLargeBlockAllocator<uint8_t>;
-
 TRgbImage::TRgbImage(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0),
       pixels_(size_t(width_) * size_t(height_) * 3, 0xFF) {}

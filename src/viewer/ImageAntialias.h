@@ -3,27 +3,13 @@
 // the picture shown (the base with some smoothing passes applied) and the number of passes.
 // Zooming only re-runs the passes from the base; the page is never rendered again for it.
 
+#include "LargeBlock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace pg {
-
-// Pixels of three bytes (blue, green, red), rows top to bottom without padding.
-// Storage for page-sized pictures (31 MB for a legal page): blocks of several megabytes are
-// aligned to and backed by huge pages where the system offers them, since filling and copying
-// them in 4 KB pages spends more time in page faults than in the copying.
-template <typename T> struct TLargeBlockAllocator {
-    using value_type = T;
-    TLargeBlockAllocator() = default;
-    template <typename U> TLargeBlockAllocator(const TLargeBlockAllocator<U>&) {}
-    T* allocate(size_t n) { return static_cast<T*>(AllocateLargeBlock(n * sizeof(T))); }
-    void deallocate(T* p, size_t) { FreeLargeBlock(p); }
-    bool operator==(const TLargeBlockAllocator&) const = default;
-
-    static void* AllocateLargeBlock(size_t bytes);
-    static void FreeLargeBlock(void* p);
-};
 
 class TRgbImage {
 public:

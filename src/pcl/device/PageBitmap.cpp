@@ -1,6 +1,7 @@
 #include "PageBitmap.h"
 
-#include <sys/mman.h>
+#include "LargeBlock.h"
+
 
 #include <algorithm>
 #include <cmath>
@@ -143,32 +144,16 @@ size_t TPageBitmap::StrideFor(int width, TPixelFormat format) {
 }
 
 void TPageBitmap::TBlockFree::operator()(uint8_t* p) const {
-    std::free(p);
+    FreeLargeBlock(p);
 }
 
 // A page's block is large (17 MB for the 4200 x 4200 surface) and its rows are first written
-// in the order they are drawn on: in pages of 4 KB that is thousands of page faults, each
-// clearing memory that is whitened right after, which cost more than drawing the page. Large
-// blocks are therefore aligned to and backed by huge pages where the system offers them.
+// in the order they are drawn on: it comes from the large-block allocation (huge pages).
 void TPageBitmap::Allocate(size_t bytes) {
     if (bytes <= capacity_ && pixels_)
         return;
-    constexpr size_t kHugePage = size_t(2) << 20;
     pixels_.reset();
-    void* block = nullptr;
-    if (bytes >= 2 * kHugePage) {
-        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        block = std::aligned_alloc(kHugePage, rounded);
-#ifdef MADV_HUGEPAGE
-        if (block)
-            ::madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    }
-    if (!block)
-        block = std::malloc(std::max<size_t>(bytes, 1));
-    if (!block)
-        throw std::bad_alloc();
-    pixels_.reset(static_cast<uint8_t*>(block));
+    pixels_.reset(static_cast<uint8_t*>(AllocateLargeBlock(bytes)));
     capacity_ = bytes;
 }
 
