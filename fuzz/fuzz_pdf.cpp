@@ -5,12 +5,14 @@
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PdfDevice.h"
+#include "SilentPrompter.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    pg::fuzz::Silence();
     const bool colour = size > 0 && (data[0] & 1);
     pg::TPCLBuffer buffer;
     if (!colour)
