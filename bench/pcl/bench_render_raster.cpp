@@ -175,3 +175,12 @@ void BM_NearlyBlankPageRenderOnly(benchmark::State& state) {
 BENCHMARK(BM_NearlyBlankPageRenderOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// A hostile page: 440 KB of full-page rectangle fills. The fill budget bounds it (target 2 s).
+void BM_HostileRectangleFills(benchmark::State& state) {
+    std::string pcl = kEsc + "E";
+    while (pcl.size() < 440000)
+        pcl += kEsc + "*p0x0Y" + kEsc + "*c4200a4200b0P";
+    RenderAndShow(state, pcl);
+}
+BENCHMARK(BM_HostileRectangleFills)->Unit(benchmark::kMillisecond)->Iterations(2);

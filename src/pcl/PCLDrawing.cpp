@@ -204,7 +204,22 @@ void TPCLBuffer::FillRectangle(int32_t fillType) {
         index = kPaletteWhite;
     const int64_t left = int64_t(Page.LeftOffset) + Page.CursorX;
     const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
-    Device().FillRectangle(ClampToInt(left), ClampToInt(top), Raster.RectWidth, Raster.RectHeight, index);
+    // The work a page's fills may cost is bounded: a page whose fills cover the page hundreds of
+    // times over stops filling, so that a hostile stream cannot hold the window for minutes.
+    TPCLDevice& device = Device();
+    const int64_t width = std::clamp<int64_t>(std::min<int64_t>(left + Raster.RectWidth, device.PageWidth()) -
+                                                  std::max<int64_t>(left, 0),
+                                              0, INT32_MAX);
+    const int64_t height = std::clamp<int64_t>(
+        std::min<int64_t>(top + Raster.RectHeight, device.PageHeight()) - std::max<int64_t>(top, 0), 0,
+        INT32_MAX);
+    const int64_t budget = kFillPageAreas * int64_t(device.PageWidth()) * device.PageHeight();
+    if (FilledArea > budget) {
+        ShowRenderMessage("Too many rectangle fills on this page; the rest are not drawn", "fill budget");
+        return;
+    }
+    FilledArea += width * height;
+    device.FillRectangle(ClampToInt(left), ClampToInt(top), Raster.RectWidth, Raster.RectHeight, index);
 }
 
 // Signature box: the outline only, a 5-pixel pen centred on the box's edges, so that the

@@ -592,6 +592,7 @@ void TPCLBuffer::ResetPageState() {
 
 void TPCLBuffer::StartPage(TPCLDevice& device) {
     Out = &device;
+    FilledArea = 0;
     Out->StartPage(4200, 4200);
 }
 

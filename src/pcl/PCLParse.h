@@ -338,6 +338,10 @@ private:
 
     // The caller's device while a page is drawn.
     TPCLDevice* Out = nullptr;
+    // Pixels the page's rectangle fills have covered so far, and how many page areas they may
+    // cover before filling stops.
+    int64_t FilledArea = 0;
+    static constexpr int64_t kFillPageAreas = 100;
 
     // Macro runs: how deep they nest now, and how many more bytes they may still scan in
     // this parse (so that macros calling macros cannot multiply the input without bound).

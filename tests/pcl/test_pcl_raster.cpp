@@ -350,3 +350,20 @@ TEST(PclRaster, HostileInputIsClippedAndNeverAsksTwice) {
     for (const auto& entry : prompts.Entries())
         EXPECT_EQ(entry.Kind, PromptKind::Information);
 }
+
+// A page whose rectangle fills cover the page hundreds of times over stops filling: later
+// fills are skipped and reported once, and the rest of the page (raster rows) is still drawn.
+TEST(PclRaster, RectangleFillsStopAfterTheirBudget) {
+    TRecordingPrompter prompts;
+    std::string pcl;
+    for (int i = 0; i < 120; ++i)
+        pcl += P("~*p0x0Y~*c4200a4200b1P"); // white over nearly the whole surface
+    pcl += P("~*p100x100Y~*c20a20b0P~*p300x300Y~*c20a20b0P");
+    TRender page(pcl + Raster(0, Row("\xFF")));
+    EXPECT_EQ(page.Count(kPaletteFillBlack), 0);
+    EXPECT_EQ(page.Count(kPaletteBlack, 0, 150, 4200, 151), 8);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Too many rectangle fills on this page; the rest are not drawn"});
+    // Within the budget a fill is drawn as usual.
+    TRender fine(P("~*p100x100Y~*c20a20b0P"));
+    EXPECT_EQ(fine.Count(kPaletteFillBlack), 400);
+}
