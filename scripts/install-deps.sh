@@ -25,6 +25,8 @@ PACKAGES=(
   ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
+  # the internet library (its version in the About window)
+  libcurl4-openssl-dev
 )
 
 SUDO=""
