@@ -4,8 +4,12 @@
 #include "Prompt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace pg {
@@ -32,6 +36,53 @@ void TfrmMessage::ShowMessage(const QString& caption, const QString& text) {
 
 QString TfrmMessage::Text() const {
     return lblMessage->text();
+}
+
+TfrmStatus::TfrmStatus(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmStatus");
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    memoStatus = new QPlainTextEdit(this);
+    memoStatus->setObjectName("memoStatus");
+    memoStatus->setReadOnly(true);
+    layout->addWidget(memoStatus);
+    auto* row = new QHBoxLayout;
+    btnOk = new QPushButton(QStringLiteral("Ok"), this);
+    btnOk->setObjectName("btnOk");
+    row->addStretch();
+    row->addWidget(btnOk);
+    row->addStretch();
+    layout->addLayout(row);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    resize(420, 260);
+}
+
+void TfrmStatus::ShowStatus(const QString& caption, const QString& text, bool closable) {
+    setWindowTitle(caption);
+    memoStatus->setPlainText(text);
+    btnOk->setEnabled(closable);
+    if (closable)
+        QApplication::beep();
+    show();
+    raise();
+}
+
+QString TfrmStatus::Text() const {
+    return memoStatus->toPlainText();
+}
+
+void TfrmStatus::closeEvent(QCloseEvent* event) {
+    if (!btnOk->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TfrmStatus::reject() {
+    // Escape closes only what "Ok" could close.
+    if (btnOk->isEnabled())
+        QDialog::reject();
 }
 
 void OpenWebAddress(const std::string& address) {

@@ -5,6 +5,8 @@
 #include <QDialog>
 
 class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace pg {
 
@@ -17,6 +19,23 @@ public:
     void ShowMessage(const QString& caption, const QString& text);
     QString Text() const;
     QLabel* lblMessage = nullptr;
+};
+
+// TfrmStatus: a modeless memo with an "Ok" button, for a report the user may have to wait on.
+// While "Ok" is held disabled the window cannot be closed.
+class TfrmStatus : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmStatus(QWidget* parent = nullptr);
+    // Caption and memo text; "Ok" enabled (with the warning beep) only when closable.
+    void ShowStatus(const QString& caption, const QString& text, bool closable);
+    QString Text() const;
+    QPlainTextEdit* memoStatus = nullptr;
+    QPushButton* btnOk = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 };
 
 // The program's "open" of an address or file: the desktop's registered application is started
