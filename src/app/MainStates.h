@@ -101,6 +101,8 @@ int AutoFormHeight(int treeHeight, int statusHeight, int helpHeight, int toolBar
 // The properties window's lines for a node (nullptr: no node).
 std::vector<std::string> FormPropertiesLines(const TTreeNode* node, const TDocSet& set);
 inline constexpr const char* kNoPropertiesLoaded = "No properties available; Quodex is not loaded";
+// Asked before the window closes with unsaved changes (Yes/No/Cancel).
+inline constexpr const char* kSaveChangesQuestion = "Document has been modified.  Do you want to save the changes?";
 // Each error's display text followed by two line feeds; plain entries show their own text.
 std::string DocSetErrorsText(const TDocSet& set);
 // The memo of the error report ("There are no errors" when blank).

@@ -7,6 +7,7 @@
 #include "DocSetTrack.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
+#include "HistoryCleanup.h"
 #include "LoadPackage.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
@@ -65,6 +66,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 
 TfrmMain::~TfrmMain() {
     CloseAnyOpenForms();
+    // Histories of packages not seen for a month go with the end of the run.
+    DeleteOldHistoryFiles(ProgramDataFolder(), LocalToday());
     DestroyTree();
 }
 
@@ -158,6 +161,7 @@ void TfrmMain::FormCreate() {
     CreatePrinting();
     CreateTracking();
     CreateFileCommands();
+    CreateHelpCommands();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
@@ -289,6 +293,7 @@ void TfrmMain::DocTreeChange() {
     const int pages = GetNumberOfPagesSelected();
     Status->SetPanelText(
         spPagesSelected, FromPackageText(PagesSelectedText(Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+    UpdateButtonHints();
 }
 
 void TfrmMain::CheckOptionsAvailable() {
@@ -402,6 +407,7 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
         page->SavePackage = [this](TDocSet&) { return SavePackage(); };
         page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
         page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
+        page->ShowAbout = [this] { AboutClick(); };
         page->View(node);
         page->show();
     } catch (const std::exception& e) {
@@ -414,6 +420,7 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);
     page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
+    page->ShowAbout = [this] { AboutClick(); };
     if (!page->LoadPCLFile(path))
         return false;
     // A plain file has nowhere to keep annotations.
@@ -578,6 +585,8 @@ bool TfrmMain::event(QEvent* event) {
         HelpStatus->setText(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
+    if (event->type() == QEvent::WindowActivate)
+        WindowActivated();
     return QMainWindow::event(event);
 }
 
@@ -588,6 +597,15 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         closeAfterConversion_ = true;
         event->ignore();
         return;
+    }
+    AskToSaveStackingOrder();
+    if (Loaded && set_ && set_->Modified) {
+        const PromptAnswer answer = AskYesNoCancel(kSaveChangesQuestion);
+        // A save that fails keeps the window open: closing would lose the changes.
+        if (answer == PromptAnswer::Cancel || (answer == PromptAnswer::Yes && !SaveWholePackage(*set_))) {
+            event->ignore();
+            return;
+        }
     }
     // Page windows are top-level windows of their own: left open, they would keep the program
     // running without its main window. One that refuses to close (its annotations could not be

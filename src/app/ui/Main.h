@@ -33,6 +33,8 @@ class TfrmNodeProperties;
 class TfrmPlanCodeOrder;
 class TfrmVerifyDocs;
 class TfrmMessage;
+class TfrmStatus;
+class TfrmAboutBox;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -143,6 +145,22 @@ public:
     void ShowMessageWindow(const QString& caption, const QString& text);
     void CloseMessageWindow();
     TfrmMessage* frmMessage = nullptr;
+    // The modeless memo with its "Ok" button (held disabled while the caller still works).
+    void ShowStatus(const QString& caption, const QString& text, bool closable);
+    TfrmStatus* frmStatus = nullptr;
+
+    // Help menu and About. The About window is created on first use and kept.
+    void AboutClick();
+    TfrmAboutBox* AboutBox();
+    // The suggestion page's address with the query of the package, the user and the e-mail
+    // address of the command line.
+    std::string ProductSuggestionAddress() const;
+    // The options dialog's "Upload annotations to HLW" (not stored; off in every new run).
+    bool UploadAnnotationsOption = false;
+    // The window came to the front: print state, status bar and the upload commands follow.
+    void WindowActivated();
+    // The hints of the Print, Email and Close buttons, which run different commands by state.
+    void UpdateButtonHints();
 
     // Actions (their object names are those of the menus).
     QAction* actFileOpen = nullptr;
@@ -220,6 +238,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -248,6 +267,7 @@ private:
     void CreateTracking();
     void UpdateDeleteStackingOrder();
     void CreateFileCommands();
+    void CreateHelpCommands();
     // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
     // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
     std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);
@@ -264,6 +284,7 @@ private:
     std::unique_ptr<TPrintHost> printHost_;
     std::string lastSaveName_;
     bool closeAfterConversion_ = false;
+    TfrmAboutBox* frmAboutBox_ = nullptr;
 };
 
 // Enables the action when the rule holds and its command has been wired to behaviour; commands
