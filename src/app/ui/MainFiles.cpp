@@ -140,6 +140,7 @@ void TfrmMain::LoadFile() {
     CloseAnyOpenForms();
     DestroyTree();
     CurrentFile.clear();
+    readOnly_ = false;
     const std::string name = OpenFileName;
     if (!FileExists(name)) {
         ShowInformation(name + " does not exist");
@@ -148,6 +149,9 @@ void TfrmMain::LoadFile() {
     try {
         THLWMemorystream stream;
         stream.LoadFromFile(name);
+        // As at start-up: the user may make a read-only package writable; one that stays
+        // read-only says so in the caption.
+        readOnly_ = ClearReadOnly(name, true);
         CurrentFile = name;
         ViewFile = name;
         LoadTree(&stream);
