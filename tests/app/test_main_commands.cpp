@@ -13,7 +13,10 @@
 #include "PageFrm.h"
 #include "Paths.h"
 #include "Prompt.h"
+#include "StackingOrder.h"
+#include "Tesselon.h"
 #include "TestFiles.h"
+#include "TreeFixtures.h"
 #include "WebAddresses.h"
 
 #include <curl/curlver.h>
@@ -250,6 +253,33 @@ TEST(MainCommands, OpeningAReadOnlyPackageMarksTheCaption) {
         ::stat(readOnly.c_str(), &st);
         EXPECT_EQ((st.st_mode & S_IWUSR) != 0, answer == PromptAnswer::Yes);
     }
+}
+
+TEST(MainCommands, OpeningLeavesAReorderedPackageAndShowsTheNewPackagesErrors) {
+    TDocSet withErrors;
+    withErrors.WorksheetNumber = "77";
+    pg::testing::AddTestForm(withErrors, "A.LSR", "DEED OF TRUST", 1, "JOHN SMITH", 1);
+    auto error = std::make_unique<TDocSetError>();
+    error->Message = "Form B.LSR is missing";
+    withErrors.Errors.push_back({"", std::move(error)});
+    const fs::path errors = TestDir() / "out" / "errors.tsn";
+    test::WriteWholeFile(errors, TTesselon::BuildTesselon(withErrors, TSaveMode::All, true));
+
+    TRecordingPrompter prompter;
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    main.ReorderPending = true;
+    prompter.QueueAnswer(PromptAnswer::No);
+    QString shown;
+    WhenModal(
+        [&shown](QWidget* w) { shown = w->windowTitle() + ": " + static_cast<TfrmErrors*>(w)->MemoText(); });
+    main.OpenFileName = main.ViewFile = errors.string();
+    main.OpenViewFile();
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{kSaveOrderQuestion}));
+    EXPECT_TRUE(main.Loaded);
+    EXPECT_EQ(main.DocSet()->WorksheetNumber, "77");
+    EXPECT_TRUE(shown.startsWith("DocSet errors and/or warnings: ")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(":Form B.LSR is missing \n")) << shown.toStdString();
 }
 
 TEST(MainCommands, ClosingAsksToSaveAndCleansUpOldHistories) {

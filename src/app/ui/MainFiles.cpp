@@ -110,6 +110,8 @@ void TfrmMain::OpenViewFile() {
         return;
     switch (OpenKindOf(ViewFile)) {
     case TOpenKind::Package:
+        // Leaving a reordered package: its order may become the plan's order first.
+        AskToSaveStackingOrder();
         LoadFile();
         break;
     case TOpenKind::Pdf:
@@ -158,6 +160,8 @@ void TfrmMain::LoadFile() {
         DocTree->setFocus();
         SetStatusBar();
         SetMainCaptionAndWindowPosition();
+        if (Loaded && set_ && set_->HasErrors())
+            ShowDocSetErrors();
     } catch (const std::exception& e) {
         // The tree stays as far as it was built.
         DebugMsg(std::string("Main : load failed: ") + e.what());
@@ -217,6 +221,7 @@ void TfrmMain::SaveAsClick() {
             ConvertPCLStringToPDF(pcl, path);
         return;
     }
+    AskToSaveStackingOrder();
     const bool saved = kind == TSaveKind::Quodex
                            ? TQuodex::SaveQuodex(*set_, path, TSaveMode::All, true, false)
                            : TTesselon::SaveTesselon(*set_, path, TSaveMode::All, true);
