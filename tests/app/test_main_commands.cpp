@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -201,7 +202,22 @@ TEST(MainCommands, AboutWindowAndHelpLinks) {
     WhenModal([&title](QWidget* w) { title = w->windowTitle(); });
     page->actAbout->trigger();
     EXPECT_EQ(title, "About");
+
+    // The buttons whose command follows the state say which one they run.
+    const auto hints = [&main] {
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(main.btnClose, &enter);
+        return QStringList{main.btnPrint->toolTip(), main.btnEmail->toolTip(), main.btnClose->toolTip()}
+            .join('|')
+            .toStdString();
+    };
+    EXPECT_EQ(hints(), "Print all pages of this document set|Email this document set|Close all open pages");
     main.CloseAnyOpenForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    main.SelectNodes({main.Tree().Root()->Children[1].get()});
+    EXPECT_EQ(
+        hints(),
+        "Print only the selected items|Email only the selected items|Close all open pages and Pagellan");
 }
 
 TEST(MainCommands, DocSetXmlOfAQuodexPackageAndTheStatusWindow) {
