@@ -35,10 +35,37 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-std::string Unquoted(std::string word) {
-    if (word.size() >= 2 && (word.front() == '"' || word.front() == '\'') && word.back() == word.front())
-        word = word.substr(1, word.size() - 2);
-    return word;
+// The words of an Exec line: blanks separate them; a double-quoted word may hold blanks, and a
+// backslash inside quotes takes the next character literally.
+std::vector<std::string> ExecWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < text.size())
+                word += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                word += c;
+        } else if (c == '"') {
+            quoted = inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inWord)
+                words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(std::move(word));
+    return words;
 }
 
 } // namespace
@@ -108,13 +135,13 @@ TDesktopEntry ParseDesktopEntry(const std::string& text) {
         if (line.starts_with("Name=") && entry.Name.empty())
             entry.Name = Trim(line.substr(5));
         else if (line.starts_with("Exec=") && entry.Program.empty()) {
-            const std::vector<std::string> words = Words(line.substr(5));
+            const std::vector<std::string> words = ExecWords(line.substr(5));
             size_t i = 0;
-            if (i < words.size() && Unquoted(words[i]) == "env")
+            if (i < words.size() && words[i] == "env")
                 for (++i; i < words.size() && words[i].find('=') != std::string::npos;)
                     ++i;
             if (i < words.size())
-                entry.Program = Unquoted(words[i]);
+                entry.Program = words[i];
         }
     }
     return entry;

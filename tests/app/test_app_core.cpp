@@ -1,13 +1,14 @@
 // The tree logic, the command line, the enabling rules and the package loading, headless.
 
+#include "AboutInfo.h"
 #include "CommandLine.h"
-#include "TreeCommands.h"
 #include "LoadPackage.h"
 #include "MainStates.h"
 #include "Paths.h"
 #include "Prompt.h"
 #include "Quodex.h"
 #include "Strings.h"
+#include "TreeCommands.h"
 #include "TreeFixtures.h"
 
 #include <gtest/gtest.h>
@@ -584,4 +585,33 @@ TEST_F(LoadPackageTest, OrderFileLocation) {
     EXPECT_EQ(PlanCodeOrderFile(Dir("abs/LENDER/XFER"), program, history),
               Dir("abs/LENDER/") + "PLANCODE.ORD");
     EXPECT_EQ(PlanCodeOrderFile(Dir("abs/other/XFER"), program, history), history + "PLANCODE.ORD");
+}
+
+TEST(AboutInfo, DefaultBrowserFromItsDesktopEntryAndVersion) {
+    // Exec with "env" and a quoted program; a localised name does not replace the plain one.
+    const TDesktopEntry entry = ParseDesktopEntry("[Desktop Action new]\nName=New Window\nExec=other\n"
+                                                  "[Desktop Entry]\nName[de]=Netz\nName=Web Browser\n"
+                                                  "Exec=env MOZ_X=1 \"/opt/web browser/bin\" %u\n");
+    EXPECT_EQ(entry.Name, "Web Browser");
+    EXPECT_EQ(entry.Program, "/opt/web browser/bin");
+    EXPECT_EQ(ParseDesktopEntry("[Desktop Entry]\nExec=chromium --incognito %U\n").Program, "chromium");
+    EXPECT_EQ(VersionWord("Mozilla Firefox 115.6.0esr\n"), "115.6.0esr");
+    EXPECT_EQ(VersionWord("Chromium 120.0.6099.224 built on Debian 12\n"), "120.0.6099.224");
+    EXPECT_EQ(VersionWord("usage: browser [options]\n"), "");
+
+    // The desktop names no browser, or names something that is no entry id.
+    const auto answering = [](std::string id) {
+        return [id](const std::string& command, std::string& out) {
+            out = command.starts_with("xdg-settings") ? id : "";
+            return !id.empty();
+        };
+    };
+    EXPECT_EQ(DesktopBrowserText(answering("")), "");
+    EXPECT_EQ(DesktopBrowserText(answering("../../etc/passwd\n")), "");
+    // An entry that cannot be found still names the id.
+    EXPECT_EQ(DesktopBrowserText(answering("nowhere-browser.desktop\n")), "nowhere-browser.desktop");
+
+    EXPECT_EQ(SuggestionQuery("", "", ""), "product=pg");
+    EXPECT_EQ(SuggestionQuery("Harbor Point & Co.", "J. Doe", "A+B@X.COM"),
+              "product=pg&customer_num=harbor+point+%26+co%2E&name=j%2E+doe&email=a%2Bb%40x%2Ecom");
 }

@@ -280,6 +280,7 @@ TWindowFacts TfrmMain::Facts() const {
     facts.ReorderPending = ReorderPending;
     facts.StackingOrderFileExists = FileExists(OrderFile());
     facts.ScanPluginLoaded = ScanPluginLoaded();
+    facts.UploadAnnotationsOption = UploadAnnotationsOption;
     facts.AdditionalCopies = SettingAdditionalCopies();
     facts.HasPermission = [](const std::string& name) { return SettingPermitted(name); };
     return facts;
