@@ -614,7 +614,10 @@ TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
         EXPECT_EQ(page.StatusPanel[0]->text(), "Scale : 50%");
         EXPECT_EQ(page.Image->width(), 2450 / 2);
 
-        // Nothing to show for About yet: the item is off, not dead.
+        // The main window gives its page windows its About window; without one the item is off.
+        EXPECT_TRUE(page.actAbout->isEnabled());
+        page.ShowAbout = nullptr;
+        page.SetButtons();
         EXPECT_FALSE(page.actAbout->isEnabled());
         int shown = 0;
         page.ShowAbout = [&shown] { ++shown; };
