@@ -14,6 +14,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
+#include "ScanImage.h"
 #include "ScanPlugin.h"
 #include "StatusPanels.h"
 #include "Strings.h"
@@ -135,6 +136,7 @@ void TfrmMain::FormCreate() {
     CreateToolBars();
     CreateLayout();
     ConnectTree();
+    ConnectScanCommands();
     // "Attach file" has no handler: its action and button stay off.
     actAttachDocs->setEnabled(false);
     SetButtonVisible(tbTopLeft, btnAttachDoc, false);
@@ -410,6 +412,8 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
 }
 
 bool TfrmMain::ViewPCLFile(const std::string& path) {
+    if (IsTiffName(path))
+        return ViewTiffFile(path);
     DebugMsg("Main : plain view of " + path);
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);

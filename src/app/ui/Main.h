@@ -69,6 +69,10 @@ public:
     // Shows a file that is no package as plain PCL in a page window of its own, captioned with
     // the path and placed in the cascade of such windows. Answers whether a window opened.
     bool ViewPCLFile(const std::string& path);
+    // A TIFF image's first page in a page window through the scanning plug-in.
+    bool ViewTiffFile(const std::string& path);
+    // "Scan Images": the scanner's pages into the fill folder through the plug-in.
+    void ScanImagesClick();
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();
     int CalcTreeHeight() const;
@@ -234,6 +238,7 @@ private:
     void CreateToolBars();
     void CreateLayout();
     void ConnectTree();
+    void ConnectScanCommands();
     TWindowFacts Facts() const;
     void DocTreeChange();
     void DocTreeClick(bool hitItem);
