@@ -25,6 +25,9 @@ PACKAGES=(
   ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
+  # the scanning plug-in: TIFF pages (libtiff) and scanners (SANE; libsane1 holds the "test"
+  # backend the tests scan from)
+  libtiff-dev libsane-dev libsane1
 )
 
 SUDO=""
