@@ -334,6 +334,7 @@ void TfrmMain::SetStatusBar() {
     SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
     SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
     SetActionEnabled(mnuScanImages, s.Scan);
+    SetActionEnabled(actScan, s.Scan);
     SetActionEnabled(mnuShowmissing, Loaded);
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);

@@ -15,15 +15,28 @@
 namespace pg {
 
 void TfrmMain::ConnectScanCommands() {
+    MarkWired(actScan);
+    MarkWired(mnuScanImages);
     connect(actScan, &QAction::triggered, this, &TfrmMain::ScanImagesClick);
 }
 
+namespace {
+
+// Loads the plug-in when it is not loaded; the scanning menu item follows.
+bool EnsureScanPlugin(TfrmMain& main) {
+    if (!ScanPluginLoaded()) {
+        LoadScanPlugin(main.ProgramFolder);
+        main.SetStatusBar();
+    }
+    return ScanPluginLoaded();
+}
+
+} // namespace
+
 bool TfrmMain::ViewTiffFile(const std::string& path) {
     DebugMsg("Main : TIFF view of " + path);
-    if (!ScanPluginLoaded())
-        LoadScanPlugin(ProgramFolder);
     // Without the plug-in a TIFF opens nothing, and says nothing.
-    if (!ScanPluginLoaded())
+    if (!EnsureScanPlugin(*this))
         return false;
     std::string error;
     TRgbImage picture;
@@ -50,9 +63,7 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
 }
 
 void TfrmMain::ScanImagesClick() {
-    if (!ScanPluginLoaded())
-        LoadScanPlugin(ProgramFolder);
-    if (!ScanPluginLoaded())
+    if (!EnsureScanPlugin(*this))
         return;
     const std::string folder = ScanTargetFolder();
     DebugMsg("Main : scanning into " + folder);
