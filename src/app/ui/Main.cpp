@@ -415,6 +415,8 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
 bool TfrmMain::ViewPCLFile(const std::string& path) {
     if (IsTiffName(path))
         return ViewTiffFile(path);
+    if (IsXmlName(path))
+        return ViewVivaformFile(path);
     DebugMsg("Main : plain view of " + path);
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -71,6 +72,11 @@ public:
     bool ViewPCLFile(const std::string& path);
     // A TIFF image's first page in a page window through the scanning plug-in.
     bool ViewTiffFile(const std::string& path);
+    // A Vivaform document in page window W (a new one when none is given): the page on "View",
+    // its data on "Data", the page's title as the caption. False when it holds no html page.
+    bool ViewVivaform(TPageForm* window, std::string_view document);
+    // A loose ".xml" file as a Vivaform page.
+    bool ViewVivaformFile(const std::string& path);
     // "Scan Images": the scanner's pages into the fill folder through the plug-in.
     void ScanImagesClick();
     void SetMainCaptionAndWindowPosition();
