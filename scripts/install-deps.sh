@@ -27,6 +27,11 @@ PACKAGES=(
   libcups2-dev cups-ipp-utils dbus
   # the internet library (its version in the About window)
   libcurl4-openssl-dev
+  # the scanning plug-in: TIFF pages (libtiff) and scanners (SANE; libsane1 holds the "test"
+  # backend the tests scan from)
+  libtiff-dev libsane-dev libsane1
+  # Vivaform pages: a real browser engine (the build leaves the browser out without it)
+  qt6-webengine-dev
 )
 
 SUDO=""

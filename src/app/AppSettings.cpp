@@ -5,6 +5,8 @@
 #include "PGRegistry.h"
 #include "ScanPlugin.h"
 
+#include <filesystem>
+
 namespace pg {
 
 int SettingPrinterDlg() {
@@ -38,6 +40,24 @@ void EndMultiUserMode() {
 
 void TieScannerSettingsToScanPlugin() {
     SetScanPluginQuery(ScanPluginLoaded);
+}
+
+TScanSettings SettingScanner() {
+    TScanSettings s;
+    s.UserInterface = 1;
+    s.PaperSize = 0;
+    s.Dpi = PGRegistry::ScanDPI();
+    s.Bright = PGRegistry::ScanBright();
+    s.Contrast = PGRegistry::ScanContrast();
+    s.Pages = PGRegistry::ScanPages();
+    s.ScannerType = PGRegistry::ScanScannerType();
+    return s;
+}
+
+std::string ScanTargetFolder() {
+    const std::string fill = PGRegistry::FillDir();
+    std::error_code ec;
+    return !fill.empty() && std::filesystem::is_directory(fill, ec) ? fill : PGRegistry::QuodexHistoryDir();
 }
 
 } // namespace pg

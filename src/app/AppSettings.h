@@ -1,6 +1,8 @@
 #pragma once
 // The settings and permissions the main window reads, in one place.
 
+#include "ScanPlugin.h"
+
 #include <string>
 
 namespace pg {
@@ -23,5 +25,10 @@ bool StartMultiUserMode();
 void EndMultiUserMode();
 // The scanner settings are kept while the scanning plug-in is loaded.
 void TieScannerSettingsToScanPlugin();
+// The scanner settings handed to the plug-in ("ScanDPI" and the rest). The user-interface and
+// paper-size choices are the options dialog's; until it sets them they are "No" and letter.
+TScanSettings SettingScanner();
+// Where scans go: the "FillDir" folder, or the history folder when that one does not exist.
+std::string ScanTargetFolder();
 
 } // namespace pg

@@ -17,6 +17,7 @@ using TScanForEmailFn = void (*)(char*, char*, char*, int32_t, int32_t, int32_t,
                                  int32_t, const char*);
 using TTiffToBmp = char* (*)(const char*, int32_t*);
 using TCleanup = void (*)();
+using TLastError = const char* (*)();
 
 struct TPlugin {
     void* Handle = nullptr;
@@ -24,6 +25,7 @@ struct TPlugin {
     TScanForEmailFn ForEmail = nullptr;
     TTiffToBmp TiffToBmp = nullptr;
     TCleanup Cleanup = nullptr;
+    TLastError LastError = nullptr;
 };
 
 TPlugin& Plugin() {
@@ -60,6 +62,7 @@ void LoadScanPlugin(const std::string& folder) {
     p.ForEmail = Resolve<TScanForEmailFn>(p.Handle, "DLLScanForEmail");
     p.TiffToBmp = Resolve<TTiffToBmp>(p.Handle, "DllTiffToBmp");
     p.Cleanup = Resolve<TCleanup>(p.Handle, "DLLCleanup");
+    p.LastError = Resolve<TLastError>(p.Handle, "DllLastError");
 }
 
 void UnloadScanPlugin() {
@@ -111,6 +114,13 @@ std::unique_ptr<THLWMemorystream> TiffToBmp(const std::string& tiffPath) {
 void ScanCleanup() {
     if (Plugin().Cleanup != nullptr)
         Plugin().Cleanup();
+}
+
+std::string ScanPluginError() {
+    if (Plugin().LastError == nullptr)
+        return "";
+    const char* text = Plugin().LastError();
+    return text != nullptr ? text : "";
 }
 
 } // namespace pg

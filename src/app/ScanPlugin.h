@@ -13,6 +13,8 @@
 //   char* DllTiffToBmp(const char* tiffPath, int32_t* size);
 //       (a Windows bitmap file in a malloc'd buffer that the caller frees; nullptr for none)
 //   void DLLCleanup(void);
+// and, when the plug-in has it (ours does), const char* DllLastError(void): why the last call
+// produced nothing.
 
 #include "HLWStream.h"
 
@@ -53,5 +55,7 @@ void ScanBegin(const TScanSettings& settings, const std::string& targetFolder);
 TScanForEmail ScanForEmail(const TScanSettings& settings, const std::string& targetFolder);
 std::unique_ptr<THLWMemorystream> TiffToBmp(const std::string& tiffPath);
 void ScanCleanup();
+// The plug-in's reason for the last empty result; empty without one.
+std::string ScanPluginError();
 
 } // namespace pg

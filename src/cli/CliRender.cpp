@@ -10,6 +10,8 @@
 #include "PageBitmapDevice.h"
 #include "PageImage.h"
 #include "PageRender.h"
+#include "ScanImage.h"
+#include "ScanPlugin.h"
 #include "Strings.h"
 
 #include <cctype>
@@ -25,7 +27,8 @@ namespace {
 
 constexpr char kUsage[] =
     "render INPUT [--form N] [--page N|N-M|all] [--print-mode] [--fill-color black|blue] "
-    "[--format png|pbm] -o OUT.png (several pages: -o OUT-%d.png)";
+    "[--format png|pbm] -o OUT.png (several pages: -o OUT-%d.png; a TIFF's first page through the "
+    "scanning plug-in)";
 
 bool IsPackageFile(const std::string& path) {
     const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
@@ -153,6 +156,32 @@ void DrawPage(THLWMemorystream pcl, bool print, TPageBitmap& bitmap) {
     }
 }
 
+// A TIFF's first page as the page window shows it: the scanning plug-in beside us (or on the
+// library path) makes the bitmap.
+int RenderTiff(const std::string& input, const std::string& target) {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    LoadScanPlugin(ec ? std::string() : exe.parent_path().string());
+    if (!ScanPluginLoaded()) {
+        std::cerr << "The scanning plug-in (libPagellanScan.so) is not installed; " << input
+                  << " cannot be shown.\n";
+        return 1;
+    }
+    std::string error;
+    const TRgbImage image = LoadTiffImage(input, error);
+    UnloadScanPlugin();
+    if (image.Empty()) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    if (!WriteRgbPng(image, target)) {
+        std::cerr << "Cannot write " << target << '\n';
+        return 1;
+    }
+    std::cout << image.Width() << " x " << image.Height() << '\n';
+    return 0;
+}
+
 int RunRender(const std::vector<std::string>& args) {
     const std::vector<std::string> files = Positionals(args, {"form", "page", "fill-color", "format"});
     std::string target;
@@ -173,6 +202,8 @@ int RunRender(const std::vector<std::string>& args) {
         pbm ? TPageImageFormat::Pbm
             : (fill == "blue" ? TPageImageFormat::PngColour : TPageImageFormat::PngMono);
     const bool print = HasOption(args, "print-mode");
+    if (IsTiffName(files[0]))
+        return RenderTiff(files[0], target);
     try {
         TPageSource source;
         if (!source.Open(files[0], form))

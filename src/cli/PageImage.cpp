@@ -127,7 +127,40 @@ bool WritePbm(const TPageBitmap& page, FILE* file) {
     return true;
 }
 
+bool WriteRgb(const TRgbImage& image, FILE* file) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, Z_BEST_SPEED);
+    png_write_info(png, info);
+    // The picture keeps blue, green, red, as the bitmaps it comes from.
+    png_set_bgr(png);
+    for (int y = 0; y < image.Height(); ++y)
+        png_write_row(png, image.Row(y));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
 } // namespace
+
+bool WriteRgbPng(const TRgbImage& image, const std::string& path) {
+    TFile file(std::fopen(path.c_str(), "wb"));
+    if (!file || image.Empty())
+        return false;
+    const bool written = WriteRgb(image, file.get());
+    return std::fflush(file.get()) == 0 && written;
+}
 
 bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path) {
     TFile file(std::fopen(path.c_str(), "wb"));

@@ -3,6 +3,7 @@
 // (colour), a 1-bit PNG where every pixel that is not white is black (the page window's
 // black-and-white view), or the same black and white as a raw PBM (P4).
 
+#include "ImageAntialias.h"
 #include "PageBitmap.h"
 
 #include <string>
@@ -13,5 +14,7 @@ enum class TPageImageFormat { PngColour, PngMono, Pbm };
 
 // Writes the bitmap; false when the file cannot be written.
 bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path);
+// A page window picture (a scanned image) as an 8-bit RGB PNG; false when it cannot be written.
+bool WriteRgbPng(const TRgbImage& image, const std::string& path);
 
 } // namespace pg::cli

@@ -15,6 +15,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
+#include "ScanImage.h"
 #include "ScanPlugin.h"
 #include "StatusPanels.h"
 #include "Strings.h"
@@ -138,6 +139,7 @@ void TfrmMain::FormCreate() {
     CreateToolBars();
     CreateLayout();
     ConnectTree();
+    ConnectScanCommands();
     // "Attach file" has no handler: its action and button stay off.
     actAttachDocs->setEnabled(false);
     SetButtonVisible(tbTopLeft, btnAttachDoc, false);
@@ -338,6 +340,7 @@ void TfrmMain::SetStatusBar() {
     SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
     SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
     SetActionEnabled(mnuScanImages, s.Scan);
+    SetActionEnabled(actScan, s.Scan);
     SetActionEnabled(mnuShowmissing, Loaded);
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);
@@ -417,6 +420,10 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
 }
 
 bool TfrmMain::ViewPCLFile(const std::string& path) {
+    if (IsTiffName(path))
+        return ViewTiffFile(path);
+    if (IsXmlName(path))
+        return ViewVivaformFile(path);
     DebugMsg("Main : plain view of " + path);
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);

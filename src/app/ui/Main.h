@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -71,6 +72,15 @@ public:
     // Shows a file that is no package as plain PCL in a page window of its own, captioned with
     // the path and placed in the cascade of such windows. Answers whether a window opened.
     bool ViewPCLFile(const std::string& path);
+    // A TIFF image's first page in a page window through the scanning plug-in.
+    bool ViewTiffFile(const std::string& path);
+    // A Vivaform document in page window W (a new one when none is given): the page on "View",
+    // its data on "Data", the page's title as the caption. False when it holds no html page.
+    bool ViewVivaform(TPageForm* window, std::string_view document);
+    // A loose ".xml" file as a Vivaform page.
+    bool ViewVivaformFile(const std::string& path);
+    // "Scan Images": the scanner's pages into the fill folder through the plug-in.
+    void ScanImagesClick();
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();
     int CalcTreeHeight() const;
@@ -253,6 +263,7 @@ private:
     void CreateToolBars();
     void CreateLayout();
     void ConnectTree();
+    void ConnectScanCommands();
     TWindowFacts Facts() const;
     void DocTreeChange();
     void DocTreeClick(bool hitItem);

@@ -89,6 +89,8 @@ void ViewFirstPage(pg::TfrmMain& main) {
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceMain;
     sinceMain.start();
+    // Qt WebEngine (Vivaform pages) shares its OpenGL contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagellan"));
     pg::SetApplicationName("Pagellan");

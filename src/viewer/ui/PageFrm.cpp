@@ -264,13 +264,19 @@ void TPageForm::LoadThePage() {
     setWindowTitle(FromBytes(info.Caption()));
     modifiedBefore_ = DocumentSet != nullptr && DocumentSet->Modified;
     if (info.Form != nullptr && info.Form->IsVivaform()) {
-        // The Vivaform view arrives with the HTML pages; until then the page shows nothing.
+        // A document without a page leaves the tabs as they were, under the node's caption.
+        CreateVivaformControls();
         VivaformMode = true;
         ScrollBox->hide();
+        TabControl->show();
+        if (const THLWMemorystream* fill = info.FillStream())
+            ShowVivaform(fill->View());
         SetButtons();
         return;
     }
     VivaformMode = false;
+    if (TabControl != nullptr)
+        TabControl->hide();
     ScrollBox->show();
     SetButtons();
     std::unique_ptr<THLWMemorystream> stream = JoinPageStreams(info);

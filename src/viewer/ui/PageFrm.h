@@ -24,6 +24,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QScrollArea;
+class QTabWidget;
 class QToolButton;
 
 namespace pg {
@@ -32,6 +33,8 @@ class TAnnotation;
 class TAnnotationSizer;
 class TfrmGotoPage;
 class THLWImageAntialias;
+class TVivaform;
+class Txml;
 
 class TPageForm : public QMainWindow {
     Q_OBJECT
@@ -78,6 +81,15 @@ public:
     bool LoadPCLFile(const std::string& path);
     // The scanned-image mode with the picture the scanning plug-in made of the file.
     void LoadScannedImage(TRgbImage image);
+    // Vivaform mode: the tab control with "View" (the page in the browser) and "Data" (the
+    // form's XML as a tree), made on first use and kept for the window's life.
+    void CreateVivaformControls();
+    // Shows a Vivaform document; false when it holds no single html page (the tabs then keep
+    // what they showed). The caption becomes the page's title.
+    bool ShowVivaform(std::string_view document);
+    QTabWidget* TabControl = nullptr;
+    Txml* DataView = nullptr;
+    TVivaform* Browser = nullptr; // none in a build without Qt WebEngine
     void SizeTheForm();
     void SetUserResized(bool on) { UserResized = on; }
 

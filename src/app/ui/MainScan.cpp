@@ -1,0 +1,80 @@
+// The main window's scanning commands and TIFF pages: both go through the scanning plug-in,
+// which is loaded again on demand (it may have been put beside the program since start-up).
+
+#include "AppSettings.h"
+#include "Main.h"
+#include "PageFrm.h"
+#include "Prompt.h"
+#include "ScanImage.h"
+#include "ScanPlugin.h"
+#include "Trace.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace pg {
+
+void TfrmMain::ConnectScanCommands() {
+    MarkWired(actScan);
+    MarkWired(mnuScanImages);
+    connect(actScan, &QAction::triggered, this, &TfrmMain::ScanImagesClick);
+}
+
+namespace {
+
+// Loads the plug-in when it is not loaded; the scanning menu item follows.
+bool EnsureScanPlugin(TfrmMain& main) {
+    if (!ScanPluginLoaded()) {
+        LoadScanPlugin(main.ProgramFolder);
+        main.SetStatusBar();
+    }
+    return ScanPluginLoaded();
+}
+
+} // namespace
+
+bool TfrmMain::ViewTiffFile(const std::string& path) {
+    DebugMsg("Main : TIFF view of " + path);
+    // Without the plug-in a TIFF opens nothing, and says nothing.
+    if (!EnsureScanPlugin(*this))
+        return false;
+    std::string error;
+    TRgbImage picture;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        picture = LoadTiffImage(path, error);
+        QApplication::restoreOverrideCursor();
+    }
+    if (picture.Empty()) {
+        ShowError(error);
+        return false;
+    }
+    auto page = std::make_unique<TPageForm>();
+    page->setAttribute(Qt::WA_DeleteOnClose);
+    page->LoadScannedImage(std::move(picture));
+    page->actAddText->setEnabled(false);
+    page->actDelText->setEnabled(false);
+    page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
+    page->SizeTheForm();
+    page->show();
+    page->SetUserResized(true);
+    page.release(); // freed when it closes
+    return true;
+}
+
+void TfrmMain::ScanImagesClick() {
+    if (!EnsureScanPlugin(*this))
+        return;
+    const std::string folder = ScanTargetFolder();
+    DebugMsg("Main : scanning into " + folder);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ScanBegin(SettingScanner(), folder);
+    const std::string error = ScanPluginError();
+    ScanCleanup();
+    QApplication::restoreOverrideCursor();
+    // The plug-in has no window of its own: a scan that failed is told here.
+    if (!error.empty())
+        ShowError(error);
+}
+
+} // namespace pg

@@ -1,0 +1,37 @@
+#pragma once
+// TVivaform: the "View" tab of a Vivaform page, the page in Qt WebEngine. Documents never reach
+// the network: every request other than the page itself (data:, about:) is blocked, so a
+// package can neither call out nor tell anyone it was read. Scripts may run.
+
+#include "Vivaform.h"
+
+#include <QWebEngineView>
+
+#include <memory>
+#include <string_view>
+
+namespace pg {
+
+class TBlockRemoteRequests;
+
+class TVivaform : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit TVivaform(QWidget* parent = nullptr);
+    ~TVivaform() override;
+
+    bool Load(std::string_view bytes);
+    bool ExtractHTML() { return document_.ExtractHTML(); }
+    bool HasOnlyHTMLData() const { return document_.HasOnlyHTMLData(); }
+    std::string GetTitle() const { return document_.GetTitle(); }
+    // The browser shows the page ExtractHTML made.
+    void Show();
+    // Requests refused since the control was made.
+    int BlockedRequests() const;
+
+private:
+    TVivaformDocument document_;
+    std::unique_ptr<TBlockRemoteRequests> interceptor_;
+};
+
+} // namespace pg

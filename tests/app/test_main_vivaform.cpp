@@ -1,0 +1,92 @@
+// Loose Vivaform files in the main window, shown by Qt WebEngine on the offscreen platform (its
+// sandbox is off here only, as tests run as root): a wrapped page has "View" and "Data" with the
+// tree rooted at "VIVAFORM_DOCUMENT" and the page's title as caption, makes no network request
+// for its remote image; a bare page has only "View"; a file without a page says so.
+
+#include "CommandLine.h"
+#include "Main.h"
+#include "PageFrm.h"
+#include "Prompt.h"
+#include "TestFiles.h"
+#include "VivaformView.h"
+#include "XmlStructureView.h"
+
+#include <QApplication>
+#include <QHostAddress>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace pg;
+using namespace pg::test;
+
+TEST(MainVivaform, LooseFilesShowTheirTabsAndStayOffline) {
+    TTempFolder dir("pg-main-vivaform");
+    std::filesystem::create_directories(dir.Path() / "settings");
+    ::setenv("PAGELLAN_SETTINGS_DIR", dir.Path("settings").c_str(), 1);
+    ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu", 1);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    int argc = 1;
+    char name[] = "test_main_vivaform";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    SetCommandLine({});
+    TRecordingPrompter prompter;
+    TfrmMain main;
+    QTcpServer server; // where the page's image would come from
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const std::string image = "http://127.0.0.1:" + std::to_string(server.serverPort()) + "/track.png";
+
+    // Only the three characters after the last "." count: ".xmlx" is XML.
+    const std::string wrapped = dir.File(
+        "data.xmlx",
+        "<VIVAFORM_DOCUMENT><VIEW><html><head><title>Deed of Trust</title></head><body>A&#160;B<img src=\"" +
+            image + "\"/></body></html></VIEW><LOAN id=\"7\">x</LOAN></VIVAFORM_DOCUMENT>");
+    ASSERT_TRUE(main.ViewPCLFile(wrapped));
+    ASSERT_EQ(OpenPageWindowCount(), 1);
+    TPageForm& page = *OpenPageWindows()[0];
+    EXPECT_TRUE(page.VivaformMode);
+    EXPECT_EQ(page.windowTitle(), "Deed of Trust");
+    ASSERT_EQ(page.TabControl->count(), 2);
+    EXPECT_EQ(page.TabControl->tabText(0), "View");
+    EXPECT_EQ(page.TabControl->tabText(1), "Data");
+    EXPECT_EQ(page.TabControl->currentIndex(), 0);
+    EXPECT_EQ(page.DataView->tvxml->topLevelItem(0)->text(0), "VIVAFORM_DOCUMENT");
+    EXPECT_EQ(page.DataView->tvxml->topLevelItem(0)->child(1)->text(0), "LOAN id=\"7\" ");
+    EXPECT_FALSE(page.actZoomIn->isEnabled());
+    QSignalSpy loaded(page.Browser, &QWebEngineView::loadFinished);
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_TRUE(loaded.front().at(0).toBool());
+    QString text;
+    page.Browser->page()->toPlainText([&text](const QString& t) { text = t; });
+    for (int i = 0; i < 50 && text.isEmpty(); ++i)
+        QTest::qWait(20);
+    EXPECT_EQ(text, QString::fromUtf8("A\xC2\xA0"
+                                      "B"));
+    QTest::qWait(300);
+    EXPECT_GE(page.Browser->BlockedRequests(), 1);
+    EXPECT_FALSE(server.hasPendingConnections());
+    CloseAllPageWindows(true);
+    QApplication::processEvents();
+
+    // A bare page: only "View".
+    ASSERT_TRUE(main.ViewPCLFile(
+        dir.File("page.XML", "<html><head><title>Bare</title></head><body>b</body></html>")));
+    ASSERT_EQ(OpenPageWindowCount(), 1);
+    EXPECT_EQ(OpenPageWindows()[0]->TabControl->count(), 1);
+    EXPECT_EQ(OpenPageWindows()[0]->windowTitle(), "Bare");
+    CloseAllPageWindows(true);
+    QApplication::processEvents();
+
+    // No page in it: the message, no window.
+    const std::string none =
+        dir.File("none.xml", "<VIVAFORM_DOCUMENT><VIEW><html/><html/></VIEW></VIVAFORM_DOCUMENT>");
+    EXPECT_FALSE(main.ViewPCLFile(none));
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"No Vivaforms html data found in " + none});
+    EXPECT_EQ(OpenPageWindowCount(), 0);
+}
