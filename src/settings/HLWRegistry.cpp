@@ -166,8 +166,7 @@ std::string DefaultSettingsDir() {
     const std::string redirected = GetEnv("PAGELLAN_SETTINGS_DIR");
     if (!redirected.empty())
         return redirected;
-    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .toStdString();
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).toStdString();
 }
 
 std::string ExecutableFileName() {
