@@ -137,6 +137,8 @@ std::vector<std::string> SplitExecLine(std::string_view exec) {
         if (inQuotes) {
             if (c == '\\' && i + 1 < value.size())
                 current += value[++i];
+            else if (c == '%' && i + 1 < value.size() && value[i + 1] == '%')
+                current += value[++i];
             else if (c == '"')
                 inQuotes = false;
             else
@@ -283,15 +285,15 @@ bool RegisterFileTypes(const std::string& executable, const std::function<void()
     return true;
 }
 
-bool CheckFileAssociations(const std::string& executable, bool storedVersionOlder,
-                           const std::function<void()>& saveSettings) {
+TAssociationCheck CheckFileAssociations(const std::string& executable, bool storedVersionOlder,
+                                        const std::function<void()>& saveSettings) {
     if (AssociationsExist(AssociatedExtensions)) {
         const bool ours = UpperCase(AssociationCommand()).find(UpperCase(executable)) != std::string::npos;
         if (ours || !storedVersionOlder)
-            return false;
+            return TAssociationCheck::Unchanged;
     }
-    RegisterFileTypes(executable, saveSettings);
-    return true;
+    return RegisterFileTypes(executable, saveSettings) ? TAssociationCheck::Registered
+                                                       : TAssociationCheck::Failed;
 }
 
 std::string DesktopFolder() {

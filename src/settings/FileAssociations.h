@@ -76,10 +76,10 @@ void ClearOpenWithChoice(std::string_view list);
 // saves the settings (saveSettings). False when registering failed.
 bool RegisterFileTypes(const std::string& executable, const std::function<void()>& saveSettings);
 // The check while options load: registers when an association is missing, or when our entry
-// runs another program and the stored settings come from an older version. Answers whether
-// it registered.
-bool CheckFileAssociations(const std::string& executable, bool storedVersionOlder,
-                           const std::function<void()>& saveSettings);
+// runs another program and the stored settings come from an older version.
+enum class TAssociationCheck { Unchanged, Registered, Failed };
+TAssociationCheck CheckFileAssociations(const std::string& executable, bool storedVersionOlder,
+                                        const std::function<void()>& saveSettings);
 
 // The desktop folder (`xdg-user-dir DESKTOP`, else ~/Desktop).
 std::string DesktopFolder();
