@@ -159,8 +159,9 @@ protected:
     void TearDown() override { SetRegistry(previous_); }
     // A dialog whose load does not touch the desktop's associations (they have a test of their own).
     std::unique_ptr<TfrmOptions> Dialog() {
+        TfrmOptions::CheckAssociationsOnLoad = false;
         auto dlg = std::make_unique<TfrmOptions>(nullptr, (TestDir() / "bin" / "pagellan").string());
-        dlg->AssociationCheck = nullptr;
+        TfrmOptions::CheckAssociationsOnLoad = true;
         return dlg;
     }
     std::unique_ptr<THLWRegistry> registry_;

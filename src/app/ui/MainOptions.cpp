@@ -7,12 +7,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QSpinBox>
 
 namespace pg {
 
 void TfrmMain::CreateOptions() {
     MarkWired(mnuOptions);
+    mnuOptions->setEnabled(true);
     connect(mnuOptions, &QAction::triggered, this, &TfrmMain::OptionsClick);
 }
 
@@ -27,7 +29,13 @@ TfrmOptions* TfrmMain::Options() {
 void TfrmMain::OptionsClick() {
     const int printerDlg = PGRegistry::PrinterDlg();
     if (Options()->ShowOnPage(TfrmOptions::SystemPage, "FillDir") == QDialog::Accepted) {
-        frmPrinterDlg->edAdditionalCopies->setValue(PGRegistry::AdditionalCopies());
+        // The printer dialog starts from what was just chosen here.
+        TPrinterDlgOptions& printing = frmPrinterDlg->Options();
+        printing.BarCodes = frmOptions->cbxBarCodes->isChecked() ? kChoiceYes : kChoiceNo;
+        printing.FormNames = frmOptions->cbxFormNames->isChecked() ? kChoiceYes : kChoiceNo;
+        printing.PrintMode = frmOptions->cbxPrintMode->currentIndex();
+        printing.AdditionalCopies = PGRegistry::AdditionalCopies();
+        frmPrinterDlg->edAdditionalCopies->setValue(printing.AdditionalCopies);
         SetStatusBar();
     }
     const bool upload = frmOptions->cbxUploadAnnotations->isChecked();

@@ -159,10 +159,12 @@ TfrmOptions::TfrmOptions(QWidget* parent, const std::string& executable)
         const TSystemProxy p = ReadSystemProxy();
         return p.Enabled ? p.Server : std::string();
     };
-    AssociationCheck = [this] {
-        const R::TVersionAndPasswords v = R::LoadVersionAndPasswords();
-        CheckFileAssociations(Executable, v.StoredVersion < v.CurrentVersion, [this] { SaveDocViewINI(); });
-    };
+    if (CheckAssociationsOnLoad)
+        AssociationCheck = [this] {
+            const R::TVersionAndPasswords v = R::LoadVersionAndPasswords();
+            CheckFileAssociations(Executable, v.StoredVersion < v.CurrentVersion,
+                                  [this] { SaveDocViewINI(); });
+        };
     CreatePages();
     DebugMsg("Options : On create; start");
     Duplexing = HasSwitch("/D");

@@ -55,6 +55,9 @@ public:
     // the proxy and browser discovery. Each defaults to the real one.
     std::function<bool()> MapiInstalled;
     std::function<void()> AssociationCheck;
+    // Whether dialogs made from now on check the associations as they load (runs that never
+    // let the program register itself, such as most tests, turn it off).
+    static inline bool CheckAssociationsOnLoad = true;
     std::function<std::string()> ProxyServerSetting; // "" when no system proxy is enabled
     std::string Executable;
 
