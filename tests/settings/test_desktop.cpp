@@ -2,6 +2,7 @@
 // through `pagellan-cli desktop`, in a private HOME, XDG_DATA_HOME and XDG_CONFIG_HOME.
 
 #include "FileAssociations.h"
+#include "SystemProxy.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 using namespace pg;
 namespace fs = std::filesystem;
@@ -108,6 +110,32 @@ TEST(DesktopExec, QuotingRoundTrips) {
     EXPECT_EQ(QuoteExecArgument("/opt/my apps/p"), "\"/opt/my apps/p\"");
     EXPECT_EQ(QuoteExecArgument("/opt/a\\b"), "\"/opt/a\\\\\\\\b\"");
     EXPECT_EQ(ExtensionList(" tsn, .Qdx,,pcl"), (std::vector<std::string>{".TSN", ".QDX", ".PCL"}));
+}
+
+// The desktop's proxy: the environment first, then GNOME's manual proxy; nothing enabled gives
+// the dialog's warning.
+TEST(SystemProxy, EnvironmentThenGnomeSettings) {
+    std::map<std::string, std::string> env;
+    std::map<std::string, std::string> gsettings;
+    const TEnvLookup lookup = [&](const std::string& name) { return env[name]; };
+    const TCommandOutput run = [&](const std::vector<std::string>& argv) {
+        return argv.size() == 4 && argv[0] == "gsettings" ? gsettings[argv[2] + " " + argv[3]]
+                                                          : std::string();
+    };
+    EXPECT_FALSE(ReadSystemProxy(lookup, run).Enabled);
+    gsettings = {{"org.gnome.system.proxy mode", "'manual'\n"},
+                 {"org.gnome.system.proxy.http host", "'gw.lan'\n"},
+                 {"org.gnome.system.proxy.http port", "3128\n"}};
+    EXPECT_EQ(ReadSystemProxy(lookup, run).Server, "gw.lan:3128");
+    gsettings["org.gnome.system.proxy mode"] = "'none'";
+    EXPECT_FALSE(ReadSystemProxy(lookup, run).Enabled);
+    env["http_proxy"] = "http://proxy.lan:8080/";
+    const TSystemProxy proxy = ReadSystemProxy(lookup, run);
+    EXPECT_TRUE(proxy.Enabled);
+    EXPECT_EQ(proxy.Server, "http://proxy.lan:8080");
+    EXPECT_EQ(SplitProxyServer(proxy.Server).Port, "8080");
+    EXPECT_EQ(SplitProxyServer("gw.lan:3128").Address, "gw.lan");
+    EXPECT_EQ(SplitProxyServer("http://gw.lan").Port, "");
 }
 
 } // namespace
