@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DPAGELLAN_WERROR=ON
 DEMO     ?= samples/demo.qdx
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz fuzz-run format clean
+.PHONY: all deps configure build run test bench fuzz fuzz-run format clean package
 
 all: build
 
@@ -39,6 +39,11 @@ fuzz: deps
 # Every fuzz target for FUZZ_SECONDS on its seeds with its dictionary; fails on a finding.
 fuzz-run: fuzz
 	bash scripts/run-fuzzers.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# The Debian package (CPack), then the check of what it installs.
+package: deps build
+	cd $(BUILD) && cpack -G DEB
+	bash scripts/check-package.sh $(BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

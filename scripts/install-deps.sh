@@ -21,6 +21,9 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick xdotool
   # the desktop's "open" and its registered PDF reader (xdg-open, xdg-mime)
   xdg-utils
+  # file associations and the desktop shortcut (xdg-mime reads user types through mimetype),
+  # and the Debian package with the checks of its desktop files
+  shared-mime-info desktop-file-utils libfile-mimeinfo-perl appstream dpkg-dev file
   # PCL from laser-printer drivers for the interpreter's tests
   ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests

@@ -7,7 +7,7 @@
 
 namespace pg::cli {
 
-// job, pdf, verify and settings: the settings store (QtCore).
+// job, pdf, verify, settings and desktop: the settings store (QtCore).
 inline constexpr char kSettingsProgram[] = "pagellan-cli-settings";
 // printers and print.
 inline constexpr char kPrintProgram[] = "pagellan-cli-print";
@@ -21,6 +21,10 @@ inline constexpr char kPdfUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--
 inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
 inline constexpr char kSettingsUsage[] =
     "settings [get NAME | set NAME VALUE | list]   show or edit the settings";
+inline constexpr char kDesktopUsage[] =
+    "desktop check|register|shortcut [--program PATH]   file associations (the check made as the "
+    "options load, or registering again) and the desktop shortcut, for PATH (default: pagellan "
+    "beside this program)";
 inline constexpr char kPrintersUsage[] = "printers   list the printers with their descriptions";
 inline constexpr char kPrintUsage[] =
     "print PACKAGE --printer NAME [--selected N,...] [--changed] [--copies N] "

@@ -10,8 +10,10 @@
 #include "HLWRegistry.h"
 #include "ImageView.h"
 #include "Main.h"
+#include "Options.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
+#include "PrinterDlg.h"
 #include "Prompt.h"
 #include "Quodex.h"
 #include "Startup.h"
@@ -21,8 +23,14 @@
 #include "TreeFixtures.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -639,4 +647,39 @@ TEST(MainWindow, StartedInThePackagesFolder) {
     }
     EXPECT_EQ(OpenPageWindowCount(), 0);
     std::filesystem::current_path(started);
+}
+
+// "Pagellan Options" opens the dialog on its "System" page; OK hands the print choices to the
+// printer dialog, and choosing "Never" makes the print commands skip that dialog.
+TEST(MainWindow, OptionsCommandHandsTheChoicesToPrinting) {
+    TRecordingPrompter prompter;
+    SetCommandLine({});
+    PGRegistry::SetPrinterDlg(0);
+    TfrmOptions::CheckAssociationsOnLoad = false;
+    TfrmMain main;
+    bool shown = false;
+    WhenModal([&shown](QWidget* w) {
+        auto* dlg = qobject_cast<TfrmOptions*>(w);
+        ASSERT_NE(dlg, nullptr);
+        shown = true;
+        EXPECT_EQ(dlg->pcOptions->currentWidget(), dlg->tbsSystem);
+        dlg->cbxBarCodes->setChecked(true);
+        dlg->cbxFormNames->setChecked(false);
+        dlg->cbxPrintMode->setCurrentIndex(1);
+        dlg->rbNever->setChecked(true);
+        dlg->edAdditionalCopies->setValue(2);
+        dlg->OKBtn->click();
+    });
+    ASSERT_TRUE(main.mnuOptions->isEnabled());
+    main.mnuOptions->trigger();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(main.frmPrinterDlg->Options().BarCodes, kChoiceYes);
+    EXPECT_EQ(main.frmPrinterDlg->Options().FormNames, kChoiceNo);
+    EXPECT_EQ(main.frmPrinterDlg->Options().PrintMode, 1);
+    EXPECT_EQ(main.frmPrinterDlg->edAdditionalCopies->value(), 2);
+    EXPECT_EQ(PGRegistry::PrinterDlg(), 2);
+    EXPECT_TRUE(main.SkipPrinterDialog);
+    PGRegistry::SetPrinterDlg(0);
+    PGRegistry::SetAdditionalCopies(0);
+    TfrmOptions::CheckAssociationsOnLoad = true;
 }

@@ -164,6 +164,7 @@ void TfrmMain::FormCreate() {
     CreateTracking();
     CreateFileCommands();
     CreateHelpCommands();
+    CreateOptions();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);

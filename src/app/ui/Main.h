@@ -4,10 +4,10 @@
 // small report windows. The decisions behind it live in DocTree.h and MainStates.h; this window
 // gathers input, calls them and shows the results.
 
-#include "TreeCommands.h"
 #include "HLWStream.h"
 #include "MainStates.h"
 #include "PrintWalk.h"
+#include "TreeCommands.h"
 
 #include <QMainWindow>
 
@@ -36,6 +36,7 @@ class TfrmVerifyDocs;
 class TfrmMessage;
 class TfrmStatus;
 class TfrmAboutBox;
+class TfrmOptions;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -245,6 +246,10 @@ public:
     TfrmPrinterDlg* frmPrinterDlg = nullptr;
     TfrmVerifyDocs* frmVerifyDocs = nullptr;
     TfrmPlanCodeOrder* frmPlanCodeOrder = nullptr;
+    TfrmOptions* frmOptions = nullptr;
+    // The options dialog (made on first use) and its menu command.
+    TfrmOptions* Options();
+    void OptionsClick();
 
 protected:
     bool event(QEvent* event) override;
@@ -279,6 +284,7 @@ private:
     void UpdateDeleteStackingOrder();
     void CreateFileCommands();
     void CreateHelpCommands();
+    void CreateOptions();
     // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
     // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
     std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);
