@@ -128,23 +128,39 @@ test::TInkImage OurPage(const std::string& pcl, int page) {
     return InkOf(bitmap);
 }
 
+// A landscape letter page: lines of text in the three families at several sizes, a box of
+// rules and a grey bar across the long side.
+std::string LandscapePage() {
+    std::string pcl = P("~E~&l2A~&l1O");
+    const char* fonts[] = {"~(s1p12v0s0b16901T", "~(s1p10v0s3b16602T", "~(s0p10h12v0s0b4099T"};
+    for (int line = 0; line < 12; ++line)
+        pcl += P("~*p150x") + std::to_string(150 + line * 120) + "Y" + P(fonts[line % 3]) +
+               "LANDSCAPE line " + std::to_string(line) +
+               ": the quick brown fox jumps over the lazy dog 0123456789";
+    return pcl + P("~*p100x1700Y~*c3000a6b0P~*p100x1800Y~*c3000a40b30g2P~*p3094x100Y~*c6a1700b0P");
+}
+
 TEST(PdfPixels, PopplerDrawsWhatOurBitmapShows) {
     test::TTempFolder folder("pdf-pixels");
     const std::string demo = DemoJob();
     const std::string demoPdf = WritePdf(folder, demo, {"LGL", false});
     const std::string rasterPdf = folder.File("raster.pdf", ConvertPclToPdf(RasterPage()).Pdf);
+    const std::string landscapePdf = folder.File("landscape.pdf", ConvertPclToPdf(LandscapePage()).Pdf);
     struct TCase {
         const char* Name;
         std::string Pcl, Pdf;
         int Page;
-        size_t Height;
-    } cases[] = {{"text form", demo, demoPdf, 1, 3300},
-                 {"legal form", demo, demoPdf, 3, 4200},
-                 {"raster page", RasterPage(), rasterPdf, 1, 3300}};
+        size_t Width, Height;
+    } cases[] = {{"text form", demo, demoPdf, 1, 2550, 3300},
+                 {"legal form", demo, demoPdf, 3, 2550, 4200},
+                 {"raster page", RasterPage(), rasterPdf, 1, 2550, 3300},
+                 {"landscape page", LandscapePage(), landscapePdf, 1, 3300, 2550}};
     for (const TCase& c : cases) {
         const test::TInkImage ours = OurPage(c.Pcl, c.Page);
         const test::TInkImage poppler = test::PopplerPage(c.Pdf, c.Page);
+        EXPECT_EQ(size_t(poppler.Width), c.Width) << c.Name;
         EXPECT_EQ(size_t(poppler.Height), c.Height) << c.Name;
+        EXPECT_EQ(ours.Width > ours.Height, poppler.Width > poppler.Height) << c.Name;
         EXPECT_GT(std::count(poppler.Ink.begin(), poppler.Ink.end(), true), 20000) << c.Name;
         EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97) << c.Name;
         EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97) << c.Name;
