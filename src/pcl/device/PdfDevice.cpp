@@ -490,8 +490,32 @@ struct TPdfDevice::TImpl {
                     advances[c.Code] = uint16_t(units);
             }
         }
-        for (const auto& [key, advances] : wanted)
+        for (auto& [key, advances] : wanted) {
+            FillFixedPitch(*key.first, advances);
             Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
+        }
+    }
+
+    // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
+    // that later pages bring.
+    static void FillFixedPitch(const TPdfFont& font, std::array<uint16_t, 256>& advances) {
+        uint16_t natural = 0, pitch = 0;
+        for (size_t code = 0; code < 256; ++code) {
+            if (font.Advances[code] == 0)
+                continue;
+            if (natural != 0 && font.Advances[code] != natural)
+                return;
+            natural = font.Advances[code];
+            if (advances[code] != 0 && pitch != 0 && advances[code] != pitch)
+                return;
+            if (advances[code] != 0)
+                pitch = advances[code];
+        }
+        if (pitch == 0)
+            return;
+        for (size_t code = 0; code < 256; ++code)
+            if (font.Advances[code] != 0)
+                advances[code] = pitch;
     }
 
     void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
