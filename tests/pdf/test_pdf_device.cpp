@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,58 @@ TEST(PdfDevice, RasterRowsAndGlyphsBecomeFewImages) {
     const test::TCommandRun images = test::RunCommand("pdfimages -list \"" + pdf + "\" | tail -n +3 | wc -l");
     EXPECT_EQ(std::stoi(images.Out), 1);
     EXPECT_LT(std::filesystem::file_size(pdf), 12000u);
+}
+
+// The tables of every font program embedded in a PDF written out by qpdf --qdf (streams
+// uncompressed): four-letter tags, one list per font.
+std::vector<std::vector<std::string>> EmbeddedFontTables(const std::string& qdf) {
+    std::vector<std::vector<std::string>> fonts;
+    for (size_t at = qdf.find("/Length1 "); at != std::string::npos; at = qdf.find("/Length1 ", at + 1)) {
+        const size_t data = qdf.find("stream\n", at) + 7;
+        const auto u16 = [&](size_t p) {
+            return size_t(uint8_t(qdf[data + p])) << 8 | uint8_t(qdf[data + p + 1]);
+        };
+        std::vector<std::string>& tags = fonts.emplace_back();
+        for (size_t i = 0; i < u16(4); ++i)
+            tags.push_back(qdf.substr(data + 12 + 16 * i, 4));
+    }
+    return fonts;
+}
+
+TEST(PdfDevice, DemoIsCompactTextWithoutGlyphCorrectionsFontsWithoutHinting) {
+    test::TTempFolder folder("pdf-compact");
+    const std::string pdf = WritePdf(folder, DemoJob(), {"LGL", false});
+    EXPECT_LE(std::filesystem::file_size(pdf), 100u * 1024);
+    EXPECT_NE(test::ReadWholeFile(pdf).find("/ObjStm"), std::string::npos);
+    EXPECT_NE(test::PdfText(pdf).find("HARBOR POINT SAVINGS"), std::string::npos);
+
+    const std::string qdf = folder.Path("qdf.pdf");
+    ASSERT_EQ(test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" \"" + qdf + "\"").Status,
+              0);
+    const std::string plain = test::ReadWholeFile(qdf);
+    // Characters shown and position corrections between them, over all pages' text.
+    size_t shown = 0, corrections = 0;
+    const std::regex string(R"(\(((?:[^()\\]|\\.)*)\))"), correction(R"(\)\s*-?[0-9.]+\s*\()");
+    for (size_t at = plain.find("%% Contents for page"); at != std::string::npos;
+         at = plain.find("%% Contents for page", at + 1)) {
+        const size_t from = plain.find("stream\n", at), to = plain.find("endstream", from);
+        const std::string content = plain.substr(from, to - from);
+        for (auto it = std::sregex_iterator(content.begin(), content.end(), string);
+             it != std::sregex_iterator(); ++it)
+            shown += size_t((*it)[1].length());
+        corrections += size_t(std::distance(std::sregex_iterator(content.begin(), content.end(), correction),
+                                            std::sregex_iterator()));
+    }
+    EXPECT_GT(shown, 5000u);
+    EXPECT_LT(corrections * 10, shown) << corrections << " corrections for " << shown << " characters";
+
+    const auto fonts = EmbeddedFontTables(plain);
+    EXPECT_GE(fonts.size(), 6u);
+    for (const auto& tables : fonts) {
+        EXPECT_NE(std::find(tables.begin(), tables.end(), "glyf"), tables.end());
+        for (const char* hinting : {"fpgm", "prep", "cvt "})
+            EXPECT_EQ(std::find(tables.begin(), tables.end(), hinting), tables.end()) << hinting;
+    }
 }
 
 // The first page drawn at 72 dpi: 0x00BBGGRR colours, one per point.
