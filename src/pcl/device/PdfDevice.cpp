@@ -155,6 +155,12 @@ private:
         for (int code = 0; code < 256; ++code)
             if (const uint32_t cp = WindowsCodePoint(uint8_t(code)))
                 hb_set_add(unicodes, cp);
+        // Positions come from the interpreter: the layout tables (and the closure over them,
+        // the larger part of subsetting time) are not needed.
+        hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char* tag :
+             {"GSUB", "GPOS", "GDEF", "kern", "gasp", "hdmx", "VDMX", "LTSH", "DSIG", "JSTF", "BASE"})
+            hb_set_add(dropped, hb_tag_from_string(tag, 4));
         hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
         // The subset as a plain font file again: a built face does not list its tables.
         hb_face_t* subset = hb_subset_or_fail(whole, input);
