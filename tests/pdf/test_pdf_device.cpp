@@ -228,6 +228,23 @@ TEST(PdfDevice, DemoIsCompactTextWithoutGlyphCorrectionsFontsWithoutHinting) {
     }
 }
 
+TEST(PdfDevice, ManySizesShareFontsPastTheBoundAndStayText) {
+    test::TTempFolder folder("pdf-sizes");
+    std::string pcl = P("~E~&l2A");
+    for (int size = 0; size < 150; ++size)
+        pcl += P("~*p100x") + std::to_string(100 + size * 20) + "Y" + P("~(s1p") +
+               std::to_string(4 + size % 75) + "." + std::to_string(size / 75 * 5) + "v0s0b16901TSIZE" +
+               std::to_string(size);
+    const std::string pdf = WritePdf(folder, pcl);
+    EXPECT_TRUE(test::QpdfAccepts(pdf));
+    const std::string fonts = test::RunCommand("pdffonts \"" + pdf + "\" | tail -n +3 | wc -l").Out;
+    EXPECT_GE(std::stoi(fonts), 60);
+    EXPECT_LE(std::stoi(fonts), 66);
+    const std::string text = test::PdfText(pdf);
+    for (const char* word : {"SIZE0", "SIZE74", "SIZE149"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+}
+
 // The first page drawn at 72 dpi: 0x00BBGGRR colours, one per point.
 std::vector<uint32_t> PagePixels(const std::string& pdf) {
     const std::string ppm = test::RunCommand("pdftoppm -r 72 -f 1 -l 1 -singlefile \"" + pdf + "\"").Out;

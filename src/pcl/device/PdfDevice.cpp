@@ -30,6 +30,8 @@ constexpr double kPointsPerPixel = 72.0 / 300.0;
 // can reach a page, so nothing outside it is recorded.
 constexpr int kSurface = 4200;
 constexpr size_t kSurfaceStride = kSurface / 8;
+// A document gets at most this many fonts made for one size each (a form uses a dozen or so).
+constexpr size_t kMaxSizedFonts = 64;
 // Characters above this cell height are not drawn, as on the page bitmap.
 constexpr int kMaxCellHeight = 2000;
 // Rows of mask bits at most this far apart go into one band (one image); a wider gap of
@@ -497,6 +499,15 @@ struct TPdfDevice::TImpl {
             }
         }
         for (auto& [key, advances] : wanted) {
+            if (Sized.size() >= kMaxSizedFonts) {
+                // Each sized font is a font program in the document; past this many, the sizes
+                // share the face's own advances (size 0) and cairo corrects the positions.
+                const std::pair<const TPdfFont*, int> shared{key.first, 0};
+                if (!Sized.count(shared))
+                    Sized[shared] = TPdfFonts::Shared().Sized(*key.first, {});
+                Sized[key] = cairo_font_face_reference(Sized[shared]);
+                continue;
+            }
             FillFixedPitch(*key.first, advances);
             Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
         }
