@@ -119,8 +119,10 @@ public:
         return sized;
     }
 
+    // Never destroyed: cairo may release a sized font while the process ends, and the fonts
+    // stay reachable for leak checkers.
     static TPdfFonts& Shared() {
-        static TPdfFonts fonts;
+        static TPdfFonts& fonts = *new TPdfFonts;
         return fonts;
     }
 
