@@ -15,6 +15,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev
   # PDF writing (cairo's PDF surface) and independent readers of the PDF it writes
   libcairo2-dev poppler-utils qpdf
+  # fonts embedded without hinting (hb-subset); object streams after writing (libqpdf)
+  libharfbuzz-dev libqpdf-dev
   # settings store (QtCore) and the desktop program
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   # headless runs and screenshots of the desktop program

@@ -245,15 +245,15 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
         }
         if (c < 32)
             continue;
+        const int32_t w = CharWidth(textFont, Font, Page.HMI, c, measure);
         if (c == kBullet) {
             drawChars();
             device.FillEllipse(ClampInt(x), ClampInt(y + 15), ClampInt(x + 15), ClampInt(y + 30), kBlack);
         } else {
-            chars.push_back({c, ClampInt(x), ClampInt(y)});
+            chars.push_back({c, ClampInt(x), ClampInt(y), w});
             if (twice)
-                chars.push_back({c, ClampInt(x + 6), ClampInt(y)});
+                chars.push_back({c, ClampInt(x + 6), ClampInt(y), w});
         }
-        const int32_t w = CharWidth(textFont, Font, Page.HMI, c, measure);
         advance += w;
         if (Font.Underline) {
             drawChars();

@@ -3,6 +3,7 @@
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "Paths.h"
+#include "PdfCompact.h"
 #include "PdfDevice.h"
 #include "Strings.h"
 
@@ -48,8 +49,13 @@ TPclToPdfResult ConvertPclToPdf(std::string_view pcl, const TPclToPdfOptions& op
     result.Pages = device.PagesWritten();
     result.Pdf = device.Finish();
     result.Ok = !result.Pdf.empty();
-    if (!result.Ok)
+    if (!result.Ok) {
         result.Error = "PDF error: " + device.Error();
+        return result;
+    }
+    // Cairo's document is complete and valid as it stands; a failed compaction keeps it.
+    std::string error;
+    CompactPdf(result.Pdf, error);
     return result;
 }
 

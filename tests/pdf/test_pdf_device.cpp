@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -128,23 +129,39 @@ test::TInkImage OurPage(const std::string& pcl, int page) {
     return InkOf(bitmap);
 }
 
+// A landscape letter page: lines of text in the three families at several sizes, a box of
+// rules and a grey bar across the long side.
+std::string LandscapePage() {
+    std::string pcl = P("~E~&l2A~&l1O");
+    const char* fonts[] = {"~(s1p12v0s0b16901T", "~(s1p10v0s3b16602T", "~(s0p10h12v0s0b4099T"};
+    for (int line = 0; line < 12; ++line)
+        pcl += P("~*p150x") + std::to_string(150 + line * 120) + "Y" + P(fonts[line % 3]) +
+               "LANDSCAPE line " + std::to_string(line) +
+               ": the quick brown fox jumps over the lazy dog 0123456789";
+    return pcl + P("~*p100x1700Y~*c3000a6b0P~*p100x1800Y~*c3000a40b30g2P~*p3094x100Y~*c6a1700b0P");
+}
+
 TEST(PdfPixels, PopplerDrawsWhatOurBitmapShows) {
     test::TTempFolder folder("pdf-pixels");
     const std::string demo = DemoJob();
     const std::string demoPdf = WritePdf(folder, demo, {"LGL", false});
     const std::string rasterPdf = folder.File("raster.pdf", ConvertPclToPdf(RasterPage()).Pdf);
+    const std::string landscapePdf = folder.File("landscape.pdf", ConvertPclToPdf(LandscapePage()).Pdf);
     struct TCase {
         const char* Name;
         std::string Pcl, Pdf;
         int Page;
-        size_t Height;
-    } cases[] = {{"text form", demo, demoPdf, 1, 3300},
-                 {"legal form", demo, demoPdf, 3, 4200},
-                 {"raster page", RasterPage(), rasterPdf, 1, 3300}};
+        size_t Width, Height;
+    } cases[] = {{"text form", demo, demoPdf, 1, 2550, 3300},
+                 {"legal form", demo, demoPdf, 3, 2550, 4200},
+                 {"raster page", RasterPage(), rasterPdf, 1, 2550, 3300},
+                 {"landscape page", LandscapePage(), landscapePdf, 1, 3300, 2550}};
     for (const TCase& c : cases) {
         const test::TInkImage ours = OurPage(c.Pcl, c.Page);
         const test::TInkImage poppler = test::PopplerPage(c.Pdf, c.Page);
+        EXPECT_EQ(size_t(poppler.Width), c.Width) << c.Name;
         EXPECT_EQ(size_t(poppler.Height), c.Height) << c.Name;
+        EXPECT_EQ(ours.Width > ours.Height, poppler.Width > poppler.Height) << c.Name;
         EXPECT_GT(std::count(poppler.Ink.begin(), poppler.Ink.end(), true), 20000) << c.Name;
         EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97) << c.Name;
         EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97) << c.Name;
@@ -157,6 +174,75 @@ TEST(PdfDevice, RasterRowsAndGlyphsBecomeFewImages) {
     const test::TCommandRun images = test::RunCommand("pdfimages -list \"" + pdf + "\" | tail -n +3 | wc -l");
     EXPECT_EQ(std::stoi(images.Out), 1);
     EXPECT_LT(std::filesystem::file_size(pdf), 12000u);
+}
+
+// The tables of every font program embedded in a PDF written out by qpdf --qdf (streams
+// uncompressed): four-letter tags, one list per font.
+std::vector<std::vector<std::string>> EmbeddedFontTables(const std::string& qdf) {
+    std::vector<std::vector<std::string>> fonts;
+    for (size_t at = qdf.find("/Length1 "); at != std::string::npos; at = qdf.find("/Length1 ", at + 1)) {
+        const size_t data = qdf.find("stream\n", at) + 7;
+        const auto u16 = [&](size_t p) {
+            return size_t(uint8_t(qdf[data + p])) << 8 | uint8_t(qdf[data + p + 1]);
+        };
+        std::vector<std::string>& tags = fonts.emplace_back();
+        for (size_t i = 0; i < u16(4); ++i)
+            tags.push_back(qdf.substr(data + 12 + 16 * i, 4));
+    }
+    return fonts;
+}
+
+TEST(PdfDevice, DemoIsCompactTextWithoutGlyphCorrectionsFontsWithoutHinting) {
+    test::TTempFolder folder("pdf-compact");
+    const std::string pdf = WritePdf(folder, DemoJob(), {"LGL", false});
+    EXPECT_LE(std::filesystem::file_size(pdf), 100u * 1024);
+    EXPECT_NE(test::ReadWholeFile(pdf).find("/ObjStm"), std::string::npos);
+    EXPECT_NE(test::PdfText(pdf).find("HARBOR POINT SAVINGS"), std::string::npos);
+
+    const std::string qdf = folder.Path("qdf.pdf");
+    ASSERT_EQ(test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" \"" + qdf + "\"").Status,
+              0);
+    const std::string plain = test::ReadWholeFile(qdf);
+    // Characters shown and position corrections between them, over all pages' text.
+    size_t shown = 0, corrections = 0;
+    const std::regex string(R"(\(((?:[^()\\]|\\.)*)\))"), correction(R"(\)\s*-?[0-9.]+\s*\()");
+    for (size_t at = plain.find("%% Contents for page"); at != std::string::npos;
+         at = plain.find("%% Contents for page", at + 1)) {
+        const size_t from = plain.find("stream\n", at), to = plain.find("endstream", from);
+        const std::string content = plain.substr(from, to - from);
+        for (auto it = std::sregex_iterator(content.begin(), content.end(), string);
+             it != std::sregex_iterator(); ++it)
+            shown += size_t((*it)[1].length());
+        corrections += size_t(std::distance(std::sregex_iterator(content.begin(), content.end(), correction),
+                                            std::sregex_iterator()));
+    }
+    EXPECT_GT(shown, 5000u);
+    EXPECT_LT(corrections * 10, shown) << corrections << " corrections for " << shown << " characters";
+
+    const auto fonts = EmbeddedFontTables(plain);
+    EXPECT_GE(fonts.size(), 6u);
+    for (const auto& tables : fonts) {
+        EXPECT_NE(std::find(tables.begin(), tables.end(), "glyf"), tables.end());
+        for (const char* hinting : {"fpgm", "prep", "cvt "})
+            EXPECT_EQ(std::find(tables.begin(), tables.end(), hinting), tables.end()) << hinting;
+    }
+}
+
+TEST(PdfDevice, ManySizesShareFontsPastTheBoundAndStayText) {
+    test::TTempFolder folder("pdf-sizes");
+    std::string pcl = P("~E~&l2A");
+    for (int size = 0; size < 150; ++size)
+        pcl += P("~*p100x") + std::to_string(100 + size * 20) + "Y" + P("~(s1p") +
+               std::to_string(4 + size % 75) + "." + std::to_string(size / 75 * 5) + "v0s0b16901TSIZE" +
+               std::to_string(size);
+    const std::string pdf = WritePdf(folder, pcl);
+    EXPECT_TRUE(test::QpdfAccepts(pdf));
+    const std::string fonts = test::RunCommand("pdffonts \"" + pdf + "\" | tail -n +3 | wc -l").Out;
+    EXPECT_GE(std::stoi(fonts), 60);
+    EXPECT_LE(std::stoi(fonts), 66);
+    const std::string text = test::PdfText(pdf);
+    for (const char* word : {"SIZE0", "SIZE74", "SIZE149"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
 // The first page drawn at 72 dpi: 0x00BBGGRR colours, one per point.

@@ -28,6 +28,9 @@ struct TPlacedChar {
     uint8_t Code = 0;
     int X = 0;
     int Y = 0;
+    // How far the interpreter moves after the character (0 when not known); a device that
+    // writes text with font metrics of its own can make them agree with the layout.
+    int Advance = 0;
 };
 
 // Rows of a 1-bit image, top row first, leftmost pixel in the most significant bit.

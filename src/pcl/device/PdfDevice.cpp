@@ -8,6 +8,8 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <ft2build.h>
+#include <hb-subset.h>
+#include <hb.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
@@ -28,6 +30,8 @@ constexpr double kPointsPerPixel = 72.0 / 300.0;
 // can reach a page, so nothing outside it is recorded.
 constexpr int kSurface = 4200;
 constexpr size_t kSurfaceStride = kSurface / 8;
+// A document gets at most this many fonts made for one size each (a form uses a dozen or so).
+constexpr size_t kMaxSizedFonts = 64;
 // Characters above this cell height are not drawn, as on the page bitmap.
 constexpr int kMaxCellHeight = 2000;
 // Rows of mask bits at most this far apart go into one band (one image); a wider gap of
@@ -44,14 +48,28 @@ void SetColour(cairo_t* cr, uint32_t colour) {
                          (colour >> 16 & 0xFF) / 255.0);
 }
 
-// A system font as cairo draws it, shared by every device of the process: cairo keeps font
-// faces in caches of its own, so a face lives as long as the process.
+// A system font as the PDF carries it: the WinAnsi characters of the system face, without the
+// face's hinting (instructions and their tables make up more than half of an embedded
+// subset, and PDF readers draw at any size without them). Shared by every device of the
+// process; a face lives as long as the process.
 struct TPdfFont {
-    cairo_font_face_t* Face = nullptr;
+    hb_face_t* Face = nullptr; // the unhinted font, from which sized fonts are built
+    bool Embolden = false;
+    bool Oblique = false;
     TCellMetrics Cell;
     int UnitsPerEm = 1;
-    std::array<uint32_t, 256> Glyphs{}; // glyph index per character code; 0 none
+    std::array<uint32_t, 256> Glyphs{};   // glyph index per character code; 0 none
+    std::array<uint16_t, 256> Advances{}; // the face's own advance per code, font units
 };
+
+uint16_t ReadU16(const char* data, size_t length, size_t at) {
+    return at + 2 <= length ? uint16_t(uint8_t(data[at]) << 8 | uint8_t(data[at + 1])) : 0;
+}
+
+void WriteU16(std::string& out, size_t at, unsigned value) {
+    out[at] = char(value >> 8 & 0xFF);
+    out[at + 1] = char(value & 0xFF);
+}
 
 class TPdfFonts {
 public:
@@ -64,12 +82,56 @@ public:
         return it->second.Face ? &it->second : nullptr;
     }
 
+    // The font at one size whose advances are the interpreter's (advances[code] in font
+    // units, 0 where the face's own stays), so that text needs no position correction after
+    // each glyph. Null when it cannot be made.
+    cairo_font_face_t* Sized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+        std::lock_guard guard(lock_);
+        hb_blob_t* blob = BuildSized(font, advances);
+        FT_Face face = nullptr;
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(blob, &length);
+        if (!library_ || length == 0 ||
+            FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte*>(data), FT_Long(length), 0, &face) !=
+                0) {
+            hb_blob_destroy(blob);
+            return nullptr;
+        }
+        cairo_font_face_t* sized = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
+        unsigned synthesize = 0;
+        if (font.Embolden)
+            synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;
+        if (font.Oblique)
+            synthesize |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+        cairo_ft_font_face_set_synthesize(sized, synthesize);
+        // Cairo keeps the face as long as it needs it; the FreeType face and its bytes go with it.
+        auto* owned = new TOwnedFace{face, blob};
+        static cairo_user_data_key_t key;
+        cairo_font_face_set_user_data(sized, &key, owned, [](void* p) {
+            auto* o = static_cast<TOwnedFace*>(p);
+            {
+                std::lock_guard inner(Shared().lock_);
+                FT_Done_Face(o->Face);
+            }
+            hb_blob_destroy(o->Blob);
+            delete o;
+        });
+        return sized;
+    }
+
+    // Never destroyed: cairo may release a sized font while the process ends, and the fonts
+    // stay reachable for leak checkers.
     static TPdfFonts& Shared() {
-        static TPdfFonts fonts;
+        static TPdfFonts& fonts = *new TPdfFonts;
         return fonts;
     }
 
 private:
+    struct TOwnedFace {
+        FT_Face Face;
+        hb_blob_t* Blob;
+    };
+
     TPdfFont Open(const std::string& family, bool bold, bool italic) {
         TPdfFont font;
         TFontFile file;
@@ -79,24 +141,122 @@ private:
             library_ = nullptr;
             return font;
         }
-        FT_Face face = nullptr;
-        if (FT_New_Face(library_, file.Path.c_str(), file.Index, &face) != 0)
+        FT_Face system = nullptr;
+        if (FT_New_Face(library_, file.Path.c_str(), file.Index, &system) != 0)
             return font;
-        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-        font.Cell = CellMetricsOf(face);
-        font.UnitsPerEm = std::max<int>(face->units_per_EM, 1);
+        font.Cell = CellMetricsOf(system);
+        FT_Done_Face(system);
+
+        hb_blob_t* blob = hb_blob_create_from_file_or_fail(file.Path.c_str());
+        hb_face_t* whole = blob ? hb_face_create(blob, unsigned(file.Index)) : nullptr;
+        hb_blob_destroy(blob);
+        hb_subset_input_t* input = whole ? hb_subset_input_create_or_fail() : nullptr;
+        if (!input) {
+            hb_face_destroy(whole);
+            return font;
+        }
+        hb_set_t* unicodes = hb_subset_input_unicode_set(input);
+        for (int code = 0; code < 256; ++code)
+            if (const uint32_t cp = WindowsCodePoint(uint8_t(code)))
+                hb_set_add(unicodes, cp);
+        // Positions come from the interpreter: the layout tables (and the closure over them,
+        // the larger part of subsetting time) are not needed.
+        hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char* tag :
+             {"GSUB", "GPOS", "GDEF", "kern", "gasp", "hdmx", "VDMX", "LTSH", "DSIG", "JSTF", "BASE"})
+            hb_set_add(dropped, hb_tag_from_string(tag, 4));
+        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
+        // The subset as a plain font file again: a built face does not list its tables.
+        hb_face_t* subset = hb_subset_or_fail(whole, input);
+        hb_subset_input_destroy(input);
+        hb_face_destroy(whole);
+        if (!subset)
+            return font;
+        hb_blob_t* bytes = hb_face_reference_blob(subset);
+        hb_face_destroy(subset);
+        font.Face = hb_face_create(bytes, 0);
+        hb_blob_destroy(bytes);
+        if (hb_face_get_glyph_count(font.Face) == 0) {
+            hb_face_destroy(font.Face);
+            font.Face = nullptr;
+            return font;
+        }
+
+        hb_font_t* metrics = hb_font_create(font.Face);
+        font.UnitsPerEm = std::max<int>(int(hb_face_get_upem(font.Face)), 1);
         for (int code = 0; code < 256; ++code) {
             const uint32_t cp = WindowsCodePoint(uint8_t(code));
-            font.Glyphs[size_t(code)] = cp != 0 ? FT_Get_Char_Index(face, cp) : 0;
+            hb_codepoint_t glyph = 0;
+            if (cp == 0 || !hb_font_get_nominal_glyph(metrics, cp, &glyph))
+                continue;
+            font.Glyphs[size_t(code)] = glyph;
+            font.Advances[size_t(code)] =
+                uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
         }
-        font.Face = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
-        unsigned synthesize = 0;
-        if (file.Embolden)
-            synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;
-        if (file.Oblique)
-            synthesize |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
-        cairo_ft_font_face_set_synthesize(font.Face, synthesize);
+        hb_font_destroy(metrics);
+        font.Embolden = file.Embolden;
+        font.Oblique = file.Oblique;
         return font;
+    }
+
+    // The unhinted font with hhea and hmtx rewritten: one advance per glyph, the wanted ones
+    // where given. The side bearings stay.
+    static hb_blob_t* BuildSized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+        hb_blob_t* hhea = hb_face_reference_table(font.Face, HB_TAG('h', 'h', 'e', 'a'));
+        hb_blob_t* hmtx = hb_face_reference_table(font.Face, HB_TAG('h', 'm', 't', 'x'));
+        unsigned hheaLength = 0, hmtxLength = 0;
+        const char* hheaData = hb_blob_get_data(hhea, &hheaLength);
+        const char* hmtxData = hb_blob_get_data(hmtx, &hmtxLength);
+        const unsigned glyphCount = hb_face_get_glyph_count(font.Face);
+        const unsigned metricCount = ReadU16(hheaData, hheaLength, 34);
+        std::vector<unsigned> glyphAdvance(glyphCount), bearing(glyphCount);
+        for (unsigned g = 0; g < glyphCount; ++g) {
+            const unsigned m = std::min(g, metricCount > 0 ? metricCount - 1 : 0);
+            glyphAdvance[g] = ReadU16(hmtxData, hmtxLength, size_t(m) * 4);
+            bearing[g] = g < metricCount
+                             ? ReadU16(hmtxData, hmtxLength, size_t(g) * 4 + 2)
+                             : ReadU16(hmtxData, hmtxLength, size_t(metricCount) * 4 + (g - metricCount) * 2);
+        }
+        for (size_t code = 0; code < 256; ++code)
+            if (advances[code] != 0 && font.Glyphs[code] != 0 && font.Glyphs[code] < glyphCount)
+                glyphAdvance[font.Glyphs[code]] = advances[code];
+        std::string newHmtx(size_t(glyphCount) * 4, '\0');
+        unsigned widest = 0;
+        for (unsigned g = 0; g < glyphCount; ++g) {
+            WriteU16(newHmtx, size_t(g) * 4, glyphAdvance[g]);
+            WriteU16(newHmtx, size_t(g) * 4 + 2, bearing[g]);
+            widest = std::max(widest, glyphAdvance[g]);
+        }
+        std::string newHhea(hheaData, hheaLength);
+        if (newHhea.size() >= 36) {
+            WriteU16(newHhea, 10, widest);
+            WriteU16(newHhea, 34, glyphCount);
+        }
+        hb_blob_destroy(hhea);
+        hb_blob_destroy(hmtx);
+
+        hb_face_t* builder = hb_face_builder_create();
+        hb_tag_t tags[64];
+        unsigned count = 64;
+        hb_face_get_table_tags(font.Face, 0, &count, tags);
+        for (unsigned i = 0; i < count; ++i) {
+            if (tags[i] == HB_TAG('h', 'h', 'e', 'a') || tags[i] == HB_TAG('h', 'm', 't', 'x'))
+                continue;
+            hb_blob_t* table = hb_face_reference_table(font.Face, tags[i]);
+            hb_face_builder_add_table(builder, tags[i], table);
+            hb_blob_destroy(table);
+        }
+        const auto add = [&](hb_tag_t tag, const std::string& bytes) {
+            hb_blob_t* table = hb_blob_create(bytes.data(), unsigned(bytes.size()), HB_MEMORY_MODE_DUPLICATE,
+                                              nullptr, nullptr);
+            hb_face_builder_add_table(builder, tag, table);
+            hb_blob_destroy(table);
+        };
+        add(HB_TAG('h', 'h', 'e', 'a'), newHhea);
+        add(HB_TAG('h', 'm', 't', 'x'), newHmtx);
+        hb_blob_t* result = hb_face_reference_blob(builder);
+        hb_face_destroy(builder);
+        return result;
     }
 
     std::mutex lock_;
@@ -253,6 +413,15 @@ struct TPdfDevice::TImpl {
     int Pages = 0;
     std::vector<TOp> Ops;
     TMaskCanvas Mask;
+    std::map<std::pair<const TPdfFont*, int>, cairo_font_face_t*> Sized;
+
+    ~TImpl() {
+        if (Surface)
+            cairo_surface_destroy(Surface);
+        for (const auto& [key, face] : Sized)
+            if (face)
+                cairo_font_face_destroy(face);
+    }
 
     uint32_t Ink(uint32_t colour) const {
         if (Colour)
@@ -316,7 +485,62 @@ struct TPdfDevice::TImpl {
         cairo_surface_destroy(image);
     }
 
-    static void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
+    // The page's text fonts at each size, made when a size first appears in the document,
+    // with the advances its characters have on that page.
+    void MakeSizedFonts() {
+        std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> wanted;
+        for (const TOp& op : Ops) {
+            const auto* text = std::get_if<TTextOp>(&op);
+            if (!text || Sized.count({text->Font, text->Height}))
+                continue;
+            auto& advances = wanted[{text->Font, text->Height}];
+            for (const TPlacedChar& c : text->Chars) {
+                const long units = std::lround(double(c.Advance) * text->Font->Cell.CellUnits / text->Height);
+                if (advances[c.Code] == 0 && units > 0 && units <= 0xFFFF)
+                    advances[c.Code] = uint16_t(units);
+            }
+        }
+        for (auto& [key, advances] : wanted) {
+            if (Sized.size() >= kMaxSizedFonts) {
+                // Each sized font is a font program in the document; past this many, the sizes
+                // share the face's own advances (size 0) and cairo corrects the positions.
+                const std::pair<const TPdfFont*, int> shared{key.first, 0};
+                if (!Sized.count(shared))
+                    Sized[shared] = TPdfFonts::Shared().Sized(*key.first, {});
+                Sized[key] = cairo_font_face_reference(Sized[shared]);
+                continue;
+            }
+            FillFixedPitch(*key.first, advances);
+            Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
+        }
+    }
+
+    // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
+    // that later pages bring.
+    static void FillFixedPitch(const TPdfFont& font, std::array<uint16_t, 256>& advances) {
+        uint16_t natural = 0, pitch = 0;
+        for (size_t code = 0; code < 256; ++code) {
+            if (font.Advances[code] == 0)
+                continue;
+            if (natural != 0 && font.Advances[code] != natural)
+                return;
+            natural = font.Advances[code];
+            if (advances[code] != 0 && pitch != 0 && advances[code] != pitch)
+                return;
+            if (advances[code] != 0)
+                pitch = advances[code];
+        }
+        if (pitch == 0)
+            return;
+        for (size_t code = 0; code < 256; ++code)
+            if (font.Advances[code] != 0)
+                advances[code] = pitch;
+    }
+
+    void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
+        cairo_font_face_t* face = Sized[{op.Font, op.Height}];
+        if (!face)
+            return;
         const TPdfFont& font = *op.Font;
         const double em = double(op.Height) * font.UnitsPerEm / font.Cell.CellUnits;
         const double baseline = std::round(em * font.Cell.AscentUnits / font.UnitsPerEm);
@@ -337,7 +561,7 @@ struct TPdfDevice::TImpl {
         }
         if (glyphs.empty())
             return;
-        cairo_set_font_face(cr, font.Face);
+        cairo_set_font_face(cr, face);
         cairo_set_font_size(cr, em);
         SetColour(cr, op.Colour);
         cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
@@ -357,7 +581,7 @@ struct TPdfDevice::TImpl {
         }
     }
 
-    static void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
+    void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
         if (const auto* text = std::get_if<TTextOp>(&op)) {
             WriteText(cr, *text, sheetWidth, sheetHeight);
         } else if (const auto* rect = std::get_if<TRectOp>(&op)) {
@@ -398,10 +622,7 @@ TPdfDevice::TPdfDevice(bool colour, TCharRasterizer* rasterizer) : impl_(std::ma
     cairo_pdf_surface_set_metadata(impl_->Surface, CAIRO_PDF_METADATA_CREATOR, "Pagellan pcl2pdf");
 }
 
-TPdfDevice::~TPdfDevice() {
-    if (impl_->Surface)
-        cairo_surface_destroy(impl_->Surface);
-}
+TPdfDevice::~TPdfDevice() = default;
 
 void TPdfDevice::StartPage(int width, int height) {
     impl_->Ops.clear();
@@ -527,8 +748,9 @@ void TPdfDevice::FinishPage(int sheetWidth, int sheetHeight) {
     cairo_t* cr = cairo_create(impl_->Surface);
     cairo_scale(cr, kPointsPerPixel, kPointsPerPixel);
     impl_->WriteMask(cr, sheetWidth, sheetHeight);
+    impl_->MakeSizedFonts();
     for (const TOp& op : impl_->Ops)
-        TImpl::WriteOp(cr, op, sheetWidth, sheetHeight);
+        impl_->WriteOp(cr, op, sheetWidth, sheetHeight);
     cairo_show_page(cr);
     cairo_destroy(cr);
     impl_->Ops.clear();

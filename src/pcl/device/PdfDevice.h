@@ -3,6 +3,8 @@
 // surface. Text runs stay text (the system font the interpreter chose, its subset embedded,
 // so readers can search and copy the words); rectangles, lines and ellipses are vector paths;
 // raster rows and downloaded glyphs become 1-bit image masks, gathered into bands of rows.
+// Fonts go in without their hinting, one per text size with the interpreter's advances, so
+// that a run is written as plain strings rather than a position correction after each glyph.
 //
 // A PDF page's size must be fixed before anything is drawn on it, but the interpreter sizes
 // its page while drawing and gives the final size only when the page is done. The device
