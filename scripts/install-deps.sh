@@ -25,6 +25,8 @@ PACKAGES=(
   ghostscript groff
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
+  # web transfers (libcurl); the web tests' proxy and certificates
+  libcurl4-openssl-dev tinyproxy openssl python3
 )
 
 SUDO=""
