@@ -49,6 +49,8 @@ const TForwarded job("job", kJobUsage, kSettingsProgram);
 const TForwarded pdf("pdf", kPdfUsage, kSettingsProgram);
 const TForwarded verify("verify", kVerifyUsage, kSettingsProgram);
 const TForwarded settings("settings", kSettingsUsage, kSettingsProgram);
+const TForwarded download("download", kDownloadUsage, kSettingsProgram);
+const TForwarded webdocs("webdocs", kWebDocsUsage, kSettingsProgram);
 const TForwarded printers("printers", kPrintersUsage, kPrintProgram);
 const TForwarded print("print", kPrintUsage, kPrintProgram);
 
