@@ -51,6 +51,7 @@ const TForwarded verify("verify", kVerifyUsage, kSettingsProgram);
 const TForwarded settings("settings", kSettingsUsage, kSettingsProgram);
 const TForwarded download("download", kDownloadUsage, kSettingsProgram);
 const TForwarded webdocs("webdocs", kWebDocsUsage, kSettingsProgram);
+const TForwarded update("update", kUpdateUsage, kSettingsProgram);
 const TForwarded printers("printers", kPrintersUsage, kPrintProgram);
 const TForwarded print("print", kPrintUsage, kPrintProgram);
 

@@ -31,5 +31,7 @@ inline constexpr char kPrintUsage[] =
 inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by its http(s) address";
 inline constexpr char kWebDocsUsage[] =
     "webdocs CODE [--pass-phrase TEXT] [--server URL] -o FILE.qdx   fetch a package from the WebDocs service";
+inline constexpr char kUpdateUsage[] =
+    "update --check [--list URL]   compare the version list with what is installed";
 
 } // namespace pg::cli

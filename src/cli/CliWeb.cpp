@@ -7,9 +7,11 @@
 #include "HLWWebCopy.h"
 #include "PGRegistry.h"
 #include "Paths.h"
+#include "Updates.h"
 #include "WebDocs.h"
 #include "WebSettings.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace pg::cli {
@@ -103,8 +105,63 @@ int WebDocs(const std::vector<std::string>& args) {
     return 1;
 }
 
+// The folder of our own executable, where the plug-ins sit.
+std::string ProgramFolderOfUs() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string() + "/";
+}
+
+std::string InstalledPlugin(const std::string& file) {
+    return FileExists(file) ? ReadFileVersion(file) : std::string();
+}
+
+int Update(const std::vector<std::string>& args) {
+    if (!HasOption(args, "check")) {
+        std::cerr << "usage: pagellan-cli " << kUpdateUsage << '\n';
+        return 2;
+    }
+    const std::string listURL = OptionValue(args, "list", PGRegistry::URLForCurrentPagellan());
+    TCliTransfer t;
+    THLWWebCopyItem& item = t.copy.Items.Add();
+    item.URL = listURL;
+    t.copy.Execute();
+    if (t.failed || !item.Succeeded())
+        return 1;
+    TVersionList list;
+    std::string error;
+    if (!list.Load(item.Stream.View(), error)) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    const std::string folder = ProgramFolderOfUs();
+    const std::string data = AppDataFolder();
+    TInstalled installed;
+    installed.Program = ReadFileVersion("/proc/self/exe");
+    installed.ScanPlugin = InstalledPlugin(folder + "libPagellanScan.so");
+    installed.DatabasePlugin = InstalledPlugin(folder + "libPagellanDB.so");
+    installed.PatchHelper = ReadFileVersion(data + "Patch");
+    installed.WaitHelper = ReadFileVersion(data + "WaitForAppToEnd");
+    const TUpdateDecision d = DecideUpdates(list, ApplicationName(), installed);
+    if (!d.Error.empty()) {
+        std::cerr << d.Error << '\n';
+        return 1;
+    }
+    std::cout << "installed: " << installed.Program << '\n';
+    std::cout << "program: " << (d.ProgramCurrent ? "current" : d.PatchUpdate ? "patch" : "full") << '\n';
+    std::cout << "outdated plug-ins: " << d.OutdatedPlugins << '\n';
+    for (const std::string& h : d.Helpers)
+        std::cout << "helper: " << h << '\n';
+    for (const TAppInfo& a : d.Downloads)
+        std::cout << "download: " << a.URL << '\n';
+    if (d.ProgramCurrent && d.OutdatedPlugins == 0)
+        std::cout << "No Updates are currently available\n";
+    return 0;
+}
+
 const TCliCommand download("download", kDownloadUsage, Download);
 const TCliCommand webdocs("webdocs", kWebDocsUsage, WebDocs);
+const TCliCommand update("update", kUpdateUsage, Update);
 
 } // namespace
 

@@ -110,12 +110,15 @@ TCertificates MakeTestCertificates(const std::string& dir) {
     return c;
 }
 
-TWebServer::TWebServer(const TCertificates* certs, const std::string& package) : tls_(certs != nullptr) {
+TWebServer::TWebServer(const TCertificates* certs, const std::string& package, const std::string& root)
+    : tls_(certs != nullptr) {
     std::vector<std::string> argv = {"python3", PAGELLAN_SOURCE_DIR "/tests/web/web_server.py"};
     if (certs)
         argv.insert(argv.end(), {"--cert", certs->Cert, "--key", certs->Key});
     if (!package.empty())
         argv.insert(argv.end(), {"--package", package});
+    if (!root.empty())
+        argv.insert(argv.end(), {"--root", root});
     if (!process_.Start(argv, true))
         throw std::runtime_error("the web server did not start");
 }

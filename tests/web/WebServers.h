@@ -36,7 +36,9 @@ TCertificates MakeTestCertificates(const std::string& dir);
 // The web server (tests/web/web_server.py); HTTPS when certs are given.
 class TWebServer {
 public:
-    explicit TWebServer(const TCertificates* certs = nullptr, const std::string& package = "");
+    // root: a folder served under "/files/".
+    explicit TWebServer(const TCertificates* certs = nullptr, const std::string& package = "",
+                        const std::string& root = "");
     int Port() const { return process_.Port(); }
     std::string URL(const std::string& path) const;
 

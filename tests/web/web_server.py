@@ -52,6 +52,7 @@ def webdocs_reply(body):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     package = PACKAGE
+    root = None
 
     def log_message(self, *args):
         pass
@@ -75,6 +76,13 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", str(len(Handler.package)))
             self.end_headers()
             self.wfile.write(body)
+        elif path.startswith("/files/") and Handler.root:
+            name = path[len("/files/"):]
+            try:
+                with open(Handler.root + "/" + name.replace("/", ""), "rb") as f:
+                    self.send(200, f.read())
+            except OSError:
+                self.send(404, b"not here")
         elif path == "/dated.txt":
             self.send(200, b"dated body", [("Last-Modified", DATED)])
         elif path == "/secret":
@@ -144,7 +152,9 @@ def main():
     ap.add_argument("--cert")
     ap.add_argument("--key")
     ap.add_argument("--package")
+    ap.add_argument("--root")
     args = ap.parse_args()
+    Handler.root = args.root
     if args.package:
         with open(args.package, "rb") as f:
             Handler.package = f.read()
