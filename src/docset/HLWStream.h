@@ -24,8 +24,6 @@ public:
     size_t Size() const { return data_.size(); }
     size_t Position() const { return pos_; }
     void Seek(size_t pos) { pos_ = pos; }
-    // Room for n bytes without changing the content (a body of announced length arriving).
-    void Reserve(size_t n) { data_.reserve(n); }
     void SetSize(size_t n);
     void Clear();
     size_t Read(void* buffer, size_t count);      // from the position; returns bytes read

@@ -209,6 +209,9 @@ struct THLWWebCopy::TRun {
     std::FILE* file = nullptr;
     int64_t received = 0;
     std::function<bool()> prepare; // decides, on the first byte or at the end, whether to take the body
+    // A body for the item's stream, gathered here (with room for its announced length) and
+    // handed over in one piece when the transfer ends.
+    std::string body;
     bool toStream = true;
     bool uploadReplyAsData = false;
 
@@ -285,6 +288,13 @@ struct THLWWebCopy::TRun {
         curl_easy_setopt(easy.h, CURLOPT_HTTPHEADER, easy.headers);
         self.Pump();
         const CURLcode code = curl_easy_perform(easy.h);
+        if (item.Stream.Size() == 0) {
+            item.Stream = THLWMemorystream(std::move(body));
+            item.Stream.Seek(item.Stream.Size());
+        } else {
+            item.Stream.Write(body);
+        }
+        body.clear();
         self.Pump();
         return code;
     }
@@ -367,7 +377,7 @@ struct THLWWebCopy::TRun {
             return 0;
         }
         if (!file)
-            item.Stream.Write(data, n);
+            body.append(data, n);
         received += int64_t(n);
         self.transferred_ += int64_t(n);
         std::string none;
@@ -526,7 +536,7 @@ bool THLWWebCopy::Download(int index, THLWWebCopyItem& item) {
             item.FileDate = serverDate;
         }
         if (run.target.empty()) {
-            item.Stream.Reserve(item.Stream.Size() + size_t(run.easy.AnnouncedLength()));
+            run.body.reserve(size_t(run.easy.AnnouncedLength()));
             return true;
         }
         if (FileExists(NativePath(run.target)) && OnCopyOverWrite) {
