@@ -37,6 +37,8 @@ PACKAGES=(
   libtiff-dev libsane-dev libsane1
   # Vivaform pages: a real browser engine (the build leaves the browser out without it)
   qt6-webengine-dev
+  # the web tests' proxy and certificates
+  tinyproxy openssl python3
 )
 
 SUDO=""

@@ -50,6 +50,9 @@ const TForwarded pdf("pdf", kPdfUsage, kSettingsProgram);
 const TForwarded verify("verify", kVerifyUsage, kSettingsProgram);
 const TForwarded settings("settings", kSettingsUsage, kSettingsProgram);
 const TForwarded desktop("desktop", kDesktopUsage, kSettingsProgram);
+const TForwarded download("download", kDownloadUsage, kSettingsProgram);
+const TForwarded webdocs("webdocs", kWebDocsUsage, kSettingsProgram);
+const TForwarded update("update", kUpdateUsage, kSettingsProgram);
 const TForwarded printers("printers", kPrintersUsage, kPrintProgram);
 const TForwarded print("print", kPrintUsage, kPrintProgram);
 

@@ -31,5 +31,11 @@ inline constexpr char kPrintUsage[] =
     "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
     "[--all-on-legal] [--history DIR] [--driver]   send the print job (NAME: a CUPS printer or "
     "an ipp:// address)";
+// download and webdocs: the web transfers, with the stored proxy and certificate settings.
+inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by its http(s) address";
+inline constexpr char kWebDocsUsage[] =
+    "webdocs CODE [--pass-phrase TEXT] [--server URL] -o FILE.qdx   fetch a package from the WebDocs service";
+inline constexpr char kUpdateUsage[] =
+    "update --check [--list URL]   compare the version list with what is installed";
 
 } // namespace pg::cli

@@ -165,6 +165,7 @@ void TfrmMain::FormCreate() {
     CreateFileCommands();
     CreateHelpCommands();
     CreateOptions();
+    CreateWebCommands();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
@@ -184,8 +185,10 @@ void TfrmMain::LoadCommandLinePackage() {
         stream.LoadFromFile(argument);
         readOnly_ = ClearReadOnly(argument, true);
         CurrentFile = argument;
+    } else if (IsPackageAddress(argument) && !DownloadPackageArgument(argument, stream)) {
+        stream.Clear();
     }
-    if (!argument.empty() && ExtensionPart(argument).empty())
+    if (!argument.empty() && ExtensionPart(argument).empty() && !IsPackageAddress(argument))
         CurrentFile = argument;
     try {
         LoadTree(&stream);

@@ -263,6 +263,10 @@ protected:
 private:
     void FormCreate();
     void LoadCommandLinePackage();
+    // The web commands (MainWeb.cpp).
+    void CreateWebCommands();
+    void actGetWebDocsExecute();
+    bool DownloadPackageArgument(const std::string& address, THLWMemorystream& stream);
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
@@ -308,5 +312,7 @@ private:
 // of subsystems not built yet stay disabled.
 void SetActionEnabled(QAction* action, bool rule);
 void MarkWired(QAction* action);
+// Whether a package argument is a web address to download.
+bool IsPackageAddress(const std::string& argument);
 
 } // namespace pg

@@ -508,6 +508,11 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::strin
 
 // ---- system and user ----
 
+// The version compiled into every program and plug-in that links these helpers, found in the
+// file by the update check without running it (see the web subsystem's ReadFileVersion).
+extern const char kPagellanVersionStamp[];
+[[gnu::used]] const char kPagellanVersionStamp[] = "\x01PagellanFileVersion=" PAGELLAN_PROGRAM_VERSION;
+
 std::string FileVersionText(const std::string& file) {
     std::error_code ec;
     if (!file.empty() && fs::equivalent(NativePath(file), "/proc/self/exe", ec) && !ec)
