@@ -13,13 +13,8 @@
 namespace pg {
 
 std::string EmailAttachmentPath(const TDocSet& set, TEmailFormat format, const std::string& folder) {
-    std::string name;
-    for (const char c : set.WorksheetNumber)
-        name += (c == '/' || c == '\\' || uint8_t(c) < 32) ? '_' : c;
-    if (name.empty() || name == "." || name == "..")
-        name = "Pagellan";
     static const char* const extensions[] = {".QDX", ".PDF", ".TSN"};
-    return IncludeSlash(folder) + name + extensions[int(format)];
+    return IncludeSlash(folder) + EmailDocumentName(set.WorksheetNumber) + extensions[int(format)];
 }
 
 bool DisableAnnotationsInFile(const std::string& path) {

@@ -108,6 +108,15 @@ std::string GetEmailBodyMessageFromRegistry() {
     return EmailBodyFromStored(PGRegistry::EmailMessage());
 }
 
+std::string EmailDocumentName(std::string_view worksheet) {
+    std::string name;
+    for (const char c : worksheet)
+        name += (c == '/' || c == '\\' || uint8_t(c) < 32) ? '_' : c;
+    if (Trim(name).empty() || name == "." || name == "..")
+        name = "Pagellan";
+    return name;
+}
+
 std::string DisableAnnotationsInQuodex(std::string_view content) {
     const size_t colon = content.find(':');
     if (colon == std::string_view::npos)

@@ -49,6 +49,10 @@ std::string GetEmailBodyMessageFromRegistry();
 // The same rules on a stored text.
 std::string EmailBodyFromStored(std::string_view stored);
 
+// The name of the attachment files of a set, from its worksheet number: characters that would
+// leave the folder become "_", and a blank number gives "Pagellan".
+std::string EmailDocumentName(std::string_view worksheet);
+
 // The annotation-disabled copy of a Quodex container: in the header (the text before the first
 // ":") every CanAnnotate item is dropped and "CanAnnotate,N" appended. Content without ":" stays.
 std::string DisableAnnotationsInQuodex(std::string_view content);

@@ -158,6 +158,7 @@ void TfrmMain::FormCreate() {
     CreatePrinting();
     CreateTracking();
     CreateFileCommands();
+    CreateMailing();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);

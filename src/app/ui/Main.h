@@ -33,6 +33,7 @@ class TfrmNodeProperties;
 class TfrmPlanCodeOrder;
 class TfrmVerifyDocs;
 class TfrmMessage;
+class TfrmSMTP;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -218,6 +219,12 @@ public:
     TfrmVerifyDocs* frmVerifyDocs = nullptr;
     TfrmPlanCodeOrder* frmPlanCodeOrder = nullptr;
 
+    // E-mail (MainMail.cpp): the Email dialog, made on first use and kept for the run.
+    TfrmSMTP* frmSMTP = nullptr;
+    bool EmailOptionsSet();
+    void EmailClick(TSaveMode mode);
+    TfrmSMTP& EmailDialog();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -248,6 +255,7 @@ private:
     void CreateTracking();
     void UpdateDeleteStackingOrder();
     void CreateFileCommands();
+    void CreateMailing();
     // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
     // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
     std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);
