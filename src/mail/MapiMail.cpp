@@ -139,7 +139,12 @@ int SendMapiMail(const std::string& subject, const std::string& body, const std:
                  bool showErrors, bool /*showDialog: the mail program always shows its window*/,
                  const std::vector<std::string>& recipients, const std::string& /*fromAddress*/,
                  const std::string& /*fromName*/) {
-    std::vector<std::string> words = {"xdg-email", "--subject", subject, "--body", body};
+    // xdg-email writes every line break as CR LF itself.
+    std::string text;
+    for (size_t i = 0; i < body.size(); ++i)
+        if (!(body[i] == '\r' && i + 1 < body.size() && body[i + 1] == '\n'))
+            text += body[i];
+    std::vector<std::string> words = {"xdg-email", "--subject", subject, "--body", text};
     for (const std::string& path : MapiAttachmentPaths(attachments))
         words.insert(words.end(), {"--attach", path});
     for (const std::string& r : recipients)
