@@ -8,7 +8,8 @@ messages means one reused connection), header fields, the body's type, charset a
 per attachment its type, names, disposition and the file N.partK holding its decoded bytes.
 
 --mail-reply "502 ..." answers every MAIL FROM with that reply; --tls CERT KEY with --auth
-USER:PASSWORD demands STARTTLS and then AUTH before mail is taken.
+USER:PASSWORD demands STARTTLS and then AUTH before mail is taken; --discard takes messages
+without storing them (for timings).
 """
 import argparse
 import email
@@ -29,9 +30,10 @@ def free_port():
 
 
 class Store:
-    def __init__(self, folder, mail_reply):
+    def __init__(self, folder, mail_reply, discard):
         self.folder = folder
         self.mail_reply = mail_reply
+        self.discard = discard
         self.count = 0
 
     async def handle_MAIL(self, server, session, envelope, address, mail_options):
@@ -42,6 +44,8 @@ class Store:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if self.discard:
+            return "250 Message accepted"
         self.count += 1
         base = os.path.join(self.folder, str(self.count))
         with open(base + ".eml", "wb") as f:
@@ -80,6 +84,7 @@ def main():
     ap.add_argument("--mail-reply", default="")
     ap.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--auth", default="")
+    ap.add_argument("--discard", action="store_true", help="take messages without storing them")
     a = ap.parse_args()
     kwargs = {}
     if a.tls:
@@ -95,7 +100,7 @@ def main():
 
         kwargs.update(authenticator=check, auth_required=True, auth_require_tls=True)
     port = free_port()
-    controller = Controller(Store(a.folder, a.mail_reply), hostname="127.0.0.1", port=port, **kwargs)
+    controller = Controller(Store(a.folder, a.mail_reply, a.discard), hostname="127.0.0.1", port=port, **kwargs)
     controller.start()
     sys.stdout.write("%d\n" % port)
     sys.stdout.flush()
