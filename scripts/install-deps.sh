@@ -26,7 +26,7 @@ PACKAGES=(
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
   # e-mail: SMTP and POP3 through libcurl; a real SMTP server and test certificates for the tests
-  libcurl4-openssl-dev python3-aiosmtpd openssl
+  libcurl4-openssl-dev python3-aiosmtpd openssl dovecot-pop3d
 )
 
 SUDO=""

@@ -83,7 +83,7 @@ void TMailSession::Wait(TMailClient& client) {
 
 bool TMailSession::SetUpEmailConnections(const TMailSetup& setup) {
     const std::string pop3Host = WithoutBlanks(setup.POP3Host);
-    pop3_.Account = {pop3Host, 0, setup.POP3UserID, "", setup.CABundle};
+    pop3_.Account = {pop3Host, setup.POP3Port, setup.POP3UserID, "", setup.CABundle};
     if (!pop3Host.empty() && !pop3_.Connected() && pop3_.Connect())
         Wait(pop3_);
     const int port = StrToIntDef(Trim(setup.Port), 25);

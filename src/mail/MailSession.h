@@ -17,6 +17,7 @@ struct TMailSetup {
     std::string Host;
     std::string Port; // "25" unless the server listens elsewhere (587)
     std::string POP3Host;
+    int POP3Port = 0; // 0: the "pop3" service port, 110
     std::string POP3UserID;
     std::string Password; // clear text
     std::string FromName;

@@ -2,6 +2,7 @@
 // email package; refusals, STARTTLS with AUTH, and the text rules of a message.
 
 #include "MailSession.h"
+#include "Pop3TestServer.h"
 #include "SmtpTestServer.h"
 
 #include "PGRegistry.h"
@@ -180,13 +181,56 @@ TEST(MailSmtp, RefusalsAndBadInputGiveTheirMessages) {
     EXPECT_EQ(gone.Outcome, TMailOutcome::SmtpError);
     EXPECT_EQ(gone.Text, "SMTP error. Email not sent");
 
+    // A POP3 host of blanks means no POP3 connection; one that cannot be reached stops the send.
+    TMailSetup blanks = setup;
+    blanks.POP3Host = "   ";
+    TMailSession plainSession;
+    EXPECT_EQ(plainSession.Send(blanks, {"a@x.example", "", "s", {"b"}, {}}).Outcome, TMailOutcome::Sent);
+    EXPECT_FALSE(plainSession.Pop3().Connected());
+    TMailSetup noPop3 = setup;
+    noPop3.POP3Host = "127.0.0.1";
+    noPop3.POP3Port = 1; // nothing listens there
+    TMailSession pop3Session;
+    const TMailResult pop3 = pop3Session.Send(noPop3, {"a@x.example", "", "s", {"b"}, {}});
+    EXPECT_EQ(pop3.Outcome, TMailOutcome::NoPop3Connection);
+    EXPECT_EQ(pop3.Text, "Unable to make POP3 connection");
+    EXPECT_EQ(server.MessageCount(), 1u);
+
     TMailSetup nowhere = setup;
     nowhere.Port = "1"; // nothing listens there
     TMailSession other;
     const TMailResult r = other.Send(nowhere, {"a@x.example", "", "s", {"b"}, {}});
     EXPECT_EQ(r.Outcome, TMailOutcome::NoSmtpConnection);
     EXPECT_EQ(r.Text, "Email NOT sent.  Invalid outgoing (SMTP) address.");
-    EXPECT_EQ(server.MessageCount(), 0u);
+    EXPECT_EQ(server.MessageCount(), 1u);
+}
+
+TEST(MailSmtp, Pop3LogInIsAConnectionOnlyAndIsKept) {
+    TSmtpTestServer server;
+    test::TPop3TestServer pop3;
+    ASSERT_TRUE(pop3.Answers());
+    TMailSetup setup = LocalSetup(server.Port());
+    setup.POP3Host = " 127.0.0.1 ";
+    setup.POP3Port = pop3.Port();
+    setup.POP3UserID = "loanuser";
+    std::vector<std::string> lines;
+    TMailSession session;
+    session.OnDisplay = [&](const std::string& l) { lines.push_back(l); };
+    ASSERT_EQ(session.Send(setup, {"a@x.example", "", "s", {"b"}, {}}).Outcome, TMailOutcome::Sent);
+    EXPECT_TRUE(session.Pop3().Connected());
+    EXPECT_EQ(lines.front(), "+OK Dovecot (Debian) ready.");
+    ASSERT_EQ(session.Send(setup, {"a@x.example", "", "s", {"b"}, {}}).Outcome, TMailOutcome::Sent);
+    EXPECT_EQ(session.Pop3().ConnectionsOpened(), 1);
+    bool closed = false;
+    session.Pop3().Events.SessionClosed = [&] { closed = true; };
+    session.Close();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(session.Pop3().Connected());
+    EXPECT_EQ(server.MessageCount(), 2u);
+    // The server saw one connection that never tried to log in.
+    const std::string log = pop3.Log("Disconnected");
+    EXPECT_NE(log.find("(no auth attempts"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Login:"), std::string::npos) << log;
 }
 
 TEST(MailSmtp, StartTlsWithLoginAndNoPasswordInClear) {
