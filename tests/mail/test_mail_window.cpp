@@ -9,6 +9,7 @@
 #include "PGRegistry.h"
 #include "Prompt.h"
 #include "SMTP.h"
+#include "ScanPlugin.h"
 #include "SmtpTestServer.h"
 
 #include <QApplication>
@@ -84,13 +85,14 @@ void Configure(int port) {
 // Email All with the warning confirmed; the dialog gets the addresses and is sent (each entry
 // of tries is one click on Send with that TO text), then closed.
 void EmailAll(TfrmMain& main, const std::vector<std::string>& tries,
-              std::vector<std::string>* attachments = nullptr) {
-    WhenModal<TfrmHLWMsgDialog>([tries, attachments](TfrmHLWMsgDialog* warning) {
+              std::vector<std::string>* attachments = nullptr, QAction* command = nullptr) {
+    WhenModal<TfrmHLWMsgDialog>([tries, attachments, command](TfrmHLWMsgDialog* warning) {
         EXPECT_EQ(warning->windowTitle(), "Warning");
         EXPECT_NE(warning->memoText->toPlainText().indexOf("Click Here."), -1);
-        WhenModal<TfrmSMTP>([tries, attachments](TfrmSMTP* dialog) {
+        WhenModal<TfrmSMTP>([tries, attachments, command](TfrmSMTP* dialog) {
             if (attachments)
                 *attachments = dialog->Attachments();
+            EXPECT_EQ(dialog->rgDataFormat->isVisible(), command == nullptr) << "no format choice for a scan";
             emit dialog->cbxCC->lineEdit()->editingFinished(); // leaving the CC field keeps its text
             for (const std::string& to : tries) {
                 dialog->cbxTo->setEditText(QString::fromStdString(to));
@@ -100,7 +102,7 @@ void EmailAll(TfrmMain& main, const std::vector<std::string>& tries,
         });
         warning->btnOK->click();
     });
-    main.actEmailAll->trigger();
+    (command ? command : main.actEmailAll)->trigger();
 }
 
 TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
@@ -151,6 +153,30 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     EmailAll(main, {"first@x.example"});
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Invalid POP3 Address"});
     EXPECT_EQ(refusing.MessageCount(), 0u);
+}
+
+TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
+    TRecordingPrompter prompter;
+    test::TSmtpTestServer server;
+    Configure(server.Port());
+    const fs::path fill = TestDir() / "fill";
+    fs::create_directories(fill);
+    PGRegistry::SetFillDir(fill.string());
+    test::WriteWholeFile(fill / "scan1.tif", std::string("II*\0scanned", 11));
+    SetCommandLine({});
+    TfrmMain main;
+    LoadScanPlugin(SCAN_PLUGIN_DIR);
+    ASSERT_TRUE(ScanPluginLoaded());
+    std::vector<std::string> attachments;
+    EmailAll(main, {"scan@x.example"}, &attachments, main.actScanNEmail);
+    UnloadScanPlugin();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Email sent"});
+    EXPECT_EQ(attachments, std::vector<std::string>{(fill / "scan1.tif").string()});
+    ASSERT_EQ(server.MessageCount(), 1u);
+    const auto m = server.Message(1);
+    EXPECT_EQ(test::TSmtpTestServer::One(m, "header-subject"), "Scanned documents");
+    EXPECT_EQ(test::ReadWholeFile(test::TSmtpTestServer::One(m, "attachment")),
+              std::string("II*\0scanned", 11));
 }
 
 } // namespace

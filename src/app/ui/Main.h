@@ -223,6 +223,7 @@ public:
     TfrmSMTP* frmSMTP = nullptr;
     bool EmailOptionsSet();
     void EmailClick(TSaveMode mode);
+    void ScanAndEmailClick();
     TfrmSMTP& EmailDialog();
 
 protected:
