@@ -39,6 +39,8 @@ PACKAGES=(
   qt6-webengine-dev
   # the web tests' proxy and certificates
   tinyproxy openssl python3
+  # e-mail tests: a real SMTP server and a POP3 server
+  python3-aiosmtpd dovecot-pop3d
 )
 
 SUDO=""

@@ -71,3 +71,31 @@ TJobBuild BuildJobFromOptions(const TJobOptions& options) {
 }
 
 } // namespace pg
+
+namespace pg {
+
+TJobBuildResult SelectPackageForms(const TJobOptions& options, TPackageSelection& package, TJobBuild& build) {
+    package.Set = LoadPackageFile(options.Package);
+    TDocSet& set = *package.Set;
+    build.FormCount = set.FormCount();
+    if (options.ChangedOnly) {
+        const std::string folder = IncludeSlash(options.HistoryFolder.empty() ? PGRegistry::QuodexHistoryDir()
+                                                                              : options.HistoryFolder);
+        ForceFolders(folder);
+        UpdateChangeMarks(set, folder);
+    }
+    if (!set.PlanCode.empty())
+        set.ReorderForms();
+    package.Tree.Build(set, [](const std::string&) { return 0; });
+    build.Result = TJobBuildResult::Built;
+    if (options.SelectedOnly) {
+        if (!SelectForms(set, package.Tree, options.SelectedForms, package.Selection))
+            build.Result = TJobBuildResult::BadSelection;
+        else if (build.Message = DeletedFormsMessage(FormsToCheckForDeletion(package.Tree, package.Selection));
+                 !build.Message.empty())
+            build.Result = TJobBuildResult::DeletedForms;
+    }
+    return build.Result;
+}
+
+} // namespace pg

@@ -4,9 +4,11 @@
 // the history when only changed forms are wanted, the tree built in display order and the walk's
 // pages assembled between the two resets, exactly as the print commands of the main window do.
 
+#include "DocTree.h"
 #include "PrintWalk.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,5 +40,21 @@ struct TJobBuild {
 
 // Throws what reading the package throws.
 TJobBuild BuildJobFromOptions(const TJobOptions& options);
+
+} // namespace pg
+
+namespace pg {
+
+// A package read for a batch command that works on forms rather than on a print job (the
+// e-mail command): read, change-marked, sorted and selected exactly as BuildJobFromOptions does
+// (the same form numbering), so both commands mean the same forms by the same numbers.
+struct TPackageSelection {
+    std::unique_ptr<TDocSet> Set;
+    TDocTree Tree;
+    TSelection Selection; // the chosen nodes when SelectedOnly
+};
+// Fills package from the options (Choices are not used). BadSelection and DeletedForms as
+// BuildJobFromOptions answers them, with the form count and message in build.
+TJobBuildResult SelectPackageForms(const TJobOptions& options, TPackageSelection& package, TJobBuild& build);
 
 } // namespace pg

@@ -47,6 +47,7 @@ struct TForwarded {
 
 const TForwarded job("job", kJobUsage, kSettingsProgram);
 const TForwarded pdf("pdf", kPdfUsage, kSettingsProgram);
+const TForwarded mail("mail", kMailUsage, kSettingsProgram);
 const TForwarded verify("verify", kVerifyUsage, kSettingsProgram);
 const TForwarded settings("settings", kSettingsUsage, kSettingsProgram);
 const TForwarded desktop("desktop", kDesktopUsage, kSettingsProgram);

@@ -7,7 +7,7 @@
 
 namespace pg::cli {
 
-// job, pdf, verify, settings and desktop: the settings store (QtCore).
+// job, pdf, mail, verify, settings, desktop, download, webdocs and update: the settings store (QtCore).
 inline constexpr char kSettingsProgram[] = "pagellan-cli-settings";
 // printers and print.
 inline constexpr char kPrintProgram[] = "pagellan-cli-print";
@@ -18,6 +18,9 @@ inline constexpr char kJobUsage[] =
     "[--all-on-legal] [--history DIR]";
 inline constexpr char kPdfUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
                                     "[--form-names] [--duplex] [--all-on-legal] [--history DIR]";
+inline constexpr char kMailUsage[] =
+    "mail PACKAGE --to ADDRS [--cc ADDRS] [--subject TEXT] [--body TEXT] [--format qdx|pdf|tsn] "
+    "[--selected N,... | --changed] [--history DIR] [--yes]   e-mail the package through the SMTP settings";
 inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
 inline constexpr char kSettingsUsage[] =
     "settings [get NAME | set NAME VALUE | list]   show or edit the settings";

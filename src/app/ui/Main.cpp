@@ -166,6 +166,7 @@ void TfrmMain::FormCreate() {
     CreateHelpCommands();
     CreateOptions();
     CreateWebCommands();
+    CreateMailing();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);

@@ -37,6 +37,7 @@ class TfrmMessage;
 class TfrmStatus;
 class TfrmAboutBox;
 class TfrmOptions;
+class TfrmSMTP;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -251,6 +252,13 @@ public:
     TfrmOptions* Options();
     void OptionsClick();
 
+    // E-mail (MainMail.cpp): the Email dialog, made on first use and kept for the run.
+    TfrmSMTP* frmSMTP = nullptr;
+    bool EmailOptionsSet();
+    void EmailClick(TSaveMode mode);
+    void ScanAndEmailClick();
+    TfrmSMTP& EmailDialog();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -289,6 +297,7 @@ private:
     void CreateFileCommands();
     void CreateHelpCommands();
     void CreateOptions();
+    void CreateMailing();
     // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
     // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
     std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);

@@ -1,0 +1,124 @@
+// The main window's e-mail commands: Email All / Selected / Changed and the Email button. The
+// attachment is written by the core (EmailPackage.h) and the Email dialog sends it.
+
+#include "Main.h"
+
+#include "EmailPackage.h"
+#include "MailMessage.h"
+#include "PGRegistry.h"
+#include "Paths.h"
+#include "PrintTree.h"
+#include "PrintWalk.h"
+#include "Prompt.h"
+#include "SMTP.h"
+#include "ScanPlugin.h"
+#include "Strings.h"
+
+#include <QApplication>
+#include <QToolButton>
+
+namespace pg {
+
+void TfrmMain::CreateMailing() {
+    for (QAction* a : {actEmail, actEmailAll, actEmailSelected, actEmailChanged})
+        MarkWired(a);
+    connect(actEmailAll, &QAction::triggered, this, [this] { EmailClick(TSaveMode::All); });
+    connect(actEmailSelected, &QAction::triggered, this, [this] { EmailClick(TSaveMode::Selected); });
+    connect(actEmailChanged, &QAction::triggered, this, [this] { EmailClick(TSaveMode::Changed); });
+    MarkWired(actScanNEmail);
+    actScanNEmail->setEnabled(true);
+    connect(actScanNEmail, &QAction::triggered, this, &TfrmMain::ScanAndEmailClick);
+    // The Email button: everything when nothing or only the root is selected, else the selection.
+    connect(actEmail, &QAction::triggered, this, [this] {
+        if (PrintButtonPrintsAll(tree_, Selection()))
+            actEmailAll->trigger();
+        else
+            actEmailSelected->trigger();
+    });
+}
+
+TfrmSMTP& TfrmMain::EmailDialog() {
+    if (!frmSMTP)
+        frmSMTP = new TfrmSMTP(this);
+    return *frmSMTP;
+}
+
+bool TfrmMain::EmailOptionsSet() {
+    if (PGRegistry::EmailClient() != 0)
+        return true;
+    if (!Trim(PGRegistry::Host()).empty() && !Trim(PGRegistry::FromName()).empty() &&
+        !Trim(PGRegistry::EmailAddr()).empty())
+        return true;
+    // The options dialog will open on its mail page on Yes; until then the command stops.
+    AskYesNo(
+        "Your email settings must be completed before you may continue.  Do you wish to set this up now?",
+        PromptAnswer::Yes, "Setup email?");
+    return false;
+}
+
+// Scan and Email: the scanning plug-in scans to a file and names subject and body; the file goes
+// out through the chosen route. Fetching a missing plug-in is the web commands' part.
+void TfrmMain::ScanAndEmailClick() {
+    if (!ScanPluginLoaded() || !EmailOptionsSet())
+        return;
+    TScanSettings settings;
+    settings.Dpi = PGRegistry::ScanDPI();
+    settings.Bright = PGRegistry::ScanBright();
+    settings.Contrast = PGRegistry::ScanContrast();
+    settings.Pages = PGRegistry::ScanPages();
+    settings.ScannerType = PGRegistry::ScanScannerType();
+    const TScanForEmail scan = ScanForEmail(settings, PGRegistry::FillDir());
+    if (!Trim(scan.File).empty()) {
+        TfrmSMTP& dialog = EmailDialog();
+        dialog.ClearAttachments();
+        dialog.SetEmailSubject(scan.Subject);
+        dialog.SetEmailBodyText(scan.Body);
+        dialog.AddEmailAttachments(Trim(scan.File));
+        dialog.Send(PGRegistry::EmailClient(), true);
+    }
+    ScanCleanup();
+}
+
+void TfrmMain::EmailClick(TSaveMode mode) {
+    if (!Loaded || !set_ || tree_.Empty() || !EmailOptionsSet())
+        return;
+    const TSelection selection = Selection();
+    if (mode == TSaveMode::Selected) {
+        const std::vector<const TDocSetForm*> forms = FormsToCheckForDeletion(tree_, selection);
+        if (forms.empty()) {
+            ShowInformation("No forms selected.");
+            return;
+        }
+        std::string deleted = DeletedFormsMessage(forms);
+        if (!deleted.empty()) {
+            const std::string printed = "Nothing will be printed.";
+            if (const size_t at = deleted.rfind(printed); at != std::string::npos)
+                deleted.replace(at, printed.size(), "Nothing will be emailed.");
+            ShowInformation(deleted);
+            return;
+        }
+    }
+    TfrmSMTP& dialog = EmailDialog();
+    dialog.SetDocSet(set_.get());
+    AskToSaveStackingOrder();
+    dialog.SetEmailSubject("Documents for #" + set_->WorksheetNumber);
+    dialog.SetEmailBodyText(GetEmailBodyMessageFromRegistry());
+    dialog.SetEmailCCRecipients(PGRegistry::AutomaticEmailCC());
+    dialog.ClearAttachments();
+
+    const TPdfConversion conversion{PdfConverter, TempFolder(),
+                                    [] { QApplication::processEvents(QEventLoop::AllEvents, 50); }};
+    dialog.WriteDocument = [this, mode, selection, conversion](int format, const std::string& path) {
+        return WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path, conversion);
+    };
+    const int format = std::clamp(PGRegistry::EmailDocumentFormat(), 0, 2);
+    const std::string path = EmailAttachmentPath(*set_, TEmailFormat(format), TempFolder());
+    if (dialog.WriteDocument(format, path))
+        dialog.AddEmailAttachments(path);
+    const int client = PGRegistry::EmailClient();
+    if (client != 0)
+        dialog.AddEmailAttachments(TfrmSMTP::OwnExecutable());
+    dialog.Send(client, false);
+}
+
+} // namespace pg

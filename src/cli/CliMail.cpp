@@ -1,0 +1,161 @@
+// mail: the package e-mailed as the Email command sends it, through the SMTP settings: the
+// attachment is written as the command writes it (Quodex, PDF or Tesselon), the warning is
+// shown and only --yes confirms it.
+
+#include "CliJob.h"
+#include "CliPrograms.h"
+#include "Command.h"
+#include "EmailPackage.h"
+#include "MailSession.h"
+#include "PGRegistry.h"
+#include "PackageJob.h"
+#include "PackageText.h"
+#include "Paths.h"
+#include "Strings.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+namespace pg::cli {
+
+namespace {
+
+constexpr const char* kUsage = kMailUsage;
+
+// The warning's HTML as plain text for a terminal: line breaks for <BR>, other tags dropped.
+std::string WarningText(const std::string& html) {
+    std::string text;
+    for (size_t i = 0; i < html.size(); ++i) {
+        if (html[i] != '<') {
+            text += html[i];
+            continue;
+        }
+        const size_t end = html.find('>', i);
+        if (end == std::string::npos)
+            break;
+        if (UpperCase(html.substr(i, end - i + 1)) == "<BR>")
+            text += '\n';
+        i = end;
+    }
+    return PackageTextToUtf8(text);
+}
+
+bool ParseFormat(const std::string& text, TEmailFormat& format) {
+    const std::string lower = LowerCase(text);
+    if (lower.empty())
+        format = TEmailFormat(std::clamp(PGRegistry::EmailDocumentFormat(), 0, 2));
+    else if (lower == "qdx")
+        format = TEmailFormat::Quodex;
+    else if (lower == "pdf")
+        format = TEmailFormat::PDF;
+    else if (lower == "tsn")
+        format = TEmailFormat::Tesselon;
+    else
+        return false;
+    return true;
+}
+
+class TWorkFolder {
+public:
+    TWorkFolder() {
+        std::string pattern = TempFolder() + "pagellan-mail-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern + "/";
+    }
+    ~TWorkFolder() {
+        std::error_code ec;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
+    }
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+int RunMail(const std::vector<std::string>& args) {
+    const std::vector<std::string> files =
+        Positionals(args, {"to", "cc", "subject", "body", "format", "selected", "history"});
+    TEmailFormat format{};
+    if (files.size() != 1 || !HasOption(args, "to") || !ParseFormat(OptionValue(args, "format"), format) ||
+        (HasOption(args, "selected") && HasOption(args, "changed"))) {
+        std::cerr << "usage: pagellan-cli " << kUsage << '\n';
+        return 2;
+    }
+    const TMailSetup setup = MailSetupFromSettings();
+    if (Trim(setup.Host).empty() || Trim(setup.FromName).empty() || Trim(setup.EmailAddr).empty()) {
+        std::cerr << "Your email settings must be completed before you may continue.\n";
+        return 1;
+    }
+    TJobOptions options;
+    options.Package = files[0];
+    options.ChangedOnly = HasOption(args, "changed");
+    options.SelectedOnly = HasOption(args, "selected");
+    options.HistoryFolder = OptionValue(args, "history");
+    for (const std::string& item : Split(OptionValue(args, "selected"), ","))
+        options.SelectedForms.push_back(StrToIntDef(Trim(item), 0));
+    TPackageSelection package;
+    TJobBuild build;
+    switch (SelectPackageForms(options, package, build)) {
+    case TJobBuildResult::BadSelection:
+        std::cerr << "pagellan-cli mail: --selected takes form numbers from 1 to " << build.FormCount << '\n';
+        return 2;
+    case TJobBuildResult::DeletedForms:
+        std::cerr << build.Message << '\n';
+        return 1;
+    case TJobBuildResult::Built:
+        break;
+    }
+
+    std::cout << WarningText(PGRegistry::EmailWarning()) << '\n';
+    if (!HasOption(args, "yes")) {
+        std::cerr << "pagellan-cli mail: not sent; confirm the warning with --yes\n";
+        return 1;
+    }
+    const TWorkFolder work;
+    if (work.Path().empty()) {
+        std::cerr << "pagellan-cli mail: cannot create a work folder in " << TempFolder() << '\n';
+        return 1;
+    }
+    const TSaveMode mode = options.SelectedOnly  ? TSaveMode::Selected
+                           : options.ChangedOnly ? TSaveMode::Changed
+                                                 : TSaveMode::All;
+    const std::string attachment = EmailAttachmentPath(*package.Set, format, work.Path());
+    const TPdfConversion conversion{ConverterBesideExecutable(), work.Path(), {}};
+    if (!WriteEmailAttachment(*package.Set, package.Tree, package.Selection, mode, format, attachment,
+                              conversion))
+        return 1;
+
+    TMailDraft draft;
+    draft.To = OptionValue(args, "to");
+    draft.CC = OptionValue(args, "cc");
+    draft.Subject = HasOption(args, "subject") ? Utf8ToPackageText(OptionValue(args, "subject"))
+                                               : "Documents for #" + package.Set->WorksheetNumber;
+    std::string body = Utf8ToPackageText(OptionValue(args, "body"));
+    if (Trim(body).empty())
+        body = GetEmailBodyMessageFromRegistry();
+    for (std::string& line : Split(body, "\n"))
+        draft.BodyLines.push_back(line.empty() || line.back() != '\r' ? line
+                                                                      : line.substr(0, line.size() - 1));
+    draft.Attachments = {attachment};
+
+    TMailSession session;
+    const TMailResult result = session.Send(setup, draft);
+    if (result.Outcome != TMailOutcome::Sent) {
+        std::cerr << result.Text << '\n';
+        return 1;
+    }
+    std::cout << result.Text << '\n';
+    return 0;
+}
+
+const TCliCommand mail("mail", kUsage, RunMail);
+
+} // namespace
+
+} // namespace pg::cli
