@@ -6,6 +6,7 @@
 #include "HLWMsgDialog.h"
 #include "HLWRegistry.h"
 #include "Main.h"
+#include "Options.h"
 #include "PGRegistry.h"
 #include "Prompt.h"
 #include "SMTP.h"
@@ -122,6 +123,24 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     ASSERT_EQ(prompter.Texts(),
               std::vector<std::string>{"Your email settings must be completed before you may "
                                        "continue.  Do you wish to set this up now?"});
+    EXPECT_EQ(main.frmSMTP, nullptr);
+    prompter.Clear();
+
+    // Yes opens the options dialog on the blank host; cancelling it stops the command too.
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    QString focused;
+    QTimer::singleShot(0, [&] {
+        auto* options = qApp->findChild<TfrmOptions*>();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!options)
+                options = qobject_cast<TfrmOptions*>(w);
+        ASSERT_NE(options, nullptr);
+        if (QWidget* f = options->focusWidget())
+            focused = f->objectName();
+        options->reject();
+    });
+    main.actEmailAll->trigger();
+    EXPECT_EQ(focused, "edSMTPHost");
     EXPECT_EQ(main.frmSMTP, nullptr);
     prompter.Clear();
 

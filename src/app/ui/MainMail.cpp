@@ -2,6 +2,7 @@
 // attachment is written by the core (EmailPackage.h) and the Email dialog sends it.
 
 #include "Main.h"
+#include "Options.h"
 
 #include "EmailPackage.h"
 #include "MailMessage.h"
@@ -46,13 +47,30 @@ TfrmSMTP& TfrmMain::EmailDialog() {
 bool TfrmMain::EmailOptionsSet() {
     if (PGRegistry::EmailClient() != 0)
         return true;
-    if (!Trim(PGRegistry::Host()).empty() && !Trim(PGRegistry::FromName()).empty() &&
-        !Trim(PGRegistry::EmailAddr()).empty())
+    // The first blank of host, sender name and sender address, or empty when all are filled.
+    const auto firstBlank = []() -> QString {
+        if (Trim(PGRegistry::Host()).empty())
+            return "edSMTPHost";
+        if (Trim(PGRegistry::FromName()).empty())
+            return "edFromName";
+        if (Trim(PGRegistry::EmailAddr()).empty())
+            return "edFromEmailAddr";
+        return {};
+    };
+    QString blank = firstBlank();
+    if (blank.isEmpty())
         return true;
-    // The options dialog will open on its mail page on Yes; until then the command stops.
-    AskYesNo(
-        "Your email settings must be completed before you may continue.  Do you wish to set this up now?",
-        PromptAnswer::Yes, "Setup email?");
+    if (AskYesNo(
+            "Your email settings must be completed before you may continue.  Do you wish to set this up now?",
+            PromptAnswer::Yes, "Setup email?") != PromptAnswer::Yes)
+        return false;
+    // The options dialog opens on its mail settings until it is cancelled or the fields are
+    // complete.
+    while (Options()->ShowOnPage(TfrmOptions::SystemPage, blank) == QDialog::Accepted) {
+        blank = firstBlank();
+        if (blank.isEmpty())
+            return true;
+    }
     return false;
 }
 
