@@ -253,12 +253,16 @@ void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
         return;
     }
     TPCLDevice& device = Device();
+    // The delta X is in quarter dots: the run keeps the quarters that whole dots leave over,
+    // so that a word of a finer font does not drift left by a fraction per letter.
+    int quarters = 0;
     for (const char ch : run) {
         const TSoftGlyph* g = font.FindGlyph(uint8_t(ch));
         if (!g)
             continue;
-        // The delta X is in quarter dots; the cursor keeps whole dots as the driver placed them.
-        const int advance = g->AdvanceQuarter / 4;
+        quarters += g->AdvanceQuarter;
+        const int advance = quarters / 4;
+        quarters -= advance * 4;
         if (g->Width > 1 && g->Height > 0) {
             const TBitImage image{std::span<const uint8_t>(g->Bits), g->Width, g->Height, g->BytesPerRow};
             device.DrawGlyph(ClampInt(int64_t(Page.LeftOffset) + Page.CursorX + g->LeftOffset),

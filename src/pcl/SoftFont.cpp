@@ -65,13 +65,18 @@ void DecodeCompressed(std::string_view data, TSoftGlyph& g) {
 // is black where at least half of the glyph pixels it covers are, and the offsets and the
 // advance shrink with it.
 void Downsample(TSoftGlyph& g, int factor) {
+    // The glyph's pixels are grouped from a multiple of factor on the fine grid, where the
+    // page's pixels begin: padX columns and padY rows of white come first.
+    const auto floorMod = [&](int v) { return ((v % factor) + factor) % factor; };
+    const int padX = floorMod(g.LeftOffset);
+    const int padY = floorMod(factor - floorMod(g.TopOffset)) % factor;
     TSoftGlyph out;
     out.Blocks = std::move(g.Blocks);
-    out.LeftOffset = int(std::lround(double(g.LeftOffset) / factor));
-    out.TopOffset = int(std::lround(double(g.TopOffset) / factor));
+    out.LeftOffset = (g.LeftOffset - padX) / factor;
+    out.TopOffset = (g.TopOffset + padY) / factor;
     out.AdvanceQuarter = g.AdvanceQuarter / factor;
-    out.Width = (g.Width + factor - 1) / factor;
-    out.Height = (g.Height + factor - 1) / factor;
+    out.Width = (g.Width + padX + factor - 1) / factor;
+    out.Height = (g.Height + padY + factor - 1) / factor;
     out.BytesPerRow = size_t(out.Width + 7) / 8;
     out.Bits.assign(out.BytesPerRow * size_t(out.Height), 0);
     auto at = [&](int x, int y) {
@@ -82,8 +87,8 @@ void Downsample(TSoftGlyph& g, int factor) {
             int black = 0;
             for (int dy = 0; dy < factor; ++dy)
                 for (int dx = 0; dx < factor; ++dx) {
-                    const int sx = x * factor + dx, sy = y * factor + dy;
-                    black += sx < g.Width && sy < g.Height && at(sx, sy);
+                    const int sx = x * factor + dx - padX, sy = y * factor + dy - padY;
+                    black += sx >= 0 && sy >= 0 && sx < g.Width && sy < g.Height && at(sx, sy);
                 }
             if (2 * black >= factor * factor)
                 out.Bits[size_t(y) * out.BytesPerRow + size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
