@@ -23,6 +23,9 @@ PACKAGES=(
   xdg-utils
   # PCL from laser-printer drivers for the interpreter's tests
   ghostscript groff
+  # TeX's laser-printer drivers (dvilj, dvilj4) and dvips with the plain TeX fonts, whose
+  # bitmap glyphs the soft-font tests compare
+  texlive-binaries texlive-base
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
 )
