@@ -47,6 +47,16 @@ def soft_font(font_id):
     return out
 
 
+def compressed_glyph(width, height, runs):
+    g = bytearray(glyph(0, height, width, height, 4 * width, b""))
+    g[3] = 2
+    return bytes(g) + runs
+
+
+def hpgl(instructions):
+    return p("~*p0x0Y~*c7200x7200Y~*c0T~%0B") + instructions.encode("latin-1") + p("~%0A")
+
+
 SEEDS = {
     "text-cursor": p("~E~&l0O~&a10L~&a70M~*p300x300YHello, world\r\nSecond line~=half~&a5R~&a720V~&a360HX\f"),
     "text-fonts": p("~E~(10U~(s1p12v0s3b4148TProportional ~(8U~(s0p10h12v0s0b4099TFixed ~&dDunder~&d@\r\n"
@@ -72,6 +82,19 @@ SEEDS = {
                 "~&f8Y~&f0X~&f7Y~&f2X~&f1X~&f8Y~&f3X~&f4X~&f10X~&f9Y~&f6X~&f8X\f"),
     "multi-page": p("~E~&l1S~&l0HPage one\f~&l2SPage two~E~&l26APage three\f\f"),
     "job-control": p("~%-12345X@PJL JOB NAME=\"x\"\r\n@PJL ENTER LANGUAGE=PCL\r\n~E~&l1SText\f~E~%-12345X@PJL EOJ\r\n"),
+    "soft-font-compressed": p("~*c2D~)s64W") + font_header() + p("~*c67E~(s25W") +
+    compressed_glyph(8, 4, b"\x02\x02\x04\x02\x00\x00\x08\xff\x01") + p("~*c68E~(s17W") + glyph(0, 2, 8, 2, 40, b"\xff") +
+    p("~(s3W") + b"\x04\x01\x81" + p("~*c69E~(s3W") + b"\x04\x01\xff" + p("~(2XCDE~*c2d4F~*c5F~E~(2XC~(X\f"),
+    "fonts-across-pages": soft_font(0) + p("~&u600D~(XAB\f~*p600XBA~&p2X") + b"\x0c\x0d" + p("~*c1F~(XA\f"),
+    "hpgl-shapes": hpgl("IN;SP1;PW0.5;PA1016,9144;EA2032,8128;PA3048,9144;RA4064,8128;PM0;PD5000,9000,5500,8500;"
+                        "PM1;PU6000,6000;PD6500,6000,6500,6500;PM2;FP1;EP;PU7112,6096;CI508,10;RO90;IP;IR10,10,90,90;"
+                        "SC0,100,0,100;PR;PD10,10;WU1;PW1;LT2;ER20,20;RR5,5;DF;LBlabel\x03DT*;LBx*SP0;PD1,1;"),
+    "hpgl-groff": p("~E~&u1200D~&l0E~*p0x0Y~*c8640x12240y0T~%1BSP1SC0,0.8467,0,-0.8467,2IR0,100,0,100PRTR0;~%1A"
+                    "~*p900x1400Y~%1BPW0.141111PD4800,0;~%0A~*p900x2800Y~%1BPMPD2400,0,0,1200,-2400,0,0,-1200PM2EP;~%1A"
+                    "Text\f~E"),
+    "hpgl-encoded": hpgl("IN;PA0,10160;PE<\x6f\xde\xbf\xbf\x70\xde:\xc1=\xbf\xbf>\xc3\x7f\xde7\x5f\x60;PE"),
+    "hpgl-hostile": hpgl("IN;PA1e300,-1e300;PD-99999999999,99999999999;PM0;PD1,1;PD2,2;FP;CI1e9,0.0001;RA1e12,1e12;"
+                         "SC0,0,0,0;PD5,5;IR;PE") + p("~%1B") + b"PD" + b"1," * 500,
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

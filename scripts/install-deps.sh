@@ -28,6 +28,9 @@ PACKAGES=(
   shared-mime-info desktop-file-utils libfile-mimeinfo-perl appstream dpkg-dev file
   # PCL from laser-printer drivers for the interpreter's tests
   ghostscript groff
+  # TeX's laser-printer drivers (dvilj, dvilj4) and dvips with the plain TeX fonts, whose
+  # bitmap glyphs the soft-font tests compare
+  texlive-binaries texlive-base
   # printing through CUPS; a real IPP printer (with its own D-Bus system bus) for the tests
   libcups2-dev cups-ipp-utils dbus
   # the internet library (its version in the About window)

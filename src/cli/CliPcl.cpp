@@ -3,8 +3,8 @@
 
 #include "Command.h"
 #include "PCLParse.h"
-#include "Paths.h"
 #include "PackageFile.h"
+#include "Paths.h"
 #include "Strings.h"
 
 #include <filesystem>
@@ -85,7 +85,8 @@ int RunSplit(const std::vector<std::string>& args) {
     for (int page = 1; page <= buffer->GetPageCount(); ++page) {
         const std::string name = "page-" + PadLeft(IntToStr(page), 3, '0') + ".pcl";
         const std::string target = (dir / name).string();
-        if (!WriteOutput(target, buffer->GetPageStream(page)->View())) {
+        // Each page carries the fonts, macros and state the pages before it left in force.
+        if (!WriteOutput(target, buffer->StandalonePage(page))) {
             for (const std::string& file : written)
                 std::filesystem::remove(file);
             return 1;

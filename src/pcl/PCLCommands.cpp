@@ -6,6 +6,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pg {
 
@@ -110,7 +111,7 @@ const std::vector<TPCLBuffer::TCommandEntry>& TPCLBuffer::CommandEntries() {
         {"&dD", "UnderlineEnable", &B::CmdUnderlineEnable},
         {"&d@", "UnderlineDisable", &B::CmdUnderlineDisable},
         {"&tP", "EmitOnly", &B::CmdEmitOnly},
-        {"&pX", "EmitOnly", &B::CmdEmitOnly},
+        {"&pX", "TransparentData", &B::CmdTransparentData},
         {"*cD", "AssignFontID", &B::CmdAssignFontID},
         {"*cF", "FontControl", &B::CmdFontControl},
         {"*cR", "EmitOnly", &B::CmdEmitOnly},
@@ -160,13 +161,13 @@ const std::vector<TPCLBuffer::TCommandEntry>& TPCLBuffer::CommandEntries() {
         {"&sC", "EmitOnly", &B::CmdEmitOnly},
         {"Y", "EmitOnly", &B::CmdEmitOnly},
         {"Z", "EmitOnly", &B::CmdEmitOnly},
-        {"%A", "EmitOnly", &B::CmdEmitOnly},
-        {"%B", "EmitOnly", &B::CmdEmitOnly},
-        {"*cK", "EmitOnly", &B::CmdEmitOnly},
-        {"*cL", "EmitOnly", &B::CmdEmitOnly},
-        {"*cT", "EmitOnly", &B::CmdEmitOnly},
-        {"*cX", "EmitOnly", &B::CmdEmitOnly},
-        {"*cY", "EmitOnly", &B::CmdEmitOnly},
+        {"%A", "EnterPcl", &B::CmdEnterPcl},
+        {"%B", "EnterHpgl", &B::CmdEnterHpgl},
+        {"*cK", "PlotWidth", &B::CmdPlotWidth},
+        {"*cL", "PlotHeight", &B::CmdPlotHeight},
+        {"*cT", "PictureFrameAnchor", &B::CmdPictureFrameAnchor},
+        {"*cX", "PictureFrameWidth", &B::CmdPictureFrameWidth},
+        {"*cY", "PictureFrameHeight", &B::CmdPictureFrameHeight},
         {"(sZ", "SignatureBox", &B::CmdSignatureBox},
     };
     return entries;
@@ -204,9 +205,13 @@ void TPCLBuffer::CmdUnknown(std::string_view command) {
     EmitCommand(command);
 }
 
+// A printer reset puts the modal state back and deletes the temporary fonts and macros; the
+// permanent ones stay. The page's orientation and paper stay with the page being drawn.
 void TPCLBuffer::CmdPrinterReset(std::string_view command) {
     EmitCommand(command);
-    FreeMacros();
+    ResetModalState();
+    std::erase_if(SoftFonts, [](const auto& f) { return !f.second->Permanent; });
+    std::erase_if(Macros, [](const auto& m) { return !m.second->Permanent; });
 }
 
 void TPCLBuffer::CmdSimplexDuplex(std::string_view command) {
@@ -372,13 +377,13 @@ void TPCLBuffer::CmdPushPopPosition(std::string_view command) {
 void TPCLBuffer::CmdPrimarySymbolSet(std::string_view command) {
     EmitCommand(command);
     Font.PrimarySymbolSet = int16_t(IntegerValue(command));
-    Font.FontID = 0;
+    Font.SelectedFont = -1;
 }
 
 void TPCLBuffer::CmdSecondarySymbolSet(std::string_view command) {
     EmitCommand(command);
     Font.SecondarySymbolSet = int16_t(IntegerValue(command));
-    Font.FontID = 0;
+    Font.SelectedFont = -1;
 }
 
 void TPCLBuffer::CmdPrimarySpacing(std::string_view command) {
@@ -447,15 +452,41 @@ void TPCLBuffer::CmdAssignFontID(std::string_view command) {
     Font.FontID = uint16_t(IntegerValue(command));
 }
 
+// Font control: 0 deletes every soft font, 1 the temporary ones, 2 the font of the current
+// identifier, 3 its glyph of the current character code; 4 and 5 make that font temporary or
+// permanent. Text selected in a deleted font goes back to the system fonts.
 void TPCLBuffer::CmdFontControl(std::string_view command) {
     EmitCommand(command);
-    if (IntegerValue(command) == 2)
-        Font.FontID = 0;
+    switch (IntegerValue(command)) {
+    case 0:
+        SoftFonts.clear();
+        break;
+    case 1:
+        std::erase_if(SoftFonts, [](const auto& f) { return !f.second->Permanent; });
+        break;
+    case 2:
+        SoftFonts.erase(Font.FontID);
+        break;
+    case 3:
+        if (TSoftFont* font = MutableSoftFont(Font.FontID))
+            font->DeleteGlyph(Font.CharacterCode);
+        break;
+    case 4:
+    case 5:
+        if (TSoftFont* font = MutableSoftFont(Font.FontID))
+            font->Permanent = IntegerValue(command) == 5;
+        break;
+    default:
+        break;
+    }
+    CurrentSoftFont = nullptr;
+    if (Font.SelectedFont >= 0 && SoftFonts.count(uint16_t(Font.SelectedFont)) == 0)
+        Font.SelectedFont = -1;
 }
 
 void TPCLBuffer::CmdSelectFontByID(std::string_view command) {
     EmitCommand(command);
-    Font.FontID = uint16_t(IntegerValue(command));
+    Font.SelectedFont = uint16_t(IntegerValue(command));
 }
 
 void TPCLBuffer::CmdFontDescriptor(std::string_view command) {
@@ -577,15 +608,28 @@ void TPCLBuffer::CmdMacroControl(std::string_view command) {
         break;
     case 1:
         if (DefiningMacro && MacroStream)
-            Macros[Page.MacroID] = std::move(MacroStream);
+            Macros[Page.MacroID] =
+                std::make_shared<const TStoredMacro>(std::string(MacroStream->View()), false);
         DefiningMacro = false;
         MacroStream.reset();
         break;
     case 2:
         ExecuteMacro();
         break;
+    case 6:
+        Macros.clear();
+        break;
+    case 7:
+        std::erase_if(Macros, [](const auto& m) { return !m.second->Permanent; });
+        break;
     case 8:
         Macros.erase(Page.MacroID);
+        break;
+    case 9:
+    case 10:
+        // A stored macro is shared with the page snapshots: a changed one is a new one.
+        if (auto it = Macros.find(Page.MacroID); it != Macros.end())
+            it->second = std::make_shared<const TStoredMacro>(it->second->Body, IntegerValue(command) == 10);
         break;
     default:
         break;
@@ -601,6 +645,69 @@ void TPCLBuffer::CmdSignatureBox(std::string_view command) {
     const bool draw = Out && ((RenderThisStream && !Page.PrintMode) || (RenderFirstPage && PageList.empty()));
     if (draw)
         SignatureBox(field(0), field(1), field(2), field(3));
+}
+
+} // namespace pg
+
+namespace pg {
+
+// The next n bytes are characters of the current font, control codes included.
+void TPCLBuffer::CmdTransparentData(std::string_view command) {
+    EmitCommand(command);
+    TransparentBytes = std::max(0, IntegerValue(command));
+}
+
+// ESC%1B takes the pen to the PCL cursor; ESC%0B leaves it where HP-GL/2 last had it.
+void TPCLBuffer::CmdEnterHpgl(std::string_view command) {
+    EmitCommand(command);
+    HpglMode = true;
+    if (IntegerValue(command) % 2 != 0)
+        Hpgl.Pen =
+            Hpgl.FromPage({double(Page.LeftOffset) + Page.CursorX, double(Page.TopMargin) + Page.CursorY});
+}
+
+// ESC%1A takes the PCL cursor to the pen; ESC%0A leaves it where PCL had it.
+void TPCLBuffer::CmdEnterPcl(std::string_view command) {
+    EmitCommand(command);
+    HpglMode = false;
+    if (IntegerValue(command) % 2 == 0)
+        return;
+    const THPGLPoint at = Hpgl.ToPage(Hpgl.Pen);
+    Page.CursorX = int32_t(std::clamp<double>(std::round(at.X) - Page.LeftOffset, INT32_MIN, INT32_MAX));
+    Page.CursorY = int32_t(std::clamp<double>(std::round(at.Y) - Page.TopMargin, INT32_MIN, INT32_MAX));
+}
+
+// The picture frame (decipoints) and its anchor (the cursor, ESC*c0T): HP-GL/2 plots into it.
+void TPCLBuffer::CmdPictureFrameWidth(std::string_view command) {
+    EmitCommand(command);
+    Hpgl.SetFrame(Hpgl.FrameLeft, Hpgl.FrameTop, std::abs(RealValue(command)) * 300.0 / 720.0,
+                  Hpgl.FrameHeight);
+}
+
+void TPCLBuffer::CmdPictureFrameHeight(std::string_view command) {
+    EmitCommand(command);
+    Hpgl.SetFrame(Hpgl.FrameLeft, Hpgl.FrameTop, Hpgl.FrameWidth,
+                  std::abs(RealValue(command)) * 300.0 / 720.0);
+}
+
+void TPCLBuffer::CmdPictureFrameAnchor(std::string_view command) {
+    EmitCommand(command);
+    if (IntegerValue(command) == 0)
+        Hpgl.SetFrame(double(Page.LeftOffset) + Page.CursorX, double(Page.TopMargin) + Page.CursorY,
+                      Hpgl.FrameWidth, Hpgl.FrameHeight);
+}
+
+// The plot size (inches) that the picture frame scales to.
+void TPCLBuffer::CmdPlotWidth(std::string_view command) {
+    EmitCommand(command);
+    Hpgl.PlotWidthInches = std::clamp(RealValue(command), 0.0, 1000.0);
+    Hpgl.SetFrame(Hpgl.FrameLeft, Hpgl.FrameTop, Hpgl.FrameWidth, Hpgl.FrameHeight);
+}
+
+void TPCLBuffer::CmdPlotHeight(std::string_view command) {
+    EmitCommand(command);
+    Hpgl.PlotHeightInches = std::clamp(RealValue(command), 0.0, 1000.0);
+    Hpgl.SetFrame(Hpgl.FrameLeft, Hpgl.FrameTop, Hpgl.FrameWidth, Hpgl.FrameHeight);
 }
 
 } // namespace pg

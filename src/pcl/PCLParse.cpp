@@ -5,6 +5,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -196,12 +197,16 @@ bool TPCLBuffer::Rendering() const {
 
 // The scanner. Bytes become text runs and escape sequences; a form feed ends the page.
 // Sequences and most runs are contiguous in the input, so they are kept as views into it.
-void TPCLBuffer::ParseStream() {
+void TPCLBuffer::ParseStream(bool fromSnapshot) {
     Page.DuplexMode = -1;
     if (MacroDepth == 0)
         ShownMessages.clear();
     JobControl = false;
-    ResetPageState();
+    TransparentBytes = 0;
+    if (MacroDepth > 0)
+        ResetPageState();
+    else if (!fromSnapshot)
+        ResetModalState();
     StartPageOutput();
     CurrentInput->Seek(0);
     TTextRun run;
@@ -251,6 +256,26 @@ void TPCLBuffer::ParseStream() {
             CurrentInput->Seek(end);
             continue;
         }
+        if (TransparentBytes > 0) {
+            // Transparent print data: characters of the font, control codes included.
+            const size_t length = std::min(size_t(TransparentBytes), data.size() - pos);
+            TransparentBytes = 0;
+            if (!run.Empty())
+                FlushText(run.View());
+            run.Clear();
+            CurrentInput->Seek(pos + length);
+            if (!DefiningMacro)
+                PageHasContent = true;
+            FlushText(data.substr(pos, length));
+            continue;
+        }
+        if (HpglMode) {
+            if (!run.Empty())
+                FlushText(run.View());
+            run.Clear();
+            ScanHpgl(data, pos);
+            continue;
+        }
         if (JobControl) {
             // Job-control lines go to the output as they are; they are not page text.
             const size_t length = JobControlLength(data, pos);
@@ -278,9 +303,22 @@ void TPCLBuffer::ParseStream() {
         FlushText(run.View());
     if (PageOutputSize() != 0 && CurrentInput == &InputStream && PageHasContent)
         EndPage();
-    // Fonts belong to the run that downloaded them; a macro run shares its caller's fonts.
-    if (MacroDepth == 0)
-        FreeSoftFonts();
+}
+
+void TPCLBuffer::ScanHpgl(std::string_view data, size_t pos) {
+    size_t end = data.find(char(kEsc), pos);
+    if (end == std::string_view::npos)
+        end = data.size();
+    const std::string_view bytes = data.substr(pos, end - pos);
+    CurrentInput->Seek(end);
+    int64_t unlimited = INT64_MAX;
+    const THPGLRun run =
+        RunHpgl(Hpgl, bytes, Rendering() ? Out : nullptr, Rendering() ? PlotBudget : unlimited);
+    if (run.Marked && !DefiningMacro)
+        PageHasContent = true;
+    if (DefiningMacro && MacroStream)
+        Append(*MacroStream, bytes);
+    EmitText(bytes);
 }
 
 // Lines that begin with "@PJL", each up to and including its line feed (or up to the next
@@ -311,6 +349,8 @@ void TPCLBuffer::ScanText(TTextRun& run, std::string_view data, size_t pos) {
         run.RemoveFormFeeds();
         FlushText(run.View());
         run.Clear();
+        // The next page begins at its top, at the first line.
+        Page.CursorY = RoundHalfEven(Page.VMI * 0.75) + 150;
         const size_t pages = PageList.size();
         EndPage();
         if (KeepPageEjects && PageList.size() > pages)
@@ -348,6 +388,10 @@ bool TPCLBuffer::ExecuteSequence(std::string_view sequence, size_t inputStart) {
         }
         prefix = sequence.substr(0, 1);
         rest = sequence.substr(1, 1);
+    } else if (sequence.size() == 3 && IsTerminator(uint8_t(sequence[2]))) {
+        // A command without a group character or value ("ESC(X": font 0 by identifier).
+        prefix = sequence.substr(0, 2);
+        rest = sequence.substr(2);
     } else {
         prefix = sequence.substr(0, std::min<size_t>(3, sequence.size()));
         rest = sequence.substr(prefix.size());
@@ -414,29 +458,39 @@ void TPCLBuffer::HandleBlock(std::string_view command, std::string_view block) {
     const bool raster = PackedCommandKey(command) == rasterKey;
     if (raster && !block.empty() && !DefiningMacro)
         PageHasContent = true;
-    if (Rendering()) {
-        if (AnnouncedGlyph || AnnouncedHeader)
-            StoreSoftFontBlock(block);
-        else if (raster)
-            DrawRasterRow(block);
-    }
+    // Fonts are kept in every parse: later pages use them, drawn or not.
+    if (AnnouncedGlyph || AnnouncedHeader)
+        StoreSoftFontBlock(block);
+    else if (raster && Rendering())
+        DrawRasterRow(block);
     EmitText(AnnouncedHeader ? std::string_view(RewriteFontHeader(block)) : block);
     AnnouncedHeader = false;
 }
 
+// A glyph goes into the font of the current identifier; a header makes a new font under it,
+// replacing any font stored there, as a printer does.
 void TPCLBuffer::StoreSoftFontBlock(std::string_view block) {
-    auto it = SoftFonts.find(Font.FontID);
     if (AnnouncedGlyph) {
         AnnouncedGlyph = false;
-        if (it == SoftFonts.end())
+        TSoftFont* font = MutableSoftFont(Font.FontID);
+        if (!font)
             return;
-        it->second->StoreGlyph(Font.CharacterCode, block);
-        CurrentSoftFont = it->second.get();
+        GlyphBudget -= font->StoreGlyph(Font.CharacterCode, block, GlyphBudget);
+        CurrentSoftFont = font;
         return;
     }
+    auto font = std::make_shared<TSoftFont>(block);
+    CurrentSoftFont = font.get();
+    SoftFonts[Font.FontID] = std::move(font);
+}
+
+TSoftFont* TPCLBuffer::MutableSoftFont(uint16_t id) {
+    auto it = SoftFonts.find(id);
     if (it == SoftFonts.end())
-        it = SoftFonts.emplace(Font.FontID, std::make_unique<TSoftFont>(block)).first;
-    CurrentSoftFont = it->second.get();
+        return nullptr;
+    if (it->second.use_count() > 1)
+        it->second = std::make_shared<TSoftFont>(*it->second);
+    return it->second.get();
 }
 
 const TSoftFont* TPCLBuffer::FindSoftFont(uint16_t id) const {
@@ -487,9 +541,9 @@ void TPCLBuffer::EmitText(std::string_view text) {
 
 void TPCLBuffer::FlushText(std::string_view run) {
     if (Rendering()) {
-        if (Font.FontID != 0) {
+        if (Font.SelectedFont >= 0) {
             // A soft font draws the run; without one nothing is drawn.
-            auto it = SoftFonts.find(Font.FontID);
+            auto it = SoftFonts.find(uint16_t(Font.SelectedFont));
             if (it != SoftFonts.end()) {
                 CurrentSoftFont = it->second.get();
                 DrawSoftFontRun(*it->second, run);
@@ -515,7 +569,7 @@ void TPCLBuffer::EndPage(bool keepEmptyPage) {
     }
     if (PageHasContent) {
         PageList.push_back(std::make_unique<THLWMemorystream>(TakePageOutput()));
-        PageOrientations.push_back(CollectedPageOrientation);
+        PageSnapshots.push_back(std::move(CollectedPageSnapshot));
     } else if (keepEmptyPage) {
         return;
     }
@@ -527,14 +581,35 @@ void TPCLBuffer::StartPageOutput() {
     PageOutputStart = WholePending.size();
     PageOutputGaps.clear();
     // A macro's scan starts a collection of its own inside the page; the page began earlier.
-    if (MacroDepth == 0)
-        CollectedPageOrientation = Page.Orientation;
+    // Only the pages of the input are kept, and only they need the state they begin with.
+    if (MacroDepth == 0 && CurrentInput == &InputStream)
+        CollectedPageSnapshot = TakeSnapshot();
 }
 
 uint8_t TPCLBuffer::GetPageOrientation(int page) const {
     if (page < 1 || page > GetPageCount())
         return 0;
-    return PageOrientations[size_t(page - 1)];
+    return PageSnapshots[size_t(page - 1)].Page.Orientation;
+}
+
+TPCLBuffer::TPageSnapshot TPCLBuffer::TakeSnapshot() const {
+    return TPageSnapshot{Page, Font,    Raster.RasterPresentation, Raster.PatternID, SoftFonts, Macros,
+                         Hpgl, HpglMode};
+}
+
+void TPCLBuffer::RestoreSnapshot(const TPageSnapshot& snapshot) {
+    Page = snapshot.Page;
+    Font = snapshot.Font;
+    Raster = TPCLRasterState{};
+    Raster.RasterPresentation = snapshot.RasterPresentation;
+    Raster.PatternID = snapshot.PatternID;
+    SoftFonts = snapshot.SoftFonts;
+    CurrentSoftFont = nullptr;
+    Macros = snapshot.Macros;
+    Hpgl = snapshot.Hpgl;
+    HpglMode = snapshot.HpglMode;
+    DefiningMacro = false;
+    MacroStream.reset();
 }
 
 size_t TPCLBuffer::PageOutputSize() const {
@@ -566,17 +641,9 @@ void TPCLBuffer::ResetPageState() {
     Page.PageLength = letter ? 3300 : 4200;
     Page.LeftOffset = 50;
     Page.RightMargin = 2400;
-    Page.UnitOfMeasure = 300;
-    Page.HMI = 12.0;
-    Page.LinesPerInch = 6;
-    Page.VMI = 50;
     Page.CursorY = RoundHalfEven(Page.VMI * 0.75) + 150;
     Page.CursorX = 50;
     Page.PositionStack.clear();
-
-    const uint32_t fillColor = Font.FillColor;
-    Font = TPCLFontState{};
-    Font.FillColor = fillColor;
 
     const uint16_t presentation = Raster.RasterPresentation;
     const int16_t patternId = Raster.PatternID;
@@ -587,12 +654,31 @@ void TPCLBuffer::ResetPageState() {
     PageHasContent = false;
     DefiningMacro = false;
     MacroStream.reset();
-    FreeSoftFonts();
+}
+
+// The unit of measure, spacing and font selection, and then the page's own state. Soft fonts
+// and macros are left to the caller: a printer reset keeps the permanent ones.
+void TPCLBuffer::ResetModalState() {
+    const uint16_t macroId = Page.MacroID;
+    Page.MacroID = 0;
+    Page.UnitOfMeasure = 300;
+    Page.HMI = 12.0;
+    Page.LinesPerInch = 6;
+    Page.VMI = 50;
+    const uint32_t fillColor = Font.FillColor;
+    Font = TPCLFontState{};
+    Font.FillColor = fillColor;
+    CurrentSoftFont = nullptr;
+    HpglMode = false;
+    Hpgl = THPGLState{};
+    ResetPageState();
+    Page.MacroID = macroId;
 }
 
 void TPCLBuffer::StartPage(TPCLDevice& device) {
     Out = &device;
     FilledArea = 0;
+    PlotBudget = kPlotPageAreas * 4200 * 4200;
     Out->StartPage(4200, 4200);
 }
 
@@ -612,10 +698,12 @@ void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std:
     StartPage(device);
     CurrentInput = GetPageStream(page);
     if (page != -1 && CurrentInput) {
-        Page.Orientation = GetPageOrientation(page);
+        // A page of the input begins with the state the pages before it left, as on a printer.
+        RestoreSnapshot(PageSnapshots[size_t(page - 1)]);
+        Page.PrintMode = print;
         RenderThisStream = true;
         MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
-        ParseStream();
+        ParseStream(true);
         FlushWholeOutput();
     }
     if (Page.PagePaperCode.empty())
@@ -631,10 +719,10 @@ void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std:
 // works on a copy, so the macro may delete or redefine itself while it runs.
 void TPCLBuffer::ExecuteMacro() {
     auto it = Macros.find(Page.MacroID);
-    if (it == Macros.end() || MacroDepth >= kMaxMacroDepth || it->second->Size() > MacroBudget)
+    if (it == Macros.end() || MacroDepth >= kMaxMacroDepth || it->second->Body.size() > MacroBudget)
         return;
-    MacroBudget -= it->second->Size();
-    THLWMemorystream body{std::string(it->second->View())};
+    MacroBudget -= it->second->Body.size();
+    THLWMemorystream body{it->second->Body};
 
     struct TKept {
         THLWMemorystream* Input;
@@ -666,6 +754,102 @@ void TPCLBuffer::ExecuteMacro() {
     Page.DuplexMode = kept.Duplex;
     Page.PaperCode = std::move(kept.PaperCode);
     Page.PagePaperCode = std::move(kept.PagePaperCode);
+}
+
+} // namespace pg
+
+namespace pg {
+
+namespace {
+
+// A value with up to two decimals, as PCL parameters are written ("10.5").
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", v);
+    std::string s = text;
+    while (s.back() == '0')
+        s.pop_back();
+    if (s.back() == '.')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+// The state a page begins with, as commands: what differs from a printer reset, then the
+// fonts and macros earlier pages left in force, then the page itself.
+std::string TPCLBuffer::StandalonePage(int page) const {
+    if (page < 1 || page > GetPageCount())
+        return {};
+    const TPageSnapshot& at = PageSnapshots[size_t(page - 1)];
+    std::string out;
+    auto command = [&](const std::string& text) {
+        out += char(kEsc);
+        out += text;
+    };
+    for (const auto& [id, font] : at.SoftFonts) {
+        command("*c" + IntToStr(id) + "D");
+        const std::string header = RewriteFontHeader(font->Header());
+        command(")s" + IntToStr(int64_t(header.size())) + "W");
+        out += header;
+        for (const auto& [code, glyph] : font->Glyphs()) {
+            command("*c" + IntToStr(code) + "E");
+            for (const std::string& block : glyph->Blocks) {
+                command("(s" + IntToStr(int64_t(block.size())) + "W");
+                out += block;
+            }
+        }
+        if (font->Permanent)
+            command("*c5F");
+    }
+    if (!at.SoftFonts.empty())
+        command("*c" + IntToStr(at.Font.FontID) + "D");
+    const std::string endDefinition = "\x1b&f1X";
+    for (const auto& [id, macro] : at.Macros) {
+        command("&f" + IntToStr(id) + "Y");
+        command("&f0X");
+        out += macro->Body;
+        if (!std::string_view(macro->Body).ends_with(endDefinition))
+            out += endDefinition;
+        if (macro->Permanent)
+            command("&f10X");
+    }
+    const TPCLPageState& p = at.Page;
+    const TPCLFontState& f = at.Font;
+    const TPCLPageState reset;
+    const TPCLFontState resetFont;
+    if (!at.Macros.empty() || p.MacroID != 0)
+        command("&f" + IntToStr(p.MacroID) + "Y");
+    if (p.UnitOfMeasure != reset.UnitOfMeasure)
+        command("&u" + IntToStr(p.UnitOfMeasure) + "D");
+    if (p.Orientation != 0)
+        command("&l" + IntToStr(p.Orientation) + "O");
+    if (p.LinesPerInch != reset.LinesPerInch)
+        command("&l" + IntToStr(p.LinesPerInch) + "D");
+    if (p.HMI != reset.HMI)
+        command("&k" + Number(p.HMI) + "H");
+    if (p.LeftOffset != reset.LeftOffset)
+        command("&a" + IntToStr(p.LeftOffset) + "L");
+    if (p.TopMargin != reset.TopMargin && p.LinesPerInch > 0 && p.TopMargin * p.LinesPerInch % 300 == 0)
+        command("&l" + IntToStr(p.TopMargin * p.LinesPerInch / 300) + "E");
+    if (f.PrimarySymbolSet != resetFont.PrimarySymbolSet)
+        command("(" + IntToStr(f.PrimarySymbolSet / 32) + char('@' + f.PrimarySymbolSet % 32));
+    if (f.PrimarySpacing != resetFont.PrimarySpacing)
+        command("(s" + IntToStr(f.PrimarySpacing) + "P");
+    if (f.PrimaryPitch != resetFont.PrimaryPitch)
+        command("(s" + IntToStr(f.PrimaryPitch) + "H");
+    if (f.PrimaryHeight != resetFont.PrimaryHeight)
+        command("(s" + Number(f.PrimaryHeight) + "V");
+    if (f.PrimaryStyle != resetFont.PrimaryStyle)
+        command("(s" + IntToStr(f.PrimaryStyle) + "S");
+    if (f.PrimaryStrokeWeight != resetFont.PrimaryStrokeWeight)
+        command("(s" + IntToStr(f.PrimaryStrokeWeight) + "B");
+    if (f.PrimaryTypeface != resetFont.PrimaryTypeface)
+        command("(s" + IntToStr(f.PrimaryTypeface) + "T");
+    if (f.SelectedFont >= 0)
+        command("(" + IntToStr(f.SelectedFont) + "X");
+    out += PageList[size_t(page - 1)]->View();
+    return out;
 }
 
 } // namespace pg

@@ -8,6 +8,7 @@
 // One interpreter serves one task: load, parse once, then ask for pages, bitmaps or output.
 
 #include "HLWStream.h"
+#include "HPGL.h"
 #include "PCLCommandList.h"
 #include "PCLDevice.h"
 #include "PageBitmap.h"
@@ -62,7 +63,10 @@ struct TPCLFontState {
     uint8_t SecondaryStrokeWeight = 0;
     uint16_t PrimaryTypeface = 4099;
     uint16_t SecondaryTypeface = 4099;
+    // The identifier that downloads and font control address (`*cD`).
     uint16_t FontID = 0;
+    // The soft font selected by identifier (`(#X`); -1 while the system fonts are in use.
+    int32_t SelectedFont = -1;
     uint8_t CharacterCode = 0;
     bool Underline = false;
     uint32_t FillColor = 0x00FF0000;
@@ -83,6 +87,12 @@ struct TPCLRasterState {
     // The last decoded raster row, which a delta row patches; cleared when raster graphics
     // start or end and by vertical moves.
     std::vector<uint8_t> SeedRow;
+};
+
+// A macro as stored: its recorded bytes, and whether it survives a printer reset.
+struct TStoredMacro {
+    std::string Body;
+    bool Permanent = false;
 };
 
 class TPCLBuffer {
@@ -137,6 +147,11 @@ public:
     // page stream rendered alone starts from it, as the printer carries it over from the
     // pages before.
     uint8_t GetPageOrientation(int page) const;
+    // Page `page` to stand on its own, as a printer would print it after the pages before: the
+    // commands that bring back the state earlier pages left (unit, orientation, margins,
+    // spacing, font selection), the soft fonts and macros in force where it begins, then the
+    // page stream. Empty for no such page.
+    std::string StandalonePage(int page) const;
     // Page 1..count: that page's stream; -1: InputStream; anything else: nullptr. Owned here.
     THLWMemorystream* GetPageStream(int page);
     // Everything re-emitted since creation, positioned at 0. Owned here.
@@ -163,6 +178,7 @@ public:
     const TPCLFontState& FontState() const { return Font; }
     const TPCLRasterState& RasterState() const { return Raster; }
     bool HasMacro(uint16_t id) const { return Macros.count(id) != 0; }
+    bool InHpglMode() const { return HpglMode; }
     size_t SoftFontCount() const { return SoftFonts.size(); }
     const TSoftFont* FindSoftFont(uint16_t id) const;
     bool IsDefiningMacro() const { return DefiningMacro; }
@@ -174,7 +190,8 @@ private:
     static const std::vector<TCommandEntry>& CommandEntries();
 
     // Scanner and splitting (PCLParse.cpp).
-    void ParseStream();
+    // fromSnapshot: the state was restored for a page; no reset at the start.
+    void ParseStream(bool fromSnapshot = false);
     class TTextRun;
     void ScanText(TTextRun& run, std::string_view data, size_t pos);
     // inputStart: where the sequence begins in CurrentInput. True when a data block was read;
@@ -201,6 +218,27 @@ private:
     void FreeMacros() { Macros.clear(); }
     void FreeSoftFonts();
     void StoreSoftFontBlock(std::string_view block);
+    // The font stored under id, ready to change: a font shared with a page snapshot is copied
+    // first. nullptr when there is none.
+    TSoftFont* MutableSoftFont(uint16_t id);
+    // Everything a printer reset puts back, except the orientation and paper, which belong to
+    // the page being drawn.
+    void ResetModalState();
+    // HP-GL/2 bytes up to the next escape byte at pos: drawn, re-emitted, never text.
+    void ScanHpgl(std::string_view data, size_t pos);
+    // The state where a page begins, so that the page can be drawn or re-emitted alone.
+    struct TPageSnapshot {
+        TPCLPageState Page;
+        TPCLFontState Font;
+        uint16_t RasterPresentation = 0;
+        int16_t PatternID = 0;
+        std::map<uint16_t, std::shared_ptr<TSoftFont>> SoftFonts;
+        std::map<uint16_t, std::shared_ptr<const TStoredMacro>> Macros;
+        THPGLState Hpgl;
+        bool HpglMode = false;
+    };
+    TPageSnapshot TakeSnapshot() const;
+    void RestoreSnapshot(const TPageSnapshot& snapshot);
 
     // Drawing hooks (PCLDrawing.cpp), called only while rendering. They belong to the text,
     // soft-font, raster and rectangle renderers.
@@ -290,6 +328,14 @@ private:
     void CmdMacroID(std::string_view command);
     void CmdMacroControl(std::string_view command);
     void CmdSignatureBox(std::string_view command);
+    void CmdTransparentData(std::string_view command);
+    void CmdEnterHpgl(std::string_view command);
+    void CmdEnterPcl(std::string_view command);
+    void CmdPictureFrameWidth(std::string_view command);
+    void CmdPictureFrameHeight(std::string_view command);
+    void CmdPictureFrameAnchor(std::string_view command);
+    void CmdPlotWidth(std::string_view command);
+    void CmdPlotHeight(std::string_view command);
 
     // PCL units (`*p`, `*c` sizes) to dots by the unit of measure.
     int32_t UnitsToDots(int32_t units) const;
@@ -308,9 +354,9 @@ private:
     size_t PageOutputStart = 0;
     std::vector<std::pair<size_t, size_t>> PageOutputGaps;
     std::vector<std::unique_ptr<THLWMemorystream>> PageList;
-    // Per page of PageList: the orientation where it began; and that of the page collected now.
-    std::vector<uint8_t> PageOrientations;
-    uint8_t CollectedPageOrientation = 0;
+    // Per page of PageList: the state where it began; and that of the page collected now.
+    std::vector<TPageSnapshot> PageSnapshots;
+    TPageSnapshot CollectedPageSnapshot;
     TPCLStringList Commands;
     std::vector<std::string> SubstituteKeys;
     std::vector<std::string> SubstituteTexts;
@@ -321,7 +367,13 @@ private:
     bool PageHasContent = false;
     bool DefiningMacro = false;
     std::unique_ptr<THLWMemorystream> MacroStream;
-    std::map<uint16_t, std::unique_ptr<THLWMemorystream>> Macros;
+    // Macros and fonts are shared with the page snapshots; a stored macro is never changed.
+    std::map<uint16_t, std::shared_ptr<const TStoredMacro>> Macros;
+    // Transparent print data: this many bytes after the command are characters, not commands.
+    int32_t TransparentBytes = 0;
+    // HP-GL/2: the scanner hands bytes to the plotter until PCL mode returns.
+    bool HpglMode = false;
+    THPGLState Hpgl;
     bool AnnouncedGlyph = false;
     bool AnnouncedHeader = false;
     // The scanner has just seen a universal exit: "@PJL" lines are job control, not text.
@@ -332,8 +384,10 @@ private:
     TPCLPageState Page;
     TPCLFontState Font;
     TPCLRasterState Raster;
-    // Soft fonts by identifier; the first font downloaded under an identifier stays in use.
-    std::map<uint16_t, std::unique_ptr<TSoftFont>> SoftFonts;
+    // Soft fonts by identifier; a later header under an identifier replaces the font.
+    std::map<uint16_t, std::shared_ptr<TSoftFont>> SoftFonts;
+    // Bytes that stored glyphs may still take in this interpreter.
+    size_t GlyphBudget = size_t(256) << 20;
     const TSoftFont* CurrentSoftFont = nullptr;
 
     // The caller's device while a page is drawn.
@@ -342,6 +396,9 @@ private:
     // cover before filling stops.
     int64_t FilledArea = 0;
     static constexpr int64_t kFillPageAreas = 100;
+    // Pixel work HP-GL/2 plotting may still spend on the page being drawn.
+    int64_t PlotBudget = 0;
+    static constexpr int64_t kPlotPageAreas = 50;
 
     // Macro runs: how deep they nest now, and how many more bytes they may still scan in
     // this parse (so that macros calling macros cannot multiply the input without bound).

@@ -51,29 +51,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kSimilar
     {"ITC BOOKMAN", "BOOKMAN OLD STYLE"},
 }};
 
-// Glyph descriptor fields (big-endian PCL bitmap character descriptor).
-struct TGlyphFields {
-    int LeftOffset = 0;
-    int TopOffset = 0;
-    int Width = 0;
-    int Height = 0;
-    int Advance = 0;
-};
-
-uint8_t ByteAt(std::string_view block, size_t at) {
-    return at < block.size() ? uint8_t(block[at]) : 0;
-}
-
-TGlyphFields ReadGlyph(std::string_view block) {
-    TGlyphFields g;
-    g.LeftOffset = int16_t(uint16_t(ByteAt(block, 6) << 8 | ByteAt(block, 7)));
-    g.TopOffset = ByteAt(block, 9);
-    g.Width = ByteAt(block, 11);
-    g.Height = ByteAt(block, 13);
-    g.Advance = ByteAt(block, 15) / 4;
-    return g;
-}
-
 } // namespace
 
 std::string_view TypefaceName(uint16_t typeface) {
@@ -276,22 +253,22 @@ void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
         return;
     }
     TPCLDevice& device = Device();
+    // The delta X is in quarter dots: the run keeps the quarters that whole dots leave over,
+    // so that a word of a finer font does not drift left by a fraction per letter.
+    int quarters = 0;
     for (const char ch : run) {
-        const std::string* block = font.FindGlyph(uint8_t(ch));
-        if (!block)
+        const TSoftGlyph* g = font.FindGlyph(uint8_t(ch));
+        if (!g)
             continue;
-        const TGlyphFields g = ReadGlyph(*block);
-        if (g.Width == 1) {
-            Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.Advance));
-            continue;
+        quarters += g->AdvanceQuarter;
+        const int advance = quarters / 4;
+        quarters -= advance * 4;
+        if (g->Width > 1 && g->Height > 0) {
+            const TBitImage image{std::span<const uint8_t>(g->Bits), g->Width, g->Height, g->BytesPerRow};
+            device.DrawGlyph(ClampInt(int64_t(Page.LeftOffset) + Page.CursorX + g->LeftOffset),
+                             ClampInt(int64_t(Page.TopMargin) + Page.CursorY - g->TopOffset), image);
         }
-        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.LeftOffset));
-        const std::string_view rows = std::string_view(*block).substr(std::min<size_t>(16, block->size()));
-        const TBitImage image{std::span(reinterpret_cast<const uint8_t*>(rows.data()), rows.size()), g.Width,
-                              g.Height, size_t(g.Width + 7) / 8};
-        device.DrawGlyph(ClampInt(int64_t(Page.LeftOffset) + Page.CursorX),
-                         ClampInt(int64_t(Page.TopMargin) + Page.CursorY - g.TopOffset), image);
-        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(g.Advance - g.LeftOffset));
+        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(advance));
     }
 }
 

@@ -22,13 +22,7 @@ std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info) {
 }
 
 THLWMemorystream FilePageCopy(TPCLBuffer& file, int page) {
-    const THLWMemorystream* source = page >= 1 ? file.GetPageStream(page) : nullptr;
-    if (source == nullptr)
-        return THLWMemorystream();
-    const uint8_t orientation = file.GetPageOrientation(page);
-    std::string bytes = orientation == 0 ? std::string() : "\x1b&l" + std::to_string(orientation) + "O";
-    bytes += source->View();
-    return THLWMemorystream(std::move(bytes));
+    return THLWMemorystream(file.StandalonePage(page));
 }
 
 void RemovePageSizeCommands(THLWMemorystream& stream) {

@@ -18,8 +18,9 @@ namespace pg {
 std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info);
 
 // A copy of page `page` (1..count) of a parsed file, to be shown on its own: in front of it
-// the orientation the page begins in when that is not portrait, since a landscape command on
-// an earlier page holds for the pages after it. Empty when there is no such page.
+// the state, soft fonts and macros that earlier pages left in force (a landscape command or a
+// font download on an earlier page holds for the pages after it). Empty when there is no such
+// page.
 THLWMemorystream FilePageCopy(TPCLBuffer& file, int page);
 
 // Deletes every letter and legal page-size command (ESC&l2A, ESC&l3A) from the stream.

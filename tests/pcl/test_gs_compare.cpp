@@ -342,3 +342,106 @@ TEST(PclGhostscriptCompare, LandscapePagesRenderWhole) {
         }
     }
 }
+
+namespace {
+
+// A two-page TeX letter: a large bold title (glyphs of more than 1000 bytes), body text with
+// ligatures (codes below 32, sent as transparent data), italics and a rule; page 2 uses the
+// fonts downloaded on page 1.
+const char* const kLetter = R"(\nopagenumbers
+\font\title=cmbx12 scaled\magstep4
+\centerline{\title Loan Agreement}
+\bigskip\hrule\medskip
+Dear Borrower,\par\medskip
+This letter confirms the terms of your loan. The borrower promises to pay the lender the
+amount shown below, with interest at the rate stated, in monthly payments of the first fifty.
+\medskip
+Amount: \$123,456.78 \quad Rate: 6.125\% \quad Term: 360 months
+\vfill\eject
+\centerline{\title Loan Agreement}
+\bigskip
+Signed by the borrower on the date shown. {\it Italic text} and {\bf bold text} and more
+ordinary text to fill the line with characters, the office and the affluent.
+\bye
+)";
+
+bool HaveTools(std::initializer_list<const char*> tools) {
+    for (const char* tool : tools)
+        if (!RunQuietly(std::string("command -v ") + tool))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// TeX's laser-printer drivers: dvilj (300 dpi bitmap glyphs, fonts downloaded once on page
+// 1) and dvilj4 (600 dpi compressed glyphs). Each page, drawn alone, agrees with Ghostscript's
+// rendering of dvips' PostScript made from the same bitmap fonts.
+TEST(PclGhostscriptCompare, TexDriverPagesRenderLikeDvips) {
+    if (!HaveTools({"gs", "tex", "dvilj", "dvilj4", "dvips"}))
+        GTEST_SKIP() << "TeX or Ghostscript is not installed";
+    const fs::path dir = fs::path(testing::TempDir()) / "pcl_gs_tex";
+    fs::create_directories(dir);
+    std::ofstream(dir / "letter.tex") << kLetter;
+    const std::string in = "cd " + dir.string() + " && ";
+    ASSERT_TRUE(RunQuietly(in + "tex -interaction=batchmode letter.tex"));
+    for (const auto& [driver, dpi] : {std::pair{"dvilj", 300}, std::pair{"dvilj4", 600}}) {
+        SCOPED_TRACE(driver);
+        const std::string name = driver;
+        ASSERT_TRUE(RunQuietly(in + name + " -e" + name + ".pcl letter.dvi"));
+        // The same bitmap fonts for PostScript: no outline font map.
+        ASSERT_TRUE(RunQuietly(in + "dvips -D " + std::to_string(dpi) + " -u /dev/null -o " + name +
+                               ".ps letter.dvi"));
+        ASSERT_TRUE(RunQuietly(in +
+                               "gs -q -dNOPAUSE -dBATCH -dSAFER -r300 -sPAPERSIZE=letter -sDEVICE=pbmraw "
+                               "-sOutputFile=" +
+                               name + "-%d.pbm " + name + ".ps"));
+        test::TBitmapPcl file;
+        file.LoadFromFile((dir / (name + ".pcl")).string());
+        file.Parse();
+        ASSERT_EQ(file.GetPageCount(), 2);
+        for (int page = 2; page >= 1; --page) {
+            const TBlackMap reference = ReadPbm(dir / (name + "-" + std::to_string(page) + ".pbm"));
+            const TBlackMap ours = BlackOf(file.GetPageBitmap(false, page, "LTR"));
+            const TNearAgreement a = CompareWithin1(reference, ours);
+            std::cout << name << " page " << page << ": " << 100 * a.FoundShare() << "% of the reference, "
+                      << 100 * a.ExtraShare() << "% extra\n";
+            EXPECT_GT(a.Reference, 20000);
+            EXPECT_GE(a.FoundShare(), 0.99) << "page " << page;
+            EXPECT_LE(a.ExtraShare(), 0.01) << "page " << page;
+            if (a.FoundShare() < 0.99 || a.ExtraShare() > 0.01)
+                WritePgm(ours, dir / (name + "-" + std::to_string(page) + ".pgm"));
+        }
+    }
+}
+
+// groff's LaserJet 4 driver draws boxes and rules with HP-GL/2: the page shows them where
+// grops + Ghostscript do, and none of the HP-GL/2 instructions appears as text.
+TEST(PclGhostscriptCompare, GroffBoxesAreDrawnNotPrinted) {
+    if (!HaveTools({"gs", "groff"}))
+        GTEST_SKIP() << "groff or Ghostscript is not installed";
+    const fs::path dir = fs::path(testing::TempDir()) / "pcl_gs_groff";
+    fs::create_directories(dir);
+    // Only drawings: the resident fonts of grolj4 are not ours to compare.
+    std::ofstream(dir / "boxes.tr") << ".po 1i\n.sp 1i\n\\D'l 4i 0'\n.sp 1i\n\\D'p 2i 0 0 1i -2i 0 0 -1i'\n"
+                                       ".sp 2i\n\\D'c 1i'\n.sp 1i\n\\D'P 1i 0 0 0.5i -1i 0'\n";
+    const std::string in = "cd " + dir.string() + " && ";
+    ASSERT_TRUE(RunQuietly(in + "(groff -Tlj4 -P-pletter boxes.tr > boxes.pcl)"));
+    ASSERT_TRUE(RunQuietly(in + "(groff -Tps -P-pletter boxes.tr > boxes.ps)"));
+    ASSERT_TRUE(RunQuietly(in + "gs -q -dNOPAUSE -dBATCH -dSAFER -r300 -sPAPERSIZE=letter -sDEVICE=pbmraw "
+                                "-sOutputFile=boxes.pbm boxes.ps"));
+    test::TBitmapPcl file;
+    file.LoadFromFile((dir / "boxes.pcl").string());
+    file.Parse(true);
+    ASSERT_EQ(file.GetPageCount(), 1);
+    const TBlackMap ours = BlackOf(file.GetPageBitmap(false, 1, "LTR"));
+    const TBlackMap reference = ReadPbm(dir / "boxes.pbm");
+    const TNearAgreement a = CompareWithin1(reference, ours);
+    std::cout << "grolj4: " << 100 * a.FoundShare() << "% of the reference, " << 100 * a.ExtraShare()
+              << "% extra\n";
+    EXPECT_GT(a.Reference, 5000);
+    EXPECT_GE(a.FoundShare(), 0.97);
+    EXPECT_LE(a.ExtraShare(), 0.03);
+    if (a.FoundShare() < 0.97 || a.ExtraShare() > 0.03)
+        WritePgm(ours, dir / "boxes.pgm");
+}

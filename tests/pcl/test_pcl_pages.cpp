@@ -141,16 +141,18 @@ TEST(PclFonts, HeadersAreRewrittenAndFontsKeptWhileRendering) {
     expected[25] = 52;
     expected[26] = 16;
     EXPECT_EQ(OutputOf(*b), P("~*c5D~)s64W") + expected + P("~*c65E~(s20W") + glyph + "A");
-    // The fonts are freed at the end of the parse run.
-    EXPECT_EQ(b->SoftFontCount(), 0u);
+    // The font stays after the parse: later pages of a stream use it as on a printer.
+    EXPECT_EQ(b->SoftFontCount(), 1u);
     // A short header keeps its length; fields beyond it are left out.
     EXPECT_EQ(RewriteFontHeader(std::string(16, '\0')), std::string(14, '\0') + "\x01\x15");
     TSoftFont font("h");
-    font.StoreGlyph('A', "first");
-    font.StoreGlyph('A', "second");
-    font.StoreGlyph('a', "lower");
-    EXPECT_EQ(*font.FindGlyph('A'), "first");
-    EXPECT_EQ(*font.FindGlyph('a'), "lower");
+    // A later download of a code replaces the earlier one; the blocks are kept as they came.
+    const std::string first("\x04\x00first", 7), second("\x04\x00second", 8), lower("\x04\x00lower", 7);
+    font.StoreGlyph('A', first);
+    font.StoreGlyph('A', second);
+    font.StoreGlyph('a', lower);
+    EXPECT_EQ(font.FindGlyph('A')->Blocks, std::vector<std::string>{second});
+    EXPECT_EQ(font.FindGlyph('a')->Blocks, std::vector<std::string>{lower});
     EXPECT_EQ(font.FindGlyph('B'), nullptr);
 }
 

@@ -139,11 +139,13 @@ TEST(PclPageState, FontRasterAndPatternFields) {
     EXPECT_EQ(f.PrimaryPitch, 8);
     EXPECT_EQ(f.PrimaryStyle, 1);
     EXPECT_EQ(f.PrimaryTypeface, 16602);
-    EXPECT_EQ(Parsed(P("~(5X~(8U"))->FontState().FontID, 0);
-    EXPECT_EQ(Parsed(P("~(5X"))->FontState().FontID, 5);
+    // Selecting by identifier and assigning one for downloads are separate, as on a printer.
+    EXPECT_EQ(Parsed(P("~(5X~(8U"))->FontState().SelectedFont, -1);
+    EXPECT_EQ(Parsed(P("~(5X"))->FontState().SelectedFont, 5);
+    EXPECT_EQ(Parsed(P("~(X"))->FontState().SelectedFont, 0);
+    EXPECT_EQ(Parsed(P("~(5X"))->FontState().FontID, 0);
     EXPECT_EQ(Parsed(P("~*c7D"))->FontState().FontID, 7);
-    EXPECT_EQ(Parsed(P("~*c7d1F"))->FontState().FontID, 7);
-    EXPECT_EQ(Parsed(P("~*c7d2F"))->FontState().FontID, 0);
+    EXPECT_EQ(Parsed(P("~*c7d2F"))->FontState().FontID, 7);
     EXPECT_EQ(Parsed(P("~*c321E"))->FontState().CharacterCode, 321 - 256);
     EXPECT_TRUE(Parsed(P("~&dD"))->FontState().Underline);
     EXPECT_FALSE(Parsed(P("~&dD~&d@"))->FontState().Underline);
@@ -178,8 +180,17 @@ TEST(PclPageState, PageSizeBoundariesAndResets) {
     auto m = Parsed(P("~&f5Y~*p500X~&l2A"));
     EXPECT_EQ(m->PageState().CursorX, 500);
     EXPECT_EQ(m->PageState().MacroID, 5);
-    // The printer reset does not touch the page state.
-    EXPECT_EQ(Parsed(P("~*p500X~E"))->PageState().CursorX, 500);
+    // The printer reset puts the modal state back (the orientation stays with the page).
+    auto reset = Parsed(P("~&u600D~*p500X~&l8D~&l1O~E"));
+    EXPECT_EQ(reset->PageState().CursorX, 50);
+    EXPECT_EQ(reset->PageState().UnitOfMeasure, 300);
+    EXPECT_EQ(reset->PageState().LinesPerInch, 6);
+    EXPECT_EQ(reset->PageState().Orientation, 1);
+    // A page-size command keeps the unit, the spacing and the font.
+    auto sized = Parsed(P("~&u1200D~&l8D~(s3T~&l2A"));
+    EXPECT_EQ(sized->PageState().UnitOfMeasure, 1200);
+    EXPECT_EQ(sized->PageState().LinesPerInch, 8);
+    EXPECT_EQ(sized->FontState().PrimaryTypeface, 3);
     // Orientation is kept through resets.
     EXPECT_EQ(Parsed(P("~&l1O~&l2A"))->PageState().Orientation, 1);
     EXPECT_EQ(Parsed(P("~&l260O"))->PageState().Orientation, 4);

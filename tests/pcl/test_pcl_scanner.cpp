@@ -19,10 +19,9 @@ namespace {
 const auto& kKeys = kPclCommandKeys;
 
 // The commands that only emit themselves, by their number in the table (1-based).
-const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  16,  17,  23,
-                         30,  34,  60,  61,  66,  75,  76,  79,  80,  83,  84,  85,  97,
-                         100, 101, 102, 103, 104, 108, 109, 116, 117, 118, 121, 122, 123,
-                         124, 125, 126, 127, 128, 129, 130, 131, 132, 133, 134, 135, 136};
+const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  16,  17,  23,  30,  34,
+                         60,  61,  66,  75,  76,  79,  83,  84,  85,  97,  100, 101, 102, 103, 104,
+                         108, 109, 116, 117, 118, 121, 122, 123, 124, 125, 126, 127, 128, 129};
 
 // A command text for a key: escape byte, the parameter characters, a number, the letter, with
 // the letters' case turned around.
@@ -53,6 +52,10 @@ TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
         EXPECT_EQ(TPCLBuffer::HandlerName(table.Handler(size_t(n - 1))), "EmitOnly") << kKeys[n - 1];
     auto nameOf = [&](const char* key) { return TPCLBuffer::HandlerName(table.FindKey(key)); };
     EXPECT_EQ(nameOf("E"), "PrinterReset");
+    // Transparent data, HP-GL/2 and its picture frame act rather than only emit.
+    EXPECT_EQ(nameOf("&pX"), "TransparentData");
+    EXPECT_EQ(nameOf("%B"), "EnterHpgl");
+    EXPECT_EQ(nameOf("*cT"), "PictureFrameAnchor");
     EXPECT_EQ(nameOf("&lA"), "PageSize");
     EXPECT_EQ(nameOf("&lO"), "Orientation");
     EXPECT_EQ(nameOf("&9"), "ClearHorizontalMargins");

@@ -96,15 +96,16 @@ TEST(PclSoftFonts, SelectionSpacesMissingGlyphsAndCase) {
     auto lower = Rendered(FontFive() + P("~(5Xa"));
     EXPECT_EQ(lower->PageState().CursorX, 53);
     EXPECT_EQ(InkCount(lower->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 1);
-    // The other selections: the assign command with *cD and the secondary ID.
-    EXPECT_EQ(Rendered(FontFive() + P("~*c5DA"))->PageState().CursorX, 60);
+    // *cD only names the font that downloads go to (Courier draws "A": 30 dots); the
+    // secondary selection by identifier selects too.
+    EXPECT_EQ(Rendered(FontFive() + P("~*c5DA"))->PageState().CursorX, 80);
     EXPECT_EQ(Rendered(FontFive() + P("~)5XA"))->PageState().CursorX, 60);
     // A symbol-set command returns to the system fonts (Courier: 30 dots).
     auto back = Rendered(FontFive() + P("~(5XA~(8UA"));
-    EXPECT_EQ(back->FontState().FontID, 0);
+    EXPECT_EQ(back->FontState().SelectedFont, -1);
     EXPECT_EQ(back->PageState().CursorX, 60 + 30);
-    // *c2F deselects the font and keeps it: selecting again draws with it.
-    EXPECT_EQ(Rendered(FontFive() + P("~(5XA~*c2FA~(5XA"))->PageState().CursorX, 60 + 30 + 10);
+    // *c2F deletes the font: Courier draws, and selecting it again draws nothing.
+    EXPECT_EQ(Rendered(FontFive() + P("~(5XA~*c2FA~(5XA"))->PageState().CursorX, 60 + 30);
     // An identifier without a font draws nothing and does not move.
     auto none = Rendered(FontFive() + P("~(6XAB"));
     EXPECT_EQ(none->PageState().CursorX, 50);
@@ -114,23 +115,61 @@ TEST(PclSoftFonts, SelectionSpacesMissingGlyphsAndCase) {
     EXPECT_EQ(orphan->PageState().CursorX, 50);
 }
 
-TEST(PclSoftFonts, FirstDefinitionsWinAndResetsFreeFonts) {
-    // A second header for 5 and a second "A" do not replace the first ones.
-    auto b = Rendered(FontFive() + Download(5, Header(0, 400)) + P("~*c5D") +
-                      Char('A', Glyph(0, 0, 8, 1, 200, "\xFF")) + P("~(5XA"));
-    EXPECT_EQ(b->PageState().CursorX, 60);
-    // A page-size command frees the fonts: later text with 5 draws nothing.
-    auto freed = Rendered(FontFive() + P("~&l2A~(5XAB"));
-    EXPECT_EQ(freed->PageState().CursorX, 50);
-    EXPECT_EQ(InkCount(freed->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 0);
-    // Fonts serve the text after a macro call and inside it.
+TEST(PclSoftFonts, LaterDefinitionsReplaceAndFontsLiveAcrossPages) {
+    // A later "A" replaces the first one; a later header for 5 replaces the whole font.
+    auto b = Rendered(FontFive() + P("~*c5D") + Char('A', Glyph(0, 0, 8, 1, 200, "\xFF")) + P("~(5XA"));
+    EXPECT_EQ(b->PageState().CursorX, 50 + 50);
+    auto replaced = Rendered(FontFive() + Download(5, Header()) + P("~(5XAB"));
+    EXPECT_EQ(replaced->PageState().CursorX, 50);
+    // A page-size command keeps the fonts, as does a macro call.
+    EXPECT_EQ(Rendered(FontFive() + P("~&l2A~(5XAB"))->PageState().CursorX, 65);
     auto macro = Rendered(FontFive() + P("~&f3y0XB~&f1X~(5X~&f2XA"));
     EXPECT_EQ(macro->PageState().CursorX, 50 + 5 + 10);
-    // A page rendered alone has the downloads of its own page only.
-    auto pages = Parsed(FontFive() + P("~(5XA\f~(5XB"));
+    // A printer reset deletes temporary fonts and keeps permanent ones (*c5F).
+    EXPECT_EQ(Rendered(FontFive() + P("~E~(5XA"))->PageState().CursorX, 50);
+    EXPECT_EQ(Rendered(FontFive() + P("~*c5F~E~(5XA"))->PageState().CursorX, 60);
+    // Page 2 rendered alone has the font, the selection and the unit page 1 left; its
+    // standalone stream carries them, so a fresh interpreter draws it the same.
+    auto pages = Parsed(FontFive() + P("~&u600D~(5XA\f~*p200XB"));
     ASSERT_EQ(pages->GetPageCount(), 2);
-    pages->GetPageBitmap(false, 2, "LTR");
-    EXPECT_EQ(pages->PageState().CursorX, 50);
+    const TPageBitmap& second = pages->GetPageBitmap(false, 2, "LTR");
+    EXPECT_EQ(pages->PageState().CursorX, 100 + 5);
+    EXPECT_EQ(InkCount(second, 150, 338, 153, 339), 3);
+    auto alone = Parsed(pages->StandalonePage(2), true);
+    EXPECT_EQ(InkCount(alone->GetPageBitmap(false, 1, "LTR"), 150, 338, 153, 339), 3);
+    EXPECT_EQ(alone->PageState().CursorX, 105);
+}
+
+TEST(PclSoftFonts, CompressedContinuedAndFineGlyphs) {
+    // Class 2: a row "2 white, 4 black, 2 white" standing 3 times, then a full row.
+    std::string compressed = Glyph(0, 4, 8, 4, 40, std::string("\x02\x02\x04\x02\x00\x00\x08", 7));
+    compressed[3] = 2;
+    auto c = Rendered(FontFive() + Char('C', compressed) + P("~(5XC"));
+    const TPageBitmap& page = c->GetPageBitmap(false, 1, "LTR");
+    EXPECT_EQ(InkCount(page, 100, 334, 108, 337), 3 * 4);
+    EXPECT_EQ(page.Pixel(101, 334), kPaletteWhite);
+    EXPECT_EQ(InkCount(page, 100, 337, 108, 338), 8);
+    // Rows longer than the glyph and repeats past its height are clipped.
+    std::string hostile = Glyph(0, 4, 8, 2, 40, std::string("\xFF\x00\xFF\xFF\xFF", 5));
+    hostile[3] = 2;
+    EXPECT_EQ(InkCount(Rendered(FontFive() + Char('H', hostile) + P("~(5XH"))->GetPageBitmap(false, 1, "LTR"),
+                       0, 0, 2450, 3300),
+              16);
+    // A glyph in two blocks: the continuation brings its second row; one without a start
+    // is dropped.
+    const std::string start = Glyph(0, 2, 8, 2, 40, "\xFF");
+    auto joined = Rendered(FontFive() + Char('J', start) + P("~(s3W") + std::string("\x04\x01\x81", 3) +
+                           P("~*c75E~(s3W") + std::string("\x04\x01\xFF", 3) + P("~(5XJK"));
+    EXPECT_EQ(InkCount(joined->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 8 + 2);
+    // A 600 dpi font (format 20): its glyphs come out at half size.
+    std::string fine = Header(20);
+    fine.resize(68);
+    fine[64] = char(600 >> 8);
+    fine[65] = char(600 & 0xFF);
+    auto f =
+        Rendered(Download(8, fine) + Char('F', Glyph(0, 4, 16, 4, 160, std::string(8, '\xFF'))) + P("~(8XF"));
+    EXPECT_EQ(InkCount(f->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300), 8 * 2);
+    EXPECT_EQ(f->PageState().CursorX, 50 + 20);
 }
 
 TEST(PclSoftFonts, HeadersAreRewrittenInEveryParse) {

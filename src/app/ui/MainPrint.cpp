@@ -161,13 +161,12 @@ void TfrmMain::PrintPageWindow(TPageForm& page) {
         return;
     }
     const TInfo* info = nullptr;
-    std::string_view plainPage;
+    std::string plainPage;
     if (page.PclFileMode) {
-        const THLWMemorystream* stream =
-            page.FileBuffer ? page.FileBuffer->GetPageStream(page.FilePageNumber) : nullptr;
-        if (stream == nullptr)
+        // The page with the fonts, macros and state the pages before it left in force.
+        plainPage = page.FileBuffer ? page.FileBuffer->StandalonePage(page.FilePageNumber) : std::string();
+        if (plainPage.empty())
             return;
-        plainPage = stream->View();
     } else {
         if (page.CurrentNode == nullptr || !page.CurrentNode->Info)
             return;
