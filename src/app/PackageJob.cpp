@@ -7,17 +7,19 @@
 #include "Paths.h"
 #include "PrintTree.h"
 
+#include <algorithm>
+
 namespace pg {
 
 namespace {
 
 // Every selected form's node carries its pages.
-bool SelectForms(const TDocSet& set, const TDocTree& tree, const std::vector<int32_t>& numbers,
+bool SelectForms(const TDocSet& set, const TDocTree& tree, const std::vector<const TDocSetForm*>& forms,
                  TSelection& selection) {
-    for (const int32_t number : numbers) {
-        if (number < 1 || size_t(number) > set.FormCount())
+    for (const TDocSetForm* form : forms) {
+        if (std::none_of(set.Forms.begin(), set.Forms.end(),
+                         [&](const TFormEntry& e) { return e.Form.get() == form; }))
             return false;
-        const TDocSetForm* form = &set.Form(size_t(number - 1));
         for (TTreeNode* node : tree.DisplayOrder())
             if (node->Form() == form && node->Kind != TNodeKind::Page)
                 selection.push_back(node);
@@ -28,10 +30,14 @@ bool SelectForms(const TDocSet& set, const TDocTree& tree, const std::vector<int
 } // namespace
 
 TJobBuild BuildJobFromOptions(const TJobOptions& options) {
-    TJobBuild build;
     std::unique_ptr<TDocSet> set = LoadPackageFile(options.Package);
-    build.FormCount = set->FormCount();
-    build.DocumentName = "Pagellan-" + set->WorksheetNumber;
+    return BuildJobFromSet(*set, options);
+}
+
+TJobBuild BuildJobFromSet(TDocSet& set, const TJobOptions& options) {
+    TJobBuild build;
+    build.FormCount = set.FormCount();
+    build.DocumentName = "Pagellan-" + set.WorksheetNumber;
     TPrintRequest request;
     request.ChangedOnly = options.ChangedOnly;
     request.SelectedOnly = options.SelectedOnly;
@@ -40,16 +46,16 @@ TJobBuild BuildJobFromOptions(const TJobOptions& options) {
         const std::string folder = IncludeSlash(options.HistoryFolder.empty() ? PGRegistry::QuodexHistoryDir()
                                                                               : options.HistoryFolder);
         ForceFolders(folder);
-        UpdateChangeMarks(*set, folder);
+        UpdateChangeMarks(set, folder);
     }
-    if (!set->PlanCode.empty())
-        set->ReorderForms();
+    if (!set.PlanCode.empty() && !set.Reordered)
+        set.ReorderForms();
     TDocTree tree;
-    tree.Build(*set, [](const std::string&) { return 0; });
+    tree.Build(set, [](const std::string&) { return 0; });
 
     TSelection selection;
     if (request.SelectedOnly) {
-        if (!SelectForms(*set, tree, options.SelectedForms, selection)) {
+        if (!SelectForms(set, tree, options.SelectedForms, selection)) {
             build.Result = TJobBuildResult::BadSelection;
             return build;
         }
@@ -63,7 +69,7 @@ TJobBuild BuildJobFromOptions(const TJobOptions& options) {
     choices.LegalTrayCode = PGRegistry::LegalTray();
     choices.LetterTrayCode = PGRegistry::LetterTray();
     THLWPrintJobStream job(CopyFootersFromSettings());
-    AssembleJob(job, *set, PrintNodes(tree, selection), request, choices, options.Capture);
+    AssembleJob(job, set, PrintNodes(tree, selection), request, choices, options.Capture);
     job.WriteJobReset();
     build.Bytes = std::string(job.View());
     build.PagesWritten = job.PagesWritten;

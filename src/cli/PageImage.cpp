@@ -1,10 +1,13 @@
 #include "PageImage.h"
 
+#include "Paths.h"
+
 #include <png.h>
 #include <zlib.h>
 
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -129,14 +132,35 @@ bool WritePbm(const TPageBitmap& page, FILE* file) {
 
 } // namespace
 
-bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path) {
-    TFile file(std::fopen(path.c_str(), "wb"));
-    if (!file)
+bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path,
+                    std::string& error) {
+    // The image is made in memory and written whole through a temporary file, so a full disk
+    // or a failure half-way leaves the previous file as it was.
+    char* buffer = nullptr;
+    size_t size = 0;
+    bool written = false;
+    {
+        TFile file(open_memstream(&buffer, &size));
+        if (!file) {
+            error = "out of memory";
+            return false;
+        }
+        written = format == TPageImageFormat::Pbm
+                      ? WritePbm(page, file.get())
+                      : WritePng(page, format == TPageImageFormat::PngColour, file.get());
+        written = std::fflush(file.get()) == 0 && written;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> bytes(buffer, &std::free);
+    if (!written) {
+        error = "the image could not be encoded";
         return false;
-    const bool written = format == TPageImageFormat::Pbm
-                             ? WritePbm(page, file.get())
-                             : WritePng(page, format == TPageImageFormat::PngColour, file.get());
-    return std::fflush(file.get()) == 0 && written;
+    }
+    // An output the user made read-only is kept, not replaced (a rename would go past it).
+    if (ClearReadOnly(path, false)) {
+        error = "the file is read-only";
+        return false;
+    }
+    return AtomicWriteFile(path, std::string_view(bytes.get(), size), error);
 }
 
 } // namespace pg::cli
