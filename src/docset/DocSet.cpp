@@ -167,14 +167,24 @@ void TPageDataBudget::Take(size_t bytes) {
     used_ += bytes;
 }
 
+namespace {
+constexpr std::string_view kDamagePrefix = "Damaged package: ";
+constexpr std::string_view kDamageSource = "Pagellan";
+} // namespace
+
+bool IsDamageRecord(const TErrorEntry& entry) {
+    return entry.Error && entry.Error->Source == kDamageSource &&
+           entry.Error->Message.starts_with(kDamagePrefix);
+}
+
 void TDocSet::RecordDamage(const std::string& finding) {
     if (!Damage.empty())
         Damage += '\n';
     Damage += finding;
     auto record = std::make_unique<TDocSetError>();
     record->Severity = kSeverityFatal;
-    record->Message = "Damaged package: " + finding;
-    record->Source = "Pagellan";
+    record->Message = std::string(kDamagePrefix) + finding;
+    record->Source = kDamageSource;
     Errors.push_back({"", std::move(record)});
 }
 

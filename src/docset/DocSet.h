@@ -284,6 +284,10 @@ public:
     void UpdateChangeMarks(TFormHistory& history);
 };
 
+// Whether the entry is a finding of RecordDamage (made by this program on reading, not carried
+// by the package).
+bool IsDamageRecord(const TErrorEntry& entry);
+
 // Whether a container writer writes this form under the mode.
 bool FormIsSaved(const TDocSetForm& form, TSaveMode mode, bool includeDeleted);
 
