@@ -1,13 +1,13 @@
 // The tree logic, the command line, the enabling rules and the package loading, headless.
 
 #include "CommandLine.h"
-#include "TreeCommands.h"
 #include "LoadPackage.h"
 #include "MainStates.h"
 #include "Paths.h"
 #include "Prompt.h"
 #include "Quodex.h"
 #include "Strings.h"
+#include "TreeCommands.h"
 #include "TreeFixtures.h"
 
 #include <gtest/gtest.h>
@@ -400,6 +400,14 @@ TEST(MainStates, StatusBar) {
     EXPECT_FALSE(s.SaveStackingOrder);
     EXPECT_FALSE(s.DeleteStackingOrder);
     EXPECT_FALSE(s.SaveAsMenu);
+    // A damaged package: the status bar says so and what is damaged.
+    set->RecordDamage("the entry A (9 bytes at 1) runs past the end of the data (4 bytes)");
+    set->RecordDamage("the package holds no forms");
+    s = SetStatusBar(facts);
+    EXPECT_EQ(s.Panel1, "Worksheet DAMAGED");
+    EXPECT_EQ(s.Hint,
+              "/data/packages/WS123.qdx is damaged: the entry A (9 bytes at 1) runs past the end of the "
+              "data (4 bytes); the package holds no forms");
 
     facts.Loaded = false;
     s = SetStatusBar(facts);
