@@ -189,10 +189,19 @@ inline void CompareSets(Path path, const pg::TDocSet& a, const pg::TDocSet& b) {
         Check(a.Version == b.Version && a.CreatedBy == b.CreatedBy && a.CanAnnotate == b.CanAnnotate);
     if (path == Path::TT) {
         Check(a.PackageType == b.PackageType);
-        Check(a.Errors.size() == b.Errors.size());
-        for (size_t i = 0; i < a.Errors.size(); ++i) {
-            const pg::TDocSetError* x = a.Errors[i].Error.get();
-            const pg::TDocSetError* y = b.Errors[i].Error.get();
+        // The package's own records travel; what a reading found damaged is each reading's own.
+        auto carried = [](const pg::TDocSet& set) {
+            std::vector<const pg::TErrorEntry*> out;
+            for (const pg::TErrorEntry& e : set.Errors)
+                if (!pg::IsDamageRecord(e))
+                    out.push_back(&e);
+            return out;
+        };
+        const auto ea = carried(a), eb = carried(b);
+        Check(ea.size() == eb.size());
+        for (size_t i = 0; i < ea.size(); ++i) {
+            const pg::TDocSetError* x = ea[i]->Error.get();
+            const pg::TDocSetError* y = eb[i]->Error.get();
             Check(x && y);
             Check(x->Severity == y->Severity && x->Message == y->Message && x->Data == y->Data &&
                   x->Source == y->Source);
@@ -224,24 +233,31 @@ inline std::string WriteTesselon(const pg::TDocSet& set) {
     return pg::TTesselon::BuildTesselon(set, pg::TSaveMode::All, true);
 }
 
-// The two round trips from a set read from a Quodex file.
+// The two round trips from a set read from a Quodex file. A written file whose deleted pages
+// inflate past the reader's bound on page data is refused by it and not compared.
 inline void FromQuodex(const pg::TDocSet& first) {
-    CompareSets(Path::QQ, first, *ReadQuodex(WriteQuodex(first)));
-    auto middle = ReadTesselon(WriteTesselon(first));
-    CompareSets(Path::QTQ, first, *ReadQuodex(WriteQuodex(*middle)));
+    try {
+        CompareSets(Path::QQ, first, *ReadQuodex(WriteQuodex(first)));
+        auto middle = ReadTesselon(WriteTesselon(first));
+        CompareSets(Path::QTQ, first, *ReadQuodex(WriteQuodex(*middle)));
+    } catch (const pg::TPageDataLimitError&) {
+    }
 }
 
 // The two round trips from a set read from a Tesselon file. A set the Quodex format cannot
 // hold (a form without pages) is refused by its writer and not compared.
 inline void FromTesselon(const pg::TDocSet& first) {
-    CompareSets(Path::TT, first, *ReadTesselon(WriteTesselon(first)));
-    std::string quodex;
     try {
-        quodex = WriteQuodex(first);
-    } catch (const pg::TQuodexWriteError&) {
-        return;
+        CompareSets(Path::TT, first, *ReadTesselon(WriteTesselon(first)));
+        std::string quodex;
+        try {
+            quodex = WriteQuodex(first);
+        } catch (const pg::TQuodexWriteError&) {
+            return;
+        }
+        CompareSets(Path::TQT, first, *ReadTesselon(WriteTesselon(*ReadQuodex(quodex))));
+    } catch (const pg::TPageDataLimitError&) {
     }
-    CompareSets(Path::TQT, first, *ReadTesselon(WriteTesselon(*ReadQuodex(quodex))));
 }
 
 } // namespace fuzzcheck

@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         set.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
     } catch (const pg::TQuodexFormatError&) {
         return 0;
+    } catch (const pg::TPageDataLimitError&) {
+        return 0;
     }
     fuzzcheck::FromQuodex(set);
     return 0;

@@ -28,10 +28,12 @@ void ReadAndRewrite(std::string_view bytes) {
     pg::TTesselon set;
     try {
         set.LoadFromBytes(bytes);
+        set.ReadFormList();
     } catch (const pg::TTesselonFormatError&) {
         return;
+    } catch (const pg::TPageDataLimitError&) {
+        return;
     }
-    set.ReadFormList();
     fuzzcheck::FromTesselon(set);
 }
 

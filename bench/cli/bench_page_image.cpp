@@ -39,8 +39,9 @@ void BM_WritePageImage(benchmark::State& state) {
     const auto format = pg::cli::TPageImageFormat(state.range(0));
     const pg::TPageBitmap& page = DemoPage();
     const std::string path = (std::filesystem::temp_directory_path() / "pg-bench-page-image").string();
+    std::string error;
     for (auto _ : state)
-        benchmark::DoNotOptimize(pg::cli::WritePageImage(page, format, path));
+        benchmark::DoNotOptimize(pg::cli::WritePageImage(page, format, path, error));
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WritePageImage)

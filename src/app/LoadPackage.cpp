@@ -28,7 +28,7 @@ TLoadOutcome ReadDocSet(const THLWMemorystream& stream, std::string& currentFile
         set->LoadFromStream(stream);
         set->ReadFormList();
         outcome.Set = std::move(set);
-    } catch (const std::exception&) {
+    } catch (const TTesselonFormatError&) {
         outcome.ShowAsPlainFile = true;
     }
     return outcome;

@@ -18,7 +18,8 @@ struct TLoadOutcome {
 
 // Reads the stream into a new set. A stream of at most one byte gives nothing. A first escape
 // byte changes the extension of currentFile to "TSN". Files whose extension is not "QDX" go to
-// the Tesselon reader; a Quodex format error is thrown to the caller.
+// the Tesselon reader; a Quodex format error and a refusal of the page data
+// (TPageDataLimitError) are thrown to the caller.
 TLoadOutcome ReadDocSet(const THLWMemorystream& stream, std::string& currentFile);
 
 // What the tree window does with a freshly read set before showing it: the user's e-mail

@@ -60,6 +60,14 @@ TStatusStates SetStatusBar(const TWindowFacts& facts) {
         s.Panel1 = "Worksheet Loaded";
         s.Panel3 = FileNamePart(facts.Set->FileName);
         s.Hint = facts.Set->FileName;
+        // A damaged package shows what could be read; the status bar says it is not whole.
+        if (facts.Set->IsDamaged()) {
+            s.Panel1 = "Worksheet DAMAGED";
+            std::string findings = facts.Set->Damage;
+            for (size_t at = findings.find('\n'); at != std::string::npos; at = findings.find('\n', at))
+                findings.replace(at, 1, "; ");
+            s.Hint += " is damaged: " + findings;
+        }
     } else {
         s.Panel1 = "Worksheet NOT Loaded";
         s.ClearSelection = true;

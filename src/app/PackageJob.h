@@ -1,6 +1,6 @@
 #pragma once
 // The print job of a package file, built without a window from the options a batch caller gives
-// (form numbers instead of a tree selection): the package is read, its change marks taken from
+// (forms instead of a tree selection): the package is read, its change marks taken from
 // the history when only changed forms are wanted, the tree built in display order and the walk's
 // pages assembled between the two resets, exactly as the print commands of the main window do.
 
@@ -17,7 +17,7 @@ namespace pg {
 struct TJobOptions {
     std::string Package;
     bool SelectedOnly = false;
-    std::vector<int32_t> SelectedForms; // 1-based form numbers in package order
+    std::vector<const TDocSetForm*> SelectedForms; // forms of the set the job is built from
     bool ChangedOnly = false;
     std::string HistoryFolder; // empty: the setting "Quodex History Dir"
     // Copies, order, bar codes, form names, duplex, all-on-legal and the print format; the tray
@@ -38,23 +38,25 @@ struct TJobBuild {
     std::string DocumentName; // "Pagellan-" + worksheet number
 };
 
-// Throws what reading the package throws.
+// Reads options.Package and builds its job; throws what reading the package throws.
 TJobBuild BuildJobFromOptions(const TJobOptions& options);
+// Builds the job of a set already read (options.Package is not read).
+TJobBuild BuildJobFromSet(TDocSet& set, const TJobOptions& options);
 
 } // namespace pg
 
 namespace pg {
 
-// A package read for a batch command that works on forms rather than on a print job (the
-// e-mail command): read, change-marked, sorted and selected exactly as BuildJobFromOptions does
-// (the same form numbering), so both commands mean the same forms by the same numbers.
+// A package's forms for a batch command that works on forms rather than on a print job (the
+// e-mail command): change-marked, sorted and selected exactly as BuildJobFromSet does, so both
+// commands mean the same forms by the same numbers.
 struct TPackageSelection {
-    std::unique_ptr<TDocSet> Set;
     TDocTree Tree;
     TSelection Selection; // the chosen nodes when SelectedOnly
 };
-// Fills package from the options (Choices are not used). BadSelection and DeletedForms as
-// BuildJobFromOptions answers them, with the form count and message in build.
-TJobBuildResult SelectPackageForms(const TJobOptions& options, TPackageSelection& package, TJobBuild& build);
+// Fills package for a set already read (options.Package is not read; Choices are not used).
+// BadSelection and DeletedForms as BuildJobFromSet answers them, with the message in build.
+TJobBuildResult SelectPackageForms(TDocSet& set, const TJobOptions& options, TPackageSelection& package,
+                                   TJobBuild& build);
 
 } // namespace pg

@@ -1,6 +1,7 @@
 // pagellan-cli info: what a package holds, as read; pagellan-cli convert: write it as Quodex, or
 // as Tesselon when the output file ends in ".tsn".
 
+#include "CliPackage.h"
 #include "Command.h"
 #include "Json.h"
 #include "PackageFile.h"
@@ -133,7 +134,9 @@ void PrintList(std::ostream& out, const char* title, const std::vector<std::stri
         out << "  " << PackageTextToUtf8(s) << '\n';
 }
 
-void PrintSummary(std::ostream& out, const TDocSet& set) {
+void PrintSummary(std::ostream& out, TDocSet& set) {
+    // Forms by the number every command takes (--form, --selected); attachments have none.
+    const TCliForms numbers(set);
     auto text = [](const std::string& s) { return PackageTextToUtf8(s); };
     out << "File:            " << text(set.FileName) << '\n'
         << "Version:         " << text(set.Version) << '\n'
@@ -146,13 +149,20 @@ void PrintSummary(std::ostream& out, const TDocSet& set) {
         << "Bar-code formula: " << (set.HasBarcodeFormula ? "yes" : "no") << '\n'
         << "Reordered:       " << (set.Reordered ? "yes" : "no") << '\n'
         << "Forms:           " << set.FormCount() << " (" << set.TotalPageCount() << " pages not deleted)\n";
-    size_t index = 0;
-    for (const auto& e : set.Forms) {
-        const TDocSetForm& f = *e.Form;
-        out << "  " << ++index << ". " << text(f.Name) << "  \"" << text(f.Description) << "\"  borrower "
-            << f.BorrowerNumber << " " << text(f.BorrowerName) << "  " << f.PageCount() << " page(s)  "
-            << text(f.PageSize) << "  " << FormatName(f.Format) << "  checksum " << f.FormChecksum()
-            << (f.Deleted ? "  deleted" : "") << (f.HasAnnotations() ? "  annotated" : "") << '\n';
+    std::vector<const TDocSetForm*> listed;
+    for (size_t n = 1; n <= numbers.Count(); ++n)
+        listed.push_back(numbers.Form(int(n)));
+    for (const auto& e : set.Forms)
+        if (numbers.NumberOf(e.Form.get()) == 0)
+            listed.push_back(e.Form.get());
+    for (const TDocSetForm* form : listed) {
+        const TDocSetForm& f = *form;
+        const int number = numbers.NumberOf(form);
+        out << "  " << (number > 0 ? IntToStr(number) : "-") << ". " << text(f.Name) << "  \""
+            << text(f.Description) << "\"  borrower " << f.BorrowerNumber << " " << text(f.BorrowerName)
+            << "  " << f.PageCount() << " page(s)  " << text(f.PageSize) << "  " << FormatName(f.Format)
+            << "  checksum " << f.FormChecksum() << (f.Deleted ? "  deleted" : "")
+            << (f.HasAnnotations() ? "  annotated" : "") << '\n';
     }
     PrintList(out, "Stacking order", set.StackingOrder);
     PrintList(out, "Missing", set.MissingForms);
@@ -166,14 +176,15 @@ int RunInfo(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli info FILE [--json] [--reorder]\n";
         return 2;
     }
-    std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
-    if (HasOption(args, "reorder"))
-        set->ReorderForms();
-    if (HasOption(args, "json"))
+    std::unique_ptr<TDocSet> set = ReadCliPackage(files[0], "info");
+    if (HasOption(args, "json")) {
+        if (HasOption(args, "reorder"))
+            set->ReorderForms();
         std::cout << PackageJson(*set) << '\n';
-    else
+    } else {
         PrintSummary(std::cout, *set);
-    return 0;
+    }
+    return StatusAfterReading(*set);
 }
 
 int RunConvert(const std::vector<std::string>& args) {
@@ -185,10 +196,12 @@ int RunConvert(const std::vector<std::string>& args) {
     if (files.size() != 2 || mode == modes.end()) {
         std::cerr
             << "usage: pagellan-cli convert IN OUT.qdx|OUT.tsn [--mode all|selected|changed] [--no-deleted] "
-               "[--lock-annotations]\n";
+               "[--lock-annotations] [--accept-damaged]\n";
         return 2;
     }
-    std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
+    std::unique_ptr<TDocSet> set = ReadCliPackage(files[0], "convert");
+    if (!MayWriteFrom(*set, args, "convert"))
+        return 1;
     const bool includeDeleted = !HasOption(args, "no-deleted");
     const bool saved = SameText(std::filesystem::path(files[1]).extension().string(), ".tsn")
                            ? TTesselon::SaveTesselon(*set, files[1], mode->second, includeDeleted)
@@ -200,7 +213,8 @@ int RunConvert(const std::vector<std::string>& args) {
 const TCliCommand info("info", "info FILE [--json] [--reorder]", RunInfo);
 const TCliCommand
     convert("convert",
-            "convert IN OUT.qdx|OUT.tsn [--mode all|selected|changed] [--no-deleted] [--lock-annotations]",
+            "convert IN OUT.qdx|OUT.tsn [--mode all|selected|changed] [--no-deleted] [--lock-annotations] "
+            "[--accept-damaged]",
             RunConvert);
 
 } // namespace

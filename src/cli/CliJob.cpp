@@ -1,6 +1,7 @@
 // job: the print job of a package, assembled as the print commands do, written to a file.
 
 #include "CliJob.h"
+#include "CliPackage.h"
 #include "CliPrograms.h"
 
 #include "Command.h"
@@ -79,14 +80,17 @@ int JobFromArguments(const std::vector<std::string>& args, const std::vector<std
     options.HistoryFolder = OptionValue(args, "history");
     options.SelectedOnly = HasOption(args, "selected");
     options.Capture = capture;
-    for (const std::string& item : Split(OptionValue(args, "selected"), ","))
-        options.SelectedForms.push_back(StrToIntDef(Trim(item), 0));
 
-    build = BuildJobFromOptions(options);
+    const std::unique_ptr<TDocSet> set = ReadCliPackage(options.Package, command);
+    if (!MayWriteFrom(*set, args, command))
+        return 1;
+    // --selected counts as info lists the forms: in the order the window shows them.
+    if (options.SelectedOnly && !SelectedFormsFromArguments(*set, args, command, options.SelectedForms))
+        return 2;
+    build = BuildJobFromSet(*set, options);
     switch (build.Result) {
     case TJobBuildResult::BadSelection:
-        std::cerr << "pagellan-cli " << command << ": --selected takes form numbers from 1 to "
-                  << build.FormCount << '\n';
+        std::cerr << "pagellan-cli " << command << ": --selected names a form the package does not hold\n";
         return 2;
     case TJobBuildResult::DeletedForms:
         std::cerr << build.Message << '\n';

@@ -3,6 +3,7 @@
 // shown and only --yes confirms it.
 
 #include "CliJob.h"
+#include "CliPackage.h"
 #include "CliPrograms.h"
 #include "Command.h"
 #include "EmailPackage.h"
@@ -97,13 +98,16 @@ int RunMail(const std::vector<std::string>& args) {
     options.ChangedOnly = HasOption(args, "changed");
     options.SelectedOnly = HasOption(args, "selected");
     options.HistoryFolder = OptionValue(args, "history");
-    for (const std::string& item : Split(OptionValue(args, "selected"), ","))
-        options.SelectedForms.push_back(StrToIntDef(Trim(item), 0));
+    const std::unique_ptr<TDocSet> set = ReadCliPackage(options.Package, "mail");
+    if (!MayWriteFrom(*set, args, "mail"))
+        return 1;
+    if (options.SelectedOnly && !SelectedFormsFromArguments(*set, args, "mail", options.SelectedForms))
+        return 2;
     TPackageSelection package;
     TJobBuild build;
-    switch (SelectPackageForms(options, package, build)) {
+    switch (SelectPackageForms(*set, options, package, build)) {
     case TJobBuildResult::BadSelection:
-        std::cerr << "pagellan-cli mail: --selected takes form numbers from 1 to " << build.FormCount << '\n';
+        std::cerr << "pagellan-cli mail: --selected names a form the package does not hold\n";
         return 2;
     case TJobBuildResult::DeletedForms:
         std::cerr << build.Message << '\n';
@@ -125,17 +129,16 @@ int RunMail(const std::vector<std::string>& args) {
     const TSaveMode mode = options.SelectedOnly  ? TSaveMode::Selected
                            : options.ChangedOnly ? TSaveMode::Changed
                                                  : TSaveMode::All;
-    const std::string attachment = EmailAttachmentPath(*package.Set, format, work.Path());
+    const std::string attachment = EmailAttachmentPath(*set, format, work.Path());
     const TPdfConversion conversion{ConverterBesideExecutable(), work.Path(), {}};
-    if (!WriteEmailAttachment(*package.Set, package.Tree, package.Selection, mode, format, attachment,
-                              conversion))
+    if (!WriteEmailAttachment(*set, package.Tree, package.Selection, mode, format, attachment, conversion))
         return 1;
 
     TMailDraft draft;
     draft.To = OptionValue(args, "to");
     draft.CC = OptionValue(args, "cc");
     draft.Subject = HasOption(args, "subject") ? Utf8ToPackageText(OptionValue(args, "subject"))
-                                               : "Documents for #" + package.Set->WorksheetNumber;
+                                               : "Documents for #" + set->WorksheetNumber;
     std::string body = Utf8ToPackageText(OptionValue(args, "body"));
     if (Trim(body).empty())
         body = GetEmailBodyMessageFromRegistry();

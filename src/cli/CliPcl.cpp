@@ -1,6 +1,7 @@
 // pages, split and reemit: the PCL interpreter's page splitting and re-emission from the
 // command line.
 
+#include "CliPackage.h"
 #include "Command.h"
 #include "PCLParse.h"
 #include "PackageFile.h"
@@ -48,15 +49,17 @@ int CountPclPages(const TDocSetPage& page) {
 }
 
 int PrintPackagePages(const std::string& path) {
-    std::unique_ptr<TDocSet> set = LoadPackageFile(path);
-    for (size_t i = 0; i < set->FormCount(); ++i) {
-        const TDocSetForm& form = set->Form(i);
+    std::unique_ptr<TDocSet> set = ReadCliPackage(path, "pages");
+    // One line per form, in the order of the form numbers.
+    const TCliForms numbers(*set);
+    for (size_t n = 1; n <= numbers.Count(); ++n) {
+        const TDocSetForm& form = *numbers.Form(int(n));
         int pclPages = 0;
         for (const auto& page : form.Pages)
             pclPages += CountPclPages(*page);
         std::cout << form.Name << '\t' << form.PageCount() << '\t' << pclPages << '\n';
     }
-    return 0;
+    return StatusAfterReading(*set);
 }
 
 int RunPages(const std::vector<std::string>& args) {

@@ -15,12 +15,13 @@ inline constexpr char kPrintProgram[] = "pagellan-cli-print";
 inline constexpr char kJobUsage[] =
     "job PACKAGE -o JOB.pcl [--selected N,...] [--changed] [--copies N] "
     "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
-    "[--all-on-legal] [--history DIR]";
-inline constexpr char kPdfUsage[] = "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
-                                    "[--form-names] [--duplex] [--all-on-legal] [--history DIR]";
+    "[--all-on-legal] [--history DIR] [--accept-damaged]";
+inline constexpr char kPdfUsage[] =
+    "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
+    "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged]";
 inline constexpr char kMailUsage[] =
     "mail PACKAGE --to ADDRS [--cc ADDRS] [--subject TEXT] [--body TEXT] [--format qdx|pdf|tsn] "
-    "[--selected N,... | --changed] [--history DIR] [--yes]   e-mail the package through the SMTP settings";
+    "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through the SMTP settings";
 inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
 inline constexpr char kSettingsUsage[] =
     "settings [get NAME | set NAME VALUE | list]   show or edit the settings";
@@ -32,7 +33,8 @@ inline constexpr char kPrintersUsage[] = "printers   list the printers with thei
 inline constexpr char kPrintUsage[] =
     "print PACKAGE --printer NAME [--selected N,...] [--changed] [--copies N] "
     "[--order displayed|legal-first|letter-first] [--barcodes] [--form-names] [--duplex] "
-    "[--all-on-legal] [--history DIR] [--driver]   send the print job (NAME: a CUPS printer or "
+    "[--all-on-legal] [--history DIR] [--driver] [--accept-damaged]   send the print job (NAME: a CUPS "
+    "printer or "
     "an ipp:// address)";
 // download and webdocs: the web transfers, with the stored proxy and certificate settings.
 inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by its http(s) address";

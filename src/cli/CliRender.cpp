@@ -3,6 +3,7 @@
 // raw black-and-white PBM. A range of pages renders in one run: the file is read and split
 // once, and each page is written to a file named by the output pattern.
 
+#include "CliPackage.h"
 #include "Command.h"
 #include "FontEngine.h"
 #include "PCLParse.h"
@@ -43,13 +44,14 @@ public:
     bool Open(const std::string& input, int form) {
         input_ = input;
         if (IsPackageFile(input)) {
-            set_ = LoadPackageFile(input);
-            if (form < 1 || size_t(form) > set_->FormCount()) {
-                std::cerr << "No form " << form << " in " << input << " (" << set_->FormCount()
-                          << " forms)\n";
+            set_ = ReadCliPackage(input, "render");
+            // --form counts as info lists the forms: in the order the window shows them.
+            const TCliForms numbers(*set_);
+            form_ = numbers.Form(form);
+            if (!form_) {
+                std::cerr << "No form " << form << " in " << input << " (" << numbers.Count() << " forms)\n";
                 return false;
             }
-            form_ = &set_->Form(size_t(form - 1));
             formNumber_ = form;
             return true;
         }
@@ -58,6 +60,9 @@ public:
         file_->Parse();
         return true;
     }
+
+    // The exit status of a run that rendered its pages: 1 from a damaged package.
+    int Status() const { return set_ ? StatusAfterReading(*set_) : 0; }
 
     int PageCount() const { return form_ ? form_->PageCount() : file_->GetPageCount(); }
 
@@ -174,8 +179,8 @@ int RenderTiff(const std::string& input, const std::string& target) {
         std::cerr << error << '\n';
         return 1;
     }
-    if (!WriteRgbPng(image, target)) {
-        std::cerr << "Cannot write " << target << '\n';
+    if (!WriteRgbPng(image, target, error)) {
+        std::cerr << "Cannot write " << target << ": " << error << '\n';
         return 1;
     }
     std::cout << image.Width() << " x " << image.Height() << '\n';
@@ -231,14 +236,15 @@ int RunRender(const std::vector<std::string>& args) {
         for (int page = first; page <= last; page = page == -1 ? 0 : page + 1) {
             DrawPage(source.Pcl(page), print, bitmap);
             const std::string name = OutputName(target, page);
-            if (!WritePageImage(bitmap, imageFormat, name)) {
-                std::cerr << "Cannot write " << name << '\n';
+            if (std::string error; !WritePageImage(bitmap, imageFormat, name, error)) {
+                std::cerr << "Cannot write " << name << ": " << error << '\n';
                 return 1;
             }
             if (first != last)
                 std::cout << name << ": ";
             std::cout << bitmap.Width() << " x " << bitmap.Height() << '\n';
         }
+        return source.Status();
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
         return 1;

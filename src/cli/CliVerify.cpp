@@ -1,6 +1,7 @@
 // verify: a printed stack checked against its package, from the codes a scanner read (one per
 // line of a file), or the package's expected codes listed in print order.
 
+#include "CliPackage.h"
 #include "CliPrograms.h"
 #include "Command.h"
 #include "DocTree.h"
@@ -25,7 +26,7 @@ int RunVerify(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli " << kUsage << '\n';
         return 2;
     }
-    std::unique_ptr<TDocSet> set = LoadPackageFile(files[0]);
+    std::unique_ptr<TDocSet> set = ReadCliPackage(files[0], "verify");
     // The stack was printed in the package's own stacking order, as the print commands print it.
     if (!set->PlanCode.empty())
         set->ReorderForms();
@@ -35,7 +36,7 @@ int RunVerify(const std::vector<std::string>& args) {
     if (list) {
         for (const TExpectedPage& page : expected)
             std::cout << page.Code << '\n';
-        return 0;
+        return StatusAfterReading(*set);
     }
 
     std::string scanned, error;
@@ -52,7 +53,7 @@ int RunVerify(const std::vector<std::string>& args) {
     const std::vector<const TExpectedPage*> missing = verifier.Missing();
     if (missing.empty()) {
         std::cout << "All " << verifier.Expected().size() << " page(s) read.\n";
-        return 0;
+        return StatusAfterReading(*set);
     }
     std::cout << missing.size() << " of " << verifier.Expected().size() << " page(s) missing:\n";
     for (const TExpectedPage* page : missing)

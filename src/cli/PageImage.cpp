@@ -1,11 +1,15 @@
 #include "PageImage.h"
 
+#include "Paths.h"
+
 #include <png.h>
 #include <zlib.h>
 
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -154,22 +158,52 @@ bool WriteRgb(const TRgbImage& image, FILE* file) {
 
 } // namespace
 
-bool WriteRgbPng(const TRgbImage& image, const std::string& path) {
-    TFile file(std::fopen(path.c_str(), "wb"));
-    if (!file || image.Empty())
+namespace {
+
+// The image is made in memory and written whole through a temporary file, so a full disk or a
+// failure half-way leaves the previous file as it was.
+bool WriteWhole(const std::string& path, std::string& error, const std::function<bool(FILE*)>& encode) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    bool written = false;
+    {
+        TFile file(open_memstream(&buffer, &size));
+        if (!file) {
+            error = "out of memory";
+            return false;
+        }
+        written = encode(file.get());
+        written = std::fflush(file.get()) == 0 && written;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> bytes(buffer, &std::free);
+    if (!written) {
+        error = "the image could not be encoded";
         return false;
-    const bool written = WriteRgb(image, file.get());
-    return std::fflush(file.get()) == 0 && written;
+    }
+    // An output the user made read-only is kept, not replaced (a rename would go past it).
+    if (ClearReadOnly(path, false)) {
+        error = "the file is read-only";
+        return false;
+    }
+    return AtomicWriteFile(path, std::string_view(bytes.get(), size), error);
 }
 
-bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path) {
-    TFile file(std::fopen(path.c_str(), "wb"));
-    if (!file)
+} // namespace
+
+bool WriteRgbPng(const TRgbImage& image, const std::string& path, std::string& error) {
+    if (image.Empty()) {
+        error = "the picture is empty";
         return false;
-    const bool written = format == TPageImageFormat::Pbm
-                             ? WritePbm(page, file.get())
-                             : WritePng(page, format == TPageImageFormat::PngColour, file.get());
-    return std::fflush(file.get()) == 0 && written;
+    }
+    return WriteWhole(path, error, [&](FILE* file) { return WriteRgb(image, file); });
+}
+
+bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path,
+                    std::string& error) {
+    return WriteWhole(path, error, [&](FILE* file) {
+        return format == TPageImageFormat::Pbm ? WritePbm(page, file)
+                                               : WritePng(page, format == TPageImageFormat::PngColour, file);
+    });
 }
 
 } // namespace pg::cli

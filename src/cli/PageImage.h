@@ -12,9 +12,11 @@ namespace pg::cli {
 
 enum class TPageImageFormat { PngColour, PngMono, Pbm };
 
-// Writes the bitmap; false when the file cannot be written.
-bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path);
-// A page window picture (a scanned image) as an 8-bit RGB PNG; false when it cannot be written.
-bool WriteRgbPng(const TRgbImage& image, const std::string& path);
+// Writes the bitmap whole or not at all (a temporary file renamed over the target). An existing
+// read-only file is refused. False, with the reason in error, when nothing was written.
+bool WritePageImage(const TPageBitmap& page, TPageImageFormat format, const std::string& path,
+                    std::string& error);
+// A page window picture (a scanned image) as an 8-bit RGB PNG, written the same way.
+bool WriteRgbPng(const TRgbImage& image, const std::string& path, std::string& error);
 
 } // namespace pg::cli

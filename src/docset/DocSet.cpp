@@ -155,6 +155,39 @@ bool FormIsSaved(const TDocSetForm& form, TSaveMode mode, bool includeDeleted) {
 
 TDocSet::TDocSet() : FormListXml{"No XML data available"} {}
 
+TPageDataLimitError::TPageDataLimitError(size_t claimed, size_t fileSize)
+    : std::runtime_error("The package is refused: its forms claim more than " + IntToStr(int64_t(claimed)) +
+                         " bytes of page data, over " + IntToStr(int64_t(kPageDataPerFileByte)) +
+                         " times its file size of " + IntToStr(int64_t(fileSize)) +
+                         " bytes (a damaged or hostile file)") {}
+
+void TPageDataBudget::Take(size_t bytes) {
+    if (bytes > limit_ - used_)
+        throw TPageDataLimitError(used_ + bytes, fileSize_);
+    used_ += bytes;
+}
+
+namespace {
+constexpr std::string_view kDamagePrefix = "Damaged package: ";
+constexpr std::string_view kDamageSource = "Pagellan";
+} // namespace
+
+bool IsDamageRecord(const TErrorEntry& entry) {
+    return entry.Error && entry.Error->Source == kDamageSource &&
+           entry.Error->Message.starts_with(kDamagePrefix);
+}
+
+void TDocSet::RecordDamage(const std::string& finding) {
+    if (!Damage.empty())
+        Damage += '\n';
+    Damage += finding;
+    auto record = std::make_unique<TDocSetError>();
+    record->Severity = kSeverityFatal;
+    record->Message = std::string(kDamagePrefix) + finding;
+    record->Source = kDamageSource;
+    Errors.push_back({"", std::move(record)});
+}
+
 TDocSetForm& TDocSet::AddForm(std::unique_ptr<TDocSetForm> form) {
     std::string key = form->Name;
     Forms.push_back({std::move(key), std::move(form)});

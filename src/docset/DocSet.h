@@ -8,8 +8,10 @@
 #include "DateTime.h"
 #include "HLWStream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,35 @@ inline constexpr std::string_view AnnotationFont = "\x1b*p0Y\x1b&l0L\x1b&l6D\x1b
 
 // Which forms a container writer writes.
 enum class TSaveMode { All = 0, Selected = 1, Changed = 2 };
+
+// The most page data a package may hold, as a multiple of its file size. Pages are cut from
+// the file's bytes, and forms may name overlapping ranges or one template many times: without a
+// bound a small hostile file would claim gigabytes. Real packages stay far below this. A small
+// file may always claim kPageDataFloor, which costs nothing worth refusing for.
+inline constexpr size_t kPageDataPerFileByte = 64;
+inline constexpr size_t kPageDataFloor = size_t(1) << 20;
+
+// A package refused because its forms claim more page data than kPageDataPerFileByte times its
+// file size; nothing of it is kept.
+class TPageDataLimitError : public std::runtime_error {
+public:
+    TPageDataLimitError(size_t claimed, size_t fileSize);
+};
+
+// Counts the page data a reader makes for a package and throws TPageDataLimitError before the
+// total passes the limit, so the refusal comes before the memory is taken.
+class TPageDataBudget {
+public:
+    explicit TPageDataBudget(size_t fileSize)
+        : fileSize_(fileSize), limit_(std::max(fileSize * kPageDataPerFileByte, kPageDataFloor)) {}
+    void Take(size_t bytes);
+    size_t Left() const { return limit_ - used_; }
+
+private:
+    size_t fileSize_;
+    size_t limit_;
+    size_t used_ = 0;
+};
 
 // ---- Plain records --------------------------------------------------------------------------
 
@@ -232,6 +263,14 @@ public:
     size_t FormCount() const { return Forms.size(); }
     TDocSetForm& Form(size_t index) const { return *Forms[index].Form; }
 
+    // What is damaged in the file the set was read from (cut short, ranges past its end, no
+    // directory, no forms), one finding per line; empty for an intact package.
+    std::string Damage;
+    // Records a finding: added to Damage and, as a fatal error record, to Errors, where the
+    // errors window shows it.
+    void RecordDamage(const std::string& finding);
+    bool IsDamaged() const { return !Damage.empty(); }
+
     void ClearSelection();
     bool HasErrors() const { return !Errors.empty(); }
     // Pages of the forms that are not deleted.
@@ -244,6 +283,10 @@ public:
     // differ.
     void UpdateChangeMarks(TFormHistory& history);
 };
+
+// Whether the entry is a finding of RecordDamage (made by this program on reading, not carried
+// by the package).
+bool IsDamageRecord(const TErrorEntry& entry);
 
 // Whether a container writer writes this form under the mode.
 bool FormIsSaved(const TDocSetForm& form, TSaveMode mode, bool includeDeleted);

@@ -63,21 +63,37 @@ size_t FindFolded(std::string_view hay, std::string_view needle, size_t start) {
 
 } // namespace
 
+void THLWMemorystream::Share(std::shared_ptr<const std::string> bytes) {
+    data_.clear();
+    shared_ = std::move(bytes);
+    pos_ = 0;
+}
+
+void THLWMemorystream::Own() {
+    if (!shared_)
+        return;
+    data_ = *shared_;
+    shared_.reset();
+}
+
 void THLWMemorystream::SetSize(size_t n) {
+    Own();
     data_.resize(n);
     pos_ = std::min(pos_, n);
 }
 
 void THLWMemorystream::Clear() {
     data_.clear();
+    shared_.reset();
     pos_ = 0;
 }
 
 size_t THLWMemorystream::Read(void* buffer, size_t count) {
-    if (pos_ >= data_.size())
+    const std::string& bytes = Bytes();
+    if (pos_ >= bytes.size())
         return 0;
-    size_t n = std::min(count, data_.size() - pos_);
-    std::memcpy(buffer, data_.data() + pos_, n);
+    size_t n = std::min(count, bytes.size() - pos_);
+    std::memcpy(buffer, bytes.data() + pos_, n);
     pos_ += n;
     return n;
 }
@@ -85,6 +101,7 @@ size_t THLWMemorystream::Read(void* buffer, size_t count) {
 void THLWMemorystream::Write(const void* buffer, size_t count) {
     if (count == 0)
         return;
+    Own();
     if (pos_ + count > data_.size())
         data_.resize(pos_ + count);
     std::memcpy(data_.data() + pos_, buffer, count);
@@ -96,8 +113,8 @@ bool THLWMemorystream::LoadFromFile(const std::string& path) {
     std::string error;
     if (!ReadFileBytes(path, bytes, error))
         return false;
+    Clear();
     data_ = std::move(bytes);
-    pos_ = 0;
     return true;
 }
 
@@ -105,12 +122,13 @@ bool THLWMemorystream::SaveToFile(const std::string& path) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
-    out.write(data_.data(), std::streamsize(data_.size()));
+    out.write(Memory(), std::streamsize(Size()));
     out.close();
     return !out.fail();
 }
 
 std::string THLWMemorystream::Release() {
+    Own();
     std::string out = std::move(data_);
     Clear();
     return out;
@@ -118,33 +136,37 @@ std::string THLWMemorystream::Release() {
 
 std::string THLWMemorystream::AsText() {
     pos_ = 0;
-    return data_;
+    return Bytes();
 }
 
 void THLWMemorystream::AppendText(std::string_view text) {
     if (text.empty())
         return;
+    Own();
     data_.append(text);
     pos_ = data_.size();
 }
 
 void THLWMemorystream::AppendStream(const THLWMemorystream& source) {
+    Own();
     if (&source == this)
         data_ += std::string(data_);
     else
-        data_.append(source.data_);
+        data_.append(source.View());
     pos_ = 0;
 }
 
 void THLWMemorystream::InsertText(std::string_view text, size_t offset) {
     if (text.empty())
         return;
+    Own();
     data_.insert(std::min(offset, data_.size()), text);
     pos_ = 0;
 }
 
 void THLWMemorystream::CutHead(size_t p) {
     size_t from = p == 0 ? 0 : p - 1;
+    Own();
     if (from >= data_.size())
         data_.clear();
     else
@@ -158,27 +180,27 @@ void THLWMemorystream::TruncateLast(size_t n) {
 
 size_t THLWMemorystream::FindFrom(std::string_view text, size_t p) const {
     size_t from = p == 0 ? 0 : p - 1;
-    if (text.empty() || from >= data_.size())
+    if (text.empty() || from >= Size())
         return 0;
-    std::string_view window = std::string_view(data_).substr(from, kFindLimit);
+    std::string_view window = View().substr(from, kFindLimit);
     size_t at = Find(window, text);
     return at == std::string_view::npos ? 0 : at + 1;
 }
 
 std::unique_ptr<THLWMemorystream> THLWMemorystream::CopyRange(size_t offset, size_t length) const {
-    if (data_.size() < offset)
+    if (Size() < offset)
         return nullptr;
-    return std::make_unique<THLWMemorystream>(data_.substr(offset, length));
+    return std::make_unique<THLWMemorystream>(std::string(View().substr(offset, length)));
 }
 
 size_t THLWMemorystream::ReplaceAll(std::string_view find, std::string_view replacement) {
     size_t count = 0;
     if (!find.empty()) {
-        std::string_view src = data_;
+        std::string_view src = View();
         size_t at = Find(src, find);
         if (at != std::string_view::npos) {
             std::string out;
-            out.reserve(data_.size());
+            out.reserve(src.size());
             size_t from = 0;
             while (at != std::string_view::npos) {
                 out.append(src.substr(from, at - from));
@@ -188,17 +210,19 @@ size_t THLWMemorystream::ReplaceAll(std::string_view find, std::string_view repl
                 at = Find(src, find, from);
             }
             out.append(src.substr(from));
+            shared_.reset();
             data_ = std::move(out);
         }
     }
-    pos_ = data_.size();
+    pos_ = Size();
     return count;
 }
 
 void THLWMemorystream::ExtractMacro(int id, std::string& out) {
     out.clear();
-    if (data_.empty())
+    if (Size() == 0)
         return;
+    Own();
     size_t f = FindFolded(data_, MacroSelect(id), 0);
     if (f == std::string_view::npos)
         return;
@@ -221,7 +245,7 @@ void THLWMemorystream::ExtractMarked(int id, std::string& out) {
     const std::string open = MacroOpen(id);
     const std::string close = MacroClose(id);
     out.clear();
-    std::string_view src = data_;
+    std::string_view src = View();
     std::string kept;
     size_t from = 0;
     bool removed = false;
@@ -247,6 +271,7 @@ void THLWMemorystream::ExtractMarked(int id, std::string& out) {
         if (j.find(open) < tail || j.find(close) < tail) {
             kept.append(src.substr(from));
             data_ = std::move(kept);
+            shared_.reset();
             pos_ = 0;
             ExtractMarkedPlain(open, close, out);
             return;
@@ -255,6 +280,7 @@ void THLWMemorystream::ExtractMarked(int id, std::string& out) {
     if (removed) {
         kept.append(src.substr(from));
         data_ = std::move(kept);
+        shared_.reset();
         pos_ = 0;
     }
 }
@@ -275,6 +301,7 @@ void THLWMemorystream::ExtractMarkedPlain(const std::string& open, const std::st
 }
 
 void THLWMemorystream::Compress() {
+    Own();
     uLongf bound = compressBound(uLong(data_.size()));
     std::string out(bound, '\0');
     int rc = compress2(reinterpret_cast<Bytef*>(out.data()), &bound,
@@ -286,11 +313,12 @@ void THLWMemorystream::Compress() {
     pos_ = 0;
 }
 
-void THLWMemorystream::Decompress() {
+bool THLWMemorystream::Decompress(size_t limit) {
     pos_ = 0;
+    Own();
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK)
-        return;
+        return true;
     zs.next_in = reinterpret_cast<Bytef*>(data_.data());
     zs.avail_in = uInt(data_.size());
     std::string out;
@@ -304,18 +332,24 @@ void THLWMemorystream::Decompress() {
         if (first && (rc == Z_DATA_ERROR || rc == Z_STREAM_ERROR || rc == Z_NEED_DICT || rc == Z_MEM_ERROR ||
                       (rc == Z_BUF_ERROR && zs.avail_out == kInflateChunk))) {
             inflateEnd(&zs);
-            return;
+            return true;
         }
         first = false;
+        if (kInflateChunk - zs.avail_out > limit - out.size()) {
+            inflateEnd(&zs);
+            return false;
+        }
         out.append(chunk, kInflateChunk - zs.avail_out);
     } while (rc == Z_OK && (zs.avail_in > 0 || zs.avail_out == 0));
     inflateEnd(&zs);
     data_ = std::move(out);
+    return true;
 }
 
 bool THLWMemorystream::UnzipFirstEntry(std::string& name, TDateTime& dateTime) {
     zip_error_t error;
     zip_error_init(&error);
+    Own();
     zip_source_t* source = zip_source_buffer_create(data_.data(), data_.size(), 0, &error);
     if (!source) {
         zip_error_fini(&error);

@@ -8,6 +8,7 @@
 
 #include "DateTime.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,7 +22,7 @@ public:
     explicit THLWMemorystream(std::string data) : data_(std::move(data)) {}
 
     // Plain stream operations.
-    size_t Size() const { return data_.size(); }
+    size_t Size() const { return Bytes().size(); }
     size_t Position() const { return pos_; }
     void Seek(size_t pos) { pos_ = pos; }
     void SetSize(size_t n);
@@ -33,8 +34,11 @@ public:
     bool SaveToFile(const std::string& path) const; // writes in place; false on failure
 
     // The content without copying; valid until the next change.
-    std::string_view View() const { return data_; }
-    const char* Memory() const { return data_.data(); }
+    std::string_view View() const { return Bytes(); }
+    const char* Memory() const { return Bytes().data(); }
+    // Makes the content bytes that other streams may share, without copying them: a package's
+    // template used by many pages is held once. The first change copies them.
+    void Share(std::shared_ptr<const std::string> bytes);
     // The content as an owned string, moved out (the stream is left empty).
     std::string Release();
 
@@ -66,16 +70,21 @@ public:
     void ExtractMarked(int id, std::string& out);
     // zlib-format compression at level 9; position 0.
     void Compress();
-    // Inflates zlib data; content that does not inflate stays as it is. Position 0.
-    void Decompress();
+    // Inflates zlib data; content that does not inflate stays as it is. Position 0. Inflating
+    // stops at limit bytes: the content then stays as it was and the answer is false.
+    bool Decompress(size_t limit = SIZE_MAX);
     // The content is a ZIP archive: replaces it by the data of the first entry that is not a
     // folder and returns that entry's name and date-time. No change (false) when there is none.
     bool UnzipFirstEntry(std::string& name, TDateTime& dateTime);
 
 private:
+    const std::string& Bytes() const { return shared_ ? *shared_ : data_; }
+    // Takes a private copy of shared content before a change.
+    void Own();
     void ExtractMarkedPlain(const std::string& open, const std::string& close, std::string& out);
 
     std::string data_;
+    std::shared_ptr<const std::string> shared_; // when set, the content (data_ is empty)
     size_t pos_ = 0;
 };
 

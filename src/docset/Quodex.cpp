@@ -101,7 +101,7 @@ std::string CleanTemplate(std::string_view data) {
 // per-page lookups from re-scanning whole-form entries.
 class TQuodexReader {
 public:
-    TQuodexReader(TQuodex& set, std::string_view bytes) : set_(set), raw_(bytes) {}
+    TQuodexReader(TQuodex& set, std::string_view bytes) : set_(set), raw_(bytes), budget_(bytes.size()) {}
 
     void Read();
 
@@ -119,9 +119,11 @@ private:
 
     TQuodex& set_;
     std::string_view raw_; // the caller's bytes; every piece kept in the set is copied out
+    // Fills and annotations are copied per page, a cleaned template once for all its pages.
+    TPageDataBudget budget_;
     std::unordered_map<std::string, std::string_view> directory_;
     std::map<std::pair<const char*, size_t>, std::vector<std::string_view>> pageParts_;
-    std::unordered_map<std::string, std::string> cleanTemplates_;
+    std::unordered_map<std::string, std::shared_ptr<const std::string>> cleanTemplates_;
     std::set<std::pair<const char*, size_t>> scanned_;
     bool paddedNames_ = false;
     int32_t pagesLeft_ = TQuodex::kMaxPages;
@@ -153,9 +155,12 @@ void TQuodexReader::Read() {
     }
     if (!dsp) {
         ShowError("Invalid DSP file");
-        return;
+        set_.RecordDamage("the display list " + ws_ + ".DSP is missing");
+    } else {
+        ReadForms(*dsp);
     }
-    ReadForms(*dsp);
+    if (set_.FormCount() == 0)
+        set_.RecordDamage("the package holds no forms");
 
     if (const auto* order = Find("PLANCODE.ORD")) {
         set_.StackingOrder = SplitLines(*order);
@@ -183,18 +188,33 @@ void TQuodexReader::ReadHeader(std::string_view header) {
 }
 
 void TQuodexReader::ReadDirectory(std::string_view directory, std::string_view data) {
+    std::string firstBad;
+    size_t bad = 0;
     for (std::string_view entry : SplitView(directory, ";")) {
         std::vector<std::string_view> f = SplitView(entry, ",");
         if (f.size() < 4)
             continue;
         const int32_t offset = StrToIntDef(f[2], 0);
         const int32_t length = StrToIntDef(f[3], 0);
+        if (length <= 0)
+            continue;
         // Offsets are 1-based; an entry that starts outside the data is ignored and one that
-        // runs past its end keeps what lies inside.
-        if (length <= 0 || offset < 1 || size_t(offset - 1) >= data.size())
+        // runs past its end keeps what lies inside. Either means the file was cut short or
+        // written wrong.
+        if (offset < 1 || size_t(offset - 1) + size_t(length) > data.size()) {
+            if (bad++ == 0)
+                firstBad = "the entry " + std::string(f[1]) + " (" + IntToStr(length) + " bytes at " +
+                           IntToStr(offset) + ") runs past the end of the data (" +
+                           IntToStr(int64_t(data.size())) + " bytes)";
+        }
+        if (offset < 1 || size_t(offset - 1) >= data.size())
             continue;
         directory_.emplace(UpperCase(f[1]), data.substr(size_t(offset - 1), size_t(length)));
     }
+    if (bad > 1)
+        firstBad += ", and " + IntToStr(int64_t(bad - 1)) + " more entries";
+    if (bad > 0)
+        set_.RecordDamage(firstBad);
 }
 
 const std::string_view* TQuodexReader::Find(std::string_view name) const {
@@ -273,7 +293,9 @@ void TQuodexReader::ReadFill(TDocSetForm& form, TDocSetPage& page, const std::st
         // binary data that happens to contain the separator bytes stays intact.
         const bool wholeForm = i % 2 == 0;
         const std::vector<std::string_view>* parts = wholeForm ? &PagesOf(*entry) : nullptr;
-        page.FillData.AppendText(parts && parts->size() > 1 ? NthPart(*parts, n) : *entry);
+        const std::string_view fill = parts && parts->size() > 1 ? NthPart(*parts, n) : *entry;
+        budget_.Take(fill.size());
+        page.FillData.AppendText(fill);
         page.FillData.Seek(0);
         if (n == 1)
             form.Format = page.FillData.View().find("<?xml") != std::string_view::npos ? kFormatVivaform
@@ -293,6 +315,7 @@ void TQuodexReader::ReadAnnotations(TDocSetPage& page, const std::string& s2, in
     if (!entry)
         return;
     const std::string_view text = NthPart(PagesOf(*entry), n);
+    budget_.Take(text.size());
     const std::vector<std::string_view> lines = SplitView(text, "\r");
     // Only lines ended by CR count; the text after the last CR is not a line.
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
@@ -311,11 +334,13 @@ void TQuodexReader::ReadTemplate(TDocSetPage& page, const std::string& name) {
         return;
     const std::string key = UpperCase(name);
     auto it = cleanTemplates_.find(key);
-    if (it == cleanTemplates_.end())
-        it = cleanTemplates_.emplace(key, CleanTemplate(*entry)).first;
+    if (it == cleanTemplates_.end()) {
+        budget_.Take(entry->size());
+        it = cleanTemplates_.emplace(key, std::make_shared<const std::string>(CleanTemplate(*entry))).first;
+    }
     page.Template.Name = name;
-    page.TemplateData.AppendText(it->second);
-    page.TemplateData.Seek(0);
+    // The pages of a template share its one copy.
+    page.TemplateData.Share(it->second);
 }
 
 // ---- Writing ---------------------------------------------------------------------------------

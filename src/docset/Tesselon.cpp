@@ -158,15 +158,36 @@ uint8_t FormatFromName(std::string_view name) {
     return kFormatDefault;
 }
 
+// What reading the pages needs besides the form list: the data blob, the bound on the page
+// data made from it, and the pages whose range lies past the blob's end.
+struct TPageReading {
+    std::string_view Blob;
+    TPageDataBudget Budget;
+    size_t PastEnd = 0;
+    std::string FirstPastEnd;
+};
+
 // The blob bytes a page element names; empty when the range is empty or starts outside the
-// blob, cut at the blob's end when it runs past it.
-std::string_view PageBytes(std::string_view blob, pugi::xml_node page) {
+// blob, cut at the blob's end when it runs past it (which is noted as damage).
+std::string_view PageBytes(TPageReading& reading, pugi::xml_node page, const TDocSetForm& form) {
+    const std::string_view blob = reading.Blob;
     const int64_t offset = StrToInt64Def(Attr(page, "byteoffset"), 0);
     const int64_t length = StrToInt64Def(Attr(page, "expectedbytelength"), 0);
-    if (offset < 0 || length <= 0 || uint64_t(offset) >= blob.size())
+    if (length <= 0)
         return {};
-    return blob.substr(size_t(offset),
-                       size_t(std::min<uint64_t>(uint64_t(length), blob.size() - size_t(offset))));
+    if (offset < 0 || uint64_t(offset) > blob.size() || uint64_t(length) > blob.size() - uint64_t(offset)) {
+        if (reading.PastEnd++ == 0)
+            reading.FirstPastEnd = "page " + Attr(page, "pagenumber") + " of " + form.Name + " (" +
+                                   IntToStr(length) + " bytes at " + IntToStr(offset) +
+                                   ") runs past the end of the page data (" + IntToStr(int64_t(blob.size())) +
+                                   " bytes)";
+    }
+    if (offset < 0 || uint64_t(offset) >= blob.size())
+        return {};
+    const std::string_view bytes = blob.substr(
+        size_t(offset), size_t(std::min<uint64_t>(uint64_t(length), blob.size() - size_t(offset))));
+    reading.Budget.Take(bytes.size());
+    return bytes;
 }
 
 std::unique_ptr<TDocSetPage> NewPage(pugi::xml_node page) {
@@ -274,15 +295,24 @@ void RemoveMacro(THLWMemorystream& data, int id) {
     data = THLWMemorystream(std::move(text));
 }
 
+// A deleted form's page is compressed; what it inflates to counts against the bound as well.
+void Inflate(TPageReading& reading, THLWMemorystream& data) {
+    const size_t before = data.Size();
+    if (!data.Decompress(reading.Budget.Left() + before))
+        reading.Budget.Take(reading.Budget.Left() + before + 1);
+    if (data.Size() > before)
+        reading.Budget.Take(data.Size() - before);
+}
+
 // A PCL page: overlays, the bracketed fill and the template, compressed for deleted forms.
-void ReadPclPage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& form) {
-    const std::string_view bytes = PageBytes(blob, pageNode);
+void ReadPclPage(TPageReading& reading, pugi::xml_node pageNode, TDocSetForm& form) {
+    const std::string_view bytes = PageBytes(reading, pageNode, form);
     if (bytes.empty())
         return;
     auto page = NewPage(pageNode);
     THLWMemorystream data{std::string(bytes)};
     if (form.Deleted)
-        data.Decompress();
+        Inflate(reading, data);
     StripPrinterCommands(data);
     if (data.Size() > 0 && data.View().back() == '\f')
         data.TruncateLast(data.Size());
@@ -303,11 +333,11 @@ void ReadPclPage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& fo
 // (overlays, the fill inside its 10003 bracket or 10002 definition, the template, compression
 // when deleted) is taken apart again, so the page reads back as it was written; data without
 // those markers becomes the fill as a whole.
-void ReadSinglePage(std::string_view blob, pugi::xml_node pageNode, TDocSetForm& form) {
+void ReadSinglePage(TPageReading& reading, pugi::xml_node pageNode, TDocSetForm& form) {
     auto page = NewPage(pageNode);
-    THLWMemorystream data{std::string(PageBytes(blob, pageNode))};
+    THLWMemorystream data{std::string(PageBytes(reading, pageNode, form))};
     if (form.Deleted && form.Format == kFormatVivaform)
-        data.Decompress();
+        Inflate(reading, data);
     data.ReplaceAll(MacroBegin(kMacroVivaformData), "");
     data.ReplaceAll(MacroEnd(kMacroVivaformData), "");
     std::string discarded;
@@ -611,6 +641,7 @@ void TTesselon::LoadFromBytes(std::string_view bytes) {
     rest.append(bytes.substr(0, from)).append(bytes.substr(to));
     rest.erase(0, std::min<size_t>(2, rest.size()));
     blob_ = std::move(rest);
+    fileSize_ = bytes.size();
 }
 
 void TTesselon::ReadFormList() {
@@ -629,7 +660,9 @@ void TTesselon::ReadFormList() {
             doc.load_buffer_inplace(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
         if (!result) {
             DebugMsg("Tesselon : form list does not parse");
-            ShowError("Invalid Tesselon\nTesselon XML parsing errors: " + ParseErrorText(result, text));
+            const std::string why = ParseErrorText(result, text);
+            ShowError("Invalid Tesselon\nTesselon XML parsing errors: " + why);
+            RecordDamage("the form list does not parse: " + why);
             return;
         }
     } catch (const std::exception& e) {
@@ -668,6 +701,7 @@ void TTesselon::ReadFormList() {
         }
     }
 
+    TPageReading reading{blob, TPageDataBudget(fileSize_), 0, {}};
     std::string pageless;
     for (const pugi::xpath_node& match : doc.select_nodes("/docset/form")) {
         const pugi::xml_node node = match.node();
@@ -688,15 +722,21 @@ void TTesselon::ReadFormList() {
                         std::string("Number of pages must be larger than 0 (0) in ") + form->Name;
         } else if (form->Format == kFormatDefault) {
             for (pugi::xml_node page : pages)
-                ReadPclPage(blob, page, *form);
+                ReadPclPage(reading, page, *form);
         } else {
-            ReadSinglePage(blob, *pages.begin(), *form);
+            ReadSinglePage(reading, *pages.begin(), *form);
         }
         AddForm(std::move(form));
     }
     // One message for the whole package, not one per form.
     if (!pageless.empty())
         ShowError(pageless);
+    if (reading.PastEnd > 1)
+        reading.FirstPastEnd += ", and " + IntToStr(int64_t(reading.PastEnd - 1)) + " more pages";
+    if (reading.PastEnd > 0)
+        RecordDamage(reading.FirstPastEnd);
+    if (FormCount() == 0)
+        RecordDamage("the package holds no forms");
 }
 
 // ---- writing ----

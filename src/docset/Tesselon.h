@@ -43,6 +43,7 @@ public:
 private:
     std::string xmlText_;
     std::string blob_;
+    size_t fileSize_ = 0;
 };
 
 } // namespace pg

@@ -401,6 +401,14 @@ TEST(MainStates, StatusBar) {
     EXPECT_FALSE(s.SaveStackingOrder);
     EXPECT_FALSE(s.DeleteStackingOrder);
     EXPECT_FALSE(s.SaveAsMenu);
+    // A damaged package: the status bar says so and what is damaged.
+    set->RecordDamage("the entry A (9 bytes at 1) runs past the end of the data (4 bytes)");
+    set->RecordDamage("the package holds no forms");
+    s = SetStatusBar(facts);
+    EXPECT_EQ(s.Panel1, "Worksheet DAMAGED");
+    EXPECT_EQ(s.Hint,
+              "/data/packages/WS123.qdx is damaged: the entry A (9 bytes at 1) runs past the end of the "
+              "data (4 bytes); the package holds no forms");
 
     facts.Loaded = false;
     s = SetStatusBar(facts);

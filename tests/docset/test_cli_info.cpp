@@ -127,10 +127,14 @@ TEST(CliInfo, BadFilesAndConvert) {
     EXPECT_NE(run.Err.find("Invalid Quodex format 1"), std::string::npos) << run.Err;
     run = RunCli("info '" + folder.Path("absent.qdx") + "'");
     EXPECT_EQ(run.Status, 1);
-    // No display list: the message goes to stderr and the report shows an empty package.
+    // No display list: the report shows an empty package, and stderr and the status say it is
+    // damaged.
     run = RunCli("info '" + folder.File("nodsp.qdx", "WS,1::") + "' --json");
-    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("Invalid DSP file"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("is damaged: the display list 1.DSP is missing; the package holds no forms"),
+              std::string::npos)
+        << run.Err;
     EXPECT_NE(run.Out.find(R"("forms":[]})"), std::string::npos) << run.Out;
 
     // convert writes a package that reads back as the same report (the ".err" text is not

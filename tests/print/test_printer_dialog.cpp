@@ -145,6 +145,25 @@ TEST_F(PrinterDialogTest, ChoicesFromSettingsAndSavedOnOK) {
     EXPECT_EQ(R::PrintType(), 0);
 }
 
+// With no printer installed OK says so and how to add one, and nothing is printed.
+TEST_F(PrinterDialogTest, OkWithoutPrintersSaysHowToAddOne) {
+    SetPrinterListQuery([] { return std::vector<TPrinterInfo>{}; });
+    SetCurrentPrinterName("");
+    TRecordingPrompter prompter;
+    TfrmPrinterDlg dlg(false);
+    QTimer::singleShot(0, [&] { dlg.btnOK->click(); });
+    EXPECT_FALSE(dlg.Execute());
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_EQ(prompter.Texts()[0].rfind("No printers are installed", 0), 0u);
+    EXPECT_NE(prompter.Texts()[0].find("http://localhost:631"), std::string::npos);
+    // A printer reached by its address needs no installed one.
+    SetCurrentPrinterName("ipp://127.0.0.1:8631/ipp/print");
+    TfrmPrinterDlg byAddress(false);
+    QTimer::singleShot(0, [&] { byAddress.btnOK->click(); });
+    EXPECT_TRUE(byAddress.Execute());
+    EXPECT_EQ(prompter.Texts().size(), 1u);
+}
+
 TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     R::SetPrintType(0);
     TfrmPrinterDlg dlg(false);

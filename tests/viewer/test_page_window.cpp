@@ -6,6 +6,7 @@
 #include "Annotation.h"
 #include "CommandLine.h"
 #include "DocTreeModel.h"
+#include "DocTreeView.h"
 #include "GotoPage.h"
 #include "HelpHook.h"
 #include "ImageView.h"
@@ -26,9 +27,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -535,6 +539,85 @@ TEST(PageWindow, MainWindowOpensAndClosesPages) {
     // The main window takes its page windows with it.
     EXPECT_EQ(OpenPageWindowCount(), 0);
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Enter on a node of the main window's tree opens it, as a double click does.
+TEST(PageWindow, EnterOnATreeNodeOpensIt) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    AddForm(*set, "A.LSR", 1);
+    AddForm(*set, "B.LSR", 2);
+    const std::string path = (TestDir() / "enter.tsn").string();
+    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    SetCommandLine({path});
+    TfrmMain main;
+    ASSERT_TRUE(main.Loaded);
+    TTreeNode* b2 = main.Tree().Root()->Children[1]->Children[1].get();
+    main.SelectNodes({b2});
+    main.DocTree->setCurrentIndex(main.DocTree->selectionModel()->selectedIndexes().value(0));
+    QTest::keyClick(main.DocTree, Qt::Key_Return);
+    ASSERT_EQ(main.FormCount(), 1);
+    EXPECT_EQ(OpenPageWindows()[0]->CurrentNode, b2);
+    main.CloseAnyOpenForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The vertical scroll bar's thumb shows where the view is on the page; the wheel, Home, End,
+// Page Up and Page Down move both.
+TEST(PageWindow, ScrollBarFollowsTheViewAndKeysScroll) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->resize(700, 400);
+    page->show();
+    QApplication::processEvents();
+    QScrollBar* bar = page->ScrollBox->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), bar->pageStep()) << "the page must be taller than two screens";
+    // Where the style draws the thumb and its groove, from the bar's own state.
+    auto part = [bar](QStyle::SubControl control) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = Qt::Vertical;
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        option.upsideDown = bar->invertedAppearance();
+        option.subControls = QStyle::SC_All;
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, control, bar);
+    };
+    auto viewTop = [&] { return -page->Image->mapTo(page->ScrollBox->viewport(), QPoint(0, 0)).y(); };
+    auto check = [&](const char* step, int value) {
+        QApplication::processEvents();
+        EXPECT_EQ(bar->value(), value) << step;
+        EXPECT_EQ(viewTop(), value) << step;
+        // The thumb goes down its groove as far as the view has gone down the page.
+        const QRect thumb = part(QStyle::SC_ScrollBarSlider), groove = part(QStyle::SC_ScrollBarGroove);
+        const double travel = std::max(1, groove.height() - thumb.height());
+        EXPECT_NEAR((thumb.top() - groove.top()) / travel, double(value) / bar->maximum(), 0.05) << step;
+    };
+    check("opened", 0);
+    QWheelEvent down(QPointF(50, 50), page->ScrollBox->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                     QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page->ScrollBox->viewport(), &down);
+    ASSERT_GT(bar->value(), 0);
+    check("wheel", bar->value());
+    page->ScrollBox->setFocus();
+    QTest::keyClick(page.get(), Qt::Key_End);
+    check("End", bar->maximum());
+    QTest::keyClick(page.get(), Qt::Key_Home);
+    check("Home", 0);
+    QTest::keyClick(page.get(), Qt::Key_PageDown);
+    check("Page Down", bar->pageStep());
+    QTest::keyClick(page.get(), Qt::Key_PageDown);
+    const int twice = std::min(2 * bar->pageStep(), bar->maximum());
+    check("Page Down twice", twice);
+    QTest::keyClick(page.get(), Qt::Key_PageUp);
+    check("Page Up", twice - bar->pageStep());
 }
 
 // Bytes 0x80-0x9F of a package (curly quotes, dashes, the euro sign) are Windows-1252 text and

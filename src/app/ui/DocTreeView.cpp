@@ -2,6 +2,7 @@
 
 #include <QDrag>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -165,6 +166,16 @@ void TDocTreeView::mouseReleaseEvent(QMouseEvent* event) {
     bool onLabel = false;
     IndexAt(event->position().toPoint(), onLabel);
     emit TreeClicked(onLabel);
+}
+
+void TDocTreeView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && currentIndex().isValid()) {
+        event->accept();
+        emit TreeDoubleClicked(true);
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void TDocTreeView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -55,6 +55,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Enter on the current node opens it as a double click on it does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool AcceptDragEvent(QDragMoveEvent* event);

@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -84,6 +85,21 @@ void ViewFirstPage(pg::TfrmMain& main) {
     main.actViewSelected->trigger();
 }
 
+// Whether a window can be shown: a display to connect to and a platform that draws on it.
+// Without one Qt aborts when the application is created.
+bool HasDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const std::string name = platform ? platform : "";
+    if (name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0)
+        return false;
+    auto set = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value && *value;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || name.rfind("eglfs", 0) == 0 ||
+           name.rfind("linuxfb", 0) == 0 || name.rfind("vnc", 0) == 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -91,6 +107,13 @@ int main(int argc, char* argv[]) {
     sinceMain.start();
     // Qt WebEngine (Vivaform pages) shares its OpenGL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The syntax help needs no window: without a display it goes to standard output, before Qt
+    // is started (creating the application without a display would abort).
+    pg::SetCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    if (pg::WantsSyntaxHelp() && !HasDisplay()) {
+        std::cout << pg::SyntaxHelpText() << std::endl;
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagellan"));
     pg::SetApplicationName("Pagellan");

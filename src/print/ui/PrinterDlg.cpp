@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "PrinterOutput.h"
+#include "Prompt.h"
 #include "QtText.h"
 #include "Trace.h"
 
@@ -242,6 +243,13 @@ void TfrmPrinterDlg::cbxPrintersChange(int index) {
 
 void TfrmPrinterDlg::btnOKClick() {
     ReadControls();
+    // Without a printer the job would go nowhere: say so, and how to add one, instead.
+    const bool address = options_.Printer.find("://") != std::string::npos;
+    if (options_.Printer.empty() || (descriptions_.empty() && !address)) {
+        ShowError(kNoPrintersMessage);
+        reject();
+        return;
+    }
     options_.Accept();
     accept();
 }

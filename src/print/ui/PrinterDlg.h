@@ -32,6 +32,11 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
+// Said when OK is pressed while no printer is installed.
+inline constexpr char kNoPrintersMessage[] =
+    "No printers are installed.\n\nAdd a printer in the system settings (Printers), or in the CUPS web "
+    "interface at http://localhost:631, then print again.";
+
 class TfrmPrinterDlg : public QDialog, public TPrinterDialog {
 public:
     // duplexSwitch: the program was started with "/D".

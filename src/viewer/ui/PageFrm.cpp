@@ -8,8 +8,8 @@
 #include "PageNavigation.h"
 #include "PageRender.h"
 #include "Paths.h"
-#include "QtText.h"
 #include "Prompt.h"
+#include "QtText.h"
 #include "Trace.h"
 
 #include <QApplication>
@@ -593,7 +593,35 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPageForm::keyPressEvent(QKeyEvent* event) {
     PassKeyToHelp(event->key(), kHelpContext);
+    if (ScrollByKey(event->key())) {
+        event->accept();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TPageForm::ScrollByKey(int key) {
+    if (VivaformMode || !ScrollBox->isVisible())
+        return false;
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (key) {
+    case Qt::Key_Home:
+        action = QAbstractSlider::SliderToMinimum;
+        break;
+    case Qt::Key_End:
+        action = QAbstractSlider::SliderToMaximum;
+        break;
+    case Qt::Key_PageUp:
+        action = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = QAbstractSlider::SliderPageStepAdd;
+        break;
+    default:
+        return false;
+    }
+    ScrollBox->verticalScrollBar()->triggerAction(action);
+    return true;
 }
 
 bool TPageForm::event(QEvent* event) {

@@ -184,6 +184,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Keys the window's controls leave alone (F1 among them) go to the program's help.
     void keyPressEvent(QKeyEvent* event) override;
+    // Home and End go to the top and the bottom of the page, Page Up and Page Down scroll it by
+    // a screen; false for other keys.
+    bool ScrollByKey(int key);
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
