@@ -9,7 +9,7 @@ deb=$(ls -t "$BUILD"/pagellan_*.deb | head -n 1)
 echo "check-package: $deb"
 
 contents=$(dpkg-deb --contents "$deb")
-for f in usr/bin/pagellan usr/bin/pagellan-cli usr/bin/pagellan-cli-settings usr/bin/pcl2pdf \
+for f in usr/bin/pagellan usr/bin/pagellan-cli usr/bin/pagellan-cli-settings usr/bin/pcl2pdf usr/bin/libPagellanScan.so \
          usr/share/applications/Harlowen.Document.desktop \
          usr/share/mime/packages/Harlowen.Document.xml \
          usr/share/metainfo/com.harlowen.Pagellan.metainfo.xml \
