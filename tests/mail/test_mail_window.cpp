@@ -135,9 +135,12 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
             if (!options)
                 options = qobject_cast<TfrmOptions*>(w);
         ASSERT_NE(options, nullptr);
-        if (QWidget* f = options->focusWidget())
-            focused = f->objectName();
-        options->reject();
+        // The dialog focuses its field once it runs.
+        QTimer::singleShot(0, options, [&, options] {
+            if (QWidget* f = options->focusWidget())
+                focused = f->objectName();
+            options->reject();
+        });
     });
     main.actEmailAll->trigger();
     EXPECT_EQ(focused, "edSMTPHost");

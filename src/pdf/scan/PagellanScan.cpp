@@ -12,6 +12,9 @@
 
 namespace {
 
+// The plug-in's version, found in the file by the update check without loading it.
+[[gnu::used]] const char kPagellanVersionStamp[] = "\x01PagellanFileVersion=" PAGELLAN_PROGRAM_VERSION;
+
 std::string lastError;
 
 pg::scan::TScanRequest Request(int32_t paper, int32_t dpi, int32_t bright, int32_t contrast, int32_t pages,
