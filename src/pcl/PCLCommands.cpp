@@ -609,7 +609,7 @@ void TPCLBuffer::CmdMacroControl(std::string_view command) {
     case 1:
         if (DefiningMacro && MacroStream)
             Macros[Page.MacroID] =
-                std::make_shared<const TStoredMacro>(std::string(MacroStream->View()), false);
+                std::make_shared<const TStoredMacro>(TStoredMacro{std::string(MacroStream->View()), false});
         DefiningMacro = false;
         MacroStream.reset();
         break;
