@@ -629,7 +629,8 @@ void TPCLBuffer::CmdMacroControl(std::string_view command) {
     case 10:
         // A stored macro is shared with the page snapshots: a changed one is a new one.
         if (auto it = Macros.find(Page.MacroID); it != Macros.end())
-            it->second = std::make_shared<const TStoredMacro>(it->second->Body, IntegerValue(command) == 10);
+            it->second = std::make_shared<const TStoredMacro>(
+                TStoredMacro{it->second->Body, IntegerValue(command) == 10});
         break;
     default:
         break;
