@@ -1,24 +1,31 @@
 #include "TextDevice.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 namespace pg {
 
 namespace {
 
-// A printable character where it stands on the page.
+// A printable character where it stands on the page. Positions of damaged input may lie
+// anywhere in the int range: sums and differences are taken in 64 bits.
 struct TCell {
     uint8_t Code = 0;
-    int X = 0, Top = 0, Bottom = 0, Advance = 0;
-    int Height() const { return Bottom - Top; }
-    int Centre() const { return Top + (Bottom - Top) / 2; }
+    int64_t X = 0, Top = 0, Bottom = 0, Advance = 0;
+    int64_t Height() const { return Bottom - Top; }
+    int64_t Centre() const { return Top + (Bottom - Top) / 2; }
 };
 
 struct TLineCells {
-    int Top = 0, Bottom = 0; // the first character's cell: a line does not creep downwards
+    int64_t Top = 0, Bottom = 0; // the first character's cell: a line does not creep downwards
     std::vector<TCell> Cells;
 };
+
+int Clamped(int64_t v) {
+    return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
 
 bool Printable(uint8_t code) {
     return code >= 32 && code != 127;
@@ -27,7 +34,7 @@ bool Printable(uint8_t code) {
 // Whether a character sits on the line: its cell shares at least half the smaller height with
 // the line's, which holds for small and large type on one baseline but not for the next line.
 bool OnLine(const TCell& c, const TLineCells& line) {
-    const int overlap = std::min(c.Bottom, line.Bottom) - std::max(c.Top, line.Top);
+    const int64_t overlap = std::min(c.Bottom, line.Bottom) - std::max(c.Top, line.Top);
     return overlap * 2 >= std::min(c.Height(), line.Bottom - line.Top);
 }
 
@@ -45,23 +52,24 @@ TTextLine WordsOf(std::vector<TCell>& cells) {
         word = {};
     };
     for (const TCell& c : cells) {
-        if (last && c.Code == last->Code && std::abs(c.X - last->X) * 2 < std::max(last->Advance, 2))
+        if (last && c.Code == last->Code && std::abs(c.X - last->X) * 2 < std::max<int64_t>(last->Advance, 2))
             continue;
-        const int gap = last ? c.X - (last->X + last->Advance) : 0;
-        if (c.Code == ' ' || (last && gap * 5 > std::max(std::min(c.Height(), last->Height()), 15)))
+        const int64_t gap = last ? c.X - (last->X + last->Advance) : 0;
+        if (c.Code == ' ' || (last && gap * 5 > std::max<int64_t>(std::min(c.Height(), last->Height()), 15)))
             endWord();
         last = &c;
         if (c.Code == ' ')
             continue;
         if (word.Text.empty()) {
-            word.Left = c.X;
-            word.Top = c.Top;
-            word.Bottom = c.Bottom;
+            word.Left = Clamped(c.X);
+            word.Right = Clamped(c.X + c.Advance);
+            word.Top = Clamped(c.Top);
+            word.Bottom = Clamped(c.Bottom);
         }
         word.Text += char(c.Code);
-        word.Right = std::max(word.Right, c.X + c.Advance);
-        word.Top = std::min(word.Top, c.Top);
-        word.Bottom = std::max(word.Bottom, c.Bottom);
+        word.Right = std::max(word.Right, Clamped(c.X + c.Advance));
+        word.Top = std::min(word.Top, Clamped(c.Top));
+        word.Bottom = std::max(word.Bottom, Clamped(c.Bottom));
     }
     endWord();
     if (!line.Words.empty()) {
@@ -117,7 +125,7 @@ std::vector<TTextLine> TTextDevice::Lines() const {
     for (const TTextRun& run : runs_)
         for (const TPlacedChar& c : run.Chars)
             if (Printable(c.Code) && run.Font.Height > 0)
-                cells.push_back({c.Code, c.X, c.Y, c.Y + run.Font.Height, std::max(c.Advance, 0)});
+                cells.push_back({c.Code, c.X, c.Y, int64_t(c.Y) + run.Font.Height, std::max(c.Advance, 0)});
     std::stable_sort(cells.begin(), cells.end(), [](const TCell& a, const TCell& b) {
         return a.Centre() != b.Centre() ? a.Centre() < b.Centre() : a.X < b.X;
     });
