@@ -1,5 +1,6 @@
 // The PCL interpreter drawing on arbitrary bytes: text, soft-font glyphs, raster rows,
-// rectangle fills, lines and signature boxes through the page-bitmap device.
+// rectangle fills, lines and signature boxes through the page-bitmap device, and the first
+// page's text through the text device with its grouping into words and lines.
 //
 // The interpreter starts every page as a 4200 x 4200 drawing area. Whitening and drawing on
 // such a page would cost most of an input's time, so the device here tells the interpreter
@@ -13,6 +14,7 @@
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
 #include "SilentPrompter.h"
+#include "TextDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,5 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The printer's and the page window's later pages: one page drawn anew.
     if (options & 4)
         buffer.RenderPage(device, buffer.GetPageCount(), options & 8, options & 16 ? "LGL" : "");
+    if (options & 32) {
+        pg::TTextDevice text(&pg::TFontEngine::Shared());
+        buffer.RenderPage(text, 1, false, "");
+        (void)text.Lines();
+    }
     return 0;
 }

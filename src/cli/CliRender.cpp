@@ -3,7 +3,7 @@
 // raw black-and-white PBM. A range of pages renders in one run: the file is read and split
 // once, and each page is written to a file named by the output pattern.
 
-#include "CliPackage.h"
+#include "CliPageSource.h"
 #include "Command.h"
 #include "FontEngine.h"
 #include "PCLParse.h"
@@ -30,78 +30,6 @@ constexpr char kUsage[] =
     "render INPUT [--form N] [--page N|N-M|all] [--print-mode] [--fill-color black|blue] "
     "[--format png|pbm] -o OUT.png (several pages: -o OUT-%d.png; a TIFF's first page through the "
     "scanning plug-in)";
-
-bool IsPackageFile(const std::string& path) {
-    const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
-    return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
-}
-
-// The pages of one input, read once: a package form's pages (fill followed by template, as
-// the page window joins them) or the pages of a plain PCL file as the interpreter splits it.
-class TPageSource {
-public:
-    // False (with the reason on stderr) when the input or the form is not there.
-    bool Open(const std::string& input, int form) {
-        input_ = input;
-        if (IsPackageFile(input)) {
-            set_ = ReadCliPackage(input, "render");
-            // --form counts as info lists the forms: in the order the window shows them.
-            const TCliForms numbers(*set_);
-            form_ = numbers.Form(form);
-            if (!form_) {
-                std::cerr << "No form " << form << " in " << input << " (" << numbers.Count() << " forms)\n";
-                return false;
-            }
-            formNumber_ = form;
-            return true;
-        }
-        file_ = std::make_unique<TPCLBuffer>();
-        file_->LoadFromFile(input);
-        file_->Parse();
-        return true;
-    }
-
-    // The exit status of a run that rendered its pages: 1 from a damaged package.
-    int Status() const { return set_ ? StatusAfterReading(*set_) : 0; }
-
-    int PageCount() const { return form_ ? form_->PageCount() : file_->GetPageCount(); }
-
-    // False (with the reason on stderr) when there is no page `page`; -1 is a file's whole input.
-    bool Check(int page) const {
-        if (page >= 1 && page <= PageCount())
-            return true;
-        if (!form_ && page == -1)
-            return true;
-        if (form_)
-            std::cerr << "No page " << page << " in form " << formNumber_ << " (" << PageCount()
-                      << " pages)\n";
-        else
-            std::cerr << "No page " << page << " in " << input_ << " (" << PageCount() << " pages)\n";
-        return false;
-    }
-
-    // The PCL of a checked page as the page window renders it.
-    THLWMemorystream Pcl(int page) const {
-        THLWMemorystream out;
-        if (form_) {
-            const TDocSetPage& p = *form_->Pages[size_t(page - 1)];
-            out.AppendStream(p.FillData);
-            out.AppendStream(p.TemplateData);
-        } else if (page == -1) {
-            out.AppendStream(*file_->GetPageStream(-1));
-        } else {
-            out.AppendStream(FilePageCopy(*file_, page));
-        }
-        return out;
-    }
-
-private:
-    std::string input_;
-    std::unique_ptr<TDocSet> set_;
-    const TDocSetForm* form_ = nullptr;
-    int formNumber_ = 0;
-    std::unique_ptr<TPCLBuffer> file_;
-};
 
 // "all", "N" or "N-M" against the page count; nullopt for text that is none of these (a
 // number that names no page is caught when the pages are checked).
@@ -211,7 +139,8 @@ int RunRender(const std::vector<std::string>& args) {
         return RenderTiff(files[0], target);
     try {
         TPageSource source;
-        if (!source.Open(files[0], form))
+        source.Open(files[0], "render");
+        if (source.IsPackage() && !source.SelectForm(form))
             return 1;
         const auto range = PageRange(OptionValue(args, "page", "1"), source.PageCount());
         if (!range) {

@@ -244,6 +244,7 @@ private:
     // soft-font, raster and rectangle renderers.
     void DrawTextRun(std::string_view run);
     void DrawSoftFontRun(const TSoftFont& font, std::string_view run);
+    void TellSoftFontText(const TSoftFont& font, std::string_view run);
     void DrawRasterRow(std::string_view block);
     void FillRectangle(int32_t fillType);
     void SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2);

@@ -244,6 +244,34 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
     Page.CursorY = int32_t(uint32_t(int64_t(Page.CursorY) + down));
 }
 
+// The printable codes of a soft-font run with their cells, laid out as DrawSoftFontRun
+// places the glyphs; other codes (bar codes, signatures and logos often sit below the space)
+// tell nothing a reader could search for.
+void TPCLBuffer::TellSoftFontText(const TSoftFont& font, std::string_view run) {
+    int height = font.CellHeight();
+    if (height <= 0)
+        for (const auto& [code, glyph] : font.Glyphs())
+            height = std::max(height, glyph->TopOffset);
+    std::vector<TPlacedChar> chars;
+    const int64_t baseline = int64_t(Page.TopMargin) + Page.CursorY;
+    int64_t x = int64_t(Page.LeftOffset) + Page.CursorX;
+    int quarters = 0;
+    for (const char ch : run) {
+        const uint8_t c = uint8_t(ch);
+        const TSoftGlyph* g = font.FindGlyph(c);
+        if (!g)
+            continue;
+        quarters += g->AdvanceQuarter;
+        const int advance = quarters / 4;
+        quarters -= advance * 4;
+        if (c >= 32 && c != 127)
+            chars.push_back({c, ClampInt(x), ClampInt(baseline - height), advance});
+        x += advance;
+    }
+    if (!chars.empty())
+        Device().SoftFontText(height, chars);
+}
+
 // A run in a downloaded bitmap font: each byte's glyph at the cursor, black; bytes without a
 // glyph are skipped without moving. A scalable font's glyphs are outlines, not bitmaps: its
 // text is drawn with the system fonts instead, so that it stays readable.
@@ -253,6 +281,7 @@ void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
         return;
     }
     TPCLDevice& device = Device();
+    TellSoftFontText(font, run);
     // The delta X is in quarter dots: the run keeps the quarters that whole dots leave over,
     // so that a word of a finer font does not drift left by a fraction per letter.
     int quarters = 0;

@@ -105,6 +105,13 @@ int TSoftFont::Resolution() const {
     return Field16(header_, 64, false);
 }
 
+int TSoftFont::CellHeight() const {
+    if (header_.size() < 12)
+        return 0;
+    const int resolution = Resolution();
+    return resolution > 0 ? Field16(header_, 10, false) * 300 / resolution : 0;
+}
+
 void TSoftFont::Decode(TSoftGlyph& glyph) const {
     DecodeGlyph(glyph);
     const int resolution = Resolution();

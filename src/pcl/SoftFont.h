@@ -55,6 +55,8 @@ public:
     // The resolution the font's bitmaps are made for; glyphs of finer ones are stored scaled
     // to 300 dpi.
     int Resolution() const;
+    // The cell height the header names, in page pixels; 0 when the header is too short.
+    int CellHeight() const;
     // A permanent font survives a printer reset; fonts are temporary when downloaded.
     bool Permanent = false;
 

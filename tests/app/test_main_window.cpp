@@ -16,6 +16,7 @@
 #include "PrinterDlg.h"
 #include "Prompt.h"
 #include "Quodex.h"
+#include "RecentPackages.h"
 #include "Startup.h"
 #include "StatusPanels.h"
 #include "Tesselon.h"
@@ -26,6 +27,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -682,4 +684,52 @@ TEST(MainWindow, OptionsCommandHandsTheChoicesToPrinting) {
     PGRegistry::SetPrinterDlg(0);
     PGRegistry::SetAdditionalCopies(0);
     TfrmOptions::CheckAssociationsOnLoad = true;
+}
+
+// The File menu's recent packages: newest first, a package opened again moves up, eight at
+// most, a missing file greyed; choosing an entry whose file has gone says so and forgets it.
+TEST(MainWindow, RecentPackagesNewestFirstLimitedAndMissingFilesForgotten) {
+    TRecordingPrompter prompter;
+    Registry().DeleteValue(kRecentPackagesSetting);
+    std::vector<std::string> files;
+    for (int i = 0; i < 10; ++i)
+        files.push_back(WriteExamplePackage("recent" + std::to_string(i) + ".tsn"));
+    SetCommandLine({files[0]});
+    TfrmMain main;
+    ASSERT_TRUE(main.Loaded);
+    EXPECT_EQ(RecentPackages(), std::vector<std::string>{files[0]});
+    for (const int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 3}) {
+        main.OpenFileName = files[size_t(i)];
+        main.LoadFile();
+    }
+    const auto captions = [&main] {
+        main.UpdateRecentPackages();
+        std::vector<std::pair<std::string, bool>> out;
+        for (const QAction* a : main.mnuRecentPackages->actions())
+            out.emplace_back(a->text().toStdString(), a->isEnabled());
+        return out;
+    };
+    std::filesystem::remove(files[5]);
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"&1 " + files[3], true}, {"&2 " + files[9], true}, {"&3 " + files[8], true},
+        {"&4 " + files[7], true}, {"&5 " + files[6], true}, {"&6 " + files[5], false},
+        {"&7 " + files[4], true}, {"&8 " + files[2], true}};
+    EXPECT_EQ(captions(), expected);
+    // Choosing an entry loads its package, which moves to the front.
+    main.mnuRecentPackages->actions().at(2)->trigger();
+    EXPECT_EQ(main.CurrentFile, files[8]);
+    EXPECT_EQ(RecentPackages().front(), files[8]);
+    // A file gone since the menu was shown: the user is told, and the entry leaves the list.
+    main.UpdateRecentPackages();
+    std::filesystem::remove(files[9]);
+    prompter.Clear();
+    main.mnuRecentPackages->actions().at(2)->trigger();
+    EXPECT_FALSE(main.Loaded);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{files[9] + " does not exist"});
+    EXPECT_EQ(RecentPackages(), (std::vector<std::string>{files[8], files[3], files[7], files[6], files[5],
+                                                          files[4], files[2]}));
+    // The list is what the settings store holds, so the next run shows it too.
+    EXPECT_EQ(Registry().ReadString(kRecentPackagesSetting, "").substr(0, files[8].size() + 1),
+              files[8] + "\n");
+    EXPECT_EQ(captions().size(), 7u);
 }

@@ -15,6 +15,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
+#include "RecentPackages.h"
 #include "ScanImage.h"
 #include "ScanPlugin.h"
 #include "StatusPanels.h"
@@ -193,6 +194,8 @@ void TfrmMain::LoadCommandLinePackage() {
         CurrentFile = argument;
     try {
         LoadTree(&stream);
+        if (Loaded && !CurrentFile.empty() && FileExists(CurrentFile))
+            RememberRecentPackage(CurrentFile);
     } catch (const std::exception& e) {
         ShowError(e.what());
     }

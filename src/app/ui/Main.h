@@ -141,6 +141,11 @@ public:
     void ViewPdfFile(const std::string& path);
     void SaveAsClick();
     void SaveSelectedClick();
+    // The File menu's recent packages (newest first, a missing file greyed), rebuilt from the
+    // stored list; choosing one loads it, or forgets it when its file has gone.
+    QMenu* mnuRecentPackages = nullptr;
+    void UpdateRecentPackages();
+    void OpenRecentPackage(const std::string& path);
 
     // PDF conversion. The converter program (beside this program); set while the converter
     // runs, when the print walk captures the job without its dialog (PDFMode).

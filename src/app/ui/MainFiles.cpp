@@ -15,6 +15,7 @@
 #include "PrintTree.h"
 #include "Prompt.h"
 #include "Quodex.h"
+#include "RecentPackages.h"
 #include "Strings.h"
 #include "Tesselon.h"
 #include "Trace.h"
@@ -23,6 +24,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMimeData>
 #include <QTimer>
 
@@ -157,6 +159,8 @@ void TfrmMain::LoadFile() {
         CurrentFile = name;
         ViewFile = name;
         LoadTree(&stream);
+        if (Loaded)
+            RememberRecentPackage(name);
         DocTree->setFocus();
         SetStatusBar();
         SetMainCaptionAndWindowPosition();
@@ -166,6 +170,33 @@ void TfrmMain::LoadFile() {
         // The tree stays as far as it was built.
         DebugMsg(std::string("Main : load failed: ") + e.what());
     }
+}
+
+void TfrmMain::UpdateRecentPackages() {
+    mnuRecentPackages->clear();
+    const std::vector<std::string> recent = RecentPackages();
+    for (size_t i = 0; i < recent.size(); ++i) {
+        const std::string& path = recent[i];
+        QAction* item = mnuRecentPackages->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromLocal8Bit(path.c_str())));
+        item->setObjectName(QStringLiteral("mnuRecentPackage%1").arg(i + 1));
+        // A file on a share that is not mounted now may come back: it stays listed, greyed.
+        const bool present = FileExists(path);
+        item->setEnabled(present);
+        if (!present)
+            item->setToolTip(QStringLiteral("The file is missing"));
+        connect(item, &QAction::triggered, this, [this, path] { OpenRecentPackage(path); });
+    }
+    mnuRecentPackages->setEnabled(!recent.empty());
+}
+
+void TfrmMain::OpenRecentPackage(const std::string& path) {
+    // The file may have gone since the menu was shown: loading says so, and the entry goes.
+    if (!FileExists(path))
+        ForgetRecentPackage(path);
+    OpenFileName = path;
+    ViewFile = path;
+    OpenViewFile();
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -151,6 +151,10 @@ void TfrmMain::CreateMenus() {
     file->addAction(actFileOpen);
     mnuOpenPCLFile = AddItem(file, "mnuOpenPCLFile", "Open PCL file");
     mnuOpenPCLFile->setVisible(false);
+    mnuRecentPackages = file->addMenu("Recent Packages");
+    mnuRecentPackages->setObjectName("mnuRecentPackages");
+    connect(mnuRecentPackages, &QMenu::aboutToShow, this, &TfrmMain::UpdateRecentPackages);
+    UpdateRecentPackages();
     file->addAction(actGetWebDocs);
     mnuFileSave = AddItem(file, "mnuFileSave", "Save");
     MarkWired(mnuFileSave);

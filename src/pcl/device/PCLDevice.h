@@ -64,6 +64,14 @@ public:
     virtual int MeasureChar(const TDeviceFont& font, uint8_t code) = 0;
     // A downloaded glyph: set bits black, clear bits leave the page.
     virtual void DrawGlyph(int x, int y, const TBitImage& glyph) = 0;
+    // The character codes of a run in a downloaded bitmap font, told before its glyphs are
+    // drawn: each at the top left of a cell `height` pixels tall that ends on the baseline.
+    // Glyphs carry no text of their own, so a device that records text reads it from here;
+    // drawing devices ignore it.
+    virtual void SoftFontText(int height, std::span<const TPlacedChar> chars) {
+        (void)height;
+        (void)chars;
+    }
     // One raster row of bitCount pixels from (x, y): set bits black, clear bits leave the page.
     virtual void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                                TRasterDirection direction) = 0;
