@@ -171,6 +171,20 @@ int Update(const std::vector<std::string>& args) {
         std::cerr << files.Error << '\n';
         return 1;
     }
+    // The installer takes over: it waits for the program to end, then replaces and restarts it.
+    TInstallPlan plan;
+    plan.UpdateFolder = ProgramDataFolder();
+    plan.AppDataFolder = data;
+    // The program the list calls by the application name: the desktop program beside us.
+    plan.Executable = folder + "pagellan";
+    plan.FullUpdate = d.FullUpdate;
+    plan.PatchUpdate = d.PatchUpdate;
+    plan.PluginUpdate = d.OutdatedPlugins > 0;
+    if (!StartInstaller(plan, error)) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    std::cout << "installer: " << plan.UpdateFolder << "_I.sh\n";
     return 0;
 }
 

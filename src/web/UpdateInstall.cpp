@@ -7,14 +7,22 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include <fcntl.h>
+#include <spawn.h>
+
+extern char** environ;
+
 namespace pg {
+
+namespace fs = std::filesystem;
 
 namespace {
 
-bool HasExtension(const std::filesystem::path& p, std::string_view ext) {
+bool HasExtension(const fs::path& p, std::string_view ext) {
     std::string e = p.extension().string();
     std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return e == ext;
@@ -199,6 +207,86 @@ TUpdateFiles DownloadUpdates(THLWWebCopy& copy, const TUpdateDecision& decision,
         return r;
     r.Extracted = ExtractUpdateArchives(folder, r.Error);
     return r;
+}
+
+std::string ShellQuote(const std::string& path) {
+    std::string q = "'";
+    for (char c : path)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string InstallerScript(const TInstallPlan& plan) {
+    const auto Q = ShellQuote;
+    const std::string& U = plan.UpdateFolder;
+    const std::string& A = plan.AppDataFolder;
+    const std::string& E = plan.Executable;
+    const std::string F = fs::path(E).parent_path().string();
+    const std::string N = fs::path(E).filename().string();
+    // The patch is the last "*.upd" of the update folder.
+    const std::vector<std::string> patches = FilesWithExtension(U, ".upd");
+    const std::string P = patches.empty() ? U + "*" : patches.back();
+    const std::string stem = fs::path(P).stem().string();
+    std::string R = Q(E);
+    if (!plan.ReopenFile.empty())
+        R += " " + Q(plan.ReopenFile);
+    for (const std::string& a : plan.FurtherArgs)
+        R += " " + Q(a);
+    // Restarted in the background so that the script can clean up; its output goes nowhere.
+    const std::string restart = "  " + R + " ";
+    std::string s = "#!/bin/sh\n# Installs the downloaded update once the program has ended.\nstatus=0\n";
+    s += "restart_error() {\n" + restart + "/UPDATE=FAIL >/dev/null 2>&1 &\n  cleanup\n  exit 1\n}\n";
+    s += "cleanup() {\n";
+    for (const char* mask : {"*.upd", "*.UPD", "*.zip", "*.ZIP", "*.so"})
+        s += "  rm -f " + Q(U) + mask + "\n";
+    s += "  rm -f " + Q(U + "TMP") + "/*\n";
+    s += "  rm -f " + Q(F + "/" + stem + ".err") + "\n";
+    s += "  rm -f " + Q(F + "/" + stem + ".log") + "\n";
+    s += "  rm -f " + Q(U + "_I.sh") + "\n}\n";
+    for (const char* helper : {"WaitForAppToEnd", "Patch"})
+        s += "if [ -e " + Q(U + "TMP/" + helper) + " ]; then cp -f " + Q(U + "TMP/" + helper) + " " +
+             Q(A + helper) + "; fi\n";
+    s += Q(A + "WaitForAppToEnd") + " " + Q(E) + " 20\n";
+    s += "if [ $? -ge 1 ]; then restart_error; fi\n";
+    if (plan.PluginUpdate)
+        s += "for f in " + Q(U + "TMP") + "/*.so; do [ -e \"$f\" ] || continue; cp -f \"$f\" " + Q(F + "/") +
+             " || status=1; done\n";
+    s += "if [ -e " + Q(U + "DoUpdate.sh") + " ]; then sh " + Q(U + "DoUpdate.sh") + "; fi\n";
+    // A copy beside the program renamed over it: an interrupted copy never leaves half a program.
+    if (plan.FullUpdate)
+        s += "cp -f " + Q(U + "TMP/" + N) + " " + Q(E + ".new") + " && mv -f " + Q(E + ".new") + " " + Q(E) +
+             " || status=1\n";
+    if (plan.PatchUpdate)
+        s += Q(A + "Patch") + " " + Q(P) + " " + Q(E) + " || status=1\n";
+    s += "if [ -e " + Q(F + "/" + stem + ".err") + " ]; then restart_error; fi\n";
+    s += "if [ $status -ge 1 ]; then restart_error; fi\n";
+    s += R + " /UPDATE=SUCCESS >/dev/null 2>&1 &\n";
+    s += "cleanup\n";
+    return s;
+}
+
+bool StartInstaller(const TInstallPlan& plan, std::string& error) {
+    const std::string script = plan.UpdateFolder + "_I.sh";
+    if (!AtomicWriteFile(script, InstallerScript(plan), error))
+        return false;
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd < 3; ++fd)
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    std::string sh = "/bin/sh", path = script;
+    char* argv[] = {sh.data(), path.data(), nullptr};
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, "/bin/sh", &actions, &attr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        error = std::string("Cannot start ") + script + ": " + std::strerror(rc);
+        return false;
+    }
+    return true;
 }
 
 } // namespace pg

@@ -43,4 +43,27 @@ TUpdateFiles DownloadUpdates(THLWWebCopy& copy, const TUpdateDecision& decision,
 // would not be a plain file name are skipped). Answers the written paths.
 std::vector<std::string> ExtractUpdateArchives(const std::string& folder, std::string& error);
 
+// What the installer needs to know: folders with a separator at the end.
+struct TInstallPlan {
+    std::string UpdateFolder;             // where the downloads and "TMP" are
+    std::string AppDataFolder;            // where the helper programs live
+    std::string Executable;               // the program to replace, patch and restart
+    std::string ReopenFile;               // the package to reopen after the restart; may be empty
+    std::vector<std::string> FurtherArgs; // given to the restarted program after it
+    bool FullUpdate = false, PatchUpdate = false, PluginUpdate = false;
+};
+
+// The path in single quotes for the POSIX shell: nothing in it (blanks, quotes, "$") is
+// interpreted.
+std::string ShellQuote(const std::string& path);
+
+// The installer script "_I.sh": copies fresh helpers, waits for the program to end, copies the
+// plug-ins, runs "DoUpdate.sh" when present, replaces or patches the program, restarts it with
+// "/UPDATE=SUCCESS" or "/UPDATE=FAIL", and removes the update's files and itself.
+std::string InstallerScript(const TInstallPlan& plan);
+
+// Writes the script into the update folder and starts it in a session of its own, so that it
+// outlives the program; false with the reason in error.
+bool StartInstaller(const TInstallPlan& plan, std::string& error);
+
 } // namespace pg

@@ -1,6 +1,6 @@
 // Installing an update: pagellan-cli update --install downloads the decided files from our web
-// server, checks their digests and unpacks the archives; the helper programs Patch and
-// WaitForAppToEnd run as the installer runs them.
+// server, checks their digests, unpacks the archives and hands over to the installer script,
+// which restarts the program; the helper programs Patch and WaitForAppToEnd on their own.
 
 #include "UpdateInstall.h"
 #include "WebServers.h"
@@ -27,57 +27,110 @@ int Shell(const std::string& command) {
     return WEXITSTATUS(std::system(command.c_str()));
 }
 
-std::string List(const std::string& url, const std::string& sha) {
-    return R"(<SoftwareProducts><Application Name="Pagellan" Version="99.0" URL=")" + url + R"(" SHA256=")" +
-           sha + R"("/></SoftwareProducts>)";
+// A stand-in for the restarted program: it writes its arguments to a file.
+constexpr char kRestartedProgram[] =
+    "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
+
+// The arguments the restarted program received, waited for up to 10 s.
+std::string RestartArgs(const std::string& program) {
+    for (int i = 0; i < 100 && !fs::exists(program + ".args"); ++i)
+        Shell("sleep 0.1");
+    return Slurp(program + ".args");
 }
 
-TEST(UpdateInstall, CliDownloadsChecksAndUnpacks) {
-    const std::string root = test::FreshFolder("install-root");
-    const std::string data = test::FreshFolder("install-data");
-    // The archive's first file names folders that would climb out of the update folder.
-    ASSERT_EQ(Shell("cd '" + root +
-                    "' && python3 -c \"import zipfile; z=zipfile.ZipFile('pagellan_99.zip','w'); "
-                    "z.writestr('bin/',''); z.writestr('../../bin/pagellan','NEW PROGRAM'); "
-                    "z.writestr('second','x'); z.close()\""),
+void Zip(const std::string& dir, const std::string& zip, const std::string& entry, const std::string& file) {
+    ASSERT_EQ(Shell("cd " + ShellQuote(dir) +
+                    " && python3 -c \"import sys, zipfile; z=zipfile.ZipFile(sys.argv[1],'w'); "
+                    "z.writestr('bin/',''); z.write(sys.argv[3], sys.argv[2]); z.writestr('second','x'); "
+                    "z.close()\" " +
+                    ShellQuote(zip) + " " + ShellQuote(entry) + " " + ShellQuote(file)),
               0);
+}
+
+std::string List(const std::string& url, const std::string& sha, const std::string& waitURL = "") {
+    return R"(<SoftwareProducts><Application Name="Pagellan" Version="99.0" URL=")" + url + R"(" SHA256=")" +
+           sha + R"("/><Application Name="WaitForAppToEnd" Version="99.0" URL=")" + waitURL +
+           R"("/></SoftwareProducts>)";
+}
+
+// The whole path with an installed copy of our program in a folder whose name needs quoting:
+// refused downloads install nothing; a good one replaces the program and restarts it.
+TEST(UpdateInstall, CliDownloadsChecksUnpacksAndInstalls) {
+    const std::string root = test::FreshFolder("install-root");
+    const std::string base = test::FreshFolder("install 'q' $HOME");
+    const std::string data = base + "data/", app = base + "app/";
+    fs::create_directories(app);
+    fs::copy_file(PAGELLAN_CLI, app + "pagellan-cli");
+    fs::copy_file(fs::path(PAGELLAN_CLI).parent_path() / "pagellan-cli-settings",
+                  app + "pagellan-cli-settings");
+    std::ofstream(app + "pagellan") << kRestartedProgram << "# old\n";
+    std::ofstream(root + "new") << kRestartedProgram;
+    // The program's archive names folders that would climb out of the update folder.
+    Zip(root, "pagellan_99.zip", "../../bin/pagellan", "new");
+    Zip(root, "wait.zip", "WaitForAppToEnd", PAGELLAN_WAIT_HELPER);
     const std::string sha = FileSha256(root + "pagellan_99.zip");
     ASSERT_EQ(sha.size(), 64u);
     test::TWebServer server(nullptr, "", root);
-    const std::string zip = server.URL("/files/pagellan_99.zip");
+    const std::string zip = server.URL("/files/pagellan_99.zip"), wait = server.URL("/files/wait.zip");
     std::string upper = sha;
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
-    std::ofstream(root + "good.xml") << List(zip, upper);
-    std::ofstream(root + "bad.xml") << List(zip, std::string(64, '0'));
-    std::ofstream(root + "foreign.xml") << List("http://127.0.0.2:1/pagellan_99.zip", "");
+    std::ofstream(root + "good.xml") << List(zip, upper, wait);
+    std::ofstream(root + "bad.xml") << List(zip, std::string(64, '0'), wait);
+    std::ofstream(root + "foreign.xml") << List("http://127.0.0.2:1/pagellan_99.zip", "", wait);
     const std::string updates = data + "Harlowen Inc/Pagellan/";
     const auto install = [&](const std::string& list) {
-        return Shell("XDG_DATA_HOME='" + data + "' " PAGELLAN_CLI " update --install --list " +
-                     server.URL("/files/" + list) + " >" + data + "out.txt 2>&1");
+        return Shell("XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(app + "pagellan-cli") +
+                     " update --install --list " + server.URL("/files/" + list) + " >" +
+                     ShellQuote(base + "out.txt") + " 2>&1");
     };
-    struct Row {
-        const char* list;
-        int rc;
-        const char* message;
-        bool zipKept, extracted;
-    } const rows[] = {
-        {"bad.xml", 1, "does not match its SHA256 and was deleted", false, false},
-        {"foreign.xml", 1, "is neither on a verified https server nor beside the version list", false, false},
-        {"good.xml", 0, "extracted: ", true, true},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.list);
-        fs::remove_all(updates);
-        EXPECT_EQ(install(r.list), r.rc);
-        EXPECT_NE(Slurp(data + "out.txt").find(r.message), std::string::npos) << Slurp(data + "out.txt");
-        EXPECT_EQ(fs::exists(updates + "pagellan_99.zip"), r.zipKept);
-        EXPECT_EQ(Slurp(updates + "TMP/pagellan"), r.extracted ? "NEW PROGRAM" : "");
-    }
-    // Only the first file of the archive, only inside the update folder.
-    EXPECT_FALSE(fs::exists(updates + "TMP/second"));
+    const auto out = [&] { return Slurp(base + "out.txt"); };
+    EXPECT_EQ(install("bad.xml"), 1);
+    EXPECT_NE(out().find("does not match its SHA256 and was deleted"), std::string::npos) << out();
+    EXPECT_FALSE(fs::exists(updates + "pagellan_99.zip"));
+    EXPECT_FALSE(fs::exists(updates + "TMP/pagellan"));
+    fs::remove(updates + "wait.zip");
+    EXPECT_EQ(install("foreign.xml"), 1);
+    EXPECT_NE(out().find("is neither on a verified https server nor beside the version list"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(updates + "wait.zip"));
+
+    ASSERT_EQ(install("good.xml"), 0) << out();
+    EXPECT_NE(out().find("extracted: " + updates + "TMP/pagellan\n"), std::string::npos) << out();
+    EXPECT_EQ(RestartArgs(app + "pagellan"), "/UPDATE=SUCCESS\n");
+    EXPECT_EQ(Slurp(app + "pagellan"), kRestartedProgram);
+    EXPECT_EQ(Slurp(data + "Harlowen Inc/WaitForAppToEnd"), Slurp(PAGELLAN_WAIT_HELPER));
+    // Nothing outside the update folder, and the update's files are gone.
     EXPECT_FALSE(fs::exists(data + "bin"));
     EXPECT_FALSE(fs::exists(data + "Harlowen Inc/bin"));
+    for (int i = 0; i < 50 && fs::exists(updates + "_I.sh"); ++i)
+        Shell("sleep 0.1");
+    EXPECT_FALSE(fs::exists(updates + "_I.sh"));
+    EXPECT_FALSE(fs::exists(updates + "pagellan_99.zip"));
+    EXPECT_TRUE(fs::is_empty(updates + "TMP"));
+}
+
+// A patch that does not apply: the program stays as it was and restarts with "/UPDATE=FAIL"
+// and the package it had open.
+TEST(UpdateInstall, FailedPatchRestartsWithFail) {
+    const std::string base = test::FreshFolder("install fail $x");
+    TInstallPlan plan{base + "u/", base + "a/", base + "app/prog", base + "doc 1.qdx", {"-x"}, false,
+                      true,        false};
+    for (const std::string& d : {plan.UpdateFolder, plan.AppDataFolder, base + "app/"})
+        fs::create_directories(d);
+    std::ofstream(plan.Executable) << kRestartedProgram;
+    fs::permissions(plan.Executable, fs::perms(0755));
+    fs::copy_file(PAGELLAN_PATCH_HELPER, plan.AppDataFolder + "Patch");
+    fs::copy_file(PAGELLAN_WAIT_HELPER, plan.AppDataFolder + "WaitForAppToEnd");
+    std::ofstream(plan.UpdateFolder + "p.upd") << "not a delta";
+    std::string error;
+    ASSERT_TRUE(StartInstaller(plan, error)) << error;
+    EXPECT_EQ(RestartArgs(plan.Executable), base + "doc 1.qdx\n-x\n/UPDATE=FAIL\n");
+    EXPECT_EQ(Slurp(plan.Executable), kRestartedProgram);
+    for (int i = 0; i < 50 && fs::exists(plan.UpdateFolder + "_I.sh"); ++i)
+        Shell("sleep 0.1");
+    EXPECT_FALSE(fs::exists(plan.UpdateFolder + "p.upd"));
+    EXPECT_FALSE(fs::exists(base + "app/p.err"));
 }
 
 TEST(UpdateInstall, HelperPrograms) {
