@@ -35,6 +35,8 @@ PACKAGES=(
   libcups2-dev cups-ipp-utils dbus
   # the internet library (its version in the About window)
   libcurl4-openssl-dev
+  # program updates: digests of the downloads (libcrypto), deltas made with zstd --patch-from
+  libssl-dev libzstd-dev zstd
   # the scanning plug-in: TIFF pages (libtiff) and scanners (SANE; libsane1 holds the "test"
   # backend the tests scan from)
   libtiff-dev libsane-dev libsane1

@@ -41,6 +41,7 @@ inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by
 inline constexpr char kWebDocsUsage[] =
     "webdocs CODE [--pass-phrase TEXT] [--server URL] -o FILE.qdx   fetch a package from the WebDocs service";
 inline constexpr char kUpdateUsage[] =
-    "update --check [--list URL]   compare the version list with what is installed";
+    "update [--check] [--install] [--list URL]   compare the version list with what is installed; "
+    "with --install, download and unpack the update";
 
 } // namespace pg::cli

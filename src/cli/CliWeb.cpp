@@ -7,6 +7,7 @@
 #include "HLWWebCopy.h"
 #include "PGRegistry.h"
 #include "Paths.h"
+#include "UpdateInstall.h"
 #include "Updates.h"
 #include "WebDocs.h"
 #include "WebSettings.h"
@@ -117,7 +118,8 @@ std::string InstalledPlugin(const std::string& file) {
 }
 
 int Update(const std::vector<std::string>& args) {
-    if (!HasOption(args, "check")) {
+    const bool install = HasOption(args, "install");
+    if (!HasOption(args, "check") && !install) {
         std::cerr << "usage: pagellan-cli " << kUpdateUsage << '\n';
         return 2;
     }
@@ -154,8 +156,35 @@ int Update(const std::vector<std::string>& args) {
         std::cout << "helper: " << h << '\n';
     for (const TAppInfo& a : d.Downloads)
         std::cout << "download: " << a.URL << '\n';
-    if (d.ProgramCurrent && d.OutdatedPlugins == 0)
+    if (d.ProgramCurrent && d.OutdatedPlugins == 0) {
         std::cout << "No Updates are currently available\n";
+        return 0;
+    }
+    if (!install)
+        return 0;
+    const TUpdateFiles files = DownloadUpdates(t.copy, d, listURL, ProgramDataFolder());
+    for (const std::string& f : files.Downloaded)
+        std::cout << "downloaded: " << f << '\n';
+    for (const std::string& f : files.Extracted)
+        std::cout << "extracted: " << f << '\n';
+    if (!files.Error.empty()) {
+        std::cerr << files.Error << '\n';
+        return 1;
+    }
+    // The installer takes over: it waits for the program to end, then replaces and restarts it.
+    TInstallPlan plan;
+    plan.UpdateFolder = ProgramDataFolder();
+    plan.AppDataFolder = data;
+    // The program the list calls by the application name: the desktop program beside us.
+    plan.Executable = folder + "pagellan";
+    plan.FullUpdate = d.FullUpdate;
+    plan.PatchUpdate = d.PatchUpdate;
+    plan.PluginUpdate = d.OutdatedPlugins > 0;
+    if (!StartInstaller(plan, error)) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    std::cout << "installer: " << plan.UpdateFolder << "_I.sh\n";
     return 0;
 }
 

@@ -1,0 +1,175 @@
+// Installing an update: pagellan-cli update --install downloads the decided files from our web
+// server, checks their digests, unpacks the archives and hands over to the installer script,
+// which restarts the program; the helper programs Patch and WaitForAppToEnd on their own.
+
+#include "UpdateInstall.h"
+#include "WebServers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace pg {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int Shell(const std::string& command) {
+    return WEXITSTATUS(std::system(command.c_str()));
+}
+
+// A stand-in for the restarted program: it writes its arguments to a file.
+constexpr char kRestartedProgram[] =
+    "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
+
+// The arguments the restarted program received, waited for up to 10 s.
+std::string RestartArgs(const std::string& program) {
+    for (int i = 0; i < 100 && !fs::exists(program + ".args"); ++i)
+        Shell("sleep 0.1");
+    return Slurp(program + ".args");
+}
+
+void Zip(const std::string& dir, const std::string& zip, const std::string& entry, const std::string& file) {
+    ASSERT_EQ(Shell("cd " + ShellQuote(dir) +
+                    " && python3 -c \"import sys, zipfile; z=zipfile.ZipFile(sys.argv[1],'w'); "
+                    "z.writestr('bin/',''); z.write(sys.argv[3], sys.argv[2]); z.writestr('second','x'); "
+                    "z.close()\" " +
+                    ShellQuote(zip) + " " + ShellQuote(entry) + " " + ShellQuote(file)),
+              0);
+}
+
+std::string List(const std::string& url, const std::string& sha, const std::string& waitURL = "") {
+    return R"(<SoftwareProducts><Application Name="Pagellan" Version="99.0" URL=")" + url + R"(" SHA256=")" +
+           sha + R"("/><Application Name="WaitForAppToEnd" Version="99.0" URL=")" + waitURL +
+           R"("/></SoftwareProducts>)";
+}
+
+// The whole path with an installed copy of our program in a folder whose name needs quoting:
+// refused downloads install nothing; a good one replaces the program and restarts it.
+TEST(UpdateInstall, CliDownloadsChecksUnpacksAndInstalls) {
+    const std::string root = test::FreshFolder("install-root");
+    const std::string base = test::FreshFolder("install 'q' $HOME");
+    const std::string data = base + "data/", app = base + "app/";
+    fs::create_directories(app);
+    fs::copy_file(PAGELLAN_CLI, app + "pagellan-cli");
+    fs::copy_file(fs::path(PAGELLAN_CLI).parent_path() / "pagellan-cli-settings",
+                  app + "pagellan-cli-settings");
+    std::ofstream(app + "pagellan") << kRestartedProgram << "# old\n";
+    std::ofstream(root + "new") << kRestartedProgram;
+    // The program's archive names folders that would climb out of the update folder.
+    Zip(root, "pagellan_99.zip", "../../bin/pagellan", "new");
+    Zip(root, "wait.zip", "WaitForAppToEnd", PAGELLAN_WAIT_HELPER);
+    const std::string sha = FileSha256(root + "pagellan_99.zip");
+    ASSERT_EQ(sha.size(), 64u);
+    test::TWebServer server(nullptr, "", root);
+    const std::string zip = server.URL("/files/pagellan_99.zip"), wait = server.URL("/files/wait.zip");
+    std::string upper = sha;
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    std::ofstream(root + "good.xml") << List(zip, upper, wait);
+    std::ofstream(root + "bad.xml") << List(zip, std::string(64, '0'), wait);
+    std::ofstream(root + "foreign.xml") << List("http://127.0.0.2:1/pagellan_99.zip", "", wait);
+    const std::string updates = data + "Harlowen Inc/Pagellan/";
+    const auto install = [&](const std::string& list) {
+        return Shell("XDG_DATA_HOME=" + ShellQuote(data) + " " + ShellQuote(app + "pagellan-cli") +
+                     " update --install --list " + server.URL("/files/" + list) + " >" +
+                     ShellQuote(base + "out.txt") + " 2>&1");
+    };
+    const auto out = [&] { return Slurp(base + "out.txt"); };
+    EXPECT_EQ(install("bad.xml"), 1);
+    EXPECT_NE(out().find("does not match its SHA256 and was deleted"), std::string::npos) << out();
+    EXPECT_FALSE(fs::exists(updates + "pagellan_99.zip"));
+    EXPECT_FALSE(fs::exists(updates + "TMP/pagellan"));
+    fs::remove(updates + "wait.zip");
+    EXPECT_EQ(install("foreign.xml"), 1);
+    EXPECT_NE(out().find("is neither on a verified https server nor beside the version list"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(updates + "wait.zip"));
+
+    ASSERT_EQ(install("good.xml"), 0) << out();
+    EXPECT_NE(out().find("extracted: " + updates + "TMP/pagellan\n"), std::string::npos) << out();
+    EXPECT_EQ(RestartArgs(app + "pagellan"), "/UPDATE=SUCCESS\n");
+    EXPECT_EQ(Slurp(app + "pagellan"), kRestartedProgram);
+    EXPECT_EQ(Slurp(data + "Harlowen Inc/WaitForAppToEnd"), Slurp(PAGELLAN_WAIT_HELPER));
+    // Nothing outside the update folder, and the update's files are gone.
+    EXPECT_FALSE(fs::exists(data + "bin"));
+    EXPECT_FALSE(fs::exists(data + "Harlowen Inc/bin"));
+    for (int i = 0; i < 50 && fs::exists(updates + "_I.sh"); ++i)
+        Shell("sleep 0.1");
+    EXPECT_FALSE(fs::exists(updates + "_I.sh"));
+    EXPECT_FALSE(fs::exists(updates + "pagellan_99.zip"));
+    EXPECT_TRUE(fs::is_empty(updates + "TMP"));
+}
+
+// A patch that does not apply: the program stays as it was and restarts with "/UPDATE=FAIL"
+// and the package it had open.
+TEST(UpdateInstall, FailedPatchRestartsWithFail) {
+    const std::string base = test::FreshFolder("install fail $x");
+    TInstallPlan plan{base + "u/", base + "a/", base + "app/prog", base + "doc 1.qdx", {"-x"}, false,
+                      true,        false};
+    for (const std::string& d : {plan.UpdateFolder, plan.AppDataFolder, base + "app/"})
+        fs::create_directories(d);
+    std::ofstream(plan.Executable) << kRestartedProgram;
+    fs::permissions(plan.Executable, fs::perms(0755));
+    fs::copy_file(PAGELLAN_PATCH_HELPER, plan.AppDataFolder + "Patch");
+    fs::copy_file(PAGELLAN_WAIT_HELPER, plan.AppDataFolder + "WaitForAppToEnd");
+    std::ofstream(plan.UpdateFolder + "p.upd") << "not a delta";
+    std::string error;
+    ASSERT_TRUE(StartInstaller(plan, error)) << error;
+    EXPECT_EQ(RestartArgs(plan.Executable), base + "doc 1.qdx\n-x\n/UPDATE=FAIL\n");
+    EXPECT_EQ(Slurp(plan.Executable), kRestartedProgram);
+    for (int i = 0; i < 50 && fs::exists(plan.UpdateFolder + "_I.sh"); ++i)
+        Shell("sleep 0.1");
+    EXPECT_FALSE(fs::exists(plan.UpdateFolder + "p.upd"));
+    EXPECT_FALSE(fs::exists(base + "app/p.err"));
+}
+
+TEST(UpdateInstall, HelperPrograms) {
+    const std::string dir = test::FreshFolder("install-helpers");
+    // Patch: a delta made by zstd turns the old program into the new one, keeping its mode.
+    std::string old(200000, '\0');
+    for (size_t i = 0; i < old.size(); ++i)
+        old[i] = char((i * 7919) >> 5);
+    std::string fresh = old;
+    fresh.replace(1000, 5, "PATCH") += "tail";
+    std::ofstream(dir + "old", std::ios::binary) << old;
+    std::ofstream(dir + "new", std::ios::binary) << fresh;
+    ASSERT_EQ(Shell("cd " + dir + " && zstd -q -f --patch-from=old new -o p.upd 2>/dev/null"), 0);
+    fs::copy_file(dir + "old", dir + "prog");
+    fs::permissions(dir + "prog", fs::perms(0755));
+    EXPECT_EQ(Shell(PAGELLAN_PATCH_HELPER " " + dir + "p.upd " + dir + "prog"), 0);
+    EXPECT_EQ(Slurp(dir + "prog"), fresh);
+    EXPECT_EQ(fs::status(dir + "prog").permissions(), fs::perms(0755));
+    EXPECT_NE(Slurp(dir + "p.log").find("OK"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir + "p.err"));
+    // A delta for other bytes, and a truncated one: the program stays as it was, ".err" says why.
+    for (const char* delta : {"p.upd", "cut.upd"}) {
+        SCOPED_TRACE(delta);
+        std::ofstream(dir + "cut.upd", std::ios::binary) << Slurp(dir + "p.upd").substr(0, 20);
+        EXPECT_EQ(Shell(PAGELLAN_PATCH_HELPER " " + dir + delta + " " + dir + "prog"), 1);
+        EXPECT_EQ(Slurp(dir + "prog"), fresh);
+        const std::string err = fs::path(dir + delta).replace_extension("err").string();
+        EXPECT_NE(Slurp(err).find("the patch"), std::string::npos) << Slurp(err);
+        EXPECT_NE(Slurp(fs::path(err).replace_extension("log").string()).find("FAILED"), std::string::npos);
+    }
+    // WaitForAppToEnd: 1 while a copy of sleep runs past the wait, 0 once it has ended.
+    fs::copy_file("/bin/sleep", dir + "app");
+    fs::permissions(dir + "app", fs::perms(0755));
+    const std::string wait = PAGELLAN_WAIT_HELPER " '" + dir + "app'";
+    EXPECT_EQ(
+        Shell("'" + dir + "app' 1 & sleep 0.3; " + wait + " 0; a=$?; " + wait + " 5; exit $((a*10+$?))"), 10);
+    EXPECT_EQ(Shell(wait + " 0"), 0);
+    EXPECT_EQ(Shell(wait + " soon"), 1);
+}
+
+} // namespace
+} // namespace pg
