@@ -1,8 +1,8 @@
 // A Vivaform page in the middle of a package printed from the main window to a real IPP printer,
 // through Qt WebEngine offscreen (its sandbox is off here only, as tests run as root): every page
 // reaches the printer, the Vivaform page as a job of its own laid out by the browser engine
-// (letter or legal as its form says, 0.18 in margins, no header or footer), and a Vivaform page
-// without a page in it prints nothing while the run goes on.
+// (letter or legal as its form says, 0.18 in margins, no header or footer); a Vivaform page
+// without a page in it, or one the printer cannot take, prints nothing while the run goes on.
 
 #include "CommandLine.h"
 #include "IppTestPrinter.h"
@@ -83,7 +83,7 @@ TEST(PrintVivaform, PageInTheMiddleGoesOutAsItsOwnJob) {
 
     main.actPrintAll->trigger();
     const auto jobs = printer.WaitForJobs(2);
-    ASSERT_EQ(jobs.size(), 2u);
+    ASSERT_EQ(jobs.size(), 2u) << (prompter.Texts().empty() ? "" : prompter.Texts().front());
     EXPECT_FALSE(main.JobPending());
     EXPECT_TRUE(prompter.Entries().empty());
 
@@ -112,4 +112,16 @@ TEST(PrintVivaform, PageInTheMiddleGoesOutAsItsOwnJob) {
     EXPECT_EQ(vivaformPages, 2);
     EXPECT_EQ(test::ReadWholeFile(jobs[1]), std::string(expected.View()));
     EXPECT_EQ(test::ReadWholeFile(jobs[1]).find("Vivaform"), std::string::npos);
+
+    // A printer that takes no PDF: the Vivaform page is passed over without a word and the
+    // other pages still go out.
+    test::TIppTestPrinter pclOnly("application/vnd.hp-PCL");
+    ASSERT_EQ(pclOnly.Error(), "");
+    SetCurrentPrinterName(pclOnly.Uri());
+    main.actPrintAll->trigger();
+    const auto pclJobs = pclOnly.WaitForJobs(1);
+    ASSERT_EQ(pclJobs.size(), 1u);
+    EXPECT_EQ(test::ReadWholeFile(pclJobs[0]), std::string(expected.View()));
+    EXPECT_TRUE(prompter.Entries().empty());
+    EXPECT_FALSE(main.JobPending());
 }

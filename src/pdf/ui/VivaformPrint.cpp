@@ -1,6 +1,7 @@
 #include "VivaformPrint.h"
 
 #include "PrinterOutput.h"
+#include "Prompt.h"
 #include "Strings.h"
 #include "Trace.h"
 #include "VivaformView.h"
@@ -52,6 +53,27 @@ std::unique_ptr<TVivaform> LoadedPage(std::string_view document, int timeoutMs) 
     return view;
 }
 
+// While a Vivaform page prints, what would have been a message goes to the trace: a page that
+// cannot print is passed over and must not stop the run with a box to acknowledge.
+class TTraceOnlyPrompter : public TPrompter {
+public:
+    TTraceOnlyPrompter() : previous_(SetPrompter(this)) {}
+    ~TTraceOnlyPrompter() override { SetPrompter(previous_); }
+    TTraceOnlyPrompter(const TTraceOnlyPrompter&) = delete;
+    TTraceOnlyPrompter& operator=(const TTraceOnlyPrompter&) = delete;
+
+    void Show(PromptKind, const std::string& text, const std::string&) override {
+        DebugMsg("Print : Vivaform page not printed, " + text);
+    }
+    PromptAnswer Ask(PromptKind, const std::string& text, const std::string&, PromptAnswer answer) override {
+        DebugMsg("Print : Vivaform page, " + text);
+        return answer;
+    }
+
+private:
+    TPrompter* previous_;
+};
+
 } // namespace
 
 QPageLayout VivaformPageLayout(const std::string& pageSize) {
@@ -88,6 +110,9 @@ bool PrintVivaformPage(std::string_view document, const std::string& printerName
             const QByteArray pdf = VivaformToPdf(document, pageSize, timeoutMs);
             if (pdf.isEmpty())
                 return false;
+            // Only the send itself is quiet: the window's own commands still speak while the
+            // engine works.
+            const TTraceOnlyPrompter quiet;
             return SendDocument(std::string_view(pdf.constData(), size_t(pdf.size())), printerName,
                                 documentName, "application/pdf");
         }
