@@ -43,14 +43,16 @@ std::unique_ptr<TVivaform> LoadedPage(std::string_view document, int timeoutMs) 
         return nullptr;
     bool finished = false;
     bool ok = false;
-    QObject::connect(view.get(), &QWebEngineView::loadFinished, view.get(), [&](bool success) {
-        finished = true;
-        ok = success;
-    });
+    const QMetaObject::Connection loaded =
+        QObject::connect(view.get(), &QWebEngineView::loadFinished, view.get(), [&](bool success) {
+            finished = true;
+            ok = success;
+        });
     view->Show();
-    if (!WaitFor([&] { return finished; }, timeoutMs) || !ok)
-        return nullptr;
-    return view;
+    const bool shown = WaitFor([&] { return finished; }, timeoutMs) && ok;
+    // A script may load again later; that must not reach the flags of this frame.
+    QObject::disconnect(loaded);
+    return shown ? std::move(view) : nullptr;
 }
 
 // While a Vivaform page prints, what would have been a message goes to the trace: a page that
@@ -116,9 +118,7 @@ bool PrintVivaformPage(std::string_view document, const std::string& printerName
             return SendDocument(std::string_view(pdf.constData(), size_t(pdf.size())), printerName,
                                 documentName, "application/pdf");
         }
-        const std::unique_ptr<TVivaform> view = LoadedPage(document, timeoutMs);
-        if (!view)
-            return false;
+        // The printer outlives the view: a print given up after the time-out may still draw.
         QPrinter printer(QPrinter::HighResolution);
         printer.setPrinterName(QString::fromStdString(printerName));
         printer.setDocName(QString::fromStdString(documentName));
@@ -126,6 +126,9 @@ bool PrintVivaformPage(std::string_view document, const std::string& printerName
             return false;
         bool finished = false;
         bool ok = false;
+        const std::unique_ptr<TVivaform> view = LoadedPage(document, timeoutMs);
+        if (!view)
+            return false;
         QObject::connect(view.get(), &QWebEngineView::printFinished, view.get(), [&](bool success) {
             finished = true;
             ok = success;
@@ -137,6 +140,9 @@ bool PrintVivaformPage(std::string_view document, const std::string& printerName
     } catch (const std::exception& e) {
         // A page that cannot print must not stop the run: the next page still goes out.
         DebugMsg(std::string("Print : Vivaform page not printed, ") + e.what());
+        return false;
+    } catch (...) {
+        DebugMsg("Print : Vivaform page not printed");
         return false;
     }
 }
