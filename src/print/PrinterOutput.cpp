@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "Prompt.h"
@@ -134,6 +136,9 @@ bool WriteDocument(TPrinterConnection& c, std::string_view document) {
     return true;
 }
 
+constexpr std::chrono::milliseconds kBusyPrinterWait(10000);
+constexpr std::chrono::milliseconds kBusyPrinterRetry(100);
+
 // Creates the job, sends the document in one piece and finishes it. A job whose document cannot
 // be started is cancelled so that no empty job stays queued.
 bool SpoolDocument(TPrinterConnection& c, std::string_view document, const std::string& documentName,
@@ -143,8 +148,18 @@ bool SpoolDocument(TPrinterConnection& c, std::string_view document, const std::
     if (!sides.empty())
         numOptions = cupsAddOption(CUPS_SIDES, sides.c_str(), numOptions, &options);
     int jobId = 0;
-    const ipp_status_t created = cupsCreateDestJob(c.Http.get(), c.Dest.get(), c.Info.get(), &jobId,
-                                                   documentName.c_str(), numOptions, options);
+    // A printer reached by its address takes one job at a time and answers "busy" while it still
+    // prints the one before (a Vivaform page sent during the walk, say); the job is offered again
+    // for a while before that counts as an error.
+    ipp_status_t created = IPP_STATUS_ERROR_BUSY;
+    const auto giveUp = std::chrono::steady_clock::now() + kBusyPrinterWait;
+    while (true) {
+        created = cupsCreateDestJob(c.Http.get(), c.Dest.get(), c.Info.get(), &jobId, documentName.c_str(),
+                                    numOptions, options);
+        if (created != IPP_STATUS_ERROR_BUSY || std::chrono::steady_clock::now() >= giveUp)
+            break;
+        std::this_thread::sleep_for(kBusyPrinterRetry);
+    }
     cupsFreeOptions(numOptions, options);
     if (created > IPP_STATUS_OK_CONFLICTING || jobId <= 0) {
         ShowError("StartDocPrinter: " + CupsErrorText());

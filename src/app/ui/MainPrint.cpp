@@ -14,6 +14,9 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Trace.h"
+#ifdef PAGELLAN_VIVAFORM_BROWSER
+#include "VivaformPrint.h"
+#endif
 
 #include <QApplication>
 
@@ -51,9 +54,19 @@ public:
         pg::SendJob(job.View(), CurrentPrinterName(), documentName, printFormat);
     }
     void PrintVivaform(const TInfo& info) override {
-        // Vivaform pages print through their HTML view, which this program does not have yet.
-        DebugMsg("Print : Vivaform page skipped, form " +
-                 (info.Form != nullptr ? info.Form->Name : std::string()));
+        // The page goes out on its own, through the browser engine, to the printer chosen in the
+        // dialog; whatever goes wrong, the run carries on with the next page.
+        const THLWMemorystream* fill = info.FillStream();
+#ifdef PAGELLAN_VIVAFORM_BROWSER
+        if (fill != nullptr && info.Form != nullptr) {
+            const std::string worksheet = main_.DocSet() ? main_.DocSet()->WorksheetNumber : std::string();
+            PrintVivaformPage(fill->View(), CurrentPrinterName(), "Pagellan-" + worksheet,
+                              info.Form->PageSize);
+            return;
+        }
+#endif
+        DebugMsg(std::string("Print : Vivaform page not printed") +
+                 (fill == nullptr ? ", no page data" : ", no browser engine in this build"));
     }
 
 private:
