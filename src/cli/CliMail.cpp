@@ -13,6 +13,7 @@
 #include "PackageText.h"
 #include "Paths.h"
 #include "Strings.h"
+#include "WorkFolder.h"
 
 #include <stdlib.h>
 
@@ -59,26 +60,6 @@ bool ParseFormat(const std::string& text, TEmailFormat& format) {
     return true;
 }
 
-class TWorkFolder {
-public:
-    TWorkFolder() {
-        std::string pattern = TempFolder() + "pagellan-mail-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern + "/";
-    }
-    ~TWorkFolder() {
-        std::error_code ec;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
-    TWorkFolder(const TWorkFolder&) = delete;
-    TWorkFolder& operator=(const TWorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 int RunMail(const std::vector<std::string>& args) {
     const std::vector<std::string> files =
         Positionals(args, {"to", "cc", "subject", "body", "format", "selected", "history"});
@@ -121,7 +102,7 @@ int RunMail(const std::vector<std::string>& args) {
         std::cerr << "pagellan-cli mail: not sent; confirm the warning with --yes\n";
         return 1;
     }
-    const TWorkFolder work;
+    const TWorkFolder work("pagellan-mail");
     if (work.Path().empty()) {
         std::cerr << "pagellan-cli mail: cannot create a work folder in " << TempFolder() << '\n';
         return 1;

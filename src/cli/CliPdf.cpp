@@ -8,6 +8,7 @@
 #include "Paths.h"
 #include "PdfConversion.h"
 #include "Strings.h"
+#include "WorkFolder.h"
 
 #include <stdlib.h>
 
@@ -24,28 +25,6 @@ bool IsPackage(const std::string& path) {
     const std::string ext = UpperCase(ExtensionPart(path));
     return ext == "QDX" || ext == "QDZ" || ext == "DSP" || ext == "TSN";
 }
-
-// A work folder of this run's own inside the temporary folder, so that conversions running
-// side by side do not share the work files; removed with them.
-class TWorkFolder {
-public:
-    TWorkFolder() {
-        std::string pattern = TempFolder() + "pagellan-pdf-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern + "/";
-    }
-    ~TWorkFolder() {
-        std::error_code ec;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
-    TWorkFolder(const TWorkFolder&) = delete;
-    TWorkFolder& operator=(const TWorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 int RunPdf(const std::vector<std::string>& args) {
     std::string output;
@@ -70,7 +49,7 @@ int RunPdf(const std::vector<std::string>& args) {
             return 1;
         }
     }
-    const TWorkFolder work;
+    const TWorkFolder work("pagellan-pdf");
     if (work.Path().empty()) {
         std::cerr << "pagellan-cli pdf: cannot create a work folder in " << TempFolder() << '\n';
         return 1;
