@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,11 +21,13 @@ struct TCliResult {
 };
 
 TCliResult RunCli(const std::string& env, const std::string& args) {
-    const std::string errFile = fs::current_path().string() + "/cli-web.err";
+    // One file per test process: ctest runs the cases of this program side by side.
+    const std::string errFile =
+        fs::current_path().string() + "/cli-web-" + std::to_string(::getpid()) + ".err";
     const int status = std::system((env + " " PAGELLAN_CLI " " + args + " >/dev/null 2>" + errFile).c_str());
-    std::ifstream in(errFile);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(errFile).rdbuf();
+    fs::remove(errFile);
     return {WEXITSTATUS(status), s.str()};
 }
 
