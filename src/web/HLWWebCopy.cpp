@@ -438,6 +438,27 @@ struct THLWWebCopy::TRun {
             self.OnURLNotFound(url);
         self.Fail(index, FailureCode(code), FailureText(code, easy.errbuf, url));
     }
+    // Runs a request whose reply is data, not a file: an HTTP error status fails it (an error
+    // page must never be taken for a reply of the service). False when the transfer failed;
+    // the failure is reported.
+    bool PerformRefusingHttpErrors() {
+        prepare = [this]() {
+            const long status = easy.StatusCode();
+            if (status > 299) {
+                self.Fail(index, int(status), HttpErrorText(status));
+                return false;
+            }
+            return true;
+        };
+        const CURLcode code = Perform();
+        if (code == CURLE_OK && !self.cancelRequested_)
+            Prepare();
+        if (code != CURLE_OK) {
+            ReportCurlFailure(code, false);
+            return false;
+        }
+        return true;
+    }
 };
 
 THLWWebCopy::THLWWebCopy() {
@@ -575,22 +596,8 @@ bool THLWWebCopy::PostData(int index, THLWWebCopyItem& item) {
     curl_easy_setopt(run.easy.h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(item.postData_.size()));
     // A redirected post stays a post.
     curl_easy_setopt(run.easy.h, CURLOPT_POSTREDIR, long(CURL_REDIR_POST_ALL));
-    run.prepare = [&]() {
-        const long status = run.easy.StatusCode();
-        if (status > 299) {
-            // An error page is no reply of the service: it must not be taken for a package.
-            Fail(index, int(status), HttpErrorText(status));
-            return false;
-        }
-        return true;
-    };
-    const CURLcode code = run.Perform();
-    if (code == CURLE_OK && !cancelRequested_)
-        run.Prepare();
-    if (code != CURLE_OK) {
-        run.ReportCurlFailure(code, false);
+    if (!run.PerformRefusingHttpErrors())
         return false;
-    }
     if (run.stopped || cancelRequested_)
         return false;
     if (run.received == 0) {
@@ -625,21 +632,8 @@ bool THLWWebCopy::Upload(int index, THLWWebCopyItem& item) {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(size));
     }
-    run.prepare = [&]() {
-        const long status = run.easy.StatusCode();
-        if (status > 299) {
-            Fail(index, int(status), HttpErrorText(status));
-            return false;
-        }
-        return true;
-    };
-    const CURLcode code = run.Perform();
-    if (code == CURLE_OK && !cancelRequested_)
-        run.Prepare();
-    if (code != CURLE_OK) {
-        run.ReportCurlFailure(code, false);
+    if (!run.PerformRefusingHttpErrors())
         return false;
-    }
     return !run.stopped && !cancelRequested_ && run.sent == size;
 }
 
@@ -650,21 +644,8 @@ bool THLWWebCopy::Get2(int index, THLWWebCopyItem& item) {
     run.Setup(url);
     run.UseBasicAuth();
     run.AddExtraHeaders();
-    run.prepare = [&]() {
-        const long status = run.easy.StatusCode();
-        if (status > 299) {
-            Fail(index, int(status), HttpErrorText(status));
-            return false;
-        }
-        return true;
-    };
-    const CURLcode code = run.Perform();
-    if (code == CURLE_OK && !cancelRequested_)
-        run.Prepare();
-    if (code != CURLE_OK) {
-        run.ReportCurlFailure(code, false);
+    if (!run.PerformRefusingHttpErrors())
         return false;
-    }
     return !run.stopped && !cancelRequested_ && run.received > 0;
 }
 
