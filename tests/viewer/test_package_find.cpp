@@ -4,8 +4,11 @@
 #include "DocTree.h"
 #include "PackageFile.h"
 #include "PackageFind.h"
+#include "PageRender.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace pg;
 
@@ -93,4 +96,39 @@ TEST(PackageFind, DemoPackageByCaseWordsAndTreeOrder) {
     EXPECT_FALSE(run->Finished());
     index.Clear();
     EXPECT_EQ(index.KnownPages(), 0u);
+}
+
+// The find bar searches on a worker thread while the window renders pages: runs on two threads
+// with pages rendered meanwhile find what one run alone finds (a build with -fsanitize=thread
+// checks the sharing too).
+TEST(PackageFind, RunsOnWorkerThreadsWhilePagesRender) {
+    const auto set = LoadPackageFile(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx");
+    TDocTree tree;
+    tree.Build(*set, [](const std::string&) { return 0; });
+    const std::vector<TDocSetForm*> forms = tree.FormsInDisplayOrder();
+    TPackageTextIndex index;
+    std::unique_ptr<TFindRun> alone = index.Prepare(forms, "tidewater", {});
+    alone->Run();
+    std::unique_ptr<TFindRun> runs[2] = {index.Prepare(forms, "tidewater", {}),
+                                         index.Prepare(forms, "tidewater", {})};
+    std::thread workers[2] = {std::thread([&] { runs[0]->Run(); }), std::thread([&] { runs[1]->Run(); })};
+    size_t rendered = 0;
+    for (TDocSetForm* form : forms)
+        for (int p = 1; p <= form->PageCount(); ++p) {
+            TInfo info;
+            info.Form = form;
+            info.PageNumber = p;
+            rendered += RenderPage(*JoinPageStreams(info), {}).Empty() ? 0 : 1;
+        }
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(rendered, 10u);
+    ASSERT_EQ(alone->Hits().size(), 9u);
+    for (const auto& run : runs) {
+        ASSERT_EQ(run->Hits().size(), alone->Hits().size());
+        for (size_t i = 0; i < run->Hits().size(); ++i) {
+            EXPECT_EQ(run->Hits()[i].Context, alone->Hits()[i].Context);
+            EXPECT_EQ(run->Hits()[i].Boxes.at(0).Left, alone->Hits()[i].Boxes.at(0).Left);
+        }
+    }
 }
