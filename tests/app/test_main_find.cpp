@@ -182,6 +182,10 @@ TEST(MainFind, DemoHitsOpenMarkedPagesAndStep) {
     bar.edFind->setFocus();
     QTest::keyClick(bar.edFind, Qt::Key_Escape);
     EXPECT_TRUE(bar.isHidden());
+    // Ctrl+F in the page window brings the bar back.
+    QTest::keyClick(&page, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.edFind->text(), "TIDEWATER");
     main.OpenFileName = kDemo;
     main.LoadFile();
     EXPECT_EQ(bar.HitCount(), 0);

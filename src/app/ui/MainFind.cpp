@@ -49,13 +49,17 @@ void TfrmMain::CreateFindCommands() {
     actFind->setObjectName("actFind");
     actFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     actFind->setStatusTip(QStringLiteral("Find text in the pages of the package"));
+    // Ctrl+F and stepping through the hits work from the page windows too, where the hits are
+    // looked at (a window blocked by a modal dialog gets none of them).
+    actFind->setShortcutContext(Qt::ApplicationShortcut);
     connect(actFind, &QAction::triggered, this, [this] {
         const bool opening = FindBar->isHidden();
+        raise();
+        activateWindow();
         FindBar->Open();
         if (opening)
             ResizeWindow(width(), height() + FindBar->sizeHint().height());
     });
-    // Stepping through the hits works from the page windows too, where the hits are looked at.
     actFindNext = new QAction(QStringLiteral("Find Next"), this);
     actFindNext->setObjectName("actFindNext");
     actFindNext->setShortcut(QKeySequence(Qt::Key_F3));

@@ -9,8 +9,8 @@
 #include "PageRender.h"
 #include "Paths.h"
 #include "Prompt.h"
-#include "TextHighlights.h"
 #include "QtText.h"
+#include "TextHighlights.h"
 #include "Trace.h"
 
 #include <QApplication>
