@@ -14,6 +14,8 @@
 #include "Quodex.h"
 #include "TextHighlights.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -41,35 +43,15 @@ namespace {
 const std::string kDemo = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
 
 std::filesystem::path TestDir() {
-    static const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("pg-main-find-" + std::to_string(::getpid()));
+    static const std::filesystem::path dir = test::ProcessFolder("pg-main-find");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::filesystem::create_directories(TestDir() / "settings");
-        std::filesystem::create_directories(TestDir() / "history");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_main_find";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"history"}, [] {
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
         PGRegistry::SetFillDir((TestDir() / "fill" / "XFER").string());
-    }
-    void TearDown() override {
-        app_.reset();
-        std::filesystem::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 QStringList Rows(const QListWidget& list) {
     QStringList rows;
