@@ -21,6 +21,7 @@
 #include <vector>
 
 class QAction;
+class QBoxLayout;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -33,6 +34,7 @@ class TAnnotation;
 class TAnnotationSizer;
 class TfrmGotoPage;
 class THLWImageAntialias;
+class TThumbnailStrip;
 class TVivaform;
 class Txml;
 
@@ -139,6 +141,12 @@ public:
     std::vector<TAnnotation*> Annotations() const;
     TAnnotationSizer* Sizer() const { return sizer_; }
 
+    // Thumbnails: the strip shows the pages of the form (or plain file) shown, unless switched
+    // off ("ShowThumbnails") or the form has a single page; a thumbnail chosen shows its page.
+    void UpdateThumbnails();
+    void ThumbnailChosen(int page);
+    void SetShowThumbnails(bool on);
+
     // The mouse over the image at an image position.
     void ImageMouseMove(QPoint pos);
     // The hint panel was clicked ("/Testing").
@@ -161,6 +169,7 @@ public:
     QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
     QMenu* MnuAnnotation = nullptr;
     QMenu* ScaleMenu = nullptr;
+    TThumbnailStrip* Thumbnails = nullptr;
 
     QAction* actPrint = nullptr;
     QAction* actZoomIn = nullptr;
@@ -178,6 +187,7 @@ public:
     QAction* actAbout = nullptr;
     QAction* mnuDeleteAnnotation = nullptr;
     QAction* mnuMoveAnnotation = nullptr;
+    QAction* actShowThumbnails = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -196,6 +206,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateLayout();
+    void CreateThumbnails(QBoxLayout* pageRow);
     void ConnectImage();
     void SetScaleText();
     void SetStretchedSize(int width, int height);
