@@ -53,11 +53,12 @@ TThumbnailStrip::TThumbnailStrip(QWidget* parent) : QListWidget(parent) {
     setResizeMode(QListView::Adjust);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(kThumbnailWidth + 2, kIconHeight));
-    setSpacing(4);
+    // Every page gets a legal page's cell: the list does not lay its items out again when a
+    // drawn thumbnail replaces the outline, and pages of one size line up.
+    setGridSize(QSize(kThumbnailWidth + 2 + 8, kIconHeight + fontMetrics().height() + 8));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setFixedWidth(kThumbnailWidth + 2 + 2 * 4 + 2 * frameWidth() + verticalScrollBar()->sizeHint().width() +
-                  8);
+    setFixedWidth(kThumbnailWidth + 2 + 8 + 2 * frameWidth() + verticalScrollBar()->sizeHint().width() + 8);
     worker_.setMaxThreadCount(1);
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { Choose(row(item) + 1); });
 }
