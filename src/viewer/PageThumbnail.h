@@ -4,6 +4,7 @@
 
 #include "HLWStream.h"
 #include "PageBitmap.h"
+#include "ThumbnailDevice.h"
 
 #include <cstdint>
 #include <map>
@@ -40,10 +41,15 @@ private:
 // average darkness of the dots it covers, brightened towards black the way the eye needs at
 // this size, so a line of text shows as a grey band and a one-dot rule stays visible.
 TGreyImage ShrinkPageBitmap(const TPageBitmap& bitmap, int width);
+// The same from what the thumbnail device drew.
+TGreyImage ShrinkThumbnailCells(const TThumbnailDevice& device, int width);
 
 // The first page of the stream as a thumbnail width pixels wide (the stream loses its letter
-// and legal commands first).
+// and legal commands first), drawn at a quarter of the page's resolution.
 TGreyImage RenderThumbnail(THLWMemorystream& stream, int width, const std::string& paperHint);
+// The same drawn at full size and then shrunk: slower, but what the page window shows, dot for
+// dot, in small.
+TGreyImage RenderThumbnailFullSize(THLWMemorystream& stream, int width, const std::string& paperHint);
 
 // Thumbnails by source and page: the source is the form (or the plain file's interpreter) the
 // page belongs to. The owner clears it when its sources go away.
