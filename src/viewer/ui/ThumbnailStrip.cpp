@@ -154,7 +154,13 @@ void TThumbnailStrip::DrawNext() {
         pending_.pop_front();
         if (Thumbnail(page) != nullptr)
             continue;
-        std::shared_ptr<THLWMemorystream> stream = pages_ ? pages_(page) : nullptr;
+        std::shared_ptr<THLWMemorystream> stream;
+        try {
+            if (pages_)
+                stream = pages_(page);
+        } catch (const std::exception& e) {
+            DebugMsg(std::string("Thumbnails : page ") + std::to_string(page) + ": " + e.what());
+        }
         if (!stream) {
             cache_.Store(source_, page, TGreyImage());
             continue;
@@ -170,6 +176,9 @@ void TThumbnailStrip::DrawNext() {
                 image = RenderThumbnail(*stream, kThumbnailWidth, hint);
             } catch (const std::exception& e) {
                 DebugMsg(std::string("Thumbnails : page ") + std::to_string(page) + ": " + e.what());
+            } catch (...) {
+                // Nothing may leave the worker; the page keeps its outline.
+                DebugMsg("Thumbnails : page " + std::to_string(page) + " could not be drawn");
             }
             QMetaObject::invokeMethod(
                 this,
