@@ -333,6 +333,25 @@ TEST(PageWindow, ThumbnailStrip) {
     second->actShowThumbnails->trigger();
     EXPECT_TRUE(second->Thumbnails->isVisible());
     EXPECT_EQ(Registry().ReadInteger("ShowThumbnails", 0), 1);
+
+    // A plain PCL file: one thumbnail per page of the file, each drawn with what earlier pages
+    // left in force (page 1 turns the pages landscape).
+    const auto file = TestDir() / "three.pcl";
+    std::ofstream(file, std::ios::binary) << "\x1b"
+                                             "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f";
+    TPageForm plain;
+    ASSERT_TRUE(plain.LoadPCLFile(file.string()));
+    plain.show();
+    TThumbnailStrip* files = plain.Thumbnails;
+    ASSERT_EQ(files->PageCount(), 3);
+    ASSERT_TRUE(QTest::qWaitFor([files] { return files->Complete(); }, 20000));
+    ASSERT_NE(files->Thumbnail(2), nullptr);
+    EXPECT_GT(files->Thumbnail(2)->Width(), files->Thumbnail(2)->Height());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    EXPECT_EQ(plain.FilePageNumber, 2);
+    EXPECT_EQ(files->currentRow(), 1);
+    plain.actNext->trigger();
+    EXPECT_EQ(files->currentRow(), 2);
 }
 
 TEST(PageWindow, PlainPclFile) {
