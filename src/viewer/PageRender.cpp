@@ -117,7 +117,7 @@ bool SavePageBitmap8(const TPageBitmap& bitmap, const std::string& path) {
     return AtomicWriteFile(path, out);
 }
 
-TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options) {
+TPageBitmap RenderPageBitmap(THLWMemorystream& stream, const std::string& paperHint) {
     RemovePageSizeCommands(stream);
     TPCLBuffer buffer;
     stream.Seek(0);
@@ -126,7 +126,12 @@ TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options) {
     TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     buffer.Parse(&device);
-    buffer.FinishFirstPage(device, options.PaperHint);
+    buffer.FinishFirstPage(device, paperHint);
+    return bitmap;
+}
+
+TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options) {
+    const TPageBitmap bitmap = RenderPageBitmap(stream, options.PaperHint);
     if (!options.DumpFile.empty())
         SavePageBitmap8(bitmap, options.DumpFile);
     return ConvertPageBitmap(bitmap, options.Colour);

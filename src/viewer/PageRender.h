@@ -40,6 +40,10 @@ struct TRenderOptions {
     std::string DumpFile;
 };
 
+// The first page of the stream drawn by a fresh interpreter at 300 dots per inch (the stream
+// loses its letter and legal commands first).
+TPageBitmap RenderPageBitmap(THLWMemorystream& stream, const std::string& paperHint);
+
 // Renders the first page of the stream with a fresh interpreter (the stream loses its letter
 // and legal commands first) and converts it.
 TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options);

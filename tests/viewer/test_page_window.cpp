@@ -8,6 +8,7 @@
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "GotoPage.h"
+#include "HLWRegistry.h"
 #include "HelpHook.h"
 #include "ImageView.h"
 #include "Main.h"
@@ -18,6 +19,7 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Tesselon.h"
+#include "ThumbnailStrip.h"
 
 #include "QtTestEnvironment.h"
 
@@ -228,6 +230,97 @@ TEST(PageWindow, NavigationAcrossForms) {
     page->actGotoPage->trigger();
     EXPECT_EQ(page->CurrentNode, f.Node(1, 0));
     EXPECT_EQ(page->actGotoPage->text(), "1 of 2");
+}
+
+// The strip holds one thumbnail per page of the form shown, drawn in the background; a click
+// or a key in the strip shows that page, and every way of changing pages moves the mark.
+TEST(PageWindow, ThumbnailStrip) {
+    Registry().WriteInteger("ShowThumbnails", 1);
+    auto set = std::make_unique<TDocSet>();
+    TDocSetForm& form = AddForm(*set, "B.LSR", 3);
+    AddForm(*set, "A.LSR", 1);
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0, 0));
+    page->show();
+    TThumbnailStrip* strip = page->Thumbnails;
+    ASSERT_NE(strip, nullptr);
+    ASSERT_TRUE(strip->isVisible());
+    EXPECT_EQ(strip->PageCount(), 3);
+    EXPECT_EQ(strip->currentRow(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([strip] { return strip->Complete(); }, 20000));
+    for (int p = 1; p <= 3; ++p) {
+        ASSERT_NE(strip->Thumbnail(p), nullptr) << p;
+        EXPECT_EQ(strip->Thumbnail(p)->Width(), kThumbnailWidth);
+        EXPECT_EQ(strip->item(p - 1)->text(), QString::number(p));
+    }
+    // The page beside the strip, not under it.
+    EXPECT_LE(strip->geometry().right(), page->ScrollBox->geometry().left());
+
+    const auto shows = [&](int p) {
+        EXPECT_EQ(page->CurrentNode, f.Node(0, p - 1));
+        EXPECT_EQ(page->actGotoPage->text(), QStringLiteral("%1 of 3").arg(p));
+        EXPECT_EQ(strip->CurrentPage(), p);
+        EXPECT_EQ(strip->currentRow(), p - 1);
+        ASSERT_EQ(strip->selectedItems().size(), 1);
+        EXPECT_EQ(strip->selectedItems().front(), strip->item(p - 1));
+    };
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->visualItemRect(strip->item(2)).center());
+    shows(3);
+    QTest::keyClick(strip, Qt::Key_PageUp);
+    shows(2);
+    QTest::keyClick(strip, Qt::Key_Home);
+    shows(1);
+    QTest::keyClick(strip, Qt::Key_End);
+    shows(3);
+    // Keys on the page still scroll it; the window's commands move the mark.
+    QTest::keyClick(page->ScrollBox, Qt::Key_PageDown);
+    EXPECT_GT(page->ScrollBox->verticalScrollBar()->value(), 0);
+    shows(3);
+    page->actPrev->trigger();
+    shows(2);
+    page->GotoPage(TGotoChoice::First, 0);
+    shows(1);
+
+    // A one-page form shows no strip; back on the form, its thumbnails come from the cache.
+    page->View(f.Node(1));
+    EXPECT_FALSE(strip->isVisible());
+    page->View(f.Node(0, 1));
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_TRUE(strip->Complete());
+    EXPECT_EQ(strip->Cache().Size(), 3u);
+    EXPECT_EQ(strip->Cache().Find(&form, 2), strip->Thumbnail(2));
+    shows(2);
+
+    // Switched off in the View menu: hidden, remembered, and a new window starts without it.
+    page->actShowThumbnails->trigger();
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(Registry().ReadInteger("ShowThumbnails", 1), 0);
+    auto second = f.Open(f.Node(0, 0));
+    second->show();
+    EXPECT_FALSE(second->actShowThumbnails->isChecked());
+    EXPECT_FALSE(second->Thumbnails->isVisible());
+    second->actShowThumbnails->trigger();
+    EXPECT_TRUE(second->Thumbnails->isVisible());
+    EXPECT_EQ(Registry().ReadInteger("ShowThumbnails", 0), 1);
+
+    // A plain PCL file: one thumbnail per page of the file, each drawn with what earlier pages
+    // left in force (page 1 turns the pages landscape).
+    const auto file = TestDir() / "three.pcl";
+    std::ofstream(file, std::ios::binary) << "\x1b"
+                                             "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f";
+    TPageForm plain;
+    ASSERT_TRUE(plain.LoadPCLFile(file.string()));
+    plain.show();
+    TThumbnailStrip* files = plain.Thumbnails;
+    ASSERT_EQ(files->PageCount(), 3);
+    ASSERT_TRUE(QTest::qWaitFor([files] { return files->Complete(); }, 20000));
+    ASSERT_NE(files->Thumbnail(2), nullptr);
+    EXPECT_GT(files->Thumbnail(2)->Width(), files->Thumbnail(2)->Height());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
+    EXPECT_EQ(plain.FilePageNumber, 2);
+    EXPECT_EQ(files->currentRow(), 1);
+    plain.actNext->trigger();
+    EXPECT_EQ(files->currentRow(), 2);
 }
 
 TEST(PageWindow, PlainPclFile) {

@@ -8,6 +8,7 @@
 #include "PageBitmap.h"
 #include "PageNavigation.h"
 #include "PageRender.h"
+#include "PageThumbnail.h"
 #include "Prompt.h"
 #include "Quodex.h"
 #include "Tesselon.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -264,6 +266,94 @@ TEST(ViewerCore, RenderingDropsPageSizeCommands) {
     const TRgbImage wide = RenderPage(landscape, {});
     EXPECT_EQ(wide.Height(), 2550);
     EXPECT_GT(wide.Width(), wide.Height());
+}
+
+// A thumbnail is the page in small: where the page has ink the thumbnail is grey, where it has
+// none it is white; a thin rule stays visible; the shape follows the paper.
+TEST(ViewerCore, ThumbnailResemblesThePage) {
+    std::string pcl;
+    for (int line = 0; line < 12; ++line)
+        pcl += "\x1b*p300x" + std::to_string(400 + 60 * line) + "YTHE BORROWER PROMISES TO PAY THE LENDER";
+    pcl += "\x1b*p300x1500Y\x1b*c1800a3b0P";   // a rule three dots thick
+    pcl += "\x1b*p1500x2500Y\x1b*c600a400b0P"; // a black box
+    // A raster picture: 40 rows of 64 dots, every other dot black.
+    pcl += "\x1b*t300R\x1b*p300x2200Y\x1b*r1A";
+    for (int row = 0; row < 40; ++row)
+        pcl += "\x1b*b8W" + std::string(8, '\x55');
+    pcl += "\x1b*rB";
+    THLWMemorystream full(pcl);
+    const TPageBitmap page = RenderPageBitmap(full, "LTR");
+    // Drawn small (the strip's way) and drawn at full size then shrunk.
+    for (const auto render : {RenderThumbnail, RenderThumbnailFullSize}) {
+        THLWMemorystream small(pcl);
+        const TGreyImage thumb = render(small, kThumbnailWidth, "LTR");
+        ASSERT_EQ(thumb.Width(), kThumbnailWidth);
+        ASSERT_EQ(thumb.Height(), RoundScaled(3300.0 * kThumbnailWidth / 2450));
+
+        // Each thumbnail pixel against the share of inked dots in its part of the page.
+        int agree = 0, inked = 0, grey = 0;
+        for (int ty = 0; ty < thumb.Height(); ++ty)
+            for (int tx = 0; tx < thumb.Width(); ++tx) {
+                const int x0 = tx * page.Width() / thumb.Width(),
+                          x1 = (tx + 1) * page.Width() / thumb.Width();
+                const int y0 = ty * page.Height() / thumb.Height(),
+                          y1 = (ty + 1) * page.Height() / thumb.Height();
+                int ink = 0;
+                for (int y = y0; y < y1; ++y)
+                    for (int x = x0; x < x1; ++x)
+                        ink += page.Pixel(x, y) != kPaletteWhite;
+                const double share = double(ink) / ((x1 - x0) * (y1 - y0));
+                const uint8_t p = thumb.Pixel(tx, ty);
+                inked += share > 0.05;
+                grey += p < 250;
+                agree +=
+                    (share == 0 && p >= 230) || (share > 0.05 && p < 200) || (share > 0 && share <= 0.05);
+            }
+        const int pixels = thumb.Width() * thumb.Height();
+        EXPECT_GE(agree, pixels * 98 / 100);
+        EXPECT_GT(grey, pixels / 20); // not blank
+        EXPECT_NEAR(grey, inked, pixels / 50);
+        // The rule (y 1500 + 150 on the bitmap) is a line across its whole width, in the thumbnail
+        // row at its place or, where it straddles two rows, in one of them.
+        const int ruleRow = (1500 + 150 + 1) * thumb.Height() / page.Height();
+        int ruleDark = 0;
+        for (int x = (300 + 50) * thumb.Width() / page.Width() + 1;
+             x < (2100 + 50) * thumb.Width() / page.Width(); ++x)
+            ruleDark += std::min({thumb.Pixel(x, ruleRow - 1), thumb.Pixel(x, ruleRow),
+                                  thumb.Pixel(x, ruleRow + 1)}) < 215;
+        EXPECT_GE(ruleDark, 1800 * thumb.Width() / page.Width() - 2);
+        EXPECT_EQ(thumb.Pixel((1800 + 50) * thumb.Width() / page.Width(),
+                              (2700 + 150) * thumb.Height() / page.Height()),
+                  0);
+        // The raster picture is half black.
+        const uint8_t raster = thumb.Pixel((330 + 50) * thumb.Width() / page.Width(),
+                                           (2220 + 150) * thumb.Height() / page.Height());
+        EXPECT_GT(raster, 20);
+        EXPECT_LT(raster, 120);
+    }
+
+    // Paper: legal without a hint, landscape wider than high; a page with nothing on it is white.
+    THLWMemorystream legal(std::string("TEXT")), wide(std::string("\x1b&l1OTEXT")), blank(std::string(""));
+    EXPECT_EQ(RenderThumbnail(legal, kThumbnailWidth, "").Height(),
+              RoundScaled(4200.0 * kThumbnailWidth / 2450));
+    EXPECT_LT(RenderThumbnail(wide, kThumbnailWidth, "").Height(), kThumbnailWidth);
+    const TGreyImage white = RenderThumbnail(blank, kThumbnailWidth, "LTR");
+    int dark = 0;
+    for (int y = 0; y < white.Height(); ++y)
+        for (int x = 0; x < white.Width(); ++x)
+            dark += white.Pixel(x, y) != 255;
+    EXPECT_EQ(dark, 0);
+
+    // The cache keeps one picture per source and page.
+    TThumbnailCache cache;
+    int formA = 0, formB = 0;
+    cache.Store(&formA, 2, white);
+    cache.Store(&formB, 2, TGreyImage(3, 4));
+    ASSERT_NE(cache.Find(&formA, 2), nullptr);
+    EXPECT_EQ(cache.Find(&formA, 2)->Height(), white.Height());
+    EXPECT_EQ(cache.Find(&formB, 2)->Width(), 3);
+    EXPECT_EQ(cache.Find(&formA, 1), nullptr);
+    EXPECT_EQ(cache.Size(), 2u);
 }
 
 TEST(ViewerCore, NavigationOverTheTree) {

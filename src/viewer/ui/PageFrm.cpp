@@ -11,6 +11,7 @@
 #include "Prompt.h"
 #include "QtText.h"
 #include "TextHighlights.h"
+#include "ThumbnailStrip.h"
 #include "Trace.h"
 
 #include <QApplication>
@@ -233,7 +234,10 @@ void TPageForm::CreateLayout() {
     };
     ScrollBox->viewport()->installEventFilter(this);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    layout->addWidget(ScrollBox, 1);
+    auto* pageRow = new QHBoxLayout;
+    CreateThumbnails(pageRow);
+    pageRow->addWidget(ScrollBox, 1);
+    layout->addLayout(pageRow, 1);
     setCentralWidget(central);
     const int widths[3] = {100, 200, 50};
     for (int i = 0; i < 3; ++i) {
@@ -278,6 +282,7 @@ void TPageForm::LoadThePage() {
         if (const THLWMemorystream* fill = info.FillStream())
             ShowVivaform(fill->View());
         SetButtons();
+        UpdateThumbnails();
         return;
     }
     VivaformMode = false;
@@ -292,6 +297,7 @@ void TPageForm::LoadThePage() {
         QApplication::restoreOverrideCursor();
     }
     actGotoPage->setText(QString::fromStdString(PageOfText(info.PageNumber, info.Form->PageCount())));
+    UpdateThumbnails();
 }
 
 void TPageForm::ViewPage(THLWMemorystream& stream) {
@@ -448,7 +454,8 @@ void TPageForm::ResizeHandler() {
     KillSizer();
     if (!BestFit)
         return;
-    const int width = this->width() - 50;
+    // The page fits beside the thumbnails.
+    const int width = this->width() - 50 - (Thumbnails->isHidden() ? 0 : Thumbnails->width());
     SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
     ReSizeImage(100);
 }
@@ -481,6 +488,7 @@ void TPageForm::ShowFilePage(int page) {
     // The file's page stays as it is for printing; the copy loses its page-size commands.
     THLWMemorystream copy = FilePageCopy(*FileBuffer, page);
     ViewPage(copy);
+    UpdateThumbnails();
 }
 
 void TPageForm::StepPage(bool forward) {

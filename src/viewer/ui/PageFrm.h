@@ -22,6 +22,7 @@
 #include <vector>
 
 class QAction;
+class QBoxLayout;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -35,6 +36,7 @@ class TAnnotationSizer;
 class TTextHighlights;
 class TfrmGotoPage;
 class THLWImageAntialias;
+class TThumbnailStrip;
 class TVivaform;
 class Txml;
 
@@ -148,6 +150,12 @@ public:
     std::vector<TAnnotation*> Annotations() const;
     TAnnotationSizer* Sizer() const { return sizer_; }
 
+    // Thumbnails: the strip shows the pages of the form (or plain file) shown, unless switched
+    // off ("ShowThumbnails") or the form has a single page; a thumbnail chosen shows its page.
+    void UpdateThumbnails();
+    void ThumbnailChosen(int page);
+    void SetShowThumbnails(bool on);
+
     // The mouse over the image at an image position.
     void ImageMouseMove(QPoint pos);
     // The hint panel was clicked ("/Testing").
@@ -171,6 +179,7 @@ public:
     QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
     QMenu* MnuAnnotation = nullptr;
     QMenu* ScaleMenu = nullptr;
+    TThumbnailStrip* Thumbnails = nullptr;
 
     QAction* actPrint = nullptr;
     QAction* actZoomIn = nullptr;
@@ -188,6 +197,7 @@ public:
     QAction* actAbout = nullptr;
     QAction* mnuDeleteAnnotation = nullptr;
     QAction* mnuMoveAnnotation = nullptr;
+    QAction* actShowThumbnails = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -206,6 +216,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateLayout();
+    void CreateThumbnails(QBoxLayout* pageRow);
     void ConnectImage();
     void SetScaleText();
     void SetStretchedSize(int width, int height);

@@ -1,0 +1,97 @@
+// The page window's thumbnail strip: placing it, filling it with the pages of the form (or
+// plain file) shown, keeping its mark on the page shown, showing a chosen page, and the View
+// menu's switch, remembered in the settings.
+
+#include "HLWRegistry.h"
+#include "PageFrm.h"
+#include "PageRender.h"
+#include "ThumbnailStrip.h"
+
+#include <QBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace pg {
+
+namespace {
+
+// Ours, not one of the inherited settings: 1 shows the strip (the default), 0 hides it.
+constexpr char kShowThumbnailsKey[] = "ShowThumbnails";
+
+bool ShowThumbnailsSetting() {
+    return Registry().ReadInteger(kShowThumbnailsKey, 1) != 0;
+}
+
+} // namespace
+
+void TPageForm::CreateThumbnails(QBoxLayout* pageRow) {
+    Thumbnails = new TThumbnailStrip(this);
+    Thumbnails->hide();
+    pageRow->addWidget(Thumbnails);
+    connect(Thumbnails, &TThumbnailStrip::PageChosen, this, &TPageForm::ThumbnailChosen);
+    actShowThumbnails = new QAction("&Thumbnails", this);
+    actShowThumbnails->setObjectName("actShowThumbnails");
+    actShowThumbnails->setCheckable(true);
+    actShowThumbnails->setChecked(ShowThumbnailsSetting());
+    actShowThumbnails->setToolTip("Show or hide the thumbnails of the form's pages");
+    actShowThumbnails->setStatusTip(actShowThumbnails->toolTip());
+    connect(actShowThumbnails, &QAction::toggled, this, &TPageForm::SetShowThumbnails);
+    for (QAction* menu : menuBar()->actions())
+        if (menu->text() == "View" && menu->menu() != nullptr)
+            menu->menu()->addAction(actShowThumbnails);
+}
+
+void TPageForm::SetShowThumbnails(bool on) {
+    Registry().WriteInteger(kShowThumbnailsKey, on ? 1 : 0);
+    UpdateThumbnails();
+}
+
+void TPageForm::UpdateThumbnails() {
+    const void* source = nullptr;
+    int count = 0;
+    int current = 0;
+    TThumbnailStrip::TPageSource pages;
+    if (PclFileMode && FileBuffer) {
+        source = FileBuffer.get();
+        count = FilePageCount;
+        current = FilePageNumber;
+        pages = [this](int page) {
+            if (!FileBuffer || FileBuffer->GetPageStream(page) == nullptr)
+                return std::unique_ptr<THLWMemorystream>();
+            return std::make_unique<THLWMemorystream>(FilePageCopy(*FileBuffer, page));
+        };
+    } else if (!VivaformMode && !ScannedImageMode && CurrentNode != nullptr && CurrentNode->Info != nullptr &&
+               CurrentNode->Form() != nullptr) {
+        TDocSetForm* form = CurrentNode->Form();
+        source = form;
+        count = form->PageCount();
+        current = CurrentNode->Info->PageNumber;
+        pages = [form](int page) {
+            TInfo info;
+            info.Form = form;
+            info.PageNumber = page;
+            return JoinPageStreams(info);
+        };
+    }
+    // A single page needs no strip to choose from.
+    const bool show = actShowThumbnails->isChecked() && count > 1;
+    if (show)
+        Thumbnails->ShowPages(source, count, current, std::move(pages), PaperHint);
+    if (show == Thumbnails->isHidden()) {
+        Thumbnails->setVisible(show);
+        ResizeHandler();
+    }
+}
+
+void TPageForm::ThumbnailChosen(int page) {
+    if (PclFileMode) {
+        ShowFilePage(page);
+        return;
+    }
+    // As with the go-to-page dialog: the page's annotations are saved (or kept) first.
+    if (!SaveAnnotations(true))
+        return;
+    GotoPage(TGotoChoice::Page, page);
+}
+
+} // namespace pg
