@@ -168,6 +168,7 @@ void TfrmMain::FormCreate() {
     CreateOptions();
     CreateWebCommands();
     CreateMailing();
+    RunUpdateSchedule();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,7 @@ class TfrmStatus;
 class TfrmAboutBox;
 class TfrmOptions;
 class TfrmSMTP;
+class TfrmWeb;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -264,6 +266,14 @@ public:
     void ScanAndEmailClick();
     TfrmSMTP& EmailDialog();
 
+    // Updates (MainWeb.cpp). "Check for Updates Now" of the options and the About window.
+    void CheckForUpdatesNow();
+    // Offers the missing scanning plug-in for download and loads it once it arrived.
+    bool DownloadScanPlugin();
+    // Adjusts every web window made for updates and the plug-in before it runs (tests: the
+    // program's files, the modifier keys, the end of the program). Also at start-up.
+    static inline std::function<void(TfrmWeb&)> PrepareUpdateWindow;
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -280,6 +290,9 @@ private:
     void CreateWebCommands();
     void actGetWebDocsExecute();
     bool DownloadPackageArgument(const std::string& address, THLWMemorystream& stream);
+    // The start-up hook: the report of the update that restarted us, or a check when it is due.
+    void RunUpdateSchedule();
+    void SetUpUpdateWindow(TfrmWeb& web, const std::string& listURL, bool interactive);
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
