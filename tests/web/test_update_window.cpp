@@ -16,8 +16,10 @@
 #include "WebServers.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -224,10 +226,23 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     std::ofstream(dir + "bad.xml") << List("PagellanScan", "1.0", url, std::string(64, 'a'));
     std::ofstream(dir + "good.xml") << List("PagellanScan", "1.0", url, FileSha256(SCAN_PLUGIN_FILE));
     PGRegistry::SetDaysBetweenUpdateChecks(0);
-    SetCommandLine({});
+    SetCommandLine({PAGELLAN_SOURCE_DIR "/samples/demo.qdx"});
     TRecordingPrompter prompter;
     TfrmMain main;
     main.ProgramFolder = app;
+    // "Upload Annotations" follows the options' check box (not stored) also after the window
+    // comes to the front again.
+    ASSERT_TRUE(main.Loaded);
+    EXPECT_FALSE(main.actUploadAnnotations->isEnabled());
+    QTimer::singleShot(0, [] {
+        auto* options = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
+        options->cbxUploadAnnotations->setChecked(true);
+        options->reject();
+    });
+    main.OptionsClick();
+    main.WindowActivated();
+    EXPECT_TRUE(main.actUploadAnnotations->isEnabled());
+    EXPECT_TRUE(main.mnuUploadAnnotations->isEnabled());
     ASSERT_FALSE(ScanPluginLoaded());
     const std::string question =
         "This feature allows you to scan documents using your Twain compatible flat bed scanner\nand for "
