@@ -127,8 +127,12 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
         value = answer.toStdString();
         return ok;
     };
-    // The installer waits for this process to end before it replaces the program.
-    EndProgram = [] { QCoreApplication::exit(0); };
+    // The installer waits for this process to end before it replaces the program. The check at
+    // start-up runs before the main event loop does: the queued quit ends that loop as it starts.
+    EndProgram = [] {
+        QCoreApplication::exit(0);
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    };
     setFixedWidth(kWidth);
     SetHeight(kCompactHeight);
 }
