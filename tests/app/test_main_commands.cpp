@@ -21,6 +21,8 @@
 
 #include <curl/curlver.h>
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -43,34 +45,15 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path TestDir() {
-    static const fs::path dir =
-        fs::temp_directory_path() / ("pg-main-commands-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-main-commands");
     return dir;
 }
 
 const fs::path kOpened = TestDir() / "opened.txt";
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        for (const char* sub : {"settings", "home", "data/applications", "config", "sys", "out", "history"})
-            fs::create_directories(TestDir() / sub);
-        fs::create_directory_symlink("/usr/share/mime", TestDir() / "sys" / "mime");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        ::setenv("HOME", (TestDir() / "home").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (TestDir() / "config").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (TestDir() / "sys").c_str(), 1);
-        ::setenv("DISPLAY", ":987", 1);
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "BROWSER"})
-            ::unsetenv(name);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_main_commands";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"out", "history"}, [] {
+        test::UsePrivateDesktop(TestDir());
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
         // The desktop's browser: records its argument, knows its version.
         const fs::path script = TestDir() / "browser.sh";
@@ -87,33 +70,13 @@ public:
         test::WriteWholeFile(TestDir() / "config" / "mimeapps.list",
                              "[Default Applications]\nx-scheme-handler/http=pgtest-browser.desktop\n"
                              "x-scheme-handler/https=pgtest-browser.desktop\n");
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 const std::string kDemo = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
 
 // Runs f once the next modal window is up, then closes it.
 void WhenModal(std::function<void(QWidget*)> f) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        f(modal);
-        modal->close();
-    });
-    poll->start(10);
+    test::WhenModal(std::move(f), test::TAfterModal::Close);
 }
 
 // The addresses the browser was given since the last call, once count of them arrived.

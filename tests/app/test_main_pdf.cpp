@@ -15,6 +15,8 @@
 #include "Prompt.h"
 #include "TestFiles.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -35,7 +37,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path TestDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("pg-main-pdf-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-main-pdf");
     return dir;
 }
 
@@ -43,58 +45,16 @@ fs::path WorkFolder() {
     return TestDir() / "temp";
 }
 
-// A private desktop: no session, no system applications, only the shared MIME database.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        for (const char* sub : {"settings", "temp", "home", "data/applications", "config", "sys", "out"})
-            fs::create_directories(TestDir() / sub);
-        fs::create_directory_symlink("/usr/share/mime", TestDir() / "sys" / "mime");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"temp", "out"}, [] {
+        test::UsePrivateDesktop(TestDir());
         ::setenv("TEMP", WorkFolder().c_str(), 1);
-        ::setenv("HOME", (TestDir() / "home").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (TestDir() / "config").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (TestDir() / "sys").c_str(), 1);
-        // xdg-open hands files to applications only with a display; nothing listens there.
-        ::setenv("DISPLAY", ":987", 1);
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "BROWSER"})
-            ::unsetenv(name);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_main_pdf";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 const std::string kDemo = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
 
-// Runs f on the next modal window once it is up.
-void WhenModal(std::function<void(QWidget*)> f) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        f(modal);
-    });
-    poll->start(10);
-}
+using test::WhenModal;
 
 // Answers the next file dialog with the file and the filter (-1: leave the filter). The name is
 // typed into the dialog's name field, as a user does: the dialog's file list fills in the

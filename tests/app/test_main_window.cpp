@@ -23,6 +23,8 @@
 #include "TestFiles.h"
 #include "TreeFixtures.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,35 +60,15 @@ QT_END_NAMESPACE
 namespace {
 
 std::filesystem::path TestDir() {
-    static const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("pg-main-window-" + std::to_string(::getpid()));
+    static const std::filesystem::path dir = test::ProcessFolder("pg-main-window");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::filesystem::create_directories(TestDir() / "settings");
-        std::filesystem::create_directories(TestDir() / "history");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_main_window";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"history"}, [] {
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
         PGRegistry::SetFillDir((TestDir() / "fill" / "XFER").string());
-    }
-    void TearDown() override {
-        app_.reset();
-        std::filesystem::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 // A, B for two borrowers, an attachment, C with three pages, D with four: 13 pages, 12 of them shown.
 std::string WriteExamplePackage(const std::string& name, bool canAnnotate = true,
@@ -134,17 +116,7 @@ void Drop(TfrmMain& main, const QPoint& pos) {
 
 // Runs f once the next modal window is up, then closes it.
 void WhenModal(std::function<void(QWidget*)> f) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        f(modal);
-        modal->close();
-    });
-    poll->start(10);
+    test::WhenModal(std::move(f), test::TAfterModal::Close);
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "ScanPlugin.h"
 #include "SmtpTestServer.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -30,34 +32,15 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path TestDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("pg-mail-window-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-mail-window");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        for (const char* sub : {"settings", "temp", "history"})
-            fs::create_directories(TestDir() / sub);
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"temp", "history"}, [] {
         ::setenv("TEMP", (TestDir() / "temp").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_mail_window";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 // Runs f on the next visible modal window of type T.
 template <class T> void WhenModal(std::function<void(T*)> f) {

@@ -14,6 +14,8 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
@@ -33,35 +35,15 @@ namespace fs = std::filesystem;
 namespace R = PGRegistry;
 
 fs::path TestDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("pg-print-gui-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-print-gui");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        fs::create_directories(TestDir() / "settings");
-        fs::create_directories(TestDir() / "history");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        // ctest runs it offscreen; run by hand under Xvfb it takes the X server it is given.
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "test_print_gui";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"history"}, [] {
         R::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
         R::SetFillDir((TestDir() / "fill" / "XFER").string());
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 // The demo package in the test folder (the window may touch the file it opens).
 std::string DemoPackage() {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -33,35 +35,16 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path TestDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("pg-options-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-options");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        for (const char* sub : {"settings", "home", "data", "config", "fill"})
-            fs::create_directories(TestDir() / sub);
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new test::TQtTestEnvironment(TestDir(), {"home", "data", "config", "fill"}, [] {
         ::setenv("HOME", (TestDir() / "home").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (TestDir() / "config").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_options";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 // A control's value as text: check boxes "1"/"0", lists and radio groups their item index.
 std::string ValueOf(QWidget* w) {

@@ -15,6 +15,8 @@
 #include "TestText.h"
 #include "VerifyDocs.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,36 +40,17 @@ namespace fs = std::filesystem;
 namespace R = PGRegistry;
 
 fs::path TestDir() {
-    static const fs::path dir = fs::temp_directory_path() / ("pg-verify-gui-" + std::to_string(::getpid()));
+    static const fs::path dir = test::ProcessFolder("pg-verify-gui");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        fs::create_directories(TestDir() / "settings");
-        fs::create_directories(TestDir() / "history");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "test_verify_gui";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"history"}, [] {
         R::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
         // No LENDER folder: the order file lies in the history folder.
         R::SetFillDir((TestDir() / "fill" / "XFER").string());
         R::SetPrinterDlg(2);
-    }
-    void TearDown() override {
-        app_.reset();
-        fs::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    }));
 
 std::string DemoPackage() {
     const fs::path path = TestDir() / "demo.qdx";

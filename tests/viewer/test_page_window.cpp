@@ -19,6 +19,8 @@
 #include "Prompt.h"
 #include "Tesselon.h"
 
+#include "QtTestEnvironment.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -44,33 +46,12 @@ using namespace pg;
 namespace {
 
 std::filesystem::path TestDir() {
-    static const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("pg-page-window-" + std::to_string(::getpid()));
+    static const std::filesystem::path dir = test::ProcessFolder("pg-page-window");
     return dir;
 }
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::filesystem::create_directories(TestDir() / "settings");
-        ::setenv("PAGELLAN_SETTINGS_DIR", (TestDir() / "settings").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_page_window";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override {
-        app_.reset();
-        std::filesystem::remove_all(TestDir());
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(
+    TestDir(), {}, [] { ::setenv("XDG_DATA_HOME", (TestDir() / "data").c_str(), 1); }));
 
 TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool deleted = false,
                      const std::string& fill = "\x1b*p300x400YFILL TEXT") {
@@ -113,19 +94,7 @@ std::unique_ptr<TDocSet> LandscapeSet(bool canAnnotate, const std::string& file)
     return set;
 }
 
-// Runs f once the next modal window is up.
-void WhenModal(std::function<void(QWidget*)> f) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, f] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        f(modal);
-    });
-    poll->start(10);
-}
+using test::WhenModal;
 
 } // namespace
 

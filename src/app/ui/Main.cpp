@@ -7,6 +7,7 @@
 #include "DocSetTrack.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
+#include "FindBar.h"
 #include "HistoryCleanup.h"
 #include "LoadPackage.h"
 #include "PGRegistry.h"
@@ -141,6 +142,7 @@ void TfrmMain::FormCreate() {
     CreateLayout();
     ConnectTree();
     ConnectScanCommands();
+    CreateFindCommands();
     // "Attach file" has no handler: its action and button stay off.
     actAttachDocs->setEnabled(false);
     SetButtonVisible(tbTopLeft, btnAttachDoc, false);
@@ -244,6 +246,9 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
 void TfrmMain::DestroyTree() {
     // Page windows show nodes of this tree: none may outlive it.
     CloseAllPageWindows(true);
+    // The kept text belongs to the set that goes.
+    if (FindBar != nullptr)
+        FindBar->PackageChanged();
     if (model_ != nullptr)
         model_->SetTree(nullptr, nullptr, TreeFont());
     tree_.Clear();
@@ -407,9 +412,9 @@ void TfrmMain::ProcessSelectedNodes(TProcessKind kind) {
         SkipPrinterDialog = false;
 }
 
-void TfrmMain::ProcessLeafNode(TTreeNode* node) {
+TPageForm* TfrmMain::ProcessLeafNode(TTreeNode* node) {
     if (node == nullptr || !CanViewLeaf(Loaded, *node))
-        return;
+        return nullptr;
     try {
         // A top-level window of its own, so minimising the main window leaves it shown.
         auto* page = new TPageForm;
@@ -423,11 +428,17 @@ void TfrmMain::ProcessLeafNode(TTreeNode* node) {
         page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
         page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
         page->ShowAbout = [this] { AboutClick(); };
+        page->HighlightsOn = [this](const TTreeNode& shown) {
+            return shown.Info != nullptr ? FindBar->BoxesOn(shown.Form(), shown.Info->PageNumber)
+                                         : std::vector<TTextBox>();
+        };
         page->View(node);
         page->show();
+        return page;
     } catch (const std::exception& e) {
         ShowError(e.what());
     }
+    return nullptr;
 }
 
 bool TfrmMain::ViewPCLFile(const std::string& path) {
@@ -589,8 +600,10 @@ void TfrmMain::AdjustFormHeight() {
     }
     if (!AutoHeight || !Loaded)
         return;
+    const int findBar = FindBar != nullptr && FindBar->isVisible() ? FindBar->sizeHint().height() : 0;
     const int wanted = AutoFormHeight(CalcTreeHeight(), Status->height(), HelpStatus->height(),
-                                      pnlTop->height() + menuBar()->sizeHint().height());
+                                      pnlTop->height() + menuBar()->sizeHint().height()) +
+                       findBar;
     ResizeWindow(width(), std::min(wanted, maximumHeight()));
 }
 

@@ -10,6 +10,7 @@
 #include "TreeCommands.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -40,6 +41,7 @@ class TfrmAboutBox;
 class TfrmOptions;
 class TfrmSMTP;
 class TfrmWeb;
+class TFindBar;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -72,7 +74,8 @@ public:
     int GetNumberOfPagesSelected();
     // 0: view the selected nodes; 3: toggle deletion of the selected forms.
     void ProcessSelectedNodes(TProcessKind kind);
-    void ProcessLeafNode(TTreeNode* node);
+    // Opens a page window on the leaf; nullptr when none opened.
+    TPageForm* ProcessLeafNode(TTreeNode* node);
     // Shows a file that is no package as plain PCL in a page window of its own, captioned with
     // the path and placed in the cascade of such windows. Answers whether a window opened.
     bool ViewPCLFile(const std::string& path);
@@ -274,6 +277,15 @@ public:
     // program's files, the modifier keys, the end of the program). Also at start-up.
     static inline std::function<void(TfrmWeb&)> PrepareUpdateWindow;
 
+    // Find (MainFind.cpp): the find bar under the tree and its commands.
+    TFindBar* FindBar = nullptr;
+    QAction* actFind = nullptr;
+    QAction* actFindNext = nullptr;
+    QAction* actFindPrevious = nullptr;
+    // The page of the form in a page window, its hits marked: a window showing that page comes
+    // to the front, else the window the last hit opened moves to it, else a new one opens.
+    TPageForm* OpenFindHit(TDocSetForm& form, int page);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -316,6 +328,7 @@ private:
     void CreateHelpCommands();
     void CreateOptions();
     void CreateMailing();
+    void CreateFindCommands();
     // The save dialog (overwrite prompt off); the chosen name and the index of the chosen filter
     // (0 Tesselon, 1 Quodex, 2 Adobe PDF); empty when cancelled.
     std::string RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex);
@@ -333,6 +346,7 @@ private:
     std::string lastSaveName_;
     bool closeAfterConversion_ = false;
     TfrmAboutBox* frmAboutBox_ = nullptr;
+    QPointer<TPageForm> findWindow_;
 };
 
 // Enables the action when the rule holds and its command has been wired to behaviour; commands

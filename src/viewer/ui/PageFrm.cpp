@@ -10,6 +10,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "QtText.h"
+#include "TextHighlights.h"
 #include "Trace.h"
 
 #include <QApplication>
@@ -225,6 +226,11 @@ void TPageForm::CreateLayout() {
     Image->setObjectName("Image");
     Image->resize(0, 0);
     ScrollBox->setWidget(Image);
+    Highlights = new TTextHighlights(Image);
+    Highlights->Boxes = [this] {
+        return HighlightsOn && CurrentNode != nullptr && !PclFileMode ? HighlightsOn(*CurrentNode)
+                                                                      : std::vector<TTextBox>();
+    };
     ScrollBox->viewport()->installEventFilter(this);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(ScrollBox, 1);
@@ -500,6 +506,28 @@ void TPageForm::StepPage(bool forward) {
         NodeChanged(node);
     CurrentNode = node;
     LoadThePage();
+}
+
+bool TPageForm::ShowNode(TTreeNode* node) {
+    if (node == nullptr || PclFileMode || ScannedImageMode)
+        return false;
+    if (node == CurrentNode)
+        return true;
+    if (!SaveAnnotations(true))
+        return false;
+    if (DocumentSet != nullptr)
+        DocumentSet->Modified = modifiedBefore_ && DocumentSet->Modified;
+    AnnotationsChanged = false;
+    MarkViewed(*node);
+    if (NodeChanged)
+        NodeChanged(node);
+    CurrentNode = node;
+    LoadThePage();
+    return true;
+}
+
+void TPageForm::RefreshHighlights() {
+    Highlights->update();
 }
 
 void TPageForm::PrevPage() {

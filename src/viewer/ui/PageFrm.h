@@ -10,6 +10,7 @@
 #include "DocTree.h"
 #include "ImageAntialias.h"
 #include "PCLParse.h"
+#include "PackageFind.h"
 #include "ViewerCore.h"
 
 #include <QMainWindow>
@@ -31,6 +32,7 @@ namespace pg {
 
 class TAnnotation;
 class TAnnotationSizer;
+class TTextHighlights;
 class TfrmGotoPage;
 class THLWImageAntialias;
 class TVivaform;
@@ -75,10 +77,17 @@ public:
     // The About window; "&About" stays disabled without it.
     std::function<void()> ShowAbout;
     TfrmGotoPage* GotoDialog = nullptr;
+    // The boxes (page pixels) of found text on a page; each page shown gets its marks from it.
+    std::function<std::vector<TTextBox>(const TTreeNode&)> HighlightsOn;
 
     // Opening.
     void View(TTreeNode* node);
     bool LoadPCLFile(const std::string& path);
+    // Shows the node's page, as stepping to it does (the page's annotations may be saved first);
+    // false when the window stays where it is.
+    bool ShowNode(TTreeNode* node);
+    // Repaints the marks of found text (after HighlightsOn changed what it answers).
+    void RefreshHighlights();
     // The scanned-image mode with the picture the scanning plug-in made of the file.
     void LoadScannedImage(TRgbImage image);
     // Vivaform mode: the tab control with "View" (the page in the browser) and "Data" (the
@@ -158,6 +167,7 @@ public:
     QLabel* StatusBar = nullptr;
     QScrollArea* ScrollBox = nullptr;
     THLWImageAntialias* Image = nullptr;
+    TTextHighlights* Highlights = nullptr;
     QLabel* StatusPanel[3] = {nullptr, nullptr, nullptr};
     QMenu* MnuAnnotation = nullptr;
     QMenu* ScaleMenu = nullptr;
