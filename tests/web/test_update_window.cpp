@@ -10,6 +10,7 @@
 #include "PGRegistry.h"
 #include "Paths.h"
 #include "Prompt.h"
+#include "QtTestEnvironment.h"
 #include "ScanPlugin.h"
 #include "UpdateInstall.h"
 #include "WebFrm.h"
@@ -19,7 +20,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -48,18 +48,13 @@ std::vector<std::string> Lines(const std::string& path) {
     return lines;
 }
 
-// One application per process, in a settings and temporary folder of the test's own.
-std::string StartApp(const std::string& name) {
-    const std::string dir = test::FreshFolder(name);
-    ::setenv("PAGELLAN_SETTINGS_DIR", (dir + "settings").c_str(), 1);
-    ::setenv("TMPDIR", dir.c_str(), 1);
-    static int argc = 1;
-    static char program[] = "test_update_window";
-    static char* argv[] = {program, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+fs::path ProcessDir() {
+    static const fs::path dir = test::ProcessFolder("pg-update-window");
     return dir;
 }
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(
+    ProcessDir(), {"temp"}, [] { ::setenv("TMPDIR", (ProcessDir() / "temp").c_str(), 1); }));
 
 std::string List(const std::string& name, const std::string& version, const std::string& url,
                  const std::string& sha = "") {
@@ -75,7 +70,7 @@ std::string StandIn(const std::string& version) {
 }
 
 TEST(UpdateWindow, StartUpSchedule) {
-    const std::string dir = StartApp("update-schedule");
+    const std::string dir = test::FreshFolder("update-schedule");
     std::ofstream(dir + "list.xml") << List("Pagellan", "1.0", "http://127.0.0.1:1/never.zip");
     test::TWebServer server(nullptr, "", dir, dir + "requests.log");
     TRecordingPrompter prompter;
@@ -133,7 +128,7 @@ void Zip(const std::string& dir, const std::string& zip, const std::string& entr
 }
 
 TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
-    const std::string dir = StartApp("update-check");
+    const std::string dir = test::FreshFolder("update-check");
     const std::string app = dir + "app/", helpers = dir + "helpers/", updates = dir + "updates/";
     for (const std::string& d : {app, helpers, updates})
         fs::create_directories(d);
@@ -217,7 +212,7 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
 }
 
 TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
-    const std::string dir = StartApp("update-scan-plugin");
+    const std::string dir = test::FreshFolder("update-scan-plugin");
     const std::string app = dir + "app/";
     fs::create_directories(app);
     fs::copy_file(SCAN_PLUGIN_FILE, dir + "libPagellanScan.so");
@@ -234,8 +229,8 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     // comes to the front again.
     ASSERT_TRUE(main.Loaded);
     EXPECT_FALSE(main.actUploadAnnotations->isEnabled());
-    QTimer::singleShot(0, [] {
-        auto* options = qobject_cast<TfrmOptions*>(QApplication::activeModalWidget());
+    test::WhenModal([](QWidget* modal) {
+        auto* options = qobject_cast<TfrmOptions*>(modal);
         options->cbxUploadAnnotations->setChecked(true);
         options->reject();
     });
