@@ -70,7 +70,7 @@ int CheckConnection(bool allowDialUp, const std::string& purpose) {
                              "\n\nIf you have a dial-up connection, please inititate it now.\n\nOnce the "
                              "connection has been established, click the retry button.";
     for (;;) {
-        if (AskYesNo(text, PromptAnswer::No, "Confirm") != PromptAnswer::Yes)
+        if (AskRetryCancel(text, PromptAnswer::Cancel, "Confirm") != PromptAnswer::Retry)
             return kNotOnline;
         if (GetConnectionType(type))
             return kOnline;

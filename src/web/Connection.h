@@ -14,7 +14,7 @@ inline constexpr int kNotOnline = 2;
 // in use (the one given, or one from the environment), else "Not online". The answer is
 // whether the machine counts as connected.
 bool GetConnectionType(std::string& type, const std::string& proxy = "");
-// 1 when online. Otherwise, without dial-up, asks the user (Yes retries, No gives up) until
+// 1 when online. Otherwise, without dial-up, asks the user (Retry or Cancel) until
 // the machine is online or the user gives up: 2. Linux has no dial-up to start: allowing it
 // only checks once more.
 int CheckConnection(bool allowDialUp, const std::string& purpose);

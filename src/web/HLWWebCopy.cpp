@@ -240,7 +240,11 @@ struct THLWWebCopy::TRun {
         // libcurl reads the socket in larger blocks (fewer system calls); the host still sees
         // the body in chunks of at most 4096 bytes (WriteBody).
         curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 256L * 1024);
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 30L);
+        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, self.ConnectTimeout);
+        if (self.StallTimeout > 0) {
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, self.StallTimeout);
+        }
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, long(kMaxRedirects));
         curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

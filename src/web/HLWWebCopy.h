@@ -104,6 +104,11 @@ public:
     std::string ProxyUserID, ProxyPassword;
     // Extra trusted certificates (PEM) besides the system store; empty: the system store only.
     std::string CABundle;
+    // Seconds to wait for a connection, and seconds without a byte after which a transfer gives
+    // up (0: never). A check at start-up keeps both short, so an unreachable server cannot hold
+    // the program up for long.
+    long ConnectTimeout = 30;
+    long StallTimeout = 0;
     bool ShowDialog = true, ShowOpenFile = false, ShowOpenFolder = false, ShowCompletion = false,
          ShowFileName = true, ShowServer = true, ShowTime = false;
 

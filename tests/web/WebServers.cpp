@@ -110,7 +110,8 @@ TCertificates MakeTestCertificates(const std::string& dir) {
     return c;
 }
 
-TWebServer::TWebServer(const TCertificates* certs, const std::string& package, const std::string& root)
+TWebServer::TWebServer(const TCertificates* certs, const std::string& package, const std::string& root,
+                       const std::string& log)
     : tls_(certs != nullptr) {
     std::vector<std::string> argv = {"python3", PAGELLAN_SOURCE_DIR "/tests/web/web_server.py"};
     if (certs)
@@ -119,6 +120,8 @@ TWebServer::TWebServer(const TCertificates* certs, const std::string& package, c
         argv.insert(argv.end(), {"--package", package});
     if (!root.empty())
         argv.insert(argv.end(), {"--root", root});
+    if (!log.empty())
+        argv.insert(argv.end(), {"--log", log});
     if (!process_.Start(argv, true))
         throw std::runtime_error("the web server did not start");
 }

@@ -36,9 +36,10 @@ TCertificates MakeTestCertificates(const std::string& dir);
 // The web server (tests/web/web_server.py); HTTPS when certs are given.
 class TWebServer {
 public:
-    // root: a folder served under "/files/".
+    // root: a folder served under "/files/"; log: a file that gets one line per answered
+    // request ("GET /files/list.xml").
     explicit TWebServer(const TCertificates* certs = nullptr, const std::string& package = "",
-                        const std::string& root = "");
+                        const std::string& root = "", const std::string& log = "");
     int Port() const { return process_.Port(); }
     std::string URL(const std::string& path) const;
 

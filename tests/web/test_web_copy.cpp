@@ -341,17 +341,20 @@ TEST(WebCopy, ConnectionStateAndRetryPrompt) {
     size_t next = 0;
     SetOnlineQuery([&] { return next < online.size() ? bool(online[next++]) : false; });
     TRecordingPrompter prompter;
-    prompter.QueueAnswer(PromptAnswer::Yes);
+    prompter.QueueAnswer(PromptAnswer::Retry);
     EXPECT_EQ(CheckConnection(false, "trying to retrieve a program update."), kOnline);
     ASSERT_EQ(prompter.Entries().size(), 1u);
     EXPECT_EQ(prompter.Entries()[0].Caption, "Confirm");
+    EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::RetryCancel);
     EXPECT_NE(prompter.Entries()[0].Text.find(
                   "internet \n\ntrying to retrieve a program update.\n\nIf you have a dial-up"),
               std::string::npos);
     online = {false, false};
     next = 0;
-    prompter.QueueAnswer(PromptAnswer::No);
+    prompter.QueueAnswer(PromptAnswer::Retry);
+    prompter.QueueAnswer(PromptAnswer::Cancel);
     EXPECT_EQ(CheckConnection(false, "x"), kNotOnline);
+    EXPECT_EQ(prompter.Entries().size(), 3u);
     std::string type;
     online = {true};
     next = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The web server of the web tests: files with Last-Modified, Basic authentication, errors,
 redirects (and a loop), a slow body, an oversized announcement, uploads, a bulk body for the
-benchmark, and a WebDocs service. Listens on 127.0.0.1 on a free port (HTTPS with --cert and
+benchmark, and a WebDocs service. With --log, every answered request is appended to that file
+as its method and path. Listens on 127.0.0.1 on a free port (HTTPS with --cert and
 --key) and prints the port on its first line."""
 
 import argparse
@@ -53,9 +54,15 @@ class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     package = PACKAGE
     root = None
+    log = None
 
     def log_message(self, *args):
         pass
+
+    def log_request(self, code="-", size="-"):
+        if Handler.log:
+            with open(Handler.log, "a") as f:
+                f.write("%s %s\n" % (self.command, self.path))
 
     def send(self, code, body=b"", headers=()):
         self.send_response(code)
@@ -80,7 +87,12 @@ class Handler(BaseHTTPRequestHandler):
             name = path[len("/files/"):]
             try:
                 with open(Handler.root + "/" + name.replace("/", ""), "rb") as f:
-                    self.send(200, f.read())
+                    data = f.read()
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(data)))
+                self.end_headers()
+                if not head:
+                    self.wfile.write(data)
             except OSError:
                 self.send(404, b"not here")
         elif path == "/dated.txt":
@@ -153,8 +165,10 @@ def main():
     ap.add_argument("--key")
     ap.add_argument("--package")
     ap.add_argument("--root")
+    ap.add_argument("--log")
     args = ap.parse_args()
     Handler.root = args.root
+    Handler.log = args.log
     if args.package:
         with open(args.package, "rb") as f:
             Handler.package = f.read()

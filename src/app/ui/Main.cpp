@@ -170,6 +170,7 @@ void TfrmMain::FormCreate() {
     CreateOptions();
     CreateWebCommands();
     CreateMailing();
+    RunUpdateSchedule();
     // Page windows open at the scale the user last chose, also in an earlier run.
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
@@ -352,8 +353,10 @@ void TfrmMain::SetStatusBar() {
     SetActionEnabled(actSaveSelected, s.EmailSelected);
     SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
     SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
+    // Only the menu item follows the plug-in; the command itself stays on, since it offers a
+    // missing plug-in for download.
     SetActionEnabled(mnuScanImages, s.Scan);
-    SetActionEnabled(actScan, s.Scan);
+    SetActionEnabled(actScan, true);
     SetActionEnabled(mnuShowmissing, Loaded);
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +40,7 @@ class TfrmStatus;
 class TfrmAboutBox;
 class TfrmOptions;
 class TfrmSMTP;
+class TfrmWeb;
 class TFindBar;
 
 class TfrmMain : public QMainWindow {
@@ -267,6 +269,14 @@ public:
     void ScanAndEmailClick();
     TfrmSMTP& EmailDialog();
 
+    // Updates (MainWeb.cpp). "Check for Updates Now" of the options and the About window.
+    void CheckForUpdatesNow();
+    // Offers the missing scanning plug-in for download and loads it once it arrived.
+    bool DownloadScanPlugin();
+    // Adjusts every web window made for updates and the plug-in before it runs (tests: the
+    // program's files, the modifier keys, the end of the program). Also at start-up.
+    static inline std::function<void(TfrmWeb&)> PrepareUpdateWindow;
+
     // Find (MainFind.cpp): the find bar under the tree and its commands.
     TFindBar* FindBar = nullptr;
     QAction* actFind = nullptr;
@@ -292,6 +302,9 @@ private:
     void CreateWebCommands();
     void actGetWebDocsExecute();
     bool DownloadPackageArgument(const std::string& address, THLWMemorystream& stream);
+    // The start-up hook: the report of the update that restarted us, or a check when it is due.
+    void RunUpdateSchedule();
+    void SetUpUpdateWindow(TfrmWeb& web, const std::string& listURL, bool interactive);
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();

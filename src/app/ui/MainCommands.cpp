@@ -7,6 +7,7 @@
 #include "AboutBox.h"
 #include "AboutInfo.h"
 #include "MessageWindow.h"
+#include "Options.h"
 #include "Paths.h"
 #include "PrintTree.h"
 #include "PrinterDlg.h"
@@ -54,8 +55,11 @@ std::string TfrmMain::ProductSuggestionAddress() const {
 }
 
 TfrmAboutBox* TfrmMain::AboutBox() {
-    if (frmAboutBox_ == nullptr)
+    if (frmAboutBox_ == nullptr) {
         frmAboutBox_ = new TfrmAboutBox(this);
+        // The options dialog's command, so that its date shows the check.
+        frmAboutBox_->CheckForUpdates = [this] { Options()->btnCheckForUpdatesNowClick(); };
+    }
     return frmAboutBox_;
 }
 

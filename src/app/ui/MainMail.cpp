@@ -75,9 +75,11 @@ bool TfrmMain::EmailOptionsSet() {
 }
 
 // Scan and Email: the scanning plug-in scans to a file and names subject and body; the file goes
-// out through the chosen route. Fetching a missing plug-in is the web commands' part.
+// out through the chosen route. A missing plug-in is offered for download first.
 void TfrmMain::ScanAndEmailClick() {
-    if (!ScanPluginLoaded() || !EmailOptionsSet())
+    if (!ScanPluginLoaded() && !DownloadScanPlugin())
+        return;
+    if (!EmailOptionsSet())
         return;
     TScanSettings settings;
     settings.Dpi = PGRegistry::ScanDPI();

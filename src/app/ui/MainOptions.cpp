@@ -21,8 +21,11 @@ void TfrmMain::CreateOptions() {
 TfrmOptions* TfrmMain::Options() {
     // Made on first use: loading it checks the file associations, which the runs that never
     // open it need not wait for.
-    if (!frmOptions)
+    if (!frmOptions) {
         frmOptions = new TfrmOptions(this);
+        // The web window lives above the options: the main window runs the check for it.
+        frmOptions->CheckForUpdatesNow = [this] { CheckForUpdatesNow(); };
+    }
     return frmOptions;
 }
 
@@ -38,10 +41,10 @@ void TfrmMain::OptionsClick() {
         frmPrinterDlg->edAdditionalCopies->setValue(printing.AdditionalCopies);
         SetStatusBar();
     }
-    const bool upload = frmOptions->cbxUploadAnnotations->isChecked();
-    // Both stay off until the annotation upload is wired (SetActionEnabled).
-    SetActionEnabled(actUploadAnnotations, upload && Loaded);
-    SetActionEnabled(mnuUploadAnnotations, upload && Loaded);
+    // Kept for the run, so that the next activation of the window does not switch them off again.
+    UploadAnnotationsOption = frmOptions->cbxUploadAnnotations->isChecked();
+    SetActionEnabled(actUploadAnnotations, UploadAnnotationsOption && Loaded);
+    SetActionEnabled(mnuUploadAnnotations, UploadAnnotationsOption && Loaded);
     const int chosen = PGRegistry::PrinterDlg();
     if (chosen != printerDlg)
         SkipPrinterDialog = chosen == 2;

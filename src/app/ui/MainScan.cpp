@@ -63,7 +63,7 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
 }
 
 void TfrmMain::ScanImagesClick() {
-    if (!EnsureScanPlugin(*this))
+    if (!EnsureScanPlugin(*this) && !DownloadScanPlugin())
         return;
     const std::string folder = ScanTargetFolder();
     DebugMsg("Main : scanning into " + folder);

@@ -17,6 +17,8 @@ QMessageBox::StandardButton ButtonOf(PromptAnswer a) {
         return QMessageBox::No;
     case PromptAnswer::Cancel:
         return QMessageBox::Cancel;
+    case PromptAnswer::Retry:
+        return QMessageBox::Retry;
     case PromptAnswer::Ok:
         break;
     }
@@ -50,6 +52,8 @@ PromptAnswer TQtPrompter::Ask(PromptKind kind, const std::string& text, const st
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (kind == PromptKind::YesNoCancel)
         buttons |= QMessageBox::Cancel;
+    if (kind == PromptKind::RetryCancel)
+        buttons = QMessageBox::Retry | QMessageBox::Cancel;
     const auto answer = QMessageBox::question(DialogParent(), FromPackageText(caption), FromPackageText(text),
                                               buttons, ButtonOf(defaultAnswer));
     switch (answer) {
@@ -57,6 +61,8 @@ PromptAnswer TQtPrompter::Ask(PromptKind kind, const std::string& text, const st
         return PromptAnswer::Yes;
     case QMessageBox::No:
         return PromptAnswer::No;
+    case QMessageBox::Retry:
+        return PromptAnswer::Retry;
     default:
         return PromptAnswer::Cancel;
     }

@@ -18,6 +18,7 @@ const char* KindName(PromptKind k) {
         return "Error";
     case PromptKind::YesNo:
     case PromptKind::YesNoCancel:
+    case PromptKind::RetryCancel:
         return "Question";
     }
     return "";
@@ -33,6 +34,8 @@ const char* AnswerName(PromptAnswer a) {
         return "No";
     case PromptAnswer::Cancel:
         return "Cancel";
+    case PromptAnswer::Retry:
+        return "Retry";
     }
     return "";
 }
@@ -62,6 +65,9 @@ PromptAnswer AskYesNo(const std::string& text, PromptAnswer defaultAnswer, const
 }
 PromptAnswer AskYesNoCancel(const std::string& text, PromptAnswer defaultAnswer, const std::string& caption) {
     return Prompter().Ask(PromptKind::YesNoCancel, text, caption, defaultAnswer);
+}
+PromptAnswer AskRetryCancel(const std::string& text, PromptAnswer defaultAnswer, const std::string& caption) {
+    return Prompter().Ask(PromptKind::RetryCancel, text, caption, defaultAnswer);
 }
 
 void TStderrPrompter::Show(PromptKind kind, const std::string& text, const std::string&) {

@@ -9,8 +9,8 @@
 
 namespace pg {
 
-enum class PromptKind { Information, Warning, Error, YesNo, YesNoCancel };
-enum class PromptAnswer { Ok, Yes, No, Cancel };
+enum class PromptKind { Information, Warning, Error, YesNo, YesNoCancel, RetryCancel };
+enum class PromptAnswer { Ok, Yes, No, Cancel, Retry };
 
 class TPrompter {
 public:
@@ -33,6 +33,9 @@ void ShowError(const std::string& text, const std::string& caption = "Pagellan")
 PromptAnswer AskYesNo(const std::string& text, PromptAnswer defaultAnswer = PromptAnswer::Yes,
                       const std::string& caption = "Pagellan");
 PromptAnswer AskYesNoCancel(const std::string& text, PromptAnswer defaultAnswer = PromptAnswer::Yes,
+                            const std::string& caption = "Pagellan");
+// Retry or Cancel: for an operation the user can make possible and then try again.
+PromptAnswer AskRetryCancel(const std::string& text, PromptAnswer defaultAnswer = PromptAnswer::Cancel,
                             const std::string& caption = "Pagellan");
 
 // Writes every message to stderr and answers every question with its default.

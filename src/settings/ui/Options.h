@@ -200,10 +200,11 @@ public:
     void btnResetClick();
     void btnRegisterFileTypesClick();
     void btnCreateShortCutClick();
-    void btnCheckForUpdatesNowClick();
 
 public slots:
     void done(int result) override;
+    // Runs the owner's check and shows the new date; also the About window's command.
+    void btnCheckForUpdatesNowClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

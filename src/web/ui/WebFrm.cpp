@@ -1,12 +1,17 @@
 #include "WebFrm.h"
 
+#include "CommandLine.h"
+#include "Connection.h"
 #include "Paths.h"
 #include "Prompt.h"
+#include "Strings.h"
+#include "UpdateInstall.h"
 #include "WebDocs.h"
 #include "WebSettings.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,6 +20,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <filesystem>
 
 namespace pg {
 
@@ -33,6 +39,24 @@ const char* const kAuthenticationText =
 
 QString Q(const std::string& s) {
     return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
+}
+
+constexpr char kScanPluginFile[] = "libPagellanScan.so";
+constexpr char kDatabasePluginFile[] = "libPagellanDB.so";
+
+const char* const kScanPluginQuestion =
+    "This feature allows you to scan documents using your Twain compatible flat bed scanner\nand for viewing "
+    "TIF images.  It is not currently installed on your computer\nbut can be downloaded and installed "
+    "now.\n\nWould you like to download it now?";
+
+std::string PluginVersion(const std::string& file) {
+    return FileExists(file) ? ReadFileVersion(file) : std::string();
+}
+
+// An earlier update's report must not travel into the next restart, where it would be read
+// instead of the new one.
+bool IsUpdateReport(const std::string& argument) {
+    return UpperCase(argument).rfind("/UPDATE=", 0) == 0;
 }
 
 } // namespace
@@ -88,8 +112,26 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
         ErrorInfo(index, code, text);
     };
     copy_.OnFileStart = [](int) {};
-    copy_.OnCopyProgress = [this](int, int64_t size, int64_t received, std::string&) {
-        CopyProgress(size, received);
+    copy_.OnCopyProgress = [this](int fileIndex, int64_t size, int64_t received, std::string&) {
+        CopyProgress(fileIndex, size, received);
+    };
+    ProgramFolder = IncludeSlash(QCoreApplication::applicationDirPath().toStdString());
+    Executable = QCoreApplication::applicationFilePath().toStdString();
+    UpdateFolder = ProgramDataFolder();
+    HelperFolder = AppDataFolder();
+    KeyboardModifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    InputQuery = [this](const std::string& caption, const std::string& prompt, std::string& value) {
+        bool ok = false;
+        const QString answer =
+            QInputDialog::getText(this, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
+        value = answer.toStdString();
+        return ok;
+    };
+    // The installer waits for this process to end before it replaces the program. The check at
+    // start-up runs before the main event loop does: the queued quit ends that loop as it starts.
+    EndProgram = [] {
+        QCoreApplication::exit(0);
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     };
     setFixedWidth(kWidth);
     SetHeight(kCompactHeight);
@@ -133,7 +175,18 @@ void TfrmWeb::btnWebDocPostClick() {
     copy_.Execute();
 }
 
-void TfrmWeb::CopyProgress(int64_t size, int64_t received) {
+void TfrmWeb::CopyProgress(int fileIndex, int64_t size, int64_t received) {
+    if (meterByRun_) {
+        // Closing the window cancels the run before its next chunk.
+        if (finished_)
+            copy_.Cancel();
+        if (copy_.TotalTransferSize != 0)
+            ProgressBar->setValue(
+                int(std::lround(double(copy_.TransferredBytes()) / double(copy_.TotalTransferSize) * 100)));
+        lblStatus->setText(
+            Q("File : " + std::to_string(fileIndex) + " of " + std::to_string(copy_.Items.Count())));
+        return;
+    }
     if (size > kMeterShownAbove && ProgressBar->isHidden()) {
         SetHeight(height() + 25);
         ShowMeter();
@@ -234,6 +287,208 @@ void TfrmWeb::DownloadDone() {
     receiving_->Write(copy_.Items[0].Stream.View());
     receiving_->Seek(0);
     accept();
+}
+
+bool TfrmWeb::FetchVersionList(std::string& list) {
+    copy_.Items.Clear();
+    THLWWebCopyItem& item = copy_.Items.Add();
+    item.URL = VersionListURL;
+    item.Protocol = TWebProtocol::wpHttp;
+    errorCode_ = 0;
+    copy_.OnCopyDone = {};
+    meterByRun_ = false;
+    copy_.Execute();
+    if (errorCode_ != 0 || !item.Succeeded())
+        return false;
+    list = std::string(item.Stream.View());
+    return true;
+}
+
+void TfrmWeb::ReportListError(const std::string& list, const std::string& error) {
+    // What arrived goes to the browser, so that the user sees what the server sent instead.
+    const std::string page = TempFolder() + "HLWWeb.htm";
+    if (AtomicWriteFile(page, list) && OpenDocument)
+        OpenDocument(page);
+    ShowError(error);
+}
+
+TInstalled TfrmWeb::Installed() const {
+    TInstalled installed;
+    // With Ctrl held the program counts as not installed: the released version is fetched again.
+    installed.Program = KeyboardModifiers().testFlag(Qt::ControlModifier) ? std::string("000.000.000.000")
+                                                                          : ReadFileVersion(Executable);
+    installed.ScanPlugin = PluginVersion(ProgramFolder + kScanPluginFile);
+    installed.DatabasePlugin = PluginVersion(ProgramFolder + kDatabasePluginFile);
+    installed.PatchHelper = ReadFileVersion(HelperFolder + "Patch");
+    installed.WaitHelper = ReadFileVersion(HelperFolder + "WaitForAppToEnd");
+    return installed;
+}
+
+bool TfrmWeb::AskForVersion() {
+    std::string answer = "beta";
+    if (!InputQuery("Version", "Version to download", answer))
+        return false;
+    TAppInfo& program = decision_.Downloads.front();
+    program.URL = program.URL.substr(0, program.URL.rfind('/')) + "/pagellan_" + answer + ".zip";
+    // The list's digest belongs to the released archive, not to the one asked for.
+    program.SHA256.clear();
+    return true;
+}
+
+bool TfrmWeb::RunModalTransfer(const std::function<void()>& transfer) {
+    SetHeight(kCompactHeight);
+    pnlWebDocs->hide();
+    pnlPassword->hide();
+    ProgressBar->setValue(0);
+    ShowMeter();
+    lblStatus->clear();
+    pnlBottom->show();
+    finished_ = false;
+    meterByRun_ = true;
+    // The transfer starts once the window is up, so that its meter shows the progress.
+    QTimer::singleShot(0, this, [this, &transfer] {
+        transfer();
+        if (!finished_) {
+            finished_ = true;
+            accept();
+        }
+    });
+    const bool completed = exec() == QDialog::Accepted;
+    meterByRun_ = false;
+    return completed;
+}
+
+bool TfrmWeb::CheckForUpdates() {
+    interactive_ = Interactive;
+    std::string type;
+    // At start-up an offline machine ends the check silently; the user who asked is asked to
+    // connect.
+    if (!GetConnectionType(type, copy_.Proxy) &&
+        (!Interactive || CheckConnection(false, "trying to retrieve a program update.") != kOnline))
+        return false;
+    GetConnectionType(type, copy_.Proxy);
+    setWindowTitle(Q("Live update (" + type + ")"));
+    if (Interactive) {
+        lblStatus->setText("Checking for update...");
+        ProgressBar->setValue(0);
+    }
+    std::string list, error;
+    if (!FetchVersionList(list))
+        return false;
+    TVersionList versions;
+    if (!versions.Load(list, error)) {
+        ReportListError(list, error);
+        return false;
+    }
+    decision_ = DecideUpdates(versions, ApplicationName, Installed());
+    if (!decision_.Error.empty()) {
+        ReportListError(list, decision_.Error);
+        return false;
+    }
+    if (decision_.ProgramCurrent && decision_.OutdatedPlugins == 0) {
+        if (Interactive)
+            ShowInformation("No Updates are currently available");
+        return false;
+    }
+    ProgressBar->setValue(0);
+    if (AskYesNo("An update is available for " + ApplicationName + "!" + "\n\n" +
+                 "Would you like to download it now? ") != PromptAnswer::Yes)
+        return false;
+    const Qt::KeyboardModifiers keys = KeyboardModifiers();
+    if (decision_.FullUpdate && keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::ShiftModifier) &&
+        !AskForVersion())
+        return false;
+    TUpdateFiles files;
+    const bool completed =
+        RunModalTransfer([&] { files = DownloadUpdates(copy_, decision_, VersionListURL, UpdateFolder); });
+    if (copy_.UserCanceled()) {
+        ShowInformation("User aborted");
+        return false;
+    }
+    if (!files.Error.empty()) {
+        // A refused or mismatching file is always told; a failed transfer only to the user who
+        // asked (the engine has told that user already).
+        if (errorCode_ == 0)
+            ShowError(files.Error);
+        return false;
+    }
+    if (AskYesNo("Your " + ApplicationName + " update has arrived!" + "\n\n" +
+                 "If you want to install this now, all users" + "\n" + "running " + ApplicationName +
+                 " should exit now. Do" + "\n" + "you wish to install now? ") == PromptAnswer::Yes)
+        InstallUpdate();
+    return completed;
+}
+
+void TfrmWeb::InstallUpdate() {
+    TInstallPlan plan;
+    plan.UpdateFolder = UpdateFolder;
+    plan.AppDataFolder = HelperFolder;
+    plan.Executable = Executable;
+    const std::vector<std::string>& args = CommandLineArguments();
+    if (!ReopenFile.empty() && FileExists(ReopenFile))
+        plan.ReopenFile = ReopenFile;
+    else if (!args.empty() && !IsUpdateReport(args[0]))
+        plan.ReopenFile = args[0];
+    for (size_t i = 1; i < args.size(); ++i)
+        if (!IsUpdateReport(args[i]))
+            plan.FurtherArgs.push_back(args[i]);
+    plan.FullUpdate = decision_.FullUpdate;
+    plan.PatchUpdate = decision_.PatchUpdate;
+    plan.PluginUpdate = decision_.OutdatedPlugins > 0;
+    std::string error;
+    // Without a running installer the program stays: ending it would leave the user with nothing.
+    if (!StartInstaller(plan, error)) {
+        ShowError(error);
+        return;
+    }
+    if (EndProgram)
+        EndProgram();
+}
+
+bool TfrmWeb::DownloadScanPlugin() {
+    interactive_ = Interactive;
+    if (AskYesNo(kScanPluginQuestion) != PromptAnswer::Yes)
+        return false;
+    if (CheckConnection(true, "trying to download the scanning dll at " + VersionListURL) != kOnline)
+        return false;
+    ProgressBar->setValue(0);
+    std::string list, error;
+    if (!FetchVersionList(list))
+        return false;
+    TVersionList versions;
+    TAppInfo plugin;
+    if (!versions.Load(list, error) || !versions.GetAppInfo("PagellanScan", plugin, error)) {
+        ReportListError(list, error);
+        return false;
+    }
+    const std::string name = FileNameFromAddress(plugin.URL);
+    if (name.empty()) {
+        ShowError("The version list names no scanning plug-in to download.");
+        return false;
+    }
+    // The plug-in runs inside the program: it comes only from where an update may come from.
+    if (!TrustedUpdateAddress(plugin.URL, VersionListURL)) {
+        ShowError("The update file " + plugin.URL +
+                  " is neither on a verified https server nor beside the version list.");
+        return false;
+    }
+    copy_.Items.Clear();
+    THLWWebCopyItem& item = copy_.Items.Add();
+    item.URL = plugin.URL;
+    item.Protocol = TWebProtocol::wpHttp;
+    item.TargetDir = ProgramFolder;
+    item.TargetFilename = name;
+    copy_.CalculateTotalSize();
+    setWindowTitle("Downloading Document Scanning DLL");
+    errorCode_ = 0;
+    RunModalTransfer([this] { copy_.Execute(); });
+    if (copy_.UserCanceled() || errorCode_ != 0 || !copy_.Items[0].Succeeded())
+        return false;
+    if (!VerifyDownload(ProgramFolder + name, plugin.SHA256, error)) {
+        ShowError(error);
+        return false;
+    }
+    return true;
 }
 
 void TfrmWeb::reject() {

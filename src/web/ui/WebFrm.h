@@ -2,8 +2,10 @@
 // TfrmWeb: the small web window. It fetches a package from the WebDocs service by its
 // retrieval code (with the pass-phrase exchange the service may ask for), or downloads a
 // package by address, showing a meter while the transfer runs; closing the window cancels it.
+// It also runs the program's update check and installation and fetches the scanning plug-in.
 
 #include "HLWWebCopy.h"
+#include "Updates.h"
 
 #include <QDialog>
 
@@ -31,6 +33,36 @@ public:
     // Opens a file with the desktop (the HTML reply of the service). Replaceable for tests.
     std::function<void(const std::string& file)> OpenDocument;
 
+    // Program updates and the scanning plug-in. The caller gives the version list's address,
+    // the application name, the package to reopen after an update (empty: the first argument of
+    // the command line) and whether the user asked (questions and errors shown) or the start-up
+    // schedule runs it (transfer errors stay silent).
+    std::string VersionListURL;
+    std::string ApplicationName = "Pagellan";
+    std::string ReopenFile;
+    bool Interactive = false;
+    // Where the program and its plug-ins sit, the running program, the update folder and the
+    // helper programs' folder (folders end with a separator). Default: this process's.
+    std::string ProgramFolder;
+    std::string Executable;
+    std::string UpdateFolder;
+    std::string HelperFolder;
+    // The modifier keys held now (Ctrl: reinstall whatever is released; Ctrl+Shift: also ask
+    // which version), the input box, and the end of the program once the installer runs.
+    // Replaceable for tests.
+    std::function<Qt::KeyboardModifiers()> KeyboardModifiers;
+    std::function<bool(const std::string& caption, const std::string& prompt, std::string& value)> InputQuery;
+    std::function<void()> EndProgram;
+
+    // Fetches the version list, offers what is newer, downloads it into the update folder and
+    // offers to install it; true when the download window ended with OK.
+    bool CheckForUpdates();
+    // Writes and starts the installer for the last decision, then ends the program.
+    void InstallUpdate();
+    // Offers to fetch the scanning plug-in into the program folder; true when it arrived.
+    bool DownloadScanPlugin();
+    const TUpdateDecision& Decision() const { return decision_; }
+
     THLWWebCopy& WebCopy() { return copy_; }
     int ErrorCode() const { return errorCode_; }
 
@@ -52,7 +84,15 @@ public slots:
     void reject() override;
 
 private:
-    void CopyProgress(int64_t size, int64_t received);
+    void CopyProgress(int fileIndex, int64_t size, int64_t received);
+    // The version list into list; false after a transfer error (told only when interactive).
+    bool FetchVersionList(std::string& list);
+    void ReportListError(const std::string& list, const std::string& error);
+    TInstalled Installed() const;
+    bool AskForVersion();
+    // Shows the window compact with meter and status line and runs transfer once it is up;
+    // true when it was not closed before the transfer ended.
+    bool RunModalTransfer(const std::function<void()>& transfer);
     void ErrorInfo(int index, int code, const std::string& text);
     void HLWWebDocsDone();
     void EvaluateReply();
@@ -66,6 +106,8 @@ private:
     int errorCode_ = 0;
     bool interactive_ = false;
     bool finished_ = false;
+    bool meterByRun_ = false;
+    TUpdateDecision decision_;
 };
 
 } // namespace pg
