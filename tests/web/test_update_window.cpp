@@ -53,8 +53,13 @@ fs::path ProcessDir() {
     return dir;
 }
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(
-    ProcessDir(), {"temp"}, [] { ::setenv("TMPDIR", (ProcessDir() / "temp").c_str(), 1); }));
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(ProcessDir(), {"temp"}, [] {
+        ::setenv("TMPDIR", (ProcessDir() / "temp").c_str(), 1);
+        // Desktop folders of this process alone: the file associations the options register
+        // on loading are not another test program's, whatever ran first.
+        test::UsePrivateDesktop(ProcessDir());
+    }));
 
 std::string List(const std::string& name, const std::string& version, const std::string& url,
                  const std::string& sha = "") {
