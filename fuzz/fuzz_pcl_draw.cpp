@@ -1,6 +1,7 @@
 // The PCL interpreter drawing on arbitrary bytes: text, soft-font glyphs, raster rows,
 // rectangle fills, lines and signature boxes through the page-bitmap device, and the first
-// page's text through the text device with its grouping into words and lines.
+// page's text through the text device with its grouping into words and lines, and the first
+// page as a thumbnail (a quarter of the page's resolution, text drawn small).
 //
 // The interpreter starts every page as a 4200 x 4200 drawing area. Whitening and drawing on
 // such a page would cost most of an input's time, so the device here tells the interpreter
@@ -15,6 +16,7 @@
 #include "PageBitmapDevice.h"
 #include "SilentPrompter.h"
 #include "TextDevice.h"
+#include "ThumbnailDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,6 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pg::TTextDevice text(&pg::TFontEngine::Shared());
         buffer.RenderPage(text, 1, false, "");
         (void)text.Lines();
+    }
+    if (options & 64) {
+        pg::TThumbnailDevice thumbnail(&pg::TFontEngine::Shared());
+        buffer.RenderPage(thumbnail, 1, false, options & 2 ? "LGL" : "LTR");
     }
     return 0;
 }
