@@ -160,6 +160,23 @@ TEST(MainFind, DemoHitsOpenMarkedPagesAndStep) {
     EXPECT_EQ(page.CurrentNode->Info->PageNumber, 3);
     EXPECT_TRUE(page.Highlights->Marks().empty());
 
+    // A hit whose form was deleted after the search opens nothing and says why.
+    TDocSetForm* til = nullptr;
+    for (size_t i = 0; i < page.DocumentSet->FormCount(); ++i)
+        if (page.DocumentSet->Form(i).Name == "TIL.DOT")
+            til = &page.DocumentSet->Form(i);
+    ASSERT_NE(til, nullptr);
+    til->Deleted = true;
+    QTest::keyClick(&page, Qt::Key_F3);
+    EXPECT_EQ(bar.lstHits->currentRow(), 4);
+    EXPECT_EQ(bar.lblCount->text(), "9 hits \u2014 this hit's form has been deleted");
+    EXPECT_EQ(OpenPageWindowCount(), 1);
+    EXPECT_EQ(page.CurrentNode->Info->PageNumber, 3);
+    QTest::keyClick(&page, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(bar.lblCount->text(), "9 hits");
+    EXPECT_EQ(page.CurrentNode->Info->PageNumber, 2);
+    til->Deleted = false;
+
     // Esc closes the bar; a new package forgets the hits.
     bar.edFind->setFocus();
     QTest::keyClick(bar.edFind, Qt::Key_Escape);

@@ -203,7 +203,13 @@ void TFindBar::OpenCurrent() {
     if (row < 0 || size_t(row) >= hits_.size() || !OpenHit)
         return;
     const TFindHit& hit = hits_[size_t(row)];
-    OpenHit(*forms_[size_t(hit.Form - 1)], hit.Page);
+    TDocSetForm& form = *forms_[size_t(hit.Form - 1)];
+    const bool shown = OpenHit(form, hit.Page);
+    // Nothing opening would look like a dead list: the count line tells why.
+    lblCount->setText(shown ? CountText(hits_.size())
+                            : CountText(hits_.size()) +
+                                  (form.Deleted ? QStringLiteral(" — this hit's form has been deleted")
+                                                : QStringLiteral(" — this hit's page cannot be shown")));
 }
 
 std::vector<TTextBox> TFindBar::BoxesOn(const TDocSetForm* form, int page) const {

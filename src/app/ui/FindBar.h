@@ -35,10 +35,11 @@ public:
     ~TFindBar() override;
 
     // What the owner connects: the forms in the tree's display order, a form's caption in the
-    // tree, and showing a hit's page.
+    // tree, and showing a hit's page (false when the page cannot be shown, e.g. its form has been
+    // deleted since the search).
     std::function<std::vector<TDocSetForm*>()> Forms;
     std::function<QString(const TDocSetForm&)> FormCaption;
-    std::function<void(TDocSetForm&, int page)> OpenHit;
+    std::function<bool(TDocSetForm&, int page)> OpenHit;
 
     // Shows the bar with the query field focused and selected.
     void Open();

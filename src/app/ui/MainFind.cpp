@@ -35,7 +35,7 @@ void TfrmMain::CreateFindCommands() {
         }
         return QString();
     };
-    FindBar->OpenHit = [this](TDocSetForm& form, int page) { OpenFindHit(form, page); };
+    FindBar->OpenHit = [this](TDocSetForm& form, int page) { return OpenFindHit(form, page) != nullptr; };
     connect(FindBar, &TFindBar::SearchEnded, this, [] {
         for (TPageForm* window : OpenPageWindows())
             window->RefreshHighlights();
