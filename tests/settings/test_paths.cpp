@@ -2,6 +2,7 @@
 #include "Prompt.h"
 
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 namespace pg {
 namespace {
 
+using test::ExpectEach;
 using TTexts = std::vector<std::string>;
 
 // A fresh temporary folder; "/" gives the path of a name in it as text.
@@ -77,13 +79,6 @@ void SetMTime(const std::string& path, time_t seconds, long nanoseconds) {
 
 size_t EntryCount(const std::string& folder) {
     return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
-// Checks f(input) against each row's expected value.
-template <class T = std::string, class F>
-void ExpectEach(F f, std::initializer_list<std::pair<std::string, T>> rows) {
-    for (const auto& [input, expected] : rows)
-        EXPECT_EQ(f(input), expected) << '"' << input << '"';
 }
 
 TEST(Paths, TempFolderDecision) {
