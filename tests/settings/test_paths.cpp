@@ -24,6 +24,7 @@ namespace pg {
 namespace {
 
 using test::ExpectEach;
+using test::TRows;
 using TTexts = std::vector<std::string>;
 
 // A fresh temporary folder; "/" gives the path of a name in it as text.
@@ -164,12 +165,9 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
     EXPECT_EQ(test::ReadWholeFile(t / "file"), "x");
 
-    ExpectEach<bool>(FolderExists, {{t.Path(), true},
-                                    {t.Path() + "/", true},
-                                    {t.Path() + "\\a\\b\\", true},
-                                    {t / "file", false},
-                                    {t / "missing", false},
-                                    {"", false}});
+    const TRows<bool> folders = {{t.Path(), true},    {t.Path() + "/", true}, {t.Path() + "\\a\\b\\", true},
+                                 {t / "file", false}, {t / "missing", false}, {"", false}};
+    ExpectEach(FolderExists, folders);
     ExpectEach<bool>(FileExists, {{t / "file", true}, {t / "a", false}});
 
     // The write probe must not touch a user's file, whatever its name.
@@ -182,19 +180,20 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
 
 TEST(Paths, ResolvePathJoinsAndMovesUp) {
     TRecordingPrompter prompts;
+    // Relative paths join the base and move up, never above the root (a relative base stays
+    // relative); absolute paths are taken as they are.
     const std::tuple<const char*, const char*, const char*> rows[] = {
         {"/A/B", "..\\..\\LENDER\\XFER", "/LENDER/XFER"},
         {"/A/B", "../../LENDER/XFER", "/LENDER/XFER"},
         {"\\A\\B\\", "..\\..\\LENDER\\XFER", "/LENDER/XFER"},
         {"/A/B", "..\\C", "/A/C"},
-        {"/A", "../../../X", "/X"}, // not above the root
-        {"A/B", "../C", "A/C"},     // a relative base stays relative
+        {"/A", "../../../X", "/X"},
+        {"A/B", "../C", "A/C"},
         {"/A/B/C", "..\\..\\", "/A/"},
         {"/A", "LSR", "/A/LSR"},
         {"/A/", "LSR", "/A/LSR"},
         {"\\A", "SUB\\LSR", "/A/SUB/LSR"},
         {"", "LSR", "LSR"},
-        // Absolute paths are taken as they are.
         {"/A", "/X/Y", "/X/Y"},
         {"/A", "\\X\\Y", "/X/Y"},
         {"/A", "C:\\X", "C:/X"}};
@@ -266,40 +265,31 @@ TEST(Paths, ClearReadOnly) {
 }
 
 TEST(Paths, TextHelpers) {
-    ExpectEach(FileNamePart, {{"a/b\\c:d.zip", "d.zip"},
-                              {"plain.pcl", "plain.pcl"},
-                              {"dir/", ""},
-                              {"/x/" + std::string(70, 'n'), std::string(64, 'n')}});
-    ExpectEach(FolderPart, {{"a/b/c.pcl", "a/b"},
-                            {"a\\b\\c.pcl", "a\\b"},
-                            {"C:\\x.pcl", "C:\\"},
-                            {"/x.pcl", "/"},
-                            {"x", "x"},
-                            {"xy.pcl", ""},
-                            {"C:x.pcl", "C"}});
-    ExpectEach(ExtensionPart, {{"form.pcl", "pcl"},
-                               {"page.html", "htm"},
-                               {"a.b.QDX", "QDX"},
-                               {"noext", ""},
-                               {"dir.d/noext", ""},
-                               {"C:\\Loans.2024\\PKG", ""}});
-    const std::tuple<const char*, const char*, const char*> extensions[] = {
-        {"a.pcl", "pdf", "a.pdf"},
-        {"a", "pdf", "a.pdf"},
-        {"a.b.c", "x", "a.b.x"},
-        {"a.", "CFG", "a.CFG"},
-        {"/opt/pg.d/pagellan", "CFG", "/opt/pg.d/pagellan.CFG"},
-        {"C:\\Loans.2024\\PKG", "TSN", "C:\\Loans.2024\\PKG.TSN"},
-        // The new extension is used as it stands, a leading "." included.
-        {"a.pcl", ".pdf", "a..pdf"},
-        {"a", ".pdf", "a..pdf"}};
-    for (const auto& [path, ext, expected] : extensions)
+    // A file name has at most 64 characters.
+    const TRows<> names = {{"a/b\\c:d.zip", "d.zip"}, {"plain.pcl", "plain.pcl"}, {"dir/", ""}};
+    ExpectEach(FileNamePart, names);
+    EXPECT_EQ(FileNamePart("/x/" + std::string(70, 'n')), std::string(64, 'n'));
+    const TRows<> folders = {
+        {"a/b/c.pcl", "a/b"}, {"a\\b\\c.pcl", "a\\b"}, {"C:\\x.pcl", "C:\\"}, {"/x.pcl", "/"},
+        {"x", "x"},           {"xy.pcl", ""},          {"C:x.pcl", "C"}};
+    ExpectEach(FolderPart, folders);
+    const TRows<> extensions = {{"form.pcl", "pcl"}, {"page.html", "htm"}, {"a.b.QDX", "QDX"},
+                                {"noext", ""},       {"dir.d/noext", ""},  {"C:\\Loans.2024\\PKG", ""}};
+    ExpectEach(ExtensionPart, extensions);
+    // The new extension is used as it stands, a leading "." included.
+    const std::tuple<const char*, const char*, const char*> forced[] = {
+        {"a.pcl", "pdf", "a.pdf"}, {"a", "pdf", "a.pdf"},       {"a.b.c", "x", "a.b.x"},
+        {"a.", "CFG", "a.CFG"},    {"a.pcl", ".pdf", "a..pdf"}, {"a", ".pdf", "a..pdf"}};
+    for (const auto& [path, ext, expected] : forced)
         EXPECT_EQ(ForceExtension(path, ext), expected) << path << " " << ext;
+    // Only a "." in the file name counts.
+    EXPECT_EQ(ForceExtension("/opt/pg.d/pagellan", "CFG"), "/opt/pg.d/pagellan.CFG");
+    EXPECT_EQ(ForceExtension("C:\\Loans.2024\\PKG", "TSN"), "C:\\Loans.2024\\PKG.TSN");
     ExpectEach(IncludeSlash, {{"", ""}, {"a", "a/"}, {"a/", "a/"}, {"a\\", "a\\"}});
     EXPECT_EQ(NativePath("a\\b/c\\"), "a/b/c/");
-    ExpectEach(
-        FormEncode,
-        {{"a b/c", "a+b%2Fc"}, {"AZaz09_", "AZaz09_"}, {"x@y.com&\xE9-", "x%40y%2Ecom%26%E9%2D"}, {"", ""}});
+    const TRows<> encoded = {
+        {"a b/c", "a+b%2Fc"}, {"AZaz09_", "AZaz09_"}, {"x@y.com&\xE9-", "x%40y%2Ecom%26%E9%2D"}, {"", ""}};
+    ExpectEach(FormEncode, encoded);
 }
 
 TEST(Paths, CopyFileKeepsBytesAndDate) {
@@ -343,18 +333,12 @@ TEST(Paths, CopyFileKeepsBytesAndDate) {
 
 TEST(Paths, DeleteFilesByMask) {
     const std::tuple<const char*, const char*, bool> masks[] = {
-        {"form.tmp", "*.tmp", true},
-        {"FORM.TMP", "*.tmp", true},
-        {"form.tmpx", "*.tmp", false},
-        {"f1.x", "f?.x", true},
-        {"f12.x", "f?.x", false},
-        {"f.x", "f?.x", false},
-        {"noext", "*.*", true},
-        {"a.b.c", "a*c", true},
-        {"PG_12_QuodexCRCs.xml", "PG_*_QuodexCRCs.XML", true},
-        {"", "?", false}};
+        {"form.tmp", "*.tmp", true}, {"FORM.TMP", "*.tmp", true}, {"form.tmpx", "*.tmp", false},
+        {"f1.x", "f?.x", true},      {"f12.x", "f?.x", false},    {"f.x", "f?.x", false},
+        {"noext", "*.*", true},      {"a.b.c", "a*c", true},      {"", "?", false}};
     for (const auto& [name, mask, matches] : masks)
         EXPECT_EQ(MatchesMask(name, mask), matches) << name << " " << mask;
+    EXPECT_TRUE(MatchesMask("PG_12_QuodexCRCs.xml", "PG_*_QuodexCRCs.XML"));
 
     TTempDir t;
     for (const char* name : {"a.tmp", "B.TMP", "c.pcl", "f1.x", "f12.x"})

@@ -10,11 +10,17 @@
 
 namespace pg::test {
 
+// A table of inputs, each with the value expected for it.
+template <class T = std::string> using TRows = std::pair<std::string, T>[];
+
 // Checks f(input) against each row's expected value; a failure names the input.
-template <class T = std::string, class F>
-void ExpectEach(F f, std::initializer_list<std::pair<std::string, T>> rows) {
+template <class F, class Rows> void ExpectEach(F f, const Rows& rows) {
     for (const auto& [input, expected] : rows)
         EXPECT_EQ(f(input), expected) << '"' << input << '"';
+}
+template <class T = std::string, class F>
+void ExpectEach(F f, std::initializer_list<std::pair<std::string, T>> rows) {
+    ExpectEach<F, decltype(rows)>(f, rows);
 }
 
 // Checks that every part occurs in text.
