@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 namespace R = PGRegistry;
 using test::ExpectContains;
 using test::ExpectEach;
+using test::TRows;
 
 void WriteFile(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());
@@ -429,23 +430,18 @@ TEST_F(SettingsTest, EmailMessageLineBreaks) {
 
 TEST_F(SettingsTest, VersionNormalizingAndBase64) {
     EXPECT_EQ(ProgramVersion(), "4.1.0.3");
-    ExpectEach(NormalizeVersion, {{"4.3.0.9", "004.003.000.009"},
-                                  {"10.2", "010.002.000.000"},
-                                  {"1234.1", "1234.001.000.000"},
-                                  {"0", "000.000.000.000"},
-                                  {"99", "099.000.000.000"},
-                                  {"", ""}});
+    const TRows<> versions = {{"4.3.0.9", "004.003.000.009"}, {"10.2", "010.002.000.000"},
+                              {"1234.1", "1234.001.000.000"}, {"0", "000.000.000.000"},
+                              {"99", "099.000.000.000"},      {"", ""}};
+    ExpectEach(NormalizeVersion, versions);
     ExpectEach(CutBeta, {{"4.2.0.0Beta3", "4.2.0.0"}, {"4.2.0.0", "4.2.0.0"}});
 
     // RFC 4648 test vectors; text that is not Base64 decodes to nothing: a length not a multiple
     // of four, a character outside the alphabet, padding inside the text.
     ExpectEach(EncodeBase64, {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}});
-    ExpectEach(DecodeBase64, {{"Zm9vYmE=", "fooba"},
-                              {"Zm9vYg==", "foob"},
-                              {"Zm9vYmE", ""},
-                              {"Zm9v!mFy", ""},
-                              {"Zm=vYmFy", ""},
-                              {"plain", ""}});
+    const TRows<> decoded = {{"Zm9vYmE=", "fooba"}, {"Zm9vYg==", "foob"}, {"Zm9vYmE", ""},
+                             {"Zm9v!mFy", ""},      {"Zm=vYmFy", ""},     {"plain", ""}};
+    ExpectEach(DecodeBase64, decoded);
 }
 
 TEST_F(SettingsTest, PasswordsFollowTheStoredVersion) {
