@@ -2,18 +2,20 @@
 #include "Prompt.h"
 
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -21,24 +23,15 @@ namespace fs = std::filesystem;
 namespace pg {
 namespace {
 
-// A fresh folder under /tmp, removed with everything in it at the end of the test.
-class TTempDir {
-public:
-    TTempDir() {
-        std::string t = "/tmp/pg-paths-XXXXXX";
-        path_ = ::mkdtemp(t.data());
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const std::string& Path() const { return path_; } // without a trailing "/"
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+using test::ExpectEach;
+using test::TRows;
+using TTexts = std::vector<std::string>;
 
-private:
-    std::string path_;
+// A fresh temporary folder; "/" gives the path of a name in it as text.
+struct TTempDir : test::TTempFolder {
+    TTempDir() : TTempFolder("pg-paths") {}
+    std::string Path() const { return TTempFolder::Path().string(); } // without a trailing "/"
+    std::string operator/(const std::string& name) const { return Path() + "/" + name; }
 };
 
 // Sets (or with nullopt removes) an environment variable and restores it afterwards.
@@ -47,21 +40,19 @@ public:
     TScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
         if (const char* old = std::getenv(name_.c_str()))
             old_ = old;
+        Set(value);
+    }
+    ~TScopedEnv() { Set(old_); }
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    void Set(const std::optional<std::string>& value) {
         if (value)
             ::setenv(name_.c_str(), value->c_str(), 1);
         else
             ::unsetenv(name_.c_str());
     }
-    ~TScopedEnv() {
-        if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
-    TScopedEnv(const TScopedEnv&) = delete;
-    TScopedEnv& operator=(const TScopedEnv&) = delete;
-
-private:
     std::string name_;
     std::optional<std::string> old_;
 };
@@ -73,10 +64,13 @@ TEnvLookup EnvOf(std::map<std::string, std::string> vars) {
     };
 }
 
-timespec MTime(const std::string& path) {
+struct stat StatOf(const std::string& path) {
     struct stat st {};
     ::stat(path.c_str(), &st);
-    return st.st_mtim;
+    return st;
+}
+mode_t ModeOf(const std::string& path) {
+    return StatOf(path).st_mode & 07777;
 }
 
 void SetMTime(const std::string& path, time_t seconds, long nanoseconds) {
@@ -84,38 +78,30 @@ void SetMTime(const std::string& path, time_t seconds, long nanoseconds) {
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
 size_t EntryCount(const std::string& folder) {
-    size_t n = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder))
-        ++n;
-    return n;
+    return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 TEST(Paths, TempFolderDecision) {
     TTempDir a, b, c;
     const std::string missing = a / "no/such/folder";
     test::WriteWholeFile(a / "plain", "x");
-
-    // A writable TEMP wins; the folder gets its trailing separator; "\" is read as a separator.
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", a.Path()}, {"TMP", b.Path()}})), a.Path() + "/");
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", a.Path() + "\\"}})), a.Path() + "/");
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", a.Path() + "/"}})), a.Path() + "/");
-    // TEMP that cannot be written to (missing, or a plain file) falls back to TMP.
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", missing}, {"TMP", b.Path()}})), b.Path() + "/");
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", a / "plain"}, {"TMP", b.Path()}})), b.Path() + "/");
-    // An empty TEMP is no folder at all.
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", ""}, {"TMP", b.Path()}})), b.Path() + "/");
-    // Neither usable: TMPDIR, then /tmp.
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", missing}, {"TMP", missing}, {"TMPDIR", c.Path()}})),
-              c.Path() + "/");
-    EXPECT_EQ(DecideTempFolder(EnvOf({{"TEMP", missing}, {"TMPDIR", missing}})), "/tmp/");
-    EXPECT_EQ(DecideTempFolder(EnvOf({})), "/tmp/");
+    const std::pair<std::map<std::string, std::string>, std::string> rows[] = {
+        // A writable TEMP wins; the folder gets its trailing separator; "\" is read as a separator.
+        {{{"TEMP", a.Path()}, {"TMP", b.Path()}}, a.Path() + "/"},
+        {{{"TEMP", a.Path() + "\\"}}, a.Path() + "/"},
+        {{{"TEMP", a.Path() + "/"}}, a.Path() + "/"},
+        // TEMP that cannot be written to (missing, or a plain file) falls back to TMP.
+        {{{"TEMP", missing}, {"TMP", b.Path()}}, b.Path() + "/"},
+        {{{"TEMP", a / "plain"}, {"TMP", b.Path()}}, b.Path() + "/"},
+        // An empty TEMP is no folder at all.
+        {{{"TEMP", ""}, {"TMP", b.Path()}}, b.Path() + "/"},
+        // Neither usable: TMPDIR, then /tmp.
+        {{{"TEMP", missing}, {"TMP", missing}, {"TMPDIR", c.Path()}}, c.Path() + "/"},
+        {{{"TEMP", missing}, {"TMPDIR", missing}}, "/tmp/"},
+        {{}, "/tmp/"}};
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(DecideTempFolder(EnvOf(rows[i].first)), rows[i].second) << "row " << i;
     // The probe leaves nothing behind.
     EXPECT_EQ(EntryCount(a.Path()), 1u);
     EXPECT_EQ(EntryCount(b.Path()), 0u);
@@ -129,13 +115,14 @@ TEST(Paths, TempFolderDecision) {
 }
 
 TEST(Paths, DataFolders) {
-    EXPECT_EQ(AppDataFolderFor(EnvOf({{"XDG_DATA_HOME", "/x/data"}, {"HOME", "/home/u"}})),
-              "/x/data/Harlowen Inc/");
-    EXPECT_EQ(AppDataFolderFor(EnvOf({{"XDG_DATA_HOME", "/x/data/"}})), "/x/data/Harlowen Inc/");
     // No (or a relative, hence invalid) XDG_DATA_HOME: the data home under HOME.
-    EXPECT_EQ(AppDataFolderFor(EnvOf({{"HOME", "/home/u"}})), "/home/u/.local/share/Harlowen Inc/");
-    EXPECT_EQ(AppDataFolderFor(EnvOf({{"XDG_DATA_HOME", "rel/data"}, {"HOME", "/home/u/"}})),
-              "/home/u/.local/share/Harlowen Inc/");
+    const std::pair<std::map<std::string, std::string>, std::string> rows[] = {
+        {{{"XDG_DATA_HOME", "/x/data"}, {"HOME", "/home/u"}}, "/x/data/Harlowen Inc/"},
+        {{{"XDG_DATA_HOME", "/x/data/"}}, "/x/data/Harlowen Inc/"},
+        {{{"HOME", "/home/u"}}, "/home/u/.local/share/Harlowen Inc/"},
+        {{{"XDG_DATA_HOME", "rel/data"}, {"HOME", "/home/u/"}}, "/home/u/.local/share/Harlowen Inc/"}};
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(AppDataFolderFor(EnvOf(rows[i].first)), rows[i].second) << "row " << i;
 
     TTempDir t;
     TRecordingPrompter prompts;
@@ -143,29 +130,27 @@ TEST(Paths, DataFolders) {
     EXPECT_EQ(AppDataFolder(), t / "deep/data/Harlowen Inc/");
     EXPECT_TRUE(fs::is_directory(t / "deep/data/Harlowen Inc"));
     EXPECT_EQ(ApplicationName(), "Pagellan");
-    EXPECT_EQ(ProgramDataFolder(), t / "deep/data/Harlowen Inc/Pagellan/");
-    EXPECT_TRUE(fs::is_directory(t / "deep/data/Harlowen Inc/Pagellan"));
-    SetApplicationName("Other");
-    EXPECT_EQ(ProgramDataFolder(), t / "deep/data/Harlowen Inc/Other/");
-    EXPECT_TRUE(fs::is_directory(t / "deep/data/Harlowen Inc/Other"));
-    SetApplicationName("Pagellan");
-    // Recomputed on every call: a removed folder comes back.
-    fs::remove_all(t / "deep");
-    EXPECT_EQ(ProgramDataFolder(), t / "deep/data/Harlowen Inc/Pagellan/");
-    EXPECT_TRUE(fs::is_directory(t / "deep/data/Harlowen Inc/Pagellan"));
+    // Recomputed on every call, under the current name: a removed folder comes back.
+    for (const char* name : {"Pagellan", "Other", "Pagellan"}) {
+        SetApplicationName(name);
+        fs::remove_all(t / "deep");
+        EXPECT_EQ(ProgramDataFolder(), t / "deep/data/Harlowen Inc/" + name + "/");
+        EXPECT_TRUE(fs::is_directory(t / "deep/data/Harlowen Inc/" + name));
+    }
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
 TEST(Paths, ForceFoldersAndFolderChecks) {
     TTempDir t;
     TRecordingPrompter prompts;
-    EXPECT_TRUE(ForceFolders(t / "a/b/c/"));
-    EXPECT_TRUE(fs::is_directory(t / "a/b/c"));
-    EXPECT_TRUE(ForceFolders(t / "a/b/c/")); // already there
-    EXPECT_TRUE(ForceFolders(t.Path() + "\\a\\x\\y\\"));
-    EXPECT_TRUE(fs::is_directory(t / "a/x/y"));
-    EXPECT_TRUE(ForceFolders(t / "last")); // no trailing separator: still the whole path
-    EXPECT_TRUE(fs::is_directory(t / "last"));
+    // Already there, "\" separators, no trailing separator: each makes the whole path.
+    for (const auto& [path, made] : {std::pair{t / "a/b/c/", t / "a/b/c"},
+                                     {t / "a/b/c/", t / "a/b/c"},
+                                     {t.Path() + "\\a\\x\\y\\", t / "a/x/y"},
+                                     {t / "last", t / "last"}}) {
+        EXPECT_TRUE(ForceFolders(path)) << path;
+        EXPECT_TRUE(fs::is_directory(made)) << path;
+    }
     EXPECT_TRUE(prompts.Entries().empty());
 
     // A plain file in the way: one error message for the whole operation.
@@ -180,42 +165,40 @@ TEST(Paths, ForceFoldersAndFolderChecks) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
     EXPECT_EQ(test::ReadWholeFile(t / "file"), "x");
 
-    EXPECT_TRUE(FolderExists(t.Path()));
-    EXPECT_TRUE(FolderExists(t.Path() + "/"));
-    EXPECT_TRUE(FolderExists(t.Path() + "\\a\\b\\"));
-    EXPECT_FALSE(FolderExists(t / "file"));
-    EXPECT_FALSE(FolderExists(t / "missing"));
-    EXPECT_FALSE(FolderExists(""));
-    EXPECT_TRUE(FileExists(t / "file"));
-    EXPECT_FALSE(FileExists(t / "a"));
+    const TRows<bool> folders = {{t.Path(), true},    {t.Path() + "/", true}, {t.Path() + "\\a\\b\\", true},
+                                 {t / "file", false}, {t / "missing", false}, {"", false}};
+    ExpectEach(FolderExists, folders);
+    ExpectEach<bool>(FileExists, {{t / "file", true}, {t / "a", false}});
 
     // The write probe must not touch a user's file, whatever its name.
     test::WriteWholeFile(t / "x.tmp", "keep");
-    EXPECT_TRUE(CanWriteTo(t.Path() + "/"));
-    EXPECT_TRUE(CanWriteTo(t.Path()));
+    ExpectEach<bool>(CanWriteTo, {{t.Path() + "/", true}, {t.Path(), true}});
     EXPECT_EQ(test::ReadWholeFile(t / "x.tmp"), "keep");
-    EXPECT_FALSE(CanWriteTo(t / "missing/"));
-    EXPECT_FALSE(CanWriteTo(t / "file/"));
+    ExpectEach<bool>(CanWriteTo, {{t / "missing/", false}, {t / "file/", false}});
     EXPECT_EQ(EntryCount(t.Path()), 4u); // a, last, file, x.tmp
 }
 
 TEST(Paths, ResolvePathJoinsAndMovesUp) {
     TRecordingPrompter prompts;
-    EXPECT_EQ(ResolvePath("/A/B", "..\\..\\LENDER\\XFER", false, false), "/LENDER/XFER");
-    EXPECT_EQ(ResolvePath("/A/B", "../../LENDER/XFER", false, false), "/LENDER/XFER");
-    EXPECT_EQ(ResolvePath("\\A\\B\\", "..\\..\\LENDER\\XFER", false, false), "/LENDER/XFER");
-    EXPECT_EQ(ResolvePath("/A/B", "..\\C", false, false), "/A/C");
-    EXPECT_EQ(ResolvePath("/A", "../../../X", false, false), "/X"); // not above the root
-    EXPECT_EQ(ResolvePath("A/B", "../C", false, false), "A/C");     // a relative base stays relative
-    EXPECT_EQ(ResolvePath("/A/B/C", "..\\..\\", false, false), "/A/");
-    EXPECT_EQ(ResolvePath("/A", "LSR", false, false), "/A/LSR");
-    EXPECT_EQ(ResolvePath("/A/", "LSR", false, false), "/A/LSR");
-    EXPECT_EQ(ResolvePath("\\A", "SUB\\LSR", false, false), "/A/SUB/LSR");
-    EXPECT_EQ(ResolvePath("", "LSR", false, false), "LSR");
-    // Absolute paths are taken as they are.
-    EXPECT_EQ(ResolvePath("/A", "/X/Y", false, false), "/X/Y");
-    EXPECT_EQ(ResolvePath("/A", "\\X\\Y", false, false), "/X/Y");
-    EXPECT_EQ(ResolvePath("/A", "C:\\X", false, false), "C:/X");
+    // Relative paths join the base and move up, never above the root (a relative base stays
+    // relative); absolute paths are taken as they are.
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"/A/B", "..\\..\\LENDER\\XFER", "/LENDER/XFER"},
+        {"/A/B", "../../LENDER/XFER", "/LENDER/XFER"},
+        {"\\A\\B\\", "..\\..\\LENDER\\XFER", "/LENDER/XFER"},
+        {"/A/B", "..\\C", "/A/C"},
+        {"/A", "../../../X", "/X"},
+        {"A/B", "../C", "A/C"},
+        {"/A/B/C", "..\\..\\", "/A/"},
+        {"/A", "LSR", "/A/LSR"},
+        {"/A/", "LSR", "/A/LSR"},
+        {"\\A", "SUB\\LSR", "/A/SUB/LSR"},
+        {"", "LSR", "LSR"},
+        {"/A", "/X/Y", "/X/Y"},
+        {"/A", "\\X\\Y", "/X/Y"},
+        {"/A", "C:\\X", "C:/X"}};
+    for (const auto& [base, path, expected] : rows)
+        EXPECT_EQ(ResolvePath(base, path, false, false), expected) << base << " + " << path;
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
@@ -223,44 +206,44 @@ TEST(Paths, ResolvePathWarnings) {
     TRecordingPrompter prompts;
     const std::string tail = " is not a legal DOS (8.3) filename. Errors may occur";
     EXPECT_EQ(ResolvePath("/A", "LONGFILENAME.PCL", true, false), "/A/LONGFILENAME.PCL");
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"LONGFILENAME.PCL" + tail});
+    EXPECT_EQ(prompts.Texts(), TTexts{"LONGFILENAME.PCL" + tail});
     EXPECT_EQ(prompts.Entries()[0].Kind, PromptKind::Warning);
-    prompts.Clear();
-    ResolvePath("/A", "FORM.PCL", true, false);
-    ResolvePath("/A", "FORM", true, false);
-    ResolvePath("/A", "12345678.123", true, false);
-    EXPECT_TRUE(prompts.Entries().empty());
-    ResolvePath("/A", "FORM.TEXT", true, false);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"FORM.TEXT" + tail});
-    prompts.Clear();
-    // Two bad components: one message with one line each.
-    ResolvePath("\\LONGFOLDERNAME", "X\\LONGFILENAME.PCL", true, false);
-    EXPECT_EQ(prompts.Texts(),
-              std::vector<std::string>{"LONGFOLDERNAME" + tail + "\nLONGFILENAME.PCL" + tail});
-    prompts.Clear();
-    // Without the check nothing is said.
-    ResolvePath("/A", "LONGFILENAME.PCL", false, false);
-    EXPECT_TRUE(prompts.Entries().empty());
+    // One row per call: base, name, whether 8.3 is checked, the message (none: empty).
+    const std::tuple<std::string, std::string, bool, std::string> rows[] = {
+        {"/A", "FORM.PCL", true, ""},
+        {"/A", "FORM", true, ""},
+        {"/A", "12345678.123", true, ""},
+        {"/A", "FORM.TEXT", true, "FORM.TEXT" + tail},
+        // Two bad components: one message with one line each.
+        {"\\LONGFOLDERNAME", "X\\LONGFILENAME.PCL", true,
+         "LONGFOLDERNAME" + tail + "\nLONGFILENAME.PCL" + tail},
+        // Without the check nothing is said.
+        {"/A", "LONGFILENAME.PCL", false, ""}};
+    for (const auto& [base, path, check83, message] : rows) {
+        prompts.Clear();
+        ResolvePath(base, path, check83, false);
+        EXPECT_EQ(prompts.Texts(), message.empty() ? TTexts{} : TTexts{message}) << path;
+    }
 
     TTempDir t;
     test::WriteWholeFile(t / "F.PCL", "x");
     fs::create_directory(t / "SUB");
+    prompts.Clear();
     ResolvePath(t.Path(), "F.PCL", false, true);
     ResolvePath(t.Path(), "SUB\\", false, true);
     EXPECT_TRUE(prompts.Entries().empty());
     ResolvePath(t.Path(), "G.PCL", false, true);
     ResolvePath(t.Path(), "NONE\\", false, true);
     ResolvePath(t.Path(), "SUB", false, true); // a folder where a file is expected
-    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"CAUTION: File " + t / "G.PCL" + " not found",
-                                                         "CAUTION: Directory " + t / "NONE/" + " not found",
-                                                         "CAUTION: File " + t / "SUB" + " not found"}));
+    EXPECT_EQ(prompts.Texts(), (TTexts{"CAUTION: File " + t / "G.PCL" + " not found",
+                                       "CAUTION: Directory " + t / "NONE/" + " not found",
+                                       "CAUTION: File " + t / "SUB" + " not found"}));
 }
 
 TEST(Paths, ClearReadOnly) {
     TTempDir t;
     TRecordingPrompter prompts;
-    const std::string f = t / "doc.qdx";
-    test::WriteWholeFile(f, "x");
+    const std::string f = t.File("doc.qdx", "x");
     ::chmod(f.c_str(), 0644);
     EXPECT_FALSE(ClearReadOnly(f, true));
     EXPECT_FALSE(ClearReadOnly(t / "missing.qdx", true));
@@ -277,67 +260,48 @@ TEST(Paths, ClearReadOnly) {
     prompts.QueueAnswer(PromptAnswer::Yes);
     EXPECT_FALSE(ClearReadOnly(f, true));
     EXPECT_EQ(ModeOf(f), 0644u);
-    ASSERT_EQ(prompts.Entries().size(), 2u);
+    ASSERT_EQ(prompts.Texts(), (TTexts{question, question}));
     EXPECT_EQ(prompts.Entries()[0].Kind, PromptKind::YesNo);
-    EXPECT_EQ(prompts.Entries()[0].Text, question);
-    EXPECT_EQ(prompts.Entries()[1].Text, question);
 }
 
 TEST(Paths, TextHelpers) {
-    EXPECT_EQ(FileNamePart("a/b\\c:d.zip"), "d.zip");
-    EXPECT_EQ(FileNamePart("plain.pcl"), "plain.pcl");
-    EXPECT_EQ(FileNamePart("dir/"), "");
-    const std::string seventy(70, 'n');
-    EXPECT_EQ(FileNamePart("/x/" + seventy), std::string(64, 'n'));
-
-    EXPECT_EQ(FolderPart("a/b/c.pcl"), "a/b");
-    EXPECT_EQ(FolderPart("a\\b\\c.pcl"), "a\\b");
-    EXPECT_EQ(FolderPart("C:\\x.pcl"), "C:\\");
-    EXPECT_EQ(FolderPart("/x.pcl"), "/");
-    EXPECT_EQ(FolderPart("x"), "x");
-    EXPECT_EQ(FolderPart("xy.pcl"), "");
-    EXPECT_EQ(FolderPart("C:x.pcl"), "C");
-
-    EXPECT_EQ(ExtensionPart("form.pcl"), "pcl");
-    EXPECT_EQ(ExtensionPart("page.html"), "htm");
-    EXPECT_EQ(ExtensionPart("a.b.QDX"), "QDX");
-    EXPECT_EQ(ExtensionPart("noext"), "");
-    EXPECT_EQ(ExtensionPart("dir.d/noext"), "");
-    EXPECT_EQ(ExtensionPart("C:\\Loans.2024\\PKG"), "");
-
-    EXPECT_EQ(ForceExtension("a.pcl", "pdf"), "a.pdf");
-    EXPECT_EQ(ForceExtension("a", "pdf"), "a.pdf");
-    EXPECT_EQ(ForceExtension("a.b.c", "x"), "a.b.x");
-    EXPECT_EQ(ForceExtension("a.", "CFG"), "a.CFG");
+    // A file name has at most 64 characters.
+    const TRows<> names = {{"a/b\\c:d.zip", "d.zip"}, {"plain.pcl", "plain.pcl"}, {"dir/", ""}};
+    ExpectEach(FileNamePart, names);
+    EXPECT_EQ(FileNamePart("/x/" + std::string(70, 'n')), std::string(64, 'n'));
+    const TRows<> folders = {
+        {"a/b/c.pcl", "a/b"}, {"a\\b\\c.pcl", "a\\b"}, {"C:\\x.pcl", "C:\\"}, {"/x.pcl", "/"},
+        {"x", "x"},           {"xy.pcl", ""},          {"C:x.pcl", "C"}};
+    ExpectEach(FolderPart, folders);
+    const TRows<> extensions = {{"form.pcl", "pcl"}, {"page.html", "htm"}, {"a.b.QDX", "QDX"},
+                                {"noext", ""},       {"dir.d/noext", ""},  {"C:\\Loans.2024\\PKG", ""}};
+    ExpectEach(ExtensionPart, extensions);
+    // The new extension is used as it stands, a leading "." included.
+    const std::tuple<const char*, const char*, const char*> forced[] = {
+        {"a.pcl", "pdf", "a.pdf"}, {"a", "pdf", "a.pdf"},       {"a.b.c", "x", "a.b.x"},
+        {"a.", "CFG", "a.CFG"},    {"a.pcl", ".pdf", "a..pdf"}, {"a", ".pdf", "a..pdf"}};
+    for (const auto& [path, ext, expected] : forced)
+        EXPECT_EQ(ForceExtension(path, ext), expected) << path << " " << ext;
+    // Only a "." in the file name counts.
     EXPECT_EQ(ForceExtension("/opt/pg.d/pagellan", "CFG"), "/opt/pg.d/pagellan.CFG");
     EXPECT_EQ(ForceExtension("C:\\Loans.2024\\PKG", "TSN"), "C:\\Loans.2024\\PKG.TSN");
-    // The new extension is used as it stands, a leading "." included.
-    EXPECT_EQ(ForceExtension("a.pcl", ".pdf"), "a..pdf");
-    EXPECT_EQ(ForceExtension("a", ".pdf"), "a..pdf");
-
-    EXPECT_EQ(IncludeSlash(""), "");
-    EXPECT_EQ(IncludeSlash("a"), "a/");
-    EXPECT_EQ(IncludeSlash("a/"), "a/");
-    EXPECT_EQ(IncludeSlash("a\\"), "a\\");
+    ExpectEach(IncludeSlash, {{"", ""}, {"a", "a/"}, {"a/", "a/"}, {"a\\", "a\\"}});
     EXPECT_EQ(NativePath("a\\b/c\\"), "a/b/c/");
-
-    EXPECT_EQ(FormEncode("a b/c"), "a+b%2Fc");
-    EXPECT_EQ(FormEncode("AZaz09_"), "AZaz09_");
-    EXPECT_EQ(FormEncode("x@y.com&\xE9-"), "x%40y%2Ecom%26%E9%2D");
-    EXPECT_EQ(FormEncode(""), "");
+    const TRows<> encoded = {
+        {"a b/c", "a+b%2Fc"}, {"AZaz09_", "AZaz09_"}, {"x@y.com&\xE9-", "x%40y%2Ecom%26%E9%2D"}, {"", ""}};
+    ExpectEach(FormEncode, encoded);
 }
 
 TEST(Paths, CopyFileKeepsBytesAndDate) {
     TTempDir t;
     TRecordingPrompter prompts;
-    const std::string src = t / "src.qdx";
     const std::string bytes("PK\0\x01\xFF tail", 10);
-    test::WriteWholeFile(src, bytes);
+    const std::string src = t.File("src.qdx", bytes);
     SetMTime(src, 981173106, 500); // 2001-02-03
     EXPECT_TRUE(CopyFile(src, t / "dst.qdx"));
     EXPECT_EQ(test::ReadWholeFile(t / "dst.qdx"), bytes);
-    EXPECT_EQ(MTime(t / "dst.qdx").tv_sec, 981173106);
-    EXPECT_EQ(MTime(t / "dst.qdx").tv_nsec, 500);
+    EXPECT_EQ(StatOf(t / "dst.qdx").st_mtim.tv_sec, 981173106);
+    EXPECT_EQ(StatOf(t / "dst.qdx").st_mtim.tv_nsec, 500);
 
     // An existing destination is replaced; "\" separators work.
     test::WriteWholeFile(t / "old.qdx", "older and longer content");
@@ -345,8 +309,7 @@ TEST(Paths, CopyFileKeepsBytesAndDate) {
     EXPECT_EQ(test::ReadWholeFile(t / "old.qdx"), bytes);
 
     // Names that differ only in case and blanks are the same file: nothing is copied.
-    const std::string upper = t.Path() + "/SRC.QDX ";
-    EXPECT_FALSE(CopyFile(src, upper));
+    EXPECT_FALSE(CopyFile(src, t.Path() + "/SRC.QDX "));
     EXPECT_FALSE(fs::exists(t / "SRC.QDX"));
     EXPECT_FALSE(CopyFile(" " + src, src));
     EXPECT_EQ(test::ReadWholeFile(src), bytes);
@@ -364,21 +327,18 @@ TEST(Paths, CopyFileKeepsBytesAndDate) {
 
     test::WriteWholeFile(t / "other", "o");
     EXPECT_TRUE(CopyFileDate(src, t / "other"));
-    EXPECT_EQ(MTime(t / "other").tv_sec, 981173106);
+    EXPECT_EQ(StatOf(t / "other").st_mtim.tv_sec, 981173106);
     EXPECT_FALSE(CopyFileDate(t / "missing", t / "other"));
 }
 
 TEST(Paths, DeleteFilesByMask) {
-    EXPECT_TRUE(MatchesMask("form.tmp", "*.tmp"));
-    EXPECT_TRUE(MatchesMask("FORM.TMP", "*.tmp"));
-    EXPECT_FALSE(MatchesMask("form.tmpx", "*.tmp"));
-    EXPECT_TRUE(MatchesMask("f1.x", "f?.x"));
-    EXPECT_FALSE(MatchesMask("f12.x", "f?.x"));
-    EXPECT_FALSE(MatchesMask("f.x", "f?.x"));
-    EXPECT_TRUE(MatchesMask("noext", "*.*"));
-    EXPECT_TRUE(MatchesMask("a.b.c", "a*c"));
+    const std::tuple<const char*, const char*, bool> masks[] = {
+        {"form.tmp", "*.tmp", true}, {"FORM.TMP", "*.tmp", true}, {"form.tmpx", "*.tmp", false},
+        {"f1.x", "f?.x", true},      {"f12.x", "f?.x", false},    {"f.x", "f?.x", false},
+        {"noext", "*.*", true},      {"a.b.c", "a*c", true},      {"", "?", false}};
+    for (const auto& [name, mask, matches] : masks)
+        EXPECT_EQ(MatchesMask(name, mask), matches) << name << " " << mask;
     EXPECT_TRUE(MatchesMask("PG_12_QuodexCRCs.xml", "PG_*_QuodexCRCs.XML"));
-    EXPECT_FALSE(MatchesMask("", "?"));
 
     TTempDir t;
     for (const char* name : {"a.tmp", "B.TMP", "c.pcl", "f1.x", "f12.x"})
@@ -414,8 +374,8 @@ TEST(Paths, FileSizeAndTextFiles) {
     EXPECT_TRUE(WriteTextFile("", f, false));
     EXPECT_EQ(FileSizeOf(f), 0);
     EXPECT_EQ(FileSizeOf(t.Path()), -1);
-    EXPECT_FALSE(WriteTextFile("x", t / "nofolder/log.txt", false));
-    EXPECT_FALSE(WriteTextFile("x", t / "nofolder/log.txt", true));
+    for (bool append : {false, true})
+        EXPECT_FALSE(WriteTextFile("x", t / "nofolder/log.txt", append)) << append;
     EXPECT_EQ(EntryCount(t.Path()), 1u);
 }
 
@@ -454,18 +414,17 @@ TEST(Paths, AtomicWriteFile) {
 }
 
 TEST(Paths, SystemAndUser) {
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    EXPECT_EQ(FileVersionText(self), "4.1.0.3");
+    EXPECT_EQ(FileVersionText(fs::read_symlink("/proc/self/exe").string()), "4.1.0.3");
     TTempDir t;
-    test::WriteWholeFile(t / "other.exe", "x");
-    EXPECT_EQ(FileVersionText(t / "other.exe"), "");
-    EXPECT_EQ(FileVersionText(t / "missing.exe"), "");
-    EXPECT_EQ(FileVersionText(""), "");
+    ExpectEach(FileVersionText, {{t.File("other.exe", "x"), ""}, {t / "missing.exe", ""}, {"", ""}});
 
-    EXPECT_EQ(SystemVersionText("Linux", "6.1.0-18-amd64"), "Linux 6.1");
-    EXPECT_EQ(SystemVersionText("Linux", "5.15.153.1-microsoft"), "Linux 5.15");
-    EXPECT_EQ(SystemVersionText("Linux", "6"), "Linux 6.0");
-    EXPECT_EQ(SystemVersionText("X", ""), "X 0.0");
+    const std::tuple<const char*, const char*, const char*> systems[] = {
+        {"Linux", "6.1.0-18-amd64", "Linux 6.1"},
+        {"Linux", "5.15.153.1-microsoft", "Linux 5.15"},
+        {"Linux", "6", "Linux 6.0"},
+        {"X", "", "X 0.0"}};
+    for (const auto& [sysname, release, expected] : systems)
+        EXPECT_EQ(SystemVersionText(sysname, release), expected) << release;
     utsname u{};
     ASSERT_EQ(::uname(&u), 0);
     EXPECT_EQ(WindowsVersionText(), SystemVersionText(u.sysname, u.release));

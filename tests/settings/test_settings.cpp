@@ -10,6 +10,7 @@
 #include "Prompt.h"
 
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +26,20 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace R = PGRegistry;
+using test::ExpectContains;
+using test::ExpectEach;
+using test::TRows;
 
 void WriteFile(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());
     test::WriteWholeFile(p, text);
+}
+
+// Checks that every getter answers value; a failure names the getter by its place in the list.
+template <class T, class V> void ExpectAll(std::initializer_list<T (*)()> getters, const V& value) {
+    int place = 0;
+    for (auto get : getters)
+        EXPECT_EQ(get(), value) << "getter " << place++;
 }
 
 // A temporary store, data folder and working folder for one test; the process-wide store is
@@ -36,9 +47,7 @@ void WriteFile(const fs::path& p, const std::string& text) {
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pg-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(root_.empty());
         oldCwd_ = fs::current_path();
         ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
         ::setenv("PAGELLAN_SETTINGS_DIR", (root_ / "config").c_str(), 1);
@@ -56,14 +65,13 @@ protected:
         SetScanPluginQuery(previousScanQuery_);
         SetRegistry(previous_);
         registry_.reset();
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     THLWRegistry& Reg() { return *registry_; }
     std::string StoreText() const { return test::ReadWholeFile(registry_->SettingsFileName()); }
 
-    fs::path root_;
+    test::TTempFolder temp_{"pg-settings"};
+    const fs::path root_ = temp_.Path();
     fs::path oldCwd_;
     fs::path config_;
     std::unique_ptr<THLWRegistry> registry_;
@@ -73,16 +81,22 @@ protected:
 };
 
 TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
-    EXPECT_EQ(R::UsePrinter(), "");
+    ExpectAll({R::UsePrinter, R::FromName, R::EmailAddr, R::Host, R::POP3Host, R::POP3UserID, R::Password,
+               R::AutomaticEmailCC, R::LetterTray, R::LegalTray, R::OriginalCopy, R::Copy1, R::Copy2,
+               R::Copy3, R::ProxyAddress, R::ProxyPort, R::ProxyUserName, R::ProxyPassword},
+              std::string());
+    ExpectAll({R::PageSizeWidth, R::PageSizeHeight, R::EmailDocumentFormat, R::AdditionalCopies,
+               R::PrinterDlg, R::PrintType, R::ScanScannerType, R::Server},
+              0);
+    ExpectAll({R::FormFillColor, R::ImageQuality, R::EmailClient, R::DaysBetweenUpdateChecks}, 1);
+    ExpectAll(
+        {R::BarCode, R::PrintAllOnLegal, R::UseProxy, R::UseDefaultProxySettings, R::UseCustomProxySettings},
+        false);
+    ExpectAll({R::ImageAntiAlias, R::PrintFormNames, R::SSL}, true);
     EXPECT_EQ(R::FillDir(), "..\\LENDER\\XFER");
     EXPECT_EQ(R::FormDir(), "..\\LENDER\\LSR");
-    EXPECT_EQ(R::PageSizeWidth(), 0);
-    EXPECT_EQ(R::PageSizeHeight(), 0);
     EXPECT_EQ(R::PageScale(), 20.0);
-    EXPECT_EQ(R::FormFillColor(), 1);
-    EXPECT_EQ(R::ImageQuality(), 1);
     EXPECT_EQ(R::ImageScale(), 7);
-    EXPECT_TRUE(R::ImageAntiAlias());
     EXPECT_EQ(R::ImageMaxFormsInWin98(), 4);
     EXPECT_EQ(R::PagellanVersion(), "0");
     EXPECT_EQ(R::OrvalinkVersion(), "-1");
@@ -91,46 +105,14 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
     EXPECT_TRUE(fs::is_directory(history));
     EXPECT_EQ(R::URLForCurrentPagellan(),
               "https://www.harlowen.com/media/download/software/versions/hlwsoftwareversions.xml");
-    EXPECT_EQ(R::DaysBetweenUpdateChecks(), 1);
     EXPECT_EQ(R::DateLastCheckedForUpdates(), DateText(Now()));
-    EXPECT_EQ(R::FromName(), "");
-    EXPECT_EQ(R::EmailAddr(), "");
-    EXPECT_EQ(R::Host(), "");
-    EXPECT_EQ(R::POP3Host(), "");
-    EXPECT_EQ(R::POP3UserID(), "");
     EXPECT_EQ(R::Port(), "25");
-    EXPECT_EQ(R::Password(), "");
-    EXPECT_EQ(R::AutomaticEmailCC(), "");
-    EXPECT_EQ(R::EmailClient(), 1);
     EXPECT_EQ(R::EmailMessage(), DefaultEmailMessage());
-    EXPECT_EQ(R::EmailDocumentFormat(), 0);
     EXPECT_EQ(R::EmailWarning(), DefaultEmailWarning());
-    EXPECT_EQ(R::LetterTray(), "");
-    EXPECT_EQ(R::LegalTray(), "");
-    EXPECT_FALSE(R::BarCode());
-    EXPECT_TRUE(R::PrintFormNames());
-    EXPECT_EQ(R::AdditionalCopies(), 0);
-    EXPECT_EQ(R::OriginalCopy(), "");
-    EXPECT_EQ(R::Copy1(), "");
-    EXPECT_EQ(R::Copy2(), "");
-    EXPECT_EQ(R::Copy3(), "");
-    EXPECT_EQ(R::PrinterDlg(), 0);
-    EXPECT_EQ(R::PrintType(), 0);
-    EXPECT_FALSE(R::PrintAllOnLegal());
     EXPECT_EQ(R::ScanDPI(), 300);
     EXPECT_EQ(R::ScanBright(), -400);
     EXPECT_EQ(R::ScanContrast(), 25);
     EXPECT_EQ(R::ScanPages(), 1000);
-    EXPECT_EQ(R::ScanScannerType(), 0);
-    EXPECT_TRUE(R::SSL());
-    EXPECT_FALSE(R::UseProxy());
-    EXPECT_FALSE(R::UseDefaultProxySettings());
-    EXPECT_FALSE(R::UseCustomProxySettings());
-    EXPECT_EQ(R::ProxyAddress(), "");
-    EXPECT_EQ(R::ProxyPort(), "");
-    EXPECT_EQ(R::ProxyUserName(), "");
-    EXPECT_EQ(R::ProxyPassword(), "");
-    EXPECT_EQ(R::Server(), 0);
     EXPECT_EQ(R::URLForRequestHandler(), "https://www.harlowen.com/servlet/RequestHandler");
     EXPECT_EQ(R::WebDocsWithPwd(), "https://www.harlowen.com/webservices/webdocs/Process");
 
@@ -187,13 +169,9 @@ TEST_F(SettingsTest, SettersStoreTypedValuesThatOtherStoresSee) {
 
     // The kinds are kept in the file: 150.0 is the IEEE double 0x4062C00000000000, stored with
     // its least significant byte first; -1000 is the 32-bit value 0xFFFFFC18.
-    const std::string text = StoreText();
-    EXPECT_NE(text.find("Port=sz:2525"), std::string::npos) << text;
-    EXPECT_NE(text.find("EmailClient=dword:00000000"), std::string::npos);
-    EXPECT_NE(text.find("PageScale=hex:0000000000c06240"), std::string::npos);
-    EXPECT_NE(text.find("BarCode=sz:Yes"), std::string::npos);
-    EXPECT_NE(text.find("Image-AntiAlias=dword:00000000"), std::string::npos);
-    EXPECT_NE(text.find("ScanBright=dword:fffffc18"), std::string::npos);
+    ExpectContains(StoreText(),
+                   {"Port=sz:2525", "EmailClient=dword:00000000", "PageScale=hex:0000000000c06240",
+                    "BarCode=sz:Yes", "Image-AntiAlias=dword:00000000", "ScanBright=dword:fffffc18"});
 
     // Another store object on the same folder (another running program) reads the values.
     THLWRegistry other((root_ / "config").string());
@@ -253,10 +231,7 @@ TEST_F(SettingsTest, BatchReachesTheFileAtItsEnd) {
         EXPECT_EQ(StoreText().find("during"), std::string::npos);
         EXPECT_EQ(StoreText().find("2525"), std::string::npos);
     }
-    const std::string text = StoreText();
-    EXPECT_NE(text.find("Host=sz:during"), std::string::npos) << text;
-    EXPECT_NE(text.find("EmailClient=dword:00000000"), std::string::npos);
-    EXPECT_NE(text.find("Port=sz:2525"), std::string::npos);
+    ExpectContains(StoreText(), {"Host=sz:during", "EmailClient=dword:00000000", "Port=sz:2525"});
     THLWRegistry other((root_ / "config").string());
     EXPECT_EQ(other.ReadString("Host", ""), "during");
 }
@@ -320,45 +295,39 @@ TEST_F(SettingsTest, ReadingRulesOfSingleKeys) {
     EXPECT_EQ(Reg().ReadInteger("Print All on legal", -1), 0);
 }
 
-TEST_F(SettingsTest, FormFoldersRepairTheOldDefault) {
+TEST_F(SettingsTest, FormFoldersRepairTheOldDefaultLetterForLetter) {
     // Working folder root/a/b: the old default "..\..\LENDER\XFER" names root/LENDER/XFER.
     fs::create_directories(root_ / "a" / "b");
     fs::current_path(root_ / "a" / "b");
-
-    R::SetFillDir("..\\..\\LENDER\\XFER");
-    R::SetFormDir("..\\..\\LENDER\\LSR");
-    EXPECT_EQ(R::FillDir(), "..\\LENDER\\XFER");
-    EXPECT_EQ(R::FormDir(), "..\\LENDER\\LSR");
-    EXPECT_EQ(Reg().ReadString("FillDir", ""), "..\\LENDER\\XFER");
-    EXPECT_EQ(Reg().ReadString("FormDir", ""), "..\\LENDER\\LSR");
-
-    // Where the old folder exists it is kept.
+    const struct {
+        const char* Key;
+        void (*Set)(const std::string&);
+        std::string (*Get)();
+        std::string Leaf, LeafInOtherLetters;
+    } folders[] = {{"FillDir", R::SetFillDir, R::FillDir, "XFER", "xfer"},
+                   {"FormDir", R::SetFormDir, R::FormDir, "LSR", "lsr"}};
+    // Sets the folder; its getter and the store then hold expected.
+    const auto setAndRead = [this](const auto& f, const std::string& value, const std::string& expected) {
+        f.Set(value);
+        EXPECT_EQ(f.Get(), expected) << value;
+        EXPECT_EQ(Reg().ReadString(f.Key, ""), expected) << value;
+    };
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f.Key);
+        // The old folder in other letters, naming no folder: the user's value stays.
+        const std::string otherLetters = "..\\..\\lender\\" + f.LeafInOtherLetters;
+        setAndRead(f, otherLetters, otherLetters);
+        // The old default naming no folder is replaced by the new one, in the store as well.
+        setAndRead(f, "..\\..\\LENDER\\" + f.Leaf, "..\\LENDER\\" + f.Leaf);
+    }
+    // Where the old folder exists it is kept; any other missing folder is left to the options dialog.
     fs::create_directories(root_ / "LENDER" / "XFER");
     fs::create_directories(root_ / "LENDER" / "LSR");
-    R::SetFillDir("..\\..\\LENDER\\XFER");
-    R::SetFormDir("..\\..\\LENDER\\LSR");
-    EXPECT_EQ(R::FillDir(), "..\\..\\LENDER\\XFER");
-    EXPECT_EQ(R::FormDir(), "..\\..\\LENDER\\LSR");
-    EXPECT_EQ(Reg().ReadString("FillDir", ""), "..\\..\\LENDER\\XFER");
-
-    // Any other missing folder is left to the options dialog.
-    R::SetFillDir("C:\\LOANS\\XFER");
-    EXPECT_EQ(R::FillDir(), "C:\\LOANS\\XFER");
-}
-
-TEST_F(SettingsTest, OldDefaultsAreRecognisedLetterForLetter) {
-    // The old form folders in other letters, naming no folder: the user's value stays.
-    fs::create_directories(root_ / "a" / "b");
-    fs::current_path(root_ / "a" / "b");
-    R::SetFillDir("..\\..\\lender\\xfer");
-    R::SetFormDir("..\\..\\lender\\lsr");
-    EXPECT_EQ(R::FillDir(), "..\\..\\lender\\xfer");
-    EXPECT_EQ(R::FormDir(), "..\\..\\lender\\lsr");
-    EXPECT_EQ(Reg().ReadString("FormDir", ""), "..\\..\\lender\\lsr");
-    // The previous version-list address in other letters is another address.
-    const std::string other = "https://www.harlowen.com/Download/software/versions/hlwsoftwareversions.xml";
-    R::SetURLForCurrentPagellan(other);
-    EXPECT_EQ(R::URLForCurrentPagellan(), other);
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f.Key);
+        setAndRead(f, "..\\..\\LENDER\\" + f.Leaf, "..\\..\\LENDER\\" + f.Leaf);
+        setAndRead(f, "C:\\LOANS\\" + f.Leaf, "C:\\LOANS\\" + f.Leaf);
+    }
 }
 
 TEST_F(SettingsTest, ScannerSettingsOnlyWhileTheScanPluginIsLoaded) {
@@ -405,19 +374,22 @@ TEST_F(SettingsTest, HistoryFolderFallsBackToTheProgramDataFolder) {
 }
 
 TEST_F(SettingsTest, VersionListAddressRules) {
+    // The previous version-list address and a setup program read as the current list; the previous
+    // address in other letters is another address.
     const std::string current =
         "https://www.harlowen.com/media/download/software/versions/hlwsoftwareversions.xml";
-    R::SetURLForCurrentPagellan(
-        "https://www.harlowen.com/download/software/versions/hlwsoftwareversions.xml");
-    EXPECT_EQ(R::URLForCurrentPagellan(), current);
-    R::SetURLForCurrentPagellan("http://updates.example.com/Pagellan/Setup.EXE");
-    EXPECT_EQ(R::URLForCurrentPagellan(), current);
-    R::SetURLForCurrentPagellan("http://updates.example.com/pagellan/setup.exe");
-    EXPECT_EQ(R::URLForCurrentPagellan(), current);
-    R::SetURLForCurrentPagellan("http://updates.example.com/versions.xml");
-    EXPECT_EQ(R::URLForCurrentPagellan(), "http://updates.example.com/versions.xml");
-    R::SetURLForCurrentPagellan("http://updates.example.com/versions");
-    EXPECT_EQ(R::URLForCurrentPagellan(), "http://updates.example.com/versions");
+    const std::string other = "https://www.harlowen.com/Download/software/versions/hlwsoftwareversions.xml";
+    ExpectEach(
+        [](const std::string& stored) {
+            R::SetURLForCurrentPagellan(stored);
+            return R::URLForCurrentPagellan();
+        },
+        {{"https://www.harlowen.com/download/software/versions/hlwsoftwareversions.xml", current},
+         {"http://updates.example.com/Pagellan/Setup.EXE", current},
+         {"http://updates.example.com/pagellan/setup.exe", current},
+         {"http://updates.example.com/versions.xml", "http://updates.example.com/versions.xml"},
+         {"http://updates.example.com/versions", "http://updates.example.com/versions"},
+         {other, other}});
 }
 
 TEST_F(SettingsTest, UpdateIntervalRules) {
@@ -458,26 +430,18 @@ TEST_F(SettingsTest, EmailMessageLineBreaks) {
 
 TEST_F(SettingsTest, VersionNormalizingAndBase64) {
     EXPECT_EQ(ProgramVersion(), "4.1.0.3");
-    EXPECT_EQ(NormalizeVersion("4.3.0.9"), "004.003.000.009");
-    EXPECT_EQ(NormalizeVersion("10.2"), "010.002.000.000");
-    EXPECT_EQ(NormalizeVersion("1234.1"), "1234.001.000.000");
-    EXPECT_EQ(NormalizeVersion("0"), "000.000.000.000");
-    EXPECT_EQ(NormalizeVersion("99"), "099.000.000.000");
-    EXPECT_EQ(NormalizeVersion(""), "");
-    EXPECT_EQ(CutBeta("4.2.0.0Beta3"), "4.2.0.0");
-    EXPECT_EQ(CutBeta("4.2.0.0"), "4.2.0.0");
+    const TRows<> versions = {{"4.3.0.9", "004.003.000.009"}, {"10.2", "010.002.000.000"},
+                              {"1234.1", "1234.001.000.000"}, {"0", "000.000.000.000"},
+                              {"99", "099.000.000.000"},      {"", ""}};
+    ExpectEach(NormalizeVersion, versions);
+    ExpectEach(CutBeta, {{"4.2.0.0Beta3", "4.2.0.0"}, {"4.2.0.0", "4.2.0.0"}});
 
-    // RFC 4648 test vectors.
-    EXPECT_EQ(EncodeBase64(""), "");
-    EXPECT_EQ(EncodeBase64("f"), "Zg==");
-    EXPECT_EQ(EncodeBase64("fo"), "Zm8=");
-    EXPECT_EQ(EncodeBase64("foobar"), "Zm9vYmFy");
-    EXPECT_EQ(DecodeBase64("Zm9vYmE="), "fooba");
-    EXPECT_EQ(DecodeBase64("Zm9vYg=="), "foob");
-    EXPECT_EQ(DecodeBase64("Zm9vYmE"), "");  // length not a multiple of four
-    EXPECT_EQ(DecodeBase64("Zm9v!mFy"), ""); // character outside the alphabet
-    EXPECT_EQ(DecodeBase64("Zm=vYmFy"), ""); // padding inside the text
-    EXPECT_EQ(DecodeBase64("plain"), "");
+    // RFC 4648 test vectors; text that is not Base64 decodes to nothing: a length not a multiple
+    // of four, a character outside the alphabet, padding inside the text.
+    ExpectEach(EncodeBase64, {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}});
+    const TRows<> decoded = {{"Zm9vYmE=", "fooba"}, {"Zm9vYg==", "foob"}, {"Zm9vYmE", ""},
+                             {"Zm9v!mFy", ""},      {"Zm=vYmFy", ""},     {"plain", ""}};
+    ExpectEach(DecodeBase64, decoded);
 }
 
 TEST_F(SettingsTest, PasswordsFollowTheStoredVersion) {
@@ -540,9 +504,7 @@ TEST_F(SettingsTest, SubKeyStrings) {
     EXPECT_EQ(Reg().ReadSubKeyString("\\EMAIL-TO", "9", "none"), "none");
     // The history is apart from the settings themselves.
     EXPECT_EQ(Reg().ReadString("0", "none"), "none");
-    const std::string text = StoreText();
-    EXPECT_NE(text.find("[EMAIL-TO]"), std::string::npos) << text;
-    EXPECT_NE(text.find("[EMAIL-CC]"), std::string::npos);
+    ExpectContains(StoreText(), {"[EMAIL-TO]", "[EMAIL-CC]"});
     THLWRegistry other((root_ / "config").string());
     EXPECT_EQ(other.ReadSubKeyString("\\EMAIL-TO", "1", ""), "second@example.com");
 }
@@ -660,12 +622,9 @@ TEST_F(DatabaseModeTest, SettingsComeFromAndGoToThePlugin) {
     EXPECT_EQ(test::ReadWholeFile(db_ / "PagellanDB.ini").find("db-host"), std::string::npos);
 
     EXPECT_EQ(Reg().Database().TryToConnectToDB(false, Reg().DatabaseAddress()), TConnectResult::Saved);
-    const std::string stored = test::ReadWholeFile(db_ / "PagellanDB.ini");
-    EXPECT_NE(stored.find("Host=db-host\n"), std::string::npos) << stored;
-    EXPECT_NE(stored.find("PageScale=80\n"), std::string::npos);
-    EXPECT_NE(stored.find("BarCode=Yes\n"), std::string::npos);
-    EXPECT_NE(stored.find("EMAIL-TO0=to@example.com\n"), std::string::npos);
-    EXPECT_NE(stored.find("Port=2526\n"), std::string::npos);
+    ExpectContains(
+        test::ReadWholeFile(db_ / "PagellanDB.ini"),
+        {"Host=db-host\n", "PageScale=80\n", "BarCode=Yes\n", "EMAIL-TO0=to@example.com\n", "Port=2526\n"});
 
     // Deleting always works on the store.
     EXPECT_TRUE(Reg().DeleteValue("Host"));
@@ -686,14 +645,12 @@ TEST_F(DatabaseModeTest, PermissionsComeFromThePlugin) {
 
     Reg().StartDatabaseMode(false, plugin_);
     ASSERT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::Loaded);
-    EXPECT_FALSE(HasPermission("AddAnnotations"));
-    EXPECT_FALSE(HasPermission("addannotations"));
-    EXPECT_TRUE(HasPermission("CanRunPagellan"));
-    EXPECT_TRUE(HasPermission("WebDocs")); // not listed: granted
-    EXPECT_FALSE(HasControlPermission("edPort"));
-    EXPECT_FALSE(HasControlPermission("EDPORT"));
-    EXPECT_TRUE(HasControlPermission("tbsMisc"));
-    EXPECT_TRUE(HasControlPermission("tbsPrinting"));
+    // Names in any letters; what is not listed is granted.
+    ExpectEach<bool>(
+        HasPermission,
+        {{"AddAnnotations", false}, {"addannotations", false}, {"CanRunPagellan", true}, {"WebDocs", true}});
+    ExpectEach<bool>(HasControlPermission,
+                     {{"edPort", false}, {"EDPORT", false}, {"tbsMisc", true}, {"tbsPrinting", true}});
     EXPECT_EQ(Calls().find("debug"), std::string::npos);
 }
 
@@ -716,29 +673,26 @@ TEST_F(DatabaseModeTest, UserWithoutPermissionToRunIsRefused) {
 
 TEST_F(DatabaseModeTest, RegistryModeWhenThePluginOrServerIsMissing) {
     Reg().WriteString("Port", "2000");
+    const auto expectStart = [this](const std::string& plugin, bool loaded, bool databaseMode) {
+        Reg().StartDatabaseMode(false, plugin);
+        EXPECT_EQ(Reg().Database().PluginLoaded(), loaded) << plugin;
+        EXPECT_EQ(Reg().Database().DatabaseMode(), databaseMode) << plugin;
+    };
 
     // No plug-in at the given place.
-    Reg().StartDatabaseMode(false, (root_ / "nowhere").string());
-    EXPECT_FALSE(Reg().Database().PluginLoaded());
-    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    expectStart((root_ / "nowhere").string(), false, false);
     EXPECT_EQ(Reg().Database().TryToConnectToDB(true, Reg().DatabaseAddress()), TConnectResult::NotConnected);
 
     // A library without the six entry points is not the plug-in.
-    Reg().StartDatabaseMode(false, PAGELLAN_TEST_INCOMPLETE_PLUGIN);
-    EXPECT_FALSE(Reg().Database().PluginLoaded());
-    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    expectStart(PAGELLAN_TEST_INCOMPLETE_PLUGIN, false, false);
 
     // The server the configuration file names does not answer.
     WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + (root_ / "offline").string() + "\n");
-    Reg().StartDatabaseMode(false, plugin_);
-    EXPECT_TRUE(Reg().Database().PluginLoaded());
-    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    expectStart(plugin_, true, false);
 
     // Without a configuration file no server is asked for.
     fs::remove(config_);
-    Reg().StartDatabaseMode(false, plugin_);
-    EXPECT_TRUE(Reg().Database().PluginLoaded());
-    EXPECT_FALSE(Reg().Database().DatabaseMode());
+    expectStart(plugin_, true, false);
     EXPECT_FALSE(fs::exists(db_ / "calls.log"));
     EXPECT_EQ(R::Port(), "2000");
     EXPECT_TRUE(HasPermission("CanRunPagellan"));
@@ -746,10 +700,8 @@ TEST_F(DatabaseModeTest, RegistryModeWhenThePluginOrServerIsMissing) {
     // The folder named by PAGELLAN_PLUGIN_DIR is searched when no place is given.
     WriteFile(config_, "[SETTINGS]\nDatabase IP Address=" + db_.string() + "\n");
     ::setenv("PAGELLAN_PLUGIN_DIR", fs::path(plugin_).parent_path().c_str(), 1);
-    Reg().StartDatabaseMode(false);
+    expectStart("", true, true);
     ::unsetenv("PAGELLAN_PLUGIN_DIR");
-    EXPECT_TRUE(Reg().Database().PluginLoaded());
-    EXPECT_TRUE(Reg().Database().DatabaseMode());
     // A server refused at connection time moves nothing.
     EXPECT_EQ(Reg().Database().TryToConnectToDB(true, (root_ / "offline").string()),
               TConnectResult::NotConnected);
