@@ -12,13 +12,11 @@
 #define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
 #include "RoundTrip.h"
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include <unistd.h>
 
 namespace pg {
 namespace {
@@ -187,15 +185,16 @@ TEST(Tesselon, ErrorRecordsAndReaderMessages) {
         "</Page></Form>"
         "<Form><Name>B.DOT</Name></Form><Form><Name>C.DOT</Name></Form></DocSet>";
     auto set = Read(TesselonFile(xml, "X"));
+    const std::pair<std::string, int> records[] = {{"/DocSet/Error", kSeverityFatal},
+                                                   {"/DocSet/Form/Error", kSeverityNotice},
+                                                   {"/DocSet/Form/Page/Error", kSeverityUnknown}};
     ASSERT_EQ(set->Errors.size(), 3u);
-    EXPECT_EQ(set->Errors[0].Error->Path, "/DocSet/Error");
-    EXPECT_EQ(set->Errors[0].Error->Severity, kSeverityFatal);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(set->Errors[i].Error->Path, records[i].first);
+        EXPECT_EQ(set->Errors[i].Error->Severity, records[i].second);
+    }
     EXPECT_EQ(set->Errors[0].Error->Message, "Top");
-    EXPECT_EQ(set->Errors[1].Error->Path, "/DocSet/Form/Error");
-    EXPECT_EQ(set->Errors[1].Error->Severity, kSeverityNotice);
     EXPECT_EQ(set->Errors[1].Error->Data, "d");
-    EXPECT_EQ(set->Errors[2].Error->Path, "/DocSet/Form/Page/Error");
-    EXPECT_EQ(set->Errors[2].Error->Severity, kSeverityUnknown);
     EXPECT_EQ(set->Errors[2].Error->Source, "s");
     EXPECT_TRUE(set->Errors[2].Text.empty());
     // Page-less forms stay in the set and are reported together, once.
@@ -381,11 +380,12 @@ TEST(Tesselon, WriterLayout) {
         kReset + MacroBegin(10000) + expectedXml + MacroEnd(10000) + kEsc + "&l2A" + pageData + kReset;
     EXPECT_EQ(TTesselon::BuildTesselon(set, TSaveMode::All, true), expected);
 
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Server"), "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Server;Pagellan 4.1.0.3"), "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("  "), "  Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Pagellan 4.1.0.3;Other"),
-              "Pagellan 4.1.0.3;Other;Pagellan 4.1.0.3");
+    const std::string stamp = "Pagellan 4.1.0.3";
+    for (const auto& [before, after] : {std::pair<std::string, std::string>{"Server", "Server;" + stamp},
+                                        {"Server;" + stamp, "Server;" + stamp},
+                                        {"  ", "  " + stamp},
+                                        {stamp + ";Other", stamp + ";Other;" + stamp}})
+        EXPECT_EQ(TTesselon::StampedCreatedBy(before), after);
 
     // Read back: the plain text entry is a record of unknown severity; the document type, the
     // reference and the bar-code value survive.
@@ -466,18 +466,14 @@ TEST(Tesselon, FormFeedsAndUnusualTexts) {
 
 TEST(Tesselon, AtomicSave) {
     TRecordingPrompter prompts;
-    const fs::path dir = fs::temp_directory_path() / ("tsn-save-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    test::TTempFolder temp("tsn-save");
+    const fs::path& dir = temp.Path();
     auto set = GeneratedSet();
     set->Modified = true;
     const std::string path = (dir / "out.tsn").string();
     ASSERT_TRUE(TTesselon::SaveTesselon(*set, path, TSaveMode::All, true));
     EXPECT_FALSE(set->Modified);
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    EXPECT_EQ(test::ReadWholeFile(path), TTesselon::BuildTesselon(*set, TSaveMode::All, true));
 
     // A target that cannot be replaced stays as it was; nothing is left behind.
     const fs::path blocked = dir / "blocked.tsn";
@@ -492,7 +488,6 @@ TEST(Tesselon, AtomicSave) {
               std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     EXPECT_FALSE(TTesselon::SaveTesselon(*set, (dir / "missing" / "x.tsn").string(), TSaveMode::All, true));
-    fs::remove_all(dir);
 }
 
 TEST(Tesselon, RoundTripsWithQuodex) {
@@ -553,10 +548,7 @@ TEST(Tesselon, FuzzSeeds) {
     for (const auto& entry :
          fs::directory_iterator(fs::path(PAGELLAN_SOURCE_DIR) / "fuzz/corpus/fuzz_tesselon")) {
         SCOPED_TRACE(entry.path().string());
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        auto set = Read(bytes.str());
+        auto set = Read(test::ReadWholeFile(entry.path()));
         EXPECT_GT(set->FormCount(), 1u);
         EXPECT_NO_THROW(fuzzcheck::FromTesselon(*set));
         ++files;
@@ -620,12 +612,10 @@ TEST(Tesselon, ControlAndHighBytesInTexts) {
     EXPECT_NO_THROW(fuzzcheck::FromTesselon(*back));
     EXPECT_TRUE(prompts.Entries().empty());
 
-    const fs::path file = fs::temp_directory_path() / ("tsn-xml-" + std::to_string(::getpid()) + ".xml");
-    std::ofstream(file, std::ios::binary) << xml;
-    const std::string command =
-        "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " + file.string();
+    test::TTempFolder temp("tsn-xml");
+    const std::string command = "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " +
+                                temp.File("list.xml", xml);
     EXPECT_EQ(std::system(command.c_str()), 0) << "another XML 1.0 parser accepts the form list";
-    fs::remove(file);
 }
 
 // One rule picks the reader: a first escape byte means Tesselon whatever the name.
@@ -641,16 +631,13 @@ TEST(Tesselon, ContainerChoice) {
     for (const auto& c : cases)
         EXPECT_EQ(ContainerFor(c.name, c.bytes), c.kind) << c.name;
 
-    const fs::path dir = fs::temp_directory_path() / ("tsn-choice-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::copy_file(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn", dir / "renamed.qdx",
-                  fs::copy_options::overwrite_existing);
+    test::TTempFolder dir("tsn-choice");
     TRecordingPrompter prompts;
-    auto set = LoadPackageFile((dir / "renamed.qdx").string());
+    auto set = LoadPackageFile(
+        dir.File("renamed.qdx", test::ReadWholeFile(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn")));
     EXPECT_NE(dynamic_cast<TTesselon*>(set.get()), nullptr);
     EXPECT_GT(set->FormCount(), 0u);
     EXPECT_TRUE(prompts.Entries().empty());
-    fs::remove_all(dir);
 }
 
 // The bundled Tesselon demo is the Quodex demo converted: the same forms, pages, streams,
@@ -671,22 +658,16 @@ TEST(Tesselon, DemoPackage) {
     TQuodex back;
     back.LoadFromBytes(TQuodex::BuildQuodex(*tesselon, TSaveMode::All, true, false));
     ExpectSameForms(*quodex, back, false);
-    std::ifstream in(folder + "demo.tsn", std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_TRUE(bytes.str() == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
+    const std::string demo = test::ReadWholeFile(folder + "demo.tsn");
+    EXPECT_TRUE(demo == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
         << "samples/demo.tsn is older than samples/demo.qdx: pagellan-cli convert samples/demo.qdx "
            "samples/demo.tsn";
     EXPECT_TRUE(prompts.Entries().empty());
 
     // Files that are not ".QDX" are read as Tesselon, whatever their extension; plain PCL is refused.
-    const fs::path dir = fs::temp_directory_path() / ("tsn-load-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::copy_file(folder + "demo.tsn", dir / "demo.qdz", fs::copy_options::overwrite_existing);
-    EXPECT_EQ(LoadPackageFile((dir / "demo.qdz").string())->FormCount(), quodex->FormCount());
-    std::ofstream((dir / "plain.pcl").string(), std::ios::binary) << kReset << "text\f" << kReset;
-    EXPECT_THROW(LoadPackageFile((dir / "plain.pcl").string()), TTesselonFormatError);
-    fs::remove_all(dir);
+    test::TTempFolder dir("tsn-load");
+    EXPECT_EQ(LoadPackageFile(dir.File("demo.qdz", demo))->FormCount(), quodex->FormCount());
+    EXPECT_THROW(LoadPackageFile(dir.File("plain.pcl", kReset + "text\f" + kReset)), TTesselonFormatError);
 }
 
 } // namespace
