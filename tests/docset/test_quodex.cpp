@@ -15,7 +15,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sys/resource.h>
 
@@ -70,6 +69,24 @@ std::string Fill(const TDocSet& set, size_t form, size_t page) {
 
 std::string Template(const TDocSet& set, size_t form, size_t page) {
     return std::string(set.Form(form).Pages[page]->TemplateData.View());
+}
+
+using TLines = std::vector<std::string>;
+
+// A page's annotations as their package lines: position and content in one text each.
+TLines Notes(const TDocSet& set, size_t form, size_t page) {
+    TLines lines;
+    for (const auto& a : set.Form(form).Pages[page]->Annotations)
+        lines.push_back(a->ToQuodexLine());
+    return lines;
+}
+
+std::string Note(int x, int y, const std::string& content) {
+    return std::to_string(x) + FD + std::to_string(y) + FD + content;
+}
+
+bool Has(const std::string& bytes, const std::string& part) {
+    return bytes.find(part) != std::string::npos;
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -139,16 +156,13 @@ TEST(QuodexRead, PaddedNamesAndAnnotationToggle) {
                                         {"A0000123.011", "2" + FD + "2" + FD + "padded\r\n"}}));
     ASSERT_EQ(q->FormCount(), 1u);
     EXPECT_EQ(Fill(*q, 0, 0), "fill");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "padded");
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 2, "padded")});
 
     // Unpadded display list and fill, padded annotations only: the second look-up finds them.
     q = Load(MakeQuodex(
         "WS,123",
         {{"123.DSP", dsp}, {"F123.011", "fill"}, {"A0000123.011", "2" + FD + "3" + FD + "found\r\n"}}));
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "found");
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->YPosition, 3);
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 3, "found")});
 
     // Trying the third fill name (padded, whole form) switches the annotations to padded names.
     q = Load(MakeQuodex("WS,123", {{"123.DSP", dsp},
@@ -156,8 +170,7 @@ TEST(QuodexRead, PaddedNamesAndAnnotationToggle) {
                                    {"A123.011", "1" + FD + "1" + FD + "plain\r\n"},
                                    {"A0000123.011", "2" + FD + "2" + FD + "padded\r\n"}}));
     EXPECT_EQ(Fill(*q, 0, 0), "padded fill");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "padded");
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 2, "padded")});
 
     // A worksheet of seven or more characters is never padded.
     EXPECT_EQ(TQuodex::PaddedWorksheet("123"), "0000123");
@@ -296,25 +309,12 @@ TEST(QuodexRead, AnnotationLines) {
                               "b\r\n";
     auto q = Load(MakeQuodex("WS,8", {{"8.DSP", dsp}, {"F8.011", "f"}, {"F8.012", "g"}, {"A8.011", notes}}));
     ASSERT_EQ(q->FormCount(), 2u);
-    const auto& p1 = q->Form(0).Pages[0]->Annotations;
-    ASSERT_EQ(p1.size(), 2u);
-    EXPECT_EQ(p1[0]->XPosition, 10);
-    EXPECT_EQ(p1[0]->YPosition, 20);
-    EXPECT_EQ(p1[0]->Content, "Hello");
-    EXPECT_EQ(p1[1]->XPosition, 30) << "lines are trimmed";
-    EXPECT_EQ(p1[1]->Content, "World");
-    EXPECT_EQ(p1[1]->Source, "Client");
-    const auto& p2 = q->Form(0).Pages[1]->Annotations;
-    ASSERT_EQ(p2.size(), 1u) << "text after the last CR is not a line";
-    EXPECT_EQ(p2[0]->XPosition, 0);
-    EXPECT_EQ(p2[0]->YPosition, 0);
-    EXPECT_EQ(p2[0]->Content, "no numbers");
-    const auto& p3 = q->Form(0).Pages[2]->Annotations;
-    ASSERT_EQ(p3.size(), 1u);
-    EXPECT_EQ(p3[0]->Content, "a") << "the content is the third field";
-    // The second borrower's copy shares the entry of sequence 1.
-    ASSERT_EQ(q->Form(1).Pages[0]->Annotations.size(), 2u);
-    EXPECT_EQ(q->Form(1).Pages[0]->Annotations[0]->Content, "Hello");
+    ASSERT_EQ(Notes(*q, 0, 0), (TLines{Note(10, 20, "Hello"), Note(30, 40, "World")})) << "lines are trimmed";
+    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[1]->Source, "Client");
+    EXPECT_EQ(Notes(*q, 0, 1), TLines{Note(0, 0, "no numbers")}) << "text after the last CR is not a line";
+    EXPECT_EQ(Notes(*q, 0, 2), TLines{Note(5, 6, "a")}) << "the content is the third field";
+    EXPECT_EQ(Notes(*q, 1, 0), Notes(*q, 0, 0))
+        << "the second borrower's copy shares the entry of sequence 1";
 }
 
 TEST(QuodexRead, DirectoryRules) {
@@ -450,37 +450,22 @@ TEST(QuodexWrite, ByteExactLayout) {
     form->AddPage(std::move(page));
     set.AddForm(std::move(form));
 
-    const std::string display = "PLANCODE;P1\r\n"
-                                "1\xFD"
-                                "DEED.DOT\xFD"
-                                "Deed\xFD"
-                                "1\xFD"
-                                "1\xFD"
-                                "1\xFD"
-                                "LTR\xFD"
-                                "Bob\xFD"
-                                "Y\xFD"
-                                "Y\xFD"
-                                "N\xFD"
-                                "N\xFD"
-                                "DEED.DOT\xFC\r\n";
+    const std::string display =
+        "PLANCODE;P1\r\n" +
+        Fields({"1", "DEED.DOT", "Deed", "1", "1", "1", "LTR", "Bob", "Y", "Y", "N", "N", "DEED.DOT"}) + FC +
+        "\r\n";
     ASSERT_EQ(display.size(), 62u);
     const std::string expected =
         "VERSION,3;CREATED.BY,QX;FROM,Ann;PACKAGE.ID,42;LENDER,Bank;PARSE ,N;CANANNOTATE,Y:"
-        "PCL,F0000042.011.1,1,2;PCL,A0000042.011,3,10;PCL,DEED.DOT,13,2;DISPLAY,42.DSP,15,62:"
-        "F1"
-        "10\xFD"
-        "20\xFDHi\r\n"
-        "T1" +
-        display;
+        "PCL,F0000042.011.1,1,2;PCL,A0000042.011,3,10;PCL,DEED.DOT,13,2;DISPLAY,42.DSP,15,62:F1" +
+        Note(10, 20, "Hi") + "\r\nT1" + display;
     EXPECT_EQ(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), expected);
 
     // Locked annotations and a set that cannot be annotated both write N.
     const std::string locked = TQuodex::BuildQuodex(set, TSaveMode::All, true, true);
-    EXPECT_NE(locked.find("PARSE ,N;CANANNOTATE,N:PCL,"), std::string::npos);
+    EXPECT_TRUE(Has(locked, "PARSE ,N;CANANNOTATE,N:PCL,"));
     set.CanAnnotate = false;
-    EXPECT_NE(TQuodex::BuildQuodex(set, TSaveMode::All, true, false).find(";CANANNOTATE,N:PCL,"),
-              std::string::npos);
+    EXPECT_TRUE(Has(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), ";CANANNOTATE,N:PCL,"));
 
     // An empty set still has its display list.
     TDocSet empty;
@@ -499,21 +484,17 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     const std::string all = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.012.1,", "PCL,F0000042.021.1,",
                              "PCL,F0000042.021.2,", "PCL,F0000042.031.1,"})
-        EXPECT_NE(all.find(name), std::string::npos) << name;
-    EXPECT_NE(all.find("\r\n1\xFD"
-                       "A.DOT\xFD"
-                       "A.DOT desc\xFD"
-                       "2\xFD"),
-              std::string::npos)
+        EXPECT_TRUE(Has(all, name)) << name;
+    EXPECT_TRUE(Has(all, "\r\n" + Fields({"1", "A.DOT", "A.DOT desc", "2"}) + FD))
         << "both borrowers' copies share sequence 1";
 
     const std::string live = TQuodex::BuildQuodex(set, TSaveMode::All, false, false);
-    EXPECT_EQ(live.find("F0000042.031.1"), std::string::npos) << "deleted form left out";
+    EXPECT_FALSE(Has(live, "F0000042.031.1")) << "deleted form left out";
 
     set.Form(2).Selected = true;
     const std::string selected = TQuodex::BuildQuodex(set, TSaveMode::Selected, true, false);
-    EXPECT_NE(selected.find("PCL,F0000042.011.1,"), std::string::npos) << "B.DOT is the first form written";
-    EXPECT_NE(selected.find("PCL,F0000042.011.2,"), std::string::npos);
+    EXPECT_TRUE(Has(selected, "PCL,F0000042.011.1,")) << "B.DOT is the first form written";
+    EXPECT_TRUE(Has(selected, "PCL,F0000042.011.2,"));
     auto q = Load(selected);
     ASSERT_EQ(q->FormCount(), 1u);
     EXPECT_EQ(q->Form(0).Name, "B.DOT");
@@ -527,8 +508,8 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     // A worksheet number longer than seven characters is written unchanged.
     set.WorksheetNumber = "123456789";
     const std::string longWs = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
-    EXPECT_NE(longWs.find("PCL,F123456789.011.1,"), std::string::npos);
-    EXPECT_NE(longWs.find("DISPLAY,123456789.DSP,"), std::string::npos);
+    EXPECT_TRUE(Has(longWs, "PCL,F123456789.011.1,"));
+    EXPECT_TRUE(Has(longWs, "DISPLAY,123456789.DSP,"));
     EXPECT_EQ(Load(longWs)->FormCount(), 4u);
 }
 
@@ -570,12 +551,9 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     set.AddForm(std::move(gone));
 
     auto q = Load(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
-    EXPECT_EQ(q->Version, "3");
-    EXPECT_EQ(q->CreatedBy, "Pagellan");
-    EXPECT_EQ(q->FromName, "Closing Dept");
-    EXPECT_EQ(q->WorksheetNumber, "31337");
-    EXPECT_EQ(q->LenderName, "First Bank");
-    EXPECT_EQ(q->PlanCode, "FHA");
+    for (auto field : {&TDocSet::Version, &TDocSet::CreatedBy, &TDocSet::FromName, &TDocSet::WorksheetNumber,
+                       &TDocSet::LenderName, &TDocSet::PlanCode})
+        EXPECT_EQ((*q).*field, set.*field);
     EXPECT_TRUE(q->CanAnnotate);
     EXPECT_TRUE(q->MissingForms.empty());
     ASSERT_EQ(q->FormCount(), set.FormCount());
@@ -640,9 +618,7 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
     EXPECT_EQ(Template(*q, 0, 1), "same one");
     EXPECT_EQ(Template(*q, 0, 2), "same two");
     EXPECT_EQ(q->Form(0).Pages[1]->Template.Name, "SAME.DOT");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "line \nbreak")
-        << "a line feed inside a line stays";
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(0, 0, "line \nbreak")}) << "a line feed inside a line stays";
     // An empty fill is written with length 0 and reads back as missing.
     EXPECT_EQ(Fill(*q, 0, 2), "");
     EXPECT_EQ(q->MissingForms, std::vector<std::string>{"Missing fill for A.DOT two  lines "});
@@ -673,11 +649,10 @@ TEST(QuodexRoundTrip, RepeatedNameAndBorrower) {
     EXPECT_EQ(q->Form(0).PageCount(), 3);
     EXPECT_EQ(q->Form(1).PageCount(), 2);
     EXPECT_EQ(Fill(*q, 1, 1), "other fill");
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations.at(0)->Content, "first");
-    EXPECT_TRUE(q->Form(0).Pages[1]->Annotations.empty());
-    EXPECT_TRUE(q->Form(1).Pages[0]->Annotations.empty());
-    EXPECT_EQ(q->Form(1).Pages[1]->Annotations.at(0)->Content, "again");
-    EXPECT_TRUE(q->Form(2).Pages[0]->Annotations.empty());
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(0, 0, "first")});
+    EXPECT_EQ(Notes(*q, 1, 1), TLines{Note(300, 0, "again")});
+    for (const auto& [form, page] : {std::pair{0, 1}, {1, 0}, {2, 0}})
+        EXPECT_TRUE(Notes(*q, form, page).empty()) << form << " " << page;
     EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
     EXPECT_TRUE(q->MissingForms.empty());
 }
@@ -721,9 +696,9 @@ TEST(QuodexWrite, NamesThatReadBackUnchanged) {
 
     const std::string bytes = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.011.2,", "PCL,F0000042.011.3,"})
-        EXPECT_NE(bytes.find(name), std::string::npos) << name;
-    EXPECT_EQ(bytes.find("PCL,shared.dot,"), std::string::npos) << "one entry for equal bytes";
-    EXPECT_NE(bytes.find("PCL,T0000042.011.3,"), std::string::npos) << "same name, other bytes";
+        EXPECT_TRUE(Has(bytes, name)) << name;
+    EXPECT_FALSE(Has(bytes, "PCL,shared.dot,")) << "one entry for equal bytes";
+    EXPECT_TRUE(Has(bytes, "PCL,T0000042.011.3,")) << "same name, other bytes";
     auto q = Load(bytes);
     EXPECT_EQ(q->PlanCode, "FHA:30,X");
     ASSERT_EQ(q->FormCount(), 2u);
@@ -761,10 +736,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
     set.WorksheetNumber = "5";
     set.AddForm(MakeForm("A.DOT", 1, 2));
     const fs::path target = dir.Path() / "out.qdx";
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << "old contents";
-    }
+    test::WriteWholeFile(target, "old contents");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     TRecordingPrompter prompter;
     ASSERT_TRUE(TQuodex::SaveQuodex(set, target.string(), TSaveMode::All, true, false));
@@ -795,10 +767,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
 TEST(QuodexSave, FailedWriteLeavesOldFile) {
     test::TTempFolder dir("quodex-test");
     const fs::path target = dir.Path() / "keep.qdx";
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << "previous package";
-    }
+    test::WriteWholeFile(target, "previous package");
     TDocSet set;
     auto form = MakeForm("BIG.DOT", 1, 1);
     form->Pages[0]->FillData = THLWMemorystream(std::string(200000, 'x'));
