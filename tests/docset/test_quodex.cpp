@@ -9,6 +9,7 @@
 #define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
 #include "RoundTrip.h"
 
+#include "SameForms.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -557,31 +558,7 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     EXPECT_TRUE(q->CanAnnotate);
     EXPECT_TRUE(q->MissingForms.empty());
     ASSERT_EQ(q->FormCount(), set.FormCount());
-    for (size_t i = 0; i < set.FormCount(); ++i) {
-        const TDocSetForm& a = set.Form(i);
-        const TDocSetForm& b = q->Form(i);
-        EXPECT_EQ(b.Name, a.Name);
-        EXPECT_EQ(b.Description, a.Description);
-        EXPECT_EQ(b.BorrowerNumber, a.BorrowerNumber);
-        EXPECT_EQ(b.BorrowerName, a.BorrowerName);
-        EXPECT_EQ(b.PageSize, a.PageSize);
-        EXPECT_EQ(b.Duplexable, a.Duplexable);
-        EXPECT_EQ(b.Deleted, a.Deleted);
-        EXPECT_EQ(b.Format, a.Format);
-        EXPECT_EQ(b.FormChecksum(), a.FormChecksum()) << a.Name;
-        ASSERT_EQ(b.PageCount(), a.PageCount());
-        for (int32_t n = 0; n < a.PageCount(); ++n) {
-            const TDocSetPage& pa = *a.Pages[size_t(n)];
-            const TDocSetPage& pb = *b.Pages[size_t(n)];
-            EXPECT_EQ(pb.PageNumber, n + 1);
-            EXPECT_EQ(pb.FillData.View(), pa.FillData.View());
-            EXPECT_EQ(pb.TemplateData.View(), pa.TemplateData.View());
-            EXPECT_EQ(pb.Template.Name, pa.Template.Name);
-            ASSERT_EQ(pb.Annotations.size(), pa.Annotations.size()) << a.Name << " page " << n + 1;
-            for (size_t k = 0; k < pa.Annotations.size(); ++k)
-                EXPECT_EQ(pb.Annotations[k]->ToQuodexLine(), pa.Annotations[k]->ToQuodexLine());
-        }
-    }
+    test::ExpectSameForms(set, *q, test::TKept::Everything);
     EXPECT_TRUE(q->Form(2).IsVivaform());
     EXPECT_EQ(q->BorrowerNames, (std::vector<std::string>{"Bob", "Carol"}));
     // The second borrower's copy has no annotations, so it does not share the first copy's entry.

@@ -4,7 +4,6 @@
 #include "PackageFile.h"
 #include "Prompt.h"
 #include "Quodex.h"
-#include "Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
 #include "RoundTrip.h"
 
+#include "SameForms.h"
 #include "TestFiles.h"
 
 #include <algorithm>
@@ -22,6 +22,8 @@ namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExpectSameForms;
+using test::TKept;
 
 const std::string kEsc = "\x1b";
 const std::string kReset = kEsc + "E";
@@ -78,47 +80,6 @@ TDocSetForm& AddForm(TDocSet& set, const std::string& name, int borrower, int pa
         form->AddPage(std::move(page));
     }
     return set.AddForm(std::move(form));
-}
-
-// Forms, pages, streams, annotations and checksums of two sets are the same. Quodex carries
-// neither the annotation's user and time nor the template name of a page without template.
-void ExpectSameForms(const TDocSet& a, const TDocSet& b, bool tesselonOnly) {
-    ASSERT_EQ(a.FormCount(), b.FormCount());
-    for (size_t i = 0; i < a.FormCount(); ++i) {
-        const TDocSetForm& fa = a.Form(i);
-        const TDocSetForm& fb = b.Form(i);
-        SCOPED_TRACE(fa.Name);
-        EXPECT_EQ(fa.Name, fb.Name);
-        EXPECT_EQ(fa.Description, fb.Description);
-        EXPECT_EQ(fa.BorrowerNumber, fb.BorrowerNumber);
-        EXPECT_EQ(fa.BorrowerName, fb.BorrowerName);
-        EXPECT_EQ(fa.Duplexable, fb.Duplexable);
-        EXPECT_EQ(fa.Deleted, fb.Deleted);
-        EXPECT_EQ(fa.Format, fb.Format);
-        EXPECT_EQ(UpperCase(fa.PageSize) == "LTR" || UpperCase(fa.PageSize) == "LETTER",
-                  UpperCase(fb.PageSize) == "LTR" || UpperCase(fb.PageSize) == "LETTER");
-        EXPECT_EQ(fa.FormChecksum(), fb.FormChecksum());
-        ASSERT_EQ(fa.PageCount(), fb.PageCount());
-        for (int32_t p = 0; p < fa.PageCount(); ++p) {
-            const TDocSetPage& pa = *fa.Pages[size_t(p)];
-            const TDocSetPage& pb = *fb.Pages[size_t(p)];
-            EXPECT_EQ(pa.PageNumber, pb.PageNumber);
-            EXPECT_EQ(Fill(pa), Fill(pb));
-            EXPECT_EQ(Tmpl(pa), Tmpl(pb));
-            if (tesselonOnly || pa.TemplateData.Size() > 0) {
-                EXPECT_EQ(pa.Template.Name, pb.Template.Name);
-            }
-            ASSERT_EQ(pa.Annotations.size(), pb.Annotations.size());
-            for (size_t k = 0; k < pa.Annotations.size(); ++k) {
-                EXPECT_EQ(pa.Annotations[k]->ToPCL(), pb.Annotations[k]->ToPCL());
-                if (tesselonOnly) {
-                    EXPECT_EQ(pa.Annotations[k]->UserId, pb.Annotations[k]->UserId);
-                    EXPECT_EQ(pa.Annotations[k]->Date, pb.Annotations[k]->Date);
-                    EXPECT_EQ(pa.Annotations[k]->Time, pb.Annotations[k]->Time);
-                }
-            }
-        }
-    }
 }
 
 // A package with several borrowers, a deleted form, a Vivaform form, annotations and
@@ -398,7 +359,7 @@ TEST(Tesselon, WriterLayout) {
     EXPECT_EQ(back->Form(0).Type, "Deed");
     EXPECT_EQ(back->Form(0).Reference, "R1");
     EXPECT_EQ(back->Form(0).Pages[0]->BarcodeValue, "BC1");
-    ExpectSameForms(set, *back, true);
+    ExpectSameForms(set, *back, TKept::TesselonFields);
 }
 
 TEST(Tesselon, DeletedFormsAndModes) {
@@ -424,7 +385,7 @@ TEST(Tesselon, DeletedFormsAndModes) {
     EXPECT_EQ(all.find(std::string(gone.Pages[1]->FillData.View())), std::string::npos);
 
     auto back = Read(all);
-    ExpectSameForms(set, *back, true);
+    ExpectSameForms(set, *back, TKept::TesselonFields);
     EXPECT_TRUE(back->Form(1).Deleted);
 
     auto names = [](const std::string& bytes) {
@@ -497,25 +458,25 @@ TEST(Tesselon, RoundTripsWithQuodex) {
     // Quodex -> Tesselon -> Quodex.
     TQuodex q1;
     q1.LoadFromBytes(TQuodex::BuildQuodex(*original, TSaveMode::All, true, false));
-    ExpectSameForms(*original, q1, false);
+    ExpectSameForms(*original, q1, TKept::QuodexFields);
     TTesselon t1;
     t1.LoadFromBytes(TTesselon::BuildTesselon(q1, TSaveMode::All, true));
     t1.ReadFormList();
-    ExpectSameForms(q1, t1, true);
+    ExpectSameForms(q1, t1, TKept::TesselonFields);
     TQuodex q2;
     q2.LoadFromBytes(TQuodex::BuildQuodex(t1, TSaveMode::All, true, false));
-    ExpectSameForms(q1, q2, false);
+    ExpectSameForms(q1, q2, TKept::QuodexFields);
     EXPECT_EQ(q2.WorksheetNumber, "12345");
     EXPECT_EQ(q2.PlanCode, "P1");
     EXPECT_EQ(q2.FromName, "Bank");
 
     // Tesselon -> Quodex -> Tesselon.
     auto t2 = Read(TTesselon::BuildTesselon(*original, TSaveMode::All, true));
-    ExpectSameForms(*original, *t2, true);
+    ExpectSameForms(*original, *t2, TKept::TesselonFields);
     TQuodex q3;
     q3.LoadFromBytes(TQuodex::BuildQuodex(*t2, TSaveMode::All, true, false));
     auto t3 = Read(TTesselon::BuildTesselon(q3, TSaveMode::All, true));
-    ExpectSameForms(*t2, *t3, false);
+    ExpectSameForms(*t2, *t3, TKept::QuodexFields);
     EXPECT_EQ(t2->CreatedBy, "Server;Pagellan 4.1.0.3");
     EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
     EXPECT_EQ(t3->LenderName, "Lender");
@@ -533,11 +494,11 @@ TEST(Tesselon, RepeatedNameAndBorrower) {
     again.Pages[1]->FillData = THLWMemorystream("other fill");
     again.Pages[1]->AddAnnotation(Note(5, 6, "again"));
     auto t = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
-    ExpectSameForms(set, *t, true);
+    ExpectSameForms(set, *t, TKept::TesselonFields);
     EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
     TQuodex q;
     q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
-    ExpectSameForms(*t, q, false);
+    ExpectSameForms(*t, q, TKept::QuodexFields);
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
@@ -649,7 +610,7 @@ TEST(Tesselon, DemoPackage) {
     auto tesselon = LoadPackageFile(folder + "demo.tsn");
     ASSERT_NE(dynamic_cast<TTesselon*>(tesselon.get()), nullptr);
     ASSERT_GT(quodex->FormCount(), 0u);
-    ExpectSameForms(*quodex, *tesselon, false);
+    ExpectSameForms(*quodex, *tesselon, TKept::QuodexFields);
     EXPECT_EQ(tesselon->WorksheetNumber, quodex->WorksheetNumber);
     EXPECT_EQ(tesselon->PlanCode, quodex->PlanCode);
     EXPECT_EQ(tesselon->FromName, quodex->FromName);
@@ -657,7 +618,7 @@ TEST(Tesselon, DemoPackage) {
     EXPECT_EQ(tesselon->CreatedBy, TTesselon::StampedCreatedBy(quodex->CreatedBy));
     TQuodex back;
     back.LoadFromBytes(TQuodex::BuildQuodex(*tesselon, TSaveMode::All, true, false));
-    ExpectSameForms(*quodex, back, false);
+    ExpectSameForms(*quodex, back, TKept::QuodexFields);
     const std::string demo = test::ReadWholeFile(folder + "demo.tsn");
     EXPECT_TRUE(demo == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
         << "samples/demo.tsn is older than samples/demo.qdx: pagellan-cli convert samples/demo.qdx "
