@@ -44,6 +44,14 @@ std::string Page(const std::string& attrs, const std::string& inner = "") {
     return "<Page " + attrs + "><Template><Name>T1.DOT</Name></Template>" + inner + "</Page>";
 }
 
+// A page's place in the blob, as its attributes; numbers or any text a foreign writer could put.
+std::string Range(const std::string& offset, const std::string& length) {
+    return "byteOffset=\"" + offset + "\" expectedByteLength=\"" + length + "\"";
+}
+std::string Range(size_t offset, size_t length) {
+    return Range(std::to_string(offset), std::to_string(length));
+}
+
 std::string Fill(const TDocSetPage& p) {
     return std::string(p.FillData.View());
 }
@@ -191,20 +199,14 @@ TEST(Tesselon, PclPageData) {
     const std::string page7 = "A" + kEsc + "&l2" + kEsc + "EA;&F10002yJUNK;&F8xB";
     std::string blob = page1 + page2 + page7 + "zz";
     const std::string pages =
-        Page("pageNumber=\"1\" forceToFront=\"Y\" byteOffset=\"0\" expectedByteLength=\"" +
-                 std::to_string(page1.size()) + "\"",
+        Page("pageNumber=\"1\" forceToFront=\"Y\" " + Range(0, page1.size()),
              "<Annotation xPosition=\"300\" yPosition=\"600\"><UserId>u</UserId><content><![CDATA[  OK  "
-             "]]></content>"
-             "</Annotation>") +
-        Page("pageNumber=\"2\" byteOffset=\"" + std::to_string(page1.size()) + "\" expectedByteLength=\"" +
-             std::to_string(page2.size()) + "\"") +
-        Page("pageNumber=\"3\" byteOffset=\"99999999999999\" expectedByteLength=\"5\"") +
-        Page("pageNumber=\"4\" byteOffset=\"-5\" expectedByteLength=\"10\"") +
-        Page("pageNumber=\"5\" byteOffset=\"abc\" expectedByteLength=\"x\"") +
-        Page("pageNumber=\"6\" byteOffset=\"" + std::to_string(blob.size() - 2) +
-             "\" expectedByteLength=\"9999999\"") +
-        Page("pageNumber=\"7\" byteOffset=\"" + std::to_string(page1.size() + page2.size()) +
-             "\" expectedByteLength=\"" + std::to_string(page7.size()) + "\"");
+             "]]></content></Annotation>") +
+        Page("pageNumber=\"2\" " + Range(page1.size(), page2.size())) +
+        Page("pageNumber=\"3\" " + Range("99999999999999", "5")) +
+        Page("pageNumber=\"4\" " + Range("-5", "10")) + Page("pageNumber=\"5\" " + Range("abc", "x")) +
+        Page("pageNumber=\"6\" " + Range(blob.size() - 2, 9999999)) +
+        Page("pageNumber=\"7\" " + Range(page1.size() + page2.size(), page7.size()));
     auto set = Read(
         TesselonFile("<DocSet><Form deleted=\"N\"><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
     ASSERT_EQ(set->FormCount(), 1u);
@@ -235,16 +237,12 @@ TEST(Tesselon, SinglePageFormats) {
     const std::string attach = "%PDF-1.4 attachment";
     const std::string notZlib = "not compressed at all";
     const std::string blob = viva + attach + notZlib;
-    auto range = [](size_t off, size_t len) {
-        return "byteOffset=\"" + std::to_string(off) + "\" expectedByteLength=\"" + std::to_string(len) +
-               "\"";
-    };
     const std::string xml =
-        "<DocSet><Form><Name>V</Name><Format>VIVAFORM</Format>" + Page(range(0, viva.size())) +
-        Page(range(0, 1)) + "</Form><Form><Name>U</Name><Format>UNKNOWN</Format>" +
-        Page(range(viva.size(), attach.size())) + "</Form><Form><Name>E</Name><Format>ATTACHMENT</Format>" +
-        Page(range(5000, 3)) + "</Form><Form deleted=\"Y\"><Name>D</Name><Format>DEFAULT</Format>" +
-        Page(range(viva.size() + attach.size(), notZlib.size())) + "</Form></DocSet>";
+        "<DocSet><Form><Name>V</Name><Format>VIVAFORM</Format>" + Page(Range(0, viva.size())) +
+        Page(Range(0, 1)) + "</Form><Form><Name>U</Name><Format>UNKNOWN</Format>" +
+        Page(Range(viva.size(), attach.size())) + "</Form><Form><Name>E</Name><Format>ATTACHMENT</Format>" +
+        Page(Range(5000, 3)) + "</Form><Form deleted=\"Y\"><Name>D</Name><Format>DEFAULT</Format>" +
+        Page(Range(viva.size() + attach.size(), notZlib.size())) + "</Form></DocSet>";
     auto set = Read(TesselonFile(xml, blob));
     ASSERT_EQ(set->FormCount(), 4u);
     EXPECT_EQ(set->Form(0).Format, kFormatVivaform);
@@ -404,11 +402,8 @@ TEST(Tesselon, DeletedFormsAndModes) {
 TEST(Tesselon, FormFeedsAndUnusualTexts) {
     // A foreign page that ends with a form feed loses it; a template of this program keeps its own.
     const std::string data = MacroOpen(10003) + "FILL\f" + MacroClose(10003) + "T\f";
-    auto foreign = Read(
-        TesselonFile("<DocSet><Form><Name>A</Name>" +
-                         Page("byteOffset=\"0\" expectedByteLength=\"" + std::to_string(data.size()) + "\"") +
-                         "</Form></DocSet>",
-                     data));
+    auto foreign = Read(TesselonFile(
+        "<DocSet><Form><Name>A</Name>" + Page(Range(0, data.size())) + "</Form></DocSet>", data));
     EXPECT_EQ(Fill(*foreign->Form(0).Pages[0]), "FILL\f");
     EXPECT_EQ(Tmpl(*foreign->Form(0).Pages[0]), "T");
 
@@ -526,9 +521,8 @@ TEST(Tesselon, PageNumbersToQuodex) {
         std::string blob, pages;
         for (size_t i = 0; i < numbers.size(); ++i) {
             const std::string data = MacroOpen(10003) + "fill " + std::to_string(i) + MacroClose(10003);
-            pages += Page((numbers[i].empty() ? "" : "pageNumber=\"" + numbers[i] + "\" ") + "byteOffset=\"" +
-                          std::to_string(blob.size()) + "\" expectedByteLength=\"" +
-                          std::to_string(data.size()) + "\"");
+            pages += Page((numbers[i].empty() ? "" : "pageNumber=\"" + numbers[i] + "\" ") +
+                          Range(blob.size(), data.size()));
             blob += data;
         }
         auto t = Read(TesselonFile("<DocSet><Form><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
