@@ -6,12 +6,15 @@
 #include "Quodex.h"
 #include "Tesselon.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 
 using namespace pg;
+using testing::HasSubstr;
+using testing::StartsWith;
 
 namespace {
 
@@ -72,8 +75,7 @@ TEST(PackageBounds, OverlappingRangesAreRefusedSharedTemplatesHeldOnce) {
         set.ReadFormList();
         ADD_FAILURE() << "3,200 MB of page data from a 1.6 MB file was accepted";
     } catch (const TPageDataLimitError& e) {
-        EXPECT_NE(std::string(e.what()).find("over 64 times its file size of"), std::string::npos)
-            << e.what();
+        EXPECT_THAT(e.what(), HasSubstr("over 64 times its file size of"));
     }
     // The bound is 64 x 1.6 MB; the copies alone would be 3.2 GB.
     EXPECT_LT(PeakKb() - before, 400 * 1024) << "kB";
@@ -130,12 +132,12 @@ TEST(PackageBounds, DamageIsRecordedForTheErrorsWindow) {
             t->ReadFormList();
             set = std::move(t);
         }
-        EXPECT_NE(set->Damage.find(row.Says), std::string::npos) << row.Name << ": " << set->Damage;
+        EXPECT_THAT(set->Damage, HasSubstr(row.Says)) << row.Name;
         ASSERT_FALSE(set->Errors.empty()) << row.Name;
         const TDocSetError* record = set->Errors.back().Error.get();
         ASSERT_NE(record, nullptr) << row.Name;
         EXPECT_EQ(record->Severity, kSeverityFatal) << row.Name;
-        EXPECT_EQ(record->Message.rfind("Damaged package: ", 0), 0u) << row.Name;
+        EXPECT_THAT(record->Message, StartsWith("Damaged package: ")) << row.Name;
     }
 }
 
