@@ -12,6 +12,7 @@
 #include "SameForms.h"
 #include "TestFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,6 +24,9 @@ namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
 const std::string FD = "\xFD";
 const std::string FC = "\xFC";
@@ -84,10 +88,6 @@ TLines Notes(const TDocSet& set, size_t form, size_t page) {
 
 std::string Note(int x, int y, const std::string& content) {
     return std::to_string(x) + FD + std::to_string(y) + FD + content;
-}
-
-bool Has(const std::string& bytes, const std::string& part) {
-    return bytes.find(part) != std::string::npos;
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -464,9 +464,9 @@ TEST(QuodexWrite, ByteExactLayout) {
 
     // Locked annotations and a set that cannot be annotated both write N.
     const std::string locked = TQuodex::BuildQuodex(set, TSaveMode::All, true, true);
-    EXPECT_TRUE(Has(locked, "PARSE ,N;CANANNOTATE,N:PCL,"));
+    EXPECT_THAT(locked, HasSubstr("PARSE ,N;CANANNOTATE,N:PCL,"));
     set.CanAnnotate = false;
-    EXPECT_TRUE(Has(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), ";CANANNOTATE,N:PCL,"));
+    EXPECT_THAT(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), HasSubstr(";CANANNOTATE,N:PCL,"));
 
     // An empty set still has its display list.
     TDocSet empty;
@@ -485,17 +485,17 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     const std::string all = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.012.1,", "PCL,F0000042.021.1,",
                              "PCL,F0000042.021.2,", "PCL,F0000042.031.1,"})
-        EXPECT_TRUE(Has(all, name)) << name;
-    EXPECT_TRUE(Has(all, "\r\n" + Fields({"1", "A.DOT", "A.DOT desc", "2"}) + FD))
+        EXPECT_THAT(all, HasSubstr(name));
+    EXPECT_THAT(all, HasSubstr("\r\n" + Fields({"1", "A.DOT", "A.DOT desc", "2"}) + FD))
         << "both borrowers' copies share sequence 1";
 
     const std::string live = TQuodex::BuildQuodex(set, TSaveMode::All, false, false);
-    EXPECT_FALSE(Has(live, "F0000042.031.1")) << "deleted form left out";
+    EXPECT_THAT(live, Not(HasSubstr("F0000042.031.1"))) << "deleted form left out";
 
     set.Form(2).Selected = true;
     const std::string selected = TQuodex::BuildQuodex(set, TSaveMode::Selected, true, false);
-    EXPECT_TRUE(Has(selected, "PCL,F0000042.011.1,")) << "B.DOT is the first form written";
-    EXPECT_TRUE(Has(selected, "PCL,F0000042.011.2,"));
+    EXPECT_THAT(selected, HasSubstr("PCL,F0000042.011.1,")) << "B.DOT is the first form written";
+    EXPECT_THAT(selected, HasSubstr("PCL,F0000042.011.2,"));
     auto q = Load(selected);
     ASSERT_EQ(q->FormCount(), 1u);
     EXPECT_EQ(q->Form(0).Name, "B.DOT");
@@ -509,8 +509,8 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     // A worksheet number longer than seven characters is written unchanged.
     set.WorksheetNumber = "123456789";
     const std::string longWs = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
-    EXPECT_TRUE(Has(longWs, "PCL,F123456789.011.1,"));
-    EXPECT_TRUE(Has(longWs, "DISPLAY,123456789.DSP,"));
+    EXPECT_THAT(longWs, HasSubstr("PCL,F123456789.011.1,"));
+    EXPECT_THAT(longWs, HasSubstr("DISPLAY,123456789.DSP,"));
     EXPECT_EQ(Load(longWs)->FormCount(), 4u);
 }
 
@@ -673,9 +673,9 @@ TEST(QuodexWrite, NamesThatReadBackUnchanged) {
 
     const std::string bytes = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.011.2,", "PCL,F0000042.011.3,"})
-        EXPECT_TRUE(Has(bytes, name)) << name;
-    EXPECT_FALSE(Has(bytes, "PCL,shared.dot,")) << "one entry for equal bytes";
-    EXPECT_TRUE(Has(bytes, "PCL,T0000042.011.3,")) << "same name, other bytes";
+        EXPECT_THAT(bytes, HasSubstr(name));
+    EXPECT_THAT(bytes, Not(HasSubstr("PCL,shared.dot,"))) << "one entry for equal bytes";
+    EXPECT_THAT(bytes, HasSubstr("PCL,T0000042.011.3,")) << "same name, other bytes";
     auto q = Load(bytes);
     EXPECT_EQ(q->PlanCode, "FHA:30,X");
     ASSERT_EQ(q->FormCount(), 2u);
@@ -766,7 +766,7 @@ TEST(QuodexSave, FailedWriteLeavesOldFile) {
     EXPECT_EQ(test::ReadWholeFile(target), "previous package");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
     ASSERT_EQ(prompter.Entries().size(), 1u);
-    EXPECT_EQ(prompter.Entries()[0].Text.rfind("Error saving to " + target.string() + "\n", 0), 0u);
+    EXPECT_THAT(prompter.Entries()[0].Text, StartsWith("Error saving to " + target.string() + "\n"));
 }
 
 } // namespace
