@@ -5,6 +5,7 @@
 #include "Prompt.h"
 #include "Quodex.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -24,6 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::ExpectSameForms;
 using test::TKept;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
 const std::string kEsc = "\x1b";
 const std::string kReset = kEsc + "E";
@@ -140,7 +144,7 @@ TEST(Tesselon, SplitAndPackageValues) {
     ASSERT_EQ(set->FormCount(), 1u);
     EXPECT_EQ(set->Form(0).Description, "Caf s Form");
     ASSERT_EQ(set->FormListXml.size(), 6u);
-    EXPECT_NE(set->FormListXml[5].find("Caf\xE9s Form"), std::string::npos);
+    EXPECT_THAT(set->FormListXml[5], HasSubstr("Caf\xE9s Form"));
     // "XY" stood where the reset belongs and was skipped; the page starts at the blob.
     EXPECT_EQ(Tmpl(*set->Form(0).Pages[0]), "DATA");
 }
@@ -178,8 +182,8 @@ TEST(Tesselon, ErrorRecordsAndReaderMessages) {
     auto bad = Read(TesselonFile("<DocSet><Form><Name>A</Name>\n<Page></Form></DocSet>", ""));
     EXPECT_EQ(bad->FormCount(), 0u);
     ASSERT_EQ(prompts.Entries().size(), 1u);
-    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Invalid Tesselon\nTesselon XML parsing errors: ", 0), 0u);
-    EXPECT_NE(prompts.Entries()[0].Text.find("line 2"), std::string::npos);
+    EXPECT_THAT(prompts.Entries()[0].Text, StartsWith("Invalid Tesselon\nTesselon XML parsing errors: "));
+    EXPECT_THAT(prompts.Entries()[0].Text, HasSubstr("line 2"));
     EXPECT_EQ(bad->FormListXml.size(), 2u);
 }
 
@@ -257,8 +261,8 @@ TEST(Tesselon, SinglePageFormats) {
 
     // An attachment is written back as "ATTACHMENT"; its data stays inside a macro definition.
     const std::string written = TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    EXPECT_NE(written.find("<Format>ATTACHMENT</Format>"), std::string::npos);
-    EXPECT_NE(written.find(MacroBegin(10002) + attach + MacroEnd(10002)), std::string::npos);
+    EXPECT_THAT(written, HasSubstr("<Format>ATTACHMENT</Format>"));
+    EXPECT_THAT(written, HasSubstr(MacroBegin(10002) + attach + MacroEnd(10002)));
     auto again = Read(written);
     EXPECT_EQ(Fill(*again->Form(1).Pages[0]), attach);
     EXPECT_EQ(Tmpl(*again->Form(1).Pages[0]), "");
@@ -380,7 +384,7 @@ TEST(Tesselon, DeletedFormsAndModes) {
     THLWMemorystream packed{page1};
     packed.Compress();
     EXPECT_EQ(all.substr(at + 5 + MacroBegin(10004).size(), packed.Size()), std::string(packed.View()));
-    EXPECT_EQ(all.find(std::string(gone.Pages[1]->FillData.View())), std::string::npos);
+    EXPECT_THAT(all, Not(HasSubstr(std::string(gone.Pages[1]->FillData.View()))));
 
     auto back = Read(all);
     ExpectSameForms(set, *back, TKept::TesselonFields);
@@ -439,9 +443,8 @@ TEST(Tesselon, AtomicSave) {
     EXPECT_TRUE(set->Modified);
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
     ASSERT_EQ(prompts.Entries().size(), 1u);
-    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Error saving to " + blocked.string() + "\n", 0), 0u);
-    EXPECT_NE(prompts.Entries()[0].Text.find("\n\nUse File|SaveAs to save in a different location"),
-              std::string::npos);
+    EXPECT_THAT(prompts.Entries()[0].Text, StartsWith("Error saving to " + blocked.string() + "\n"));
+    EXPECT_THAT(prompts.Entries()[0].Text, HasSubstr("\n\nUse File|SaveAs to save in a different location"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     EXPECT_FALSE(TTesselon::SaveTesselon(*set, (dir / "missing" / "x.tsn").string(), TSaveMode::All, true));
 }
@@ -555,8 +558,8 @@ TEST(Tesselon, ControlAndHighBytesInTexts) {
     EXPECT_TRUE(std::all_of(xml.begin(), xml.end(), [](char c) {
         return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\t';
     })) << "ASCII only (a tab stays inside CDATA)";
-    EXPECT_EQ(xml.find("&#27;"), std::string::npos);
-    EXPECT_NE(xml.find("Jos&#xE9;"), std::string::npos);
+    EXPECT_THAT(xml, Not(HasSubstr("&#27;")));
+    EXPECT_THAT(xml, HasSubstr("Jos&#xE9;"));
 
     auto back = Read(bytes);
     ASSERT_EQ(back->FormCount(), 1u);
