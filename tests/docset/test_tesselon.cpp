@@ -48,6 +48,16 @@ std::string Page(const std::string& attrs, const std::string& inner = "") {
     return "<Page " + attrs + "><Template><Name>T1.DOT</Name></Template>" + inner + "</Page>";
 }
 
+// The set written as a package of each container and read back.
+std::unique_ptr<TTesselon> ViaTesselon(const TDocSet& set) {
+    return Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+}
+std::unique_ptr<TQuodex> ViaQuodex(const TDocSet& set) {
+    auto q = std::make_unique<TQuodex>();
+    q->LoadFromBytes(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
+    return q;
+}
+
 // A page's place in the blob, as its attributes; numbers or any text a foreign writer could put.
 std::string Range(const std::string& offset, const std::string& length) {
     return "byteOffset=\"" + offset + "\" expectedByteLength=\"" + length + "\"";
@@ -416,7 +426,7 @@ TEST(Tesselon, FormFeedsAndUnusualTexts) {
     form.Description = std::string("Esc ") + kEsc + "&f8X and ;&f8x";
     form.Pages[0]->AddAnnotation(Note(1, 1, "a ;&f8X b"));
     form.Pages[0]->AddAnnotation(Note(1, 1, "]]> inside"));
-    auto back = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    auto back = ViaTesselon(set);
     ASSERT_EQ(back->FormCount(), 1u);
     EXPECT_EQ(back->Form(0).Description, form.Description);
     EXPECT_EQ(back->Form(0).Pages[0]->Annotations[0]->Content, "a ;&f8X b");
@@ -454,29 +464,24 @@ TEST(Tesselon, RoundTripsWithQuodex) {
     auto original = GeneratedSet();
 
     // Quodex -> Tesselon -> Quodex.
-    TQuodex q1;
-    q1.LoadFromBytes(TQuodex::BuildQuodex(*original, TSaveMode::All, true, false));
-    ExpectSameForms(*original, q1, TKept::QuodexFields);
-    TTesselon t1;
-    t1.LoadFromBytes(TTesselon::BuildTesselon(q1, TSaveMode::All, true));
-    t1.ReadFormList();
-    ExpectSameForms(q1, t1, TKept::TesselonFields);
-    TQuodex q2;
-    q2.LoadFromBytes(TQuodex::BuildQuodex(t1, TSaveMode::All, true, false));
-    ExpectSameForms(q1, q2, TKept::QuodexFields);
-    EXPECT_EQ(q2.WorksheetNumber, "12345");
-    EXPECT_EQ(q2.PlanCode, "P1");
-    EXPECT_EQ(q2.FromName, "Bank");
+    auto q1 = ViaQuodex(*original);
+    ExpectSameForms(*original, *q1, TKept::QuodexFields);
+    auto t1 = ViaTesselon(*q1);
+    ExpectSameForms(*q1, *t1, TKept::TesselonFields);
+    auto q2 = ViaQuodex(*t1);
+    ExpectSameForms(*q1, *q2, TKept::QuodexFields);
+    EXPECT_EQ(q2->WorksheetNumber, "12345");
+    EXPECT_EQ(q2->PlanCode, "P1");
+    EXPECT_EQ(q2->FromName, "Bank");
 
     // Tesselon -> Quodex -> Tesselon.
-    auto t2 = Read(TTesselon::BuildTesselon(*original, TSaveMode::All, true));
+    auto t2 = ViaTesselon(*original);
     ExpectSameForms(*original, *t2, TKept::TesselonFields);
-    TQuodex q3;
-    q3.LoadFromBytes(TQuodex::BuildQuodex(*t2, TSaveMode::All, true, false));
-    auto t3 = Read(TTesselon::BuildTesselon(q3, TSaveMode::All, true));
+    auto q3 = ViaQuodex(*t2);
+    auto t3 = ViaTesselon(*q3);
     ExpectSameForms(*t2, *t3, TKept::QuodexFields);
     EXPECT_EQ(t2->CreatedBy, "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
+    EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3->CreatedBy));
     EXPECT_EQ(t3->LenderName, "Lender");
     EXPECT_TRUE(prompts.Entries().empty());
 }
@@ -491,12 +496,10 @@ TEST(Tesselon, RepeatedNameAndBorrower) {
     TDocSetForm& again = AddForm(set, "DEED.DOT-A", 1, 2);
     again.Pages[1]->FillData = THLWMemorystream("other fill");
     again.Pages[1]->AddAnnotation(Note(5, 6, "again"));
-    auto t = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    auto t = ViaTesselon(set);
     ExpectSameForms(set, *t, TKept::TesselonFields);
     EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
-    TQuodex q;
-    q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
-    ExpectSameForms(*t, q, TKept::QuodexFields);
+    ExpectSameForms(*t, *ViaQuodex(*t), TKept::QuodexFields);
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
@@ -530,12 +533,11 @@ TEST(Tesselon, PageNumbersToQuodex) {
         }
         auto t = Read(TesselonFile("<DocSet><Form><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
         ASSERT_EQ(t->Form(0).PageCount(), int32_t(numbers.size()));
-        TQuodex q;
-        q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
-        ASSERT_EQ(q.Form(0).PageCount(), int32_t(numbers.size()));
+        auto q = ViaQuodex(*t);
+        ASSERT_EQ(q->Form(0).PageCount(), int32_t(numbers.size()));
         for (size_t i = 0; i < numbers.size(); ++i)
-            EXPECT_EQ(Fill(*q.Form(0).Pages[i]), "fill " + std::to_string(i));
-        EXPECT_TRUE(q.MissingForms.empty());
+            EXPECT_EQ(Fill(*q->Form(0).Pages[i]), "fill " + std::to_string(i));
+        EXPECT_TRUE(q->MissingForms.empty());
         EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
     }
     EXPECT_TRUE(prompts.Entries().empty());
@@ -608,14 +610,11 @@ TEST(Tesselon, DemoPackage) {
     ASSERT_NE(dynamic_cast<TTesselon*>(tesselon.get()), nullptr);
     ASSERT_GT(quodex->FormCount(), 0u);
     ExpectSameForms(*quodex, *tesselon, TKept::QuodexFields);
-    EXPECT_EQ(tesselon->WorksheetNumber, quodex->WorksheetNumber);
-    EXPECT_EQ(tesselon->PlanCode, quodex->PlanCode);
-    EXPECT_EQ(tesselon->FromName, quodex->FromName);
-    EXPECT_EQ(tesselon->LenderName, quodex->LenderName);
+    for (auto field :
+         {&TDocSet::WorksheetNumber, &TDocSet::PlanCode, &TDocSet::FromName, &TDocSet::LenderName})
+        EXPECT_EQ((*tesselon).*field, (*quodex).*field);
     EXPECT_EQ(tesselon->CreatedBy, TTesselon::StampedCreatedBy(quodex->CreatedBy));
-    TQuodex back;
-    back.LoadFromBytes(TQuodex::BuildQuodex(*tesselon, TSaveMode::All, true, false));
-    ExpectSameForms(*quodex, back, TKept::QuodexFields);
+    ExpectSameForms(*quodex, *ViaQuodex(*tesselon), TKept::QuodexFields);
     const std::string demo = test::ReadWholeFile(folder + "demo.tsn");
     EXPECT_TRUE(demo == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
         << "samples/demo.tsn is older than samples/demo.qdx: pagellan-cli convert samples/demo.qdx "
