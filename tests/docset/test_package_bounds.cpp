@@ -51,13 +51,12 @@ std::string SharedTemplateQuodex(int forms) {
                      std::to_string(data.size() + 1) + "," + std::to_string(bytes.size());
         data += bytes;
     };
-    for (int f = 1; f <= forms; ++f)
-        dsp += std::to_string(f) + "\xFDT.DOT\xFD"
-                                   "d\xFD"
-                                   "1\xFD"
-                                   "1\xFD"
-                                   "1\xFDLTR\xFD"
-                                   "Bob\xFDY\xFDY\xFDN\xFDN\xFDT.DOT\xFC\r\n";
+    for (int f = 1; f <= forms; ++f) {
+        dsp += std::to_string(f);
+        for (const char* field :
+             {"T.DOT", "d", "1", "1", "1", "LTR", "Bob", "Y", "Y", "N", "N", "T.DOT\xFC\r\n"})
+            dsp += std::string("\xFD") + field;
+    }
     for (int f = 1; f <= forms; ++f)
         entry("F7." + std::string(f < 10 ? "0" : "") + std::to_string(f) + "1", "fill " + std::to_string(f));
     entry("T.DOT", std::string(1024 * 1024, 't'));
