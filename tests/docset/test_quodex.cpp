@@ -430,6 +430,14 @@ std::unique_ptr<TDocSetForm> MakeForm(const std::string& name, int32_t borrower,
     return form;
 }
 
+std::unique_ptr<TDocSetAnnotation> NewNote(int x, int y, const std::string& content) {
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = x;
+    note->YPosition = y;
+    note->Content = content;
+    return note;
+}
+
 TEST(QuodexWrite, ByteExactLayout) {
     TDocSet set;
     set.Version = "3";
@@ -443,11 +451,7 @@ TEST(QuodexWrite, ByteExactLayout) {
     auto form = std::make_unique<TDocSetForm>("DEED.DOT", "Deed", 1, "Bob", "LTR", true, false, false, "");
     auto page = std::make_unique<TDocSetPage>(1, "DEED.DOT", false, "", 0, "F1");
     page->TemplateData.AppendText("T1");
-    auto note = std::make_unique<TDocSetAnnotation>();
-    note->XPosition = 10;
-    note->YPosition = 20;
-    note->Content = "Hi";
-    page->AddAnnotation(std::move(note));
+    page->AddAnnotation(NewNote(10, 20, "Hi"));
     form->AddPage(std::move(page));
     set.AddForm(std::move(form));
 
@@ -530,13 +534,8 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     deed->Pages[0]->TemplateData.AppendText("template one");
     deed->Pages[1]->Template.Name = "DEED2.DOT";
     deed->Pages[1]->TemplateData.AppendText("template two");
-    for (int i = 0; i < 2; ++i) {
-        auto a = std::make_unique<TDocSetAnnotation>();
-        a->XPosition = 100 * (i + 1);
-        a->YPosition = -7;
-        a->Content = "note " + std::to_string(i);
-        deed->Pages[1]->AddAnnotation(std::move(a));
-    }
+    deed->Pages[1]->AddAnnotation(NewNote(100, -7, "note 0"));
+    deed->Pages[1]->AddAnnotation(NewNote(200, -7, "note 1"));
     deed->Duplexable = false;
     set.AddForm(std::move(deed));
     auto copy = MakeForm("DEED.DOT", 2, 2);
@@ -580,9 +579,7 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
     form->Pages[2]->Template.Name = "same.dot";
     form->Pages[2]->TemplateData.AppendText("same two");
     form->Pages[2]->FillData.Clear();
-    auto note = std::make_unique<TDocSetAnnotation>();
-    note->Content = "line\r\nbreak";
-    form->Pages[0]->AddAnnotation(std::move(note));
+    form->Pages[0]->AddAnnotation(NewNote(0, 0, "line\r\nbreak"));
     set.AddForm(std::move(form));
 
     auto q = Load(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
@@ -610,14 +607,11 @@ TEST(QuodexRoundTrip, RepeatedNameAndBorrower) {
     TDocSet set;
     set.WorksheetNumber = "12345";
     auto first = MakeForm("DEED.DOT-A", 1, 3);
-    first->Pages[0]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
-    first->Pages[0]->Annotations[0]->Content = "first";
+    first->Pages[0]->AddAnnotation(NewNote(0, 0, "first"));
     set.AddForm(std::move(first));
     auto again = MakeForm("DEED.DOT-A", 1, 2);
     again->Pages[1]->FillData = THLWMemorystream("other fill");
-    again->Pages[1]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
-    again->Pages[1]->Annotations[0]->XPosition = 300;
-    again->Pages[1]->Annotations[0]->Content = "again";
+    again->Pages[1]->AddAnnotation(NewNote(300, 0, "again"));
     set.AddForm(std::move(again));
     set.AddForm(MakeForm("DEED.DOT-A", 2, 1));
 
