@@ -7,6 +7,7 @@
 
 #include "TestFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,6 +19,8 @@ namespace pg::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::Not;
 
 struct TRun {
     int Status = -1;
@@ -114,9 +117,9 @@ TEST(CliInfo, JsonReport) {
 
     const TRun summary = RunCli("info '" + file + "'");
     EXPECT_EQ(summary.Status, 0);
-    EXPECT_NE(summary.Out.find("Worksheet:       7\n"), std::string::npos) << summary.Out;
-    EXPECT_NE(summary.Out.find("N.DOT  \"Caf\xC3\xA9\""), std::string::npos) << summary.Out;
-    EXPECT_NE(summary.Out.find("Error: late\n"), std::string::npos) << summary.Out;
+    EXPECT_THAT(summary.Out, HasSubstr("Worksheet:       7\n"));
+    EXPECT_THAT(summary.Out, HasSubstr("N.DOT  \"Caf\xC3\xA9\""));
+    EXPECT_THAT(summary.Out, HasSubstr("Error: late\n"));
 }
 
 TEST(CliInfo, BadFilesAndConvert) {
@@ -124,18 +127,17 @@ TEST(CliInfo, BadFilesAndConvert) {
     TRun run = RunCli("info '" + folder.File("bad.qdx", "no separators") + "' --json");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out, "");
-    EXPECT_NE(run.Err.find("Invalid Quodex format 1"), std::string::npos) << run.Err;
+    EXPECT_THAT(run.Err, HasSubstr("Invalid Quodex format 1"));
     run = RunCli("info '" + folder.Path("absent.qdx") + "'");
     EXPECT_EQ(run.Status, 1);
     // No display list: the report shows an empty package, and stderr and the status say it is
     // damaged.
     run = RunCli("info '" + folder.File("nodsp.qdx", "WS,1::") + "' --json");
     EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("Invalid DSP file"), std::string::npos) << run.Err;
-    EXPECT_NE(run.Err.find("is damaged: the display list 1.DSP is missing; the package holds no forms"),
-              std::string::npos)
-        << run.Err;
-    EXPECT_NE(run.Out.find(R"("forms":[]})"), std::string::npos) << run.Out;
+    EXPECT_THAT(run.Err, HasSubstr("Invalid DSP file"));
+    EXPECT_THAT(run.Err,
+                HasSubstr("is damaged: the display list 1.DSP is missing; the package holds no forms"));
+    EXPECT_THAT(run.Out, HasSubstr(R"("forms":[]})"));
 
     // convert writes a package that reads back as the same report (the ".err" text is not
     // part of the written format).
@@ -157,7 +159,7 @@ TEST(CliInfo, BadFilesAndConvert) {
     EXPECT_EQ(RunCli("convert '" + in + "' '" + out + "' --mode some").Status, 2);
     run = RunCli("convert '" + in + "' '" + folder.Path("none/x.qdx") + "'");
     EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("Error saving to "), std::string::npos) << run.Err;
+    EXPECT_THAT(run.Err, HasSubstr("Error saving to "));
 }
 
 // Each program loads only the libraries of its commands (the dynamic loader lists them without
@@ -171,21 +173,21 @@ TEST(CliPrograms, LoadOnlyWhatTheirCommandsNeed) {
     const std::string own = libraries(cli);
     ASSERT_NE(own.find("libc.so"), std::string::npos) << own;
     for (const char* heavy : {"libQt6", "libcups", "libcrypto", "libzip", "libcairo"})
-        EXPECT_EQ(own.find(heavy), std::string::npos) << heavy << " in\n" << own;
+        EXPECT_THAT(own, Not(HasSubstr(heavy)));
     const fs::path settings = cli.parent_path() / "pagellan-cli-settings";
     if (fs::exists(settings)) {
         const std::string libs = libraries(settings);
-        EXPECT_NE(libs.find("libQt6Core"), std::string::npos) << libs;
+        EXPECT_THAT(libs, HasSubstr("libQt6Core"));
         for (const char* heavy : {"libQt6Gui", "libQt6Widgets", "libcups"})
-            EXPECT_EQ(libs.find(heavy), std::string::npos) << heavy << " in\n" << libs;
+            EXPECT_THAT(libs, Not(HasSubstr(heavy)));
     }
     const TRun help = RunCli("--help");
     for (const char* command : {"info ", "render ", "job ", "pdf ", "settings ", "printers ", "print "})
-        EXPECT_NE(help.Out.find(std::string("  ") + command), std::string::npos) << command;
+        EXPECT_THAT(help.Out, HasSubstr(std::string("  ") + command));
     // A command of another program is handed over with its arguments and its exit status.
     const TRun job = RunCli("job");
     EXPECT_EQ(job.Status, 2);
-    EXPECT_NE(job.Err.find("usage: pagellan-cli job PACKAGE"), std::string::npos) << job.Err;
+    EXPECT_THAT(job.Err, HasSubstr("usage: pagellan-cli job PACKAGE"));
 }
 
 } // namespace

@@ -18,18 +18,12 @@ std::unique_ptr<TDocSetForm> MakeForm(const std::string& name, int32_t pages = 1
     return form;
 }
 
-std::vector<std::string> FormNames(const TDocSet& set) {
-    std::vector<std::string> names;
+// The forms in their order, each as name:sort key.
+std::string Order(const TDocSet& set) {
+    std::string text;
     for (const auto& e : set.Forms)
-        names.push_back(e.Form->Name);
-    return names;
-}
-
-std::vector<std::string> Keys(const TDocSet& set) {
-    std::vector<std::string> keys;
-    for (const auto& e : set.Forms)
-        keys.push_back(e.Text);
-    return keys;
+        text += (text.empty() ? "" : " ") + e.Form->Name + ":" + e.Text;
+    return text;
 }
 
 TEST(DocSetTables, FormatOrientationAndSeverityCodes) {
@@ -232,50 +226,39 @@ TEST(DocSet, SaveModeSelectsForms) {
 
 TEST(DocSetReorder, StackingOrderExamples) {
     TRecordingPrompter prompter;
+    using TNames = std::vector<std::string>;
     const std::string sep = "\xFD";
-    auto makeSet = [](std::vector<std::string> names) {
-        auto set = std::make_unique<TDocSet>();
-        for (const auto& n : names)
-            set->AddForm(MakeForm(n));
-        set->PlanCode = "P1";
-        return set;
+    const struct {
+        TNames forms, lines;
+        const char* order;
+        TNames linesAfter;
+        bool reordered;
+    } rows[] = {
+        // Plan forms first in plan order; X is not in the plan and goes last.
+        {{"C", "X", "A", "B"},
+         {"P0" + sep + "X", "P1" + sep + "A" + sep + "B" + sep + "C", "P1" + sep + "X"},
+         "A:000 B:001 C:002 X:999",
+         {"A", "B", "C"},
+         true},
+        // One plan form; names are matched without regard to case; equal keys keep load order.
+        {{"Z", "a", "Y"}, {"P1" + sep + "A"}, "a:000 Z:999 Y:999", {"A"}, true},
+        // The plan code alone: every form "999", order kept, still reordered.
+        {{"B", "A"}, {"P1"}, "B:999 A:999", {}, true},
+        // No line for the plan (codes compare with case): list cleared, nothing else changes.
+        {{"B", "A"}, {"p1" + sep + "A" + sep + "B"}, "B:B A:A", {}, false},
     };
-
-    // Plan forms first in plan order; X is not in the plan and goes last.
-    auto set = makeSet({"C", "X", "A", "B"});
-    set->StackingOrder = {"P0" + sep + "X", "P1" + sep + "A" + sep + "B" + sep + "C", "P1" + sep + "X"};
-    set->ReorderForms();
-    EXPECT_EQ(FormNames(*set), (std::vector<std::string>{"A", "B", "C", "X"}));
-    EXPECT_EQ(Keys(*set), (std::vector<std::string>{"000", "001", "002", "999"}));
-    EXPECT_EQ(set->StackingOrder, (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_TRUE(set->Reordered);
-
-    // One plan form; names are matched without regard to case; equal keys keep load order.
-    set = makeSet({"Z", "a", "Y"});
-    set->StackingOrder = {"P1" + sep + "A"};
-    set->ReorderForms();
-    EXPECT_EQ(FormNames(*set), (std::vector<std::string>{"a", "Z", "Y"}));
-    EXPECT_EQ(Keys(*set), (std::vector<std::string>{"000", "999", "999"}));
-    EXPECT_EQ(set->StackingOrder, std::vector<std::string>{"A"});
-    EXPECT_TRUE(set->Reordered);
-
-    // The plan code alone: every form "999", order kept, still reordered.
-    set = makeSet({"B", "A"});
-    set->StackingOrder = {"P1"};
-    set->ReorderForms();
-    EXPECT_EQ(FormNames(*set), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(Keys(*set), (std::vector<std::string>{"999", "999"}));
-    EXPECT_TRUE(set->StackingOrder.empty());
-    EXPECT_TRUE(set->Reordered);
-
-    // No line for the plan (codes compare with case): list cleared, nothing else changes.
-    set = makeSet({"B", "A"});
-    set->StackingOrder = {"p1" + sep + "A" + sep + "B"};
-    set->ReorderForms();
-    EXPECT_EQ(FormNames(*set), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(Keys(*set), (std::vector<std::string>{"B", "A"}));
-    EXPECT_TRUE(set->StackingOrder.empty());
-    EXPECT_FALSE(set->Reordered);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.order);
+        TDocSet set;
+        for (const auto& n : r.forms)
+            set.AddForm(MakeForm(n));
+        set.PlanCode = "P1";
+        set.StackingOrder = r.lines;
+        set.ReorderForms();
+        EXPECT_EQ(Order(set), r.order);
+        EXPECT_EQ(set.StackingOrder, r.linesAfter);
+        EXPECT_EQ(set.Reordered, r.reordered);
+    }
     EXPECT_TRUE(prompter.Entries().empty());
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <tuple>
 
 using namespace pg;
 
@@ -92,12 +93,11 @@ TEST(MemoryStream, TextAppendInsertAndPositions) {
 
 TEST(MemoryStream, CutTruncateFindAndCopy) {
     THLWMemorystream s("0123456789");
-    s.CutHead(4); // 1-based: from the byte '3'
-    EXPECT_EQ(Text(s), "3456789");
-    s.CutHead(1);
-    EXPECT_EQ(Text(s), "3456789");
-    s.CutHead(50);
-    EXPECT_EQ(Text(s), "");
+    // 1-based: 4 keeps from the byte '3'; 1 keeps everything.
+    for (const auto& [from, left] : {std::pair{4, "3456789"}, {1, "3456789"}, {50, ""}}) {
+        s.CutHead(from);
+        EXPECT_EQ(Text(s), left) << from;
+    }
 
     THLWMemorystream big(std::string(70'000, 'x'));
     big.TruncateLast(big.Size());
@@ -111,38 +111,37 @@ TEST(MemoryStream, CutTruncateFindAndCopy) {
     EXPECT_EQ(f.FindFrom("abc", 11), 0u); // past the end
     EXPECT_EQ(f.FindFrom("", 1), 0u);
 
-    auto part = f.CopyRange(3, 4);
-    ASSERT_TRUE(part);
-    EXPECT_EQ(Text(*part), "abcX");
-    EXPECT_EQ(part->Position(), 0u);
-    auto tail = f.CopyRange(8, 100);
-    ASSERT_TRUE(tail);
-    EXPECT_EQ(Text(*tail), "bc");
-    auto atEnd = f.CopyRange(10, 5);
-    ASSERT_TRUE(atEnd);
-    EXPECT_EQ(atEnd->Size(), 0u);
+    // A range running past the end is cut there; one starting past the end gives nothing.
+    for (const auto& [from, count, text] : {std::tuple{3, 4, "abcX"}, {8, 100, "bc"}, {10, 5, ""}}) {
+        auto part = f.CopyRange(from, count);
+        ASSERT_TRUE(part) << from;
+        EXPECT_EQ(Text(*part), text);
+        EXPECT_EQ(part->Position(), 0u);
+    }
     EXPECT_FALSE(f.CopyRange(11, 1));
 }
 
 TEST(MemoryStream, ReplaceAll) {
-    THLWMemorystream s(ESC + "&l1l1h" + ESC + "&l1l1h");
-    EXPECT_EQ(s.ReplaceAll(ESC + "&l1l1h", ESC + "&l1l"), 2u);
-    EXPECT_EQ(Text(s), ESC + "&l1l" + ESC + "&l1l");
-    EXPECT_EQ(s.Position(), s.Size());
-
     // The scan continues after each replacement, so a replacement holding the pattern is not
     // replaced again.
-    THLWMemorystream grow("aXa");
-    grow.ReplaceAll("a", "aa");
-    EXPECT_EQ(Text(grow), "aaXaa");
-
-    THLWMemorystream del(ESC + "Ebody" + ESC + "E");
-    del.ReplaceAll(ESC + "E", "");
-    EXPECT_EQ(Text(del), "body");
-
-    THLWMemorystream none("nothing");
-    EXPECT_EQ(none.ReplaceAll("zz", "y"), 0u);
-    EXPECT_EQ(Text(none), "nothing");
+    const struct {
+        std::string in, from, to;
+        size_t count;
+        std::string out;
+    } rows[] = {
+        {ESC + "&l1l1h" + ESC + "&l1l1h", ESC + "&l1l1h", ESC + "&l1l", 2, ESC + "&l1l" + ESC + "&l1l"},
+        {"aXa", "a", "aa", 2, "aaXaa"},
+        {ESC + "Ebody" + ESC + "E", ESC + "E", "", 2, "body"},
+        {"nothing", "zz", "y", 0, "nothing"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.in);
+        THLWMemorystream s(r.in);
+        EXPECT_EQ(s.ReplaceAll(r.from, r.to), r.count);
+        EXPECT_EQ(Text(s), r.out);
+        if (r.count) {
+            EXPECT_EQ(s.Position(), s.Size());
+        }
+    }
 }
 
 TEST(MemoryStream, MacroMarkerTexts) {
@@ -153,103 +152,73 @@ TEST(MemoryStream, MacroMarkerTexts) {
     EXPECT_EQ(MacroClose(10001), ESC + "&f10001Y" + ESC + "&f8X");
 }
 
+// Only the first definition is taken; letters match in either case (bit 0x20 ignored); a select
+// without a delete after it stays.
 TEST(MemoryStream, ExtractMacro) {
-    std::string out = "stale";
-    THLWMemorystream none("plain data");
-    none.ExtractMacro(10000, out);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(Text(none), "plain data");
-
-    THLWMemorystream empty;
-    out = "stale";
-    empty.ExtractMacro(10000, out);
-    EXPECT_EQ(out, "");
-
     const std::string macro = MacroBegin(10000) + "<FormList/>" + MacroEnd(10000);
-    THLWMemorystream s("head" + macro + "tail" + macro);
-    s.ExtractMacro(10000, out);
-    EXPECT_EQ(out, macro);
-    EXPECT_EQ(Text(s), "head" + std::string("tail") + macro); // only the first definition
-
-    // Letters match in either case (bit 0x20 ignored).
-    THLWMemorystream lower("a" + ESC + "&f10000y" + ESC + "&f0xXML" + ESC + "&f1x" + ESC + "&f10000y" + ESC +
-                           "&f8xb");
-    lower.ExtractMacro(10000, out);
-    EXPECT_EQ(Text(lower), "ab");
-    EXPECT_EQ(out.substr(out.size() - 5), ESC + "&f8x");
-
-    // A select without a delete after it stays.
-    THLWMemorystream open("x" + MacroBegin(10000) + "data");
-    open.ExtractMacro(10000, out);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(Text(open), "x" + MacroBegin(10000) + "data");
+    const std::string lower =
+        ESC + "&f10000y" + ESC + "&f0xXML" + ESC + "&f1x" + ESC + "&f10000y" + ESC + "&f8x";
+    const struct {
+        std::string in, out, left;
+    } rows[] = {{"plain data", "", "plain data"},
+                {"", "", ""},
+                {"head" + macro + "tail" + macro, macro, "headtail" + macro},
+                {"a" + lower + "b", lower, "ab"},
+                {"x" + MacroBegin(10000) + "data", "", "x" + MacroBegin(10000) + "data"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.in);
+        THLWMemorystream s(r.in);
+        std::string out = "stale";
+        s.ExtractMacro(10000, out);
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(Text(s), r.left);
+    }
 }
 
+// The last marked part is kept and every marked part removed. A close marker before the next
+// open marker ends the work; a marker formed across the joint of a removal is found again;
+// other ids are left alone.
 TEST(MemoryStream, ExtractMarked) {
-    const std::string open = MacroOpen(10001), close = MacroClose(10001);
-    std::string out;
-
-    THLWMemorystream unclosed("page" + open + "NOTE");
-    unclosed.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(Text(unclosed), "page" + open + "NOTE");
-
-    THLWMemorystream two("A" + open + "first" + close + "B" + open + "second" + close + "C");
-    two.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "second");
-    EXPECT_EQ(Text(two), "ABC");
-
-    THLWMemorystream adjacent(open + "1" + close + open + "2" + close + open + "3" + close);
-    adjacent.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "3");
-    EXPECT_EQ(Text(adjacent), "");
-
-    // A close marker before the next open marker ends the work, as in the plain algorithm.
-    THLWMemorystream stray(open + "a" + close + close + open + "b" + close);
-    stray.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "a");
-    EXPECT_EQ(Text(stray), close + open + "b" + close);
-
-    // A marker formed across the joint of a removal is found again.
-    const std::string half = open.substr(0, 6);
-    THLWMemorystream joint(half + open + "x" + close + open.substr(6) + "y" + close + "z");
-    joint.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "y");
-    EXPECT_EQ(Text(joint), "z");
-
-    // Other ids are left alone.
-    THLWMemorystream other(MacroOpen(10003) + "fill" + MacroClose(10003));
-    other.ExtractMarked(10001, out);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(other.Size(), MacroOpen(10003).size() + 4 + MacroClose(10003).size());
+    const std::string open = MacroOpen(10001), close = MacroClose(10001), half = open.substr(0, 6);
+    const std::string other = MacroOpen(10003) + "fill" + MacroClose(10003);
+    const struct {
+        std::string in, out, left;
+    } rows[] = {{"page" + open + "NOTE", "", "page" + open + "NOTE"},
+                {"A" + open + "first" + close + "B" + open + "second" + close + "C", "second", "ABC"},
+                {open + "1" + close + open + "2" + close + open + "3" + close, "3", ""},
+                {open + "a" + close + close + open + "b" + close, "a", close + open + "b" + close},
+                {half + open + "x" + close + open.substr(6) + "y" + close + "z", "y", "z"},
+                {other, "", other}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.in);
+        THLWMemorystream s(r.in);
+        std::string out = "stale";
+        s.ExtractMarked(10001, out);
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(Text(s), r.left);
+    }
 }
 
 TEST(MemoryStream, CompressAndDecompress) {
     std::string original;
     for (int i = 0; i < 5000; ++i)
         original += "Line " + std::to_string(i) + " of fill data\r\n";
-    THLWMemorystream s(original);
-    s.Compress();
-    EXPECT_LT(s.Size(), original.size() / 4);
-    EXPECT_EQ(uint8_t(s.View()[0]), 0x78); // zlib header
-    EXPECT_EQ(uint8_t(s.View()[1]), 0xDA); // level 9
-    s.Decompress();
-    EXPECT_EQ(Text(s), original);
-    EXPECT_EQ(s.Position(), 0u);
-
+    for (const std::string& bytes : {original, std::string(), std::string("\x00\x01\x02\xff", 4)}) {
+        THLWMemorystream s(bytes);
+        s.Compress();
+        if (bytes == original) {
+            EXPECT_LT(s.Size(), original.size() / 4);
+            EXPECT_EQ(uint8_t(s.View()[0]), 0x78); // zlib header
+            EXPECT_EQ(uint8_t(s.View()[1]), 0xDA); // level 9
+        }
+        s.Decompress();
+        EXPECT_EQ(Text(s), bytes);
+        EXPECT_EQ(s.Position(), 0u);
+    }
+    // Data that is not compressed is left as it is.
     THLWMemorystream plain("just some PCL text " + ESC + "E");
     plain.Decompress();
     EXPECT_EQ(Text(plain), "just some PCL text " + ESC + "E");
-
-    THLWMemorystream empty;
-    empty.Compress();
-    empty.Decompress();
-    EXPECT_EQ(empty.Size(), 0u);
-
-    THLWMemorystream binary(std::string("\x00\x01\x02\xff", 4));
-    binary.Compress();
-    binary.Decompress();
-    EXPECT_EQ(binary.View(), std::string_view("\x00\x01\x02\xff", 4));
 }
 
 TEST(MemoryStream, UnzipFirstEntry) {
@@ -290,8 +259,9 @@ TEST(MemoryStream, FilesRoundTrip) {
 }
 
 TEST(DateTime, ZeroIsMidnightOfTheEpochDay) {
-    EXPECT_EQ(DateText(0.0), "12/30/1899");
-    EXPECT_EQ(TimeText(0.0), "00:00:00");
-    EXPECT_EQ(DateText(45366.5), "03/15/2024");
-    EXPECT_EQ(TimeText(45366.5), "12:00:00");
+    for (const auto& [value, date, time] :
+         {std::tuple{0.0, "12/30/1899", "00:00:00"}, std::tuple{45366.5, "03/15/2024", "12:00:00"}}) {
+        EXPECT_EQ(DateText(value), date);
+        EXPECT_EQ(TimeText(value), time);
+    }
 }

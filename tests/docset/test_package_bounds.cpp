@@ -6,12 +6,15 @@
 #include "Quodex.h"
 #include "Tesselon.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 
 using namespace pg;
+using testing::HasSubstr;
+using testing::StartsWith;
 
 namespace {
 
@@ -48,13 +51,12 @@ std::string SharedTemplateQuodex(int forms) {
                      std::to_string(data.size() + 1) + "," + std::to_string(bytes.size());
         data += bytes;
     };
-    for (int f = 1; f <= forms; ++f)
-        dsp += std::to_string(f) + "\xFDT.DOT\xFD"
-                                   "d\xFD"
-                                   "1\xFD"
-                                   "1\xFD"
-                                   "1\xFDLTR\xFD"
-                                   "Bob\xFDY\xFDY\xFDN\xFDN\xFDT.DOT\xFC\r\n";
+    for (int f = 1; f <= forms; ++f) {
+        dsp += std::to_string(f);
+        for (const char* field :
+             {"T.DOT", "d", "1", "1", "1", "LTR", "Bob", "Y", "Y", "N", "N", "T.DOT\xFC\r\n"})
+            dsp += std::string("\xFD") + field;
+    }
     for (int f = 1; f <= forms; ++f)
         entry("F7." + std::string(f < 10 ? "0" : "") + std::to_string(f) + "1", "fill " + std::to_string(f));
     entry("T.DOT", std::string(1024 * 1024, 't'));
@@ -72,8 +74,7 @@ TEST(PackageBounds, OverlappingRangesAreRefusedSharedTemplatesHeldOnce) {
         set.ReadFormList();
         ADD_FAILURE() << "3,200 MB of page data from a 1.6 MB file was accepted";
     } catch (const TPageDataLimitError& e) {
-        EXPECT_NE(std::string(e.what()).find("over 64 times its file size of"), std::string::npos)
-            << e.what();
+        EXPECT_THAT(e.what(), HasSubstr("over 64 times its file size of"));
     }
     // The bound is 64 x 1.6 MB; the copies alone would be 3.2 GB.
     EXPECT_LT(PeakKb() - before, 400 * 1024) << "kB";
@@ -130,12 +131,12 @@ TEST(PackageBounds, DamageIsRecordedForTheErrorsWindow) {
             t->ReadFormList();
             set = std::move(t);
         }
-        EXPECT_NE(set->Damage.find(row.Says), std::string::npos) << row.Name << ": " << set->Damage;
+        EXPECT_THAT(set->Damage, HasSubstr(row.Says)) << row.Name;
         ASSERT_FALSE(set->Errors.empty()) << row.Name;
         const TDocSetError* record = set->Errors.back().Error.get();
         ASSERT_NE(record, nullptr) << row.Name;
         EXPECT_EQ(record->Severity, kSeverityFatal) << row.Name;
-        EXPECT_EQ(record->Message.rfind("Damaged package: ", 0), 0u) << row.Name;
+        EXPECT_THAT(record->Message, StartsWith("Damaged package: ")) << row.Name;
     }
 }
 

@@ -9,13 +9,14 @@
 #define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
 #include "RoundTrip.h"
 
+#include "SameForms.h"
 #include "TestFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sys/resource.h>
 
@@ -23,6 +24,9 @@ namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
 const std::string FD = "\xFD";
 const std::string FC = "\xFC";
@@ -70,6 +74,20 @@ std::string Fill(const TDocSet& set, size_t form, size_t page) {
 
 std::string Template(const TDocSet& set, size_t form, size_t page) {
     return std::string(set.Form(form).Pages[page]->TemplateData.View());
+}
+
+using TLines = std::vector<std::string>;
+
+// A page's annotations as their package lines: position and content in one text each.
+TLines Notes(const TDocSet& set, size_t form, size_t page) {
+    TLines lines;
+    for (const auto& a : set.Form(form).Pages[page]->Annotations)
+        lines.push_back(a->ToQuodexLine());
+    return lines;
+}
+
+std::string Note(int x, int y, const std::string& content) {
+    return std::to_string(x) + FD + std::to_string(y) + FD + content;
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -139,16 +157,13 @@ TEST(QuodexRead, PaddedNamesAndAnnotationToggle) {
                                         {"A0000123.011", "2" + FD + "2" + FD + "padded\r\n"}}));
     ASSERT_EQ(q->FormCount(), 1u);
     EXPECT_EQ(Fill(*q, 0, 0), "fill");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "padded");
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 2, "padded")});
 
     // Unpadded display list and fill, padded annotations only: the second look-up finds them.
     q = Load(MakeQuodex(
         "WS,123",
         {{"123.DSP", dsp}, {"F123.011", "fill"}, {"A0000123.011", "2" + FD + "3" + FD + "found\r\n"}}));
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "found");
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->YPosition, 3);
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 3, "found")});
 
     // Trying the third fill name (padded, whole form) switches the annotations to padded names.
     q = Load(MakeQuodex("WS,123", {{"123.DSP", dsp},
@@ -156,8 +171,7 @@ TEST(QuodexRead, PaddedNamesAndAnnotationToggle) {
                                    {"A123.011", "1" + FD + "1" + FD + "plain\r\n"},
                                    {"A0000123.011", "2" + FD + "2" + FD + "padded\r\n"}}));
     EXPECT_EQ(Fill(*q, 0, 0), "padded fill");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "padded");
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(2, 2, "padded")});
 
     // A worksheet of seven or more characters is never padded.
     EXPECT_EQ(TQuodex::PaddedWorksheet("123"), "0000123");
@@ -296,25 +310,12 @@ TEST(QuodexRead, AnnotationLines) {
                               "b\r\n";
     auto q = Load(MakeQuodex("WS,8", {{"8.DSP", dsp}, {"F8.011", "f"}, {"F8.012", "g"}, {"A8.011", notes}}));
     ASSERT_EQ(q->FormCount(), 2u);
-    const auto& p1 = q->Form(0).Pages[0]->Annotations;
-    ASSERT_EQ(p1.size(), 2u);
-    EXPECT_EQ(p1[0]->XPosition, 10);
-    EXPECT_EQ(p1[0]->YPosition, 20);
-    EXPECT_EQ(p1[0]->Content, "Hello");
-    EXPECT_EQ(p1[1]->XPosition, 30) << "lines are trimmed";
-    EXPECT_EQ(p1[1]->Content, "World");
-    EXPECT_EQ(p1[1]->Source, "Client");
-    const auto& p2 = q->Form(0).Pages[1]->Annotations;
-    ASSERT_EQ(p2.size(), 1u) << "text after the last CR is not a line";
-    EXPECT_EQ(p2[0]->XPosition, 0);
-    EXPECT_EQ(p2[0]->YPosition, 0);
-    EXPECT_EQ(p2[0]->Content, "no numbers");
-    const auto& p3 = q->Form(0).Pages[2]->Annotations;
-    ASSERT_EQ(p3.size(), 1u);
-    EXPECT_EQ(p3[0]->Content, "a") << "the content is the third field";
-    // The second borrower's copy shares the entry of sequence 1.
-    ASSERT_EQ(q->Form(1).Pages[0]->Annotations.size(), 2u);
-    EXPECT_EQ(q->Form(1).Pages[0]->Annotations[0]->Content, "Hello");
+    ASSERT_EQ(Notes(*q, 0, 0), (TLines{Note(10, 20, "Hello"), Note(30, 40, "World")})) << "lines are trimmed";
+    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[1]->Source, "Client");
+    EXPECT_EQ(Notes(*q, 0, 1), TLines{Note(0, 0, "no numbers")}) << "text after the last CR is not a line";
+    EXPECT_EQ(Notes(*q, 0, 2), TLines{Note(5, 6, "a")}) << "the content is the third field";
+    EXPECT_EQ(Notes(*q, 1, 0), Notes(*q, 0, 0))
+        << "the second borrower's copy shares the entry of sequence 1";
 }
 
 TEST(QuodexRead, DirectoryRules) {
@@ -429,6 +430,14 @@ std::unique_ptr<TDocSetForm> MakeForm(const std::string& name, int32_t borrower,
     return form;
 }
 
+std::unique_ptr<TDocSetAnnotation> NewNote(int x, int y, const std::string& content) {
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = x;
+    note->YPosition = y;
+    note->Content = content;
+    return note;
+}
+
 TEST(QuodexWrite, ByteExactLayout) {
     TDocSet set;
     set.Version = "3";
@@ -442,45 +451,26 @@ TEST(QuodexWrite, ByteExactLayout) {
     auto form = std::make_unique<TDocSetForm>("DEED.DOT", "Deed", 1, "Bob", "LTR", true, false, false, "");
     auto page = std::make_unique<TDocSetPage>(1, "DEED.DOT", false, "", 0, "F1");
     page->TemplateData.AppendText("T1");
-    auto note = std::make_unique<TDocSetAnnotation>();
-    note->XPosition = 10;
-    note->YPosition = 20;
-    note->Content = "Hi";
-    page->AddAnnotation(std::move(note));
+    page->AddAnnotation(NewNote(10, 20, "Hi"));
     form->AddPage(std::move(page));
     set.AddForm(std::move(form));
 
-    const std::string display = "PLANCODE;P1\r\n"
-                                "1\xFD"
-                                "DEED.DOT\xFD"
-                                "Deed\xFD"
-                                "1\xFD"
-                                "1\xFD"
-                                "1\xFD"
-                                "LTR\xFD"
-                                "Bob\xFD"
-                                "Y\xFD"
-                                "Y\xFD"
-                                "N\xFD"
-                                "N\xFD"
-                                "DEED.DOT\xFC\r\n";
+    const std::string display =
+        "PLANCODE;P1\r\n" +
+        Fields({"1", "DEED.DOT", "Deed", "1", "1", "1", "LTR", "Bob", "Y", "Y", "N", "N", "DEED.DOT"}) + FC +
+        "\r\n";
     ASSERT_EQ(display.size(), 62u);
     const std::string expected =
         "VERSION,3;CREATED.BY,QX;FROM,Ann;PACKAGE.ID,42;LENDER,Bank;PARSE ,N;CANANNOTATE,Y:"
-        "PCL,F0000042.011.1,1,2;PCL,A0000042.011,3,10;PCL,DEED.DOT,13,2;DISPLAY,42.DSP,15,62:"
-        "F1"
-        "10\xFD"
-        "20\xFDHi\r\n"
-        "T1" +
-        display;
+        "PCL,F0000042.011.1,1,2;PCL,A0000042.011,3,10;PCL,DEED.DOT,13,2;DISPLAY,42.DSP,15,62:F1" +
+        Note(10, 20, "Hi") + "\r\nT1" + display;
     EXPECT_EQ(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), expected);
 
     // Locked annotations and a set that cannot be annotated both write N.
     const std::string locked = TQuodex::BuildQuodex(set, TSaveMode::All, true, true);
-    EXPECT_NE(locked.find("PARSE ,N;CANANNOTATE,N:PCL,"), std::string::npos);
+    EXPECT_THAT(locked, HasSubstr("PARSE ,N;CANANNOTATE,N:PCL,"));
     set.CanAnnotate = false;
-    EXPECT_NE(TQuodex::BuildQuodex(set, TSaveMode::All, true, false).find(";CANANNOTATE,N:PCL,"),
-              std::string::npos);
+    EXPECT_THAT(TQuodex::BuildQuodex(set, TSaveMode::All, true, false), HasSubstr(";CANANNOTATE,N:PCL,"));
 
     // An empty set still has its display list.
     TDocSet empty;
@@ -499,21 +489,17 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     const std::string all = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.012.1,", "PCL,F0000042.021.1,",
                              "PCL,F0000042.021.2,", "PCL,F0000042.031.1,"})
-        EXPECT_NE(all.find(name), std::string::npos) << name;
-    EXPECT_NE(all.find("\r\n1\xFD"
-                       "A.DOT\xFD"
-                       "A.DOT desc\xFD"
-                       "2\xFD"),
-              std::string::npos)
+        EXPECT_THAT(all, HasSubstr(name));
+    EXPECT_THAT(all, HasSubstr("\r\n" + Fields({"1", "A.DOT", "A.DOT desc", "2"}) + FD))
         << "both borrowers' copies share sequence 1";
 
     const std::string live = TQuodex::BuildQuodex(set, TSaveMode::All, false, false);
-    EXPECT_EQ(live.find("F0000042.031.1"), std::string::npos) << "deleted form left out";
+    EXPECT_THAT(live, Not(HasSubstr("F0000042.031.1"))) << "deleted form left out";
 
     set.Form(2).Selected = true;
     const std::string selected = TQuodex::BuildQuodex(set, TSaveMode::Selected, true, false);
-    EXPECT_NE(selected.find("PCL,F0000042.011.1,"), std::string::npos) << "B.DOT is the first form written";
-    EXPECT_NE(selected.find("PCL,F0000042.011.2,"), std::string::npos);
+    EXPECT_THAT(selected, HasSubstr("PCL,F0000042.011.1,")) << "B.DOT is the first form written";
+    EXPECT_THAT(selected, HasSubstr("PCL,F0000042.011.2,"));
     auto q = Load(selected);
     ASSERT_EQ(q->FormCount(), 1u);
     EXPECT_EQ(q->Form(0).Name, "B.DOT");
@@ -527,8 +513,8 @@ TEST(QuodexWrite, SequenceNumbersNamesAndModes) {
     // A worksheet number longer than seven characters is written unchanged.
     set.WorksheetNumber = "123456789";
     const std::string longWs = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
-    EXPECT_NE(longWs.find("PCL,F123456789.011.1,"), std::string::npos);
-    EXPECT_NE(longWs.find("DISPLAY,123456789.DSP,"), std::string::npos);
+    EXPECT_THAT(longWs, HasSubstr("PCL,F123456789.011.1,"));
+    EXPECT_THAT(longWs, HasSubstr("DISPLAY,123456789.DSP,"));
     EXPECT_EQ(Load(longWs)->FormCount(), 4u);
 }
 
@@ -548,13 +534,8 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     deed->Pages[0]->TemplateData.AppendText("template one");
     deed->Pages[1]->Template.Name = "DEED2.DOT";
     deed->Pages[1]->TemplateData.AppendText("template two");
-    for (int i = 0; i < 2; ++i) {
-        auto a = std::make_unique<TDocSetAnnotation>();
-        a->XPosition = 100 * (i + 1);
-        a->YPosition = -7;
-        a->Content = "note " + std::to_string(i);
-        deed->Pages[1]->AddAnnotation(std::move(a));
-    }
+    deed->Pages[1]->AddAnnotation(NewNote(100, -7, "note 0"));
+    deed->Pages[1]->AddAnnotation(NewNote(200, -7, "note 1"));
     deed->Duplexable = false;
     set.AddForm(std::move(deed));
     auto copy = MakeForm("DEED.DOT", 2, 2);
@@ -570,40 +551,13 @@ TEST(QuodexRoundTrip, FormsPagesChecksumsAndAnnotations) {
     set.AddForm(std::move(gone));
 
     auto q = Load(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
-    EXPECT_EQ(q->Version, "3");
-    EXPECT_EQ(q->CreatedBy, "Pagellan");
-    EXPECT_EQ(q->FromName, "Closing Dept");
-    EXPECT_EQ(q->WorksheetNumber, "31337");
-    EXPECT_EQ(q->LenderName, "First Bank");
-    EXPECT_EQ(q->PlanCode, "FHA");
+    for (auto field : {&TDocSet::Version, &TDocSet::CreatedBy, &TDocSet::FromName, &TDocSet::WorksheetNumber,
+                       &TDocSet::LenderName, &TDocSet::PlanCode})
+        EXPECT_EQ((*q).*field, set.*field);
     EXPECT_TRUE(q->CanAnnotate);
     EXPECT_TRUE(q->MissingForms.empty());
     ASSERT_EQ(q->FormCount(), set.FormCount());
-    for (size_t i = 0; i < set.FormCount(); ++i) {
-        const TDocSetForm& a = set.Form(i);
-        const TDocSetForm& b = q->Form(i);
-        EXPECT_EQ(b.Name, a.Name);
-        EXPECT_EQ(b.Description, a.Description);
-        EXPECT_EQ(b.BorrowerNumber, a.BorrowerNumber);
-        EXPECT_EQ(b.BorrowerName, a.BorrowerName);
-        EXPECT_EQ(b.PageSize, a.PageSize);
-        EXPECT_EQ(b.Duplexable, a.Duplexable);
-        EXPECT_EQ(b.Deleted, a.Deleted);
-        EXPECT_EQ(b.Format, a.Format);
-        EXPECT_EQ(b.FormChecksum(), a.FormChecksum()) << a.Name;
-        ASSERT_EQ(b.PageCount(), a.PageCount());
-        for (int32_t n = 0; n < a.PageCount(); ++n) {
-            const TDocSetPage& pa = *a.Pages[size_t(n)];
-            const TDocSetPage& pb = *b.Pages[size_t(n)];
-            EXPECT_EQ(pb.PageNumber, n + 1);
-            EXPECT_EQ(pb.FillData.View(), pa.FillData.View());
-            EXPECT_EQ(pb.TemplateData.View(), pa.TemplateData.View());
-            EXPECT_EQ(pb.Template.Name, pa.Template.Name);
-            ASSERT_EQ(pb.Annotations.size(), pa.Annotations.size()) << a.Name << " page " << n + 1;
-            for (size_t k = 0; k < pa.Annotations.size(); ++k)
-                EXPECT_EQ(pb.Annotations[k]->ToQuodexLine(), pa.Annotations[k]->ToQuodexLine());
-        }
-    }
+    test::ExpectSameForms(set, *q, test::TKept::Everything);
     EXPECT_TRUE(q->Form(2).IsVivaform());
     EXPECT_EQ(q->BorrowerNames, (std::vector<std::string>{"Bob", "Carol"}));
     // The second borrower's copy has no annotations, so it does not share the first copy's entry.
@@ -625,9 +579,7 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
     form->Pages[2]->Template.Name = "same.dot";
     form->Pages[2]->TemplateData.AppendText("same two");
     form->Pages[2]->FillData.Clear();
-    auto note = std::make_unique<TDocSetAnnotation>();
-    note->Content = "line\r\nbreak";
-    form->Pages[0]->AddAnnotation(std::move(note));
+    form->Pages[0]->AddAnnotation(NewNote(0, 0, "line\r\nbreak"));
     set.AddForm(std::move(form));
 
     auto q = Load(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
@@ -640,9 +592,7 @@ TEST(QuodexRoundTrip, TextsThatWouldBreakTheLayout) {
     EXPECT_EQ(Template(*q, 0, 1), "same one");
     EXPECT_EQ(Template(*q, 0, 2), "same two");
     EXPECT_EQ(q->Form(0).Pages[1]->Template.Name, "SAME.DOT");
-    ASSERT_EQ(q->Form(0).Pages[0]->Annotations.size(), 1u);
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations[0]->Content, "line \nbreak")
-        << "a line feed inside a line stays";
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(0, 0, "line \nbreak")}) << "a line feed inside a line stays";
     // An empty fill is written with length 0 and reads back as missing.
     EXPECT_EQ(Fill(*q, 0, 2), "");
     EXPECT_EQ(q->MissingForms, std::vector<std::string>{"Missing fill for A.DOT two  lines "});
@@ -657,14 +607,11 @@ TEST(QuodexRoundTrip, RepeatedNameAndBorrower) {
     TDocSet set;
     set.WorksheetNumber = "12345";
     auto first = MakeForm("DEED.DOT-A", 1, 3);
-    first->Pages[0]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
-    first->Pages[0]->Annotations[0]->Content = "first";
+    first->Pages[0]->AddAnnotation(NewNote(0, 0, "first"));
     set.AddForm(std::move(first));
     auto again = MakeForm("DEED.DOT-A", 1, 2);
     again->Pages[1]->FillData = THLWMemorystream("other fill");
-    again->Pages[1]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
-    again->Pages[1]->Annotations[0]->XPosition = 300;
-    again->Pages[1]->Annotations[0]->Content = "again";
+    again->Pages[1]->AddAnnotation(NewNote(300, 0, "again"));
     set.AddForm(std::move(again));
     set.AddForm(MakeForm("DEED.DOT-A", 2, 1));
 
@@ -673,11 +620,10 @@ TEST(QuodexRoundTrip, RepeatedNameAndBorrower) {
     EXPECT_EQ(q->Form(0).PageCount(), 3);
     EXPECT_EQ(q->Form(1).PageCount(), 2);
     EXPECT_EQ(Fill(*q, 1, 1), "other fill");
-    EXPECT_EQ(q->Form(0).Pages[0]->Annotations.at(0)->Content, "first");
-    EXPECT_TRUE(q->Form(0).Pages[1]->Annotations.empty());
-    EXPECT_TRUE(q->Form(1).Pages[0]->Annotations.empty());
-    EXPECT_EQ(q->Form(1).Pages[1]->Annotations.at(0)->Content, "again");
-    EXPECT_TRUE(q->Form(2).Pages[0]->Annotations.empty());
+    EXPECT_EQ(Notes(*q, 0, 0), TLines{Note(0, 0, "first")});
+    EXPECT_EQ(Notes(*q, 1, 1), TLines{Note(300, 0, "again")});
+    for (const auto& [form, page] : {std::pair{0, 1}, {1, 0}, {2, 0}})
+        EXPECT_TRUE(Notes(*q, form, page).empty()) << form << " " << page;
     EXPECT_NO_THROW(fuzzcheck::FromQuodex(*q));
     EXPECT_TRUE(q->MissingForms.empty());
 }
@@ -721,9 +667,9 @@ TEST(QuodexWrite, NamesThatReadBackUnchanged) {
 
     const std::string bytes = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
     for (const char* name : {"PCL,F0000042.011.1,", "PCL,F0000042.011.2,", "PCL,F0000042.011.3,"})
-        EXPECT_NE(bytes.find(name), std::string::npos) << name;
-    EXPECT_EQ(bytes.find("PCL,shared.dot,"), std::string::npos) << "one entry for equal bytes";
-    EXPECT_NE(bytes.find("PCL,T0000042.011.3,"), std::string::npos) << "same name, other bytes";
+        EXPECT_THAT(bytes, HasSubstr(name));
+    EXPECT_THAT(bytes, Not(HasSubstr("PCL,shared.dot,"))) << "one entry for equal bytes";
+    EXPECT_THAT(bytes, HasSubstr("PCL,T0000042.011.3,")) << "same name, other bytes";
     auto q = Load(bytes);
     EXPECT_EQ(q->PlanCode, "FHA:30,X");
     ASSERT_EQ(q->FormCount(), 2u);
@@ -761,10 +707,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
     set.WorksheetNumber = "5";
     set.AddForm(MakeForm("A.DOT", 1, 2));
     const fs::path target = dir.Path() / "out.qdx";
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << "old contents";
-    }
+    test::WriteWholeFile(target, "old contents");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     TRecordingPrompter prompter;
     ASSERT_TRUE(TQuodex::SaveQuodex(set, target.string(), TSaveMode::All, true, false));
@@ -795,10 +738,7 @@ TEST(QuodexSave, ReplacesTargetOnlyWhenComplete) {
 TEST(QuodexSave, FailedWriteLeavesOldFile) {
     test::TTempFolder dir("quodex-test");
     const fs::path target = dir.Path() / "keep.qdx";
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << "previous package";
-    }
+    test::WriteWholeFile(target, "previous package");
     TDocSet set;
     auto form = MakeForm("BIG.DOT", 1, 1);
     form->Pages[0]->FillData = THLWMemorystream(std::string(200000, 'x'));
@@ -820,7 +760,7 @@ TEST(QuodexSave, FailedWriteLeavesOldFile) {
     EXPECT_EQ(test::ReadWholeFile(target), "previous package");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
     ASSERT_EQ(prompter.Entries().size(), 1u);
-    EXPECT_EQ(prompter.Entries()[0].Text.rfind("Error saving to " + target.string() + "\n", 0), 0u);
+    EXPECT_THAT(prompter.Entries()[0].Text, StartsWith("Error saving to " + target.string() + "\n"));
 }
 
 } // namespace

@@ -4,26 +4,30 @@
 #include "PackageFile.h"
 #include "Prompt.h"
 #include "Quodex.h"
-#include "Strings.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #define FUZZCHECK_FAIL() throw std::logic_error("the package read back differs")
 #include "RoundTrip.h"
 
+#include "SameForms.h"
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include <unistd.h>
 
 namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExpectSameForms;
+using test::TKept;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
 const std::string kEsc = "\x1b";
 const std::string kReset = kEsc + "E";
@@ -42,6 +46,24 @@ std::unique_ptr<TTesselon> Read(const std::string& bytes) {
 
 std::string Page(const std::string& attrs, const std::string& inner = "") {
     return "<Page " + attrs + "><Template><Name>T1.DOT</Name></Template>" + inner + "</Page>";
+}
+
+// The set written as a package of each container and read back.
+std::unique_ptr<TTesselon> ViaTesselon(const TDocSet& set) {
+    return Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+}
+std::unique_ptr<TQuodex> ViaQuodex(const TDocSet& set) {
+    auto q = std::make_unique<TQuodex>();
+    q->LoadFromBytes(TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
+    return q;
+}
+
+// A page's place in the blob, as its attributes; numbers or any text a foreign writer could put.
+std::string Range(const std::string& offset, const std::string& length) {
+    return "byteOffset=\"" + offset + "\" expectedByteLength=\"" + length + "\"";
+}
+std::string Range(size_t offset, size_t length) {
+    return Range(std::to_string(offset), std::to_string(length));
 }
 
 std::string Fill(const TDocSetPage& p) {
@@ -80,47 +102,6 @@ TDocSetForm& AddForm(TDocSet& set, const std::string& name, int borrower, int pa
         form->AddPage(std::move(page));
     }
     return set.AddForm(std::move(form));
-}
-
-// Forms, pages, streams, annotations and checksums of two sets are the same. Quodex carries
-// neither the annotation's user and time nor the template name of a page without template.
-void ExpectSameForms(const TDocSet& a, const TDocSet& b, bool tesselonOnly) {
-    ASSERT_EQ(a.FormCount(), b.FormCount());
-    for (size_t i = 0; i < a.FormCount(); ++i) {
-        const TDocSetForm& fa = a.Form(i);
-        const TDocSetForm& fb = b.Form(i);
-        SCOPED_TRACE(fa.Name);
-        EXPECT_EQ(fa.Name, fb.Name);
-        EXPECT_EQ(fa.Description, fb.Description);
-        EXPECT_EQ(fa.BorrowerNumber, fb.BorrowerNumber);
-        EXPECT_EQ(fa.BorrowerName, fb.BorrowerName);
-        EXPECT_EQ(fa.Duplexable, fb.Duplexable);
-        EXPECT_EQ(fa.Deleted, fb.Deleted);
-        EXPECT_EQ(fa.Format, fb.Format);
-        EXPECT_EQ(UpperCase(fa.PageSize) == "LTR" || UpperCase(fa.PageSize) == "LETTER",
-                  UpperCase(fb.PageSize) == "LTR" || UpperCase(fb.PageSize) == "LETTER");
-        EXPECT_EQ(fa.FormChecksum(), fb.FormChecksum());
-        ASSERT_EQ(fa.PageCount(), fb.PageCount());
-        for (int32_t p = 0; p < fa.PageCount(); ++p) {
-            const TDocSetPage& pa = *fa.Pages[size_t(p)];
-            const TDocSetPage& pb = *fb.Pages[size_t(p)];
-            EXPECT_EQ(pa.PageNumber, pb.PageNumber);
-            EXPECT_EQ(Fill(pa), Fill(pb));
-            EXPECT_EQ(Tmpl(pa), Tmpl(pb));
-            if (tesselonOnly || pa.TemplateData.Size() > 0) {
-                EXPECT_EQ(pa.Template.Name, pb.Template.Name);
-            }
-            ASSERT_EQ(pa.Annotations.size(), pb.Annotations.size());
-            for (size_t k = 0; k < pa.Annotations.size(); ++k) {
-                EXPECT_EQ(pa.Annotations[k]->ToPCL(), pb.Annotations[k]->ToPCL());
-                if (tesselonOnly) {
-                    EXPECT_EQ(pa.Annotations[k]->UserId, pb.Annotations[k]->UserId);
-                    EXPECT_EQ(pa.Annotations[k]->Date, pb.Annotations[k]->Date);
-                    EXPECT_EQ(pa.Annotations[k]->Time, pb.Annotations[k]->Time);
-                }
-            }
-        }
-    }
 }
 
 // A package with several borrowers, a deleted form, a Vivaform form, annotations and
@@ -173,7 +154,7 @@ TEST(Tesselon, SplitAndPackageValues) {
     ASSERT_EQ(set->FormCount(), 1u);
     EXPECT_EQ(set->Form(0).Description, "Caf s Form");
     ASSERT_EQ(set->FormListXml.size(), 6u);
-    EXPECT_NE(set->FormListXml[5].find("Caf\xE9s Form"), std::string::npos);
+    EXPECT_THAT(set->FormListXml[5], HasSubstr("Caf\xE9s Form"));
     // "XY" stood where the reset belongs and was skipped; the page starts at the blob.
     EXPECT_EQ(Tmpl(*set->Form(0).Pages[0]), "DATA");
 }
@@ -187,15 +168,16 @@ TEST(Tesselon, ErrorRecordsAndReaderMessages) {
         "</Page></Form>"
         "<Form><Name>B.DOT</Name></Form><Form><Name>C.DOT</Name></Form></DocSet>";
     auto set = Read(TesselonFile(xml, "X"));
+    const std::pair<std::string, int> records[] = {{"/DocSet/Error", kSeverityFatal},
+                                                   {"/DocSet/Form/Error", kSeverityNotice},
+                                                   {"/DocSet/Form/Page/Error", kSeverityUnknown}};
     ASSERT_EQ(set->Errors.size(), 3u);
-    EXPECT_EQ(set->Errors[0].Error->Path, "/DocSet/Error");
-    EXPECT_EQ(set->Errors[0].Error->Severity, kSeverityFatal);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(set->Errors[i].Error->Path, records[i].first);
+        EXPECT_EQ(set->Errors[i].Error->Severity, records[i].second);
+    }
     EXPECT_EQ(set->Errors[0].Error->Message, "Top");
-    EXPECT_EQ(set->Errors[1].Error->Path, "/DocSet/Form/Error");
-    EXPECT_EQ(set->Errors[1].Error->Severity, kSeverityNotice);
     EXPECT_EQ(set->Errors[1].Error->Data, "d");
-    EXPECT_EQ(set->Errors[2].Error->Path, "/DocSet/Form/Page/Error");
-    EXPECT_EQ(set->Errors[2].Error->Severity, kSeverityUnknown);
     EXPECT_EQ(set->Errors[2].Error->Source, "s");
     EXPECT_TRUE(set->Errors[2].Text.empty());
     // Page-less forms stay in the set and are reported together, once.
@@ -210,8 +192,8 @@ TEST(Tesselon, ErrorRecordsAndReaderMessages) {
     auto bad = Read(TesselonFile("<DocSet><Form><Name>A</Name>\n<Page></Form></DocSet>", ""));
     EXPECT_EQ(bad->FormCount(), 0u);
     ASSERT_EQ(prompts.Entries().size(), 1u);
-    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Invalid Tesselon\nTesselon XML parsing errors: ", 0), 0u);
-    EXPECT_NE(prompts.Entries()[0].Text.find("line 2"), std::string::npos);
+    EXPECT_THAT(prompts.Entries()[0].Text, StartsWith("Invalid Tesselon\nTesselon XML parsing errors: "));
+    EXPECT_THAT(prompts.Entries()[0].Text, HasSubstr("line 2"));
     EXPECT_EQ(bad->FormListXml.size(), 2u);
 }
 
@@ -231,20 +213,14 @@ TEST(Tesselon, PclPageData) {
     const std::string page7 = "A" + kEsc + "&l2" + kEsc + "EA;&F10002yJUNK;&F8xB";
     std::string blob = page1 + page2 + page7 + "zz";
     const std::string pages =
-        Page("pageNumber=\"1\" forceToFront=\"Y\" byteOffset=\"0\" expectedByteLength=\"" +
-                 std::to_string(page1.size()) + "\"",
+        Page("pageNumber=\"1\" forceToFront=\"Y\" " + Range(0, page1.size()),
              "<Annotation xPosition=\"300\" yPosition=\"600\"><UserId>u</UserId><content><![CDATA[  OK  "
-             "]]></content>"
-             "</Annotation>") +
-        Page("pageNumber=\"2\" byteOffset=\"" + std::to_string(page1.size()) + "\" expectedByteLength=\"" +
-             std::to_string(page2.size()) + "\"") +
-        Page("pageNumber=\"3\" byteOffset=\"99999999999999\" expectedByteLength=\"5\"") +
-        Page("pageNumber=\"4\" byteOffset=\"-5\" expectedByteLength=\"10\"") +
-        Page("pageNumber=\"5\" byteOffset=\"abc\" expectedByteLength=\"x\"") +
-        Page("pageNumber=\"6\" byteOffset=\"" + std::to_string(blob.size() - 2) +
-             "\" expectedByteLength=\"9999999\"") +
-        Page("pageNumber=\"7\" byteOffset=\"" + std::to_string(page1.size() + page2.size()) +
-             "\" expectedByteLength=\"" + std::to_string(page7.size()) + "\"");
+             "]]></content></Annotation>") +
+        Page("pageNumber=\"2\" " + Range(page1.size(), page2.size())) +
+        Page("pageNumber=\"3\" " + Range("99999999999999", "5")) +
+        Page("pageNumber=\"4\" " + Range("-5", "10")) + Page("pageNumber=\"5\" " + Range("abc", "x")) +
+        Page("pageNumber=\"6\" " + Range(blob.size() - 2, 9999999)) +
+        Page("pageNumber=\"7\" " + Range(page1.size() + page2.size(), page7.size()));
     auto set = Read(
         TesselonFile("<DocSet><Form deleted=\"N\"><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
     ASSERT_EQ(set->FormCount(), 1u);
@@ -275,16 +251,12 @@ TEST(Tesselon, SinglePageFormats) {
     const std::string attach = "%PDF-1.4 attachment";
     const std::string notZlib = "not compressed at all";
     const std::string blob = viva + attach + notZlib;
-    auto range = [](size_t off, size_t len) {
-        return "byteOffset=\"" + std::to_string(off) + "\" expectedByteLength=\"" + std::to_string(len) +
-               "\"";
-    };
     const std::string xml =
-        "<DocSet><Form><Name>V</Name><Format>VIVAFORM</Format>" + Page(range(0, viva.size())) +
-        Page(range(0, 1)) + "</Form><Form><Name>U</Name><Format>UNKNOWN</Format>" +
-        Page(range(viva.size(), attach.size())) + "</Form><Form><Name>E</Name><Format>ATTACHMENT</Format>" +
-        Page(range(5000, 3)) + "</Form><Form deleted=\"Y\"><Name>D</Name><Format>DEFAULT</Format>" +
-        Page(range(viva.size() + attach.size(), notZlib.size())) + "</Form></DocSet>";
+        "<DocSet><Form><Name>V</Name><Format>VIVAFORM</Format>" + Page(Range(0, viva.size())) +
+        Page(Range(0, 1)) + "</Form><Form><Name>U</Name><Format>UNKNOWN</Format>" +
+        Page(Range(viva.size(), attach.size())) + "</Form><Form><Name>E</Name><Format>ATTACHMENT</Format>" +
+        Page(Range(5000, 3)) + "</Form><Form deleted=\"Y\"><Name>D</Name><Format>DEFAULT</Format>" +
+        Page(Range(viva.size() + attach.size(), notZlib.size())) + "</Form></DocSet>";
     auto set = Read(TesselonFile(xml, blob));
     ASSERT_EQ(set->FormCount(), 4u);
     EXPECT_EQ(set->Form(0).Format, kFormatVivaform);
@@ -299,8 +271,8 @@ TEST(Tesselon, SinglePageFormats) {
 
     // An attachment is written back as "ATTACHMENT"; its data stays inside a macro definition.
     const std::string written = TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    EXPECT_NE(written.find("<Format>ATTACHMENT</Format>"), std::string::npos);
-    EXPECT_NE(written.find(MacroBegin(10002) + attach + MacroEnd(10002)), std::string::npos);
+    EXPECT_THAT(written, HasSubstr("<Format>ATTACHMENT</Format>"));
+    EXPECT_THAT(written, HasSubstr(MacroBegin(10002) + attach + MacroEnd(10002)));
     auto again = Read(written);
     EXPECT_EQ(Fill(*again->Form(1).Pages[0]), attach);
     EXPECT_EQ(Tmpl(*again->Form(1).Pages[0]), "");
@@ -381,11 +353,12 @@ TEST(Tesselon, WriterLayout) {
         kReset + MacroBegin(10000) + expectedXml + MacroEnd(10000) + kEsc + "&l2A" + pageData + kReset;
     EXPECT_EQ(TTesselon::BuildTesselon(set, TSaveMode::All, true), expected);
 
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Server"), "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Server;Pagellan 4.1.0.3"), "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("  "), "  Pagellan 4.1.0.3");
-    EXPECT_EQ(TTesselon::StampedCreatedBy("Pagellan 4.1.0.3;Other"),
-              "Pagellan 4.1.0.3;Other;Pagellan 4.1.0.3");
+    const std::string stamp = "Pagellan 4.1.0.3";
+    for (const auto& [before, after] : {std::pair<std::string, std::string>{"Server", "Server;" + stamp},
+                                        {"Server;" + stamp, "Server;" + stamp},
+                                        {"  ", "  " + stamp},
+                                        {stamp + ";Other", stamp + ";Other;" + stamp}})
+        EXPECT_EQ(TTesselon::StampedCreatedBy(before), after);
 
     // Read back: the plain text entry is a record of unknown severity; the document type, the
     // reference and the bar-code value survive.
@@ -398,7 +371,7 @@ TEST(Tesselon, WriterLayout) {
     EXPECT_EQ(back->Form(0).Type, "Deed");
     EXPECT_EQ(back->Form(0).Reference, "R1");
     EXPECT_EQ(back->Form(0).Pages[0]->BarcodeValue, "BC1");
-    ExpectSameForms(set, *back, true);
+    ExpectSameForms(set, *back, TKept::TesselonFields);
 }
 
 TEST(Tesselon, DeletedFormsAndModes) {
@@ -421,10 +394,10 @@ TEST(Tesselon, DeletedFormsAndModes) {
     THLWMemorystream packed{page1};
     packed.Compress();
     EXPECT_EQ(all.substr(at + 5 + MacroBegin(10004).size(), packed.Size()), std::string(packed.View()));
-    EXPECT_EQ(all.find(std::string(gone.Pages[1]->FillData.View())), std::string::npos);
+    EXPECT_THAT(all, Not(HasSubstr(std::string(gone.Pages[1]->FillData.View()))));
 
     auto back = Read(all);
-    ExpectSameForms(set, *back, true);
+    ExpectSameForms(set, *back, TKept::TesselonFields);
     EXPECT_TRUE(back->Form(1).Deleted);
 
     auto names = [](const std::string& bytes) {
@@ -443,11 +416,8 @@ TEST(Tesselon, DeletedFormsAndModes) {
 TEST(Tesselon, FormFeedsAndUnusualTexts) {
     // A foreign page that ends with a form feed loses it; a template of this program keeps its own.
     const std::string data = MacroOpen(10003) + "FILL\f" + MacroClose(10003) + "T\f";
-    auto foreign = Read(
-        TesselonFile("<DocSet><Form><Name>A</Name>" +
-                         Page("byteOffset=\"0\" expectedByteLength=\"" + std::to_string(data.size()) + "\"") +
-                         "</Form></DocSet>",
-                     data));
+    auto foreign = Read(TesselonFile(
+        "<DocSet><Form><Name>A</Name>" + Page(Range(0, data.size())) + "</Form></DocSet>", data));
     EXPECT_EQ(Fill(*foreign->Form(0).Pages[0]), "FILL\f");
     EXPECT_EQ(Tmpl(*foreign->Form(0).Pages[0]), "T");
 
@@ -456,7 +426,7 @@ TEST(Tesselon, FormFeedsAndUnusualTexts) {
     form.Description = std::string("Esc ") + kEsc + "&f8X and ;&f8x";
     form.Pages[0]->AddAnnotation(Note(1, 1, "a ;&f8X b"));
     form.Pages[0]->AddAnnotation(Note(1, 1, "]]> inside"));
-    auto back = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    auto back = ViaTesselon(set);
     ASSERT_EQ(back->FormCount(), 1u);
     EXPECT_EQ(back->Form(0).Description, form.Description);
     EXPECT_EQ(back->Form(0).Pages[0]->Annotations[0]->Content, "a ;&f8X b");
@@ -466,18 +436,14 @@ TEST(Tesselon, FormFeedsAndUnusualTexts) {
 
 TEST(Tesselon, AtomicSave) {
     TRecordingPrompter prompts;
-    const fs::path dir = fs::temp_directory_path() / ("tsn-save-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    test::TTempFolder temp("tsn-save");
+    const fs::path& dir = temp.Path();
     auto set = GeneratedSet();
     set->Modified = true;
     const std::string path = (dir / "out.tsn").string();
     ASSERT_TRUE(TTesselon::SaveTesselon(*set, path, TSaveMode::All, true));
     EXPECT_FALSE(set->Modified);
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    EXPECT_EQ(test::ReadWholeFile(path), TTesselon::BuildTesselon(*set, TSaveMode::All, true));
 
     // A target that cannot be replaced stays as it was; nothing is left behind.
     const fs::path blocked = dir / "blocked.tsn";
@@ -487,12 +453,10 @@ TEST(Tesselon, AtomicSave) {
     EXPECT_TRUE(set->Modified);
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
     ASSERT_EQ(prompts.Entries().size(), 1u);
-    EXPECT_EQ(prompts.Entries()[0].Text.rfind("Error saving to " + blocked.string() + "\n", 0), 0u);
-    EXPECT_NE(prompts.Entries()[0].Text.find("\n\nUse File|SaveAs to save in a different location"),
-              std::string::npos);
+    EXPECT_THAT(prompts.Entries()[0].Text, StartsWith("Error saving to " + blocked.string() + "\n"));
+    EXPECT_THAT(prompts.Entries()[0].Text, HasSubstr("\n\nUse File|SaveAs to save in a different location"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     EXPECT_FALSE(TTesselon::SaveTesselon(*set, (dir / "missing" / "x.tsn").string(), TSaveMode::All, true));
-    fs::remove_all(dir);
 }
 
 TEST(Tesselon, RoundTripsWithQuodex) {
@@ -500,29 +464,24 @@ TEST(Tesselon, RoundTripsWithQuodex) {
     auto original = GeneratedSet();
 
     // Quodex -> Tesselon -> Quodex.
-    TQuodex q1;
-    q1.LoadFromBytes(TQuodex::BuildQuodex(*original, TSaveMode::All, true, false));
-    ExpectSameForms(*original, q1, false);
-    TTesselon t1;
-    t1.LoadFromBytes(TTesselon::BuildTesselon(q1, TSaveMode::All, true));
-    t1.ReadFormList();
-    ExpectSameForms(q1, t1, true);
-    TQuodex q2;
-    q2.LoadFromBytes(TQuodex::BuildQuodex(t1, TSaveMode::All, true, false));
-    ExpectSameForms(q1, q2, false);
-    EXPECT_EQ(q2.WorksheetNumber, "12345");
-    EXPECT_EQ(q2.PlanCode, "P1");
-    EXPECT_EQ(q2.FromName, "Bank");
+    auto q1 = ViaQuodex(*original);
+    ExpectSameForms(*original, *q1, TKept::QuodexFields);
+    auto t1 = ViaTesselon(*q1);
+    ExpectSameForms(*q1, *t1, TKept::TesselonFields);
+    auto q2 = ViaQuodex(*t1);
+    ExpectSameForms(*q1, *q2, TKept::QuodexFields);
+    EXPECT_EQ(q2->WorksheetNumber, "12345");
+    EXPECT_EQ(q2->PlanCode, "P1");
+    EXPECT_EQ(q2->FromName, "Bank");
 
     // Tesselon -> Quodex -> Tesselon.
-    auto t2 = Read(TTesselon::BuildTesselon(*original, TSaveMode::All, true));
-    ExpectSameForms(*original, *t2, true);
-    TQuodex q3;
-    q3.LoadFromBytes(TQuodex::BuildQuodex(*t2, TSaveMode::All, true, false));
-    auto t3 = Read(TTesselon::BuildTesselon(q3, TSaveMode::All, true));
-    ExpectSameForms(*t2, *t3, false);
+    auto t2 = ViaTesselon(*original);
+    ExpectSameForms(*original, *t2, TKept::TesselonFields);
+    auto q3 = ViaQuodex(*t2);
+    auto t3 = ViaTesselon(*q3);
+    ExpectSameForms(*t2, *t3, TKept::QuodexFields);
     EXPECT_EQ(t2->CreatedBy, "Server;Pagellan 4.1.0.3");
-    EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3.CreatedBy));
+    EXPECT_EQ(t3->CreatedBy, TTesselon::StampedCreatedBy(q3->CreatedBy));
     EXPECT_EQ(t3->LenderName, "Lender");
     EXPECT_TRUE(prompts.Entries().empty());
 }
@@ -537,12 +496,10 @@ TEST(Tesselon, RepeatedNameAndBorrower) {
     TDocSetForm& again = AddForm(set, "DEED.DOT-A", 1, 2);
     again.Pages[1]->FillData = THLWMemorystream("other fill");
     again.Pages[1]->AddAnnotation(Note(5, 6, "again"));
-    auto t = Read(TTesselon::BuildTesselon(set, TSaveMode::All, true));
-    ExpectSameForms(set, *t, true);
+    auto t = ViaTesselon(set);
+    ExpectSameForms(set, *t, TKept::TesselonFields);
     EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
-    TQuodex q;
-    q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
-    ExpectSameForms(*t, q, false);
+    ExpectSameForms(*t, *ViaQuodex(*t), TKept::QuodexFields);
     EXPECT_TRUE(prompts.Entries().empty());
 }
 
@@ -553,10 +510,7 @@ TEST(Tesselon, FuzzSeeds) {
     for (const auto& entry :
          fs::directory_iterator(fs::path(PAGELLAN_SOURCE_DIR) / "fuzz/corpus/fuzz_tesselon")) {
         SCOPED_TRACE(entry.path().string());
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        auto set = Read(bytes.str());
+        auto set = Read(test::ReadWholeFile(entry.path()));
         EXPECT_GT(set->FormCount(), 1u);
         EXPECT_NO_THROW(fuzzcheck::FromTesselon(*set));
         ++files;
@@ -573,19 +527,17 @@ TEST(Tesselon, PageNumbersToQuodex) {
         std::string blob, pages;
         for (size_t i = 0; i < numbers.size(); ++i) {
             const std::string data = MacroOpen(10003) + "fill " + std::to_string(i) + MacroClose(10003);
-            pages += Page((numbers[i].empty() ? "" : "pageNumber=\"" + numbers[i] + "\" ") + "byteOffset=\"" +
-                          std::to_string(blob.size()) + "\" expectedByteLength=\"" +
-                          std::to_string(data.size()) + "\"");
+            pages += Page((numbers[i].empty() ? "" : "pageNumber=\"" + numbers[i] + "\" ") +
+                          Range(blob.size(), data.size()));
             blob += data;
         }
         auto t = Read(TesselonFile("<DocSet><Form><Name>A.DOT</Name>" + pages + "</Form></DocSet>", blob));
         ASSERT_EQ(t->Form(0).PageCount(), int32_t(numbers.size()));
-        TQuodex q;
-        q.LoadFromBytes(TQuodex::BuildQuodex(*t, TSaveMode::All, true, false));
-        ASSERT_EQ(q.Form(0).PageCount(), int32_t(numbers.size()));
+        auto q = ViaQuodex(*t);
+        ASSERT_EQ(q->Form(0).PageCount(), int32_t(numbers.size()));
         for (size_t i = 0; i < numbers.size(); ++i)
-            EXPECT_EQ(Fill(*q.Form(0).Pages[i]), "fill " + std::to_string(i));
-        EXPECT_TRUE(q.MissingForms.empty());
+            EXPECT_EQ(Fill(*q->Form(0).Pages[i]), "fill " + std::to_string(i));
+        EXPECT_TRUE(q->MissingForms.empty());
         EXPECT_NO_THROW(fuzzcheck::FromTesselon(*t));
     }
     EXPECT_TRUE(prompts.Entries().empty());
@@ -608,8 +560,8 @@ TEST(Tesselon, ControlAndHighBytesInTexts) {
     EXPECT_TRUE(std::all_of(xml.begin(), xml.end(), [](char c) {
         return (c >= 0x20 && c < 0x7F) || c == '\n' || c == '\t';
     })) << "ASCII only (a tab stays inside CDATA)";
-    EXPECT_EQ(xml.find("&#27;"), std::string::npos);
-    EXPECT_NE(xml.find("Jos&#xE9;"), std::string::npos);
+    EXPECT_THAT(xml, Not(HasSubstr("&#27;")));
+    EXPECT_THAT(xml, HasSubstr("Jos&#xE9;"));
 
     auto back = Read(bytes);
     ASSERT_EQ(back->FormCount(), 1u);
@@ -620,12 +572,10 @@ TEST(Tesselon, ControlAndHighBytesInTexts) {
     EXPECT_NO_THROW(fuzzcheck::FromTesselon(*back));
     EXPECT_TRUE(prompts.Entries().empty());
 
-    const fs::path file = fs::temp_directory_path() / ("tsn-xml-" + std::to_string(::getpid()) + ".xml");
-    std::ofstream(file, std::ios::binary) << xml;
-    const std::string command =
-        "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " + file.string();
+    test::TTempFolder temp("tsn-xml");
+    const std::string command = "python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' " +
+                                temp.File("list.xml", xml);
     EXPECT_EQ(std::system(command.c_str()), 0) << "another XML 1.0 parser accepts the form list";
-    fs::remove(file);
 }
 
 // One rule picks the reader: a first escape byte means Tesselon whatever the name.
@@ -641,16 +591,13 @@ TEST(Tesselon, ContainerChoice) {
     for (const auto& c : cases)
         EXPECT_EQ(ContainerFor(c.name, c.bytes), c.kind) << c.name;
 
-    const fs::path dir = fs::temp_directory_path() / ("tsn-choice-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::copy_file(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn", dir / "renamed.qdx",
-                  fs::copy_options::overwrite_existing);
+    test::TTempFolder dir("tsn-choice");
     TRecordingPrompter prompts;
-    auto set = LoadPackageFile((dir / "renamed.qdx").string());
+    auto set = LoadPackageFile(
+        dir.File("renamed.qdx", test::ReadWholeFile(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn")));
     EXPECT_NE(dynamic_cast<TTesselon*>(set.get()), nullptr);
     EXPECT_GT(set->FormCount(), 0u);
     EXPECT_TRUE(prompts.Entries().empty());
-    fs::remove_all(dir);
 }
 
 // The bundled Tesselon demo is the Quodex demo converted: the same forms, pages, streams,
@@ -662,31 +609,22 @@ TEST(Tesselon, DemoPackage) {
     auto tesselon = LoadPackageFile(folder + "demo.tsn");
     ASSERT_NE(dynamic_cast<TTesselon*>(tesselon.get()), nullptr);
     ASSERT_GT(quodex->FormCount(), 0u);
-    ExpectSameForms(*quodex, *tesselon, false);
-    EXPECT_EQ(tesselon->WorksheetNumber, quodex->WorksheetNumber);
-    EXPECT_EQ(tesselon->PlanCode, quodex->PlanCode);
-    EXPECT_EQ(tesselon->FromName, quodex->FromName);
-    EXPECT_EQ(tesselon->LenderName, quodex->LenderName);
+    ExpectSameForms(*quodex, *tesselon, TKept::QuodexFields);
+    for (auto field :
+         {&TDocSet::WorksheetNumber, &TDocSet::PlanCode, &TDocSet::FromName, &TDocSet::LenderName})
+        EXPECT_EQ((*tesselon).*field, (*quodex).*field);
     EXPECT_EQ(tesselon->CreatedBy, TTesselon::StampedCreatedBy(quodex->CreatedBy));
-    TQuodex back;
-    back.LoadFromBytes(TQuodex::BuildQuodex(*tesselon, TSaveMode::All, true, false));
-    ExpectSameForms(*quodex, back, false);
-    std::ifstream in(folder + "demo.tsn", std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_TRUE(bytes.str() == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
+    ExpectSameForms(*quodex, *ViaQuodex(*tesselon), TKept::QuodexFields);
+    const std::string demo = test::ReadWholeFile(folder + "demo.tsn");
+    EXPECT_TRUE(demo == TTesselon::BuildTesselon(*quodex, TSaveMode::All, true))
         << "samples/demo.tsn is older than samples/demo.qdx: pagellan-cli convert samples/demo.qdx "
            "samples/demo.tsn";
     EXPECT_TRUE(prompts.Entries().empty());
 
     // Files that are not ".QDX" are read as Tesselon, whatever their extension; plain PCL is refused.
-    const fs::path dir = fs::temp_directory_path() / ("tsn-load-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::copy_file(folder + "demo.tsn", dir / "demo.qdz", fs::copy_options::overwrite_existing);
-    EXPECT_EQ(LoadPackageFile((dir / "demo.qdz").string())->FormCount(), quodex->FormCount());
-    std::ofstream((dir / "plain.pcl").string(), std::ios::binary) << kReset << "text\f" << kReset;
-    EXPECT_THROW(LoadPackageFile((dir / "plain.pcl").string()), TTesselonFormatError);
-    fs::remove_all(dir);
+    test::TTempFolder dir("tsn-load");
+    EXPECT_EQ(LoadPackageFile(dir.File("demo.qdz", demo))->FormCount(), quodex->FormCount());
+    EXPECT_THROW(LoadPackageFile(dir.File("plain.pcl", kReset + "text\f" + kReset)), TTesselonFormatError);
 }
 
 } // namespace
