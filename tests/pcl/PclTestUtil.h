@@ -5,6 +5,8 @@
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <string>
 
@@ -62,6 +64,18 @@ inline std::unique_ptr<TBitmapPcl> Parsed(const std::string& pcl, bool render = 
     buffer->AppendData(pcl);
     buffer->Parse(render);
     return buffer;
+}
+
+// Pixels of the colour index in the box, clipped to the page; kAnyInk counts every pixel that is
+// not white.
+constexpr int kAnyInk = -1;
+inline int CountPixels(const TPageBitmap& page, int index, int left = 0, int top = 0, int right = INT_MAX,
+                       int bottom = INT_MAX) {
+    int n = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, page.Height()); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, page.Width()); ++x)
+            n += index == kAnyInk ? page.Pixel(x, y) != kPaletteWhite : page.Pixel(x, y) == index;
+    return n;
 }
 
 inline std::string OutputOf(TPCLBuffer& buffer) {

@@ -57,12 +57,8 @@ std::unique_ptr<TBitmapPcl> Rendered(const std::string& pcl) {
     return b;
 }
 
-int InkCount(const TPageBitmap& page, int left, int top, int right, int bottom) {
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            n += page.Pixel(x, y) != kPaletteWhite;
-    return n;
+int InkCount(const TPageBitmap& page, int left = 0, int top = 0, int right = 2450, int bottom = 3300) {
+    return CountPixels(page, kAnyInk, left, top, right, bottom);
 }
 
 } // namespace
