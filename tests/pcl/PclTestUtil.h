@@ -78,6 +78,40 @@ inline int CountPixels(const TPageBitmap& page, int index, int left = 0, int top
     return n;
 }
 
+// Soft-font downloads: a bitmap character descriptor and its rows, a font header, the
+// download of a header for a font identifier and of a character for a code.
+inline std::string Glyph(int leftOffset, int topOffset, int width, int height, int advanceQuarterDots,
+                         const std::string& rows) {
+    std::string g(16, '\0');
+    g[0] = 4;  // bitmap format
+    g[2] = 14; // descriptor size
+    g[3] = 1;  // class: uncompressed bitmap
+    g[6] = char(uint16_t(leftOffset) >> 8);
+    g[7] = char(leftOffset & 0xFF);
+    g[9] = char(topOffset);
+    g[11] = char(width);
+    g[13] = char(height);
+    g[15] = char(advanceQuarterDots);
+    return g + rows;
+}
+
+inline std::string Header(int format = 0, int heightQuarterDots = 200) {
+    std::string h(64, '\0');
+    h[1] = 64;
+    h[2] = char(format);
+    h[18] = char(heightQuarterDots >> 8);
+    h[19] = char(heightQuarterDots & 0xFF);
+    return h;
+}
+
+inline std::string Download(int id, const std::string& header) {
+    return P("~*c" + std::to_string(id) + "D~)s" + std::to_string(header.size()) + "W") + header;
+}
+
+inline std::string Char(int code, const std::string& glyph) {
+    return P("~*c" + std::to_string(code) + "E~(s" + std::to_string(glyph.size()) + "W") + glyph;
+}
+
 inline std::string OutputOf(TPCLBuffer& buffer) {
     return std::string(buffer.GetOutput().View());
 }
