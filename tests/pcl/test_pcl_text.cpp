@@ -238,17 +238,17 @@ TEST(PclText, ColoursBulletsAndUnderlines) {
     EXPECT_TRUE(TShown(P("~*v1T~(s4148T~*p300x600YHH")).Ink(300, 600, 500, 800).Empty());
     // The bullet: a black disc in the box (x, y + 15) .. (x + 15, y + 30), y = 10 + 750 - 50.
     const TInk disc = TShown(P("~(s4148T~*p300x600Y\xB1")).Ink(300, 650, 450, 800);
-    EXPECT_EQ(std::tie(disc.Left, disc.Right, disc.Top, disc.Bottom), std::tuple(350, 364, 725, 739));
+    EXPECT_EQ(std::tuple(disc.Left, disc.Right, disc.Top, disc.Bottom), std::tuple(350, 364, 725, 739));
     // Underlined text: a 2-pixel line on rows 754 and 755 (the PCL line 750 + 5, the pen
     // centred), as long as the advances; the glyphs end above row 755.
     const TShown under(P("~&dD~*p300x600YAB~&d@CD"));
     const TInk line = under.Ink(300, 755, 600, 800);
-    EXPECT_EQ(std::tie(line.Left, line.Right, line.Bottom), std::tuple(350, 409, 755));
+    EXPECT_EQ(std::tuple(line.Left, line.Right, line.Bottom), std::tuple(350, 409, 755));
     EXPECT_EQ(under.Ink(350, 754, 410, 755).Count, 60);
     EXPECT_EQ(TShown(P("~*p300x600YAB")).Ink(300, 755, 600, 800).Count, 0);
     // Floating underline: a horizontal move while underlining is underlined too.
     const TInk moved = TShown(P("~*p300x600Y~&dD~*p+100X~&d@x")).Ink(300, 755, 600, 800);
-    EXPECT_EQ(std::tie(moved.Left, moved.Right), std::tuple(350, 449));
+    EXPECT_EQ(std::tuple(moved.Left, moved.Right), std::tuple(350, 449));
 }
 
 TEST(PclText, EachCharacterIsDrawnBeforeItsUnderlineAndBullets) {
