@@ -144,10 +144,8 @@ TEST(PclRaster, LandscapeSetupInAnyOrderDrawsTheWholePage) {
             setup[0] + setup[1] + setup[2] + Raster(0, "") + P("~*p3100x2350Y") + Row("\xFF");
         SCOPED_TRACE(pcl);
         TRender shown(pcl);
-        TBitmapPcl printed;
-        printed.AppendData(pcl);
-        printed.Parse(false);
-        const TPageBitmap* printedPage = &printed.GetPageBitmap(true, 1, "LGL");
+        auto printed = Parsed(pcl);
+        const TPageBitmap* printedPage = &printed->GetPageBitmap(true, 1, "LGL");
         for (const TPageBitmap* page : {shown.page, printedPage}) {
             EXPECT_EQ(page->Width(), 3300);
             EXPECT_EQ(page->Height(), 2550);
@@ -275,10 +273,8 @@ TEST(PclSignatureBox, OutlineFivePixelsWideWithTheContentInsideVisible) {
     EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
     EXPECT_EQ(mono.page->Pixel(150, 450), kPaletteBlack);
     // Not drawn for printing.
-    TBitmapPcl print;
-    print.AppendData(content + P("~(s100.200.300.400Z"));
-    print.Parse();
-    const TPageBitmap& printed = print.GetPageBitmap(true, 1, "LTR");
+    auto print = Parsed(content + P("~(s100.200.300.400Z"));
+    const TPageBitmap& printed = print->GetPageBitmap(true, 1, "LTR");
     EXPECT_EQ(printed.Pixel(150, 450), kPaletteWhite);
     EXPECT_EQ(printed.Pixel(210, 410), kPaletteFillBlack);
 }
