@@ -252,27 +252,17 @@ TEST(PclText, ColoursBulletsAndUnderlines) {
 }
 
 TEST(PclText, EachCharacterIsDrawnBeforeItsUnderlineAndBullets) {
-    // Pixels of a box that are not black.
-    const auto notBlack = [](const TPageBitmap& page, int left, int top, int right, int bottom) {
-        int n = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                n += page.Pixel(x, y) != kPaletteBlack;
-        return n;
-    };
     // Blue Courier descenders cross the underline rows 754 and 755; the line lies over them.
     const TShown under(P("~&dD~*p300x600Ygjpqy"));
-    const TPageBitmap& u = under.Page;
-    ASSERT_GT(InkIn(u, 350, 756, 500, 800).Count, 0) << "the descenders reach below the line";
-    EXPECT_EQ(notBlack(u, 350, 754, 500, 756), 0);
+    ASSERT_GT(under.Ink(350, 756, 500, 800).Count, 0) << "the descenders reach below the line";
+    EXPECT_EQ(CountPixels(under.Page, kPaletteBlack, 350, 754, 500, 756), 150 * 2); // all black
     // Bold Courier draws "M" a second time 6 dots to the right, into the bullet that follows
     // (box 380..394, 730..744, y = 15 + 750 - 50); the bullet lies over it. Its middle rows
     // 735 to 739 are black from edge to edge.
     const TShown bullet(P("~(s3B~*p300x600YM\xB1"));
-    const TPageBitmap& b = bullet.Page;
-    ASSERT_GT(InkIn(b, 350, 700, 380, 760).Count - InkIn(b, 350, 700, 380, 760, kPaletteBlack).Count, 0)
+    ASSERT_GT(bullet.Ink(350, 700, 380, 760).Count - bullet.Ink(350, 700, 380, 760, kPaletteBlack).Count, 0)
         << "the letter is drawn in the fill colour";
-    EXPECT_EQ(notBlack(b, 380, 735, 395, 740), 0);
+    EXPECT_EQ(CountPixels(bullet.Page, kPaletteBlack, 380, 735, 395, 740), 15 * 5); // all black
 }
 
 TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
