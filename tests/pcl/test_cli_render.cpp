@@ -7,6 +7,7 @@
 #include "PackageFile.h"
 #include "PageBitmapDevice.h"
 #include "PageRender.h"
+#include "PbmFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -78,23 +79,10 @@ int Ink(const TPng& png, int left, int top, int right, int bottom, int grey = -1
 
 // A PBM (P4) in RGB, as ReadPng gives a PNG.
 TImage ReadPbmAsRgb(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    TImage image;
-    in >> magic >> image.Width >> image.Height;
-    in.get();
-    if (magic != "P4" || image.Width <= 0 || image.Height <= 0)
-        return {};
-    const size_t stride = (size_t(image.Width) + 7) / 8;
-    std::vector<char> bits(stride * size_t(image.Height));
-    if (!in.read(bits.data(), std::streamsize(bits.size())))
-        return {};
-    image.Pixels.resize(size_t(image.Width) * size_t(image.Height) * 3);
-    for (int y = 0; y < image.Height; ++y)
-        for (int x = 0; x < image.Width; ++x) {
-            const bool black = uint8_t(bits[size_t(y) * stride + size_t(x) / 8]) & (0x80 >> (x % 8));
-            std::fill_n(image.Pixels.begin() + (ptrdiff_t(y) * image.Width + x) * 3, 3, black ? 0 : 255);
-        }
+    const pg::test::TBlackMap map = pg::test::ReadPbm(path);
+    TImage image{map.Width, map.Height, {}};
+    for (const bool black : map.Black)
+        image.Pixels.insert(image.Pixels.end(), 3, black ? 0 : 255);
     return image;
 }
 

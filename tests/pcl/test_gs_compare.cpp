@@ -2,8 +2,8 @@
 // Ghostscript, rendered by our interpreter, compared with Ghostscript's own rendering of the
 // same pages.
 
+#include "PbmFile.h"
 #include "PclTestUtil.h"
-#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,57 +15,12 @@
 #include <vector>
 
 using namespace pg;
+using test::ReadPbm;
+using test::TBlackMap;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A black-and-white picture, one bool per pixel, true for black.
-struct TBlackMap {
-    int Width = 0;
-    int Height = 0;
-    std::vector<bool> Black;
-    bool At(int x, int y) const {
-        return x >= 0 && y >= 0 && x < Width && y < Height && Black[size_t(y) * size_t(Width) + size_t(x)];
-    }
-};
-
-// A binary PBM ("P4"): header fields separated by blanks and comments, then rows of bits, the
-// leftmost pixel in the most significant bit, a set bit black.
-TBlackMap ReadPbm(const fs::path& file) {
-    const std::string data = test::ReadWholeFile(file);
-    size_t pos = 0;
-    auto field = [&]() {
-        for (;;) {
-            while (pos < data.size() && std::isspace(uint8_t(data[pos])))
-                ++pos;
-            if (pos < data.size() && data[pos] == '#') {
-                pos = data.find('\n', pos);
-                continue;
-            }
-            break;
-        }
-        const size_t start = pos;
-        while (pos < data.size() && !std::isspace(uint8_t(data[pos])))
-            ++pos;
-        return data.substr(start, pos - start);
-    };
-    TBlackMap map;
-    if (field() != "P4")
-        return map;
-    map.Width = std::stoi(field());
-    map.Height = std::stoi(field());
-    ++pos;
-    const size_t stride = (size_t(map.Width) + 7) / 8;
-    if (data.size() < pos + stride * size_t(map.Height))
-        return TBlackMap{};
-    map.Black.resize(size_t(map.Width) * size_t(map.Height));
-    for (int y = 0; y < map.Height; ++y)
-        for (int x = 0; x < map.Width; ++x)
-            map.Black[size_t(y) * size_t(map.Width) + size_t(x)] =
-                uint8_t(data[pos + size_t(y) * stride + size_t(x / 8)]) & (0x80 >> (x % 8));
-    return map;
-}
 
 TBlackMap BlackOf(const TPageBitmap& page) {
     TBlackMap map{page.Width(), page.Height(), {}};
