@@ -69,14 +69,14 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
 
     TPCLFontState font;
     font.FillColor = 0x00FF0000;
-    TTextFont t = SelectTextFont(font, 0, false);
-    EXPECT_EQ(t.Family, "Courier New");
-    EXPECT_TRUE(t.Bold); // bold on screen
-    EXPECT_EQ(t.Allowance, 15);
-    EXPECT_EQ(t.Height, 50); // 12 / 72 * 300
-    EXPECT_EQ(t.Colour, 0x00FF0000u);
-    t = SelectTextFont(font, 0, true);
-    EXPECT_FALSE(t.Bold); // plain when printed
+    // Family, bold, italic, height, allowance and colour of the face chosen.
+    const auto chosen = [&font](uint16_t pattern, bool print) {
+        const TTextFont t = SelectTextFont(font, pattern, print);
+        return std::tuple(t.Family, t.Bold, t.Italic, t.Height, t.Allowance, t.Colour);
+    };
+    // Bold on screen, plain when printed; 12 points are 12 / 72 * 300 = 50 dots.
+    EXPECT_EQ(chosen(0, false), std::tuple("Courier New", true, false, 50, 15, 0x00FF0000u));
+    EXPECT_FALSE(std::get<1>(chosen(0, true)));
     EXPECT_EQ(SelectTextFont(font, 1, false).Colour, 0x00FFFFFFu);
     EXPECT_EQ(SelectTextFont(font, 2, false).Colour, 0u);
 
@@ -84,13 +84,7 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
     font.PrimaryStyle = 1;
     font.PrimaryStrokeWeight = 3;
     font.PrimaryHeight = 10;
-    t = SelectTextFont(font, 0, false);
-    EXPECT_EQ(t.Family, "ARIAL");
-    EXPECT_TRUE(t.Bold);
-    EXPECT_TRUE(t.Italic);
-    EXPECT_EQ(t.Allowance, 10);
-    EXPECT_EQ(t.Height, 42); // 41.67
-    EXPECT_EQ(t.Colour, 0u);
+    EXPECT_EQ(chosen(0, false), std::tuple("ARIAL", true, true, 42, 10, 0u)); // 41.67 dots high
     // Families without a face of their own (24580, 4197, 1234) take a similar installed one,
     // and only when it is installed (4362); 4102 has none.
     const std::pair<uint16_t, std::string> families[] = {
