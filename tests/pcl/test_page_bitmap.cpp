@@ -1,23 +1,14 @@
 // The page bitmap and the page-bitmap output device.
 
-#include "PageBitmapDevice.h"
 #include "PageBitmap.h"
+#include "PageBitmapDevice.h"
+#include "PclTestUtil.h"
 
 #include <gtest/gtest.h>
 
 using namespace pg;
 
-namespace {
-
-int CountIndex(const TPageBitmap& b, uint8_t index) {
-    int n = 0;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            n += b.Pixel(x, y) == index;
-    return n;
-}
-
-} // namespace
+using test::CountPixels;
 
 TEST(PagePalette, HoldsTheFillColoursAndFindsNearest) {
     const auto& p = PagePalette();
@@ -34,26 +25,26 @@ TEST(PagePalette, HoldsTheFillColoursAndFindsNearest) {
 TEST(PageBitmap, StartsWhiteAndResizesKeepingTheTopLeft) {
     TPageBitmap b(10, 6);
     EXPECT_EQ(b.Stride(), 10u);
-    EXPECT_EQ(CountIndex(b, kPaletteWhite), 60);
+    EXPECT_EQ(CountPixels(b, kPaletteWhite), 60);
     b.SetPixel(2, 3, 0);
     b.SetPixel(9, 5, 0);
     b.Resize(6, 20);
     EXPECT_EQ(b.Width(), 6);
     EXPECT_EQ(b.Height(), 20);
     EXPECT_EQ(b.Pixel(2, 3), 0);
-    EXPECT_EQ(CountIndex(b, 0), 1);
+    EXPECT_EQ(CountPixels(b, 0), 1);
     b.SwapSides();
     EXPECT_EQ(b.Width(), 20);
     EXPECT_EQ(b.Height(), 6);
     EXPECT_EQ(b.Pixel(2, 3), 0);
     b.Clear();
-    EXPECT_EQ(CountIndex(b, kPaletteWhite), 120);
+    EXPECT_EQ(CountPixels(b, kPaletteWhite), 120);
     // Outside reads white and writes nothing.
     b.SetPixel(-1, 0, 0);
     b.SetPixel(20, 0, 0);
     b.SetPixel(0, 6, 0);
     EXPECT_EQ(b.Pixel(-5, -5), kPaletteWhite);
-    EXPECT_EQ(CountIndex(b, kPaletteWhite), 120);
+    EXPECT_EQ(CountPixels(b, kPaletteWhite), 120);
     // Wider rows move up the block; what grows is white.
     TPageBitmap w(5, 5);
     w.SetPixel(0, 0, 0);
@@ -63,14 +54,14 @@ TEST(PageBitmap, StartsWhiteAndResizesKeepingTheTopLeft) {
     EXPECT_EQ(w.Pixel(0, 0), 0);
     EXPECT_EQ(w.Pixel(4, 0), 0);
     EXPECT_EQ(w.Pixel(4, 4), 0);
-    EXPECT_EQ(CountIndex(w, 0), 3);
+    EXPECT_EQ(CountPixels(w, 0), 3);
     w.Resize(3, 2);
     w.Resize(5, 5);
-    EXPECT_EQ(CountIndex(w, 0), 1);
+    EXPECT_EQ(CountPixels(w, 0), 1);
     EXPECT_EQ(w.Pixel(0, 0), 0);
     w.Reset(4, 4);
     EXPECT_EQ(w.Width(), 4);
-    EXPECT_EQ(CountIndex(w, kPaletteWhite), 16);
+    EXPECT_EQ(CountPixels(w, kPaletteWhite), 16);
     TPageBitmap empty(-3, 5);
     EXPECT_EQ(empty.Width(), 0);
     empty.FillRect(0, 0, 10, 10, 0);
@@ -80,7 +71,7 @@ TEST(PageBitmap, MonochromeStoresBitsAndWhitensWhatGrows) {
     TPageBitmap m(13, 4, TPixelFormat::Mono1);
     EXPECT_EQ(m.Stride(), 2u);
     m.FillRect(0, 0, 13, 4, kPaletteFillBlack);
-    EXPECT_EQ(CountIndex(m, kPaletteBlack), 52);
+    EXPECT_EQ(CountPixels(m, kPaletteBlack), 52);
     // Grey is light on a monochrome page.
     m.SetPixel(0, 0, kPaletteGrey);
     EXPECT_EQ(m.Pixel(0, 0), kPaletteWhite);
@@ -90,11 +81,11 @@ TEST(PageBitmap, MonochromeStoresBitsAndWhitensWhatGrows) {
     EXPECT_EQ(m.Pixel(10, 1), kPaletteWhite);
     EXPECT_EQ(m.Pixel(15, 1), kPaletteWhite);
     EXPECT_EQ(m.Pixel(3, 4), kPaletteWhite);
-    EXPECT_EQ(CountIndex(m, kPaletteBlack), 39);
+    EXPECT_EQ(CountPixels(m, kPaletteBlack), 39);
     m.AndRect(0, 0, 16, 5, kPaletteWhite);
-    EXPECT_EQ(CountIndex(m, kPaletteBlack), 39);
+    EXPECT_EQ(CountPixels(m, kPaletteBlack), 39);
     m.AndRect(0, 0, 16, 5, kPaletteFillBlack);
-    EXPECT_EQ(CountIndex(m, kPaletteBlack), 80);
+    EXPECT_EQ(CountPixels(m, kPaletteBlack), 80);
 }
 
 TEST(PageBitmap, SpansRectanglesAndTheAndCombine) {
@@ -102,31 +93,31 @@ TEST(PageBitmap, SpansRectanglesAndTheAndCombine) {
     b.HorizontalSpan(-5, 3, 0, 0);
     b.HorizontalSpan(18, 40, 0, 0);
     b.HorizontalSpan(5, 5, 1, 0);
-    EXPECT_EQ(CountIndex(b, 0), 5);
+    EXPECT_EQ(CountPixels(b, 0), 5);
     b.FillRect(15, 8, 30, 30, 0);
-    EXPECT_EQ(CountIndex(b, 0), 5 + 10);
+    EXPECT_EQ(CountPixels(b, 0), 5 + 10);
     b.Clear();
     b.SetPixel(4, 4, 0);
     b.AndRect(2, 2, 8, 8, kPaletteFillBlack);
     EXPECT_EQ(b.Pixel(4, 4), 0);
     EXPECT_EQ(b.Pixel(2, 2), kPaletteFillBlack);
     EXPECT_EQ(b.Pixel(8, 8), kPaletteWhite);
-    EXPECT_EQ(CountIndex(b, kPaletteFillBlack), 35);
+    EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 35);
     b.AndRect(-100, -100, 100, 100, kPaletteWhite);
-    EXPECT_EQ(CountIndex(b, kPaletteFillBlack), 35);
+    EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 35);
 }
 
 TEST(PageBitmap, LinesEllipsesAndBlits) {
     TPageBitmap b(40, 40);
     // A 2-pixel pen: the row of the line and the one above it; the end point is left out.
     b.Line(5, 10, 15, 10, 2, 0);
-    EXPECT_EQ(CountIndex(b, 0), 20);
+    EXPECT_EQ(CountPixels(b, 0), 20);
     EXPECT_EQ(b.Pixel(5, 9), 0);
     EXPECT_EQ(b.Pixel(14, 10), 0);
     EXPECT_EQ(b.Pixel(15, 10), kPaletteWhite);
     b.Clear();
     b.Line(0, 0, 10, 10, 1, 0);
-    EXPECT_EQ(CountIndex(b, 0), 10);
+    EXPECT_EQ(CountPixels(b, 0), 10);
     EXPECT_EQ(b.Pixel(9, 9), 0);
     b.Clear();
     // Far-off end points are clipped, not walked.
@@ -144,22 +135,22 @@ TEST(PageBitmap, LinesEllipsesAndBlits) {
             EXPECT_EQ(b.Pixel(x, y), b.Pixel(35 - x, y)) << x << "," << y;
     b.Clear();
     b.FillEllipse(-100000, -100000, 100000, 100000, 0);
-    EXPECT_EQ(CountIndex(b, 0), 1600);
+    EXPECT_EQ(CountPixels(b, 0), 1600);
     b.Clear();
     const uint8_t bits[] = {0xA0, 0x00, 0xFF, 0x80};
     b.BlitBits(38, 0, bits, 9, 2, 2, 0);
     EXPECT_EQ(b.Pixel(38, 0), 0);
     EXPECT_EQ(b.Pixel(39, 0), kPaletteWhite);
     EXPECT_EQ(b.Pixel(39, 1), 0);
-    EXPECT_EQ(CountIndex(b, 0), 3);
+    EXPECT_EQ(CountPixels(b, 0), 3);
     // Rows beyond the data are not read.
     b.Clear();
     b.BlitBits(0, 0, std::span<const uint8_t>(bits, 3), 9, 5, 2, 0);
-    EXPECT_EQ(CountIndex(b, 0), 2 + 8);
+    EXPECT_EQ(CountPixels(b, 0), 2 + 8);
     b.Clear();
     const uint8_t coverage[] = {0, 127, 128, 255, 255, 10};
     b.BlitCoverage(1, 1, coverage, 3, 2, 3, kPaletteGrey);
-    EXPECT_EQ(CountIndex(b, kPaletteGrey), 3);
+    EXPECT_EQ(CountPixels(b, kPaletteGrey), 3);
     EXPECT_EQ(b.Pixel(3, 1), kPaletteGrey);
     EXPECT_EQ(b.Pixel(2, 1), kPaletteWhite);
 }
@@ -192,13 +183,13 @@ TEST(PageBitmapDevice, DrawsWhatTheInterpreterHandsIt) {
     TDeviceFont font{"Courier New", 50, true, false, 0x00FF0000};
     const TPlacedChar chars[] = {{'A', 0, 0}, {' ', 10, 0}, {'B', 20, 20}};
     d.DrawTextRun(font, chars);
-    EXPECT_EQ(CountIndex(b, kPaletteWhite), 900);
+    EXPECT_EQ(CountPixels(b, kPaletteWhite), 900);
     EXPECT_EQ(d.MeasureChar(font, 'A'), 0);
     TBlockRasterizer engine;
     d.SetRasterizer(&engine);
     d.DrawTextRun(font, chars);
     const uint8_t blue = NearestPaletteIndex(0x00FF0000);
-    EXPECT_EQ(CountIndex(b, blue), 12);
+    EXPECT_EQ(CountPixels(b, blue), 12);
     EXPECT_EQ(b.Pixel(1, 2), blue);
     EXPECT_EQ(b.Pixel(22, 24), blue);
     EXPECT_EQ(d.MeasureChar(font, 'A'), 7);
@@ -210,23 +201,23 @@ TEST(PageBitmapDevice, DrawsWhatTheInterpreterHandsIt) {
     d.DrawRasterRow(25, 20, row, 16, TRasterDirection::Down);
     EXPECT_EQ(b.Pixel(25, 20), 0);
     EXPECT_EQ(b.Pixel(25, 35), kPaletteWhite);
-    EXPECT_EQ(CountIndex(b, 0), 3);
+    EXPECT_EQ(CountPixels(b, 0), 3);
     d.DrawRasterRow(2147483600, 0, row, 16, TRasterDirection::Across);
     b.Clear();
     b.SetPixel(5, 5, 0);
     d.FillRectangle(4, 4, 3, 3, kPaletteFillBlack);
     EXPECT_EQ(b.Pixel(5, 5), 0);
-    EXPECT_EQ(CountIndex(b, kPaletteFillBlack), 8);
+    EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 8);
     d.FillRectangle(0, 0, 0, 5, kPaletteFillBlack);
     d.FillRectangle(2147483600, 2147483600, 1000, 1000, kPaletteFillBlack);
-    EXPECT_EQ(CountIndex(b, kPaletteFillBlack), 8);
+    EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 8);
     b.Clear();
     const uint8_t glyph[] = {0xC0, 0x40};
     d.DrawGlyph(28, 0, TBitImage{glyph, 2, 2, 1});
-    EXPECT_EQ(CountIndex(b, 0), 3);
+    EXPECT_EQ(CountPixels(b, 0), 3);
     b.Clear();
     d.DrawLine(0, 29, 30, 29, 1, 0x000000FF);
-    EXPECT_EQ(CountIndex(b, NearestPaletteIndex(0x000000FF)), 30);
+    EXPECT_EQ(CountPixels(b, NearestPaletteIndex(0x000000FF)), 30);
     d.FillEllipse(0, 0, 4, 4, 0);
     EXPECT_EQ(b.Pixel(2, 2), 0);
 }

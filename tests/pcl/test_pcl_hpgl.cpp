@@ -11,11 +11,7 @@ using namespace pg::test;
 namespace {
 
 int Ink(const TPageBitmap& page, int left, int top, int right, int bottom) {
-    int n = 0;
-    for (int y = std::max(0, top); y < std::min(bottom, page.Height()); ++y)
-        for (int x = std::max(0, left); x < std::min(right, page.Width()); ++x)
-            n += page.Pixel(x, y) != kPaletteWhite;
-    return n;
+    return CountPixels(page, kAnyInk, left, top, right, bottom);
 }
 
 // The first page drawn as the page window draws it.

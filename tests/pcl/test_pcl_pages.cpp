@@ -1,12 +1,11 @@
 // Page splitting, the whole output, macros, and PCL written by Ghostscript.
 
 #include "PclTestUtil.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 using namespace pg;
 using namespace pg::test;
@@ -159,21 +158,18 @@ TEST(PclFonts, HeadersAreRewrittenAndFontsKeptWhileRendering) {
 TEST(PclGhostscript, CountsThePagesOfLaserPrinterOutput) {
     if (std::system("gs --version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "Ghostscript is not installed";
-    const auto dir = std::filesystem::path(testing::TempDir()) / "pcl_gs";
-    std::filesystem::create_directories(dir);
-    const auto ps = dir / "in.ps";
-    const auto out = dir / "out.pcl";
-    {
-        std::ofstream f(ps);
-        f << "%!PS\n/Helvetica findfont 24 scalefont setfont\n"
-             "72 700 moveto (Page one) show\n72 72 200 100 rectfill showpage\n"
-             "72 700 moveto (Page two) show\n300 300 moveto 400 400 lineto stroke showpage\n";
-    }
-    const std::string cmd = "gs -q -dNOPAUSE -dBATCH -sDEVICE=ljet2p -r300 -sOutputFile=" + out.string() +
-                            " " + ps.string() + " > /dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const TTempFolder dir("pcl_gs");
+    const std::string ps =
+        dir.File("in.ps", "%!PS\n/Helvetica findfont 24 scalefont setfont\n"
+                          "72 700 moveto (Page one) show\n72 72 200 100 rectfill showpage\n"
+                          "72 700 moveto (Page two) show\n"
+                          "300 300 moveto 400 400 lineto stroke showpage\n");
+    const std::string gs =
+        "gs -q -dNOPAUSE -dBATCH -sDEVICE=ljet2p -r300 -sOutputFile=" + dir.Path("out.pcl") + " " + ps +
+        " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(gs.c_str()), 0);
     TBitmapPcl b;
-    b.LoadFromFile(out.string());
+    b.LoadFromFile(dir.Path("out.pcl"));
     b.Parse();
     EXPECT_EQ(b.GetPageCount(), 2);
     // The pages are raster images only: no printable text byte reaches the scanner.

@@ -21,14 +21,10 @@ struct TRender {
         buffer.Parse(true);
         page = &buffer.GetPageBitmap(false, 1, "LGL");
     }
-    int Count(uint8_t index, int left = 0, int top = 0, int right = 1 << 20, int bottom = 1 << 20) const {
-        int n = 0;
-        for (int y = std::max(top, 0); y < std::min(bottom, page->Height()); ++y)
-            for (int x = std::max(left, 0); x < std::min(right, page->Width()); ++x)
-                n += page->Pixel(x, y) == index;
-        return n;
+    int Count(uint8_t index, int left = 0, int top = 0, int right = INT_MAX, int bottom = INT_MAX) const {
+        return CountPixels(*page, index, left, top, right, bottom);
     }
-    int NotWhite() const { return page->Width() * page->Height() - Count(kPaletteWhite); }
+    int NotWhite() const { return CountPixels(*page, kAnyInk); }
     TBitmapPcl buffer;
     const TPageBitmap* page = nullptr;
 };
@@ -148,10 +144,8 @@ TEST(PclRaster, LandscapeSetupInAnyOrderDrawsTheWholePage) {
             setup[0] + setup[1] + setup[2] + Raster(0, "") + P("~*p3100x2350Y") + Row("\xFF");
         SCOPED_TRACE(pcl);
         TRender shown(pcl);
-        TBitmapPcl printed;
-        printed.AppendData(pcl);
-        printed.Parse(false);
-        const TPageBitmap* printedPage = &printed.GetPageBitmap(true, 1, "LGL");
+        auto printed = Parsed(pcl);
+        const TPageBitmap* printedPage = &printed->GetPageBitmap(true, 1, "LGL");
         for (const TPageBitmap* page : {shown.page, printedPage}) {
             EXPECT_EQ(page->Width(), 3300);
             EXPECT_EQ(page->Height(), 2550);
@@ -279,10 +273,8 @@ TEST(PclSignatureBox, OutlineFivePixelsWideWithTheContentInsideVisible) {
     EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
     EXPECT_EQ(mono.page->Pixel(150, 450), kPaletteBlack);
     // Not drawn for printing.
-    TBitmapPcl print;
-    print.AppendData(content + P("~(s100.200.300.400Z"));
-    print.Parse();
-    const TPageBitmap& printed = print.GetPageBitmap(true, 1, "LTR");
+    auto print = Parsed(content + P("~(s100.200.300.400Z"));
+    const TPageBitmap& printed = print->GetPageBitmap(true, 1, "LTR");
     EXPECT_EQ(printed.Pixel(150, 450), kPaletteWhite);
     EXPECT_EQ(printed.Pixel(210, 410), kPaletteFillBlack);
 }
@@ -362,7 +354,8 @@ TEST(PclRaster, RectangleFillsStopAfterTheirBudget) {
     TRender page(pcl + Raster(0, Row("\xFF")));
     EXPECT_EQ(page.Count(kPaletteFillBlack), 0);
     EXPECT_EQ(page.Count(kPaletteBlack, 0, 150, 4200, 151), 8);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Too many rectangle fills on this page; the rest are not drawn"});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"Too many rectangle fills on this page; the rest are not drawn"});
     // Within the budget a fill is drawn as usual.
     TRender fine(P("~*p100x100Y~*c20a20b0P"));
     EXPECT_EQ(fine.Count(kPaletteFillBlack), 400);

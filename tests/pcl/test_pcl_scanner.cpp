@@ -77,20 +77,17 @@ TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
     b.AddSubstitution("&cT", "[text path]");
     b.AppendData(P("~&c0T~*c0T"));
     b.Parse();
-    EXPECT_EQ(std::string(b.GetOutput().View()), "[text path]" + P("~*c0T"));
+    EXPECT_EQ(OutputOf(b), "[text path]" + P("~*c0T"));
     EXPECT_EQ(table.Find(P("~%-12345X")), nullptr);
     EXPECT_EQ(table.Find(P("~&L2a")), table.FindKey("&lA"));
 }
 
 TEST(PclCommandKey, DropsEscapeBlanksSignsPointsAndDigits) {
-    EXPECT_EQ(CommandKey(P("~&l2A")), "&lA");
-    EXPECT_EQ(CommandKey(P("~(8U")), "(U");
-    EXPECT_EQ(CommandKey(P("~*p0Y")), "*pY");
-    EXPECT_EQ(CommandKey(P("~(s100.200.300.400Z")), "(sZ");
-    EXPECT_EQ(CommandKey(P("~*p+ 1.5X")), "*pX");
-    EXPECT_EQ(CommandKey(P("~%-12345X")), "%X");
-    EXPECT_EQ(CommandKey(P("~9")), "&9");
-    EXPECT_EQ(CommandKey(P("~=")), "=");
+    const std::pair<const char*, const char*> keys[] = {
+        {"~&l2A", "&lA"},     {"~(8U", "(U"},      {"~*p0Y", "*pY"}, {"~(s100.200.300.400Z", "(sZ"},
+        {"~*p+ 1.5X", "*pX"}, {"~%-12345X", "%X"}, {"~9", "&9"},     {"~=", "="}};
+    for (const auto& [command, key] : keys)
+        EXPECT_EQ(CommandKey(P(command)), key) << command;
 }
 
 TEST(PclScanner, SplitsCombinedSequencesIntoCommands) {
@@ -117,12 +114,8 @@ TEST(PclScanner, SplitsCombinedSequencesIntoCommands) {
 
 TEST(PclScanner, ReadsBinaryBlocksWhole) {
     // The block holds an escape byte; it is data, not a sequence.
-    auto b = Parsed(P("~*b3W") +
-                    "\x1b"
-                    "EA" +
-                    "Z");
-    EXPECT_EQ(OutputOf(*b), P("~*b3W") + "\x1b"
-                                         "EAZ");
+    auto b = Parsed(P("~*b3W~EAZ"));
+    EXPECT_EQ(OutputOf(*b), P("~*b3W~EAZ"));
     EXPECT_EQ(b->RasterState().RasterRowCount, 1);
     // Blocks longer than the download buffer are read and re-emitted whole.
     const std::string big(5000, '\x1b');
@@ -130,10 +123,8 @@ TEST(PclScanner, ReadsBinaryBlocksWhole) {
     EXPECT_EQ(OutputOf(*l), P("~*b5000W") + big + "tail");
     // A block announcing more than remains takes the rest; a negative or zero count reads
     // nothing.
-    EXPECT_EQ(OutputOf(*Parsed(P("~*b100Wabc"))), P("~*b100Wabc"));
-    EXPECT_EQ(OutputOf(*Parsed(P("~*b-5WAB"))), P("~*b-5WAB"));
-    EXPECT_EQ(OutputOf(*Parsed(P("~*b0WAB"))), P("~*b0WAB"));
-    EXPECT_EQ(OutputOf(*Parsed(P("~*b99999999999WAB"))), P("~*b99999999999WAB"));
+    for (const char* pcl : {"~*b100Wabc", "~*b-5WAB", "~*b0WAB", "~*b99999999999WAB"})
+        EXPECT_EQ(OutputOf(*Parsed(P(pcl))), P(pcl)) << pcl;
     // Several W commands in one sequence read their blocks in turn.
     EXPECT_EQ(OutputOf(*Parsed(P("~*b2w3W12345X"))), P("~*b2W12~*b3W345X"));
     // The data of transparent print data is scanned as text.

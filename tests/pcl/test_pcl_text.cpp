@@ -44,12 +44,17 @@ TInk InkIn(const TPageBitmap& page, int left, int top, int right, int bottom, in
     return ink;
 }
 
-// Page 1 of the PCL rendered as the viewer (print false) or the printer (print true) does.
-std::unique_ptr<TBitmapPcl> Rendered(const std::string& pcl, bool print) {
-    auto b = Parsed(pcl);
-    b->GetPageBitmap(print, 1, "LTR");
-    return b;
-}
+// Page 1 of the PCL rendered as the viewer (print false) or the printer (print true) does; the
+// interpreter lives as long as its page.
+struct TShown {
+    explicit TShown(const std::string& pcl, bool print = false)
+        : Buffer(Parsed(pcl)), Page(Buffer->GetPageBitmap(print, 1, "LTR")) {}
+    TInk Ink(int left, int top, int right, int bottom, int onlyIndex = -1) const {
+        return InkIn(Page, left, top, right, bottom, onlyIndex);
+    }
+    std::unique_ptr<TBitmapPcl> Buffer;
+    const TPageBitmap& Page;
+};
 
 } // namespace
 
@@ -64,14 +69,14 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
 
     TPCLFontState font;
     font.FillColor = 0x00FF0000;
-    TTextFont t = SelectTextFont(font, 0, false);
-    EXPECT_EQ(t.Family, "Courier New");
-    EXPECT_TRUE(t.Bold); // bold on screen
-    EXPECT_EQ(t.Allowance, 15);
-    EXPECT_EQ(t.Height, 50); // 12 / 72 * 300
-    EXPECT_EQ(t.Colour, 0x00FF0000u);
-    t = SelectTextFont(font, 0, true);
-    EXPECT_FALSE(t.Bold); // plain when printed
+    // Family, bold, italic, height, allowance and colour of the face chosen.
+    const auto chosen = [&font](uint16_t pattern, bool print) {
+        const TTextFont t = SelectTextFont(font, pattern, print);
+        return std::tuple(t.Family, t.Bold, t.Italic, t.Height, t.Allowance, t.Colour);
+    };
+    // Bold on screen, plain when printed; 12 points are 12 / 72 * 300 = 50 dots.
+    EXPECT_EQ(chosen(0, false), std::tuple("Courier New", true, false, 50, 15, 0x00FF0000u));
+    EXPECT_FALSE(std::get<1>(chosen(0, true)));
     EXPECT_EQ(SelectTextFont(font, 1, false).Colour, 0x00FFFFFFu);
     EXPECT_EQ(SelectTextFont(font, 2, false).Colour, 0u);
 
@@ -79,31 +84,22 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
     font.PrimaryStyle = 1;
     font.PrimaryStrokeWeight = 3;
     font.PrimaryHeight = 10;
-    t = SelectTextFont(font, 0, false);
-    EXPECT_EQ(t.Family, "ARIAL");
-    EXPECT_TRUE(t.Bold);
-    EXPECT_TRUE(t.Italic);
-    EXPECT_EQ(t.Allowance, 10);
-    EXPECT_EQ(t.Height, 42); // 41.67
-    EXPECT_EQ(t.Colour, 0u);
-    font.PrimaryTypeface = 4101;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "TIMES NEW ROMAN");
-    font.PrimaryTypeface = 16901;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Times New Roman");
-    font.PrimaryTypeface = 16602;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Arial");
-    // Families without a face of their own take a similar installed one.
-    font.PrimaryTypeface = 24580;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "ARIAL");
-    font.PrimaryTypeface = 4197;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "TIMES NEW ROMAN");
-    font.PrimaryTypeface = 1234;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "ARIAL");
-    // Only when the similar face is installed.
-    font.PrimaryTypeface = 4362;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, IsInstalledFont("Georgia") ? "GEORGIA" : "Albertus");
-    font.PrimaryTypeface = 4102;
-    EXPECT_EQ(SelectTextFont(font, 0, false).Family, "Letter Gothic");
+    EXPECT_EQ(chosen(0, false), std::tuple("ARIAL", true, true, 42, 10, 0u)); // 41.67 dots high
+    // Families without a face of their own (24580, 4197, 1234) take a similar installed one,
+    // and only when it is installed (4362); 4102 has none.
+    const std::pair<uint16_t, std::string> families[] = {
+        {4101, "TIMES NEW ROMAN"},
+        {16901, "Times New Roman"},
+        {16602, "Arial"},
+        {24580, "ARIAL"},
+        {4197, "TIMES NEW ROMAN"},
+        {1234, "ARIAL"},
+        {4362, IsInstalledFont("Georgia") ? "GEORGIA" : "Albertus"},
+        {4102, "Letter Gothic"}};
+    for (const auto& [typeface, family] : families) {
+        font.PrimaryTypeface = typeface;
+        EXPECT_EQ(SelectTextFont(font, 0, false).Family, family) << typeface;
+    }
 
     EXPECT_TRUE(IsInstalledFont("Arial"));
     EXPECT_TRUE(IsInstalledFont("times new roman"));
@@ -112,47 +108,40 @@ TEST(PclText, TypefaceNamesAndFontSelection) {
 }
 
 TEST(PclText, WidthTablesByFamilyFaceAndSymbolSet) {
-    const auto& timesR8 = PCLFontWidthTable(TWidthFamily::Times, false, false, false);
-    const auto& timesPc8 = PCLFontWidthTable(TWidthFamily::Times, false, false, true);
-    EXPECT_EQ(timesR8['A'], 300);
-    EXPECT_EQ(timesR8[96], 138);
-    EXPECT_EQ(timesPc8[96], 207);
-    EXPECT_EQ(timesPc8[126], 207);
-    EXPECT_EQ(timesPc8['A'], 300);
-    const auto& arialR8 = PCLFontWidthTable(TWidthFamily::Arial, false, false, false);
-    EXPECT_EQ(arialR8['A'], 307);
-    EXPECT_EQ(arialR8[255], 231);
-    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, false, false, true)[94], 261);
-    const auto& arialBold = PCLFontWidthTable(TWidthFamily::Arial, true, false, false);
-    EXPECT_EQ(arialBold[34], 215);
-    EXPECT_EQ(arialBold[123], 207);
-    EXPECT_EQ(arialBold['A'], 307);
-    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, true, false, true)[126], 261);
-    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Arial, false, true, false)[201], 238);
-    const auto& arialBoldItalic = PCLFontWidthTable(TWidthFamily::Arial, true, true, false);
-    EXPECT_EQ(arialBoldItalic[34], 223);
-    EXPECT_EQ(arialBoldItalic[203], 238);
-    // The telling rows of the Times faces.
-    const auto& timesBold = PCLFontWidthTable(TWidthFamily::Times, true, false, false);
-    const auto& timesItalic = PCLFontWidthTable(TWidthFamily::Times, false, true, false);
-    const auto& timesBoldItalic = PCLFontWidthTable(TWidthFamily::Times, true, true, false);
-    const uint16_t bold[10] = {300, 277, 300, 300, 277, 207, 231, 184, 231, 184};
-    const uint16_t italic[10] = {254, 254, 277, 300, 254, 207, 207, 184, 207, 184};
-    const uint16_t boldItalic[10] = {277, 277, 277, 300, 277, 207, 207, 184, 207, 184};
-    for (int i = 0; i < 10; ++i) {
-        const int code = i < 5 ? 65 + i : 97 + i - 5;
-        EXPECT_EQ(timesBold[size_t(code)], bold[i]) << code;
-        EXPECT_EQ(timesItalic[size_t(code)], italic[i]) << code;
-        EXPECT_EQ(timesBoldItalic[size_t(code)], boldItalic[i]) << code;
+    constexpr auto Times = TWidthFamily::Times, Arial = TWidthFamily::Arial;
+    struct TFace {
+        TWidthFamily Family;
+        bool Bold, Italic, Pc8;
+        std::string Codes;
+        std::vector<uint16_t> Widths; // of the codes in turn
+    };
+    const TFace faces[] = {
+        {Times, false, false, false, "A`", {300, 138}},
+        {Times, false, false, true, "`~A", {207, 207, 300}},
+        {Times, true, false, true, "`", {207}},
+        {Times, false, true, true, " !~", {138, 300, 207}},
+        {Arial, false, false, false, "A\xFF", {307, 231}},
+        {Arial, false, false, true, "^", {261}},
+        {Arial, true, false, false, "\"{A", {215, 207, 307}},
+        {Arial, true, false, true, "~", {261}},
+        {Arial, false, true, false, "\xC9", {238}},
+        {Arial, true, true, false, "\"\xCB", {223, 238}},
+        // The telling rows of the Times faces.
+        {Times, true, false, false, "ABCDEabcde", {300, 277, 300, 300, 277, 207, 231, 184, 231, 184}},
+        {Times, false, true, false, "ABCDEabcde", {254, 254, 277, 300, 254, 207, 207, 184, 207, 184}},
+        {Times, true, true, false, "ABCDEabcde", {277, 277, 277, 300, 277, 207, 207, 184, 207, 184}}};
+    for (const TFace& face : faces) {
+        const TWidthTable& table = PCLFontWidthTable(face.Family, face.Bold, face.Italic, face.Pc8);
+        ASSERT_EQ(face.Codes.size(), face.Widths.size());
+        for (size_t i = 0; i < face.Codes.size(); ++i)
+            EXPECT_EQ(table[uint8_t(face.Codes[i])], face.Widths[i])
+                << int(face.Family) << face.Bold << face.Italic << face.Pc8 << " "
+                << int(uint8_t(face.Codes[i]));
     }
     // Faces of their own: a bold W is wider than a regular one, an italic one narrower.
-    EXPECT_GT(timesBold['W'], timesR8['W'] - 20);
-    EXPECT_NE(timesItalic['W'], timesBold['W']);
-    EXPECT_EQ(PCLFontWidthTable(TWidthFamily::Times, true, false, true)[96], 207);
-    const auto& timesItalicPc8 = PCLFontWidthTable(TWidthFamily::Times, false, true, true);
-    EXPECT_EQ(timesItalicPc8[32], 138);
-    EXPECT_EQ(timesItalicPc8[33], 300);
-    EXPECT_EQ(timesItalicPc8[126], 207);
+    const auto& timesBold = PCLFontWidthTable(Times, true, false, false);
+    EXPECT_GT(timesBold['W'], PCLFontWidthTable(Times, false, false, false)['W'] - 20);
+    EXPECT_NE(PCLFontWidthTable(Times, false, true, false)['W'], timesBold['W']);
 }
 
 TEST(PclText, AdvancesOfCharacters) {
@@ -172,8 +161,8 @@ TEST(PclText, AdvancesOfCharacters) {
     EXPECT_EQ(CursorAfter(P("~(10U~(s4101T`")).first, 50 + 25);
     // Height scales the table: Univers 10 point "W" 415 * 0.1 = 41.5, 42 (halves to even).
     EXPECT_EQ(CursorAfter(P("~(s10v4148TW")).first, 50 + 42);
-    // Bold face of the Arial table.
-    EXPECT_EQ(CursorAfter(P("~(s3b4148T\"")).first, 50 + RoundHalfEven(12 * 2.15));
+    // Bold face of the Arial table: 12 / 100 * 215 = 25.8, 26 dots.
+    EXPECT_EQ(CursorAfter(P("~(s3b4148T\"")).first, 50 + 26);
     // An unknown typeface advances by the Arial tables.
     EXPECT_EQ(CursorAfter(P("~(s999TA")).first, 50 + 37);
     // Typeface 16602 "Arial" is measured by the font itself, at the font height (50 pixels).
@@ -196,8 +185,8 @@ TEST(PclText, AdvancesOfCharacters) {
 }
 
 TEST(PclText, CourierLinesLandOnTheirColumnsInTheFillColour) {
-    auto b = Rendered(P("~*p300x600YMMMM"), false);
-    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
+    const TShown shown(P("~*p300x600YMMMM"));
+    const TPageBitmap& page = shown.Page;
     const uint8_t blue = NearestPaletteIndex(0x00FF0000);
     // Characters start at x = 50 + 300 + 30 k; the PCL baseline lies at 150 + 600.
     for (int k = 0; k < 4; ++k) {
@@ -223,94 +212,63 @@ TEST(PclText, CourierLinesLandOnTheirColumnsInTheFillColour) {
 
 TEST(PclText, BoldCourierIsDrawnTwiceAndScreenCourierIsBold) {
     // Printed Courier is plain; with stroke weight 3 each character is drawn again 6 dots right.
-    const TInk plain =
-        InkIn(Rendered(P("~*p300x600YI"), true)->GetPageBitmap(true, 1, "LTR"), 300, 650, 450, 800);
-    const TInk twice =
-        InkIn(Rendered(P("~(s3B~*p300x600YI"), true)->GetPageBitmap(true, 1, "LTR"), 300, 650, 450, 800);
+    const TInk plain = TShown(P("~*p300x600YI"), true).Ink(300, 650, 450, 800);
+    const TInk twice = TShown(P("~(s3B~*p300x600YI"), true).Ink(300, 650, 450, 800);
     ASSERT_FALSE(plain.Empty());
     EXPECT_EQ(twice.Left, plain.Left);
     EXPECT_EQ(twice.Right, plain.Right + 6);
     EXPECT_EQ(twice.Top, plain.Top);
     // On screen the face itself is bold: more ink than printed.
-    const TInk screen =
-        InkIn(Rendered(P("~*p300x600YI"), false)->GetPageBitmap(false, 1, "LTR"), 300, 650, 450, 800);
-    EXPECT_GT(screen.Count, plain.Count);
+    EXPECT_GT(TShown(P("~*p300x600YI")).Ink(300, 650, 450, 800).Count, plain.Count);
 }
 
 TEST(PclText, ColoursBulletsAndUnderlines) {
     // Univers text is black, also on a colour page.
-    auto b = Rendered(P("~(s4148T~*p300x600YHH"), false);
-    const TPageBitmap& page = b->GetPageBitmap(false, 1, "LTR");
-    const TInk ink = InkIn(page, 340, 680, 440, 780);
+    const TShown univers(P("~(s4148T~*p300x600YHH"));
+    const TInk ink = univers.Ink(340, 680, 440, 780);
     ASSERT_FALSE(ink.Empty());
-    EXPECT_EQ(InkIn(page, 340, 680, 440, 780, kPaletteBlack).Count, ink.Count);
+    EXPECT_EQ(univers.Ink(340, 680, 440, 780, kPaletteBlack).Count, ink.Count);
     // With pattern 1 text is white: nothing shows on the white page.
-    auto white = Rendered(P("~*v1T~(s4148T~*p300x600YHH"), false);
-    EXPECT_TRUE(InkIn(white->GetPageBitmap(false, 1, "LTR"), 300, 600, 500, 800).Empty());
+    EXPECT_TRUE(TShown(P("~*v1T~(s4148T~*p300x600YHH")).Ink(300, 600, 500, 800).Empty());
     // The bullet: a black disc in the box (x, y + 15) .. (x + 15, y + 30), y = 10 + 750 - 50.
-    auto bullet = Rendered(P("~(s4148T~*p300x600Y\xB1"), false);
-    const TInk disc = InkIn(bullet->GetPageBitmap(false, 1, "LTR"), 300, 650, 450, 800);
-    EXPECT_EQ(disc.Left, 350);
-    EXPECT_EQ(disc.Right, 364);
-    EXPECT_EQ(disc.Top, 725);
-    EXPECT_EQ(disc.Bottom, 739);
+    const TInk disc = TShown(P("~(s4148T~*p300x600Y\xB1")).Ink(300, 650, 450, 800);
+    EXPECT_EQ(std::tuple(disc.Left, disc.Right, disc.Top, disc.Bottom), std::tuple(350, 364, 725, 739));
     // Underlined text: a 2-pixel line on rows 754 and 755 (the PCL line 750 + 5, the pen
     // centred), as long as the advances; the glyphs end above row 755.
-    auto under = Rendered(P("~&dD~*p300x600YAB~&d@CD"), false);
-    const TPageBitmap& u = under->GetPageBitmap(false, 1, "LTR");
-    const TInk line = InkIn(u, 300, 755, 600, 800);
-    EXPECT_EQ(line.Left, 350);
-    EXPECT_EQ(line.Right, 409);
-    EXPECT_EQ(line.Bottom, 755);
-    EXPECT_EQ(InkIn(u, 350, 754, 410, 755).Count, 60);
-    EXPECT_EQ(
-        InkIn(Rendered(P("~*p300x600YAB"), false)->GetPageBitmap(false, 1, "LTR"), 300, 755, 600, 800).Count,
-        0);
+    const TShown under(P("~&dD~*p300x600YAB~&d@CD"));
+    const TInk line = under.Ink(300, 755, 600, 800);
+    EXPECT_EQ(std::tuple(line.Left, line.Right, line.Bottom), std::tuple(350, 409, 755));
+    EXPECT_EQ(under.Ink(350, 754, 410, 755).Count, 60);
+    EXPECT_EQ(TShown(P("~*p300x600YAB")).Ink(300, 755, 600, 800).Count, 0);
     // Floating underline: a horizontal move while underlining is underlined too.
-    auto floating = Rendered(P("~*p300x600Y~&dD~*p+100X~&d@x"), false);
-    const TInk moved = InkIn(floating->GetPageBitmap(false, 1, "LTR"), 300, 755, 600, 800);
-    EXPECT_EQ(moved.Left, 350);
-    EXPECT_EQ(moved.Right, 449);
+    const TInk moved = TShown(P("~*p300x600Y~&dD~*p+100X~&d@x")).Ink(300, 755, 600, 800);
+    EXPECT_EQ(std::tuple(moved.Left, moved.Right), std::tuple(350, 449));
 }
 
 TEST(PclText, EachCharacterIsDrawnBeforeItsUnderlineAndBullets) {
-    // Pixels of a box that are not black.
-    const auto notBlack = [](const TPageBitmap& page, int left, int top, int right, int bottom) {
-        int n = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                n += page.Pixel(x, y) != kPaletteBlack;
-        return n;
-    };
     // Blue Courier descenders cross the underline rows 754 and 755; the line lies over them.
-    auto under = Rendered(P("~&dD~*p300x600Ygjpqy"), false);
-    const TPageBitmap& u = under->GetPageBitmap(false, 1, "LTR");
-    ASSERT_GT(InkIn(u, 350, 756, 500, 800).Count, 0) << "the descenders reach below the line";
-    EXPECT_EQ(notBlack(u, 350, 754, 500, 756), 0);
+    const TShown under(P("~&dD~*p300x600Ygjpqy"));
+    ASSERT_GT(under.Ink(350, 756, 500, 800).Count, 0) << "the descenders reach below the line";
+    EXPECT_EQ(CountPixels(under.Page, kPaletteBlack, 350, 754, 500, 756), 150 * 2); // all black
     // Bold Courier draws "M" a second time 6 dots to the right, into the bullet that follows
     // (box 380..394, 730..744, y = 15 + 750 - 50); the bullet lies over it. Its middle rows
     // 735 to 739 are black from edge to edge.
-    auto bullet = Rendered(P("~(s3B~*p300x600YM\xB1"), false);
-    const TPageBitmap& b = bullet->GetPageBitmap(false, 1, "LTR");
-    ASSERT_GT(InkIn(b, 350, 700, 380, 760).Count - InkIn(b, 350, 700, 380, 760, kPaletteBlack).Count, 0)
+    const TShown bullet(P("~(s3B~*p300x600YM\xB1"));
+    ASSERT_GT(bullet.Ink(350, 700, 380, 760).Count - bullet.Ink(350, 700, 380, 760, kPaletteBlack).Count, 0)
         << "the letter is drawn in the fill colour";
-    EXPECT_EQ(notBlack(b, 380, 735, 395, 740), 0);
+    EXPECT_EQ(CountPixels(bullet.Page, kPaletteBlack, 380, 735, 395, 740), 15 * 5); // all black
 }
 
 TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
     // Huge and negative heights, far positions: nothing is drawn off the page, nothing crashes.
     for (const char* pcl :
          {"~(s999V~(s4148TABC", "~(s-12V~(s4148TABC", "~(s0.01V~(s4101TABC", "~*p-5000x-5000YABC",
-          "~*p99999999x99999999YABC", "~(s4148T~*p2440x3290YWWW", "~(s4148T~&k-99999HW W"}) {
-        auto b = Rendered(P(pcl), false);
-        EXPECT_EQ(b->GetPageBitmap(false, 1, "LTR").Width(), 2450) << pcl;
-    }
+          "~*p99999999x99999999YABC", "~(s4148T~*p2440x3290YWWW", "~(s4148T~&k-99999HW W"})
+        EXPECT_EQ(TShown(P(pcl)).Page.Width(), 2450) << pcl;
     // A 999-point "W" is taller than the page: not drawn, yet it advances. 300 points draw.
-    EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + RoundHalfEven(999 * 4.15));
-    auto huge = Rendered(P("~(s999V~(s4148T~*p0x3000YW"), false);
-    EXPECT_TRUE(InkIn(huge->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300).Empty());
-    auto large = Rendered(P("~(s300V~(s4148T~*p0x1500YW"), false);
-    EXPECT_GT(InkIn(large->GetPageBitmap(false, 1, "LTR"), 0, 0, 2450, 3300).Count, 100000);
+    EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + 4146); // 999 / 100 * 415 = 4145.85
+    EXPECT_TRUE(TShown(P("~(s999V~(s4148T~*p0x3000YW")).Ink(0, 0, 2450, 3300).Empty());
+    EXPECT_GT(TShown(P("~(s300V~(s4148T~*p0x1500YW")).Ink(0, 0, 2450, 3300).Count, 100000);
 }
 
 TEST(PclText, GlyphImagesAreCachedPerFaceSizeAndCharacter) {

@@ -16,15 +16,9 @@ using namespace pg::test;
 namespace {
 
 std::string SoftFontWithAB() {
-    const auto glyph = [](int code, int advanceQuarterDots) {
-        std::string g(16, '\0');
-        g[0] = 4, g[2] = 14, g[3] = 1, g[9] = 8, g[11] = 8, g[13] = 1, g[15] = char(advanceQuarterDots);
-        return P("~*c" + std::to_string(code) + "E~(s17W") + g + "\xFF";
-    };
-    std::string header(64, '\0');
-    header[1] = 64;
-    header[19] = char(200);
-    return P("~*c5D~)s64W") + header + glyph('A', 40) + glyph('B', 40) + glyph(' ', 28) + glyph(1, 40);
+    const auto bar = [](int advanceQuarterDots) { return Glyph(0, 8, 8, 1, advanceQuarterDots, "\xFF"); };
+    return Download(5, Header()) + Char('A', bar(40)) + Char('B', bar(40)) + Char(' ', bar(28)) +
+           Char(1, bar(40));
 }
 
 TEST(TextDevice, GroupsWordsAndLinesByPositionInReadingOrder) {
