@@ -12,6 +12,7 @@
 #include "Prompt.h"
 #include "QtTestEnvironment.h"
 #include "ScanPlugin.h"
+#include "TestFiles.h"
 #include "UpdateInstall.h"
 #include "WebFrm.h"
 #include "WebServers.h"
@@ -33,16 +34,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> Lines(const std::string& path) {
     std::vector<std::string> lines;
-    std::istringstream in(Slurp(path));
+    std::istringstream in(test::ReadWholeFile(path));
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
@@ -190,7 +184,7 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
                   "An update is available for Pagellan!\n\nWould you like to download it now? ",
                   "Your Pagellan update has arrived!\n\nIf you want to install this now, "
                   "all users\nrunning Pagellan should exit now. Do\nyou wish to install now? "}));
-    EXPECT_EQ(Slurp(updates + "pagellan_7.zip"), Slurp(dir + "pagellan_7.zip"));
+    EXPECT_EQ(test::ReadWholeFile(updates + "pagellan_7.zip"), test::ReadWholeFile(dir + "pagellan_7.zip"));
     EXPECT_EQ(ended, 0);
 
     // Ctrl alone: the released archive replaces the earlier one, is unpacked and installed; the
@@ -206,8 +200,8 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
     EXPECT_FALSE(fs::exists(updates + "pagellan_7.zip"));
     for (int i = 0; i < 100 && !fs::exists(app + "pagellan.args"); ++i)
         std::system("sleep 0.1");
-    EXPECT_EQ(Slurp(app + "pagellan.args"), dir + "loan.qdx\n/Instance=2\n/UPDATE=SUCCESS\n");
-    EXPECT_EQ(Slurp(app + "pagellan"), Slurp(dir + "fresh"));
+    EXPECT_EQ(test::ReadWholeFile(app + "pagellan.args"), dir + "loan.qdx\n/Instance=2\n/UPDATE=SUCCESS\n");
+    EXPECT_EQ(test::ReadWholeFile(app + "pagellan"), test::ReadWholeFile(dir + "fresh"));
     EXPECT_EQ(
         Lines(dir + "requests.log"),
         (std::vector<std::string>{"GET /files/list.xml", "GET /files/list.xml", "HEAD /files/pagellan_7.zip",
@@ -272,7 +266,7 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     main.actScan->trigger();
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{question});
     EXPECT_NE(seen, nullptr);
-    EXPECT_EQ(Slurp(app + "libPagellanScan.so"), Slurp(SCAN_PLUGIN_FILE));
+    EXPECT_EQ(test::ReadWholeFile(app + "libPagellanScan.so"), test::ReadWholeFile(SCAN_PLUGIN_FILE));
     EXPECT_TRUE(ScanPluginLoaded());
     UnloadScanPlugin();
     TfrmMain::PrepareUpdateWindow = {};

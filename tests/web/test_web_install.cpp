@@ -2,6 +2,7 @@
 // server, checks their digests, unpacks the archives and hands over to the installer script,
 // which restarts the program; the helper programs Patch and WaitForAppToEnd on their own.
 
+#include "TestFiles.h"
 #include "UpdateInstall.h"
 #include "WebServers.h"
 
@@ -16,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 int Shell(const std::string& command) {
     return WEXITSTATUS(std::system(command.c_str()));
 }
@@ -35,7 +29,7 @@ constexpr char kRestartedProgram[] =
 std::string RestartArgs(const std::string& program) {
     for (int i = 0; i < 100 && !fs::exists(program + ".args"); ++i)
         Shell("sleep 0.1");
-    return Slurp(program + ".args");
+    return test::ReadWholeFile(program + ".args");
 }
 
 void Zip(const std::string& dir, const std::string& zip, const std::string& entry, const std::string& file) {
@@ -84,7 +78,7 @@ TEST(UpdateInstall, CliDownloadsChecksUnpacksAndInstalls) {
                      " update --install --list " + server.URL("/files/" + list) + " >" +
                      ShellQuote(base + "out.txt") + " 2>&1");
     };
-    const auto out = [&] { return Slurp(base + "out.txt"); };
+    const auto out = [&] { return test::ReadWholeFile(base + "out.txt"); };
     EXPECT_EQ(install("bad.xml"), 1);
     EXPECT_NE(out().find("does not match its SHA256 and was deleted"), std::string::npos) << out();
     EXPECT_FALSE(fs::exists(updates + "pagellan_99.zip"));
@@ -98,8 +92,9 @@ TEST(UpdateInstall, CliDownloadsChecksUnpacksAndInstalls) {
     ASSERT_EQ(install("good.xml"), 0) << out();
     EXPECT_NE(out().find("extracted: " + updates + "TMP/pagellan\n"), std::string::npos) << out();
     EXPECT_EQ(RestartArgs(app + "pagellan"), "/UPDATE=SUCCESS\n");
-    EXPECT_EQ(Slurp(app + "pagellan"), kRestartedProgram);
-    EXPECT_EQ(Slurp(data + "Harlowen Inc/WaitForAppToEnd"), Slurp(PAGELLAN_WAIT_HELPER));
+    EXPECT_EQ(test::ReadWholeFile(app + "pagellan"), kRestartedProgram);
+    EXPECT_EQ(test::ReadWholeFile(data + "Harlowen Inc/WaitForAppToEnd"),
+              test::ReadWholeFile(PAGELLAN_WAIT_HELPER));
     // Nothing outside the update folder, and the update's files are gone.
     EXPECT_FALSE(fs::exists(data + "bin"));
     EXPECT_FALSE(fs::exists(data + "Harlowen Inc/bin"));
@@ -126,7 +121,7 @@ TEST(UpdateInstall, FailedPatchRestartsWithFail) {
     std::string error;
     ASSERT_TRUE(StartInstaller(plan, error)) << error;
     EXPECT_EQ(RestartArgs(plan.Executable), base + "doc 1.qdx\n-x\n/UPDATE=FAIL\n");
-    EXPECT_EQ(Slurp(plan.Executable), kRestartedProgram);
+    EXPECT_EQ(test::ReadWholeFile(plan.Executable), kRestartedProgram);
     for (int i = 0; i < 50 && fs::exists(plan.UpdateFolder + "_I.sh"); ++i)
         Shell("sleep 0.1");
     EXPECT_FALSE(fs::exists(plan.UpdateFolder + "p.upd"));
@@ -147,19 +142,20 @@ TEST(UpdateInstall, HelperPrograms) {
     fs::copy_file(dir + "old", dir + "prog");
     fs::permissions(dir + "prog", fs::perms(0755));
     EXPECT_EQ(Shell(PAGELLAN_PATCH_HELPER " " + dir + "p.upd " + dir + "prog"), 0);
-    EXPECT_EQ(Slurp(dir + "prog"), fresh);
+    EXPECT_EQ(test::ReadWholeFile(dir + "prog"), fresh);
     EXPECT_EQ(fs::status(dir + "prog").permissions(), fs::perms(0755));
-    EXPECT_NE(Slurp(dir + "p.log").find("OK"), std::string::npos);
+    EXPECT_NE(test::ReadWholeFile(dir + "p.log").find("OK"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir + "p.err"));
     // A delta for other bytes, and a truncated one: the program stays as it was, ".err" says why.
     for (const char* delta : {"p.upd", "cut.upd"}) {
         SCOPED_TRACE(delta);
-        std::ofstream(dir + "cut.upd", std::ios::binary) << Slurp(dir + "p.upd").substr(0, 20);
+        std::ofstream(dir + "cut.upd", std::ios::binary) << test::ReadWholeFile(dir + "p.upd").substr(0, 20);
         EXPECT_EQ(Shell(PAGELLAN_PATCH_HELPER " " + dir + delta + " " + dir + "prog"), 1);
-        EXPECT_EQ(Slurp(dir + "prog"), fresh);
+        EXPECT_EQ(test::ReadWholeFile(dir + "prog"), fresh);
         const std::string err = fs::path(dir + delta).replace_extension("err").string();
-        EXPECT_NE(Slurp(err).find("the patch"), std::string::npos) << Slurp(err);
-        EXPECT_NE(Slurp(fs::path(err).replace_extension("log").string()).find("FAILED"), std::string::npos);
+        EXPECT_NE(test::ReadWholeFile(err).find("the patch"), std::string::npos) << test::ReadWholeFile(err);
+        EXPECT_NE(test::ReadWholeFile(fs::path(err).replace_extension("log").string()).find("FAILED"),
+                  std::string::npos);
     }
     // WaitForAppToEnd: 1 while a copy of sleep runs past the wait, 0 once it has ended.
     fs::copy_file("/bin/sleep", dir + "app");
