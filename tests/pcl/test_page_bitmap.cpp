@@ -3,6 +3,7 @@
 #include "PageBitmap.h"
 #include "PageBitmapDevice.h"
 #include "PclTestUtil.h"
+#include "ThumbnailDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,12 @@ TEST(PageBitmap, LinesEllipsesAndBlits) {
     b.Line(-2000000000, -2000000000, 2000000000, 2000000000, 3, 0);
     EXPECT_EQ(b.Pixel(20, 20), 0);
     EXPECT_EQ(b.Pixel(20, 5), kPaletteWhite);
+    // The same for the thumbnail device, in cells of 4 x 4 pixels.
+    TThumbnailDevice thumbnail;
+    thumbnail.StartPage(40, 40);
+    thumbnail.DrawLine(-2000000000, -2000000000, 2000000000, 2000000000, 3, 0);
+    EXPECT_GT(thumbnail.CellRow(5)[5], 0);
+    EXPECT_EQ(thumbnail.CellRow(5)[1], 0);
     b.Clear();
     b.FillEllipse(10, 10, 26, 26, 0);
     EXPECT_EQ(b.Pixel(17, 17), 0);

@@ -2,7 +2,6 @@
 
 #include "LargeBlock.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -330,29 +329,34 @@ void TPageBitmap::Line(int x1, int y1, int x2, int y2, int penWidth, uint8_t ind
         FillRect(from, y1 - before, to, y1 + after, index);
         return;
     }
-    // Points i = 0 .. steps - 1 of the line, limited to those near the bitmap, so that far-off
-    // end points cost nothing.
+    const TLineSteps points = LineStepsNear(x1, y1, x2, y2, penWidth, width_, height_);
     const double dx = double(x2) - x1, dy = double(y2) - y1;
-    const double steps = std::max(std::fabs(dx), std::fabs(dy));
-    double first = 0, last = steps - 1;
+    for (double i = points.First; i <= points.Last; ++i) {
+        const int x = RoundHalfUp(x1 + dx * i / points.Steps), y = RoundHalfUp(y1 + dy * i / points.Steps);
+        FillRect(x - before, y - before, x + after, y + after, index);
+    }
+}
+
+TLineSteps LineStepsNear(int x1, int y1, int x2, int y2, int margin, int width, int height) {
+    const double dx = double(x2) - x1, dy = double(y2) - y1;
+    TLineSteps points;
+    points.Steps = std::max(std::fabs(dx), std::fabs(dy));
+    points.Last = points.Steps - 1;
     auto clip = [&](double start, double delta, double lo, double hi) {
         if (delta == 0) {
             if (start < lo || start > hi)
-                last = -1;
+                points.Last = -1;
             return;
         }
-        double a = (lo - start) / delta * steps, b = (hi - start) / delta * steps;
+        double a = (lo - start) / delta * points.Steps, b = (hi - start) / delta * points.Steps;
         if (a > b)
             std::swap(a, b);
-        first = std::max(first, std::floor(a));
-        last = std::min(last, std::ceil(b));
+        points.First = std::max(points.First, std::floor(a));
+        points.Last = std::min(points.Last, std::ceil(b));
     };
-    clip(x1, dx, -penWidth, double(width_) + penWidth);
-    clip(y1, dy, -penWidth, double(height_) + penWidth);
-    for (double i = first; i <= last; ++i) {
-        const int x = RoundHalfUp(x1 + dx * i / steps), y = RoundHalfUp(y1 + dy * i / steps);
-        FillRect(x - before, y - before, x + after, y + after, index);
-    }
+    clip(x1, dx, -margin, double(width) + margin);
+    clip(y1, dy, -margin, double(height) + margin);
+    return points;
 }
 
 void TPageBitmap::FillEllipse(int left, int top, int right, int bottom, uint8_t index) {

@@ -113,4 +113,15 @@ private:
     mutable std::vector<uint8_t> blank_;
 };
 
+// The points i = First .. Last (whole numbers) of a line drawn point by point from (x1, y1)
+// towards (x2, y2) in Steps points, the end point excluded (point i at (x1 + dx * i / Steps,
+// y1 + dy * i / Steps)), limited to those within margin of a width x height surface, so that
+// far-off end points cost nothing. Last < First when none is.
+struct TLineSteps {
+    double Steps = 0;
+    double First = 0;
+    double Last = -1;
+};
+TLineSteps LineStepsNear(int x1, int y1, int x2, int y2, int margin, int width, int height);
+
 } // namespace pg

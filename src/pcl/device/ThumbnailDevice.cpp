@@ -146,11 +146,14 @@ void TThumbnailDevice::FillRectangle(int left, int top, int width, int height, u
 void TThumbnailDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {
     const uint32_t darkness = DarknessOf(colour);
     const int64_t dx = int64_t(x2) - x1, dy = int64_t(y2) - y1;
-    const int64_t steps = std::max(std::abs(dx), std::abs(dy));
     const int pen = std::max(penWidth, 1);
-    // The pen's cross-section at each pixel step along the line, the end point excluded.
-    for (int64_t s = 0; s < steps; ++s) {
-        const int64_t x = x1 + dx * s / steps, y = y1 + dy * s / steps;
+    // The pen's cross-section at each pixel step along the line, the end point excluded; steps
+    // far off the page are skipped, not walked.
+    const TLineSteps points = LineStepsNear(x1, y1, x2, y2, pen, width_, height_);
+    for (double s = points.First; s <= points.Last; ++s) {
+        // In doubles: far-apart end points would overflow the products in integers.
+        const auto x = int64_t(x1 + std::trunc(double(dx) * s / points.Steps));
+        const auto y = int64_t(y1 + std::trunc(double(dy) * s / points.Steps));
         if (std::abs(dx) >= std::abs(dy))
             AddRect(x, y - pen / 2, x + 1, y - pen / 2 + pen, darkness);
         else
