@@ -22,6 +22,7 @@
 #include "ThumbnailStrip.h"
 
 #include "QtTestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -41,7 +42,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <initializer_list>
 
 using namespace pg;
 
@@ -61,6 +62,23 @@ TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool dele
     for (int p = 1; p <= pages; ++p)
         form->AddPage(std::make_unique<TDocSetPage>(p, "T.LSR", false, "", 0, fill));
     return set.AddForm(std::move(form));
+}
+
+// Forms A.LSR, B.LSR, ... with the given numbers of pages.
+template <class TSet = TDocSet> std::unique_ptr<TSet> FormsOf(std::initializer_list<int> pages) {
+    auto set = std::make_unique<TSet>();
+    char name = 'A';
+    for (const int count : pages)
+        AddForm(*set, std::string(1, name++) + ".LSR", count);
+    return set;
+}
+
+// Writes a Tesselon package of such forms and starts the program on it; answers its path.
+std::string StartOnPackage(const std::string& name, std::initializer_list<int> pages) {
+    const std::string path = (TestDir() / name).string();
+    test::WriteWholeFile(path, TTesselon::BuildTesselon(*FormsOf<TTesselon>(pages), TSaveMode::All, true));
+    SetCommandLine({path});
+    return path;
 }
 
 // A set with its tree, as the main window hands them to a page window.
@@ -92,7 +110,7 @@ std::unique_ptr<TDocSet> LandscapeSet(bool canAnnotate, const std::string& file)
     set->UserEmail = "jane@example.com";
     AddForm(*set, "A.LSR", 1, false, "\x1b&l1O\x1b*p300x400YWIDE PAGE");
     set->FileName = (TestDir() / file).string();
-    std::ofstream(set->FileName, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
     return set;
 }
 
@@ -102,9 +120,7 @@ using test::WhenModal;
 
 TEST(PageWindow, ZoomLimitsAndFixedScales) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     ASSERT_EQ(page->Image->BitmapWidth(), 2450);
     EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 1 of 1");
@@ -145,9 +161,7 @@ TEST(PageWindow, ZoomLimitsAndFixedScales) {
 }
 
 TEST(PageWindow, SmoothingPassesAndNoReRendering) {
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     page->SetFixedScale(20);
     // Default settings, colour page: 2 passes at every scale below about 278 %.
@@ -306,8 +320,8 @@ TEST(PageWindow, ThumbnailStrip) {
     // A plain PCL file: one thumbnail per page of the file, each drawn with what earlier pages
     // left in force (page 1 turns the pages landscape).
     const auto file = TestDir() / "three.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f");
     TPageForm plain;
     ASSERT_TRUE(plain.LoadPCLFile(file.string()));
     plain.show();
@@ -325,8 +339,8 @@ TEST(PageWindow, ThumbnailStrip) {
 
 TEST(PageWindow, PlainPclFile) {
     const auto file = TestDir() / "two.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f");
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     EXPECT_TRUE(page.PclFileMode);
@@ -351,8 +365,8 @@ TEST(PageWindow, PlainPclFile) {
 // portrait page.
 TEST(PageWindow, LandscapePlainFileShowsWhole) {
     const auto file = TestDir() / "landscape.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "E\x1b&l1O\x1b&l2APAGE ONE\f\x1b*p3000x2000YTOTAL DUE\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "E\x1b&l1O\x1b&l2APAGE ONE\f\x1b*p3000x2000YTOTAL DUE\f");
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     page.actNext->trigger();
@@ -566,12 +580,7 @@ TEST(PageWindow, PackageThatDoesNotAllowAnnotations) {
 
 TEST(PageWindow, MainWindowOpensAndClosesPages) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    AddForm(*set, "B.LSR", 2);
-    const std::string path = (TestDir() / "main.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    const std::string path = StartOnPackage("main.tsn", {1, 2});
     {
         TfrmMain main;
         ASSERT_TRUE(main.Loaded);
@@ -606,12 +615,7 @@ TEST(PageWindow, MainWindowOpensAndClosesPages) {
 // Enter on a node of the main window's tree opens it, as a double click does.
 TEST(PageWindow, EnterOnATreeNodeOpensIt) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    AddForm(*set, "B.LSR", 2);
-    const std::string path = (TestDir() / "enter.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("enter.tsn", {1, 2});
     TfrmMain main;
     ASSERT_TRUE(main.Loaded);
     TTreeNode* b2 = main.Tree().Root()->Children[1]->Children[1].get();
@@ -628,9 +632,7 @@ TEST(PageWindow, EnterOnATreeNodeOpensIt) {
 // Page Up and Page Down move both.
 TEST(PageWindow, ScrollBarFollowsTheViewAndKeysScroll) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     page->resize(700, 400);
     page->show();
@@ -719,11 +721,7 @@ TEST(PageWindow, PackageTextReadsTheSameInEveryWindow) {
 
 TEST(PageWindow, ClosingTheMainWindowClosesItsPages) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 2);
-    const std::string path = (TestDir() / "closing.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("closing.tsn", {2});
     // E&xit and the title-bar close (Alt+F4 as well) both reach the window as a close request.
     for (const bool viaExit : {true, false}) {
         TfrmMain main;
@@ -745,11 +743,7 @@ TEST(PageWindow, ClosingTheMainWindowClosesItsPages) {
 
 TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    const std::string path = (TestDir() / "scale.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("scale.tsn", {1});
     PGRegistry::SetPageScale(50.0);
     {
         TfrmMain main;
