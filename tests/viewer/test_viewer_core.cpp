@@ -409,16 +409,12 @@ TEST(ViewerCore, StoringAnnotations) {
                       {222, 611, "MOVED", "joe", "03/04/2024", "01:02:03"}},
                      18, 37);
     ASSERT_EQ(page.Annotations.size(), 2u); // the blank one is left out
-    const TDocSetAnnotation& first = *page.Annotations[0];
-    EXPECT_EQ(first.XPosition, 450);
-    EXPECT_EQ(first.YPosition, 1350);
-    EXPECT_EQ(first.Content, "NOTE "); // untrimmed
-    EXPECT_EQ(first.UserId, "jane");
-    EXPECT_EQ(first.Date, "01/02/2024");
-    EXPECT_EQ(first.Time, "10:11:12");
-    EXPECT_EQ(first.Source, "Client");
-    EXPECT_EQ(page.Annotations[1]->XPosition, 550);
-    EXPECT_EQ(page.Annotations[1]->YPosition, 1550);
+    const TDocSetAnnotation &first = *page.Annotations[0], &moved = *page.Annotations[1];
+    EXPECT_EQ((std::array{first.XPosition, first.YPosition, moved.XPosition, moved.YPosition}),
+              (std::array{450, 1350, 550, 1550}));
+    // The content untrimmed.
+    EXPECT_EQ((std::array{first.Content, first.UserId, first.Date, first.Time, first.Source}),
+              (std::array<std::string, 5>{"NOTE ", "jane", "01/02/2024", "10:11:12", "Client"}));
 
     EXPECT_EQ(AnnotationHint("jane", "01/02/2024", "10:11:12"), "Modified by: jane\n01/02/2024 at 10:11:12");
     EXPECT_EQ(AnnotationHint("jane", "", ""), "Right mouse click for options");
@@ -426,10 +422,8 @@ TEST(ViewerCore, StoringAnnotations) {
     set.UserEmail = "jane@example.com";
     EXPECT_EQ(AnnotationUserName(&set), "jane@example.com");
     const TStamp stamp = StampNow();
-    EXPECT_EQ(stamp.Date.size(), 10u);
-    EXPECT_EQ(stamp.Date[2], '/');
-    EXPECT_EQ(stamp.Time.size(), 8u);
-    EXPECT_EQ(stamp.Time[2], ':');
+    EXPECT_EQ((std::pair{stamp.Date.size(), stamp.Date[2]}), (std::pair{size_t(10), '/'}));
+    EXPECT_EQ((std::pair{stamp.Time.size(), stamp.Time[2]}), (std::pair{size_t(8), ':'}));
 }
 
 TEST(ViewerCore, AnnotationRights) {
