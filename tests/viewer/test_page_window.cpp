@@ -41,6 +41,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <initializer_list>
 
@@ -371,8 +372,7 @@ TEST(PageWindow, LandscapePlainFileShowsWhole) {
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     page.actNext->trigger();
     ASSERT_EQ(page.FilePageNumber, 2);
-    EXPECT_EQ(page.Image->BitmapWidth(), 4200);
-    EXPECT_EQ(page.Image->BitmapHeight(), 2550);
+    EXPECT_EQ((std::pair{page.Image->BitmapWidth(), page.Image->BitmapHeight()}), (std::pair{4200, 2550}));
     const TRgbImage& shown = page.Image->Picture().Base();
     int marked = 0;
     for (int y = 2000; y < 2250; ++y)
@@ -384,8 +384,7 @@ TEST(PageWindow, LandscapePlainFileShowsWhole) {
     EXPECT_EQ(page.StatusPanel[1]->text(), "3050, 2050");
     page.ZoomOut();
     EXPECT_EQ(page.StatusPanel[0]->text(), "Scale : 18%");
-    EXPECT_EQ(page.Image->width(), 777);
-    EXPECT_EQ(page.Image->height(), 472);
+    EXPECT_EQ(page.Image->size(), QSize(777, 472));
     page.ImageMouseMove(QPoint(574, 407));
     EXPECT_EQ(page.StatusPanel[1]->text(), "3053, 2050");
 }
@@ -407,12 +406,10 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(185, 555));
     ASSERT_EQ(page->Annotations().size(), 1u);
     TAnnotation* note = page->Annotations()[0];
-    EXPECT_EQ(note->PclX, 450);
-    EXPECT_EQ(note->PclY, 1350);
-    EXPECT_EQ(note->geometry().top(), 537);
-    EXPECT_EQ(note->y() + note->height(), 555);
-    EXPECT_EQ(note->x(), 185);
-    EXPECT_EQ(note->font().pixelSize(), 16);
+    // PCL x and y, screen top, bottom and left, font height.
+    EXPECT_EQ((std::array{note->PclX, note->PclY, note->geometry().top(), note->y() + note->height(),
+                          note->x(), note->font().pixelSize()}),
+              (std::array{450, 1350, 537, 555, 185, 16}));
     EXPECT_EQ(note->font().family(), "Courier New");
     EXPECT_TRUE(note->Touched);
     EXPECT_EQ(note->UserName, "jane@example.com");
@@ -443,8 +440,7 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     page->actAddText->trigger();
     EXPECT_FALSE(page->AddTextMode);
     EXPECT_EQ(page->SizedAnnotation, nullptr);
-    EXPECT_EQ(note->PclX, 550);
-    EXPECT_EQ(note->PclY, 1550);
+    EXPECT_EQ((std::pair{note->PclX, note->PclY}), (std::pair{550, 1550}));
 
     // Saving asks; No keeps the file as it was.
     prompter.QueueAnswer(PromptAnswer::No);
@@ -458,10 +454,10 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     page->actSaveAnnotations->trigger();
     const TDocSetPage& stored = *f.Set->Form(0).Pages[0];
     ASSERT_EQ(stored.Annotations.size(), 1u);
-    EXPECT_EQ(stored.Annotations[0]->XPosition, 550);
-    EXPECT_EQ(stored.Annotations[0]->YPosition, 1550);
-    EXPECT_EQ(stored.Annotations[0]->Content, "DUE 5TH");
-    EXPECT_EQ(stored.Annotations[0]->UserId, "jane@example.com");
+    EXPECT_EQ((std::pair{stored.Annotations[0]->XPosition, stored.Annotations[0]->YPosition}),
+              (std::pair{550, 1550}));
+    EXPECT_EQ((std::pair{stored.Annotations[0]->Content, stored.Annotations[0]->UserId}),
+              (std::pair<std::string, std::string>{"DUE 5TH", "jane@example.com"}));
     EXPECT_TRUE(f.Set->AnnotationsToUpload);
     EXPECT_FALSE(f.Set->Modified);
     EXPECT_FALSE(page->AnnotationsChanged);
@@ -475,15 +471,12 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     ASSERT_EQ(again->Annotations().size(), 1u);
     TAnnotation* back = again->Annotations()[0];
     EXPECT_EQ(back->text(), "DUE 5TH");
-    EXPECT_EQ(back->x(), 222);
-    EXPECT_EQ(back->y() + back->height(), 629);
+    EXPECT_EQ((std::pair{back->x(), back->y() + back->height()}), (std::pair{222, 629}));
     EXPECT_EQ(back->ModifiedDate, note->ModifiedDate);
     EXPECT_FALSE(back->Touched);
     // At 100 % the same annotation is 50 pixels high with a 45-pixel font.
     again->SetFixedScale(100);
-    EXPECT_EQ(back->height(), 50);
-    EXPECT_EQ(back->font().pixelSize(), 45);
-    EXPECT_EQ(back->x(), 600);
+    EXPECT_EQ((std::array{back->height(), back->font().pixelSize(), back->x()}), (std::array{50, 45, 600}));
 
     // Delete it and save: the page has none, the picture goes back to a plain page.
     page->show();
@@ -548,8 +541,7 @@ TEST(PageWindow, EmptyBlankAndFailedSave) {
     const auto& stored = saved->Form(0).Pages[0]->Annotations;
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0]->Content, "KEEP ME");
-    EXPECT_EQ(stored[0]->XPosition, 450);
-    EXPECT_EQ(stored[0]->YPosition, 1350);
+    EXPECT_EQ((std::pair{stored[0]->XPosition, stored[0]->YPosition}), (std::pair{450, 1350}));
     EXPECT_EQ(before, "read");
 }
 
