@@ -18,6 +18,7 @@
 
 #include <array>
 #include <filesystem>
+#include <tuple>
 
 using namespace pg;
 using pg::test::ExpectEach;
@@ -32,6 +33,11 @@ std::vector<std::string> Captions(const TTreeNode& node) {
     for (const auto& child : node.Children)
         out.push_back(child->Caption);
     return out;
+}
+
+// A node's kind, picture and page number (-1 for a node over several pages).
+std::tuple<TNodeKind, int, int> Look(const TTreeNode& node) {
+    return {node.Kind, node.ImageIndex, node.Info->PageNumber};
 }
 
 int CaptionLength(const std::string& s) {
@@ -93,33 +99,24 @@ TEST(DocTree, BuildsFormsGroupsAndPages) {
     EXPECT_EQ(Captions(root), (std::vector<std::string>{"Deed Of Trust", "Truth In Lending", "Note  Rider"}));
 
     const TTreeNode& a = *root.Children[0];
-    EXPECT_EQ(a.Kind, TNodeKind::Form);
-    EXPECT_EQ(a.ImageIndex, kImageAnnotated);
-    EXPECT_EQ(a.Info->PageNumber, 1);
+    EXPECT_EQ(Look(a), std::tuple(TNodeKind::Form, kImageAnnotated, 1));
     EXPECT_FALSE(a.HasChildren());
 
     const TTreeNode& group = *root.Children[1];
-    EXPECT_EQ(group.Kind, TNodeKind::Group);
-    EXPECT_EQ(group.ImageIndex, kImageGroup);
-    EXPECT_EQ(group.Info->PageNumber, -1);
+    EXPECT_EQ(Look(group), std::tuple(TNodeKind::Group, kImageGroup, -1));
     EXPECT_TRUE(group.Info->MultipleBorrowers);
     EXPECT_EQ(group.Form(), &set->Form(1));
     EXPECT_EQ(Captions(group), (std::vector<std::string>{"John Smith", "Mary-jo Smith"}));
     EXPECT_EQ(group.Children[1]->Form(), &set->Form(2));
-    EXPECT_EQ(group.Children[1]->Kind, TNodeKind::Borrower);
-    EXPECT_EQ(group.Children[1]->ImageIndex, kImagePage);
-    EXPECT_EQ(group.Children[1]->Info->PageNumber, 1);
+    EXPECT_EQ(Look(*group.Children[1]), std::tuple(TNodeKind::Borrower, kImagePage, 1));
     EXPECT_TRUE(group.Children[1]->Info->MultipleBorrowers);
     EXPECT_EQ(group.Children[1]->Level(), 2);
     EXPECT_FALSE(group.Children[1]->IsAFormNode());
 
     const TTreeNode& c = *root.Children[2];
-    EXPECT_EQ(c.ImageIndex, kImageMultiPage);
-    EXPECT_EQ(c.Info->PageNumber, -1);
+    EXPECT_EQ(Look(c), std::tuple(TNodeKind::Form, kImageMultiPage, -1));
     EXPECT_EQ(Captions(c), (std::vector<std::string>{"Page 1", "Page 2", "Page 3"}));
-    EXPECT_EQ(c.Children[1]->Info->PageNumber, 2);
-    EXPECT_EQ(c.Children[1]->Kind, TNodeKind::Page);
-    EXPECT_EQ(c.Children[1]->ImageIndex, kImagePage);
+    EXPECT_EQ(Look(*c.Children[1]), std::tuple(TNodeKind::Page, kImagePage, 2));
     EXPECT_EQ(c.Row(), 2);
     EXPECT_EQ(set->CurrentForm, &set->Form(4));
     // Widest of the form, group and borrower captions ("Truth In Lending", 16 characters).
