@@ -11,12 +11,18 @@
 #include "TreeCommands.h"
 #include "TreeFixtures.h"
 
+#include "TestFiles.h"
+#include "TestTables.h"
+
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
-#include <fstream>
+#include <tuple>
 
 using namespace pg;
+using pg::test::ExpectEach;
+using pg::test::TTempFolder;
 using pg::testing::AddTestForm;
 using pg::testing::ExampleSet;
 
@@ -29,6 +35,11 @@ std::vector<std::string> Captions(const TTreeNode& node) {
     return out;
 }
 
+// A node's kind, picture and page number (-1 for a node over several pages).
+std::tuple<TNodeKind, int, int> Look(const TTreeNode& node) {
+    return {node.Kind, node.ImageIndex, node.Info->PageNumber};
+}
+
 int CaptionLength(const std::string& s) {
     return int(s.size()) * 7;
 }
@@ -38,18 +49,12 @@ int CaptionLength(const std::string& s) {
 TEST(CommandLine, SwitchesAndValues) {
     SetCommandLine({"pkg.qdx", "/instance=2", "/DEBUG", "email=Jane@Example.com"});
     EXPECT_EQ(PackageArgument(), "pkg.qdx");
-    EXPECT_TRUE(HasSwitch("/Instance"));
-    EXPECT_TRUE(HasSwitch("  /d "));
-    EXPECT_FALSE(HasSwitch("/NoTaskBar"));
-    EXPECT_EQ(SwitchNumber("/Instance"), 2);
-    EXPECT_EQ(SwitchNumber("/NAME="), -1);
-    EXPECT_EQ(SwitchNumber("/DEBUG"), 0);
-    EXPECT_EQ(ArgumentValue("email"), "Jane@Example.com");
-    EXPECT_EQ(ArgumentValue("password"), "");
+    ExpectEach<bool>(HasSwitch, {{"/Instance", true}, {"  /d ", true}, {"/NoTaskBar", false}});
+    ExpectEach<int>(SwitchNumber, {{"/Instance", 2}, {"/NAME=", -1}, {"/DEBUG", 0}});
+    ExpectEach(ArgumentValue, {{"email", "Jane@Example.com"}, {"password", ""}});
     TWindowPlace place;
     ASSERT_TRUE(InstancePlacement(place));
-    EXPECT_EQ(place.Top, 40);
-    EXPECT_EQ(place.Left, 30);
+    EXPECT_EQ((std::pair{place.Top, place.Left}), (std::pair{40, 30}));
     EXPECT_FALSE(WantsSyntaxHelp());
 
     // "/Instance" followed by a separate number: the switch has no value, the window stays put.
@@ -79,8 +84,7 @@ TEST(CommandLine, HelpText) {
 }
 
 TEST(DocTree, BuildsFormsGroupsAndPages) {
-    EXPECT_EQ(Capitalise("LOAN  application mary-jo"), "Loan  Application Mary-jo");
-    EXPECT_EQ(Capitalise(""), "");
+    ExpectEach(Capitalise, {{"LOAN  application mary-jo", "Loan  Application Mary-jo"}, {"", ""}});
 
     auto set = ExampleSet();
     set->Form(0).Pages[0]->AddAnnotation(std::make_unique<TDocSetAnnotation>());
@@ -95,33 +99,24 @@ TEST(DocTree, BuildsFormsGroupsAndPages) {
     EXPECT_EQ(Captions(root), (std::vector<std::string>{"Deed Of Trust", "Truth In Lending", "Note  Rider"}));
 
     const TTreeNode& a = *root.Children[0];
-    EXPECT_EQ(a.Kind, TNodeKind::Form);
-    EXPECT_EQ(a.ImageIndex, kImageAnnotated);
-    EXPECT_EQ(a.Info->PageNumber, 1);
+    EXPECT_EQ(Look(a), std::tuple(TNodeKind::Form, kImageAnnotated, 1));
     EXPECT_FALSE(a.HasChildren());
 
     const TTreeNode& group = *root.Children[1];
-    EXPECT_EQ(group.Kind, TNodeKind::Group);
-    EXPECT_EQ(group.ImageIndex, kImageGroup);
-    EXPECT_EQ(group.Info->PageNumber, -1);
+    EXPECT_EQ(Look(group), std::tuple(TNodeKind::Group, kImageGroup, -1));
     EXPECT_TRUE(group.Info->MultipleBorrowers);
     EXPECT_EQ(group.Form(), &set->Form(1));
     EXPECT_EQ(Captions(group), (std::vector<std::string>{"John Smith", "Mary-jo Smith"}));
     EXPECT_EQ(group.Children[1]->Form(), &set->Form(2));
-    EXPECT_EQ(group.Children[1]->Kind, TNodeKind::Borrower);
-    EXPECT_EQ(group.Children[1]->ImageIndex, kImagePage);
-    EXPECT_EQ(group.Children[1]->Info->PageNumber, 1);
+    EXPECT_EQ(Look(*group.Children[1]), std::tuple(TNodeKind::Borrower, kImagePage, 1));
     EXPECT_TRUE(group.Children[1]->Info->MultipleBorrowers);
     EXPECT_EQ(group.Children[1]->Level(), 2);
     EXPECT_FALSE(group.Children[1]->IsAFormNode());
 
     const TTreeNode& c = *root.Children[2];
-    EXPECT_EQ(c.ImageIndex, kImageMultiPage);
-    EXPECT_EQ(c.Info->PageNumber, -1);
+    EXPECT_EQ(Look(c), std::tuple(TNodeKind::Form, kImageMultiPage, -1));
     EXPECT_EQ(Captions(c), (std::vector<std::string>{"Page 1", "Page 2", "Page 3"}));
-    EXPECT_EQ(c.Children[1]->Info->PageNumber, 2);
-    EXPECT_EQ(c.Children[1]->Kind, TNodeKind::Page);
-    EXPECT_EQ(c.Children[1]->ImageIndex, kImagePage);
+    EXPECT_EQ(Look(*c.Children[1]), std::tuple(TNodeKind::Page, kImagePage, 2));
     EXPECT_EQ(c.Row(), 2);
     EXPECT_EQ(set->CurrentForm, &set->Form(4));
     // Widest of the form, group and borrower captions ("Truth In Lending", 16 characters).
@@ -439,10 +434,17 @@ TEST(MainStates, StatusPanelZero) {
     EXPECT_EQ(look.Pictures.front(), (std::pair<int, int>{16, 0}));
 
     EXPECT_EQ(StatusBarHint(10, false, nullptr, false), "");
-    EXPECT_EQ(StatusBarHint(30, true, &set, false), "/p/a.qdx");
-    EXPECT_EQ(StatusBarHint(30, true, &set, true), "In multiuser mode");
-    EXPECT_EQ(StatusBarHint(50, true, &set, true), "/p/a.qdx");
-    EXPECT_EQ(StatusBarHint(10, true, &set, false), "No errors detected.");
+    // Pointer position and multi-user mode against the hint.
+    const struct {
+        int X;
+        bool MultiUser;
+        std::string Hint;
+    } hints[] = {{30, false, "/p/a.qdx"},
+                 {30, true, "In multiuser mode"},
+                 {50, true, "/p/a.qdx"},
+                 {10, false, "No errors detected."}};
+    for (const auto& [x, multiUser, hint] : hints)
+        EXPECT_EQ(StatusBarHint(x, true, &set, multiUser), hint) << x << ' ' << multiUser;
 
     // One missing-form warning: the problem picture, but the hint still says no errors.
     set.MissingForms = {"Missing fill for A.LSR Deed"};
@@ -471,13 +473,10 @@ TEST(MainStates, StatusPanelZero) {
 }
 
 TEST(MainStates, WindowSizeAndTexts) {
-    EXPECT_EQ(CalcTreeHeight(10, -16), 190);
-    EXPECT_EQ(GetIdealFormWidth(369), 520);
-    EXPECT_EQ(GetIdealFormWidth(370), 520);
-    EXPECT_EQ(GetIdealFormWidth(400), 550);
-    EXPECT_EQ(MaxFormHeight(1024, 1000, 10, 180), 990);
-    EXPECT_EQ(MaxFormHeight(1024, 1000, 900, 180), 180);
-    EXPECT_EQ(AutoFormHeight(190, 20, 17, 56), 383);
+    EXPECT_EQ((std::array{CalcTreeHeight(10, -16), GetIdealFormWidth(369), GetIdealFormWidth(370),
+                          GetIdealFormWidth(400), MaxFormHeight(1024, 1000, 10, 180),
+                          MaxFormHeight(1024, 1000, 900, 180), AutoFormHeight(190, 20, 17, 56)}),
+              (std::array{190, 520, 520, 550, 990, 180, 383}));
 
     auto set = ExampleSet();
     set->CanAnnotate = true;
@@ -504,27 +503,13 @@ TEST(MainStates, WindowSizeAndTexts) {
     set->Errors.push_back({"", std::move(error)});
     set->Errors.push_back({"plain line", nullptr});
     EXPECT_EQ(DocSetErrorsText(*set), "Warning:late \nd\ns\n\nplain line\n\n");
-    EXPECT_EQ(ReportText(""), "There are no errors");
-    EXPECT_EQ(ReportText("  \n"), "  \n\nThere are no errors");
-    EXPECT_EQ(ReportText("Missing fill for X"), "Missing fill for X");
+    ExpectEach(ReportText, {{"", "There are no errors"},
+                            {"  \n", "  \n\nThere are no errors"},
+                            {"Missing fill for X", "Missing fill for X"}});
 }
 
-class LoadPackageTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("pg-app-load-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string Dir(const std::string& sub = "") const { return (dir_ / sub).string(); }
-
-    std::filesystem::path dir_;
-};
-
-TEST_F(LoadPackageTest, ContainerChoiceAndOrder) {
+TEST(LoadPackageTest, ContainerChoiceAndOrder) {
+    const TTempFolder dir("pg-app-load");
     TRecordingPrompter prompter;
     std::string current = "pkg.qdx";
     EXPECT_FALSE(ReadDocSet(THLWMemorystream(std::string("x")), current).Set);
@@ -551,11 +536,10 @@ TEST_F(LoadPackageTest, ContainerChoiceAndOrder) {
     EXPECT_EQ(current, "/x/letter.TSN");
 
     // The local order file fills an empty stacking order and the plan sorts the forms.
-    const std::string order = Dir("PLANCODE.ORD");
-    std::ofstream(order) << "P1\xFD"
-                            "A.LSR\r\nP7\xFD"
-                            "C.LSR\xFD"
-                            "A.LSR\r\n";
+    const std::string order = dir.File("PLANCODE.ORD", "P1\xFD"
+                                                       "A.LSR\r\nP7\xFD"
+                                                       "C.LSR\xFD"
+                                                       "A.LSR\r\n");
     TLoadOutcome again = ReadDocSet(THLWMemorystream(bytes), current = "p.qdx");
     PrepareDocSet(*again.Set, "me@example.com", order, "p.qdx");
     EXPECT_EQ(again.Set->UserEmail, "me@example.com");
@@ -575,7 +559,9 @@ TEST_F(LoadPackageTest, ContainerChoiceAndOrder) {
     EXPECT_EQ(own.Set->Form(0).Name, "B.LSR");
 }
 
-TEST_F(LoadPackageTest, OrderFileLocation) {
+TEST(LoadPackageTest, OrderFileLocation) {
+    const TTempFolder folder("pg-app-load");
+    const auto Dir = [&folder](const std::string& sub) { return folder.Path(sub); };
     TRecordingPrompter prompter;
     const std::string program = Dir("X/App");
     std::filesystem::create_directories(program);
@@ -603,9 +589,9 @@ TEST(AboutInfo, DefaultBrowserFromItsDesktopEntryAndVersion) {
     EXPECT_EQ(entry.Name, "Web Browser");
     EXPECT_EQ(entry.Program, "/opt/web browser/bin");
     EXPECT_EQ(ParseDesktopEntry("[Desktop Entry]\nExec=chromium --incognito %U\n").Program, "chromium");
-    EXPECT_EQ(VersionWord("Mozilla Firefox 115.6.0esr\n"), "115.6.0esr");
-    EXPECT_EQ(VersionWord("Chromium 120.0.6099.224 built on Debian 12\n"), "120.0.6099.224");
-    EXPECT_EQ(VersionWord("usage: browser [options]\n"), "");
+    ExpectEach(VersionWord, {{"Mozilla Firefox 115.6.0esr\n", "115.6.0esr"},
+                             {"Chromium 120.0.6099.224 built on Debian 12\n", "120.0.6099.224"},
+                             {"usage: browser [options]\n", ""}});
 
     // The desktop names no browser, or names something that is no entry id.
     const auto answering = [](std::string id) {
@@ -614,10 +600,10 @@ TEST(AboutInfo, DefaultBrowserFromItsDesktopEntryAndVersion) {
             return !id.empty();
         };
     };
-    EXPECT_EQ(DesktopBrowserText(answering("")), "");
-    EXPECT_EQ(DesktopBrowserText(answering("../../etc/passwd\n")), "");
     // An entry that cannot be found still names the id.
-    EXPECT_EQ(DesktopBrowserText(answering("nowhere-browser.desktop\n")), "nowhere-browser.desktop");
+    ExpectEach(
+        [&](const std::string& id) { return DesktopBrowserText(answering(id)); },
+        {{"", ""}, {"../../etc/passwd\n", ""}, {"nowhere-browser.desktop\n", "nowhere-browser.desktop"}});
 
     EXPECT_EQ(SuggestionQuery("", "", ""), "product=pg");
     EXPECT_EQ(SuggestionQuery("Harbor Point & Co.", "J. Doe", "A+B@X.COM"),

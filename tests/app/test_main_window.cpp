@@ -88,13 +88,22 @@ std::string WriteExamplePackage(const std::string& name, bool canAnnotate = true
     const std::string path = (TestDir() / name).string();
     // The Tesselon container keeps each form's format, so the attachment stays one.
     const bool quodex = path.ends_with(".qdx");
-    std::ofstream(path, std::ios::binary) << (quodex ? TQuodex::BuildQuodex(set, TSaveMode::All, true, false)
-                                                     : TTesselon::BuildTesselon(set, TSaveMode::All, true));
+    test::WriteWholeFile(path, quodex ? TQuodex::BuildQuodex(set, TSaveMode::All, true, false)
+                                      : TTesselon::BuildTesselon(set, TSaveMode::All, true));
     return path;
 }
 
+// What the tree's model gives for the node in the role.
+template <class T> T Data(const TfrmMain& main, const TTreeNode* node, Qt::ItemDataRole role) {
+    return main.Model().data(main.Model().IndexOf(node), role).value<T>();
+}
+
 QString Caption(const TfrmMain& main, const TTreeNode* node) {
-    return main.Model().data(main.Model().IndexOf(node), Qt::DisplayRole).toString();
+    return Data<QString>(main, node, Qt::DisplayRole);
+}
+
+bool StruckOut(const TfrmMain& main, const TTreeNode* node) {
+    return Data<QFont>(main, node, Qt::FontRole).strikeOut();
 }
 
 QStringList ChildCaptions(const TfrmMain& main, const TTreeNode* node) {
@@ -124,8 +133,8 @@ void WhenModal(std::function<void(QWidget*)> f) {
 TEST(MainWindow, TreeOfThePackage) {
     TRecordingPrompter prompter;
     const std::string order = (TestDir() / "history" / "PLANCODE.ORD").string();
-    std::ofstream(order, std::ios::binary) << "P7\xFD"
-                                              "C.LSR\r\n";
+    test::WriteWholeFile(order, "P7\xFD"
+                                "C.LSR\r\n");
     SetCommandLine({WriteExamplePackage("tree.tsn", true, "P7"), "email=jane@example.com"});
     TfrmMain main;
     std::filesystem::remove(order);
@@ -143,7 +152,7 @@ TEST(MainWindow, TreeOfThePackage) {
     const TTreeNode* group = root->Children[2].get();
     EXPECT_EQ(ChildCaptions(main, group), (QStringList{"John Smith", "Mary Smith"}));
     EXPECT_EQ(ChildCaptions(main, group->Children[1].get()), (QStringList{"Page 1", "Page 2"}));
-    EXPECT_FALSE(main.Model().data(main.Model().IndexOf(group), Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_FALSE(Data<QIcon>(main, group, Qt::DecorationRole).isNull());
     EXPECT_TRUE(main.DocTree->isExpanded(main.Model().IndexOf(root)));
     EXPECT_EQ(main.windowTitle(), "Pagellan - JOHN SMITH");
     EXPECT_EQ(main.Status->PanelText(1), "Worksheet Loaded");
@@ -200,11 +209,8 @@ TEST(MainWindow, DeleteAndUndeleteGroup) {
     EXPECT_TRUE(group->Children[1]->Form()->Deleted);
     EXPECT_TRUE(main.DocSet()->Modified);
     for (const TTreeNode* node : {group, group->Children[0].get(), group->Children[1]->Children[1].get()})
-        EXPECT_TRUE(main.Model().data(main.Model().IndexOf(node), Qt::FontRole).value<QFont>().strikeOut());
-    EXPECT_FALSE(main.Model()
-                     .data(main.Model().IndexOf(main.Tree().Root()->Children[0].get()), Qt::FontRole)
-                     .value<QFont>()
-                     .strikeOut());
+        EXPECT_TRUE(StruckOut(main, node));
+    EXPECT_FALSE(StruckOut(main, main.Tree().Root()->Children[0].get()));
     EXPECT_EQ(main.Status->PanelText(2), "4 of 9 pgs");
     main.PrepareNodeMenu();
     EXPECT_EQ(main.mnuDeleteform->text(), "&Undelete ");
@@ -212,7 +218,7 @@ TEST(MainWindow, DeleteAndUndeleteGroup) {
     main.mnuDeleteform->trigger();
     EXPECT_FALSE(group->Children[0]->Form()->Deleted);
     EXPECT_FALSE(group->Children[1]->Form()->Deleted);
-    EXPECT_FALSE(main.Model().data(main.Model().IndexOf(group), Qt::FontRole).value<QFont>().strikeOut());
+    EXPECT_FALSE(StruckOut(main, group));
     EXPECT_EQ(main.Status->PanelText(2), "4 of 13 pgs");
 
     // Pages cannot be deleted; a changed form is drawn red.
@@ -220,9 +226,7 @@ TEST(MainWindow, DeleteAndUndeleteGroup) {
     main.PrepareNodeMenu();
     EXPECT_FALSE(main.mnuDeleteform->isEnabled());
     group->Children[0]->Form()->Changed = true;
-    EXPECT_EQ(
-        main.Model().data(main.Model().IndexOf(group->Children[0].get()), Qt::ForegroundRole).value<QColor>(),
-        QColor(Qt::red));
+    EXPECT_EQ(Data<QColor>(main, group->Children[0].get(), Qt::ForegroundRole), QColor(Qt::red));
 }
 
 TEST(MainWindow, StatusHints) {
@@ -348,17 +352,15 @@ TEST(MainWindow, ReportsAndProperties) {
 }
 
 TEST(MainWindow, Switches) {
-    {
+    // "/Instance" places the window by its number, but only with the number joined to it.
+    const std::string place = WriteExamplePackage("place.qdx");
+    for (const auto& [args, pos] :
+         {std::pair{std::vector<std::string>{place, "/instance=2"}, QPoint(30, 40)},
+          std::pair{std::vector<std::string>{place, "/Instance", "2"}, QPoint(10, 10)}}) {
         TRecordingPrompter prompter;
-        SetCommandLine({WriteExamplePackage("place.qdx"), "/instance=2"});
+        SetCommandLine(args);
         TfrmMain main;
-        EXPECT_EQ(main.pos(), QPoint(30, 40));
-    }
-    {
-        TRecordingPrompter prompter;
-        SetCommandLine({WriteExamplePackage("place.qdx"), "/Instance", "2"});
-        TfrmMain main;
-        EXPECT_EQ(main.pos(), QPoint(10, 10));
+        EXPECT_EQ(main.pos(), pos) << args[1];
     }
     {
         // Nothing to load: the empty tree.
@@ -395,7 +397,7 @@ TEST(MainWindow, Switches) {
     }
     // A file that is no package at all: the error is shown, the tree stays empty.
     const std::string broken = (TestDir() / "broken.qdx").string();
-    std::ofstream(broken) << "no separators here";
+    test::WriteWholeFile(broken, "no separators here");
     TRecordingPrompter prompter;
     SetCommandLine({broken});
     TfrmMain main;
@@ -475,7 +477,7 @@ TEST_F(MultiUser, UserWithoutDelAnnotationsCannotDeleteAnnotations) {
     note->Content = "PAID";
     AddTestForm(set, "A.LSR", "DEED OF TRUST", 1, "JOHN SMITH", 1).Pages[0]->AddAnnotation(std::move(note));
     const std::string package = (TestDir() / "annotated.qdx").string();
-    std::ofstream(package, std::ios::binary) << TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
+    test::WriteWholeFile(package, TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
     TRecordingPrompter prompter;
     SetCommandLine({package});
 
@@ -589,8 +591,8 @@ TEST(MainWindow, StartedInThePackagesFolder) {
     std::filesystem::create_directories(folder);
     const std::string qdx = WriteExamplePackage("start/bare.qdx");
     const std::string tsn = WriteExamplePackage("start/bare.tsn");
-    std::ofstream(folder / "bare.pcl", std::ios::binary) << "\x1b"
-                                                            "EPLAIN PAGE\f";
+    test::WriteWholeFile(folder / "bare.pcl", "\x1b"
+                                              "EPLAIN PAGE\f");
     const std::filesystem::path started = std::filesystem::current_path();
     for (const std::string name : {"bare.qdx", "bare.tsn"}) {
         TRecordingPrompter prompter;

@@ -22,6 +22,7 @@
 #include "ThumbnailStrip.h"
 
 #include "QtTestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,8 +41,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
-#include <fstream>
+#include <initializer_list>
 
 using namespace pg;
 
@@ -61,6 +63,23 @@ TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool dele
     for (int p = 1; p <= pages; ++p)
         form->AddPage(std::make_unique<TDocSetPage>(p, "T.LSR", false, "", 0, fill));
     return set.AddForm(std::move(form));
+}
+
+// Forms A.LSR, B.LSR, ... with the given numbers of pages.
+template <class TSet = TDocSet> std::unique_ptr<TSet> FormsOf(std::initializer_list<int> pages) {
+    auto set = std::make_unique<TSet>();
+    char name = 'A';
+    for (const int count : pages)
+        AddForm(*set, std::string(1, name++) + ".LSR", count);
+    return set;
+}
+
+// Writes a Tesselon package of such forms and starts the program on it; answers its path.
+std::string StartOnPackage(const std::string& name, std::initializer_list<int> pages) {
+    const std::string path = (TestDir() / name).string();
+    test::WriteWholeFile(path, TTesselon::BuildTesselon(*FormsOf<TTesselon>(pages), TSaveMode::All, true));
+    SetCommandLine({path});
+    return path;
 }
 
 // A set with its tree, as the main window hands them to a page window.
@@ -92,7 +111,7 @@ std::unique_ptr<TDocSet> LandscapeSet(bool canAnnotate, const std::string& file)
     set->UserEmail = "jane@example.com";
     AddForm(*set, "A.LSR", 1, false, "\x1b&l1O\x1b*p300x400YWIDE PAGE");
     set->FileName = (TestDir() / file).string();
-    std::ofstream(set->FileName, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
     return set;
 }
 
@@ -102,9 +121,7 @@ using test::WhenModal;
 
 TEST(PageWindow, ZoomLimitsAndFixedScales) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     ASSERT_EQ(page->Image->BitmapWidth(), 2450);
     EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 1 of 1");
@@ -145,9 +162,7 @@ TEST(PageWindow, ZoomLimitsAndFixedScales) {
 }
 
 TEST(PageWindow, SmoothingPassesAndNoReRendering) {
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     page->SetFixedScale(20);
     // Default settings, colour page: 2 passes at every scale below about 278 %.
@@ -306,8 +321,8 @@ TEST(PageWindow, ThumbnailStrip) {
     // A plain PCL file: one thumbnail per page of the file, each drawn with what earlier pages
     // left in force (page 1 turns the pages landscape).
     const auto file = TestDir() / "three.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "E\x1b&l1OONE\f\x1b*p300x400YTWO\f\x1b*p300x400YTHREE\f");
     TPageForm plain;
     ASSERT_TRUE(plain.LoadPCLFile(file.string()));
     plain.show();
@@ -325,8 +340,8 @@ TEST(PageWindow, ThumbnailStrip) {
 
 TEST(PageWindow, PlainPclFile) {
     const auto file = TestDir() / "two.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f");
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     EXPECT_TRUE(page.PclFileMode);
@@ -351,14 +366,13 @@ TEST(PageWindow, PlainPclFile) {
 // portrait page.
 TEST(PageWindow, LandscapePlainFileShowsWhole) {
     const auto file = TestDir() / "landscape.pcl";
-    std::ofstream(file, std::ios::binary) << "\x1b"
-                                             "E\x1b&l1O\x1b&l2APAGE ONE\f\x1b*p3000x2000YTOTAL DUE\f";
+    test::WriteWholeFile(file, "\x1b"
+                               "E\x1b&l1O\x1b&l2APAGE ONE\f\x1b*p3000x2000YTOTAL DUE\f");
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     page.actNext->trigger();
     ASSERT_EQ(page.FilePageNumber, 2);
-    EXPECT_EQ(page.Image->BitmapWidth(), 4200);
-    EXPECT_EQ(page.Image->BitmapHeight(), 2550);
+    EXPECT_EQ((std::pair{page.Image->BitmapWidth(), page.Image->BitmapHeight()}), (std::pair{4200, 2550}));
     const TRgbImage& shown = page.Image->Picture().Base();
     int marked = 0;
     for (int y = 2000; y < 2250; ++y)
@@ -370,8 +384,7 @@ TEST(PageWindow, LandscapePlainFileShowsWhole) {
     EXPECT_EQ(page.StatusPanel[1]->text(), "3050, 2050");
     page.ZoomOut();
     EXPECT_EQ(page.StatusPanel[0]->text(), "Scale : 18%");
-    EXPECT_EQ(page.Image->width(), 777);
-    EXPECT_EQ(page.Image->height(), 472);
+    EXPECT_EQ(page.Image->size(), QSize(777, 472));
     page.ImageMouseMove(QPoint(574, 407));
     EXPECT_EQ(page.StatusPanel[1]->text(), "3053, 2050");
 }
@@ -393,12 +406,10 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(185, 555));
     ASSERT_EQ(page->Annotations().size(), 1u);
     TAnnotation* note = page->Annotations()[0];
-    EXPECT_EQ(note->PclX, 450);
-    EXPECT_EQ(note->PclY, 1350);
-    EXPECT_EQ(note->geometry().top(), 537);
-    EXPECT_EQ(note->y() + note->height(), 555);
-    EXPECT_EQ(note->x(), 185);
-    EXPECT_EQ(note->font().pixelSize(), 16);
+    // PCL x and y, screen top, bottom and left, font height.
+    EXPECT_EQ((std::array{note->PclX, note->PclY, note->geometry().top(), note->y() + note->height(),
+                          note->x(), note->font().pixelSize()}),
+              (std::array{450, 1350, 537, 555, 185, 16}));
     EXPECT_EQ(note->font().family(), "Courier New");
     EXPECT_TRUE(note->Touched);
     EXPECT_EQ(note->UserName, "jane@example.com");
@@ -429,8 +440,7 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     page->actAddText->trigger();
     EXPECT_FALSE(page->AddTextMode);
     EXPECT_EQ(page->SizedAnnotation, nullptr);
-    EXPECT_EQ(note->PclX, 550);
-    EXPECT_EQ(note->PclY, 1550);
+    EXPECT_EQ((std::pair{note->PclX, note->PclY}), (std::pair{550, 1550}));
 
     // Saving asks; No keeps the file as it was.
     prompter.QueueAnswer(PromptAnswer::No);
@@ -444,10 +454,10 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     page->actSaveAnnotations->trigger();
     const TDocSetPage& stored = *f.Set->Form(0).Pages[0];
     ASSERT_EQ(stored.Annotations.size(), 1u);
-    EXPECT_EQ(stored.Annotations[0]->XPosition, 550);
-    EXPECT_EQ(stored.Annotations[0]->YPosition, 1550);
-    EXPECT_EQ(stored.Annotations[0]->Content, "DUE 5TH");
-    EXPECT_EQ(stored.Annotations[0]->UserId, "jane@example.com");
+    EXPECT_EQ((std::pair{stored.Annotations[0]->XPosition, stored.Annotations[0]->YPosition}),
+              (std::pair{550, 1550}));
+    EXPECT_EQ((std::pair{stored.Annotations[0]->Content, stored.Annotations[0]->UserId}),
+              (std::pair<std::string, std::string>{"DUE 5TH", "jane@example.com"}));
     EXPECT_TRUE(f.Set->AnnotationsToUpload);
     EXPECT_FALSE(f.Set->Modified);
     EXPECT_FALSE(page->AnnotationsChanged);
@@ -461,15 +471,12 @@ TEST(PageWindow, AnnotationsCreateMoveSaveReload) {
     ASSERT_EQ(again->Annotations().size(), 1u);
     TAnnotation* back = again->Annotations()[0];
     EXPECT_EQ(back->text(), "DUE 5TH");
-    EXPECT_EQ(back->x(), 222);
-    EXPECT_EQ(back->y() + back->height(), 629);
+    EXPECT_EQ((std::pair{back->x(), back->y() + back->height()}), (std::pair{222, 629}));
     EXPECT_EQ(back->ModifiedDate, note->ModifiedDate);
     EXPECT_FALSE(back->Touched);
     // At 100 % the same annotation is 50 pixels high with a 45-pixel font.
     again->SetFixedScale(100);
-    EXPECT_EQ(back->height(), 50);
-    EXPECT_EQ(back->font().pixelSize(), 45);
-    EXPECT_EQ(back->x(), 600);
+    EXPECT_EQ((std::array{back->height(), back->font().pixelSize(), back->x()}), (std::array{50, 45, 600}));
 
     // Delete it and save: the page has none, the picture goes back to a plain page.
     page->show();
@@ -534,8 +541,7 @@ TEST(PageWindow, EmptyBlankAndFailedSave) {
     const auto& stored = saved->Form(0).Pages[0]->Annotations;
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0]->Content, "KEEP ME");
-    EXPECT_EQ(stored[0]->XPosition, 450);
-    EXPECT_EQ(stored[0]->YPosition, 1350);
+    EXPECT_EQ((std::pair{stored[0]->XPosition, stored[0]->YPosition}), (std::pair{450, 1350}));
     EXPECT_EQ(before, "read");
 }
 
@@ -566,12 +572,7 @@ TEST(PageWindow, PackageThatDoesNotAllowAnnotations) {
 
 TEST(PageWindow, MainWindowOpensAndClosesPages) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    AddForm(*set, "B.LSR", 2);
-    const std::string path = (TestDir() / "main.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    const std::string path = StartOnPackage("main.tsn", {1, 2});
     {
         TfrmMain main;
         ASSERT_TRUE(main.Loaded);
@@ -606,12 +607,7 @@ TEST(PageWindow, MainWindowOpensAndClosesPages) {
 // Enter on a node of the main window's tree opens it, as a double click does.
 TEST(PageWindow, EnterOnATreeNodeOpensIt) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    AddForm(*set, "B.LSR", 2);
-    const std::string path = (TestDir() / "enter.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("enter.tsn", {1, 2});
     TfrmMain main;
     ASSERT_TRUE(main.Loaded);
     TTreeNode* b2 = main.Tree().Root()->Children[1]->Children[1].get();
@@ -628,9 +624,7 @@ TEST(PageWindow, EnterOnATreeNodeOpensIt) {
 // Page Up and Page Down move both.
 TEST(PageWindow, ScrollBarFollowsTheViewAndKeysScroll) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TDocSet>();
-    AddForm(*set, "A.LSR", 1);
-    TFixture f(std::move(set));
+    TFixture f(FormsOf({1}));
     auto page = f.Open(f.Node(0));
     page->resize(700, 400);
     page->show();
@@ -719,11 +713,7 @@ TEST(PageWindow, PackageTextReadsTheSameInEveryWindow) {
 
 TEST(PageWindow, ClosingTheMainWindowClosesItsPages) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 2);
-    const std::string path = (TestDir() / "closing.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("closing.tsn", {2});
     // E&xit and the title-bar close (Alt+F4 as well) both reach the window as a close request.
     for (const bool viaExit : {true, false}) {
         TfrmMain main;
@@ -745,11 +735,7 @@ TEST(PageWindow, ClosingTheMainWindowClosesItsPages) {
 
 TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
     TRecordingPrompter prompter;
-    auto set = std::make_unique<TTesselon>();
-    AddForm(*set, "A.LSR", 1);
-    const std::string path = (TestDir() / "scale.tsn").string();
-    std::ofstream(path, std::ios::binary) << TTesselon::BuildTesselon(*set, TSaveMode::All, true);
-    SetCommandLine({path});
+    StartOnPackage("scale.tsn", {1});
     PGRegistry::SetPageScale(50.0);
     {
         TfrmMain main;

@@ -15,10 +15,12 @@
 #include "ViewerCore.h"
 
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -27,13 +29,10 @@ using namespace pg;
 
 namespace {
 
+// Removed with everything in it when the program ends.
 std::filesystem::path TestDir() {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("pg-viewer-core-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
+    static const pg::test::TTempFolder dir("pg-viewer-core");
+    return dir.Path();
 }
 
 // The pass as written in the description, one byte at a time.
@@ -59,33 +58,27 @@ TDocSetForm& AddForm(TDocSet& set, const std::string& name, int pages, bool dele
 } // namespace
 
 TEST(ViewerCore, ZoomLimitsAndSizes) {
-    EXPECT_TRUE(ZoomInAllowed(79));
-    EXPECT_FALSE(ZoomInAllowed(80));
-    EXPECT_TRUE(ZoomOutAllowed(10.5));
-    EXPECT_FALSE(ZoomOutAllowed(10));
-    // 2450 dots at 37 %: 906.5 rounds to the even 906; at 79 %: 1935.5 gives 1936.
-    EXPECT_EQ(ScaledSide(2450, 37), 906);
-    EXPECT_EQ(ScaledSide(2450, 79), 1936);
-    EXPECT_EQ(StretchSide(1936, kZoomInPercent), 3872);
-    EXPECT_EQ(StretchSide(257, kZoomOutPercent), 128); // 128.5 to the even neighbour
+    EXPECT_EQ((std::array{ZoomInAllowed(79), ZoomInAllowed(80), ZoomOutAllowed(10.5), ZoomOutAllowed(10)}),
+              (std::array{true, false, true, false}));
+    // 2450 dots at 37 %: 906.5 rounds to the even 906; at 79 %: 1935.5 gives 1936; stretched
+    // 257 halves to 128.5, the even 128; 2.5 rounds to 2.
+    EXPECT_EQ((std::array{ScaledSide(2450, 37), ScaledSide(2450, 79), StretchSide(1936, kZoomInPercent),
+                          StretchSide(257, kZoomOutPercent), RoundScaled(2.5), RoundScaled(37.5)}),
+              (std::array{906, 1936, 3872, 128, 2, 38}));
     EXPECT_NEAR(ScaleOf(3872, 2450), 158.04, 0.01);
     EXPECT_DOUBLE_EQ(ScaleOf(1221, 3300), 37.0);
-    EXPECT_EQ(RoundScaled(2.5), 2);
-    EXPECT_EQ(RoundScaled(37.5), 38);
 }
 
 TEST(ViewerCore, SmoothingPassCounts) {
-    // Colour: 2 for 0..19, 1 for 20..50, else 0; halves round to even.
-    EXPECT_EQ(CalcNumberOfTimesToAlias(0, false), 2);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(19.4, false), 2);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(19.5, false), 1);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(50.5, false), 1);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(51, false), 0);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(-1, false), 0);
-    // Monochrome: 1 below 40.
-    EXPECT_EQ(CalcNumberOfTimesToAlias(39, true), 1);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(39.5, true), 0);
-    EXPECT_EQ(CalcNumberOfTimesToAlias(-5, true), 1);
+    // Colour: 2 for 0..19, 1 for 20..50, else 0; halves round to even. Monochrome: 1 below 40.
+    const struct {
+        double Scale;
+        bool Mono;
+        int Passes;
+    } rows[] = {{0, false, 2},  {19.4, false, 2}, {19.5, false, 1}, {50.5, false, 1}, {51, false, 0},
+                {-1, false, 0}, {39, true, 1},    {39.5, true, 0},  {-5, true, 1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(CalcNumberOfTimesToAlias(row.Scale, row.Mono), row.Passes) << row.Scale << ' ' << row.Mono;
     // Default settings ("Image-Scale" 7): colour gets 2 below about 278 %, monochrome 1.
     for (double scale : {10.0, 20.0, 37.0, 100.0, 200.0, 278.0})
         EXPECT_EQ(AntiAliasPassesFor(true, 7, scale, false), 2) << scale;
@@ -166,51 +159,38 @@ TEST(ViewerCore, CoordinatesAndAnnotationBoxes) {
     EXPECT_EQ(ScreenToPCL({185, 555}, 37), (TPoint{450, 1350}));
     EXPECT_EQ(PCLtoScreen({450, 1350}, 37), (TPoint{185, 555}));
     EXPECT_EQ(ScreenToPCL({0, 0}, 100), (TPoint{-50, -150}));
-    EXPECT_EQ(AnnotationHeightFor(37), 18); // 18.5 to the even 18
-    EXPECT_EQ(AnnotationFontHeight(18), 16);
-    EXPECT_EQ(AnnotationHeightFor(100), 50);
-    EXPECT_EQ(AnnotationFontHeight(50), 45);
+    // 18.5 pixels high at 37 % round to the even 18.
+    EXPECT_EQ((std::array{AnnotationHeightFor(37), AnnotationFontHeight(18), AnnotationHeightFor(100),
+                          AnnotationFontHeight(50), WheelLineSteps(3, -120), WheelLineSteps(3, 120)}),
+              (std::array{18, 16, 50, 45, 4, -4}));
     const TRect box = AnnotationBox({450, 1350}, 37, 40);
-    EXPECT_EQ(box.Left, 185);
-    EXPECT_EQ(box.Top, 537);
-    EXPECT_EQ(box.Top + box.Height, 555);
+    EXPECT_EQ((std::array{box.Left, box.Top, box.Top + box.Height}), (std::array{185, 537, 555}));
     EXPECT_EQ(AnnotationPclPoint(box.Left, box.Top, box.Height, 37), (TPoint{450, 1350}));
     // A box moved by (37, 74) pixels at 37 % lands 100 and 200 dots further.
     EXPECT_EQ(AnnotationPclPoint(222, 611, 18, 37), (TPoint{550, 1550}));
-    EXPECT_EQ(WheelLineSteps(3, -120), 4);
-    EXPECT_EQ(WheelLineSteps(3, 120), -4);
 }
 
 TEST(ViewerCore, PlainFilePagingAndGotoRules) {
-    EXPECT_EQ(NextFilePage(1, 1), 1);
-    EXPECT_EQ(NextFilePage(2, 3), 3);
-    EXPECT_EQ(NextFilePage(3, 3), 1);
-    EXPECT_EQ(PrevFilePage(1, 3), 3);
-    EXPECT_EQ(PrevFilePage(1, 1), 1);
-    EXPECT_EQ(CheckPageEdit("2", 1, 3), "2");
-    EXPECT_EQ(CheckPageEdit("7", 1, 3), "1");
-    EXPECT_EQ(CheckPageEdit("0", 1, 3), "1");
-    EXPECT_EQ(CheckPageEdit("x2", 1, 3), "");
-    EXPECT_EQ(ReadPageEdit(""), 1);
-    EXPECT_EQ(ReadPageEdit("abc"), 1);
-    EXPECT_EQ(ReadPageEdit("3"), 3);
+    // Pages wrap around: next of 1, 2, 3 of 3 and of 1 of 1; previous of 1 of 3 and 1 of 1.
+    EXPECT_EQ((std::array{NextFilePage(1, 1), NextFilePage(2, 3), NextFilePage(3, 3), PrevFilePage(1, 3),
+                          PrevFilePage(1, 1)}),
+              (std::array{1, 3, 1, 3, 1}));
+    test::ExpectEach([](const std::string& typed) { return CheckPageEdit(typed, 1, 3); },
+                     {{"2", "2"}, {"7", "1"}, {"0", "1"}, {"x2", ""}});
+    test::ExpectEach<int>(ReadPageEdit, {{"", 1}, {"abc", 1}, {"3", 3}});
     EXPECT_EQ(PageRangeText(1, 4), "1 to 4");
     EXPECT_EQ(PageOfText(2, 3), "2 of 3");
-    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::First, 3, 5), 1);
-    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Last, 3, 5), 5);
-    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Page, 3, 5), 3);
-    EXPECT_EQ(PlainFileGotoPage(TGotoChoice::Page, 6, 5), 1);
+    EXPECT_EQ(
+        (std::array{PlainFileGotoPage(TGotoChoice::First, 3, 5), PlainFileGotoPage(TGotoChoice::Last, 3, 5),
+                    PlainFileGotoPage(TGotoChoice::Page, 3, 5), PlainFileGotoPage(TGotoChoice::Page, 6, 5)}),
+        (std::array{1, 5, 3, 1}));
 
+    // Left, top, width, height; 950 wide would pass the screen's right edge.
+    const auto sides = [](const TWindowRect& r) { return std::array{r.Left, r.Top, r.Width, r.Height}; };
     int cascade = 0;
-    TWindowRect r = SizeTheForm(1280, 1024, 0, 0, cascade);
-    EXPECT_EQ(r.Left, 340);
-    EXPECT_EQ(r.Top, 20);
-    EXPECT_EQ(r.Height, 924);
-    EXPECT_EQ(r.Width, 940); // 950 would pass the screen's right edge
-    r = SizeTheForm(1280, 1024, 800, 600, cascade);
-    EXPECT_EQ(r.Top, 40);
-    EXPECT_EQ(r.Width, 800);
-    EXPECT_EQ(r.Height, 600);
+    EXPECT_EQ(sides(SizeTheForm(1280, 1024, 0, 0, cascade)), (std::array{340, 20, 940, 924}));
+    const TWindowRect r = SizeTheForm(1280, 1024, 800, 600, cascade);
+    EXPECT_EQ((std::array{r.Top, r.Width, r.Height}), (std::array{40, 800, 600}));
     cascade = 500;
     EXPECT_EQ(SizeTheForm(1280, 1024, 800, 600, cascade).Top, 0);
 }
@@ -429,16 +409,12 @@ TEST(ViewerCore, StoringAnnotations) {
                       {222, 611, "MOVED", "joe", "03/04/2024", "01:02:03"}},
                      18, 37);
     ASSERT_EQ(page.Annotations.size(), 2u); // the blank one is left out
-    const TDocSetAnnotation& first = *page.Annotations[0];
-    EXPECT_EQ(first.XPosition, 450);
-    EXPECT_EQ(first.YPosition, 1350);
-    EXPECT_EQ(first.Content, "NOTE "); // untrimmed
-    EXPECT_EQ(first.UserId, "jane");
-    EXPECT_EQ(first.Date, "01/02/2024");
-    EXPECT_EQ(first.Time, "10:11:12");
-    EXPECT_EQ(first.Source, "Client");
-    EXPECT_EQ(page.Annotations[1]->XPosition, 550);
-    EXPECT_EQ(page.Annotations[1]->YPosition, 1550);
+    const TDocSetAnnotation &first = *page.Annotations[0], &moved = *page.Annotations[1];
+    EXPECT_EQ((std::array{first.XPosition, first.YPosition, moved.XPosition, moved.YPosition}),
+              (std::array{450, 1350, 550, 1550}));
+    // The content untrimmed.
+    EXPECT_EQ((std::array{first.Content, first.UserId, first.Date, first.Time, first.Source}),
+              (std::array<std::string, 5>{"NOTE ", "jane", "01/02/2024", "10:11:12", "Client"}));
 
     EXPECT_EQ(AnnotationHint("jane", "01/02/2024", "10:11:12"), "Modified by: jane\n01/02/2024 at 10:11:12");
     EXPECT_EQ(AnnotationHint("jane", "", ""), "Right mouse click for options");
@@ -446,10 +422,8 @@ TEST(ViewerCore, StoringAnnotations) {
     set.UserEmail = "jane@example.com";
     EXPECT_EQ(AnnotationUserName(&set), "jane@example.com");
     const TStamp stamp = StampNow();
-    EXPECT_EQ(stamp.Date.size(), 10u);
-    EXPECT_EQ(stamp.Date[2], '/');
-    EXPECT_EQ(stamp.Time.size(), 8u);
-    EXPECT_EQ(stamp.Time[2], ':');
+    EXPECT_EQ((std::pair{stamp.Date.size(), stamp.Date[2]}), (std::pair{size_t(10), '/'}));
+    EXPECT_EQ((std::pair{stamp.Time.size(), stamp.Time[2]}), (std::pair{size_t(8), ':'}));
 }
 
 TEST(ViewerCore, AnnotationRights) {
