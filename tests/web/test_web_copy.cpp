@@ -5,6 +5,8 @@
 #include "Prompt.h"
 #include "WebServers.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,20 +14,12 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
 using test::TWebServer;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int PartFiles(const std::string& dir) {
     int n = 0;
@@ -114,7 +108,7 @@ TEST(WebCopy, DownloadsOfOneRunWithTheirFailures) {
         if (item.TargetFilename.empty())
             EXPECT_EQ(item.Stream.View(), rows[i].body);
         else
-            EXPECT_EQ(fs::exists(file) ? ReadAll(file) : "", rows[i].body);
+            EXPECT_EQ(fs::exists(file) ? test::ReadWholeFile(file) : "", rows[i].body);
         EXPECT_EQ(rec.info.count(int(i)) > 0, *rows[i].info != 0);
         EXPECT_NE(rec.info[int(i)].find(rows[i].info), std::string::npos) << rec.info[int(i)];
         // A failed item does not stop the run.
@@ -161,10 +155,10 @@ TEST(WebCopy, NewerOnlyOverwriteAndCancel) {
     EXPECT_FALSE(fs::exists(dir + "same.txt"));
     EXPECT_TRUE(copy.Items[1].Succeeded());
     EXPECT_EQ(copy.Items[1].FileDate, serverDate);
-    EXPECT_EQ(ReadAll(dir + "newer.txt"), "dated body");
+    EXPECT_EQ(test::ReadWholeFile(dir + "newer.txt"), "dated body");
     EXPECT_TRUE(overwriteAsked);
     EXPECT_FALSE(copy.Items[2].Succeeded());
-    EXPECT_EQ(ReadAll(dir + "kept.txt"), "old");
+    EXPECT_EQ(test::ReadWholeFile(dir + "kept.txt"), "old");
 
     // Cancelled while the slow body arrives: no file, no temporary file, no further item.
     copy.Items.Clear();
