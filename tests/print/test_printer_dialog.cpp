@@ -10,6 +10,8 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 
+#include "TestTables.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,8 +26,6 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -56,9 +56,7 @@ protected:
     static void TearDownTestSuite() { app_.reset(); }
 
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pg-prdlg-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(root_.empty());
         registry_ =
             std::make_unique<THLWRegistry>((root_ / "config").string(), (root_ / "Pagellan.CFG").string());
         previous_ = SetRegistry(registry_.get());
@@ -70,8 +68,6 @@ protected:
         SetPrinterListQuery(previousList_);
         SetRegistry(previous_);
         registry_.reset();
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     static bool Checked(QGroupBox* group, int index) {
@@ -81,8 +77,15 @@ protected:
         group->findChildren<QRadioButton*>().at(index)->click();
     }
 
+    // Each widget's enabled state as expected; a failure names the widget.
+    static void ExpectEnabled(std::initializer_list<std::pair<QWidget*, bool>> widgets) {
+        for (const auto& [widget, enabled] : widgets)
+            EXPECT_EQ(widget->isEnabled(), enabled) << widget->objectName().toStdString();
+    }
+
     static std::unique_ptr<QApplication> app_;
-    fs::path root_;
+    test::TTempFolder folder_{"pg-prdlg"};
+    const fs::path& root_ = folder_.Path();
     std::unique_ptr<THLWRegistry> registry_;
     THLWRegistry* previous_ = nullptr;
     TPrinterListQuery previousList_;
@@ -191,9 +194,7 @@ TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     TfrmPrinterDlg page(false);
     page.Options().EnableOptions(true, true, true, false, false);
     page.Prepare();
-    EXPECT_FALSE(page.rgDuplex->isEnabled());
-    EXPECT_FALSE(page.rgPrintOrder->isEnabled());
-    EXPECT_TRUE(page.rgBarCodes->isEnabled());
+    ExpectEnabled({{page.rgDuplex, false}, {page.rgPrintOrder, false}, {page.rgBarCodes, true}});
     page.cbxPrintMode->setCurrentIndex(1);
     page.cbxPrintMode->setCurrentIndex(0);
     EXPECT_FALSE(page.rgDuplex->isEnabled());
@@ -202,21 +203,21 @@ TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     TfrmPrinterDlg scanned(false);
     scanned.Options().PrepareForPageWindow(false, true, true);
     scanned.Prepare();
-    EXPECT_FALSE(scanned.edAdditionalCopies->isEnabled());
-    EXPECT_FALSE(scanned.cbxPrintMode->isEnabled());
-    EXPECT_FALSE(scanned.rgBarCodes->isEnabled());
-    EXPECT_FALSE(scanned.rgFormNames->isEnabled());
-    EXPECT_FALSE(scanned.rgDuplex->isEnabled());
-    EXPECT_TRUE(scanned.cbxPrinters->isEnabled());
+    ExpectEnabled({{scanned.edAdditionalCopies, false},
+                   {scanned.cbxPrintMode, false},
+                   {scanned.rgBarCodes, false},
+                   {scanned.rgFormNames, false},
+                   {scanned.rgDuplex, false},
+                   {scanned.cbxPrinters, true}});
     // A plain file: no bar codes or form names, but copies and print format.
     TfrmPrinterDlg plain(false);
     plain.Options().PrepareForPageWindow(true, false, false);
     plain.Prepare();
-    EXPECT_TRUE(plain.edAdditionalCopies->isEnabled());
-    EXPECT_TRUE(plain.cbxPrintMode->isEnabled());
-    EXPECT_FALSE(plain.rgBarCodes->isEnabled());
-    EXPECT_FALSE(plain.rgFormNames->isEnabled());
-    EXPECT_FALSE(plain.rgPrintOrder->isEnabled());
+    ExpectEnabled({{plain.edAdditionalCopies, true},
+                   {plain.cbxPrintMode, true},
+                   {plain.rgBarCodes, false},
+                   {plain.rgFormNames, false},
+                   {plain.rgPrintOrder, false}});
 
     // Without permissions settings every option the caller enables stays enabled.
     TfrmPrinterDlg setup(false);
@@ -260,10 +261,9 @@ TEST_F(PrinterDialogTest, OwnBarCodesAndRememberedChoices) {
 }
 
 TEST_F(PrinterDialogTest, PrinterEntriesAndPictures) {
-    EXPECT_EQ(PrinterPictureIndex("Front Desk fax"), 1);
-    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Laser"), 2);
-    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Faxes"), 1);
-    EXPECT_EQ(PrinterPictureIndex("Office Laser"), 0);
+    test::ExpectEach<int>(
+        PrinterPictureIndex,
+        {{"Front Desk fax", 1}, {"\\\\srv\\Laser", 2}, {"\\\\srv\\Faxes", 1}, {"Office Laser", 0}});
     // The three pictures differ from each other and are not empty.
     const QImage p0 = PrinterPicture(0, 16).toImage(), p1 = PrinterPicture(1, 16).toImage(),
                  p2 = PrinterPicture(2, 16).toImage();
@@ -436,10 +436,8 @@ TEST_F(PrinterDialogTest, DriverPrintingAtTrueSizeInsideThePrintersMargins) {
     ASSERT_EQ(printer.Error(), "");
     TPrinterMargins margins;
     ASSERT_TRUE(QueryPrinterMargins(printer.Uri(), margins));
-    EXPECT_EQ(margins.Left, 1270);
-    EXPECT_EQ(margins.Top, 846);
-    EXPECT_EQ(margins.Right, 635);
-    EXPECT_EQ(margins.Bottom, 423);
+    EXPECT_EQ((std::vector<int>{margins.Left, margins.Top, margins.Right, margins.Bottom}),
+              (std::vector<int>{1270, 846, 635, 423}));
     InstallDriverSender();
     EXPECT_TRUE(SendJob(job, printer.Uri(), "Pagellan-7", kPrintFormatGdiDriver));
     SetDriverSender({});
