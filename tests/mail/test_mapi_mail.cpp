@@ -2,6 +2,7 @@
 // mailto: handler is a small script that records what it is given; and the mailto: address.
 
 #include "MapiMail.h"
+#include "PrivateDesktop.h"
 #include "Prompt.h"
 #include "TestFiles.h"
 #include "TestTables.h"
@@ -16,23 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A desktop without a session: own home, data and configuration folders, the shared MIME
-// database only, and a display nobody listens on (xdg-open then uses the registered handler).
+// A desktop without a session whose mailto: handler the test registers.
 struct TPrivateDesktop {
     test::TTempFolder root{"pagellan-xdg-mail"};
-    TPrivateDesktop() {
-        for (const char* sub : {"home", "data/applications", "config", "sys"})
-            fs::create_directories(root.Path() / sub);
-        fs::create_directory_symlink("/usr/share/mime", root.Path() / "sys" / "mime");
-        ::setenv("HOME", root.Path("home").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", root.Path("data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", root.Path("config").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", root.Path("sys").c_str(), 1);
-        ::setenv("DISPLAY", ":987", 1);
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "BROWSER"})
-            ::unsetenv(name);
-    }
+    TPrivateDesktop() { test::UsePrivateDesktop(root.Path()); }
     void RegisterHandler() const {
         const std::string script =
             root.File("handler.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + root.Path("args.txt") + "'\n");
