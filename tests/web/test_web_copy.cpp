@@ -6,6 +6,7 @@
 #include "WebServers.h"
 
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -308,21 +309,16 @@ TEST(WebCopy, ProxyCredentialsGoToTheProxyOnly) {
 }
 
 TEST(WebCopy, AddressRules) {
-    const std::vector<std::pair<std::string, std::string>> names = {
-        {"http://h/a/b.qdx", "b.qdx"},
-        {"https://h:8443/a/x%20y.qdx?q=/z#f", "x y.qdx"},
-        {"http://h/a/..%2F..%2Fetc%2Fpasswd", ""},
-        {"http://h/a/%2e%2e", ""},
-        {"http://h/a/..", ""},
-        {"http://h/a/%5Cx", ""},
-        {"http://h/a/", ""},
-        {"http://h", ""},
-    };
-    for (const auto& [url, name] : names)
-        EXPECT_EQ(FileNameFromAddress(url), name) << url;
-    EXPECT_EQ(AddressPort("https://h/x"), 443);
-    EXPECT_EQ(AddressPort("HTTP://h/x"), 80);
-    EXPECT_EQ(AddressPort("http://u:p@h:8080/x"), 8080);
+    test::ExpectEach(FileNameFromAddress, {{"http://h/a/b.qdx", "b.qdx"},
+                                           {"https://h:8443/a/x%20y.qdx?q=/z#f", "x y.qdx"},
+                                           {"http://h/a/..%2F..%2Fetc%2Fpasswd", ""},
+                                           {"http://h/a/%2e%2e", ""},
+                                           {"http://h/a/..", ""},
+                                           {"http://h/a/%5Cx", ""},
+                                           {"http://h/a/", ""},
+                                           {"http://h", ""}});
+    test::ExpectEach<int>(AddressPort,
+                          {{"https://h/x", 443}, {"HTTP://h/x", 80}, {"http://u:p@h:8080/x", 8080}});
     EXPECT_EQ(AddressHost("http://u:p@h:8080/x"), "h");
     EXPECT_EQ(TargetPath("d", "f"), "d/f");
     EXPECT_EQ(TargetPath("d\\", "f"), "d\\f");
