@@ -390,20 +390,11 @@ std::vector<int> DarkBox(const fs::path& pdf) {
                                 pgm.string() + " " + pdf.string() + " > /dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         return {};
-    std::string bytes = test::ReadWholeFile(pgm);
-    // Ghostscript puts a comment line into the header.
-    for (size_t hash; (hash = bytes.find('#')) != std::string::npos && hash < 32;)
-        bytes.erase(hash, bytes.find('\n', hash) - hash);
-    int width = 0, height = 0, maxValue = 0, used = 0;
-    if (std::sscanf(bytes.c_str(), "P5 %d %d %d%n", &width, &height, &maxValue, &used) != 3)
-        return {};
-    const size_t start = size_t(used) + 1;
-    if (bytes.size() < start + size_t(width) * size_t(height))
-        return {};
-    int left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (uint8_t(bytes[start + size_t(y) * size_t(width) + size_t(x)]) < 128) {
+    const QImage page(QString::fromStdString(pgm.string()));
+    int left = page.width(), top = page.height(), right = -1, bottom = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
