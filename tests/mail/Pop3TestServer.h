@@ -3,11 +3,9 @@
 // 127.0.0.1 (no TLS, no system users), stopped and removed when the object goes.
 
 #include "TestFiles.h"
+#include "TestNet.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,20 +14,6 @@
 #include <thread>
 
 namespace pg::test {
-
-inline int FreeLocalPort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
 
 class TPop3TestServer {
 public:
@@ -75,16 +59,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         return log;
     }
-    bool Answers() const {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(uint16_t(port_));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(s);
-        return ok;
-    }
+    bool Answers() const { return LocalPortAnswers(port_); }
 
 private:
     TTempFolder folder_;

@@ -5,6 +5,7 @@
 
 #include "HLWRegistry.h"
 #include "PackageFile.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +43,8 @@ TEST_F(TCliMail, DeliversTheDemoPackageInEachFormat) {
     // Without --yes: the warning, and nothing sent.
     auto run = Mail("--to a@example.com");
     EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Out.find("Emailing documents using Pagellan is NOT secure"), std::string::npos);
-    EXPECT_NE(run.Out.find("Do you wish to continue anyway?"), std::string::npos);
+    test::ExpectContains(
+        run.Out, {"Emailing documents using Pagellan is NOT secure", "Do you wish to continue anyway?"});
     EXPECT_EQ(server.MessageCount(), 0u);
 
     run = Mail("--to 'a@example.com; b@example.com' --cc c@example.com --yes");

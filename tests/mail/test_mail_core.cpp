@@ -7,6 +7,8 @@
 
 #include "PGRegistry.h"
 
+#include "TestTables.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -100,27 +102,27 @@ TEST(MailSmtp, DeliversMessageAndReusesTheSession) {
     const auto m = server.Message(1);
     EXPECT_EQ(TSmtpTestServer::All(m, "rcpt"),
               (std::vector<std::string>{"first@x.example", "second@x.example", "audit@lender.example"}));
-    EXPECT_EQ(TSmtpTestServer::One(m, "from"), "desk@lender.example");
-    EXPECT_EQ(TSmtpTestServer::One(m, "header-subject"), "Documents for #123Bcc: evil@x.example caf\u00e9");
-    EXPECT_EQ(TSmtpTestServer::One(m, "header-to"), "first@x.example, second@x.example");
-    EXPECT_EQ(TSmtpTestServer::One(m, "header-from"), "Loan Desk <desk@lender.example>");
-    EXPECT_FALSE(TSmtpTestServer::One(m, "header-date").empty());
-    EXPECT_FALSE(TSmtpTestServer::One(m, "header-message-id").empty());
-    EXPECT_EQ(TSmtpTestServer::One(m, "body-type"), "text/plain");
-    EXPECT_EQ(TSmtpTestServer::One(m, "body-charset"), "iso-8859-1");
-    EXPECT_EQ(TSmtpTestServer::One(m, "body"), "Hello caf\u00e9\\r\\nsecond line");
+    test::ExpectEach([&](const std::string& key) { return TSmtpTestServer::One(m, key); },
+                     {{"from", "desk@lender.example"},
+                      {"header-subject", "Documents for #123Bcc: evil@x.example caf\u00e9"},
+                      {"header-to", "first@x.example, second@x.example"},
+                      {"header-from", "Loan Desk <desk@lender.example>"},
+                      {"body-type", "text/plain"},
+                      {"body-charset", "iso-8859-1"},
+                      {"body", "Hello caf\u00e9\\r\\nsecond line"}});
+    for (const char* key : {"header-date", "header-message-id"})
+        EXPECT_FALSE(TSmtpTestServer::One(m, key).empty()) << key;
     const auto parts = TSmtpTestServer::All(m, "attachment");
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_EQ(test::ReadWholeFile(parts[0]), big);
     EXPECT_EQ(test::ReadWholeFile(parts[1]), binary);
-    EXPECT_EQ(TSmtpTestServer::All(m, "attachment-name"),
-              (std::vector<std::string>{"WS123.QDX", "notes.bin"}));
-    EXPECT_EQ(TSmtpTestServer::All(m, "attachment-filename"),
-              (std::vector<std::string>{"WS123.QDX", "notes.bin"}));
-    EXPECT_EQ(TSmtpTestServer::All(m, "attachment-type"),
-              (std::vector<std::string>(2, "application/octet-stream")));
-    EXPECT_EQ(TSmtpTestServer::All(m, "attachment-disposition"), (std::vector<std::string>(2, "attachment")));
-    EXPECT_EQ(TSmtpTestServer::All(m, "attachment-encoding"), (std::vector<std::string>(2, "base64")));
+    using V = std::vector<std::string>;
+    test::ExpectEach<V>([&](const std::string& key) { return TSmtpTestServer::All(m, key); },
+                        {{"attachment-name", {"WS123.QDX", "notes.bin"}},
+                         {"attachment-filename", {"WS123.QDX", "notes.bin"}},
+                         {"attachment-type", V(2, "application/octet-stream")},
+                         {"attachment-disposition", V(2, "attachment")},
+                         {"attachment-encoding", V(2, "base64")}});
 
     // The bar moves from 0 to 100 and never back.
     ASSERT_GE(percents.size(), 3u);

@@ -2,8 +2,10 @@
 // mailto: handler is a small script that records what it is given; and the mailto: address.
 
 #include "MapiMail.h"
+#include "PrivateDesktop.h"
 #include "Prompt.h"
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A desktop without a session: own home, data and configuration folders, the shared MIME
-// database only, and a display nobody listens on (xdg-open then uses the registered handler).
+// A desktop without a session whose mailto: handler the test registers.
 struct TPrivateDesktop {
     test::TTempFolder root{"pagellan-xdg-mail"};
-    TPrivateDesktop() {
-        for (const char* sub : {"home", "data/applications", "config", "sys"})
-            fs::create_directories(root.Path() / sub);
-        fs::create_directory_symlink("/usr/share/mime", root.Path() / "sys" / "mime");
-        ::setenv("HOME", root.Path("home").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", root.Path("data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", root.Path("config").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", root.Path("sys").c_str(), 1);
-        ::setenv("DISPLAY", ":987", 1);
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "BROWSER"})
-            ::unsetenv(name);
-    }
+    TPrivateDesktop() { test::UsePrivateDesktop(root.Path()); }
     void RegisterHandler() const {
         const std::string script =
             root.File("handler.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + root.Path("args.txt") + "'\n");
@@ -64,10 +53,8 @@ TEST(MapiMail, XdgEmailHandsTheMessageToTheDesktopMailProgram) {
         SendMapiMail("Docs #1 & more", "line1\r\nline2", a + ";" + b + ";ignored", true, true, {}, "", ""),
         0);
     const std::string got = desktop.Received();
-    EXPECT_NE(got.find("subject=Docs%20%231%20%26%20more"), std::string::npos) << got;
-    EXPECT_NE(got.find("body=line1%0D%0Aline2"), std::string::npos) << got;
-    EXPECT_NE(got.find("attach=" + a), std::string::npos) << got;
-    EXPECT_NE(got.find("attach=" + b), std::string::npos) << got;
+    test::ExpectContains(
+        got, {"subject=Docs%20%231%20%26%20more", "body=line1%0D%0Aline2", "attach=" + a, "attach=" + b});
     EXPECT_EQ(got.find("ignored"), std::string::npos);
     EXPECT_TRUE(prompter.Texts().empty());
 

@@ -3,6 +3,7 @@
 
 #include "PdfTools.h"
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -105,8 +106,7 @@ TEST(CliPdf, MissingConverterIsReportedAndTheTargetKept) {
     const test::TCommandRun run =
         CliPdf(cli, temp, Quoted(folder.File("job.pcl", kTwoPages)) + " -o " + Quoted(target));
     EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Out.find("Error 2 executing "), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find(" Executable not found"), std::string::npos) << run.Out;
+    test::ExpectContains(run.Out, {"Error 2 executing ", " Executable not found"});
     EXPECT_EQ(test::ReadWholeFile(target), "earlier");
     EXPECT_TRUE(Empty(temp.Path()));
 }

@@ -1,11 +1,8 @@
 #include "IppTestPrinter.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,40 +33,6 @@ std::string FindProgram(const std::string& name) {
             return p.string();
     }
     return {};
-}
-
-} // namespace
-
-// The kernel's pick for a socket bound to port 0.
-int FreeLocalPort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0)
-        return 0;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
-namespace {
-
-bool CanConnect(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0)
-        return false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
 }
 
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
@@ -192,9 +155,9 @@ bool TIppTestPrinter::Start(const std::string& formats, const std::string& attri
     arguments.push_back("Pagellan Test Printer");
     printer_ = Spawn(arguments, {"DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + socket.string()}, dir_ / "ipp.log");
     const auto end = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    while (Running(printer_) && !CanConnect(port_) && Clock::now() < end)
+    while (Running(printer_) && !LocalPortAnswers(port_) && Clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (!Running(printer_) || !CanConnect(port_)) {
+    if (!Running(printer_) || !LocalPortAnswers(port_)) {
         error_ = "ippeveprinter did not start: " + ReadWholeFile(dir_ / "ipp.log");
         return false;
     }

@@ -4,6 +4,7 @@
 // Both processes are stopped and the folder removed when the object goes.
 
 #include "TestFiles.h"
+#include "TestNet.h"
 
 #include <sys/types.h>
 
@@ -44,8 +45,5 @@ private:
     int port_ = 0;
     std::string error_;
 };
-
-// A port of localhost nobody listens on now.
-int FreeLocalPort();
 
 } // namespace pg::test

@@ -14,8 +14,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace pg {
@@ -38,18 +36,15 @@ void AddForm(TDocSet& set, const std::string& name, const std::string& paper, co
 class CliJob : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pg-clijob-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(dir_.empty());
         ::setenv("PAGELLAN_SETTINGS_DIR", (dir_ / "settings").c_str(), 1);
         TDocSet set;
         set.WorksheetNumber = "42";
         AddForm(set, "A.LSR", "LTR", "Letter page text");
         AddForm(set, "B.LSR", "LGL", "Legal page text");
         package_ = (dir_ / "small.qdx").string();
-        std::ofstream(package_, std::ios::binary) << TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
+        test::WriteWholeFile(package_, TQuodex::BuildQuodex(set, TSaveMode::All, true, false));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // The job's bytes, or the exit status as text when it failed.
     std::string Job(const std::string& options, int& status) {
@@ -62,7 +57,8 @@ protected:
         return test::ReadWholeFile(out);
     }
 
-    fs::path dir_;
+    test::TTempFolder folder_{"pg-clijob"};
+    const fs::path& dir_ = folder_.Path();
     std::string package_;
 };
 
@@ -99,12 +95,10 @@ TEST_F(CliJob, ResetsPageSizesAndOrder) {
     EXPECT_EQ(test::CountOf(copies, "Legal page text"), 2u);
 
     // Wrong use writes nothing.
-    EXPECT_EQ(Job("--selected 3", status), "");
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(Job("--copies 4", status), "");
-    EXPECT_EQ(status, 2);
-    EXPECT_EQ(Job("--order sideways", status), "");
-    EXPECT_EQ(status, 2);
+    for (const char* wrong : {"--selected 3", "--copies 4", "--order sideways"}) {
+        EXPECT_EQ(Job(wrong, status), "") << wrong;
+        EXPECT_EQ(status, 2) << wrong;
+    }
 }
 
 } // namespace

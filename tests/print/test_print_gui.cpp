@@ -91,11 +91,15 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
     ASSERT_GE(main.Tree().Root()->Children.size(), 2u);
     // Print All selects the root alone, whatever was selected.
     main.SelectNodes({main.Tree().Root()->Children[1].get()});
+    // The n-th job the printer received (empty when it did not arrive).
+    const auto job = [&printer](size_t n) {
+        const auto jobs = printer.WaitForJobs(n);
+        EXPECT_EQ(jobs.size(), n);
+        return jobs.size() == n ? test::ReadWholeFile(jobs[n - 1]) : std::string();
+    };
     main.actPrintAll->trigger();
     EXPECT_EQ(main.Selection(), TSelection{main.Tree().Root()});
-    auto jobs = printer.WaitForJobs(1);
-    ASSERT_EQ(jobs.size(), 1u);
-    const std::string all = test::ReadWholeFile(jobs[0]);
+    const std::string all = job(1);
     EXPECT_EQ(all, ExpectedJob(main, {main.Tree().Root()}, {}));
     // The batch builder of the CLI makes the same job for the same choices.
     TJobOptions options;
@@ -111,12 +115,8 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
     main.SelectNodes(second);
     PressOkWhenShown(main);
     main.btnPrint->click();
-    jobs = printer.WaitForJobs(2);
-    ASSERT_EQ(jobs.size(), 2u);
-    const std::string selected = test::ReadWholeFile(jobs[1]);
-    TPrintRequest selectedOnly;
-    selectedOnly.SelectedOnly = true;
-    EXPECT_EQ(selected, ExpectedJob(main, second, selectedOnly));
+    const std::string selected = job(2);
+    EXPECT_EQ(selected, ExpectedJob(main, second, {.SelectedOnly = true}));
     EXPECT_LT(selected.size(), all.size());
     EXPECT_EQ(R::UsePrinter(), uri);
 
@@ -126,21 +126,13 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
     main.SkipPrinterDialog = true;
     main.SelectNodes(second);
     main.actPrintRemaining->trigger();
-    jobs = printer.WaitForJobs(3);
-    ASSERT_EQ(jobs.size(), 3u);
-    TPrintRequest remaining;
-    remaining.Start = PrintNodeIndex(main.Tree(), second.front());
-    EXPECT_EQ(test::ReadWholeFile(jobs[2]), ExpectedJob(main, second, remaining));
+    EXPECT_EQ(job(3), ExpectedJob(main, second, {.Start = PrintNodeIndex(main.Tree(), second.front())}));
     main.DocSet()->Form(0).Changed = true;
     main.SetStatusBar();
     ASSERT_TRUE(main.btnPrintChanged->isEnabled());
     main.btnPrintChanged->click();
-    jobs = printer.WaitForJobs(4);
-    ASSERT_EQ(jobs.size(), 4u);
-    TPrintRequest changedOnly;
-    changedOnly.ChangedOnly = true;
-    const std::string changed = test::ReadWholeFile(jobs[3]);
-    EXPECT_EQ(changed, ExpectedJob(main, main.Selection(), changedOnly));
+    const std::string changed = job(4);
+    EXPECT_EQ(changed, ExpectedJob(main, main.Selection(), {.ChangedOnly = true}));
     EXPECT_LT(changed.size(), all.size());
     main.DocSet()->Form(0).Changed = false;
 
@@ -168,12 +160,10 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
     // The page window's preparation: no print order and no duplex.
     EXPECT_FALSE(main.frmPrinterDlg->Options().PrintOrderEnabled);
     EXPECT_FALSE(main.frmPrinterDlg->Options().DuplexEnabled);
-    jobs = printer.WaitForJobs(5);
-    ASSERT_EQ(jobs.size(), 5u);
     THLWPrintJobStream pageJob(CopyFootersFromSettings());
     AssemblePageJob(pageJob, main.DocSet(), first->Info.get(), {},
                     ChoicesFromDialog(main.frmPrinterDlg->Options(), {}, {}));
-    const std::string page = test::ReadWholeFile(jobs[4]);
+    const std::string page = job(5);
     EXPECT_EQ(page, std::string(pageJob.View()));
     EXPECT_EQ(page.rfind("\x1b"
                          "E",

@@ -134,26 +134,17 @@ TEST(PrintWalk, AllSelectedChangedRemainingAndDeletedForms) {
     EXPECT_EQ(dialog.shown, 0) << "PrinterDlg 2 never shows the dialog";
     EXPECT_FALSE(state.JobPending);
 
-    // Selected only: the form node of B carries its pages.
+    // Selected only (the form node of B carries its pages), changed only, and remaining from the
+    // middle (page 2 of B and everything after it).
     f.nodes[2].UnderSelection = f.nodes[3].UnderSelection = f.nodes[4].UnderSelection = true;
-    TPrintRequest selected;
-    selected.SelectedOnly = true;
-    PrintForms(f.set, f.nodes, selected, state, dialog, host);
-    EXPECT_EQ(Pages(host.sent.back()), "<B1><B2>");
-
-    // Changed only.
-    c.Changed = true;
-    d.Changed = true;
-    TPrintRequest changed;
-    changed.ChangedOnly = true;
-    PrintForms(f.set, f.nodes, changed, state, dialog, host);
-    EXPECT_EQ(Pages(host.sent.back()), "<C1>");
-
-    // Remaining from the middle: page 2 of B and everything after it.
-    TPrintRequest remaining;
-    remaining.Start = 4;
-    PrintForms(f.set, f.nodes, remaining, state, dialog, host);
-    EXPECT_EQ(Pages(host.sent.back()), "<B2><C1>");
+    c.Changed = d.Changed = true;
+    for (const auto& [request, pages] :
+         std::initializer_list<std::pair<TPrintRequest, std::string>>{{{.SelectedOnly = true}, "<B1><B2>"},
+                                                                      {{.ChangedOnly = true}, "<C1>"},
+                                                                      {{.Start = 4}, "<B2><C1>"}}) {
+        PrintForms(f.set, f.nodes, request, state, dialog, host);
+        EXPECT_EQ(Pages(host.sent.back()), pages);
+    }
 
     // Nothing qualifies: the job is the two resets, and it is still sent.
     TPrintRequest none;

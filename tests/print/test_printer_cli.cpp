@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -18,19 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-};
-
-TRun RunCli(const std::string& arguments, const fs::path& dir) {
-    const fs::path out = dir / "out.txt";
-    const std::string command = std::string("'") + PAGELLAN_CLI + "' " + arguments + " >'" + out.string() +
-                                "' 2>'" + (dir / "err.txt").string() + "'";
-    TRun run;
-    run.Status = test::ExitCode(std::system(command.c_str()));
-    run.Out = test::ReadWholeFile(out);
-    return run;
+test::TCommandRun RunCli(const std::string& arguments, const fs::path& dir) {
+    return test::RunCommand(std::string("'") + PAGELLAN_CLI + "' " + arguments + " 2>'" +
+                            (dir / "err.txt").string() + "'");
 }
 
 size_t CountPages(const std::string& pdf) {
@@ -39,14 +26,14 @@ size_t CountPages(const std::string& pdf) {
 }
 
 TEST(PrinterCli, PrintRawAndThroughDriver) {
-    std::string pattern = (fs::temp_directory_path() / "pg-prcli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
+    const test::TTempFolder folder("pg-prcli");
+    const fs::path& dir = folder.Path();
+    ASSERT_FALSE(dir.empty());
     const std::string package = std::string("'") + PAGELLAN_SOURCE_DIR + "/samples/demo.qdx'";
     test::TIppTestPrinter printer("application/vnd.hp-PCL,application/pdf");
     ASSERT_EQ(printer.Error(), "");
 
-    const TRun job =
+    const test::TCommandRun job =
         RunCli("job " + package + " -o '" + (dir / "job.pcl").string() + "' --barcodes --copies 1", dir);
     ASSERT_EQ(job.Status, 0);
     std::smatch m;
@@ -54,14 +41,14 @@ TEST(PrinterCli, PrintRawAndThroughDriver) {
     const size_t pages = std::stoul(m[1].str());
     EXPECT_GT(pages, 1u);
 
-    const TRun raw =
+    const test::TCommandRun raw =
         RunCli("print " + package + " --printer " + printer.Uri() + " --barcodes --copies 1", dir);
     EXPECT_EQ(raw.Status, 0);
     auto jobs = printer.WaitForJobs(1);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(test::ReadWholeFile(jobs[0]), test::ReadWholeFile(dir / "job.pcl"));
 
-    const TRun driver =
+    const test::TCommandRun driver =
         RunCli("print " + package + " --printer " + printer.Uri() + " --barcodes --copies 1 --driver", dir);
     EXPECT_EQ(driver.Status, 0);
     jobs = printer.WaitForJobs(2);
@@ -75,7 +62,6 @@ TEST(PrinterCli, PrintRawAndThroughDriver) {
     EXPECT_NE(test::ReadWholeFile(dir / "err.txt").find("Could not open printer : " + nobody),
               std::string::npos);
     EXPECT_EQ(RunCli("printers", dir).Status, 0);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 
+#include "TestTables.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,8 +26,6 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -56,9 +56,7 @@ protected:
     static void TearDownTestSuite() { app_.reset(); }
 
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pg-prdlg-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(root_.empty());
         registry_ =
             std::make_unique<THLWRegistry>((root_ / "config").string(), (root_ / "Pagellan.CFG").string());
         previous_ = SetRegistry(registry_.get());
@@ -70,8 +68,6 @@ protected:
         SetPrinterListQuery(previousList_);
         SetRegistry(previous_);
         registry_.reset();
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     static bool Checked(QGroupBox* group, int index) {
@@ -81,8 +77,15 @@ protected:
         group->findChildren<QRadioButton*>().at(index)->click();
     }
 
+    // Each widget's enabled state as expected; a failure names the widget.
+    static void ExpectEnabled(std::initializer_list<std::pair<QWidget*, bool>> widgets) {
+        for (const auto& [widget, enabled] : widgets)
+            EXPECT_EQ(widget->isEnabled(), enabled) << widget->objectName().toStdString();
+    }
+
     static std::unique_ptr<QApplication> app_;
-    fs::path root_;
+    test::TTempFolder folder_{"pg-prdlg"};
+    const fs::path& root_ = folder_.Path();
     std::unique_ptr<THLWRegistry> registry_;
     THLWRegistry* previous_ = nullptr;
     TPrinterListQuery previousList_;
@@ -191,9 +194,7 @@ TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     TfrmPrinterDlg page(false);
     page.Options().EnableOptions(true, true, true, false, false);
     page.Prepare();
-    EXPECT_FALSE(page.rgDuplex->isEnabled());
-    EXPECT_FALSE(page.rgPrintOrder->isEnabled());
-    EXPECT_TRUE(page.rgBarCodes->isEnabled());
+    ExpectEnabled({{page.rgDuplex, false}, {page.rgPrintOrder, false}, {page.rgBarCodes, true}});
     page.cbxPrintMode->setCurrentIndex(1);
     page.cbxPrintMode->setCurrentIndex(0);
     EXPECT_FALSE(page.rgDuplex->isEnabled());
@@ -202,21 +203,21 @@ TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {
     TfrmPrinterDlg scanned(false);
     scanned.Options().PrepareForPageWindow(false, true, true);
     scanned.Prepare();
-    EXPECT_FALSE(scanned.edAdditionalCopies->isEnabled());
-    EXPECT_FALSE(scanned.cbxPrintMode->isEnabled());
-    EXPECT_FALSE(scanned.rgBarCodes->isEnabled());
-    EXPECT_FALSE(scanned.rgFormNames->isEnabled());
-    EXPECT_FALSE(scanned.rgDuplex->isEnabled());
-    EXPECT_TRUE(scanned.cbxPrinters->isEnabled());
+    ExpectEnabled({{scanned.edAdditionalCopies, false},
+                   {scanned.cbxPrintMode, false},
+                   {scanned.rgBarCodes, false},
+                   {scanned.rgFormNames, false},
+                   {scanned.rgDuplex, false},
+                   {scanned.cbxPrinters, true}});
     // A plain file: no bar codes or form names, but copies and print format.
     TfrmPrinterDlg plain(false);
     plain.Options().PrepareForPageWindow(true, false, false);
     plain.Prepare();
-    EXPECT_TRUE(plain.edAdditionalCopies->isEnabled());
-    EXPECT_TRUE(plain.cbxPrintMode->isEnabled());
-    EXPECT_FALSE(plain.rgBarCodes->isEnabled());
-    EXPECT_FALSE(plain.rgFormNames->isEnabled());
-    EXPECT_FALSE(plain.rgPrintOrder->isEnabled());
+    ExpectEnabled({{plain.edAdditionalCopies, true},
+                   {plain.cbxPrintMode, true},
+                   {plain.rgBarCodes, false},
+                   {plain.rgFormNames, false},
+                   {plain.rgPrintOrder, false}});
 
     // Without permissions settings every option the caller enables stays enabled.
     TfrmPrinterDlg setup(false);
@@ -260,10 +261,9 @@ TEST_F(PrinterDialogTest, OwnBarCodesAndRememberedChoices) {
 }
 
 TEST_F(PrinterDialogTest, PrinterEntriesAndPictures) {
-    EXPECT_EQ(PrinterPictureIndex("Front Desk fax"), 1);
-    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Laser"), 2);
-    EXPECT_EQ(PrinterPictureIndex("\\\\srv\\Faxes"), 1);
-    EXPECT_EQ(PrinterPictureIndex("Office Laser"), 0);
+    test::ExpectEach<int>(
+        PrinterPictureIndex,
+        {{"Front Desk fax", 1}, {"\\\\srv\\Laser", 2}, {"\\\\srv\\Faxes", 1}, {"Office Laser", 0}});
     // The three pictures differ from each other and are not empty.
     const QImage p0 = PrinterPicture(0, 16).toImage(), p1 = PrinterPicture(1, 16).toImage(),
                  p2 = PrinterPicture(2, 16).toImage();
@@ -390,20 +390,11 @@ std::vector<int> DarkBox(const fs::path& pdf) {
                                 pgm.string() + " " + pdf.string() + " > /dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         return {};
-    std::string bytes = test::ReadWholeFile(pgm);
-    // Ghostscript puts a comment line into the header.
-    for (size_t hash; (hash = bytes.find('#')) != std::string::npos && hash < 32;)
-        bytes.erase(hash, bytes.find('\n', hash) - hash);
-    int width = 0, height = 0, maxValue = 0, used = 0;
-    if (std::sscanf(bytes.c_str(), "P5 %d %d %d%n", &width, &height, &maxValue, &used) != 3)
-        return {};
-    const size_t start = size_t(used) + 1;
-    if (bytes.size() < start + size_t(width) * size_t(height))
-        return {};
-    int left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (uint8_t(bytes[start + size_t(y) * size_t(width) + size_t(x)]) < 128) {
+    const QImage page(QString::fromStdString(pgm.string()));
+    int left = page.width(), top = page.height(), right = -1, bottom = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) {
                 left = std::min(left, x);
                 right = std::max(right, x);
                 top = std::min(top, y);
@@ -436,10 +427,8 @@ TEST_F(PrinterDialogTest, DriverPrintingAtTrueSizeInsideThePrintersMargins) {
     ASSERT_EQ(printer.Error(), "");
     TPrinterMargins margins;
     ASSERT_TRUE(QueryPrinterMargins(printer.Uri(), margins));
-    EXPECT_EQ(margins.Left, 1270);
-    EXPECT_EQ(margins.Top, 846);
-    EXPECT_EQ(margins.Right, 635);
-    EXPECT_EQ(margins.Bottom, 423);
+    EXPECT_EQ((std::vector<int>{margins.Left, margins.Top, margins.Right, margins.Bottom}),
+              (std::vector<int>{1270, 846, 635, 423}));
     InstallDriverSender();
     EXPECT_TRUE(SendJob(job, printer.Uri(), "Pagellan-7", kPrintFormatGdiDriver));
     SetDriverSender({});

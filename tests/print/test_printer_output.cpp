@@ -5,6 +5,8 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 
+#include "TestTables.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,21 +29,18 @@ std::vector<TPrinterInfo> SamplePrinters() {
 
 TEST(PrinterDescription, TextsFromNamePortAndLocation) {
     const std::vector<TPrinterInfo> printers = SamplePrinters();
-    // Plain queue: name, " on ", the device URI as the port, then the location.
-    EXPECT_EQ(PrinterDescription(printers, "Office Laser"),
-              "Office Laser on socket://10.0.0.5:9100 located in Room 12");
-    // A network name: the text after its last backslash and the server; a blank location adds nothing.
-    EXPECT_EQ(PrinterDescription(printers, "\\\\printsrv\\Accounting"), "Accounting on printsrv");
-    // A network port: the name and the port's server.
-    EXPECT_EQ(PrinterDescription(printers, "Shared Copier"),
-              "Shared Copier on copysrv located in Second floor");
-    // The first printer whose name contains the given one wins.
-    EXPECT_EQ(PrinterDescription(printers, "Legal"), "Office Laser Legal on usb://HP/LaserJet");
-    EXPECT_EQ(PrinterDescription(printers, "Office"),
-              "Office Laser on socket://10.0.0.5:9100 located in Room 12");
-    // No match: the name (network names rewritten) and " is Unavailable".
-    EXPECT_EQ(PrinterDescription(printers, "Plotter"), "Plotter is Unavailable");
-    EXPECT_EQ(PrinterDescription(printers, "\\\\oldsrv\\Gone"), "Gone on oldsrv is Unavailable");
+    // Plain queue: name, " on ", the device URI as the port, then the location. A network name:
+    // the text after its last backslash and the server; a blank location adds nothing. A network
+    // port: the name and the port's server. The first printer whose name contains the given one
+    // wins. No match: the name (network names rewritten) and " is Unavailable".
+    test::ExpectEach([&](const std::string& name) { return PrinterDescription(printers, name); },
+                     {{"Office Laser", "Office Laser on socket://10.0.0.5:9100 located in Room 12"},
+                      {"\\\\printsrv\\Accounting", "Accounting on printsrv"},
+                      {"Shared Copier", "Shared Copier on copysrv located in Second floor"},
+                      {"Legal", "Office Laser Legal on usb://HP/LaserJet"},
+                      {"Office", "Office Laser on socket://10.0.0.5:9100 located in Room 12"},
+                      {"Plotter", "Plotter is Unavailable"},
+                      {"\\\\oldsrv\\Gone", "Gone on oldsrv is Unavailable"}});
     EXPECT_EQ(PrinterDescription({}, "Office Laser"), "Office Laser is Unavailable");
 }
 
@@ -61,10 +60,10 @@ TEST(PrinterOutput, DefaultAndCurrentPrinter) {
     EXPECT_EQ(CurrentPrinterName(), "ipp://localhost:631/ipp/print");
     SetPrinterListQuery(previous);
 
-    EXPECT_TRUE(IsPrinterAddress("ipp://host/ipp/print"));
-    EXPECT_TRUE(IsPrinterAddress("IPPS://host/ipp/print"));
-    EXPECT_FALSE(IsPrinterAddress("Office Laser"));
-    EXPECT_FALSE(IsPrinterAddress("http://host/"));
+    test::ExpectEach<bool>(IsPrinterAddress, {{"ipp://host/ipp/print", true},
+                                              {"IPPS://host/ipp/print", true},
+                                              {"Office Laser", false},
+                                              {"http://host/", false}});
 }
 
 TEST(PrinterOutput, DocumentFormatChoice) {

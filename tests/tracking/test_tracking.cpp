@@ -10,8 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
-#include <unistd.h>
 
 namespace pg {
 namespace {
@@ -20,15 +18,6 @@ namespace fs = std::filesystem;
 
 class Tracking : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("pg_tracking_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        folder_ = dir_.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Forms given as name and one page of fill each; template "T".
     static std::unique_ptr<TDocSet> Package(const std::vector<std::pair<std::string, std::string>>& forms) {
         auto set = std::make_unique<TDocSet>();
@@ -53,8 +42,9 @@ protected:
 
     fs::path History() const { return dir_ / "PG_4711_QuodexCRCs.xml"; }
 
-    fs::path dir_;
-    std::string folder_;
+    test::TTempFolder temp_{"pg_tracking"};
+    const fs::path& dir_ = temp_.Path();
+    const std::string folder_ = dir_.string() + "/";
 };
 
 TEST(FormChecksum, CrcOfAbcAndPageSeparators) {

@@ -1,10 +1,9 @@
 #include "WebServers.h"
 
-#include <arpa/inet.h>
+#include "TestNet.h"
+
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,29 +71,6 @@ void Run(const std::string& command) {
         throw std::runtime_error("failed: " + command);
 }
 
-int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
-}
-
 } // namespace
 
 TCertificates MakeTestCertificates(const std::string& dir) {
@@ -130,14 +106,14 @@ std::string TWebServer::URL(const std::string& path) const {
     return std::string(tls_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(Port()) + path;
 }
 
-TProxyServer::TProxyServer(const std::string& user, const std::string& password) : port_(FreePort()) {
+TProxyServer::TProxyServer(const std::string& user, const std::string& password) : port_(FreeLocalPort()) {
     const std::string dir = FreshFolder("tinyproxy");
     std::ofstream(dir + "tinyproxy.conf")
         << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 30\nBasicAuth " << user << " " << password
         << "\nAllow 127.0.0.1\nMaxClients 20\nLogLevel Error\n";
     if (!process_.Start({"tinyproxy", "-d", "-c", dir + "tinyproxy.conf"}, false))
         throw std::runtime_error("tinyproxy did not start");
-    for (int i = 0; i < 100 && !Accepts(port_); ++i)
+    for (int i = 0; i < 100 && !LocalPortAnswers(port_); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 

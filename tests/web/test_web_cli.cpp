@@ -2,13 +2,11 @@
 
 #include "WebServers.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace pg {
 namespace {
@@ -21,21 +19,9 @@ struct TCliResult {
 };
 
 TCliResult RunCli(const std::string& env, const std::string& args) {
-    // One file per test process: ctest runs the cases of this program side by side.
-    const std::string errFile =
-        fs::current_path().string() + "/cli-web-" + std::to_string(::getpid()) + ".err";
-    const int status = std::system((env + " " PAGELLAN_CLI " " + args + " >/dev/null 2>" + errFile).c_str());
-    std::stringstream s;
-    s << std::ifstream(errFile).rdbuf();
-    fs::remove(errFile);
-    return {WEXITSTATUS(status), s.str()};
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    // Standard error into the pipe, standard output away.
+    const test::TCommandRun run = test::RunCommand(env + " " PAGELLAN_CLI " " + args + " 2>&1 >/dev/null");
+    return {run.Status, run.Out};
 }
 
 TEST(WebCli, DownloadOverVerifiedTls) {
@@ -49,7 +35,7 @@ TEST(WebCli, DownloadOverVerifiedTls) {
     EXPECT_FALSE(fs::exists(dir + "x.qdx"));
     r = RunCli("PAGELLAN_CA_BUNDLE=" + certs.CA, "download " + url + " -o " + dir + "x.qdx");
     EXPECT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(ReadAll(dir + "x.qdx"), test::ServerPackage());
+    EXPECT_EQ(test::ReadWholeFile(dir + "x.qdx"), test::ServerPackage());
     EXPECT_EQ(RunCli("", "download " + url).rc, 2);
     EXPECT_EQ(RunCli("", "download " + url + " -o " + dir + "y --bogus").rc, 2);
 }
@@ -93,10 +79,10 @@ TEST(WebCli, WebDocsReplyCodes) {
         EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
         EXPECT_EQ(fs::exists(out), row.rc == 0);
         if (row.rc == 0) {
-            EXPECT_EQ(ReadAll(out), test::ServerPackage());
+            EXPECT_EQ(test::ReadWholeFile(out), test::ServerPackage());
         }
     }
-    EXPECT_NE(ReadAll(dir + "WebDocs.htm").find("<!DOCTYPE HTML PUBLIC"), std::string::npos);
+    EXPECT_NE(test::ReadWholeFile(dir + "WebDocs.htm").find("<!DOCTYPE HTML PUBLIC"), std::string::npos);
     const TCliResult broken =
         RunCli("", "webdocs PKG --server " + server.URL("/broken") + " -o " + dir + "b.qdx");
     EXPECT_EQ(broken.rc, 1);

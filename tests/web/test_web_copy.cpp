@@ -5,6 +5,9 @@
 #include "Prompt.h"
 #include "WebServers.h"
 
+#include "TestFiles.h"
+#include "TestTables.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,20 +15,12 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 namespace pg {
 namespace {
 
 namespace fs = std::filesystem;
 using test::TWebServer;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int PartFiles(const std::string& dir) {
     int n = 0;
@@ -114,7 +109,7 @@ TEST(WebCopy, DownloadsOfOneRunWithTheirFailures) {
         if (item.TargetFilename.empty())
             EXPECT_EQ(item.Stream.View(), rows[i].body);
         else
-            EXPECT_EQ(fs::exists(file) ? ReadAll(file) : "", rows[i].body);
+            EXPECT_EQ(fs::exists(file) ? test::ReadWholeFile(file) : "", rows[i].body);
         EXPECT_EQ(rec.info.count(int(i)) > 0, *rows[i].info != 0);
         EXPECT_NE(rec.info[int(i)].find(rows[i].info), std::string::npos) << rec.info[int(i)];
         // A failed item does not stop the run.
@@ -161,10 +156,10 @@ TEST(WebCopy, NewerOnlyOverwriteAndCancel) {
     EXPECT_FALSE(fs::exists(dir + "same.txt"));
     EXPECT_TRUE(copy.Items[1].Succeeded());
     EXPECT_EQ(copy.Items[1].FileDate, serverDate);
-    EXPECT_EQ(ReadAll(dir + "newer.txt"), "dated body");
+    EXPECT_EQ(test::ReadWholeFile(dir + "newer.txt"), "dated body");
     EXPECT_TRUE(overwriteAsked);
     EXPECT_FALSE(copy.Items[2].Succeeded());
-    EXPECT_EQ(ReadAll(dir + "kept.txt"), "old");
+    EXPECT_EQ(test::ReadWholeFile(dir + "kept.txt"), "old");
 
     // Cancelled while the slow body arrives: no file, no temporary file, no further item.
     copy.Items.Clear();
@@ -314,21 +309,16 @@ TEST(WebCopy, ProxyCredentialsGoToTheProxyOnly) {
 }
 
 TEST(WebCopy, AddressRules) {
-    const std::vector<std::pair<std::string, std::string>> names = {
-        {"http://h/a/b.qdx", "b.qdx"},
-        {"https://h:8443/a/x%20y.qdx?q=/z#f", "x y.qdx"},
-        {"http://h/a/..%2F..%2Fetc%2Fpasswd", ""},
-        {"http://h/a/%2e%2e", ""},
-        {"http://h/a/..", ""},
-        {"http://h/a/%5Cx", ""},
-        {"http://h/a/", ""},
-        {"http://h", ""},
-    };
-    for (const auto& [url, name] : names)
-        EXPECT_EQ(FileNameFromAddress(url), name) << url;
-    EXPECT_EQ(AddressPort("https://h/x"), 443);
-    EXPECT_EQ(AddressPort("HTTP://h/x"), 80);
-    EXPECT_EQ(AddressPort("http://u:p@h:8080/x"), 8080);
+    test::ExpectEach(FileNameFromAddress, {{"http://h/a/b.qdx", "b.qdx"},
+                                           {"https://h:8443/a/x%20y.qdx?q=/z#f", "x y.qdx"},
+                                           {"http://h/a/..%2F..%2Fetc%2Fpasswd", ""},
+                                           {"http://h/a/%2e%2e", ""},
+                                           {"http://h/a/..", ""},
+                                           {"http://h/a/%5Cx", ""},
+                                           {"http://h/a/", ""},
+                                           {"http://h", ""}});
+    test::ExpectEach<int>(AddressPort,
+                          {{"https://h/x", 443}, {"HTTP://h/x", 80}, {"http://u:p@h:8080/x", 8080}});
     EXPECT_EQ(AddressHost("http://u:p@h:8080/x"), "h");
     EXPECT_EQ(TargetPath("d", "f"), "d/f");
     EXPECT_EQ(TargetPath("d\\", "f"), "d\\f");

@@ -5,10 +5,11 @@
 #include "Updates.h"
 #include "WebServers.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace pg {
 namespace {
@@ -92,12 +93,9 @@ TEST(Updates, VersionsStampedIntoOurFiles) {
 }
 
 std::string RunCliOut(const std::string& args, int& rc) {
-    const std::string out = test::FreshFolder("update-cli") + "out.txt";
-    rc = WEXITSTATUS(std::system((PAGELLAN_CLI " " + args + " >" + out + " 2>&1").c_str()));
-    std::ifstream in(out);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const test::TCommandRun run = test::RunCommand(PAGELLAN_CLI " " + args + " 2>&1");
+    rc = run.Status;
+    return run.Out;
 }
 
 TEST(Updates, CliCheckAgainstTheServer) {

@@ -9,6 +9,8 @@
 #include "WebFrm.h"
 #include "WebServers.h"
 
+#include "TestFiles.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,18 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace pg {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Runs the script once the modal web window is up.
 void WhenModal(std::function<void(TfrmWeb&)> script) {
@@ -52,7 +45,7 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     static char name[] = "test_web";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    const std::string package = ReadAll(PAGELLAN_SOURCE_DIR "/samples/demo.qdx");
+    const std::string package = test::ReadWholeFile(PAGELLAN_SOURCE_DIR "/samples/demo.qdx");
     test::TWebServer server(nullptr, PAGELLAN_SOURCE_DIR "/samples/demo.qdx");
     const std::string service = server.URL("/webdocs");
     TRecordingPrompter prompter;
@@ -95,7 +88,7 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     });
     EXPECT_FALSE(service2.RetrieveWebDocs(service, received));
     EXPECT_EQ(opened, TempFolder() + "WebDocs.htm");
-    EXPECT_EQ(ReadAll(opened).rfind("<!DOCTYPE HTML PUBLIC", 0), 0u);
+    EXPECT_EQ(test::ReadWholeFile(opened).rfind("<!DOCTYPE HTML PUBLIC", 0), 0u);
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Invalid code. Try again?"});
 
     // Downloads by address.
