@@ -67,7 +67,9 @@ void MonoRow(const TPageBitmap& page, int y, std::vector<uint8_t>& out) {
     }
 }
 
-bool WritePng(const TPageBitmap& page, bool colour, FILE* file) {
+// Runs write (the header and the rows) on a libpng writer into file, then ends the image; false
+// when libpng fails on the way (its error jump lands here).
+bool EncodePng(FILE* file, const std::function<void(png_structp, png_infop)>& write) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -79,36 +81,43 @@ bool WritePng(const TPageBitmap& page, bool colour, FILE* file) {
         return false;
     }
     png_init_io(png, file);
-    const auto width = png_uint_32(page.Width()), height = png_uint_32(page.Height());
-    const bool mono = !colour || page.Format() == TPixelFormat::Mono1;
-    png_set_IHDR(png, info, width, height, mono ? 1 : 8, mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_pHYs(png, info, 11811, 11811, PNG_RESOLUTION_METER); // 300 dpi
-    std::vector<png_color> palette;
-    if (!mono) {
-        for (uint32_t c : PagePalette())
-            palette.push_back({png_byte(c & 0xFF), png_byte(c >> 8 & 0xFF), png_byte(c >> 16 & 0xFF)});
-        png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    }
-    // Pages are mostly white runs: unfiltered rows with run-length matching at zlib's fastest
-    // level compress them nearly as well as the default and take a fraction of the time.
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_compression_level(png, Z_BEST_SPEED);
-    png_set_compression_strategy(png, Z_RLE);
-    png_write_info(png, info);
-    std::vector<png_byte> row(mono ? (width + 7) / 8 : width);
-    for (int y = 0; y < page.Height(); ++y) {
-        if (mono)
-            MonoRow(page, y, row);
-        else if (page.IsRowBlank(y))
-            std::memset(row.data(), kPaletteWhite, row.size());
-        else
-            std::memcpy(row.data(), page.Row(y).data(), row.size());
-        png_write_row(png, row.data());
-    }
+    write(png, info);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+bool WritePng(const TPageBitmap& page, bool colour, FILE* file) {
+    return EncodePng(file, [&](png_structp png, png_infop info) {
+        const auto width = png_uint_32(page.Width()), height = png_uint_32(page.Height());
+        const bool mono = !colour || page.Format() == TPixelFormat::Mono1;
+        png_set_IHDR(png, info, width, height, mono ? 1 : 8,
+                     mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_pHYs(png, info, 11811, 11811, PNG_RESOLUTION_METER); // 300 dpi
+        std::vector<png_color> palette;
+        if (!mono) {
+            for (uint32_t c : PagePalette())
+                palette.push_back({png_byte(c & 0xFF), png_byte(c >> 8 & 0xFF), png_byte(c >> 16 & 0xFF)});
+            png_set_PLTE(png, info, palette.data(), int(palette.size()));
+        }
+        // Pages are mostly white runs: unfiltered rows with run-length matching at zlib's fastest
+        // level compress them nearly as well as the default and take a fraction of the time.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+        png_set_compression_level(png, Z_BEST_SPEED);
+        png_set_compression_strategy(png, Z_RLE);
+        png_write_info(png, info);
+        std::vector<png_byte> row(mono ? (width + 7) / 8 : width);
+        for (int y = 0; y < page.Height(); ++y) {
+            if (mono)
+                MonoRow(page, y, row);
+            else if (page.IsRowBlank(y))
+                std::memset(row.data(), kPaletteWhite, row.size());
+            else
+                std::memcpy(row.data(), page.Row(y).data(), row.size());
+            png_write_row(png, row.data());
+        }
+    });
 }
 
 // PBM's bits are the other way round: a set bit is black. The bits past the right edge are 0.
@@ -132,28 +141,17 @@ bool WritePbm(const TPageBitmap& page, FILE* file) {
 }
 
 bool WriteRgb(const TRgbImage& image, FILE* file) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, Z_BEST_SPEED);
-    png_write_info(png, info);
-    // The picture keeps blue, green, red, as the bitmaps it comes from.
-    png_set_bgr(png);
-    for (int y = 0; y < image.Height(); ++y)
-        png_write_row(png, image.Row(y));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    return EncodePng(file, [&](png_structp png, png_infop info) {
+        png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()), 8,
+                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_set_compression_level(png, Z_BEST_SPEED);
+        png_write_info(png, info);
+        // The picture keeps blue, green, red, as the bitmaps it comes from.
+        png_set_bgr(png);
+        for (int y = 0; y < image.Height(); ++y)
+            png_write_row(png, image.Row(y));
+    });
 }
 
 } // namespace
