@@ -308,8 +308,8 @@ int TfrmMain::GetNumberOfPagesSelected() {
 
 void TfrmMain::DocTreeChange() {
     const int pages = GetNumberOfPagesSelected();
-    Status->SetPanelText(
-        spPagesSelected, FromPackageText(PagesSelectedText(Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+    Status->SetPanelText(spPagesSelected, FromPackageText(PagesSelectedText(
+                                              Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
     UpdateButtonHints();
 }
 
@@ -453,7 +453,11 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
     page->ShowAbout = [this] { AboutClick(); };
     if (!page->LoadPCLFile(path))
         return false;
-    // A plain file has nowhere to keep annotations.
+    ShowFileWindow(std::move(page), path);
+    return true;
+}
+
+void TfrmMain::ShowFileWindow(std::unique_ptr<TPageForm> page, const std::string& path) {
     page->actAddText->setEnabled(false);
     page->actDelText->setEnabled(false);
     page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
@@ -461,7 +465,6 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
     page->show();
     page->SetUserResized(true);
     page.release(); // freed when it closes
-    return true;
 }
 
 int TfrmMain::FormCount() const {

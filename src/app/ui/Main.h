@@ -81,6 +81,9 @@ public:
     bool ViewPCLFile(const std::string& path);
     // A TIFF image's first page in a page window through the scanning plug-in.
     bool ViewTiffFile(const std::string& path);
+    // Shows a loaded page window of a loose file (no annotations: a file has nowhere to keep
+    // them), captioned with the path; the window frees itself when it closes.
+    static void ShowFileWindow(std::unique_ptr<TPageForm> page, const std::string& path);
     // A Vivaform document in page window W (a new one when none is given): the page on "View",
     // its data on "Data", the page's title as the caption. False when it holds no html page.
     bool ViewVivaform(TPageForm* window, std::string_view document);

@@ -52,13 +52,7 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);
     page->LoadScannedImage(std::move(picture));
-    page->actAddText->setEnabled(false);
-    page->actDelText->setEnabled(false);
-    page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
-    page->SizeTheForm();
-    page->show();
-    page->SetUserResized(true);
-    page.release(); // freed when it closes
+    ShowFileWindow(std::move(page), path);
     return true;
 }
 
