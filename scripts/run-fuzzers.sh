@@ -18,6 +18,8 @@ else
 fi
 
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Undefined behaviour halts the input with a stack trace (the build also makes it fatal).
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 failed=()
 for t in "${targets[@]}"; do
   [ -n "$t" ] || continue

@@ -190,6 +190,24 @@ std::string_view PageBytes(TPageReading& reading, pugi::xml_node page, const TDo
     return bytes;
 }
 
+// The page data the form list claims, as PageBytes would cut it from the blob, checked against
+// the package's bound before any page is made: a list that names the same large range again and
+// again is refused at the cost of reading its attributes, not of copying what it claims.
+void CheckClaimedPageData(const pugi::xml_document& doc, std::string_view blob, size_t fileSize) {
+    TPageDataBudget claims(fileSize);
+    for (const pugi::xpath_node& match : doc.select_nodes("/docset/form")) {
+        const bool pcl = FormatFromName(ChildText(match.node(), "format")) == kFormatDefault;
+        for (pugi::xml_node page : match.node().children("page")) {
+            const int64_t offset = StrToInt64Def(Attr(page, "byteoffset"), 0);
+            const int64_t length = StrToInt64Def(Attr(page, "expectedbytelength"), 0);
+            if (length > 0 && offset >= 0 && uint64_t(offset) < blob.size())
+                claims.Take(size_t(std::min<uint64_t>(uint64_t(length), blob.size() - uint64_t(offset))));
+            if (!pcl)
+                break; // other formats read their first page only
+        }
+    }
+}
+
 std::unique_ptr<TDocSetPage> NewPage(pugi::xml_node page) {
     return std::make_unique<TDocSetPage>(
         StrToIntDef(Attr(page, "pagenumber"), 1), NodeText(page.child("template").child("name")),
@@ -701,6 +719,7 @@ void TTesselon::ReadFormList() {
         }
     }
 
+    CheckClaimedPageData(doc, blob, fileSize_);
     TPageReading reading{blob, TPageDataBudget(fileSize_), 0, {}};
     std::string pageless;
     for (const pugi::xpath_node& match : doc.select_nodes("/docset/form")) {
