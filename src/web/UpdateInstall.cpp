@@ -2,6 +2,7 @@
 
 #include "HLWWebCopy.h"
 #include "Paths.h"
+#include "Process.h"
 
 #include <openssl/evp.h>
 #include <zip.h>
@@ -10,11 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include <fcntl.h>
-#include <spawn.h>
-
-extern char** environ;
 
 namespace pg {
 
@@ -269,19 +265,12 @@ bool StartInstaller(const TInstallPlan& plan, std::string& error) {
     const std::string script = plan.UpdateFolder + "_I.sh";
     if (!AtomicWriteFile(script, InstallerScript(plan), error))
         return false;
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd = 0; fd < 3; ++fd)
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    std::string sh = "/bin/sh", path = script;
-    char* argv[] = {sh.data(), path.data(), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, "/bin/sh", &actions, &attr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
+    TProcessOptions options;
+    options.SearchPath = false;
+    options.NoInput = true;
+    options.Output = options.Errors = TProcessStream::Discard;
+    options.Detach = true;
+    const int rc = RunProcess({"/bin/sh", script}, options).StartError;
     if (rc != 0) {
         error = std::string("Cannot start ") + script + ": " + std::strerror(rc);
         return false;
