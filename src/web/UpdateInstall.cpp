@@ -3,8 +3,8 @@
 #include "HLWWebCopy.h"
 #include "Paths.h"
 #include "Process.h"
+#include "Sha256.h"
 
-#include <openssl/evp.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -85,22 +85,11 @@ std::string FileSha256(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr);
+    TSha256 sha;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        EVP_DigestUpdate(ctx, buffer, size_t(in.gcount()));
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned length = 0;
-    EVP_DigestFinal_ex(ctx, digest, &length);
-    EVP_MD_CTX_free(ctx);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
-    }
-    return hex;
+        sha.Add(std::string_view(buffer, size_t(in.gcount())));
+    return sha.Hex();
 }
 
 bool VerifyDownload(const std::string& path, const std::string& expected, std::string& error) {
