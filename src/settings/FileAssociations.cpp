@@ -1,5 +1,6 @@
 #include "FileAssociations.h"
 
+#include "PackageExtensions.h"
 #include "Paths.h"
 #include "Programs.h"
 #include "Prompt.h"
@@ -80,16 +81,16 @@ std::vector<std::string> ExtensionList(std::string_view list) {
 }
 
 std::string MimeTypeForExtension(std::string_view extension) {
-    std::string e = UpperCase(Trim(extension));
-    if (!e.empty() && e[0] == '.')
-        e.erase(0, 1);
-    if (e == "QDX" || e == "QDZ")
+    const std::string e = UpperCase(Trim(extension));
+    switch (PackageExtensionKind(e)) {
+    case TPackageExtension::Quodex:
         return QuodexMimeType;
-    if (e == "TSN")
+    case TPackageExtension::Tesselon:
         return TesselonMimeType;
-    if (e == "PCL")
-        return PclMimeType;
-    return {};
+    default:
+        break;
+    }
+    return e == "PCL" || e == ".PCL" ? PclMimeType : std::string();
 }
 
 std::string QuoteExecArgument(std::string_view argument) {
