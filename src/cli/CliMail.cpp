@@ -70,8 +70,8 @@ int RunMail(const std::vector<std::string>& args) {
         return 2;
     }
     const TMailSetup setup = MailSetupFromSettings();
-    if (Trim(setup.Host).empty() || Trim(setup.FromName).empty() || Trim(setup.EmailAddr).empty()) {
-        std::cerr << "Your email settings must be completed before you may continue.\n";
+    if (FirstBlankMailSetting(setup) != TMailSetting::None) {
+        std::cerr << kMailSettingsIncompleteText << '\n';
         return 1;
     }
     TJobOptions options;
@@ -119,13 +119,9 @@ int RunMail(const std::vector<std::string>& args) {
     draft.To = OptionValue(args, "to");
     draft.CC = OptionValue(args, "cc");
     draft.Subject = HasOption(args, "subject") ? Utf8ToPackageText(OptionValue(args, "subject"))
-                                               : "Documents for #" + set->WorksheetNumber;
-    std::string body = Utf8ToPackageText(OptionValue(args, "body"));
-    if (Trim(body).empty())
-        body = GetEmailBodyMessageFromRegistry();
-    for (std::string& line : Split(body, "\n"))
-        draft.BodyLines.push_back(line.empty() || line.back() != '\r' ? line
-                                                                      : line.substr(0, line.size() - 1));
+                                               : EmailSubjectFor(set->WorksheetNumber);
+    const std::string body = Utf8ToPackageText(OptionValue(args, "body"));
+    draft.BodyLines = EmailBodyLines(Trim(body).empty() ? GetEmailBodyMessageFromRegistry() : body);
     draft.Attachments = {attachment};
 
     TMailSession session;
