@@ -86,16 +86,9 @@ int RunMail(const std::vector<std::string>& args) {
         return 2;
     TPackageSelection package;
     TJobBuild build;
-    switch (SelectPackageForms(*set, options, package, build)) {
-    case TJobBuildResult::BadSelection:
-        std::cerr << "pagellan-cli mail: --selected names a form the package does not hold\n";
-        return 2;
-    case TJobBuildResult::DeletedForms:
-        std::cerr << build.Message << '\n';
-        return 1;
-    case TJobBuildResult::Built:
-        break;
-    }
+    SelectPackageForms(*set, options, package, build);
+    if (const int code = JobBuildExitCode(build, "mail"); code != 0)
+        return code;
 
     std::cout << WarningText(PGRegistry::EmailWarning()) << '\n';
     if (!HasOption(args, "yes")) {
