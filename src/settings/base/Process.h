@@ -1,8 +1,8 @@
 #pragma once
 // Running another program: its argument vector (never through a shell), what becomes of its
-// standard streams, the folder it runs in, an optional time limit, and how it ended. Every
-// program we start goes through here: the desktop tools, the PDF converter and the PDF reader
-// query, the mail program and the update installer.
+// standard streams, the folder it runs in, an optional time limit, and how it ended. The core
+// starts every program through here: the desktop tools, the PDF converter and the PDF reader
+// query, the mail program, the About box's browser query and the update installer.
 
 #include <chrono>
 #include <functional>
