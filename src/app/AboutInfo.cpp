@@ -3,13 +3,14 @@
 #include "DocSet.h"
 #include "PGRegistry.h"
 #include "Paths.h"
+#include "Process.h"
 #include "Strings.h"
 
 #include <curl/curl.h>
 
 #include <cctype>
-#include <cstdio>
 #include <sstream>
+#include <utility>
 
 namespace pg {
 
@@ -109,14 +110,13 @@ std::vector<std::string> AboutMemoLines(const TAboutFacts& f) {
 }
 
 bool RunCommandLine(const std::string& commandLine, std::string& output) {
-    output.clear();
-    FILE* pipe = ::popen((commandLine + " 2>/dev/null </dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return false;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    return ::pclose(pipe) == 0;
+    TProcessOptions options;
+    options.NoInput = true;
+    options.Output = TProcessStream::Capture;
+    options.Errors = TProcessStream::Discard;
+    TProcessResult run = RunProcess({"/bin/sh", "-c", commandLine}, options);
+    output = std::move(run.Output);
+    return run.Succeeded();
 }
 
 TDesktopEntry ParseDesktopEntry(const std::string& text) {

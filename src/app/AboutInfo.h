@@ -41,7 +41,7 @@ std::vector<std::string> AboutMemoLines(const TAboutFacts& facts);
 // Runs a shell command line and answers its standard output, or nothing when it could not run
 // or failed.
 using TCommandRunner = std::function<bool(const std::string& commandLine, std::string& output)>;
-// popen with the command's error output discarded.
+// Through the shell, without input and with the command's error output discarded.
 bool RunCommandLine(const std::string& commandLine, std::string& output);
 
 // The desktop's default browser: its name from its desktop entry and its version, as

@@ -1,5 +1,6 @@
 #include "FileKinds.h"
 
+#include "PackageExtensions.h"
 #include "Paths.h"
 #include "PrintWalk.h"
 #include "Strings.h"
@@ -25,7 +26,7 @@ std::string FilterExtension(int filterIndex) {
 
 TOpenKind OpenKindOf(const std::string& path) {
     const std::string ext = UpperCase(ExtensionPart(path));
-    if (ext == "TSN" || ext == "DSP" || ext == "QDX" || ext == "QDZ")
+    if (IsPackageExtension(ext))
         return TOpenKind::Package;
     if (ext == "PDF")
         return TOpenKind::Pdf;

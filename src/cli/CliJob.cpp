@@ -88,6 +88,10 @@ int JobFromArguments(const std::vector<std::string>& args, const std::vector<std
     if (options.SelectedOnly && !SelectedFormsFromArguments(*set, args, command, options.SelectedForms))
         return 2;
     build = BuildJobFromSet(*set, options);
+    return JobBuildExitCode(build, command);
+}
+
+int JobBuildExitCode(const TJobBuild& build, const std::string& command) {
     switch (build.Result) {
     case TJobBuildResult::BadSelection:
         std::cerr << "pagellan-cli " << command << ": --selected names a form the package does not hold\n";

@@ -17,5 +17,8 @@ namespace pg::cli {
 int JobFromArguments(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
                      const std::string& command, const std::string& usage, TJobBuild& build,
                      bool capture = false);
+// The answer for a build's result: 0 when built; a selection naming no form of the package
+// (2) and deleted forms among it (1) are told on stderr.
+int JobBuildExitCode(const TJobBuild& build, const std::string& command);
 
 } // namespace pg::cli

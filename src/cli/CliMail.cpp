@@ -70,8 +70,8 @@ int RunMail(const std::vector<std::string>& args) {
         return 2;
     }
     const TMailSetup setup = MailSetupFromSettings();
-    if (Trim(setup.Host).empty() || Trim(setup.FromName).empty() || Trim(setup.EmailAddr).empty()) {
-        std::cerr << "Your email settings must be completed before you may continue.\n";
+    if (FirstBlankMailSetting(setup) != TMailSetting::None) {
+        std::cerr << kMailSettingsIncompleteText << '\n';
         return 1;
     }
     TJobOptions options;
@@ -86,16 +86,9 @@ int RunMail(const std::vector<std::string>& args) {
         return 2;
     TPackageSelection package;
     TJobBuild build;
-    switch (SelectPackageForms(*set, options, package, build)) {
-    case TJobBuildResult::BadSelection:
-        std::cerr << "pagellan-cli mail: --selected names a form the package does not hold\n";
-        return 2;
-    case TJobBuildResult::DeletedForms:
-        std::cerr << build.Message << '\n';
-        return 1;
-    case TJobBuildResult::Built:
-        break;
-    }
+    SelectPackageForms(*set, options, package, build);
+    if (const int code = JobBuildExitCode(build, "mail"); code != 0)
+        return code;
 
     std::cout << WarningText(PGRegistry::EmailWarning()) << '\n';
     if (!HasOption(args, "yes")) {
@@ -119,13 +112,9 @@ int RunMail(const std::vector<std::string>& args) {
     draft.To = OptionValue(args, "to");
     draft.CC = OptionValue(args, "cc");
     draft.Subject = HasOption(args, "subject") ? Utf8ToPackageText(OptionValue(args, "subject"))
-                                               : "Documents for #" + set->WorksheetNumber;
-    std::string body = Utf8ToPackageText(OptionValue(args, "body"));
-    if (Trim(body).empty())
-        body = GetEmailBodyMessageFromRegistry();
-    for (std::string& line : Split(body, "\n"))
-        draft.BodyLines.push_back(line.empty() || line.back() != '\r' ? line
-                                                                      : line.substr(0, line.size() - 1));
+                                               : EmailSubjectFor(set->WorksheetNumber);
+    const std::string body = Utf8ToPackageText(OptionValue(args, "body"));
+    draft.BodyLines = EmailBodyLines(Trim(body).empty() ? GetEmailBodyMessageFromRegistry() : body);
     draft.Attachments = {attachment};
 
     TMailSession session;

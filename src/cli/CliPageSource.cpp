@@ -1,6 +1,7 @@
 #include "CliPageSource.h"
 
 #include "CliPackage.h"
+#include "PackageExtensions.h"
 #include "PageRender.h"
 #include "Strings.h"
 
@@ -10,8 +11,7 @@
 namespace pg::cli {
 
 bool IsPackageFile(const std::string& path) {
-    const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
-    return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
+    return IsPackageExtension(std::filesystem::path(path).extension().string());
 }
 
 void TPageSource::Open(const std::string& input, const std::string& command) {

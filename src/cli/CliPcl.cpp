@@ -4,6 +4,7 @@
 #include "CliPackage.h"
 #include "Command.h"
 #include "PCLParse.h"
+#include "PackageExtensions.h"
 #include "PackageFile.h"
 #include "Paths.h"
 #include "Strings.h"
@@ -14,11 +15,6 @@
 namespace pg::cli {
 
 namespace {
-
-bool IsPackageFile(const std::string& path) {
-    const std::string ext = UpperCase(std::filesystem::path(path).extension().string());
-    return ext == ".QDX" || ext == ".QDZ" || ext == ".DSP" || ext == ".TSN";
-}
 
 std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path, bool keepPageEjects = false) {
     auto buffer = std::make_unique<TPCLBuffer>();
@@ -68,7 +64,7 @@ int RunPages(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli pages FILE\n";
         return 2;
     }
-    if (IsPackageFile(files[0]))
+    if (IsPackageExtension(std::filesystem::path(files[0]).extension().string()))
         return PrintPackagePages(files[0]);
     std::cout << ParsedFile(files[0])->GetPageCount() << '\n';
     return 0;

@@ -108,6 +108,18 @@ std::string GetEmailBodyMessageFromRegistry() {
     return EmailBodyFromStored(PGRegistry::EmailMessage());
 }
 
+std::vector<std::string> EmailBodyLines(std::string_view body) {
+    std::vector<std::string> lines = Split(body, "\n");
+    for (std::string& line : lines)
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    return lines;
+}
+
+std::string EmailSubjectFor(std::string_view worksheet) {
+    return "Documents for #" + std::string(worksheet);
+}
+
 std::string EmailDocumentName(std::string_view worksheet) {
     std::string name;
     for (const char c : worksheet)

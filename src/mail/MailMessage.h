@@ -49,6 +49,12 @@ std::string GetEmailBodyMessageFromRegistry();
 // The same rules on a stored text.
 std::string EmailBodyFromStored(std::string_view stored);
 
+// A body text as the lines of a message: split at every LF, the CR before it dropped.
+std::vector<std::string> EmailBodyLines(std::string_view body);
+
+// The subject a package's e-mail starts with: "Documents for #" + its worksheet number.
+std::string EmailSubjectFor(std::string_view worksheet);
+
 // The name of the attachment files of a set, from its worksheet number: characters that would
 // leave the folder become "_", and a blank number gives "Pagellan".
 std::string EmailDocumentName(std::string_view worksheet);

@@ -43,6 +43,16 @@ TMailSetup MailSetupFromSettings() {
     return s;
 }
 
+TMailSetting FirstBlankMailSetting(const TMailSetup& setup) {
+    if (Trim(setup.Host).empty())
+        return TMailSetting::Host;
+    if (Trim(setup.FromName).empty())
+        return TMailSetting::FromName;
+    if (Trim(setup.EmailAddr).empty())
+        return TMailSetting::EmailAddr;
+    return TMailSetting::None;
+}
+
 std::string MailFailureText(int replyCode, const std::string& error, const std::string& lastResponse) {
     if (replyCode == 502)
         return "Invalid POP3 Address";

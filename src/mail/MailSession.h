@@ -28,6 +28,13 @@ struct TMailSetup {
 // From the settings store (the password decoded).
 TMailSetup MailSetupFromSettings();
 
+// The account settings no send can do without, in the order the user is asked for them.
+enum class TMailSetting { None, Host, FromName, EmailAddr };
+// The first of them that is blank; None when all are filled.
+TMailSetting FirstBlankMailSetting(const TMailSetup& setup);
+inline constexpr char kMailSettingsIncompleteText[] =
+    "Your email settings must be completed before you may continue.";
+
 struct TMailDraft {
     std::string To; // ";"-separated
     std::string CC; // ";"-separated

@@ -1,17 +1,8 @@
 #include "MapiMail.h"
 
+#include "Process.h"
 #include "Prompt.h"
 #include "Strings.h"
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-
-#include <cstdio>
-
-extern char** environ;
 
 namespace pg {
 
@@ -20,37 +11,18 @@ namespace {
 // Runs the program (looked up on the PATH) with the arguments, without a shell, and waits;
 // the exit status, or -1 when it could not run.
 int RunProgram(const std::vector<std::string>& words, bool quiet) {
-    std::vector<char*> argv;
-    std::vector<std::string> copy = words;
-    for (std::string& w : copy)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    pid_t pid = 0;
-    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return -1;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    TProcessOptions options;
+    if (quiet)
+        options.Output = options.Errors = TProcessStream::Discard;
+    return RunProcess(words, options).ExitCode;
 }
 
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return Trim(out);
+// What the program writes to standard output, trimmed; its error output is dropped.
+std::string Output(const std::vector<std::string>& words) {
+    TProcessOptions options;
+    options.Output = TProcessStream::Capture;
+    options.Errors = TProcessStream::Discard;
+    return Trim(RunProcess(words, options).Output);
 }
 
 std::string PercentEncode(std::string_view text) {
@@ -74,7 +46,7 @@ std::string PercentEncode(std::string_view text) {
 bool MapiInstalled() {
     if (RunProgram({"sh", "-c", "command -v xdg-email"}, true) != 0)
         return false;
-    return !Output("xdg-mime query default x-scheme-handler/mailto 2>/dev/null").empty();
+    return !Output({"xdg-mime", "query", "default", "x-scheme-handler/mailto"}).empty();
 }
 
 int MapiCodeOfXdgEmailStatus(int status) {

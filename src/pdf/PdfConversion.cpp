@@ -4,15 +4,9 @@
 #include "Prompt.h"
 #include "Strings.h"
 
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-
-extern char** environ;
 
 namespace pg {
 
@@ -54,38 +48,6 @@ std::string ExtractConverter(const std::string& converter, const std::string& fo
     return {};
 }
 
-int RunAndWait(const std::vector<std::string>& argv, const std::string& directory, const TEventPump& pump,
-               int& exitStatus) {
-    exitStatus = -1;
-    if (argv.empty())
-        return ENOENT;
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!directory.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
-    pid_t pid = 0;
-    const int started = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return started;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &status, pump ? WNOHANG : 0);
-        if (done == pid)
-            break;
-        if (done < 0 && errno != EINTR)
-            return 0;
-        if (done == 0)
-            pump();
-    }
-    exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return 0;
-}
-
 std::string ConverterCommandLine(const std::vector<std::string>& argv) {
     std::string line;
     for (const std::string& a : argv) {
@@ -111,14 +73,18 @@ bool ConvertPCLStringToPDF(std::string_view pcl, const std::string& target,
         ShowError("Can not create temporary files in " + folder);
     } else {
         const std::vector<std::string> argv = {converter, input, output, "-Legal", "-MM"};
-        int exitStatus = -1;
-        const int error = RunAndWait(argv, kCurrentDirectory, conversion.Pump, exitStatus);
+        TProcessOptions options;
+        options.SearchPath = false;
+        options.Folder = kCurrentDirectory;
+        options.Pump = conversion.Pump;
+        const TProcessResult run = RunProcess(argv, options);
+        const int error = run.StartError;
         std::string pdf, reason;
         if (error != 0) {
             ShowError("Error " + IntToStr(error) + " executing " + ConverterCommandLine(argv) +
                       " in directory " + kCurrentDirectory + ":" +
                       (error == 2 ? " Executable not found" : ""));
-        } else if (exitStatus != 0 || !ReadFileBytes(output, pdf, reason) || pdf.empty()) {
+        } else if (run.ExitCode != 0 || !ReadFileBytes(output, pdf, reason) || pdf.empty()) {
             ShowError("The PDF converter did not create " + target + ".");
         } else if (!AtomicWriteFile(target, pdf)) {
             ShowError("Can not write " + target + ".");

@@ -7,16 +7,13 @@
 // Messages go through the prompt seam. The wait for the converter calls the caller's event
 // pump between checks, so that a window stays alive while it runs.
 
-#include <functional>
+#include "Process.h" // TEventPump
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pg {
-
-// Called while waiting for the converter; it may block for a short while (a window's pump
-// waits for events) but must return.
-using TEventPump = std::function<void()>;
 
 // The converter program beside the running executable ("pcl2pdf").
 std::string ConverterBesideExecutable();
@@ -25,19 +22,13 @@ std::string ConverterBesideExecutable();
 // text after the message "Can not create temporary files in " ... when it cannot be written.
 std::string ExtractConverter(const std::string& converter, const std::string& folder);
 
-// Starts the program (argv[0] its path) in the directory and waits for its end, calling pump
-// while it runs (nothing: a plain wait). 0 when it ran, with its exit status in exitStatus;
-// otherwise the system's error number of the failed start (2: no such file).
-int RunAndWait(const std::vector<std::string>& argv, const std::string& directory, const TEventPump& pump,
-               int& exitStatus);
-
 // The converter's command line as a text: each part quoted, then "-Legal -MM".
 std::string ConverterCommandLine(const std::vector<std::string>& argv);
 
 struct TPdfConversion {
     std::string Converter;  // the program to copy and run (ConverterBesideExecutable())
     std::string WorkFolder; // where the work files go, ending in "/"
-    TEventPump Pump;
+    TEventPump Pump;        // called while the converter runs (a window's pump waits for events)
 };
 
 // Converts the PCL to a PDF at target. The target is replaced only by a complete PDF (written

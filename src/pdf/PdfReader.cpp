@@ -1,16 +1,9 @@
 #include "PdfReader.h"
 
+#include "Process.h"
 #include "Strings.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
-
-extern char** environ;
 
 namespace pg {
 
@@ -19,40 +12,11 @@ namespace {
 // Runs the program (found on PATH) and answers what it wrote to standard output; empty when it
 // cannot be started or ends with a failure.
 std::string OutputOf(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    const int started = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    std::string out;
-    if (started == 0) {
-        char buffer[512];
-        for (;;) {
-            const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-            if (n > 0)
-                out.append(buffer, size_t(n));
-            else if (n == 0 || errno != EINTR)
-                break;
-        }
-    }
-    ::close(fds[0]);
-    if (started != 0)
-        return {};
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : std::string();
+    TProcessOptions options;
+    options.Output = TProcessStream::Capture;
+    options.Errors = TProcessStream::Discard;
+    const TProcessResult r = RunProcess(argv, options);
+    return r.Succeeded() ? r.Output : std::string();
 }
 
 } // namespace

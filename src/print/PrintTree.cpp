@@ -4,17 +4,6 @@
 
 namespace pg {
 
-namespace {
-
-void CollectForms(const TTreeNode& node, std::vector<const TDocSetForm*>& forms) {
-    if (const TDocSetForm* form = node.Form())
-        forms.push_back(form);
-    for (const auto& child : node.Children)
-        CollectForms(*child, forms);
-}
-
-} // namespace
-
 std::vector<TPrintNode> PrintNodes(const TDocTree& tree, const TSelection& selection) {
     std::vector<TPrintNode> nodes;
     for (const TTreeNode* node : tree.DisplayOrder()) {
@@ -50,6 +39,13 @@ std::vector<const TDocSetForm*> FormsToCheckForDeletion(const TDocTree& tree, co
         if (node != nullptr)
             CollectForms(*node, forms);
     return forms;
+}
+
+void CollectForms(const TTreeNode& node, std::vector<const TDocSetForm*>& forms) {
+    if (const TDocSetForm* form = node.Form())
+        forms.push_back(form);
+    for (const auto& child : node.Children)
+        CollectForms(*child, forms);
 }
 
 bool PrintButtonPrintsAll(const TDocTree& tree, const TSelection& selection) {

@@ -19,6 +19,8 @@ size_t PrintNodeIndex(const TDocTree& tree, const TTreeNode* node);
 // selected node the check starts after the root; with the root among other selected nodes no
 // form is checked.
 std::vector<const TDocSetForm*> FormsToCheckForDeletion(const TDocTree& tree, const TSelection& selection);
+// Appends the form of the node and those of every node below it, depth first in child order.
+void CollectForms(const TTreeNode& node, std::vector<const TDocSetForm*>& forms);
 // The tool-bar "Print" prints all with nothing selected or only the root, else the selection.
 bool PrintButtonPrintsAll(const TDocTree& tree, const TSelection& selection);
 

@@ -1,5 +1,6 @@
 #include "FileAssociations.h"
 
+#include "PackageExtensions.h"
 #include "Paths.h"
 #include "Programs.h"
 #include "Prompt.h"
@@ -23,17 +24,17 @@ std::string DesktopFileName() {
 }
 
 // The last lines a failed program wrote, for the user's message.
-std::string FailureText(const std::string& what, const TProgramResult& r) {
+std::string FailureText(const std::string& what, const TProcessResult& r) {
     std::string text = Trim(r.Errors.empty() ? r.Output : r.Errors);
-    if (!r.Started)
+    if (!r.Started())
         text = "cannot run " + what;
     return text.empty() ? what + " failed" : what + ": " + text;
 }
 
 // The default application of a type ("" when it has none).
 std::string DefaultApplication(const std::string& type) {
-    const TProgramResult r = RunProgram({"xdg-mime", "query", "default", type});
-    if (!r.Started)
+    const TProcessResult r = RunProgram({"xdg-mime", "query", "default", type});
+    if (!r.Started())
         throw std::runtime_error("cannot run xdg-mime");
     return r.ExitCode == 0 ? Trim(r.Output) : std::string();
 }
@@ -80,16 +81,16 @@ std::vector<std::string> ExtensionList(std::string_view list) {
 }
 
 std::string MimeTypeForExtension(std::string_view extension) {
-    std::string e = UpperCase(Trim(extension));
-    if (!e.empty() && e[0] == '.')
-        e.erase(0, 1);
-    if (e == "QDX" || e == "QDZ")
+    const std::string e = UpperCase(Trim(extension));
+    switch (PackageExtensionKind(e)) {
+    case TPackageExtension::Quodex:
         return QuodexMimeType;
-    if (e == "TSN")
+    case TPackageExtension::Tesselon:
         return TesselonMimeType;
-    if (e == "PCL")
-        return PclMimeType;
-    return {};
+    default:
+        break;
+    }
+    return e == "PCL" || e == ".PCL" ? PclMimeType : std::string();
 }
 
 std::string QuoteExecArgument(std::string_view argument) {
@@ -234,7 +235,7 @@ bool RegisterAssociations(std::string_view progID, std::string_view list, const 
     bool ok = true;
     try {
         WriteOrThrow(UserMimePackagePath(), SharedMimeInfoXml());
-        const TProgramResult mime = RunProgram({"update-mime-database", UserDataHome() + "/mime"});
+        const TProcessResult mime = RunProgram({"update-mime-database", UserDataHome() + "/mime"});
         if (!mime.Succeeded())
             throw std::runtime_error(FailureText("update-mime-database", mime));
         WriteOrThrow(UserDataHome() + "/applications/" + entry, DesktopEntryText(executable));
@@ -245,7 +246,7 @@ bool RegisterAssociations(std::string_view progID, std::string_view list, const 
             const std::string type = MimeTypeForExtension(ext);
             if (type.empty() || !DefaultApplication(type).empty())
                 continue;
-            const TProgramResult r = RunProgram({"xdg-mime", "default", entry, type});
+            const TProcessResult r = RunProgram({"xdg-mime", "default", entry, type});
             if (!r.Succeeded())
                 throw std::runtime_error(FailureText("xdg-mime default", r));
         }
@@ -297,7 +298,7 @@ TAssociationCheck CheckFileAssociations(const std::string& executable, bool stor
 }
 
 std::string DesktopFolder() {
-    const TProgramResult r = RunProgram({"xdg-user-dir", "DESKTOP"});
+    const TProcessResult r = RunProgram({"xdg-user-dir", "DESKTOP"});
     const std::string folder = Trim(r.Output);
     if (r.Succeeded() && !folder.empty())
         return folder;

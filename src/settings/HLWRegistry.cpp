@@ -55,37 +55,17 @@ QString FileNameToQ(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> HexToBytes(std::string_view hex) {
     if (hex.size() % 2 != 0)
         return std::nullopt;
     std::string bytes;
     for (size_t i = 0; i < hex.size(); i += 2) {
-        const int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+        const int hi = HexDigitValue(hex[i]), lo = HexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         bytes += static_cast<char>(hi * 16 + lo);
     }
     return bytes;
-}
-
-std::string BytesToHex(std::string_view bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
 }
 
 TStoredValue Decode(std::string_view text) {
@@ -166,7 +146,8 @@ std::string DefaultSettingsDir() {
     const std::string redirected = GetEnv("PAGELLAN_SETTINGS_DIR");
     if (!redirected.empty())
         return redirected;
-    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).toStdString();
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .toStdString();
 }
 
 std::string ExecutableFileName() {

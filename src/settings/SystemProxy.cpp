@@ -19,7 +19,7 @@ std::string Unquote(std::string s) {
 }
 
 std::string RunForOutput(const std::vector<std::string>& argv) {
-    const TProgramResult r = RunProgram(argv);
+    const TProcessResult r = RunProgram(argv);
     return r.Succeeded() ? r.Output : std::string();
 }
 

@@ -9,13 +9,6 @@ namespace pg {
 
 namespace {
 
-void CollectForms(const TTreeNode& node, std::vector<const TDocSetForm*>& forms) {
-    if (const TDocSetForm* form = node.Form())
-        forms.push_back(form);
-    for (const auto& child : node.Children)
-        CollectForms(*child, forms);
-}
-
 // A name or document text must not split its entry.
 std::string WithoutSeparator(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), kFieldSeparator), text.end());

@@ -65,21 +65,11 @@ std::string Authority(const std::string& url) {
     return rest;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecode(std::string_view s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
-            out += char(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+        if (s[i] == '%' && i + 2 < s.size() && HexDigitValue(s[i + 1]) >= 0 && HexDigitValue(s[i + 2]) >= 0) {
+            out += char(HexDigitValue(s[i + 1]) * 16 + HexDigitValue(s[i + 2]));
             i += 2;
         } else {
             out += s[i];

@@ -2,19 +2,15 @@
 
 #include "HLWWebCopy.h"
 #include "Paths.h"
+#include "Process.h"
+#include "Sha256.h"
 
-#include <openssl/evp.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include <fcntl.h>
-#include <spawn.h>
-
-extern char** environ;
 
 namespace pg {
 
@@ -89,22 +85,11 @@ std::string FileSha256(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr);
+    TSha256 sha;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        EVP_DigestUpdate(ctx, buffer, size_t(in.gcount()));
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned length = 0;
-    EVP_DigestFinal_ex(ctx, digest, &length);
-    EVP_MD_CTX_free(ctx);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
-    }
-    return hex;
+        sha.Add(std::string_view(buffer, size_t(in.gcount())));
+    return sha.Hex();
 }
 
 bool VerifyDownload(const std::string& path, const std::string& expected, std::string& error) {
@@ -269,19 +254,12 @@ bool StartInstaller(const TInstallPlan& plan, std::string& error) {
     const std::string script = plan.UpdateFolder + "_I.sh";
     if (!AtomicWriteFile(script, InstallerScript(plan), error))
         return false;
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd = 0; fd < 3; ++fd)
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    std::string sh = "/bin/sh", path = script;
-    char* argv[] = {sh.data(), path.data(), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, "/bin/sh", &actions, &attr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
+    TProcessOptions options;
+    options.SearchPath = false;
+    options.NoInput = true;
+    options.Output = options.Errors = TProcessStream::Discard;
+    options.Detach = true;
+    const int rc = RunProcess({"/bin/sh", script}, options).StartError;
     if (rc != 0) {
         error = std::string("Cannot start ") + script + ": " + std::strerror(rc);
         return false;

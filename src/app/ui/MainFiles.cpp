@@ -6,6 +6,7 @@
 
 #include "Main.h"
 
+#include "BusyCursor.h"
 #include "DocTreeView.h"
 #include "FileKinds.h"
 #include "MessageWindow.h"
@@ -43,14 +44,6 @@ constexpr char kOpenFilters[] =
 // In the order of kSaveFilterExtensions; both letter cases, as the file system tells them apart.
 const QStringList kSaveFilters = {"Tesselon (*.TSN *.tsn)", "Quodex (*.QDX *.qdx)",
                                   "Adobe PDF (*.PDF *.pdf)"};
-
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 std::string LocalPath(const QString& path) {
     return path.toLocal8Bit().toStdString();

@@ -6,6 +6,7 @@
 
 #include "EmailPackage.h"
 #include "MailMessage.h"
+#include "MailSession.h"
 #include "PGRegistry.h"
 #include "Paths.h"
 #include "PrintTree.h"
@@ -47,22 +48,25 @@ TfrmSMTP& TfrmMain::EmailDialog() {
 bool TfrmMain::EmailOptionsSet() {
     if (PGRegistry::EmailClient() != 0)
         return true;
-    // The first blank of host, sender name and sender address, or empty when all are filled.
+    // The options field of the first blank setting, or empty when all are filled.
     const auto firstBlank = []() -> QString {
-        if (Trim(PGRegistry::Host()).empty())
+        switch (FirstBlankMailSetting(MailSetupFromSettings())) {
+        case TMailSetting::Host:
             return "edSMTPHost";
-        if (Trim(PGRegistry::FromName()).empty())
+        case TMailSetting::FromName:
             return "edFromName";
-        if (Trim(PGRegistry::EmailAddr()).empty())
+        case TMailSetting::EmailAddr:
             return "edFromEmailAddr";
+        case TMailSetting::None:
+            break;
+        }
         return {};
     };
     QString blank = firstBlank();
     if (blank.isEmpty())
         return true;
-    if (AskYesNo(
-            "Your email settings must be completed before you may continue.  Do you wish to set this up now?",
-            PromptAnswer::Yes, "Setup email?") != PromptAnswer::Yes)
+    if (AskYesNo(std::string(kMailSettingsIncompleteText) + "  Do you wish to set this up now?",
+                 PromptAnswer::Yes, "Setup email?") != PromptAnswer::Yes)
         return false;
     // The options dialog opens on its mail settings until it is cancelled or the fields are
     // complete.
@@ -121,7 +125,7 @@ void TfrmMain::EmailClick(TSaveMode mode) {
     TfrmSMTP& dialog = EmailDialog();
     dialog.SetDocSet(set_.get());
     AskToSaveStackingOrder();
-    dialog.SetEmailSubject("Documents for #" + set_->WorksheetNumber);
+    dialog.SetEmailSubject(EmailSubjectFor(set_->WorksheetNumber));
     dialog.SetEmailBodyText(GetEmailBodyMessageFromRegistry());
     dialog.SetEmailCCRecipients(PGRegistry::AutomaticEmailCC());
     dialog.ClearAttachments();

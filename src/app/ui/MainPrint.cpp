@@ -5,6 +5,7 @@
 #include "Main.h"
 
 #include "AppSettings.h"
+#include "BusyCursor.h"
 #include "CommandLine.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
@@ -23,14 +24,6 @@
 namespace pg {
 
 namespace {
-
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 // The window's side of the walk: cursor, settings, status bar and the current printer.
 class TMainPrintHost : public TPrintHost {

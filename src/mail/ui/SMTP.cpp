@@ -187,9 +187,7 @@ TfrmSMTP::~TfrmSMTP() = default;
 
 void TfrmSMTP::SetEmailBodyText(const std::string& text) {
     const std::string body = Trim(text).empty() ? CRLFMarkersToBreaks(DefaultEmailMessage()) : text;
-    body_.clear();
-    for (const std::string& line : Split(body, "\n"))
-        body_.push_back(!line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line);
+    body_ = EmailBodyLines(body);
 }
 
 std::string TfrmSMTP::TempContainerPath() const {
@@ -257,12 +255,9 @@ void TfrmSMTP::FormActivate() {
     LoadHistory(cbxCC, kCCHistory);
     LoadHistory(cbxBCC, kBCCHistory);
     QStringList lines;
-    for (const std::string& line : Split(GetEmailBodyMessageFromRegistry(), "\n")) {
-        const std::string clean =
-            !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
-        if (clean.find("Attached is the loan document for") == std::string::npos)
-            lines << FromPackageText(clean);
-    }
+    for (const std::string& line : EmailBodyLines(GetEmailBodyMessageFromRegistry()))
+        if (line.find("Attached is the loan document for") == std::string::npos)
+            lines << FromPackageText(line);
     memoEmailBody->setPlainText(lines.join("\n"));
     cbxTo->setFocus();
     ProgressBar->setValue(0);

@@ -1,8 +1,6 @@
 #include "PrinterDriver.h"
 
-#include <QCursor>
 #include <QFile>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -14,12 +12,13 @@
 #include <optional>
 #include <stdexcept>
 
+#include "BusyCursor.h"
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
 #include "PrinterOutput.h"
-#include "QtText.h"
 #include "Prompt.h"
+#include "QtText.h"
 #include "Strings.h"
 
 namespace pg {
@@ -30,24 +29,6 @@ constexpr int kDotsPerInch = 300;
 // The renderer's edge left of and above what the printer gets.
 constexpr int kEdgeLeft = 20;
 constexpr int kEdgeTop = 60;
-
-// The hourglass while pages are rendered, where there is a screen to show it on.
-class TBusyCursor {
-public:
-    TBusyCursor() : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-        if (active_)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~TBusyCursor() {
-        if (active_)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-    bool active_;
-};
 
 // The printer's physical margins in its pixels: those the caller knows (a printer reached by
 // address announces them itself), else the page layout's minimum margins for the paper now set.

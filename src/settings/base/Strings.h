@@ -34,6 +34,11 @@ bool IsLetterPaper(std::string_view paperName);
 // Lower case, then every letter that starts the text or follows a blank in upper case.
 std::string Capitalise(std::string_view text);
 
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int HexDigitValue(char c);
+// Every byte as two lower-case hexadecimal digits.
+std::string BytesToHex(std::string_view bytes);
+
 // The Unicode character of a byte in the Windows-1252 code page (0 for the five unused bytes).
 uint32_t WindowsCodePoint(uint8_t byte);
 
