@@ -14,6 +14,7 @@
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
+#include "PageDocument.h"
 #include "SilentPrompter.h"
 #include "TextDevice.h"
 #include "ThumbnailDevice.h"
@@ -53,9 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t options = size > 0 ? data[size - 1] : 0;
     pg::TPCLBuffer buffer;
     // Without a fill colour the pages are monochrome: the 1-bit drawing paths.
-    buffer.SetFillColor(options & 1 ? 0 : 0x00FF0000);
+    pg::TRunOptions look;
+    look.FillColour = options & 1 ? 0 : pg::kDefaultFillColour;
+    buffer.SetFillColor(look.FillColour);
     buffer.AppendData(data, size);
-    pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    pg::TPageBitmap bitmap(0, 0, look.PageBitmapFormat());
     TSmallPageDevice device(bitmap, &pg::TFontEngine::Shared());
     // The page window's way: the first page drawn while parsing, then sized.
     buffer.Parse(&device);

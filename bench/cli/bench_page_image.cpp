@@ -2,9 +2,7 @@
 // PNG and the PBM, into a file in the temporary folder. Part of the 100 ms whole-process
 // budget of rendering one page (see cli_speed.sh).
 
-#include "FontEngine.h"
 #include "PackageFile.h"
-#include "PageBitmapDevice.h"
 #include "PageImage.h"
 #include "PageRender.h"
 
@@ -18,18 +16,8 @@ const pg::TPageBitmap& DemoPage() {
     static const pg::TPageBitmap page = [] {
         std::unique_ptr<pg::TDocSet> set =
             pg::LoadPackageFile(std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx");
-        const pg::TDocSetPage& p = *set->Form(0).Pages[0];
-        pg::THLWMemorystream pcl;
-        pcl.AppendStream(p.FillData);
-        pcl.AppendStream(p.TemplateData);
-        pg::RemovePageSizeCommands(pcl);
-        pg::TPCLBuffer buffer;
-        pcl.Seek(0);
-        buffer.LoadFromStream(pcl);
-        pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
-        pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
-        buffer.Parse(&device);
-        buffer.FinishFirstPage(device, "");
+        pg::TPackageFormDocument form(set->Form(0));
+        pg::TPageBitmap bitmap = pg::RenderPageBitmap(form, 1, {});
         return bitmap;
     }();
     return page;

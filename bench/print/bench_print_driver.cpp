@@ -3,8 +3,9 @@
 // printer file (the document an IPP printer receives). Times are per page.
 #include "FontEngine.h"
 #include "PCLParse.h"
-#include "PageBitmapDevice.h"
 #include "PackageJob.h"
+#include "PageBitmapDevice.h"
+#include "PageDocument.h"
 #include "PrinterDriver.h"
 
 #include <QGuiApplication>
@@ -54,7 +55,7 @@ void BM_DriverPageRenderAndConvert(benchmark::State& state) {
         state.SkipWithError("the demo job has no pages");
         return;
     }
-    TPageBitmap bitmap(0, 0, pcl.PageBitmapFormat());
+    TPageBitmap bitmap(0, 0, TRunOptions{}.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     int page = 0;
     for (auto _ : state) {

@@ -1,18 +1,16 @@
-// render: pages of a package or PCL file drawn by the PCL interpreter, as the page window
-// draws them, written as PNG (8-bit with the page palette, or 1-bit black and white) or as a
-// raw black-and-white PBM. A range of pages renders in one run: the file is read and split
-// once, and each page is written to a file named by the output pattern.
+// render: pages of a package or a loose file drawn through their page document, as the page
+// window draws them, written as PNG (8-bit with the page palette, or 1-bit black and white) or
+// as a raw black-and-white PBM; a picture page (a TIFF through the scanning plug-in) as a
+// 24-bit PNG in its own colours. A range of pages renders in one run: the file is read and
+// split once, and each page is written to a file named by the output pattern.
 
-#include "CliPageSource.h"
+#include "CliPages.h"
 #include "Command.h"
 #include "FontEngine.h"
-#include "PCLParse.h"
-#include "PackageFile.h"
 #include "PageBitmapDevice.h"
 #include "PageImage.h"
 #include "PageRender.h"
 #include "ScanImage.h"
-#include "ScanPlugin.h"
 #include "Strings.h"
 
 #include <cctype>
@@ -68,51 +66,44 @@ bool HasPagePattern(const std::string& pattern) {
     return OutputName(pattern, 1) != OutputName(pattern, 2);
 }
 
-// Draws the page into bitmap: the window draws the first page while parsing; the print path
-// renders the page anew with the printer look (plain Courier, no signature boxes).
-void DrawPage(THLWMemorystream pcl, bool print, TPageBitmap& bitmap) {
-    RemovePageSizeCommands(pcl);
-    TPCLBuffer buffer;
-    pcl.Seek(0);
-    buffer.LoadFromStream(pcl);
+// Draws the page into bitmap, in the page window's look or the printer's (plain Courier, no
+// signature boxes).
+void DrawPage(TPageDocument& document, int page, bool print, TPageBitmap& bitmap) {
+    TRunOptions options;
+    options.PrintMode = print;
     // The pages of a run share one block of pixels: a page in memory that is already mapped
     // costs what is drawn on it.
-    if (bitmap.Format() != buffer.PageBitmapFormat())
-        bitmap = TPageBitmap(0, 0, buffer.PageBitmapFormat());
+    if (bitmap.Format() != options.PageBitmapFormat())
+        bitmap = TPageBitmap(0, 0, options.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
-    if (print) {
-        buffer.Parse();
-        buffer.RenderPage(device, 1, true, "");
-    } else {
-        buffer.Parse(&device);
-        buffer.FinishFirstPage(device, "");
-    }
+    document.RunPage(page, device, options);
 }
 
-// A TIFF's first page as the page window shows it: the scanning plug-in beside us (or on the
-// library path) makes the bitmap.
-int RenderTiff(const std::string& input, const std::string& target) {
+// Writes the page to name; false (with the reason on stderr) when it cannot be written. A
+// picture page keeps its colours whatever format was asked for. size: the page's "W x H".
+bool WritePage(TPageDocument& document, int page, bool print, TPageImageFormat format, TPageBitmap& bitmap,
+               const std::string& name, std::string& size) {
+    std::string error;
+    bool written = false;
+    if (document.Traits().Pictures) {
+        const TRgbImage picture = RenderPage(document, page, {});
+        written = WriteRgbPng(picture, name, error);
+        size = std::to_string(picture.Width()) + " x " + std::to_string(picture.Height());
+    } else {
+        DrawPage(document, page, print, bitmap);
+        written = WritePageImage(bitmap, format, name, error);
+        size = std::to_string(bitmap.Width()) + " x " + std::to_string(bitmap.Height());
+    }
+    if (!written)
+        std::cerr << "Cannot write " << name << ": " << error << '\n';
+    return written;
+}
+
+// The folder this program runs from; the scanning plug-in is copied beside it.
+std::string ProgramFolder() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    LoadScanPlugin(ec ? std::string() : exe.parent_path().string());
-    if (!ScanPluginLoaded()) {
-        std::cerr << "The scanning plug-in (libPagellanScan.so) is not installed; " << input
-                  << " cannot be shown.\n";
-        return 1;
-    }
-    std::string error;
-    const TRgbImage image = LoadTiffImage(input, error);
-    UnloadScanPlugin();
-    if (image.Empty()) {
-        std::cerr << error << '\n';
-        return 1;
-    }
-    if (!WriteRgbPng(image, target, error)) {
-        std::cerr << "Cannot write " << target << ": " << error << '\n';
-        return 1;
-    }
-    std::cout << image.Width() << " x " << image.Height() << '\n';
-    return 0;
+    return ec ? std::string() : exe.parent_path().string();
 }
 
 int RunRender(const std::vector<std::string>& args) {
@@ -135,10 +126,11 @@ int RunRender(const std::vector<std::string>& args) {
         pbm ? TPageImageFormat::Pbm
             : (fill == "blue" ? TPageImageFormat::PngColour : TPageImageFormat::PngMono);
     const bool print = HasOption(args, "print-mode");
-    if (IsTiffName(files[0]))
-        return RenderTiff(files[0], target);
+    // A TIFF's first page as the page window shows it: the scanning plug-in beside us (or on
+    // the library path) makes the picture.
+    RegisterTiffPageDocuments(ProgramFolder());
     try {
-        TPageSource source;
+        TCliPages source;
         source.Open(files[0], "render");
         if (source.IsPackage() && !source.SelectForm(form))
             return 1;
@@ -163,15 +155,13 @@ int RunRender(const std::vector<std::string>& args) {
                 return 1;
         TPageBitmap bitmap(0, 0);
         for (int page = first; page <= last; page = page == -1 ? 0 : page + 1) {
-            DrawPage(source.Pcl(page), print, bitmap);
             const std::string name = OutputName(target, page);
-            if (std::string error; !WritePageImage(bitmap, imageFormat, name, error)) {
-                std::cerr << "Cannot write " << name << ": " << error << '\n';
+            std::string size;
+            if (!WritePage(*source.Document(), page, print, imageFormat, bitmap, name, size))
                 return 1;
-            }
             if (first != last)
                 std::cout << name << ": ";
-            std::cout << bitmap.Width() << " x " << bitmap.Height() << '\n';
+            std::cout << size << '\n';
         }
         return source.Status();
     } catch (const std::exception& e) {

@@ -2,7 +2,7 @@
 // window, for scripts and for checking what a package says. Each page comes under a heading
 // naming its form (as every command numbers forms) and page.
 
-#include "CliPageSource.h"
+#include "CliPages.h"
 #include "Command.h"
 #include "PackageText.h"
 #include "PageText.h"
@@ -17,15 +17,15 @@ namespace {
 constexpr char kUsage[] = "text INPUT [--form N] [--page N]   print the text of pages in reading order";
 
 // Prints the page's lines (package text as UTF-8) under its heading, a blank line after.
-void PrintPage(const TPageSource& source, int page, const std::string& heading) {
+void PrintPage(const TCliPages& source, int page, const std::string& heading) {
     std::cout << heading << '\n';
-    for (const TTextLine& line : PageTextLines(source.Pcl(page)))
+    for (const TTextLine& line : PageTextLines(*source.Document(), page))
         std::cout << PackageTextToUtf8(line.Text()) << '\n';
     std::cout << '\n';
 }
 
 // The pages to print: the one --page names (checked), or all of them.
-bool PagesToPrint(const TPageSource& source, int page, std::vector<int>& pages) {
+bool PagesToPrint(const TCliPages& source, int page, std::vector<int>& pages) {
     pages.clear();
     if (page != 0) {
         pages.push_back(page);
@@ -45,7 +45,7 @@ int RunText(const std::vector<std::string>& args) {
         return 2;
     }
     try {
-        TPageSource source;
+        TCliPages source;
         source.Open(files[0], "text");
         std::vector<int> pages;
         if (!source.IsPackage()) {

@@ -164,11 +164,6 @@ public:
     // sized as the page says (paperHint when it names no size). print selects the printer look.
     // A page that does not exist leaves the device a blank page.
     void RenderPage(TPCLDevice& device, int page, bool print, const std::string& paperHint);
-    // The page-bitmap format that shows this interpreter's pages: palette indices while fill
-    // text has a colour, else 1 bit per pixel.
-    TPixelFormat PageBitmapFormat() const {
-        return Font.FillColor != 0 ? TPixelFormat::Indexed8 : TPixelFormat::Mono1;
-    }
 
     // Read access for callers and tests.
     const TPCLStringList& CommandTable() const { return Commands; }

@@ -1,8 +1,8 @@
 #include "PclToPdf.h"
 
 #include "FontEngine.h"
-#include "PCLParse.h"
 #include "Paths.h"
+#include "PclPageDocuments.h"
 #include "PdfCompact.h"
 #include "PdfDevice.h"
 #include "Strings.h"
@@ -21,20 +21,19 @@ TSheet SheetFor(bool letter, bool landscape) {
 
 TPclToPdfResult ConvertPclToPdf(std::string_view pcl, const TPclToPdfOptions& options) {
     TPclToPdfResult result;
-    TPCLBuffer buffer;
+    TRunOptions run;
+    run.PrintMode = true;
+    run.PaperHint = options.PaperHint;
     // Without a fill colour the interpreter draws Courier fill text black, as a printer does.
-    if (!options.Colour)
-        buffer.SetFillColor(0);
-    buffer.AppendData(pcl);
+    run.FillColour = options.Colour ? kDefaultFillColour : 0;
     TPdfDevice device(options.Colour, &TFontEngine::Shared());
     try {
-        buffer.Parse();
-        for (int page = 1; page <= buffer.GetPageCount(); ++page) {
-            buffer.RenderPage(device, page, true, options.PaperHint);
-            // The interpreter hands back a portrait crop of every page; the sheet follows the
-            // page's own size and orientation.
-            const TPCLPageState& state = buffer.PageState();
-            const TSheet sheet = SheetFor(IsLetterPaper(state.PagePaperCode), state.Orientation == 1);
+        TPclFileDocument job(pcl, TPclFileDocument::TUse::Job, run.FillColour);
+        for (int page = 1; page <= job.PageCount(); ++page) {
+            // The page comes back as the interpreter crops it; the sheet follows the page's own
+            // size and orientation.
+            const TPageFacts facts = job.RunPage(page, device, run);
+            const TSheet sheet = SheetFor(facts.Letter, facts.Landscape);
             device.FinishPage(sheet.Width, sheet.Height);
         }
     } catch (const std::exception& e) {

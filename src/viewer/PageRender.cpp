@@ -1,9 +1,9 @@
 #include "PageRender.h"
 
 #include "FontEngine.h"
-#include "PCLParse.h"
 #include "PageBitmapDevice.h"
 #include "Paths.h"
+#include "PictureDevice.h"
 
 #include <cstring>
 
@@ -19,15 +19,6 @@ std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info) {
     joined->AppendStream(*templ);
     joined->Seek(0);
     return joined;
-}
-
-THLWMemorystream FilePageCopy(TPCLBuffer& file, int page) {
-    return THLWMemorystream(file.StandalonePage(page));
-}
-
-void RemovePageSizeCommands(THLWMemorystream& stream) {
-    stream.ReplaceAll("\x1b&l2A", "");
-    stream.ReplaceAll("\x1b&l3A", "");
 }
 
 namespace {
@@ -117,24 +108,41 @@ bool SavePageBitmap8(const TPageBitmap& bitmap, const std::string& path) {
     return AtomicWriteFile(path, out);
 }
 
-TPageBitmap RenderPageBitmap(THLWMemorystream& stream, const std::string& paperHint) {
-    RemovePageSizeCommands(stream);
-    TPCLBuffer buffer;
-    stream.Seek(0);
-    buffer.LoadFromStream(stream);
-    buffer.SetShowControlCodes(false);
-    TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+TPageBitmap RenderPageBitmap(TPageDocument& document, int page, const TRunOptions& options) {
+    TPageBitmap bitmap(0, 0, options.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
-    buffer.Parse(&device);
-    buffer.FinishFirstPage(device, paperHint);
+    document.RunPage(page, device, options);
     return bitmap;
 }
 
-TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options) {
-    const TPageBitmap bitmap = RenderPageBitmap(stream, options.PaperHint);
+TRgbImage RenderPage(TPageDocument& document, int page, const TRenderOptions& options) {
+    TRunOptions run;
+    run.PaperHint = options.PaperHint;
+    if (document.Traits().Pictures) {
+        TPictureDevice device;
+        document.RunPage(page, device, run);
+        TRgbImage picture(device.PageWidth(), device.PageHeight());
+        if (!picture.Empty())
+            std::memcpy(picture.Row(0), device.Pixels().data(), device.Pixels().size());
+        picture.Monochrome = device.Bilevel();
+        return picture;
+    }
+    const TPageBitmap bitmap = RenderPageBitmap(document, page, run);
     if (!options.DumpFile.empty())
         SavePageBitmap8(bitmap, options.DumpFile);
     return ConvertPageBitmap(bitmap, options.Colour);
+}
+
+TPageBitmap RenderPageBitmap(const THLWMemorystream& stream, const std::string& paperHint) {
+    TPclPageDocument page{std::string(stream.View())};
+    TRunOptions options;
+    options.PaperHint = paperHint;
+    return RenderPageBitmap(page, 1, options);
+}
+
+TRgbImage RenderPage(const THLWMemorystream& stream, const TRenderOptions& options) {
+    TPclPageDocument page{std::string(stream.View())};
+    return RenderPage(page, 1, options);
 }
 
 } // namespace pg

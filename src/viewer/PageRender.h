@@ -1,13 +1,14 @@
 #pragma once
-// Rendering one page for the page window: the page's PCL (fill followed by template) without
-// its letter and legal commands, a fresh interpreter, the page bitmap, and its conversion into
-// the 24-bit picture the window smooths and scales.
+// Rendering one page for the page window: the page drawn by its document on a page bitmap at
+// 300 dots per inch (a picture page in its own colours), and its conversion into the 24-bit
+// picture the window smooths and scales.
 
 #include "DocSet.h"
 #include "HLWStream.h"
 #include "ImageAntialias.h"
-#include "PCLParse.h"
 #include "PageBitmap.h"
+#include "PageDocument.h"
+#include "PclPageDocuments.h"
 
 #include <memory>
 #include <string>
@@ -16,15 +17,6 @@ namespace pg {
 
 // The page's fill data followed by its template data; nullptr when the node has no page.
 std::unique_ptr<THLWMemorystream> JoinPageStreams(const TInfo& info);
-
-// A copy of page `page` (1..count) of a parsed file, to be shown on its own: in front of it
-// the state, soft fonts and macros that earlier pages left in force (a landscape command or a
-// font download on an earlier page holds for the pages after it). Empty when there is no such
-// page.
-THLWMemorystream FilePageCopy(TPCLBuffer& file, int page);
-
-// Deletes every letter and legal page-size command (ESC&l2A, ESC&l3A) from the stream.
-void RemovePageSizeCommands(THLWMemorystream& stream);
 
 // The picture of a page bitmap. With colour the page palette's colours are kept (fill text
 // stays blue); without it every pixel that is not white becomes black.
@@ -40,12 +32,15 @@ struct TRenderOptions {
     std::string DumpFile;
 };
 
-// The first page of the stream drawn by a fresh interpreter at 300 dots per inch (the stream
-// loses its letter and legal commands first).
-TPageBitmap RenderPageBitmap(THLWMemorystream& stream, const std::string& paperHint);
+// Page `page` of the document drawn on a page bitmap in the format the fill colour asks for.
+TPageBitmap RenderPageBitmap(TPageDocument& document, int page, const TRunOptions& options);
+// The page as the window shows it: a PCL page drawn on the page bitmap and converted; a picture
+// page in its own colours.
+TRgbImage RenderPage(TPageDocument& document, int page, const TRenderOptions& options);
 
-// Renders the first page of the stream with a fresh interpreter (the stream loses its letter
-// and legal commands first) and converts it.
-TRgbImage RenderPage(THLWMemorystream& stream, const TRenderOptions& options);
+// The same for a page of PCL that stands on its own (it loses its letter and legal commands
+// first), as the window draws a package page.
+TPageBitmap RenderPageBitmap(const THLWMemorystream& stream, const std::string& paperHint);
+TRgbImage RenderPage(const THLWMemorystream& stream, const TRenderOptions& options);
 
 } // namespace pg

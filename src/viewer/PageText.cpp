@@ -1,22 +1,20 @@
 #include "PageText.h"
 
 #include "FontEngine.h"
-#include "PCLParse.h"
-#include "PageRender.h"
+#include "PclPageDocuments.h"
 
 namespace pg {
 
-std::vector<TTextLine> PageTextLines(THLWMemorystream pcl) {
-    // The page window renders without the letter and legal commands; so does its text, so
-    // that positions are those of the page on screen.
-    RemovePageSizeCommands(pcl);
-    TPCLBuffer buffer;
-    pcl.Seek(0);
-    buffer.LoadFromStream(pcl);
+std::vector<TTextLine> PageTextLines(TPageDocument& document, int page) {
+    // Drawn as the window draws the page, so that positions are those of the page on screen.
     TTextDevice device(&TFontEngine::Shared());
-    buffer.Parse(&device);
-    buffer.FinishFirstPage(device, "");
+    document.RunPage(page, device, {});
     return device.Lines();
+}
+
+std::vector<TTextLine> PageTextLines(THLWMemorystream pcl) {
+    TPclPageDocument page(pcl.Release());
+    return PageTextLines(page, 1);
 }
 
 } // namespace pg

@@ -1,8 +1,8 @@
 #include "PageThumbnail.h"
 
 #include "FontEngine.h"
-#include "PCLParse.h"
 #include "PageRender.h"
+#include "PclPageDocuments.h"
 
 #include <algorithm>
 #include <array>
@@ -161,13 +161,6 @@ TGreyImage Shrink(int pageWidth, int pageHeight, int columns, int rows, int unit
     return out;
 }
 
-void Prepare(TPCLBuffer& buffer, THLWMemorystream& stream) {
-    RemovePageSizeCommands(stream);
-    stream.Seek(0);
-    buffer.LoadFromStream(stream);
-    buffer.SetShowControlCodes(false);
-}
-
 } // namespace
 
 TGreyImage ShrinkPageBitmap(const TPageBitmap& bitmap, int width) {
@@ -195,13 +188,17 @@ TGreyImage ShrinkThumbnailCells(const TThumbnailDevice& device, int width) {
         });
 }
 
-TGreyImage RenderThumbnail(THLWMemorystream& stream, int width, const std::string& paperHint) {
-    TPCLBuffer buffer;
-    Prepare(buffer, stream);
+TGreyImage ThumbnailOfPage(TPageDocument& document, int page, int width, const std::string& paperHint) {
     TThumbnailDevice device(&TFontEngine::Shared());
-    buffer.Parse(&device);
-    buffer.FinishFirstPage(device, paperHint);
+    TRunOptions options;
+    options.PaperHint = paperHint;
+    document.RunPage(page, device, options);
     return ShrinkThumbnailCells(device, width);
+}
+
+TGreyImage RenderThumbnail(THLWMemorystream& stream, int width, const std::string& paperHint) {
+    TPclPageDocument page{std::string(stream.View())};
+    return ThumbnailOfPage(page, 1, width, paperHint);
 }
 
 TGreyImage RenderThumbnailFullSize(THLWMemorystream& stream, int width, const std::string& paperHint) {

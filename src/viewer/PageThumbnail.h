@@ -4,6 +4,7 @@
 
 #include "HLWStream.h"
 #include "PageBitmap.h"
+#include "PageDocument.h"
 #include "ThumbnailDevice.h"
 
 #include <cstdint>
@@ -44,15 +45,18 @@ TGreyImage ShrinkPageBitmap(const TPageBitmap& bitmap, int width);
 // The same from what the thumbnail device drew.
 TGreyImage ShrinkThumbnailCells(const TThumbnailDevice& device, int width);
 
-// The first page of the stream as a thumbnail width pixels wide (the stream loses its letter
-// and legal commands first), drawn at a quarter of the page's resolution.
+// Page `page` of the document as a thumbnail width pixels wide, drawn at a quarter of the
+// page's resolution.
+TGreyImage ThumbnailOfPage(TPageDocument& document, int page, int width, const std::string& paperHint);
+// The same for a page of PCL that stands on its own (it loses its letter and legal commands
+// first), as the window draws a package page.
 TGreyImage RenderThumbnail(THLWMemorystream& stream, int width, const std::string& paperHint);
 // The same drawn at full size and then shrunk: slower, but what the page window shows, dot for
 // dot, in small.
 TGreyImage RenderThumbnailFullSize(THLWMemorystream& stream, int width, const std::string& paperHint);
 
-// Thumbnails by source and page: the source is the form (or the plain file's interpreter) the
-// page belongs to. The owner clears it when its sources go away.
+// Thumbnails by source and page: the source is what the page's document draws from (the form,
+// or the plain file's document). The owner clears it when its sources go away.
 class TThumbnailCache {
 public:
     // Nullptr when the page has no thumbnail yet.

@@ -74,7 +74,8 @@ TEST(MainScan, TiffFilesAndScanImagesGoThroughThePlugin) {
         ASSERT_TRUE(main.ViewPCLFile(path));
         ASSERT_EQ(OpenPageWindowCount(), 1);
         TPageForm& page = *OpenPageWindows()[0];
-        EXPECT_TRUE(page.ScannedImageMode);
+        ASSERT_NE(page.Document, nullptr);
+        EXPECT_TRUE(page.Document->Traits().Pictures);
         EXPECT_TRUE(page.isVisible());
         EXPECT_EQ(page.windowTitle().toStdString(), path);
         EXPECT_FALSE(page.actAddText->isEnabled());

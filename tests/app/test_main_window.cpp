@@ -13,6 +13,7 @@
 #include "Options.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
+#include "PclPageDocuments.h"
 #include "PrinterDlg.h"
 #include "Prompt.h"
 #include "Quodex.h"
@@ -615,8 +616,8 @@ TEST(MainWindow, StartedInThePackagesFolder) {
         ASSERT_EQ(OpenPageWindowCount(), 1);
         TPageForm& page = *OpenPageWindows()[0];
         EXPECT_TRUE(page.isVisible());
-        EXPECT_TRUE(page.PclFileMode);
-        EXPECT_EQ(page.FilePageCount, 1);
+        ASSERT_NE(dynamic_cast<TPclFileDocument*>(page.Document.get()), nullptr);
+        EXPECT_EQ(page.Document->PageCount(), 1);
         EXPECT_EQ(page.windowTitle().toStdString(), (folder / "bare.pcl").string());
         EXPECT_FALSE(page.actAddText->isEnabled());
         EXPECT_FALSE(page.Image->Empty());

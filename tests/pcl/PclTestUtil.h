@@ -4,6 +4,7 @@
 #include "FontEngine.h"
 #include "PCLParse.h"
 #include "PageBitmapDevice.h"
+#include "PageDocument.h"
 
 #include <algorithm>
 #include <climits>
@@ -48,9 +49,11 @@ public:
 private:
     // A bitmap in the format the interpreter's fill colour asks for, as the callers make it.
     void StartBitmap() {
-        if (bitmap_ && bitmap_->Format() == PageBitmapFormat())
+        TRunOptions look;
+        look.FillColour = FontState().FillColor;
+        if (bitmap_ && bitmap_->Format() == look.PageBitmapFormat())
             return;
-        bitmap_ = std::make_unique<TPageBitmap>(0, 0, PageBitmapFormat());
+        bitmap_ = std::make_unique<TPageBitmap>(0, 0, look.PageBitmapFormat());
         device_ = std::make_unique<TPageBitmapDevice>(*bitmap_, &TFontEngine::Shared());
     }
     std::unique_ptr<TPageBitmap> bitmap_;

@@ -6,6 +6,7 @@
 #include "PCLParse.h"
 #include "PackageFile.h"
 #include "PageBitmapDevice.h"
+#include "PageDocument.h"
 #include "PageRender.h"
 #include "PbmFile.h"
 #include "TestFiles.h"
@@ -94,7 +95,7 @@ TImage WindowPixels(pg::THLWMemorystream pcl, bool print, bool colour) {
     pg::TPCLBuffer buffer;
     pcl.Seek(0);
     buffer.LoadFromStream(pcl);
-    pg::TPageBitmap bitmap(0, 0, buffer.PageBitmapFormat());
+    pg::TPageBitmap bitmap(0, 0, pg::TRunOptions{}.PageBitmapFormat());
     pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
     if (print) {
         buffer.Parse();

@@ -15,6 +15,7 @@
 #include "PGRegistry.h"
 #include "PackageFile.h"
 #include "PageFrm.h"
+#include "PclPageDocuments.h"
 #include "PrinterDlg.h"
 #include "PrinterOutput.h"
 #include "Prompt.h"
@@ -332,7 +333,7 @@ TEST(PageWindow, ThumbnailStrip) {
     ASSERT_NE(files->Thumbnail(2), nullptr);
     EXPECT_GT(files->Thumbnail(2)->Width(), files->Thumbnail(2)->Height());
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(1)).center());
-    EXPECT_EQ(plain.FilePageNumber, 2);
+    EXPECT_EQ(plain.DocumentPage, 2);
     EXPECT_EQ(files->currentRow(), 1);
     plain.actNext->trigger();
     EXPECT_EQ(files->currentRow(), 2);
@@ -344,18 +345,18 @@ TEST(PageWindow, PlainPclFile) {
                                "EPAGE ONE\f\x1b*p300x400YPAGE TWO\f");
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
-    EXPECT_TRUE(page.PclFileMode);
-    ASSERT_EQ(page.FilePageCount, 2);
+    ASSERT_NE(dynamic_cast<TPclFileDocument*>(page.Document.get()), nullptr);
+    ASSERT_EQ(page.Document->PageCount(), 2);
     EXPECT_NEAR(page.PageScale(), 37.0, 0.05);
     EXPECT_TRUE(page.actAddText->isEnabled()); // typed, never saved
     page.actNext->trigger();
-    EXPECT_EQ(page.FilePageNumber, 2);
+    EXPECT_EQ(page.DocumentPage, 2);
     page.actNext->trigger();
-    EXPECT_EQ(page.FilePageNumber, 1); // wraps without asking
+    EXPECT_EQ(page.DocumentPage, 1); // wraps without asking
     page.actPrev->trigger();
-    EXPECT_EQ(page.FilePageNumber, 2);
+    EXPECT_EQ(page.DocumentPage, 2);
     page.GotoPage(TGotoChoice::Page, 9);
-    EXPECT_EQ(page.FilePageNumber, 1);
+    EXPECT_EQ(page.DocumentPage, 1);
     EXPECT_EQ(page.actGotoPage->text(), "1 of 2");
     TPageForm missing;
     EXPECT_FALSE(missing.LoadPCLFile((TestDir() / "none.pcl").string()));
@@ -371,7 +372,7 @@ TEST(PageWindow, LandscapePlainFileShowsWhole) {
     TPageForm page;
     ASSERT_TRUE(page.LoadPCLFile(file.string()));
     page.actNext->trigger();
-    ASSERT_EQ(page.FilePageNumber, 2);
+    ASSERT_EQ(page.DocumentPage, 2);
     EXPECT_EQ((std::pair{page.Image->BitmapWidth(), page.Image->BitmapHeight()}), (std::pair{4200, 2550}));
     const TRgbImage& shown = page.Image->Picture().Base();
     int marked = 0;

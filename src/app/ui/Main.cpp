@@ -175,6 +175,8 @@ void TfrmMain::FormCreate() {
     SetSharedPageScale(PGRegistry::PageScale());
     LoadScanPlugin(ProgramFolder);
     ScanPluginWasLoaded = ScanPluginLoaded();
+    // TIFF files open as pictures through the plug-in, which is loaded on demand.
+    RegisterTiffPageDocuments(ProgramFolder);
     LoadCommandLinePackage();
     SkipPrinterDialog = SettingPrinterDlg() == 2;
     SetMainCaptionAndWindowPosition();

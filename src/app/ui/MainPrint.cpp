@@ -154,13 +154,18 @@ void TfrmMain::PrinterSetupClick() {
 }
 
 void TfrmMain::PrintPageWindow(TPageForm& page) {
-    const TDocSet* set = page.PclFileMode ? nullptr : page.DocumentSet;
+    // The kind of page shown decides how it prints: a package page through the package's
+    // print job, a loose file's PCL page as it stands, a picture through the driver.
+    const TPageDocumentTraits kind =
+        page.Document ? page.Document->Traits() : TPageDocumentTraits{.PackagePages = true};
+    const bool pictures = kind.Pictures;
+    const bool plainPcl = !kind.PackagePages && !pictures;
+    const TDocSet* set = plainPcl ? nullptr : page.DocumentSet;
     TPrinterDlgOptions& options = frmPrinterDlg->Options();
-    options.PrepareForPageWindow(page.PclFileMode, page.ScannedImageMode,
-                                 set != nullptr && set->HasBarcodeFormula);
+    options.PrepareForPageWindow(plainPcl, pictures, set != nullptr && set->HasBarcodeFormula);
     if (!frmPrinterDlg->Execute())
         return;
-    if (page.ScannedImageMode) {
+    if (pictures) {
         // Scanned images print through the driver with their own bitmap, which arrives with the
         // scanning plug-in's page window.
         DebugMsg("Print : scanned-image printing is not available");
@@ -168,9 +173,9 @@ void TfrmMain::PrintPageWindow(TPageForm& page) {
     }
     const TInfo* info = nullptr;
     std::string plainPage;
-    if (page.PclFileMode) {
+    if (plainPcl) {
         // The page with the fonts, macros and state the pages before it left in force.
-        plainPage = page.FileBuffer ? page.FileBuffer->StandalonePage(page.FilePageNumber) : std::string();
+        plainPage = page.Document->PagePcl(page.DocumentPage);
         if (plainPage.empty())
             return;
     } else {

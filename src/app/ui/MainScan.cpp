@@ -39,19 +39,19 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
     if (!EnsureScanPlugin(*this))
         return false;
     std::string error;
-    TRgbImage picture;
+    std::unique_ptr<TPageDocument> picture;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        picture = LoadTiffImage(path, error);
+        picture = OpenPageDocument(path, error);
         QApplication::restoreOverrideCursor();
     }
-    if (picture.Empty()) {
+    if (!picture) {
         ShowError(error);
         return false;
     }
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);
-    page->LoadScannedImage(std::move(picture));
+    page->ShowDocument(std::move(picture));
     ShowFileWindow(std::move(page), path);
     return true;
 }

@@ -7,6 +7,8 @@
 //
 // Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,6 +41,17 @@ struct TBitImage {
     int Width = 0;
     int Height = 0;
     size_t BytesPerRow = 0;
+};
+
+// A picture in colour: rows top to bottom, three bytes a pixel (blue, green, red), each row
+// Stride bytes after the one before.
+struct TPicture {
+    std::span<const uint8_t> Pixels;
+    int Width = 0;
+    int Height = 0;
+    size_t Stride = 0;
+    // Every pixel is black or white (a scanned page in one bit a pixel).
+    bool Bilevel = false;
 };
 
 // The direction a raster row runs in from its first pixel.
@@ -81,6 +94,22 @@ public:
     virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
     // The ellipse inside the box left .. right - 1, top .. bottom - 1.
     virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;
+    // A picture with its top left at (x, y). A device that keeps colour pictures draws it as it
+    // is; every other device gets its dark pixels (below half brightness) as black raster rows.
+    virtual void DrawPicture(int x, int y, const TPicture& picture) {
+        std::vector<uint8_t> bits(size_t(std::max(picture.Width, 0) + 7) / 8);
+        for (int row = 0; row < picture.Height; ++row) {
+            const size_t start = size_t(row) * picture.Stride;
+            if (start + size_t(std::max(picture.Width, 0)) * 3 > picture.Pixels.size())
+                break;
+            std::fill(bits.begin(), bits.end(), uint8_t(0));
+            const uint8_t* p = picture.Pixels.data() + start;
+            for (int column = 0; column < picture.Width; ++column, p += 3)
+                if (p[2] * 299 + p[1] * 587 + p[0] * 114 < 128 * 1000)
+                    bits[size_t(column) >> 3] |= uint8_t(0x80 >> (column & 7));
+            DrawRasterRow(x, y + row, bits, size_t(picture.Width), TRasterDirection::Across);
+        }
+    }
 };
 
 } // namespace pg

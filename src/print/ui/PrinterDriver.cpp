@@ -14,8 +14,8 @@
 
 #include "BusyCursor.h"
 #include "FontEngine.h"
-#include "PCLParse.h"
 #include "PageBitmapDevice.h"
+#include "PclPageDocuments.h"
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "QtText.h"
@@ -71,31 +71,31 @@ void StartDocument(QPainter& painter, QPrinter& printer) {
 int DrawJob(std::string_view job, QPrinter& printer, const std::string& printerName,
             const std::string& documentName, const std::optional<TPrinterMargins>& margins) {
     TBusyCursor busy;
-    TPCLBuffer pcl;
-    pcl.SetFillColor(0x00FF0000);
+    TRunOptions run;
+    run.PrintMode = true;
+    run.FillColour = kDefaultFillColour;
     std::string currentPaper = "LGL";
-    pcl.AppendData(job);
-    pcl.SetShowControlCodes(false);
-    pcl.Parse();
-    const int count = pcl.GetPageCount();
+    TPclFileDocument pcl(job, TPclFileDocument::TUse::Job, run.FillColour);
+    const int count = pcl.PageCount();
     if (count == 0)
         return 0; // nothing to print: no document is started
     printer.setDocName(FromPackageText(documentName));
     QPainter painter;
-    TPageBitmap bitmap(0, 0, pcl.PageBitmapFormat());
+    TPageBitmap bitmap(0, 0, run.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     int drawn = 0;
     for (int j = 1; j <= count; ++j) {
         try {
-            pcl.RenderPage(device, j, true, currentPaper);
+            run.PaperHint = currentPaper;
+            const TPageFacts facts = pcl.RunPage(j, device, run);
             const QImage image = MonochromeImage(bitmap);
             // Each page gets its own paper: a legal page after a letter one is not cut short.
-            if (!pcl.GetPaperCode().empty() || j == 1)
-                currentPaper = pcl.GetPaperCode();
+            if (!facts.PaperCode.empty() || j == 1)
+                currentPaper = facts.PaperCode;
             // A landscape page comes rendered as a landscape page; the driver turns it onto the
             // sheet.
             const bool landscape = bitmap.Width() > bitmap.Height();
-            SetDriverPaper(printer, currentPaper, pcl.GetDuplexMode() == 1,
+            SetDriverPaper(printer, currentPaper, facts.DuplexMode == 1,
                            landscape ? "LANDSCAPE" : "PORTRAIT");
             if (!painter.isActive())
                 StartDocument(painter, printer);

@@ -8,6 +8,7 @@
 #include "PageNavigation.h"
 #include "PageRender.h"
 #include "Paths.h"
+#include "PclPageDocuments.h"
 #include "Prompt.h"
 #include "QtText.h"
 #include "TextHighlights.h"
@@ -229,8 +230,8 @@ void TPageForm::CreateLayout() {
     ScrollBox->setWidget(Image);
     Highlights = new TTextHighlights(Image);
     Highlights->Boxes = [this] {
-        return HighlightsOn && CurrentNode != nullptr && !PclFileMode ? HighlightsOn(*CurrentNode)
-                                                                      : std::vector<TTextBox>();
+        return HighlightsOn && CurrentNode != nullptr && PackageMode() ? HighlightsOn(*CurrentNode)
+                                                                       : std::vector<TTextBox>();
     };
     ScrollBox->viewport()->installEventFilter(this);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -277,6 +278,7 @@ void TPageForm::LoadThePage() {
         // A document without a page leaves the tabs as they were, under the node's caption.
         CreateVivaformControls();
         VivaformMode = true;
+        Document.reset();
         ScrollBox->hide();
         TabControl->show();
         if (const THLWMemorystream* fill = info.FillStream())
@@ -289,19 +291,24 @@ void TPageForm::LoadThePage() {
     if (TabControl != nullptr)
         TabControl->hide();
     ScrollBox->show();
+    if (info.Form == nullptr)
+        return;
+    // One document per form: stepping within the form keeps it.
+    if (!Document || Document->Source() != info.Form)
+        Document = std::make_unique<TPackageFormDocument>(*info.Form);
+    DocumentPage = info.PageNumber;
     SetButtons();
-    std::unique_ptr<THLWMemorystream> stream = JoinPageStreams(info);
-    if (stream) {
+    if (Document->HasPage(DocumentPage)) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        ViewPage(*stream);
+        ViewPage();
         QApplication::restoreOverrideCursor();
     }
     actGotoPage->setText(QString::fromStdString(PageOfText(info.PageNumber, info.Form->PageCount())));
     UpdateThumbnails();
 }
 
-void TPageForm::ViewPage(THLWMemorystream& stream) {
-    if (VivaformMode)
+void TPageForm::ViewPage() {
+    if (VivaformMode || !Document)
         return;
     TRenderOptions options;
     options.PaperHint = PaperHint;
@@ -309,15 +316,21 @@ void TPageForm::ViewPage(THLWMemorystream& stream) {
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
-    TRgbImage picture = RenderPage(stream, options);
+    TRgbImage picture = RenderPage(*Document, DocumentPage, options);
     const int width = picture.Width();
     const int height = picture.Height();
     Image->SetBase(std::move(picture));
     AntiAliasImage(true);
     SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
     Image->setVisible(true);
+    if (Document->Traits().Pictures) {
+        // A picture keeps the scale as it is: measuring the scale again from a small
+        // picture's rounded size would move the scale every page window shares.
+        SetScaleText();
+        return;
+    }
     ReSizeImage(100);
-    if (!PclFileMode && !ScannedImageMode && DocumentSet != nullptr)
+    if (Document->Traits().PackagePages && DocumentSet != nullptr)
         LoadAnnotations();
     ScrollBox->horizontalScrollBar()->setValue(0);
     ScrollBox->verticalScrollBar()->setValue(0);
@@ -325,21 +338,12 @@ void TPageForm::ViewPage(THLWMemorystream& stream) {
 
 bool TPageForm::LoadPCLFile(const std::string& path) {
     try {
-        FileBuffer = std::make_unique<TPCLBuffer>();
-        FileBuffer->LoadFromFile(path);
-        FileBuffer->SetShowControlCodes(false);
-        FileBuffer->Parse();
-        PclFileMode = true;
+        std::unique_ptr<TPageDocument> file = TPclFileDocument::FromFile(path, TPclFileDocument::TUse::View);
         Image->hide();
-        FilePageNumber = 1;
-        FilePageCount = FileBuffer->GetPageCount();
-        actGotoPage->setText(QString::fromStdString(PageOfText(FilePageNumber, FilePageCount)));
         // The file's pages show at the original size from the first one on.
         OriginalScale = kOriginalScale;
         SetSharedPageScale(kOriginalScale);
-        ShowFilePage(1);
-        Image->show();
-        SetButtons();
+        ShowDocument(std::move(file));
         return true;
     } catch (const std::exception& e) {
         DebugMsg(std::string("PageForm : cannot view ") + path + ": " + e.what());
@@ -347,16 +351,13 @@ bool TPageForm::LoadPCLFile(const std::string& path) {
     }
 }
 
-void TPageForm::LoadScannedImage(TRgbImage image) {
-    ScannedImageMode = true;
-    const int width = image.Width();
-    const int height = image.Height();
-    Image->SetBase(std::move(image));
-    AntiAliasImage(true);
-    SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
+void TPageForm::ShowDocument(std::unique_ptr<TPageDocument> document) {
+    Document = std::move(document);
+    DocumentPage = 1;
+    actGotoPage->setText(QString::fromStdString(PageOfText(DocumentPage, Document->PageCount())));
+    ShowDocumentPage(1);
     Image->show();
     SetButtons();
-    SetScaleText();
 }
 
 void TPageForm::SizeTheForm() {
@@ -373,13 +374,15 @@ void TPageForm::SetButtons() {
     const bool zoom = !VivaformMode;
     actZoomIn->setEnabled(zoom);
     actZoomOut->setEnabled(zoom);
-    actGotoPage->setEnabled(zoom && !ScannedImageMode);
+    actGotoPage->setEnabled(zoom && Navigable());
     if (!actGotoPage->isEnabled())
         actGotoPage->setText(QString());
-    actPrev->setEnabled(!ScannedImageMode);
-    actNext->setEnabled(!ScannedImageMode);
+    actPrev->setEnabled(Navigable());
+    actNext->setEnabled(Navigable());
+    // A loose file's pages take annotations that are never stored, when its kind takes any.
+    const bool typedOnly = !PackageMode() && Document->Traits().Annotations;
     const TAnnotationRights rights =
-        AnnotationRights(DocumentSet, PclFileMode, VivaformMode, HasPermission("AddAnnotations"),
+        AnnotationRights(DocumentSet, typedOnly, VivaformMode, HasPermission("AddAnnotations"),
                          HasPermission("DelAnnotations"));
     actAddText->setEnabled(rights.AddText);
     actDelText->setEnabled(rights.DelText);
@@ -477,29 +480,34 @@ void TPageForm::FitHeight() {
 
 // ---- Navigation ---------------------------------------------------------------------------
 
-void TPageForm::ShowFilePage(int page) {
-    if (!FileBuffer)
+void TPageForm::ShowDocumentPage(int page) {
+    if (!Document || !Document->HasPage(page))
         return;
-    THLWMemorystream* source = FileBuffer->GetPageStream(page);
-    if (source == nullptr)
-        return;
-    FilePageNumber = page;
-    actGotoPage->setText(QString::fromStdString(PageOfText(FilePageNumber, FilePageCount)));
-    // The file's page stays as it is for printing; the copy loses its page-size commands.
-    THLWMemorystream copy = FilePageCopy(*FileBuffer, page);
-    ViewPage(copy);
+    DocumentPage = page;
+    actGotoPage->setText(QString::fromStdString(PageOfText(DocumentPage, Document->PageCount())));
+    ViewPage();
     UpdateThumbnails();
 }
 
+bool TPageForm::PackageMode() const {
+    return !Document || Document->Traits().PackagePages;
+}
+
+bool TPageForm::Navigable() const {
+    return !Document || Document->Traits().Navigable;
+}
+
 void TPageForm::StepPage(bool forward) {
-    if (PclFileMode) {
-        const int page = forward ? NextFilePage(FilePageNumber, FilePageCount)
-                                 : PrevFilePage(FilePageNumber, FilePageCount);
-        if (page != FilePageNumber)
-            ShowFilePage(page);
+    if (!Navigable())
+        return;
+    if (!PackageMode()) {
+        const int count = Document->PageCount();
+        const int page = forward ? NextFilePage(DocumentPage, count) : PrevFilePage(DocumentPage, count);
+        if (page != DocumentPage)
+            ShowDocumentPage(page);
         return;
     }
-    if (ScannedImageMode || CurrentNode == nullptr)
+    if (CurrentNode == nullptr)
         return;
     if (!SaveAnnotations(true))
         return;
@@ -517,7 +525,7 @@ void TPageForm::StepPage(bool forward) {
 }
 
 bool TPageForm::ShowNode(TTreeNode* node) {
-    if (node == nullptr || PclFileMode || ScannedImageMode)
+    if (node == nullptr || !PackageMode())
         return false;
     if (node == CurrentNode)
         return true;
@@ -547,13 +555,13 @@ void TPageForm::NextPage() {
 }
 
 void TPageForm::GotoPageClick() {
-    if (VivaformMode || ScannedImageMode)
+    if (VivaformMode || !Navigable())
         return;
     int high = 0;
-    if (PclFileMode) {
-        if (FilePageCount <= 1)
+    if (!PackageMode()) {
+        if (Document->PageCount() <= 1)
             return;
-        high = FilePageCount;
+        high = Document->PageCount();
     } else {
         if (CurrentNode == nullptr || CurrentNode->Info == nullptr || !SaveAnnotations(true))
             return;
@@ -572,9 +580,9 @@ void TPageForm::GotoPageClick() {
 }
 
 void TPageForm::GotoPage(TGotoChoice choice, int number) {
-    if (PclFileMode) {
-        if (FilePageCount > 1)
-            ShowFilePage(PlainFileGotoPage(choice, number, FilePageCount));
+    if (!PackageMode()) {
+        if (Document->PageCount() > 1)
+            ShowDocumentPage(PlainFileGotoPage(choice, number, Document->PageCount()));
         return;
     }
     const TGotoResult result = GotoFormPage(CurrentNode, choice, number);
@@ -596,15 +604,14 @@ void TPageForm::ImageMouseMove(QPoint pos) {
 }
 
 void TPageForm::HintPanelClick() {
-    if (!HasSwitch("/Testing") || !FileBuffer)
+    // The testing switch writes out the plain PCL file the window shows, as it was read.
+    const auto* file = dynamic_cast<const TPclFileDocument*>(Document.get());
+    if (!HasSwitch("/Testing") || file == nullptr)
         return;
-    const std::string file = TempFolder() + "form.pcl";
-    ShowInformation("Saving PCL to disk : " + file);
-    try {
-        FileBuffer->SaveToFile(file);
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
+    const std::string path = TempFolder() + "form.pcl";
+    ShowInformation("Saving PCL to disk : " + path);
+    if (!THLWMemorystream(std::string(file->Input())).SaveToFile(path))
+        ShowError("Cannot write " + path);
 }
 
 bool TPageForm::eventFilter(QObject* watched, QEvent* event) {

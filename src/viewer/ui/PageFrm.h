@@ -1,16 +1,18 @@
 #pragma once
-// TPageForm: the page view window. It shows one page at a time, rendered once by a fresh PCL
-// interpreter and then only stretched and smoothed for zooming; it steps through the pages of
-// the package in tree order (or through the pages of a plain PCL file) and hosts the page's
-// annotations. The decisions live in ViewerCore.h, PageNavigation.h, PageRender.h and
-// AnnotationStore.h; this window gathers input, calls them and shows the results.
+// TPageForm: the page view window. It shows one page at a time of a page document (a package
+// form, a plain PCL file, a scanned picture), drawn once and then only stretched and smoothed
+// for zooming; it steps through the pages of the package in tree order (or through the pages
+// of the document) and hosts the page's annotations. What differs between kinds of document
+// comes from the document's traits; the decisions live in ViewerCore.h, PageNavigation.h,
+// PageRender.h and AnnotationStore.h; this window gathers input, calls them and shows the
+// results.
 
 #include "Annotation.h"
 #include "AnnotationStore.h"
 #include "DocTree.h"
 #include "ImageAntialias.h"
-#include "PCLParse.h"
 #include "PackageFind.h"
+#include "PageDocument.h"
 #include "ViewerCore.h"
 
 #include <QMainWindow>
@@ -51,12 +53,11 @@ public:
     TTreeNode* CurrentNode = nullptr;
     TTreeNode* FirstNode = nullptr;
     TTreeNode* LastNode = nullptr;
-    bool PclFileMode = false;
-    bool ScannedImageMode = false;
     bool VivaformMode = false;
-    std::unique_ptr<TPCLBuffer> FileBuffer;
-    int FilePageNumber = 1;
-    int FilePageCount = 0;
+    // The document whose page is shown and that page (1-based): the form of CurrentNode, or
+    // the loose file the window was opened on. None in Vivaform mode and before a page shows.
+    std::unique_ptr<TPageDocument> Document;
+    int DocumentPage = 1;
     double OriginalScale = 0;
     bool BestFit = false;
     bool UserResized = false;
@@ -90,8 +91,8 @@ public:
     bool ShowNode(TTreeNode* node);
     // Repaints the marks of found text (after HighlightsOn changed what it answers).
     void RefreshHighlights();
-    // The scanned-image mode with the picture the scanning plug-in made of the file.
-    void LoadScannedImage(TRgbImage image);
+    // A loose file's document (a picture, or pages of their own): shows its first page.
+    void ShowDocument(std::unique_ptr<TPageDocument> document);
     // Vivaform mode: the tab control with "View" (the page in the browser) and "Data" (the
     // form's XML as a tree), made on first use and kept for the window's life.
     void CreateVivaformControls();
@@ -105,7 +106,8 @@ public:
     void SetUserResized(bool on) { UserResized = on; }
 
     void LoadThePage();
-    void ViewPage(THLWMemorystream& stream);
+    // Draws the document's page DocumentPage and shows it.
+    void ViewPage();
     void SetButtons();
 
     // Zoom.
@@ -125,7 +127,8 @@ public:
     // The navigation button: runs the go-to-page dialog, then GotoPage.
     void GotoPageClick();
     void GotoPage(TGotoChoice choice, int number);
-    void ShowFilePage(int page);
+    // Shows page (1-based) of a loose file's document.
+    void ShowDocumentPage(int page);
 
     // Annotations.
     TAnnotation* CreateAnAnnotation(TPoint pcl, const std::string& time, const std::string& date,
@@ -150,7 +153,7 @@ public:
     std::vector<TAnnotation*> Annotations() const;
     TAnnotationSizer* Sizer() const { return sizer_; }
 
-    // Thumbnails: the strip shows the pages of the form (or plain file) shown, unless switched
+    // Thumbnails: the strip shows the pages of the document shown, unless switched
     // off ("ShowThumbnails") or the form has a single page; a thumbnail chosen shows its page.
     void UpdateThumbnails();
     void ThumbnailChosen(int page);
@@ -227,6 +230,11 @@ private:
     void PlaceAnnotation(TAnnotation& annotation);
     void SetAddTextMode(bool on);
     void SaveWindowSize();
+    // The window steps through the package's pages in tree order (CurrentNode), rather than
+    // through the pages of a loose file's document.
+    bool PackageMode() const;
+    // Pages can be stepped through and chosen.
+    bool Navigable() const;
 
     TAnnotationSizer* sizer_ = nullptr;
     std::vector<QPointer<TAnnotation>> annotations_;

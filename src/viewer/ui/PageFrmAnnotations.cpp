@@ -78,7 +78,7 @@ void TPageForm::StampAnnotation(TAnnotation& annotation) {
 
 TAnnotation* TPageForm::CreateAnAnnotation(TPoint pcl, const std::string& time, const std::string& date,
                                            const std::string& user, const std::string& text) {
-    if (ScannedImageMode || VivaformMode)
+    if (VivaformMode || (Document && !Document->Traits().Annotations))
         return nullptr;
     auto* annotation = new TAnnotation(Image);
     annotation->hide();
@@ -157,7 +157,8 @@ void TPageForm::DestroyAnnotation(TAnnotation* annotation) {
 }
 
 bool TPageForm::SaveAnnotations(bool ask) {
-    if (ScannedImageMode || VivaformMode || PclFileMode)
+    // Only package pages keep their annotations.
+    if (VivaformMode || !PackageMode())
         return true;
     if (DocumentSet == nullptr || CurrentNode == nullptr || CurrentNode->Info == nullptr) {
         actSaveAnnotations->setEnabled(false);

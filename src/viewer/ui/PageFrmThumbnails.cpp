@@ -1,10 +1,10 @@
-// The page window's thumbnail strip: placing it, filling it with the pages of the form (or
-// plain file) shown, keeping its mark on the page shown, showing a chosen page, and the View
+// The page window's thumbnail strip: placing it, filling it with the pages of the document
+// shown, keeping its mark on the page shown, showing a chosen page, and the View
 // menu's switch, remembered in the settings.
 
 #include "HLWRegistry.h"
 #include "PageFrm.h"
-#include "PageRender.h"
+#include "PclPageDocuments.h"
 #include "ThumbnailStrip.h"
 
 #include <QBoxLayout>
@@ -51,26 +51,19 @@ void TPageForm::UpdateThumbnails() {
     int count = 0;
     int current = 0;
     TThumbnailStrip::TPageSource pages;
-    if (PclFileMode && FileBuffer) {
-        source = FileBuffer.get();
-        count = FilePageCount;
-        current = FilePageNumber;
-        pages = [this](int page) {
-            if (!FileBuffer || FileBuffer->GetPageStream(page) == nullptr)
-                return std::unique_ptr<THLWMemorystream>();
-            return std::make_unique<THLWMemorystream>(FilePageCopy(*FileBuffer, page));
-        };
-    } else if (!VivaformMode && !ScannedImageMode && CurrentNode != nullptr && CurrentNode->Info != nullptr &&
-               CurrentNode->Form() != nullptr) {
-        TDocSetForm* form = CurrentNode->Form();
-        source = form;
-        count = form->PageCount();
+    if (!PackageMode()) {
+        source = Document->Source();
+        count = Document->PageCount();
+        current = DocumentPage;
+        pages = [this](int page) { return Document ? Document->DetachPage(page) : nullptr; };
+    } else if (!VivaformMode && Document && CurrentNode != nullptr && CurrentNode->Info != nullptr) {
+        source = Document->Source();
+        count = Document->PageCount();
         current = CurrentNode->Info->PageNumber;
-        pages = [form](int page) {
-            TInfo info;
-            info.Form = form;
-            info.PageNumber = page;
-            return JoinPageStreams(info);
+        // The strip keeps this while the form is shown, whichever document shows it; the
+        // copy it is given may be drawn while the form changes or goes.
+        pages = [form = CurrentNode->Form()](int page) {
+            return form != nullptr ? TPackageFormDocument(*form).DetachPage(page) : nullptr;
         };
     }
     // A single page needs no strip to choose from.
@@ -84,8 +77,8 @@ void TPageForm::UpdateThumbnails() {
 }
 
 void TPageForm::ThumbnailChosen(int page) {
-    if (PclFileMode) {
-        ShowFilePage(page);
+    if (!PackageMode()) {
+        ShowDocumentPage(page);
         return;
     }
     // As with the go-to-page dialog: the page's annotations are saved (or kept) first.

@@ -154,26 +154,26 @@ void TThumbnailStrip::DrawNext() {
         pending_.pop_front();
         if (Thumbnail(page) != nullptr)
             continue;
-        std::shared_ptr<THLWMemorystream> stream;
+        std::shared_ptr<TPageDocument> copy;
         try {
             if (pages_)
-                stream = pages_(page);
+                copy = pages_(page);
         } catch (const std::exception& e) {
             DebugMsg(std::string("Thumbnails : page ") + std::to_string(page) + ": " + e.what());
         }
-        if (!stream) {
+        if (!copy) {
             cache_.Store(source_, page, TGreyImage());
             continue;
         }
         busy_ = true;
         const void* source = source_;
         const std::string hint = paperHint_;
-        // The worker has its own copy of the page and its own interpreter; the font engine is
-        // shared and safe across threads.
-        worker_.start([this, stream, source, page, hint] {
+        // The worker has its own copy of the page, which draws with an interpreter of its own;
+        // the font engine is shared and safe across threads.
+        worker_.start([this, copy, source, page, hint] {
             TGreyImage image;
             try {
-                image = RenderThumbnail(*stream, kThumbnailWidth, hint);
+                image = ThumbnailOfPage(*copy, 1, kThumbnailWidth, hint);
             } catch (const std::exception& e) {
                 DebugMsg(std::string("Thumbnails : page ") + std::to_string(page) + ": " + e.what());
             } catch (...) {

@@ -5,7 +5,7 @@
 // the strip's cache, so a form visited again shows at once. The strip only tells which page
 // the user chose (PageChosen); the page window shows it and then marks it (SetCurrentPage).
 
-#include "HLWStream.h"
+#include "PageDocument.h"
 #include "PageThumbnail.h"
 
 #include <QListWidget>
@@ -21,15 +21,15 @@ namespace pg {
 class TThumbnailStrip : public QListWidget {
     Q_OBJECT
 public:
-    // The PCL of a page (1-based) to draw; nullptr when there is none. Called on the GUI
-    // thread; the worker draws from the copy it returns.
-    using TPageSource = std::function<std::unique_ptr<THLWMemorystream>(int page)>;
+    // A page (1-based) to draw, as a document of its own whose page 1 it is; nullptr when there
+    // is none. Called on the GUI thread; the worker draws from the copy it returns.
+    using TPageSource = std::function<std::unique_ptr<TPageDocument>(int page)>;
 
     explicit TThumbnailStrip(QWidget* parent = nullptr);
     // Waits for the thumbnail being drawn, if any.
     ~TThumbnailStrip() override;
 
-    // Shows pages 1..count of source (a form, or a plain file's interpreter) with page
+    // Shows pages 1..count of source (a form, or a plain file's document) with page
     // current marked. The same source again keeps the thumbnails and only moves the mark.
     void ShowPages(const void* source, int count, int current, TPageSource pages, std::string paperHint);
     // Marks page (1-based) as the page shown and scrolls it into view.

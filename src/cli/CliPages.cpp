@@ -1,12 +1,13 @@
-#include "CliPageSource.h"
+#include "CliPages.h"
 
 #include "CliPackage.h"
 #include "PackageExtensions.h"
-#include "PageRender.h"
+#include "PclPageDocuments.h"
 #include "Strings.h"
 
 #include <filesystem>
 #include <iostream>
+#include <stdexcept>
 
 namespace pg::cli {
 
@@ -14,7 +15,7 @@ bool IsPackageFile(const std::string& path) {
     return IsPackageExtension(std::filesystem::path(path).extension().string());
 }
 
-void TPageSource::Open(const std::string& input, const std::string& command) {
+void TCliPages::Open(const std::string& input, const std::string& command) {
     input_ = input;
     if (IsPackageFile(input)) {
         set_ = ReadCliPackage(input, command);
@@ -24,59 +25,34 @@ void TPageSource::Open(const std::string& input, const std::string& command) {
             forms_.push_back(numbers.Form(int(n)));
         return;
     }
-    file_ = std::make_unique<TPCLBuffer>();
-    file_->LoadFromFile(input);
-    file_->Parse();
+    std::string error;
+    document_ = OpenPageDocument(input, error);
+    if (!document_)
+        throw std::runtime_error(error);
 }
 
-int TPageSource::FormCount() const {
-    return int(forms_.size());
-}
-
-bool TPageSource::SelectForm(int form) {
+bool TCliPages::SelectForm(int form) {
     if (form < 1 || form > FormCount()) {
         std::cerr << "No form " << form << " in " << input_ << " (" << FormCount() << " forms)\n";
         return false;
     }
-    form_ = forms_[size_t(form - 1)];
+    document_ = std::make_unique<TPackageFormDocument>(*forms_[size_t(form - 1)]);
     formNumber_ = form;
     return true;
 }
 
-int TPageSource::Status() const {
+int TCliPages::Status() const {
     return set_ ? StatusAfterReading(*set_) : 0;
 }
 
-int TPageSource::PageCount() const {
-    if (form_)
-        return form_->PageCount();
-    return file_ ? file_->GetPageCount() : 0;
-}
-
-bool TPageSource::Check(int page) const {
-    if (page >= 1 && page <= PageCount())
+bool TCliPages::Check(int page) const {
+    if (document_ && document_->HasPage(page))
         return true;
-    if (file_ && page == -1)
-        return true;
-    if (form_)
+    if (formNumber_ != 0)
         std::cerr << "No page " << page << " in form " << formNumber_ << " (" << PageCount() << " pages)\n";
     else
         std::cerr << "No page " << page << " in " << input_ << " (" << PageCount() << " pages)\n";
     return false;
-}
-
-THLWMemorystream TPageSource::Pcl(int page) const {
-    THLWMemorystream out;
-    if (form_) {
-        const TDocSetPage& p = *form_->Pages[size_t(page - 1)];
-        out.AppendStream(p.FillData);
-        out.AppendStream(p.TemplateData);
-    } else if (page == -1) {
-        out.AppendStream(*file_->GetPageStream(-1));
-    } else {
-        out.AppendStream(FilePageCopy(*file_, page));
-    }
-    return out;
 }
 
 } // namespace pg::cli
