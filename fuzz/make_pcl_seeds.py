@@ -95,6 +95,7 @@ SEEDS = {
     "hpgl-encoded": hpgl("IN;PA0,10160;PE<\x6f\xde\xbf\xbf\x70\xde:\xc1=\xbf\xbf>\xc3\x7f\xde7\x5f\x60;PE"),
     "hpgl-hostile": hpgl("IN;PA1e300,-1e300;PD-99999999999,99999999999;PM0;PD1,1;PD2,2;FP;CI1e9,0.0001;RA1e12,1e12;"
                          "SC0,0,0,0;PD5,5;IR;PE") + p("~%1B") + b"PD" + b"1," * 500,
+    "hpgl-fill-no-edges": p("~E~%0BIN;PM0;PA100,100;PM2;FP;PM0;PD100,0,200,0;PM2;FP1;~%0A\f"),
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

@@ -1,6 +1,6 @@
 #include "HPGL.h"
 
-#include "PageBitmap.h"
+#include "PolygonRaster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -333,52 +333,27 @@ private:
                        int(std::lround(q.Y)), pen, 0);
     }
 
-    // Fills the rings (even-odd, or non-zero winding) row by row through the device's fills.
+    // Fills the rings (even-odd, or non-zero winding) through the device, black. The work the
+    // fill may cost at most is charged before it is drawn.
     void Fill(const std::vector<std::vector<THPGLPoint>>& rings, bool nonZero) {
         if (st_.SelectedPen == 0)
             return;
         run_.Marked = true;
         if (!dev_ || budget_ <= 0)
             return;
-        struct TEdge {
-            double X0, Y0, X1, Y1;
-            int Dir;
-        };
-        std::vector<TEdge> edges;
-        double top = 1e300, bottom = -1e300;
-        for (const auto& ring : rings)
-            for (size_t i = 0; i < ring.size() && ring.size() > 2; ++i) {
-                const THPGLPoint a = st_.ToPage(ring[i]), b = st_.ToPage(ring[(i + 1) % ring.size()]);
-                if (a.Y == b.Y)
-                    continue;
-                edges.push_back(a.Y < b.Y ? TEdge{a.X, a.Y, b.X, b.Y, 1} : TEdge{b.X, b.Y, a.X, a.Y, -1});
-                top = std::min(top, std::min(a.Y, b.Y));
-                bottom = std::max(bottom, std::max(a.Y, b.Y));
-            }
-        const int y0 = int(std::max(0.0, std::floor(top)));
-        const int y1 = int(std::min(double(dev_->PageHeight()), std::ceil(bottom)));
-        std::vector<std::pair<double, int>> cuts;
-        for (int y = y0; y < y1 && budget_ > 0; ++y) {
-            const double sy = y + 0.5;
-            cuts.clear();
-            for (const TEdge& e : edges)
-                if (sy >= e.Y0 && sy < e.Y1)
-                    cuts.emplace_back(e.X0 + (sy - e.Y0) * (e.X1 - e.X0) / (e.Y1 - e.Y0), e.Dir);
-            budget_ -= int64_t(edges.size()) + 1;
-            std::sort(cuts.begin(), cuts.end());
-            int winding = 0;
-            for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-                winding += nonZero ? cuts[i].second : 1;
-                if (nonZero ? winding == 0 : winding % 2 == 0)
-                    continue;
-                const double from = std::max(0.0, std::round(cuts[i].first));
-                const double to = std::min(double(dev_->PageWidth()), std::round(cuts[i + 1].first));
-                if (to > from) {
-                    budget_ -= int64_t(to - from);
-                    dev_->FillRectangle(int(from), y, int(to - from), 1, kPaletteBlack);
-                }
+        std::vector<TPolygonRing> page(rings.size());
+        for (size_t i = 0; i < rings.size(); ++i) {
+            page[i].reserve(rings[i].size());
+            for (const THPGLPoint& p : rings[i]) {
+                const THPGLPoint at = st_.ToPage(p);
+                page[i].push_back({at.X, at.Y});
             }
         }
+        const int64_t work = PolygonSpanWork(page, dev_->PageWidth(), dev_->PageHeight());
+        if (work == 0)
+            return;
+        budget_ -= work;
+        dev_->FillPolygon(page, nonZero ? TFillRule::NonZero : TFillRule::EvenOdd, TPaint::Solid(0));
     }
 
     // PE: flags and numbers in base 64 (or base 32 after '7'), relative user units unless a

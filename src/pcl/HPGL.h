@@ -1,7 +1,7 @@
 #pragma once
 // The HP-GL/2 plotter inside PCL: the state it keeps between HP-GL/2 stretches of a page and
 // the runner that reads one stretch of instructions and draws it through the output device as
-// lines and filled spans. Labels (LB) are read past and not drawn: the forms and drivers that
+// lines and filled polygons. Labels (LB) are read past and not drawn: the forms and drivers that
 // plot use PCL text for words, and a label drawn in a substitute font would be further from
 // the printed page than no label.
 

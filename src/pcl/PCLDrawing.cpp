@@ -18,6 +18,8 @@ namespace {
 constexpr size_t kMaxRasterRowBytes = 8192;
 constexpr int kSignaturePenWidth = 5;
 constexpr uint32_t kSignatureRed = 0x000000FF;
+constexpr uint32_t kBlack = 0x00000000;
+constexpr uint32_t kWhite = 0x00FFFFFF;
 
 int ClampToInt(int64_t v) {
     return int(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -193,19 +195,41 @@ void TPCLBuffer::ReportRowsOffPage(const std::vector<uint8_t>& row, int64_t base
     }
 }
 
-// Rectangle fill: each pixel := fill index AND the page's index, so that content under a
-// black fill stays black and a white fill changes nothing. The AND happens in place on the
-// page; no copy of the content under the rectangle is needed for it.
+// What a rectangle of the fill type paints with: 0 black, 1 white (erase), 2 the shading of
+// the pattern identifier's percentage, 3 its cross-hatch pattern, 4 the user-defined pattern of
+// that identifier; 5 and other types the current pattern. Patterns are anchored at the origin.
+TPaint TPCLBuffer::RectanglePaint(int32_t fillType) const {
+    TPaint paint;
+    switch (fillType) {
+    case 0:
+        paint = TPaint::Solid(kBlack);
+        break;
+    case 1:
+        paint = TPaint::Solid(kWhite);
+        break;
+    case 2:
+        paint = TPaint::GreyLevel(Raster.PatternID);
+        break;
+    default: {
+        const TPaint::TPatternType type = fillType == 3   ? TPaint::TPatternType::CrossHatch
+                                          : fillType == 4 ? TPaint::TPatternType::UserDefined
+                                                          : TPaint::TPatternType::Current;
+        paint = TPaint::PatternFill(type, Raster.PatternID, Page.LeftOffset, Page.TopMargin);
+        break;
+    }
+    }
+    paint.SourceTransparent = Raster.SourceTransparent;
+    paint.PatternTransparent = Raster.PatternTransparent;
+    return paint;
+}
+
+// Rectangle fill, combined with the page by the device. The work a page's fills may cost is
+// bounded by the area they cover.
 void TPCLBuffer::FillRectangle(int32_t fillType) {
-    uint8_t index = kPaletteGrey;
-    if (fillType == 0 || (fillType == 2 && Raster.PatternID == 100))
-        index = kPaletteFillBlack;
-    else if (fillType == 1)
-        index = kPaletteWhite;
     const int64_t left = int64_t(Page.LeftOffset) + Page.CursorX;
     const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
-    // The work a page's fills may cost is bounded: a page whose fills cover the page hundreds of
-    // times over stops filling, so that a hostile stream cannot hold the window for minutes.
+    // A page whose fills cover the page hundreds of times over stops filling, so that a hostile
+    // stream cannot hold the window for minutes.
     TPCLDevice& device = Device();
     const int64_t width = std::clamp<int64_t>(std::min<int64_t>(left + Raster.RectWidth, device.PageWidth()) -
                                                   std::max<int64_t>(left, 0),
@@ -219,7 +243,8 @@ void TPCLBuffer::FillRectangle(int32_t fillType) {
         return;
     }
     FilledArea += width * height;
-    device.FillRectangle(ClampToInt(left), ClampToInt(top), Raster.RectWidth, Raster.RectHeight, index);
+    device.FillRectangle(ClampToInt(left), ClampToInt(top), Raster.RectWidth, Raster.RectHeight,
+                         RectanglePaint(fillType));
 }
 
 // Signature box: the outline only, a 5-pixel pen centred on the box's edges, so that the

@@ -242,6 +242,7 @@ private:
     void TellSoftFontText(const TSoftFont& font, std::string_view run);
     void DrawRasterRow(std::string_view block);
     void FillRectangle(int32_t fillType);
+    TPaint RectanglePaint(int32_t fillType) const;
     void SignatureBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
     // How raster rows lie on the page: across the logical page like text (portrait, and
     // landscape rows that turn with the page), down the logical page (landscape rows laid

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 using namespace pg;
 
 using test::CountPixels;
@@ -212,11 +215,11 @@ TEST(PageBitmapDevice, DrawsWhatTheInterpreterHandsIt) {
     d.DrawRasterRow(2147483600, 0, row, 16, TRasterDirection::Across);
     b.Clear();
     b.SetPixel(5, 5, 0);
-    d.FillRectangle(4, 4, 3, 3, kPaletteFillBlack);
+    d.FillRectangle(4, 4, 3, 3, TPaint::Solid(0));
     EXPECT_EQ(b.Pixel(5, 5), 0);
     EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 8);
-    d.FillRectangle(0, 0, 0, 5, kPaletteFillBlack);
-    d.FillRectangle(2147483600, 2147483600, 1000, 1000, kPaletteFillBlack);
+    d.FillRectangle(0, 0, 0, 5, TPaint::Solid(0));
+    d.FillRectangle(2147483600, 2147483600, 1000, 1000, TPaint::Solid(0));
     EXPECT_EQ(CountPixels(b, kPaletteFillBlack), 8);
     b.Clear();
     const uint8_t glyph[] = {0xC0, 0x40};
@@ -227,4 +230,82 @@ TEST(PageBitmapDevice, DrawsWhatTheInterpreterHandsIt) {
     EXPECT_EQ(CountPixels(b, NearestPaletteIndex(0x000000FF)), 30);
     d.FillEllipse(0, 0, 4, 4, 0);
     EXPECT_EQ(b.Pixel(2, 2), 0);
+}
+
+// Polygon fills: the page bitmap and the thumbnail cover the same pixels under either rule,
+// paint black as index 0 and rectangles' black as the fill black; shapes without an edge
+// that crosses a row draw nothing.
+TEST(PolygonFill, RulesAndPaintsAlikeOnThePixelDevices) {
+    const TPolygonRing outer{{4, 4}, {36, 4}, {36, 36}, {4, 36}};
+    const TPolygonRing inner{{12, 12}, {28, 12}, {28, 28}, {12, 28}};
+    const TPolygonRing reversed{{12, 12}, {12, 28}, {28, 28}, {28, 12}};
+    struct TCase {
+        const char* Name;
+        std::vector<TPolygonRing> Rings;
+        TFillRule Rule;
+        int Black; // pixels
+        bool HoleFilled;
+    } cases[] = {
+        {"even-odd hole", {outer, inner}, TFillRule::EvenOdd, 32 * 32 - 16 * 16, false},
+        {"non-zero same way round", {outer, inner}, TFillRule::NonZero, 32 * 32, true},
+        {"non-zero other way round", {outer, reversed}, TFillRule::NonZero, 32 * 32 - 16 * 16, false},
+        {"half pixels round to the nearest edge",
+         {{{3.6, 4.4}, {8.4, 4.4}, {8.4, 6.6}, {3.6, 6.6}}},
+         TFillRule::EvenOdd,
+         4 * 3,
+         false},
+        {"clipped to the page",
+         {{{-1e9, -1e9}, {1e9, -1e9}, {1e9, 1e9}, {-1e9, 1e9}}},
+         TFillRule::EvenOdd,
+         40 * 40,
+         true},
+        {"only horizontal edges", {{{0, 5}, {20, 5}, {30, 5}}}, TFillRule::NonZero, 0, false},
+        {"a single point", {{{5, 5}}}, TFillRule::EvenOdd, 0, false},
+        {"a ring of two points", {{{0, 0}, {30, 30}}}, TFillRule::EvenOdd, 0, false},
+        {"not finite", {{{0, 0}, {NAN, 30}, {30, INFINITY}}}, TFillRule::EvenOdd, 0, false},
+    };
+    for (const TCase& c : cases) {
+        TPageBitmap b(40, 40);
+        TPageBitmapDevice d(b);
+        d.FillPolygon(c.Rings, c.Rule, TPaint::Solid(0));
+        EXPECT_EQ(CountPixels(b, kPaletteBlack), c.Black) << c.Name;
+        EXPECT_EQ(CountPixels(b, test::kAnyInk), c.Black) << c.Name;
+        EXPECT_EQ(b.Pixel(20, 20) == kPaletteBlack, c.HoleFilled) << c.Name;
+        TThumbnailDevice thumbnail;
+        thumbnail.StartPage(40, 40);
+        thumbnail.FillPolygon(c.Rings, c.Rule, TPaint::Solid(0));
+        for (int row = 0; row < 10; ++row)
+            for (int column = 0; column < 10; ++column)
+                EXPECT_EQ(thumbnail.CellRow(row)[size_t(column)],
+                          255 *
+                              CountPixels(b, kPaletteBlack, column * 4, row * 4, column * 4 + 4, row * 4 + 4))
+                    << c.Name << " cell " << column << "," << row;
+    }
+    // Paints: what a rectangle and a polygon leave on a white page, and on a black pixel.
+    struct TPaintCase {
+        const char* Name;
+        TPaint Paint;
+        int RectangleIndex;
+        int PolygonIndex;
+    } paints[] = {
+        {"black", TPaint::Solid(0), kPaletteFillBlack, kPaletteBlack},
+        {"white", TPaint::Solid(0x00FFFFFF), kPaletteWhite, kPaletteWhite},
+        {"full grey level", TPaint::GreyLevel(100), kPaletteFillBlack, kPaletteBlack},
+        {"grey level", TPaint::GreyLevel(20), kPaletteGrey, kPaletteGrey},
+        {"cross-hatch", TPaint::PatternFill(TPaint::TPatternType::CrossHatch, 3, 0, 0), kPaletteGrey,
+         kPaletteGrey},
+        {"red", TPaint::Solid(0x000000FF), NearestPaletteIndex(0x000000FF), NearestPaletteIndex(0x000000FF)},
+    };
+    for (const TPaintCase& c : paints) {
+        TPageBitmap b(40, 40);
+        TPageBitmapDevice d(b);
+        b.SetPixel(6, 6, kPaletteBlack);
+        d.FillRectangle(4, 4, 4, 4, c.Paint);
+        d.FillPolygon(std::vector<TPolygonRing>{{{20, 4}, {24, 4}, {24, 8}, {20, 8}}}, TFillRule::NonZero,
+                      c.Paint);
+        EXPECT_EQ(b.Pixel(5, 5), c.RectangleIndex) << c.Name;
+        EXPECT_EQ(b.Pixel(6, 6), kPaletteBlack) << c.Name;
+        EXPECT_EQ(b.Pixel(21, 5), c.PolygonIndex) << c.Name;
+        EXPECT_EQ(CountPixels(b, test::kAnyInk), c.RectangleIndex == kPaletteWhite ? 1 : 32) << c.Name;
+    }
 }

@@ -88,3 +88,13 @@ TEST(PclHpgl, HostilePlotsAreBounded) {
     EXPECT_EQ(page.Width(), 2450);
     EXPECT_TRUE(b->InHpglMode());
 }
+
+TEST(PclHpgl, PolygonsWithoutAnEdgeAcrossARowDrawNothing) {
+    // A polygon of one point, and one whose edges all run along one row: a fill that covers no
+    // pixel, though the page still counts as plotted on.
+    for (const char* plot : {"PM0;PA100,100;PM2;FP;", "PM0;PD100,0,200,0,300,0;PM2;FP1;RA400,0;"}) {
+        auto b = Parsed(P(std::string("~E~%0BIN;") + plot + "~%0A\f"), true);
+        EXPECT_EQ(b->GetPageCount(), 1) << plot;
+        EXPECT_EQ(Ink(Drawn(*b), 0, 0, 4200, 4200), 0) << plot;
+    }
+}

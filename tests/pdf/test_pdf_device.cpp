@@ -291,5 +291,35 @@ TEST(PdfDevice, FillTextBlueWhenAskedGreyFillsGreyOverBlackRule) {
     EXPECT_EQ(CountIn(mono, 310, 109, 360, 114, Black), 50u * 5u);
 }
 
+// HP-GL/2 fills are paths with their fill rule: a square with a square inside it, both drawn
+// the same way round, keeps its hole under the even-odd rule (FP) and fills it under the
+// non-zero rule (FP1), as the page bitmap shows them.
+TEST(PdfDevice, HpglFillsArePathsWithTheirFillRule) {
+    test::TTempFolder folder("pdf-polygons");
+    // Plotter units from the frame's lower left corner, x moved on by dx.
+    auto squares = [](int dx) {
+        auto at = [&](int x, int y) { return std::to_string(x + dx) + "," + std::to_string(y); };
+        return "PU" + at(1016, 8128) + ";PM0;PD" + at(2032, 8128) + "," + at(2032, 9144) + "," +
+               at(1016, 9144) + "," + at(1016, 8128) + ";PM1;PU" + at(1270, 8382) + ";PD" + at(1778, 8382) +
+               "," + at(1778, 8890) + "," + at(1270, 8890) + "," + at(1270, 8382) + ";PM2;";
+    };
+    const std::string pcl = P("~E~&l2A~*p0x0Y~*c7200x7200Y~*c0T~%0BIN;SP1;PA;" + squares(0) + "FP;" +
+                              squares(2032) + "FP1;~%0AText");
+    const std::string pdf = WritePdf(folder, pcl, {"LTR", false});
+    const std::vector<uint32_t> pixels = PagePixels(pdf);
+    // Page pixels / 300 * 72: the first outer square spans points 84 .. 156 across and 108 ..
+    // 180 down, its hole 102 .. 138 and 126 .. 162; the second lies 144 points to the right.
+    EXPECT_EQ(CountIn(pixels, 86, 110, 100, 178, Black), 14u * 68u);
+    EXPECT_EQ(CountIn(pixels, 104, 128, 136, 160, Black), 0u);
+    EXPECT_EQ(CountIn(pixels, 248, 128, 280, 160, Black), 32u * 32u);
+    const std::string content =
+        test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" - 2>/dev/null").Out;
+    EXPECT_NE(content.find("f*"), std::string::npos);
+    const test::TInkImage ours = OurPage(pcl, 1);
+    const test::TInkImage poppler = test::PopplerPage(pdf, 1);
+    EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97);
+    EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97);
+}
+
 } // namespace
 } // namespace pg

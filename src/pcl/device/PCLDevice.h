@@ -57,6 +57,71 @@ struct TPicture {
 // The direction a raster row runs in from its first pixel.
 enum class TRasterDirection { Across, Down };
 
+// What a fill paints with, and how it combines with the page. A device maps it to what it can
+// draw; no device is told how another one stores its pixels.
+struct TPaint {
+    enum class TKind : uint8_t {
+        Colour,  // Colour
+        Grey,    // Level
+        Pattern, // PatternType, Pattern, RefX/RefY
+    };
+    // Which pattern a pattern paint names.
+    enum class TPatternType : uint8_t {
+        CrossHatch,  // PCL cross-hatch pattern 1..6
+        UserDefined, // a pattern the stream downloaded, by its identifier
+        // The pattern selected last for text and fills (`*v#T`), not resolved here yet.
+        Current,
+    };
+
+    TKind Kind = TKind::Colour;
+    uint32_t Colour = 0; // 0x00BBGGRR
+    int Level = 100;     // percent of black
+    TPatternType PatternType = TPatternType::CrossHatch;
+    int Pattern = 0;
+    // Where the pattern's tiles are anchored, in page pixels.
+    int RefX = 0;
+    int RefY = 0;
+    // Transparency of white in the source and in the pattern, and the logical operation of
+    // source, pattern (texture) and destination (a PCL ROP3 code; 252 is the reset default).
+    bool SourceTransparent = true;
+    bool PatternTransparent = true;
+    uint8_t Rop = 252;
+
+    static TPaint Solid(uint32_t colour) {
+        TPaint paint;
+        paint.Colour = colour;
+        return paint;
+    }
+    static TPaint GreyLevel(int percent) {
+        TPaint paint;
+        paint.Kind = TKind::Grey;
+        paint.Level = percent;
+        return paint;
+    }
+    static TPaint PatternFill(TPatternType type, int pattern, int refX, int refY) {
+        TPaint paint;
+        paint.Kind = TKind::Pattern;
+        paint.PatternType = type;
+        paint.Pattern = pattern;
+        paint.RefX = refX;
+        paint.RefY = refY;
+        return paint;
+    }
+};
+
+// A point in page pixels, fractions kept.
+struct TPagePoint {
+    double X = 0;
+    double Y = 0;
+};
+
+// One closed ring of a polygon; the last point joins the first.
+using TPolygonRing = std::vector<TPagePoint>;
+
+// Which points a set of rings encloses: an odd number of crossings, or a winding number other
+// than 0.
+enum class TFillRule { EvenOdd, NonZero };
+
 class TPCLDevice {
 public:
     virtual ~TPCLDevice() = default;
@@ -88,9 +153,12 @@ public:
     // One raster row of bitCount pixels from (x, y): set bits black, clear bits leave the page.
     virtual void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                                TRasterDirection direction) = 0;
-    // A rectangle fill combined with the page: each pixel := fill index AND the page's index
-    // (page palette indices, see PageBitmap.h).
-    virtual void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) = 0;
+    // A PCL rectangle: columns left .. left + width - 1, rows top .. top + height - 1, painted
+    // with paint and combined with what the page holds there.
+    virtual void FillRectangle(int left, int top, int width, int height, const TPaint& paint) = 0;
+    // The area the rings enclose under the rule (HP-GL/2 fills). Rings of fewer than three
+    // points enclose nothing.
+    virtual void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
     // The ellipse inside the box left .. right - 1, top .. bottom - 1.
     virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;

@@ -1,8 +1,35 @@
 #include "PageBitmapDevice.h"
 
+#include "PolygonRaster.h"
+
 #include <algorithm>
 
 namespace pg {
+
+uint32_t PaintColour(const TPaint& paint) {
+    switch (paint.Kind) {
+    case TPaint::TKind::Colour:
+        return paint.Colour & 0x00FFFFFF;
+    case TPaint::TKind::Grey:
+        if (paint.Level == 100)
+            return PagePalette()[kPaletteBlack];
+        break;
+    case TPaint::TKind::Pattern:
+        break;
+    }
+    return PagePalette()[kPaletteGrey];
+}
+
+namespace {
+
+// A rectangle's black is the palette's fill black (index 14), as PCL rectangles have always
+// come out on the page; every other paint takes the index nearest its colour.
+uint8_t RectangleIndex(const TPaint& paint) {
+    const uint32_t colour = PaintColour(paint);
+    return colour == PagePalette()[kPaletteBlack] ? kPaletteFillBlack : NearestPaletteIndex(colour);
+}
+
+} // namespace
 
 void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (!rasterizer_)
@@ -43,11 +70,20 @@ void TPageBitmapDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bit
     }
 }
 
-void TPageBitmapDevice::FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) {
+// Each pixel := the paint's index AND the page's: content under a black fill stays black, and
+// a white fill changes nothing.
+void TPageBitmapDevice::FillRectangle(int left, int top, int width, int height, const TPaint& paint) {
     if (width <= 0 || height <= 0)
         return;
     bitmap_->AndRect(left, top, int(std::min<int64_t>(int64_t(left) + width, INT32_MAX)),
-                     int(std::min<int64_t>(int64_t(top) + height, INT32_MAX)), fillIndex);
+                     int(std::min<int64_t>(int64_t(top) + height, INT32_MAX)), RectangleIndex(paint));
+}
+
+void TPageBitmapDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule,
+                                    const TPaint& paint) {
+    const uint8_t index = NearestPaletteIndex(PaintColour(paint));
+    ForEachPolygonSpan(rings, rule, bitmap_->Width(), bitmap_->Height(),
+                       [&](int y, int left, int right) { bitmap_->AndRect(left, y, right, y + 1, index); });
 }
 
 void TPageBitmapDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {

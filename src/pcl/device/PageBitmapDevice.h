@@ -1,6 +1,7 @@
 #pragma once
-// The page-bitmap device: draws the interpreter's output onto a TPageBitmap (palette indices,
-// the AND combine of rectangle fills). The screen, driver printing and `render` use it.
+// The page-bitmap device: draws the interpreter's output onto a TPageBitmap (palette indices;
+// fills take the index of their paint's colour, combined with the page by AND). The screen,
+// driver printing and `render` use it.
 
 #include "PCLDevice.h"
 #include "PageBitmap.h"
@@ -10,6 +11,11 @@
 #include <vector>
 
 namespace pg {
+
+// The colour (0x00BBGGRR) a fill paint shows on a page: its colour; black for a grey level of
+// 100 percent; the palette's medium grey for any other grey level and for every pattern, whose
+// tiles are not drawn. The PDF and thumbnail devices show fills as the page bitmap does.
+uint32_t PaintColour(const TPaint& paint);
 
 // A character image from a font engine: 8-bit coverage, placed relative to the top left of
 // the character's cell.
@@ -71,7 +77,8 @@ public:
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;
-    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
+    void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 

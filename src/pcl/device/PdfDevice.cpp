@@ -1,6 +1,5 @@
 #include "PdfDevice.h"
 
-#include "PageBitmap.h"
 #include "Strings.h"
 #include "SystemFonts.h"
 
@@ -376,7 +375,47 @@ struct TLineOp {
     int X1, Y1, X2, Y2, Pen;
     uint32_t Colour;
 };
-using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp>;
+// A polygon fill, combined with the page like a rectangle fill.
+struct TPolygonOp {
+    std::vector<TPolygonRing> Rings;
+    TFillRule Rule;
+    uint32_t Colour;
+};
+using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp>;
+
+// The part of a ring inside the square from -far to far each way (Sutherland-Hodgman, one
+// side at a time). What the ring encloses inside the square stays enclosed, with the same
+// winding; cairo's fixed-point coordinates cannot hold points much further out.
+TPolygonRing ClipRing(const TPolygonRing& ring, double far) {
+    TPolygonRing out = ring;
+    // Side k: x >= -far, x <= far, y >= -far, y <= far.
+    for (int k = 0; k < 4 && !out.empty(); ++k) {
+        const bool onX = k < 2;
+        const double limit = k % 2 == 0 ? -far : far;
+        auto inside = [&](const TPagePoint& p) {
+            const double v = onX ? p.X : p.Y;
+            return k % 2 == 0 ? v >= limit : v <= limit;
+        };
+        auto crossing = [&](const TPagePoint& a, const TPagePoint& b) {
+            const double t = onX ? (limit - a.X) / (b.X - a.X) : (limit - a.Y) / (b.Y - a.Y);
+            return onX ? TPagePoint{limit, a.Y + t * (b.Y - a.Y)} : TPagePoint{a.X + t * (b.X - a.X), limit};
+        };
+        TPolygonRing next;
+        for (size_t i = 0; i < out.size(); ++i) {
+            const TPagePoint& a = out[i];
+            const TPagePoint& b = out[(i + 1) % out.size()];
+            if (inside(a)) {
+                next.push_back(a);
+                if (!inside(b))
+                    next.push_back(crossing(a, b));
+            } else if (inside(b)) {
+                next.push_back(crossing(a, b));
+            }
+        }
+        out = std::move(next);
+    }
+    return out;
+}
 
 cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
@@ -601,6 +640,21 @@ struct TPdfDevice::TImpl {
             cairo_restore(cr);
             SetColour(cr, ellipse->Colour);
             cairo_fill(cr);
+        } else if (const auto* polygon = std::get_if<TPolygonOp>(&op)) {
+            cairo_new_path(cr);
+            for (const TPolygonRing& ring : polygon->Rings) {
+                cairo_move_to(cr, ring.front().X, ring.front().Y);
+                for (size_t i = 1; i < ring.size(); ++i)
+                    cairo_line_to(cr, ring[i].X, ring[i].Y);
+                cairo_close_path(cr);
+            }
+            cairo_set_fill_rule(cr, polygon->Rule == TFillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD
+                                                                        : CAIRO_FILL_RULE_WINDING);
+            cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+            SetColour(cr, polygon->Colour);
+            cairo_fill(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         } else if (const auto* line = std::get_if<TLineOp>(&op)) {
             SetColour(cr, line->Colour);
             cairo_set_line_width(cr, line->Pen);
@@ -694,15 +748,37 @@ void TPdfDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size
     }
 }
 
-void TPdfDevice::FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) {
+// Fills show in the colours the page bitmap shows them in, whether or not the document is
+// in colour: a grey shading stays grey.
+void TPdfDevice::FillRectangle(int left, int top, int width, int height, const TPaint& paint) {
+    const uint32_t colour = PaintColour(paint);
     // A white fill combined with the page changes nothing.
-    if (width <= 0 || height <= 0 || fillIndex == kPaletteWhite)
+    if (width <= 0 || height <= 0 || colour == kWhite)
         return;
     const int l = Clamp(left, 0, kSurface), t = Clamp(top, 0, kSurface);
     const int r = Clamp(int64_t(left) + width, 0, kSurface), b = Clamp(int64_t(top) + height, 0, kSurface);
     if (l >= r || t >= b)
         return;
-    impl_->Ops.emplace_back(TRectOp{l, t, r, b, PagePalette()[fillIndex] & kWhite, true});
+    impl_->Ops.emplace_back(TRectOp{l, t, r, b, colour, true});
+}
+
+void TPdfDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) {
+    const uint32_t colour = PaintColour(paint);
+    if (colour == kWhite)
+        return;
+    constexpr double kFar = 4.0 * kSurface;
+    TPolygonOp op{{}, rule, colour};
+    for (const TPolygonRing& ring : rings) {
+        if (ring.size() < 3 || !std::all_of(ring.begin(), ring.end(), [](const TPagePoint& p) {
+                return std::isfinite(p.X) && std::isfinite(p.Y);
+            }))
+            continue;
+        TPolygonRing clipped = ClipRing(ring, kFar);
+        if (clipped.size() >= 3)
+            op.Rings.push_back(std::move(clipped));
+    }
+    if (!op.Rings.empty())
+        impl_->Ops.emplace_back(std::move(op));
 }
 
 void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {

@@ -1,7 +1,8 @@
 #pragma once
 // The PDF device: draws the interpreter's pages into a PDF document through cairo's PDF
 // surface. Text runs stay text (the system font the interpreter chose, its subset embedded,
-// so readers can search and copy the words); rectangles, lines and ellipses are vector paths;
+// so readers can search and copy the words); rectangles, polygons (with their fill rule),
+// lines and ellipses are vector paths;
 // raster rows and downloaded glyphs become 1-bit image masks, gathered into bands of rows.
 // Fonts go in without their hinting, one per text size with the interpreter's advances, so
 // that a run is written as plain strings rather than a position correction after each glyph.
@@ -43,7 +44,8 @@ public:
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;
-    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
+    void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 

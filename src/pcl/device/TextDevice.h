@@ -57,7 +57,8 @@ public:
     void SoftFontText(int height, std::span<const TPlacedChar> chars) override;
     void DrawGlyph(int, int, const TBitImage&) override {}
     void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}
-    void FillRectangle(int, int, int, int, uint8_t) override {}
+    void FillRectangle(int, int, int, int, const TPaint&) override {}
+    void FillPolygon(std::span<const TPolygonRing>, TFillRule, const TPaint&) override {}
     void DrawLine(int, int, int, int, int, uint32_t) override {}
     void FillEllipse(int, int, int, int, uint32_t) override {}
 

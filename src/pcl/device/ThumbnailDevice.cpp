@@ -1,6 +1,7 @@
 #include "ThumbnailDevice.h"
 
 #include "PageBitmap.h"
+#include "PolygonRaster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,11 +137,18 @@ void TThumbnailDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits
     }
 }
 
-void TThumbnailDevice::FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) {
+void TThumbnailDevice::FillRectangle(int left, int top, int width, int height, const TPaint& paint) {
     if (width <= 0 || height <= 0)
         return;
     // The fill darkens what it covers; white leaves the page as it is.
-    AddRect(left, top, int64_t(left) + width, int64_t(top) + height, DarknessOf(PagePalette()[fillIndex]));
+    AddRect(left, top, int64_t(left) + width, int64_t(top) + height, DarknessOf(PaintColour(paint)));
+}
+
+// The pixels the page bitmap fills, each darkened as a rectangle fill darkens it.
+void TThumbnailDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) {
+    const uint32_t darkness = DarknessOf(PaintColour(paint));
+    ForEachPolygonSpan(rings, rule, width_, height_,
+                       [&](int y, int left, int right) { AddRect(left, y, right, y + 1, darkness); });
 }
 
 void TThumbnailDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) {

@@ -34,7 +34,8 @@ public:
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;
-    void FillRectangle(int left, int top, int width, int height, uint8_t fillIndex) override;
+    void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
+    void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 

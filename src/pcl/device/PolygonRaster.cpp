@@ -1,0 +1,95 @@
+#include "PolygonRaster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace pg {
+
+namespace {
+
+// An edge from its upper end (Y0) to its lower end; Dir +1 when it runs downwards in its ring.
+struct TEdge {
+    double X0, Y0, X1, Y1;
+    int Dir;
+};
+
+struct TEdges {
+    std::vector<TEdge> List;
+    double Top = 0, Bottom = 0, Left = 0, Right = 0;
+};
+
+bool Finite(const TPagePoint& p) {
+    return std::isfinite(p.X) && std::isfinite(p.Y);
+}
+
+TEdges CollectEdges(std::span<const TPolygonRing> rings) {
+    TEdges edges;
+    for (const TPolygonRing& ring : rings) {
+        if (ring.size() <= 2)
+            continue;
+        for (size_t i = 0; i < ring.size(); ++i) {
+            const TPagePoint a = ring[i], b = ring[(i + 1) % ring.size()];
+            if (a.Y == b.Y || !Finite(a) || !Finite(b))
+                continue;
+            const bool first = edges.List.empty();
+            edges.List.push_back(a.Y < b.Y ? TEdge{a.X, a.Y, b.X, b.Y, 1} : TEdge{b.X, b.Y, a.X, a.Y, -1});
+            edges.Top = first ? std::min(a.Y, b.Y) : std::min({edges.Top, a.Y, b.Y});
+            edges.Bottom = first ? std::max(a.Y, b.Y) : std::max({edges.Bottom, a.Y, b.Y});
+            edges.Left = first ? std::min(a.X, b.X) : std::min({edges.Left, a.X, b.X});
+            edges.Right = first ? std::max(a.X, b.X) : std::max({edges.Right, a.X, b.X});
+        }
+    }
+    return edges;
+}
+
+// The rows the edges reach on a page of height rows: first .. last - 1.
+std::pair<int, int> RowRange(const TEdges& edges, int height) {
+    const double h = std::max(height, 0);
+    return {int(std::clamp(std::floor(edges.Top), 0.0, h)), int(std::clamp(std::ceil(edges.Bottom), 0.0, h))};
+}
+
+} // namespace
+
+void ForEachPolygonSpan(std::span<const TPolygonRing> rings, TFillRule rule, int width, int height,
+                        const std::function<void(int y, int left, int right)>& span) {
+    const TEdges edges = CollectEdges(rings);
+    if (edges.List.empty())
+        return;
+    const bool nonZero = rule == TFillRule::NonZero;
+    const auto [y0, y1] = RowRange(edges, height);
+    std::vector<std::pair<double, int>> cuts;
+    for (int y = y0; y < y1; ++y) {
+        const double sy = y + 0.5;
+        cuts.clear();
+        for (const TEdge& e : edges.List)
+            if (sy >= e.Y0 && sy < e.Y1)
+                cuts.emplace_back(e.X0 + (sy - e.Y0) * (e.X1 - e.X0) / (e.Y1 - e.Y0), e.Dir);
+        std::sort(cuts.begin(), cuts.end());
+        int winding = 0;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            winding += nonZero ? cuts[i].second : 1;
+            if (nonZero ? winding == 0 : winding % 2 == 0)
+                continue;
+            const double from = std::max(0.0, std::round(cuts[i].first));
+            const double to = std::min(double(width), std::round(cuts[i + 1].first));
+            if (to > from)
+                span(y, int(from), int(to));
+        }
+    }
+}
+
+int64_t PolygonSpanWork(std::span<const TPolygonRing> rings, int width, int height) {
+    const TEdges edges = CollectEdges(rings);
+    if (edges.List.empty())
+        return 0;
+    const auto [y0, y1] = RowRange(edges, height);
+    const double w = std::max(width, 0);
+    const auto left = int64_t(std::clamp(std::floor(edges.Left), 0.0, w));
+    const auto right = int64_t(std::clamp(std::ceil(edges.Right), 0.0, w));
+    const int64_t rows = y1 - y0;
+    return rows * (int64_t(edges.List.size()) + 1) + rows * (right - left);
+}
+
+} // namespace pg

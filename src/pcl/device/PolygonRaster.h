@@ -1,0 +1,26 @@
+#pragma once
+// The scanline rasteriser the pixel devices fill polygons with. A pixel row is sampled through
+// its middle; each run between two crossings that the fill rule counts as inside covers the
+// pixels from the rounded left crossing up to the rounded right one. The page bitmap and the
+// thumbnail share it, so both cover exactly the same pixels.
+
+#include "PCLDevice.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace pg {
+
+// Calls span(y, left, right) for the pixels left .. right - 1 of row y inside the rings, on a
+// width x height page, rows top to bottom. Rings of fewer than three points, horizontal edges
+// and edges with a point that is not finite add nothing.
+void ForEachPolygonSpan(std::span<const TPolygonRing> rings, TFillRule rule, int width, int height,
+                        const std::function<void(int y, int left, int right)>& span);
+
+// What filling the rings on a width x height page costs at most, in the units of pixel work a
+// page budgets its plotting in: each row weighs the edges it is tested against, and every pixel
+// of the rings' bounding box on the page counts once.
+int64_t PolygonSpanWork(std::span<const TPolygonRing> rings, int width, int height);
+
+} // namespace pg
