@@ -2,10 +2,12 @@
 // as Tesselon when the output file ends in ".tsn".
 
 #include "CliPackage.h"
+#include "CliPages.h"
 #include "Command.h"
 #include "Json.h"
 #include "PackageFile.h"
 #include "PackageText.h"
+#include "PageDocument.h"
 #include "Quodex.h"
 #include "Sha256.h"
 #include "Strings.h"
@@ -170,12 +172,60 @@ void PrintSummary(std::ostream& out, TDocSet& set) {
         out << "Error: " << text(e.Error ? e.Error->DisplayText() : e.Text) << '\n';
 }
 
+// What a loose file (plain PCL) has: its pages, each with its size and orientation as the page
+// window shows it. It has no forms, so asking for their order is refused.
+int InfoOfLooseFile(const std::string& path, const std::vector<std::string>& args) {
+    if (HasOption(args, "reorder")) {
+        std::cerr << path << " is not a package: --reorder orders a package's forms\n";
+        return 1;
+    }
+    std::string error;
+    const std::unique_ptr<TPageDocument> document = OpenPageDocument(path, error);
+    if (!document) {
+        std::cerr << (error.empty() ? "Cannot read " + path : error) << '\n';
+        return 1;
+    }
+    const bool json = HasOption(args, "json");
+    TJsonWriter writer;
+    writer.BeginObject();
+    writer.Member("File", path);
+    writer.Member("Package", false);
+    writer.Member("PageCount", int32_t(document->PageCount()));
+    writer.Key("Pages");
+    writer.BeginArray();
+    if (!json)
+        std::cout << "File: " << path << " (not a package)\nPages: " << document->PageCount() << '\n';
+    for (int page = 1; page <= document->PageCount(); ++page) {
+        const TPageFacts facts = document->PageFacts(page);
+        // The page as the page window draws it: its size, paper and orientation.
+        const char* paper = facts.Letter ? "letter" : "legal";
+        const char* orientation = facts.Landscape ? "landscape" : "portrait";
+        writer.BeginObject();
+        writer.Member("Page", int32_t(page));
+        writer.Member("Width", int32_t(facts.Width));
+        writer.Member("Height", int32_t(facts.Height));
+        writer.Member("Paper", paper);
+        writer.Member("Orientation", orientation);
+        writer.EndObject();
+        if (!json)
+            std::cout << "  Page " << page << ": " << facts.Width << " x " << facts.Height << " dots, "
+                      << paper << ", " << orientation << '\n';
+    }
+    writer.EndArray();
+    writer.EndObject();
+    if (json)
+        std::cout << writer.Text() << '\n';
+    return 0;
+}
+
 int RunInfo(const std::vector<std::string>& args) {
     const std::vector<std::string> files = Positionals(args, {});
     if (files.size() != 1) {
         std::cerr << "usage: pagellan-cli info FILE [--json] [--reorder]\n";
         return 2;
     }
+    if (!IsPackageFile(files[0]))
+        return InfoOfLooseFile(files[0], args);
     std::unique_ptr<TDocSet> set = ReadCliPackage(files[0], "info");
     if (HasOption(args, "json")) {
         if (HasOption(args, "reorder"))

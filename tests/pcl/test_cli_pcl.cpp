@@ -49,6 +49,25 @@ TEST(CliPcl, PagesSplitAndReemitAPclFile) {
     EXPECT_EQ(RunCli("pages " + Q(dir.Path("missing.pcl"))).Status, 1);
 }
 
+// info on a plain file: its pages with size and orientation, not the package fields it lacks.
+TEST(CliPcl, InfoOfAPlainFileListsItsPages) {
+    const TTempFolder dir("cli_pcl_info");
+    const std::string in = dir.File("two.pcl", "\x1b"
+                                               "E\x1b&l2AOne\f\x1b&l3A\x1b&l1OTwo\f");
+    const TCommandRun info = RunCli("info " + Q(in));
+    EXPECT_EQ(info.Status, 0) << info.Out;
+    EXPECT_NE(info.Out.find("Pages: 2"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find(", portrait\n  Page 2: 4200 x 2550 dots, legal, landscape\n"), std::string::npos)
+        << info.Out;
+    const TCommandRun json = RunCli("info --json " + Q(in));
+    EXPECT_EQ(json.Status, 0);
+    EXPECT_NE(json.Out.find("\"Package\":false,\"PageCount\":2"), std::string::npos) << json.Out;
+    const TCommandRun reorder =
+        RunCommand(std::string("'") + PAGELLAN_CLI + "' info --reorder " + Q(in) + " 2>&1");
+    EXPECT_EQ(reorder.Status, 1);
+    EXPECT_NE(reorder.Out.find("is not a package"), std::string::npos) << reorder.Out;
+}
+
 TEST(CliPcl, CountsAndSplitsGhostscriptLaserPrinterOutput) {
     if (!HaveGhostscript())
         GTEST_SKIP() << "Ghostscript is not installed";

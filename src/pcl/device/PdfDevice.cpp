@@ -1,5 +1,6 @@
 #include "PdfDevice.h"
 
+#include "Prompt.h"
 #include "Strings.h"
 #include "SystemFonts.h"
 
@@ -452,6 +453,27 @@ struct TPdfDevice::TImpl {
     int Pages = 0;
     std::vector<TOp> Ops;
     TMaskCanvas Mask;
+    // Bytes the page's drawing operations hold until the page is written. A page is bounded
+    // (kPageOpBytes, with the mask well under 256 MB in all), so that a hostile or runaway
+    // stream cannot take the machine's memory; past it the rest of the page is left out, and
+    // the user is told once per document.
+    size_t OpBytes = 0;
+    bool ToldOverBudget = false;
+    static constexpr size_t kPageOpBytes = size_t(192) << 20;
+
+    // Whether an operation holding about bytes may still be kept on this page.
+    bool Spend(size_t bytes) {
+        bytes += sizeof(TOp);
+        if (bytes <= kPageOpBytes - std::min(OpBytes, kPageOpBytes)) {
+            OpBytes += bytes;
+            return true;
+        }
+        if (!ToldOverBudget) {
+            ToldOverBudget = true;
+            ShowInformation("Too much drawing on one page; the rest of it is left out of the PDF");
+        }
+        return false;
+    }
     std::map<std::pair<const TPdfFont*, int>, cairo_font_face_t*> Sized;
 
     ~TImpl() {
@@ -680,6 +702,7 @@ TPdfDevice::~TPdfDevice() = default;
 
 void TPdfDevice::StartPage(int width, int height) {
     impl_->Ops.clear();
+    impl_->OpBytes = 0;
     impl_->Mask.Clear();
     impl_->Width = std::max(width, 0);
     impl_->Height = std::max(height, 0);
@@ -706,7 +729,7 @@ void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCha
     if (font.Height <= 0 || font.Height > kMaxCellHeight || chars.empty())
         return;
     const TPdfFont* face = TPdfFonts::Shared().Find(font.Family, font.Bold, font.Italic);
-    if (!face)
+    if (!face || !impl_->Spend(chars.size() * sizeof(TPlacedChar)))
         return;
     impl_->Ops.emplace_back(
         TTextOp{face, font.Height, impl_->Ink(font.Colour), {chars.begin(), chars.end()}});
@@ -757,7 +780,7 @@ void TPdfDevice::FillRectangle(int left, int top, int width, int height, const T
         return;
     const int l = Clamp(left, 0, kSurface), t = Clamp(top, 0, kSurface);
     const int r = Clamp(int64_t(left) + width, 0, kSurface), b = Clamp(int64_t(top) + height, 0, kSurface);
-    if (l >= r || t >= b)
+    if (l >= r || t >= b || !impl_->Spend(0))
         return;
     impl_->Ops.emplace_back(TRectOp{l, t, r, b, colour, true});
 }
@@ -767,6 +790,11 @@ void TPdfDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule
     if (colour == kWhite)
         return;
     constexpr double kFar = 4.0 * kSurface;
+    size_t points = 0;
+    for (const TPolygonRing& ring : rings)
+        points += ring.size();
+    if (!impl_->Spend(points * sizeof(TPagePoint)))
+        return;
     TPolygonOp op{{}, rule, colour};
     for (const TPolygonRing& ring : rings) {
         if (ring.size() < 3 || !std::all_of(ring.begin(), ring.end(), [](const TPagePoint& p) {
@@ -787,6 +815,8 @@ void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t
     constexpr int64_t kFar = 4 * kSurface;
     const int pen = Clamp(penWidth, 1, kSurface);
     const uint32_t ink = impl_->Ink(colour);
+    if (!impl_->Spend(0))
+        return;
     if (y1 == y2 || x1 == x2) {
         // Straight lines as the rectangles the square pen covers, exactly as on the bitmap.
         const int before = pen / 2;
@@ -809,7 +839,8 @@ void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t
 }
 
 void TPdfDevice::FillEllipse(int left, int top, int right, int bottom, uint32_t colour) {
-    if (right <= left || bottom <= top || left >= kSurface || top >= kSurface || right <= 0 || bottom <= 0)
+    if (right <= left || bottom <= top || left >= kSurface || top >= kSurface || right <= 0 || bottom <= 0 ||
+        !impl_->Spend(0))
         return;
     constexpr int64_t kFar = 4 * kSurface;
     impl_->Ops.emplace_back(TEllipseOp{Clamp(left, -kFar, kFar), Clamp(top, -kFar, kFar),

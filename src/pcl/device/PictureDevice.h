@@ -24,7 +24,8 @@ public:
     int MeasureChar(const TDeviceFont&, uint8_t) override { return 0; }
     void DrawGlyph(int, int, const TBitImage&) override {}
     void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}
-    void FillRectangle(int, int, int, int, uint8_t) override {}
+    void FillRectangle(int, int, int, int, const TPaint&) override {}
+    void FillPolygon(std::span<const TPolygonRing>, TFillRule, const TPaint&) override {}
     void DrawLine(int, int, int, int, int, uint32_t) override {}
     void FillEllipse(int, int, int, int, uint32_t) override {}
     // Copies the picture's pixels over the page, clipped to it.
