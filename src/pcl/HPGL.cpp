@@ -11,6 +11,12 @@ namespace pg {
 
 namespace {
 
+// A parameter as a whole number: a value far outside int (a hostile stream's 1e300) is clamped
+// first, so that the conversion is defined; NaN counts as 0.
+int ToInt(double v) {
+    return std::isnan(v) ? 0 : int(std::clamp(v, -2e9, 2e9));
+}
+
 constexpr double kPluPerInch = 1016;
 constexpr double kPixelsPerInch = 300;
 // Coordinates past this many plotter units (about 80 metres) are not believed: a plot that
@@ -117,7 +123,7 @@ private:
             st_.Polygon.clear();
             st_.LabelTerminator = 3;
         } else if (m == "SP") {
-            st_.SelectedPen = int(at(0, 0));
+            st_.SelectedPen = ToInt(at(0, 0));
         } else if (m == "WU") {
             st_.WidthRelative = at(0, 0) == 1;
             st_.PenWidth = st_.WidthRelative ? 0.1 : 0.35;
@@ -137,7 +143,7 @@ private:
             if (!p.empty())
                 Circle(std::abs(p[0]) * std::abs(ScaleX()), std::clamp(std::abs(at(1, 5)), 0.5, 180.0));
         } else if (m == "PM") {
-            PolygonMode(int(at(0, 0)));
+            PolygonMode(ToInt(at(0, 0)));
         } else if (m == "EP") {
             for (const auto& ring : st_.Polygon)
                 Outline(ring, true);
@@ -164,7 +170,7 @@ private:
                 DefaultScalingPoints();
             }
         } else if (m == "RO") {
-            const int angle = int(at(0, 0));
+            const int angle = ToInt(at(0, 0));
             if (angle == 0 || angle == 90 || angle == 180 || angle == 270) {
                 const THPGLPoint pen = st_.ToPage(st_.Pen);
                 st_.Rotation = angle;
@@ -400,13 +406,15 @@ private:
             const double number = (value & 1) ? -double(value >> 1) : double(value >> 1);
             value = 0;
             place = 1;
+            // Pen numbers and fraction digits are small; a huge encoded number is clamped before
+            // it becomes an int.
             if (penNext) {
-                st_.SelectedPen = int(number);
+                st_.SelectedPen = ToInt(number);
                 penNext = false;
                 continue;
             }
             if (fractionNext) {
-                fraction = std::clamp(int(number), 0, 26);
+                fraction = std::clamp(ToInt(number), 0, 26);
                 fractionNext = false;
                 continue;
             }
