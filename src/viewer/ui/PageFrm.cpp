@@ -604,11 +604,12 @@ void TPageForm::ImageMouseMove(QPoint pos) {
 }
 
 void TPageForm::HintPanelClick() {
-    // The testing switch writes out the plain PCL file the window shows, as it was read.
+    // The testing switch writes out the plain PCL file the window shows, as it was read, into the
+    // user's own data folder (never a fixed name in the shared temporary folder).
     const auto* file = dynamic_cast<const TPclFileDocument*>(Document.get());
     if (!HasSwitch("/Testing") || file == nullptr)
         return;
-    const std::string path = TempFolder() + "form.pcl";
+    const std::string path = ProgramDataFolder() + "form.pcl";
     ShowInformation("Saving PCL to disk : " + path);
     if (!THLWMemorystream(std::string(file->Input())).SaveToFile(path))
         ShowError("Cannot write " + path);
