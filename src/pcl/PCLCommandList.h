@@ -11,7 +11,7 @@
 
 namespace pg {
 
-class TPCLBuffer;
+class TPCLInterpreter;
 
 // The command key of a command text, upper-cased and packed into 32 bits (up to 4 bytes);
 // 0 for a key that is empty or longer than 4 bytes, which no registered key is.
@@ -38,7 +38,9 @@ private:
     uint32_t packed_ = 0;
     int length_ = 0;
 };
-using TPCLHandler = void (TPCLBuffer::*)(std::string_view command);
+// A command's handler: changes the interpreter's state as the command says and re-emits the
+// command exactly once.
+using TPCLHandler = void (*)(TPCLInterpreter& interpreter, std::string_view command);
 
 class TPCLStringList {
 public:

@@ -5,6 +5,7 @@
 
 #include "FontEngine.h"
 #include "PCLFontWidths.h"
+#include "PCLInterpreter.h"
 #include "PCLValues.h"
 #include "Strings.h"
 
@@ -22,10 +23,6 @@ constexpr uint8_t kCarriageReturn = 13;
 constexpr uint8_t kBullet = 177;
 constexpr uint32_t kBlack = 0x00000000;
 constexpr uint32_t kWhite = 0x00FFFFFF;
-
-int ClampInt(int64_t v) {
-    return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
 
 bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
@@ -185,18 +182,20 @@ int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double h
 
 // One run in the current font from the drawing position; the cursor then moves by the run's
 // advance and by the line feeds inside it.
-void TPCLBuffer::DrawTextRun(std::string_view run) {
-    const TTextFont textFont = SelectTextFont(Font, Raster.CurrentPattern, Page.PrintMode);
+void DrawTextRun(TPCLInterpreter& ip, std::string_view run) {
+    const TPCLFontState& fontState = ip.State.Font;
+    TPCLPageState& page = ip.State.Page;
+    const TTextFont textFont = SelectTextFont(fontState, ip.State.Raster.CurrentPattern, page.PrintMode);
     // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
     const TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
                                textFont.Colour};
     TDeviceFont measureFont = drawFont;
     measureFont.Height = textFont.Height;
-    TPCLDevice& device = Device();
+    TPCLDevice& device = ip.Device();
     const auto measure = [&](uint8_t c) { return device.MeasureChar(measureFont, c); };
-    const bool twice = Contains(UpperCase(textFont.Family), "COUR") && Font.PrimaryStrokeWeight == 3;
-    const int64_t top = int64_t(Page.TopMargin) + Page.CursorY;
-    int64_t x = int64_t(Page.LeftOffset) + Page.CursorX;
+    const bool twice = Contains(UpperCase(textFont.Family), "COUR") && fontState.PrimaryStrokeWeight == 3;
+    const int64_t top = int64_t(page.TopMargin) + page.CursorY;
+    int64_t x = int64_t(page.LeftOffset) + page.CursorX;
     int64_t y = textFont.Allowance + top - textFont.Height;
     int64_t advance = 0;
     int64_t down = 0;
@@ -212,49 +211,53 @@ void TPCLBuffer::DrawTextRun(std::string_view run) {
     for (const char ch : run) {
         const uint8_t c = uint8_t(ch);
         if (c == kLineFeed) {
-            y += LineAdvance();
-            down += LineAdvance();
+            y += ip.LineAdvance();
+            down += ip.LineAdvance();
             continue;
         }
         if (c == kCarriageReturn) {
-            x = Page.LeftOffset;
+            x = page.LeftOffset;
             continue;
         }
         if (c < 32)
             continue;
-        const int32_t w = CharWidth(textFont, Font, Page.HMI, c, measure);
+        const int32_t w = CharWidth(textFont, fontState, page.HMI, c, measure);
         if (c == kBullet) {
             drawChars();
-            device.FillEllipse(ClampInt(x), ClampInt(y + 15), ClampInt(x + 15), ClampInt(y + 30), kBlack);
+            device.FillEllipse(ClampToInt(x), ClampToInt(y + 15), ClampToInt(x + 15), ClampToInt(y + 30),
+                               kBlack);
         } else {
-            chars.push_back({c, ClampInt(x), ClampInt(y), w});
+            chars.push_back({c, ClampToInt(x), ClampToInt(y), w});
             if (twice)
-                chars.push_back({c, ClampInt(x + 6), ClampInt(y), w});
+                chars.push_back({c, ClampToInt(x + 6), ClampToInt(y), w});
         }
         advance += w;
-        if (Font.Underline) {
+        if (fontState.Underline) {
             drawChars();
-            const int line = ClampInt(top + 5);
-            device.DrawLine(ClampInt(x), line, ClampInt(x + w), line, 2, kBlack);
+            const int line = ClampToInt(top + 5);
+            device.DrawLine(ClampToInt(x), line, ClampToInt(x + w), line, 2, kBlack);
         }
         x += w;
     }
     drawChars();
-    Page.CursorX = int32_t(uint32_t(int64_t(Page.CursorX) + advance));
-    Page.CursorY = int32_t(uint32_t(int64_t(Page.CursorY) + down));
+    page.CursorX = int32_t(uint32_t(int64_t(page.CursorX) + advance));
+    page.CursorY = int32_t(uint32_t(int64_t(page.CursorY) + down));
 }
+
+namespace {
 
 // The printable codes of a soft-font run with their cells, laid out as DrawSoftFontRun
 // places the glyphs; other codes (bar codes, signatures and logos often sit below the space)
 // tell nothing a reader could search for.
-void TPCLBuffer::TellSoftFontText(const TSoftFont& font, std::string_view run) {
+void TellSoftFontText(TPCLInterpreter& ip, const TSoftFont& font, std::string_view run) {
+    const TPCLPageState& page = ip.State.Page;
     int height = font.CellHeight();
     if (height <= 0)
         for (const auto& [code, glyph] : font.Glyphs())
             height = std::max(height, glyph->TopOffset);
     std::vector<TPlacedChar> chars;
-    const int64_t baseline = int64_t(Page.TopMargin) + Page.CursorY;
-    int64_t x = int64_t(Page.LeftOffset) + Page.CursorX;
+    const int64_t baseline = int64_t(page.TopMargin) + page.CursorY;
+    int64_t x = int64_t(page.LeftOffset) + page.CursorX;
     int quarters = 0;
     for (const char ch : run) {
         const uint8_t c = uint8_t(ch);
@@ -265,23 +268,26 @@ void TPCLBuffer::TellSoftFontText(const TSoftFont& font, std::string_view run) {
         const int advance = quarters / 4;
         quarters -= advance * 4;
         if (c >= 32 && c != 127)
-            chars.push_back({c, ClampInt(x), ClampInt(baseline - height), advance});
+            chars.push_back({c, ClampToInt(x), ClampToInt(baseline - height), advance});
         x += advance;
     }
     if (!chars.empty())
-        Device().SoftFontText(height, chars);
+        ip.Device().SoftFontText(height, chars);
 }
+
+} // namespace
 
 // A run in a downloaded bitmap font: each byte's glyph at the cursor, black; bytes without a
 // glyph are skipped without moving. A scalable font's glyphs are outlines, not bitmaps: its
 // text is drawn with the system fonts instead, so that it stays readable.
-void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
+void DrawSoftFontRun(TPCLInterpreter& ip, const TSoftFont& font, std::string_view run) {
     if (font.Scalable()) {
-        DrawTextRun(run);
+        DrawTextRun(ip, run);
         return;
     }
-    TPCLDevice& device = Device();
-    TellSoftFontText(font, run);
+    TPCLPageState& page = ip.State.Page;
+    TPCLDevice& device = ip.Device();
+    TellSoftFontText(ip, font, run);
     // The delta X is in quarter dots: the run keeps the quarters that whole dots leave over,
     // so that a word of a finer font does not drift left by a fraction per letter.
     int quarters = 0;
@@ -294,10 +300,10 @@ void TPCLBuffer::DrawSoftFontRun(const TSoftFont& font, std::string_view run) {
         quarters -= advance * 4;
         if (g->Width > 1 && g->Height > 0) {
             const TBitImage image{std::span<const uint8_t>(g->Bits), g->Width, g->Height, g->BytesPerRow};
-            device.DrawGlyph(ClampInt(int64_t(Page.LeftOffset) + Page.CursorX + g->LeftOffset),
-                             ClampInt(int64_t(Page.TopMargin) + Page.CursorY - g->TopOffset), image);
+            device.DrawGlyph(ClampToInt(int64_t(page.LeftOffset) + page.CursorX + g->LeftOffset),
+                             ClampToInt(int64_t(page.TopMargin) + page.CursorY - g->TopOffset), image);
         }
-        Page.CursorX = int32_t(uint32_t(Page.CursorX) + uint32_t(advance));
+        page.CursorX = int32_t(uint32_t(page.CursorX) + uint32_t(advance));
     }
 }
 

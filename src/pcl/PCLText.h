@@ -1,9 +1,9 @@
 #pragma once
 // Font selection and character widths of PCL text drawn with system fonts: the typeface
 // names, the family substitution, the style and height rules and the advance of each
-// character. The drawing itself is TPCLBuffer::DrawTextRun (PCLText.cpp).
+// character; and the drawing of text runs in system fonts and in downloaded bitmap fonts.
 
-#include "PCLParse.h"
+#include "PCLState.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,5 +38,14 @@ int32_t HMIWidth(double hmi);
 // asked only for installed families that have no width table.
 int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint8_t c,
                   const std::function<int(uint8_t)>& measure);
+
+class TPCLInterpreter;
+
+// One run in the current font from the cursor; the cursor then moves by the run's advance and
+// by the line feeds inside it. Called only while rendering.
+void DrawTextRun(TPCLInterpreter& interpreter, std::string_view run);
+// A run in a downloaded font: a bitmap font's glyphs at the cursor, black (bytes without a
+// glyph are skipped without moving); a scalable font's text in the system fonts.
+void DrawSoftFontRun(TPCLInterpreter& interpreter, const TSoftFont& font, std::string_view run);
 
 } // namespace pg

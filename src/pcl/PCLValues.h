@@ -1,5 +1,6 @@
 #pragma once
-// How PCL command texts are read: the lookup key of a command and its numeric value.
+// How PCL command texts are read: the lookup key of a command and its numeric value; and the
+// arithmetic of page positions.
 // A command text begins with the escape byte, for instance "\x1b&l2A".
 
 #include <cstdint>
@@ -29,5 +30,15 @@ int32_t RoundHalfEven(double v);
 
 // Decipoints (1/720 inch) to dots (1/300 inch), rounded.
 int32_t DecipointsToDots(double decipoints);
+
+// Sums of positions wrap around in 32 bits rather than overflow.
+inline int32_t Wrap32(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
+
+// A page position for a device: held at the ends of the int range.
+inline int ClampToInt(int64_t v) {
+    return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : int(v);
+}
 
 } // namespace pg

@@ -1,0 +1,154 @@
+#pragma once
+// TPCLInterpreter: the page interpreter. It runs the commands, text runs, data blocks and
+// HP-GL/2 stretches the scanner of a PCL document hands it, keeps the graphics state they
+// change, and, while a page is drawn, draws through the caller's output device. What it
+// re-emits, where pages end and the scanning of macro bodies belong to the document that
+// feeds it (TPCLInterpreterHost).
+//
+// The handlers of the command table live with their command families (PCLPageCommands.cpp,
+// PCLFontCommands.cpp, PCLRasterCommands.cpp, PCLRectangleCommands.cpp,
+// PCLMacroCommands.cpp, PCLHpglCommands.cpp); they work on the state and the helpers below.
+
+#include "PCLCommandList.h"
+#include "PCLDevice.h"
+#include "PCLState.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pg {
+
+class THLWMemorystream;
+
+// What the page interpreter asks of the document that feeds it.
+class TPCLInterpreterHost {
+public:
+    virtual ~TPCLInterpreterHost() = default;
+    // Re-emits a command, or the document's substitute for it.
+    virtual void EmitCommand(std::string_view command) = 0;
+    // Re-emits bytes as they are (text runs, data blocks, HP-GL/2).
+    virtual void EmitText(std::string_view text) = 0;
+    // A page-size command ends the page being collected; keepEmptyPage: a page without
+    // content keeps its commands for the page that follows.
+    virtual void EndPage(bool keepEmptyPage) = 0;
+    // Scans a macro's bytes into this interpreter as a part of the page being scanned.
+    virtual void RunMacro(THLWMemorystream& body) = 0;
+};
+
+class TPCLInterpreter {
+public:
+    // Macro calls nest at most this deep (a macro may call one more); deeper calls are ignored.
+    static constexpr int kMaxMacroDepth = 2;
+    // Pushed cursor positions kept at most, as printers do.
+    static constexpr size_t kMaxPositionStack = 20;
+
+    explicit TPCLInterpreter(TPCLInterpreterHost& host) : host_(host) {}
+    TPCLInterpreter(const TPCLInterpreter&) = delete;
+    TPCLInterpreter& operator=(const TPCLInterpreter&) = delete;
+
+    // The command table, the same for every interpreter: the entries of the command families
+    // in the order of their numbers.
+    static const TPCLStringList& Commands();
+    // The handler's name in the command vocabulary ("PageSize"); empty for an unknown one.
+    static std::string_view HandlerName(TPCLHandler handler);
+
+    // What the scanner hands over.
+    // A scan of a stream begins: the state is reset for it, unless it continues from a page
+    // start already restored (fromSnapshot), or it is a macro's (which resets the page only).
+    void BeginStream(bool fromSnapshot);
+    // A new escape sequence: data blocks announced by the one before are forgotten.
+    void BeginSequence();
+    void Dispatch(std::string_view command, uint32_t packedKey);
+    // A text run: drawn (or recorded into the macro being defined), then re-emitted.
+    void Text(std::string_view run);
+    // The data block a command ending in W announced: a soft-font header or glyph, a raster
+    // row or data nothing draws; re-emitted after its command.
+    void Block(std::string_view command, std::string_view block);
+    // HP-GL/2 instructions up to the next escape byte: plotted, recorded, re-emitted.
+    void Plot(std::string_view bytes);
+    // Characters of transparent print data still to come (`&pX`); zero once taken.
+    int32_t TakeTransparentBytes();
+    // A carriage return: the cursor to the left edge.
+    void CarriageReturn() { State.Page.CursorX = 0; }
+    // A form feed: the cursor to the first line of the next page.
+    void ToNextPageTop();
+
+    // Drawing. A page is drawn while the scan is in the first page of a document's parse, or
+    // while a page is scanned anew for the device.
+    enum class TDrawing { None, FirstPage, WholeStream };
+    // The device draws from now on, on a fresh drawing surface.
+    void StartDrawing(TPCLDevice& device, TDrawing drawing);
+    // The first page is stored: a parse that draws it draws no further.
+    void EndFirstPage();
+    void StopDrawing();
+    bool Rendering() const { return out_ && drawing_ != TDrawing::None; }
+    // Signature boxes mark a page on screen: they are drawn on the first page and on pages
+    // drawn anew, except with the printer look.
+    bool DrawsSignatureBoxes() const;
+    TPCLDevice& Device() { return *out_; }
+    // An information message shown at most once per render for its kind (the text itself
+    // when no kind is given): a page has thousands of raster rows.
+    void ShowRenderMessage(const std::string& text, const std::string& kind = {});
+
+    // Helpers of the handlers.
+    void Emit(std::string_view command) { host_.EmitCommand(command); }
+    void EmitText(std::string_view text) { host_.EmitText(text); }
+    void EndPage(bool keepEmptyPage) { host_.EndPage(keepEmptyPage); }
+    TPCLInterpreterHost& Host() { return host_; }
+    // Printable output marks the page as having content, unless it goes into a macro.
+    void MarkContent() {
+        if (!DefiningMacro)
+            PageHasContent = true;
+    }
+    // The page's own state back to its reset values (not while a macro is selected).
+    void ResetPageState();
+    // Everything a printer reset puts back, except the orientation and paper, which belong to
+    // the page being drawn, and the soft fonts and macros, which the caller decides on.
+    void ResetModalState();
+    // A page start as kept earlier: the state comes back, a macro definition ends.
+    void RestoreState(const TPCLGraphicsState& state);
+    // PCL units (`*p`, `*c` sizes) to dots by the unit of measure.
+    int32_t UnitsToDots(int32_t units) const;
+    // The line-feed advance in dots; 0 when the lines per inch are 0.
+    int32_t LineAdvance() const;
+    // The font stored under id, ready to change: a font shared with a page start is copied
+    // first. nullptr when there is none.
+    TSoftFont* MutableSoftFont(uint16_t id);
+    const TSoftFont* FindSoftFont(uint16_t id) const;
+
+    TPCLGraphicsState State;
+    // The page being scanned holds printable text, a mark or a macro's run.
+    bool PageHasContent = false;
+    // A macro is being defined; the bytes recorded for it so far.
+    bool DefiningMacro = false;
+    std::string MacroBody;
+    // Macro runs: how deep they nest now, and how many more bytes they may still scan in
+    // this parse (so that macros calling macros cannot multiply the input without bound).
+    int MacroDepth = 0;
+    size_t MacroBudget = 0;
+    // Transparent print data: this many bytes after the command are characters, not commands.
+    int32_t TransparentBytes = 0;
+    // The next data block is a glyph, resp. a font header.
+    bool AnnouncedGlyph = false;
+    bool AnnouncedHeader = false;
+    // Bytes that stored glyphs may still take in this interpreter.
+    size_t GlyphBudget = size_t(256) << 20;
+    // Pixels the page's rectangle fills have covered so far, and how many page areas they may
+    // cover before filling stops.
+    int64_t FilledArea = 0;
+    static constexpr int64_t kFillPageAreas = 100;
+    // Pixel work HP-GL/2 plotting may still spend on the page being drawn.
+    int64_t PlotBudget = 0;
+    static constexpr int64_t kPlotPageAreas = 50;
+
+private:
+    TPCLInterpreterHost& host_;
+    TPCLDevice* out_ = nullptr;
+    TDrawing drawing_ = TDrawing::None;
+    // Messages already shown during the current render.
+    std::vector<std::string> shownMessages_;
+};
+
+} // namespace pg

@@ -1,0 +1,104 @@
+// A page of a PCL document to stand on its own: the state earlier pages left, as commands,
+// then the page's own stream.
+
+#include "PCLParse.h"
+#include "PCLValues.h"
+#include "Strings.h"
+
+#include <cstdio>
+
+namespace pg {
+
+namespace {
+
+// A value with up to two decimals, as PCL parameters are written ("10.5").
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", v);
+    std::string s = text;
+    while (s.back() == '0')
+        s.pop_back();
+    if (s.back() == '.')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+// The state a page begins with, as commands: what differs from a printer reset, then the
+// fonts and macros earlier pages left in force, then the page itself.
+std::string TPCLBuffer::StandalonePage(int page) const {
+    if (page < 1 || page > GetPageCount())
+        return {};
+    const TPCLGraphicsState& at = PageStarts[size_t(page - 1)];
+    std::string out;
+    auto command = [&](const std::string& text) {
+        out += char(kEsc);
+        out += text;
+    };
+    for (const auto& [id, font] : at.SoftFonts) {
+        command("*c" + IntToStr(id) + "D");
+        const std::string header = RewriteFontHeader(font->Header());
+        command(")s" + IntToStr(int64_t(header.size())) + "W");
+        out += header;
+        for (const auto& [code, glyph] : font->Glyphs()) {
+            command("*c" + IntToStr(code) + "E");
+            for (const std::string& block : glyph->Blocks) {
+                command("(s" + IntToStr(int64_t(block.size())) + "W");
+                out += block;
+            }
+        }
+        if (font->Permanent)
+            command("*c5F");
+    }
+    if (!at.SoftFonts.empty())
+        command("*c" + IntToStr(at.Font.FontID) + "D");
+    const std::string endDefinition = "\x1b&f1X";
+    for (const auto& [id, macro] : at.Macros) {
+        command("&f" + IntToStr(id) + "Y");
+        command("&f0X");
+        out += macro->Body;
+        if (!std::string_view(macro->Body).ends_with(endDefinition))
+            out += endDefinition;
+        if (macro->Permanent)
+            command("&f10X");
+    }
+    const TPCLPageState& p = at.Page;
+    const TPCLFontState& f = at.Font;
+    const TPCLPageState reset;
+    const TPCLFontState resetFont;
+    if (!at.Macros.empty() || p.MacroID != 0)
+        command("&f" + IntToStr(p.MacroID) + "Y");
+    if (p.UnitOfMeasure != reset.UnitOfMeasure)
+        command("&u" + IntToStr(p.UnitOfMeasure) + "D");
+    if (p.Orientation != 0)
+        command("&l" + IntToStr(p.Orientation) + "O");
+    if (p.LinesPerInch != reset.LinesPerInch)
+        command("&l" + IntToStr(p.LinesPerInch) + "D");
+    if (p.HMI != reset.HMI)
+        command("&k" + Number(p.HMI) + "H");
+    if (p.LeftOffset != reset.LeftOffset)
+        command("&a" + IntToStr(p.LeftOffset) + "L");
+    if (p.TopMargin != reset.TopMargin && p.LinesPerInch > 0 && p.TopMargin * p.LinesPerInch % 300 == 0)
+        command("&l" + IntToStr(p.TopMargin * p.LinesPerInch / 300) + "E");
+    if (f.PrimarySymbolSet != resetFont.PrimarySymbolSet)
+        command("(" + IntToStr(f.PrimarySymbolSet / 32) + char('@' + f.PrimarySymbolSet % 32));
+    if (f.PrimarySpacing != resetFont.PrimarySpacing)
+        command("(s" + IntToStr(f.PrimarySpacing) + "P");
+    if (f.PrimaryPitch != resetFont.PrimaryPitch)
+        command("(s" + IntToStr(f.PrimaryPitch) + "H");
+    if (f.PrimaryHeight != resetFont.PrimaryHeight)
+        command("(s" + Number(f.PrimaryHeight) + "V");
+    if (f.PrimaryStyle != resetFont.PrimaryStyle)
+        command("(s" + IntToStr(f.PrimaryStyle) + "S");
+    if (f.PrimaryStrokeWeight != resetFont.PrimaryStrokeWeight)
+        command("(s" + IntToStr(f.PrimaryStrokeWeight) + "B");
+    if (f.PrimaryTypeface != resetFont.PrimaryTypeface)
+        command("(s" + IntToStr(f.PrimaryTypeface) + "T");
+    if (f.SelectedFont >= 0)
+        command("(" + IntToStr(f.SelectedFont) + "X");
+    out += PageList[size_t(page - 1)]->View();
+    return out;
+}
+
+} // namespace pg
