@@ -61,6 +61,9 @@ std::string_view TPCLInterpreter::HandlerName(TPCLHandler handler) {
     return {};
 }
 
+TPCLInterpreter::TPCLInterpreter(TPCLInterpreterHost& host, TPCLOutput& output)
+    : commands_(Commands()), host_(host), output_(output) {}
+
 void TPCLInterpreter::BeginStream(bool fromSnapshot) {
     State.Page.DuplexMode = -1;
     if (MacroDepth == 0)
@@ -80,7 +83,7 @@ void TPCLInterpreter::BeginSequence() {
 void TPCLInterpreter::Dispatch(std::string_view command, uint32_t packedKey) {
     if (DefiningMacro)
         MacroBody.append(command);
-    const TPCLHandler handler = Commands().Lookup(packedKey);
+    const TPCLHandler handler = commands_.Lookup(packedKey);
     (handler ? handler : &CmdUnknown)(*this, command);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // TPCLInterpreter: the page interpreter. It runs the commands, text runs, data blocks and
 // HP-GL/2 stretches the scanner of a PCL document hands it, keeps the graphics state they
-// change, and, while a page is drawn, draws through the caller's output device. What it
-// re-emits, where pages end and the scanning of macro bodies belong to the document that
-// feeds it (TPCLInterpreterHost).
+// change, re-emits them into the document's output, and, while a page is drawn, draws
+// through the caller's output device. Where pages end and the scanning of macro bodies
+// belong to the document that feeds it (TPCLInterpreterHost).
 //
 // The handlers of the command table live with their command families (PCLPageCommands.cpp,
 // PCLFontCommands.cpp, PCLRasterCommands.cpp, PCLRectangleCommands.cpp,
@@ -11,6 +11,7 @@
 
 #include "PCLCommandList.h"
 #include "PCLDevice.h"
+#include "PCLOutput.h"
 #include "PCLState.h"
 
 #include <cstdint>
@@ -26,10 +27,6 @@ class THLWMemorystream;
 class TPCLInterpreterHost {
 public:
     virtual ~TPCLInterpreterHost() = default;
-    // Re-emits a command, or the document's substitute for it.
-    virtual void EmitCommand(std::string_view command) = 0;
-    // Re-emits bytes as they are (text runs, data blocks, HP-GL/2).
-    virtual void EmitText(std::string_view text) = 0;
     // A page-size command ends the page being collected; keepEmptyPage: a page without
     // content keeps its commands for the page that follows.
     virtual void EndPage(bool keepEmptyPage) = 0;
@@ -44,7 +41,7 @@ public:
     // Pushed cursor positions kept at most, as printers do.
     static constexpr size_t kMaxPositionStack = 20;
 
-    explicit TPCLInterpreter(TPCLInterpreterHost& host) : host_(host) {}
+    TPCLInterpreter(TPCLInterpreterHost& host, TPCLOutput& output);
     TPCLInterpreter(const TPCLInterpreter&) = delete;
     TPCLInterpreter& operator=(const TPCLInterpreter&) = delete;
 
@@ -93,8 +90,8 @@ public:
     void ShowRenderMessage(const std::string& text, const std::string& kind = {});
 
     // Helpers of the handlers.
-    void Emit(std::string_view command) { host_.EmitCommand(command); }
-    void EmitText(std::string_view text) { host_.EmitText(text); }
+    void Emit(std::string_view command) { output_.EmitCommand(command); }
+    void EmitText(std::string_view text) { output_.EmitText(text); }
     void EndPage(bool keepEmptyPage) { host_.EndPage(keepEmptyPage); }
     TPCLInterpreterHost& Host() { return host_; }
     // Printable output marks the page as having content, unless it goes into a macro.
@@ -144,7 +141,9 @@ public:
     static constexpr int64_t kPlotPageAreas = 50;
 
 private:
+    const TPCLStringList& commands_;
     TPCLInterpreterHost& host_;
+    TPCLOutput& output_;
     TPCLDevice* out_ = nullptr;
     TDrawing drawing_ = TDrawing::None;
     // Messages already shown during the current render.

@@ -23,7 +23,7 @@ void Append(THLWMemorystream& stream, std::string_view bytes) {
 
 } // namespace
 
-TPCLBuffer::TPCLBuffer() : Interpreter(*this) {}
+TPCLBuffer::TPCLBuffer() : Interpreter(*this, Output) {}
 
 TPCLBuffer::~TPCLBuffer() = default;
 
@@ -45,11 +45,6 @@ void TPCLBuffer::AppendData(const void* bytes, size_t length) {
     InputStream.Write(bytes, length);
 }
 
-void TPCLBuffer::AddSubstitution(std::string key, std::string text) {
-    SubstituteKeys.push_back(std::move(key));
-    SubstituteTexts.push_back(std::move(text));
-}
-
 void TPCLBuffer::Parse(TPCLDevice* firstPage) {
     Interpreter.StopDrawing();
     // An interpreter is parsed once: only while no page is stored is there a first page.
@@ -59,20 +54,20 @@ void TPCLBuffer::Parse(TPCLDevice* firstPage) {
     CurrentInput = &InputStream;
     Interpreter.MacroBudget = kMacroBudgetFactor * InputStream.Size() + kMacroBudgetBase;
     // The output is about as long as the input: room for it up front saves regrowing.
-    WholePending.reserve(InputStream.Size() + InputStream.Size() / 16);
+    Output.Pending().reserve(InputStream.Size() + InputStream.Size() / 16);
     ParseStream();
     FlushWholeOutput();
     Interpreter.StopDrawing();
 }
 
 void TPCLBuffer::FlushWholeOutput() {
-    if (WholePending.empty())
+    if (Output.Pending().empty())
         return;
     if (WholeOutput.Size() == 0)
-        WholeOutput = THLWMemorystream(std::move(WholePending));
+        WholeOutput = THLWMemorystream(std::move(Output.Pending()));
     else
-        Append(WholeOutput, WholePending);
-    WholePending.clear();
+        Append(WholeOutput, Output.Pending());
+    Output.Pending().clear();
     WholeOutput.Seek(0);
 }
 
@@ -90,29 +85,10 @@ THLWMemorystream& TPCLBuffer::GetOutput() {
     return WholeOutput;
 }
 
-void TPCLBuffer::EmitCommand(std::string_view command) {
-    if (!SubstituteKeys.empty()) {
-        const std::string key = CommandKey(command);
-        for (size_t i = 0; i < SubstituteKeys.size(); ++i) {
-            if (SameText(SubstituteKeys[i], key)) {
-                EmitText(SubstituteTexts[i]);
-                return;
-            }
-        }
-    }
-    EmitText(command);
-}
-
 void TPCLBuffer::EmitPageEject() {
-    EmitText(std::string_view(&kFormFeed, 1));
+    Output.EmitText(std::string_view(&kFormFeed, 1));
     // The page streams stay without it.
-    PageOutputStart = WholePending.size();
-}
-
-void TPCLBuffer::EmitText(std::string_view text) {
-    if (text.empty())
-        return;
-    WholePending.append(text);
+    PageOutputStart = Output.Pending().size();
 }
 
 // Finishes the page being collected. Only the top-level scan of InputStream makes pages; a
@@ -137,7 +113,7 @@ void TPCLBuffer::EndPage(bool keepEmptyPage) {
 }
 
 void TPCLBuffer::StartPageOutput() {
-    PageOutputStart = WholePending.size();
+    PageOutputStart = Output.Pending().size();
     PageOutputGaps.clear();
     // A macro's scan starts a collection of its own inside the page; the page began earlier.
     // Only the pages of the input are kept, and only they need the state they begin with.
@@ -152,7 +128,7 @@ uint8_t TPCLBuffer::GetPageOrientation(int page) const {
 }
 
 size_t TPCLBuffer::PageOutputSize() const {
-    size_t size = WholePending.size() - PageOutputStart;
+    size_t size = Output.Pending().size() - PageOutputStart;
     for (const auto& [from, to] : PageOutputGaps)
         size -= to - from;
     return size;
@@ -163,10 +139,10 @@ std::string TPCLBuffer::TakePageOutput() {
     page.reserve(PageOutputSize());
     size_t from = PageOutputStart;
     for (const auto& gap : PageOutputGaps) {
-        page.append(WholePending, from, gap.first - from);
+        page.append(Output.Pending(), from, gap.first - from);
         from = gap.second;
     }
-    page.append(WholePending, from, std::string::npos);
+    page.append(Output.Pending(), from, std::string::npos);
     return page;
 }
 
@@ -206,7 +182,7 @@ void TPCLBuffer::RunMacro(THLWMemorystream& body) {
     THLWMemorystream* const input = CurrentInput;
     const size_t outputStart = PageOutputStart;
     std::vector<std::pair<size_t, size_t>> outputGaps = std::move(PageOutputGaps);
-    const size_t expansionStart = WholePending.size();
+    const size_t expansionStart = Output.Pending().size();
     auto restore = [&] {
         CurrentInput = input;
         PageOutputStart = outputStart;
@@ -220,7 +196,7 @@ void TPCLBuffer::RunMacro(THLWMemorystream& body) {
         throw;
     }
     restore();
-    PageOutputGaps.emplace_back(expansionStart, WholePending.size());
+    PageOutputGaps.emplace_back(expansionStart, Output.Pending().size());
 }
 
 } // namespace pg

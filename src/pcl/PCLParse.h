@@ -13,6 +13,7 @@
 #include "PCLCommandList.h"
 #include "PCLDevice.h"
 #include "PCLInterpreter.h"
+#include "PCLOutput.h"
 #include "PCLState.h"
 #include "PageBitmap.h"
 #include "SoftFont.h"
@@ -55,7 +56,9 @@ public:
     void SetKeepPageEjects(bool on) { KeepPageEjects = on; }
     // Every command whose key is key (ignoring case) is re-emitted as text instead. The key is
     // kept as given, so it must be a command key already ("&lH").
-    void AddSubstitution(std::string key, std::string text);
+    void AddSubstitution(std::string key, std::string text) {
+        Output.AddSubstitution(std::move(key), std::move(text));
+    }
 
     // Cuts InputStream into pages and re-emits it. With a device, the first page is drawn
     // into it as the scan goes (the page window's way); FinishFirstPage then sizes it.
@@ -109,10 +112,8 @@ public:
 
 private:
     // What the interpreter asks of the document.
-    void EmitCommand(std::string_view command) override;
-    void EmitText(std::string_view text) override;
-    void EndPage(bool keepEmptyPage) override;
-    void RunMacro(THLWMemorystream& body) override;
+    void EndPage(bool keepEmptyPage) final;
+    void RunMacro(THLWMemorystream& body) final;
 
     // The scanner (PCLScanner.cpp). fromSnapshot: the state was restored for a page; no
     // reset at the start.
@@ -138,11 +139,11 @@ private:
     THLWMemorystream InputStream;
     // The stream being scanned: InputStream, a page stream or a macro's body.
     THLWMemorystream* CurrentInput = nullptr;
-    // Everything re-emitted; bytes gather in WholePending during a run and move to
-    // WholeOutput when the run ends.
+    // Everything re-emitted; bytes gather in Output during a run and move to WholeOutput when
+    // the run ends.
     THLWMemorystream WholeOutput;
-    std::string WholePending;
-    // The current page's output: WholePending from PageOutputStart on, without the gaps
+    TPCLOutput Output;
+    // The current page's output: Output's bytes from PageOutputStart on, without the gaps
     // (the expansions of macros the page executed, which only the whole output holds).
     // Each emission is thus written once; a page is copied out when it ends.
     size_t PageOutputStart = 0;
@@ -151,8 +152,6 @@ private:
     // Per page of PageList: the state where it began; and that of the page collected now.
     std::vector<TPCLGraphicsState> PageStarts;
     TPCLGraphicsState CollectedPageStart;
-    std::vector<std::string> SubstituteKeys;
-    std::vector<std::string> SubstituteTexts;
     bool ShowControlCodes = false;
     bool KeepPageEjects = false;
     // The scanner has just seen a universal exit: "@PJL" lines are job control, not text.

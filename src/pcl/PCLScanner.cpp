@@ -191,7 +191,7 @@ void TPCLBuffer::ParseStream(bool fromSnapshot) {
             const size_t length = JobControlLength(data, pos);
             JobControl = length != 0;
             if (JobControl) {
-                EmitText(data.substr(pos, length));
+                Output.EmitText(data.substr(pos, length));
                 CurrentInput->Seek(pos + length);
                 continue;
             }
