@@ -1,5 +1,6 @@
 #include "Paths.h"
 #include "Prompt.h"
+#include "WorkFolder.h"
 
 #include "TestFiles.h"
 #include "TestTables.h"
@@ -411,6 +412,128 @@ TEST(Paths, AtomicWriteFile) {
     EXPECT_FALSE(AtomicWriteFile(t.Path() + "/", "data")); // a folder name, no file name
     EXPECT_EQ(EntryCount(t.Path()), 2u);                   // history.xml and busy: no temporary file left
     EXPECT_EQ(test::ReadWholeFile(f), big);
+}
+
+// In a sticky folder that every user may write to, a link is followed only when it is ours:
+// another user's link there names a file of ours to be overwritten.
+TEST(Paths, AtomicWriteRefusesAnotherUsersLinkInASharedFolder) {
+    TTempDir t;
+    const std::string shared = t / "shared", own = t / "own.txt";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    test::WriteWholeFile(own, "own");
+    fs::create_symlink(own, shared + "/mine");
+    EXPECT_TRUE(AtomicWriteFile(shared + "/mine", "through our link"));
+    EXPECT_EQ(test::ReadWholeFile(own), "through our link");
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can plant a link as another user";
+    fs::create_symlink(own, shared + "/planted");
+    ASSERT_EQ(::lchown((shared + "/planted").c_str(), 65534, 65534), 0);
+    std::string error;
+    EXPECT_FALSE(AtomicWriteFile(shared + "/planted", "planted", error));
+    EXPECT_EQ(error, "a link stands where " + shared + "/planted should be written; it is not followed");
+    EXPECT_FALSE(WriteTextFile("planted", shared + "/planted", false));
+    EXPECT_TRUE(fs::is_symlink(shared + "/planted"));
+    EXPECT_EQ(test::ReadWholeFile(own), "through our link");
+    EXPECT_EQ(EntryCount(shared), 2u);
+    // The same link in a folder only its owner may write to is the owner's choice: followed.
+    ::chmod(shared.c_str(), 0755);
+    EXPECT_TRUE(AtomicWriteFile(shared + "/planted", "owner's folder"));
+    EXPECT_EQ(test::ReadWholeFile(own), "owner's folder");
+}
+
+// Where work folders are made: the runtime folder, else the cache folder's "pagellan", each only
+// when nobody else may enter it, else the temporary folder.
+TEST(WorkFolder, BaseDecision) {
+    TTempDir t;
+    const std::string runtime = t / "runtime", open = t / "open", tmp = t / "tmp", plain = t / "plain";
+    fs::create_directories(runtime);
+    fs::create_directories(tmp);
+    ::chmod(runtime.c_str(), 0700);
+    fs::create_directories(open);
+    ::chmod(open.c_str(), 0755);
+    test::WriteWholeFile(plain, "");
+    // Caches prepared for the rows below.
+    const std::string shared = t / "shared-cache", planted = t / "planted-cache", loose = t / "loose-cache";
+    fs::create_directories(shared);
+    ::chmod(shared.c_str(), 0777);
+    fs::create_directories(planted);
+    fs::create_directory_symlink(open, planted + "/pagellan");
+    fs::create_directories(loose + "/pagellan");
+    ::chmod((loose + "/pagellan").c_str(), 0755);
+    struct Row {
+        const char* name;
+        std::map<std::string, std::string> env;
+        std::string base;
+    };
+    const Row rows[] = {
+        {"private runtime folder",
+         {{"XDG_RUNTIME_DIR", runtime}, {"XDG_CACHE_HOME", t / "c1"}},
+         runtime + "/"},
+        {"runtime folder others may enter",
+         {{"XDG_RUNTIME_DIR", open}, {"XDG_CACHE_HOME", t / "c2"}},
+         t / "c2/pagellan/"},
+        {"relative runtime folder",
+         {{"XDG_RUNTIME_DIR", "runtime"}, {"XDG_CACHE_HOME", t / "c3"}},
+         t / "c3/pagellan/"},
+        {"cache under HOME",
+         {{"XDG_CACHE_HOME", "relative"}, {"HOME", t / "home"}},
+         t / "home/.cache/pagellan/"},
+        {"cache others may write to", {{"XDG_CACHE_HOME", shared}, {"TEMP", tmp}}, tmp + "/"},
+        {"a link planted as our cache folder", {{"XDG_CACHE_HOME", planted}, {"TEMP", tmp}}, tmp + "/"},
+        {"our cache folder left open", {{"XDG_CACHE_HOME", loose}, {"TEMP", tmp}}, loose + "/pagellan/"},
+        {"no cache folder can be made", {{"XDG_CACHE_HOME", plain + "/cache"}, {"TEMP", tmp}}, tmp + "/"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(WorkFolderBaseFor(EnvOf(r.env)), r.base);
+        if (r.base != tmp + "/") {
+            EXPECT_EQ(ModeOf(r.base), 0700u);
+        }
+    }
+    EXPECT_EQ(ModeOf(t / "home/.cache"), 0700u);
+    EXPECT_EQ(ModeOf(open), 0755u);
+    EXPECT_TRUE(fs::is_empty(open));
+}
+
+TEST(WorkFolder, PrivateAndGoneWithTheOperation) {
+    TTempDir t;
+    TScopedEnv runtime("XDG_RUNTIME_DIR", t.Path());
+    const std::string victim = t / "own.txt";
+    test::WriteWholeFile(victim, "own");
+    std::string first, second;
+    {
+        TWorkFolder a("pg-op"), b("pg-op");
+        ASSERT_TRUE(a.Made());
+        ASSERT_TRUE(b.Made());
+        first = a.Path();
+        second = b.Path();
+        EXPECT_NE(first, second);
+        EXPECT_EQ(first.rfind(t / "pg-op-", 0), 0u);
+        EXPECT_EQ(first.back(), '/');
+        EXPECT_EQ(ModeOf(first), 0700u);
+        // Files are the user's alone, whatever the umask says.
+        EXPECT_TRUE(AtomicWriteFile(a.File("Tmp.pcl"), "pcl"));
+        EXPECT_EQ(ModeOf(a.File("Tmp.pcl")), 0600u);
+        EXPECT_TRUE(InWorkFolder(a.File("Tmp.pcl")));
+        EXPECT_FALSE(InWorkFolder(victim));
+        // A link where a work file should be is refused, and what it points at stays.
+        fs::create_symlink(victim, a.File("Tmp.PDF"));
+        std::string error;
+        EXPECT_FALSE(AtomicWriteFile(a.File("Tmp.PDF"), "pdf", error));
+        EXPECT_EQ(error,
+                  "a link stands where " + a.File("Tmp.PDF") + " should be written; it is not followed");
+        EXPECT_FALSE(WriteTextFile("pdf", a.File("Tmp.PDF"), false));
+        EXPECT_EQ(test::ReadWholeFile(victim), "own");
+        b.Remove();
+        EXPECT_FALSE(fs::exists(second));
+        EXPECT_FALSE(b.Made());
+        EXPECT_FALSE(InWorkFolder(second + "x"));
+    }
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_FALSE(InWorkFolder(first + "Tmp.pcl"));
+    EXPECT_EQ(test::ReadWholeFile(victim), "own");
+    EXPECT_EQ(EntryCount(t.Path()), 1u);
 }
 
 TEST(Paths, SystemAndUser) {

@@ -3,6 +3,7 @@
 #include "Prompt.h"
 #include "Strings.h"
 #include "Trace.h"
+#include "WorkFolder.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -93,12 +94,33 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// The rule the kernel applies to opening through a link (protected_symlinks), which resolving
+// the link ourselves would bypass: a link in a sticky folder that everybody may write to (a
+// shared temporary folder) is followed only when it is ours or the folder owner's. Anybody can
+// plant a link there, naming a file of ours to be overwritten.
+bool MayFollowLink(const std::string& link) {
+    struct stat linkStat {};
+    struct stat folderStat {};
+    const size_t slash = link.rfind(PathDelim);
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : link.substr(0, slash);
+    if (::lstat(link.c_str(), &linkStat) != 0 || ::stat(folder.c_str(), &folderStat) != 0)
+        return false;
+    const bool shared = (folderStat.st_mode & S_ISVTX) && (folderStat.st_mode & S_IWOTH);
+    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folderStat.st_uid;
+}
+
 // The atomic save; error receives the system's text on failure.
 bool AtomicWrite(const std::string& path, std::string_view bytes, std::string& error) {
     std::string target = NativePath(path);
+    // A work file is ours alone: nobody else sees it, and a link in its place is never followed.
+    const bool workFile = InWorkFolder(target);
     // Saving through a link replaces the file it points to and keeps the link.
     std::error_code ec;
     if (fs::is_symlink(target, ec)) {
+        if (workFile || !MayFollowLink(target)) {
+            error = "a link stands where " + target + " should be written; it is not followed";
+            return false;
+        }
         const fs::path real = fs::weakly_canonical(target, ec);
         if (!ec)
             target = real.string();
@@ -120,7 +142,7 @@ bool AtomicWrite(const std::string& path, std::string_view bytes, std::string& e
     // A replaced file keeps its permissions; a new one gets the usual ones.
     struct stat old {};
     const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    ::fchmod(fd, replacing ? (old.st_mode & 07777) : NewFileMode());
+    ::fchmod(fd, workFile ? 0600 : replacing ? (old.st_mode & 07777) : NewFileMode());
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int err = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {

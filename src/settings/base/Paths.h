@@ -82,6 +82,9 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 bool WriteTextFile(std::string_view text, const std::string& file, bool append);
 // Writes the bytes to a temporary file in the target's folder and renames it over the target.
 // On failure the old file is untouched, the temporary file is removed and the answer is false.
+// A target that is a link is written through (the link stays), except where following it could
+// be someone else's doing: a link in a work folder (WorkFolder.h) or one planted by another user
+// in a shared sticky folder such as /tmp is refused. Files in a work folder get mode 0600.
 bool AtomicWriteFile(const std::string& path, std::string_view bytes);
 // The same; error receives the system's reason on failure.
 bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error);
