@@ -97,14 +97,14 @@ int RunMail(const std::vector<std::string>& args) {
     }
     const TWorkFolder work("pagellan-mail");
     if (work.Path().empty()) {
-        std::cerr << "pagellan-cli mail: cannot create a work folder in " << TempFolder() << '\n';
+        std::cerr << "pagellan-cli mail: cannot create a work folder in " << WorkFolderBase() << '\n';
         return 1;
     }
     const TSaveMode mode = options.SelectedOnly  ? TSaveMode::Selected
                            : options.ChangedOnly ? TSaveMode::Changed
                                                  : TSaveMode::All;
     const std::string attachment = EmailAttachmentPath(*set, format, work.Path());
-    const TPdfConversion conversion{ConverterBesideExecutable(), work.Path(), {}};
+    const TPdfConversion conversion{ConverterBesideExecutable(), {}};
     if (!WriteEmailAttachment(*set, package.Tree, package.Selection, mode, format, attachment, conversion))
         return 1;
 

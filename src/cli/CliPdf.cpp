@@ -8,7 +8,6 @@
 #include "Paths.h"
 #include "PdfConversion.h"
 #include "Strings.h"
-#include "WorkFolder.h"
 
 #include <stdlib.h>
 
@@ -49,12 +48,7 @@ int RunPdf(const std::vector<std::string>& args) {
             return 1;
         }
     }
-    const TWorkFolder work("pagellan-pdf");
-    if (work.Path().empty()) {
-        std::cerr << "pagellan-cli pdf: cannot create a work folder in " << TempFolder() << '\n';
-        return 1;
-    }
-    const TPdfConversion conversion{ConverterBesideExecutable(), work.Path(), {}};
+    const TPdfConversion conversion{ConverterBesideExecutable(), {}};
     return ConvertPCLStringToPDF(pcl, output, conversion) ? 0 : 1;
 }
 

@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "Strings.h"
+#include "WorkFolder.h"
 
 #include <sys/stat.h>
 
@@ -17,9 +18,10 @@ constexpr char kWorkConverter[] = "PCL2PDF";
 // The converter's working directory: the current one.
 constexpr char kCurrentDirectory[] = "./";
 
-void RemoveFile(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
+std::string CannotCreateText(const std::string& folder) {
+    return "Can not create temporary files in " + folder + "\n" +
+           "Please contact your systems administrator to provide READ/WRITE access" + "\n" +
+           "to this directory.";
 }
 
 } // namespace
@@ -42,9 +44,7 @@ std::string ExtractConverter(const std::string& converter, const std::string& fo
     // write to shows here.
     if (!FileExists(converter))
         return path;
-    ShowError("Can not create temporary files in " + FolderPart(path) + "\n" +
-              "Please contact your systems administrator to provide READ/WRITE access" + "\n" +
-              "to this directory.");
+    ShowError(CannotCreateText(FolderPart(path)));
     return {};
 }
 
@@ -60,42 +60,55 @@ std::string ConverterCommandLine(const std::vector<std::string>& argv) {
     return line;
 }
 
+bool ConverterCanBeExtracted(const std::string& converter) {
+    const TWorkFolder work("pagellan-pdf");
+    if (!work.Made()) {
+        ShowError(CannotCreateText(WorkFolderBase()));
+        return false;
+    }
+    return !ExtractConverter(converter, work.Path()).empty();
+}
+
 bool ConvertPCLStringToPDF(std::string_view pcl, const std::string& target,
                            const TPdfConversion& conversion) {
-    const std::string folder = IncludeSlash(conversion.WorkFolder);
-    const std::string converter = ExtractConverter(conversion.Converter, folder);
+    // Every conversion has a folder of its own: a second one running meanwhile (another
+    // window, another instance of the program) must not overwrite this one's input or output.
+    const TWorkFolder work("pagellan-pdf");
+    if (!work.Made()) {
+        ShowError(CannotCreateText(WorkFolderBase()));
+        return false;
+    }
+    const std::string converter = ExtractConverter(conversion.Converter, work.Path());
     if (converter.empty())
         return false;
-    const std::string input = folder + kWorkPcl;
+    const std::string input = work.File(kWorkPcl);
     const std::string output = ForceExtension(input, "PDF");
-    bool done = false;
     if (!WriteTextFile(pcl, input, false)) {
-        ShowError("Can not create temporary files in " + folder);
-    } else {
-        const std::vector<std::string> argv = {converter, input, output, "-Legal", "-MM"};
-        TProcessOptions options;
-        options.SearchPath = false;
-        options.Folder = kCurrentDirectory;
-        options.Pump = conversion.Pump;
-        const TProcessResult run = RunProcess(argv, options);
-        const int error = run.StartError;
-        std::string pdf, reason;
-        if (error != 0) {
-            ShowError("Error " + IntToStr(error) + " executing " + ConverterCommandLine(argv) +
-                      " in directory " + kCurrentDirectory + ":" +
-                      (error == 2 ? " Executable not found" : ""));
-        } else if (run.ExitCode != 0 || !ReadFileBytes(output, pdf, reason) || pdf.empty()) {
-            ShowError("The PDF converter did not create " + target + ".");
-        } else if (!AtomicWriteFile(target, pdf)) {
-            ShowError("Can not write " + target + ".");
-        } else {
-            done = true;
-        }
+        ShowError("Can not create temporary files in " + work.Path());
+        return false;
     }
-    RemoveFile(input);
-    RemoveFile(converter);
-    RemoveFile(output);
-    return done;
+    const std::vector<std::string> argv = {converter, input, output, "-Legal", "-MM"};
+    TProcessOptions options;
+    options.SearchPath = false;
+    options.Folder = kCurrentDirectory;
+    options.Pump = conversion.Pump;
+    const TProcessResult run = RunProcess(argv, options);
+    const int error = run.StartError;
+    std::string pdf, reason;
+    if (error != 0) {
+        ShowError("Error " + IntToStr(error) + " executing " + ConverterCommandLine(argv) + " in directory " +
+                  kCurrentDirectory + ":" + (error == 2 ? " Executable not found" : ""));
+        return false;
+    }
+    if (run.ExitCode != 0 || !ReadFileBytes(output, pdf, reason) || pdf.empty()) {
+        ShowError("The PDF converter did not create " + target + ".");
+        return false;
+    }
+    if (!AtomicWriteFile(target, pdf)) {
+        ShowError("Can not write " + target + ".");
+        return false;
+    }
+    return true;
 }
 
 } // namespace pg

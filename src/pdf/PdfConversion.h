@@ -2,7 +2,9 @@
 // PDF conversion as the program runs it: the job's PCL goes to a work file, our converter
 // program pcl2pdf (found beside the running executable) is copied to the work folder under
 // the name "PCL2PDF" and run on it as a process of its own, and its output becomes the target.
-// Work files: "Tmp.pcl" and its output "Tmp.PDF"; all three work files are removed afterwards.
+// Work files: "Tmp.pcl" and its output "Tmp.PDF", in a private work folder of the conversion's
+// own (WorkFolder.h), so that conversions running side by side never meet; the folder goes with
+// them when the conversion ends.
 //
 // Messages go through the prompt seam. The wait for the converter calls the caller's event
 // pump between checks, so that a window stays alive while it runs.
@@ -25,10 +27,13 @@ std::string ExtractConverter(const std::string& converter, const std::string& fo
 // The converter's command line as a text: each part quoted, then "-Legal -MM".
 std::string ConverterCommandLine(const std::vector<std::string>& argv);
 
+// Whether the converter can be copied into a work folder; the message of ExtractConverter is
+// shown when it cannot. The copy goes again at once.
+bool ConverterCanBeExtracted(const std::string& converter);
+
 struct TPdfConversion {
-    std::string Converter;  // the program to copy and run (ConverterBesideExecutable())
-    std::string WorkFolder; // where the work files go, ending in "/"
-    TEventPump Pump;        // called while the converter runs (a window's pump waits for events)
+    std::string Converter; // the program to copy and run (ConverterBesideExecutable())
+    TEventPump Pump;       // called while the converter runs (a window's pump waits for events)
 };
 
 // Converts the PCL to a PDF at target. The target is replaced only by a complete PDF (written

@@ -1,8 +1,9 @@
 // The main window's file commands on the offscreen platform: Save As and Save Selected to PDF
-// through our converter (read back with poppler), their failures, and PDF files handed to the
-// desktop's reader through the real xdg-utils in a private desktop (its own HOME, XDG folders and
-// a test reader that records what it was asked to open). Dialogs and prompts are answered by the
-// test.
+// through our converter (read back with poppler), their failures, two conversions at once, and
+// PDF files handed to the desktop's reader through the real xdg-utils in a private desktop (its
+// own HOME, XDG folders and a test reader that records what it was asked to open). Dialogs and
+// prompts are answered by the test. The temporary folder is a shared one (mode 1777) holding
+// what another user planted under the converter's work-file names.
 
 #include "CommandLine.h"
 #include "FileKinds.h"
@@ -16,6 +17,7 @@
 #include "TestFiles.h"
 
 #include "QtTestEnvironment.h"
+#include "SharedFolder.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -30,6 +32,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 using namespace pg;
 namespace fs = std::filesystem;
@@ -41,14 +44,22 @@ fs::path TestDir() {
     return dir;
 }
 
-fs::path WorkFolder() {
+fs::path SharedDir() {
     return TestDir() / "temp";
 }
 
+// The shared folder is the temporary folder, and no runtime or cache folder of the user's own
+// can be had: each conversion's work folder is made right among what others planted.
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"temp", "out"}, [] {
+    ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"out"}, [] {
         test::UsePrivateDesktop(TestDir());
-        ::setenv("TEMP", WorkFolder().c_str(), 1);
+        const test::TSharedFolder shared(SharedDir());
+        for (const char* name : {"Tmp.pcl", "Tmp.PDF", "PCL2PDF"})
+            shared.PlantLink(name);
+        ::setenv("TEMP", SharedDir().c_str(), 1);
+        ::unsetenv("XDG_RUNTIME_DIR");
+        test::WriteWholeFile(TestDir() / "plain", "");
+        ::setenv("XDG_CACHE_HOME", (TestDir() / "plain" / "cache").c_str(), 1);
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
     }));
 
@@ -82,9 +93,14 @@ int PdfPages(const std::string& pdf) {
     return at == std::string::npos ? -1 : std::stoi(run.Out.substr(at + 6));
 }
 
-void ExpectNoWorkFiles() {
+// The shared folder holds what was planted, unchanged, and nothing of ours; the file the planted
+// links point at is as it was.
+void ExpectSharedFolderUntouched() {
+    std::map<std::string, std::string> planted;
     for (const char* name : {"Tmp.pcl", "Tmp.PDF", "PCL2PDF"})
-        EXPECT_FALSE(fs::exists(WorkFolder() / name)) << name;
+        planted[name] = "link to " + SharedDir().string() + ".own-file";
+    EXPECT_EQ(test::TSharedFolder::Snapshot(SharedDir()), planted);
+    EXPECT_EQ(test::ReadWholeFile(SharedDir().string() + ".own-file"), test::TSharedFolder::kVictimBytes);
 }
 
 std::unique_ptr<TfrmMain> DemoWindow() {
@@ -113,7 +129,7 @@ TEST(MainWindowPdf, SaveAsPdfWritesEveryPage) {
     EXPECT_EQ(PdfPages(pdf), 10);
     EXPECT_NE(test::RunCommand("pdftotext \"" + pdf + "\" -").Out.find("HARBOR POINT SAVINGS"),
               std::string::npos);
-    ExpectNoWorkFiles();
+    ExpectSharedFolderUntouched();
     EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
     // The message window was used and closed again; the capture flags are back.
     EXPECT_EQ(main->frmMessage->windowTitle(), "Running PCL to PDF converter");
@@ -148,7 +164,7 @@ TEST(MainWindowPdf, SaveSelectedPdfWritesTheSelectedForms) {
     EXPECT_EQ(seen.front(), "Save selected as");
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{OverwriteQuestion(target)}));
     EXPECT_EQ(PdfPages(target), pages);
-    ExpectNoWorkFiles();
+    ExpectSharedFolderUntouched();
     EXPECT_FALSE(main->DocSet()->Modified);
 
     // Nothing selected.
@@ -169,14 +185,56 @@ TEST(MainWindowPdf, MissingConverterLeavesTheEarlierTargetAlone) {
     main->SaveAsClick();
     ASSERT_EQ(prompter.Entries().size(), 2u);
     EXPECT_EQ(prompter.Texts()[0], OverwriteQuestion(target));
-    const std::string folder = WorkFolder().string() + "/";
+    // The work files are named as ever, in the conversion's own folder among the planted names.
     EXPECT_EQ(prompter.Entries()[1].Kind, PromptKind::Error);
-    EXPECT_EQ(prompter.Texts()[1], "Error 2 executing \"" + folder + "PCL2PDF\" \"" + folder +
-                                       "Tmp.pcl\" \"" + folder +
-                                       "Tmp.PDF\" -Legal -MM in directory ./: Executable not found");
+    const std::regex message(
+        "Error 2 executing \"(" + SharedDir().string() +
+        "/pagellan-pdf-\\w{6}/)PCL2PDF\" \"\\1Tmp\\.pcl\" \"\\1Tmp\\.PDF\" -Legal -MM in "
+        "directory \\./: Executable not found");
+    EXPECT_TRUE(std::regex_match(prompter.Texts()[1], message)) << prompter.Texts()[1];
     EXPECT_EQ(test::ReadWholeFile(target), "earlier");
-    ExpectNoWorkFiles();
+    ExpectSharedFolderUntouched();
     EXPECT_FALSE(main->Converting);
+}
+
+// A second conversion starts while the first one's converter runs (another window's Save
+// Selected, from the events the first one's wait serves): each gets its own work files, and
+// each PDF holds its own pages.
+TEST(MainWindowPdf, TwoConversionsAtOnceGiveTwoCorrectPdfs) {
+    TRecordingPrompter prompter;
+    auto all = DemoWindow();
+    auto part = DemoWindow();
+    const TTreeNode* form = part->Tree().Root()->Children[1].get();
+    part->SelectNodes({const_cast<TTreeNode*>(form)});
+    const int pages = part->GetNumberOfPagesSelected();
+    ASSERT_GE(pages, 1);
+    ASSERT_LT(pages, 10);
+    const std::string allPdf = (TestDir() / "out" / "all.PDF").string();
+    const std::string partPdf = (TestDir() / "out" / "part.pdf").string();
+    fs::remove(allPdf);
+    fs::remove(partPdf);
+
+    bool overlapped = false;
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        if (!all->Converting)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        AnswerFileDialog(partPdf, 2);
+        part->SaveSelectedClick();
+        overlapped = all->Converting;
+    });
+    poll->start(5);
+    AnswerFileDialog(allPdf, 2);
+    all->SaveAsClick();
+    EXPECT_TRUE(overlapped) << "the second conversion ran while the first one waited";
+    EXPECT_EQ(PdfPages(allPdf), 10);
+    EXPECT_EQ(PdfPages(partPdf), pages);
+    EXPECT_NE(test::RunCommand("pdftotext \"" + allPdf + "\" -").Out.find("HARBOR POINT SAVINGS"),
+              std::string::npos);
+    EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
+    ExpectSharedFolderUntouched();
 }
 
 TEST(MainWindowPdf, SaveAsContainerAndDeletedSelection) {

@@ -29,8 +29,6 @@
 #include <QMimeData>
 #include <QTimer>
 
-#include <filesystem>
-
 namespace pg {
 
 namespace {
@@ -47,11 +45,6 @@ const QStringList kSaveFilters = {"Tesselon (*.TSN *.tsn)", "Quodex (*.QDX *.qdx
 
 std::string LocalPath(const QString& path) {
     return path.toLocal8Bit().toStdString();
-}
-
-void RemoveFile(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
 }
 
 } // namespace
@@ -233,11 +226,9 @@ void TfrmMain::SaveAsClick() {
         return;
     const TSaveKind kind = SaveKindOf(path);
     if (kind == TSaveKind::Pdf) {
-        // A converter that cannot be put into the work folder stops the command before any work.
-        const std::string converter = ExtractConverter(PdfConverter, TempFolder());
-        if (converter.empty())
+        // A converter that cannot be put into a work folder stops the command before any work.
+        if (!ConverterCanBeExtracted(PdfConverter))
             return;
-        RemoveFile(converter);
         QApplication::processEvents();
         bool walked = false;
         const std::string pcl = GetPCLToCreatePDF(false, false, &walked);
@@ -344,7 +335,7 @@ bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& 
     QTimer tick;
     tick.start(20);
     const TPdfConversion conversion{
-        PdfConverter, TempFolder(),
+        PdfConverter,
         [] { QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); }};
     const bool done = pg::ConvertPCLStringToPDF(pcl, target, conversion);
     tick.stop();
