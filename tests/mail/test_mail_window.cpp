@@ -1,6 +1,9 @@
 // The e-mail commands of the main window with the warning and the Email dialog, offscreen,
 // against a real SMTP server: what the user types arrives, bad addresses and server refusals
-// give their messages, the histories are kept and the copy is removed on close.
+// give their messages, the histories are kept; each format's attachment is written fresh into a
+// private folder of the mailing, whatever another user planted in the shared temporary folder,
+// and goes with the mailing, also on the desktop mail program's route; the dialog outlives the
+// package it was given.
 
 #include "CommandLine.h"
 #include "HLWMsgDialog.h"
@@ -12,19 +15,23 @@
 #include "SMTP.h"
 #include "ScanPlugin.h"
 #include "SmtpTestServer.h"
+#include "WorkFolder.h"
 
 #include "QtTestEnvironment.h"
+#include "SharedFolder.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 
 using namespace pg;
 namespace fs = std::filesystem;
@@ -36,11 +43,19 @@ fs::path TestDir() {
     return dir;
 }
 
+fs::path SharedDir() {
+    return TestDir() / "temp";
+}
+
+// The temporary folder is a shared one; work folders go to the user's cache folder.
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"temp", "history"}, [] {
-        ::setenv("TEMP", (TestDir() / "temp").c_str(), 1);
+        test::UsePrivateDesktop(TestDir());
+        ::setenv("TEMP", SharedDir().c_str(), 1);
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
     }));
+
+const std::string kDemo = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
 
 // Runs f on the next visible modal window of type T.
 template <class T> void WhenModal(std::function<void(T*)> f) {
@@ -67,13 +82,16 @@ void Configure(int port) {
 }
 
 // Email All with the warning confirmed; the dialog gets the addresses and is sent (each entry
-// of tries is one click on Send with that TO text), then closed.
+// of tries is one click on Send with that TO text), then closed. inspect sees the dialog first.
 void EmailAll(TfrmMain& main, const std::vector<std::string>& tries,
-              std::vector<std::string>* attachments = nullptr, QAction* command = nullptr) {
-    WhenModal<TfrmHLWMsgDialog>([tries, attachments, command](TfrmHLWMsgDialog* warning) {
+              std::vector<std::string>* attachments = nullptr, QAction* command = nullptr,
+              std::function<void(TfrmSMTP*)> inspect = {}) {
+    WhenModal<TfrmHLWMsgDialog>([tries, attachments, command, inspect](TfrmHLWMsgDialog* warning) {
         EXPECT_EQ(warning->windowTitle(), "Warning");
         EXPECT_NE(warning->memoText->toPlainText().indexOf("Click Here."), -1);
-        WhenModal<TfrmSMTP>([tries, attachments, command](TfrmSMTP* dialog) {
+        WhenModal<TfrmSMTP>([tries, attachments, command, inspect](TfrmSMTP* dialog) {
+            if (inspect)
+                inspect(dialog);
             if (attachments)
                 *attachments = dialog->Attachments();
             EXPECT_EQ(dialog->rgDataFormat->isVisible(), command == nullptr) << "no format choice for a scan";
@@ -134,8 +152,9 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     std::vector<std::string> attachments;
     EmailAll(main, {"nobody", "first@x.example; second@x.example"}, &attachments);
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Invalid email address", "Email sent"}));
-    const std::string copy = (TestDir() / "temp" / (ws + ".QDX")).string();
-    EXPECT_EQ(attachments, std::vector<std::string>{copy});
+    ASSERT_EQ(attachments.size(), 1u);
+    const std::string copy = attachments[0];
+    EXPECT_EQ(fs::path(copy).filename(), ws + ".QDX");
     ASSERT_EQ(server.MessageCount(), 1u);
     const auto m = server.Message(1);
     // The CC field keeps the automatic address it was given, which is also always added.
@@ -147,7 +166,8 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     EXPECT_EQ(test::TSmtpTestServer::One(m, "attachment-filename"), ws + ".QDX");
     const std::string sent = test::ReadWholeFile(test::TSmtpTestServer::One(m, "attachment"));
     EXPECT_NE(sent.substr(0, sent.find(':')).find("CanAnnotate,N"), std::string::npos);
-    EXPECT_FALSE(fs::exists(copy)) << "the copy is removed when the dialog closes";
+    EXPECT_FALSE(fs::exists(fs::path(copy).parent_path()))
+        << "the mailing's folder goes when the dialog closes";
     EXPECT_EQ(Registry().ReadSubKeyString("\\EMAIL-TO", "0", ""), "first@x.example; second@x.example");
     EXPECT_EQ(Registry().ReadSubKeyString("\\EMAIL-CC", "0", ""), "audit@lender.example");
 
@@ -182,6 +202,152 @@ TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
     EXPECT_EQ(test::TSmtpTestServer::One(m, "header-subject"), "Scanned documents");
     EXPECT_EQ(test::ReadWholeFile(test::TSmtpTestServer::One(m, "attachment")),
               std::string("II*\0scanned", 11));
+}
+
+// Each format's attachment is written for this mailing into a private folder (0700, files 0600)
+// and goes with it; names planted in the shared temporary folder, as links to a file of ours or
+// as files of someone else's, are neither written through nor sent.
+TEST(MailWindow, EachFormatSendsTheFileItWroteInAPrivateFolder) {
+    TRecordingPrompter prompter;
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    main.PdfConverter = PCL2PDF;
+    ASSERT_TRUE(main.Loaded);
+    const std::string worksheet = main.DocSet()->WorksheetNumber;
+    const std::string ws = EmailDocumentName(worksheet);
+    const char* const extensions[] = {".QDX", ".PDF", ".TSN"};
+    for (const bool links : {true, false}) {
+        const test::TSharedFolder shared(SharedDir());
+        for (const char* ext : extensions)
+            links ? shared.PlantLink(ws + ext) : shared.PlantFile(ws + ext, std::string("planted") + ext);
+        for (const char* name : {"Tmp.pcl", "Tmp.PDF", "PCL2PDF"})
+            shared.PlantLink(name);
+        // The server keeps what it receives in a folder of its own under the temporary folder.
+        test::TSmtpTestServer server;
+        Configure(server.Port());
+        const auto before = shared.Snapshot();
+        for (int format = 0; format < 3; ++format) {
+            SCOPED_TRACE(std::string(links ? "links " : "files ") + extensions[format]);
+            prompter.Clear();
+            PGRegistry::SetEmailDocumentFormat(format);
+            std::vector<std::string> attachments;
+            unsigned fileMode = 0, folderMode = 0;
+            EmailAll(main, {"to@x.example"}, &attachments, nullptr, [&](TfrmSMTP* dialog) {
+                for (const std::string& a : dialog->Attachments()) {
+                    fileMode = test::ModeOf(a);
+                    folderMode = test::ModeOf(fs::path(a).parent_path());
+                }
+            });
+            EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Email sent"});
+            ASSERT_EQ(attachments.size(), 1u);
+            const fs::path file(attachments[0]);
+            EXPECT_EQ(file.filename(), ws + extensions[format]);
+            EXPECT_EQ(file.parent_path().string().rfind(WorkFolderBase() + "pagellan-mail-", 0), 0u) << file;
+            EXPECT_EQ(fileMode, 0600u);
+            EXPECT_EQ(folderMode, 0700u);
+            EXPECT_FALSE(fs::exists(file.parent_path()));
+
+            const auto m = server.Message(int(server.MessageCount()));
+            EXPECT_EQ(test::TSmtpTestServer::One(m, "attachment-filename"), ws + extensions[format]);
+            const std::string attachment = test::TSmtpTestServer::One(m, "attachment");
+            const std::string sent = test::ReadWholeFile(attachment);
+            EXPECT_GT(sent.size(), 10000u);
+            if (format == 0) {
+                EXPECT_NE(sent.substr(0, sent.find(':')).find("CanAnnotate,N"), std::string::npos);
+            } else if (format == 1) {
+                const test::TCommandRun info = test::RunCommand("pdfinfo '" + attachment + "' 2>/dev/null");
+                EXPECT_TRUE(std::regex_search(info.Out, std::regex("\nPages: +10\n"))) << info.Out;
+            } else {
+                EXPECT_NE(sent.find("<WorksheetNumber>" + worksheet + "</WorksheetNumber>"),
+                          std::string::npos);
+            }
+        }
+        EXPECT_EQ(shared.Snapshot(), before);
+        EXPECT_EQ(shared.VictimBytes(), test::TSharedFolder::kVictimBytes);
+    }
+}
+
+// The desktop mail program's route: it gets the file this mailing wrote, and the file goes once
+// the mail program has taken it.
+TEST(MailWindow, DesktopMailProgramGetsTheFileAndTheFolderGoesAfterwards) {
+    TRecordingPrompter prompter;
+    const fs::path copy = TestDir() / "handed-over", args = TestDir() / "handler-args";
+    const fs::path script = TestDir() / "mail-program.sh";
+    // The mailto: handler keeps a copy of the attachment it was handed.
+    test::WriteWholeFile(script,
+                         "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.string() +
+                             "'\nfile=$(printf '%s' \"$1\" | sed -n 's/.*attach=\\([^&]*\\).*/\\1/p')\n"
+                             "cat \"$file\" > '" +
+                             copy.string() + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    test::WriteWholeFile(TestDir() / "data" / "applications" / "pgtest-mail.desktop",
+                         "[Desktop Entry]\nType=Application\nName=Test Mail\nExec=" + script.string() +
+                             " %u\nMimeType=x-scheme-handler/mailto;\n");
+    ASSERT_EQ(test::RunCommand("xdg-mime default pgtest-mail.desktop x-scheme-handler/mailto").Status, 0);
+    PGRegistry::SetEmailClient(1);
+    PGRegistry::SetEmailDocumentFormat(2);
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    std::string folder;
+    WhenModal<TfrmHLWMsgDialog>([&](TfrmHLWMsgDialog* warning) {
+        folder = main.frmSMTP->WorkFolder();
+        warning->btnOK->click();
+    });
+    main.actEmailAll->trigger();
+    EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(test::ReadWholeFile(args).find("attach=" + folder), std::string::npos)
+        << test::ReadWholeFile(args);
+    EXPECT_NE(test::ReadWholeFile(copy).find("<WorksheetNumber>" + main.DocSet()->WorksheetNumber),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(folder));
+    PGRegistry::SetEmailClient(0);
+}
+
+// The dialog outlives the package it was given: replacing the package while the dialog is up
+// (a file opened meanwhile) writes nothing more from the freed set, sends what this mailing
+// wrote, and neither closing the dialog nor its next use reads the freed set.
+TEST(MailWindow, ReplacingThePackageWhileTheDialogIsUp) {
+    TRecordingPrompter prompter;
+    test::TSmtpTestServer server;
+    Configure(server.Port());
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    main.PdfConverter = PCL2PDF;
+    const std::string ws = EmailDocumentName(main.DocSet()->WorksheetNumber);
+    std::string folder;
+    std::vector<std::string> asPdf;
+    WhenModal<TfrmHLWMsgDialog>([&](TfrmHLWMsgDialog* warning) {
+        WhenModal<TfrmSMTP>([&](TfrmSMTP* dialog) {
+            folder = dialog->WorkFolder();
+            main.OpenFileName = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.tsn";
+            main.LoadFile();
+            ASSERT_TRUE(main.Loaded);
+            dialog->rbPDF->click();
+            asPdf = dialog->Attachments();
+            dialog->rbQuodex->click();
+            dialog->cbxTo->setEditText("to@x.example");
+            dialog->btnSend->click();
+            dialog->reject();
+        });
+        warning->btnOK->click();
+    });
+    main.actEmailAll->trigger();
+    EXPECT_TRUE(asPdf.empty()) << asPdf.front();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Email sent"});
+    ASSERT_EQ(server.MessageCount(), 1u);
+    EXPECT_EQ(test::TSmtpTestServer::One(server.Message(1), "attachment-filename"), ws + ".QDX");
+    EXPECT_FALSE(fs::exists(folder));
+
+    // Its next use without a package.
+    ASSERT_NE(main.frmSMTP, nullptr);
+    main.frmSMTP->ConfirmWarning = [] { return true; };
+    WhenModal<TfrmSMTP>([](TfrmSMTP* dialog) {
+        EXPECT_TRUE(dialog->Attachments().empty());
+        dialog->reject();
+    });
+    main.frmSMTP->Send(0, true);
+    EXPECT_EQ(main.frmSMTP->WorkFolder(), "");
 }
 
 } // namespace

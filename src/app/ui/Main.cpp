@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "AboutBox.h"
 #include "AnnotationStore.h"
 #include "AppSettings.h"
 #include "CommandLine.h"
@@ -10,6 +11,7 @@
 #include "FindBar.h"
 #include "HistoryCleanup.h"
 #include "LoadPackage.h"
+#include "MissingDocs.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
 #include "PageNavigation.h"
@@ -17,11 +19,13 @@
 #include "Prompt.h"
 #include "QtPrompter.h"
 #include "RecentPackages.h"
+#include "SMTP.h"
 #include "ScanImage.h"
 #include "ScanPlugin.h"
 #include "StatusPanels.h"
 #include "Strings.h"
 #include "Trace.h"
+#include "VerifyDocs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -251,6 +255,16 @@ void TfrmMain::DestroyTree() {
     // The kept text belongs to the set that goes.
     if (FindBar != nullptr)
         FindBar->PackageChanged();
+    // Dialogs that were given the set (and may be up, or come up again) must not read it after
+    // it has gone.
+    if (frmSMTP != nullptr)
+        frmSMTP->DocumentSetGone();
+    if (frmVerifyDocs != nullptr) {
+        frmVerifyDocs->SetPackage(nullptr, nullptr, {});
+        frmVerifyDocs->MissingDocs()->SetMissing(nullptr, {});
+    }
+    if (frmAboutBox_ != nullptr)
+        frmAboutBox_->DocumentSet = nullptr;
     if (model_ != nullptr)
         model_->SetTree(nullptr, nullptr, TreeFont());
     tree_.Clear();

@@ -123,22 +123,25 @@ void TfrmMain::EmailClick(TSaveMode mode) {
         }
     }
     TfrmSMTP& dialog = EmailDialog();
-    dialog.SetDocSet(set_.get());
     AskToSaveStackingOrder();
     dialog.SetEmailSubject(EmailSubjectFor(set_->WorksheetNumber));
     dialog.SetEmailBodyText(GetEmailBodyMessageFromRegistry());
     dialog.SetEmailCCRecipients(PGRegistry::AutomaticEmailCC());
     dialog.ClearAttachments();
 
-    const TPdfConversion conversion{PdfConverter, TempFolder(),
+    const TPdfConversion conversion{PdfConverter,
                                     [] { QApplication::processEvents(QEventLoop::AllEvents, 50); }};
-    dialog.WriteDocument = [this, mode, selection, conversion](int format, const std::string& path) {
-        return WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path, conversion);
+    // The writer reads the set and the selection when it runs; DestroyTree takes it away from
+    // the dialog before either goes.
+    TfrmSMTP::TDocumentWriter writer = [this, mode, selection, conversion](int format,
+                                                                           const std::string& path) {
+        return set_ &&
+               WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path, conversion);
     };
     const int format = std::clamp(PGRegistry::EmailDocumentFormat(), 0, 2);
-    const std::string path = EmailAttachmentPath(*set_, TEmailFormat(format), TempFolder());
-    if (dialog.WriteDocument(format, path))
-        dialog.AddEmailAttachments(path);
+    if (dialog.StartDocumentMail(set_->WorksheetNumber, std::move(writer)) &&
+        dialog.WriteDocumentFile(format))
+        dialog.AddEmailAttachments(dialog.DocumentPath(format));
     const int client = PGRegistry::EmailClient();
     if (client != 0)
         dialog.AddEmailAttachments(TfrmSMTP::OwnExecutable());

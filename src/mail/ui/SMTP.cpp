@@ -8,6 +8,7 @@
 #include "Prompt.h"
 #include "QtText.h"
 #include "Strings.h"
+#include "WorkFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -190,12 +191,57 @@ void TfrmSMTP::SetEmailBodyText(const std::string& text) {
     body_ = EmailBodyLines(body);
 }
 
-std::string TfrmSMTP::TempContainerPath() const {
-    return TempFolder() + EmailDocumentName(docSet_ ? docSet_->WorksheetNumber : std::string()) + ".QDX";
+bool TfrmSMTP::StartDocumentMail(const std::string& worksheet, TDocumentWriter writer) {
+    EndMail();
+    worksheet_ = worksheet;
+    work_ = std::make_unique<TWorkFolder>("pagellan-mail");
+    if (!work_->Made()) {
+        work_.reset();
+        ShowError("Can not create temporary files in " + WorkFolderBase());
+        return false;
+    }
+    writer_ = std::move(writer);
+    return true;
 }
 
-std::string TfrmSMTP::TempPdfPath() const {
-    return TempFolder() + EmailDocumentName(docSet_ ? docSet_->WorksheetNumber : std::string()) + ".PDF";
+void TfrmSMTP::DocumentSetGone() {
+    writer_ = {};
+}
+
+bool TfrmSMTP::WriteDocumentFile(int format) {
+    const std::string path = DocumentPath(format);
+    if (path.empty())
+        return false;
+    if (written_.count(format) != 0)
+        return true;
+    if (!writer_ || !writer_(format, path))
+        return false;
+    written_.insert(format);
+    return true;
+}
+
+std::string TfrmSMTP::DocumentPath(int format) const {
+    static const char* const extensions[] = {".QDX", ".PDF", ".TSN"};
+    if (!work_ || format < 0 || format > 2)
+        return {};
+    return work_->File(EmailDocumentName(worksheet_) + extensions[format]);
+}
+
+std::string TfrmSMTP::WorkFolder() const {
+    return work_ ? work_->Path() : std::string();
+}
+
+void TfrmSMTP::EndMail() {
+    if (work_) {
+        const std::string folder = work_->Path();
+        attachments_.erase(std::remove_if(attachments_.begin(), attachments_.end(),
+                                          [&folder](const std::string& a) { return a.starts_with(folder); }),
+                           attachments_.end());
+    }
+    work_.reset();
+    writer_ = {};
+    written_.clear();
+    worksheet_.clear();
 }
 
 std::string TfrmSMTP::OwnExecutable() {
@@ -203,6 +249,12 @@ std::string TfrmSMTP::OwnExecutable() {
 }
 
 void TfrmSMTP::Send(int client, bool scanMode) {
+    // Whichever way this ends, the mailing's files go with it: the mail program has taken them
+    // by the time its route returns.
+    struct TEnd {
+        TfrmSMTP& dialog;
+        ~TEnd() { dialog.EndMail(); }
+    } end{*this};
     if (ConfirmWarning && !ConfirmWarning())
         return;
     if (client == 1 || client == 2) {
@@ -269,16 +321,16 @@ void TfrmSMTP::FormActivate() {
 }
 
 void TfrmSMTP::AddEmailDocumentAttachments() {
+    if (!work_)
+        return;
     Remove(attachments_, TempPdfPath());
     Remove(attachments_, TempContainerPath());
-    if (formatTouched_ && docSet_)
-        Remove(attachments_, TempFolder() + EmailDocumentName(docSet_->WorksheetNumber) + ".TSN");
+    if (formatTouched_)
+        Remove(attachments_, DocumentPath(2));
     const bool quodex = rbQuodex->isChecked();
-    const std::string path = quodex ? TempContainerPath() : TempPdfPath();
-    // The file of the chosen format is written when it is not there yet, so the list never
-    // names a file that does not exist.
-    if (docSet_ && (FileExists(path) || (WriteDocument && WriteDocument(quodex ? 0 : 1, path))))
-        attachments_.push_back(path);
+    // The list names only a file this mailing wrote: never one that merely has the right name.
+    if (WriteDocumentFile(quodex ? 0 : 1))
+        attachments_.push_back(DocumentPath(quodex ? 0 : 1));
     cbxSendEXE->setEnabled(quodex);
     if (!quodex)
         cbxSendEXE->setChecked(false);
@@ -346,11 +398,10 @@ void TfrmSMTP::btnSendClick() {
     draft.Subject = ToPackageText(edSubject->text());
     draft.BodyLines = BodyLines();
     // The document goes as the annotation-disabled copy.
-    if (!scanMode_ && Contains(attachments_, TempContainerPath())) {
+    if (!scanMode_ && work_ && Contains(attachments_, TempContainerPath())) {
         std::string bytes, error;
-        ReadFileBytes(TempContainerPath(), bytes, error);
-        if (AtomicWriteFile(TempContainerPath(), DisableAnnotationsInQuodex(bytes)))
-            copyPath_ = TempContainerPath();
+        if (ReadFileBytes(TempContainerPath(), bytes, error))
+            AtomicWriteFile(TempContainerPath(), DisableAnnotationsInQuodex(bytes));
     }
     draft.Attachments = attachments_;
     // The histories and the body are kept once the addresses pass, as the session checks them.
@@ -410,12 +461,6 @@ void TfrmSMTP::done(int result) {
     PGRegistry::SetEmailMessage(BreaksToCRLFMarkers(ToPackageText(memoEmailBody->toPlainText()).c_str()));
     QDialog::done(result);
     session_.Close();
-    std::error_code ec;
-    if (!copyPath_.empty())
-        std::remove(copyPath_.c_str());
-    copyPath_.clear();
-    if (docSet_)
-        std::remove(TempPdfPath().c_str());
 }
 
 } // namespace pg
