@@ -9,6 +9,7 @@
 #include "Paths.h"
 #include "UpdateInstall.h"
 #include "Updates.h"
+#include "WebAddress.h"
 #include "WebDocs.h"
 #include "WebSettings.h"
 
@@ -34,7 +35,7 @@ struct TCliTransfer {
         ApplyStoredTransferSettings(copy);
         copy.OnErrorInfo = [this](int index, int, const std::string& text) {
             failed = true;
-            std::cerr << text << '\n' << copy.Items[size_t(index)].URL << '\n';
+            std::cerr << text << '\n' << AddressForDisplay(copy.Items[size_t(index)].URL) << '\n';
         };
         copy.OnError = [this](int, int) { failed = true; };
     }
@@ -91,7 +92,10 @@ int WebDocs(const std::vector<std::string>& args) {
         return 0;
     }
     case TWebDocsReplyKind::HtmlPage: {
-        const std::string page = TempFolder() + "WebDocs.htm";
+        // Kept beside the output the user named, for reading once the command has ended.
+        std::string page = ForceExtension(out, "htm");
+        if (page == out)
+            page += ".htm";
         AtomicWriteFile(page, reply);
         std::cerr << "The WebDocs service answered with a web page: " << page << '\n';
         return 1;
@@ -127,6 +131,7 @@ int Update(const std::vector<std::string>& args) {
     TCliTransfer t;
     THLWWebCopyItem& item = t.copy.Items.Add();
     item.URL = listURL;
+    KeepRedirectsTrusted(item, listURL);
     t.copy.Execute();
     if (t.failed || !item.Succeeded())
         return 1;
@@ -155,7 +160,7 @@ int Update(const std::vector<std::string>& args) {
     for (const std::string& h : d.Helpers)
         std::cout << "helper: " << h << '\n';
     for (const TAppInfo& a : d.Downloads)
-        std::cout << "download: " << a.URL << '\n';
+        std::cout << "download: " << AddressForDisplay(a.URL) << '\n';
     if (d.ProgramCurrent && d.OutdatedPlugins == 0) {
         std::cout << "No Updates are currently available\n";
         return 0;

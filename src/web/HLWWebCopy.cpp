@@ -2,6 +2,7 @@
 
 #include "Paths.h"
 #include "Strings.h"
+#include "WebAddress.h"
 
 #include <curl/curl.h>
 #include <sys/stat.h>
@@ -94,7 +95,8 @@ std::string FailureText(CURLcode code, const char* errbuf, const std::string& ur
     case CURLE_SSL_CACERT_BADFILE:
         return "The trusted certificates cannot be read: " + detail;
     case CURLE_TOO_MANY_REDIRECTS:
-        return "Too many redirects (more than " + std::to_string(kMaxRedirects) + ") from " + url;
+        return "Too many redirects (more than " + std::to_string(kMaxRedirects) + ") from " +
+               AddressForDisplay(url);
     case CURLE_FILESIZE_EXCEEDED:
         return "The reply from " + host + " is larger than 1 GB and was refused";
     default:
@@ -116,7 +118,7 @@ std::string HttpErrorText(long status) {
 } // namespace
 
 THLWWebCopyItem& THLWWebCopyItems::Add() {
-    items_.push_back(std::make_unique<THLWWebCopyItem>());
+    items_.push_back(std::make_shared<THLWWebCopyItem>());
     return *items_.back();
 }
 
@@ -209,6 +211,9 @@ struct THLWWebCopy::TRun {
     std::FILE* source = nullptr;
     int64_t sent = 0;
 
+    // The address a redirect led to that the item's rule refused.
+    std::string refusedRedirect;
+
     std::chrono::steady_clock::time_point lastPump{};
 
     TRun(THLWWebCopy& s, THLWWebCopyItem& i, int idx) : self(s), item(i), index(idx) {}
@@ -262,6 +267,22 @@ struct THLWWebCopy::TRun {
         curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &TRun::Progress);
         curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        if (item.RedirectAllowed) {
+            curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &TRun::BeforeRequest);
+            curl_easy_setopt(h, CURLOPT_PREREQDATA, this);
+        }
+    }
+
+    // Called once the connection for each request stands and before anything is sent on it,
+    // also for every request a redirect leads to: the item's rule decides on that address.
+    static int BeforeRequest(void* user, char*, char*, int, int) {
+        auto* run = static_cast<TRun*>(user);
+        const char* current = nullptr;
+        curl_easy_getinfo(run->easy.h, CURLINFO_EFFECTIVE_URL, &current);
+        if (current == nullptr || run->item.RedirectAllowed(current))
+            return CURL_PREREQFUNC_OK;
+        run->refusedRedirect = current;
+        return CURL_PREREQFUNC_ABORT;
     }
 
     void AddExtraHeaders() {
@@ -424,6 +445,14 @@ struct THLWWebCopy::TRun {
         if (stopped || self.cancelRequested_)
             return;
         const std::string url = item.URL;
+        if (!refusedRedirect.empty()) {
+            self.Fail(index, kErrRedirectRefused,
+                      "The redirect from " + AddressForDisplay(url) + " to " +
+                          AddressForDisplay(refusedRedirect) +
+                          " was refused: what gets installed comes only over https or from the version "
+                          "list's server.");
+            return;
+        }
         if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
             self.Fail(index, CURLE_FILESIZE_EXCEEDED, FailureText(CURLE_FILESIZE_EXCEEDED, nullptr, url));
             return;
@@ -473,7 +502,9 @@ void THLWWebCopy::Fail(int index, int code, const std::string& text) {
         OnErrorInfo(index, code, text);
 }
 
-void THLWWebCopy::Execute() {
+bool THLWWebCopy::Execute() {
+    if (active_)
+        return false;
     WinInetError = 0;
     Status = 0;
     fileIndex_ = 0;
@@ -481,8 +512,10 @@ void THLWWebCopy::Execute() {
     cancelRequested_ = false;
     transferred_ = 0;
     active_ = true;
-    for (size_t i = 0; i < Items.Count(); ++i) {
-        THLWWebCopyItem& item = Items[i];
+    // The run keeps its own references: the list may be cleared by a handler meanwhile.
+    const std::vector<std::shared_ptr<THLWWebCopyItem>> items = Items.items_;
+    for (size_t i = 0; i < items.size(); ++i) {
+        THLWWebCopyItem& item = *items[i];
         if (!item.Active)
             continue;
         ++fileIndex_;
@@ -501,6 +534,7 @@ void THLWWebCopy::Execute() {
     active_ = false;
     if (OnCopyDone)
         OnCopyDone();
+    return true;
 }
 
 bool THLWWebCopy::RunItem(int index, THLWWebCopyItem& item) {
@@ -572,7 +606,7 @@ bool THLWWebCopy::Download(int index, THLWWebCopyItem& item) {
     if (run.stopped || cancelRequested_)
         return false;
     if (run.received == 0) {
-        Fail(index, kErrEmptyReply, "No data received from " + item.URL);
+        Fail(index, kErrEmptyReply, "No data received from " + AddressForDisplay(item.URL));
         return false;
     }
     return run.file ? run.CommitTarget() : true;
@@ -595,7 +629,7 @@ bool THLWWebCopy::PostData(int index, THLWWebCopyItem& item) {
     if (run.stopped || cancelRequested_)
         return false;
     if (run.received == 0) {
-        Fail(index, kErrEmptyReply, "No data received from " + item.URL);
+        Fail(index, kErrEmptyReply, "No data received from " + AddressForDisplay(item.URL));
         return false;
     }
     return true;
@@ -644,10 +678,14 @@ bool THLWWebCopy::Get2(int index, THLWWebCopyItem& item) {
 }
 
 void THLWWebCopy::CalculateTotalSize() {
+    if (active_)
+        return;
     transferred_ = 0;
     TotalTransferSize = 0;
-    for (size_t i = 0; i < Items.Count(); ++i) {
-        THLWWebCopyItem& item = Items[i];
+    active_ = true;
+    const std::vector<std::shared_ptr<THLWWebCopyItem>> items = Items.items_;
+    for (size_t i = 0; i < items.size(); ++i) {
+        THLWWebCopyItem& item = *items[i];
         TRun run(*this, item, int(i));
         // The survey asks each item's own server, over its own scheme and port.
         run.Setup(item.URL);
@@ -656,6 +694,7 @@ void THLWWebCopy::CalculateTotalSize() {
         if (run.Perform() == CURLE_OK && run.easy.StatusCode() < 300)
             TotalTransferSize += run.easy.AnnouncedLength();
     }
+    active_ = false;
 }
 
 } // namespace pg

@@ -39,6 +39,8 @@ inline constexpr int kErrCannotCreateFile = 3;
 inline constexpr int kErrCannotConnect = 6;
 // A reply without a body: nothing to hand on.
 inline constexpr int kErrEmptyReply = 7;
+// A redirect the item's rule does not allow.
+inline constexpr int kErrRedirectRefused = 8;
 // Bodies above this size are refused: nothing we fetch is that large.
 inline constexpr int64_t kMaxBodyBytes = int64_t(1) << 30;
 inline constexpr int kMaxRedirects = 10;
@@ -60,6 +62,10 @@ public:
     THLWMemorystream Stream;
     std::vector<std::string> AdditionalHeaders;
     std::string NetMagicDownloadSh;
+    // When set, every address a redirect leads to must pass it, or the item fails with
+    // kErrRedirectRefused naming that address (nothing is sent to it). The rule of downloads
+    // that get installed (UpdateInstall.h). Empty: http and https redirects are followed.
+    std::function<bool(const std::string& address)> RedirectAllowed;
 
     const std::string& PostData() const { return postData_; }
     // Results of the last run.
@@ -73,6 +79,8 @@ private:
     bool noNewerFile_ = false;
 };
 
+// The items are shared with a running transfer, which holds its own references: a host that
+// clears or replaces the list meanwhile never frees the item being transferred.
 class THLWWebCopyItems {
 public:
     THLWWebCopyItem& Add();
@@ -82,7 +90,8 @@ public:
     const THLWWebCopyItem& operator[](size_t i) const { return *items_[i]; }
 
 private:
-    std::vector<std::unique_ptr<THLWWebCopyItem>> items_;
+    friend class THLWWebCopy;
+    std::vector<std::shared_ptr<THLWWebCopyItem>> items_;
 };
 
 class THLWWebCopy {
@@ -131,7 +140,10 @@ public:
     bool UserCanceled() const { return userCanceled_; }
     bool IsActive() const { return active_; }
 
-    void Execute();
+    // Runs every active item; refused (false, nothing done) while a run is active, which is
+    // how a host that pumps events between chunks is kept from starting a run inside a run.
+    bool Execute();
+    // Refused in the same way while a run is active.
     void CalculateTotalSize();
     // Requests a stop; honoured before the next chunk.
     void Cancel() { cancelRequested_ = true; }

@@ -4,6 +4,7 @@
 #include "Paths.h"
 #include "Process.h"
 #include "Sha256.h"
+#include "WebAddress.h"
 
 #include <zip.h>
 
@@ -147,12 +148,18 @@ bool TrustedUpdateAddress(const std::string& address, const std::string& listURL
            AddressPort(address) == AddressPort(listURL);
 }
 
+void KeepRedirectsTrusted(THLWWebCopyItem& item, const std::string& listURL) {
+    item.RedirectAllowed = [listURL](const std::string& address) {
+        return TrustedUpdateAddress(address, listURL);
+    };
+}
+
 TUpdateFiles DownloadUpdates(THLWWebCopy& copy, const TUpdateDecision& decision, const std::string& listURL,
                              const std::string& folder) {
     TUpdateFiles r;
     for (const TAppInfo& a : decision.Downloads)
         if (!TrustedUpdateAddress(a.URL, listURL)) {
-            r.Error = "The update file " + a.URL +
+            r.Error = "The update file " + AddressForDisplay(a.URL) +
                       " is neither on a verified https server nor beside the version list.";
             return r;
         }
@@ -165,8 +172,9 @@ TUpdateFiles DownloadUpdates(THLWWebCopy& copy, const TUpdateDecision& decision,
         item.Protocol = TWebProtocol::wpHttp;
         item.TargetDir = IncludeSlash(folder);
         item.TargetFilename = FileNameFromAddress(a.URL);
+        KeepRedirectsTrusted(item, listURL);
         if (item.TargetFilename.empty()) {
-            r.Error = "The address " + a.URL + " names no file.";
+            r.Error = "The address " + AddressForDisplay(a.URL) + " names no file.";
             return r;
         }
     }
@@ -182,7 +190,7 @@ TUpdateFiles DownloadUpdates(THLWWebCopy& copy, const TUpdateDecision& decision,
         const std::string path = TargetPath(item.TargetDir, item.TargetFilename);
         std::string error;
         if (!item.Succeeded())
-            error = "The download of " + item.URL + " failed.";
+            error = "The download of " + AddressForDisplay(item.URL) + " failed.";
         else if (VerifyDownload(path, decision.Downloads[i].SHA256, error))
             r.Downloaded.push_back(path);
         if (r.Error.empty())

@@ -11,6 +11,7 @@
 namespace pg {
 
 class THLWWebCopy;
+class THLWWebCopyItem;
 
 // The SHA-256 of the file as 64 lower-case hexadecimal digits; empty when it cannot be read.
 std::string FileSha256(const std::string& path);
@@ -29,6 +30,10 @@ struct TUpdateFiles {
 // Whether an update file may be fetched from address: over https (whose peer is verified), or
 // from the scheme, host and port the version list itself came from.
 bool TrustedUpdateAddress(const std::string& address, const std::string& listURL);
+
+// Holds the item's redirects to the same rule: a download of the version list, an update or a
+// plug-in that a server sends on to an address TrustedUpdateAddress refuses fails, naming it.
+void KeepRedirectsTrusted(THLWWebCopyItem& item, const std::string& listURL);
 
 // Downloads every file of the decision into folder (with a separator at the end) through copy,
 // whose events stay the caller's; names come from the addresses and never leave the folder.

@@ -214,11 +214,16 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     const std::string dir = test::FreshFolder("update-scan-plugin");
     const std::string app = dir + "app/";
     fs::create_directories(app);
-    fs::copy_file(SCAN_PLUGIN_FILE, dir + "libPagellanScan.so");
+    // The address names the file otherwise: it arrives as the plug-in the program loads all the
+    // same, and a redirect to another server's plain http is refused.
+    fs::copy_file(SCAN_PLUGIN_FILE, dir + "scanner-2.0.so");
     test::TWebServer server(nullptr, "", dir);
-    const std::string url = server.URL("/files/libPagellanScan.so");
+    test::TWebServer other(nullptr, "", dir, dir + "other.log");
+    const std::string url = server.URL("/files/scanner-2.0.so");
+    const std::string elsewhere = other.URL("/files/scanner-2.0.so");
     std::ofstream(dir + "bad.xml") << List("PagellanScan", "1.0", url, std::string(64, 'a'));
     std::ofstream(dir + "good.xml") << List("PagellanScan", "1.0", url, FileSha256(SCAN_PLUGIN_FILE));
+    std::ofstream(dir + "redirected.xml") << List("PagellanScan", "1.0", server.URL("/to?" + elsewhere));
     PGRegistry::SetDaysBetweenUpdateChecks(0);
     SetCommandLine({PAGELLAN_SOURCE_DIR "/samples/demo.qdx"});
     TRecordingPrompter prompter;
@@ -256,6 +261,18 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     EXPECT_NE(prompter.Texts()[1].find("does not match its SHA256"), std::string::npos);
     EXPECT_FALSE(fs::exists(app + "libPagellanScan.so"));
     EXPECT_FALSE(ScanPluginLoaded());
+    PGRegistry::SetURLForCurrentPagellan(server.URL("/files/redirected.xml"));
+    prompter.Clear();
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    main.actScan->trigger();
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{
+                  question, "The redirect from " + server.URL("/to?" + elsewhere) + " to " + elsewhere +
+                                " was refused: what gets installed comes only over https or from the version "
+                                "list's server.\n" +
+                                server.URL("/to?" + elsewhere)}));
+    EXPECT_TRUE(fs::is_empty(app));
+    EXPECT_EQ(test::ReadWholeFile(dir + "other.log"), "");
 
     // Accepted: the plug-in arrives beside the program and is loaded.
     PGRegistry::SetURLForCurrentPagellan(server.URL("/files/good.xml"));
@@ -267,6 +284,7 @@ TEST(UpdateWindow, ScanPluginDownloadIntoProgramFolder) {
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{question});
     EXPECT_NE(seen, nullptr);
     EXPECT_EQ(test::ReadWholeFile(app + "libPagellanScan.so"), test::ReadWholeFile(SCAN_PLUGIN_FILE));
+    EXPECT_FALSE(fs::exists(app + "scanner-2.0.so"));
     EXPECT_TRUE(ScanPluginLoaded());
     UnloadScanPlugin();
     TfrmMain::PrepareUpdateWindow = {};

@@ -82,7 +82,9 @@ TEST(WebCli, WebDocsReplyCodes) {
             EXPECT_EQ(test::ReadWholeFile(out), test::ServerPackage());
         }
     }
-    EXPECT_NE(test::ReadWholeFile(dir + "WebDocs.htm").find("<!DOCTYPE HTML PUBLIC"), std::string::npos);
+    // The page is kept beside the output named, never under a fixed name in the shared folder.
+    EXPECT_NE(test::ReadWholeFile(dir + "HTML.htm").find("<!DOCTYPE HTML PUBLIC"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir + "WebDocs.htm"));
     const TCliResult broken =
         RunCli("", "webdocs PKG --server " + server.URL("/broken") + " -o " + dir + "b.qdx");
     EXPECT_EQ(broken.rc, 1);

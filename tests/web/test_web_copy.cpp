@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "HLWWebCopy.h"
 #include "Prompt.h"
+#include "WebAddress.h"
 #include "WebServers.h"
 
 #include "TestFiles.h"
@@ -320,6 +321,14 @@ TEST(WebCopy, AddressRules) {
     test::ExpectEach<int>(AddressPort,
                           {{"https://h/x", 443}, {"HTTP://h/x", 80}, {"http://u:p@h:8080/x", 8080}});
     EXPECT_EQ(AddressHost("http://u:p@h:8080/x"), "h");
+    // Credentials never reach a message; nothing else of the address changes.
+    test::ExpectEach(AddressForDisplay, {{"https://loan:s3cret@h:8443/a@b/c?d@e", "https://h:8443/a@b/c?d@e"},
+                                         {"http://user@h/x", "http://h/x"},
+                                         {"http://a:b@c@h", "http://h"},
+                                         {"user:pw@proxy:3128", "proxy:3128"},
+                                         {"https://h/path@x", "https://h/path@x"},
+                                         {"http://h?q=a@b", "http://h?q=a@b"},
+                                         {"", ""}});
     EXPECT_EQ(TargetPath("d", "f"), "d/f");
     EXPECT_EQ(TargetPath("d\\", "f"), "d\\f");
     EXPECT_EQ(TargetPath("", "f"), "f");

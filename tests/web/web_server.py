@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The web server of the web tests: files with Last-Modified, Basic authentication, errors,
 redirects (and a loop), a slow body, an oversized announcement, uploads, a bulk body for the
-benchmark, and a WebDocs service. With --log, every answered request is appended to that file
+benchmark, and a WebDocs service (with a slow reply for the code SLOW). With --log, every answered request is appended to that file
 as its method and path. Listens on 127.0.0.1 on a free port (HTTPS with --cert and
 --key) and prints the port on its first line."""
 
@@ -147,7 +147,20 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_POST(self):
         data = self.body()
-        if self.path == "/webdocs":
+        if self.path == "/webdocs" and "<Code>SLOW</Code>" in data.decode("latin-1"):
+            # The package in pieces with pauses: a client sees a transfer that takes a while.
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(PACKAGE)))
+            self.end_headers()
+            try:
+                piece = max(1, len(PACKAGE) // 20)
+                for at in range(0, len(PACKAGE), piece):
+                    self.wfile.write(PACKAGE[at:at + piece])
+                    self.wfile.flush()
+                    time.sleep(0.05)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+        elif self.path == "/webdocs":
             self.send(200, webdocs_reply(data.decode("latin-1")))
         elif self.path == "/upload":
             self.send(200, b"received %d bytes" % len(data))

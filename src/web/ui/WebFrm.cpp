@@ -6,8 +6,10 @@
 #include "Prompt.h"
 #include "Strings.h"
 #include "UpdateInstall.h"
+#include "WebAddress.h"
 #include "WebDocs.h"
 #include "WebSettings.h"
+#include "WorkFolder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -52,6 +54,12 @@ const char* const kScanPluginQuestion =
 std::string PluginVersion(const std::string& file) {
     return FileExists(file) ? ReadFileVersion(file) : std::string();
 }
+
+// The end of one of the window's tasks: the pages it showed go with their work folder.
+struct TTaskEnd {
+    std::unique_ptr<TWorkFolder>& pages;
+    ~TTaskEnd() { pages.reset(); }
+};
 
 // An earlier update's report must not travel into the next restart, where it would be read
 // instead of the new one.
@@ -100,8 +108,10 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
     lblStatus->setGeometry(8, 0, kWidth - 16, 16);
     pnlBottom->hide();
 
-    connect(edWebDocCode, &QLineEdit::textChanged, this,
-            [this](const QString& text) { btnSubmit->setEnabled(!text.trimmed().isEmpty()); });
+    // Typing during a transfer does not bring Submit back: one run at a time.
+    connect(edWebDocCode, &QLineEdit::textChanged, this, [this](const QString& text) {
+        btnSubmit->setEnabled(!text.trimmed().isEmpty() && !copy_.IsActive());
+    });
     connect(btnSubmit, &QPushButton::clicked, this, &TfrmWeb::btnWebDocPostClick);
 
     OpenDocument = [](const std::string& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(Q(file))); };
@@ -137,6 +147,12 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
     SetHeight(kCompactHeight);
 }
 
+TfrmWeb::~TfrmWeb() {
+    // A run still below us on the stack (an owner that deletes the window from inside its
+    // events) stops at its next chunk.
+    copy_.Cancel();
+}
+
 void TfrmWeb::SetHeight(int height) {
     setFixedHeight(height);
     pnlBottom->setGeometry(0, height - 18, kWidth, 18);
@@ -148,12 +164,14 @@ void TfrmWeb::ShowMeter() {
 }
 
 bool TfrmWeb::RetrieveWebDocs(const std::string& address, THLWMemorystream& receiving) {
+    const TTaskEnd end{pages_};
     pnlWebDocs->show();
     pnlPassword->hide();
     address_ = address;
     receiving_ = &receiving;
     receiving.Clear();
     finished_ = false;
+    closeAfterRun_ = false;
     SetHeight(kCompactHeight);
     setWindowTitle("WebDocs");
     interactive_ = true;
@@ -162,6 +180,9 @@ bool TfrmWeb::RetrieveWebDocs(const std::string& address, THLWMemorystream& rece
 }
 
 void TfrmWeb::btnWebDocPostClick() {
+    // A second Submit while the first runs would replace the item the run is reading.
+    if (copy_.IsActive())
+        return;
     btnSubmit->setEnabled(false);
     ProgressBar->setValue(0);
     copy_.OnCopyDone = [this] { HLWWebDocsDone(); };
@@ -173,6 +194,27 @@ void TfrmWeb::btnWebDocPostClick() {
     item.Stream.Write(WebDocsRequest(edWebDocCode->text().toStdString(), edPassPhrase->text().toStdString()));
     errorCode_ = 0;
     copy_.Execute();
+    FinishRun();
+}
+
+void TfrmWeb::FinishRun() {
+    if (!closeAfterRun_ || copy_.IsActive())
+        return;
+    closeAfterRun_ = false;
+    QDialog::reject();
+}
+
+void TfrmWeb::ShowPage(const std::string& name, std::string_view bytes) {
+    if (!pages_)
+        pages_ = std::make_unique<TWorkFolder>("pagellan-web");
+    const std::string page = pages_->Made() ? pages_->File(name) : std::string();
+    if (page.empty() || !AtomicWriteFile(page, bytes)) {
+        ShowError("Can not create temporary files in " +
+                  (pages_->Made() ? pages_->Path() : WorkFolderBase()));
+        return;
+    }
+    if (OpenDocument)
+        OpenDocument(page);
 }
 
 void TfrmWeb::CopyProgress(int fileIndex, int64_t size, int64_t received) {
@@ -200,7 +242,7 @@ void TfrmWeb::CopyProgress(int fileIndex, int64_t size, int64_t received) {
 void TfrmWeb::ErrorInfo(int index, int code, const std::string& text) {
     errorCode_ = code;
     if (interactive_)
-        ShowError(text + "\n" + copy_.Items[size_t(index)].URL);
+        ShowError(text + "\n" + AddressForDisplay(copy_.Items[size_t(index)].URL));
 }
 
 void TfrmWeb::HLWWebDocsDone() {
@@ -227,9 +269,7 @@ void TfrmWeb::EvaluateReply() {
         return;
     }
     if (r.Kind == TWebDocsReplyKind::HtmlPage) {
-        const std::string page = TempFolder() + "WebDocs.htm";
-        if (AtomicWriteFile(page, reply) && OpenDocument)
-            OpenDocument(page);
+        ShowPage("WebDocs.htm", reply);
         btnSubmit->setEnabled(!edWebDocCode->text().trimmed().isEmpty());
         return;
     }
@@ -260,10 +300,11 @@ bool TfrmWeb::DownloadQuodex(const std::string& address, THLWMemorystream& recei
     ShowMeter();
     pnlBottom->show();
     setWindowTitle("Downloading Quodex from URL");
-    lblStatus->setText(Q("Downloading : " + address));
+    lblStatus->setText(Q("Downloading : " + AddressForDisplay(address)));
     interactive_ = true;
     receiving_ = &receiving;
     finished_ = false;
+    closeAfterRun_ = false;
     copy_.Items.Clear();
     THLWWebCopyItem& item = copy_.Items.Add();
     item.URL = address;
@@ -271,7 +312,10 @@ bool TfrmWeb::DownloadQuodex(const std::string& address, THLWMemorystream& recei
     errorCode_ = 0;
     copy_.OnCopyDone = [this] { DownloadDone(); };
     // The transfer starts once the window is up, so that its meter shows the progress.
-    QTimer::singleShot(0, this, [this] { copy_.Execute(); });
+    QTimer::singleShot(0, this, [this] {
+        copy_.Execute();
+        FinishRun();
+    });
     return exec() == QDialog::Accepted && errorCode_ == 0;
 }
 
@@ -294,6 +338,7 @@ bool TfrmWeb::FetchVersionList(std::string& list) {
     THLWWebCopyItem& item = copy_.Items.Add();
     item.URL = VersionListURL;
     item.Protocol = TWebProtocol::wpHttp;
+    KeepRedirectsTrusted(item, VersionListURL);
     errorCode_ = 0;
     copy_.OnCopyDone = {};
     meterByRun_ = false;
@@ -306,9 +351,7 @@ bool TfrmWeb::FetchVersionList(std::string& list) {
 
 void TfrmWeb::ReportListError(const std::string& list, const std::string& error) {
     // What arrived goes to the browser, so that the user sees what the server sent instead.
-    const std::string page = TempFolder() + "HLWWeb.htm";
-    if (AtomicWriteFile(page, list) && OpenDocument)
-        OpenDocument(page);
+    ShowPage("HLWWeb.htm", list);
     ShowError(error);
 }
 
@@ -344,6 +387,7 @@ bool TfrmWeb::RunModalTransfer(const std::function<void()>& transfer) {
     lblStatus->clear();
     pnlBottom->show();
     finished_ = false;
+    closeAfterRun_ = false;
     meterByRun_ = true;
     // The transfer starts once the window is up, so that its meter shows the progress.
     QTimer::singleShot(0, this, [this, &transfer] {
@@ -352,6 +396,7 @@ bool TfrmWeb::RunModalTransfer(const std::function<void()>& transfer) {
             finished_ = true;
             accept();
         }
+        FinishRun();
     });
     const bool completed = exec() == QDialog::Accepted;
     meterByRun_ = false;
@@ -359,6 +404,7 @@ bool TfrmWeb::RunModalTransfer(const std::function<void()>& transfer) {
 }
 
 bool TfrmWeb::CheckForUpdates() {
+    const TTaskEnd end{pages_};
     interactive_ = Interactive;
     std::string type;
     // At start-up an offline machine ends the check silently; the user who asked is asked to
@@ -446,10 +492,12 @@ void TfrmWeb::InstallUpdate() {
 }
 
 bool TfrmWeb::DownloadScanPlugin() {
+    const TTaskEnd end{pages_};
     interactive_ = Interactive;
     if (AskYesNo(kScanPluginQuestion) != PromptAnswer::Yes)
         return false;
-    if (CheckConnection(true, "trying to download the scanning dll at " + VersionListURL) != kOnline)
+    if (CheckConnection(true, "trying to download the scanning dll at " +
+                                  AddressForDisplay(VersionListURL)) != kOnline)
         return false;
     ProgressBar->setValue(0);
     std::string list, error;
@@ -461,14 +509,14 @@ bool TfrmWeb::DownloadScanPlugin() {
         ReportListError(list, error);
         return false;
     }
-    const std::string name = FileNameFromAddress(plugin.URL);
-    if (name.empty()) {
+    if (plugin.URL.empty()) {
         ShowError("The version list names no scanning plug-in to download.");
         return false;
     }
-    // The plug-in runs inside the program: it comes only from where an update may come from.
+    // The plug-in runs inside the program: it comes only from where an update may come from,
+    // also after redirects.
     if (!TrustedUpdateAddress(plugin.URL, VersionListURL)) {
-        ShowError("The update file " + plugin.URL +
+        ShowError("The update file " + AddressForDisplay(plugin.URL) +
                   " is neither on a verified https server nor beside the version list.");
         return false;
     }
@@ -476,15 +524,18 @@ bool TfrmWeb::DownloadScanPlugin() {
     THLWWebCopyItem& item = copy_.Items.Add();
     item.URL = plugin.URL;
     item.Protocol = TWebProtocol::wpHttp;
+    KeepRedirectsTrusted(item, VersionListURL);
+    // Saved under the name the program loads it by, whatever the address ends in: an address
+    // must not choose which file of the program folder it replaces.
     item.TargetDir = ProgramFolder;
-    item.TargetFilename = name;
+    item.TargetFilename = kScanPluginFile;
     copy_.CalculateTotalSize();
     setWindowTitle("Downloading Document Scanning DLL");
     errorCode_ = 0;
     RunModalTransfer([this] { copy_.Execute(); });
     if (copy_.UserCanceled() || errorCode_ != 0 || !copy_.Items[0].Succeeded())
         return false;
-    if (!VerifyDownload(ProgramFolder + name, plugin.SHA256, error)) {
+    if (!VerifyDownload(ProgramFolder + kScanPluginFile, plugin.SHA256, error)) {
         ShowError(error);
         return false;
     }
@@ -492,10 +543,14 @@ bool TfrmWeb::DownloadScanPlugin() {
 }
 
 void TfrmWeb::reject() {
-    // Closing the window while a transfer runs cancels it before its next chunk.
     finished_ = true;
-    if (copy_.IsActive())
+    // Closing the window while a transfer runs cancels it before its next chunk; the window
+    // closes once the run has ended (FinishRun), not while the run still uses it.
+    if (copy_.IsActive()) {
         copy_.Cancel();
+        closeAfterRun_ = true;
+        return;
+    }
     QDialog::reject();
 }
 

@@ -3,6 +3,11 @@
 // retrieval code (with the pass-phrase exchange the service may ask for), or downloads a
 // package by address, showing a meter while the transfer runs; closing the window cancels it.
 // It also runs the program's update check and installation and fetches the scanning plug-in.
+//
+// One transfer at a time: while the engine runs, Submit stays disabled and a second start is
+// refused; closing the window then cancels the run and closes once the run has let go. Pages a
+// server sends for the browser go into a private work folder of the window's current task
+// (the retrieval, the update check, the plug-in download), removed when that task ends.
 
 #include "HLWWebCopy.h"
 #include "Updates.h"
@@ -10,6 +15,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -20,10 +26,13 @@ class QWidget;
 
 namespace pg {
 
+class TWorkFolder;
+
 class TfrmWeb : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmWeb(QWidget* parent = nullptr);
+    ~TfrmWeb() override;
 
     // Asks for a code and posts it to the service; true when a package arrived into receiving.
     bool RetrieveWebDocs(const std::string& address, THLWMemorystream& receiving);
@@ -95,6 +104,11 @@ private:
     bool RunModalTransfer(const std::function<void()>& transfer);
     void ErrorInfo(int index, int code, const std::string& text);
     void HLWWebDocsDone();
+    // After a run: the close the user asked for meanwhile happens now.
+    void FinishRun();
+    // Writes a page the server sent into the task's work folder under the name and hands it
+    // to OpenDocument.
+    void ShowPage(const std::string& name, std::string_view bytes);
     void EvaluateReply();
     void DownloadDone();
     void ShowMeter();
@@ -107,7 +121,9 @@ private:
     bool interactive_ = false;
     bool finished_ = false;
     bool meterByRun_ = false;
+    bool closeAfterRun_ = false;
     TUpdateDecision decision_;
+    std::unique_ptr<TWorkFolder> pages_;
 };
 
 } // namespace pg
