@@ -99,6 +99,14 @@ public:
         if (!DefiningMacro)
             PageHasContent = true;
     }
+    // A printer reset or a universal exit: a page with marks on it ends here, unless resets
+    // do not end pages (ResetsEndPages) or the command comes from a macro. True when it ended.
+    bool EndMarkedPage() {
+        if (!ResetsEndPages || !PageHasContent || DefiningMacro || MacroDepth != 0)
+            return false;
+        EndPage(false);
+        return true;
+    }
     // The page's own state back to its reset values (not while a macro is selected).
     void ResetPageState();
     // Everything a printer reset puts back, except the orientation and paper, which belong to
@@ -118,6 +126,9 @@ public:
     TPCLGraphicsState State;
     // The page being scanned holds printable text, a mark or a macro's run.
     bool PageHasContent = false;
+    // A reset or a universal exit ends a marked page (a printer's job); off for the parts of a
+    // package page, which are one page whatever resets they hold.
+    bool ResetsEndPages = true;
     // A macro is being defined; the bytes recorded for it so far.
     bool DefiningMacro = false;
     std::string MacroBody;

@@ -12,11 +12,15 @@ namespace pg {
 
 namespace {
 
-// A printer reset puts the modal state back and deletes the temporary fonts and macros; the
-// permanent ones stay. The page's orientation and paper stay with the page being drawn.
+// A printer reset ends a page that has marks on it, as a printer ejects it, and begins the next
+// page. It puts the modal state back and deletes the temporary fonts and macros; the permanent
+// ones stay. The page's orientation and paper stay with the page being drawn.
 void CmdPrinterReset(TPCLInterpreter& ip, std::string_view command) {
+    // A page the reset does not end keeps its marks.
+    const bool marked = ip.PageHasContent && !ip.EndMarkedPage();
     ip.Emit(command);
     ip.ResetModalState();
+    ip.PageHasContent = marked;
     std::erase_if(ip.State.SoftFonts, [](const auto& f) { return !f.second->Permanent; });
     std::erase_if(ip.State.Macros, [](const auto& m) { return !m.second->Permanent; });
 }

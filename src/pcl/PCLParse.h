@@ -54,6 +54,10 @@ public:
     // fill under its template). Re-emitting PCL to stand on its own instead keeps the form feed
     // that ends each page, so it ejects where the original did.
     void SetKeepPageEjects(bool on) { KeepPageEjects = on; }
+    // Whether a printer reset or a universal exit ends a page that has marks on it, as on a
+    // printer (the default). A package page (a fill laid over its template) is one page
+    // whatever resets its parts hold.
+    void SetResetsEndPages(bool on) { Interpreter.ResetsEndPages = on; }
     // Every command whose key is key (ignoring case) is re-emitted as text instead. The key is
     // kept as given, so it must be a command key already ("&lH").
     void AddSubstitution(std::string key, std::string text) {

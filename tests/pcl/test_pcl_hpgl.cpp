@@ -68,11 +68,13 @@ TEST(PclHpgl, EncodedPolylinesAndModeChanges) {
     EXPECT_GT(Ink(page, 347, 160, 353, 440), 270);
     EXPECT_EQ(Ink(page, 0, 0, 340, 3300), 0); // the pen-up move drew nothing
 
-    // ESC E leaves HP-GL/2 too; the bytes after it are PCL text again.
+    // ESC E leaves HP-GL/2 too; the bytes after it are PCL text again, on a page of their own
+    // (the reset ends the page the line marked).
     auto reset = Parsed(P("~%0BIN;PD100,100~EAB"));
     EXPECT_FALSE(reset->InHpglMode());
-    EXPECT_EQ(PageOf(*reset, 1), P("~%0BIN;PD100,100~EAB"));
-    EXPECT_EQ(reset->GetPageCount(), 1);
+    EXPECT_EQ(PageOf(*reset, 1), P("~%0BIN;PD100,100"));
+    EXPECT_EQ(PageOf(*reset, 2), P("~EAB"));
+    EXPECT_EQ(reset->GetPageCount(), 2);
 }
 
 TEST(PclHpgl, HostilePlotsAreBounded) {
