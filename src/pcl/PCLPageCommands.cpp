@@ -74,6 +74,14 @@ void CmdOrientation(TPCLInterpreter& ip, std::string_view command) {
         FitPageToOrientation(ip);
 }
 
+// 0, 90, 180 or 270 degrees counterclockwise; other values change nothing.
+void CmdPrintDirection(TPCLInterpreter& ip, std::string_view command) {
+    ip.Emit(command);
+    const int32_t degrees = IntegerValue(command, -1);
+    if (degrees >= 0 && degrees <= 270 && degrees % 90 == 0)
+        ip.SetPrintDirection(uint8_t(degrees / 90));
+}
+
 void CmdTopMargin(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
     TPCLPageState& page = ip.State.Page;
@@ -215,7 +223,7 @@ void AddPageCommands(TPCLCommandEntries& entries) {
                        {13, "&lH", "EmitOnly", &CmdEmitOnly},
                        {14, "&lA", "PageSize", &CmdPageSize},
                        {15, "&lO", "Orientation", &CmdOrientation},
-                       {16, "&aP", "EmitOnly", &CmdEmitOnly},
+                       {16, "&aP", "PrintDirection", &CmdPrintDirection},
                        {17, "&cT", "EmitOnly", &CmdEmitOnly},
                        {18, "&lE", "TopMargin", &CmdTopMargin},
                        {19, "&lF", "TextLength", &CmdTextLength},

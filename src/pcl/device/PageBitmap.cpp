@@ -428,6 +428,124 @@ void TPageBitmap::BitsRow(int x, int y, std::span<const uint8_t> bits, size_t bi
     }
 }
 
+namespace {
+
+// Eight bits of a bit string from bit `at` on (most significant first); bits outside it are 0.
+uint8_t BitsAt(std::span<const uint8_t> bits, int64_t at) {
+    if (at <= -8 || at >= int64_t(bits.size()) * 8)
+        return 0;
+    const int64_t byte = at >= 0 ? at / 8 : -1;
+    const int shift = int(at - byte * 8);
+    const unsigned high = byte >= 0 ? bits[size_t(byte)] : 0;
+    const unsigned low = size_t(byte + 1) < bits.size() ? bits[size_t(byte + 1)] : 0;
+    return uint8_t(((high << 8 | low) << shift) >> 8);
+}
+
+// The pattern's pixels for the eight page pixels from column x on, row y.
+class TPatternRow {
+public:
+    TPatternRow(const TPaintPattern& pattern, int y) : pattern_(pattern) {
+        if (pattern.Kind != TPaintPattern::TKind::Tile)
+            return;
+        const TPatternTile& tile = *pattern.Tile;
+        const int64_t ty = (int64_t(y) - pattern.RefY) % tile.Height;
+        const size_t start = size_t(ty < 0 ? ty + tile.Height : ty) * tile.BytesPerRow;
+        row_ = start < tile.Bits.size() ? std::span<const uint8_t>(tile.Bits).subspan(
+                                              start, std::min(tile.BytesPerRow, tile.Bits.size() - start))
+                                        : std::span<const uint8_t>();
+        bytewise_ = tile.Width % 8 == 0;
+    }
+    uint8_t At(int64_t x) const {
+        switch (pattern_.Kind) {
+        case TPaintPattern::TKind::Ink:
+            return 0xFF;
+        case TPaintPattern::TKind::White:
+            return 0;
+        case TPaintPattern::TKind::Tile:
+            break;
+        }
+        const int64_t width = pattern_.Tile->Width;
+        int64_t tx = (x - pattern_.RefX) % width;
+        if (tx < 0)
+            tx += width;
+        if (bytewise_ && tx + 8 <= width)
+            return BitsAt(row_, tx);
+        uint8_t bits = 0;
+        for (int k = 0; k < 8; ++k, tx = tx + 1 == width ? 0 : tx + 1)
+            if (size_t(tx / 8) < row_.size() && (row_[size_t(tx / 8)] & (0x80 >> (tx % 8))))
+                bits |= uint8_t(0x80 >> k);
+        return bits;
+    }
+
+private:
+    const TPaintPattern& pattern_;
+    std::span<const uint8_t> row_;
+    bool bytewise_ = false;
+};
+
+} // namespace
+
+void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t> source, bool wholeSource,
+                           const TPaintPattern& pattern, const TPaintEffects& effects, uint8_t index,
+                           bool andInk) {
+    if (y < 0 || y >= height_ || count <= 0)
+        return;
+    const int64_t first = std::max<int64_t>(x, 0);
+    const int64_t last = std::min<int64_t>(int64_t(x) + count, width_);
+    if (first >= last)
+        return;
+    const TPatternRow patternRow(pattern, y);
+    uint8_t* row = Touch(y);
+    const bool inkLight = IsLight(index);
+    const uint64_t fill = uint64_t(index) * 0x0101010101010101ull;
+    for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+        // The pixels of this group of eight that the span covers.
+        uint8_t range = 0xFF;
+        if (p0 < first)
+            range &= uint8_t(0xFF >> (first - p0));
+        if (p0 + 8 > last)
+            range &= uint8_t(0xFF << (p0 + 8 - last));
+        const uint8_t s = wholeSource ? 0xFF : BitsAt(source, p0 - x);
+        const uint8_t t = patternRow.At(p0);
+        const uint8_t classes[2][2] = {{uint8_t(s & t & range), uint8_t(s & ~t & range)},
+                                       {uint8_t(~s & t & range), uint8_t(~s & ~t & range)}};
+        for (int sw = 0; sw < 2; ++sw)
+            for (int tw = 0; tw < 2; ++tw) {
+                const uint8_t m = classes[sw][tw];
+                const TPixelEffect effect = effects.Effect[size_t(sw)][size_t(tw)];
+                if (m == 0 || effect == TPixelEffect::Keep)
+                    continue;
+                if (format_ == TPixelFormat::Mono1) {
+                    // A set bit is white.
+                    uint8_t& d = row[p0 / 8];
+                    if (effect == TPixelEffect::White || (effect == TPixelEffect::Ink && inkLight))
+                        d |= m;
+                    else if (effect == TPixelEffect::Ink)
+                        d &= uint8_t(~m);
+                    else
+                        d ^= m;
+                    continue;
+                }
+                uint8_t* d = row + p0;
+                if (effect != TPixelEffect::Invert && !(effect == TPixelEffect::Ink && andInk) && m == 0xFF) {
+                    const uint64_t value = effect == TPixelEffect::White ? ~uint64_t(0) : fill;
+                    std::memcpy(d, &value, 8);
+                    continue;
+                }
+                for (int k = 0; k < 8; ++k) {
+                    if (!(m & (0x80 >> k)))
+                        continue;
+                    if (effect == TPixelEffect::White)
+                        d[k] = kPaletteWhite;
+                    else if (effect == TPixelEffect::Invert)
+                        d[k] = d[k] == kPaletteWhite ? kPaletteBlack : kPaletteWhite;
+                    else
+                        d[k] = andInk ? uint8_t(d[k] & index) : index;
+                }
+            }
+    }
+}
+
 void TPageBitmap::BlitCoverage(int x, int y, std::span<const uint8_t> coverage, int width, int height,
                                size_t pitch, uint8_t index) {
     if (width <= 0 || height <= 0 || pitch == 0)

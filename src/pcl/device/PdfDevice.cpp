@@ -741,7 +741,8 @@ int TPdfDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
     return impl_->Rasterizer && impl_->Rasterizer->Render(font, code, image) ? image.Advance : 0;
 }
 
-void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
+void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint) {
+    (void)paint;
     if (glyph.BytesPerRow == 0)
         return;
     for (int row = 0; row < glyph.Height; ++row) {
@@ -755,7 +756,8 @@ void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
 }
 
 void TPdfDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                               TRasterDirection direction) {
+                               TRasterDirection direction, const TPaint& paint) {
+    (void)paint;
     if (direction == TRasterDirection::Across) {
         impl_->Mask.OrRow(x, y, bits, bitCount);
         return;
