@@ -19,6 +19,7 @@
 #include "SoftFont.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -132,6 +133,10 @@ private:
     void ScanHpgl(std::string_view data, size_t pos);
     // Job-control lines ("@PJL ...") after a universal exit: the length of those at pos.
     static size_t JobControlLength(std::string_view data, size_t pos);
+
+    // The print-model part of StandalonePage (PCLStandalonePage.cpp).
+    static void PrintModelCommands(const TPCLGraphicsState& at,
+                                   const std::function<void(const std::string&)>& command);
 
     // Pages and output.
     void EmitPageEject();

@@ -6,6 +6,7 @@
 #include "Strings.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace pg {
 
@@ -24,6 +25,42 @@ std::string Number(double v) {
 }
 
 } // namespace
+
+// The print model a page begins with, as commands: the patterns in force, the current pattern,
+// the transparency modes, the logical operation, the pattern reference point (the cursor goes
+// there and back) and the print direction.
+void TPCLBuffer::PrintModelCommands(const TPCLGraphicsState& at,
+                                    const std::function<void(const std::string&)>& command) {
+    const TPCLRasterState& r = at.Raster;
+    const TPCLPageState& p = at.Page;
+    const TPCLRasterState reset;
+    for (const auto& [id, pattern] : at.Patterns) {
+        command("*c" + IntToStr(id) + "G");
+        command("*c" + IntToStr(int64_t(pattern->Definition.size())) + "W" + pattern->Definition);
+        if (pattern->Permanent)
+            command("*c5Q");
+    }
+    if (r.CurrentPattern != reset.CurrentPattern) {
+        command("*c" + IntToStr(r.CurrentPatternID) + "G");
+        command("*v" + IntToStr(r.CurrentPattern) + "T");
+    }
+    if (!at.Patterns.empty() || r.CurrentPattern != reset.CurrentPattern)
+        command("*c" + IntToStr(r.PatternID) + "G");
+    if (!r.SourceTransparent)
+        command("*v1N");
+    if (!r.PatternTransparent)
+        command("*v1O");
+    if (r.LogicalOperation != reset.LogicalOperation)
+        command("*l" + IntToStr(r.LogicalOperation) + "O");
+    if (r.PatternRefX != reset.PatternRefX || r.PatternRefY != reset.PatternRefY || !r.PatternsTurn) {
+        command("*p" + IntToStr(int64_t(r.PatternRefX) - p.LeftOffset) + "x" +
+                IntToStr(int64_t(r.PatternRefY) - p.TopMargin) + "Y");
+        command(r.PatternsTurn ? "*p0R" : "*p1R");
+        command("*p" + IntToStr(p.CursorX) + "x" + IntToStr(p.CursorY) + "Y");
+    }
+    if (p.PrintDirection != 0)
+        command("&a" + IntToStr(p.PrintDirection * 90) + "P");
+}
 
 // The state a page begins with, as commands: what differs from a printer reset, then the
 // fonts and macros earlier pages left in force, then the page itself.
@@ -97,6 +134,7 @@ std::string TPCLBuffer::StandalonePage(int page) const {
         command("(s" + IntToStr(f.PrimaryTypeface) + "T");
     if (f.SelectedFont >= 0)
         command("(" + IntToStr(f.SelectedFont) + "X");
+    PrintModelCommands(at, command);
     out += PageList[size_t(page - 1)]->View();
     return out;
 }

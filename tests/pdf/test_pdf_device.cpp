@@ -164,7 +164,9 @@ TEST(PdfPixels, PopplerDrawsWhatOurBitmapShows) {
         EXPECT_EQ(ours.Width > ours.Height, poppler.Width > poppler.Height) << c.Name;
         EXPECT_GT(std::count(poppler.Ink.begin(), poppler.Ink.end(), true), 20000) << c.Name;
         EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97) << c.Name;
-        EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97) << c.Name;
+        // A shading is a real grey in the PDF, which poppler dithers in a pattern of its own;
+        // the dots of our page's halftone lie up to four pixels apart.
+        EXPECT_GE(test::InkCovered(poppler, ours, 4), 0.97) << c.Name;
     }
 }
 
@@ -273,8 +275,9 @@ bool Blue(uint32_t c) {
 bool Black(uint32_t c) {
     return c == 0;
 }
+// A light grey as a shading prints: neither black nor white.
 bool Grey(uint32_t c) {
-    return (c & 0xFF) > 120 && (c & 0xFF) < 200;
+    return (c & 0xFF) > 120 && (c & 0xFF) < 250;
 }
 
 TEST(PdfDevice, FillTextBlueWhenAskedGreyFillsGreyOverBlackRule) {
