@@ -176,8 +176,9 @@ public:
     // The next data block is a glyph, resp. a font header.
     bool AnnouncedGlyph = false;
     bool AnnouncedHeader = false;
-    // Bytes that stored glyphs may still take in this interpreter.
+    // Bytes that stored glyphs may still take in this interpreter; and user-defined patterns.
     size_t GlyphBudget = size_t(256) << 20;
+    size_t PatternBudget = size_t(64) << 20;
     // Pixels the page's rectangle fills have covered so far, and how many page areas they may
     // cover before filling stops.
     int64_t FilledArea = 0;

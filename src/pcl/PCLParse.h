@@ -17,6 +17,7 @@
 #include "PCLState.h"
 #include "PageBitmap.h"
 #include "SoftFont.h"
+#include "Strings.h"
 
 #include <cstdint>
 #include <functional>
@@ -47,6 +48,12 @@ public:
     // Writes the bytes at InputStream's position (on a fresh interpreter: appends).
     void AppendData(const void* bytes, size_t length);
     void AppendData(std::string_view bytes) { AppendData(bytes.data(), bytes.size()); }
+    // The paper a page that names none is drawn on: a letter hint makes the page's resets
+    // choose letter, so that the print directions turn on a letter page.
+    void SetPaperHint(std::string_view hint) {
+        if (IsLetterPaper(hint))
+            Interpreter.State.Page.PageSizeCode = 2;
+    }
     // Colour (0x00BBGGRR) of Courier fill text; 0 makes new page bitmaps monochrome.
     void SetFillColor(uint32_t colour) { Interpreter.State.Font.FillColor = colour; }
     // Shows control bytes of text as visible marks ("<<CR >>" ...).

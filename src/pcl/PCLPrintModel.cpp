@@ -13,7 +13,7 @@ namespace pg {
 
 namespace {
 
-// A pattern's pixel count is bounded as a page's is: larger patterns are refused.
+// A pattern's pixel count is bounded by the drawing surface's: larger patterns are refused.
 constexpr int64_t kMaxPatternPixels = int64_t(4200) * 4200;
 
 uint16_t ReadU16(std::string_view block, size_t at) {
@@ -149,10 +149,13 @@ void CmdPatternReferencePoint(TPCLInterpreter& ip, std::string_view command) {
 
 } // namespace
 
+// A pattern is stored while the interpreter's budget for patterns lasts.
 void DefineUserPattern(TPCLInterpreter& ip, std::string_view block) {
     TPatternTile tile = PatternTile(block);
-    if (tile.Empty())
+    const size_t bytes = block.size() + tile.Bits.size();
+    if (tile.Empty() || bytes > ip.PatternBudget)
         return;
+    ip.PatternBudget -= bytes;
     auto pattern = std::make_shared<TUserPattern>();
     pattern->Definition.assign(block);
     pattern->Tile = std::make_shared<const TPatternTile>(std::move(tile));
@@ -227,17 +230,19 @@ TPaint TPCLInterpreter::WithPrintModes(TPaint paint) const {
 std::optional<TPaint> TPCLInterpreter::PatternPaint(TPaint::TPatternType type, int id) const {
     const int turns = State.Raster.PatternsTurn ? State.Page.PrintDirection : 0;
     TPaint paint = WithPrintModes(TPaint::PatternFill(type, id, 0, 0));
+    paint.TileTurns = uint8_t(turns);
     if (type == TPaint::TPatternType::CrossHatch) {
         const TPatternTile* tile = CrossHatchTile(id);
         if (!tile)
             return std::nullopt;
-        paint.Tile = std::make_shared<const TPatternTile>(tile->Turned(turns));
+        // The built-in tiles live as long as the program: the paint only points at them.
+        paint.Tile = std::shared_ptr<const TPatternTile>(std::shared_ptr<void>(), tile);
         return paint;
     }
     auto it = State.Patterns.find(int16_t(id));
     if (type != TPaint::TPatternType::UserDefined || it == State.Patterns.end())
         return std::nullopt;
-    paint.Tile = it->second->TurnedTile(turns);
+    paint.Tile = it->second->Tile;
     return paint;
 }
 

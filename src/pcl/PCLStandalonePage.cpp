@@ -24,6 +24,11 @@ std::string Number(double v) {
     return s;
 }
 
+// A value with its sign, "+" included.
+std::string Signed(int64_t v) {
+    return (v >= 0 ? "+" : "") + IntToStr(v);
+}
+
 } // namespace
 
 // The print model a page begins with, as commands: the patterns in force, the current pattern,
@@ -52,14 +57,21 @@ void TPCLBuffer::PrintModelCommands(const TPCLGraphicsState& at,
         command("*v1O");
     if (r.LogicalOperation != reset.LogicalOperation)
         command("*l" + IntToStr(r.LogicalOperation) + "O");
-    if (r.PatternRefX != reset.PatternRefX || r.PatternRefY != reset.PatternRefY || !r.PatternsTurn) {
-        command("*p" + IntToStr(int64_t(r.PatternRefX) - p.LeftOffset) + "x" +
-                IntToStr(int64_t(r.PatternRefY) - p.TopMargin) + "Y");
+    const bool movedReference =
+        r.PatternRefX != reset.PatternRefX || r.PatternRefY != reset.PatternRefY || !r.PatternsTurn;
+    // Signed values move relative to the cursor: from the origin they reach any position.
+    const auto moveTo = [&](int64_t x, int64_t y) {
+        command("*p0x0Y");
+        command("*p" + Signed(x) + "x" + Signed(y) + "Y");
+    };
+    if (movedReference) {
+        moveTo(int64_t(r.PatternRefX) - p.LeftOffset, int64_t(r.PatternRefY) - p.TopMargin);
         command(r.PatternsTurn ? "*p0R" : "*p1R");
-        command("*p" + IntToStr(p.CursorX) + "x" + IntToStr(p.CursorY) + "Y");
     }
     if (p.PrintDirection != 0)
         command("&a" + IntToStr(p.PrintDirection * 90) + "P");
+    if (movedReference)
+        moveTo(p.CursorX, p.CursorY);
 }
 
 // The state a page begins with, as commands: what differs from a printer reset, then the

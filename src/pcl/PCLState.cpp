@@ -34,16 +34,6 @@ void TPCLRasterState::ResetPrintModel() {
     PatternsTurn = reset.PatternsTurn;
 }
 
-std::shared_ptr<const TPatternTile> TUserPattern::TurnedTile(int quarterTurns) const {
-    const int turns = quarterTurns & 3;
-    if (turns == 0 || !Tile)
-        return Tile;
-    std::shared_ptr<const TPatternTile>& tile = turned_[size_t(turns - 1)];
-    if (!tile)
-        tile = std::make_shared<const TPatternTile>(Tile->Turned(turns));
-    return tile;
-}
-
 TPCLGraphicsState TPCLGraphicsState::AtPageStart() const {
     TPCLGraphicsState start{Page, Font, Raster.AfterPageReset(), HpglMode, Hpgl, SoftFonts, Macros, Patterns};
     return start;

@@ -111,17 +111,11 @@ struct TPCLRasterState {
 };
 
 // A pattern the stream downloaded (`*c#W`): its definition as sent, for a page that stands on
-// its own, and its pixels, turned for each print direction when first asked for.
+// its own, and its pixels.
 struct TUserPattern {
     std::string Definition;
     std::shared_ptr<const TPatternTile> Tile;
     bool Permanent = false;
-
-    // The tile turned counterclockwise by quarter turns.
-    std::shared_ptr<const TPatternTile> TurnedTile(int quarterTurns) const;
-
-private:
-    mutable std::array<std::shared_ptr<const TPatternTile>, 3> turned_;
 };
 
 // The size of a finished page in page pixels. A page is drawn as its logical page, so a

@@ -38,6 +38,7 @@ TPageFacts RunAlone(std::string pcl, TPCLDevice& device, const TRunOptions& opti
     RemovePageSizeCommands(stream);
     TPCLBuffer buffer;
     buffer.SetResetsEndPages(false);
+    buffer.SetPaperHint(options.PaperHint);
     stream.Seek(0);
     buffer.LoadFromStream(stream);
     buffer.SetFillColor(options.FillColour);

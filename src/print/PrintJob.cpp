@@ -31,7 +31,7 @@ constexpr std::string_view kResetWithoutEject =
     "\x1b*c1F\x1b&f7X\x1b&f0Y\x1b&u300D\x1b&k12H\x1b&l6D\x1b(8U\x1b)8U\x1b(s0p10h12v0s0b4099T"
     "\x1b)s0p10h12v0s0b4099T\x1b&d@\x1b&a0P\x1b&l3E\x1b"
     "9\x1b*rB\x1b*v0n0o0T\x1b*l252O"
-    "\x1b*p0x-150Y\x1b*p0R\x1b*p50x188Y";
+    "\x1b*p0x0Y\x1b*p-150Y\x1b*p0R\x1b*p50x188Y";
 
 // The part re-emitted with its resets made ejectless. keepFormFeeds: form feeds that end a
 // marked page stay.

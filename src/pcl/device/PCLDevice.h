@@ -79,8 +79,10 @@ struct TPaint {
     int Level = 100;     // percent of black: a shading, printed in the printer's grey bands
     TPatternType PatternType = TPatternType::CrossHatch;
     int Pattern = 0;
-    // The pattern's pixels, turned as the page shows them; nullptr until resolved.
+    // The pattern's pixels, nullptr until resolved, and how many quarter turns
+    // counterclockwise the page shows them turned by.
     std::shared_ptr<const TPatternTile> Tile;
+    uint8_t TileTurns = 0;
     // Where the pattern's tiles are anchored, in page pixels.
     int RefX = 0;
     int RefY = 0;

@@ -74,10 +74,23 @@ int RopBit(uint8_t rop, int s, int t, int d) {
 
 } // namespace
 
-bool TPatternTile::Black(int64_t x, int64_t y, int64_t refX, int64_t refY) const {
+bool TPatternTile::Black(int64_t x, int64_t y, int64_t refX, int64_t refY, int turns) const {
     if (Empty())
         return false;
-    return Bit(*this, int(Wrap(x - refX, Width)), int(Wrap(y - refY, Height)));
+    turns &= 3;
+    // The pixel (tx, ty) of the turned tile, then the tile's own pixel that lands there (the
+    // top row of a tile turned counterclockwise becomes its left column, read upwards).
+    const int64_t tx = Wrap(x - refX, TurnedWidth(turns)), ty = Wrap(y - refY, TurnedHeight(turns));
+    switch (turns) {
+    case 1:
+        return Bit(*this, int(Width - 1 - ty), int(tx));
+    case 2:
+        return Bit(*this, int(Width - 1 - tx), int(Height - 1 - ty));
+    case 3:
+        return Bit(*this, int(ty), int(Height - 1 - tx));
+    default:
+        return Bit(*this, int(tx), int(ty));
+    }
 }
 
 double TPatternTile::Coverage() const {
@@ -97,36 +110,6 @@ double TPatternTile::Coverage() const {
             black += size_t(std::popcount(v));
         }
     return double(black) / (double(Width) * double(Height));
-}
-
-TPatternTile TPatternTile::Turned(int quarterTurns) const {
-    quarterTurns &= 3;
-    if (quarterTurns == 0 || Empty())
-        return *this;
-    TPatternTile turned;
-    const bool sideways = quarterTurns % 2 != 0;
-    turned.Width = sideways ? Height : Width;
-    turned.Height = sideways ? Width : Height;
-    turned.BytesPerRow = (size_t(turned.Width) + 7) / 8;
-    turned.Bits.assign(turned.BytesPerRow * size_t(turned.Height), 0);
-    for (int y = 0; y < turned.Height; ++y)
-        for (int x = 0; x < turned.Width; ++x) {
-            // The pixel of the unturned tile that lands at (x, y), y pointing down the page.
-            int sx = x, sy = y;
-            if (quarterTurns == 1) {
-                sx = Width - 1 - y;
-                sy = x;
-            } else if (quarterTurns == 2) {
-                sx = Width - 1 - x;
-                sy = Height - 1 - y;
-            } else {
-                sx = y;
-                sy = Height - 1 - x;
-            }
-            if (Bit(*this, sx, sy))
-                turned.Bits[size_t(y) * turned.BytesPerRow + size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
-        }
-    return turned;
 }
 
 TPatternTile TileFromRows(const std::array<uint16_t, 16>& rows) {
@@ -213,6 +196,7 @@ TPaintPattern TPaintPattern::Of(const TPaint& paint) {
         if (paint.Tile && !paint.Tile->Empty()) {
             pattern.Kind = TKind::Tile;
             pattern.Tile = paint.Tile.get();
+            pattern.Turns = paint.TileTurns & 3;
         }
         break;
     }

@@ -25,13 +25,14 @@ struct TPatternTile {
 
     bool Empty() const { return Width <= 0 || Height <= 0; }
     // The pixel of the page position (x, y) with the tile's corner at (refX, refY), the tile
-    // repeated in every direction.
-    bool Black(int64_t x, int64_t y, int64_t refX, int64_t refY) const;
+    // repeated in every direction and turned counterclockwise by quarter turns (0..3), as a
+    // pattern turns with the print direction.
+    bool Black(int64_t x, int64_t y, int64_t refX, int64_t refY, int turns = 0) const;
+    // The tile's sides as the page shows it turned.
+    int TurnedWidth(int turns) const { return turns % 2 != 0 ? Height : Width; }
+    int TurnedHeight(int turns) const { return turns % 2 != 0 ? Width : Height; }
     // Share of black pixels, 0 .. 1.
     double Coverage() const;
-    // The tile turned counterclockwise by quarter turns (0..3), as a pattern turns with the
-    // print direction.
-    TPatternTile Turned(int quarterTurns) const;
 };
 
 // A tile from rows of 16 bits, most significant bit leftmost.
@@ -83,10 +84,11 @@ struct TPaintPattern {
     const TPatternTile* Tile = nullptr;
     int RefX = 0;
     int RefY = 0;
+    int Turns = 0;
 
     static TPaintPattern Of(const TPaint& paint);
     bool Black(int64_t x, int64_t y) const {
-        return Kind == TKind::Ink || (Kind == TKind::Tile && Tile->Black(x, y, RefX, RefY));
+        return Kind == TKind::Ink || (Kind == TKind::Tile && Tile->Black(x, y, RefX, RefY, Turns));
     }
 };
 

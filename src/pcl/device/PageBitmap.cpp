@@ -453,7 +453,8 @@ public:
         row_ = start < tile.Bits.size() ? std::span<const uint8_t>(tile.Bits).subspan(
                                               start, std::min(tile.BytesPerRow, tile.Bits.size() - start))
                                         : std::span<const uint8_t>();
-        bytewise_ = tile.Width % 8 == 0;
+        bytewise_ = tile.Width % 8 == 0 && pattern.Turns == 0;
+        y_ = y;
     }
     uint8_t At(int64_t x) const {
         switch (pattern_.Kind) {
@@ -463,6 +464,13 @@ public:
             return 0;
         case TPaintPattern::TKind::Tile:
             break;
+        }
+        if (pattern_.Turns != 0) {
+            uint8_t bits = 0;
+            for (int k = 0; k < 8; ++k)
+                if (pattern_.Black(x + k, y_))
+                    bits |= uint8_t(0x80 >> k);
+            return bits;
         }
         const int64_t width = pattern_.Tile->Width;
         int64_t tx = (x - pattern_.RefX) % width;
@@ -481,6 +489,7 @@ private:
     const TPaintPattern& pattern_;
     std::span<const uint8_t> row_;
     bool bytewise_ = false;
+    int y_ = 0;
 };
 
 } // namespace

@@ -366,6 +366,7 @@ struct TAppearance {
     uint32_t Colour = 0;
     cairo_operator_t Operator = CAIRO_OPERATOR_OVER;
     std::shared_ptr<const TPatternTile> Tile;
+    int TileTurns = 0;
     std::array<TPixelEffect, 2> TileEffects{}; // for tile ink, tile white
     int RefX = 0;
     int RefY = 0;
@@ -471,7 +472,9 @@ TAppearance AppearanceOf(const TPaint& paint, bool sourceWhite, bool colour, cai
         return a;
     a.Kind = TAppearance::TKind::Tile;
     a.Colour = ink;
-    a.Tile = grey ? std::make_shared<const TPatternTile>(*pattern.Tile) : paint.Tile;
+    // A shading's tile is the program's own: the appearance only points at it.
+    a.Tile = grey ? std::shared_ptr<const TPatternTile>(std::shared_ptr<void>(), pattern.Tile) : paint.Tile;
+    a.TileTurns = pattern.Turns;
     a.TileEffects = {onInk, onWhite};
     a.RefX = paint.RefX;
     a.RefY = paint.RefY;
@@ -492,7 +495,8 @@ bool UseAppearance(cairo_t* cr, const TAppearance& a) {
         break;
     }
     const TPatternTile& tile = *a.Tile;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tile.Width, tile.Height);
+    const int width = tile.TurnedWidth(a.TileTurns), height = tile.TurnedHeight(a.TileTurns);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(image);
         return false;
@@ -512,10 +516,10 @@ bool UseAppearance(cairo_t* cr, const TAppearance& a) {
         }
     };
     const uint32_t inkPixel = pixel(a.TileEffects[0]), whitePixel = pixel(a.TileEffects[1]);
-    for (int y = 0; y < tile.Height; ++y) {
+    for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
-        for (int x = 0; x < tile.Width; ++x)
-            row[x] = tile.Black(x, y, 0, 0) ? inkPixel : whitePixel;
+        for (int x = 0; x < width; ++x)
+            row[x] = tile.Black(x, y, 0, 0, a.TileTurns) ? inkPixel : whitePixel;
     }
     cairo_surface_mark_dirty(image);
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
