@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <numeric>
 
 namespace pg {
 
@@ -430,6 +431,16 @@ void TPageBitmap::BitsRow(int x, int y, std::span<const uint8_t> bits, size_t bi
 
 namespace {
 
+// Eight palette pixels inverted: white ones black, every other one white.
+uint64_t InvertedPixels(uint64_t v) {
+    uint64_t out = 0;
+    for (int k = 0; k < 8; ++k) {
+        const uint64_t pixel = (v >> (k * 8)) & 0xFF;
+        out |= uint64_t(pixel == kPaletteWhite ? kPaletteBlack : kPaletteWhite) << (k * 8);
+    }
+    return out;
+}
+
 // Eight bits of a bit string from bit `at` on (most significant first); bits outside it are 0.
 uint8_t BitsAt(std::span<const uint8_t> bits, int64_t at) {
     if (at <= -8 || at >= int64_t(bits.size()) * 8)
@@ -441,55 +452,60 @@ uint8_t BitsAt(std::span<const uint8_t> bits, int64_t at) {
     return uint8_t(((high << 8 | low) << shift) >> 8);
 }
 
-// The pattern's pixels for the eight page pixels from column x on, row y.
+// The pattern's pixels of a row, eight page pixels at a time from column x on, left to right.
+// A tile repeats along the row every lcm(8, its width) pixels: those groups of eight are read
+// from the tile once per row (unless a huge tile makes them too many).
 class TPatternRow {
 public:
-    TPatternRow(const TPaintPattern& pattern, int y) : pattern_(pattern) {
-        if (pattern.Kind != TPaintPattern::TKind::Tile)
+    TPatternRow(const TPaintPattern& pattern, int64_t x, int y) : pattern_(pattern), x_(x), y_(y) {
+        if (pattern.Kind == TPaintPattern::TKind::Ink) {
+            constant_ = 0xFF;
             return;
-        const TPatternTile& tile = *pattern.Tile;
-        const int64_t ty = (int64_t(y) - pattern.RefY) % tile.Height;
-        const size_t start = size_t(ty < 0 ? ty + tile.Height : ty) * tile.BytesPerRow;
-        row_ = start < tile.Bits.size() ? std::span<const uint8_t>(tile.Bits).subspan(
-                                              start, std::min(tile.BytesPerRow, tile.Bits.size() - start))
-                                        : std::span<const uint8_t>();
-        bytewise_ = tile.Width % 8 == 0 && pattern.Turns == 0;
-        y_ = y;
-    }
-    uint8_t At(int64_t x) const {
-        switch (pattern_.Kind) {
-        case TPaintPattern::TKind::Ink:
-            return 0xFF;
-        case TPaintPattern::TKind::White:
-            return 0;
-        case TPaintPattern::TKind::Tile:
-            break;
         }
-        if (pattern_.Turns != 0) {
-            uint8_t bits = 0;
-            for (int k = 0; k < 8; ++k)
-                if (pattern_.Black(x + k, y_))
-                    bits |= uint8_t(0x80 >> k);
+        if (pattern.Kind == TPaintPattern::TKind::White)
+            return;
+        const int64_t width = pattern.Tile->TurnedWidth(pattern.Turns);
+        const int64_t period = std::lcm<int64_t>(8, width);
+        if (period / 8 > kMaxGroups) {
+            perPixel_ = true;
+            return;
+        }
+        groups_.resize(size_t(period / 8));
+        for (size_t g = 0; g < groups_.size(); ++g)
+            groups_[g] = Pixels(x + int64_t(g) * 8);
+    }
+    // The next eight pixels.
+    uint8_t Next() {
+        if (!groups_.empty()) {
+            const uint8_t bits = groups_[next_];
+            next_ = next_ + 1 == groups_.size() ? 0 : next_ + 1;
             return bits;
         }
-        const int64_t width = pattern_.Tile->Width;
-        int64_t tx = (x - pattern_.RefX) % width;
-        if (tx < 0)
-            tx += width;
-        if (bytewise_ && tx + 8 <= width)
-            return BitsAt(row_, tx);
-        uint8_t bits = 0;
-        for (int k = 0; k < 8; ++k, tx = tx + 1 == width ? 0 : tx + 1)
-            if (size_t(tx / 8) < row_.size() && (row_[size_t(tx / 8)] & (0x80 >> (tx % 8))))
-                bits |= uint8_t(0x80 >> k);
+        if (!perPixel_)
+            return constant_;
+        const uint8_t bits = Pixels(x_);
+        x_ += 8;
         return bits;
     }
 
 private:
+    static constexpr int64_t kMaxGroups = 4096;
+
+    uint8_t Pixels(int64_t x) const {
+        uint8_t bits = 0;
+        for (int k = 0; k < 8; ++k)
+            if (pattern_.Black(x + k, y_))
+                bits |= uint8_t(0x80 >> k);
+        return bits;
+    }
+
     const TPaintPattern& pattern_;
-    std::span<const uint8_t> row_;
-    bool bytewise_ = false;
+    int64_t x_ = 0;
     int y_ = 0;
+    uint8_t constant_ = 0;
+    bool perPixel_ = false;
+    std::vector<uint8_t> groups_;
+    size_t next_ = 0;
 };
 
 } // namespace
@@ -503,10 +519,63 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
     const int64_t last = std::min<int64_t>(int64_t(x) + count, width_);
     if (first >= last)
         return;
-    const TPatternRow patternRow(pattern, y);
+    // The combinations of source and pattern pixel that change the page, with their effect: a
+    // fill through a transparent pattern has one.
+    struct TActive {
+        bool SourceWhite, PatternWhite;
+        TPixelEffect Effect;
+    };
+    std::array<TActive, 4> active{};
+    size_t actives = 0;
+    for (const bool sw : {false, true})
+        for (const bool tw : {false, true})
+            if (effects.At(sw, tw) != TPixelEffect::Keep && !(sw && wholeSource))
+                active[actives++] = {sw, tw, effects.At(sw, tw)};
+    if (actives == 0)
+        return;
+    TPatternRow patternRow(pattern, first & ~int64_t(7), y);
     uint8_t* row = Touch(y);
     const bool inkLight = IsLight(index);
     const uint64_t fill = uint64_t(index) * 0x0101010101010101ull;
+    static const std::array<uint64_t, 256> masks = MakeBitMasks();
+    if (format_ == TPixelFormat::Indexed8 && wholeSource && actives == 1 &&
+        active[0].Effect == TPixelEffect::Ink) {
+        // A fill through a transparent pattern, the commonest paint of all: where the pattern
+        // has ink (or, for an inverted one, where it has none) the fill's index goes in.
+        const uint8_t flip = active[0].PatternWhite ? 0xFF : 0;
+        const uint64_t keep = andInk ? ~uint64_t(0) : 0;
+        for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+            uint8_t m = uint8_t(patternRow.Next() ^ flip);
+            if (p0 < first)
+                m &= uint8_t(0xFF >> (first - p0));
+            if (p0 + 8 > last)
+                m &= uint8_t(0xFF << (p0 + 8 - last));
+            if (m == 0)
+                continue;
+            uint64_t v;
+            std::memcpy(&v, row + p0, 8);
+            const uint64_t mask = masks[m];
+            v = (v & ~mask) | (((v & keep) | ~keep) & fill & mask);
+            std::memcpy(row + p0, &v, 8);
+        }
+        return;
+    }
+    if (format_ == TPixelFormat::Mono1 && wholeSource && actives == 1 &&
+        active[0].Effect != TPixelEffect::Invert) {
+        // The same on a 1-bit page, where a set bit is white.
+        const uint8_t flip = active[0].PatternWhite ? 0xFF : 0;
+        const bool white = active[0].Effect == TPixelEffect::White || inkLight;
+        for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+            uint8_t m = uint8_t(patternRow.Next() ^ flip);
+            if (p0 < first)
+                m &= uint8_t(0xFF >> (first - p0));
+            if (p0 + 8 > last)
+                m &= uint8_t(0xFF << (p0 + 8 - last));
+            uint8_t& d = row[p0 / 8];
+            d = white ? uint8_t(d | m) : uint8_t(d & ~m);
+        }
+        return;
+    }
     for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
         // The pixels of this group of eight that the span covers.
         uint8_t range = 0xFF;
@@ -515,43 +584,43 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
         if (p0 + 8 > last)
             range &= uint8_t(0xFF << (p0 + 8 - last));
         const uint8_t s = wholeSource ? 0xFF : BitsAt(source, p0 - x);
-        const uint8_t t = patternRow.At(p0);
-        const uint8_t classes[2][2] = {{uint8_t(s & t & range), uint8_t(s & ~t & range)},
-                                       {uint8_t(~s & t & range), uint8_t(~s & ~t & range)}};
-        for (int sw = 0; sw < 2; ++sw)
-            for (int tw = 0; tw < 2; ++tw) {
-                const uint8_t m = classes[sw][tw];
-                const TPixelEffect effect = effects.Effect[size_t(sw)][size_t(tw)];
-                if (m == 0 || effect == TPixelEffect::Keep)
-                    continue;
-                if (format_ == TPixelFormat::Mono1) {
-                    // A set bit is white.
-                    uint8_t& d = row[p0 / 8];
-                    if (effect == TPixelEffect::White || (effect == TPixelEffect::Ink && inkLight))
-                        d |= m;
-                    else if (effect == TPixelEffect::Ink)
-                        d &= uint8_t(~m);
-                    else
-                        d ^= m;
-                    continue;
-                }
-                uint8_t* d = row + p0;
-                if (effect != TPixelEffect::Invert && !(effect == TPixelEffect::Ink && andInk) && m == 0xFF) {
-                    const uint64_t value = effect == TPixelEffect::White ? ~uint64_t(0) : fill;
-                    std::memcpy(d, &value, 8);
-                    continue;
-                }
-                for (int k = 0; k < 8; ++k) {
-                    if (!(m & (0x80 >> k)))
-                        continue;
-                    if (effect == TPixelEffect::White)
-                        d[k] = kPaletteWhite;
-                    else if (effect == TPixelEffect::Invert)
-                        d[k] = d[k] == kPaletteWhite ? kPaletteBlack : kPaletteWhite;
-                    else
-                        d[k] = andInk ? uint8_t(d[k] & index) : index;
-                }
+        const uint8_t t = patternRow.Next();
+        if (format_ == TPixelFormat::Mono1) {
+            // A set bit is white.
+            uint8_t& d = row[p0 / 8];
+            for (size_t i = 0; i < actives; ++i) {
+                const TActive& a = active[i];
+                const uint8_t m = uint8_t((a.SourceWhite ? ~s : s) & (a.PatternWhite ? ~t : t) & range);
+                if (a.Effect == TPixelEffect::White || (a.Effect == TPixelEffect::Ink && inkLight))
+                    d |= m;
+                else if (a.Effect == TPixelEffect::Ink)
+                    d &= uint8_t(~m);
+                else
+                    d ^= m;
             }
+            continue;
+        }
+        // Eight palette pixels at once, each combination's mask selecting those its effect takes.
+        uint64_t v = 0, out = 0;
+        bool loaded = false;
+        for (size_t i = 0; i < actives; ++i) {
+            const TActive& a = active[i];
+            const uint8_t m = uint8_t((a.SourceWhite ? ~s : s) & (a.PatternWhite ? ~t : t) & range);
+            if (m == 0)
+                continue;
+            if (!loaded) {
+                std::memcpy(&v, row + p0, 8);
+                out = v;
+                loaded = true;
+            }
+            const uint64_t mask = masks[m];
+            const uint64_t painted = a.Effect == TPixelEffect::White ? ~uint64_t(0)
+                                     : a.Effect == TPixelEffect::Ink ? (andInk ? v & fill : fill)
+                                                                     : InvertedPixels(v);
+            out = (out & ~mask) | (painted & mask);
+        }
+        if (loaded)
+            std::memcpy(row + p0, &out, 8);
     }
 }
 
