@@ -50,7 +50,8 @@ TPatternTile PatternTile(std::string_view block) {
                 if (data[y * sourceRow + x] != 0)
                     tile.Bits[y * tile.BytesPerRow + x / 8] |= uint8_t(0x80 >> (x % 8));
     }
-    // A pattern at another resolution keeps its size on paper.
+    // A pattern at another resolution keeps its size on paper. Only the rows the data brings
+    // are scaled, so that the work stays a small multiple of the data.
     const int xRes = ReadU16(block, 8), yRes = ReadU16(block, 10);
     if (format == 20 && xRes >= 75 && yRes >= 75 && (xRes != 300 || yRes != 300)) {
         const int64_t w = std::max<int64_t>(1, int64_t(width) * 300 / xRes);
@@ -61,8 +62,9 @@ TPatternTile PatternTile(std::string_view block) {
         scaled.Width = int(w);
         scaled.Height = int(h);
         scaled.BytesPerRow = (size_t(w) + 7) / 8;
-        scaled.Bits.assign(scaled.BytesPerRow * size_t(h), 0);
-        for (int64_t y = 0; y < h; ++y)
+        const int64_t scaledRows = std::min<int64_t>(h, (int64_t(rows) * 300 + yRes - 1) / yRes);
+        scaled.Bits.assign(scaled.BytesPerRow * size_t(scaledRows), 0);
+        for (int64_t y = 0; y < scaledRows; ++y)
             for (int64_t x = 0; x < w; ++x)
                 if (tile.Black(x * xRes / 300, y * yRes / 300, 0, 0))
                     scaled.Bits[size_t(y) * scaled.BytesPerRow + size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));

@@ -184,6 +184,10 @@ TEST(PclPrintModel, HostilePatternsAreBounded) {
     for (int id = 10; id < 3000; ++id)
         pcl += P("~*c" + std::to_string(id) + "G~*c10W") + header(1, 4000, 4000) + "\xFF\xFF" +
                P("~&a" + std::to_string(id % 4 * 90) + "P~*p0x0Y~*c100a100b4P");
+    // Patterns at 75 dpi, each scaled four times each way, brought by their headers alone.
+    for (int id = 3000; id < 4000; ++id)
+        pcl += P("~*c" + std::to_string(id) + "G~*c12W") + header(20, 1000, 1000) +
+               std::string{0, 75, 0, 75} + P("~*c100a100b4P");
     for (int id = 1; id < 5; ++id)
         pcl += P("~*c" + std::to_string(id) + "g4P~*c" + std::to_string(id) + "G~*v4THi");
     pcl += P("~&a0P~*v1N~*r60000S~*r1A~*b2W\x80\x01~*rB~*c-40g2P~*c32767g2P~*l300O~*v9T");
@@ -191,7 +195,7 @@ TEST(PclPrintModel, HostilePatternsAreBounded) {
     EXPECT_EQ(page.buffer.GetPageCount(), 1);
     EXPECT_EQ(page.buffer.RasterState().LogicalOperation, 252);
     EXPECT_EQ(page.buffer.RasterState().CurrentPattern, 4);
-    EXPECT_LT(page.buffer.GraphicsState().Patterns.size(), 3000u);
+    EXPECT_LT(page.buffer.GraphicsState().Patterns.size(), 4000u);
 }
 
 // Whole pages set against the pictures accepted from a reference interpreter: shading bands,
