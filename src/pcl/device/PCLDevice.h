@@ -7,6 +7,8 @@
 //
 // Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
 
+#include "Strings.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +27,8 @@ struct TDeviceFont {
     uint32_t Colour = 0;
 };
 
-// One character of a text run, placed by the interpreter at the top left of its cell.
+// One character of a text run, placed by the interpreter at the top left of its cell: the
+// byte of the stream and the Unicode character it stands for in its symbol set.
 struct TPlacedChar {
     uint8_t Code = 0;
     int X = 0;
@@ -33,6 +36,11 @@ struct TPlacedChar {
     // How far the interpreter moves after the character (0 when not known); a device that
     // writes text with font metrics of its own can make them agree with the layout.
     int Advance = 0;
+    // 0: the byte's character in the Windows code page.
+    uint32_t Char = 0;
+
+    // The character devices draw and record.
+    uint32_t Unicode() const { return Char != 0 ? Char : WindowsCodePoint(Code); }
 };
 
 // Rows of a 1-bit image, top row first, leftmost pixel in the most significant bit.
@@ -138,8 +146,8 @@ public:
 
     // Characters of one run in one font, each at its cell's top left, background transparent.
     virtual void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) = 0;
-    // The advance of one character in the font, in pixels, as the device measures it.
-    virtual int MeasureChar(const TDeviceFont& font, uint8_t code) = 0;
+    // The advance of one (Unicode) character in the font, in pixels, as the device measures it.
+    virtual int MeasureChar(const TDeviceFont& font, uint32_t ch) = 0;
     // A downloaded glyph: set bits black, clear bits leave the page.
     virtual void DrawGlyph(int x, int y, const TBitImage& glyph) = 0;
     // The character codes of a run in a downloaded bitmap font, told before its glyphs are

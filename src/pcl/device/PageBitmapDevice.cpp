@@ -36,14 +36,14 @@ void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPl
         return;
     const uint8_t index = NearestPaletteIndex(font.Colour);
     for (const TPlacedChar& c : chars)
-        rasterizer_->Use(font, c.Code, [&](const TCharCoverage& image) {
+        rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
             bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
                                   image.Height, image.Pitch, index);
         });
 }
 
-int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
+int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
+    return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
 void TPageBitmapDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {

@@ -2,6 +2,7 @@
 
 #include "Prompt.h"
 #include "Strings.h"
+#include "SymbolSets.h"
 #include "SystemFonts.h"
 
 #include <cairo-ft.h>
@@ -18,6 +19,7 @@
 #include <map>
 #include <mutex>
 #include <tuple>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -48,19 +50,28 @@ void SetColour(cairo_t* cr, uint32_t colour) {
                          (colour >> 16 & 0xFF) / 255.0);
 }
 
-// A system font as the PDF carries it: the WinAnsi characters of the system face, without the
-// face's hinting (instructions and their tables make up more than half of an embedded
-// subset, and PDF readers draw at any size without them). Shared by every device of the
-// process; a face lives as long as the process.
+// A system font as the PDF carries it: the characters of the system face that text can name
+// (those of the symbol sets and the Windows code page), without the face's hinting
+// (instructions and their tables make up more than half of an embedded subset, and PDF
+// readers draw at any size without them). Shared by every device of the process; a face
+// lives as long as the process.
 struct TPdfFont {
     hb_face_t* Face = nullptr; // the unhinted font, from which sized fonts are built
     bool Embolden = false;
     bool Oblique = false;
     TCellMetrics Cell;
     int UnitsPerEm = 1;
-    std::array<uint32_t, 256> Glyphs{};   // glyph index per character code; 0 none
-    std::array<uint16_t, 256> Advances{}; // the face's own advance per code, font units
+    std::unordered_map<uint32_t, uint32_t> Glyphs; // glyph index per character it has
+    std::vector<uint16_t> Advances;                // the face's own advance per glyph, font units
+
+    uint32_t GlyphOf(uint32_t ch) const {
+        const auto it = Glyphs.find(ch);
+        return it == Glyphs.end() ? 0 : it->second;
+    }
 };
+
+// Advances per glyph of one font, font units; 0 where the face's own stays.
+using TGlyphAdvances = std::vector<uint16_t>;
 
 uint16_t ReadU16(const char* data, size_t length, size_t at) {
     return at + 2 <= length ? uint16_t(uint8_t(data[at]) << 8 | uint8_t(data[at + 1])) : 0;
@@ -77,15 +88,28 @@ public:
         std::lock_guard guard(lock_);
         const auto key = std::make_tuple(family, bold, italic);
         auto it = fonts_.find(key);
-        if (it == fonts_.end())
-            it = fonts_.emplace(key, Open(family, bold, italic)).first;
-        return it->second.Face ? &it->second : nullptr;
+        if (it == fonts_.end()) {
+            TFontFile file;
+            it = fonts_.emplace(key, MatchFontFile(family, bold, italic, file) ? OpenFile(file) : nullptr).first;
+        }
+        return it->second;
     }
 
-    // The font at one size whose advances are the interpreter's (advances[code] in font
+    // The font that draws ch for text in the family when the family's own font lacks it;
+    // nullptr when no font has it.
+    const TPdfFont* FindFallback(const std::string& family, bool bold, bool italic, uint32_t ch) {
+        TFontFile file;
+        if (!MatchFallbackFontFile(family, bold, italic, ch, file))
+            return nullptr;
+        std::lock_guard guard(lock_);
+        const TPdfFont* font = OpenFile(file);
+        return font && font->GlyphOf(ch) != 0 ? font : nullptr;
+    }
+
+    // The font at one size whose advances are the interpreter's (advances[glyph] in font
     // units, 0 where the face's own stays), so that text needs no position correction after
     // each glyph. Null when it cannot be made.
-    cairo_font_face_t* Sized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+    cairo_font_face_t* Sized(const TPdfFont& font, const TGlyphAdvances& advances) {
         std::lock_guard guard(lock_);
         hb_blob_t* blob = BuildSized(font, advances);
         FT_Face face = nullptr;
@@ -132,11 +156,18 @@ private:
         hb_blob_t* Blob;
     };
 
-    TPdfFont Open(const std::string& family, bool bold, bool italic) {
+    // The font made from a file, once per file and style; nullptr when it cannot be made.
+    // Called under the lock.
+    const TPdfFont* OpenFile(const TFontFile& file) {
+        const auto key = std::make_tuple(file.Path, file.Index, file.Embolden, file.Oblique);
+        auto it = files_.find(key);
+        if (it == files_.end())
+            it = files_.emplace(key, Open(file)).first;
+        return it->second.Face ? &it->second : nullptr;
+    }
+
+    TPdfFont Open(const TFontFile& file) {
         TPdfFont font;
-        TFontFile file;
-        if (!MatchFontFile(family, bold, italic, file))
-            return font;
         if (!library_ && FT_Init_FreeType(&library_) != 0) {
             library_ = nullptr;
             return font;
@@ -156,9 +187,8 @@ private:
             return font;
         }
         hb_set_t* unicodes = hb_subset_input_unicode_set(input);
-        for (int code = 0; code < 256; ++code)
-            if (const uint32_t cp = WindowsCodePoint(uint8_t(code)))
-                hb_set_add(unicodes, cp);
+        for (const uint32_t ch : SymbolSetRepertoire())
+            hb_set_add(unicodes, ch);
         // Positions come from the interpreter: the layout tables (and the closure over them,
         // the larger part of subsetting time) are not needed.
         hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
@@ -184,14 +214,13 @@ private:
 
         hb_font_t* metrics = hb_font_create(font.Face);
         font.UnitsPerEm = std::max<int>(int(hb_face_get_upem(font.Face)), 1);
-        for (int code = 0; code < 256; ++code) {
-            const uint32_t cp = WindowsCodePoint(uint8_t(code));
+        font.Advances.assign(hb_face_get_glyph_count(font.Face), 0);
+        for (const uint32_t ch : SymbolSetRepertoire()) {
             hb_codepoint_t glyph = 0;
-            if (cp == 0 || !hb_font_get_nominal_glyph(metrics, cp, &glyph))
+            if (!hb_font_get_nominal_glyph(metrics, ch, &glyph) || glyph == 0 || glyph >= font.Advances.size())
                 continue;
-            font.Glyphs[size_t(code)] = glyph;
-            font.Advances[size_t(code)] =
-                uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
+            font.Glyphs.emplace(ch, glyph);
+            font.Advances[glyph] = uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
         }
         hb_font_destroy(metrics);
         font.Embolden = file.Embolden;
@@ -201,7 +230,7 @@ private:
 
     // The unhinted font with hhea and hmtx rewritten: one advance per glyph, the wanted ones
     // where given. The side bearings stay.
-    static hb_blob_t* BuildSized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+    static hb_blob_t* BuildSized(const TPdfFont& font, const TGlyphAdvances& advances) {
         hb_blob_t* hhea = hb_face_reference_table(font.Face, HB_TAG('h', 'h', 'e', 'a'));
         hb_blob_t* hmtx = hb_face_reference_table(font.Face, HB_TAG('h', 'm', 't', 'x'));
         unsigned hheaLength = 0, hmtxLength = 0;
@@ -217,9 +246,9 @@ private:
                              ? ReadU16(hmtxData, hmtxLength, size_t(g) * 4 + 2)
                              : ReadU16(hmtxData, hmtxLength, size_t(metricCount) * 4 + (g - metricCount) * 2);
         }
-        for (size_t code = 0; code < 256; ++code)
-            if (advances[code] != 0 && font.Glyphs[code] != 0 && font.Glyphs[code] < glyphCount)
-                glyphAdvance[font.Glyphs[code]] = advances[code];
+        for (size_t glyph = 0; glyph < std::min<size_t>(advances.size(), glyphCount); ++glyph)
+            if (advances[glyph] != 0)
+                glyphAdvance[glyph] = advances[glyph];
         std::string newHmtx(size_t(glyphCount) * 4, '\0');
         unsigned widest = 0;
         for (unsigned g = 0; g < glyphCount; ++g) {
@@ -261,7 +290,9 @@ private:
 
     std::mutex lock_;
     FT_Library library_ = nullptr;
-    std::map<std::tuple<std::string, bool, bool>, TPdfFont> fonts_;
+    // Fonts by file and style; families name them.
+    std::map<std::tuple<std::string, int, bool, bool>, TPdfFont> files_;
+    std::map<std::tuple<std::string, bool, bool>, const TPdfFont*> fonts_;
 };
 
 // The 1-bit drawing of a page (raster rows and downloaded glyphs): one surface-sized block of
@@ -357,8 +388,11 @@ private:
     bool used_ = false;
 };
 
+// Characters in one font. Font draws them; Metrics, the font the text asked for, gives their
+// size and baseline (Font itself, or the font a fallback stands in for).
 struct TTextOp {
     const TPdfFont* Font;
+    const TPdfFont* Metrics;
     int Height;
     uint32_t Colour;
     std::vector<TPlacedChar> Chars;
@@ -474,7 +508,9 @@ struct TPdfDevice::TImpl {
         }
         return false;
     }
-    std::map<std::pair<const TPdfFont*, int>, cairo_font_face_t*> Sized;
+    // Sized fonts by the font, the font that sizes it and the height.
+    using TSizedKey = std::tuple<const TPdfFont*, const TPdfFont*, int>;
+    std::map<TSizedKey, cairo_font_face_t*> Sized;
 
     ~TImpl() {
         if (Surface)
@@ -548,72 +584,83 @@ struct TPdfDevice::TImpl {
 
     // The page's text fonts at each size, made when a size first appears in the document,
     // with the advances its characters have on that page.
+    // The pixels of one em of the text's font at its cell height.
+    static double EmPixels(const TTextOp& op) {
+        return double(op.Height) * op.Metrics->UnitsPerEm / op.Metrics->Cell.CellUnits;
+    }
+
     void MakeSizedFonts() {
-        std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> wanted;
+        std::map<TSizedKey, TGlyphAdvances> wanted;
         for (const TOp& op : Ops) {
             const auto* text = std::get_if<TTextOp>(&op);
-            if (!text || Sized.count({text->Font, text->Height}))
+            const TSizedKey key{text ? text->Font : nullptr, text ? text->Metrics : nullptr,
+                                text ? text->Height : 0};
+            if (!text || Sized.count(key))
                 continue;
-            auto& advances = wanted[{text->Font, text->Height}];
+            TGlyphAdvances& advances = wanted[key];
+            advances.resize(text->Font->Advances.size());
+            const double em = EmPixels(*text);
             for (const TPlacedChar& c : text->Chars) {
-                const long units = std::lround(double(c.Advance) * text->Font->Cell.CellUnits / text->Height);
-                if (advances[c.Code] == 0 && units > 0 && units <= 0xFFFF)
-                    advances[c.Code] = uint16_t(units);
+                const uint32_t glyph = text->Font->GlyphOf(c.Unicode());
+                const long units = std::lround(double(c.Advance) * text->Font->UnitsPerEm / em);
+                if (glyph != 0 && glyph < advances.size() && advances[glyph] == 0 && units > 0 && units <= 0xFFFF)
+                    advances[glyph] = uint16_t(units);
             }
         }
         for (auto& [key, advances] : wanted) {
+            const TPdfFont& font = *std::get<0>(key);
             if (Sized.size() >= kMaxSizedFonts) {
                 // Each sized font is a font program in the document; past this many, the sizes
                 // share the face's own advances (size 0) and cairo corrects the positions.
-                const std::pair<const TPdfFont*, int> shared{key.first, 0};
+                const TSizedKey shared{&font, nullptr, 0};
                 if (!Sized.count(shared))
-                    Sized[shared] = TPdfFonts::Shared().Sized(*key.first, {});
-                Sized[key] = cairo_font_face_reference(Sized[shared]);
+                    Sized[shared] = TPdfFonts::Shared().Sized(font, {});
+                Sized[key] = Sized[shared] ? cairo_font_face_reference(Sized[shared]) : nullptr;
                 continue;
             }
-            FillFixedPitch(*key.first, advances);
-            Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
+            FillFixedPitch(font, advances);
+            Sized[key] = TPdfFonts::Shared().Sized(font, advances);
         }
     }
 
     // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
     // that later pages bring.
-    static void FillFixedPitch(const TPdfFont& font, std::array<uint16_t, 256>& advances) {
+    static void FillFixedPitch(const TPdfFont& font, TGlyphAdvances& advances) {
         uint16_t natural = 0, pitch = 0;
-        for (size_t code = 0; code < 256; ++code) {
-            if (font.Advances[code] == 0)
+        for (const auto& [ch, glyph] : font.Glyphs) {
+            if (font.Advances[glyph] == 0)
                 continue;
-            if (natural != 0 && font.Advances[code] != natural)
+            if (natural != 0 && font.Advances[glyph] != natural)
                 return;
-            natural = font.Advances[code];
-            if (advances[code] != 0 && pitch != 0 && advances[code] != pitch)
+            natural = font.Advances[glyph];
+            if (advances[glyph] != 0 && pitch != 0 && advances[glyph] != pitch)
                 return;
-            if (advances[code] != 0)
-                pitch = advances[code];
+            if (advances[glyph] != 0)
+                pitch = advances[glyph];
         }
         if (pitch == 0)
             return;
-        for (size_t code = 0; code < 256; ++code)
-            if (font.Advances[code] != 0)
-                advances[code] = pitch;
+        for (const auto& [ch, glyph] : font.Glyphs)
+            if (font.Advances[glyph] != 0)
+                advances[glyph] = pitch;
     }
 
     void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
-        cairo_font_face_t* face = Sized[{op.Font, op.Height}];
+        cairo_font_face_t* face = Sized[{op.Font, op.Metrics, op.Height}];
         if (!face)
             return;
         const TPdfFont& font = *op.Font;
-        const double em = double(op.Height) * font.UnitsPerEm / font.Cell.CellUnits;
-        const double baseline = std::round(em * font.Cell.AscentUnits / font.UnitsPerEm);
+        const double em = EmPixels(op);
+        const double baseline = std::round(em * op.Metrics->Cell.AscentUnits / op.Metrics->UnitsPerEm);
         std::vector<cairo_glyph_t> glyphs;
         std::vector<cairo_text_cluster_t> clusters;
         std::string utf8;
         for (const TPlacedChar& c : op.Chars) {
             if (c.X < -op.Height * 4 || c.Y < -op.Height || c.X > sheetWidth || c.Y > sheetHeight)
                 continue;
-            const uint32_t glyph = font.Glyphs[c.Code];
-            const uint32_t cp = WindowsCodePoint(c.Code);
-            if (glyph == 0 || cp == 0)
+            const uint32_t cp = c.Unicode();
+            const uint32_t glyph = font.GlyphOf(cp);
+            if (glyph == 0)
                 continue;
             glyphs.push_back({glyph, double(c.X), double(c.Y) + baseline});
             const size_t before = utf8.size();
@@ -627,19 +674,6 @@ struct TPdfDevice::TImpl {
         SetColour(cr, op.Colour);
         cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
                                clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
-    }
-
-    static void AppendUtf8(std::string& out, uint32_t cp) {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | cp >> 6);
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xE0 | cp >> 12);
-            out += char(0x80 | (cp >> 6 & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
     }
 
     void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
@@ -728,17 +762,30 @@ bool TPdfDevice::Monochrome() const {
 void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (font.Height <= 0 || font.Height > kMaxCellHeight || chars.empty())
         return;
-    const TPdfFont* face = TPdfFonts::Shared().Find(font.Family, font.Bold, font.Italic);
+    TPdfFonts& fonts = TPdfFonts::Shared();
+    const TPdfFont* face = fonts.Find(font.Family, font.Bold, font.Italic);
     if (!face || !impl_->Spend(chars.size() * sizeof(TPlacedChar)))
         return;
-    impl_->Ops.emplace_back(
-        TTextOp{face, font.Height, impl_->Ink(font.Colour), {chars.begin(), chars.end()}});
+    // Characters the face lacks come from the fonts that have them: each stretch of characters
+    // in one font is one operation, in the order of the run.
+    TTextOp* text = nullptr;
+    for (const TPlacedChar& c : chars) {
+        const uint32_t ch = c.Unicode();
+        const TPdfFont* glyphs = face;
+        if (ch > ' ' && face->GlyphOf(ch) == 0)
+            if (const TPdfFont* fallback = fonts.FindFallback(font.Family, font.Bold, font.Italic, ch))
+                glyphs = fallback;
+        if (!text || text->Font != glyphs)
+            text = &std::get<TTextOp>(
+                impl_->Ops.emplace_back(TTextOp{glyphs, face, font.Height, impl_->Ink(font.Colour), {}}));
+        text->Chars.push_back(c);
+    }
 }
 
-int TPdfDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
+int TPdfDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
     // The page bitmap's measure, so that a page lays out in the PDF as it does on screen.
     TCharCoverage image;
-    return impl_->Rasterizer && impl_->Rasterizer->Render(font, code, image) ? image.Advance : 0;
+    return impl_->Rasterizer && impl_->Rasterizer->Render(font, ch, image) ? image.Advance : 0;
 }
 
 void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
