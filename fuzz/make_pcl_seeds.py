@@ -96,6 +96,9 @@ SEEDS = {
     "hpgl-hostile": hpgl("IN;PA1e300,-1e300;PD-99999999999,99999999999;PM0;PD1,1;PD2,2;FP;CI1e9,0.0001;RA1e12,1e12;"
                          "SC0,0,0,0;PD5,5;IR;PE") + p("~%1B") + b"PD" + b"1," * 500,
     "hpgl-fill-no-edges": p("~E~%0BIN;PM0;PA100,100;PM2;FP;PM0;PD100,0,200,0;PM2;FP1;~%0A\f"),
+    "symbol-sets": p("~E~(8U") + bytes(range(0x20, 0x100)) + p("~(10U~(s1p12v0s0b4148T") + bytes(range(0x80, 0x100)) +
+    p("~(12U\x9d~(0N\xe9~(0U\xe9~(19U\x99\xae~(9E\xa3~(1U") + b"~\\" + p("~(8M]R\xc0~(5M\xe5\xd4~(15U*=~(579L\x99") +
+    p("~)8M~)s0p12v0s0b4148Ta\x0e]\x0fb\x0e~&p3X") + b"\x0e\x0f]" + p("~(1023^~(99999U~(-5U\x0f\r\n\f"),
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

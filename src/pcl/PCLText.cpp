@@ -231,7 +231,8 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
         // code page.
         const bool bullet = c == kBullet && fontState.PrimarySymbolSet != symbolset::kMath8 &&
                             fontState.PrimarySymbolSet != symbolset::kPsMath;
-        const uint32_t u = bullet ? WindowsCodePoint(c) : SymbolSetChar(uint16_t(fontState.PrimarySymbolSet), c);
+        const uint32_t u =
+            bullet ? WindowsCodePoint(c) : SymbolSetChar(uint16_t(fontState.PrimarySymbolSet), c);
         // Control codes of the set print nothing and do not move.
         if (u == 0)
             continue;

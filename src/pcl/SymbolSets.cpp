@@ -12,14 +12,12 @@ namespace pg {
 namespace {
 
 // A row of characters for consecutive codes, its length checked where it is written.
-template <size_t N>
-struct TChars {
+template <size_t N> struct TChars {
     std::array<char16_t, N> Chars{};
     constexpr char16_t operator[](size_t i) const { return Chars[i]; }
 };
 
-template <size_t N>
-consteval TChars<N - 1> Chars(const char16_t (&text)[N]) {
+template <size_t N> consteval TChars<N - 1> Chars(const char16_t (&text)[N]) {
     TChars<N - 1> row;
     for (size_t i = 0; i + 1 < N; ++i)
         row.Chars[i] = text[i];
@@ -32,18 +30,18 @@ using THigh = TChars<96>; // codes 160 .. 255
 
 // The characters as the printer's own fonts show them. A space stands for a code the set leaves
 // empty: nothing is printed there, but the text moves on.
-constexpr TLow kAsciiLow =
-    Chars(u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~▒");
-constexpr TLow kPcLow =
-    Chars(u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~⌂");
-constexpr TLow kLegalLow =
-    Chars(u" !″#$%&′()*+,-./0123456789:;‗=¢?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[®]©_°abcdefghijklmnopqrstuvwxyz§¶†™▒");
-constexpr TLow kMath8Low =
-    Chars(u" √″°∞÷∝′()×+,−./0123456789ℯϵ<=>≈∴ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ∇∂ς≤≠≥_∵αβγδεζηθικλμνξοπρστυφχψωϑϕϖ≃≡≢▒");
-constexpr TLow kPsMathLow =
-    Chars(u" !∀#∃%&∋()∗+,−./0123456789:;<=>?≅ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ[∴]⊥_‾αβχδεφγηιϕκλμνοπθρστυϖωξψζ{|}∼ ");
-constexpr TLow kPiLow =
-    Chars(u"  „‚“”‘’⟨⟩™℠®©Ⓜ ˉ˘ˇ˙↗↘↙↖▵▹▿◃≪§≫¶∷≜    ℱ ℏ   ℒℓ  ℘℘℞∑       ⟦‖⟧‹›┌└╭╰┼├─║∪∩╓╙□◇  ┐┘╮╯┬┤┴│⊔⊓╖╜■◆ ▒");
+constexpr TLow kAsciiLow = Chars(
+    u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~▒");
+constexpr TLow kPcLow = Chars(
+    u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~⌂");
+constexpr TLow kLegalLow = Chars(
+    u" !″#$%&′()*+,-./0123456789:;‗=¢?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[®]©_°abcdefghijklmnopqrstuvwxyz§¶†™▒");
+constexpr TLow kMath8Low = Chars(
+    u" √″°∞÷∝′()×+,−./0123456789ℯϵ<=>≈∴ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ∇∂ς≤≠≥_∵αβγδεζηθικλμνξοπρστυφχψωϑϕϖ≃≡≢▒");
+constexpr TLow kPsMathLow = Chars(
+    u" !∀#∃%&∋()∗+,−./0123456789:;<=>?≅ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ[∴]⊥_‾αβχδεφγηιϕκλμνοπθρστυϖωξψζ{|}∼ ");
+constexpr TLow kPiLow = Chars(
+    u"  „‚“”‘’⟨⟩™℠®©Ⓜ ˉ˘ˇ˙↗↘↙↖▵▹▿◃≪§≫¶∷≜    ℱ ℏ   ℒℓ  ℘℘℞∑       ⟦‖⟧‹›┌└╭╰┼├─║∪∩╓╙□◇  ┐┘╮╯┬┤┴│⊔⊓╖╜■◆ ▒");
 
 constexpr TC1 kPc8C1 = Chars(u"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒ");
 constexpr TC1 kPc850C1 = Chars(u"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒ");
@@ -61,20 +59,20 @@ constexpr THigh kBlankHigh = [] {
     row.Chars.fill(u' ');
     return row;
 }();
-constexpr THigh kRoman8High =
-    Chars(u"\u00A0ÀÂÈÊËÎÏ´`ˆ¨˜ÙÛ£¯Ýý°ÇçÑñ¡¿¤£¥§ƒ¢âêôûáéóúàèòùäëöüÅîØÆåíøæÄìÖÜÉïßÔÁÃãÐðÍÌÓÒÕõŠšÚŸÿÞþ·µ¶¾—¼½ªº«■»± ");
-constexpr THigh kPc8High =
-    Chars(u"áíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0");
-constexpr THigh kPc850High =
-    Chars(u"áíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0");
-constexpr THigh kWindows1250High =
-    Chars(u"\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬\u00AD®Ż°±˛ł´µ¶·¸ąş»Ľ˝ľżŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷řůúűüýţ˙");
+constexpr THigh kRoman8High = Chars(
+    u"\u00A0ÀÂÈÊËÎÏ´`ˆ¨˜ÙÛ£¯Ýý°ÇçÑñ¡¿¤£¥§ƒ¢âêôûáéóúàèòùäëöüÅîØÆåíøæÄìÖÜÉïßÔÁÃãÐðÍÌÓÒÕõŠšÚŸÿÞþ·µ¶¾—¼½ªº«■»± ");
+constexpr THigh kPc8High = Chars(
+    u"áíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0");
+constexpr THigh kPc850High = Chars(u"áíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþ"
+                                   u"ÞÚÛÙýÝ¯´\u00AD±‗¾¶§÷¸°¨·¹³²■\u00A0");
+constexpr THigh kWindows1250High = Chars(u"\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬\u00AD®Ż°±˛ł´µ¶·¸ąş»Ľ˝ľżŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×"
+                                         u"ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷řůúűüýţ˙");
 // Math-8's and PS Math's pieces of large brackets, integrals and radicals are the Unicode
 // bracket, integral and radical pieces, or the nearest lines.
-constexpr THigh kMath8High =
-    Chars(u"\u00A0↑→↓←⇑⇒⇓⇐↕↔⇕⇔⇄⇆⇀‾∀∃⊤⊥∪∩∈∋∉⊂⊃⊄⊅⊆⊇⊕⊙⊗⊖⊘∧∨⊻¬∘∙•●○†‡Å⊣⊢∟∍∫∮∠∅ℵℶℷℭℑℜℨ⎡⎣⎧⎨⎩⌠⎮⌡╲‖⎷╱─═∗≅⎤⎦⎫⎬⎭⎪∣√⌉⟩⌋╲⟨∓± ");
-constexpr THigh kPsMathHigh =
-    Chars(u" ϒ′≤⁄∞ƒ♣♦♥♠↔←↑→↓°±″≥×∝∂•÷≠≡≈…⏐─↵ℵℑℜ℘⊗⊕∅∩∪⊃⊇⊄⊂⊆∈∉∠∇®©™∏√⋅¬∧∨⇔⇐⇑⇒⇓◊⟨®©™∑⎛⎜⎝⎡⎢⎣⎧⎨⎩⎪€⟩∫⌠⎮⌡⎞⎟⎠⎤⎥⎦⎫⎬⎭ ");
+constexpr THigh kMath8High = Chars(
+    u"\u00A0↑→↓←⇑⇒⇓⇐↕↔⇕⇔⇄⇆⇀‾∀∃⊤⊥∪∩∈∋∉⊂⊃⊄⊅⊆⊇⊕⊙⊗⊖⊘∧∨⊻¬∘∙•●○†‡Å⊣⊢∟∍∫∮∠∅ℵℶℷℭℑℜℨ⎡⎣⎧⎨⎩⌠⎮⌡╲‖⎷╱─═∗≅⎤⎦⎫⎬⎭⎪∣√⌉⟩⌋╲⟨∓± ");
+constexpr THigh kPsMathHigh = Chars(
+    u" ϒ′≤⁄∞ƒ♣♦♥♠↔←↑→↓°±″≥×∝∂•÷≠≡≈…⏐─↵ℵℑℜ℘⊗⊕∅∩∪⊃⊇⊄⊂⊆∈∉∠∇®©™∏√⋅¬∧∨⇔⇐⇑⇒⇓◊⟨®©™∑⎛⎜⎝⎡⎢⎣⎧⎨⎩⎪€⟩∫⌠⎮⌡⎞⎟⎠⎤⎥⎦⎫⎬⎭ ");
 
 // A set: its codes 32 .. 127, 128 .. 159 (none: control codes) and 160 .. 255. A 7-bit set
 // prints nothing in its upper half but moves on there, as for an empty code.

@@ -78,7 +78,14 @@ INSTANTIATE_TEST_SUITE_P(
                                {"FIRST PAGE", "SECOND PAGE"}},
                     TSheetCase{"NoSizeTakesTheHint", "JUST TEXT", "LGL", {kLegal}, {"JUST TEXT"}},
                     TSheetCase{"EmptyJobOneBlankPage", "", "LTR", {kLetter}, {}},
-                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}}),
+                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}},
+                    // Symbol sets: the characters, also those the text's font lacks (Arial has
+                    // no circled plus), so that they can be found and copied.
+                    TSheetCase{"SymbolSets",
+                               P("~E~&l2A~(s1p12v0s0b4148T~(19UBrand\x99 Mark\xAE ~(8M]R\xC0"),
+                               "LTR",
+                               {kLetter},
+                               {"Brand™", "Mark®", "≠", "Σ", "⊕"}}),
     [](const testing::TestParamInfo<TSheetCase>& info) { return std::string(info.param.Name); });
 
 // The demo package's job as the PDF conversion builds it.

@@ -90,7 +90,8 @@ public:
         auto it = fonts_.find(key);
         if (it == fonts_.end()) {
             TFontFile file;
-            it = fonts_.emplace(key, MatchFontFile(family, bold, italic, file) ? OpenFile(file) : nullptr).first;
+            it = fonts_.emplace(key, MatchFontFile(family, bold, italic, file) ? OpenFile(file) : nullptr)
+                     .first;
         }
         return it->second;
     }
@@ -217,10 +218,12 @@ private:
         font.Advances.assign(hb_face_get_glyph_count(font.Face), 0);
         for (const uint32_t ch : SymbolSetRepertoire()) {
             hb_codepoint_t glyph = 0;
-            if (!hb_font_get_nominal_glyph(metrics, ch, &glyph) || glyph == 0 || glyph >= font.Advances.size())
+            if (!hb_font_get_nominal_glyph(metrics, ch, &glyph) || glyph == 0 ||
+                glyph >= font.Advances.size())
                 continue;
             font.Glyphs.emplace(ch, glyph);
-            font.Advances[glyph] = uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
+            font.Advances[glyph] =
+                uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
         }
         hb_font_destroy(metrics);
         font.Embolden = file.Embolden;
@@ -603,7 +606,8 @@ struct TPdfDevice::TImpl {
             for (const TPlacedChar& c : text->Chars) {
                 const uint32_t glyph = text->Font->GlyphOf(c.Unicode());
                 const long units = std::lround(double(c.Advance) * text->Font->UnitsPerEm / em);
-                if (glyph != 0 && glyph < advances.size() && advances[glyph] == 0 && units > 0 && units <= 0xFFFF)
+                if (glyph != 0 && glyph < advances.size() && advances[glyph] == 0 && units > 0 &&
+                    units <= 0xFFFF)
                     advances[glyph] = uint16_t(units);
             }
         }

@@ -127,7 +127,8 @@ std::vector<TTextLine> TTextDevice::Lines() const {
     for (const TTextRun& run : runs_)
         for (const TPlacedChar& c : run.Chars)
             if (Printable(c.Unicode()) && run.Font.Height > 0)
-                cells.push_back({c.Unicode(), c.X, c.Y, int64_t(c.Y) + run.Font.Height, std::max(c.Advance, 0)});
+                cells.push_back(
+                    {c.Unicode(), c.X, c.Y, int64_t(c.Y) + run.Font.Height, std::max(c.Advance, 0)});
     std::stable_sort(cells.begin(), cells.end(), [](const TCell& a, const TCell& b) {
         return a.Centre() != b.Centre() ? a.Centre() < b.Centre() : a.X < b.X;
     });
