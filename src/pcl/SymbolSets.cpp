@@ -2,10 +2,8 @@
 
 #include "Strings.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
-#include <vector>
 
 namespace pg {
 
@@ -114,20 +112,6 @@ uint32_t CharIn(const TSymbolSet& set, uint8_t byte) {
     return (*set.High)[byte - 160];
 }
 
-std::vector<uint32_t> MakeRepertoire() {
-    std::vector<uint32_t> chars;
-    for (const TSymbolSet& set : kSets)
-        for (int byte = 32; byte < 256; ++byte)
-            if (const uint32_t ch = CharIn(set, uint8_t(byte)))
-                chars.push_back(ch);
-    for (int byte = 32; byte < 256; ++byte)
-        if (const uint32_t ch = WindowsCodePoint(uint8_t(byte)))
-            chars.push_back(ch);
-    std::sort(chars.begin(), chars.end());
-    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
-    return chars;
-}
-
 } // namespace
 
 uint16_t SymbolSetValue(int64_t number, char letter) {
@@ -151,11 +135,6 @@ uint32_t SymbolSetChar(uint16_t symbolSet, uint8_t byte) {
     return ch ? ch : ' ';
 }
 
-std::span<const uint32_t> SymbolSetRepertoire() {
-    static const std::vector<uint32_t> chars = MakeRepertoire();
-    return chars;
-}
-
 int WindowsByte(uint32_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch < 0x100))
         return int(ch);
@@ -163,26 +142,6 @@ int WindowsByte(uint32_t ch) {
         if (WindowsCodePoint(uint8_t(byte)) == ch)
             return byte;
     return -1;
-}
-
-void AppendUtf8(std::string& out, uint32_t ch) {
-    if (ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000))
-        ch = 0xFFFD;
-    if (ch < 0x80) {
-        out += char(ch);
-    } else if (ch < 0x800) {
-        out += char(0xC0 | ch >> 6);
-        out += char(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += char(0xE0 | ch >> 12);
-        out += char(0x80 | (ch >> 6 & 0x3F));
-        out += char(0x80 | (ch & 0x3F));
-    } else {
-        out += char(0xF0 | ch >> 18);
-        out += char(0x80 | (ch >> 12 & 0x3F));
-        out += char(0x80 | (ch >> 6 & 0x3F));
-        out += char(0x80 | (ch & 0x3F));
-    }
 }
 
 } // namespace pg

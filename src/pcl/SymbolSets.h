@@ -5,8 +5,6 @@
 // character; text in any other set reads as the Windows code page, as it always has.
 
 #include <cstdint>
-#include <span>
-#include <string>
 
 namespace pg {
 
@@ -37,13 +35,7 @@ bool KnownSymbolSet(uint16_t symbolSet);
 // known gives the Windows-1252 character (a space for the five bytes it leaves unused).
 uint32_t SymbolSetChar(uint16_t symbolSet, uint8_t byte);
 
-// Every character the known sets hold, ascending; the characters a font needs for any text.
-std::span<const uint32_t> SymbolSetRepertoire();
-
 // The Windows-1252 byte of a character; -1 when the code page has none.
 int WindowsByte(uint32_t ch);
-
-// Appends the character in UTF-8 (characters above U+10FFFF and surrogates as U+FFFD).
-void AppendUtf8(std::string& out, uint32_t ch);
 
 } // namespace pg

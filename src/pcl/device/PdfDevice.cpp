@@ -1,8 +1,8 @@
 #include "PdfDevice.h"
 
+#include "PackageText.h"
 #include "Prompt.h"
 #include "Strings.h"
-#include "SymbolSets.h"
 #include "SystemFonts.h"
 
 #include <cairo-ft.h>
@@ -20,6 +20,7 @@
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -50,8 +51,15 @@ void SetColour(cairo_t* cr, uint32_t colour) {
                          (colour >> 16 & 0xFF) / 255.0);
 }
 
-// A system font as the PDF carries it: the characters of the system face that text can name
-// (those of the symbol sets and the Windows code page), without the face's hinting
+// The blocks of characters a PDF font keeps: Latin, spacing accents, Greek, and punctuation
+// through the symbol blocks (currency, letterlike, arrows, mathematical, technical,
+// box-drawing, shapes, dingbats): every character text can name in the symbol sets the
+// interpreter knows.
+constexpr std::pair<uint32_t, uint32_t> kTextBlocks[] = {
+    {0x20, 0x24F}, {0x2B0, 0x2FF}, {0x370, 0x3FF}, {0x2000, 0x2BFF}};
+
+// A system font as the PDF carries it: the characters of the system face in those blocks,
+// without the face's hinting
 // (instructions and their tables make up more than half of an embedded subset, and PDF
 // readers draw at any size without them). Shared by every device of the process; a face
 // lives as long as the process.
@@ -188,8 +196,8 @@ private:
             return font;
         }
         hb_set_t* unicodes = hb_subset_input_unicode_set(input);
-        for (const uint32_t ch : SymbolSetRepertoire())
-            hb_set_add(unicodes, ch);
+        for (const auto& [first, last] : kTextBlocks)
+            hb_set_add_range(unicodes, first, last);
         // Positions come from the interpreter: the layout tables (and the closure over them,
         // the larger part of subsetting time) are not needed.
         hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
@@ -216,7 +224,9 @@ private:
         hb_font_t* metrics = hb_font_create(font.Face);
         font.UnitsPerEm = std::max<int>(int(hb_face_get_upem(font.Face)), 1);
         font.Advances.assign(hb_face_get_glyph_count(font.Face), 0);
-        for (const uint32_t ch : SymbolSetRepertoire()) {
+        hb_set_t* held = hb_set_create();
+        hb_face_collect_unicodes(font.Face, held);
+        for (hb_codepoint_t ch = HB_SET_VALUE_INVALID; hb_set_next(held, &ch);) {
             hb_codepoint_t glyph = 0;
             if (!hb_font_get_nominal_glyph(metrics, ch, &glyph) || glyph == 0 ||
                 glyph >= font.Advances.size())
@@ -225,6 +235,7 @@ private:
             font.Advances[glyph] =
                 uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
         }
+        hb_set_destroy(held);
         hb_font_destroy(metrics);
         font.Embolden = file.Embolden;
         font.Oblique = file.Oblique;
@@ -668,7 +679,7 @@ struct TPdfDevice::TImpl {
                 continue;
             glyphs.push_back({glyph, double(c.X), double(c.Y) + baseline});
             const size_t before = utf8.size();
-            AppendUtf8(utf8, cp);
+            AppendUtf8Char(utf8, cp);
             clusters.push_back({int(utf8.size() - before), 1});
         }
         if (glyphs.empty())

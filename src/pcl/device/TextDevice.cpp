@@ -1,6 +1,6 @@
 #include "TextDevice.h"
 
-#include "SymbolSets.h"
+#include "PackageText.h"
 
 #include <algorithm>
 #include <climits>
@@ -68,7 +68,7 @@ TTextLine WordsOf(std::vector<TCell>& cells) {
             word.Top = Clamped(c.Top);
             word.Bottom = Clamped(c.Bottom);
         }
-        AppendUtf8(word.Text, c.Char);
+        AppendUtf8Char(word.Text, c.Char);
         word.Right = std::max(word.Right, Clamped(c.X + c.Advance));
         word.Top = std::min(word.Top, Clamped(c.Top));
         word.Bottom = std::max(word.Bottom, Clamped(c.Bottom));
