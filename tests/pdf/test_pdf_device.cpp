@@ -7,6 +7,8 @@
 #include "PackageJob.h"
 #include "PageBitmapDevice.h"
 #include "PclToPdf.h"
+#include "PdfDevice.h"
+#include "Prompt.h"
 
 #include "PdfTools.h"
 #include "TestFiles.h"
@@ -326,6 +328,49 @@ TEST(PdfDevice, HpglFillsArePathsWithTheirFillRule) {
     const test::TInkImage poppler = test::PopplerPage(pdf, 1);
     EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97);
     EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97);
+}
+
+// A page that draws more than its budget keeps what fits and leaves the rest out; the user is
+// told once for the whole document, and every page starts with the whole budget again.
+TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
+    TRecordingPrompter prompter;
+    auto pdfOf = [](int pages, int linesPerPage) {
+        TPdfDevice device;
+        device.SetPageBudget(size_t(64) << 10);
+        for (int page = 0; page < pages; ++page) {
+            device.StartPage(2550, 3300);
+            for (int i = 0; i < linesPerPage; ++i)
+                device.DrawLine(100, 100 + i % 3000, 2400, 100 + i % 3000, 1, 0);
+            device.FinishPage(2550, 3300);
+        }
+        return device.Finish();
+    };
+    const std::string within = pdfOf(1, 200);
+    EXPECT_TRUE(prompter.Entries().empty());
+    const std::string over = pdfOf(2, 200000);
+    ASSERT_EQ(prompter.Texts(),
+              std::vector<std::string>{"Too much drawing on one page; the rest of it is left out of the PDF"});
+    test::TTempFolder folder("pdf-budget");
+    const std::string path = folder.File("over.pdf", over);
+    EXPECT_TRUE(test::QpdfAccepts(path));
+    EXPECT_EQ(test::PdfPageSizes(path).size(), 2u);
+    // Each page holds about as much as the budget allows: far less than its 200,000 lines,
+    // and the second page as much as the first.
+    const std::string text = test::RunCommand("qpdf --qdf --object-streams=disable \"" + path + "\" -").Out;
+    // Level lines one pixel wide are written as thin filled rectangles.
+    const auto strokes = [&](size_t from, size_t to) {
+        size_t count = 0;
+        for (size_t at = text.find(" re f\n", from); at < to; at = text.find(" re f\n", at + 1))
+            ++count;
+        return count;
+    };
+    const size_t secondPage = text.find("%% Contents for page 2");
+    ASSERT_NE(secondPage, std::string::npos);
+    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage), second = strokes(secondPage, std::string::npos);
+    EXPECT_GT(first, 100u);
+    EXPECT_LT(first, 5000u);
+    EXPECT_EQ(first, second);
+    EXPECT_LT(over.size(), within.size() * 50);
 }
 
 } // namespace

@@ -502,17 +502,17 @@ struct TPdfDevice::TImpl {
     std::vector<TOp> Ops;
     TMaskCanvas Mask;
     // Bytes the page's drawing operations hold until the page is written. A page is bounded
-    // (kPageOpBytes, with the mask well under 256 MB in all), so that a hostile or runaway
+    // (PageBudget, with the mask well under 256 MB in all), so that a hostile or runaway
     // stream cannot take the machine's memory; past it the rest of the page is left out, and
     // the user is told once per document.
     size_t OpBytes = 0;
     bool ToldOverBudget = false;
-    static constexpr size_t kPageOpBytes = size_t(192) << 20;
+    size_t PageBudget = size_t(192) << 20;
 
     // Whether an operation holding about bytes may still be kept on this page.
     bool Spend(size_t bytes) {
         bytes += sizeof(TOp);
-        if (bytes <= kPageOpBytes - std::min(OpBytes, kPageOpBytes)) {
+        if (bytes <= PageBudget - std::min(OpBytes, PageBudget)) {
             OpBytes += bytes;
             return true;
         }
@@ -748,6 +748,10 @@ TPdfDevice::TPdfDevice(bool colour, TCharRasterizer* rasterizer) : impl_(std::ma
 }
 
 TPdfDevice::~TPdfDevice() = default;
+
+void TPdfDevice::SetPageBudget(size_t bytes) {
+    impl_->PageBudget = bytes;
+}
 
 void TPdfDevice::StartPage(int width, int height) {
     impl_->Ops.clear();

@@ -16,6 +16,7 @@
 #include "PCLDevice.h"
 #include "PageBitmapDevice.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -53,6 +54,11 @@ public:
     // what lies outside the sheet is cut off. A page not started comes out blank.
     void FinishPage(int sheetWidth, int sheetHeight);
     int PagesWritten() const;
+
+    // The drawing one page may hold until it is written, in bytes of recorded operations
+    // (192 MB unless set). Past it the rest of the page is left out and the user is told once
+    // per document.
+    void SetPageBudget(size_t bytes);
 
     // Ends the document. The PDF's bytes, or empty when cairo reported an error (then
     // error() says which).
