@@ -54,18 +54,27 @@ std::pair<int, int> RowRange(const TEdges& edges, int height) {
 
 void ForEachPolygonSpan(std::span<const TPolygonRing> rings, TFillRule rule, int width, int height,
                         const std::function<void(int y, int left, int right)>& span) {
-    const TEdges edges = CollectEdges(rings);
+    TEdges edges = CollectEdges(rings);
     if (edges.List.empty())
         return;
     const bool nonZero = rule == TFillRule::NonZero;
     const auto [y0, y1] = RowRange(edges, height);
+    // Edges by their upper end; a row is tested against the edges that reach it (the active
+    // list), so a row costs what crosses it, not every edge of the polygon.
+    std::sort(edges.List.begin(), edges.List.end(),
+              [](const TEdge& a, const TEdge& b) { return a.Y0 < b.Y0; });
+    size_t next = 0;
+    std::vector<const TEdge*> active;
     std::vector<std::pair<double, int>> cuts;
     for (int y = y0; y < y1; ++y) {
         const double sy = y + 0.5;
+        while (next < edges.List.size() && edges.List[next].Y0 <= sy)
+            active.push_back(&edges.List[next++]);
+        std::erase_if(active, [&](const TEdge* e) { return e->Y1 <= sy; });
         cuts.clear();
-        for (const TEdge& e : edges.List)
-            if (sy >= e.Y0 && sy < e.Y1)
-                cuts.emplace_back(e.X0 + (sy - e.Y0) * (e.X1 - e.X0) / (e.Y1 - e.Y0), e.Dir);
+        for (const TEdge* e : active)
+            if (sy >= e->Y0 && sy < e->Y1)
+                cuts.emplace_back(e->X0 + (sy - e->Y0) * (e->X1 - e->X0) / (e->Y1 - e->Y0), e->Dir);
         std::sort(cuts.begin(), cuts.end());
         int winding = 0;
         for (size_t i = 0; i + 1 < cuts.size(); ++i) {
@@ -88,8 +97,12 @@ int64_t PolygonSpanWork(std::span<const TPolygonRing> rings, int width, int heig
     const double w = std::max(width, 0);
     const auto left = int64_t(std::clamp(std::floor(edges.Left), 0.0, w));
     const auto right = int64_t(std::clamp(std::ceil(edges.Right), 0.0, w));
-    const int64_t rows = y1 - y0;
-    return rows * (int64_t(edges.List.size()) + 1) + rows * (right - left);
+    // Each edge weighs the rows it crosses on the page; every pixel of the bounding box counts once.
+    int64_t crossings = 0;
+    const double h = std::max(height, 0);
+    for (const TEdge& e : edges.List)
+        crossings += int64_t(std::clamp(std::ceil(e.Y1), 0.0, h) - std::clamp(std::floor(e.Y0), 0.0, h)) + 1;
+    return int64_t(edges.List.size()) + crossings + int64_t(y1 - y0) * (right - left + 1);
 }
 
 } // namespace pg

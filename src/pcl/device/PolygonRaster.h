@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 namespace pg {
 
@@ -22,5 +23,9 @@ void ForEachPolygonSpan(std::span<const TPolygonRing> rings, TFillRule rule, int
 // page budgets its plotting in: each row weighs the edges it is tested against, and every pixel
 // of the rings' bounding box on the page counts once.
 int64_t PolygonSpanWork(std::span<const TPolygonRing> rings, int width, int height);
+
+// The area a pen covers along the path (see TPCLDevice::StrokePath) as rings that all turn
+// the same way: their union under the non-zero rule is the stroke.
+std::vector<TPolygonRing> StrokeOutline(const TPolygonRing& path, bool closed, const TStrokeStyle& style);
 
 } // namespace pg
