@@ -783,8 +783,9 @@ private:
                     continue;
                 double scale = 1;
                 if (adaptive) {
+                    // Whole patterns, from the middle of the first dash to the middle of the last.
                     scale = len / (std::max(1.0, std::round(len / period)) * period);
-                    phase = 0;
+                    phase = pattern[0] / 2;
                 }
                 const double from = phase, to = phase + len / scale;
                 auto at = [&](double x) {
@@ -796,8 +797,9 @@ private:
                     for (size_t k = 0; k < pattern.size(); k += 2) {
                         const double s0 = r + starts[k], s1 = s0 + pattern[k];
                         if (pattern[k] == 0) {
+                            // A dot: a pixel's length of the line.
                             if (s0 >= from && s0 < to)
-                                out.push_back({at(s0)});
+                                out.push_back({at(s0 - 0.5 / scale), at(s0 + 0.5 / scale)});
                             continue;
                         }
                         const double lo = std::max(s0, from), hi = std::min(s1, to);

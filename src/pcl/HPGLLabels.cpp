@@ -254,7 +254,10 @@ private:
             strokes.back().push_back({p.X, p.Y});
         }
         std::erase_if(strokes, [](const TPolygonRing& s) { return s.empty(); });
+        // The strokes are about a tenth of the character's advance wide, whatever the pen: the
+        // characters keep their weight at every size.
         TStrokeStyle pen = c_.Pen;
+        pen.Width = std::clamp(f_.Advance * kPixelsPerPlu * 0.088, 1.0, 300.0);
         pen.Cap = TLineCap::Round;
         pen.Join = TLineJoin::Round;
         c_.Budget -= int64_t((f_.CapHeight * kPixelsPerPlu + 1) * (pen.Width + 1) * 8);
