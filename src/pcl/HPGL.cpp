@@ -648,64 +648,6 @@ private:
         return c;
     }
 
-    // The part of segment a-b inside the clip (Liang-Barsky); false when none is.
-    static bool ClipSegment(const TClip& c, TPagePoint& a, TPagePoint& b) {
-        double t0 = 0, t1 = 1;
-        const double dx = b.X - a.X, dy = b.Y - a.Y;
-        auto edge = [&](double num, double den) {
-            if (den == 0)
-                return num >= 0;
-            const double t = num / den;
-            if (den < 0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-            return t0 <= t1;
-        };
-        if (!edge(a.X - c.L, -dx) || !edge(c.R - a.X, dx) || !edge(a.Y - c.T, -dy) || !edge(c.B - a.Y, dy))
-            return false;
-        b = {a.X + t1 * dx, a.Y + t1 * dy};
-        a = {a.X + t0 * dx, a.Y + t0 * dy};
-        return true;
-    }
-
-    // Page paths cut to the clip: a path that leaves it goes on as a new path where it comes
-    // back. A closed path stays closed only while it lies wholly inside.
-    static std::vector<TPolygonRing> ClipPaths(const std::vector<TPolygonRing>& paths, bool& closed,
-                                               const TClip& c) {
-        std::vector<TPolygonRing> out;
-        bool allInside = true;
-        for (const TPolygonRing& path : paths)
-            for (const TPagePoint& q : path)
-                allInside = allInside && q.X >= c.L && q.X <= c.R && q.Y >= c.T && q.Y <= c.B;
-        if (allInside)
-            return paths;
-        for (const TPolygonRing& path : paths) {
-            const size_t n = path.size();
-            if (n == 1) {
-                if (path[0].X >= c.L && path[0].X <= c.R && path[0].Y >= c.T && path[0].Y <= c.B)
-                    out.push_back(path);
-                continue;
-            }
-            const size_t segments = closed && n > 2 ? n : n - 1;
-            bool open = false;
-            for (size_t i = 0; i < segments; ++i) {
-                TPagePoint a = path[i], b = path[(i + 1) % n];
-                const TPagePoint endB = b;
-                if (!ClipSegment(c, a, b)) {
-                    open = false;
-                    continue;
-                }
-                if (!open || std::hypot(out.back().back().X - a.X, out.back().back().Y - a.Y) > 1e-6)
-                    out.push_back({a});
-                out.back().push_back(b);
-                open = b.X == endB.X && b.Y == endB.Y;
-            }
-        }
-        closed = false;
-        return out;
-    }
-
     // Paths in plotter units drawn with the pen (and, when patterned, the line type).
     void Stroke(const std::vector<std::vector<THPGLPoint>>& paths, bool closed, bool continuePattern) {
         if (st_.SelectedPen == 0)
@@ -734,7 +676,8 @@ private:
     }
 
     void DrawPaths(std::vector<TPolygonRing> page, bool closed, const TStrokeStyle& style) {
-        page = ClipPaths(page, closed, ClipRect());
+        const TClip clip = ClipRect();
+        page = ClipPathsToRect(page, closed, clip.L, clip.T, clip.R, clip.B);
         int64_t work = 1;
         for (const TPolygonRing& path : page) {
             for (size_t i = 0; i + 1 < path.size(); ++i)
@@ -834,8 +777,9 @@ private:
             double& angle = type == 3 ? st_.HatchAngle3 : st_.HatchAngle4;
             if (p.size() >= 2 && p[1] < 0)
                 return;
+            // Kept in plotter units: user units (along x) when scaling is on; 0 for the default.
             if (p.size() >= 2)
-                spacing = p[1];
+                spacing = p[1] * std::abs(st_.ScaleKind ? Scale().FX : 1.0);
             if (p.size() >= 3)
                 angle = std::fmod(p[2], 360);
             break;
@@ -1005,7 +949,7 @@ private:
     void Hatch(const std::vector<std::vector<THPGLPoint>>& rings, TFillRule rule, double spacing,
                double angle, bool cross) {
         const double diagonal = std::hypot(st_.P2.X - st_.P1.X, st_.P2.Y - st_.P1.Y);
-        double plu = spacing == 0 ? diagonal / 100 : spacing * std::abs(st_.ScaleKind ? Scale().FX : 1.0);
+        double plu = spacing == 0 ? diagonal / 100 : spacing;
         // Lines closer than a pixel would only blacken the area.
         plu = std::max(plu, kPluPerInch / kPixelsPerInch);
         std::vector<TPolygonRing> segments;

@@ -2,6 +2,7 @@
 
 #include "HPGLStickFont.h"
 #include "PCLText.h"
+#include "PolygonRaster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -254,6 +255,8 @@ private:
             strokes.back().push_back({p.X, p.Y});
         }
         std::erase_if(strokes, [](const TPolygonRing& s) { return s.empty(); });
+        bool closed = false;
+        strokes = ClipPathsToRect(strokes, closed, c_.Clip[0], c_.Clip[1], c_.Clip[2], c_.Clip[3]);
         // The strokes are about a tenth of the character's advance wide, whatever the pen: the
         // characters keep their weight at every size.
         TStrokeStyle pen = c_.Pen;

@@ -105,4 +105,69 @@ int64_t PolygonSpanWork(std::span<const TPolygonRing> rings, int width, int heig
     return int64_t(edges.List.size()) + crossings + int64_t(y1 - y0) * (right - left + 1);
 }
 
+namespace {
+
+struct TClip {
+    double L, T, R, B;
+};
+
+// The part of segment a-b inside the clip (Liang-Barsky); false when none is.
+bool ClipSegment(const TClip& c, TPagePoint& a, TPagePoint& b) {
+    double t0 = 0, t1 = 1;
+    const double dx = b.X - a.X, dy = b.Y - a.Y;
+    auto edge = [&](double num, double den) {
+        if (den == 0)
+            return num >= 0;
+        const double t = num / den;
+        if (den < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        return t0 <= t1;
+    };
+    if (!edge(a.X - c.L, -dx) || !edge(c.R - a.X, dx) || !edge(a.Y - c.T, -dy) || !edge(c.B - a.Y, dy))
+        return false;
+    b = {a.X + t1 * dx, a.Y + t1 * dy};
+    a = {a.X + t0 * dx, a.Y + t0 * dy};
+    return true;
+}
+
+} // namespace
+
+std::vector<TPolygonRing> ClipPathsToRect(const std::vector<TPolygonRing>& paths, bool& closed, double left,
+                                          double top, double right, double bottom) {
+    const TClip c{left, top, right, bottom};
+    std::vector<TPolygonRing> out;
+    bool allInside = true;
+    for (const TPolygonRing& path : paths)
+        for (const TPagePoint& q : path)
+            allInside = allInside && q.X >= c.L && q.X <= c.R && q.Y >= c.T && q.Y <= c.B;
+    if (allInside)
+        return paths;
+    for (const TPolygonRing& path : paths) {
+        const size_t n = path.size();
+        if (n == 1) {
+            if (path[0].X >= c.L && path[0].X <= c.R && path[0].Y >= c.T && path[0].Y <= c.B)
+                out.push_back(path);
+            continue;
+        }
+        const size_t segments = closed && n > 2 ? n : n - 1;
+        bool open = false;
+        for (size_t i = 0; i < segments; ++i) {
+            TPagePoint a = path[i], b = path[(i + 1) % n];
+            const TPagePoint endB = b;
+            if (!ClipSegment(c, a, b)) {
+                open = false;
+                continue;
+            }
+            if (!open || std::hypot(out.back().back().X - a.X, out.back().back().Y - a.Y) > 1e-6)
+                out.push_back({a});
+            out.back().push_back(b);
+            open = b.X == endB.X && b.Y == endB.Y;
+        }
+    }
+    closed = false;
+    return out;
+}
+
 } // namespace pg

@@ -165,7 +165,7 @@ std::vector<TPolygonRing> StrokeOutline(const TPolygonRing& path, bool closed, c
 
 void TPCLDevice::StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) {
     if (style.Width < kThinPen) {
-        const int pen = std::max(1, int(std::lround(style.Width)));
+        const int pen = std::max(1, int(style.Width));
         for (const TPolygonRing& path : paths) {
             const size_t n = path.size();
             if (n == 1)
