@@ -699,7 +699,11 @@ struct TPdfDevice::TImpl {
             break;
         }
         SetColour(cr, style.Colour);
+        // Combined with the page as fills are (a pen darkens; a white pen leaves the page), so
+        // that a plot of fills and edges keeps one operator.
+        cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
         cairo_stroke(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
         cairo_set_miter_limit(cr, 10);
     }
