@@ -195,11 +195,10 @@ private:
                 Rectangle(Target(p[0], p[1], m[1] == 'R'), m[0] == 'R');
         } else if (m == "CI") {
             if (!p.empty())
-                Circle(std::abs(p[0]) * std::abs(Scale().FX), Chord(at(1, 5)));
+                Circle(std::abs(p[0]), Chord(at(1, 5)));
         } else if (m == "WG" || m == "EW") {
             if (p.size() >= 3)
-                Wedge(std::abs(p[0]) * std::abs(Scale().FX), p[0] < 0, p[1], p[2], Chord(at(3, 5)),
-                      m == "WG");
+                Wedge(std::abs(p[0]), p[0] < 0, p[1], p[2], Chord(at(3, 5)), m == "WG");
         } else if (m == "AA" || m == "AR") {
             if (p.size() >= 3)
                 Arc(Target(p[0], p[1], m == "AR"), p[2], Chord(at(3, 5)));
@@ -439,19 +438,23 @@ private:
             Stroke({ring}, true, false);
     }
 
-    std::vector<THPGLPoint> ArcPoints(THPGLPoint c, double radius, double start, double sweep,
-                                      double chord) const {
+    // Points along an arc about c; radius in plotter units, each way scaled by (sx, sy).
+    std::vector<THPGLPoint> ArcPoints(THPGLPoint c, double radius, double start, double sweep, double chord,
+                                      double sx = 1, double sy = 1) const {
         std::vector<THPGLPoint> pts;
         const int steps = std::clamp(int(std::ceil(std::abs(sweep) / chord)), 1, 720);
         for (int i = 0; i <= steps; ++i) {
             const double a = (start + sweep * i / steps) * std::numbers::pi / 180;
-            pts.push_back({c.X + radius * std::cos(a), c.Y + radius * std::sin(a)});
+            pts.push_back({Finite(c.X + radius * sx * std::cos(a)), Finite(c.Y + radius * sy * std::sin(a))});
         }
         return pts;
     }
 
+    // A radius in user units: under anisotropic scaling the circle is an ellipse.
     void Circle(double radius, double chord) {
-        std::vector<THPGLPoint> ring = ArcPoints(st_.Pen, radius, 0, 360, chord);
+        const TUserScale s = Scale();
+        std::vector<THPGLPoint> ring =
+            ArcPoints(st_.Pen, radius, 0, 360, chord, std::abs(s.FX), std::abs(s.FY));
         ring.pop_back();
         if (st_.PolygonMode) {
             st_.Polygon.emplace_back();
@@ -468,8 +471,9 @@ private:
             return;
         sweep = std::clamp(sweep, -360.0, 360.0);
         std::vector<THPGLPoint> ring{st_.Pen};
-        const std::vector<THPGLPoint> arc =
-            ArcPoints(st_.Pen, radius, start + (negative ? 180 : 0), sweep, chord);
+        const TUserScale s = Scale();
+        const std::vector<THPGLPoint> arc = ArcPoints(st_.Pen, radius, start + (negative ? 180 : 0), sweep,
+                                                      chord, std::abs(s.FX), std::abs(s.FY));
         ring.insert(ring.end(), arc.begin(), arc.end());
         if (fill)
             Fill({ring}, false);
@@ -524,7 +528,16 @@ private:
         double mm = width;
         if (st_.WidthRelative)
             mm = width / 100 * std::hypot(st_.P2.X - st_.P1.X, st_.P2.Y - st_.P1.Y) * 25.4 / kPluPerInch;
-        return std::clamp(mm * kPixelsPerMm, 1.0, 300.0);
+        // A plot size other than the frame's scales the pen with the plot.
+        double scale = 1;
+        if (st_.PlotWidthInches > 0 || st_.PlotHeightInches > 0) {
+            const double sx =
+                st_.PlotWidthInches > 0 ? st_.FrameWidth / (st_.PlotWidthInches * kPixelsPerInch) : 1;
+            const double sy =
+                st_.PlotHeightInches > 0 ? st_.FrameHeight / (st_.PlotHeightInches * kPixelsPerInch) : 1;
+            scale = std::sqrt(sx * sy);
+        }
+        return std::clamp(mm * kPixelsPerMm * scale, 1.0, 300.0);
     }
 
     TStrokeStyle Style() const {

@@ -622,7 +622,8 @@ std::string PlottedDrawing() {
 // Pages plotted by HP-GL/2 against a mature interpreter's rendering of the same bytes: the
 // hatched grid at three pen widths, line types and line attributes, labels at every label
 // origin (compared in 16-pixel cells: the stick font is a design of its own, its placement is
-// what must agree), labels in PCL fonts, and a landscape drawing of filled polygons.
+// what must agree), labels in PCL fonts, a landscape drawing of filled polygons, and picture
+// frames with plot sizes, isotropic scaling, input windows and rotation.
 TEST(PclHpgl, PlotsAgreeWithReferencePictures) {
     struct TRow {
         const char* Name;
@@ -632,7 +633,7 @@ TEST(PclHpgl, PlotsAgreeWithReferencePictures) {
     };
     const std::vector<TRow> rows = {
         {"hatch-grid", 8, 0.01, "LTR"}, {"linetypes", 8, 0.06, "LTR"}, {"labelfonts", 8, 0.12, "LTR"},
-        {"labels", 16, 0.08, "LTR"},    {"plot", 8, 0.02, "LGL"},
+        {"labels", 16, 0.08, "LTR"},    {"plot", 8, 0.02, "LGL"},      {"frames", 8, 0.01, "LTR"},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
