@@ -232,9 +232,14 @@ private:
     }
 
     void DrawStick(THPGLPoint anchor, uint8_t code) {
+        // Readers are told the characters along a line, also when the label is turned.
         const THPGLPoint top = st_.ToPage(At(anchor, 0, f_.CapHeight));
-        told_.push_back({code, int(std::lround(top.X)), int(std::lround(top.Y)),
-                         int(std::lround(f_.Advance * kPixelsPerPlu))});
+        const int advance = int(std::lround(f_.Advance * kPixelsPerPlu));
+        const bool straight = std::abs(dir_.Y) < 1e-9 && dir_.X > 0 && !st_.Vertical;
+        if (straight || told_.empty())
+            told_.push_back({code, int(std::lround(top.X)), int(std::lround(top.Y)), advance});
+        else
+            told_.push_back({code, told_.back().X + advance, told_.back().Y, advance});
         if (code <= 32 || code > 126)
             return;
         const std::string_view glyph = StickGlyphs()[code - 32];

@@ -468,11 +468,14 @@ TEST(PclHpgl, LabelsAreStrokesOrTextTheTextDeviceReads) {
     // The text device finds both kinds of label, as `pagellan-cli text` does.
     TTextDevice text(&TFontEngine::Shared());
     TPCLBuffer buffer;
-    buffer.AppendData(P("~E~%0BIN;SP1;PA1000,8000;LBStick label\x03PA1000,6000;SD1,277,2,1,4,12,7,4148;"
-                        "LBArial label\x03~%0A\f"));
+    buffer.AppendData(
+        P("~E~%0BIN;SP1;PA1000,8000;LBStick label\x03PA1000,6000;SD1,277,2,1,4,12,7,4148;"
+          "LBArial label\x03PA1000,3000;DI1,1;LBTurned label\x03SS;SD;PA5000,3000;LBTurned stick\x03~%0A\f"));
     buffer.Parse(&text);
     EXPECT_NE(text.Text().find("Stick label"), std::string::npos) << text.Text();
     EXPECT_NE(text.Text().find("Arial label"), std::string::npos) << text.Text();
+    EXPECT_NE(text.Text().find("Turned label"), std::string::npos) << text.Text();
+    EXPECT_NE(text.Text().find("Turned stick"), std::string::npos) << text.Text();
     // Label origins: LO5 centres the label on the pen, LO7 ends it there; CP moves by cells.
     auto firstX = [](const TRecordingDevice& d) {
         double x = 1e9;
