@@ -729,6 +729,9 @@ private:
         std::vector<TPolygonRing> out;
         double phase = continuePattern && !adaptive ? std::fmod(st_.PatternPhase, period) : 0;
         for (const TPolygonRing& path : paths) {
+            // A pattern that does not go on from the instruction before starts anew on each path.
+            if (!continuePattern)
+                phase = 0;
             const size_t n = path.size();
             const size_t segments = closed && n > 2 ? n : (n > 0 ? n - 1 : 0);
             bool open = false; // the last piece reached the end of the segment before
@@ -966,18 +969,36 @@ private:
         // Lines closer than a pixel would only blacken the area.
         plu = std::max(plu, kPluPerInch / kPixelsPerInch);
         std::vector<TPolygonRing> segments;
+        // The angle is the user system's: scaling that turns an axis over turns it too.
+        if (st_.ScaleKind) {
+            const TUserScale s = Scale();
+            if (s.FX * s.FY < 0)
+                angle = -angle;
+        }
+        // The lines are drawn with the pen, its ends and its line type.
+        std::vector<double> pattern = PatternPixels();
+        for (double& piece : pattern)
+            piece *= kPluPerInch / kPixelsPerInch;
         for (int pass = 0; pass < (cross ? 2 : 1); ++pass)
-            if (!HatchLines(rings, rule, plu, angle + pass * 90, segments))
+            if (!HatchLines(rings, rule, plu, angle + pass * 90, pattern, segments))
                 return;
-        TStrokeStyle style = Style();
-        style.Cap = TLineCap::Butt;
-        DrawPaths(std::move(segments), false, style);
+        DrawPaths(std::move(segments), false, Style());
     }
 
+    // pattern: the line type's pieces in plotter units along the lines (empty: solid).
     bool HatchLines(const std::vector<std::vector<THPGLPoint>>& rings, TFillRule rule, double spacing,
-                    double angle, std::vector<TPolygonRing>& out) {
+                    double angle, const std::vector<double>& pattern, std::vector<TPolygonRing>& out) {
         const double a = angle * std::numbers::pi / 180;
         const double c = std::cos(a), s = std::sin(a);
+        std::vector<double> starts;
+        double period = 0;
+        for (double piece : pattern) {
+            starts.push_back(period);
+            period += piece;
+        }
+        const THPGLPoint unit0 = st_.ToPage(st_.Anchor),
+                         unit1 = st_.ToPage({st_.Anchor.X + c, st_.Anchor.Y + s});
+        const double pluPerPixel = 1 / std::max(1e-9, std::hypot(unit1.X - unit0.X, unit1.Y - unit0.Y));
         // Rotate so that the hatch lines run along x: v is the distance across the lines.
         struct TEdge {
             double U0, V0, U1, V1;
@@ -1026,24 +1047,51 @@ private:
                                                      e.Dir);
             }
         }
+        // The inside of each line: from u0 to u1 at v.
+        struct TSpan {
+            double U0, U1, V;
+        };
+        std::vector<TSpan> spans;
         const bool nonZero = rule == TFillRule::NonZero;
+        double dashes = 0;
         for (size_t line = 0; line < lines; ++line) {
             auto& row = cuts[line];
             std::sort(row.begin(), row.end());
-            const double v = (first + double(line)) * spacing;
             int winding = 0;
             for (size_t i = 0; i + 1 < row.size(); ++i) {
                 winding += nonZero ? row[i].second : 1;
-                if (nonZero ? winding == 0 : winding % 2 == 0)
+                if ((nonZero ? winding != 0 : winding % 2 != 0) && row[i + 1].first > row[i].first) {
+                    spans.push_back({row[i].first, row[i + 1].first, (first + double(line)) * spacing});
+                    if (period > 0)
+                        dashes += (spans.back().U1 - spans.back().U0) / period + 1;
+                }
+            }
+        }
+        // A pattern that would cut the lines into too many pieces leaves them solid.
+        const bool patterned = period > 0 && dashes * double(pattern.size()) <= kMaxDashes;
+        for (const TSpan& span : spans) {
+            {
+                const double u0 = span.U0, u1 = span.U1, v = span.V;
+                auto at = [&](double u) {
+                    const THPGLPoint q =
+                        st_.ToPage({st_.Anchor.X + u * c - v * s, st_.Anchor.Y + u * s + v * c});
+                    return TPagePoint{q.X, q.Y};
+                };
+                if (!patterned) {
+                    out.push_back({at(u0), at(u1)});
                     continue;
-                const double u0 = row[i].first, u1 = row[i + 1].first;
-                if (u1 <= u0)
-                    continue;
-                const THPGLPoint p0 =
-                    st_.ToPage({st_.Anchor.X + u0 * c - v * s, st_.Anchor.Y + u0 * s + v * c});
-                const THPGLPoint p1 =
-                    st_.ToPage({st_.Anchor.X + u1 * c - v * s, st_.Anchor.Y + u1 * s + v * c});
-                out.push_back({{p0.X, p0.Y}, {p1.X, p1.Y}});
+                }
+                // A line type's pattern stands still against the anchor: its pieces lie where
+                // they would on a line through the anchor.
+                for (double r = std::floor(u0 / period) * period; r < u1; r += period)
+                    for (size_t k = 0; k < pattern.size(); k += 2) {
+                        const double lo = std::max(u0, r + starts[k]),
+                                     hi = std::min(u1, r + starts[k] + pattern[k]);
+                        if (pattern[k] == 0 && r + starts[k] >= u0 && r + starts[k] < u1)
+                            out.push_back({at(r + starts[k]), at(r + starts[k] + pluPerPixel)});
+                        else if (hi > lo)
+                            out.push_back({at(lo), at(hi)});
+                    }
             }
         }
         return true;
