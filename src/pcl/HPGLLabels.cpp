@@ -22,6 +22,12 @@ constexpr int kArcTypeface = 50;
 // The stick font's glyphs: capitals 21 units high above the baseline at 9, 21 units to the em.
 constexpr double kStickUnits = 21;
 constexpr double kStickBaseline = 9;
+// Where the stick font stands against a label's box, in capital heights (advances for the
+// offset across): the box's height, how far the glyphs stand above the baseline, and how far
+// the origins 11 to 19 stand off the pen.
+constexpr double kStickBoxHeight = 0.886;
+constexpr double kStickRaise = 0.065;
+constexpr double kStickOffset = 0.29;
 
 int ToInt(double v) {
     return std::isnan(v) ? 0 : int(std::clamp(v, -2e9, 2e9));
@@ -117,27 +123,27 @@ public:
                 width = std::max(width, cell.U + cell.Advance);
         for (const TCell& cell : cells)
             lastLine = std::min(lastLine, cell.V);
-        const double gap = f_.Stick ? f_.Advance * 0.2 : 0;
-        if (width > 0)
-            width -= gap;
+        // The box is whole cells wide; a stick label's box is a little lower than its
+        // capitals, which stand a little above the baseline.
         int origin = st_.LabelOrigin;
         const bool offset = origin > 10;
         if (offset)
             origin -= 10;
         const int column = (origin - 1) / 3, row = (origin - 1) % 3; // left/centre/right, bottom/centre/top
         double du = 0, dv = 0;
-        double height = f_.CapHeight;
+        double height = f_.Stick ? f_.CapHeight * kStickBoxHeight : f_.CapHeight;
         if (st_.Vertical && !cells.empty()) {
             height = -cells.back().V + f_.CapHeight;
             // Vertical characters go down from the top of the box.
             for (TCell& cell : cells)
                 cell.V -= cells.back().V;
-            width = f_.Stick ? f_.Advance - gap : width;
+            width = f_.Stick ? f_.Advance : width;
         }
         du = column == 0 ? 0 : column == 1 ? -width / 2 : -width;
         dv = row == 0 ? 0 : row == 1 ? -height / 2 : -height;
         if (offset) {
-            const double ox = f_.Advance / 2, oy = f_.CapHeight / 2;
+            // Origins 11 to 19 stand off the pen by about a third of a character each way.
+            const double ox = f_.Advance * kStickOffset, oy = f_.CapHeight * kStickOffset;
             du += column == 0 ? ox : column == 2 ? -ox : 0;
             dv += row == 0 ? oy : row == 2 ? -oy : 0;
         }
@@ -253,8 +259,8 @@ private:
             if (strokes.empty())
                 strokes.emplace_back();
             const double hx = glyph[i] - 'R', hy = glyph[i + 1] - 'R';
-            double x = f_.Advance / 2 + hx * sx;
-            const double y = (kStickBaseline - hy) * sy;
+            double x = f_.Advance / 3 + hx * sx;
+            const double y = (kStickBaseline - hy) * sy + f_.CapHeight * kStickRaise;
             x += y * st_.Slant;
             const THPGLPoint p = st_.ToPage(At(anchor, x, y));
             strokes.back().push_back({p.X, p.Y});
