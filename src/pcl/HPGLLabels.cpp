@@ -23,10 +23,10 @@ constexpr int kArcTypeface = 50;
 constexpr double kStickUnits = 21;
 constexpr double kStickBaseline = 9;
 // Where the stick font stands against a label's box, in capital heights (advances for the
-// offset across): the box's height, how far the glyphs stand above the baseline, and how far
-// the origins 11 to 19 stand off the pen.
+// offset across): the box's height, how far the glyphs stand above the baseline (in pixels,
+// whatever the size), and how far the origins 11 to 19 stand off the pen.
 constexpr double kStickBoxHeight = 0.886;
-constexpr double kStickRaise = 0.065;
+constexpr double kStickRaise = 2.5; // pixels
 constexpr double kStickOffset = 0.29;
 
 int ToInt(double v) {
@@ -67,7 +67,7 @@ TLabelFont LabelFont(const THPGLState& st) {
         // A stick character takes four fifths of its advance; capitals stand about as tall as
         // the advance.
         f.Advance = st.CharSizeKind ? width * 1.25 : kPluPerInch / pitch;
-        f.CapHeight = st.CharSizeKind ? height : f.Advance * 0.95;
+        f.CapHeight = (st.CharSizeKind ? height : f.Advance) * 0.96;
         f.LineSpace = 2 * f.CapHeight;
         f.Step = 1.5 * f.CapHeight;
     } else {
@@ -260,7 +260,7 @@ private:
                 strokes.emplace_back();
             const double hx = glyph[i] - 'R', hy = glyph[i + 1] - 'R';
             double x = f_.Advance / 3 + hx * sx;
-            const double y = (kStickBaseline - hy) * sy + f_.CapHeight * kStickRaise;
+            const double y = (kStickBaseline - hy) * sy + kStickRaise / kPixelsPerPlu;
             x += y * st_.Slant;
             const THPGLPoint p = st_.ToPage(At(anchor, x, y));
             strokes.back().push_back({p.X, p.Y});

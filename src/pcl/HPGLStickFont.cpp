@@ -1,5 +1,6 @@
 // The stick font of HP-GL/2 labels: one stroked glyph per printable ASCII character (32 to
-// 126), in the Hershey "Roman simplex" design.
+// 126), in the Hershey "Roman simplex" design, with I, l, M, W, a, m, the brackets, braces,
+// caret and tilde redrawn narrower and simpler, as plotters draw them.
 //
 // The Hershey Fonts were originally created by Dr. A. V. Hershey while working at the U. S.
 // National Bureau of Standards. The format of the Font data in this distribution was
@@ -58,11 +59,11 @@ const std::array<std::string_view, 95>& StickGlyphs() {
     "HZLFL[ RLFYF RLPTP",
     "H]ZKYIWGUFQFOGMILKKNKSLVMXOZQ[U[WZYXZVZS RUSZS",
     "G]KFK[ RYFY[ RKPYP",
-    "NVRFR[",
+    "MWMFWF RRFR[ RM[W[",
     "JZVFVVUYTZR[P[NZMYLVLT",
     "G\\KFK[ RYFKT RPOY[",
     "HYLFL[ RL[X[",
-    "F^JFJ[ RJFR[ RZFR[ RZFZ[",
+    "LXLFL[ RLFRSXF RXFX[",
     "G]KFK[ RKFY[ RYFY[",
     "G]PFNGLIKKJNJSKVLXNZP[T[VZXXYVZSZNYKXIVGTFPF",
     "G\\KFK[ RKFTFWGXHYJYMXOWPTQKQ",
@@ -72,17 +73,17 @@ const std::array<std::string_view, 95>& StickGlyphs() {
     "JZRFR[ RKFYF",
     "G]KFKULXNZQ[S[VZXXYUYF",
     "I[JFR[ RZFR[",
-    "F^HFM[ RRFM[ RRFW[ R\\FW[",
+    "LXLFO[ROU[XF",
     "H\\KFY[ RYFK[",
     "I[JFRPR[ RZFRP",
     "H\\YFK[ RKFYF RK[Y[",
-    "KYOBOb RPBPb ROBVB RObVb",
+    "OVTFQFQ[T[",
     "KYKFY^",
-    "KYTBTb RUBUb RNBUB RNbUb",
-    "JZRDJR RRDZR",
+    "NUPFSFS[P[",
+    "NVOJRFUJ",
     "I[Ib[b",
     "NVSKQMQORPSORNQO",
-    "I\\XMX[ RXPVNTMQMONMPLSLUMXOZQ[T[VZXX",
+    "MWNOPMTMVOV[ RVTPTNVNYP[T[VY",
     "H[LFL[ RLPNNPMSMUNWPXSXUWXUZS[P[NZLX",
     "I[XPVNTMQMONMPLSLUMXOZQ[T[VZXX",
     "I\\XFX[ RXPVNTMQMONMPLSLUMXOZQ[T[VZXX",
@@ -93,8 +94,8 @@ const std::array<std::string_view, 95>& StickGlyphs() {
     "NVQFRGSFREQF RRMR[",
     "MWRFSGTFSERF RSMS^RaPbNb",
     "IZMFM[ RWMMW RQSX[",
-    "NVRFR[",
-    "CaGMG[ RGQJNLMOMQNRQR[ RRQUNWMZM\\N]Q][",
+    "PVPFRFRYS[U[",
+    "LXLML[ RLPNNPMQNRPR[ RRPTNVMWNXPX[",
     "I\\MMM[ RMQPNRMUMWNXQX[",
     "I\\QMONMPLSLUMXOZQ[T[VZXXYUYSXPVNTMQM",
     "H[LMLb RLPNNPMSMUNWPXSXUWXUZS[P[NZLX",
@@ -108,10 +109,10 @@ const std::array<std::string_view, 95>& StickGlyphs() {
     "J[MMX[ RXMM[",
     "JZLMR[ RXMR[P_NaLbKb",
     "J[XMM[ RMMXM RM[X[",
-    "KYTBRCQDPFPHQJRKSMSOQQ RRCQEQGRISJTLTNSPORSTTVTXSZR[Q]Q_Ra RQSSUSWRYQZP\\P^Q`RaTb",
+    "OVUFSFRGROPQRSRZS[U[",
     "NVRBRb",
-    "KYPBRCSDTFTHSJRKQMQOSQ RRCSESGRIQJPLPNQPURQTPVPXQZR[S]S_Ra RSSQUQWRYSZT\\T^S`RaPb",
-    "F^IUISJPLONOPPTSVTXTZS[Q RISJQLPNPPQTTVUXUZT[Q[O",
+    "NUOFQFRGROTQRSRZQ[O[",
+    "MWNIPGTIVG",
     }};
     return glyphs;
 }
