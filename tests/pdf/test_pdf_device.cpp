@@ -348,8 +348,8 @@ TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
     const std::string within = pdfOf(1, 200);
     EXPECT_TRUE(prompter.Entries().empty());
     const std::string over = pdfOf(2, 200000);
-    ASSERT_EQ(prompter.Texts(),
-              std::vector<std::string>{"Too much drawing on one page; the rest of it is left out of the PDF"});
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{
+                                    "Too much drawing on one page; the rest of it is left out of the PDF"});
     test::TTempFolder folder("pdf-budget");
     const std::string path = folder.File("over.pdf", over);
     EXPECT_TRUE(test::QpdfAccepts(path));
@@ -366,11 +366,41 @@ TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
     };
     const size_t secondPage = text.find("%% Contents for page 2");
     ASSERT_NE(secondPage, std::string::npos);
-    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage), second = strokes(secondPage, std::string::npos);
+    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage),
+                 second = strokes(secondPage, std::string::npos);
     EXPECT_GT(first, 100u);
     EXPECT_LT(first, 5000u);
     EXPECT_EQ(first, second);
     EXPECT_LT(over.size(), within.size() * 50);
+}
+
+// HP-GL/2 pens and labels in the PDF: hatching, dashed and thick lines with their ends and
+// joins are stroked paths (no image), a label in a PCL font is text a reader finds, and the
+// stick font's strokes are paths; poppler draws what our bitmap shows.
+TEST(PdfDevice, HpglPensHatchingAndLabelsAreVectorsAndText) {
+    test::TTempFolder folder("pdf-hpgl");
+    const std::string pcl = P("~E~%0BIN;SP1;PW0.35;FT4,100,30;PA1016,6096;RA4064,9144;EA4064,9144;"
+                              "PW1.5;LA1,4,2,4;LT2,10,1;PA1016,4064;PD4064,5080,6096,4064;PU;LT;"
+                              "PA1016,2032;SD1,277,2,1,4,14,7,4148;LBHatched Label\x03SS;SD;"
+                              "PA1016,1016;LBStick Label\x03~%0A\f");
+    const std::string pdf = WritePdf(folder, pcl, {"LGL", false});
+    const std::string content =
+        test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" - 2>/dev/null").Out;
+    EXPECT_EQ(content.find("/Subtype /Image"), std::string::npos);
+    // Stroke operators: S between blanks.
+    const std::regex stroke(R"((^|\s)S(?=\s))");
+    const auto strokes = size_t(
+        std::distance(std::sregex_iterator(content.begin(), content.end(), stroke), std::sregex_iterator()));
+    EXPECT_GE(strokes, 4u);
+    // Round ends and joins for the dashed line (1 J, 1 j).
+    EXPECT_NE(content.find("1 J"), std::string::npos);
+    EXPECT_NE(content.find("1 j"), std::string::npos);
+    const std::string text = test::PdfText(pdf);
+    EXPECT_NE(text.find("Hatched Label"), std::string::npos) << text;
+    const test::TInkImage ours = OurPage(pcl, 1);
+    const test::TInkImage poppler = test::PopplerPage(pdf, 1);
+    EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.95);
+    EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.95);
 }
 
 } // namespace

@@ -25,6 +25,9 @@ struct TDeviceFont {
     bool Bold = false;
     bool Italic = false;
     uint32_t Colour = 0;
+    // The direction the text runs in, degrees anticlockwise from left to right on the page;
+    // each character is turned by it about the top left of its cell (its TPlacedChar point).
+    int Angle = 0;
 };
 
 // One character of a text run, placed by the interpreter at the top left of its cell: the
@@ -130,6 +133,19 @@ using TPolygonRing = std::vector<TPagePoint>;
 // than 0.
 enum class TFillRule { EvenOdd, NonZero };
 
+// How a stroked path looks where it ends and where its segments meet.
+enum class TLineCap : uint8_t { Butt, Square, Triangle, Round };
+enum class TLineJoin : uint8_t { Miter, MiterBevel, Triangle, Round, Bevel, None };
+
+// A pen: its width in pixels (fractions kept), its ends and joins, and its colour.
+struct TStrokeStyle {
+    double Width = 1;
+    TLineCap Cap = TLineCap::Butt;
+    TLineJoin Join = TLineJoin::Miter;
+    double MiterLimit = 5; // longest mitre, in pen widths
+    uint32_t Colour = 0;
+};
+
 class TPCLDevice {
 public:
     virtual ~TPCLDevice() = default;
@@ -168,6 +184,11 @@ public:
     // points enclose nothing.
     virtual void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
+    // Each path drawn with the pen: its points joined in order (closed: the last back to the
+    // first), the pen centred on the line. A path of one point, or of points all alike, is a
+    // dot as wide as the pen. By default the pen's outline is filled through FillPolygon (thin
+    // pens through DrawLine); a device that strokes paths itself does better.
+    virtual void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style);
     // The ellipse inside the box left .. right - 1, top .. bottom - 1.
     virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;
     // A picture with its top left at (x, y). A device that keeps colour pictures draws it as it

@@ -410,6 +410,7 @@ struct TTextOp {
     int Height;
     uint32_t Colour;
     std::vector<TPlacedChar> Chars;
+    int Angle = 0;
 };
 struct TRectOp {
     int Left, Top, Right, Bottom;
@@ -430,7 +431,13 @@ struct TPolygonOp {
     TFillRule Rule;
     uint32_t Colour;
 };
-using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp>;
+// Paths drawn with a pen of their own width, ends and joins.
+struct TStrokeOp {
+    std::vector<TPolygonRing> Paths;
+    bool Closed;
+    TStrokeStyle Style;
+};
+using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp, TStrokeOp>;
 
 // The part of a ring inside the square from -far to far each way (Sutherland-Hodgman, one
 // side at a time). What the ring encloses inside the square stays enclosed, with the same
@@ -670,14 +677,18 @@ struct TPdfDevice::TImpl {
         std::vector<cairo_glyph_t> glyphs;
         std::vector<cairo_text_cluster_t> clusters;
         std::string utf8;
+        // Turned text: each character about the top left of its cell, the baseline turned with it.
+        const double turn = op.Angle * M_PI / 180;
+        const double cosA = std::cos(turn), sinA = std::sin(turn);
         for (const TPlacedChar& c : op.Chars) {
-            if (c.X < -op.Height * 4 || c.Y < -op.Height || c.X > sheetWidth || c.Y > sheetHeight)
+            if (c.X < -op.Height * 4 || c.Y < -op.Height * 4 || c.X > sheetWidth + op.Height * 4 ||
+                c.Y > sheetHeight + op.Height * 4)
                 continue;
             const uint32_t cp = c.Unicode();
             const uint32_t glyph = font.GlyphOf(cp);
             if (glyph == 0)
                 continue;
-            glyphs.push_back({glyph, double(c.X), double(c.Y) + baseline});
+            glyphs.push_back({glyph, double(c.X) + baseline * sinA, double(c.Y) + baseline * cosA});
             const size_t before = utf8.size();
             AppendUtf8Char(utf8, cp);
             clusters.push_back({int(utf8.size() - before), 1});
@@ -685,10 +696,65 @@ struct TPdfDevice::TImpl {
         if (glyphs.empty())
             return;
         cairo_set_font_face(cr, face);
-        cairo_set_font_size(cr, em);
+        cairo_matrix_t matrix;
+        cairo_matrix_init(&matrix, em * cosA, -em * sinA, em * sinA, em * cosA, 0, 0);
+        cairo_set_font_matrix(cr, &matrix);
         SetColour(cr, op.Colour);
         cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
                                clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
+    }
+
+    static void WriteStroke(cairo_t* cr, const TStrokeOp& op) {
+        const TStrokeStyle& style = op.Style;
+        cairo_new_path(cr);
+        for (const TPolygonRing& path : op.Paths) {
+            cairo_move_to(cr, path.front().X, path.front().Y);
+            if (path.size() == 1)
+                cairo_close_path(cr); // a dot: the caps alone
+            for (size_t i = 1; i < path.size(); ++i)
+                cairo_line_to(cr, path[i].X, path[i].Y);
+            if (op.Closed && path.size() > 2)
+                cairo_close_path(cr);
+        }
+        cairo_set_line_width(cr, std::max(style.Width, 1.0));
+        // Cairo has no triangular ends or joins: round ones are nearest.
+        const bool dotsOnly = std::all_of(op.Paths.begin(), op.Paths.end(),
+                                          [](const TPolygonRing& p) { return p.size() == 1; });
+        switch (style.Cap) {
+        case TLineCap::Butt:
+            cairo_set_line_cap(cr, dotsOnly ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
+            break;
+        case TLineCap::Square:
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+            break;
+        case TLineCap::Triangle:
+        case TLineCap::Round:
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+            break;
+        }
+        switch (style.Join) {
+        case TLineJoin::Miter:
+        case TLineJoin::MiterBevel:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+            cairo_set_miter_limit(cr, std::clamp(style.MiterLimit, 1.0, 1000.0));
+            break;
+        case TLineJoin::Triangle:
+        case TLineJoin::Round:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            break;
+        case TLineJoin::Bevel:
+        case TLineJoin::None:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
+            break;
+        }
+        SetColour(cr, style.Colour);
+        // Combined with the page as fills are (a pen darkens; a white pen leaves the page), so
+        // that a plot of fills and edges keeps one operator.
+        cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+        cairo_stroke(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+        cairo_set_miter_limit(cr, 10);
     }
 
     void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
@@ -726,6 +792,8 @@ struct TPdfDevice::TImpl {
             cairo_fill(cr);
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        } else if (const auto* stroke = std::get_if<TStrokeOp>(&op)) {
+            WriteStroke(cr, *stroke);
         } else if (const auto* line = std::get_if<TLineOp>(&op)) {
             SetColour(cr, line->Colour);
             cairo_set_line_width(cr, line->Pen);
@@ -795,8 +863,8 @@ void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCha
             if (const TPdfFont* fallback = fonts.FindFallback(font.Family, font.Bold, font.Italic, ch))
                 glyphs = fallback;
         if (!text || text->Font != glyphs)
-            text = &std::get<TTextOp>(
-                impl_->Ops.emplace_back(TTextOp{glyphs, face, font.Height, impl_->Ink(font.Colour), {}}));
+            text = &std::get<TTextOp>(impl_->Ops.emplace_back(
+                TTextOp{glyphs, face, font.Height, impl_->Ink(font.Colour), {}, font.Angle % 360}));
         text->Chars.push_back(c);
     }
 }
@@ -902,6 +970,32 @@ void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t
     }
     impl_->Ops.emplace_back(TLineOp{Clamp(x1, -kFar, kFar), Clamp(y1, -kFar, kFar), Clamp(x2, -kFar, kFar),
                                     Clamp(y2, -kFar, kFar), pen, ink});
+}
+
+void TPdfDevice::StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) {
+    // Far outside the surface only the direction matters; cairo's fixed-point coordinates
+    // must not overflow.
+    constexpr double kFar = 4.0 * kSurface;
+    size_t points = 0;
+    for (const TPolygonRing& path : paths)
+        points += path.size();
+    if (paths.empty() || !impl_->Spend(points * sizeof(TPagePoint) + paths.size() * sizeof(TPolygonRing)))
+        return;
+    TStrokeOp op{{}, closed, style};
+    op.Style.Colour = impl_->Ink(style.Colour);
+    op.Style.Width = std::clamp(std::isfinite(style.Width) ? style.Width : 1.0, 0.0, double(kSurface));
+    op.Paths.reserve(paths.size());
+    for (const TPolygonRing& path : paths) {
+        TPolygonRing kept;
+        kept.reserve(path.size());
+        for (const TPagePoint& p : path)
+            if (std::isfinite(p.X) && std::isfinite(p.Y))
+                kept.push_back({std::clamp(p.X, -kFar, kFar), std::clamp(p.Y, -kFar, kFar)});
+        if (!kept.empty())
+            op.Paths.push_back(std::move(kept));
+    }
+    if (!op.Paths.empty())
+        impl_->Ops.emplace_back(std::move(op));
 }
 
 void TPdfDevice::FillEllipse(int left, int top, int right, int bottom, uint32_t colour) {

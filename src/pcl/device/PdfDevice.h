@@ -48,6 +48,7 @@ public:
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 
     // Writes the page drawn since StartPage as a PDF page of sheetWidth x sheetHeight pixels;

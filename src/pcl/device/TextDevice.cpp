@@ -124,11 +124,18 @@ void TTextDevice::SoftFontText(int height, std::span<const TPlacedChar> chars) {
 
 std::vector<TTextLine> TTextDevice::Lines() const {
     std::vector<TCell> cells;
-    for (const TTextRun& run : runs_)
-        for (const TPlacedChar& c : run.Chars)
+    for (const TTextRun& run : runs_) {
+        // Turned text reads along its own line: from its first character, one advance after
+        // another.
+        const bool turned = run.Font.Angle % 360 != 0 && !run.Chars.empty();
+        int64_t along = turned ? run.Chars.front().X : 0;
+        for (const TPlacedChar& c : run.Chars) {
+            const int64_t x = turned ? along : c.X, y = turned ? run.Chars.front().Y : c.Y;
+            along += std::max(c.Advance, 0);
             if (Printable(c.Unicode()) && run.Font.Height > 0)
-                cells.push_back(
-                    {c.Unicode(), c.X, c.Y, int64_t(c.Y) + run.Font.Height, std::max(c.Advance, 0)});
+                cells.push_back({c.Unicode(), x, y, y + run.Font.Height, std::max(c.Advance, 0)});
+        }
+    }
     std::stable_sort(cells.begin(), cells.end(), [](const TCell& a, const TCell& b) {
         return a.Centre() != b.Centre() ? a.Centre() < b.Centre() : a.X < b.X;
     });
