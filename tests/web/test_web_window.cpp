@@ -125,6 +125,17 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     ASSERT_TRUE(main.Loaded);
     EXPECT_EQ(main.CurrentFile, "RemoteQuodex.qdx");
     PGRegistry::SetWebDocsWithPwd(service);
+    // A modified package is not replaced without asking: Cancel keeps it, No lets it go.
+    main.SelectNodes({main.Tree().Root()->Children[0].get()});
+    main.ProcessSelectedNodes(TProcessKind::Delete);
+    prompter.Clear();
+    prompter.QueueAnswer(PromptAnswer::Cancel);
+    WhenModal([](TfrmWeb& w) { Submit(w, "PKG", ""); });
+    main.actGetWebDocs->trigger();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{kSaveChangesQuestion});
+    EXPECT_EQ(main.CurrentFile, "RemoteQuodex.qdx");
+    EXPECT_TRUE(main.DocSet()->Modified);
+    prompter.QueueAnswer(PromptAnswer::No);
     WhenModal([](TfrmWeb& w) { Submit(w, "PKG", ""); });
     main.actGetWebDocs->trigger();
     EXPECT_TRUE(main.Loaded);

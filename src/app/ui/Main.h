@@ -144,6 +144,10 @@ public:
     void FileOpenClick();
     void OpenViewFile();
     void LoadFile();
+    // Before a load replaces a modified package: the save question ("Document has been
+    // modified. ..."); Yes saves, No lets the changes go, Cancel keeps the package. False when
+    // the package stays (cancelled, or the save failed).
+    bool MayReplacePackage();
     void DropFiles(const std::vector<std::string>& files);
     // Hands the PDF to the desktop's reader, or says that there is none.
     void ViewPdfFile(const std::string& path);
