@@ -217,8 +217,8 @@ TEST(PrintWalk, JobBarcodesFollowTheJobsPages) {
             ASSERT_NE(at, std::string_view::npos) << code.Value;
             drawn.push_back(code.Value);
         }
-        const std::vector<std::string> legalFirst = {"0000077B11", "0000077B12", "0000077A11"};
-        const std::vector<std::string> displayed = {"0000077A11", "0000077B11", "0000077B12"};
+        const std::vector<std::string> legalFirst = {"0000077B1.1", "0000077B1.2", "0000077A1.1"};
+        const std::vector<std::string> displayed = {"0000077A1.1", "0000077B1.1", "0000077B1.2"};
         EXPECT_EQ(drawn, order == poLegalFirst ? legalFirst : displayed) << int(order);
         EXPECT_EQ(codes[1].Form->Name, "B");
         EXPECT_EQ(codes[1].PageNumber, order == poLegalFirst ? 2 : 1);

@@ -19,28 +19,28 @@ test::TCommandRun Verify(const std::string& arguments) {
 TEST(CliVerify, ListAndPartialAndCompleteScans) {
     const test::TCommandRun list = Verify("--list");
     ASSERT_EQ(list.Status, 0);
-    EXPECT_EQ(list.Out, "2026114NOTE.DOT11\n2026114NOTE.DOT12\n2026114DEED.DOT11\n2026114DEED.DOT12\n"
-                        "2026114DEED.DOT13\n2026114TIL.DOT11\n2026114GFE.DOT11\n2026114CERT.DOT11\n"
-                        "2026114CERT.DOT21\n2026114W9.DOT11\n");
+    EXPECT_EQ(list.Out, "2026114NOTE.DOT1.1\n2026114NOTE.DOT1.2\n2026114DEED.DOT1.1\n2026114DEED.DOT1.2\n"
+                        "2026114DEED.DOT1.3\n2026114TIL.DOT1.1\n2026114GFE.DOT1.1\n2026114CERT.DOT1.1\n"
+                        "2026114CERT.DOT2.1\n2026114W9.DOT1.1\n");
 
     test::TTempFolder dir("pg-cliverify");
     // What a scanner typed: lower case, CR LF line ends, a code read twice, one code of another
     // package, two pages never scanned.
-    const std::string partial = dir.File("partial.txt", "2026114note.dot11\r\n2026114NOTE.DOT12\r\n"
-                                                        "2026114DEED.DOT11\r\n2026114DEED.DOT13\r\n"
-                                                        "2026114TIL.DOT11\r\n2026114TIL.DOT11\r\n"
-                                                        "9999999XX11\r\n2026114GFE.DOT11\r\n"
-                                                        "2026114CERT.DOT11\r\n2026114W9.DOT11\r\n");
+    const std::string partial = dir.File("partial.txt", "2026114note.dot1.1\r\n2026114NOTE.DOT1.2\r\n"
+                                                        "2026114DEED.DOT1.1\r\n2026114DEED.DOT1.3\r\n"
+                                                        "2026114TIL.DOT1.1\r\n2026114TIL.DOT1.1\r\n"
+                                                        "9999999XX1.1\r\n2026114GFE.DOT1.1\r\n"
+                                                        "2026114CERT.DOT1.1\r\n2026114W9.DOT1.1\r\n");
     const test::TCommandRun run = Verify("--codes '" + partial + "'");
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Out, "Unknown BarCode: 9999999XX11\n"
+    EXPECT_EQ(run.Out, "Repeated BarCode: 2026114TIL.DOT1.1\nUnknown BarCode: 9999999XX1.1\n"
                        "2 of 10 page(s) missing:\n"
                        "Form 2 DEED.DOT (Deed of Trust), page 2, borrower 1\n"
                        "Form 6 CERT.DOT (Borrower's Certification and Authorization), page 1, borrower 2\n");
 
     const test::TCommandRun ordered = Verify("--codes '" + partial + "' --ordered");
     EXPECT_EQ(ordered.Status, 1);
-    EXPECT_NE(ordered.Out.find("Out of order: 2026114DEED.DOT13 (expected 2026114DEED.DOT12)\n"),
+    EXPECT_NE(ordered.Out.find("Out of order: 2026114DEED.DOT1.3 (expected 2026114DEED.DOT1.2)\n"),
               std::string::npos);
 
     const test::TCommandRun complete = Verify("--codes '" + dir.File("all.txt", list.Out) + "' --ordered");

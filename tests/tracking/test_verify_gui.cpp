@@ -97,16 +97,17 @@ TEST(VerifyFromWindow, ScannerPartialScanUnknownCodeAndPrintAllMissing) {
     std::string expectedJob;
     InVerifyDialog(main, [&](TfrmVerifyDocs& dialog) {
         dialog.btnStart->click();
-        Scan(dialog.edBarCode, QStringLiteral("2026114note.dot11"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114note.dot1.1"));
         EXPECT_EQ(dialog.lblDocumentName->text(), QStringLiteral("NOTE.DOT"));
         EXPECT_EQ(dialog.lblDocumentPage->text(), QStringLiteral("1"));
         EXPECT_EQ(dialog.lblDocumentBorrower->text(), QStringLiteral("1"));
-        EXPECT_EQ(dialog.lblBarcodeID->text(), QStringLiteral("2026114NOTE.DOT11"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114CERT.DOT21"));
+        EXPECT_EQ(dialog.lblBarcodeID->text(), QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114CERT.DOT2.1"));
         EXPECT_EQ(dialog.lblDocumentBorrower->text(), QStringLiteral("2"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT11"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114BOGUS11"));
-        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114BOGUS11"});
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114BOGUS1.1"));
+        EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Repeated BarCode: 2026114NOTE.DOT1.1",
+                                                              "Unknown BarCode: 2026114BOGUS1.1"}));
         EXPECT_TRUE(dialog.edBarCode->text().isEmpty()) << "the scanner's suffix is dropped";
         dialog.btnStop->click();
 
@@ -160,10 +161,10 @@ TEST(VerifyFromWindow, PartialCustomGroup) {
         // Only the note is verified.
         dialog.clDocumentList->item(1)->setCheckState(Qt::Unchecked);
         dialog.btnCustomStart->click();
-        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT12"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114DEED.DOT11"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.2"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114DEED.DOT1.1"));
         dialog.btnCustomStop->click();
-        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114DEED.DOT11"});
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114DEED.DOT1.1"});
         EXPECT_EQ(dialog.lblMissing->text(), QStringLiteral("1 page(s) missing"));
         ASSERT_EQ(dialog.MissingDocs()->ListofMissingDocs->count(), 1);
         EXPECT_EQ(dialog.MissingDocs()->ListofMissingDocs->item(0)->text(),
