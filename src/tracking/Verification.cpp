@@ -120,6 +120,10 @@ size_t TBarcodeVerifier::ReadCount() const {
     return size_t(std::count(read_.begin(), read_.end(), true));
 }
 
+bool ConfirmationOffered(bool wholePackage, const TBarcodeVerifier& run) {
+    return wholePackage && !run.Expected().empty() && run.Missing().empty();
+}
+
 std::string DocumentEntry(const TDocSetForm& form) {
     return WithoutSeparator(form.Name + ": " + form.Description + ", Borrower " +
                             IntToStr(form.BorrowerNumber));

@@ -84,6 +84,10 @@ private:
 // "Out of order: " + code + " (expected " + expected code + ")".
 std::string OutOfOrderMessage(const std::string& code, const std::string& expected);
 
+// Whether the missing-documents dialog offers "Print Confirmation" (the page saying every form
+// exists) after a run: only a run over the whole package with pages to find, none missing.
+bool ConfirmationOffered(bool wholePackage, const TBarcodeVerifier& run);
+
 // ---- Custom groups ---------------------------------------------------------------------------
 
 // How a document of a custom group is listed and matched: "NAME: Description, Borrower n".

@@ -116,6 +116,7 @@ TEST(Verification, EveryExpectedPageStaysAPageOfItsOwn) {
         }
         ASSERT_EQ(verifier.Missing().size(), 1u);
         EXPECT_EQ(verifier.Missing()[0], &verifier.Expected()[left]);
+        EXPECT_FALSE(ConfirmationOffered(true, verifier));
     }
 
     // Two pages with one code (a package that repeats a form): the first read marks the first,
@@ -133,6 +134,32 @@ TEST(Verification, EveryExpectedPageStaysAPageOfItsOwn) {
     EXPECT_EQ(third.Message, "Repeated BarCode: 0000055F1.1");
     EXPECT_EQ(verifier.RepeatedCodes(), std::vector<std::string>{"0000055F1.1"});
     EXPECT_TRUE(verifier.Missing().empty());
+}
+
+// "Print Confirmation" says every form of the worksheet exists: only a whole-package run with
+// pages to find, all of them found, may offer it.
+TEST(Verification, ConfirmationOnlyAfterACompleteWholePackageRun) {
+    TVerifyFixture f;
+    const std::vector<TExpectedPage> all = ExpectedPages(f.set, f.tree);
+    const auto complete = [](std::vector<TExpectedPage> pages) {
+        auto verifier = std::make_unique<TBarcodeVerifier>(pages, false);
+        for (const TExpectedPage& page : pages)
+            verifier->Read(page.Code);
+        return verifier;
+    };
+    const struct {
+        const char* Name;
+        bool WholePackage;
+        std::vector<TExpectedPage> Pages;
+        bool Offered;
+    } rows[] = {
+        {"whole package, all read", true, all, true},
+        {"custom group, all read", false, {all[0]}, false},
+        {"group with nothing ticked", false, {}, false},
+        {"package without bar codes", true, {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ConfirmationOffered(row.WholePackage, *complete(row.Pages)), row.Offered) << row.Name;
 }
 
 TEST(Verification, CustomGroupsFromTheSelectionAndTheirPages) {

@@ -169,6 +169,20 @@ TEST(VerifyFromWindow, PartialCustomGroup) {
         ASSERT_EQ(dialog.MissingDocs()->ListofMissingDocs->count(), 1);
         EXPECT_EQ(dialog.MissingDocs()->ListofMissingDocs->item(0)->text(),
                   QStringLiteral("Form 1 NOTE.DOT (Note), page 1, borrower 1"));
+        // The group's page read in full: nothing missing, and still no confirmation that every
+        // form of the worksheet exists.
+        dialog.btnCustomStart->click();
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.2"));
+        dialog.btnCustomStop->click();
+        EXPECT_EQ(dialog.lblMissing->text(), QStringLiteral("No pages are missing"));
+        bool confirmationOffered = true;
+        QTimer::singleShot(0, dialog.MissingDocs(), [&] {
+            confirmationOffered = dialog.MissingDocs()->btnPrintAll->isVisible();
+            dialog.MissingDocs()->reject();
+        });
+        dialog.btnMissing->click();
+        EXPECT_FALSE(confirmationOffered);
 
         // Without a selected document, the removal is refused with the message.
         dialog.clDocumentList->setCurrentRow(-1);

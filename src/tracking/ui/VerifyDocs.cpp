@@ -260,8 +260,9 @@ void TfrmVerifyDocs::CustomGroupControls(bool enabled) {
     ClearCurrentDocument();
 }
 
-void TfrmVerifyDocs::StartRun(std::vector<TExpectedPage> expected) {
+void TfrmVerifyDocs::StartRun(std::vector<TExpectedPage> expected, bool wholePackage) {
     verifier_ = std::make_unique<TBarcodeVerifier>(std::move(expected), rbOrderImportant->isChecked());
+    wholePackage_ = wholePackage;
     lblMissing->clear();
     edBarCode->clear();
     edBarCode->setFocus();
@@ -276,7 +277,7 @@ void TfrmVerifyDocs::StopRun() {
     lblMissing->setText(missing.empty()
                             ? QStringLiteral("No pages are missing")
                             : QString::number(missing.size()) + QStringLiteral(" page(s) missing"));
-    frmMissingDocs->SetMissing(set_, std::move(missing));
+    frmMissingDocs->SetMissing(set_, std::move(missing), ConfirmationOffered(wholePackage_, *verifier_));
     verifier_.reset();
 }
 
@@ -286,7 +287,7 @@ void TfrmVerifyDocs::btnStartClick() {
     CustomGroupControls(false);
     btnStop->setEnabled(true);
     btnCustomStop->setEnabled(false);
-    StartRun(ExpectedPages(*set_, *tree_));
+    StartRun(ExpectedPages(*set_, *tree_), true);
 }
 
 void TfrmVerifyDocs::btnStopClick() {
@@ -309,7 +310,7 @@ void TfrmVerifyDocs::btnCustomStartClick() {
     CustomGroupControls(false);
     btnCustomStop->setEnabled(true);
     btnStop->setEnabled(false);
-    StartRun(GroupExpectedPages(ExpectedPages(*set_, *tree_), checked));
+    StartRun(GroupExpectedPages(ExpectedPages(*set_, *tree_), checked), false);
 }
 
 void TfrmVerifyDocs::btnCustomStopClick() {

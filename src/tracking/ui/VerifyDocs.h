@@ -95,7 +95,7 @@ private:
     void PackageControls(bool enabled);
     void CustomGroupControls(bool enabled);
     void ClearCurrentDocument();
-    void StartRun(std::vector<TExpectedPage> expected);
+    void StartRun(std::vector<TExpectedPage> expected, bool wholePackage);
     void StopRun();
     void CodeEntered(const QString& typed);
 
@@ -104,6 +104,7 @@ private:
     std::function<TSelection()> selection_;
     TCustomGroupings groupings_;
     std::unique_ptr<TBarcodeVerifier> verifier_;
+    bool wholePackage_ = false; // the run covers the whole package, not a group
     // After Enter the scanner may still be typing (a suffix it is set up to send): whatever
     // arrives right after it is no part of the next code.
     QElapsedTimer sinceEnter_;
