@@ -11,6 +11,7 @@
 #include "Main.h"
 #include "Options.h"
 #include "PGRegistry.h"
+#include "PrinterDlg.h"
 #include "Prompt.h"
 #include "SMTP.h"
 #include "ScanPlugin.h"
@@ -265,6 +266,35 @@ TEST(MailWindow, EachFormatSendsTheFileItWroteInAPrivateFolder) {
         EXPECT_EQ(shared.Snapshot(), before);
         EXPECT_EQ(shared.VictimBytes(), test::TSharedFolder::kVictimBytes);
     }
+}
+
+// E-mail as PDF makes the PDF as Save As does: with the printer dialog's print options (bar
+// codes here), and not while another conversion runs.
+TEST(MailWindow, PdfAttachmentTakesThePrintOptionsAndWaitsForAConversion) {
+    TRecordingPrompter prompter;
+    test::TSmtpTestServer server;
+    Configure(server.Port());
+    PGRegistry::SetEmailDocumentFormat(1);
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    main.PdfConverter = PCL2PDF;
+    main.Converting = true;
+    main.actEmailAll->trigger();
+    EXPECT_EQ(main.frmSMTP, nullptr) << "no second conversion while one runs";
+    EXPECT_TRUE(prompter.Entries().empty());
+    main.Converting = false;
+    std::vector<int> images;
+    for (const int choice : {kChoiceNo, kChoiceYes}) {
+        main.frmPrinterDlg->Options().BarCodes = choice;
+        EmailAll(main, {"to@x.example"});
+        const std::string attachment =
+            test::TSmtpTestServer::One(server.Message(int(server.MessageCount())), "attachment");
+        const test::TCommandRun list =
+            test::RunCommand("pdfimages -list '" + attachment + "' | tail -n +3 | wc -l");
+        images.push_back(std::stoi(list.Out));
+    }
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Email sent", "Email sent"}));
+    EXPECT_EQ(images[1] - images[0], 10) << "a bar code on each of the ten pages";
 }
 
 // The desktop mail program's route: it gets the file this mailing wrote, and the file goes once

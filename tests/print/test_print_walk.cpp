@@ -52,6 +52,7 @@ public:
             onSend();
     }
     void PrintVivaform(const TInfo& info) override { vivaform.push_back(info.Form->Name); }
+    std::string VivaformPdf(const TInfo& info) override { return "%PDF-" + info.Form->Name; }
 
     int32_t printerDlg = 2;
     std::string cursor;
@@ -247,7 +248,11 @@ TEST(PrintWalk, CaptureModeKeepJobTextAndVivaform) {
                                       0),
               0u);
     EXPECT_EQ(Pages(InMemoryJobText()), "<A1><B1>") << "every page once, copies ignored";
-    EXPECT_EQ(host.vivaform, (std::vector<std::string>{"V"}));
+    // The Vivaform page is not printed: its PDF goes into the captured job, in its place.
+    EXPECT_TRUE(host.vivaform.empty());
+    const size_t embedded = InMemoryJobText().find(EmbeddedPdfText("%PDF-V"));
+    EXPECT_GT(embedded, InMemoryJobText().find("<B1>"));
+    EXPECT_NE(embedded, std::string::npos);
 
     TPrintRequest keep;
     keep.KeepJobText = true;

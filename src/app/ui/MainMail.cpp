@@ -104,7 +104,8 @@ void TfrmMain::ScanAndEmailClick() {
 }
 
 void TfrmMain::EmailClick(TSaveMode mode) {
-    if (!Loaded || !set_ || tree_.Empty() || !EmailOptionsSet())
+    // While a conversion runs its work folder is in use: a second one waits for it.
+    if (!Loaded || !set_ || tree_.Empty() || Converting || !EmailOptionsSet())
         return;
     const TSelection selection = Selection();
     if (mode == TSaveMode::Selected) {
@@ -135,8 +136,19 @@ void TfrmMain::EmailClick(TSaveMode mode) {
     // the dialog before either goes.
     TfrmSMTP::TDocumentWriter writer = [this, mode, selection, conversion](int format,
                                                                            const std::string& path) {
-        return set_ &&
-               WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path, conversion);
+        if (!set_)
+            return false;
+        if (TEmailFormat(format) != TEmailFormat::PDF)
+            return WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path,
+                                        conversion);
+        // The PDF is made as Save As makes one: the print options of the printer dialog, every
+        // Vivaform page in its place, one conversion at a time.
+        if (Converting)
+            return false;
+        bool walked = false;
+        const std::string pcl =
+            GetPCLToCreatePDF(mode == TSaveMode::Selected, mode == TSaveMode::Changed, &walked);
+        return walked && ConvertPCLStringToPDF(pcl, path);
     };
     const int format = std::clamp(PGRegistry::EmailDocumentFormat(), 0, 2);
     if (dialog.StartDocumentMail(set_->WorksheetNumber, std::move(writer)) &&
