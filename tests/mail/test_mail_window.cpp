@@ -16,6 +16,7 @@
 #include "SMTP.h"
 #include "ScanPlugin.h"
 #include "SmtpTestServer.h"
+#include "Strings.h"
 #include "WorkFolder.h"
 
 #include "QtTestEnvironment.h"
@@ -189,13 +190,26 @@ TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
     fs::create_directories(fill);
     PGRegistry::SetFillDir(fill.string());
     test::WriteWholeFile(fill / "scan1.tif", std::string("II*\0scanned", 11));
+    const fs::path log = TestDir() / "scan-calls.log";
+    ::setenv("PG_SCAN_LOG", log.c_str(), 1);
     SetCommandLine({});
     TfrmMain main;
     LoadScanPlugin(SCAN_PLUGIN_DIR);
     ASSERT_TRUE(ScanPluginLoaded());
     std::vector<std::string> attachments;
     EmailAll(main, {"scan@x.example"}, &attachments, main.actScanNEmail);
+    // Both scans take the options' user-interface and paper-size choices: "No" and "Legal" as
+    // they start, then the letter paper chosen.
+    main.actScan->trigger();
+    TfrmOptions::SetItemIndex(main.Options()->PaperSizeGroup, 0);
+    main.actScan->trigger();
     UnloadScanPlugin();
+    ::unsetenv("PG_SCAN_LOG");
+    std::vector<std::string> calls;
+    for (const std::string& line : SplitLines(test::ReadWholeFile(log)))
+        if (line.rfind("email", 0) == 0 || line.rfind("begin", 0) == 0)
+            calls.push_back(line.substr(0, line.find(',', line.find(',') + 1)));
+    EXPECT_EQ(calls, (std::vector<std::string>{"email blank-buffers 1,1", "begin 1,1", "begin 1,0"}));
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Email sent"});
     EXPECT_EQ(attachments, std::vector<std::string>{(fill / "scan1.tif").string()});
     ASSERT_EQ(server.MessageCount(), 1u);

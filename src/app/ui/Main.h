@@ -7,6 +7,7 @@
 #include "HLWStream.h"
 #include "MainStates.h"
 #include "PrintWalk.h"
+#include "ScanPlugin.h"
 #include "TreeCommands.h"
 
 #include <QMainWindow>
@@ -91,6 +92,9 @@ public:
     bool ViewVivaformFile(const std::string& path);
     // "Scan Images": the scanner's pages into the fill folder through the plug-in.
     void ScanImagesClick();
+    // What a scan hands the plug-in: the options dialog's user-interface and paper-size choices
+    // with the stored scanner settings.
+    TScanSettings ScannerSettings();
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();
     int CalcTreeHeight() const;

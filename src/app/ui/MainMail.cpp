@@ -85,13 +85,7 @@ void TfrmMain::ScanAndEmailClick() {
         return;
     if (!EmailOptionsSet())
         return;
-    TScanSettings settings;
-    settings.Dpi = PGRegistry::ScanDPI();
-    settings.Bright = PGRegistry::ScanBright();
-    settings.Contrast = PGRegistry::ScanContrast();
-    settings.Pages = PGRegistry::ScanPages();
-    settings.ScannerType = PGRegistry::ScanScannerType();
-    const TScanForEmail scan = ScanForEmail(settings, PGRegistry::FillDir());
+    const TScanForEmail scan = ScanForEmail(ScannerSettings(), PGRegistry::FillDir());
     if (!Trim(scan.File).empty()) {
         TfrmSMTP& dialog = EmailDialog();
         dialog.ClearAttachments();

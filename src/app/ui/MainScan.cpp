@@ -3,6 +3,7 @@
 
 #include "AppSettings.h"
 #include "Main.h"
+#include "Options.h"
 #include "PageFrm.h"
 #include "Prompt.h"
 #include "ScanImage.h"
@@ -11,6 +12,8 @@
 
 #include <QAction>
 #include <QApplication>
+
+#include <algorithm>
 
 namespace pg {
 
@@ -56,13 +59,19 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
     return true;
 }
 
+TScanSettings TfrmMain::ScannerSettings() {
+    TfrmOptions* options = Options();
+    return SettingScanner(std::max(TfrmOptions::ItemIndex(options->UseUiGroup), 0),
+                          std::max(TfrmOptions::ItemIndex(options->PaperSizeGroup), 0));
+}
+
 void TfrmMain::ScanImagesClick() {
     if (!EnsureScanPlugin(*this) && !DownloadScanPlugin())
         return;
     const std::string folder = ScanTargetFolder();
     DebugMsg("Main : scanning into " + folder);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ScanBegin(SettingScanner(), folder);
+    ScanBegin(ScannerSettings(), folder);
     const std::string error = ScanPluginError();
     ScanCleanup();
     QApplication::restoreOverrideCursor();
