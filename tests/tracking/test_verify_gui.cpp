@@ -108,6 +108,14 @@ TEST(VerifyFromWindow, ScannerPartialScanUnknownCodeAndPrintAllMissing) {
         Scan(dialog.edBarCode, QStringLiteral("2026114BOGUS1.1"));
         EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Repeated BarCode: 2026114NOTE.DOT1.1",
                                                               "Unknown BarCode: 2026114BOGUS1.1"}));
+        // Escape in the middle of a run asks before the codes go; No keeps scanning.
+        prompter.Clear();
+        prompter.QueueAnswer(PromptAnswer::No);
+        QTest::keyClick(dialog.edBarCode, Qt::Key_Escape);
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"The documents are still being verified.  "
+                                                             "Stop and discard the codes read so far?"});
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.Scanning());
         EXPECT_TRUE(dialog.edBarCode->text().isEmpty()) << "the scanner's suffix is dropped";
         dialog.btnStop->click();
 
@@ -183,6 +191,13 @@ TEST(VerifyFromWindow, PartialCustomGroup) {
         });
         dialog.btnMissing->click();
         EXPECT_FALSE(confirmationOffered);
+        // A blank group name is refused with the reason.
+        prompter.Clear();
+        QTimer::singleShot(0, dialog.frmGroupName, [&dialog] { dialog.frmGroupName->accept(); });
+        dialog.btnCustomAdd->click();
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"A group needs a name.  Please enter one."});
+        EXPECT_EQ(dialog.lbGroupName->count(), 1);
+        prompter.Clear();
 
         // Without a selected document, the removal is refused with the message.
         dialog.clDocumentList->setCurrentRow(-1);

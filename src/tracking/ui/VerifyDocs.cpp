@@ -28,6 +28,9 @@ constexpr qint64 kTrailingKeysMs = 150;
 constexpr int kHelpContext = 3;
 
 constexpr char kRemoveWhichDocument[] = "Please select the form you wish\r\nto remove from this grouping.";
+constexpr char kGroupNameMissing[] = "A group needs a name.  Please enter one.";
+constexpr char kStopRunQuestion[] =
+    "The documents are still being verified.  Stop and discard the codes read so far?";
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -323,7 +326,11 @@ void TfrmVerifyDocs::btnCustomAddClick() {
     if (frmGroupName->exec() != QDialog::Accepted || tree_ == nullptr)
         return;
     const TSelection selection = selection_ ? selection_() : TSelection();
-    groupings_.AddGroup(ToPackageText(frmGroupName->edGroupName->text()), GroupDocuments(*tree_, selection));
+    if (!groupings_.AddGroup(ToPackageText(frmGroupName->edGroupName->text()),
+                             GroupDocuments(*tree_, selection))) {
+        ShowInformation(kGroupNameMissing);
+        return;
+    }
     LoadCustomGroupings();
 }
 
@@ -375,6 +382,14 @@ void TfrmVerifyDocs::CodeEntered(const QString& typed) {
             ShowWarning(result.Message);
         return;
     }
+}
+
+void TfrmVerifyDocs::reject() {
+    if (Scanning() && AskYesNo(kStopRunQuestion, PromptAnswer::No) != PromptAnswer::Yes) {
+        edBarCode->setFocus();
+        return;
+    }
+    QDialog::reject();
 }
 
 void TfrmVerifyDocs::keyPressEvent(QKeyEvent* event) {

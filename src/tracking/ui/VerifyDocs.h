@@ -83,6 +83,9 @@ public:
     TfrmGroupName* frmGroupName = nullptr;
     TfrmMissingDocs* frmMissingDocs = nullptr;
 
+    // Escape (and the title bar's close) during a run asks before the codes read are dropped.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Key presses reach the help with the dialog's context, also those of the scan field.
