@@ -182,6 +182,63 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     EXPECT_EQ(refusing.MessageCount(), 0u);
 }
 
+// A connection that fails says why: an address where nothing answers is the SMTP address (and
+// the options open on it), a server whose certificate is not trusted says so. Neither keeps
+// the recipients in the histories, which only a server that greeted does. Scan and Email asks
+// for incomplete mail settings before it offers to fetch the plug-in.
+TEST(MailWindow, ConnectionFailuresSayWhyAndKeepNothing) {
+    TRecordingPrompter prompter;
+    test::TTempFolder certs("pagellan-mail-untrusted");
+    const auto [cert, key] = test::MakeTestCertificate(certs);
+    ASSERT_FALSE(cert.empty());
+    test::TSmtpTestServer untrusted({"--tls", cert, key, "--auth", "loanuser:pw"});
+    int closedPort = 0;
+    {
+        test::TSmtpTestServer gone;
+        closedPort = gone.Port();
+    }
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    const struct {
+        const char* Name;
+        int Port;
+        std::string Says;
+        bool OptionsOpen;
+    } rows[] = {
+        {"nothing listening", closedPort, "Email NOT sent.  Invalid outgoing (SMTP) address.", true},
+        {"untrusted certificate", untrusted.Port(), "Email NOT sent.  SSL certificate problem", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Configure(row.Port);
+        PGRegistry::SetPOP3UserID("loanuser");
+        Registry().WriteSubKeyString("\\EMAIL-TO", "0", "earlier@x.example");
+        prompter.Clear();
+        bool optionsOpened = false;
+        if (row.OptionsOpen)
+            WhenModal<TfrmOptions>([&optionsOpened](TfrmOptions* options) {
+                optionsOpened = true;
+                options->reject();
+            });
+        EmailAll(main, {"new@x.example"});
+        ASSERT_EQ(prompter.Texts().size(), 1u);
+        EXPECT_EQ(prompter.Texts()[0].rfind(row.Says, 0), 0u) << prompter.Texts()[0];
+        EXPECT_EQ(optionsOpened, row.OptionsOpen);
+        EXPECT_EQ(Registry().ReadSubKeyString("\\EMAIL-TO", "0", ""), "earlier@x.example");
+    }
+    EXPECT_EQ(untrusted.MessageCount(), 0u);
+
+    UnloadScanPlugin();
+    main.ProgramFolder = (TestDir() / "no-plugin").string();
+    PGRegistry::SetHost("");
+    prompter.Clear();
+    prompter.QueueAnswer(PromptAnswer::No);
+    main.actScanNEmail->trigger();
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{"Your email settings must be completed before you may "
+                                       "continue.  Do you wish to set this up now?"});
+}
+
 TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
     TRecordingPrompter prompter;
     test::TSmtpTestServer server;

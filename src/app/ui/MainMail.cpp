@@ -40,8 +40,11 @@ void TfrmMain::CreateMailing() {
 }
 
 TfrmSMTP& TfrmMain::EmailDialog() {
-    if (!frmSMTP)
+    if (!frmSMTP) {
         frmSMTP = new TfrmSMTP(this);
+        // An SMTP address that answers nothing: the options open on it.
+        frmSMTP->OpenMailOptions = [this] { Options()->ShowOnPage(TfrmOptions::SystemPage, "edSMTPHost"); };
+    }
     return *frmSMTP;
 }
 
@@ -79,11 +82,13 @@ bool TfrmMain::EmailOptionsSet() {
 }
 
 // Scan and Email: the scanning plug-in scans to a file and names subject and body; the file goes
-// out through the chosen route. A missing plug-in is offered for download first.
+// out through the chosen route. Once the mail settings are complete, a missing plug-in is
+// offered for download.
 void TfrmMain::ScanAndEmailClick() {
-    if (!ScanPluginLoaded() && !DownloadScanPlugin())
-        return;
+    // Settings that cannot send first: a plug-in fetched for a scan that goes nowhere helps no one.
     if (!EmailOptionsSet())
+        return;
+    if (!ScanPluginLoaded() && !DownloadScanPlugin())
         return;
     const TScanForEmail scan = ScanForEmail(ScannerSettings(), PGRegistry::FillDir());
     if (!Trim(scan.File).empty()) {
