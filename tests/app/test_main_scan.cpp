@@ -141,10 +141,14 @@ TEST(MainScan, TiffFilesAndScanImagesGoThroughThePlugin) {
     EXPECT_EQ(Tiffs(dir.Path() / "history").size(), 1u);
     EXPECT_TRUE(prompter.Entries().empty());
 
-    // Without the plug-in a TIFF opens nothing and says nothing.
+    // Without the plug-in a TIFF offers to fetch it, as Scan Images does; declined, it opens
+    // nothing and says nothing more.
     UnloadScanPlugin();
     main.ProgramFolder = dir.Path("nowhere");
+    prompter.QueueAnswer(PromptAnswer::No);
     EXPECT_FALSE(main.ViewPCLFile(dir.Path("scan.tif")));
     EXPECT_EQ(OpenPageWindowCount(), 0);
-    EXPECT_TRUE(prompter.Entries().empty());
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_EQ(prompter.Texts()[0].rfind("This feature allows you to scan documents", 0), 0u)
+        << prompter.Texts()[0];
 }

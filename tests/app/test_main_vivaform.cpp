@@ -105,6 +105,19 @@ TEST(MainVivaform, LooseFilesShowTheirTabsAndStayOffline) {
     CloseAllPageWindows(true);
     QApplication::processEvents();
 
+    // A window that showed a bare page shows "Data" again for a page that has data.
+    {
+        TPageForm window;
+        ASSERT_TRUE(
+            main.ViewVivaform(&window, "<html><head><title>Bare</title></head><body>b</body></html>"));
+        EXPECT_EQ(window.TabControl->count(), 1);
+        ASSERT_TRUE(main.ViewVivaform(&window, "<VIVAFORM_DOCUMENT><VIEW><html><body>w</body></html></VIEW>"
+                                               "<LOAN id=\"8\">y</LOAN></VIVAFORM_DOCUMENT>"));
+        ASSERT_EQ(window.TabControl->count(), 2);
+        EXPECT_EQ(window.TabControl->tabText(1), "Data");
+        EXPECT_EQ(window.DataView->tvxml->topLevelItem(0)->child(1)->text(0), "LOAN id=\"8\" ");
+    }
+
     // No page in it: the message, no window.
     const std::string none =
         dir.File("none.xml", "<VIVAFORM_DOCUMENT><VIEW><html/><html/></VIEW></VIVAFORM_DOCUMENT>");

@@ -86,6 +86,9 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     WhenModal([&](TfrmWeb& w) {
         EXPECT_EQ(w.windowTitle(), "WebDocs");
         EXPECT_EQ(w.height(), 78);
+        // The label shows its whole text, colon included.
+        EXPECT_GE(w.lblCode->width(), w.lblCode->sizeHint().width());
+        EXPECT_LE(w.lblCode->geometry().right(), w.edWebDocCode->x());
         w.edWebDocCode->setText("   ");
         EXPECT_FALSE(w.btnSubmit->isEnabled());
         Submit(w, "PASS", "");

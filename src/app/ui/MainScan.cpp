@@ -38,8 +38,9 @@ bool EnsureScanPlugin(TfrmMain& main) {
 
 bool TfrmMain::ViewTiffFile(const std::string& path) {
     DebugMsg("Main : TIFF view of " + path);
-    // Without the plug-in a TIFF opens nothing, and says nothing.
-    if (!EnsureScanPlugin(*this))
+    // A missing plug-in is offered for download as for Scan Images; without it a TIFF opens
+    // nothing, and says nothing more.
+    if (!EnsureScanPlugin(*this) && !DownloadScanPlugin())
         return false;
     std::string error;
     std::unique_ptr<TPageDocument> picture;
