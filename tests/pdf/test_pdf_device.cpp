@@ -3,6 +3,7 @@
 // gathered into bands, colours.
 
 #include "FontEngine.h"
+#include "HLWStream.h"
 #include "PCLParse.h"
 #include "PackageJob.h"
 #include "PageBitmapDevice.h"
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <ostream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,58 @@ INSTANTIATE_TEST_SUITE_P(
                                {kLetter},
                                {"Brand™", "Mark®", "≠", "Σ", "⊕"}}),
     [](const testing::TestParamInfo<TSheetCase>& info) { return std::string(info.param.Name); });
+
+// Pages that come as PDF inside the job (Vivaform pages) go into the document where they
+// stood, between the PCL pages; a job of such pages alone has no blank page of its own.
+TEST(PdfEmbedded, PagesGoWhereTheyStood) {
+    test::TTempFolder folder("pdf-embedded");
+    const std::string legal = EmbeddedPdfText(ConvertPclToPdf(P("~E~&l3AEMBEDDED LEGAL")).Pdf);
+    const std::string two = EmbeddedPdfText(ConvertPclToPdf(P("~E~&l2AONE OF TWO\fTWO OF TWO")).Pdf);
+    const struct {
+        const char* Name;
+        std::string Job;
+        std::vector<std::string> Sizes;
+        std::vector<std::string> Pages; // the first word of each page
+    } rows[] = {
+        {"between",
+         P("~E~&l2AFIRST\f") + legal + "SECOND",
+         {kLetter, kLegal, kLetter},
+         {"FIRST", "EMBEDDED", "SECOND"}},
+        {"first and last",
+         legal + P("~E~&l2AMIDDLE\f") + two,
+         {kLegal, kLetter, kLetter, kLetter},
+         {"EMBEDDED", "MIDDLE", "ONE", "TWO"}},
+        {"alone", P("~E") + two + legal + P("~E"), {kLetter, kLetter, kLegal}, {"ONE", "TWO", "EMBEDDED"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TPclToPdfResult result = ConvertPclToPdf(row.Job);
+        ASSERT_TRUE(result.Ok) << result.Error;
+        EXPECT_EQ(result.Pages, int(row.Sizes.size()));
+        const std::string pdf = folder.File("out.pdf", result.Pdf);
+        EXPECT_TRUE(test::QpdfAccepts(pdf));
+        EXPECT_EQ(test::PdfPageSizes(pdf), row.Sizes);
+        std::vector<std::string> firstWords;
+        std::istringstream pages(test::PdfText(pdf));
+        for (std::string page; std::getline(pages, page, '\f');) {
+            std::istringstream words(page);
+            std::string word;
+            if (words >> word)
+                firstWords.push_back(word);
+        }
+        EXPECT_EQ(firstWords, row.Pages);
+    }
+    // What is not an embedded page stays in the PCL as it stands.
+    std::vector<TEmbeddedPdf> taken;
+    const std::string cut = legal.substr(0, legal.size() - 3);
+    EXPECT_EQ(TakeEmbeddedPdfs("A" + cut, taken), "A" + cut);
+    EXPECT_TRUE(taken.empty());
+    EXPECT_EQ(TakeEmbeddedPdfs("A" + legal + "B" + two, taken), "AB");
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].At, 1u);
+    EXPECT_EQ(taken[1].At, 2u);
+    EXPECT_EQ(taken[0].Pdf.rfind("%PDF-", 0), 0u);
+}
 
 // The demo package's job as the PDF conversion builds it.
 std::string DemoJob() {
