@@ -119,9 +119,10 @@ struct TPageDocumentKind {
 void RegisterPageDocumentKind(TPageDocumentKind kind);
 // The registered kind that recognises the file; nullptr when none does (a plain PCL file).
 const TPageDocumentKind* PageDocumentKindOf(const std::string& path);
-// The file as a page document: through the kind that recognises it, else as a plain PCL file
-// shown as the page window shows one. nullptr with the reason in error when it cannot be
-// opened.
+// The file as a page document: through the kind that recognises it, else as a printer file
+// by the language it is written in (PCL 5 shown as the page window shows a plain file, PCL XL,
+// or a job of both). nullptr with the reason in error when it cannot be opened, or when it is
+// in a language we do not draw ("This file is PostScript; Pagellan shows PCL 5 and PCL XL").
 std::unique_ptr<TPageDocument> OpenPageDocument(const std::string& path, std::string& error);
 
 } // namespace pg
