@@ -48,7 +48,8 @@ struct TPageFacts {
     // The finished page in pixels of 300 per inch; a landscape page is wider than high.
     int Width = 0;
     int Height = 0;
-    // The paper the page names itself: "LTR", "LGL", or empty when it names none.
+    // The paper the page names itself: "LTR", "LGL", or empty when it names none; a PCL XL
+    // page may name others ("A4", "EXEC", "CUSTOM").
     std::string PaperCode;
     // The page was finished on letter paper (its own, or the hint's when it names none).
     bool Letter = false;

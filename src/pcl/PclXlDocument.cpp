@@ -45,7 +45,7 @@ TPageFacts TPclXlDocument::FactsOf(const xl::TPageSetup& setup) {
     facts.Width = facts.Landscape ? setup.Height : setup.Width;
     facts.Height = facts.Landscape ? setup.Width : setup.Height;
     facts.Letter = setup.MediaSize == 0;
-    facts.PaperCode = setup.MediaSize == 0 ? "LTR" : setup.MediaSize == 1 ? "LGL" : "";
+    facts.PaperCode = setup.MediaSize == 0 ? "LTR" : setup.MediaSize == 1 ? "LGL" : setup.MediaName;
     facts.DuplexMode = setup.Duplex ? 1 : -1;
     return facts;
 }

@@ -409,6 +409,7 @@ void TInterpreter::BeginPage(const TAttributes& a) {
                                           [](char x, char y) { return std::toupper(uint8_t(x)) == y; });
             if (named || (!size->IsArray() && int64_t(size->At(0)) == m.Code)) {
                 page_.MediaSize = m.Code;
+                page_.MediaName = m.Name;
                 page_.Width = m.Width;
                 page_.Height = m.Height;
                 break;
@@ -418,6 +419,7 @@ void TInterpreter::BeginPage(const TAttributes& a) {
         const double perUnit = PointsPerMeasure(a.Integer(aCustomMediaSizeUnits)) / 72 * 300;
         const double w = custom->At(0) * perUnit, h = custom->At(1) * perUnit;
         page_.MediaSize = -1;
+        page_.MediaName = "CUSTOM";
         // A page stays within what a page bitmap holds.
         page_.Width = int(std::clamp(std::lround(w), 1L, 6000L));
         page_.Height = int(std::clamp(std::lround(h), 1L, 6000L));

@@ -71,6 +71,7 @@ struct TPageSetup {
     int Width = 2550;    // portrait size in pixels of 300 per inch
     int Height = 3300;
     int MediaSize = 0; // the enumeration, -1 for a custom size
+    std::string MediaName = "LETTER";
     bool Duplex = false;
     int Copies = 1;
 };

@@ -223,4 +223,17 @@ std::string UndrawnLanguageMessage(const std::vector<TLanguageSegment>& segments
     return {};
 }
 
+TLooseFileRoute RouteLooseFile(std::string_view bytes) {
+    const std::vector<TLanguageSegment> segments = SplitPrinterLanguages(bytes);
+    TLooseFileRoute route;
+    if (segments.size() == 1 && segments[0].Language == TPrinterLanguage::Pdf) {
+        route.Kind = TLooseFileRoute::TKind::PdfReader;
+        return route;
+    }
+    route.Message = UndrawnLanguageMessage(segments);
+    if (!route.Message.empty())
+        route.Kind = TLooseFileRoute::TKind::Refuse;
+    return route;
+}
+
 } // namespace pg

@@ -55,4 +55,13 @@ std::string JobLanguagesText(const std::vector<TLanguageSegment>& segments);
 // when every segment is in a language we draw.
 std::string UndrawnLanguageMessage(const std::vector<TLanguageSegment>& segments);
 
+// What becomes of a loose file that is opened for viewing: drawn, handed to the PDF reader (a
+// PDF, as a file named ".pdf" is), or refused with Message.
+struct TLooseFileRoute {
+    enum class TKind { Draw, PdfReader, Refuse };
+    TKind Kind = TKind::Draw;
+    std::string Message;
+};
+TLooseFileRoute RouteLooseFile(std::string_view bytes);
+
 } // namespace pg
