@@ -61,7 +61,7 @@ public:
         for (const TPlacedChar& c : chars)
             Text += char(c.Code);
     }
-    int MeasureChar(const TDeviceFont& font, uint8_t) override { return font.Height / 2; }
+    int MeasureChar(const TDeviceFont& font, uint32_t) override { return font.Height / 2; }
     void SoftFontText(int, std::span<const TPlacedChar> chars) override {
         for (const TPlacedChar& c : chars)
             StickText += char(c.Code);
