@@ -243,7 +243,8 @@ bool TInterpreter::Execute(const TOperation& op) {
         gs_.Ctm.Translate(a.Number(aPageOrigin, 0), a.Number(aPageOrigin, 1));
         break;
     case kSetPageRotation:
-        gs_.Ctm.Rotate(a.Number(aPageAngle));
+        // Positive angles turn the page's axes counter-clockwise.
+        gs_.Ctm.Rotate(-a.Number(aPageAngle));
         break;
     case kSetPageScale:
         SetPageScale(a);

@@ -368,21 +368,28 @@ TResidentFace ResidentFace(std::string_view name) {
                 Contains(n, "black");
     face.Italic = n.ends_with("it") || Contains(n, "bdit") || Contains(n, "-it") || Contains(n, "obl") ||
                   Contains(n, "kursiv") || Contains(n, "krsv") || Contains(n, "italic") || n.ends_with("ic");
+    // The printers' Courier is the typewriter face, not Courier New: fontconfig finds that face
+    // for "Courier", or the nearest one it has.
     if (n.starts_with("courier") || n.starts_with("lettergothic") || n.starts_with("linepr") ||
         n.starts_with("pica") || n.starts_with("elite"))
-        face.Family = "Courier New";
+        face.Family = "Courier";
     else if (n.starts_with("times") || n.starts_with("cgtimes") || n.starts_with("garamond") ||
              Contains(n, "century") || n.starts_with("palatino") || n.starts_with("bookman") ||
              n.starts_with("clarendon") || n.starts_with("marigold") || n.starts_with("coronet") ||
              n.starts_with("newcent") || n.starts_with("itcbookman") || n.starts_with("albertus") ||
-             n.starts_with("cgomega") || n.starts_with("georgia"))
+             n.starts_with("georgia"))
         face.Family = "Times New Roman";
+    else if (n.starts_with("arial") || n.starts_with("univers") || n.starts_with("helvetica") ||
+             n.starts_with("antiqueolive") || n.starts_with("itcavant") || n.starts_with("cgomega") ||
+             n.starts_with("optima") || n.starts_with("gillsans") || n.starts_with("verdana") ||
+             n.starts_with("tahoma") || n.starts_with("calibri"))
+        face.Family = "Arial";
     else if (n.starts_with("symbol"))
         face.Family = "Symbol";
     else if (n.starts_with("wingdings"))
         face.Family = "Wingdings";
     else
-        face.Family = "Arial";
+        face.Family = "Courier"; // a printer's own stand-in for a font it does not know
     return face;
 }
 
