@@ -349,8 +349,8 @@ void TInterpreter::DrawImageChunk() {
         }
     int clipLeft = 0, clipTop = 0, clipRight = pageW, clipBottom = pageH;
     gs_.Clip.Bounds(pageW, pageH, clipLeft, clipTop, clipRight, clipBottom);
-    const int y0 = std::max(int(std::floor(std::max(top, -1.0))), clipTop);
-    const int y1 = std::min(int(std::ceil(std::min(bottom, double(pageH) + 1))), clipBottom);
+    const int y0 = std::max(ToPixel(std::floor(std::max(top, -1.0))), clipTop);
+    const int y1 = std::min(ToPixel(std::ceil(std::min(bottom, double(pageH) + 1))), clipBottom);
     if (y0 >= y1)
         return;
     const TMatrix& inv = image.ToImage;
@@ -386,7 +386,7 @@ void TInterpreter::DrawImageChunk() {
         };
         limit(u0, du, 0, image.Width);
         limit(v0, dv, first, first + rows);
-        int left = int(std::max(lo, 0.0)), right = int(std::min(hi, double(pageW)));
+        int left = ToPixel(std::max(lo, 0.0)), right = ToPixel(std::min(hi, double(pageW)));
         int clipL = 0, clipR = pageW;
         if (!gs_.Clip.Unclipped() && !gs_.Clip.RowSpan(y, pageW, clipL, clipR))
             continue;
@@ -402,8 +402,9 @@ void TInterpreter::DrawImageChunk() {
         return;
     const auto paintAt = [&](int x, int y) {
         const double xc = x + 0.5, yc = y + 0.5;
-        const int u = std::clamp(int(std::floor(inv.A * xc + inv.C * yc + inv.E)), 0, image.Width - 1);
-        const int v = std::clamp(int(std::floor(inv.B * xc + inv.D * yc + inv.F)), first, first + rows - 1);
+        const int u = std::clamp(ToPixel(std::floor(inv.A * xc + inv.C * yc + inv.E)), 0, image.Width - 1);
+        const int v =
+            std::clamp(ToPixel(std::floor(inv.B * xc + inv.D * yc + inv.F)), first, first + rows - 1);
         return chunk[size_t(v - first) * size_t(image.Width) + size_t(u)];
     };
     if (blackOnly) {

@@ -553,9 +553,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
         deviceFont.Bold = resident.Bold;
         deviceFont.Italic = resident.Italic;
         deviceFont.Colour = colour;
-        deviceFont.Height = int(std::lround(emPixels * system->Cell.CellUnits / unitsPerEm));
-        ascent =
-            int(std::lround(double(deviceFont.Height) * system->Cell.AscentUnits / system->Cell.CellUnits));
+        deviceFont.Height = ToPixel(std::round(emPixels * system->Cell.CellUnits / unitsPerEm));
+        ascent = ToPixel(
+            std::round(double(deviceFont.Height) * system->Cell.AscentUnits / system->Cell.CellUnits));
     }
     const bool asRun = run && deviceFont.Height > 0 && deviceFont.Height <= kMaxDeviceCell;
     std::vector<TPlacedChar> placed, told;
@@ -592,9 +592,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
                 advance = double(face->glyph->metrics.horiAdvance) / unitsPerEm;
                 if (asRun) {
                     if (byte != 0)
-                        placed.push_back({byte, int(std::lround(origin.X)),
-                                          int(std::lround(origin.Y)) - ascent,
-                                          int(std::lround(advance * emPixels))});
+                        placed.push_back({byte, ToPixel(std::round(origin.X)),
+                                          ToPixel(std::round(origin.Y)) - ascent,
+                                          ToPixel(std::round(advance * emPixels))});
                 } else if (paints || toPath) {
                     TMatrix glyphToPage = gs_.Ctm;
                     glyphToPage.E = origin.X;
@@ -603,9 +603,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
                     glyphToPage.Scale(1 / unitsPerEm, 1 / unitsPerEm);
                     AddOutline(face, glyphToPage, toPath ? path_ : outlines);
                     if (byte > ' ')
-                        told.push_back({byte, int(std::lround(origin.X)),
-                                        int(std::lround(origin.Y - std::abs(emPixels))),
-                                        int(std::lround(advance * std::abs(emPixels)))});
+                        told.push_back({byte, ToPixel(std::round(origin.X)),
+                                        ToPixel(std::round(origin.Y - std::abs(emPixels))),
+                                        ToPixel(std::round(advance * std::abs(emPixels)))});
                 }
             }
         }
@@ -618,14 +618,14 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
         cursor_ = {origin.X + step.X, origin.Y + step.Y};
         hasCursor_ = true;
         if (bitmap && byte > ' ' && downloaded->SymbolSet() != 0)
-            told.push_back(
-                {byte, int(std::lround(origin.X)), int(std::lround(origin.Y)), int(std::lround(step.X))});
+            told.push_back({byte, ToPixel(std::round(origin.X)), ToPixel(std::round(origin.Y)),
+                            ToPixel(std::round(step.X))});
     }
     lock.unlock();
     if (!device_ || toPath)
         return;
     if (!told.empty()) {
-        const int height = bitmap ? bitmapCell : std::max(1, int(std::lround(std::abs(emPixels))));
+        const int height = bitmap ? bitmapCell : std::max(1, ToPixel(std::round(std::abs(emPixels))));
         if (bitmap)
             for (TPlacedChar& c : told)
                 c.Y -= height;
@@ -686,9 +686,10 @@ int TInterpreter::DrawBitmapChar(const TDownloadedFont& font, const std::string&
             y1 = std::max(y1, p.Y);
         }
     const int pageW = device_->PageWidth(), pageH = device_->PageHeight();
-    const int bx = std::max(int(std::floor(x0)), 0), by = std::max(int(std::floor(y0)), 0);
-    const int bw = std::min(int(std::ceil(x1)), pageW) - bx, bh = std::min(int(std::ceil(y1)), pageH) - by;
-    const int reach = int(std::lround(top * sy));
+    const int bx = std::max(ToPixel(std::floor(x0)), 0), by = std::max(ToPixel(std::floor(y0)), 0);
+    const int bw = std::min(ToPixel(std::ceil(x1)), pageW) - bx,
+              bh = std::min(ToPixel(std::ceil(y1)), pageH) - by;
+    const int reach = ToPixel(std::round(top * sy));
     if (bw <= 0 || bh <= 0)
         return reach;
     // Light colours leave the page as it is; every other one draws black.
@@ -708,7 +709,7 @@ int TInterpreter::DrawBitmapChar(const TDownloadedFont& font, const std::string&
             const double v = toGlyph.B * xc + toGlyph.D * yc + toGlyph.F;
             if (!(u >= 0 && v >= 0 && u < width && v < height))
                 continue;
-            const int gu = int(u), gv = int(v);
+            const int gu = ToPixel(u), gv = ToPixel(v);
             if (bits[size_t(gv) * rowBytes + size_t(gu >> 3)] & (0x80 >> (gu & 7))) {
                 out[size_t(y) * outBytes + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
                 any = true;
