@@ -12,6 +12,7 @@
 #include "PageBitmapDevice.h"
 #include "PclXlDocument.h"
 #include "PclXlSamples.h"
+#include "PrinterJobDocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -126,20 +127,20 @@ void BM_PclXlSplit(benchmark::State& state, const std::string& name) {
         return;
     const std::string bytes = ReadAll(*file);
     for (auto _ : state)
-        benchmark::DoNotOptimize(pg::TPclXlDocument(bytes).PageCount());
+        benchmark::DoNotOptimize(pg::OpenPrinterJob(bytes, pg::TPclFileDocument::TUse::View)->PageCount());
 }
 
 void BM_PclXlDrawPage(benchmark::State& state, const std::string& name) {
     const fs::path* file = Page(state, name);
     if (!file)
         return;
-    pg::TPclXlDocument document(ReadAll(*file));
+    const auto document = pg::OpenPrinterJob(ReadAll(*file), pg::TPclFileDocument::TUse::View);
     pg::TPageBitmap bitmap(0, 0, pg::TPixelFormat::Mono1);
     pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
     pg::TRunOptions options;
     options.FillColour = 0;
     for (auto _ : state)
-        document.RunPage(1, device, options);
+        document->RunPage(1, device, options);
 }
 
 // One page to a PBM, start to exit, as a user runs it.

@@ -15,8 +15,8 @@ namespace {
 constexpr int kMaxImageSide = 65535;
 constexpr size_t kMaxRowBytes = 1 << 20;
 constexpr int64_t kDecodeBudget = int64_t(512) << 20;
-// Pixels of decoded rows kept before they are drawn.
-constexpr size_t kChunkPixels = 1 << 22;
+// Bytes of decoded rows kept before they are drawn.
+constexpr size_t kChunkBytes = 1 << 21;
 
 uint32_t Bgr(uint8_t r, uint8_t g, uint8_t b) {
     return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
@@ -238,30 +238,14 @@ void TInterpreter::AddImageRow(int row, const uint8_t* bytes) {
         return;
     if (image.ChunkRows > 0 && image.ChunkStart + image.ChunkRows != row)
         DrawImageChunk();
-    if (image.ChunkRows == 0)
+    if (image.ChunkRows == 0) {
         image.ChunkStart = row;
-    const size_t at = image.Chunk.size();
-    image.Chunk.resize(at + size_t(image.Width));
-    uint32_t* out = image.Chunk.data() + at;
-    if (image.Components == 3) {
-        for (int x = 0; x < image.Width; ++x) {
-            const uint8_t* p = bytes + size_t(x) * 3;
-            const uint32_t colour = Bgr(p[0], p[1], p[2]);
-            if (colour != image.LastColour) {
-                image.LastColour = colour;
-                image.LastPaint = PixelPaint(colour);
-            }
-            out[x] = image.LastPaint;
-        }
-    } else if (image.Depth == 8) {
-        for (int x = 0; x < image.Width; ++x)
-            out[x] = image.Paints[bytes[x] % image.Paints.size()];
-    } else {
-        for (int x = 0; x < image.Width; ++x)
-            out[x] = image.Paints[PixelValue(bytes, x, image.Depth) % image.Paints.size()];
+        image.Chunk.clear();
+        image.Chunk.reserve(std::max(kChunkBytes, image.RowBytes));
     }
+    image.Chunk.insert(image.Chunk.end(), bytes, bytes + image.RowBytes);
     ++image.ChunkRows;
-    if (image.Chunk.size() >= kChunkPixels)
+    if (image.Chunk.size() + image.RowBytes > kChunkBytes)
         DrawImageChunk();
 }
 
@@ -334,8 +318,6 @@ void TInterpreter::DrawImageChunk() {
     TImageState& image = *image_;
     const int first = image.ChunkStart, rows = image.ChunkRows;
     image.ChunkRows = 0;
-    const std::vector<uint32_t> chunk = std::move(image.Chunk);
-    image.Chunk.clear();
     if (!device_ || rows == 0 || gs_.Clip.IsEmpty())
         return;
     const int pageW = device_->PageWidth(), pageH = device_->PageHeight();
@@ -354,12 +336,10 @@ void TInterpreter::DrawImageChunk() {
     if (y0 >= y1)
         return;
     const TMatrix& inv = image.ToImage;
-    bool blackOnly = true;
-    for (uint32_t paint : chunk)
-        if (paint != kLeave && !IsBlack(paint)) {
-            blackOnly = false;
-            break;
-        }
+    // Images of few values that paint black or nothing are drawn as raster rows.
+    const bool blackOnly =
+        image.Components == 1 && std::all_of(image.Paints.begin(), image.Paints.end(),
+                                             [](uint32_t p) { return p == kLeave || IsBlack(p); });
     // Each page row: the span of pixels whose middles fall on the rows, then their paints.
     struct TSpan {
         int Left = 0, Right = 0;
@@ -400,12 +380,27 @@ void TInterpreter::DrawImageChunk() {
     }
     if (boxLeft >= boxRight)
         return;
-    const auto paintAt = [&](int x, int y) {
-        const double xc = x + 0.5, yc = y + 0.5;
-        const int u = std::clamp(ToPixel(std::floor(inv.A * xc + inv.C * yc + inv.E)), 0, image.Width - 1);
-        const int v =
-            std::clamp(ToPixel(std::floor(inv.B * xc + inv.D * yc + inv.F)), first, first + rows - 1);
-        return chunk[size_t(v - first) * size_t(image.Width) + size_t(u)];
+    // Calls take(x, paint) for the pixels of the span on row y, stepping through the image
+    // from pixel to pixel.
+    const auto sampleRow = [&](int y, TSpan span, auto&& take) {
+        const double xc = span.Left + 0.5, yc = y + 0.5;
+        double u = inv.A * xc + inv.C * yc + inv.E, v = inv.B * xc + inv.D * yc + inv.F;
+        const auto index = [](double f, int lo, int hi) { return f <= lo ? lo : f >= hi ? hi : int(f); };
+        for (int x = span.Left; x < span.Right; ++x, u += inv.A, v += inv.B) {
+            const int vi = index(v, first, first + rows - 1), ui = index(u, 0, image.Width - 1);
+            const uint8_t* row = image.Chunk.data() + size_t(vi - first) * image.RowBytes;
+            if (image.Components == 1) {
+                take(x, image.Paints[PixelValue(row, ui, image.Depth)]);
+                continue;
+            }
+            const uint8_t* p = row + size_t(ui) * 3;
+            const uint32_t colour = Bgr(p[0], p[1], p[2]);
+            if (colour != image.LastColour) {
+                image.LastColour = colour;
+                image.LastPaint = PixelPaint(colour);
+            }
+            take(x, image.LastPaint);
+        }
     };
     if (blackOnly) {
         std::vector<uint8_t> bits(size_t(boxRight - boxLeft + 7) / 8);
@@ -415,12 +410,13 @@ void TInterpreter::DrawImageChunk() {
                 continue;
             std::fill(bits.begin(), bits.end(), uint8_t(0));
             bool any = false;
-            for (int x = span.Left; x < span.Right; ++x)
-                if (paintAt(x, y) != kLeave) {
-                    const int bit = x - span.Left;
-                    bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
-                    any = true;
-                }
+            sampleRow(y, span, [&](int x, uint32_t paint) {
+                if (paint == kLeave)
+                    return;
+                const int bit = x - span.Left;
+                bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
+                any = true;
+            });
             if (any)
                 device_->DrawRasterRow(span.Left, y, bits, size_t(span.Right - span.Left),
                                        TRasterDirection::Across);
@@ -433,15 +429,14 @@ void TInterpreter::DrawImageChunk() {
     for (int y = y0; y < y1; ++y) {
         const TSpan span = spans[size_t(y - y0)];
         uint8_t* row = pixels.data() + size_t(y - y0) * size_t(width) * 3;
-        for (int x = span.Left; x < span.Right; ++x) {
-            const uint32_t paint = paintAt(x, y);
+        sampleRow(y, span, [&](int x, uint32_t paint) {
             if (paint == kLeave)
-                continue;
+                return;
             uint8_t* p = row + size_t(x - boxLeft) * 3;
             p[0] = uint8_t(paint >> 16);
             p[1] = uint8_t(paint >> 8);
             p[2] = uint8_t(paint);
-        }
+        });
     }
     TPicture picture;
     picture.Pixels = pixels;

@@ -51,8 +51,9 @@ struct TInterpreter::TImageState {
     // What each pixel value paints, for images with few values (indices, grey levels).
     std::vector<uint32_t> Paints;
     uint32_t LastColour = 0xFFFFFFFF, LastPaint = kLeave;
-    // The rows waiting to be drawn, from row ChunkStart: one paint a pixel.
-    std::vector<uint32_t> Chunk;
+    // The decoded rows waiting to be drawn, RowBytes each, from row ChunkStart. They stay as
+    // they came: a page pixel takes its paint from the image pixel it samples when drawn.
+    std::vector<uint8_t> Chunk;
     int ChunkStart = 0;
     int ChunkRows = 0;
     int NextRow = 0;

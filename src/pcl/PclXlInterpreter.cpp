@@ -408,7 +408,7 @@ void TInterpreter::BeginPage(const TAttributes& a) {
             const bool named = size->IsArray() && name.size() >= 2 &&
                                std::equal(name.begin(), name.end(), m.Name, m.Name + std::strlen(m.Name),
                                           [](char x, char y) { return std::toupper(uint8_t(x)) == y; });
-            if (named || (!size->IsArray() && int64_t(size->At(0)) == m.Code)) {
+            if (named || (!size->IsArray() && size->Whole(0) == m.Code)) {
                 page_.MediaSize = m.Code;
                 page_.MediaName = m.Name;
                 page_.Width = m.Width;

@@ -1,5 +1,6 @@
 #include "PclXlStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -78,6 +79,10 @@ double TValue::At(size_t i) const {
         return 0.0;
     const size_t size = DataTypeSize(Type);
     return ReadNumber(reinterpret_cast<const uint8_t*>(Elements.data()) + i * size, Type, BigEndian);
+}
+
+int64_t TValue::Whole(size_t i) const {
+    return int64_t(std::clamp(At(i), -4294967296.0, 4294967296.0));
 }
 
 int64_t TAttributes::Integer(uint16_t id, int64_t fallback) const {

@@ -83,7 +83,7 @@ std::string NameOf(const TValue& value) {
         return std::string(value.Elements);
     std::string name;
     for (size_t i = 0; i < std::min<size_t>(value.Size(), 256); ++i)
-        name.push_back(char(uint8_t(value.At(i))));
+        name.push_back(char(value.Whole(i) & 0xFF));
     return name;
 }
 
@@ -563,7 +563,7 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
     int bitmapCell = 1;
 
     for (size_t i = 0; i < text->Size(); ++i) {
-        const uint32_t code = uint32_t(text->At(i));
+        const uint32_t code = uint32_t(std::clamp<int64_t>(text->Whole(i), 0, 0xFFFF));
         const TPagePoint origin = Cursor();
         const uint32_t character = SymbolSetCharacter(code, symbolSet);
         const uint8_t byte = WindowsByte(character);
