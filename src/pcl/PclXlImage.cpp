@@ -171,7 +171,12 @@ void TInterpreter::ReadImage(const TOperation& op, bool pattern) {
         image->Delta.reset();
     image->Compression = int(compression);
     if (compression == 2) {
-        // JPEG: the data of every block makes one picture, decoded at the end.
+        // JPEG: a block that starts a picture of its own (some writers send one per block of
+        // rows) ends the one before; a picture is decoded once it is whole.
+        if (op.Data.starts_with("\xFF\xD8") && !image->Jpeg.empty())
+            DecodeJpeg();
+        if (image->Jpeg.empty())
+            image->JpegStart = start;
         if (image->Jpeg.size() + op.Data.size() <= size_t(kDecodeBudget))
             image->Jpeg.append(op.Data);
         return;
@@ -288,7 +293,8 @@ void TInterpreter::DecodeJpeg() {
             const int components = info.output_components;
             line.resize(size_t(info.output_width) * size_t(components));
             row.assign(std::max(image.RowBytes, line.size()), 0);
-            for (int y = 0; y < image.Height && info.output_scanline < info.output_height; ++y) {
+            for (int y = image.JpegStart; y < image.Height && info.output_scanline < info.output_height;
+                 ++y) {
                 JSAMPROW rows[1] = {line.data()};
                 if (jpeg_read_scanlines(&info, rows, 1) != 1)
                     break;

@@ -47,7 +47,8 @@ struct TInterpreter::TImageState {
     bool Invertible = false;
     int Compression = -1; // of the blocks so far
     std::unique_ptr<TDeltaRowDecoder> Delta;
-    std::string Jpeg; // JPEG data gathered over the blocks
+    std::string Jpeg;  // JPEG data gathered over the blocks
+    int JpegStart = 0; // the first row it holds
     // What each pixel value paints, for images with few values (indices, grey levels).
     std::vector<uint32_t> Paints;
     uint32_t LastColour = 0xFFFFFFFF, LastPaint = kLeave;

@@ -17,6 +17,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstdio>
+
+#include <jpeglib.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -305,6 +309,74 @@ TEST(PclXlText, TextDeviceReadsTheCharacters) {
         EXPECT_EQ(text(trueType, 1), "TrueType Loan 2024\nLoan\n");
     }
     EXPECT_EQ(TPclXlDocument(XlOrientationPages()).PageCount(), 3);
+}
+
+// A grey picture coded as JPEG: width x height pixels, black where black(x, y) says.
+std::string Jpeg(int width, int height, const std::function<bool(int, int)>& black) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            row[size_t(x)] = black(x, y) ? 0 : 255;
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return bytes;
+}
+
+// A JPEG image sent as one picture, and one sent as a picture per block of rows, draw the same
+// black square where the image stands.
+TEST(PclXlImages, JpegPicturesDrawWhereTheImageStands) {
+    using namespace xlsample;
+    const auto square = [](int x, int y) { return x >= 16 && x < 48 && y >= 16 && y < 48; };
+    for (const bool strips : {false, true}) {
+        SCOPED_TRACE(strips ? "strips" : "one picture");
+        TXlWriter w;
+        w.BeginSessionAndPage();
+        w.UByte(1).Attr(xl::aColorSpace).Op(xl::kSetColorSpace);
+        Cursor(w, 300, 300);
+        w.UByte(0).Attr(xl::aColorMapping).UByte(2).Attr(xl::aColorDepth).UInt16(64).Attr(xl::aSourceWidth);
+        w.UInt16(64)
+            .Attr(xl::aSourceHeight)
+            .UInt16Xy(640, 640)
+            .Attr(xl::aDestinationSize)
+            .Op(xl::kBeginImage);
+        for (int start = 0; start < 64; start += strips ? 32 : 64) {
+            const int rows = strips ? 32 : 64;
+            const std::string data = Jpeg(64, rows, [&](int x, int y) { return square(x, y + start); });
+            w.UInt16(uint16_t(start)).Attr(xl::aStartLine).UInt16(uint16_t(rows)).Attr(xl::aBlockHeight);
+            w.UByte(2).Attr(xl::aCompressMode).UInt32(uint32_t(data.size())).Attr(xl::aBlockByteLength);
+            w.Op(xl::kReadImage).Data(data);
+        }
+        w.Op(xl::kEndImage).EndPageAndSession();
+        TPclXlDocument document(w.Bytes());
+        const TPageBitmap page = Render(document, 1);
+        // Pixels well inside and well outside the square (300 + 10 .. 300 + 10 * 64).
+        for (const auto& [x, y, black] : {std::tuple{480, 480, true},
+                                          {750, 750, true},
+                                          {620, 460, true},
+                                          {350, 350, false},
+                                          {880, 880, false},
+                                          {480, 900, false}})
+            EXPECT_EQ(page.Pixel(x, y) == kPaletteBlack, black) << x << "," << y;
+    }
 }
 
 // ---- Ghostscript's devices -----------------------------------------------------------------
