@@ -1,9 +1,10 @@
 // PCL XL pages: split and drawn in the process, and rendered by a whole pagellan-cli run
 // beside a whole run of the reference interpreter on the same file (goal: at most half its
-// time). The pages come from Ghostscript's pxlmono device (text as bitmap fonts and images,
-// rules and boxes as paths) and lj5mono (the page as one run-length coded image), made from a
-// PostScript loan page when the benchmark starts, and from the tests' page of resident-font
-// text.
+// time; each whole run also reports the processor time it took). The reference interpreter
+// stops on lj5mono's page image with an error of its own, after drawing it. The pages come from Ghostscript's
+// pxlmono device (text as bitmap fonts and images, rules and boxes as paths) and lj5mono (the page as one
+// run-length coded image), made from a PostScript loan page when the benchmark starts, and from the tests'
+// page of resident-font text.
 //
 // The reference interpreter is taken from $GPCL6, else from the shared development tools,
 // else from the PATH; without one its benchmark is skipped.
@@ -18,6 +19,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -57,9 +59,9 @@ struct TFiles {
         std::ofstream(Dir / "loan.ps") << kLoanPage;
         for (const char* device : {"pxlmono", "lj5mono"}) {
             const fs::path out = Dir / (std::string(device) + ".pxl");
-            const std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sPAPERSIZE=letter -sDEVICE=" +
-                                        std::string(device) + " -sOutputFile=" + out.string() + " " +
-                                        (Dir / "loan.ps").string() + " > /dev/null 2>&1";
+            const std::string command =
+                "gs -q -dNOPAUSE -dBATCH -dSAFER -sPAPERSIZE=letter -sDEVICE=" + std::string(device) +
+                " -sOutputFile=" + out.string() + " " + (Dir / "loan.ps").string() + " > /dev/null 2>&1";
             if (std::system(command.c_str()) == 0)
                 Pages[device] = out;
         }
@@ -84,8 +86,9 @@ std::string ReadAll(const fs::path& file) {
     return out.str();
 }
 
-// Runs the program with the arguments and waits for it; false when it fails.
-bool Run(const std::vector<std::string>& argv) {
+// Runs the program with the arguments and waits for it, adding the processor time it took
+// (user and system, in seconds) to cpu; false when it fails.
+bool Run(const std::vector<std::string>& argv, double* cpu = nullptr) {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -98,7 +101,13 @@ bool Run(const std::vector<std::string>& argv) {
     const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    return spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    rusage usage{};
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid)
+        return false;
+    if (cpu)
+        *cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string ReferenceInterpreter() {
@@ -156,16 +165,23 @@ void BM_PclXlWholeProcess(benchmark::State& state, const std::string& name, bool
             state.SkipWithError("no reference interpreter");
             return;
         }
-        argv = {gpcl6, "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=pbmraw", "-r300",
-                "-sOutputFile=" + out, file->string()};
+        argv = {gpcl6,         "-q",
+                "-dNOPAUSE",   "-dBATCH",
+                "-dSAFER",     "-sDEVICE=pbmraw",
+                "-r300",       "-sOutputFile=" + out,
+                file->string()};
     } else {
         argv = {PAGELLAN_CLI, "render", file->string(), "--page", "1", "--format", "pbm", "-o", out};
     }
+    double cpu = 0;
     for (auto _ : state)
-        if (!Run(argv)) {
+        if (!Run(argv, &cpu) && !reference) {
             state.SkipWithError("the run failed");
             return;
         }
+    // On a shared machine the processor time a run takes compares fairer than the time it
+    // waits.
+    state.counters["process_cpu_ms"] = benchmark::Counter(cpu * 1000 / double(state.iterations()));
 }
 
 BENCHMARK_CAPTURE(BM_PclXlSplit, pxlmono, std::string("pxlmono"))->Unit(benchmark::kMillisecond);

@@ -16,7 +16,7 @@ constexpr int kMaxImageSide = 65535;
 constexpr size_t kMaxRowBytes = 1 << 20;
 constexpr int64_t kDecodeBudget = int64_t(512) << 20;
 // Bytes of decoded rows kept before they are drawn.
-constexpr size_t kChunkBytes = 1 << 21;
+constexpr size_t kChunkBytes = 1 << 18;
 
 uint32_t Bgr(uint8_t r, uint8_t g, uint8_t b) {
     return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
@@ -27,7 +27,7 @@ bool IsBlack(uint32_t paint) {
 }
 
 // The value of pixel x of a row of depth-bit values.
-uint32_t PixelValue(const uint8_t* row, int x, int depth) {
+inline uint32_t PixelValue(const uint8_t* row, int x, int depth) {
     switch (depth) {
     case 1:
         return (row[x >> 3] >> (7 - (x & 7))) & 1;
@@ -160,7 +160,8 @@ uint32_t TInterpreter::PixelPaint(uint32_t colour) const {
 
 void TInterpreter::ReadImage(const TOperation& op, bool pattern) {
     TImageState* image = image_.get();
-    if (image == nullptr || image->Pattern != pattern || image->Width == 0)
+    // Without a device an image only has to be passed over; a pattern is kept for later pages.
+    if (image == nullptr || image->Pattern != pattern || image->Width == 0 || (!device_ && !pattern))
         return;
     const TAttributes& a = *op.Attributes;
     const int start = int(std::clamp<int64_t>(a.Integer(aStartLine, image->NextRow), 0, image->Height));
@@ -410,19 +411,41 @@ void TInterpreter::DrawImageChunk() {
     };
     if (blackOnly) {
         std::vector<uint8_t> bits(size_t(boxRight - boxLeft + 7) / 8);
+        const bool upright = inv.B == 0 && inv.C == 0;
+        std::vector<int> columns;
+        std::vector<uint8_t> black;
+        if (upright) {
+            for (int x = boxLeft; x < boxRight; ++x)
+                columns.push_back(std::clamp(ToPixel(inv.A * (x + 0.5) + inv.E), 0, image.Width - 1));
+            for (uint32_t paint : image.Paints)
+                black.push_back(paint != kLeave);
+        }
         for (int y = y0; y < y1; ++y) {
             const TSpan span = spans[size_t(y - y0)];
             if (span.Left >= span.Right)
                 continue;
             std::fill(bits.begin(), bits.end(), uint8_t(0));
             bool any = false;
-            sampleRow(y, span, [&](int x, uint32_t paint) {
-                if (paint == kLeave)
-                    return;
-                const int bit = x - span.Left;
-                bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
-                any = true;
-            });
+            if (upright) {
+                // Neither turned nor slanted: the row is one image row, each column one image
+                // column.
+                const int v = std::clamp(ToPixel(inv.D * (y + 0.5) + inv.F), first, first + rows - 1);
+                const uint8_t* row = image.Chunk.data() + size_t(v - first) * image.RowBytes;
+                for (int x = span.Left; x < span.Right; ++x)
+                    if (black[PixelValue(row, columns[size_t(x - boxLeft)], image.Depth)]) {
+                        const int bit = x - span.Left;
+                        bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
+                        any = true;
+                    }
+            } else {
+                sampleRow(y, span, [&](int x, uint32_t paint) {
+                    if (paint == kLeave)
+                        return;
+                    const int bit = x - span.Left;
+                    bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
+                    any = true;
+                });
+            }
             if (any)
                 device_->DrawRasterRow(span.Left, y, bits, size_t(span.Right - span.Left),
                                        TRasterDirection::Across);
