@@ -60,7 +60,7 @@ std::vector<TLanguageRow> LanguageRows() {
         {"XlHeaderAtStart", kXlHeader + "\x41", {"PCL XL"}, ""},
         {"XlBigEndianHeader", "( HP-PCL XL;2;0\n\x41", {"PCL XL"}, ""},
         {"XlAfterPjl",
-         kUel + "@PJL SET RESOLUTION=600\n@PJL ENTER LANGUAGE = PCLXL\n" + kXlHeader + kUel,
+         kUel + "@PJL SET RESOLUTION=600\n@PJL ENTER LANGUAGE = PCLXL\n\r\n" + kXlHeader + kUel,
          {"PCL XL"},
          ""},
         {"XlNamedInLowerCase", kUel + "@pjl enter language=pclxl\r\n" + kXlHeader, {"PCL XL"}, ""},
@@ -139,7 +139,8 @@ TEST(PrinterJob, MixedJobHasEveryPageInOrder) {
     const std::string job = kUel +
                             "@PJL ENTER LANGUAGE=PCL\n\x1b"
                             "EOne\fTwo\f" +
-                            kUel + "@PJL ENTER LANGUAGE=PCLXL\n" + xl.Bytes() + kUel + "@PJL EOJ\n" + kUel;
+                            kUel + "@PJL ENTER LANGUAGE=PCLXL\n\r\n" + xl.Bytes() + kUel + "@PJL EOJ\n" +
+                            kUel;
     const auto document = OpenPrinterJob(job, TPclFileDocument::TUse::View);
     ASSERT_EQ(document->PageCount(), 3);
     EXPECT_FALSE(document->PageFacts(2).Landscape);
