@@ -511,6 +511,20 @@ bool TfrmMain::SavePackage() {
     return set_ != nullptr && SaveWholePackage(*set_);
 }
 
+bool TfrmMain::MayReplacePackage() {
+    if (!Loaded || !set_ || !set_->Modified)
+        return true;
+    switch (AskYesNoCancel(kSaveChangesQuestion)) {
+    case PromptAnswer::Yes:
+        // A save that fails keeps the package: replacing it would lose the changes.
+        return SaveWholePackage(*set_);
+    case PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
     const TSelection selection = Selection();
     QModelIndex index;
@@ -665,13 +679,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     AskToSaveStackingOrder();
-    if (Loaded && set_ && set_->Modified) {
-        const PromptAnswer answer = AskYesNoCancel(kSaveChangesQuestion);
-        // A save that fails keeps the window open: closing would lose the changes.
-        if (answer == PromptAnswer::Cancel || (answer == PromptAnswer::Yes && !SaveWholePackage(*set_))) {
-            event->ignore();
-            return;
-        }
+    // A save that fails keeps the window open: closing would lose the changes.
+    if (!MayReplacePackage()) {
+        event->ignore();
+        return;
     }
     // Page windows are top-level windows of their own: left open, they would keep the program
     // running without its main window. One that refuses to close (its annotations could not be

@@ -316,10 +316,13 @@ void TPageForm::ViewPage() {
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
-    TRgbImage picture = RenderPage(*Document, DocumentPage, options);
+    TPagePicture picture = RenderPagePicture(*Document, DocumentPage, options);
     const int width = picture.Width();
     const int height = picture.Height();
-    Image->SetBase(std::move(picture));
+    if (picture.Bilevel.Empty())
+        Image->SetBase(std::move(picture.Colour));
+    else
+        Image->SetBase(std::move(picture.Bilevel));
     AntiAliasImage(true);
     SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
     Image->setVisible(true);
