@@ -566,7 +566,10 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
         const uint32_t code = uint32_t(std::clamp<int64_t>(text->Whole(i), 0, 0xFFFF));
         const TPagePoint origin = Cursor();
         const uint32_t character = SymbolSetCharacter(code, symbolSet);
+        // Devices take the character itself; the byte is its Windows code, '?' for one the code
+        // page lacks.
         const uint8_t byte = WindowsByte(character);
+        const uint8_t code8 = byte != 0 ? byte : '?';
         double advance = 0; // em units
         if (bitmap) {
             const auto c = downloaded->Chars.find(code);
@@ -591,10 +594,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
             if (loaded) {
                 advance = double(face->glyph->metrics.horiAdvance) / unitsPerEm;
                 if (asRun) {
-                    if (byte != 0)
-                        placed.push_back({byte, ToPixel(std::round(origin.X)),
-                                          ToPixel(std::round(origin.Y)) - ascent,
-                                          ToPixel(std::round(advance * emPixels))});
+                    placed.push_back({code8, ToPixel(std::round(origin.X)),
+                                      ToPixel(std::round(origin.Y)) - ascent,
+                                      ToPixel(std::round(advance * emPixels)), character});
                 } else if (paints || toPath) {
                     TMatrix glyphToPage = gs_.Ctm;
                     glyphToPage.E = origin.X;
@@ -602,10 +604,10 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
                     glyphToPage.Concat(em);
                     glyphToPage.Scale(1 / unitsPerEm, 1 / unitsPerEm);
                     AddOutline(face, glyphToPage, toPath ? path_ : outlines);
-                    if (byte > ' ')
-                        told.push_back({byte, ToPixel(std::round(origin.X)),
+                    if (character > ' ')
+                        told.push_back({code8, ToPixel(std::round(origin.X)),
                                         ToPixel(std::round(origin.Y - std::abs(emPixels))),
-                                        ToPixel(std::round(advance * std::abs(emPixels)))});
+                                        ToPixel(std::round(advance * std::abs(emPixels))), character});
                 }
             }
         }
@@ -617,9 +619,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
             step = gs_.Ctm.Distance(em.A * advance, em.B * advance);
         cursor_ = {origin.X + step.X, origin.Y + step.Y};
         hasCursor_ = true;
-        if (bitmap && byte > ' ' && downloaded->SymbolSet() != 0)
-            told.push_back({byte, ToPixel(std::round(origin.X)), ToPixel(std::round(origin.Y)),
-                            ToPixel(std::round(step.X))});
+        if (bitmap && character > ' ' && downloaded->SymbolSet() != 0)
+            told.push_back({code8, ToPixel(std::round(origin.X)), ToPixel(std::round(origin.Y)),
+                            ToPixel(std::round(step.X)), character});
     }
     lock.unlock();
     if (!device_ || toPath)

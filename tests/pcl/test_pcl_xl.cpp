@@ -297,13 +297,12 @@ TEST(PclXlText, TextDeviceReadsTheCharacters) {
     line("TimesNewRmn", 277, 500, "Caf\xC5 in Roman-8");
     Font(w, "Arial", 50, 590);
     Cursor(w, 150, 600);
-    w.UInt16Array({'U', 0xDC, 'n', 'i', 'c', 'o', 'd', 'e', ' ', 0x20AC, '1', '0'})
+    w.UInt16Array({'U', 0xDC, 'n', 'i', 'c', 'o', 'd', 'e', ' ', 0x20AC, '1', '0', ' ', 0x3A9})
         .Attr(xl::aTextData)
         .Op(xl::kText);
     w.EndPageAndSession();
-    EXPECT_EQ(text(w.Bytes(), 1),
-              "Words spaced by the font\nArial bold: $123,456.78\nCaf\xE9 in Roman-8\nU\xDCnicode \x80"
-              "10\n");
+    EXPECT_EQ(text(w.Bytes(), 1), "Words spaced by the font\nArial bold: $123,456.78\nCaf\u00E9 in Roman-8\n"
+                                  "U\u00DCnicode \u20AC10 \u03A9\n");
     EXPECT_NE(text(XlTextPage(), 1).find("Courier at twelve points"), std::string::npos);
     EXPECT_NE(text(XlBitmapFontPage(), 1).find("HIH IH"), std::string::npos);
     if (const std::string trueType = XlTrueTypePage(); !trueType.empty()) {
