@@ -409,9 +409,10 @@ void TInterpreter::DrawImageChunk() {
             take(x, image.LastPaint);
         }
     };
-    if (blackOnly) {
+    // On a device of black and white, greys and colours become dots as dense as they are dark.
+    if (blackOnly || device_->Monochrome()) {
         std::vector<uint8_t> bits(size_t(boxRight - boxLeft + 7) / 8);
-        const bool upright = inv.B == 0 && inv.C == 0;
+        const bool upright = blackOnly && inv.B == 0 && inv.C == 0;
         std::vector<int> columns;
         std::vector<uint8_t> black;
         if (upright) {
@@ -439,7 +440,7 @@ void TInterpreter::DrawImageChunk() {
                     }
             } else {
                 sampleRow(y, span, [&](int x, uint32_t paint) {
-                    if (paint == kLeave)
+                    if (paint == kLeave || !DitherBlack(x, y, Darkness(paint)))
                         return;
                     const int bit = x - span.Left;
                     bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));

@@ -385,7 +385,8 @@ bool RunQuietly(const std::string& command) {
     return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
 }
 
-// Text in two faces, rules, a box, a fill, a curve and a scaled 1-bit image, in black only.
+// Text in two faces, rules, a box, fills in black and in greys, a curve and a scaled 1-bit
+// image.
 const char* const kPostScriptPage = R"(%!PS
 /Helvetica findfont 28 scalefont setfont
 72 700 moveto (Loan Agreement 2024) show
@@ -397,6 +398,8 @@ const char* const kPostScriptPage = R"(%!PS
 90 420 200 20 rectfill
 newpath 400 300 50 0 360 arc stroke
 100 300 moveto 200 350 lineto 300 250 lineto closepath fill
+0.5 setgray 100 100 moveto 200 150 lineto 300 50 lineto closepath fill
+0.75 setgray 350 60 150 80 rectfill 0 setgray
 gsave 300 430 translate 144 144 scale
 16 16 1 [16 0 0 -16 0 16] {<f0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0ff0f0f0f00f0f0f0f
   ff00ff00ff00ff0000ff00ff00ff00ffff00ff00ff00ff0000ff00ff00ff00ff>} image
@@ -405,7 +408,8 @@ showpage
 )";
 
 // Ghostscript's PCL XL devices (bitmap fonts and images for text, paths for drawings; a page
-// image run-length coded for lj5mono) draw the page as Ghostscript draws the PostScript.
+// image run-length coded for lj5mono) draw the page as Ghostscript draws the PostScript: on a
+// page of black and white, greys are dots as dense as Ghostscript's.
 TEST(PclXlGhostscript, PrinterDevicesRenderLikeGhostscript) {
     if (!RunQuietly("gs --version"))
         GTEST_SKIP() << "Ghostscript is not installed";
