@@ -6,6 +6,7 @@
 #include "PclPageDocuments.h"
 #include "PdfCompact.h"
 #include "PdfDevice.h"
+#include "PrinterJobDocument.h"
 #include "Strings.h"
 
 #include <qpdf/Buffer.hh>
@@ -94,12 +95,17 @@ TPclToPdfResult ConvertPclToPdf(std::string_view job, const TPclToPdfOptions& op
     run.FillColour = options.Colour ? kDefaultFillColour : 0;
     TPdfDevice device(options.Colour, &TFontEngine::Shared());
     try {
-        TPclFileDocument job(pcl, TPclFileDocument::TUse::Job, run.FillColour);
-        for (int page = 1; page <= job.PageCount(); ++page) {
+        // The job in the language it is written in: PCL 5, PCL XL, or both.
+        const std::unique_ptr<TPageDocument> job =
+            OpenPrinterJob(pcl, TPclFileDocument::TUse::Job, run.FillColour);
+        const bool pcl5 = dynamic_cast<const TPclFileDocument*>(job.get()) != nullptr;
+        for (int page = 1; page <= job->PageCount(); ++page) {
             // The page comes back as the interpreter crops it; the sheet follows the page's own
-            // size and orientation.
-            const TPageFacts facts = job.RunPage(page, device, run);
-            const TSheet sheet = SheetFor(facts.Letter, facts.Landscape);
+            // size and orientation (a PCL 5 page is on letter or legal paper, a PCL XL page on
+            // the paper it names).
+            const TPageFacts facts = job->RunPage(page, device, run);
+            const TSheet sheet =
+                pcl5 ? SheetFor(facts.Letter, facts.Landscape) : TSheet{facts.Width, facts.Height};
             device.FinishPage(sheet.Width, sheet.Height);
         }
     } catch (const std::exception& e) {

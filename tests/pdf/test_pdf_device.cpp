@@ -8,6 +8,8 @@
 #include "PackageJob.h"
 #include "PageBitmapDevice.h"
 #include "PclToPdf.h"
+#include "PdfDevice.h"
+#include "Prompt.h"
 
 #include "PdfTools.h"
 #include "TestFiles.h"
@@ -80,7 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
                                {"FIRST PAGE", "SECOND PAGE"}},
                     TSheetCase{"NoSizeTakesTheHint", "JUST TEXT", "LGL", {kLegal}, {"JUST TEXT"}},
                     TSheetCase{"EmptyJobOneBlankPage", "", "LTR", {kLetter}, {}},
-                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}}),
+                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}},
+                    // Symbol sets: the characters, also those the text's font lacks (Arial has
+                    // no circled plus), so that they can be found and copied.
+                    TSheetCase{"SymbolSets",
+                               P("~E~&l2A~(s1p12v0s0b4148T~(19UBrand\x99 Mark\xAE ~(8M]R\xC0"),
+                               "LTR",
+                               {kLetter},
+                               {"Brand™", "Mark®", "≠", "Σ", "⊕"}}),
     [](const testing::TestParamInfo<TSheetCase>& info) { return std::string(info.param.Name); });
 
 // Pages that come as PDF inside the job (Vivaform pages) go into the document where they
@@ -373,6 +382,79 @@ TEST(PdfDevice, HpglFillsArePathsWithTheirFillRule) {
     const test::TInkImage poppler = test::PopplerPage(pdf, 1);
     EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.97);
     EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.97);
+}
+
+// A page that draws more than its budget keeps what fits and leaves the rest out; the user is
+// told once for the whole document, and every page starts with the whole budget again.
+TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
+    TRecordingPrompter prompter;
+    auto pdfOf = [](int pages, int linesPerPage) {
+        TPdfDevice device;
+        device.SetPageBudget(size_t(64) << 10);
+        for (int page = 0; page < pages; ++page) {
+            device.StartPage(2550, 3300);
+            for (int i = 0; i < linesPerPage; ++i)
+                device.DrawLine(100, 100 + i % 3000, 2400, 100 + i % 3000, 1, 0);
+            device.FinishPage(2550, 3300);
+        }
+        return device.Finish();
+    };
+    const std::string within = pdfOf(1, 200);
+    EXPECT_TRUE(prompter.Entries().empty());
+    const std::string over = pdfOf(2, 200000);
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{
+                                    "Too much drawing on one page; the rest of it is left out of the PDF"});
+    test::TTempFolder folder("pdf-budget");
+    const std::string path = folder.File("over.pdf", over);
+    EXPECT_TRUE(test::QpdfAccepts(path));
+    EXPECT_EQ(test::PdfPageSizes(path).size(), 2u);
+    // Each page holds about as much as the budget allows: far less than its 200,000 lines,
+    // and the second page as much as the first.
+    const std::string text = test::RunCommand("qpdf --qdf --object-streams=disable \"" + path + "\" -").Out;
+    // Level lines one pixel wide are written as thin filled rectangles.
+    const auto strokes = [&](size_t from, size_t to) {
+        size_t count = 0;
+        for (size_t at = text.find(" re f\n", from); at < to; at = text.find(" re f\n", at + 1))
+            ++count;
+        return count;
+    };
+    const size_t secondPage = text.find("%% Contents for page 2");
+    ASSERT_NE(secondPage, std::string::npos);
+    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage),
+                 second = strokes(secondPage, std::string::npos);
+    EXPECT_GT(first, 100u);
+    EXPECT_LT(first, 5000u);
+    EXPECT_EQ(first, second);
+    EXPECT_LT(over.size(), within.size() * 50);
+}
+
+// HP-GL/2 pens and labels in the PDF: hatching, dashed and thick lines with their ends and
+// joins are stroked paths (no image), a label in a PCL font is text a reader finds, and the
+// stick font's strokes are paths; poppler draws what our bitmap shows.
+TEST(PdfDevice, HpglPensHatchingAndLabelsAreVectorsAndText) {
+    test::TTempFolder folder("pdf-hpgl");
+    const std::string pcl = P("~E~%0BIN;SP1;PW0.35;FT4,100,30;PA1016,6096;RA4064,9144;EA4064,9144;"
+                              "PW1.5;LA1,4,2,4;LT2,10,1;PA1016,4064;PD4064,5080,6096,4064;PU;LT;"
+                              "PA1016,2032;SD1,277,2,1,4,14,7,4148;LBHatched Label\x03SS;SD;"
+                              "PA1016,1016;LBStick Label\x03~%0A\f");
+    const std::string pdf = WritePdf(folder, pcl, {"LGL", false});
+    const std::string content =
+        test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" - 2>/dev/null").Out;
+    EXPECT_EQ(content.find("/Subtype /Image"), std::string::npos);
+    // Stroke operators: S between blanks.
+    const std::regex stroke(R"((^|\s)S(?=\s))");
+    const auto strokes = size_t(
+        std::distance(std::sregex_iterator(content.begin(), content.end(), stroke), std::sregex_iterator()));
+    EXPECT_GE(strokes, 4u);
+    // Round ends and joins for the dashed line (1 J, 1 j).
+    EXPECT_NE(content.find("1 J"), std::string::npos);
+    EXPECT_NE(content.find("1 j"), std::string::npos);
+    const std::string text = test::PdfText(pdf);
+    EXPECT_NE(text.find("Hatched Label"), std::string::npos) << text;
+    const test::TInkImage ours = OurPage(pcl, 1);
+    const test::TInkImage poppler = test::PopplerPage(pdf, 1);
+    EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.95);
+    EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.95);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "PageFrm.h"
 #include "PageNavigation.h"
 #include "Paths.h"
+#include "PrinterLanguage.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
 #include "RecentPackages.h"
@@ -462,6 +463,20 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
         return ViewTiffFile(path);
     if (IsXmlName(path))
         return ViewVivaformFile(path);
+    // A printer file in another language than we draw is never read as PCL: a PDF goes to the
+    // PDF reader, anything else is refused with its name.
+    std::string bytes, error;
+    if (ReadFileBytes(path, bytes, error)) {
+        const TLooseFileRoute route = RouteLooseFile(bytes);
+        if (route.Kind == TLooseFileRoute::TKind::PdfReader) {
+            ViewPdfFile(path);
+            return true;
+        }
+        if (route.Kind == TLooseFileRoute::TKind::Refuse) {
+            ShowInformation(route.Message);
+            return false;
+        }
+    }
     DebugMsg("Main : plain view of " + path);
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);

@@ -16,6 +16,7 @@
 #include "PCLDevice.h"
 #include "PageBitmapDevice.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,19 +41,25 @@ public:
     bool Monochrome() const override;
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 
     // Writes the page drawn since StartPage as a PDF page of sheetWidth x sheetHeight pixels;
     // what lies outside the sheet is cut off. A page not started comes out blank.
     void FinishPage(int sheetWidth, int sheetHeight);
     int PagesWritten() const;
+
+    // The drawing one page may hold until it is written, in bytes of recorded operations
+    // (192 MB unless set). Past it the rest of the page is left out and the user is told once
+    // per document.
+    void SetPageBudget(size_t bytes);
 
     // Ends the document. The PDF's bytes, or empty when cairo reported an error (then
     // error() says which).

@@ -341,7 +341,11 @@ void TPageForm::ViewPage() {
 
 bool TPageForm::LoadPCLFile(const std::string& path) {
     try {
-        std::unique_ptr<TPageDocument> file = TPclFileDocument::FromFile(path, TPclFileDocument::TUse::View);
+        // A printer file by the language it is written in (PCL 5, PCL XL or a job of both).
+        std::string error;
+        std::unique_ptr<TPageDocument> file = OpenPageDocument(path, error);
+        if (!file)
+            throw std::runtime_error(error);
         Image->hide();
         // The file's pages show at the original size from the first one on.
         OriginalScale = kOriginalScale;
