@@ -8,6 +8,8 @@
 #include "PackageFile.h"
 #include "PackageText.h"
 #include "PageDocument.h"
+#include "Paths.h"
+#include "PrinterLanguage.h"
 #include "Quodex.h"
 #include "Sha256.h"
 #include "Strings.h"
@@ -93,8 +95,10 @@ void WritePage(TJsonWriter& json, const TDocSetPage& page) {
     json.EndObject();
 }
 
-void WriteForm(TJsonWriter& json, const TDocSetForm& form) {
+void WriteForm(TJsonWriter& json, const TDocSetForm& form, int number) {
     json.BeginObject();
+    // The number --form and --selected take; 0 for a form without one (an attachment).
+    json.Member("Number", int32_t(number));
     json.Member("Name", form.Name);
     json.Member("Description", form.Description);
     json.Member("BorrowerNumber", form.BorrowerNumber);
@@ -114,15 +118,21 @@ void WriteForm(TJsonWriter& json, const TDocSetForm& form) {
     json.EndObject();
 }
 
-std::string PackageJson(const TDocSet& set) {
+std::string PackageJson(TDocSet& set) {
     TJsonWriter json;
     json.BeginObject();
     json.Key("set");
     WriteSet(json, set);
+    // The forms in the package's own order, each with the number the other commands give it
+    // (numbering follows the plan's order, which may move the forms in the set).
+    std::vector<const TDocSetForm*> loaded;
+    for (const auto& e : set.Forms)
+        loaded.push_back(e.Form.get());
+    const TCliForms numbers(set);
     json.Key("forms");
     json.BeginArray();
-    for (const auto& e : set.Forms)
-        WriteForm(json, *e.Form);
+    for (const TDocSetForm* form : loaded)
+        WriteForm(json, *form, numbers.NumberOf(form));
     json.EndArray();
     json.EndObject();
     return json.Text();
@@ -172,8 +182,8 @@ void PrintSummary(std::ostream& out, TDocSet& set) {
         out << "Error: " << text(e.Error ? e.Error->DisplayText() : e.Text) << '\n';
 }
 
-// What a loose file (plain PCL) has: its pages, each with its size and orientation as the page
-// window shows it. It has no forms, so asking for their order is refused.
+// What a loose file (a printer file) has: its language and its pages, each with its size and
+// orientation as the page window shows it. It has no forms, so asking for their order is refused.
 int InfoOfLooseFile(const std::string& path, const std::vector<std::string>& args) {
     if (HasOption(args, "reorder")) {
         std::cerr << path << " is not a package: --reorder orders a package's forms\n";
@@ -186,19 +196,27 @@ int InfoOfLooseFile(const std::string& path, const std::vector<std::string>& arg
         return 1;
     }
     const bool json = HasOption(args, "json");
+    std::string bytes, readError;
+    ReadFileBytes(path, bytes, readError);
+    const std::string language = JobLanguagesText(SplitPrinterLanguages(bytes));
     TJsonWriter writer;
     writer.BeginObject();
     writer.Member("File", path);
+    writer.Member("Language", language);
     writer.Member("Package", false);
     writer.Member("PageCount", int32_t(document->PageCount()));
     writer.Key("Pages");
     writer.BeginArray();
     if (!json)
-        std::cout << "File: " << path << " (not a package)\nPages: " << document->PageCount() << '\n';
+        std::cout << "File: " << path << " (not a package)\nLanguage: " << language
+                  << "\nPages: " << document->PageCount() << '\n';
     for (int page = 1; page <= document->PageCount(); ++page) {
         const TPageFacts facts = document->PageFacts(page);
         // The page as the page window draws it: its size, paper and orientation.
-        const char* paper = facts.Letter ? "letter" : "legal";
+        const std::string paper = facts.Letter ? "letter"
+                                  : facts.PaperCode.empty() || facts.PaperCode == "LGL"
+                                      ? "legal"
+                                      : LowerCase(facts.PaperCode);
         const char* orientation = facts.Landscape ? "landscape" : "portrait";
         writer.BeginObject();
         writer.Member("Page", int32_t(page));

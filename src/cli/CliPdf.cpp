@@ -1,12 +1,14 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
-// a PCL file goes to the converter as it is.
+// a printer file goes to the converter as it is (PCL 5 or PCL XL; any other language is
+// refused with its name).
 
 #include "CliJob.h"
 #include "CliPrograms.h"
 #include "Command.h"
 #include "Paths.h"
 #include "PdfConversion.h"
+#include "PrinterLanguage.h"
 #include "Strings.h"
 
 #include <stdlib.h>
@@ -45,6 +47,11 @@ int RunPdf(const std::vector<std::string>& args) {
         std::string error;
         if (!ReadFileBytes(files[0], pcl, error)) {
             std::cerr << "pagellan-cli pdf: cannot read " << files[0] << ": " << error << '\n';
+            return 1;
+        }
+        if (const std::string refusal = UndrawnLanguageMessage(SplitPrinterLanguages(pcl));
+            !refusal.empty()) {
+            std::cerr << refusal << '\n';
             return 1;
         }
     }

@@ -21,7 +21,8 @@ inline constexpr char kPdfUsage[] =
     "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged]";
 inline constexpr char kMailUsage[] =
     "mail PACKAGE --to ADDRS [--cc ADDRS] [--subject TEXT] [--body TEXT] [--format qdx|pdf|tsn] "
-    "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through the SMTP settings";
+    "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through "
+    "the SMTP settings";
 inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
 inline constexpr char kSettingsUsage[] =
     "settings [get NAME | set NAME VALUE | list]   show or edit the settings";
@@ -41,7 +42,8 @@ inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by
 inline constexpr char kWebDocsUsage[] =
     "webdocs CODE [--pass-phrase TEXT] [--server URL] -o FILE.qdx   fetch a package from the WebDocs service";
 inline constexpr char kUpdateUsage[] =
-    "update [--check] [--install] [--list URL]   compare the version list with what is installed; "
-    "with --install, download and unpack the update";
+    "update [--check] [--install] [--list URL] [--program PATH]   compare the version list with what is "
+    "installed (PATH: the desktop program, default pagellan beside this program); with --install, download "
+    "and unpack the update";
 
 } // namespace pg::cli

@@ -64,6 +64,7 @@ void CmdPageSize(TPCLInterpreter& ip, std::string_view command) {
     if (ip.Rendering())
         FitPageToOrientation(ip);
     ip.ResetPageState();
+    ResetPictureFrame(ip);
     ip.Emit(command);
 }
 
@@ -72,6 +73,7 @@ void CmdOrientation(TPCLInterpreter& ip, std::string_view command) {
     ip.State.Page.Orientation = uint8_t(IntegerValue(command));
     if (ip.Rendering())
         FitPageToOrientation(ip);
+    ResetPictureFrame(ip);
 }
 
 // 0, 90, 180 or 270 degrees counterclockwise; other values change nothing.

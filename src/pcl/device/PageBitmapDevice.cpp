@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace pg {
@@ -80,43 +81,90 @@ TCharCoverage Turned(const TCharCoverage& image, int turns) {
 
 } // namespace
 
+namespace {
+
+// A character image turned by angle degrees (anticlockwise on the page) about the top left of
+// its cell at (x, y): each page pixel takes the image pixel it comes from.
+void BlitTurned(TPageBitmap& page, int x, int y, const TCharCoverage& image, int angle, uint8_t index) {
+    const double turn = angle * 3.14159265358979323846 / 180;
+    const double c = std::cos(turn), s = std::sin(turn);
+    // Image (u, v) from the cell's corner goes to (x + u c + v s, y - u s + v c).
+    double left = 1e18, right = -1e18, top = 1e18, bottom = -1e18;
+    for (const auto& [u, v] : {std::pair<double, double>{image.OffsetX, image.OffsetY},
+                               {image.OffsetX + image.Width, image.OffsetY},
+                               {image.OffsetX, image.OffsetY + image.Height},
+                               {image.OffsetX + image.Width, image.OffsetY + image.Height}}) {
+        const double px = u * c + v * s, py = -u * s + v * c;
+        left = std::min(left, px), right = std::max(right, px), top = std::min(top, py),
+        bottom = std::max(bottom, py);
+    }
+    for (int py = int(std::floor(top)); py < int(std::ceil(bottom)); ++py)
+        for (int px = int(std::floor(left)); px < int(std::ceil(right)); ++px) {
+            const double dx = px + 0.5, dy = py + 0.5;
+            const int u = int(std::floor(dx * c - dy * s)) - image.OffsetX;
+            const int v = int(std::floor(dx * s + dy * c)) - image.OffsetY;
+            if (u >= 0 && v >= 0 && u < image.Width && v < image.Height &&
+                image.Coverage[size_t(v) * image.Pitch + size_t(u)] >= 128)
+                page.SetPixel(x + px, y + py, index);
+        }
+}
+
+// A character placed further out than any page reaches (a cursor sent billions of dots away by
+// a broken file) is on no page: it is left out before its position is added to.
+bool OffEveryPage(const TPlacedChar& c) {
+    constexpr int kFar = 1 << 28;
+    return c.X < -kFar || c.X > kFar || c.Y < -kFar || c.Y > kFar;
+}
+
+} // namespace
+
 void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (!rasterizer_)
         return;
     const bool plain = font.Paint.PlainInk();
     const uint8_t index = plain ? NearestPaletteIndex(font.Colour) : InkIndex(font.Paint, false);
+    const int turns = font.QuarterTurns();
+    if (turns < 0) {
+        // Labels at any other angle: each page pixel takes the image pixel it comes from.
+        for (const TPlacedChar& c : chars)
+            if (!OffEveryPage(c))
+                rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
+                    BlitTurned(*bitmap_, c.X, c.Y, image, ((font.Angle % 360) + 360) % 360, index);
+                });
+        return;
+    }
     const TPaintPattern pattern = TPaintPattern::Of(font.Paint);
     const TPaintEffects effects = TPaintEffects::Of(font.Paint);
     std::vector<uint8_t> bits;
-    const int turns = font.Rotation & 3;
     for (const TPlacedChar& c : chars)
-        rasterizer_->Use(font, c.Code, [&](const TCharCoverage& upright) {
-            TCharCoverage turned;
-            if (turns != 0)
-                turned = Turned(upright, turns);
-            const TCharCoverage& image = turns != 0 ? turned : upright;
-            const int left = c.X + image.OffsetX, top = c.Y + image.OffsetY;
-            if (plain) {
-                bitmap_->BlitCoverage(left, top, image.Coverage, image.Width, image.Height, image.Pitch,
-                                      index);
-                return;
-            }
-            // The character's box is its source: covered pixels ink, the rest white.
-            bits.assign((size_t(std::max(image.Width, 0)) + 7) / 8, 0);
-            for (int row = 0; row < image.Height; ++row) {
-                std::fill(bits.begin(), bits.end(), uint8_t(0));
-                const size_t start = size_t(row) * image.Pitch;
-                for (int col = 0; col < image.Width && start + size_t(col) < image.Coverage.size(); ++col)
-                    if (image.Coverage[start + size_t(col)] >= kHalfCovered)
-                        bits[size_t(col) / 8] |= uint8_t(0x80 >> (col % 8));
-                bitmap_->PaintRow(left, int(std::min<int64_t>(int64_t(top) + row, INT32_MAX)), image.Width,
-                                  bits, false, pattern, effects, index, false);
-            }
-        });
+        if (!OffEveryPage(c))
+            rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& upright) {
+                TCharCoverage turned;
+                if (turns != 0)
+                    turned = Turned(upright, turns);
+                const TCharCoverage& image = turns != 0 ? turned : upright;
+                const int left = c.X + image.OffsetX, top = c.Y + image.OffsetY;
+                if (plain) {
+                    bitmap_->BlitCoverage(left, top, image.Coverage, image.Width, image.Height, image.Pitch,
+                                          index);
+                    return;
+                }
+                // The character's box is its source: covered pixels ink, the rest white.
+                bits.assign((size_t(std::max(image.Width, 0)) + 7) / 8, 0);
+                for (int row = 0; row < image.Height; ++row) {
+                    std::fill(bits.begin(), bits.end(), uint8_t(0));
+                    const size_t start = size_t(row) * image.Pitch;
+                    for (int col = 0; col < image.Width && start + size_t(col) < image.Coverage.size(); ++col)
+                        if (image.Coverage[start + size_t(col)] >= kHalfCovered)
+                            bits[size_t(col) / 8] |= uint8_t(0x80 >> (col % 8));
+                    bitmap_->PaintRow(left, int(std::min<int64_t>(int64_t(top) + row, INT32_MAX)),
+                                      image.Width, bits, false, pattern, effects, index, false);
+                }
+            });
 }
 
-int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
+int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
+    return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
 void TPageBitmapDevice::PaintBits(int x, int y, const TBitImage& image, const TPaint& paint, uint8_t index) {
