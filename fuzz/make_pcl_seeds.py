@@ -119,6 +119,7 @@ SEEDS = {
     "symbol-sets": p("~E~(8U") + bytes(range(0x20, 0x100)) + p("~(10U~(s1p12v0s0b4148T") + bytes(range(0x80, 0x100)) +
     p("~(12U\x9d~(0N\xe9~(0U\xe9~(19U\x99\xae~(9E\xa3~(1U") + b"~\\" + p("~(8M]R\xc0~(5M\xe5\xd4~(15U*=~(579L\x99") +
     p("~)8M~)s0p12v0s0b4148Ta\x0e]\x0fb\x0e~&p3X") + b"\x0e\x0f]" + p("~(1023^~(99999U~(-5U\x0f\r\n\f"),
+    "text-far-off": p("~E~*p2147483000x2147483000YFar~&a-2147483000H~&a99999999VNear~*p-2147483000XLeft~&k2147483000HW W\f"),
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

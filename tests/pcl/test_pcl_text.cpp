@@ -268,6 +268,9 @@ TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
     // A 999-point "W" is taller than the page: not drawn, yet it advances. 300 points draw.
     EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + 4146); // 999 / 100 * 415 = 4145.85
     EXPECT_TRUE(TShown(P("~(s999V~(s4148T~*p0x3000YW")).Ink(0, 0, 2450, 3300).Empty());
+    // Characters placed near the ends of the number range land on no page.
+    for (const char* pcl : {"~*p2147483000x2147483000YFar", "~&a-2147483000HLeft", "~&k2147483000H W"})
+        EXPECT_TRUE(TShown(P(pcl)).Ink(0, 0, 2450, 3300).Empty()) << pcl;
     EXPECT_GT(TShown(P("~(s300V~(s4148T~*p0x1500YW")).Ink(0, 0, 2450, 3300).Count, 100000);
 }
 
