@@ -194,8 +194,8 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
     TPCLPageState& page = ip.State.Page;
     const TTextFont textFont = SelectTextFont(fontState, ip.State.Raster.CurrentPattern, page.PrintMode);
     // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
-    const TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
-                               textFont.Colour};
+    const TDeviceFont drawFont{textFont.Family, ClampToInt(int64_t(textFont.Height) + 4), textFont.Bold,
+                               textFont.Italic, textFont.Colour};
     TDeviceFont measureFont = drawFont;
     measureFont.Height = textFont.Height;
     TPCLDevice& device = ip.Device();
