@@ -195,8 +195,8 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
     TPCLPageState& page = ip.State.Page;
     const TTextFont textFont = SelectTextFont(fontState, ip.State.Raster.CurrentPattern, page.PrintMode);
     // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
-    TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
-                         textFont.Colour};
+    TDeviceFont drawFont{textFont.Family, ClampToInt(int64_t(textFont.Height) + 4), textFont.Bold,
+                         textFont.Italic, textFont.Colour};
     drawFont.Paint = ip.CurrentPaint(textFont.Colour);
     drawFont.Angle = 90 * page.PrintDirection;
     // Positions are laid out as at 0 degrees, then turned onto the page.

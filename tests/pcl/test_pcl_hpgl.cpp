@@ -66,8 +66,9 @@ public:
         for (const TPlacedChar& c : chars)
             StickText += char(c.Code);
     }
-    void DrawGlyph(int, int, const TBitImage&) override {}
-    void DrawRasterRow(int, int, std::span<const uint8_t> bits, size_t count, TRasterDirection) override {
+    void DrawGlyph(int, int, const TBitImage&, const TPaint&) override {}
+    void DrawRasterRow(int, int, std::span<const uint8_t> bits, size_t count, TRasterDirection,
+                       const TPaint&) override {
         ++RasterRows;
         for (size_t i = 0; i < count; ++i)
             RasterInk += (bits[i / 8] >> (7 - i % 8)) & 1;
