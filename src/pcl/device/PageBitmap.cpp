@@ -74,6 +74,8 @@ std::array<uint64_t, 256> MakeBitMasks() {
 
 uint64_t BitMask(uint8_t b) {
     static const std::array<uint64_t, 256> masks = MakeBitMasks();
+    // Palette pixels go eight at a time; a row's width need not be a multiple of eight.
+    const auto GroupBytes = [this](int64_t p0) { return size_t(std::min<int64_t>(8, int64_t(width_) - p0)); };
     return masks[b];
 }
 
@@ -538,6 +540,8 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
     const bool inkLight = IsLight(index);
     const uint64_t fill = uint64_t(index) * 0x0101010101010101ull;
     static const std::array<uint64_t, 256> masks = MakeBitMasks();
+    // Palette pixels go eight at a time; a row's width need not be a multiple of eight.
+    const auto GroupBytes = [this](int64_t p0) { return size_t(std::min<int64_t>(8, int64_t(width_) - p0)); };
     if (format_ == TPixelFormat::Indexed8 && wholeSource && actives == 1 &&
         active[0].Effect == TPixelEffect::Ink) {
         // A fill through a transparent pattern, the commonest paint of all: where the pattern
@@ -552,11 +556,13 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
                 m &= uint8_t(0xFF << (p0 + 8 - last));
             if (m == 0)
                 continue;
-            uint64_t v;
-            std::memcpy(&v, row + p0, 8);
+            // The last group of a row may reach past its end: only the row's bytes are touched.
+            const size_t bytes = GroupBytes(p0);
+            uint64_t v = 0;
+            std::memcpy(&v, row + p0, bytes);
             const uint64_t mask = masks[m];
             v = (v & ~mask) | (((v & keep) | ~keep) & fill & mask);
-            std::memcpy(row + p0, &v, 8);
+            std::memcpy(row + p0, &v, bytes);
         }
         return;
     }
@@ -609,7 +615,7 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
             if (m == 0)
                 continue;
             if (!loaded) {
-                std::memcpy(&v, row + p0, 8);
+                std::memcpy(&v, row + p0, GroupBytes(p0));
                 out = v;
                 loaded = true;
             }
@@ -620,7 +626,7 @@ void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t>
             out = (out & ~mask) | (painted & mask);
         }
         if (loaded)
-            std::memcpy(row + p0, &out, 8);
+            std::memcpy(row + p0, &out, GroupBytes(p0));
     }
 }
 
