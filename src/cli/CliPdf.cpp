@@ -1,10 +1,12 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
-// a PCL file goes to the converter as it is.
+// a PCL file goes to the converter as it is. The PDF gets bookmarks (the tree's forms and
+// borrower copies, or a PCL file's pages) unless --no-outline.
 
 #include "CliJob.h"
 #include "CliPrograms.h"
 #include "Command.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "PdfConversion.h"
 #include "Strings.h"
@@ -36,19 +38,23 @@ int RunPdf(const std::vector<std::string>& args) {
         return 2;
     }
     std::string pcl;
+    TPdfConversion conversion{ConverterBesideExecutable()};
     if (IsPackage(files[0])) {
         TJobBuild build;
         if (const int status = JobFromArguments(args, {}, "pdf", kUsage, build, true); status != 0)
             return status;
         pcl = std::move(build.Bytes);
+        conversion.Finish = std::move(build.Pdf);
     } else {
         std::string error;
         if (!ReadFileBytes(files[0], pcl, error)) {
             std::cerr << "pagellan-cli pdf: cannot read " << files[0] << ": " << error << '\n';
             return 1;
         }
+        conversion.Finish = FilePdfFinish(files[0]);
     }
-    const TPdfConversion conversion{ConverterBesideExecutable(), {}};
+    if (HasOption(args, "no-outline"))
+        conversion.Finish.Outline = {};
     return ConvertPCLStringToPDF(pcl, output, conversion) ? 0 : 1;
 }
 

@@ -18,10 +18,11 @@ inline constexpr char kJobUsage[] =
     "[--all-on-legal] [--history DIR] [--accept-damaged]";
 inline constexpr char kPdfUsage[] =
     "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
-    "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged]";
+    "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged] [--no-outline]";
 inline constexpr char kMailUsage[] =
     "mail PACKAGE --to ADDRS [--cc ADDRS] [--subject TEXT] [--body TEXT] [--format qdx|pdf|tsn] "
-    "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through the SMTP settings";
+    "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through "
+    "the SMTP settings";
 inline constexpr char kVerifyUsage[] = "verify PACKAGE (--codes FILE [--ordered] | --list)";
 inline constexpr char kSettingsUsage[] =
     "settings [get NAME | set NAME VALUE | list]   show or edit the settings";

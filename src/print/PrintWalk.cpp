@@ -15,6 +15,11 @@ std::string& InMemoryJobText() {
     return text;
 }
 
+std::vector<TJobPage>& InMemoryJobPages() {
+    static std::vector<TJobPage> pages;
+    return pages;
+}
+
 namespace {
 
 // Clears the pending flag however the send ends.
@@ -199,12 +204,15 @@ bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const 
 
     if (capture) {
         InMemoryJobText() += job.View();
+        InMemoryJobPages().insert(InMemoryJobPages().end(), job.Pages.begin(), job.Pages.end());
     } else {
         TPendingGuard pending(state.JobPending);
         host.SendJob(job, "Pagellan-" + set.WorksheetNumber, choices.PrintFormat);
     }
-    if (request.KeepJobText)
+    if (request.KeepJobText) {
         InMemoryJobText() = std::string(job.View());
+        InMemoryJobPages() = job.Pages;
+    }
     return true;
 }
 

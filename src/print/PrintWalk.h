@@ -78,6 +78,8 @@ struct TPrintState {
 extern bool PRINT_TO_ONE_FILE;
 // The in-memory job text (the capture buffer).
 std::string& InMemoryJobText();
+// The pages of the in-memory job text, in order; filled along with it.
+std::vector<TJobPage>& InMemoryJobPages();
 
 inline constexpr char kJobPendingMessage[] =
     "Current print job still pending.  Please try again momentarily.";

@@ -1,6 +1,9 @@
 // The converter programs as scripts and the window's conversion run them: pcl2pdf's command
-// line and exit status, and pagellan-cli pdf with its work files and its messages.
+// line and exit status, and pagellan-cli pdf with its work files, its messages, and the
+// bookmarks, labels and properties of what it writes.
 
+#include "PackageFile.h"
+#include "PdfMarks.h"
 #include "PdfTools.h"
 #include "TestFiles.h"
 #include "TestTables.h"
@@ -91,6 +94,54 @@ TEST(CliPdf, PackageAndPclFileThroughTheConverterNoWorkFilesLeft) {
     const std::string pcl = folder.File("job.pcl", kTwoPages);
     ASSERT_EQ(CliPdf(PAGELLAN_CLI, temp, Quoted(pcl) + " -o " + Quoted(folder.Path("job.pdf"))).Status, 0);
     EXPECT_EQ(test::PdfPageSizes(folder.Path("job.pdf")).size(), 3u);
+    EXPECT_TRUE(Empty(temp.Path()));
+}
+
+// The value of a field of pdfinfo's report ("Title", "Optimized"); empty when it has none.
+std::string PdfInfoField(const std::string& pdf, const std::string& field) {
+    const std::string out = "\n" + test::RunCommand("pdfinfo \"" + pdf + "\" 2>/dev/null").Out;
+    const size_t at = out.find("\n" + field + ":");
+    if (at == std::string::npos)
+        return {};
+    const size_t from = out.find_first_not_of(' ', at + field.size() + 2);
+    return out.substr(from, out.find('\n', from) - from);
+}
+
+TEST(CliPdf, BookmarksAndLabelsFollowTheTree) {
+    test::TTempFolder folder("cli-pdf-marks"), temp("cli-pdf-marks-temp");
+    const std::string package = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
+    // The tree as the program builds it; --selected counts its forms in display order.
+    const std::unique_ptr<TDocSet> set = LoadPackageFile(package);
+    if (!set->PlanCode.empty() && !set->Reordered)
+        set->ReorderForms();
+    TDocTree tree;
+    tree.Build(*set, [](const std::string&) { return 0; });
+    const std::vector<TDocSetForm*> forms = tree.FormsInDisplayOrder();
+    ASSERT_EQ(forms.size(), 7u);
+    ASSERT_EQ(forms[5]->BorrowerNumber, 2); // the second copy of a form two borrowers share
+    const test::TPdfMarks whole = test::TreeMarks(tree, [](const TDocSetForm&) { return true; });
+    const std::string pcl = folder.File("two pages.pcl", kTwoPages);
+    const struct {
+        const char* Name;
+        std::string Input, Options;
+        test::TPdfMarks Marks;
+    } rows[] = {
+        {"whole package", package, "", whole},
+        {"forms 2 and 6", package, "--selected 2,6",
+         test::TreeMarks(tree, [&](const TDocSetForm& f) { return &f == forms[1] || &f == forms[5]; })},
+        {"no outline", package, "--no-outline", {}},
+        {"plain PCL file", pcl, "", {{"Page 1 @1", "Page 2 @2", "Page 3 @3"}, {}}},
+    };
+    for (const auto& row : rows) {
+        const std::string pdf = folder.Path(std::string(row.Name) + ".pdf");
+        ASSERT_EQ(
+            CliPdf(PAGELLAN_CLI, temp, Quoted(row.Input) + " " + row.Options + " -o " + Quoted(pdf)).Status,
+            0)
+            << row.Name;
+        EXPECT_TRUE(test::QpdfAccepts(pdf)) << row.Name;
+        EXPECT_EQ(test::ReadPdfMarks(pdf), row.Marks) << row.Name;
+    }
+    EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Pages"), "10");
     EXPECT_TRUE(Empty(temp.Path()));
 }
 
