@@ -1,7 +1,10 @@
 #include "PackagePdf.h"
 
+#include "PGRegistry.h"
 #include "PackageText.h"
 
+#include <ctime>
+#include <filesystem>
 #include <unordered_map>
 
 namespace pg {
@@ -21,6 +24,21 @@ const TTreeNode* BorrowerNodeOf(const TTreeNode* node) {
         if (node->Kind == TNodeKind::Borrower)
             return node;
     return nullptr;
+}
+
+std::string JoinNonBlank(const std::string& a, const std::string& separator, const std::string& b) {
+    if (a.empty() || b.empty())
+        return a + b;
+    return a + separator + b;
+}
+
+// File names on this system are UTF-8 already.
+std::string FileTitle(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string Creator() {
+    return "Pagellan " + ProgramVersion();
 }
 
 } // namespace
@@ -62,17 +80,43 @@ TPdfOutline JobOutline(const TDocTree& tree, const std::vector<TJobPage>& pages)
     return outline;
 }
 
-TPdfFinish PackagePdfFinish(const TDocSet&, const TDocTree& tree, const std::vector<TJobPage>& pages,
+TPdfDocumentInfo PackageDocumentInfo(const TDocSet& set) {
+    TPdfDocumentInfo info;
+    const std::string worksheet = set.WorksheetNumber.empty() ? std::string() : "WS # " + set.WorksheetNumber;
+    info.Title = PackageTextToUtf8(JoinNonBlank(worksheet, " - ", set.LenderName));
+    if (info.Title.empty())
+        info.Title = FileTitle(set.FileName);
+    info.Author = PackageTextToUtf8(set.LenderName);
+    info.Subject = "Loan documents";
+    info.Keywords = PackageTextToUtf8(
+        JoinNonBlank(set.WorksheetNumber.empty() ? std::string() : "Worksheet " + set.WorksheetNumber, ", ",
+                     set.PlanCode.empty() ? std::string() : "Plan " + set.PlanCode));
+    info.Creator = Creator();
+    info.Created = std::time(nullptr);
+    return info;
+}
+
+TPdfDocumentInfo FileDocumentInfo(const std::string& path) {
+    TPdfDocumentInfo info;
+    info.Title = FileTitle(path);
+    info.Creator = Creator();
+    info.Created = std::time(nullptr);
+    return info;
+}
+
+TPdfFinish PackagePdfFinish(const TDocSet& set, const TDocTree& tree, const std::vector<TJobPage>& pages,
                             bool withOutline) {
     TPdfFinish finish;
     if (withOutline)
         finish.Outline = JobOutline(tree, pages);
+    finish.Info = PackageDocumentInfo(set);
     return finish;
 }
 
-TPdfFinish FilePdfFinish(const std::string&, bool withOutline) {
+TPdfFinish FilePdfFinish(const std::string& path, bool withOutline) {
     TPdfFinish finish;
     finish.Outline.EveryPage = withOutline;
+    finish.Info = FileDocumentInfo(path);
     return finish;
 }
 

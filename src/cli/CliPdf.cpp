@@ -1,7 +1,7 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
 // a PCL file goes to the converter as it is. The PDF gets bookmarks (the tree's forms and
-// borrower copies, or a PCL file's pages) unless --no-outline.
+// borrower copies, or a PCL file's pages) unless --no-outline, and the properties.
 
 #include "CliJob.h"
 #include "CliPrograms.h"

@@ -15,6 +15,39 @@ namespace {
 
 using TPages = std::vector<QPDFObjectHandle>;
 
+std::string FormatTime(std::time_t time, const char* format) {
+    std::tm parts{};
+    if (::gmtime_r(&time, &parts) == nullptr)
+        return {};
+    char text[40];
+    return std::string(text, std::strftime(text, sizeof text, format, &parts));
+}
+
+std::string XmlEscaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            // XML 1.0 has no place for the other control characters.
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n')
+                out += c;
+        }
+    }
+    return out;
+}
+
 // The top of the page in its own units: bookmarks open a page at its top.
 QPDFObjectHandle PageTop(QPDFObjectHandle page) {
     QPDFObjectHandle box = QPDFPageObjectHelper(page).getMediaBox();
@@ -99,7 +132,79 @@ void WriteOutline(QPDF& document, const TPdfOutline& outline, const TPages& page
     root.replaceKey("/PageLabels", labels);
 }
 
+void WriteInfo(QPDF& document, const TPdfDocumentInfo& info) {
+    QPDFObjectHandle trailer = document.getTrailer();
+    QPDFObjectHandle dictionary = trailer.getKey("/Info");
+    if (!dictionary.isDictionary()) {
+        dictionary = document.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", dictionary);
+    }
+    const std::pair<const char*, const std::string*> texts[] = {{"/Title", &info.Title},
+                                                                {"/Author", &info.Author},
+                                                                {"/Subject", &info.Subject},
+                                                                {"/Keywords", &info.Keywords},
+                                                                {"/Creator", &info.Creator}};
+    for (const auto& [key, text] : texts)
+        if (!text->empty())
+            dictionary.replaceKey(key, QPDFObjectHandle::newUnicodeString(*text));
+    if (info.Created != 0) {
+        dictionary.replaceKey("/CreationDate", QPDFObjectHandle::newString(PdfDate(info.Created)));
+        dictionary.replaceKey("/ModDate", QPDFObjectHandle::newString(PdfDate(info.Created)));
+    }
+    QPDFObjectHandle producer = dictionary.getKey("/Producer");
+    const std::string packet = XmpPacket(info, producer.isString() ? producer.getUTF8Value() : std::string());
+    QPDFObjectHandle metadata = document.newStream(packet);
+    metadata.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
+    metadata.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
+    document.getRoot().replaceKey("/Metadata", metadata);
+}
+
 } // namespace
+
+std::string PdfDate(std::time_t time) {
+    return FormatTime(time, "D:%Y%m%d%H%M%SZ");
+}
+
+std::string XmpDate(std::time_t time) {
+    return FormatTime(time, "%Y-%m-%dT%H:%M:%SZ");
+}
+
+std::string XmpPacket(const TPdfDocumentInfo& info, const std::string& producer) {
+    std::string body;
+    auto simple = [&body](const char* element, const std::string& text) {
+        if (!text.empty())
+            body += std::string("   <") + element + ">" + XmlEscaped(text) + "</" + element + ">\n";
+    };
+    auto alternative = [&body](const char* element, const std::string& text) {
+        if (!text.empty())
+            body += std::string("   <") + element + "><rdf:Alt><rdf:li xml:lang=\"x-default\">" +
+                    XmlEscaped(text) + "</rdf:li></rdf:Alt></" + element + ">\n";
+    };
+    simple("dc:format", "application/pdf");
+    alternative("dc:title", info.Title);
+    if (!info.Author.empty())
+        body += "   <dc:creator><rdf:Seq><rdf:li>" + XmlEscaped(info.Author) +
+                "</rdf:li></rdf:Seq></dc:creator>\n";
+    alternative("dc:description", info.Subject);
+    simple("pdf:Keywords", info.Keywords);
+    simple("pdf:Producer", producer);
+    simple("xmp:CreatorTool", info.Creator);
+    if (info.Created != 0) {
+        simple("xmp:CreateDate", XmpDate(info.Created));
+        simple("xmp:ModifyDate", XmpDate(info.Created));
+        simple("xmp:MetadataDate", XmpDate(info.Created));
+    }
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+           " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "  <rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\""
+           " xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n" +
+           body +
+           "  </rdf:Description>\n"
+           " </rdf:RDF>\n"
+           "</x:xmpmeta>\n"
+           "<?xpacket end=\"w\"?>";
+}
 
 bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error) {
     try {
@@ -109,6 +214,8 @@ bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error) {
         const TPages pages = document.getAllPages();
         if (!finish.Outline.Empty() && !pages.empty())
             WriteOutline(document, finish.Outline, pages);
+        if (!finish.Info.Empty())
+            WriteInfo(document, finish.Info);
         QPDFWriter writer(document);
         writer.setOutputMemory();
         writer.setObjectStreamMode(qpdf_o_generate);

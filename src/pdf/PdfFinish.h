@@ -1,9 +1,10 @@
 #pragma once
 // What a converted PDF gets afterwards, in the program that asked for it, so that the
-// converter's command line stays as it is: an outline (bookmarks) with page labels. The
-// document is read and written again with libqpdf, with object streams as CompactPdf writes
-// them.
+// converter's command line stays as it is: an outline (bookmarks) with page labels, and the
+// document information with the same properties as XMP metadata. The document is read and
+// written again with libqpdf, with object streams as CompactPdf writes them.
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -37,14 +38,36 @@ struct TPdfOutline {
     bool Empty() const { return Items.empty() && Labels.empty() && !EveryPage; }
 };
 
+// The document's properties (UTF-8); empty ones are left out.
+struct TPdfDocumentInfo {
+    std::string Title;
+    std::string Author;
+    std::string Subject;
+    std::string Keywords;
+    std::string Creator;
+    std::time_t Created = 0; // 0: not given
+
+    bool Empty() const {
+        return Title.empty() && Author.empty() && Subject.empty() && Keywords.empty() && Creator.empty() &&
+               Created == 0;
+    }
+};
+
 struct TPdfFinish {
     TPdfOutline Outline;
+    TPdfDocumentInfo Info;
 
-    bool Empty() const { return Outline.Empty(); }
+    bool Empty() const { return Outline.Empty() && Info.Empty(); }
 };
 
 // Rewrites pdf in place with what finish asks for; an empty finish only compacts it. False (pdf
 // untouched, error says why) when it cannot be read back.
 bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error);
+
+// The date as PDF writes it ("D:20260114093000Z") and as XMP does ("2026-01-14T09:30:00Z").
+std::string PdfDate(std::time_t time);
+std::string XmpDate(std::time_t time);
+// The XMP packet of the properties, with the producer the document names.
+std::string XmpPacket(const TPdfDocumentInfo& info, const std::string& producer);
 
 } // namespace pg

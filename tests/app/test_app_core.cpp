@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "LoadPackage.h"
 #include "MainStates.h"
+#include "PGRegistry.h"
 #include "PackagePdf.h"
 #include "Paths.h"
 #include "Prompt.h"
@@ -183,6 +184,31 @@ TEST(PackagePdf, JobOutlineFollowsTheTreeAndTheJobsPages) {
         EXPECT_EQ(OutlineLines(outline), row.Lines) << row.Name;
         EXPECT_EQ(outline.Pages, int(row.Pages.size())) << row.Name;
     }
+}
+
+TEST(PackagePdf, PropertiesOfAPackageAndOfAFile) {
+    auto set = ExampleSet();
+    set->LenderName = "Caf\xE9 Bank";
+    set->PlanCode = "P7";
+    const TPdfDocumentInfo info = PackageDocumentInfo(*set);
+    EXPECT_EQ(info.Title, "WS # 123 - Caf\xC3\xA9 Bank");
+    EXPECT_EQ(info.Author, "Caf\xC3\xA9 Bank");
+    EXPECT_EQ(info.Subject, "Loan documents");
+    EXPECT_EQ(info.Keywords, "Worksheet 123, Plan P7");
+    EXPECT_EQ(info.Creator, "Pagellan " + ProgramVersion());
+    EXPECT_GT(info.Created, 0);
+    // Blank parts are left out; without worksheet and lender the file names the package.
+    set->LenderName.clear();
+    set->PlanCode.clear();
+    EXPECT_EQ(PackageDocumentInfo(*set).Title, "WS # 123");
+    EXPECT_EQ(PackageDocumentInfo(*set).Keywords, "Worksheet 123");
+    set->WorksheetNumber.clear();
+    set->FileName = "/loans/July closing.qdx";
+    EXPECT_EQ(PackageDocumentInfo(*set).Title, "July closing.qdx");
+    EXPECT_EQ(PackageDocumentInfo(*set).Keywords, "");
+    EXPECT_EQ(FileDocumentInfo("/jobs/run 7.pcl").Title, "run 7.pcl");
+    EXPECT_TRUE(FilePdfFinish("/jobs/run 7.pcl").Outline.EveryPage);
+    EXPECT_TRUE(FilePdfFinish("/jobs/run 7.pcl", false).Outline.Empty());
 }
 
 TEST(DocTree, RootCaptionWithPlan) {

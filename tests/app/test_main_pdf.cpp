@@ -131,9 +131,12 @@ TEST(MainWindowPdf, SaveAsPdfWritesEveryPage) {
     EXPECT_EQ(PdfPages(pdf), 10);
     EXPECT_NE(test::RunCommand("pdftotext \"" + pdf + "\" -").Out.find("HARBOR POINT SAVINGS"),
               std::string::npos);
-    // Bookmarks and labels as the tree shows the package.
+    // Bookmarks and labels as the tree shows the package; its properties.
     EXPECT_EQ(test::ReadPdfMarks(pdf),
               test::TreeMarks(main->Tree(), [](const TDocSetForm&) { return true; }));
+    test::ExpectContains(test::RunCommand("pdfinfo \"" + pdf + "\"").Out,
+                         {"Title:           WS # " + main->DocSet()->WorksheetNumber + " - ",
+                          "Subject:         Loan documents\n"});
     ExpectSharedFolderUntouched();
     EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
     // The message window was used and closed again; the capture flags are back.

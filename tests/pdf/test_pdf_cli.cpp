@@ -107,7 +107,7 @@ std::string PdfInfoField(const std::string& pdf, const std::string& field) {
     return out.substr(from, out.find('\n', from) - from);
 }
 
-TEST(CliPdf, BookmarksAndLabelsFollowTheTree) {
+TEST(CliPdf, BookmarksLabelsAndPropertiesFollowTheTree) {
     test::TTempFolder folder("cli-pdf-marks"), temp("cli-pdf-marks-temp");
     const std::string package = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
     // The tree as the program builds it; --selected counts its forms in display order.
@@ -120,17 +120,20 @@ TEST(CliPdf, BookmarksAndLabelsFollowTheTree) {
     ASSERT_EQ(forms.size(), 7u);
     ASSERT_EQ(forms[5]->BorrowerNumber, 2); // the second copy of a form two borrowers share
     const test::TPdfMarks whole = test::TreeMarks(tree, [](const TDocSetForm&) { return true; });
+    const std::string title = "WS # " + set->WorksheetNumber + " - " + set->LenderName;
     const std::string pcl = folder.File("two pages.pcl", kTwoPages);
     const struct {
         const char* Name;
         std::string Input, Options;
         test::TPdfMarks Marks;
+        std::string Title, Author;
     } rows[] = {
-        {"whole package", package, "", whole},
+        {"whole package", package, "", whole, title, set->LenderName},
         {"forms 2 and 6", package, "--selected 2,6",
-         test::TreeMarks(tree, [&](const TDocSetForm& f) { return &f == forms[1] || &f == forms[5]; })},
-        {"no outline", package, "--no-outline", {}},
-        {"plain PCL file", pcl, "", {{"Page 1 @1", "Page 2 @2", "Page 3 @3"}, {}}},
+         test::TreeMarks(tree, [&](const TDocSetForm& f) { return &f == forms[1] || &f == forms[5]; }), title,
+         set->LenderName},
+        {"no outline", package, "--no-outline", {}, title, set->LenderName},
+        {"plain PCL file", pcl, "", {{"Page 1 @1", "Page 2 @2", "Page 3 @3"}, {}}, "two pages.pcl", ""},
     };
     for (const auto& row : rows) {
         const std::string pdf = folder.Path(std::string(row.Name) + ".pdf");
@@ -140,7 +143,13 @@ TEST(CliPdf, BookmarksAndLabelsFollowTheTree) {
             << row.Name;
         EXPECT_TRUE(test::QpdfAccepts(pdf)) << row.Name;
         EXPECT_EQ(test::ReadPdfMarks(pdf), row.Marks) << row.Name;
+        EXPECT_EQ(PdfInfoField(pdf, "Title"), row.Title) << row.Name;
+        EXPECT_EQ(PdfInfoField(pdf, "Author"), row.Author) << row.Name;
+        EXPECT_EQ(PdfInfoField(pdf, "Creator"), "Pagellan " PAGELLAN_PROGRAM_VERSION) << row.Name;
     }
+    EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Subject"), "Loan documents");
+    EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Keywords"),
+              "Worksheet " + set->WorksheetNumber + ", Plan " + set->PlanCode);
     EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Pages"), "10");
     EXPECT_TRUE(Empty(temp.Path()));
 }

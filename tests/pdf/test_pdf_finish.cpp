@@ -1,6 +1,7 @@
 // A converted PDF finished afterwards: bookmarks and page labels as given (kept inside a document
-// of another page count, whose labels are then left out) and one bookmark per page; read back
-// with libqpdf and qpdf.
+// of another page count, whose labels are then left out), one bookmark per page, and the
+// properties in the document information and as XMP metadata; read back with libqpdf, poppler
+// and qpdf.
 
 #include "PclToPdf.h"
 #include "PdfFinish.h"
@@ -9,6 +10,8 @@
 #include "PdfTools.h"
 #include "TestFiles.h"
 #include "TestTables.h"
+
+#include <qpdf/QPDF.hh>
 
 #include <gtest/gtest.h>
 
@@ -49,7 +52,7 @@ TEST(FinishPdf, BookmarksAndLabelsAsGiven) {
     };
     for (const auto& row : rows) {
         std::string pdf = converted, error;
-        ASSERT_TRUE(FinishPdf(pdf, {row.Outline}, error)) << row.Name << ": " << error;
+        ASSERT_TRUE(FinishPdf(pdf, {row.Outline, {}}, error)) << row.Name << ": " << error;
         const std::string path = folder.File("marks.pdf", pdf);
         EXPECT_TRUE(test::QpdfAccepts(path)) << row.Name;
         EXPECT_EQ(test::ReadPdfMarks(path), row.Marks) << row.Name;
@@ -59,6 +62,48 @@ TEST(FinishPdf, BookmarksAndLabelsAsGiven) {
     EXPECT_FALSE(FinishPdf(damaged, {}, error));
     EXPECT_EQ(damaged, "%PDF-1.5 nothing else");
     EXPECT_FALSE(error.empty());
+}
+
+// The XMP packet the document's catalogue names.
+std::string XmpOf(const std::string& path) {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    QPDFObjectHandle metadata = pdf.getRoot().getKey("/Metadata");
+    if (!metadata.isStream())
+        return {};
+    const std::shared_ptr<Buffer> data = metadata.getStreamData();
+    return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+}
+
+TEST(FinishPdf, PropertiesInTheInformationAndAsXmp) {
+    test::TTempFolder folder("pdf-finish-info");
+    std::string pdf = ThreePagePdf(), error;
+    TPdfFinish finish;
+    finish.Info = {"R&D <Loan> é",        "Bank \"One\"", "Loan documents",
+                   "Worksheet 1, Plan P", "Pagellan 9",   1768383000};
+    ASSERT_TRUE(FinishPdf(pdf, finish, error)) << error;
+    const std::string path = folder.File("info.pdf", pdf);
+    EXPECT_TRUE(test::QpdfAccepts(path));
+    const std::string info = test::RunCommand("TZ=UTC pdfinfo -isodates \"" + path + "\"").Out;
+    test::ExpectContains(info, {"Title:           R&D <Loan> é\n", "Author:          Bank \"One\"\n",
+                                "Subject:         Loan documents\n", "Keywords:        Worksheet 1, Plan P\n",
+                                "Creator:         Pagellan 9\n", "CreationDate:    2026-01-14T09:30:00Z\n",
+                                "Metadata Stream: yes\n"});
+
+    const std::string xmp = XmpOf(path);
+    test::ExpectContains(xmp,
+                         {"<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">R&amp;D &lt;Loan&gt; é</rdf:li>",
+                          "<dc:creator><rdf:Seq><rdf:li>Bank &quot;One&quot;</rdf:li>",
+                          "<pdf:Keywords>Worksheet 1, Plan P</pdf:Keywords>",
+                          "<xmp:CreatorTool>Pagellan 9</xmp:CreatorTool>",
+                          "<xmp:CreateDate>2026-01-14T09:30:00Z</xmp:CreateDate>", "<pdf:Producer>cairo"});
+    // Well-formed for an XML reader.
+    const std::string packet = folder.File("xmp.xml", xmp);
+    EXPECT_EQ(
+        test::RunCommand("python3 -c 'import sys, xml.etree.ElementTree as E; E.parse(sys.argv[1])' \"" +
+                         packet + "\" 2>&1")
+            .Status,
+        0);
 }
 
 } // namespace
