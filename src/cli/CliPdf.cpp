@@ -1,7 +1,8 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
 // a PCL file goes to the converter as it is. The PDF gets bookmarks (the tree's forms and
-// borrower copies, or a PCL file's pages) unless --no-outline, and the properties.
+// borrower copies, or a PCL file's pages) unless --no-outline, the properties, and with
+// --fast-web-view is linearised.
 
 #include "CliJob.h"
 #include "CliPrograms.h"
@@ -55,6 +56,7 @@ int RunPdf(const std::vector<std::string>& args) {
     }
     if (HasOption(args, "no-outline"))
         conversion.Finish.Outline = {};
+    conversion.Finish.Linearize = HasOption(args, "fast-web-view");
     return ConvertPCLStringToPDF(pcl, output, conversion) ? 0 : 1;
 }
 

@@ -39,7 +39,7 @@ struct TPdfConversion {
 
     std::string Converter; // the program to copy and run (ConverterBesideExecutable())
     TEventPump Pump;       // called while the converter runs (a window's pump waits for events)
-    // Outline and properties, given to the converter's PDF here (FinishPdf).
+    // Outline, properties and linearisation, given to the converter's PDF here (FinishPdf).
     TPdfFinish Finish;
 };
 

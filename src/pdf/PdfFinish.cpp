@@ -221,6 +221,7 @@ bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error) {
         writer.setObjectStreamMode(qpdf_o_generate);
         // The same pages give the same bytes, run after run.
         writer.setDeterministicID(true);
+        writer.setLinearization(finish.Linearize);
         writer.write();
         const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
         pdf.assign(reinterpret_cast<const char*>(out->getBuffer()), out->getSize());

@@ -1,8 +1,9 @@
 #pragma once
 // What a converted PDF gets afterwards, in the program that asked for it, so that the
-// converter's command line stays as it is: an outline (bookmarks) with page labels, and the
-// document information with the same properties as XMP metadata. The document is read and
-// written again with libqpdf, with object streams as CompactPdf writes them.
+// converter's command line stays as it is: an outline (bookmarks) with page labels, the document
+// information with the same properties as XMP metadata, and on request linearisation ("fast web
+// view") for large documents opened over a network share. The document is read and written
+// again with libqpdf, with object streams as CompactPdf writes them.
 
 #include <ctime>
 #include <string>
@@ -56,8 +57,9 @@ struct TPdfDocumentInfo {
 struct TPdfFinish {
     TPdfOutline Outline;
     TPdfDocumentInfo Info;
+    bool Linearize = false;
 
-    bool Empty() const { return Outline.Empty() && Info.Empty(); }
+    bool Empty() const { return Outline.Empty() && Info.Empty() && !Linearize; }
 };
 
 // Rewrites pdf in place with what finish asks for; an empty finish only compacts it. False (pdf

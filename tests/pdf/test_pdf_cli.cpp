@@ -126,14 +126,15 @@ TEST(CliPdf, BookmarksLabelsAndPropertiesFollowTheTree) {
         const char* Name;
         std::string Input, Options;
         test::TPdfMarks Marks;
-        std::string Title, Author;
+        std::string Title, Author, Optimized;
     } rows[] = {
-        {"whole package", package, "", whole, title, set->LenderName},
+        {"whole package", package, "", whole, title, set->LenderName, "no"},
         {"forms 2 and 6", package, "--selected 2,6",
          test::TreeMarks(tree, [&](const TDocSetForm& f) { return &f == forms[1] || &f == forms[5]; }), title,
-         set->LenderName},
-        {"no outline", package, "--no-outline", {}, title, set->LenderName},
-        {"plain PCL file", pcl, "", {{"Page 1 @1", "Page 2 @2", "Page 3 @3"}, {}}, "two pages.pcl", ""},
+         set->LenderName, "no"},
+        {"no outline", package, "--no-outline", {}, title, set->LenderName, "no"},
+        {"fast web view", package, "--fast-web-view", whole, title, set->LenderName, "yes"},
+        {"plain PCL file", pcl, "", {{"Page 1 @1", "Page 2 @2", "Page 3 @3"}, {}}, "two pages.pcl", "", "no"},
     };
     for (const auto& row : rows) {
         const std::string pdf = folder.Path(std::string(row.Name) + ".pdf");
@@ -146,6 +147,7 @@ TEST(CliPdf, BookmarksLabelsAndPropertiesFollowTheTree) {
         EXPECT_EQ(PdfInfoField(pdf, "Title"), row.Title) << row.Name;
         EXPECT_EQ(PdfInfoField(pdf, "Author"), row.Author) << row.Name;
         EXPECT_EQ(PdfInfoField(pdf, "Creator"), "Pagellan " PAGELLAN_PROGRAM_VERSION) << row.Name;
+        EXPECT_EQ(PdfInfoField(pdf, "Optimized"), row.Optimized) << row.Name;
     }
     EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Subject"), "Loan documents");
     EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Keywords"),

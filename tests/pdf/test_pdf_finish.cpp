@@ -1,7 +1,7 @@
 // A converted PDF finished afterwards: bookmarks and page labels as given (kept inside a document
-// of another page count, whose labels are then left out), one bookmark per page, and the
-// properties in the document information and as XMP metadata; read back with libqpdf, poppler
-// and qpdf.
+// of another page count, whose labels are then left out), one bookmark per page, the properties
+// in the document information and as XMP metadata, and linearisation; read back with libqpdf,
+// poppler and qpdf.
 
 #include "PclToPdf.h"
 #include "PdfFinish.h"
@@ -75,20 +75,22 @@ std::string XmpOf(const std::string& path) {
     return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
 }
 
-TEST(FinishPdf, PropertiesInTheInformationAndAsXmp) {
+TEST(FinishPdf, PropertiesInTheInformationAndAsXmpAndLinearised) {
     test::TTempFolder folder("pdf-finish-info");
     std::string pdf = ThreePagePdf(), error;
     TPdfFinish finish;
     finish.Info = {"R&D <Loan> é",        "Bank \"One\"", "Loan documents",
                    "Worksheet 1, Plan P", "Pagellan 9",   1768383000};
+    finish.Linearize = true;
     ASSERT_TRUE(FinishPdf(pdf, finish, error)) << error;
     const std::string path = folder.File("info.pdf", pdf);
     EXPECT_TRUE(test::QpdfAccepts(path));
+    EXPECT_EQ(test::RunCommand("qpdf --check-linearization \"" + path + "\" >/dev/null 2>&1").Status, 0);
     const std::string info = test::RunCommand("TZ=UTC pdfinfo -isodates \"" + path + "\"").Out;
     test::ExpectContains(info, {"Title:           R&D <Loan> é\n", "Author:          Bank \"One\"\n",
                                 "Subject:         Loan documents\n", "Keywords:        Worksheet 1, Plan P\n",
                                 "Creator:         Pagellan 9\n", "CreationDate:    2026-01-14T09:30:00Z\n",
-                                "Metadata Stream: yes\n"});
+                                "Metadata Stream: yes\n", "Optimized:       yes\n"});
 
     const std::string xmp = XmpOf(path);
     test::ExpectContains(xmp,
