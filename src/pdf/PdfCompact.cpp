@@ -5,7 +5,9 @@
 namespace pg {
 
 bool CompactPdf(std::string& pdf, std::string& error) {
-    return FinishPdf(pdf, TPdfFinish{}, error);
+    TPdfFinish finish;
+    finish.ShareFonts = true;
+    return FinishPdf(pdf, finish, error);
 }
 
 } // namespace pg

@@ -1,5 +1,7 @@
 #include "PdfFinish.h"
 
+#include "PdfFontPrograms.h"
+
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -216,6 +218,8 @@ bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error) {
             WriteOutline(document, finish.Outline, pages);
         if (!finish.Info.Empty())
             WriteInfo(document, finish.Info);
+        if (finish.ShareFonts)
+            ShareFontPrograms(document);
         QPDFWriter writer(document);
         writer.setOutputMemory();
         writer.setObjectStreamMode(qpdf_o_generate);

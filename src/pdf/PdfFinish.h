@@ -58,8 +58,10 @@ struct TPdfFinish {
     TPdfOutline Outline;
     TPdfDocumentInfo Info;
     bool Linearize = false;
+    // One font program per face (PdfFontPrograms.h).
+    bool ShareFonts = false;
 
-    bool Empty() const { return Outline.Empty() && Info.Empty() && !Linearize; }
+    bool Empty() const { return Outline.Empty() && Info.Empty() && !Linearize && !ShareFonts; }
 };
 
 // Rewrites pdf in place with what finish asks for; an empty finish only compacts it. False (pdf

@@ -1,6 +1,7 @@
 #pragma once
-// A PDF's bookmarks and page labels read back with libqpdf, and the bookmarks and labels a
-// document tree gives, so that the two can be compared line by line. Users link libqpdf.
+// A PDF's bookmarks, page labels and font programs read back with libqpdf, and the bookmarks
+// and labels a document tree gives, so that the two can be compared line by line. Users link
+// libqpdf.
 
 #include "DocTree.h"
 #include "PackageText.h"
@@ -10,6 +11,9 @@
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
 #include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,6 +66,37 @@ inline TPdfMarks ReadPdfMarks(const std::string& path) {
                                    (start.isInteger() ? std::to_string(start.getIntValue()) : std::string()));
         }
     return marks;
+}
+
+// The embedded font programs of each face (the font's name without its subset tag), as object
+// numbers.
+inline std::map<std::string, std::set<int>> FontProgramsByFace(const std::string& path) {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    std::map<std::string, std::set<int>> faces;
+    for (QPDFObjectHandle object : pdf.getAllObjects()) {
+        if (!object.isDictionary() || !object.getKey("/Type").isNameAndEquals("/Font") ||
+            !object.getKey("/BaseFont").isName())
+            continue;
+        QPDFObjectHandle descriptor = object.getKey("/FontDescriptor");
+        if (!descriptor.isDictionary())
+            continue;
+        QPDFObjectHandle program = descriptor.getKey("/FontFile2");
+        std::string name = object.getKey("/BaseFont").getName().substr(1);
+        if (name.size() > 7 && name[6] == '+')
+            name = name.substr(7);
+        faces[name].insert(program.isIndirect() ? program.getObjectID() : 0);
+    }
+    return faces;
+}
+
+// The blank-separated words of a text.
+inline std::set<std::string> WordsOf(const std::string& text) {
+    std::set<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        words.insert(word);
+    return words;
 }
 
 // What the tree gives for the forms the filter takes, in display order: a bookmark per form node

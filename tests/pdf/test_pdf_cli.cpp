@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 
 namespace pg {
@@ -154,6 +158,29 @@ TEST(CliPdf, BookmarksLabelsAndPropertiesFollowTheTree) {
               "Worksheet " + set->WorksheetNumber + ", Plan " + set->PlanCode);
     EXPECT_EQ(PdfInfoField(folder.Path("whole package.pdf"), "Pages"), "10");
     EXPECT_TRUE(Empty(temp.Path()));
+}
+
+// The demo's text layer holds every word pagellan-cli text reads from its pages, and every face
+// is embedded once.
+TEST(CliPdf, DemoKeepsWholeWordsAndOneFontProgramPerFace) {
+    test::TTempFolder folder("cli-pdf-words"), temp("cli-pdf-words-temp");
+    const std::string package = std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx";
+    const std::string pdf = folder.Path("demo.pdf");
+    ASSERT_EQ(CliPdf(PAGELLAN_CLI, temp, Quoted(package) + " -o " + Quoted(pdf)).Status, 0);
+    // The text command's own lines ("Form 1 — page 1") name the pages; the rest is their text.
+    std::string text =
+        test::RunCommand(Quoted(PAGELLAN_CLI) + " text " + Quoted(package) + " 2>/dev/null").Out;
+    text = std::regex_replace(text, std::regex("(^|\n)Form [0-9]+ \xE2\x80\x94 page [0-9]+(?=\n)"), "$1");
+    const std::set<std::string> read = test::WordsOf(text), extracted = test::WordsOf(test::PdfText(pdf));
+    ASSERT_GT(read.size(), 300u);
+    std::vector<std::string> missing;
+    std::set_difference(read.begin(), read.end(), extracted.begin(), extracted.end(),
+                        std::back_inserter(missing));
+    EXPECT_TRUE(missing.empty()) << ::testing::PrintToString(missing);
+    const auto faces = test::FontProgramsByFace(pdf);
+    EXPECT_GE(faces.size(), 4u);
+    for (const auto& [face, programs] : faces)
+        EXPECT_EQ(programs.size(), 1u) << face;
 }
 
 TEST(CliPdf, MissingConverterIsReportedAndTheTargetKept) {

@@ -64,6 +64,47 @@ TEST(FinishPdf, BookmarksAndLabelsAsGiven) {
     EXPECT_FALSE(error.empty());
 }
 
+// Characters that a size first shows on a later page, two faces: words stay whole in the text
+// layer, and each face has one font program.
+TEST(PdfFonts, WholeWordsAndOneProgramPerFace) {
+    test::TTempFolder folder("pdf-fonts");
+    const std::string times = "\x1b(8U\x1b(s1p12v0s0b4101T", arial = "\x1b(8U\x1b(s1p10v0s3b4148T";
+    const struct {
+        const char* Name;
+        std::string Pcl;
+        std::string Text;
+    } rows[] = {
+        {"new characters on a later page",
+         "\x1b"
+         "E" +
+             times +
+             "\x1b&a300h300VBorrower owes the Lender money.\f\x1b&a300h300VAssessor's parcel; "
+             "Requester's name, Wyoming.\f",
+         "Borrower owes the Lender money. Assessor's parcel; Requester's name, Wyoming."},
+        {"two faces, three sizes",
+         "\x1b"
+         "E" +
+             times +
+             "\x1b&a300h300VNote of the borrower\x1b(s1p14v0s0b4101T\x1b&a300h500VDEED OF "
+             "TRUST\f" +
+             arial +
+             "\x1b&a300h300VWitness: Jo's \x1b(s1p9v0s3b4148T\x1b&a300h400Vcopy, "
+             "kept.\x1b(s1p12v0s0b4101T\x1b&a300h500VQuick brown fox jumps.\f",
+         "Note of the borrower DEED OF TRUST Witness: Jo's copy, kept. Quick brown fox jumps."},
+    };
+    for (const auto& row : rows) {
+        const TPclToPdfResult result = ConvertPclToPdf(row.Pcl);
+        ASSERT_TRUE(result.Ok) << row.Name;
+        const std::string path = folder.File("fonts.pdf", result.Pdf);
+        EXPECT_TRUE(test::QpdfAccepts(path)) << row.Name;
+        EXPECT_EQ(test::WordsOf(test::PdfText(path)), test::WordsOf(row.Text)) << row.Name;
+        const auto faces = test::FontProgramsByFace(path);
+        EXPECT_GE(faces.size(), 1u) << row.Name;
+        for (const auto& [face, programs] : faces)
+            EXPECT_EQ(programs.size(), 1u) << row.Name << ": " << face;
+    }
+}
+
 // The XMP packet the document's catalogue names.
 std::string XmpOf(const std::string& path) {
     QPDF pdf;

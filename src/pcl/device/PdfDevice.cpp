@@ -475,11 +475,23 @@ struct TPdfDevice::TImpl {
         return false;
     }
     std::map<std::pair<const TPdfFont*, int>, cairo_font_face_t*> Sized;
+    // The advances each sized font carries (0: the face's own), the fonts made so far, and the
+    // fonts a later page replaced (cairo still writes them out for the pages before).
+    std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> SizedAdvances;
+    size_t SizedMade = 0;
+    std::vector<cairo_font_face_t*> Replaced;
+    // Per face, the advance each character had at any size so far, in font units of the cell:
+    // nearly the same at every size, so a size's font takes them for the characters its own
+    // pages have not shown yet.
+    std::map<const TPdfFont*, std::array<uint16_t, 256>> FaceAdvances;
 
     ~TImpl() {
         if (Surface)
             cairo_surface_destroy(Surface);
         for (const auto& [key, face] : Sized)
+            if (face)
+                cairo_font_face_destroy(face);
+        for (cairo_font_face_t* face : Replaced)
             if (face)
                 cairo_font_face_destroy(face);
     }
@@ -547,33 +559,71 @@ struct TPdfDevice::TImpl {
     }
 
     // The page's text fonts at each size, made when a size first appears in the document,
-    // with the advances its characters have on that page.
+    // with the advances its characters have on that page. A later page that brings characters
+    // whose advance the font lacks gets the font again with those added: text extraction reads
+    // a position correction inside a word as a blank.
     void MakeSizedFonts() {
         std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> wanted;
         for (const TOp& op : Ops) {
             const auto* text = std::get_if<TTextOp>(&op);
-            if (!text || Sized.count({text->Font, text->Height}))
+            if (!text)
                 continue;
-            auto& advances = wanted[{text->Font, text->Height}];
+            const std::pair<const TPdfFont*, int> key{text->Font, text->Height};
+            const auto carried = SizedAdvances.find(key);
+            auto& advances =
+                wanted
+                    .try_emplace(key, carried != SizedAdvances.end() ? carried->second
+                                                                     : std::array<uint16_t, 256>{})
+                    .first->second;
+            auto& seen = FaceAdvances[text->Font];
             for (const TPlacedChar& c : text->Chars) {
                 const long units = std::lround(double(c.Advance) * text->Font->Cell.CellUnits / text->Height);
-                if (advances[c.Code] == 0 && units > 0 && units <= 0xFFFF)
+                if (units <= 0 || units > 0xFFFF)
+                    continue;
+                if (advances[c.Code] == 0)
                     advances[c.Code] = uint16_t(units);
+                if (seen[c.Code] == 0)
+                    seen[c.Code] = uint16_t(units);
             }
         }
         for (auto& [key, advances] : wanted) {
-            if (Sized.size() >= kMaxSizedFonts) {
-                // Each sized font is a font program in the document; past this many, the sizes
-                // share the face's own advances (size 0) and cairo corrects the positions.
+            const auto carried = SizedAdvances.find(key);
+            if (Sized.count(key) &&
+                (carried == SizedAdvances.end() || !Lacks(*key.first, carried->second, advances)))
+                continue;
+            if (SizedMade >= kMaxSizedFonts) {
+                // Each sized font is a font in the document; past this many, the sizes share the
+                // face's own advances (size 0) and cairo corrects the positions.
                 const std::pair<const TPdfFont*, int> shared{key.first, 0};
                 if (!Sized.count(shared))
                     Sized[shared] = TPdfFonts::Shared().Sized(*key.first, {});
-                Sized[key] = cairo_font_face_reference(Sized[shared]);
+                if (!Sized.count(key))
+                    Sized[key] = cairo_font_face_reference(Sized[shared]);
                 continue;
             }
             FillFixedPitch(*key.first, advances);
+            // A proportional face's advances scale with its size.
+            const auto& seen = FaceAdvances[key.first];
+            for (size_t code = 0; code < 256; ++code)
+                if (advances[code] == 0)
+                    advances[code] = seen[code];
+            if (Sized.count(key))
+                Replaced.push_back(Sized[key]);
             Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
+            SizedAdvances[key] = advances;
+            ++SizedMade;
         }
+    }
+
+    // Whether a font with the carried advances lacks one the page wants: where it falls back to
+    // the face's own advance and that is shorter by more than a twentieth of an em, the gap
+    // after the character would read as a blank. A longer one only overlaps the next.
+    static bool Lacks(const TPdfFont& font, const std::array<uint16_t, 256>& carried,
+                      const std::array<uint16_t, 256>& wanted) {
+        for (size_t code = 0; code < 256; ++code)
+            if (carried[code] == 0 && wanted[code] > font.Advances[code] + font.UnitsPerEm / 20)
+                return true;
+        return false;
     }
 
     // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
