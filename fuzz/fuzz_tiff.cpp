@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::string error;
-    const pg::TRgbImage image = pg::DecodeBmp(bmp.Bmp, error);
+    const pg::TPagePicture image = pg::DecodeBmp(bmp.Bmp, error);
     const auto width = int32_t(uint8_t(bmp.Bmp[18]) | uint8_t(bmp.Bmp[19]) << 8 | uint8_t(bmp.Bmp[20]) << 16);
     if (image.Empty() || image.Width() != width)
         std::abort();

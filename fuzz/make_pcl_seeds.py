@@ -95,7 +95,18 @@ SEEDS = {
     "hpgl-encoded": hpgl("IN;PA0,10160;PE<\x6f\xde\xbf\xbf\x70\xde:\xc1=\xbf\xbf>\xc3\x7f\xde7\x5f\x60;PE"),
     "hpgl-hostile": hpgl("IN;PA1e300,-1e300;PD-99999999999,99999999999;PM0;PD1,1;PD2,2;FP;CI1e9,0.0001;RA1e12,1e12;"
                          "SC0,0,0,0;PD5,5;IR;PE") + p("~%1B") + b"PD" + b"1," * 500,
+    "hpgl-fills-pens": hpgl("IN;SP1;FT3,100,30;PA1000,1000;RA3000,3000;FT4,0,45;WG500,0,270;FT10,30;TR0;RR500,500;"
+                            "RF1,2,2,1,0,0,1;FT11,1;AC100,100;EA4000,4000;FT22,1;PM0;PD5000,5000,6000,4000;PM2;FP1;"
+                            "PW1.5;LA1,4,2,4,3,7;LT-2,10,1;PD8000,8000,9000,7000;LT99;UL2,0,0;LT2,0.001;PD1,1;"
+                            "IW0,0,5000,5000;SC0,100,0,100,1,20,80;AA50,50,270;BZ10,10,20,0,30,30;IW;"
+                            "PE7>A=_?`_;"),
+    "hpgl-labels": hpgl("IN;SP1;PA1000,8000;LO5;LBcentred\x03LO19;DT*,0;LBoffset*DT;SD1,277,2,1,4,12,7,4148;"
+                        "SA;AD1,277,2,0,3,10,7,48;DI0,1;SI0.4,0.6;SL0.5;ES1,1;LBturned\r\nlines\x03SS;DV1;"
+                        "DR1,1;SR2,3;CP2,1;CP;LBdown\x03LB" + "never ending " * 50),
     "hpgl-fill-no-edges": p("~E~%0BIN;PM0;PA100,100;PM2;FP;PM0;PD100,0,200,0;PM2;FP1;~%0A\f"),
+    "symbol-sets": p("~E~(8U") + bytes(range(0x20, 0x100)) + p("~(10U~(s1p12v0s0b4148T") + bytes(range(0x80, 0x100)) +
+    p("~(12U\x9d~(0N\xe9~(0U\xe9~(19U\x99\xae~(9E\xa3~(1U") + b"~\\" + p("~(8M]R\xc0~(5M\xe5\xd4~(15U*=~(579L\x99") +
+    p("~)8M~)s0p12v0s0b4148Ta\x0e]\x0fb\x0e~&p3X") + b"\x0e\x0f]" + p("~(1023^~(99999U~(-5U\x0f\r\n\f"),
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

@@ -42,10 +42,10 @@ void TieScannerSettingsToScanPlugin() {
     SetScanPluginQuery(ScanPluginLoaded);
 }
 
-TScanSettings SettingScanner() {
+TScanSettings SettingScanner(int32_t userInterface, int32_t paperSize) {
     TScanSettings s;
-    s.UserInterface = 1;
-    s.PaperSize = 0;
+    s.UserInterface = userInterface;
+    s.PaperSize = paperSize;
     s.Dpi = PGRegistry::ScanDPI();
     s.Bright = PGRegistry::ScanBright();
     s.Contrast = PGRegistry::ScanContrast();

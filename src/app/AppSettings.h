@@ -25,9 +25,9 @@ bool StartMultiUserMode();
 void EndMultiUserMode();
 // The scanner settings are kept while the scanning plug-in is loaded.
 void TieScannerSettingsToScanPlugin();
-// The scanner settings handed to the plug-in ("ScanDPI" and the rest). The user-interface and
-// paper-size choices are the options dialog's; until it sets them they are "No" and letter.
-TScanSettings SettingScanner();
+// The scanner settings handed to the plug-in: the options dialog's user-interface choice (0
+// "Yes", 1 "No") and paper size (0 "Letter", 1 "Legal"), then "ScanDPI" and the rest.
+TScanSettings SettingScanner(int32_t userInterface, int32_t paperSize);
 // Where scans go: the "FillDir" folder, or the history folder when that one does not exist.
 std::string ScanTargetFolder();
 

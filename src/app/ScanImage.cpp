@@ -15,7 +15,7 @@ bool IsXmlName(const std::string& path) {
     return UpperCase(ExtensionPart(path)) == "XML";
 }
 
-TRgbImage LoadTiffImage(const std::string& path, std::string& error) {
+TPagePicture LoadTiffImage(const std::string& path, std::string& error) {
     error.clear();
     if (!ScanPluginLoaded())
         return {};
@@ -27,41 +27,6 @@ TRgbImage LoadTiffImage(const std::string& path, std::string& error) {
         return {};
     }
     return DecodeBmp(bitmap->View(), error);
-}
-
-TPageFacts TPicturePageDocument::PageFacts(int page, const TRunOptions& options) {
-    (void)options;
-    TPageFacts facts;
-    if (!HasPage(page))
-        return facts;
-    facts.Width = picture_.Width();
-    facts.Height = picture_.Height();
-    facts.Landscape = facts.Width > facts.Height;
-    // The paper a scanned page goes on: legal when it is at most 0.65 times as wide as high.
-    facts.Letter = facts.Height == 0 || double(facts.Width) / facts.Height > 0.65;
-    return facts;
-}
-
-TPageFacts TPicturePageDocument::RunPage(int page, TPCLDevice& device, const TRunOptions& options) {
-    device.StartPage(picture_.Width(), picture_.Height());
-    if (!HasPage(page) || picture_.Empty())
-        return PageFacts(page, options);
-    TPicture picture;
-    picture.Pixels = {picture_.Data(), picture_.Stride() * size_t(picture_.Height())};
-    picture.Width = picture_.Width();
-    picture.Height = picture_.Height();
-    picture.Stride = picture_.Stride();
-    picture.Bilevel = picture_.Monochrome;
-    device.DrawPicture(0, 0, picture);
-    return PageFacts(page, options);
-}
-
-TPageDocumentTraits TPicturePageDocument::Traits() const {
-    TPageDocumentTraits traits;
-    traits.Navigable = false;
-    traits.Annotations = false;
-    traits.Pictures = true;
-    return traits;
 }
 
 void RegisterTiffPageDocuments(const std::string& pluginFolder) {
@@ -76,7 +41,7 @@ void RegisterTiffPageDocuments(const std::string& pluginFolder) {
                 "The scanning plug-in (libPagellanScan.so) is not installed; " + path + " cannot be shown.";
             return nullptr;
         }
-        TRgbImage picture = LoadTiffImage(path, error);
+        TPagePicture picture = LoadTiffImage(path, error);
         if (picture.Empty())
             return nullptr;
         return std::make_unique<TPicturePageDocument>(std::move(picture));

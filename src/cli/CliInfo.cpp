@@ -8,6 +8,8 @@
 #include "PackageFile.h"
 #include "PackageText.h"
 #include "PageDocument.h"
+#include "Paths.h"
+#include "PrinterLanguage.h"
 #include "Quodex.h"
 #include "Sha256.h"
 #include "Strings.h"
@@ -172,8 +174,8 @@ void PrintSummary(std::ostream& out, TDocSet& set) {
         out << "Error: " << text(e.Error ? e.Error->DisplayText() : e.Text) << '\n';
 }
 
-// What a loose file (plain PCL) has: its pages, each with its size and orientation as the page
-// window shows it. It has no forms, so asking for their order is refused.
+// What a loose file (a printer file) has: its language and its pages, each with its size and
+// orientation as the page window shows it. It has no forms, so asking for their order is refused.
 int InfoOfLooseFile(const std::string& path, const std::vector<std::string>& args) {
     if (HasOption(args, "reorder")) {
         std::cerr << path << " is not a package: --reorder orders a package's forms\n";
@@ -186,19 +188,27 @@ int InfoOfLooseFile(const std::string& path, const std::vector<std::string>& arg
         return 1;
     }
     const bool json = HasOption(args, "json");
+    std::string bytes, readError;
+    ReadFileBytes(path, bytes, readError);
+    const std::string language = JobLanguagesText(SplitPrinterLanguages(bytes));
     TJsonWriter writer;
     writer.BeginObject();
     writer.Member("File", path);
+    writer.Member("Language", language);
     writer.Member("Package", false);
     writer.Member("PageCount", int32_t(document->PageCount()));
     writer.Key("Pages");
     writer.BeginArray();
     if (!json)
-        std::cout << "File: " << path << " (not a package)\nPages: " << document->PageCount() << '\n';
+        std::cout << "File: " << path << " (not a package)\nLanguage: " << language
+                  << "\nPages: " << document->PageCount() << '\n';
     for (int page = 1; page <= document->PageCount(); ++page) {
         const TPageFacts facts = document->PageFacts(page);
         // The page as the page window draws it: its size, paper and orientation.
-        const char* paper = facts.Letter ? "letter" : "legal";
+        const std::string paper = facts.Letter ? "letter"
+                                  : facts.PaperCode.empty() || facts.PaperCode == "LGL"
+                                      ? "legal"
+                                      : LowerCase(facts.PaperCode);
         const char* orientation = facts.Landscape ? "landscape" : "portrait";
         writer.BeginObject();
         writer.Member("Page", int32_t(page));

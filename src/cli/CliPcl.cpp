@@ -1,12 +1,14 @@
 // pages, split and reemit: the PCL interpreter's page splitting and re-emission from the
-// command line.
+// command line; pages also counts the pages of files in PCL XL.
 
 #include "CliPackage.h"
 #include "Command.h"
 #include "PCLParse.h"
 #include "PackageExtensions.h"
 #include "PackageFile.h"
+#include "PageDocument.h"
 #include "Paths.h"
+#include "PrinterLanguage.h"
 #include "Strings.h"
 
 #include <filesystem>
@@ -22,6 +24,26 @@ std::unique_ptr<TPCLBuffer> ParsedFile(const std::string& path, bool keepPageEje
     buffer->LoadFromFile(path);
     buffer->Parse();
     return buffer;
+}
+
+// Whether the file is PCL 5 alone (or cannot be read, which the interpreter reports as ever).
+bool IsPcl5File(const std::string& path) {
+    std::string bytes, error;
+    if (!ReadFileBytes(path, bytes, error))
+        return true;
+    const std::vector<TLanguageSegment> segments = SplitPrinterLanguages(bytes);
+    return segments.size() <= 1 && (segments.empty() || segments[0].Language == TPrinterLanguage::Pcl5);
+}
+
+// split and reemit work on PCL 5; another language is refused with its name.
+bool RefusedForSplitting(const std::string& path, const std::string& command) {
+    if (IsPcl5File(path))
+        return false;
+    std::string bytes, error;
+    ReadFileBytes(path, bytes, error);
+    const std::vector<TLanguageSegment> segments = SplitPrinterLanguages(bytes);
+    std::cerr << path << " is " << JobLanguagesText(segments) << ": " << command << " works on PCL 5 files\n";
+    return true;
 }
 
 // Writes the file whole or not at all; an existing file that may not be written is refused.
@@ -66,6 +88,17 @@ int RunPages(const std::vector<std::string>& args) {
     }
     if (IsPackageExtension(std::filesystem::path(files[0]).extension().string()))
         return PrintPackagePages(files[0]);
+    // A file in another language than PCL 5 is counted by the document of its language.
+    if (!IsPcl5File(files[0])) {
+        std::string error;
+        const std::unique_ptr<TPageDocument> document = OpenPageDocument(files[0], error);
+        if (!document) {
+            std::cerr << error << '\n';
+            return 1;
+        }
+        std::cout << document->PageCount() << '\n';
+        return 0;
+    }
     std::cout << ParsedFile(files[0])->GetPageCount() << '\n';
     return 0;
 }
@@ -76,6 +109,8 @@ int RunSplit(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli split FILE.pcl OUTDIR\n";
         return 2;
     }
+    if (RefusedForSplitting(files[0], "split"))
+        return 1;
     auto buffer = ParsedFile(files[0]);
     const std::filesystem::path dir = files[1];
     std::filesystem::create_directories(dir);
@@ -106,6 +141,8 @@ int RunReemit(const std::vector<std::string>& args) {
         std::cerr << "usage: pagellan-cli reemit FILE.pcl -o OUT.pcl\n";
         return 2;
     }
+    if (RefusedForSplitting(files[0], "reemit"))
+        return 1;
     auto buffer = ParsedFile(files[0], true);
     return WriteOutput(target, buffer->GetOutput().View()) ? 0 : 1;
 }

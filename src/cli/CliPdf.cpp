@@ -1,8 +1,9 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
-// a PCL file goes to the converter as it is. The PDF gets bookmarks (the tree's forms and
-// borrower copies, or a PCL file's pages) unless --no-outline, the properties, and with
-// --fast-web-view is linearised.
+// a printer file goes to the converter as it is (PCL 5 or PCL XL; any other language is
+// refused with its name). The PDF gets bookmarks (the tree's forms and borrower copies, or a
+// printer file's pages) unless --no-outline, the properties, and with --fast-web-view is
+// linearised.
 
 #include "CliJob.h"
 #include "CliPrograms.h"
@@ -10,6 +11,7 @@
 #include "PackagePdf.h"
 #include "Paths.h"
 #include "PdfConversion.h"
+#include "PrinterLanguage.h"
 #include "Strings.h"
 
 #include <stdlib.h>
@@ -50,6 +52,11 @@ int RunPdf(const std::vector<std::string>& args) {
         std::string error;
         if (!ReadFileBytes(files[0], pcl, error)) {
             std::cerr << "pagellan-cli pdf: cannot read " << files[0] << ": " << error << '\n';
+            return 1;
+        }
+        if (const std::string refusal = UndrawnLanguageMessage(SplitPrinterLanguages(pcl));
+            !refusal.empty()) {
+            std::cerr << refusal << '\n';
             return 1;
         }
         conversion.Finish = FilePdfFinish(files[0]);

@@ -43,7 +43,8 @@ inline constexpr char kDownloadUsage[] = "download URL -o FILE   fetch a file by
 inline constexpr char kWebDocsUsage[] =
     "webdocs CODE [--pass-phrase TEXT] [--server URL] -o FILE.qdx   fetch a package from the WebDocs service";
 inline constexpr char kUpdateUsage[] =
-    "update [--check] [--install] [--list URL]   compare the version list with what is installed; "
-    "with --install, download and unpack the update";
+    "update [--check] [--install] [--list URL] [--program PATH]   compare the version list with what is "
+    "installed (PATH: the desktop program, default pagellan beside this program); with --install, download "
+    "and unpack the update";
 
 } // namespace pg::cli

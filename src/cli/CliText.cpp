@@ -4,7 +4,6 @@
 
 #include "CliPages.h"
 #include "Command.h"
-#include "PackageText.h"
 #include "PageText.h"
 #include "Strings.h"
 
@@ -16,11 +15,11 @@ namespace {
 
 constexpr char kUsage[] = "text INPUT [--form N] [--page N]   print the text of pages in reading order";
 
-// Prints the page's lines (package text as UTF-8) under its heading, a blank line after.
+// Prints the page's lines (UTF-8) under its heading, a blank line after.
 void PrintPage(const TCliPages& source, int page, const std::string& heading) {
     std::cout << heading << '\n';
     for (const TTextLine& line : PageTextLines(*source.Document(), page))
-        std::cout << PackageTextToUtf8(line.Text()) << '\n';
+        std::cout << line.Text() << '\n';
     std::cout << '\n';
 }
 

@@ -2,6 +2,7 @@
 // retrieval code, through the same transfer engine and stored proxy and certificate settings
 // as the program's web window.
 
+#include "CliDesktopProgram.h"
 #include "CliPrograms.h"
 #include "Command.h"
 #include "HLWWebCopy.h"
@@ -144,7 +145,9 @@ int Update(const std::vector<std::string>& args) {
     const std::string folder = ProgramFolderOfUs();
     const std::string data = AppDataFolder();
     TInstalled installed;
-    installed.Program = ReadFileVersion("/proc/self/exe");
+    // The program the list calls by the application name is the desktop program, not this one.
+    const std::string program = DesktopProgram(args);
+    installed.Program = ReadFileVersion(program);
     installed.ScanPlugin = InstalledPlugin(folder + "libPagellanScan.so");
     installed.DatabasePlugin = InstalledPlugin(folder + "libPagellanDB.so");
     installed.PatchHelper = ReadFileVersion(data + "Patch");
@@ -154,7 +157,7 @@ int Update(const std::vector<std::string>& args) {
         std::cerr << d.Error << '\n';
         return 1;
     }
-    std::cout << "installed: " << installed.Program << '\n';
+    std::cout << "installed: " << installed.Program << " (" << program << ")\n";
     std::cout << "program: " << (d.ProgramCurrent ? "current" : d.PatchUpdate ? "patch" : "full") << '\n';
     std::cout << "outdated plug-ins: " << d.OutdatedPlugins << '\n';
     for (const std::string& h : d.Helpers)
@@ -180,8 +183,7 @@ int Update(const std::vector<std::string>& args) {
     TInstallPlan plan;
     plan.UpdateFolder = ProgramDataFolder();
     plan.AppDataFolder = data;
-    // The program the list calls by the application name: the desktop program beside us.
-    plan.Executable = folder + "pagellan";
+    plan.Executable = program;
     plan.FullUpdate = d.FullUpdate;
     plan.PatchUpdate = d.PatchUpdate;
     plan.PluginUpdate = d.OutdatedPlugins > 0;

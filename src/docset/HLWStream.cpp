@@ -409,4 +409,38 @@ std::string MacroClose(int id) {
     return MacroSelect(id) + "\x1b&f8X";
 }
 
+std::string EmbeddedPdfText(std::string_view pdf) {
+    return MacroBegin(kMacroEmbeddedPdf) + "\x1b&p" + std::to_string(pdf.size()) + "X" + std::string(pdf) +
+           MacroEnd(kMacroEmbeddedPdf);
+}
+
+std::string TakeEmbeddedPdfs(std::string_view pcl, std::vector<TEmbeddedPdf>& pages) {
+    const std::string begin = MacroBegin(kMacroEmbeddedPdf) + "\x1b&p";
+    const std::string end = MacroEnd(kMacroEmbeddedPdf);
+    std::string out;
+    size_t from = 0;
+    for (size_t at = pcl.find(begin); at != std::string_view::npos; at = pcl.find(begin, at + 1)) {
+        size_t digits = at + begin.size();
+        size_t count = 0;
+        bool number = false;
+        // Far more digits than any length would take: the text is not ours.
+        while (digits < pcl.size() && digits - at - begin.size() < 12 && pcl[digits] >= '0' &&
+               pcl[digits] <= '9') {
+            count = count * 10 + size_t(pcl[digits++] - '0');
+            number = true;
+        }
+        if (!number || digits >= pcl.size() || pcl[digits] != 'X')
+            continue;
+        const size_t data = digits + 1;
+        if (count > pcl.size() - data || pcl.substr(data + count, end.size()) != end)
+            continue;
+        out.append(pcl.substr(from, at - from));
+        pages.push_back({out.size(), std::string(pcl.substr(data, count))});
+        from = data + count + end.size();
+        at = from - 1;
+    }
+    out.append(pcl.substr(from));
+    return out;
+}
+
 } // namespace pg

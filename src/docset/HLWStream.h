@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pg {
 
@@ -101,5 +102,20 @@ inline constexpr int kMacroAnnotation = 10001;
 inline constexpr int kMacroVivaformData = 10002;
 inline constexpr int kMacroTesselonFill = 10003;
 inline constexpr int kMacroDeletedPage = 10004;
+inline constexpr int kMacroEmbeddedPdf = 10005;
+
+// A page that is no PCL (a Vivaform page laid out by the browser engine) in a captured print
+// job, for the PDF converter to put in its place: the PDF's bytes as transparent data
+// (ESC&p<n>X) inside a macro definition that is deleted again, so anything that reads the job
+// as PCL passes over them.
+std::string EmbeddedPdfText(std::string_view pdf);
+
+struct TEmbeddedPdf {
+    size_t At = 0;   // where it stood in the PCL without the embedded pages
+    std::string Pdf; // its bytes
+};
+// The PCL without its embedded pages, which go to pages in the order they stood. Damaged
+// embedding text (a count that runs past the end) is left in the PCL as it is.
+std::string TakeEmbeddedPdfs(std::string_view pcl, std::vector<TEmbeddedPdf>& pages);
 
 } // namespace pg

@@ -261,6 +261,7 @@ void TMailClient::Finish(int curlResult) {
     replyCode_ = int(code);
     const TMailRequest request = running_;
     running_ = TMailRequest::None;
+    result_ = curlResult;
     const bool failed = curlResult != CURLE_OK;
     if (failed)
         error_ = curl_->Error[0] ? std::string(curl_->Error) : curl_easy_strerror(CURLcode(curlResult));
@@ -288,6 +289,18 @@ void TMailClient::Finish(int curlResult) {
     }
     if (Events.RequestDone)
         Events.RequestDone(request, failed, replyCode_);
+}
+
+bool TMailClient::ServerNotReached() const {
+    switch (result_) {
+    case CURLE_URL_MALFORMAT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+        return true;
+    default:
+        return Account.Host.empty();
+    }
 }
 
 void TMailClient::Quit() {

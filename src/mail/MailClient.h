@@ -65,6 +65,9 @@ public:
     // Whether the session runs over TLS (STARTTLS).
     bool Encrypted() const { return encrypted_; }
     std::string ErrorMessage() const { return error_; }
+    // Whether the last request failed before any server answered at that address (no such
+    // host, nothing listening, no answer in time), rather than for what a server said or sent.
+    bool ServerNotReached() const;
     std::string LastResponse() const { return lastResponse_; }
     int LastReplyCode() const { return replyCode_; }
     // Connections curl opened since the client was made (a reused session does not add one).
@@ -86,6 +89,7 @@ private:
     bool loggingIn_ = false; // the second round of Connect: a new session with AUTH
     bool hideOut_ = false;   // AUTH exchange in progress: outgoing lines are not shown
     std::string error_;
+    int result_ = 0; // libcurl's result of the last request
     std::string lastResponse_;
     std::string pendingIn_, pendingOut_;
     int replyCode_ = 0;

@@ -122,8 +122,13 @@ TMailResult TMailSession::Send(const TMailSetup& setup, const TMailDraft& draft)
         result.Field = "CC";
         return fail(TMailOutcome::InvalidAddress, "Invalid email address");
     }
-    if (!SetUpEmailConnections(setup))
-        return fail(TMailOutcome::NoSmtpConnection, "Email NOT sent.  Invalid outgoing (SMTP) address.");
+    if (!SetUpEmailConnections(setup)) {
+        if (smtp_.ServerNotReached())
+            return fail(TMailOutcome::NoSmtpConnection, "Email NOT sent.  Invalid outgoing (SMTP) address.");
+        return fail(TMailOutcome::SmtpConnectFailed, "Email NOT sent.  " + smtp_.ErrorMessage());
+    }
+    if (OnGreeted)
+        OnGreeted();
     sending_ = true;
 
     TMailMessage& m = smtp_.Message;

@@ -45,11 +45,12 @@ struct TMailDraft {
 
 enum class TMailOutcome {
     Sent,
-    InvalidAddress,   // "Invalid email address"
-    NoSmtpConnection, // "Email NOT sent.  Invalid outgoing (SMTP) address."
-    NoPop3Connection, // "Unable to make POP3 connection"
-    SmtpError,        // "SMTP error. Email not sent"
-    Refused,          // the server refused the message: Text says why
+    InvalidAddress,    // "Invalid email address"
+    NoSmtpConnection,  // "Email NOT sent.  Invalid outgoing (SMTP) address."
+    SmtpConnectFailed, // the server was reached but no session came of it: Text says why
+    NoPop3Connection,  // "Unable to make POP3 connection"
+    SmtpError,         // "SMTP error. Email not sent"
+    Refused,           // the server refused the message: Text says why
 };
 
 struct TMailResult {
@@ -77,8 +78,12 @@ public:
     TEventPump Pump;
     std::function<void(const std::string& line)> OnDisplay;
     std::function<void(int percent)> OnProgress;
+    // The server greeted: the send goes ahead (a window keeps what the user typed from here).
+    std::function<void()> OnGreeted;
 
-    // The whole send: address checks, connections (made once, then reused), the message.
+    // The whole send: address checks, connections (made once, then reused), the message. A
+    // connection that fails at an address that answers nothing is NoSmtpConnection; one that
+    // fails for another reason (a certificate not trusted, encryption refused) says that reason.
     TMailResult Send(const TMailSetup& setup, const TMailDraft& draft);
     // Connects POP3 (when a host is set) and SMTP when not connected; whether SMTP is.
     bool SetUpEmailConnections(const TMailSetup& setup);

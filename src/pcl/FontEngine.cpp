@@ -51,6 +51,8 @@ struct TFace {
     // Windows cell metrics in font units: the platform sizes a font by ascent + descent.
     int CellUnits = 1;
     int AscentUnits = 1;
+    // For characters this face lacks, the face that has them (nullptr: none has).
+    std::unordered_map<uint32_t, const TFace*> Fallbacks;
 };
 
 // Characters above this cell height (480 points) are not drawn: a hostile stream could make
@@ -63,15 +65,18 @@ using TFaceKey = std::tuple<std::string, bool, bool>;
 struct TCharKey {
     const TFace* Face;
     int Height;
-    uint8_t Code;
+    uint32_t Char;
     bool operator==(const TCharKey&) const = default;
 };
 
 struct TCharKeyHash {
     size_t operator()(const TCharKey& k) const {
-        return std::hash<const void*>()(k.Face) ^ (size_t(k.Height) << 8 | k.Code) * 0x9E3779B97F4A7C15ull;
+        return std::hash<const void*>()(k.Face) ^ (size_t(k.Height) << 21 | k.Char) * 0x9E3779B97F4A7C15ull;
     }
 };
+
+// A fallback face by its file and the style to synthesise.
+using TFileKey = std::tuple<std::string, int, bool, bool>;
 
 } // namespace
 
@@ -83,6 +88,7 @@ const std::vector<std::string>& InstalledFontFamilies() {
 struct TFontEngine::TImpl {
     FT_Library Library = nullptr;
     std::map<TFaceKey, std::unique_ptr<TFace>> Faces;
+    std::map<TFileKey, std::unique_ptr<TFace>> FallbackFaces;
     std::map<std::string, FT_Face> FaceFiles; // by file and index; owns the FT faces
     std::unordered_map<TCharKey, TCharCoverage, TCharKeyHash> Chars;
     size_t CachedBytes = 0;
@@ -108,14 +114,11 @@ struct TFontEngine::TImpl {
         return face;
     }
 
-    std::unique_ptr<TFace> Match(const std::string& family, bool bold, bool italic) {
+    std::unique_ptr<TFace> Open(const TFontFile& file) {
         auto face = std::make_unique<TFace>();
-        TFontFile file;
-        if (MatchFontFile(family, bold, italic, file)) {
-            face->Face = OpenFile(file.Path, file.Index);
-            face->Embolden = file.Embolden;
-            face->Oblique = file.Oblique;
-        }
+        face->Face = OpenFile(file.Path, file.Index);
+        face->Embolden = file.Embolden;
+        face->Oblique = file.Oblique;
         if (face->Face) {
             FT_Select_Charmap(face->Face, FT_ENCODING_UNICODE);
             const TCellMetrics cell = CellMetricsOf(face->Face);
@@ -125,32 +128,59 @@ struct TFontEngine::TImpl {
         return face;
     }
 
-    const TFace* FindFace(const TDeviceFont& font) {
+    TFace* FindFace(const TDeviceFont& font) {
         TFaceKey key{font.Family, font.Bold, font.Italic};
         auto it = Faces.find(key);
-        if (it == Faces.end())
-            it = Faces.emplace(std::move(key), Match(font.Family, font.Bold, font.Italic)).first;
+        if (it == Faces.end()) {
+            TFontFile file;
+            auto face = MatchFontFile(font.Family, font.Bold, font.Italic, file) ? Open(file)
+                                                                                 : std::make_unique<TFace>();
+            it = Faces.emplace(std::move(key), std::move(face)).first;
+        }
         return it->second->Face ? it->second.get() : nullptr;
     }
 
-    bool RenderChar(const TFace& face, int height, uint8_t code, TCharCoverage& out) {
-        FT_Face ft = face.Face;
+    // The face that draws ch for text in font, whose own face is face: that face when it has
+    // the character, else the face fontconfig finds for it; nullptr when no font has it.
+    const TFace* GlyphFace(TFace& face, const TDeviceFont& font, uint32_t ch) {
+        if (ch == 0 || FT_Get_Char_Index(face.Face, ch) != 0)
+            return &face;
+        auto known = face.Fallbacks.find(ch);
+        if (known != face.Fallbacks.end())
+            return known->second;
+        const TFace* fallback = nullptr;
+        TFontFile file;
+        if (MatchFallbackFontFile(font.Family, font.Bold, font.Italic, ch, file)) {
+            TFileKey key{file.Path, file.Index, file.Embolden, file.Oblique};
+            auto it = FallbackFaces.find(key);
+            if (it == FallbackFaces.end())
+                it = FallbackFaces.emplace(std::move(key), Open(file)).first;
+            if (it->second->Face && FT_Get_Char_Index(it->second->Face, ch) != 0)
+                fallback = it->second.get();
+        }
+        face.Fallbacks.emplace(ch, fallback);
+        return fallback;
+    }
+
+    // The character drawn by glyphs (its own face or a fallback) at the size and on the
+    // baseline of face, so that a character from another font stands in line with the text.
+    bool RenderChar(const TFace& face, const TFace& glyphs, int height, uint32_t ch, TCharCoverage& out) {
+        FT_Face ft = glyphs.Face;
         // The em that gives the requested cell height, in 26.6 pixels.
-        const double em = double(height) * ft->units_per_EM / face.CellUnits;
+        const double em = double(height) * face.Face->units_per_EM / face.CellUnits;
         FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_NOMINAL, 0, FT_Long(std::lround(em * 64)), 0, 0};
         if (FT_Request_Size(ft, &request) != 0)
             return false;
-        const uint32_t cp = WindowsCodePoint(code);
-        if (cp == 0 || FT_Load_Char(ft, cp, FT_LOAD_DEFAULT) != 0)
+        if (ch == 0 || FT_Load_Char(ft, ch, FT_LOAD_DEFAULT) != 0)
             return false;
-        if (face.Oblique)
+        if (glyphs.Oblique)
             FT_GlyphSlot_Oblique(ft->glyph);
-        if (face.Embolden)
+        if (glyphs.Embolden)
             FT_GlyphSlot_Embolden(ft->glyph);
         if (FT_Render_Glyph(ft->glyph, FT_RENDER_MODE_NORMAL) != 0)
             return false;
         const FT_Bitmap& bitmap = ft->glyph->bitmap;
-        const int baseline = int(std::lround(em * face.AscentUnits / ft->units_per_EM));
+        const int baseline = int(std::lround(em * face.AscentUnits / face.Face->units_per_EM));
         out.OffsetX = ft->glyph->bitmap_left;
         out.OffsetY = baseline - ft->glyph->bitmap_top;
         out.Width = int(bitmap.width);
@@ -194,19 +224,23 @@ size_t TFontEngine::CachedCharCount() const {
 
 // The character's image: from the cache (rendered and kept on a miss), or rendered into
 // scratch when caching is off; nullptr when the character has none. Called under the lock.
-const TCharCoverage* TFontEngine::Find(const TDeviceFont& font, uint8_t code, TCharCoverage& scratch) {
+const TCharCoverage* TFontEngine::Find(const TDeviceFont& font, uint32_t ch, TCharCoverage& scratch) {
     if (font.Height <= 0 || font.Height > kMaxCellHeight || !impl_->Library)
         return nullptr;
-    const TFace* face = impl_->FindFace(font);
+    TFace* face = impl_->FindFace(font);
     if (!face)
         return nullptr;
+    const auto render = [&](TCharCoverage& out) {
+        const TFace* glyphs = impl_->GlyphFace(*face, font, ch);
+        return glyphs && impl_->RenderChar(*face, *glyphs, font.Height, ch, out);
+    };
     if (!impl_->Caching)
-        return impl_->RenderChar(*face, font.Height, code, scratch) ? &scratch : nullptr;
-    const TCharKey key{face, font.Height, code};
+        return render(scratch) ? &scratch : nullptr;
+    const TCharKey key{face, font.Height, ch};
     auto it = impl_->Chars.find(key);
     if (it == impl_->Chars.end()) {
         TCharCoverage image;
-        if (!impl_->RenderChar(*face, font.Height, code, image))
+        if (!render(image))
             image = TCharCoverage{}; // remembered as having no image
         if (impl_->CachedBytes + image.Coverage.size() > kMaxCachedBytes) {
             impl_->Chars.clear();
@@ -220,9 +254,9 @@ const TCharCoverage* TFontEngine::Find(const TDeviceFont& font, uint8_t code, TC
     return &it->second;
 }
 
-bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) {
+bool TFontEngine::Render(const TDeviceFont& font, uint32_t ch, TCharCoverage& out) {
     std::lock_guard guard(impl_->Lock);
-    const TCharCoverage* image = Find(font, code, out);
+    const TCharCoverage* image = Find(font, ch, out);
     if (!image)
         return false;
     if (image != &out)
@@ -230,11 +264,11 @@ bool TFontEngine::Render(const TDeviceFont& font, uint8_t code, TCharCoverage& o
     return true;
 }
 
-bool TFontEngine::Use(const TDeviceFont& font, uint8_t code,
+bool TFontEngine::Use(const TDeviceFont& font, uint32_t ch,
                       const std::function<void(const TCharCoverage&)>& use) {
     std::lock_guard guard(impl_->Lock);
     TCharCoverage scratch;
-    const TCharCoverage* image = Find(font, code, scratch);
+    const TCharCoverage* image = Find(font, ch, scratch);
     if (!image)
         return false;
     // Under the lock: the cache may drop the image as soon as another thread renders.
@@ -242,10 +276,10 @@ bool TFontEngine::Use(const TDeviceFont& font, uint8_t code,
     return true;
 }
 
-int TFontEngine::Advance(const TDeviceFont& font, uint8_t code) {
+int TFontEngine::Advance(const TDeviceFont& font, uint32_t ch) {
     std::lock_guard guard(impl_->Lock);
     TCharCoverage scratch;
-    const TCharCoverage* image = Find(font, code, scratch);
+    const TCharCoverage* image = Find(font, ch, scratch);
     return image ? image->Advance : 0;
 }
 

@@ -3,7 +3,9 @@
 // through fontconfig ("Arial", "Times New Roman" and "Courier New" resolve to their metric
 // twins, the Liberation faces), the face is sized by its cell height the way the platform
 // sizes a font by a positive height, and characters are rendered by FreeType as 8-bit
-// coverage. Rendered characters are cached per face, size and character code.
+// coverage. A character the face lacks comes from the font fontconfig finds for it, at the
+// face's size and on its baseline. Rendered characters are cached per face, size and
+// character.
 //
 // One engine serves every interpreter of the process (Shared()); it is safe to use from
 // several threads.
@@ -31,10 +33,10 @@ public:
 
     static TFontEngine& Shared();
 
-    bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) override;
+    bool Render(const TDeviceFont& font, uint32_t ch, TCharCoverage& out) override;
     // Measure and lend images from the cache without copying them.
-    int Advance(const TDeviceFont& font, uint8_t code) override;
-    bool Use(const TDeviceFont& font, uint8_t code,
+    int Advance(const TDeviceFont& font, uint32_t ch) override;
+    bool Use(const TDeviceFont& font, uint32_t ch,
              const std::function<void(const TCharCoverage&)>& use) override;
 
     // Without the cache every character is rendered anew (to measure what the cache saves).
@@ -43,7 +45,7 @@ public:
 
 private:
     struct TImpl;
-    const TCharCoverage* Find(const TDeviceFont& font, uint8_t code, TCharCoverage& scratch);
+    const TCharCoverage* Find(const TDeviceFont& font, uint32_t ch, TCharCoverage& scratch);
     std::unique_ptr<TImpl> impl_;
 };
 

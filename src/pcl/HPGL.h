@@ -1,13 +1,15 @@
 #pragma once
 // The HP-GL/2 plotter inside PCL: the state it keeps between HP-GL/2 stretches of a page and
-// the runner that reads one stretch of instructions and draws it through the output device as
-// lines and filled polygons. Labels (LB) are read past and not drawn: the forms and drivers that
-// plot use PCL text for words, and a label drawn in a substitute font would be further from
-// the printed page than no label.
+// the runner that reads one stretch of instructions and draws it through the output device:
+// lines with the pen's width, ends, joins and line type; polygons filled solid, shaded,
+// hatched, with a raster fill or a PCL pattern; and labels in the stick font (drawn as
+// strokes) or in a PCL font (drawn as text).
 
 #include "PCLDevice.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +18,25 @@ namespace pg {
 struct THPGLPoint {
     double X = 0;
     double Y = 0;
+};
+
+// A font as SD and AD describe it (kind 1 symbol set, 2 spacing, 3 pitch, 4 height in
+// points, 5 posture, 6 stroke weight, 7 typeface).
+struct THPGLFontSpec {
+    int SymbolSet = 277;
+    bool Proportional = false;
+    double Pitch = 9;
+    double Height = 11.5;
+    int Posture = 0;
+    int Weight = 0;
+    int Typeface = 48; // the stick font
+};
+
+// A user-defined raster fill (RF): pen numbers, row by row.
+struct THPGLRasterFill {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pens;
 };
 
 struct THPGLState {
@@ -30,24 +51,79 @@ struct THPGLState {
     // Scaling points and user scaling (SC); plotter units (1/1016 inch) from the frame's
     // lower left corner, y upwards, in the rotated system.
     THPGLPoint P1, P2;
-    bool Scaled = false;
-    bool PointFactor = false;
+    // SC: 0 none; 1 anisotropic, 2 isotropic, 3 point factor.
+    int ScaleKind = 0;
     double XMin = 0, XMax = 1, YMin = 0, YMax = 1;
+    double IsoLeft = 50, IsoBottom = 50; // isotropic: where the spare room goes, percent
     int Rotation = 0;
+    // IW: the soft-clip window in plotter units (when set).
+    bool Window = false;
+    THPGLPoint WindowLow, WindowHigh;
     // The pen in plotter units.
     THPGLPoint Pen;
     bool PenDown = false;
     bool Relative = false;
     int SelectedPen = 1;
-    double PenWidth = 0.35; // millimetres, or percent of the P1-P2 diagonal (WU1)
+    double PenWidth = 0.35;          // millimetres, or percent of the P1-P2 diagonal (WU1)
+    std::map<int, double> PenWidths; // widths set for one pen (PW w,pen)
     bool WidthRelative = false;
+    // LA: line ends (1 butt, 2 square, 3 triangular, 4 round), joins (1 mitred, 2 mitred or
+    // bevelled, 3 triangular, 4 round, 5 bevelled, 6 none) and the mitre limit.
+    int LineEnd = 1;
+    int LineJoin = 1;
+    double MiterLimit = 5;
+    // LT: 0 solid; otherwise the type (negative: adaptive), its pattern length in percent of
+    // the P1-P2 diagonal or in millimetres, and the previous line type for LT99.
+    int LineType = 0;
+    bool LineTypeSolid = true;
+    double PatternLength = 4;
+    bool PatternAbsolute = false;
+    int SavedLineType = 0;
+    bool SavedSolid = true;
+    double SavedLength = 4;
+    bool SavedAbsolute = false;
+    // Where the current line pattern stands, in pixels along it (a fixed pattern goes on from
+    // one segment to the next until the pen lifts).
+    double PatternPhase = 0;
+    std::array<std::vector<double>, 8> UserLineTypes; // UL, percentages
+    // FT: the type, and each type's parameters as last given.
+    int FillType = 1;
+    double HatchSpacing3 = 0, HatchAngle3 = 0, HatchSpacing4 = 0, HatchAngle4 = 0;
+    double Shading = 50;
+    int RasterFillIndex = 1;
+    int CrossHatch = 1;
+    int PatternId = 0;
+    THPGLPoint Anchor;                          // AC, plotter units
+    bool Transparent = true;                    // TR
+    std::map<int, THPGLRasterFill> RasterFills; // RF, 1..8
+    // Labels.
     char LabelTerminator = 3;
+    bool TerminatorPrinted = false;
+    THPGLFontSpec Standard, Alternate;
+    bool AlternateSelected = false;
+    int LabelOrigin = 1;
+    double DirRun = 1, DirRise = 0; // DI/DR
+    bool DirRelative = false;
+    bool Vertical = false; // DV1
+    int CharSizeKind = 0;  // 0 from the font, 1 SI (cm), 2 SR (percent of P2-P1)
+    double CharWidth = 0, CharHeight = 0;
+    double Slant = 0;
+    double ExtraSpace = 0, ExtraLine = 0;
+    THPGLPoint CarriageReturn; // where a carriage return in a label goes back to
+    // Polygon mode: the rings, each point with the pen state it was reached with.
     bool PolygonMode = false;
-    std::vector<std::vector<THPGLPoint>> Polygon; // plotter units
+    struct TVertex {
+        THPGLPoint At;
+        bool Down = true;
+    };
+    std::vector<std::vector<TVertex>> Polygon; // plotter units
+    size_t PolygonPoints = 0;
     // Frame in plotter units along its sides (rotation swaps them at 90 and 270 degrees).
     void SetFrame(double left, double top, double width, double height);
     // IN: every default, P1 and P2 at the frame's corners.
     void Initialize();
+    // DF: the defaults of the instructions that have them, the frame and scaling points kept.
+    void Defaults();
     // Plotter units <-> page pixels.
     THPGLPoint ToPage(THPGLPoint plu) const;
     THPGLPoint FromPage(THPGLPoint page) const;

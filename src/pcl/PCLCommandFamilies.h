@@ -35,6 +35,8 @@ void AddRectangleCommands(TPCLCommandEntries& entries);
 void AddMacroCommands(TPCLCommandEntries& entries);
 // HP-GL/2 entry and exit, the picture frame and the plot size (PCLHpglCommands.cpp).
 void AddHpglCommands(TPCLCommandEntries& entries);
+// The picture frame back to the logical page of the page size and orientation.
+void ResetPictureFrame(TPCLInterpreter& ip);
 
 // The handler of commands that change nothing and only emit themselves, shared by every
 // family, and the one of commands the table does not hold.

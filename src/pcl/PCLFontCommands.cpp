@@ -5,6 +5,7 @@
 #include "PCLCommandFamilies.h"
 #include "PCLInterpreter.h"
 #include "PCLValues.h"
+#include "SymbolSets.h"
 
 #include <algorithm>
 
@@ -12,15 +13,20 @@ namespace pg {
 
 namespace {
 
+// The set's value from its number and the command's letter (`ESC(10U` is 10 * 32 + 21).
+int16_t SymbolSetOf(std::string_view command) {
+    return int16_t(SymbolSetValue(IntegerValue(command), command.empty() ? '@' : command.back()));
+}
+
 void CmdPrimarySymbolSet(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
-    ip.State.Font.PrimarySymbolSet = int16_t(IntegerValue(command));
+    ip.State.Font.PrimarySymbolSet = SymbolSetOf(command);
     ip.State.Font.SelectedFont = -1;
 }
 
 void CmdSecondarySymbolSet(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
-    ip.State.Font.SecondarySymbolSet = int16_t(IntegerValue(command));
+    ip.State.Font.SecondarySymbolSet = SymbolSetOf(command);
     ip.State.Font.SelectedFont = -1;
 }
 

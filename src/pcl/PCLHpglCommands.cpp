@@ -72,6 +72,20 @@ void CmdPlotHeight(TPCLInterpreter& ip, std::string_view command) {
 
 } // namespace
 
+// The default picture frame: the logical page across, between the half-inch top and bottom
+// margins down, anchored at the top margin; the plot size follows it.
+void ResetPictureFrame(TPCLInterpreter& ip) {
+    const TPCLPageState& page = ip.State.Page;
+    const bool legal = page.PageSizeCode != 2;
+    const double length = legal ? 4200 : 3300;
+    THPGLState& h = ip.State.Hpgl;
+    h.PlotWidthInches = h.PlotHeightInches = 0;
+    if (page.Orientation == 1)
+        h.SetFrame(50, 150, length - 120, 2550 - 300);
+    else
+        h.SetFrame(50, 150, 2400, length - 300);
+}
+
 void AddHpglCommands(TPCLCommandEntries& entries) {
     entries.insert(entries.end(), {
                                       {130, "%A", "EnterPcl", &CmdEnterPcl},

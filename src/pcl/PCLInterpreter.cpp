@@ -87,20 +87,32 @@ void TPCLInterpreter::Dispatch(std::string_view command, uint32_t packedKey) {
     (handler ? handler : &CmdUnknown)(*this, command);
 }
 
-void TPCLInterpreter::Text(std::string_view run) {
-    if (Rendering()) {
-        if (State.Font.SelectedFont >= 0) {
-            // A soft font draws the run; without one nothing is drawn.
-            auto it = State.SoftFonts.find(uint16_t(State.Font.SelectedFont));
-            if (it != State.SoftFonts.end())
-                DrawSoftFontRun(*this, *it->second, run);
-        } else if (DefiningMacro) {
-            MacroBody.append(run);
-        } else {
-            DrawTextRun(*this, run);
-        }
+void TPCLInterpreter::Text(std::string_view run, bool transparent) {
+    constexpr char kShiftOut = 14, kShiftIn = 15;
+    if (Rendering() && DefiningMacro && State.Font.SelectedFont < 0)
+        MacroBody.append(run);
+    size_t start = 0;
+    for (size_t i = 0; i <= run.size(); ++i) {
+        if (i < run.size() && (transparent || (run[i] != kShiftOut && run[i] != kShiftIn)))
+            continue;
+        if (i > start && Rendering())
+            DrawText(run.substr(start, i - start));
+        if (i < run.size())
+            State.Font.ShiftedOut = run[i] == kShiftOut;
+        start = i + 1;
     }
     EmitText(run);
+}
+
+void TPCLInterpreter::DrawText(std::string_view run) {
+    if (State.Font.SelectedFont >= 0) {
+        // A soft font draws the run; without one nothing is drawn.
+        auto it = State.SoftFonts.find(uint16_t(State.Font.SelectedFont));
+        if (it != State.SoftFonts.end())
+            DrawSoftFontRun(*this, *it->second, run);
+    } else if (!DefiningMacro) {
+        DrawTextRun(*this, run);
+    }
 }
 
 // Fonts are kept in every parse: later pages use them, drawn or not.

@@ -58,8 +58,10 @@ public:
     // A new escape sequence: data blocks announced by the one before are forgotten.
     void BeginSequence();
     void Dispatch(std::string_view command, uint32_t packedKey);
-    // A text run: drawn (or recorded into the macro being defined), then re-emitted.
-    void Text(std::string_view run);
+    // A text run: drawn (or recorded into the macro being defined), then re-emitted. Shift out
+    // and shift in (bytes 14 and 15) choose the secondary or primary font for what follows,
+    // except in transparent print data, where every byte is a character.
+    void Text(std::string_view run, bool transparent = false);
     // The data block a command ending in W announced: a soft-font header or glyph, a raster
     // row or data nothing draws; re-emitted after its command.
     void Block(std::string_view command, std::string_view block);
@@ -141,6 +143,8 @@ public:
     static constexpr int64_t kPlotPageAreas = 50;
 
 private:
+    void DrawText(std::string_view run);
+
     const TPCLStringList& commands_;
     TPCLInterpreterHost& host_;
     TPCLOutput& output_;

@@ -60,6 +60,7 @@ void CmdPageSize(TPCLInterpreter& ip, std::string_view command) {
     if (ip.Rendering())
         FitPageToOrientation(ip);
     ip.ResetPageState();
+    ResetPictureFrame(ip);
     ip.Emit(command);
 }
 
@@ -68,6 +69,7 @@ void CmdOrientation(TPCLInterpreter& ip, std::string_view command) {
     ip.State.Page.Orientation = uint8_t(IntegerValue(command));
     if (ip.Rendering())
         FitPageToOrientation(ip);
+    ResetPictureFrame(ip);
 }
 
 void CmdTopMargin(TPCLInterpreter& ip, std::string_view command) {

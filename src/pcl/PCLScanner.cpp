@@ -176,7 +176,7 @@ void TPCLBuffer::ParseStream(bool fromSnapshot) {
             run.Clear();
             CurrentInput->Seek(pos + length);
             Interpreter.MarkContent();
-            Interpreter.Text(data.substr(pos, length));
+            Interpreter.Text(data.substr(pos, length), true);
             continue;
         }
         if (Interpreter.State.HpglMode) {

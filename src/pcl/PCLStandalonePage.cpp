@@ -95,8 +95,21 @@ std::string TPCLBuffer::StandalonePage(int page) const {
         command("(s" + IntToStr(f.PrimaryStrokeWeight) + "B");
     if (f.PrimaryTypeface != resetFont.PrimaryTypeface)
         command("(s" + IntToStr(f.PrimaryTypeface) + "T");
+    if (f.SecondarySymbolSet != resetFont.SecondarySymbolSet)
+        command(")" + IntToStr(f.SecondarySymbolSet / 32) + char('@' + f.SecondarySymbolSet % 32));
+    if (f.SecondarySpacing != resetFont.SecondarySpacing)
+        command(")s" + IntToStr(f.SecondarySpacing) + "P");
+    if (f.SecondaryStyle != resetFont.SecondaryStyle)
+        command(")s" + IntToStr(f.SecondaryStyle) + "S");
+    if (f.SecondaryStrokeWeight != resetFont.SecondaryStrokeWeight)
+        command(")s" + IntToStr(f.SecondaryStrokeWeight) + "B");
+    if (f.SecondaryTypeface != resetFont.SecondaryTypeface)
+        command(")s" + IntToStr(f.SecondaryTypeface) + "T");
     if (f.SelectedFont >= 0)
         command("(" + IntToStr(f.SelectedFont) + "X");
+    // Shift out: the page's text begins in the secondary font.
+    if (f.ShiftedOut)
+        out += '\x0E';
     out += PageList[size_t(page - 1)]->View();
     return out;
 }

@@ -7,6 +7,18 @@ TPCLPageSize FinishedPageSize(bool letter, bool landscape) {
     return landscape ? TPCLPageSize{length, 2550} : TPCLPageSize{2450, length};
 }
 
+TPCLFontState TPCLFontState::Active() const {
+    TPCLFontState active = *this;
+    if (ShiftedOut) {
+        active.PrimarySymbolSet = SecondarySymbolSet;
+        active.PrimarySpacing = SecondarySpacing;
+        active.PrimaryStyle = SecondaryStyle;
+        active.PrimaryStrokeWeight = SecondaryStrokeWeight;
+        active.PrimaryTypeface = SecondaryTypeface;
+    }
+    return active;
+}
+
 TPCLRasterState TPCLRasterState::AfterPageReset() const {
     TPCLRasterState reset;
     reset.RasterPresentation = RasterPresentation;

@@ -42,6 +42,7 @@ struct TPCLPageState {
 
 // Font selection and soft-font download state.
 struct TPCLFontState {
+    // Symbol set values, number * 32 + letter - 64 (SymbolSets.h); 277 is 8U, Roman-8.
     int16_t PrimarySymbolSet = 277;
     int16_t SecondarySymbolSet = 277;
     uint8_t PrimarySpacing = 0;
@@ -62,7 +63,13 @@ struct TPCLFontState {
     int32_t SelectedFont = -1;
     uint8_t CharacterCode = 0;
     bool Underline = false;
+    // Shift out (byte 14) puts text in the secondary font until shift in (byte 15).
+    bool ShiftedOut = false;
     uint32_t FillColor = 0x00FF0000;
+
+    // The font text is drawn in: this state, or with shift out its secondary attributes in the
+    // primary fields (the height and pitch commands set the primary ones for both).
+    TPCLFontState Active() const;
 };
 
 // Raster, pattern and rectangle state.

@@ -8,6 +8,7 @@
 #include "PCLInterpreter.h"
 #include "PCLValues.h"
 #include "Strings.h"
+#include "SymbolSets.h"
 
 #include <algorithm>
 #include <array>
@@ -158,32 +159,38 @@ int32_t HMIWidth(double hmi) {
     return RoundHalfEven(hmi / 120.0 * 300.0);
 }
 
-int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint8_t c,
-                  const std::function<int(uint8_t)>& measure) {
+int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint32_t ch,
+                  const std::function<int(uint32_t)>& measure) {
     const bool arial = textFont.Family == "ARIAL" || textFont.Family == "Unknown";
     if (arial || textFont.Family == "TIMES NEW ROMAN") {
         int entry = 0;
-        if (c == ' ') {
+        if (ch == ' ') {
             if (font.PrimarySpacing != 1)
                 return HMIWidth(hmi);
             entry = UpperCase(textFont.Family) == "ARIAL" ? 138 : 123;
         } else {
+            // The tables hold the characters of the Windows code page.
+            const int byte = WindowsByte(ch);
+            if (byte < 0)
+                return measure(ch);
             const TWidthTable& table =
                 PCLFontWidthTable(arial ? TWidthFamily::Arial : TWidthFamily::Times, textFont.Bold,
-                                  textFont.Italic, font.PrimarySymbolSet == 10);
-            entry = table[c];
+                                  textFont.Italic, font.PrimarySymbolSet == symbolset::kPc8);
+            entry = table[size_t(byte)];
         }
         return RoundHalfEven(font.PrimaryHeight / 100.0 * entry);
     }
     if (Contains(UpperCase(textFont.Family), "COUR") || !IsInstalledFont(textFont.Family))
         return HMIWidth(hmi);
-    return measure(c);
+    return measure(ch);
 }
 
 // One run in the current font from the drawing position; the cursor then moves by the run's
 // advance and by the line feeds inside it.
-void DrawTextRun(TPCLInterpreter& ip, std::string_view run) {
-    const TPCLFontState& fontState = ip.State.Font;
+void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
+    TPCLFontState fontState = ip.State.Font.Active();
+    if (symbolSet >= 0)
+        fontState.PrimarySymbolSet = int16_t(symbolSet);
     TPCLPageState& page = ip.State.Page;
     const TTextFont textFont = SelectTextFont(fontState, ip.State.Raster.CurrentPattern, page.PrintMode);
     // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
@@ -192,7 +199,7 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run) {
     TDeviceFont measureFont = drawFont;
     measureFont.Height = textFont.Height;
     TPCLDevice& device = ip.Device();
-    const auto measure = [&](uint8_t c) { return device.MeasureChar(measureFont, c); };
+    const auto measure = [&](uint32_t ch) { return device.MeasureChar(measureFont, ch); };
     const bool twice = Contains(UpperCase(textFont.Family), "COUR") && fontState.PrimaryStrokeWeight == 3;
     const int64_t top = int64_t(page.TopMargin) + page.CursorY;
     int64_t x = int64_t(page.LeftOffset) + page.CursorX;
@@ -219,17 +226,25 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run) {
             x = page.LeftOffset;
             continue;
         }
-        if (c < 32)
+        // Byte 177 is the forms' bullet in every text symbol set (in the math sets it is a
+        // sign of its own); it takes the room of the character it replaces in the Windows
+        // code page.
+        const bool bullet = c == kBullet && fontState.PrimarySymbolSet != symbolset::kMath8 &&
+                            fontState.PrimarySymbolSet != symbolset::kPsMath;
+        const uint32_t u =
+            bullet ? WindowsCodePoint(c) : SymbolSetChar(uint16_t(fontState.PrimarySymbolSet), c);
+        // Control codes of the set print nothing and do not move.
+        if (u == 0)
             continue;
-        const int32_t w = CharWidth(textFont, fontState, page.HMI, c, measure);
-        if (c == kBullet) {
+        const int32_t w = CharWidth(textFont, fontState, page.HMI, u, measure);
+        if (bullet) {
             drawChars();
             device.FillEllipse(ClampToInt(x), ClampToInt(y + 15), ClampToInt(x + 15), ClampToInt(y + 30),
                                kBlack);
         } else {
-            chars.push_back({c, ClampToInt(x), ClampToInt(y), w});
+            chars.push_back({c, ClampToInt(x), ClampToInt(y), w, u});
             if (twice)
-                chars.push_back({c, ClampToInt(x + 6), ClampToInt(y), w});
+                chars.push_back({c, ClampToInt(x + 6), ClampToInt(y), w, u});
         }
         advance += w;
         if (fontState.Underline) {
@@ -250,6 +265,10 @@ namespace {
 // places the glyphs; other codes (bar codes, signatures and logos often sit below the space)
 // tell nothing a reader could search for.
 void TellSoftFontText(TPCLInterpreter& ip, const TSoftFont& font, std::string_view run) {
+    // A font bound to a symbol set the interpreter knows reads in it; other fonts' codes read
+    // as the Windows code page.
+    const int symbolSet = font.SymbolSet();
+    const bool mapped = symbolSet >= 0 && KnownSymbolSet(uint16_t(symbolSet));
     const TPCLPageState& page = ip.State.Page;
     int height = font.CellHeight();
     if (height <= 0)
@@ -267,8 +286,9 @@ void TellSoftFontText(TPCLInterpreter& ip, const TSoftFont& font, std::string_vi
         quarters += g->AdvanceQuarter;
         const int advance = quarters / 4;
         quarters -= advance * 4;
-        if (c >= 32 && c != 127)
-            chars.push_back({c, ClampToInt(x), ClampToInt(baseline - height), advance});
+        const uint32_t u = mapped ? SymbolSetChar(uint16_t(symbolSet), c) : 0;
+        if (c >= 32 && c != 127 && (!mapped || u != 0))
+            chars.push_back({c, ClampToInt(x), ClampToInt(baseline - height), advance, u});
         x += advance;
     }
     if (!chars.empty())
@@ -282,7 +302,8 @@ void TellSoftFontText(TPCLInterpreter& ip, const TSoftFont& font, std::string_vi
 // text is drawn with the system fonts instead, so that it stays readable.
 void DrawSoftFontRun(TPCLInterpreter& ip, const TSoftFont& font, std::string_view run) {
     if (font.Scalable()) {
-        DrawTextRun(ip, run);
+        const int symbolSet = font.SymbolSet();
+        DrawTextRun(ip, run, symbolSet >= 0 && KnownSymbolSet(uint16_t(symbolSet)) ? symbolSet : -1);
         return;
     }
     TPCLPageState& page = ip.State.Page;

@@ -34,16 +34,18 @@ TTextFont SelectTextFont(const TPCLFontState& font, uint16_t currentPattern, boo
 // The fixed-pitch advance: the horizontal motion index (1/120 inch) in dots, rounded.
 int32_t HMIWidth(double hmi);
 
-// The advance of character c in dots. measure gives the system font's own width of c; it is
-// asked only for installed families that have no width table.
-int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint8_t c,
-                  const std::function<int(uint8_t)>& measure);
+// The advance of the (Unicode) character ch in dots. measure gives the system font's own width
+// of ch; it is asked for installed families that have no width table, and for characters that
+// the tables (made for the Windows code page) do not hold.
+int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double hmi, uint32_t ch,
+                  const std::function<int(uint32_t)>& measure);
 
 class TPCLInterpreter;
 
 // One run in the current font from the cursor; the cursor then moves by the run's advance and
-// by the line feeds inside it. Called only while rendering.
-void DrawTextRun(TPCLInterpreter& interpreter, std::string_view run);
+// by the line feeds inside it. Bytes stand for the characters of the font's symbol set, or of
+// symbolSet when it is not -1. Called only while rendering.
+void DrawTextRun(TPCLInterpreter& interpreter, std::string_view run, int32_t symbolSet = -1);
 // A run in a downloaded font: a bitmap font's glyphs at the cursor, black (bytes without a
 // glyph are skipped without moving); a scalable font's text in the system fonts.
 void DrawSoftFontRun(TPCLInterpreter& interpreter, const TSoftFont& font, std::string_view run);

@@ -2,6 +2,7 @@
 
 #include "FontEngine.h"
 #include "PclPageDocuments.h"
+#include "PrinterJobDocument.h"
 #include "TextDevice.h"
 
 #include <exception>
@@ -46,7 +47,7 @@ std::unique_ptr<TPageDocument> OpenPageDocument(const std::string& path, std::st
     try {
         if (const TPageDocumentKind* kind = PageDocumentKindOf(path))
             return kind->Open ? kind->Open(path, error) : nullptr;
-        return TPclFileDocument::FromFile(path, TPclFileDocument::TUse::View);
+        return OpenPrinterFile(path);
     } catch (const std::exception& e) {
         error = e.what();
     }

@@ -48,7 +48,8 @@ struct TPageFacts {
     // The finished page in pixels of 300 per inch; a landscape page is wider than high.
     int Width = 0;
     int Height = 0;
-    // The paper the page names itself: "LTR", "LGL", or empty when it names none.
+    // The paper the page names itself: "LTR", "LGL", or empty when it names none; a PCL XL
+    // page may name others ("A4", "EXEC", "CUSTOM").
     std::string PaperCode;
     // The page was finished on letter paper (its own, or the hint's when it names none).
     bool Letter = false;
@@ -119,9 +120,10 @@ struct TPageDocumentKind {
 void RegisterPageDocumentKind(TPageDocumentKind kind);
 // The registered kind that recognises the file; nullptr when none does (a plain PCL file).
 const TPageDocumentKind* PageDocumentKindOf(const std::string& path);
-// The file as a page document: through the kind that recognises it, else as a plain PCL file
-// shown as the page window shows one. nullptr with the reason in error when it cannot be
-// opened.
+// The file as a page document: through the kind that recognises it, else as a printer file
+// by the language it is written in (PCL 5 shown as the page window shows a plain file, PCL XL,
+// or a job of both). nullptr with the reason in error when it cannot be opened, or when it is
+// in a language we do not draw ("This file is PostScript; Pagellan shows PCL 5 and PCL XL").
 std::unique_ptr<TPageDocument> OpenPageDocument(const std::string& path, std::string& error);
 
 } // namespace pg

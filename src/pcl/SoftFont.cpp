@@ -112,6 +112,10 @@ int TSoftFont::CellHeight() const {
     return resolution > 0 ? Field16(header_, 10, false) * 300 / resolution : 0;
 }
 
+int TSoftFont::SymbolSet() const {
+    return header_.size() < 16 ? -1 : Field16(header_, 14, false);
+}
+
 void TSoftFont::Decode(TSoftGlyph& glyph) const {
     DecodeGlyph(glyph);
     const int resolution = Resolution();

@@ -57,6 +57,8 @@ public:
     int Resolution() const;
     // The cell height the header names, in page pixels; 0 when the header is too short.
     int CellHeight() const;
+    // The symbol set the header names (number * 32 + letter - 64); -1 when it is too short.
+    int SymbolSet() const;
     // A permanent font survives a printer reset; fonts are temporary when downloaded.
     bool Permanent = false;
 

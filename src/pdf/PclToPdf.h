@@ -23,7 +23,9 @@ struct TPclToPdfResult {
 };
 
 // A job without pages (nothing printable in it) gives one blank page, so that the result is
-// always a valid document.
+// always a valid document. Pages embedded in the job as PDF (EmbeddedPdfText, HLWStream.h) go
+// into the document in their place, at most kMaxEmbeddedPages of them.
+inline constexpr size_t kMaxEmbeddedPages = 1000;
 TPclToPdfResult ConvertPclToPdf(std::string_view pcl, const TPclToPdfOptions& options = {});
 
 // The sheet a page is printed on, in pixels of 300 per inch: 8.5 x 11 inches (letter) or

@@ -162,7 +162,9 @@ std::string BarcodeValue(const TDocSet& set, const TDocSetForm& form, int32_t pa
         return {};
     const std::string& ws = set.WorksheetNumber;
     const std::string worksheet = ws.size() >= 7 ? ws.substr(0, 7) : PadLeft(ws, 7, '0');
-    return worksheet + form.Name + IntToStr(form.BorrowerNumber) + IntToStr(pageNumber);
+    // The dot keeps borrower and page apart: borrower 1 page 12 and borrower 11 page 2 would
+    // otherwise carry one code. Scanners type it like any other character.
+    return worksheet + form.Name + IntToStr(form.BorrowerNumber) + "." + IntToStr(pageNumber);
 }
 
 std::string BarcodeText(std::string_view paper, std::string_view text) {

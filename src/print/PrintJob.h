@@ -95,9 +95,9 @@ int FooterY(std::string_view paper);
 int BarcodeY(std::string_view paper);
 
 // The value the bar code of one page carries: empty unless the form has its Barcodes flag; else
-// the set's worksheet number padded or cut to 7 characters, the form's name, its borrower number
-// and the page number. Each page carries its own value, so a scanned stack tells exactly which
-// pages are there.
+// the set's worksheet number padded or cut to 7 characters, the form's name, its borrower number,
+// "." and the page number. Each page carries its own value, so a scanned stack tells exactly
+// which pages are there.
 std::string BarcodeValue(const TDocSet& set, const TDocSetForm& form, int32_t pageNumber);
 // The Code 128 symbol values of the text: start symbol, data (with code-set switches), check
 // symbol and the stop symbol 106. Empty for an empty text.

@@ -195,7 +195,16 @@ bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const 
     const TPrintChoices choices = ChoicesFromDialog(options, legalTray, letterTray);
     THLWPrintJobStream job(host.CopyFooters());
     AssembleJob(
-        job, set, nodes, request, choices, capture, [&host](const TInfo& info) { host.PrintVivaform(info); },
+        job, set, nodes, request, choices, capture,
+        [&host, &job, capture](const TInfo& info) {
+            if (!capture) {
+                host.PrintVivaform(info);
+                return;
+            }
+            const std::string pdf = host.VivaformPdf(info);
+            if (!pdf.empty())
+                job.AppendText(EmbeddedPdfText(pdf));
+        },
         [&state, printerDlg] {
             if (printerDlg != 0)
                 state.DialogConfirmed = true;

@@ -61,6 +61,12 @@ public:
                          int32_t printFormat) = 0;
     // A Vivaform page is printed by its own HTML view on the current printer.
     virtual void PrintVivaform(const TInfo& info) = 0;
+    // A captured job (PDF conversion) takes a Vivaform page as the PDF its HTML view makes;
+    // empty when none can be made (the page is then left out).
+    virtual std::string VivaformPdf(const TInfo& info) {
+        (void)info;
+        return {};
+    }
 };
 
 // The dialog's choices as the walk uses them, with the tray codes.
@@ -74,7 +80,8 @@ struct TPrintState {
 };
 
 // Capture mode: the PDF conversion sets it around its walk; the job then goes to the in-memory
-// job text instead of the printer.
+// job text instead of the printer, with every Vivaform page in its place as an embedded PDF
+// (EmbeddedPdfText, HLWStream.h) and nothing printed.
 extern bool PRINT_TO_ONE_FILE;
 // The in-memory job text (the capture buffer).
 std::string& InMemoryJobText();

@@ -5,6 +5,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace pg {
 
@@ -28,6 +29,30 @@ std::vector<std::string> ReadOrderLines(const std::string& file) {
     lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); }),
                 lines.end());
     return lines;
+}
+
+bool ReadOrderLinesForUpdate(const std::string& file, std::vector<std::string>& lines, std::string& error) {
+    lines.clear();
+    // Anything at the name counts, also what is no plain file: a folder or a broken link there
+    // is not an empty order file to be replaced.
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(NativePath(file), ec)))
+        return true;
+    std::string bytes;
+    if (std::filesystem::is_directory(NativePath(file), ec)) {
+        error = "it is a folder";
+        return false;
+    }
+    if (!ReadFileBytes(file, bytes, error))
+        return false;
+    for (std::string& line : SplitLines(bytes))
+        if (!line.empty())
+            lines.push_back(std::move(line));
+    return true;
+}
+
+std::string OrderFileUnreadableText(const std::string& file, const std::string& error) {
+    return "The stacking order file " + file + " cannot be read (" + error + "); nothing was changed.";
 }
 
 bool WriteOrderLines(const std::string& file, const std::vector<std::string>& lines, std::string& error) {
@@ -70,9 +95,13 @@ TSaveOrderResult SaveStackingOrder(TDocSet* set, const std::vector<TDocSetForm*>
     const std::string planCode = Trim(set->PlanCode);
     if (planCode.empty())
         return TSaveOrderResult::NoPlanCode;
-    std::vector<std::string> lines = ReadOrderLines(file);
-    PutOrderLine(lines, StackingOrderLine(planCode, formsInDisplayOrder));
+    std::vector<std::string> lines;
     std::string error;
+    if (!ReadOrderLinesForUpdate(file, lines, error)) {
+        ShowError(OrderFileUnreadableText(file, error));
+        return TSaveOrderResult::ReadFailed;
+    }
+    PutOrderLine(lines, StackingOrderLine(planCode, formsInDisplayOrder));
     if (!WriteOrderLines(file, lines, error)) {
         ShowError("The stacking order could not be saved to " + file + ": " + error);
         return TSaveOrderResult::WriteFailed;
@@ -81,9 +110,13 @@ TSaveOrderResult SaveStackingOrder(TDocSet* set, const std::vector<TDocSetForm*>
 }
 
 bool DeleteStackingOrder(const std::string& file, const std::string& planCode) {
-    std::vector<std::string> lines = ReadOrderLines(file);
-    RemovePlanCode(lines, Trim(planCode));
+    std::vector<std::string> lines;
     std::string error;
+    if (!ReadOrderLinesForUpdate(file, lines, error)) {
+        ShowError(OrderFileUnreadableText(file, error));
+        return false;
+    }
+    RemovePlanCode(lines, Trim(planCode));
     if (WriteOrderLines(file, lines, error))
         return true;
     ShowError("The stacking order could not be saved to " + file + ": " + error);

@@ -27,6 +27,11 @@ std::string StackingOrderLine(const std::string& planCode, const std::vector<TDo
 
 // The lines of the file; none when it does not exist or cannot be read.
 std::vector<std::string> ReadOrderLines(const std::string& file);
+// The lines of the file for changing it: none when nothing is there; false (error says why)
+// when something is there that cannot be read, which must then not be written over.
+bool ReadOrderLinesForUpdate(const std::string& file, std::vector<std::string>& lines, std::string& error);
+// "The stacking order file " + file + " cannot be read (" + error + "); nothing was changed."
+std::string OrderFileUnreadableText(const std::string& file, const std::string& error);
 // Writes the lines, each ended by CR LF. False (error says why) when the file cannot be written;
 // the old file is then untouched.
 bool WriteOrderLines(const std::string& file, const std::vector<std::string>& lines, std::string& error);
@@ -37,17 +42,18 @@ void PutOrderLine(std::vector<std::string>& lines, const std::string& line);
 // Removes every line of the plan code; answers how many went.
 size_t RemovePlanCode(std::vector<std::string>& lines, const std::string& planCode);
 
-enum class TSaveOrderResult { Saved, Locked, NoPlanCode, WriteFailed };
+enum class TSaveOrderResult { Saved, Locked, NoPlanCode, ReadFailed, WriteFailed };
 
 // Saves the order of the forms as the stacking order of the set's plan. A set that is missing or
 // may not be reordered is refused with the locked warning. A set without a plan code asks
-// askPlanCode for one (empty: cancelled) and keeps the answer. Write failures are shown as an
-// error.
+// askPlanCode for one (empty: cancelled) and keeps the answer. A file that is there but cannot
+// be read (it holds the other plans' orders) is left alone; that and write failures are shown
+// as an error.
 TSaveOrderResult SaveStackingOrder(TDocSet* set, const std::vector<TDocSetForm*>& formsInDisplayOrder,
                                    const std::string& file, const std::function<std::string()>& askPlanCode);
 
 // Removes the plan code's lines from the file and writes it; false when the file cannot be
-// written (the user is told).
+// read or written (the user is told).
 bool DeleteStackingOrder(const std::string& file, const std::string& planCode);
 
 // The raw job text printed when a verified stack misses nothing: ESC E, 68 asterisks, "All forms

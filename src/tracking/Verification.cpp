@@ -53,15 +53,7 @@ std::string OutOfOrderMessage(const std::string& code, const std::string& expect
 }
 
 TBarcodeVerifier::TBarcodeVerifier(std::vector<TExpectedPage> expected, bool orderMatters)
-    : orderMatters_(orderMatters) {
-    for (TExpectedPage& page : expected) {
-        const bool seen = std::any_of(expected_.begin(), expected_.end(),
-                                      [&](const TExpectedPage& p) { return SameText(p.Code, page.Code); });
-        if (!seen)
-            expected_.push_back(std::move(page));
-    }
-    read_.assign(expected_.size(), false);
-}
+    : expected_(std::move(expected)), read_(expected_.size(), false), orderMatters_(orderMatters) {}
 
 size_t TBarcodeVerifier::NextExpected() const {
     for (size_t i = cursor_; i < expected_.size(); ++i)
@@ -75,23 +67,33 @@ TScanResult TBarcodeVerifier::Read(std::string_view typed) {
     result.Code = NormaliseScannedCode(typed);
     if (result.Code.empty())
         return result;
-    const auto at = std::find_if(expected_.begin(), expected_.end(), [&](const TExpectedPage& page) {
-        return UpperCase(page.Code) == result.Code;
-    });
-    if (at == expected_.end()) {
+    const auto carries = [&](size_t i) { return UpperCase(expected_[i].Code) == result.Code; };
+    size_t known = expected_.size();
+    size_t unread = expected_.size();
+    for (size_t i = 0; i < expected_.size() && unread == expected_.size(); ++i)
+        if (carries(i)) {
+            known = std::min(known, i);
+            if (!read_[i])
+                unread = i;
+        }
+    if (known == expected_.size()) {
         result.Kind = TScanKind::Unknown;
         result.Message = kUnknownBarcodePrefix + result.Code;
         if (std::find(unknown_.begin(), unknown_.end(), result.Code) == unknown_.end())
             unknown_.push_back(result.Code);
         return result;
     }
-    const size_t index = size_t(at - expected_.begin());
-    result.Page = &*at;
-    if (read_[index]) {
+    if (unread == expected_.size()) {
         result.Kind = TScanKind::Repeated;
+        result.Page = &expected_[known];
+        result.Message = kRepeatedBarcodePrefix + result.Code;
+        repeated_.push_back(result.Code);
         return result;
     }
     const size_t next = NextExpected();
+    // Two pages with one code: in a stack that must be in order, the one due now is meant.
+    const size_t index = orderMatters_ && next < expected_.size() && carries(next) ? next : unread;
+    result.Page = &expected_[index];
     result.Kind = TScanKind::Known;
     // A page that belongs before one already read is out of place even when nothing else is
     // left to come.
@@ -99,6 +101,7 @@ TScanResult TBarcodeVerifier::Read(std::string_view typed) {
         result.Kind = TScanKind::OutOfOrder;
         result.Message = OutOfOrderMessage(
             result.Code, next < expected_.size() ? UpperCase(expected_[next].Code) : kEndOfStack);
+        outOfOrder_.push_back(result.Code);
     }
     read_[index] = true;
     cursor_ = index + 1;
@@ -115,6 +118,10 @@ std::vector<const TExpectedPage*> TBarcodeVerifier::Missing() const {
 
 size_t TBarcodeVerifier::ReadCount() const {
     return size_t(std::count(read_.begin(), read_.end(), true));
+}
+
+bool ConfirmationOffered(bool wholePackage, const TBarcodeVerifier& run) {
+    return wholePackage && !run.Expected().empty() && run.Missing().empty();
 }
 
 std::string DocumentEntry(const TDocSetForm& form) {

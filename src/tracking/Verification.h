@@ -16,6 +16,7 @@
 namespace pg {
 
 inline constexpr char kUnknownBarcodePrefix[] = "Unknown BarCode: ";
+inline constexpr char kRepeatedBarcodePrefix[] = "Repeated BarCode: ";
 
 // One page the printed stack should hold.
 struct TExpectedPage {
@@ -42,25 +43,29 @@ struct TScanResult {
     TScanKind Kind = TScanKind::Empty;
     const TExpectedPage* Page = nullptr; // the page the code belongs to (Known, Repeated, OutOfOrder)
     std::string Code;                    // the normalised code
-    std::string Message;                 // for Unknown and OutOfOrder; empty otherwise
+    std::string Message;                 // for Unknown, Repeated and OutOfOrder; empty otherwise
 };
 
 // One verification run: codes are read one at a time until the operator stops.
 class TBarcodeVerifier {
 public:
-    // Codes that occur several times among the expected pages (additional copies) are one page
-    // of the stack: the first.
+    // Every expected page is a page of the stack of its own, also when two carry one code.
     TBarcodeVerifier(std::vector<TExpectedPage> expected, bool orderMatters);
 
-    // Takes one scanned code. A code read before counts once (Repeated). With the order
-    // mattering, a page that is not the next unread one after the page read before it is still
-    // counted, and reported as OutOfOrder with the expected code (or "the end of the stack"
-    // when no page should follow) in the message.
+    // Takes one scanned code. It marks the first unread page with that code (with the order
+    // mattering, the next page of the stack when that one carries it); a code whose pages have
+    // all been read is Repeated. With the order mattering, a page that is not the next unread
+    // one after the page read before it is still counted, and reported as OutOfOrder with the
+    // expected code (or "the end of the stack" when no page should follow) in the message.
     TScanResult Read(std::string_view typed);
 
     // The expected pages not read, in print order.
     std::vector<const TExpectedPage*> Missing() const;
+    // What went wrong, each once per scan, in scan order: unknown codes (each code once),
+    // codes read more often than pages carry them, and pages read out of place.
     const std::vector<std::string>& UnknownCodes() const { return unknown_; }
+    const std::vector<std::string>& RepeatedCodes() const { return repeated_; }
+    const std::vector<std::string>& OutOfOrderCodes() const { return outOfOrder_; }
     const std::vector<TExpectedPage>& Expected() const { return expected_; }
     size_t ReadCount() const;
 
@@ -70,12 +75,18 @@ private:
     std::vector<TExpectedPage> expected_;
     std::vector<bool> read_;
     std::vector<std::string> unknown_;
+    std::vector<std::string> repeated_;
+    std::vector<std::string> outOfOrder_;
     bool orderMatters_ = false;
     size_t cursor_ = 0; // the page after the one read last
 };
 
 // "Out of order: " + code + " (expected " + expected code + ")".
 std::string OutOfOrderMessage(const std::string& code, const std::string& expected);
+
+// Whether the missing-documents dialog offers "Print Confirmation" (the page saying every form
+// exists) after a run: only a run over the whole package with pages to find, none missing.
+bool ConfirmationOffered(bool wholePackage, const TBarcodeVerifier& run);
 
 // ---- Custom groups ---------------------------------------------------------------------------
 

@@ -1,7 +1,9 @@
 #include "BmpImage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace pg {
@@ -22,7 +24,7 @@ constexpr int64_t kMaxSide = 20000;
 
 } // namespace
 
-TRgbImage DecodeBmp(std::string_view b, std::string& error) {
+TPagePicture DecodeBmp(std::string_view b, std::string& error) {
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') {
         error = "The image is not a bitmap.";
         return {};
@@ -54,33 +56,42 @@ TRgbImage DecodeBmp(std::string_view b, std::string& error) {
     std::vector<uint32_t> palette(256, 0);
     for (uint32_t i = 0; i < colours; ++i)
         palette[i] = Read32(b, paletteAt + i * 4) & 0x00FFFFFF;
-    TRgbImage image(static_cast<int>(width), static_cast<int>(height));
     const auto* pixels = reinterpret_cast<const uint8_t*>(b.data()) + pixelOffset;
+    const auto sourceRow = [&](int64_t y) {
+        return pixels + size_t(rawHeight > 0 ? height - 1 - y : y) * stride;
+    };
+    TPagePicture picture;
+    if (bits == 1) {
+        // Rows of a 1-bit bitmap are padded as the picture's are: they are taken as they stand.
+        picture.Bilevel = TMonoImage(static_cast<int>(width), static_cast<int>(height));
+        picture.Bilevel.Colours = {palette[0], palette[1]};
+        for (int64_t y = 0; y < height; ++y)
+            std::copy_n(sourceRow(y), stride, picture.Bilevel.Row(int(y)));
+        return picture;
+    }
+    if (uint64_t(width) * uint64_t(height) * 3 > kMaxColourPictureBytes) {
+        error = "The picture is too large to show (" + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels in colour).";
+        return {};
+    }
+    TRgbImage& image = picture.Colour;
+    image = TRgbImage(static_cast<int>(width), static_cast<int>(height));
     for (int64_t y = 0; y < height; ++y) {
-        const uint8_t* in = pixels + size_t(rawHeight > 0 ? height - 1 - y : y) * stride;
+        const uint8_t* in = sourceRow(y);
         uint8_t* out = image.Row(int(y));
         if (bits == 24) {
             std::copy(in, in + size_t(width) * 3, out);
             continue;
         }
         for (int64_t x = 0; x < width; ++x, out += 3) {
-            unsigned index = 0;
-            if (bits == 8)
-                index = in[x];
-            else if (bits == 4)
-                index = (in[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F;
-            else
-                index = (in[x / 8] >> (7 - x % 8)) & 1;
+            const unsigned index = bits == 8 ? in[x] : (in[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F;
             const uint32_t c = palette[index];
             out[0] = uint8_t(c);       // blue
             out[1] = uint8_t(c >> 8);  // green
             out[2] = uint8_t(c >> 16); // red
         }
     }
-    image.Monochrome =
-        bits == 1 && colours == 2 &&
-        ((palette[0] == 0 && palette[1] == 0x00FFFFFF) || (palette[0] == 0x00FFFFFF && palette[1] == 0));
-    return image;
+    return picture;
 }
 
 } // namespace pg

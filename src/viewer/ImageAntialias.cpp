@@ -102,8 +102,17 @@ void AntiAliasPass(TRgbImage& image) {
 }
 
 void TAntialiasPicture::SetBase(TRgbImage image) {
+    mono_ = TMonoImage();
     base_ = std::move(image);
     pictureIsBase_ = false;
+    Reset();
+}
+
+void TAntialiasPicture::SetBase(TMonoImage image) {
+    base_ = TRgbImage();
+    picture_ = TRgbImage();
+    mono_ = std::move(image);
+    pictureIsBase_ = true;
     Reset();
 }
 
@@ -116,10 +125,12 @@ void TAntialiasPicture::Reset() {
 }
 
 void TAntialiasPicture::AntiAlias() {
-    pictureIsBase_ = false;
     ++passes_;
-    AntiAliasPass(picture_);
     ++generation_;
+    if (IsMono())
+        return;
+    pictureIsBase_ = false;
+    AntiAliasPass(picture_);
 }
 
 void TAntialiasPicture::AntiAliasImage(bool reset, int passes) {

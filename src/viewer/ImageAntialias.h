@@ -2,8 +2,12 @@
 // The page picture behind the image control: a 24-bit copy of the rendered page (the base),
 // the picture shown (the base with some smoothing passes applied) and the number of passes.
 // Zooming only re-runs the passes from the base; the page is never rendered again for it.
+// Line art (a scanned page) stays one bit a pixel as its base; its passes are applied to what
+// is shown at the window's size instead, as a picture of its full size in colour could take
+// gigabytes.
 
 #include "LargeBlock.h"
+#include "MonoImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +51,16 @@ class TAntialiasPicture {
 public:
     // The base := the image; the picture := the base; no passes applied.
     void SetBase(TRgbImage image);
+    // Line art as the base, one bit a pixel; Picture() then stays empty, and the passes are
+    // only counted (the view applies them to what it shows).
+    void SetBase(TMonoImage image);
+    bool IsMono() const { return !mono_.Empty(); }
+    const TMonoImage& MonoBase() const { return mono_; }
+    TMonoImage& MonoBase() { return mono_; }
+    // The size and the colours of the base, whichever kind it is.
+    int Width() const { return IsMono() ? mono_.Width() : base_.Width(); }
+    int Height() const { return IsMono() ? mono_.Height() : base_.Height(); }
+    uint32_t BasePixel(int x, int y) const { return IsMono() ? mono_.Pixel(x, y) : base_.Pixel(x, y); }
     // The picture := the base; no passes applied.
     void Reset();
     // One more pass over the picture.
@@ -54,8 +68,8 @@ public:
     int PassCount() const { return passes_; }
     const TRgbImage& Base() const { return base_; }
     const TRgbImage& Picture() const { return picture_; }
-    bool Empty() const { return base_.Empty(); }
-    bool Monochrome() const { return base_.Monochrome; }
+    bool Empty() const { return base_.Empty() && mono_.Empty(); }
+    bool Monochrome() const { return IsMono() ? mono_.Monochrome() : base_.Monochrome; }
     // Bumped whenever the picture's pixels change, so a viewer can drop what it drew from them.
     uint64_t Generation() const { return generation_; }
 
@@ -67,6 +81,7 @@ public:
 private:
     TRgbImage base_;
     TRgbImage picture_;
+    TMonoImage mono_;
     // The picture holds the base's pixels: resetting need not copy them again.
     bool pictureIsBase_ = false;
     int passes_ = 0;

@@ -13,11 +13,20 @@ bool Blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The hit's line, cut between words to a readable length around the hit.
+bool InsideCharacter(const std::string& text, size_t at) {
+    return at < text.size() && (uint8_t(text[at]) & 0xC0) == 0x80;
+}
+
+// The hit's line (UTF-8), cut between words to a readable length around the hit, and never
+// inside a character.
 std::string Snippet(const std::string& line, size_t start, size_t end) {
     constexpr size_t kAround = 30;
     size_t from = start > kAround ? start - kAround : 0;
     size_t to = std::min(line.size(), end + kAround);
+    while (InsideCharacter(line, from))
+        ++from;
+    while (InsideCharacter(line, to))
+        --to;
     if (from > 0)
         if (const size_t blank = line.find(' ', from); blank < start)
             from = blank + 1;

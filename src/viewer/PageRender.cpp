@@ -4,6 +4,7 @@
 #include "PageBitmapDevice.h"
 #include "Paths.h"
 #include "PictureDevice.h"
+#include "PicturePage.h"
 
 #include <cstring>
 
@@ -131,6 +132,13 @@ TRgbImage RenderPage(TPageDocument& document, int page, const TRenderOptions& op
     if (!options.DumpFile.empty())
         SavePageBitmap8(bitmap, options.DumpFile);
     return ConvertPageBitmap(bitmap, options.Colour);
+}
+
+TPagePicture RenderPagePicture(TPageDocument& document, int page, const TRenderOptions& options) {
+    const TPagePicture* picture = PictureOfDocument(document);
+    if (picture == nullptr || !document.HasPage(page))
+        return {.Bilevel = {}, .Colour = RenderPage(document, page, options)};
+    return *picture;
 }
 
 TPageBitmap RenderPageBitmap(const THLWMemorystream& stream, const std::string& paperHint) {

@@ -8,6 +8,7 @@
 #include "ImageAntialias.h"
 #include "PageBitmap.h"
 #include "PageDocument.h"
+#include "PagePicture.h"
 #include "PclPageDocuments.h"
 
 #include <memory>
@@ -37,6 +38,9 @@ TPageBitmap RenderPageBitmap(TPageDocument& document, int page, const TRunOption
 // The page as the window shows it: a PCL page drawn on the page bitmap and converted; a picture
 // page in its own colours.
 TRgbImage RenderPage(TPageDocument& document, int page, const TRenderOptions& options);
+// What the page window keeps of a page: the picture of a picture page as it is kept (line art
+// one bit a pixel), every other page as RenderPage draws it.
+TPagePicture RenderPagePicture(TPageDocument& document, int page, const TRenderOptions& options);
 
 // The same for a page of PCL that stands on its own (it loses its letter and legal commands
 // first), as the window draws a package page.

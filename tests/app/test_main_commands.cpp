@@ -316,6 +316,83 @@ TEST(MainCommands, ClosingAsksToSaveAndCleansUpOldHistories) {
     EXPECT_TRUE(reloaded.Tree().Root()->Children[1]->Form()->Deleted);
 }
 
+// Every way of opening another package asks before a modified package goes: Cancel keeps it,
+// No lets its changes go, Yes writes them first; a file that cannot be read asks nothing and
+// leaves the package as it is.
+TEST(MainCommands, ReplacingAModifiedPackageAsksFirst) {
+    TDocSet other;
+    other.WorksheetNumber = "77";
+    pg::testing::AddTestForm(other, "A.LSR", "DEED OF TRUST", 1, "JOHN SMITH", 1);
+    const fs::path next = TestDir() / "out" / "next.tsn";
+    test::WriteWholeFile(next, TTesselon::BuildTesselon(other, TSaveMode::All, true));
+    const fs::path current = TestDir() / "out" / "current.qdx";
+    const std::string missing = (TestDir() / "out" / "gone.qdx").string();
+    enum class TRoute { Open, Drop, Recent };
+    const struct {
+        const char* Name;
+        TRoute Route;
+        std::string File;
+        std::vector<PromptAnswer> Answers;
+        std::vector<std::string> Asked;
+        bool Replaced, Saved;
+    } rows[] = {
+        {"open, Cancel",
+         TRoute::Open,
+         next.string(),
+         {PromptAnswer::Cancel},
+         {kSaveChangesQuestion},
+         false,
+         false},
+        {"drop, No", TRoute::Drop, next.string(), {PromptAnswer::No}, {kSaveChangesQuestion}, true, false},
+        {"missing file", TRoute::Open, missing, {}, {missing + " does not exist"}, false, false},
+        {"recent, Yes",
+         TRoute::Recent,
+         next.string(),
+         {PromptAnswer::Yes},
+         {kSaveChangesQuestion},
+         true,
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        fs::copy_file(kDemo, current, fs::copy_options::overwrite_existing);
+        const std::string original = test::ReadWholeFile(current);
+        TRecordingPrompter prompter;
+        SetCommandLine({current.string()});
+        TfrmMain main;
+        main.SelectNodes({main.Tree().Root()->Children[0].get()});
+        main.ProcessSelectedNodes(TProcessKind::Delete);
+        ASSERT_TRUE(main.DocSet()->Modified);
+        for (const PromptAnswer answer : row.Answers)
+            prompter.QueueAnswer(answer);
+        main.OpenFileName = main.ViewFile = row.File;
+        switch (row.Route) {
+        case TRoute::Open:
+            main.OpenViewFile();
+            break;
+        case TRoute::Drop:
+            main.DropFiles({row.File});
+            break;
+        case TRoute::Recent:
+            main.OpenRecentPackage(row.File);
+            break;
+        }
+        EXPECT_EQ(prompter.Texts(), row.Asked);
+        ASSERT_TRUE(main.Loaded);
+        EXPECT_EQ(main.DocSet()->WorksheetNumber, row.Replaced ? "77" : "2026114");
+        EXPECT_EQ(main.DocSet()->Modified, !row.Replaced);
+        EXPECT_EQ(test::ReadWholeFile(current) != original, row.Saved);
+        EXPECT_EQ(main.Tree().Root()->Children[0]->Form()->Deleted, !row.Replaced)
+            << "the change is still there";
+        main.DocSet()->Modified = false;
+    }
+    // What Yes wrote is the package with its first form deleted.
+    TRecordingPrompter prompter;
+    SetCommandLine({current.string()});
+    TfrmMain reloaded;
+    EXPECT_TRUE(reloaded.Tree().Root()->Children[0]->Form()->Deleted);
+}
+
 TEST(HistoryCleanup, AgeInYearsMonthsAndDays) {
     using namespace std::chrono;
     struct Row {

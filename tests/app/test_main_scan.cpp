@@ -16,6 +16,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -80,11 +82,37 @@ TEST(MainScan, TiffFilesAndScanImagesGoThroughThePlugin) {
         EXPECT_EQ(page.windowTitle().toStdString(), path);
         EXPECT_FALSE(page.actAddText->isEnabled());
         EXPECT_FALSE(page.actNext->isEnabled());
-        const TRgbImage& base = page.Image->Picture().Base();
+        const TAntialiasPicture& base = page.Image->Picture();
         ASSERT_EQ(base.Width(), 90);
         ASSERT_EQ(base.Height(), 60);
         for (auto [x, y] : {std::pair{0, 0}, {15, 5}, {5, 15}, {89, 59}, {45, 33}})
-            EXPECT_EQ(base.Pixel(x, y), Checks(x, y)) << x << "," << y;
+            EXPECT_EQ(base.BasePixel(x, y), Checks(x, y)) << x << "," << y;
+        CloseAllPageWindows(true);
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(prompter.Entries().empty());
+
+    // A G4 page of 16448 x 17665 pixels: kept and shown one bit a pixel, never as the 870 MB
+    // picture in colour.
+    {
+        const std::string big = dir.Path("big.tif");
+        ASSERT_TRUE(WriteLargeG4(big, 16448, 17665));
+        ASSERT_TRUE(main.ViewPCLFile(big));
+        ASSERT_EQ(OpenPageWindowCount(), 1);
+        TPageForm& page = *OpenPageWindows()[0];
+        const TAntialiasPicture& picture = page.Image->Picture();
+        ASSERT_TRUE(picture.IsMono());
+        EXPECT_TRUE(picture.Picture().Empty()) << "no colour copy of the page";
+        EXPECT_EQ(picture.Width(), 16448);
+        EXPECT_EQ(picture.Height(), 17665);
+        EXPECT_EQ(picture.BasePixel(0, 0), 0u);
+        EXPECT_EQ(picture.BasePixel(64, 0), 0x00FFFFFFu);
+        // Shown at the window's scale: the page is white but where the marks are.
+        page.Image->resize(822, 883);
+        const QImage& shown = page.Image->Stretched();
+        ASSERT_EQ(shown.size(), QSize(822, 883));
+        EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
+        EXPECT_GE(shown.pixelColor(400, 400).lightness(), 254) << "paper, smoothed or not";
         CloseAllPageWindows(true);
         QApplication::processEvents();
     }
@@ -113,10 +141,14 @@ TEST(MainScan, TiffFilesAndScanImagesGoThroughThePlugin) {
     EXPECT_EQ(Tiffs(dir.Path() / "history").size(), 1u);
     EXPECT_TRUE(prompter.Entries().empty());
 
-    // Without the plug-in a TIFF opens nothing and says nothing.
+    // Without the plug-in a TIFF offers to fetch it, as Scan Images does; declined, it opens
+    // nothing and says nothing more.
     UnloadScanPlugin();
     main.ProgramFolder = dir.Path("nowhere");
+    prompter.QueueAnswer(PromptAnswer::No);
     EXPECT_FALSE(main.ViewPCLFile(dir.Path("scan.tif")));
     EXPECT_EQ(OpenPageWindowCount(), 0);
-    EXPECT_TRUE(prompter.Entries().empty());
+    ASSERT_EQ(prompter.Texts().size(), 1u);
+    EXPECT_EQ(prompter.Texts()[0].rfind("This feature allows you to scan documents", 0), 0u)
+        << prompter.Texts()[0];
 }

@@ -74,6 +74,28 @@ TEST(MainVivaform, LooseFilesShowTheirTabsAndStayOffline) {
     CloseAllPageWindows(true);
     QApplication::processEvents();
 
+    // Accented letters and curly quotes in a page that declares no encoding of its own, in a
+    // document read as UTF-8 and in one read as Latin-1, both read as written.
+    const QString written = QString::fromUtf8("R\xC3\xA9sum\xC3\xA9 \xE2\x80\x9C"
+                                              "final\xE2\x80\x9D");
+    const std::string body = "<html><head><title>T</title></head><body>R\xC3\xA9sum\xC3\xA9 \xE2\x80\x9C"
+                             "final\xE2\x80\x9D</body></html>";
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head><title>T</title>"
+                               "</head><body>R\xE9sum\xE9 &#8220;final&#8221;</body></html>";
+    for (const std::string& document : {body, latin1}) {
+        ASSERT_TRUE(main.ViewPCLFile(dir.File("accents.xml", document)));
+        TPageForm& shown = *OpenPageWindows()[0];
+        QSignalSpy done(shown.Browser, &QWebEngineView::loadFinished);
+        ASSERT_TRUE(done.wait(20000));
+        QString accents;
+        shown.Browser->page()->toPlainText([&accents](const QString& t) { accents = t; });
+        for (int i = 0; i < 50 && accents.isEmpty(); ++i)
+            QTest::qWait(20);
+        EXPECT_EQ(accents, written);
+        CloseAllPageWindows(true);
+        QApplication::processEvents();
+    }
+
     // A bare page: only "View".
     ASSERT_TRUE(main.ViewPCLFile(
         dir.File("page.XML", "<html><head><title>Bare</title></head><body>b</body></html>")));
@@ -82,6 +104,19 @@ TEST(MainVivaform, LooseFilesShowTheirTabsAndStayOffline) {
     EXPECT_EQ(OpenPageWindows()[0]->windowTitle(), "Bare");
     CloseAllPageWindows(true);
     QApplication::processEvents();
+
+    // A window that showed a bare page shows "Data" again for a page that has data.
+    {
+        TPageForm window;
+        ASSERT_TRUE(
+            main.ViewVivaform(&window, "<html><head><title>Bare</title></head><body>b</body></html>"));
+        EXPECT_EQ(window.TabControl->count(), 1);
+        ASSERT_TRUE(main.ViewVivaform(&window, "<VIVAFORM_DOCUMENT><VIEW><html><body>w</body></html></VIEW>"
+                                               "<LOAN id=\"8\">y</LOAN></VIVAFORM_DOCUMENT>"));
+        ASSERT_EQ(window.TabControl->count(), 2);
+        EXPECT_EQ(window.TabControl->tabText(1), "Data");
+        EXPECT_EQ(window.DataView->tvxml->topLevelItem(0)->child(1)->text(0), "LOAN id=\"8\" ");
+    }
 
     // No page in it: the message, no window.
     const std::string none =

@@ -11,10 +11,12 @@
 #include "Main.h"
 #include "Options.h"
 #include "PGRegistry.h"
+#include "PrinterDlg.h"
 #include "Prompt.h"
 #include "SMTP.h"
 #include "ScanPlugin.h"
 #include "SmtpTestServer.h"
+#include "Strings.h"
 #include "WorkFolder.h"
 
 #include "QtTestEnvironment.h"
@@ -180,6 +182,63 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     EXPECT_EQ(refusing.MessageCount(), 0u);
 }
 
+// A connection that fails says why: an address where nothing answers is the SMTP address (and
+// the options open on it), a server whose certificate is not trusted says so. Neither keeps
+// the recipients in the histories, which only a server that greeted does. Scan and Email asks
+// for incomplete mail settings before it offers to fetch the plug-in.
+TEST(MailWindow, ConnectionFailuresSayWhyAndKeepNothing) {
+    TRecordingPrompter prompter;
+    test::TTempFolder certs("pagellan-mail-untrusted");
+    const auto [cert, key] = test::MakeTestCertificate(certs);
+    ASSERT_FALSE(cert.empty());
+    test::TSmtpTestServer untrusted({"--tls", cert, key, "--auth", "loanuser:pw"});
+    int closedPort = 0;
+    {
+        test::TSmtpTestServer gone;
+        closedPort = gone.Port();
+    }
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    const struct {
+        const char* Name;
+        int Port;
+        std::string Says;
+        bool OptionsOpen;
+    } rows[] = {
+        {"nothing listening", closedPort, "Email NOT sent.  Invalid outgoing (SMTP) address.", true},
+        {"untrusted certificate", untrusted.Port(), "Email NOT sent.  SSL certificate problem", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Configure(row.Port);
+        PGRegistry::SetPOP3UserID("loanuser");
+        Registry().WriteSubKeyString("\\EMAIL-TO", "0", "earlier@x.example");
+        prompter.Clear();
+        bool optionsOpened = false;
+        if (row.OptionsOpen)
+            WhenModal<TfrmOptions>([&optionsOpened](TfrmOptions* options) {
+                optionsOpened = true;
+                options->reject();
+            });
+        EmailAll(main, {"new@x.example"});
+        ASSERT_EQ(prompter.Texts().size(), 1u);
+        EXPECT_EQ(prompter.Texts()[0].rfind(row.Says, 0), 0u) << prompter.Texts()[0];
+        EXPECT_EQ(optionsOpened, row.OptionsOpen);
+        EXPECT_EQ(Registry().ReadSubKeyString("\\EMAIL-TO", "0", ""), "earlier@x.example");
+    }
+    EXPECT_EQ(untrusted.MessageCount(), 0u);
+
+    UnloadScanPlugin();
+    main.ProgramFolder = (TestDir() / "no-plugin").string();
+    PGRegistry::SetHost("");
+    prompter.Clear();
+    prompter.QueueAnswer(PromptAnswer::No);
+    main.actScanNEmail->trigger();
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{"Your email settings must be completed before you may "
+                                       "continue.  Do you wish to set this up now?"});
+}
+
 TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
     TRecordingPrompter prompter;
     test::TSmtpTestServer server;
@@ -188,13 +247,26 @@ TEST(MailWindow, ScanAndEmailSendsTheScannedFile) {
     fs::create_directories(fill);
     PGRegistry::SetFillDir(fill.string());
     test::WriteWholeFile(fill / "scan1.tif", std::string("II*\0scanned", 11));
+    const fs::path log = TestDir() / "scan-calls.log";
+    ::setenv("PG_SCAN_LOG", log.c_str(), 1);
     SetCommandLine({});
     TfrmMain main;
     LoadScanPlugin(SCAN_PLUGIN_DIR);
     ASSERT_TRUE(ScanPluginLoaded());
     std::vector<std::string> attachments;
     EmailAll(main, {"scan@x.example"}, &attachments, main.actScanNEmail);
+    // Both scans take the options' user-interface and paper-size choices: "No" and "Legal" as
+    // they start, then the letter paper chosen.
+    main.actScan->trigger();
+    TfrmOptions::SetItemIndex(main.Options()->PaperSizeGroup, 0);
+    main.actScan->trigger();
     UnloadScanPlugin();
+    ::unsetenv("PG_SCAN_LOG");
+    std::vector<std::string> calls;
+    for (const std::string& line : SplitLines(test::ReadWholeFile(log)))
+        if (line.rfind("email", 0) == 0 || line.rfind("begin", 0) == 0)
+            calls.push_back(line.substr(0, line.find(',', line.find(',') + 1)));
+    EXPECT_EQ(calls, (std::vector<std::string>{"email blank-buffers 1,1", "begin 1,1", "begin 1,0"}));
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Email sent"});
     EXPECT_EQ(attachments, std::vector<std::string>{(fill / "scan1.tif").string()});
     ASSERT_EQ(server.MessageCount(), 1u);
@@ -265,6 +337,35 @@ TEST(MailWindow, EachFormatSendsTheFileItWroteInAPrivateFolder) {
         EXPECT_EQ(shared.Snapshot(), before);
         EXPECT_EQ(shared.VictimBytes(), test::TSharedFolder::kVictimBytes);
     }
+}
+
+// E-mail as PDF makes the PDF as Save As does: with the printer dialog's print options (bar
+// codes here), and not while another conversion runs.
+TEST(MailWindow, PdfAttachmentTakesThePrintOptionsAndWaitsForAConversion) {
+    TRecordingPrompter prompter;
+    test::TSmtpTestServer server;
+    Configure(server.Port());
+    PGRegistry::SetEmailDocumentFormat(1);
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    main.PdfConverter = PCL2PDF;
+    main.Converting = true;
+    main.actEmailAll->trigger();
+    EXPECT_EQ(main.frmSMTP, nullptr) << "no second conversion while one runs";
+    EXPECT_TRUE(prompter.Entries().empty());
+    main.Converting = false;
+    std::vector<int> images;
+    for (const int choice : {kChoiceNo, kChoiceYes}) {
+        main.frmPrinterDlg->Options().BarCodes = choice;
+        EmailAll(main, {"to@x.example"});
+        const std::string attachment =
+            test::TSmtpTestServer::One(server.Message(int(server.MessageCount())), "attachment");
+        const test::TCommandRun list =
+            test::RunCommand("pdfimages -list '" + attachment + "' | tail -n +3 | wc -l");
+        images.push_back(std::stoi(list.Out));
+    }
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Email sent", "Email sent"}));
+    EXPECT_EQ(images[1] - images[0], 10) << "a bar code on each of the ten pages";
 }
 
 // The desktop mail program's route: it gets the file this mailing wrote, and the file goes once

@@ -170,7 +170,7 @@ namespace {
 // A font engine that gives every character a 2 x 3 block and an advance of 7.
 class TBlockRasterizer : public TCharRasterizer {
 public:
-    bool Render(const TDeviceFont&, uint8_t code, TCharCoverage& out) override {
+    bool Render(const TDeviceFont&, uint32_t code, TCharCoverage& out) override {
         if (code == ' ')
             return false;
         out.OffsetX = 1;

@@ -125,10 +125,11 @@ TEST(PclPageState, MarginsSpacingAndThePositionStack) {
 }
 
 TEST(PclPageState, FontRasterAndPatternFields) {
+    // Symbol sets are kept as number * 32 + letter - 64: 10U is 341, 8U 277.
     auto f = Parsed(P("~(10U~)8U~(s-3B~(s0V~)s14.5V~)s8H~(s1S~(s16602T"))->FontState();
     EXPECT_EQ(std::tuple(f.PrimarySymbolSet, f.SecondarySymbolSet, f.PrimaryStrokeWeight, f.PrimaryPitch,
                          f.PrimaryStyle, f.PrimaryTypeface),
-              std::tuple(10, 8, 253, 8, 1, 16602));
+              std::tuple(341, 277, 253, 8, 1, 16602));
     EXPECT_DOUBLE_EQ(f.PrimaryHeight, 14.5);
     // Selecting by identifier and assigning one for downloads are separate, as on a printer.
     EXPECT_EQ(Parsed(P("~(5X~(8U"))->FontState().SelectedFont, -1);

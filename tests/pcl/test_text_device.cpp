@@ -54,6 +54,58 @@ TEST(TextDevice, GroupsWordsAndLinesByPositionInReadingOrder) {
     EXPECT_EQ(soft->Chars[0].Y + soft->Font.Height, 1650);
 }
 
+TEST(TextDevice, SymbolSetsGiveTheirCharacters) {
+    // Each row: text after a symbol-set selection, and what the page reads (UTF-8). Control
+    // codes of a set print nothing and do not move; codes a set leaves empty move on.
+    std::string math8Header = Header();
+    math8Header[14] = 1; // 8M: 8 * 32 + 'M' - 64 = 269
+    math8Header[15] = 13;
+    const std::string bar = Glyph(0, 8, 8, 1, 40, "\xFF");
+    struct TRow {
+        const char* Name;
+        std::string Pcl;
+        const char* Text;
+    };
+    const TRow rows[] = {
+        {"Roman-8", P("~(8U\xBD\xE9\xAF"), "§Õ£"},
+        {"Roman-8 control codes",
+         P("~(8UA\x85"
+           "B"),
+         "AB"},
+        {"Roman-8 177 is the forms' bullet",
+         P("~(8UA\xB1"
+           "B"),
+         "A B"},
+        {"PC-8", P("~(10U\xE4\xC9\x9E"), "Σ╔₧"},
+        {"PC-850", P("~(12U\x9D\xD5"), "Øı"},
+        {"ISO 8859-1", P("~(0N\xE9\xAE"), "é®"},
+        {"ISO 6 upper half is empty",
+         P("~(0UA\xE9"
+           "B"),
+         "A B"},
+        {"Windows 3.1 Latin 1", P("~(19U\x99\xAE\x80"), "™®€"},
+        {"Windows Latin 2", P("~(9E\xA3\x8A"), "ŁŠ"},
+        {"Legal", P("~(1U") + "~\\{", "™®§"},
+        {"Math-8", P("~(8M]R\xB1"), "≠Σ∀"},
+        {"PS Math", P("~(5M\xE5\xD4\xB9"), "∑™≠"},
+        {"Pi font", P("~(15U*=,"), "™§®"},
+        {"A set not known reads as Windows", P("~(579L\x99"), "™"},
+        {"Shift out to the secondary set",
+         P("~)8Ma\x0E]\x0F"
+           "b"),
+         "a≠b"},
+        {"Soft font bound to Math-8", Download(5, math8Header) + Char(']', bar) + P("~(5X]"), "≠"},
+    };
+    for (const TRow& row : rows) {
+        TPCLBuffer buffer;
+        buffer.AppendData(P("~E") + row.Pcl);
+        TTextDevice device(&TFontEngine::Shared());
+        buffer.Parse(&device);
+        buffer.FinishFirstPage(device, "");
+        EXPECT_EQ(device.Text(), std::string(row.Text) + "\n") << row.Name;
+    }
+}
+
 TEST(TextDevice, CliPrintsPackageAndFilePagesUnderHeadings) {
     const std::string cli = std::string("'") + PAGELLAN_CLI + "' text ";
     const std::string demo = "'" + std::string(PAGELLAN_SOURCE_DIR) + "/samples/demo.qdx'";

@@ -4,10 +4,12 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pg::test {
 
@@ -97,6 +99,31 @@ inline bool WriteTestTiff(const std::string& path, const TTiffKind& k, int width
             }
         }
         if (!TIFFWriteDirectory(tif))
+            return TIFFClose(tif), false;
+    }
+    TIFFClose(tif);
+    return true;
+}
+
+// A white G4 page of width x height (a multiple of 8) with a black square of 64 pixels at the
+// top left and one black pixel at the bottom right, written row by row: a few kilobytes
+// whatever its size.
+inline bool WriteLargeG4(const std::string& path, int width, int height) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (tif == nullptr)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(height));
+    std::vector<uint8_t> row(size_t(width) / 8, 0);
+    for (int y = 0; y < height; ++y) {
+        std::fill_n(row.begin(), 8, uint8_t(y < 64 ? 0xFF : 0));
+        row.back() = y == height - 1 ? 0x01 : 0;
+        if (TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) < 0)
             return TIFFClose(tif), false;
     }
     TIFFClose(tif);

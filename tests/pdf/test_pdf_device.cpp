@@ -3,6 +3,7 @@
 // gathered into bands, colours.
 
 #include "FontEngine.h"
+#include "HLWStream.h"
 #include "PCLParse.h"
 #include "PackageJob.h"
 #include "PageBitmapDevice.h"
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <ostream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,8 +82,67 @@ INSTANTIATE_TEST_SUITE_P(
                                {"FIRST PAGE", "SECOND PAGE"}},
                     TSheetCase{"NoSizeTakesTheHint", "JUST TEXT", "LGL", {kLegal}, {"JUST TEXT"}},
                     TSheetCase{"EmptyJobOneBlankPage", "", "LTR", {kLetter}, {}},
-                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}}),
+                    TSheetCase{"NothingDrawnStaysBlank", P("~E~&l3A~E"), "LGL", {kLegal}, {}},
+                    // Symbol sets: the characters, also those the text's font lacks (Arial has
+                    // no circled plus), so that they can be found and copied.
+                    TSheetCase{"SymbolSets",
+                               P("~E~&l2A~(s1p12v0s0b4148T~(19UBrand\x99 Mark\xAE ~(8M]R\xC0"),
+                               "LTR",
+                               {kLetter},
+                               {"Brand™", "Mark®", "≠", "Σ", "⊕"}}),
     [](const testing::TestParamInfo<TSheetCase>& info) { return std::string(info.param.Name); });
+
+// Pages that come as PDF inside the job (Vivaform pages) go into the document where they
+// stood, between the PCL pages; a job of such pages alone has no blank page of its own.
+TEST(PdfEmbedded, PagesGoWhereTheyStood) {
+    test::TTempFolder folder("pdf-embedded");
+    const std::string legal = EmbeddedPdfText(ConvertPclToPdf(P("~E~&l3AEMBEDDED LEGAL")).Pdf);
+    const std::string two = EmbeddedPdfText(ConvertPclToPdf(P("~E~&l2AONE OF TWO\fTWO OF TWO")).Pdf);
+    const struct {
+        const char* Name;
+        std::string Job;
+        std::vector<std::string> Sizes;
+        std::vector<std::string> Pages; // the first word of each page
+    } rows[] = {
+        {"between",
+         P("~E~&l2AFIRST\f") + legal + "SECOND",
+         {kLetter, kLegal, kLetter},
+         {"FIRST", "EMBEDDED", "SECOND"}},
+        {"first and last",
+         legal + P("~E~&l2AMIDDLE\f") + two,
+         {kLegal, kLetter, kLetter, kLetter},
+         {"EMBEDDED", "MIDDLE", "ONE", "TWO"}},
+        {"alone", P("~E") + two + legal + P("~E"), {kLetter, kLetter, kLegal}, {"ONE", "TWO", "EMBEDDED"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TPclToPdfResult result = ConvertPclToPdf(row.Job);
+        ASSERT_TRUE(result.Ok) << result.Error;
+        EXPECT_EQ(result.Pages, int(row.Sizes.size()));
+        const std::string pdf = folder.File("out.pdf", result.Pdf);
+        EXPECT_TRUE(test::QpdfAccepts(pdf));
+        EXPECT_EQ(test::PdfPageSizes(pdf), row.Sizes);
+        std::vector<std::string> firstWords;
+        std::istringstream pages(test::PdfText(pdf));
+        for (std::string page; std::getline(pages, page, '\f');) {
+            std::istringstream words(page);
+            std::string word;
+            if (words >> word)
+                firstWords.push_back(word);
+        }
+        EXPECT_EQ(firstWords, row.Pages);
+    }
+    // What is not an embedded page stays in the PCL as it stands.
+    std::vector<TEmbeddedPdf> taken;
+    const std::string cut = legal.substr(0, legal.size() - 3);
+    EXPECT_EQ(TakeEmbeddedPdfs("A" + cut, taken), "A" + cut);
+    EXPECT_TRUE(taken.empty());
+    EXPECT_EQ(TakeEmbeddedPdfs("A" + legal + "B" + two, taken), "AB");
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].At, 1u);
+    EXPECT_EQ(taken[1].At, 2u);
+    EXPECT_EQ(taken[0].Pdf.rfind("%PDF-", 0), 0u);
+}
 
 // The demo package's job as the PDF conversion builds it.
 std::string DemoJob() {
@@ -341,8 +402,8 @@ TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
     const std::string within = pdfOf(1, 200);
     EXPECT_TRUE(prompter.Entries().empty());
     const std::string over = pdfOf(2, 200000);
-    ASSERT_EQ(prompter.Texts(),
-              std::vector<std::string>{"Too much drawing on one page; the rest of it is left out of the PDF"});
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{
+                                    "Too much drawing on one page; the rest of it is left out of the PDF"});
     test::TTempFolder folder("pdf-budget");
     const std::string path = folder.File("over.pdf", over);
     EXPECT_TRUE(test::QpdfAccepts(path));
@@ -359,11 +420,41 @@ TEST(PdfDevice, DrawingPastThePageBudgetIsLeftOutWithOneMessage) {
     };
     const size_t secondPage = text.find("%% Contents for page 2");
     ASSERT_NE(secondPage, std::string::npos);
-    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage), second = strokes(secondPage, std::string::npos);
+    const size_t first = strokes(text.find("%% Contents for page 1"), secondPage),
+                 second = strokes(secondPage, std::string::npos);
     EXPECT_GT(first, 100u);
     EXPECT_LT(first, 5000u);
     EXPECT_EQ(first, second);
     EXPECT_LT(over.size(), within.size() * 50);
+}
+
+// HP-GL/2 pens and labels in the PDF: hatching, dashed and thick lines with their ends and
+// joins are stroked paths (no image), a label in a PCL font is text a reader finds, and the
+// stick font's strokes are paths; poppler draws what our bitmap shows.
+TEST(PdfDevice, HpglPensHatchingAndLabelsAreVectorsAndText) {
+    test::TTempFolder folder("pdf-hpgl");
+    const std::string pcl = P("~E~%0BIN;SP1;PW0.35;FT4,100,30;PA1016,6096;RA4064,9144;EA4064,9144;"
+                              "PW1.5;LA1,4,2,4;LT2,10,1;PA1016,4064;PD4064,5080,6096,4064;PU;LT;"
+                              "PA1016,2032;SD1,277,2,1,4,14,7,4148;LBHatched Label\x03SS;SD;"
+                              "PA1016,1016;LBStick Label\x03~%0A\f");
+    const std::string pdf = WritePdf(folder, pcl, {"LGL", false});
+    const std::string content =
+        test::RunCommand("qpdf --qdf --object-streams=disable \"" + pdf + "\" - 2>/dev/null").Out;
+    EXPECT_EQ(content.find("/Subtype /Image"), std::string::npos);
+    // Stroke operators: S between blanks.
+    const std::regex stroke(R"((^|\s)S(?=\s))");
+    const auto strokes = size_t(
+        std::distance(std::sregex_iterator(content.begin(), content.end(), stroke), std::sregex_iterator()));
+    EXPECT_GE(strokes, 4u);
+    // Round ends and joins for the dashed line (1 J, 1 j).
+    EXPECT_NE(content.find("1 J"), std::string::npos);
+    EXPECT_NE(content.find("1 j"), std::string::npos);
+    const std::string text = test::PdfText(pdf);
+    EXPECT_NE(text.find("Hatched Label"), std::string::npos) << text;
+    const test::TInkImage ours = OurPage(pcl, 1);
+    const test::TInkImage poppler = test::PopplerPage(pdf, 1);
+    EXPECT_GE(test::InkCovered(ours, poppler, 2), 0.95);
+    EXPECT_GE(test::InkCovered(poppler, ours, 2), 0.95);
 }
 
 } // namespace

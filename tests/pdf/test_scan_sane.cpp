@@ -113,7 +113,7 @@ TEST_F(SaneScan, PluginScansTheAskedPagesAtTheAskedResolution) {
     EXPECT_EQ(sent.Body, "Attached are 2 scanned page(s).");
     ASSERT_EQ(TiffsIn(mail.Path()), std::vector<std::string>{sent.File});
     std::string error;
-    const TRgbImage picture = LoadTiffImage(sent.File, error);
+    const TPagePicture picture = LoadTiffImage(sent.File, error);
     ASSERT_EQ(error, "");
     EXPECT_NEAR(double(picture.Width()), double(WidthAt(50)), 1.0);
     EXPECT_EQ(picture.Pixel(picture.Width() / 2, picture.Height() / 2), 0u);

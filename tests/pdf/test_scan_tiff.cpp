@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <tuple>
+#include <vector>
 
 using namespace pg;
 using namespace pg::test;
@@ -100,11 +103,12 @@ TEST(TiffToBmp, EveryCompressionAndPhotometricGivesItsPixels) {
         ASSERT_GT(bmp.Bmp.size(), 54u);
         EXPECT_EQ(int(uint8_t(bmp.Bmp[28])), row.BmpBits);
         std::string error;
-        const TRgbImage image = DecodeBmp(bmp.Bmp, error);
+        const TPagePicture image = DecodeBmp(bmp.Bmp, error);
         ASSERT_EQ(error, "");
         ASSERT_EQ(image.Width(), kWidth);
         ASSERT_EQ(image.Height(), kHeight);
-        EXPECT_EQ(image.Monochrome, row.BmpBits == 1);
+        EXPECT_EQ(image.Monochrome(), row.BmpBits == 1);
+        EXPECT_EQ(image.Bilevel.Empty(), row.BmpBits != 1) << "line art stays one bit a pixel";
         int wrong = 0;
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
@@ -167,6 +171,53 @@ TEST(TiffToBmp, MalformedFilesGiveAClearMessage) {
     EXPECT_EQ(error, "The bitmap's kind or size is not supported.");
 }
 
+// A G4 page of 16448 x 17665 pixels in a file of a few kilobytes: what the plug-in hands over
+// is one bit a pixel (36 MB), and so is the picture the page window keeps of it, never the
+// 870 MB of it in colour. A colour bitmap is refused from its header when its colour picture
+// would be too large; one within the bound comes in colour.
+TEST(TiffToBmp, LineArtStaysOneBitAndColourIsBounded) {
+    TTempFolder folder("pg-tiff-large");
+    const int width = 16448, height = 17665;
+    const std::string big = folder.Path("big.tif");
+    ASSERT_TRUE(WriteLargeG4(big, width, height));
+    ASSERT_LT(std::filesystem::file_size(big), 8192u);
+    const scan::TTiffBmp bmp = scan::TiffFileToBmp(big);
+    ASSERT_EQ(bmp.Error, "");
+    EXPECT_EQ(int(uint8_t(bmp.Bmp[28])), 1);
+    std::string error;
+    const TPagePicture picture = DecodeBmp(bmp.Bmp, error);
+    ASSERT_EQ(error, "");
+    EXPECT_TRUE(picture.Colour.Empty());
+    ASSERT_EQ(picture.Bilevel.Width(), width);
+    ASSERT_EQ(picture.Bilevel.Height(), height);
+    EXPECT_EQ(picture.Bilevel.Stride() * size_t(height), size_t(width) / 8 * size_t(height));
+    EXPECT_TRUE(picture.Monochrome());
+    for (const auto& [x, y, colour] : {std::tuple{0, 0, 0u},
+                                       {63, 63, 0u},
+                                       {64, 0, 0x00FFFFFFu},
+                                       {width - 1, height - 1, 0u},
+                                       {width / 2, height / 2, 0x00FFFFFFu}})
+        EXPECT_EQ(picture.Pixel(x, y), colour) << x << "," << y;
+
+    // A 4-bit bitmap: 8 bits a pixel pair, a palette of 16.
+    const auto fourBit = [](int w, int h) {
+        const uint32_t stride = (uint32_t(w) * 4 + 31) / 32 * 4;
+        const uint32_t offset = 14 + 40 + 16 * 4;
+        std::string b = "BM";
+        for (const uint32_t v : {offset + stride * uint32_t(h), 0u, offset, 40u, uint32_t(w), uint32_t(h)})
+            b.append(reinterpret_cast<const char*>(&v), 4);
+        b += std::string("\x01\x00\x04\x00", 4) + std::string(24, '\0') + std::string(64, '\x7f');
+        b.resize(offset + size_t(stride) * size_t(h), '\x11');
+        return b;
+    };
+    EXPECT_TRUE(DecodeBmp(fourBit(20000, 3400), error).Empty());
+    EXPECT_EQ(error, "The picture is too large to show (20000 x 3400 pixels in colour).");
+    const TPagePicture colour = DecodeBmp(fourBit(100, 40), error);
+    EXPECT_TRUE(colour.Bilevel.Empty());
+    EXPECT_EQ(colour.Colour.Width(), 100);
+    EXPECT_EQ(colour.Pixel(5, 5), 0x007F7F7Fu);
+}
+
 TEST(ScanPages, PagesWrittenAsOneTiffReadBackAndMapSettings) {
     TTempFolder folder("pg-scan-write");
     scan::TScannedPage art{scan::TScannedPage::TKind::LineArt, 20, 3, 200, {}};
@@ -193,7 +244,7 @@ TEST(ScanPages, PagesWrittenAsOneTiffReadBackAndMapSettings) {
 
     // The first page, line art, comes back bit for bit (1 = black).
     std::string decodeError;
-    const TRgbImage image = DecodeBmp(scan::TiffFileToBmp(path).Bmp, decodeError);
+    const TPagePicture image = DecodeBmp(scan::TiffFileToBmp(path).Bmp, decodeError);
     ASSERT_EQ(image.Width(), 20);
     ASSERT_EQ(image.Height(), 3);
     for (int y = 0; y < 3; ++y)

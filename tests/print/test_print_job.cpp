@@ -188,16 +188,16 @@ TEST(PrintJob, BarcodeValueAndTheDocumentedExample) {
     set.WorksheetNumber = "1234";
     TDocSetForm& form = AddForm(set, "ABC", "LTR", 2);
     // The index part is the page's own number, whatever form the tree builder processed last.
-    EXPECT_EQ(BarcodeValue(set, form, 1), "0001234ABC11");
-    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC12");
+    EXPECT_EQ(BarcodeValue(set, form, 1), "0001234ABC1.1");
+    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC1.2");
     form.BorrowerNumber = 2;
-    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC22");
+    EXPECT_EQ(BarcodeValue(set, form, 2), "0001234ABC2.2");
     form.BorrowerNumber = 1;
     form.Barcodes = false;
     EXPECT_EQ(BarcodeValue(set, form, 1), "");
     form.Barcodes = true;
     set.WorksheetNumber = "123456789";
-    EXPECT_EQ(BarcodeValue(set, form, 1), "1234567ABC11");
+    EXPECT_EQ(BarcodeValue(set, form, 1), "1234567ABC1.1");
     set.WorksheetNumber = "1234";
 
     const std::vector<int> symbols = Code128Symbols("0001234ABC10");
@@ -232,9 +232,9 @@ TEST(PrintJob, BarcodeValueAndTheDocumentedExample) {
     job.AppendPage(Info(form, 2));
     job.AppendPage(Info(other, 1));
     const std::string_view bytes = job.View();
-    const size_t first = bytes.find(BarcodeText("LTR", "0001234ABC11"));
-    const size_t second = bytes.find(BarcodeText("LTR", "0001234ABC12"));
-    const size_t third = bytes.find(BarcodeText("LTR", "0001234XYZ11"));
+    const size_t first = bytes.find(BarcodeText("LTR", "0001234ABC1.1"));
+    const size_t second = bytes.find(BarcodeText("LTR", "0001234ABC1.2"));
+    const size_t third = bytes.find(BarcodeText("LTR", "0001234XYZ1.1"));
     ASSERT_NE(third, std::string_view::npos);
     EXPECT_LT(first, second);
     EXPECT_LT(second, third);

@@ -14,9 +14,13 @@
 #include "Prompt.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -124,4 +128,40 @@ TEST(PrintVivaform, PageInTheMiddleGoesOutAsItsOwnJob) {
     EXPECT_EQ(test::ReadWholeFile(pclJobs[0]), std::string(expected.View()));
     EXPECT_TRUE(prompter.Entries().empty());
     EXPECT_FALSE(main.JobPending());
+
+    // Save As PDF: the Vivaform page goes into the PDF in its place, its accented letters and
+    // curly quotes as written (the page declares no encoding), and nothing is printed.
+    SetVivaform(set.Form(3), "<VIVAFORM_DOCUMENT><VIEW><html><body><p>R\xC3\xA9sum\xC3\xA9 \xE2\x80\x9C"
+                             "final\xE2\x80\x9D estimate</p></body></html></VIEW></VIVAFORM_DOCUMENT>");
+    main.PdfConverter = PCL2PDF;
+    SetCurrentPrinterName(uri); // the printer that takes the engine's PDF
+    const std::string saved = dir.Path("saved");
+    QTimer::singleShot(0, [saved] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectNameFilter(dialog->nameFilters().at(2));
+        dialog->setDirectory(QString::fromStdString(fs::path(saved).parent_path().string()));
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QStringLiteral("saved"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    main.SaveAsClick();
+    const std::string savedPdf = saved + ".PDF";
+    const std::string pages = Output("pdftotext " + savedPdf + " - | tr -s ' \\n' ' '");
+    // Every page but the one of the Vivaform form without a page in it; the Vivaform page in
+    // its place, after the pages of the forms before it.
+    int before = 0;
+    for (const TDocSetForm* form : main.Tree().FormsInDisplayOrder()) {
+        if (form == &set.Form(3))
+            break;
+        before += form == &set.Form(4) ? 0 : form->PageCount();
+    }
+    const int total = int(set.TotalPageCount()) - set.Form(4).PageCount();
+    EXPECT_NE(Output("pdfinfo " + savedPdf).find("Pages:           " + std::to_string(total) + "\n"),
+              std::string::npos);
+    const size_t viva = pages.find("R\xC3\xA9sum\xC3\xA9 \xE2\x80\x9C"
+                                   "final\xE2\x80\x9D estimate");
+    ASSERT_NE(viva, std::string::npos) << pages;
+    EXPECT_EQ(std::count(pages.begin(), pages.begin() + std::ptrdiff_t(viva), '\f'), before);
+    EXPECT_EQ(printer.WaitForJobs(3, 3000).size(), 2u) << "nothing printed";
+    EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
 }

@@ -52,6 +52,7 @@ public:
             onSend();
     }
     void PrintVivaform(const TInfo& info) override { vivaform.push_back(info.Form->Name); }
+    std::string VivaformPdf(const TInfo& info) override { return "%PDF-" + info.Form->Name; }
 
     int32_t printerDlg = 2;
     std::string cursor;
@@ -217,8 +218,8 @@ TEST(PrintWalk, JobBarcodesFollowTheJobsPages) {
             ASSERT_NE(at, std::string_view::npos) << code.Value;
             drawn.push_back(code.Value);
         }
-        const std::vector<std::string> legalFirst = {"0000077B11", "0000077B12", "0000077A11"};
-        const std::vector<std::string> displayed = {"0000077A11", "0000077B11", "0000077B12"};
+        const std::vector<std::string> legalFirst = {"0000077B1.1", "0000077B1.2", "0000077A1.1"};
+        const std::vector<std::string> displayed = {"0000077A1.1", "0000077B1.1", "0000077B1.2"};
         EXPECT_EQ(drawn, order == poLegalFirst ? legalFirst : displayed) << int(order);
         EXPECT_EQ(codes[1].Form->Name, "B");
         EXPECT_EQ(codes[1].PageNumber, order == poLegalFirst ? 2 : 1);
@@ -247,7 +248,11 @@ TEST(PrintWalk, CaptureModeKeepJobTextAndVivaform) {
                                       0),
               0u);
     EXPECT_EQ(Pages(InMemoryJobText()), "<A1><B1>") << "every page once, copies ignored";
-    EXPECT_EQ(host.vivaform, (std::vector<std::string>{"V"}));
+    // The Vivaform page is not printed: its PDF goes into the captured job, in its place.
+    EXPECT_TRUE(host.vivaform.empty());
+    const size_t embedded = InMemoryJobText().find(EmbeddedPdfText("%PDF-V"));
+    EXPECT_GT(embedded, InMemoryJobText().find("<B1>"));
+    EXPECT_NE(embedded, std::string::npos);
 
     TPrintRequest keep;
     keep.KeepJobText = true;

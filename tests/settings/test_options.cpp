@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QValidator>
 
 #include <filesystem>
 #include <fstream>
@@ -201,6 +202,25 @@ TEST_F(Options, ClosingChecksFootersAndFieldHandlers) {
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Invalid email address",
                                                           "Additional copies invalid.\r\nRange is 0 to 3"}));
+    // The update interval takes 1 to 30 days: typing is held to that, and OK refuses the rest.
+    dlg->edAdditionalCopies->setValue(1);
+    for (const auto& [typed, state] : {std::pair{"45", QValidator::Invalid},
+                                       {"0", QValidator::Invalid},
+                                       {"30", QValidator::Acceptable},
+                                       {"7", QValidator::Acceptable}}) {
+        QString text = typed;
+        int at = 0;
+        EXPECT_EQ(dlg->edPollInterval->validator()->validate(text, at), state) << typed;
+    }
+    for (const char* days : {"0", ""}) {
+        prompter.Clear();
+        dlg->edPollInterval->setText(days);
+        dlg->OKBtn->click();
+        EXPECT_TRUE(dlg->isVisible()) << days;
+        EXPECT_EQ(prompter.Texts(),
+                  std::vector<std::string>{"Update interval invalid.\r\nRange is 1 to 30 days"});
+    }
+    prompter.Clear();
     // Cancel discards the edits: the stored host comes back.
     dlg->CancelBtn->click();
     EXPECT_FALSE(dlg->isVisible());

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,6 +83,47 @@ TEST(StackingOrder, DeletingAPlanCodeRemovesEveryLine) {
     EXPECT_TRUE(DeleteStackingOrder(file, " P "));
     EXPECT_EQ(test::ReadWholeFile(file), "Q" + FD + "B\r\n");
     EXPECT_EQ(ReadOrderLines(dir.Path("none.ord")), std::vector<std::string>{});
+}
+
+// A file that is there but cannot be read holds the other plans' orders: saving and deleting
+// leave it alone and say which file it is.
+TEST(StackingOrder, AnUnreadableFileIsNeverWrittenOver) {
+    test::TTempFolder dir("pg-order");
+    const std::string file = dir.Path("PLANCODE.ORD");
+    const struct {
+        const char* Name;
+        std::function<void()> Make;
+        bool AsRoot;
+    } rows[] = {
+        {"a folder", [&] { std::filesystem::create_directory(file); }, true},
+        {"a link to itself", [&] { std::filesystem::create_symlink("PLANCODE.ORD", file); }, true},
+        {"no read permission",
+         [&] {
+             test::WriteWholeFile(file, "OTHER" + FD + "X\r\n");
+             std::filesystem::permissions(file, std::filesystem::perms::none);
+         },
+         false},
+    };
+    auto set = Package({"A"});
+    set->PlanCode = "P7";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        if (!row.AsRoot && ::geteuid() == 0)
+            continue; // root reads whatever the permissions say
+        std::filesystem::remove_all(file);
+        row.Make();
+        const auto before = std::filesystem::symlink_status(file).type();
+        TRecordingPrompter prompter;
+        EXPECT_EQ(SaveStackingOrder(set.get(), Forms(*set, {0}), file, nullptr),
+                  TSaveOrderResult::ReadFailed);
+        EXPECT_FALSE(DeleteStackingOrder(file, "OTHER"));
+        ASSERT_EQ(prompter.Texts().size(), 2u);
+        for (const std::string& text : prompter.Texts())
+            EXPECT_EQ(text.rfind("The stacking order file " + file + " cannot be read (", 0), 0u) << text;
+        EXPECT_EQ(std::filesystem::symlink_status(file).type(), before);
+        std::error_code ec;
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all, ec);
+    }
 }
 
 TEST(StackingOrder, ConfirmationText) {

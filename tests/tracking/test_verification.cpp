@@ -47,7 +47,7 @@ TEST(Verification, ExpectedPagesAreTheJobsCodesInPrintOrder) {
     TVerifyFixture f;
     const std::vector<TExpectedPage> pages = ExpectedPages(f.set, f.tree);
     ASSERT_EQ(pages.size(), 4u);
-    const std::vector<std::string> codes = {"0000055A11", "0000055A12", "0000055B21", "0000055E11"};
+    const std::vector<std::string> codes = {"0000055A1.1", "0000055A1.2", "0000055B2.1", "0000055E1.1"};
     for (size_t i = 0; i < codes.size(); ++i)
         EXPECT_EQ(pages[i].Code, codes[i]) << i;
     EXPECT_EQ(pages[1].PageNumber, 2);
@@ -59,50 +59,107 @@ TEST(Verification, ScansCountUnknownRepeatedAndMissing) {
     TVerifyFixture f;
     TBarcodeVerifier verifier(ExpectedPages(f.set, f.tree), false);
     // The scanner's line end and anything after it are no part of the code; case does not matter.
-    TScanResult r = verifier.Read("0000055a12\rjunk");
+    TScanResult r = verifier.Read("0000055a1.2\rjunk");
     EXPECT_EQ(r.Kind, TScanKind::Known);
     EXPECT_EQ(r.Page->Form->Name, "A");
     EXPECT_EQ(r.Page->PageNumber, 2);
-    EXPECT_EQ(verifier.Read("0000055A12").Kind, TScanKind::Repeated);
-    r = verifier.Read("  9999999X11 ");
+    EXPECT_EQ(verifier.Read("0000055A1.2").Kind, TScanKind::Repeated);
+    r = verifier.Read("  9999999X1.1 ");
     EXPECT_EQ(r.Kind, TScanKind::Unknown);
-    EXPECT_EQ(r.Message, "Unknown BarCode: 9999999X11");
+    EXPECT_EQ(r.Message, "Unknown BarCode: 9999999X1.1");
     EXPECT_EQ(verifier.Read("").Kind, TScanKind::Empty);
-    EXPECT_EQ(verifier.Read("0000055E11").Kind, TScanKind::Known) << "order does not matter";
+    EXPECT_EQ(verifier.Read("0000055E1.1").Kind, TScanKind::Known) << "order does not matter";
     EXPECT_EQ(verifier.ReadCount(), 2u);
-    EXPECT_EQ(verifier.UnknownCodes(), std::vector<std::string>{"9999999X11"});
-    EXPECT_EQ(f.Codes(verifier.Missing()), (std::vector<std::string>{"0000055A11", "0000055B21"}));
-    verifier.Read("0000055A11");
-    verifier.Read("0000055B21");
+    EXPECT_EQ(verifier.UnknownCodes(), std::vector<std::string>{"9999999X1.1"});
+    EXPECT_EQ(f.Codes(verifier.Missing()), (std::vector<std::string>{"0000055A1.1", "0000055B2.1"}));
+    verifier.Read("0000055A1.1");
+    verifier.Read("0000055B2.1");
     EXPECT_TRUE(verifier.Missing().empty());
 }
 
 TEST(Verification, OrderMattersReportsTheExpectedCode) {
     TVerifyFixture f;
     TBarcodeVerifier verifier(ExpectedPages(f.set, f.tree), true);
-    EXPECT_EQ(verifier.Read("0000055A11").Kind, TScanKind::Known);
+    EXPECT_EQ(verifier.Read("0000055A1.1").Kind, TScanKind::Known);
     // A12 skipped: B21 is out of place, and the message names the page that should have come.
-    const TScanResult skipped = verifier.Read("0000055B21");
+    const TScanResult skipped = verifier.Read("0000055B2.1");
     EXPECT_EQ(skipped.Kind, TScanKind::OutOfOrder);
-    EXPECT_EQ(skipped.Message, "Out of order: 0000055B21 (expected 0000055A12)");
+    EXPECT_EQ(skipped.Message, "Out of order: 0000055B2.1 (expected 0000055A1.2)");
     // After it the stack goes on in order.
-    EXPECT_EQ(verifier.Read("0000055E11").Kind, TScanKind::Known);
-    const TScanResult late = verifier.Read("0000055A12");
+    EXPECT_EQ(verifier.Read("0000055E1.1").Kind, TScanKind::Known);
+    const TScanResult late = verifier.Read("0000055A1.2");
     EXPECT_EQ(late.Kind, TScanKind::OutOfOrder) << "found at the end";
-    EXPECT_EQ(late.Message, "Out of order: 0000055A12 (expected the end of the stack)");
+    EXPECT_EQ(late.Message, "Out of order: 0000055A1.2 (expected the end of the stack)");
     EXPECT_TRUE(verifier.Missing().empty()) << "out-of-order pages are there all the same";
 }
 
-TEST(Verification, CopiesOfACodeAreOnePage) {
+// Borrower 1 page 12 and borrower 11 page 2 of one form carry codes of their own, and pages
+// that do share a code are each a page of the stack: leaving out either copy's last page is
+// found, and a code read more often than pages carry it is reported.
+TEST(Verification, EveryExpectedPageStaysAPageOfItsOwn) {
     TVerifyFixture f;
-    std::vector<TExpectedPage> pages = ExpectedPages(f.set, f.tree);
-    const std::vector<TExpectedPage> twice = [&] {
-        std::vector<TExpectedPage> all = pages;
-        all.insert(all.end(), pages.begin(), pages.end());
-        return all;
-    }();
+    f.set.Forms.clear();
+    f.Add("F", 1, 12);
+    f.Add("F", 11, 2);
+    f.tree.Build(f.set, [](const std::string&) { return 0; });
+    const std::vector<TExpectedPage> pages = ExpectedPages(f.set, f.tree);
+    ASSERT_EQ(pages.size(), 14u);
+    EXPECT_EQ(pages[11].Code, "0000055F1.12");
+    EXPECT_EQ(pages[13].Code, "0000055F11.2");
+    for (const size_t left : {size_t(11), size_t(13)}) {
+        SCOPED_TRACE(left);
+        TBarcodeVerifier verifier(pages, false);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            if (i != left) {
+                EXPECT_EQ(verifier.Read(pages[i].Code).Kind, TScanKind::Known) << i;
+            }
+        }
+        ASSERT_EQ(verifier.Missing().size(), 1u);
+        EXPECT_EQ(verifier.Missing()[0], &verifier.Expected()[left]);
+        EXPECT_FALSE(ConfirmationOffered(true, verifier));
+    }
+
+    // Two pages with one code (a package that repeats a form): the first read marks the first,
+    // the second the other, a third is a repeat.
+    std::vector<TExpectedPage> twice = {pages[0], pages[1], pages[0]};
     TBarcodeVerifier verifier(twice, true);
-    EXPECT_EQ(verifier.Expected().size(), 4u);
+    EXPECT_EQ(verifier.Expected().size(), 3u);
+    EXPECT_EQ(verifier.Read(pages[0].Code).Page, &verifier.Expected()[0]);
+    EXPECT_EQ(verifier.Read(pages[1].Code).Kind, TScanKind::Known);
+    const TScanResult again = verifier.Read(pages[0].Code);
+    EXPECT_EQ(again.Kind, TScanKind::Known) << "the next page in order carries it";
+    EXPECT_EQ(again.Page, &verifier.Expected()[2]);
+    const TScanResult third = verifier.Read(pages[0].Code);
+    EXPECT_EQ(third.Kind, TScanKind::Repeated);
+    EXPECT_EQ(third.Message, "Repeated BarCode: 0000055F1.1");
+    EXPECT_EQ(verifier.RepeatedCodes(), std::vector<std::string>{"0000055F1.1"});
+    EXPECT_TRUE(verifier.Missing().empty());
+}
+
+// "Print Confirmation" says every form of the worksheet exists: only a whole-package run with
+// pages to find, all of them found, may offer it.
+TEST(Verification, ConfirmationOnlyAfterACompleteWholePackageRun) {
+    TVerifyFixture f;
+    const std::vector<TExpectedPage> all = ExpectedPages(f.set, f.tree);
+    const auto complete = [](std::vector<TExpectedPage> pages) {
+        auto verifier = std::make_unique<TBarcodeVerifier>(pages, false);
+        for (const TExpectedPage& page : pages)
+            verifier->Read(page.Code);
+        return verifier;
+    };
+    const struct {
+        const char* Name;
+        bool WholePackage;
+        std::vector<TExpectedPage> Pages;
+        bool Offered;
+    } rows[] = {
+        {"whole package, all read", true, all, true},
+        {"custom group, all read", false, {all[0]}, false},
+        {"group with nothing ticked", false, {}, false},
+        {"package without bar codes", true, {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ConfirmationOffered(row.WholePackage, *complete(row.Pages)), row.Offered) << row.Name;
 }
 
 TEST(Verification, CustomGroupsFromTheSelectionAndTheirPages) {
@@ -119,9 +176,9 @@ TEST(Verification, CustomGroupsFromTheSelectionAndTheirPages) {
     // Only the checked documents are verified.
     const std::vector<TExpectedPage> pages = GroupExpectedPages(ExpectedPages(f.set, f.tree), {chosen[1]});
     TBarcodeVerifier verifier(pages, false);
-    EXPECT_EQ(verifier.Read("0000055A11").Kind, TScanKind::Unknown);
-    EXPECT_EQ(f.Codes(verifier.Missing()), std::vector<std::string>{"0000055E11"});
-    verifier.Read("0000055E11");
+    EXPECT_EQ(verifier.Read("0000055A1.1").Kind, TScanKind::Unknown);
+    EXPECT_EQ(f.Codes(verifier.Missing()), std::vector<std::string>{"0000055E1.1"});
+    verifier.Read("0000055E1.1");
     EXPECT_TRUE(verifier.Missing().empty());
 }
 
@@ -177,8 +234,8 @@ public:
 TEST(Verification, PrintAllMissingAndTheConfirmation) {
     TVerifyFixture f;
     TBarcodeVerifier verifier(ExpectedPages(f.set, f.tree), false);
-    verifier.Read("0000055A11");
-    verifier.Read("0000055B21");
+    verifier.Read("0000055A1.1");
+    verifier.Read("0000055B2.1");
     std::vector<TExpectedPage> missing;
     for (const TExpectedPage* page : verifier.Missing())
         missing.push_back(*page);

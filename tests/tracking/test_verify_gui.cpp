@@ -97,16 +97,25 @@ TEST(VerifyFromWindow, ScannerPartialScanUnknownCodeAndPrintAllMissing) {
     std::string expectedJob;
     InVerifyDialog(main, [&](TfrmVerifyDocs& dialog) {
         dialog.btnStart->click();
-        Scan(dialog.edBarCode, QStringLiteral("2026114note.dot11"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114note.dot1.1"));
         EXPECT_EQ(dialog.lblDocumentName->text(), QStringLiteral("NOTE.DOT"));
         EXPECT_EQ(dialog.lblDocumentPage->text(), QStringLiteral("1"));
         EXPECT_EQ(dialog.lblDocumentBorrower->text(), QStringLiteral("1"));
-        EXPECT_EQ(dialog.lblBarcodeID->text(), QStringLiteral("2026114NOTE.DOT11"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114CERT.DOT21"));
+        EXPECT_EQ(dialog.lblBarcodeID->text(), QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114CERT.DOT2.1"));
         EXPECT_EQ(dialog.lblDocumentBorrower->text(), QStringLiteral("2"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT11"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114BOGUS11"));
-        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114BOGUS11"});
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114BOGUS1.1"));
+        EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"Repeated BarCode: 2026114NOTE.DOT1.1",
+                                                              "Unknown BarCode: 2026114BOGUS1.1"}));
+        // Escape in the middle of a run asks before the codes go; No keeps scanning.
+        prompter.Clear();
+        prompter.QueueAnswer(PromptAnswer::No);
+        QTest::keyClick(dialog.edBarCode, Qt::Key_Escape);
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"The documents are still being verified.  "
+                                                             "Stop and discard the codes read so far?"});
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.Scanning());
         EXPECT_TRUE(dialog.edBarCode->text().isEmpty()) << "the scanner's suffix is dropped";
         dialog.btnStop->click();
 
@@ -160,14 +169,35 @@ TEST(VerifyFromWindow, PartialCustomGroup) {
         // Only the note is verified.
         dialog.clDocumentList->item(1)->setCheckState(Qt::Unchecked);
         dialog.btnCustomStart->click();
-        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT12"));
-        Scan(dialog.edBarCode, QStringLiteral("2026114DEED.DOT11"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.2"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114DEED.DOT1.1"));
         dialog.btnCustomStop->click();
-        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114DEED.DOT11"});
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown BarCode: 2026114DEED.DOT1.1"});
         EXPECT_EQ(dialog.lblMissing->text(), QStringLiteral("1 page(s) missing"));
         ASSERT_EQ(dialog.MissingDocs()->ListofMissingDocs->count(), 1);
         EXPECT_EQ(dialog.MissingDocs()->ListofMissingDocs->item(0)->text(),
                   QStringLiteral("Form 1 NOTE.DOT (Note), page 1, borrower 1"));
+        // The group's page read in full: nothing missing, and still no confirmation that every
+        // form of the worksheet exists.
+        dialog.btnCustomStart->click();
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.1"));
+        Scan(dialog.edBarCode, QStringLiteral("2026114NOTE.DOT1.2"));
+        dialog.btnCustomStop->click();
+        EXPECT_EQ(dialog.lblMissing->text(), QStringLiteral("No pages are missing"));
+        bool confirmationOffered = true;
+        QTimer::singleShot(0, dialog.MissingDocs(), [&] {
+            confirmationOffered = dialog.MissingDocs()->btnPrintAll->isVisible();
+            dialog.MissingDocs()->reject();
+        });
+        dialog.btnMissing->click();
+        EXPECT_FALSE(confirmationOffered);
+        // A blank group name is refused with the reason.
+        prompter.Clear();
+        QTimer::singleShot(0, dialog.frmGroupName, [&dialog] { dialog.frmGroupName->accept(); });
+        dialog.btnCustomAdd->click();
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"A group needs a name.  Please enter one."});
+        EXPECT_EQ(dialog.lbGroupName->count(), 1);
+        prompter.Clear();
 
         // Without a selected document, the removal is refused with the message.
         dialog.clDocumentList->setCurrentRow(-1);

@@ -147,6 +147,8 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
     Qt::KeyboardModifiers keys;
     int ended = 0;
     std::vector<std::string> asked;
+    const TRecordingPrompter* prompts = nullptr;
+    size_t promptsBeforeVersion = 0;
     TfrmMain::PrepareUpdateWindow = [&](TfrmWeb& web) {
         web.Executable = app + "pagellan";
         web.HelperFolder = helpers;
@@ -155,12 +157,14 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
         web.EndProgram = [&] { ++ended; };
         web.InputQuery = [&](const std::string& caption, const std::string& prompt, std::string& value) {
             asked = {caption, prompt, value};
+            promptsBeforeVersion = prompts->Texts().size();
             value = "7";
             return true;
         };
     };
     SetCommandLine({dir + "loan.qdx", "/Instance=2", "/UPDATE=SUCCESS"});
     TRecordingPrompter prompter;
+    prompts = &prompter;
     TfrmMain main;
     TfrmOptions& options = *main.Options();
     const std::string today = "Date Last Checked : " + DateText(Now());
@@ -179,6 +183,7 @@ TEST(UpdateWindow, CheckNowDownloadsAndInstalls) {
     prompter.QueueAnswer(PromptAnswer::No);
     main.AboutBox()->btnCheckForUpdates->click();
     EXPECT_EQ(asked, (std::vector<std::string>{"Version", "Version to download", "beta"}));
+    EXPECT_EQ(promptsBeforeVersion, 0u) << "the version is asked for before the download question";
     EXPECT_EQ(prompter.Texts(),
               (std::vector<std::string>{
                   "An update is available for Pagellan!\n\nWould you like to download it now? ",

@@ -104,11 +104,20 @@ TEST(Updates, CliCheckAgainstTheServer) {
     std::ofstream(root + "broken.xml") << "<SoftwareProducts><Application";
     test::TWebServer server(nullptr, "", root);
     int rc = 0;
-    std::string out = RunCliOut("update --check --list " + server.URL("/files/versions.xml"), rc);
+    // The version compared is the desktop program's: one a version behind gets the patch, and
+    // none at all (the build tree has no desktop program beside the CLI) the whole program.
+    std::ofstream(root + "pagellan", std::ios::binary)
+        << std::string("\x01PagellanFileVersion=4.3.0.9\0", 30);
+    std::string out = RunCliOut(
+        "update --check --program " + root + "pagellan --list " + server.URL("/files/versions.xml"), rc);
     EXPECT_EQ(rc, 0) << out;
-    EXPECT_NE(out.find("installed: " + NormalizeVersion(PAGELLAN_PROGRAM_VERSION) + "\nprogram: full\n"),
+    EXPECT_NE(out.find("installed: 004.003.000.009 (" + root + "pagellan)\nprogram: patch\n"),
               std::string::npos)
         << out;
+    out = RunCliOut("update --check --list " + server.URL("/files/versions.xml"), rc);
+    EXPECT_EQ(rc, 0) << out;
+    EXPECT_NE(out.find("installed: 000.000.000.000 ("), std::string::npos) << out;
+    EXPECT_NE(out.find("\nprogram: full\n"), std::string::npos) << out;
     EXPECT_NE(out.find("download: http://h/pagellan_4.3.0.10.zip\ndownload: http://h/patch.zip"),
               std::string::npos);
     out = RunCliOut("update --check --list " + server.URL("/files/broken.xml"), rc);

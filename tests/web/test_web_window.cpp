@@ -86,6 +86,9 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     WhenModal([&](TfrmWeb& w) {
         EXPECT_EQ(w.windowTitle(), "WebDocs");
         EXPECT_EQ(w.height(), 78);
+        // The label shows its whole text, colon included.
+        EXPECT_GE(w.lblCode->width(), w.lblCode->sizeHint().width());
+        EXPECT_LE(w.lblCode->geometry().right(), w.edWebDocCode->x());
         w.edWebDocCode->setText("   ");
         EXPECT_FALSE(w.btnSubmit->isEnabled());
         Submit(w, "PASS", "");
@@ -125,6 +128,17 @@ TEST(WebWindow, WebDocsAndDownloadsByAddress) {
     ASSERT_TRUE(main.Loaded);
     EXPECT_EQ(main.CurrentFile, "RemoteQuodex.qdx");
     PGRegistry::SetWebDocsWithPwd(service);
+    // A modified package is not replaced without asking: Cancel keeps it, No lets it go.
+    main.SelectNodes({main.Tree().Root()->Children[0].get()});
+    main.ProcessSelectedNodes(TProcessKind::Delete);
+    prompter.Clear();
+    prompter.QueueAnswer(PromptAnswer::Cancel);
+    WhenModal([](TfrmWeb& w) { Submit(w, "PKG", ""); });
+    main.actGetWebDocs->trigger();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{kSaveChangesQuestion});
+    EXPECT_EQ(main.CurrentFile, "RemoteQuodex.qdx");
+    EXPECT_TRUE(main.DocSet()->Modified);
+    prompter.QueueAnswer(PromptAnswer::No);
     WhenModal([](TfrmWeb& w) { Submit(w, "PKG", ""); });
     main.actGetWebDocs->trigger();
     EXPECT_TRUE(main.Loaded);

@@ -117,7 +117,8 @@ void TFindBar::Start() {
     forms_ = Forms ? Forms() : std::vector<TDocSetForm*>();
     hits_.clear();
     lstHits->clear();
-    run_ = index_.Prepare(forms_, ToPackageText(edFind->text()), {cbxMatchCase->isChecked()});
+    // Page text is UTF-8, whatever symbol set drew it.
+    run_ = index_.Prepare(forms_, edFind->text().toStdString(), {cbxMatchCase->isChecked()});
     if (run_->PageCount() == 0) {
         lblCount->setText(CountText(0));
         emit SearchEnded();
@@ -169,7 +170,7 @@ void TFindBar::Finish() {
         lstHits->addItem(QStringLiteral("%1 \u2014 Page %2 \u2014 %3")
                              .arg(caption)
                              .arg(hit.Page)
-                             .arg(FromPackageText(hit.Context)));
+                             .arg(QString::fromStdString(hit.Context)));
     }
     emit SearchEnded();
 }

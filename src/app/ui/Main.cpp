@@ -16,6 +16,7 @@
 #include "PageFrm.h"
 #include "PageNavigation.h"
 #include "Paths.h"
+#include "PrinterLanguage.h"
 #include "Prompt.h"
 #include "QtPrompter.h"
 #include "RecentPackages.h"
@@ -462,6 +463,20 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
         return ViewTiffFile(path);
     if (IsXmlName(path))
         return ViewVivaformFile(path);
+    // A printer file in another language than we draw is never read as PCL: a PDF goes to the
+    // PDF reader, anything else is refused with its name.
+    std::string bytes, error;
+    if (ReadFileBytes(path, bytes, error)) {
+        const TLooseFileRoute route = RouteLooseFile(bytes);
+        if (route.Kind == TLooseFileRoute::TKind::PdfReader) {
+            ViewPdfFile(path);
+            return true;
+        }
+        if (route.Kind == TLooseFileRoute::TKind::Refuse) {
+            ShowInformation(route.Message);
+            return false;
+        }
+    }
     DebugMsg("Main : plain view of " + path);
     auto page = std::make_unique<TPageForm>();
     page->setAttribute(Qt::WA_DeleteOnClose);
@@ -494,6 +509,20 @@ void TfrmMain::CloseAnyOpenForms() {
 bool TfrmMain::SavePackage() {
     AskToSaveStackingOrder();
     return set_ != nullptr && SaveWholePackage(*set_);
+}
+
+bool TfrmMain::MayReplacePackage() {
+    if (!Loaded || !set_ || !set_->Modified)
+        return true;
+    switch (AskYesNoCancel(kSaveChangesQuestion)) {
+    case PromptAnswer::Yes:
+        // A save that fails keeps the package: replacing it would lose the changes.
+        return SaveWholePackage(*set_);
+    case PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
@@ -650,13 +679,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     AskToSaveStackingOrder();
-    if (Loaded && set_ && set_->Modified) {
-        const PromptAnswer answer = AskYesNoCancel(kSaveChangesQuestion);
-        // A save that fails keeps the window open: closing would lose the changes.
-        if (answer == PromptAnswer::Cancel || (answer == PromptAnswer::Yes && !SaveWholePackage(*set_))) {
-            event->ignore();
-            return;
-        }
+    // A save that fails keeps the window open: closing would lose the changes.
+    if (!MayReplacePackage()) {
+        event->ignore();
+        return;
     }
     // Page windows are top-level windows of their own: left open, they would keep the program
     // running without its main window. One that refuses to close (its annotations could not be

@@ -8,6 +8,7 @@
 #include "MainStates.h"
 #include "PdfFinish.h"
 #include "PrintWalk.h"
+#include "ScanPlugin.h"
 #include "TreeCommands.h"
 
 #include <QMainWindow>
@@ -92,6 +93,9 @@ public:
     bool ViewVivaformFile(const std::string& path);
     // "Scan Images": the scanner's pages into the fill folder through the plug-in.
     void ScanImagesClick();
+    // What a scan hands the plug-in: the options dialog's user-interface and paper-size choices
+    // with the stored scanner settings.
+    TScanSettings ScannerSettings();
     void SetMainCaptionAndWindowPosition();
     void AdjustFormHeight();
     int CalcTreeHeight() const;
@@ -145,6 +149,10 @@ public:
     void FileOpenClick();
     void OpenViewFile();
     void LoadFile();
+    // Before a load replaces a modified package: the save question ("Document has been
+    // modified. ..."); Yes saves, No lets the changes go, Cancel keeps the package. False when
+    // the package stays (cancelled, or the save failed).
+    bool MayReplacePackage();
     void DropFiles(const std::vector<std::string>& files);
     // Hands the PDF to the desktop's reader, or says that there is none.
     void ViewPdfFile(const std::string& path);

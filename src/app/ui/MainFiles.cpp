@@ -129,19 +129,25 @@ void TfrmMain::ViewPdfFile(const std::string& path) {
 }
 
 void TfrmMain::LoadFile() {
+    const std::string name = OpenFileName;
+    // The package shown stays until the new file has been read and the user let its changes go.
+    if (!FileExists(name)) {
+        ShowInformation(name + " does not exist");
+        return;
+    }
+    THLWMemorystream stream;
+    if (!stream.LoadFromFile(name)) {
+        ShowError(name + " cannot be read.");
+        return;
+    }
+    if (!MayReplacePackage())
+        return;
     const TBusyCursor busy;
     CloseAnyOpenForms();
     DestroyTree();
     CurrentFile.clear();
     readOnly_ = false;
-    const std::string name = OpenFileName;
-    if (!FileExists(name)) {
-        ShowInformation(name + " does not exist");
-        return;
-    }
     try {
-        THLWMemorystream stream;
-        stream.LoadFromFile(name);
         // As at start-up: the user may make a read-only package writable; one that stays
         // read-only says so in the caption.
         readOnly_ = ClearReadOnly(name, true);

@@ -40,8 +40,11 @@ void TfrmMain::CreateMailing() {
 }
 
 TfrmSMTP& TfrmMain::EmailDialog() {
-    if (!frmSMTP)
+    if (!frmSMTP) {
         frmSMTP = new TfrmSMTP(this);
+        // An SMTP address that answers nothing: the options open on it.
+        frmSMTP->OpenMailOptions = [this] { Options()->ShowOnPage(TfrmOptions::SystemPage, "edSMTPHost"); };
+    }
     return *frmSMTP;
 }
 
@@ -79,19 +82,15 @@ bool TfrmMain::EmailOptionsSet() {
 }
 
 // Scan and Email: the scanning plug-in scans to a file and names subject and body; the file goes
-// out through the chosen route. A missing plug-in is offered for download first.
+// out through the chosen route. Once the mail settings are complete, a missing plug-in is
+// offered for download.
 void TfrmMain::ScanAndEmailClick() {
-    if (!ScanPluginLoaded() && !DownloadScanPlugin())
-        return;
+    // Settings that cannot send first: a plug-in fetched for a scan that goes nowhere helps no one.
     if (!EmailOptionsSet())
         return;
-    TScanSettings settings;
-    settings.Dpi = PGRegistry::ScanDPI();
-    settings.Bright = PGRegistry::ScanBright();
-    settings.Contrast = PGRegistry::ScanContrast();
-    settings.Pages = PGRegistry::ScanPages();
-    settings.ScannerType = PGRegistry::ScanScannerType();
-    const TScanForEmail scan = ScanForEmail(settings, PGRegistry::FillDir());
+    if (!ScanPluginLoaded() && !DownloadScanPlugin())
+        return;
+    const TScanForEmail scan = ScanForEmail(ScannerSettings(), PGRegistry::FillDir());
     if (!Trim(scan.File).empty()) {
         TfrmSMTP& dialog = EmailDialog();
         dialog.ClearAttachments();
@@ -104,7 +103,8 @@ void TfrmMain::ScanAndEmailClick() {
 }
 
 void TfrmMain::EmailClick(TSaveMode mode) {
-    if (!Loaded || !set_ || tree_.Empty() || !EmailOptionsSet())
+    // While a conversion runs its work folder is in use: a second one waits for it.
+    if (!Loaded || !set_ || tree_.Empty() || Converting || !EmailOptionsSet())
         return;
     const TSelection selection = Selection();
     if (mode == TSaveMode::Selected) {
@@ -135,8 +135,19 @@ void TfrmMain::EmailClick(TSaveMode mode) {
     // the dialog before either goes.
     TfrmSMTP::TDocumentWriter writer = [this, mode, selection, conversion](int format,
                                                                            const std::string& path) {
-        return set_ &&
-               WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path, conversion);
+        if (!set_)
+            return false;
+        if (TEmailFormat(format) != TEmailFormat::PDF)
+            return WriteEmailAttachment(*set_, tree_, selection, mode, TEmailFormat(format), path,
+                                        conversion);
+        // The PDF is made as Save As makes one: the print options of the printer dialog, every
+        // Vivaform page in its place, one conversion at a time.
+        if (Converting)
+            return false;
+        bool walked = false;
+        const std::string pcl =
+            GetPCLToCreatePDF(mode == TSaveMode::Selected, mode == TSaveMode::Changed, &walked);
+        return walked && ConvertPCLStringToPDF(pcl, path);
     };
     const int format = std::clamp(PGRegistry::EmailDocumentFormat(), 0, 2);
     if (dialog.StartDocumentMail(set_->WorksheetNumber, std::move(writer)) &&

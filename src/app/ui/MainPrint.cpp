@@ -61,6 +61,21 @@ public:
         DebugMsg(std::string("Print : Vivaform page not printed") +
                  (fill == nullptr ? ", no page data" : ", no browser engine in this build"));
     }
+    std::string VivaformPdf(const TInfo& info) override {
+        // The PDF the engine makes of the page, laid out as printing lays it out.
+        const THLWMemorystream* fill = info.FillStream();
+#ifdef PAGELLAN_VIVAFORM_BROWSER
+        if (fill != nullptr && info.Form != nullptr) {
+            const QByteArray pdf = VivaformToPdf(fill->View(), info.Form->PageSize);
+            if (pdf.isEmpty())
+                DebugMsg("Print : Vivaform page left out of the PDF, the engine made none");
+            return std::string(pdf.constData(), size_t(pdf.size()));
+        }
+#endif
+        DebugMsg(std::string("Print : Vivaform page left out of the PDF") +
+                 (fill == nullptr ? ", no page data" : ", no browser engine in this build"));
+        return {};
+    }
 
 private:
     TfrmMain& main_;

@@ -3,6 +3,7 @@
 
 #include "AppSettings.h"
 #include "Main.h"
+#include "Options.h"
 #include "PageFrm.h"
 #include "Prompt.h"
 #include "ScanImage.h"
@@ -11,6 +12,8 @@
 
 #include <QAction>
 #include <QApplication>
+
+#include <algorithm>
 
 namespace pg {
 
@@ -35,8 +38,9 @@ bool EnsureScanPlugin(TfrmMain& main) {
 
 bool TfrmMain::ViewTiffFile(const std::string& path) {
     DebugMsg("Main : TIFF view of " + path);
-    // Without the plug-in a TIFF opens nothing, and says nothing.
-    if (!EnsureScanPlugin(*this))
+    // A missing plug-in is offered for download as for Scan Images; without it a TIFF opens
+    // nothing, and says nothing more.
+    if (!EnsureScanPlugin(*this) && !DownloadScanPlugin())
         return false;
     std::string error;
     std::unique_ptr<TPageDocument> picture;
@@ -56,13 +60,19 @@ bool TfrmMain::ViewTiffFile(const std::string& path) {
     return true;
 }
 
+TScanSettings TfrmMain::ScannerSettings() {
+    TfrmOptions* options = Options();
+    return SettingScanner(std::max(TfrmOptions::ItemIndex(options->UseUiGroup), 0),
+                          std::max(TfrmOptions::ItemIndex(options->PaperSizeGroup), 0));
+}
+
 void TfrmMain::ScanImagesClick() {
     if (!EnsureScanPlugin(*this) && !DownloadScanPlugin())
         return;
     const std::string folder = ScanTargetFolder();
     DebugMsg("Main : scanning into " + folder);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ScanBegin(SettingScanner(), folder);
+    ScanBegin(ScannerSettings(), folder);
     const std::string error = ScanPluginError();
     ScanCleanup();
     QApplication::restoreOverrideCursor();

@@ -50,6 +50,8 @@ void TfrmMain::actGetWebDocsExecute() {
     THLWMemorystream stream;
     if (!web.RetrieveWebDocs(PGRegistry::WebDocsWithPwd(), stream))
         return;
+    if (!MayReplacePackage())
+        return;
     CloseAnyOpenForms();
     DestroyTree();
     CurrentFile = "RemoteRequest.QDX";

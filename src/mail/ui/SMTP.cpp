@@ -404,18 +404,18 @@ void TfrmSMTP::btnSendClick() {
             AtomicWriteFile(TempContainerPath(), DisableAnnotationsInQuodex(bytes));
     }
     draft.Attachments = attachments_;
-    // The histories and the body are kept once the addresses pass, as the session checks them.
-    const bool addressesOk = draft.To.find('@') != std::string::npos &&
-                             (Trim(draft.CC).empty() || draft.CC.find('@') != std::string::npos);
-    if (addressesOk) {
+    // The histories and the body are kept once the server has greeted: a send that never
+    // reached a server leaves them as they were.
+    session_.OnGreeted = [this] {
         SaveHistory(cbxTo, kToHistory, true);
         SaveHistory(cbxBCC, kBCCHistory, true);
         SaveHistory(cbxCC, kCCHistory, false);
         PGRegistry::SetEmailMessage(BreaksToCRLFMarkers(ToPackageText(memoEmailBody->toPlainText()).c_str()));
-    }
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ProgressBar->setValue(0);
     const TMailResult result = session_.Send(setup, draft);
+    session_.OnGreeted = nullptr;
     QApplication::restoreOverrideCursor();
     pnlStatus->hide();
     switch (result.Outcome) {

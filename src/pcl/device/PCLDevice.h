@@ -7,6 +7,8 @@
 //
 // Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
 
+#include "Strings.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,9 +25,13 @@ struct TDeviceFont {
     bool Bold = false;
     bool Italic = false;
     uint32_t Colour = 0;
+    // The direction the text runs in, degrees anticlockwise from left to right on the page;
+    // each character is turned by it about the top left of its cell (its TPlacedChar point).
+    int Angle = 0;
 };
 
-// One character of a text run, placed by the interpreter at the top left of its cell.
+// One character of a text run, placed by the interpreter at the top left of its cell: the
+// byte of the stream and the Unicode character it stands for in its symbol set.
 struct TPlacedChar {
     uint8_t Code = 0;
     int X = 0;
@@ -33,6 +39,11 @@ struct TPlacedChar {
     // How far the interpreter moves after the character (0 when not known); a device that
     // writes text with font metrics of its own can make them agree with the layout.
     int Advance = 0;
+    // 0: the byte's character in the Windows code page.
+    uint32_t Char = 0;
+
+    // The character devices draw and record.
+    uint32_t Unicode() const { return Char != 0 ? Char : WindowsCodePoint(Code); }
 };
 
 // Rows of a 1-bit image, top row first, leftmost pixel in the most significant bit.
@@ -122,6 +133,19 @@ using TPolygonRing = std::vector<TPagePoint>;
 // than 0.
 enum class TFillRule { EvenOdd, NonZero };
 
+// How a stroked path looks where it ends and where its segments meet.
+enum class TLineCap : uint8_t { Butt, Square, Triangle, Round };
+enum class TLineJoin : uint8_t { Miter, MiterBevel, Triangle, Round, Bevel, None };
+
+// A pen: its width in pixels (fractions kept), its ends and joins, and its colour.
+struct TStrokeStyle {
+    double Width = 1;
+    TLineCap Cap = TLineCap::Butt;
+    TLineJoin Join = TLineJoin::Miter;
+    double MiterLimit = 5; // longest mitre, in pen widths
+    uint32_t Colour = 0;
+};
+
 class TPCLDevice {
 public:
     virtual ~TPCLDevice() = default;
@@ -138,8 +162,8 @@ public:
 
     // Characters of one run in one font, each at its cell's top left, background transparent.
     virtual void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) = 0;
-    // The advance of one character in the font, in pixels, as the device measures it.
-    virtual int MeasureChar(const TDeviceFont& font, uint8_t code) = 0;
+    // The advance of one (Unicode) character in the font, in pixels, as the device measures it.
+    virtual int MeasureChar(const TDeviceFont& font, uint32_t ch) = 0;
     // A downloaded glyph: set bits black, clear bits leave the page.
     virtual void DrawGlyph(int x, int y, const TBitImage& glyph) = 0;
     // The character codes of a run in a downloaded bitmap font, told before its glyphs are
@@ -160,6 +184,11 @@ public:
     // points enclose nothing.
     virtual void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) = 0;
+    // Each path drawn with the pen: its points joined in order (closed: the last back to the
+    // first), the pen centred on the line. A path of one point, or of points all alike, is a
+    // dot as wide as the pen. By default the pen's outline is filled through FillPolygon (thin
+    // pens through DrawLine); a device that strokes paths itself does better.
+    virtual void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style);
     // The ellipse inside the box left .. right - 1, top .. bottom - 1.
     virtual void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) = 0;
     // A picture with its top left at (x, y). A device that keeps colour pictures draws it as it

@@ -3,6 +3,8 @@
 #include "PolygonRaster.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace pg {
 
@@ -31,19 +33,56 @@ uint8_t RectangleIndex(const TPaint& paint) {
 
 } // namespace
 
+namespace {
+
+// A character image turned by angle degrees (anticlockwise on the page) about the top left of
+// its cell at (x, y): each page pixel takes the image pixel it comes from.
+void BlitTurned(TPageBitmap& page, int x, int y, const TCharCoverage& image, int angle, uint8_t index) {
+    const double turn = angle * 3.14159265358979323846 / 180;
+    const double c = std::cos(turn), s = std::sin(turn);
+    // Image (u, v) from the cell's corner goes to (x + u c + v s, y - u s + v c).
+    double left = 1e18, right = -1e18, top = 1e18, bottom = -1e18;
+    for (const auto& [u, v] : {std::pair<double, double>{image.OffsetX, image.OffsetY},
+                               {image.OffsetX + image.Width, image.OffsetY},
+                               {image.OffsetX, image.OffsetY + image.Height},
+                               {image.OffsetX + image.Width, image.OffsetY + image.Height}}) {
+        const double px = u * c + v * s, py = -u * s + v * c;
+        left = std::min(left, px), right = std::max(right, px), top = std::min(top, py),
+        bottom = std::max(bottom, py);
+    }
+    for (int py = int(std::floor(top)); py < int(std::ceil(bottom)); ++py)
+        for (int px = int(std::floor(left)); px < int(std::ceil(right)); ++px) {
+            const double dx = px + 0.5, dy = py + 0.5;
+            const int u = int(std::floor(dx * c - dy * s)) - image.OffsetX;
+            const int v = int(std::floor(dx * s + dy * c)) - image.OffsetY;
+            if (u >= 0 && v >= 0 && u < image.Width && v < image.Height &&
+                image.Coverage[size_t(v) * image.Pitch + size_t(u)] >= 128)
+                page.SetPixel(x + px, y + py, index);
+        }
+}
+
+} // namespace
+
 void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (!rasterizer_)
         return;
     const uint8_t index = NearestPaletteIndex(font.Colour);
+    if (font.Angle % 360 != 0) {
+        for (const TPlacedChar& c : chars)
+            rasterizer_->Use(font, c.Code, [&](const TCharCoverage& image) {
+                BlitTurned(*bitmap_, c.X, c.Y, image, font.Angle % 360, index);
+            });
+        return;
+    }
     for (const TPlacedChar& c : chars)
-        rasterizer_->Use(font, c.Code, [&](const TCharCoverage& image) {
+        rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
             bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
                                   image.Height, image.Pitch, index);
         });
 }
 
-int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
+int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
+    return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
 void TPageBitmapDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {

@@ -33,20 +33,20 @@ struct TCharCoverage {
 class TCharRasterizer {
 public:
     virtual ~TCharRasterizer() = default;
-    // False when the font has no image for the character.
-    virtual bool Render(const TDeviceFont& font, uint8_t code, TCharCoverage& out) = 0;
+    // The image of a Unicode character; false when the font has none for it.
+    virtual bool Render(const TDeviceFont& font, uint32_t ch, TCharCoverage& out) = 0;
     // The character's advance in pixels; 0 when the font has no image for it. Text measures
     // every character, so an engine that keeps its images answers without copying one.
-    virtual int Advance(const TDeviceFont& font, uint8_t code) {
+    virtual int Advance(const TDeviceFont& font, uint32_t ch) {
         TCharCoverage image;
-        return Render(font, code, image) ? image.Advance : 0;
+        return Render(font, ch, image) ? image.Advance : 0;
     }
     // Calls use with the character's image (not when the font has none); an engine that keeps
     // its images lends its own rather than copying one per character drawn.
-    virtual bool Use(const TDeviceFont& font, uint8_t code,
+    virtual bool Use(const TDeviceFont& font, uint32_t ch,
                      const std::function<void(const TCharCoverage&)>& use) {
         TCharCoverage image;
-        if (!Render(font, code, image))
+        if (!Render(font, ch, image))
             return false;
         use(image);
         return true;
@@ -73,7 +73,7 @@ public:
     bool Monochrome() const override { return bitmap_->Format() == TPixelFormat::Mono1; }
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;

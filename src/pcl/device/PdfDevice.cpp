@@ -1,5 +1,6 @@
 #include "PdfDevice.h"
 
+#include "PackageText.h"
 #include "Prompt.h"
 #include "Strings.h"
 #include "SystemFonts.h"
@@ -18,6 +19,8 @@
 #include <map>
 #include <mutex>
 #include <tuple>
+#include <unordered_map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -48,19 +51,35 @@ void SetColour(cairo_t* cr, uint32_t colour) {
                          (colour >> 16 & 0xFF) / 255.0);
 }
 
-// A system font as the PDF carries it: the WinAnsi characters of the system face, without the
-// face's hinting (instructions and their tables make up more than half of an embedded
-// subset, and PDF readers draw at any size without them). Shared by every device of the
-// process; a face lives as long as the process.
+// The blocks of characters a PDF font keeps: Latin, spacing accents, Greek, and punctuation
+// through the symbol blocks (currency, letterlike, arrows, mathematical, technical,
+// box-drawing, shapes, dingbats): every character text can name in the symbol sets the
+// interpreter knows.
+constexpr std::pair<uint32_t, uint32_t> kTextBlocks[] = {
+    {0x20, 0x24F}, {0x2B0, 0x2FF}, {0x370, 0x3FF}, {0x2000, 0x2BFF}};
+
+// A system font as the PDF carries it: the characters of the system face in those blocks,
+// without the face's hinting
+// (instructions and their tables make up more than half of an embedded subset, and PDF
+// readers draw at any size without them). Shared by every device of the process; a face
+// lives as long as the process.
 struct TPdfFont {
     hb_face_t* Face = nullptr; // the unhinted font, from which sized fonts are built
     bool Embolden = false;
     bool Oblique = false;
     TCellMetrics Cell;
     int UnitsPerEm = 1;
-    std::array<uint32_t, 256> Glyphs{};   // glyph index per character code; 0 none
-    std::array<uint16_t, 256> Advances{}; // the face's own advance per code, font units
+    std::unordered_map<uint32_t, uint32_t> Glyphs; // glyph index per character it has
+    std::vector<uint16_t> Advances;                // the face's own advance per glyph, font units
+
+    uint32_t GlyphOf(uint32_t ch) const {
+        const auto it = Glyphs.find(ch);
+        return it == Glyphs.end() ? 0 : it->second;
+    }
 };
+
+// Advances per glyph of one font, font units; 0 where the face's own stays.
+using TGlyphAdvances = std::vector<uint16_t>;
 
 uint16_t ReadU16(const char* data, size_t length, size_t at) {
     return at + 2 <= length ? uint16_t(uint8_t(data[at]) << 8 | uint8_t(data[at + 1])) : 0;
@@ -77,15 +96,29 @@ public:
         std::lock_guard guard(lock_);
         const auto key = std::make_tuple(family, bold, italic);
         auto it = fonts_.find(key);
-        if (it == fonts_.end())
-            it = fonts_.emplace(key, Open(family, bold, italic)).first;
-        return it->second.Face ? &it->second : nullptr;
+        if (it == fonts_.end()) {
+            TFontFile file;
+            it = fonts_.emplace(key, MatchFontFile(family, bold, italic, file) ? OpenFile(file) : nullptr)
+                     .first;
+        }
+        return it->second;
     }
 
-    // The font at one size whose advances are the interpreter's (advances[code] in font
+    // The font that draws ch for text in the family when the family's own font lacks it;
+    // nullptr when no font has it.
+    const TPdfFont* FindFallback(const std::string& family, bool bold, bool italic, uint32_t ch) {
+        TFontFile file;
+        if (!MatchFallbackFontFile(family, bold, italic, ch, file))
+            return nullptr;
+        std::lock_guard guard(lock_);
+        const TPdfFont* font = OpenFile(file);
+        return font && font->GlyphOf(ch) != 0 ? font : nullptr;
+    }
+
+    // The font at one size whose advances are the interpreter's (advances[glyph] in font
     // units, 0 where the face's own stays), so that text needs no position correction after
     // each glyph. Null when it cannot be made.
-    cairo_font_face_t* Sized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+    cairo_font_face_t* Sized(const TPdfFont& font, const TGlyphAdvances& advances) {
         std::lock_guard guard(lock_);
         hb_blob_t* blob = BuildSized(font, advances);
         FT_Face face = nullptr;
@@ -132,11 +165,18 @@ private:
         hb_blob_t* Blob;
     };
 
-    TPdfFont Open(const std::string& family, bool bold, bool italic) {
+    // The font made from a file, once per file and style; nullptr when it cannot be made.
+    // Called under the lock.
+    const TPdfFont* OpenFile(const TFontFile& file) {
+        const auto key = std::make_tuple(file.Path, file.Index, file.Embolden, file.Oblique);
+        auto it = files_.find(key);
+        if (it == files_.end())
+            it = files_.emplace(key, Open(file)).first;
+        return it->second.Face ? &it->second : nullptr;
+    }
+
+    TPdfFont Open(const TFontFile& file) {
         TPdfFont font;
-        TFontFile file;
-        if (!MatchFontFile(family, bold, italic, file))
-            return font;
         if (!library_ && FT_Init_FreeType(&library_) != 0) {
             library_ = nullptr;
             return font;
@@ -156,9 +196,8 @@ private:
             return font;
         }
         hb_set_t* unicodes = hb_subset_input_unicode_set(input);
-        for (int code = 0; code < 256; ++code)
-            if (const uint32_t cp = WindowsCodePoint(uint8_t(code)))
-                hb_set_add(unicodes, cp);
+        for (const auto& [first, last] : kTextBlocks)
+            hb_set_add_range(unicodes, first, last);
         // Positions come from the interpreter: the layout tables (and the closure over them,
         // the larger part of subsetting time) are not needed.
         hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
@@ -184,15 +223,19 @@ private:
 
         hb_font_t* metrics = hb_font_create(font.Face);
         font.UnitsPerEm = std::max<int>(int(hb_face_get_upem(font.Face)), 1);
-        for (int code = 0; code < 256; ++code) {
-            const uint32_t cp = WindowsCodePoint(uint8_t(code));
+        font.Advances.assign(hb_face_get_glyph_count(font.Face), 0);
+        hb_set_t* held = hb_set_create();
+        hb_face_collect_unicodes(font.Face, held);
+        for (hb_codepoint_t ch = HB_SET_VALUE_INVALID; hb_set_next(held, &ch);) {
             hb_codepoint_t glyph = 0;
-            if (cp == 0 || !hb_font_get_nominal_glyph(metrics, cp, &glyph))
+            if (!hb_font_get_nominal_glyph(metrics, ch, &glyph) || glyph == 0 ||
+                glyph >= font.Advances.size())
                 continue;
-            font.Glyphs[size_t(code)] = glyph;
-            font.Advances[size_t(code)] =
+            font.Glyphs.emplace(ch, glyph);
+            font.Advances[glyph] =
                 uint16_t(std::clamp(hb_font_get_glyph_h_advance(metrics, glyph), 0, 0xFFFF));
         }
+        hb_set_destroy(held);
         hb_font_destroy(metrics);
         font.Embolden = file.Embolden;
         font.Oblique = file.Oblique;
@@ -201,7 +244,7 @@ private:
 
     // The unhinted font with hhea and hmtx rewritten: one advance per glyph, the wanted ones
     // where given. The side bearings stay.
-    static hb_blob_t* BuildSized(const TPdfFont& font, const std::array<uint16_t, 256>& advances) {
+    static hb_blob_t* BuildSized(const TPdfFont& font, const TGlyphAdvances& advances) {
         hb_blob_t* hhea = hb_face_reference_table(font.Face, HB_TAG('h', 'h', 'e', 'a'));
         hb_blob_t* hmtx = hb_face_reference_table(font.Face, HB_TAG('h', 'm', 't', 'x'));
         unsigned hheaLength = 0, hmtxLength = 0;
@@ -217,9 +260,9 @@ private:
                              ? ReadU16(hmtxData, hmtxLength, size_t(g) * 4 + 2)
                              : ReadU16(hmtxData, hmtxLength, size_t(metricCount) * 4 + (g - metricCount) * 2);
         }
-        for (size_t code = 0; code < 256; ++code)
-            if (advances[code] != 0 && font.Glyphs[code] != 0 && font.Glyphs[code] < glyphCount)
-                glyphAdvance[font.Glyphs[code]] = advances[code];
+        for (size_t glyph = 0; glyph < std::min<size_t>(advances.size(), glyphCount); ++glyph)
+            if (advances[glyph] != 0)
+                glyphAdvance[glyph] = advances[glyph];
         std::string newHmtx(size_t(glyphCount) * 4, '\0');
         unsigned widest = 0;
         for (unsigned g = 0; g < glyphCount; ++g) {
@@ -261,7 +304,9 @@ private:
 
     std::mutex lock_;
     FT_Library library_ = nullptr;
-    std::map<std::tuple<std::string, bool, bool>, TPdfFont> fonts_;
+    // Fonts by file and style; families name them.
+    std::map<std::tuple<std::string, int, bool, bool>, TPdfFont> files_;
+    std::map<std::tuple<std::string, bool, bool>, const TPdfFont*> fonts_;
 };
 
 // The 1-bit drawing of a page (raster rows and downloaded glyphs): one surface-sized block of
@@ -357,11 +402,15 @@ private:
     bool used_ = false;
 };
 
+// Characters in one font. Font draws them; Metrics, the font the text asked for, gives their
+// size and baseline (Font itself, or the font a fallback stands in for).
 struct TTextOp {
     const TPdfFont* Font;
+    const TPdfFont* Metrics;
     int Height;
     uint32_t Colour;
     std::vector<TPlacedChar> Chars;
+    int Angle = 0;
 };
 struct TRectOp {
     int Left, Top, Right, Bottom;
@@ -382,7 +431,13 @@ struct TPolygonOp {
     TFillRule Rule;
     uint32_t Colour;
 };
-using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp>;
+// Paths drawn with a pen of their own width, ends and joins.
+struct TStrokeOp {
+    std::vector<TPolygonRing> Paths;
+    bool Closed;
+    TStrokeStyle Style;
+};
+using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp, TStrokeOp>;
 
 // The part of a ring inside the square from -far to far each way (Sutherland-Hodgman, one
 // side at a time). What the ring encloses inside the square stays enclosed, with the same
@@ -474,16 +529,18 @@ struct TPdfDevice::TImpl {
         }
         return false;
     }
-    std::map<std::pair<const TPdfFont*, int>, cairo_font_face_t*> Sized;
+    // Sized fonts by the font, the font that sizes it and the height.
+    using TSizedKey = std::tuple<const TPdfFont*, const TPdfFont*, int>;
+    std::map<TSizedKey, cairo_font_face_t*> Sized;
     // The advances each sized font carries (0: the face's own), the fonts made so far, and the
     // fonts a later page replaced (cairo still writes them out for the pages before).
-    std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> SizedAdvances;
+    std::map<TSizedKey, TGlyphAdvances> SizedAdvances;
     size_t SizedMade = 0;
     std::vector<cairo_font_face_t*> Replaced;
-    // Per face, the advance each character had at any size so far, in font units of the cell:
-    // nearly the same at every size, so a size's font takes them for the characters its own
-    // pages have not shown yet.
-    std::map<const TPdfFont*, std::array<uint16_t, 256>> FaceAdvances;
+    // Per font and the font that sizes it, the advance each glyph had at any size so far, in
+    // font units: nearly the same at every size, so a size's font takes them for the
+    // characters its own pages have not shown yet.
+    std::map<std::pair<const TPdfFont*, const TPdfFont*>, TGlyphAdvances> FaceAdvances;
 
     ~TImpl() {
         if (Surface)
@@ -558,58 +615,66 @@ struct TPdfDevice::TImpl {
         cairo_surface_destroy(image);
     }
 
+    // The pixels of one em of the text's font at its cell height.
+    static double EmPixels(const TTextOp& op) {
+        return double(op.Height) * op.Metrics->UnitsPerEm / op.Metrics->Cell.CellUnits;
+    }
+
     // The page's text fonts at each size, made when a size first appears in the document,
     // with the advances its characters have on that page. A later page that brings characters
     // whose advance the font lacks gets the font again with those added: text extraction reads
     // a position correction inside a word as a blank.
     void MakeSizedFonts() {
-        std::map<std::pair<const TPdfFont*, int>, std::array<uint16_t, 256>> wanted;
+        std::map<TSizedKey, TGlyphAdvances> wanted;
         for (const TOp& op : Ops) {
             const auto* text = std::get_if<TTextOp>(&op);
             if (!text)
                 continue;
-            const std::pair<const TPdfFont*, int> key{text->Font, text->Height};
+            const TSizedKey key{text->Font, text->Metrics, text->Height};
             const auto carried = SizedAdvances.find(key);
-            auto& advances =
-                wanted
-                    .try_emplace(key, carried != SizedAdvances.end() ? carried->second
-                                                                     : std::array<uint16_t, 256>{})
+            TGlyphAdvances& advances =
+                wanted.try_emplace(key, carried != SizedAdvances.end() ? carried->second : TGlyphAdvances{})
                     .first->second;
-            auto& seen = FaceAdvances[text->Font];
+            advances.resize(text->Font->Advances.size());
+            TGlyphAdvances& seen = FaceAdvances[{text->Font, text->Metrics}];
+            seen.resize(text->Font->Advances.size());
+            const double em = EmPixels(*text);
             for (const TPlacedChar& c : text->Chars) {
-                const long units = std::lround(double(c.Advance) * text->Font->Cell.CellUnits / text->Height);
-                if (units <= 0 || units > 0xFFFF)
+                const uint32_t glyph = text->Font->GlyphOf(c.Unicode());
+                const long units = std::lround(double(c.Advance) * text->Font->UnitsPerEm / em);
+                if (glyph == 0 || glyph >= advances.size() || units <= 0 || units > 0xFFFF)
                     continue;
-                if (advances[c.Code] == 0)
-                    advances[c.Code] = uint16_t(units);
-                if (seen[c.Code] == 0)
-                    seen[c.Code] = uint16_t(units);
+                if (advances[glyph] == 0)
+                    advances[glyph] = uint16_t(units);
+                if (seen[glyph] == 0)
+                    seen[glyph] = uint16_t(units);
             }
         }
         for (auto& [key, advances] : wanted) {
+            const TPdfFont& font = *std::get<0>(key);
             const auto carried = SizedAdvances.find(key);
             if (Sized.count(key) &&
-                (carried == SizedAdvances.end() || !Lacks(*key.first, carried->second, advances)))
+                (carried == SizedAdvances.end() || !Lacks(font, carried->second, advances)))
                 continue;
             if (SizedMade >= kMaxSizedFonts) {
                 // Each sized font is a font in the document; past this many, the sizes share the
                 // face's own advances (size 0) and cairo corrects the positions.
-                const std::pair<const TPdfFont*, int> shared{key.first, 0};
+                const TSizedKey shared{&font, nullptr, 0};
                 if (!Sized.count(shared))
-                    Sized[shared] = TPdfFonts::Shared().Sized(*key.first, {});
+                    Sized[shared] = TPdfFonts::Shared().Sized(font, {});
                 if (!Sized.count(key))
-                    Sized[key] = cairo_font_face_reference(Sized[shared]);
+                    Sized[key] = Sized[shared] ? cairo_font_face_reference(Sized[shared]) : nullptr;
                 continue;
             }
-            FillFixedPitch(*key.first, advances);
+            FillFixedPitch(font, advances);
             // A proportional face's advances scale with its size.
-            const auto& seen = FaceAdvances[key.first];
-            for (size_t code = 0; code < 256; ++code)
-                if (advances[code] == 0)
-                    advances[code] = seen[code];
+            const TGlyphAdvances& seen = FaceAdvances[{&font, std::get<1>(key)}];
+            for (size_t glyph = 0; glyph < advances.size() && glyph < seen.size(); ++glyph)
+                if (advances[glyph] == 0)
+                    advances[glyph] = seen[glyph];
             if (Sized.count(key))
                 Replaced.push_back(Sized[key]);
-            Sized[key] = TPdfFonts::Shared().Sized(*key.first, advances);
+            Sized[key] = TPdfFonts::Shared().Sized(font, advances);
             SizedAdvances[key] = advances;
             ++SizedMade;
         }
@@ -618,78 +683,124 @@ struct TPdfDevice::TImpl {
     // Whether a font with the carried advances lacks one the page wants: where it falls back to
     // the face's own advance and that is shorter by more than a twentieth of an em, the gap
     // after the character would read as a blank. A longer one only overlaps the next.
-    static bool Lacks(const TPdfFont& font, const std::array<uint16_t, 256>& carried,
-                      const std::array<uint16_t, 256>& wanted) {
-        for (size_t code = 0; code < 256; ++code)
-            if (carried[code] == 0 && wanted[code] > font.Advances[code] + font.UnitsPerEm / 20)
+    static bool Lacks(const TPdfFont& font, const TGlyphAdvances& carried, const TGlyphAdvances& wanted) {
+        for (size_t glyph = 0; glyph < wanted.size() && glyph < font.Advances.size(); ++glyph)
+            if ((glyph >= carried.size() || carried[glyph] == 0) &&
+                wanted[glyph] > font.Advances[glyph] + font.UnitsPerEm / 20)
                 return true;
         return false;
     }
 
     // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
     // that later pages bring.
-    static void FillFixedPitch(const TPdfFont& font, std::array<uint16_t, 256>& advances) {
+    static void FillFixedPitch(const TPdfFont& font, TGlyphAdvances& advances) {
         uint16_t natural = 0, pitch = 0;
-        for (size_t code = 0; code < 256; ++code) {
-            if (font.Advances[code] == 0)
+        for (const auto& [ch, glyph] : font.Glyphs) {
+            if (font.Advances[glyph] == 0)
                 continue;
-            if (natural != 0 && font.Advances[code] != natural)
+            if (natural != 0 && font.Advances[glyph] != natural)
                 return;
-            natural = font.Advances[code];
-            if (advances[code] != 0 && pitch != 0 && advances[code] != pitch)
+            natural = font.Advances[glyph];
+            if (advances[glyph] != 0 && pitch != 0 && advances[glyph] != pitch)
                 return;
-            if (advances[code] != 0)
-                pitch = advances[code];
+            if (advances[glyph] != 0)
+                pitch = advances[glyph];
         }
         if (pitch == 0)
             return;
-        for (size_t code = 0; code < 256; ++code)
-            if (font.Advances[code] != 0)
-                advances[code] = pitch;
+        for (const auto& [ch, glyph] : font.Glyphs)
+            if (font.Advances[glyph] != 0)
+                advances[glyph] = pitch;
     }
 
     void WriteText(cairo_t* cr, const TTextOp& op, int sheetWidth, int sheetHeight) {
-        cairo_font_face_t* face = Sized[{op.Font, op.Height}];
+        cairo_font_face_t* face = Sized[{op.Font, op.Metrics, op.Height}];
         if (!face)
             return;
         const TPdfFont& font = *op.Font;
-        const double em = double(op.Height) * font.UnitsPerEm / font.Cell.CellUnits;
-        const double baseline = std::round(em * font.Cell.AscentUnits / font.UnitsPerEm);
+        const double em = EmPixels(op);
+        const double baseline = std::round(em * op.Metrics->Cell.AscentUnits / op.Metrics->UnitsPerEm);
         std::vector<cairo_glyph_t> glyphs;
         std::vector<cairo_text_cluster_t> clusters;
         std::string utf8;
+        // Turned text: each character about the top left of its cell, the baseline turned with it.
+        const double turn = op.Angle * M_PI / 180;
+        const double cosA = std::cos(turn), sinA = std::sin(turn);
         for (const TPlacedChar& c : op.Chars) {
-            if (c.X < -op.Height * 4 || c.Y < -op.Height || c.X > sheetWidth || c.Y > sheetHeight)
+            if (c.X < -op.Height * 4 || c.Y < -op.Height * 4 || c.X > sheetWidth + op.Height * 4 ||
+                c.Y > sheetHeight + op.Height * 4)
                 continue;
-            const uint32_t glyph = font.Glyphs[c.Code];
-            const uint32_t cp = WindowsCodePoint(c.Code);
-            if (glyph == 0 || cp == 0)
+            const uint32_t cp = c.Unicode();
+            const uint32_t glyph = font.GlyphOf(cp);
+            if (glyph == 0)
                 continue;
-            glyphs.push_back({glyph, double(c.X), double(c.Y) + baseline});
+            glyphs.push_back({glyph, double(c.X) + baseline * sinA, double(c.Y) + baseline * cosA});
             const size_t before = utf8.size();
-            AppendUtf8(utf8, cp);
+            AppendUtf8Char(utf8, cp);
             clusters.push_back({int(utf8.size() - before), 1});
         }
         if (glyphs.empty())
             return;
         cairo_set_font_face(cr, face);
-        cairo_set_font_size(cr, em);
+        cairo_matrix_t matrix;
+        cairo_matrix_init(&matrix, em * cosA, -em * sinA, em * sinA, em * cosA, 0, 0);
+        cairo_set_font_matrix(cr, &matrix);
         SetColour(cr, op.Colour);
         cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
                                clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
     }
 
-    static void AppendUtf8(std::string& out, uint32_t cp) {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | cp >> 6);
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xE0 | cp >> 12);
-            out += char(0x80 | (cp >> 6 & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
+    static void WriteStroke(cairo_t* cr, const TStrokeOp& op) {
+        const TStrokeStyle& style = op.Style;
+        cairo_new_path(cr);
+        for (const TPolygonRing& path : op.Paths) {
+            cairo_move_to(cr, path.front().X, path.front().Y);
+            if (path.size() == 1)
+                cairo_close_path(cr); // a dot: the caps alone
+            for (size_t i = 1; i < path.size(); ++i)
+                cairo_line_to(cr, path[i].X, path[i].Y);
+            if (op.Closed && path.size() > 2)
+                cairo_close_path(cr);
         }
+        cairo_set_line_width(cr, std::max(style.Width, 1.0));
+        // Cairo has no triangular ends or joins: round ones are nearest.
+        const bool dotsOnly = std::all_of(op.Paths.begin(), op.Paths.end(),
+                                          [](const TPolygonRing& p) { return p.size() == 1; });
+        switch (style.Cap) {
+        case TLineCap::Butt:
+            cairo_set_line_cap(cr, dotsOnly ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
+            break;
+        case TLineCap::Square:
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+            break;
+        case TLineCap::Triangle:
+        case TLineCap::Round:
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+            break;
+        }
+        switch (style.Join) {
+        case TLineJoin::Miter:
+        case TLineJoin::MiterBevel:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+            cairo_set_miter_limit(cr, std::clamp(style.MiterLimit, 1.0, 1000.0));
+            break;
+        case TLineJoin::Triangle:
+        case TLineJoin::Round:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            break;
+        case TLineJoin::Bevel:
+        case TLineJoin::None:
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
+            break;
+        }
+        SetColour(cr, style.Colour);
+        // Combined with the page as fills are (a pen darkens; a white pen leaves the page), so
+        // that a plot of fills and edges keeps one operator.
+        cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+        cairo_stroke(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+        cairo_set_miter_limit(cr, 10);
     }
 
     void WriteOp(cairo_t* cr, const TOp& op, int sheetWidth, int sheetHeight) {
@@ -727,6 +838,8 @@ struct TPdfDevice::TImpl {
             cairo_fill(cr);
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        } else if (const auto* stroke = std::get_if<TStrokeOp>(&op)) {
+            WriteStroke(cr, *stroke);
         } else if (const auto* line = std::get_if<TLineOp>(&op)) {
             SetColour(cr, line->Colour);
             cairo_set_line_width(cr, line->Pen);
@@ -782,17 +895,30 @@ bool TPdfDevice::Monochrome() const {
 void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (font.Height <= 0 || font.Height > kMaxCellHeight || chars.empty())
         return;
-    const TPdfFont* face = TPdfFonts::Shared().Find(font.Family, font.Bold, font.Italic);
+    TPdfFonts& fonts = TPdfFonts::Shared();
+    const TPdfFont* face = fonts.Find(font.Family, font.Bold, font.Italic);
     if (!face || !impl_->Spend(chars.size() * sizeof(TPlacedChar)))
         return;
-    impl_->Ops.emplace_back(
-        TTextOp{face, font.Height, impl_->Ink(font.Colour), {chars.begin(), chars.end()}});
+    // Characters the face lacks come from the fonts that have them: each stretch of characters
+    // in one font is one operation, in the order of the run.
+    TTextOp* text = nullptr;
+    for (const TPlacedChar& c : chars) {
+        const uint32_t ch = c.Unicode();
+        const TPdfFont* glyphs = face;
+        if (ch > ' ' && face->GlyphOf(ch) == 0)
+            if (const TPdfFont* fallback = fonts.FindFallback(font.Family, font.Bold, font.Italic, ch))
+                glyphs = fallback;
+        if (!text || text->Font != glyphs)
+            text = &std::get<TTextOp>(impl_->Ops.emplace_back(
+                TTextOp{glyphs, face, font.Height, impl_->Ink(font.Colour), {}, font.Angle % 360}));
+        text->Chars.push_back(c);
+    }
 }
 
-int TPdfDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
+int TPdfDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
     // The page bitmap's measure, so that a page lays out in the PDF as it does on screen.
     TCharCoverage image;
-    return impl_->Rasterizer && impl_->Rasterizer->Render(font, code, image) ? image.Advance : 0;
+    return impl_->Rasterizer && impl_->Rasterizer->Render(font, ch, image) ? image.Advance : 0;
 }
 
 void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
@@ -890,6 +1016,32 @@ void TPdfDevice::DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t
     }
     impl_->Ops.emplace_back(TLineOp{Clamp(x1, -kFar, kFar), Clamp(y1, -kFar, kFar), Clamp(x2, -kFar, kFar),
                                     Clamp(y2, -kFar, kFar), pen, ink});
+}
+
+void TPdfDevice::StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) {
+    // Far outside the surface only the direction matters; cairo's fixed-point coordinates
+    // must not overflow.
+    constexpr double kFar = 4.0 * kSurface;
+    size_t points = 0;
+    for (const TPolygonRing& path : paths)
+        points += path.size();
+    if (paths.empty() || !impl_->Spend(points * sizeof(TPagePoint) + paths.size() * sizeof(TPolygonRing)))
+        return;
+    TStrokeOp op{{}, closed, style};
+    op.Style.Colour = impl_->Ink(style.Colour);
+    op.Style.Width = std::clamp(std::isfinite(style.Width) ? style.Width : 1.0, 0.0, double(kSurface));
+    op.Paths.reserve(paths.size());
+    for (const TPolygonRing& path : paths) {
+        TPolygonRing kept;
+        kept.reserve(path.size());
+        for (const TPagePoint& p : path)
+            if (std::isfinite(p.X) && std::isfinite(p.Y))
+                kept.push_back({std::clamp(p.X, -kFar, kFar), std::clamp(p.Y, -kFar, kFar)});
+        if (!kept.empty())
+            op.Paths.push_back(std::move(kept));
+    }
+    if (!op.Paths.empty())
+        impl_->Ops.emplace_back(std::move(op));
 }
 
 void TPdfDevice::FillEllipse(int left, int top, int right, int bottom, uint32_t colour) {

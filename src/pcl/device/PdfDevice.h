@@ -41,13 +41,14 @@ public:
     bool Monochrome() const override;
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
+    void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 
     // Writes the page drawn since StartPage as a PDF page of sheetWidth x sheetHeight pixels;

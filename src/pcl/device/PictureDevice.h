@@ -21,7 +21,7 @@ public:
     int PageHeight() const override { return height_; }
 
     void DrawTextRun(const TDeviceFont&, std::span<const TPlacedChar>) override {}
-    int MeasureChar(const TDeviceFont&, uint8_t) override { return 0; }
+    int MeasureChar(const TDeviceFont&, uint32_t) override { return 0; }
     void DrawGlyph(int, int, const TBitImage&) override {}
     void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}
     void FillRectangle(int, int, int, int, const TPaint&) override {}

@@ -4,6 +4,7 @@
 // resolve to their metric twins, the Liberation faces), and a face's cell as the platform
 // sizes a font by a positive height.
 
+#include <cstdint>
 #include <string>
 
 struct FT_FaceRec_;
@@ -19,6 +20,10 @@ struct TFontFile {
     bool Oblique = false;
 };
 bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile& out);
+// The font file that has the character ch, for text in a family that lacks it: the one
+// fontconfig likes best for the family and style among the fonts that hold ch. False when no
+// installed font has it.
+bool MatchFallbackFontFile(const std::string& family, bool bold, bool italic, uint32_t ch, TFontFile& out);
 
 // A face's cell in font units, as the platform sizes a font by a positive height: ascent plus
 // descent of its Windows metrics (the face's own when it has none).

@@ -1,5 +1,7 @@
 #include "TextDevice.h"
 
+#include "PackageText.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -12,7 +14,7 @@ namespace {
 // A printable character where it stands on the page. Positions of damaged input may lie
 // anywhere in the int range: sums and differences are taken in 64 bits.
 struct TCell {
-    uint8_t Code = 0;
+    uint32_t Char = 0;
     int64_t X = 0, Top = 0, Bottom = 0, Advance = 0;
     int64_t Height() const { return Bottom - Top; }
     int64_t Centre() const { return Top + (Bottom - Top) / 2; }
@@ -27,8 +29,8 @@ int Clamped(int64_t v) {
     return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
 }
 
-bool Printable(uint8_t code) {
-    return code >= 32 && code != 127;
+bool Printable(uint32_t ch) {
+    return ch >= 32 && ch != 127;
 }
 
 // Whether a character sits on the line: its cell shares at least half the smaller height with
@@ -52,13 +54,13 @@ TTextLine WordsOf(std::vector<TCell>& cells) {
         word = {};
     };
     for (const TCell& c : cells) {
-        if (last && c.Code == last->Code && std::abs(c.X - last->X) * 2 < std::max<int64_t>(last->Advance, 2))
+        if (last && c.Char == last->Char && std::abs(c.X - last->X) * 2 < std::max<int64_t>(last->Advance, 2))
             continue;
         const int64_t gap = last ? c.X - (last->X + last->Advance) : 0;
-        if (c.Code == ' ' || (last && gap * 5 > std::max<int64_t>(std::min(c.Height(), last->Height()), 15)))
+        if (c.Char == ' ' || (last && gap * 5 > std::max<int64_t>(std::min(c.Height(), last->Height()), 15)))
             endWord();
         last = &c;
-        if (c.Code == ' ')
+        if (c.Char == ' ')
             continue;
         if (word.Text.empty()) {
             word.Left = Clamped(c.X);
@@ -66,7 +68,7 @@ TTextLine WordsOf(std::vector<TCell>& cells) {
             word.Top = Clamped(c.Top);
             word.Bottom = Clamped(c.Bottom);
         }
-        word.Text += char(c.Code);
+        AppendUtf8Char(word.Text, c.Char);
         word.Right = std::max(word.Right, Clamped(c.X + c.Advance));
         word.Top = std::min(word.Top, Clamped(c.Top));
         word.Bottom = std::max(word.Bottom, Clamped(c.Bottom));
@@ -110,8 +112,8 @@ void TTextDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCh
     runs_.push_back({font, {chars.begin(), chars.end()}});
 }
 
-int TTextDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
+int TTextDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
+    return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
 void TTextDevice::SoftFontText(int height, std::span<const TPlacedChar> chars) {
@@ -122,10 +124,18 @@ void TTextDevice::SoftFontText(int height, std::span<const TPlacedChar> chars) {
 
 std::vector<TTextLine> TTextDevice::Lines() const {
     std::vector<TCell> cells;
-    for (const TTextRun& run : runs_)
-        for (const TPlacedChar& c : run.Chars)
-            if (Printable(c.Code) && run.Font.Height > 0)
-                cells.push_back({c.Code, c.X, c.Y, int64_t(c.Y) + run.Font.Height, std::max(c.Advance, 0)});
+    for (const TTextRun& run : runs_) {
+        // Turned text reads along its own line: from its first character, one advance after
+        // another.
+        const bool turned = run.Font.Angle % 360 != 0 && !run.Chars.empty();
+        int64_t along = turned ? run.Chars.front().X : 0;
+        for (const TPlacedChar& c : run.Chars) {
+            const int64_t x = turned ? along : c.X, y = turned ? run.Chars.front().Y : c.Y;
+            along += std::max(c.Advance, 0);
+            if (Printable(c.Unicode()) && run.Font.Height > 0)
+                cells.push_back({c.Unicode(), x, y, y + run.Font.Height, std::max(c.Advance, 0)});
+        }
+    }
     std::stable_sort(cells.begin(), cells.end(), [](const TCell& a, const TCell& b) {
         return a.Centre() != b.Centre() ? a.Centre() < b.Centre() : a.X < b.X;
     });

@@ -4,7 +4,8 @@
 // soft-font text comes in through SoftFontText when its codes are printable. Lines() groups
 // the characters into words and lines by where they stand on the page, not by the order the
 // stream drew them in, so a line drawn in pieces (a template label, then the fill beside it)
-// reads as one line. Text stays in the package's single-byte code page.
+// reads as one line. Words are UTF-8: each character is the one its byte stands for in the
+// symbol set it was drawn in.
 
 #include "PCLDevice.h"
 #include "PageBitmapDevice.h"
@@ -21,7 +22,7 @@ struct TTextRun {
     std::vector<TPlacedChar> Chars;
 };
 
-// A word and the box it covers on the page, in page pixels.
+// A word (UTF-8) and the box it covers on the page, in page pixels.
 struct TTextWord {
     std::string Text;
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -53,7 +54,7 @@ public:
     int PageHeight() const override { return height_; }
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void SoftFontText(int height, std::span<const TPlacedChar> chars) override;
     void DrawGlyph(int, int, const TBitImage&) override {}
     void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}

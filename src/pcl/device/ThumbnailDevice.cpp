@@ -90,7 +90,7 @@ void TThumbnailDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPla
     TDeviceFont small = font;
     small.Height = std::max(1, int(std::lround(double(font.Height) / kCell)));
     for (const TPlacedChar& c : chars)
-        rasterizer_->Use(small, c.Code, [&](const TCharCoverage& image) {
+        rasterizer_->Use(small, c.Unicode(), [&](const TCharCoverage& image) {
             const int left = c.X / kCell + image.OffsetX, top = c.Y / kCell + image.OffsetY;
             for (int j = 0; j < image.Height; ++j) {
                 const int row = top + j;
@@ -106,8 +106,8 @@ void TThumbnailDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPla
         });
 }
 
-int TThumbnailDevice::MeasureChar(const TDeviceFont& font, uint8_t code) {
-    return rasterizer_ ? rasterizer_->Advance(font, code) : 0;
+int TThumbnailDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
+    return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
 void TThumbnailDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {

@@ -30,7 +30,7 @@ public:
     int PageHeight() const override { return height_; }
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
-    int MeasureChar(const TDeviceFont& font, uint8_t code) override;
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void DrawGlyph(int x, int y, const TBitImage& glyph) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
                        TRasterDirection direction) override;

@@ -41,7 +41,10 @@ bool TVivaform::Load(std::string_view bytes) {
 
 void TVivaform::Show() {
     const std::string& html = document_.HTML();
-    setContent(QByteArray(html.data(), qsizetype(html.size())), QStringLiteral("text/html"),
+    // The page is written out as UTF-8 whatever encoding its document was read in, so the
+    // browser is told so: without it, a page that does not declare UTF-8 itself would show
+    // accented letters and curly quotes as the bytes of another encoding.
+    setContent(QByteArray(html.data(), qsizetype(html.size())), QStringLiteral("text/html;charset=UTF-8"),
                QUrl(QStringLiteral("about:blank")));
 }
 

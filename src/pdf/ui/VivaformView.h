@@ -24,7 +24,7 @@ public:
     bool ExtractHTML() { return document_.ExtractHTML(); }
     bool HasOnlyHTMLData() const { return document_.HasOnlyHTMLData(); }
     std::string GetTitle() const { return document_.GetTitle(); }
-    // The browser shows the page ExtractHTML made.
+    // The browser shows the page ExtractHTML made, as UTF-8.
     void Show();
     // Requests refused since the control was made.
     int BlockedRequests() const;

@@ -4,20 +4,27 @@
 
 namespace pg {
 
-namespace {
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
+void AppendUtf8Char(std::string& out, uint32_t ch) {
+    if (ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000))
+        ch = 0xFFFD;
+    if (ch < 0x80) {
+        out += char(ch);
+    } else if (ch < 0x800) {
+        out += char(0xC0 | (ch >> 6));
+        out += char(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        out += char(0xE0 | (ch >> 12));
+        out += char(0x80 | ((ch >> 6) & 0x3F));
+        out += char(0x80 | (ch & 0x3F));
     } else {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
+        out += char(0xF0 | (ch >> 18));
+        out += char(0x80 | ((ch >> 12) & 0x3F));
+        out += char(0x80 | ((ch >> 6) & 0x3F));
+        out += char(0x80 | (ch & 0x3F));
     }
 }
+
+namespace {
 
 // The byte of a character; -1 when the code page has none.
 int PackageByte(uint32_t cp) {
@@ -57,7 +64,7 @@ std::string PackageTextToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (char c : bytes)
-        AppendUtf8(out, PackageCodePoint(uint8_t(c)));
+        AppendUtf8Char(out, PackageCodePoint(uint8_t(c)));
     return out;
 }
 

@@ -12,6 +12,8 @@
 
 namespace pg {
 
+// Appends a Unicode character in UTF-8 (one above U+10FFFF or a surrogate as U+FFFD).
+void AppendUtf8Char(std::string& out, uint32_t ch);
 // The Unicode character a package byte stands for.
 uint32_t PackageCodePoint(uint8_t byte);
 std::string PackageTextToUtf8(std::string_view bytes);

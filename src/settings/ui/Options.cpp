@@ -30,6 +30,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
@@ -47,6 +49,10 @@ constexpr char MapiClientItem[] = "Default Email Client (MAPI Compliant)  ";
 constexpr char SmtpClientItem[] = "HLW SMTP client";
 constexpr int SmtpClient = 0;
 constexpr int MapiClient = 1;
+// "Check For Updates Every ... Days.": the days the field takes.
+constexpr int kMinPollDays = 1;
+constexpr int kMaxPollDays = 30;
+constexpr char kPollIntervalInvalid[] = "Update interval invalid.\r\nRange is 1 to 30 days";
 // Where the maker's usage figures go.
 constexpr char UsageAddress[] = "https://www.harlowen.com/servlet/UsageTracking";
 // The local servlet the "/Test" and "/Debug" runs can talk to instead of the WebDocs service.
@@ -487,6 +493,9 @@ QWidget* TfrmOptions::CreateMiscPage() {
     lblCheckEvery = Named(new QLabel("Check For Updates Every"), "lblCheckEvery");
     lblDays = Named(new QLabel("Days."), "lblDays");
     edPollInterval = Edit("edPollInterval", "Days between update checks");
+    // Typing is held to 1 to 30 (a QIntValidator would let 45 stand as "intermediate").
+    edPollInterval->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[1-9]|[12][0-9]|30"), edPollInterval));
     lblDateLastPolled = Named(new QLabel("Date Last Checked : "), "lblDateLastPolled");
     lblDateLastPolled->setToolTip("Date last checked for updates");
     btnCheckForUpdatesNow = Named(new QPushButton("Check for Updates Now"), "btnCheckForUpdatesNow");
@@ -832,6 +841,16 @@ bool TfrmOptions::FormCloseQuery(bool ok) {
         ShowError("Additional copies invalid.\r\nRange is 0 to 3");
         pcOptions->setCurrentWidget(tbsPrinting);
         edAdditionalCopies->setFocus();
+        return false;
+    }
+    // The interval as typed, when the user may change it (a stored value the user may not
+    // change is kept as it is).
+    bool number = false;
+    const int days = edPollInterval->text().trimmed().toInt(&number);
+    if (edPollInterval->isEnabled() && (!number || days < kMinPollDays || days > kMaxPollDays)) {
+        ShowError(kPollIntervalInvalid);
+        pcOptions->setCurrentWidget(tbsMisc);
+        edPollInterval->setFocus();
         return false;
     }
     SaveDocViewINI();

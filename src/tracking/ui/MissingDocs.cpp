@@ -39,9 +39,10 @@ void TfrmMissingDocs::SetPrinting(TPrintState* state, TPrinterDialog* dialog, TP
     host_ = host;
 }
 
-void TfrmMissingDocs::SetMissing(const TDocSet* set, std::vector<TExpectedPage> missing) {
+void TfrmMissingDocs::SetMissing(const TDocSet* set, std::vector<TExpectedPage> missing, bool confirmable) {
     set_ = set;
     missing_ = std::move(missing);
+    confirmable_ = confirmable && missing_.empty();
     ListofMissingDocs->clear();
     for (const TExpectedPage& page : missing_)
         ListofMissingDocs->addItem(FromPackageText(ExpectedPageText(page)));
@@ -50,11 +51,15 @@ void TfrmMissingDocs::SetMissing(const TDocSet* set, std::vector<TExpectedPage> 
 void TfrmMissingDocs::showEvent(QShowEvent* event) {
     btnPrintAll->setText(ListofMissingDocs->count() > 0 ? QStringLiteral("Print all missing")
                                                         : QStringLiteral("Print Confirmation"));
+    // A group's run, or one with nothing to find, proves nothing about the whole worksheet.
+    btnPrintAll->setVisible(ListofMissingDocs->count() > 0 || confirmable_);
     QDialog::showEvent(event);
 }
 
 void TfrmMissingDocs::btnPrintAllClick() {
     if (set_ == nullptr || state_ == nullptr || dialog_ == nullptr || host_ == nullptr)
+        return;
+    if (ListofMissingDocs->count() == 0 && !confirmable_)
         return;
     // The pages go out in the order the list shows them.
     std::vector<TExpectedPage> shown;

@@ -20,8 +20,9 @@ public:
 
     // Where the pages are printed: the window's print state, printer dialog and print host.
     void SetPrinting(TPrintState* state, TPrinterDialog* dialog, TPrintHost* host);
-    // The set and the pages to list, in print order.
-    void SetMissing(const TDocSet* set, std::vector<TExpectedPage> missing);
+    // The set and the pages to list, in print order. With none missing, "Print Confirmation" is
+    // offered only when confirmable (ConfirmationOffered); otherwise there is nothing to print.
+    void SetMissing(const TDocSet* set, std::vector<TExpectedPage> missing, bool confirmable = false);
     const std::vector<TExpectedPage>& Missing() const { return missing_; }
 
     // "Print all missing" / "Print Confirmation".
@@ -38,6 +39,7 @@ protected:
 private:
     const TDocSet* set_ = nullptr;
     std::vector<TExpectedPage> missing_;
+    bool confirmable_ = false;
     TPrintState* state_ = nullptr;
     TPrinterDialog* dialog_ = nullptr;
     TPrintHost* host_ = nullptr;

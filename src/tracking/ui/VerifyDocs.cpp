@@ -28,6 +28,9 @@ constexpr qint64 kTrailingKeysMs = 150;
 constexpr int kHelpContext = 3;
 
 constexpr char kRemoveWhichDocument[] = "Please select the form you wish\r\nto remove from this grouping.";
+constexpr char kGroupNameMissing[] = "A group needs a name.  Please enter one.";
+constexpr char kStopRunQuestion[] =
+    "The documents are still being verified.  Stop and discard the codes read so far?";
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -260,8 +263,9 @@ void TfrmVerifyDocs::CustomGroupControls(bool enabled) {
     ClearCurrentDocument();
 }
 
-void TfrmVerifyDocs::StartRun(std::vector<TExpectedPage> expected) {
+void TfrmVerifyDocs::StartRun(std::vector<TExpectedPage> expected, bool wholePackage) {
     verifier_ = std::make_unique<TBarcodeVerifier>(std::move(expected), rbOrderImportant->isChecked());
+    wholePackage_ = wholePackage;
     lblMissing->clear();
     edBarCode->clear();
     edBarCode->setFocus();
@@ -276,7 +280,7 @@ void TfrmVerifyDocs::StopRun() {
     lblMissing->setText(missing.empty()
                             ? QStringLiteral("No pages are missing")
                             : QString::number(missing.size()) + QStringLiteral(" page(s) missing"));
-    frmMissingDocs->SetMissing(set_, std::move(missing));
+    frmMissingDocs->SetMissing(set_, std::move(missing), ConfirmationOffered(wholePackage_, *verifier_));
     verifier_.reset();
 }
 
@@ -286,7 +290,7 @@ void TfrmVerifyDocs::btnStartClick() {
     CustomGroupControls(false);
     btnStop->setEnabled(true);
     btnCustomStop->setEnabled(false);
-    StartRun(ExpectedPages(*set_, *tree_));
+    StartRun(ExpectedPages(*set_, *tree_), true);
 }
 
 void TfrmVerifyDocs::btnStopClick() {
@@ -309,7 +313,7 @@ void TfrmVerifyDocs::btnCustomStartClick() {
     CustomGroupControls(false);
     btnCustomStop->setEnabled(true);
     btnStop->setEnabled(false);
-    StartRun(GroupExpectedPages(ExpectedPages(*set_, *tree_), checked));
+    StartRun(GroupExpectedPages(ExpectedPages(*set_, *tree_), checked), false);
 }
 
 void TfrmVerifyDocs::btnCustomStopClick() {
@@ -322,7 +326,11 @@ void TfrmVerifyDocs::btnCustomAddClick() {
     if (frmGroupName->exec() != QDialog::Accepted || tree_ == nullptr)
         return;
     const TSelection selection = selection_ ? selection_() : TSelection();
-    groupings_.AddGroup(ToPackageText(frmGroupName->edGroupName->text()), GroupDocuments(*tree_, selection));
+    if (!groupings_.AddGroup(ToPackageText(frmGroupName->edGroupName->text()),
+                             GroupDocuments(*tree_, selection))) {
+        ShowInformation(kGroupNameMissing);
+        return;
+    }
     LoadCustomGroupings();
 }
 
@@ -374,6 +382,14 @@ void TfrmVerifyDocs::CodeEntered(const QString& typed) {
             ShowWarning(result.Message);
         return;
     }
+}
+
+void TfrmVerifyDocs::reject() {
+    if (Scanning() && AskYesNo(kStopRunQuestion, PromptAnswer::No) != PromptAnswer::Yes) {
+        edBarCode->setFocus();
+        return;
+    }
+    QDialog::reject();
 }
 
 void TfrmVerifyDocs::keyPressEvent(QKeyEvent* event) {

@@ -83,6 +83,9 @@ public:
     TfrmGroupName* frmGroupName = nullptr;
     TfrmMissingDocs* frmMissingDocs = nullptr;
 
+    // Escape (and the title bar's close) during a run asks before the codes read are dropped.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Key presses reach the help with the dialog's context, also those of the scan field.
@@ -95,7 +98,7 @@ private:
     void PackageControls(bool enabled);
     void CustomGroupControls(bool enabled);
     void ClearCurrentDocument();
-    void StartRun(std::vector<TExpectedPage> expected);
+    void StartRun(std::vector<TExpectedPage> expected, bool wholePackage);
     void StopRun();
     void CodeEntered(const QString& typed);
 
@@ -104,6 +107,7 @@ private:
     std::function<TSelection()> selection_;
     TCustomGroupings groupings_;
     std::unique_ptr<TBarcodeVerifier> verifier_;
+    bool wholePackage_ = false; // the run covers the whole package, not a group
     // After Enter the scanner may still be typing (a suffix it is set up to send): whatever
     // arrives right after it is no part of the next code.
     QElapsedTimer sinceEnter_;

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace pg {
 
 THLWImageAntialias::THLWImageAntialias(QWidget* parent) : QWidget(parent) {
@@ -16,14 +18,41 @@ void THLWImageAntialias::Release() {
     stretchedGeneration_ = ~uint64_t(0);
 }
 
+void THLWImageAntialias::StretchMono() {
+    TMonoImage& mono = picture_.MonoBase();
+    // The bits are the picture's own: the image neither copies nor changes them.
+    QImage source(mono.Data(), mono.Width(), mono.Height(), qsizetype(mono.Stride()), QImage::Format_Mono);
+    source.setColorTable({qRgb(int(mono.Colours[0] & 0xFF), int(mono.Colours[0] >> 8 & 0xFF),
+                               int(mono.Colours[0] >> 16 & 0xFF)),
+                          qRgb(int(mono.Colours[1] & 0xFF), int(mono.Colours[1] >> 8 & 0xFF),
+                               int(mono.Colours[1] >> 16 & 0xFF))});
+    stretched_ = source.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (picture_.PassCount() <= 0)
+        return;
+    const QImage bgr = stretched_.convertToFormat(QImage::Format_BGR888);
+    TRgbImage shown(bgr.width(), bgr.height());
+    for (int y = 0; y < shown.Height(); ++y)
+        std::copy_n(bgr.constScanLine(y), shown.Stride(), shown.Row(y));
+    for (int i = 0; i < picture_.PassCount(); ++i)
+        AntiAliasPass(shown);
+    stretched_ =
+        QImage(shown.Data(), shown.Width(), shown.Height(), qsizetype(shown.Stride()), QImage::Format_BGR888)
+            .copy();
+}
+
 const QImage& THLWImageAntialias::Stretched() {
-    const TRgbImage& picture = picture_.Picture();
-    if (picture.Empty() || width() <= 0 || height() <= 0) {
+    if (picture_.Empty() || width() <= 0 || height() <= 0) {
         stretched_ = QImage();
         return stretched_;
     }
     if (stretchedGeneration_ == picture_.Generation() && stretched_.size() == size())
         return stretched_;
+    if (picture_.IsMono()) {
+        StretchMono();
+        stretchedGeneration_ = picture_.Generation();
+        return stretched_;
+    }
+    const TRgbImage& picture = picture_.Picture();
     const QImage source(picture.Data(), picture.Width(), picture.Height(), qsizetype(picture.Stride()),
                         QImage::Format_BGR888);
     // The window's stretch takes the nearest pixel; the smoothing passes soften what it drops.

@@ -1,7 +1,8 @@
 #pragma once
 // THLWImageAntialias: the page image control. It keeps the unsmoothed page (the base), the
 // picture with its smoothing passes, and draws the picture stretched to its own size. The
-// stretched copy is kept until the size or the picture changes.
+// stretched copy is kept until the size or the picture changes. Line art is stretched from its
+// one bit a pixel, and its smoothing passes go over the stretched copy.
 
 #include "ImageAntialias.h"
 
@@ -16,14 +17,15 @@ public:
     explicit THLWImageAntialias(QWidget* parent = nullptr);
 
     void SetBase(TRgbImage image) { picture_.SetBase(std::move(image)); }
+    void SetBase(TMonoImage image) { picture_.SetBase(std::move(image)); }
     void Reset() { picture_.Reset(); }
     void AntiAlias() { picture_.AntiAlias(); }
     int PassCount() const { return picture_.PassCount(); }
     TAntialiasPicture& Picture() { return picture_; }
     const TAntialiasPicture& Picture() const { return picture_; }
     bool Empty() const { return picture_.Empty(); }
-    int BitmapWidth() const { return picture_.Base().Width(); }
-    int BitmapHeight() const { return picture_.Base().Height(); }
+    int BitmapWidth() const { return picture_.Width(); }
+    int BitmapHeight() const { return picture_.Height(); }
     // Releases the pictures.
     void Release();
 
@@ -42,6 +44,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void StretchMono();
+
     TAntialiasPicture picture_;
     QImage stretched_;
     uint64_t stretchedGeneration_ = ~uint64_t(0);

@@ -316,10 +316,13 @@ void TPageForm::ViewPage() {
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
-    TRgbImage picture = RenderPage(*Document, DocumentPage, options);
+    TPagePicture picture = RenderPagePicture(*Document, DocumentPage, options);
     const int width = picture.Width();
     const int height = picture.Height();
-    Image->SetBase(std::move(picture));
+    if (picture.Bilevel.Empty())
+        Image->SetBase(std::move(picture.Colour));
+    else
+        Image->SetBase(std::move(picture.Bilevel));
     AntiAliasImage(true);
     SetStretchedSize(ScaledSide(width, PageScale()), ScaledSide(height, PageScale()));
     Image->setVisible(true);
@@ -338,7 +341,11 @@ void TPageForm::ViewPage() {
 
 bool TPageForm::LoadPCLFile(const std::string& path) {
     try {
-        std::unique_ptr<TPageDocument> file = TPclFileDocument::FromFile(path, TPclFileDocument::TUse::View);
+        // A printer file by the language it is written in (PCL 5, PCL XL or a job of both).
+        std::string error;
+        std::unique_ptr<TPageDocument> file = OpenPageDocument(path, error);
+        if (!file)
+            throw std::runtime_error(error);
         Image->hide();
         // The file's pages show at the original size from the first one on.
         OriginalScale = kOriginalScale;

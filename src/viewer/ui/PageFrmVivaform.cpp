@@ -52,14 +52,14 @@ bool TPageForm::ShowVivaform(std::string_view document) {
     const bool onlyHtml = page.HasOnlyHTMLData();
     const std::string title = page.GetTitle();
 #endif
-    if (onlyHtml) {
-        // A bare page has no data: the window keeps only its "View" tab.
-        if (DataView != nullptr) {
-            TabControl->removeTab(TabControl->indexOf(DataView));
-            delete DataView;
-            DataView = nullptr;
-        }
-    } else if (DataView != nullptr) {
+    // A bare page has no data: the window shows only its "View" tab while it shows that page,
+    // and "Data" comes back with the next page that has data.
+    const int dataTab = TabControl->indexOf(DataView);
+    if (onlyHtml && dataTab >= 0)
+        TabControl->removeTab(dataTab);
+    if (!onlyHtml) {
+        if (dataTab < 0)
+            TabControl->addTab(DataView, "Data");
         DataView->LoadData(document);
     }
     setWindowTitle(QString::fromUtf8(title.data(), qsizetype(title.size())));

@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 #include <cmath>
 #include <filesystem>
 
@@ -75,10 +77,14 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
     pnlWebDocs = new QWidget(this);
     pnlWebDocs->setGeometry(0, 0, kWidth, 40);
     lblCode = new QLabel("WebDocs Code:", pnlWebDocs);
-    lblCode->setGeometry(8, 12, 90, 16);
+    lblCode->setObjectName("lblCode");
+    // The label is as wide as its text, colon included, whatever the font; the field takes what
+    // is left before "Submit".
+    const int labelWidth = std::max(90, lblCode->sizeHint().width());
+    lblCode->setGeometry(8, 12, labelWidth, 16);
     edWebDocCode = new QLineEdit(pnlWebDocs);
     edWebDocCode->setObjectName("edWebDocCode");
-    edWebDocCode->setGeometry(100, 8, 170, 24);
+    edWebDocCode->setGeometry(10 + labelWidth, 8, 260 - labelWidth, 24);
     btnSubmit = new QPushButton("Submit", pnlWebDocs);
     btnSubmit->setObjectName("btnSubmit");
     btnSubmit->setGeometry(278, 8, 64, 24);
@@ -436,13 +442,15 @@ bool TfrmWeb::CheckForUpdates() {
             ShowInformation("No Updates are currently available");
         return false;
     }
-    ProgressBar->setValue(0);
-    if (AskYesNo("An update is available for " + ApplicationName + "!" + "\n\n" +
-                 "Would you like to download it now? ") != PromptAnswer::Yes)
-        return false;
+    // With Ctrl and Shift held the version to fetch is asked for as the program is found out of
+    // date, before the question whether to download.
     const Qt::KeyboardModifiers keys = KeyboardModifiers();
     if (decision_.FullUpdate && keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::ShiftModifier) &&
         !AskForVersion())
+        return false;
+    ProgressBar->setValue(0);
+    if (AskYesNo("An update is available for " + ApplicationName + "!" + "\n\n" +
+                 "Would you like to download it now? ") != PromptAnswer::Yes)
         return false;
     TUpdateFiles files;
     const bool completed =
