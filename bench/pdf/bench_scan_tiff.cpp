@@ -74,24 +74,37 @@ BENCHMARK(BM_LetterG4ToPageWindowPicture)->Unit(benchmark::kMillisecond);
 // colour picture it once made took 1.2 GB and seconds. Target: under a second of CPU time
 // (0.8 s here, picture_mb 48).
 void BM_LargestG4ToPageWindowPicture(benchmark::State& state) {
-    static const std::string page = [] {
-        const std::string path =
-            (std::filesystem::temp_directory_path() / "pg-bench-largest-g4.tif").string();
-        TIFF* tif = TIFFOpen(path.c_str(), "w");
-        const uint32_t side = 20000;
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, side);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, side);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, side);
-        std::vector<uint8_t> row(side / 8, 0);
-        for (uint32_t y = 0; y < side; ++y)
-            TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFClose(tif);
-        return path;
-    }();
+    // The file lives in a private folder of this run, which goes when the run ends.
+    static const struct TLargestPage {
+        std::filesystem::path Folder;
+        std::string Path;
+        TLargestPage() {
+            std::string pattern = (std::filesystem::temp_directory_path() / "pg-bench-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr)
+                return;
+            Folder = pattern;
+            Path = (Folder / "largest-g4.tif").string();
+            TIFF* tif = TIFFOpen(Path.c_str(), "w");
+            const uint32_t side = 20000;
+            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, side);
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, side);
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, side);
+            std::vector<uint8_t> row(side / 8, 0);
+            for (uint32_t y = 0; y < side; ++y)
+                TIFFWriteScanline(tif, row.data(), y, 0);
+            TIFFClose(tif);
+        }
+        ~TLargestPage() {
+            std::error_code ec;
+            if (!Folder.empty())
+                std::filesystem::remove_all(Folder, ec);
+        }
+    } largest;
+    const std::string& page = largest.Path;
     LoadScanPlugin(SCAN_PLUGIN_DIR);
     if (!ScanPluginLoaded()) {
         state.SkipWithError("libPagellanScan.so not built");

@@ -4,11 +4,15 @@
 #include "PGRegistry.h"
 #include "Paths.h"
 #include "Process.h"
+#include "Programs.h"
 #include "Strings.h"
+#include "SystemProxy.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -26,14 +30,6 @@ std::string ShellQuote(const std::string& word) {
     for (char c : word)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
 }
 
 // The words of an Exec line: blanks separate them; a double-quoted word may hold blanks, and a
@@ -147,40 +143,41 @@ TDesktopEntry ParseDesktopEntry(const std::string& text) {
     return entry;
 }
 
-std::string VersionWord(const std::string& output) {
-    for (const std::string& word : Words(output))
-        if (std::isdigit(static_cast<unsigned char>(word.front())) && word.find('.') != std::string::npos)
-            return word;
-    return {};
-}
-
-std::string FindDesktopEntry(const std::string& id) {
-    std::string home = GetEnv("XDG_DATA_HOME");
-    if (home.empty())
-        home = GetEnv("HOME") + "/.local/share";
-    std::string dirs = GetEnv("XDG_DATA_DIRS");
-    if (dirs.empty())
-        dirs = "/usr/local/share:/usr/share";
-    std::vector<std::string> folders{home};
-    std::istringstream in(dirs);
-    for (std::string dir; std::getline(in, dir, ':');)
-        if (!dir.empty())
-            folders.push_back(dir);
-    for (const std::string& folder : folders) {
-        const std::string path = IncludeSlash(folder) + "applications/" + id;
-        if (FileExists(path))
-            return path;
+std::string InstalledPackageVersion(const std::string& program, const TCommandRunner& run) {
+    std::vector<std::string> paths;
+    const std::string found = program.find('/') == std::string::npos ? FindOnPath(program) : program;
+    if (found.empty())
+        return {};
+    paths.push_back(found);
+    // A program reached through a link (the alternatives system) belongs to the package of the file
+    // it leads to.
+    std::error_code ec;
+    const std::string real = std::filesystem::canonical(found, ec).string();
+    if (!ec && real != found)
+        paths.push_back(real);
+    for (const std::string& path : paths) {
+        std::string owners;
+        if (!run("dpkg-query -S " + ShellQuote(path), owners))
+            continue;
+        std::istringstream in(owners);
+        for (std::string line; std::getline(in, line);) {
+            // "package[, package]: path"; diversion lines say which package diverted the file.
+            const size_t colon = line.find(": ");
+            if (colon == std::string::npos || line.starts_with("diversion "))
+                continue;
+            const std::string package = Trim(line.substr(0, std::min(colon, line.find(','))));
+            std::string version;
+            if (!package.empty() && run("dpkg-query -W -f='${Version}' " + ShellQuote(package), version) &&
+                !Trim(version).empty())
+                return Trim(version);
+        }
     }
     return {};
 }
 
 std::string DesktopBrowserText(const TCommandRunner& run) {
-    std::string id;
-    if (!run("xdg-settings get default-web-browser", id))
-        return {};
-    id = Trim(id);
-    // Only a plain entry id is looked up: it becomes part of a path.
-    if (id.empty() || id.find('/') != std::string::npos || !id.ends_with(".desktop"))
+    const std::string id = DefaultBrowserEntry();
+    if (id.empty())
         return {};
     const std::string file = FindDesktopEntry(id);
     std::string text;
@@ -188,11 +185,8 @@ std::string DesktopBrowserText(const TCommandRunner& run) {
     if (file.empty() || !ReadFileBytes(file, text, error))
         return id;
     const TDesktopEntry entry = ParseDesktopEntry(text);
-    std::string version;
-    std::string output;
-    // A browser that does not know "--version" may open a window instead: it is given a moment.
-    if (!entry.Program.empty() && run("timeout 5 " + ShellQuote(entry.Program) + " --version", output))
-        version = VersionWord(output);
+    const std::string version =
+        entry.Program.empty() ? std::string() : InstalledPackageVersion(entry.Program, run);
     std::string result = entry.Name.empty() ? id : entry.Name;
     if (!version.empty())
         result += " " + version;

@@ -44,22 +44,23 @@ using TCommandRunner = std::function<bool(const std::string& commandLine, std::s
 // Through the shell, without input and with the command's error output discarded.
 bool RunCommandLine(const std::string& commandLine, std::string& output);
 
-// The desktop's default browser: its name from its desktop entry and its version, as
-// "Firefox ESR 115.6.0esr (firefox-esr.desktop)". The entry is the one `xdg-settings get
-// default-web-browser` names, looked up in the XDG application folders; the version is the
-// first version-like word the entry's program prints for "--version". Empty when the desktop
-// names no browser.
+// The desktop's default browser: its name from its desktop entry and the version of the package
+// that installed its program, as "Firefox ESR 115.6.0esr-1~deb12u1 (firefox-esr.desktop)". The
+// entry is the one the desktop's mimeapps.list names (DefaultBrowserEntry); the version is asked
+// of the package database (dpkg-query), never of the browser, which is not started. Empty when
+// the desktop names no browser. It takes the package database a moment: the About window asks
+// off its own thread.
 std::string DesktopBrowserText(const TCommandRunner& run = RunCommandLine);
-// The pieces: the desktop entry's name and program (the first word of Exec, after "env" and
-// its assignments), and the version word of a "--version" output.
+// The version of the installed package that holds the program (a name on the path, or a path,
+// also the file a link leads to); empty when no package is known to hold it.
+std::string InstalledPackageVersion(const std::string& program, const TCommandRunner& run = RunCommandLine);
+// The desktop entry's name and program (the first word of Exec, after "env" and its
+// assignments).
 struct TDesktopEntry {
     std::string Name;
     std::string Program;
 };
 TDesktopEntry ParseDesktopEntry(const std::string& text);
-std::string VersionWord(const std::string& output);
-// The file of a desktop entry id in XDG_DATA_HOME and XDG_DATA_DIRS; empty when none.
-std::string FindDesktopEntry(const std::string& id);
 
 // The internet library's version as major + "." + minor (libcurl).
 std::string InternetLibraryVersionText();

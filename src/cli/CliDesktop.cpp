@@ -2,6 +2,7 @@
 // and tests: "check" is the check made as the options load, "register" the "Register HLW File
 // Types" button, "shortcut" the "Create Shortcut on Desktop" button. Messages go to stderr.
 
+#include "CliDesktopProgram.h"
 #include "CliPrograms.h"
 #include "Command.h"
 #include "FileAssociations.h"
@@ -18,15 +19,6 @@ namespace {
 
 namespace R = PGRegistry;
 
-std::string ProgramPath(const std::vector<std::string>& args) {
-    const std::string given = OptionValue(args, "program", "");
-    std::error_code ec;
-    if (!given.empty())
-        return std::filesystem::absolute(given, ec).lexically_normal().string();
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (exe.parent_path() / "pagellan").string();
-}
-
 // What saving the options stores after registering: the version stamp, in database mode
 // written back to the database.
 void SaveAfterRegistering() {
@@ -39,27 +31,36 @@ void SaveAfterRegistering() {
 int Run(const std::vector<std::string>& args) {
     const std::vector<std::string> words = Positionals(args, {"program"});
     const std::string action = words.empty() ? "" : words[0];
-    const std::string program = ProgramPath(args);
+    const std::string program = DesktopProgram(args);
     THLWRegistry& reg = Registry();
     reg.StartDatabaseMode(false);
     if (reg.Database().DatabaseMode() &&
         reg.Database().TryToConnectToDB(true, reg.DatabaseAddress()) == TConnectResult::NotPermitted)
         return 1;
+    if ((action == "check" || action == "register" || action == "shortcut") && !FileExists(program)) {
+        // Registering a program that is not there would make every package open with nothing.
+        std::cerr << "pagellan-cli desktop: there is no program " << program << " (name it with --program)\n";
+        return 1;
+    }
     if (action == "check") {
         const R::TVersionAndPasswords v = R::LoadVersionAndPasswords();
         switch (CheckFileAssociations(program, v.StoredVersion < v.CurrentVersion, SaveAfterRegistering)) {
         case TAssociationCheck::Unchanged:
-            std::cout << "unchanged\n";
+            std::cout << "unchanged: " << program << '\n';
             return 0;
         case TAssociationCheck::Registered:
-            std::cout << "registered\n";
+            std::cout << "registered: " << program << '\n';
             return 0;
         case TAssociationCheck::Failed:
             return 1;
         }
     }
-    if (action == "register")
-        return RegisterFileTypes(program, SaveAfterRegistering) ? 0 : 1;
+    if (action == "register") {
+        if (!RegisterFileTypes(program, SaveAfterRegistering))
+            return 1;
+        std::cout << "registered: " << program << '\n';
+        return 0;
+    }
     if (action == "shortcut") {
         std::string fill = R::FillDir();
         if (fill.rfind("..", 0) == 0)

@@ -95,8 +95,10 @@ void WritePage(TJsonWriter& json, const TDocSetPage& page) {
     json.EndObject();
 }
 
-void WriteForm(TJsonWriter& json, const TDocSetForm& form) {
+void WriteForm(TJsonWriter& json, const TDocSetForm& form, int number) {
     json.BeginObject();
+    // The number --form and --selected take; 0 for a form without one (an attachment).
+    json.Member("Number", int32_t(number));
     json.Member("Name", form.Name);
     json.Member("Description", form.Description);
     json.Member("BorrowerNumber", form.BorrowerNumber);
@@ -116,15 +118,21 @@ void WriteForm(TJsonWriter& json, const TDocSetForm& form) {
     json.EndObject();
 }
 
-std::string PackageJson(const TDocSet& set) {
+std::string PackageJson(TDocSet& set) {
     TJsonWriter json;
     json.BeginObject();
     json.Key("set");
     WriteSet(json, set);
+    // The forms in the package's own order, each with the number the other commands give it
+    // (numbering follows the plan's order, which may move the forms in the set).
+    std::vector<const TDocSetForm*> loaded;
+    for (const auto& e : set.Forms)
+        loaded.push_back(e.Form.get());
+    const TCliForms numbers(set);
     json.Key("forms");
     json.BeginArray();
-    for (const auto& e : set.Forms)
-        WriteForm(json, *e.Form);
+    for (const TDocSetForm* form : loaded)
+        WriteForm(json, *form, numbers.NumberOf(form));
     json.EndArray();
     json.EndObject();
     return json.Text();

@@ -28,7 +28,7 @@ bool Finite(TPagePoint p) {
 // flatness from the circle.
 TPolygonRing Circle(TPagePoint c, double r) {
     const double step = r > kFlatness ? 2 * std::acos(1 - kFlatness / r) : kPi / 4;
-    const int n = std::clamp(int(std::ceil(2 * kPi / step)), 8, 256);
+    const int n = std::clamp(ToPixel(std::ceil(2 * kPi / step)), 8, 256);
     TPolygonRing ring;
     ring.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
@@ -325,7 +325,7 @@ void TPath::CurveTo(TPagePoint from, TPagePoint c1, TPagePoint c2, TPagePoint to
         return;
     const double dd = std::max(Length(from.X - 2 * c1.X + c2.X, from.Y - 2 * c1.Y + c2.Y),
                                Length(c1.X - 2 * c2.X + to.X, c1.Y - 2 * c2.Y + to.Y));
-    const int n = std::clamp(int(std::ceil(std::sqrt(0.75 * dd / kFlatness))), 1, 256);
+    const int n = std::clamp(ToPixel(std::ceil(std::sqrt(0.75 * dd / kFlatness))), 1, 256);
     for (int i = 1; i <= n; ++i) {
         const double t = double(i) / n, u = 1 - t;
         const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
@@ -352,7 +352,7 @@ std::vector<TPagePoint> ArcPoints(const TMatrix& m, double cx, double cy, double
     const double radius = std::max(std::abs(rx), std::abs(ry)) * m.MeanScale();
     const double step = radius > kFlatness ? 2 * std::acos(1 - kFlatness / radius) : kPi / 4;
     const double span = (a1 - a0) * kPi / 180;
-    const int n = std::clamp(int(std::ceil(std::abs(span) / step)), 1, 2048);
+    const int n = std::clamp(ToPixel(std::ceil(std::abs(span) / step)), 1, 2048);
     std::vector<TPagePoint> points;
     points.reserve(size_t(n) + 1);
     for (int i = 0; i <= n; ++i) {
@@ -486,8 +486,8 @@ bool TClip::RowSpan(int y, int width, int& left, int& right) const {
         lo = std::max(lo, pl);
         hi = std::min(hi, pr);
     }
-    left = int(std::ceil(lo - 0.5));
-    right = int(std::ceil(hi - 0.5));
+    left = ToPixel(std::ceil(lo - 0.5));
+    right = ToPixel(std::ceil(hi - 0.5));
     left = std::clamp(left, 0, width);
     right = std::clamp(right, 0, width);
     return left < right;
@@ -518,10 +518,10 @@ void TClip::Bounds(int width, int height, int& left, int& top, int& right, int& 
         r = std::min(r, pr);
         b = std::min(b, pb);
     }
-    left = std::clamp(int(std::floor(l)), 0, width);
-    top = std::clamp(int(std::floor(t)), 0, height);
-    right = std::clamp(int(std::ceil(r)), 0, width);
-    bottom = std::clamp(int(std::ceil(b)), 0, height);
+    left = std::clamp(ToPixel(std::floor(l)), 0, width);
+    top = std::clamp(ToPixel(std::floor(t)), 0, height);
+    right = std::clamp(ToPixel(std::ceil(r)), 0, width);
+    bottom = std::clamp(ToPixel(std::ceil(b)), 0, height);
     if (empty_ || left >= right || top >= bottom)
         left = top = right = bottom = 0;
 }

@@ -115,6 +115,12 @@ private:
     bool empty_ = false;
 };
 
+// A coordinate or count as a whole number, kept within a range any page lies in (a number
+// that is not one counts as 0).
+inline int ToPixel(double v) {
+    return v > -1e9 && v < 1e9 ? int(v) : v >= 1e9 ? 1'000'000'000 : v <= -1e9 ? -1'000'000'000 : 0;
+}
+
 // Signed area (positive for counter-clockwise in a y-up sense, i.e. clockwise on the page).
 double SignedArea(const TPolygonRing& ring);
 // Whether the points form a convex polygon.

@@ -15,8 +15,8 @@ namespace {
 constexpr int kMaxImageSide = 65535;
 constexpr size_t kMaxRowBytes = 1 << 20;
 constexpr int64_t kDecodeBudget = int64_t(512) << 20;
-// Pixels of decoded rows kept before they are drawn.
-constexpr size_t kChunkPixels = 1 << 22;
+// Bytes of decoded rows kept before they are drawn.
+constexpr size_t kChunkBytes = 1 << 18;
 
 uint32_t Bgr(uint8_t r, uint8_t g, uint8_t b) {
     return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
@@ -27,7 +27,7 @@ bool IsBlack(uint32_t paint) {
 }
 
 // The value of pixel x of a row of depth-bit values.
-uint32_t PixelValue(const uint8_t* row, int x, int depth) {
+inline uint32_t PixelValue(const uint8_t* row, int x, int depth) {
     switch (depth) {
     case 1:
         return (row[x >> 3] >> (7 - (x & 7))) & 1;
@@ -160,7 +160,8 @@ uint32_t TInterpreter::PixelPaint(uint32_t colour) const {
 
 void TInterpreter::ReadImage(const TOperation& op, bool pattern) {
     TImageState* image = image_.get();
-    if (image == nullptr || image->Pattern != pattern || image->Width == 0)
+    // Without a device an image only has to be passed over; a pattern is kept for later pages.
+    if (image == nullptr || image->Pattern != pattern || image->Width == 0 || (!device_ && !pattern))
         return;
     const TAttributes& a = *op.Attributes;
     const int start = int(std::clamp<int64_t>(a.Integer(aStartLine, image->NextRow), 0, image->Height));
@@ -171,7 +172,12 @@ void TInterpreter::ReadImage(const TOperation& op, bool pattern) {
         image->Delta.reset();
     image->Compression = int(compression);
     if (compression == 2) {
-        // JPEG: the data of every block makes one picture, decoded at the end.
+        // JPEG: a block that starts a picture of its own (some writers send one per block of
+        // rows) ends the one before; a picture is decoded once it is whole.
+        if (op.Data.starts_with("\xFF\xD8") && !image->Jpeg.empty())
+            DecodeJpeg();
+        if (image->Jpeg.empty())
+            image->JpegStart = start;
         if (image->Jpeg.size() + op.Data.size() <= size_t(kDecodeBudget))
             image->Jpeg.append(op.Data);
         return;
@@ -238,30 +244,14 @@ void TInterpreter::AddImageRow(int row, const uint8_t* bytes) {
         return;
     if (image.ChunkRows > 0 && image.ChunkStart + image.ChunkRows != row)
         DrawImageChunk();
-    if (image.ChunkRows == 0)
+    if (image.ChunkRows == 0) {
         image.ChunkStart = row;
-    const size_t at = image.Chunk.size();
-    image.Chunk.resize(at + size_t(image.Width));
-    uint32_t* out = image.Chunk.data() + at;
-    if (image.Components == 3) {
-        for (int x = 0; x < image.Width; ++x) {
-            const uint8_t* p = bytes + size_t(x) * 3;
-            const uint32_t colour = Bgr(p[0], p[1], p[2]);
-            if (colour != image.LastColour) {
-                image.LastColour = colour;
-                image.LastPaint = PixelPaint(colour);
-            }
-            out[x] = image.LastPaint;
-        }
-    } else if (image.Depth == 8) {
-        for (int x = 0; x < image.Width; ++x)
-            out[x] = image.Paints[bytes[x] % image.Paints.size()];
-    } else {
-        for (int x = 0; x < image.Width; ++x)
-            out[x] = image.Paints[PixelValue(bytes, x, image.Depth) % image.Paints.size()];
+        image.Chunk.clear();
+        image.Chunk.reserve(std::max(kChunkBytes, image.RowBytes));
     }
+    image.Chunk.insert(image.Chunk.end(), bytes, bytes + image.RowBytes);
     ++image.ChunkRows;
-    if (image.Chunk.size() >= kChunkPixels)
+    if (image.Chunk.size() + image.RowBytes > kChunkBytes)
         DrawImageChunk();
 }
 
@@ -304,7 +294,8 @@ void TInterpreter::DecodeJpeg() {
             const int components = info.output_components;
             line.resize(size_t(info.output_width) * size_t(components));
             row.assign(std::max(image.RowBytes, line.size()), 0);
-            for (int y = 0; y < image.Height && info.output_scanline < info.output_height; ++y) {
+            for (int y = image.JpegStart; y < image.Height && info.output_scanline < info.output_height;
+                 ++y) {
                 JSAMPROW rows[1] = {line.data()};
                 if (jpeg_read_scanlines(&info, rows, 1) != 1)
                     break;
@@ -334,8 +325,6 @@ void TInterpreter::DrawImageChunk() {
     TImageState& image = *image_;
     const int first = image.ChunkStart, rows = image.ChunkRows;
     image.ChunkRows = 0;
-    const std::vector<uint32_t> chunk = std::move(image.Chunk);
-    image.Chunk.clear();
     if (!device_ || rows == 0 || gs_.Clip.IsEmpty())
         return;
     const int pageW = device_->PageWidth(), pageH = device_->PageHeight();
@@ -349,17 +338,15 @@ void TInterpreter::DrawImageChunk() {
         }
     int clipLeft = 0, clipTop = 0, clipRight = pageW, clipBottom = pageH;
     gs_.Clip.Bounds(pageW, pageH, clipLeft, clipTop, clipRight, clipBottom);
-    const int y0 = std::max(int(std::floor(std::max(top, -1.0))), clipTop);
-    const int y1 = std::min(int(std::ceil(std::min(bottom, double(pageH) + 1))), clipBottom);
+    const int y0 = std::max(ToPixel(std::floor(std::max(top, -1.0))), clipTop);
+    const int y1 = std::min(ToPixel(std::ceil(std::min(bottom, double(pageH) + 1))), clipBottom);
     if (y0 >= y1)
         return;
     const TMatrix& inv = image.ToImage;
-    bool blackOnly = true;
-    for (uint32_t paint : chunk)
-        if (paint != kLeave && !IsBlack(paint)) {
-            blackOnly = false;
-            break;
-        }
+    // Images of few values that paint black or nothing are drawn as raster rows.
+    const bool blackOnly =
+        image.Components == 1 && std::all_of(image.Paints.begin(), image.Paints.end(),
+                                             [](uint32_t p) { return p == kLeave || IsBlack(p); });
     // Each page row: the span of pixels whose middles fall on the rows, then their paints.
     struct TSpan {
         int Left = 0, Right = 0;
@@ -386,7 +373,7 @@ void TInterpreter::DrawImageChunk() {
         };
         limit(u0, du, 0, image.Width);
         limit(v0, dv, first, first + rows);
-        int left = int(std::max(lo, 0.0)), right = int(std::min(hi, double(pageW)));
+        int left = ToPixel(std::max(lo, 0.0)), right = ToPixel(std::min(hi, double(pageW)));
         int clipL = 0, clipR = pageW;
         if (!gs_.Clip.Unclipped() && !gs_.Clip.RowSpan(y, pageW, clipL, clipR))
             continue;
@@ -400,26 +387,66 @@ void TInterpreter::DrawImageChunk() {
     }
     if (boxLeft >= boxRight)
         return;
-    const auto paintAt = [&](int x, int y) {
-        const double xc = x + 0.5, yc = y + 0.5;
-        const int u = std::clamp(int(std::floor(inv.A * xc + inv.C * yc + inv.E)), 0, image.Width - 1);
-        const int v = std::clamp(int(std::floor(inv.B * xc + inv.D * yc + inv.F)), first, first + rows - 1);
-        return chunk[size_t(v - first) * size_t(image.Width) + size_t(u)];
+    // Calls take(x, paint) for the pixels of the span on row y, stepping through the image
+    // from pixel to pixel.
+    const auto sampleRow = [&](int y, TSpan span, auto&& take) {
+        const double xc = span.Left + 0.5, yc = y + 0.5;
+        double u = inv.A * xc + inv.C * yc + inv.E, v = inv.B * xc + inv.D * yc + inv.F;
+        const auto index = [](double f, int lo, int hi) { return f <= lo ? lo : f >= hi ? hi : int(f); };
+        for (int x = span.Left; x < span.Right; ++x, u += inv.A, v += inv.B) {
+            const int vi = index(v, first, first + rows - 1), ui = index(u, 0, image.Width - 1);
+            const uint8_t* row = image.Chunk.data() + size_t(vi - first) * image.RowBytes;
+            if (image.Components == 1) {
+                take(x, image.Paints[PixelValue(row, ui, image.Depth)]);
+                continue;
+            }
+            const uint8_t* p = row + size_t(ui) * 3;
+            const uint32_t colour = Bgr(p[0], p[1], p[2]);
+            if (colour != image.LastColour) {
+                image.LastColour = colour;
+                image.LastPaint = PixelPaint(colour);
+            }
+            take(x, image.LastPaint);
+        }
     };
-    if (blackOnly) {
+    // On a device of black and white, greys and colours become dots as dense as they are dark.
+    if (blackOnly || device_->Monochrome()) {
         std::vector<uint8_t> bits(size_t(boxRight - boxLeft + 7) / 8);
+        const bool upright = blackOnly && inv.B == 0 && inv.C == 0;
+        std::vector<int> columns;
+        std::vector<uint8_t> black;
+        if (upright) {
+            for (int x = boxLeft; x < boxRight; ++x)
+                columns.push_back(std::clamp(ToPixel(inv.A * (x + 0.5) + inv.E), 0, image.Width - 1));
+            for (uint32_t paint : image.Paints)
+                black.push_back(paint != kLeave);
+        }
         for (int y = y0; y < y1; ++y) {
             const TSpan span = spans[size_t(y - y0)];
             if (span.Left >= span.Right)
                 continue;
             std::fill(bits.begin(), bits.end(), uint8_t(0));
             bool any = false;
-            for (int x = span.Left; x < span.Right; ++x)
-                if (paintAt(x, y) != kLeave) {
+            if (upright) {
+                // Neither turned nor slanted: the row is one image row, each column one image
+                // column.
+                const int v = std::clamp(ToPixel(inv.D * (y + 0.5) + inv.F), first, first + rows - 1);
+                const uint8_t* row = image.Chunk.data() + size_t(v - first) * image.RowBytes;
+                for (int x = span.Left; x < span.Right; ++x)
+                    if (black[PixelValue(row, columns[size_t(x - boxLeft)], image.Depth)]) {
+                        const int bit = x - span.Left;
+                        bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
+                        any = true;
+                    }
+            } else {
+                sampleRow(y, span, [&](int x, uint32_t paint) {
+                    if (paint == kLeave || !DitherBlack(x, y, Darkness(paint)))
+                        return;
                     const int bit = x - span.Left;
                     bits[size_t(bit) >> 3] |= uint8_t(0x80 >> (bit & 7));
                     any = true;
-                }
+                });
+            }
             if (any)
                 device_->DrawRasterRow(span.Left, y, bits, size_t(span.Right - span.Left),
                                        TRasterDirection::Across);
@@ -432,15 +459,14 @@ void TInterpreter::DrawImageChunk() {
     for (int y = y0; y < y1; ++y) {
         const TSpan span = spans[size_t(y - y0)];
         uint8_t* row = pixels.data() + size_t(y - y0) * size_t(width) * 3;
-        for (int x = span.Left; x < span.Right; ++x) {
-            const uint32_t paint = paintAt(x, y);
+        sampleRow(y, span, [&](int x, uint32_t paint) {
             if (paint == kLeave)
-                continue;
+                return;
             uint8_t* p = row + size_t(x - boxLeft) * 3;
             p[0] = uint8_t(paint >> 16);
             p[1] = uint8_t(paint >> 8);
             p[2] = uint8_t(paint);
-        }
+        });
     }
     TPicture picture;
     picture.Pixels = pixels;

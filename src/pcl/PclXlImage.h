@@ -47,12 +47,14 @@ struct TInterpreter::TImageState {
     bool Invertible = false;
     int Compression = -1; // of the blocks so far
     std::unique_ptr<TDeltaRowDecoder> Delta;
-    std::string Jpeg; // JPEG data gathered over the blocks
+    std::string Jpeg;  // JPEG data gathered over the blocks
+    int JpegStart = 0; // the first row it holds
     // What each pixel value paints, for images with few values (indices, grey levels).
     std::vector<uint32_t> Paints;
     uint32_t LastColour = 0xFFFFFFFF, LastPaint = kLeave;
-    // The rows waiting to be drawn, from row ChunkStart: one paint a pixel.
-    std::vector<uint32_t> Chunk;
+    // The decoded rows waiting to be drawn, RowBytes each, from row ChunkStart. They stay as
+    // they came: a page pixel takes its paint from the image pixel it samples when drawn.
+    std::vector<uint8_t> Chunk;
     int ChunkStart = 0;
     int ChunkRows = 0;
     int NextRow = 0;

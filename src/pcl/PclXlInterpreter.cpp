@@ -2,6 +2,7 @@
 
 #include "PclXlImage.h"
 #include "PclXlText.h"
+#include "PolygonRaster.h"
 
 #include <algorithm>
 #include <cctype>
@@ -67,6 +68,13 @@ double Fraction(const TValue& v, size_t i) {
     return n;
 }
 
+// The 8 x 8 ordered dither: the order in which the pixels of a cell turn black.
+constexpr uint8_t kDither[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},    {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
+    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},    {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37},   {63, 31, 55, 23, 61, 29, 53, 21},
+};
+
 uint8_t Rop3(uint8_t rop, uint8_t d, uint8_t s, uint8_t t) {
     uint8_t r = 0;
     for (int i = 0; i < 8; ++i)
@@ -76,6 +84,16 @@ uint8_t Rop3(uint8_t rop, uint8_t d, uint8_t s, uint8_t t) {
 }
 
 } // namespace
+
+uint8_t Darkness(uint32_t colour) {
+    const uint32_t luma =
+        (299 * (colour & 0xFF) + 587 * (colour >> 8 & 0xFF) + 114 * (colour >> 16 & 0xFF)) / 1000;
+    return uint8_t(255 - std::min<uint32_t>(luma, 255));
+}
+
+bool DitherBlack(int x, int y, uint8_t darkness) {
+    return darkness * 64 > (kDither[y & 7][x & 7] * 2 + 1) * 255 / 2;
+}
 
 // ---- Running -----------------------------------------------------------------------------
 
@@ -243,7 +261,8 @@ bool TInterpreter::Execute(const TOperation& op) {
         gs_.Ctm.Translate(a.Number(aPageOrigin, 0), a.Number(aPageOrigin, 1));
         break;
     case kSetPageRotation:
-        gs_.Ctm.Rotate(a.Number(aPageAngle));
+        // Positive angles turn the page's axes counter-clockwise.
+        gs_.Ctm.Rotate(-a.Number(aPageAngle));
         break;
     case kSetPageScale:
         SetPageScale(a);
@@ -407,7 +426,7 @@ void TInterpreter::BeginPage(const TAttributes& a) {
             const bool named = size->IsArray() && name.size() >= 2 &&
                                std::equal(name.begin(), name.end(), m.Name, m.Name + std::strlen(m.Name),
                                           [](char x, char y) { return std::toupper(uint8_t(x)) == y; });
-            if (named || (!size->IsArray() && int64_t(size->At(0)) == m.Code)) {
+            if (named || (!size->IsArray() && size->Whole(0) == m.Code)) {
                 page_.MediaSize = m.Code;
                 page_.MediaName = m.Name;
                 page_.Width = m.Width;
@@ -811,13 +830,33 @@ void TInterpreter::FillRings(std::span<const TPolygonRing> rings, TFillRule rule
     uint32_t colour = 0;
     if (!device_ || rings.empty() || !PaintColour(ink, 0, colour))
         return;
-    if (gs_.Clip.Unclipped()) {
+    std::vector<TPolygonRing> cut;
+    if (!gs_.Clip.Unclipped()) {
+        cut = gs_.Clip.Cut(rings);
+        if (cut.empty())
+            return;
+        rings = cut;
+    }
+    if (!device_->Monochrome() || colour == 0) {
         device_->FillPolygon(rings, rule, TPaint::Solid(colour));
         return;
     }
-    const std::vector<TPolygonRing> cut = gs_.Clip.Cut(rings);
-    if (!cut.empty())
-        device_->FillPolygon(cut, rule, TPaint::Solid(colour));
+    // A device of black and white shows a grey or a colour as a printer does: dots of black
+    // as dense as the colour is dark.
+    const uint8_t darkness = Darkness(colour);
+    std::vector<uint8_t> bits;
+    ForEachPolygonSpan(
+        rings, rule, device_->PageWidth(), device_->PageHeight(), [&](int y, int left, int right) {
+            bits.assign(size_t(right - left + 7) / 8, 0);
+            bool any = false;
+            for (int x = left; x < right; ++x)
+                if (DitherBlack(x, y, darkness)) {
+                    bits[size_t(x - left) >> 3] |= uint8_t(0x80 >> ((x - left) & 7));
+                    any = true;
+                }
+            if (any)
+                device_->DrawRasterRow(left, y, bits, size_t(right - left), TRasterDirection::Across);
+        });
 }
 
 // ---- Paint ---------------------------------------------------------------------------------

@@ -111,6 +111,12 @@ struct TGraphicsState {
     double CharBold = 0;
 };
 
+// How dark a colour is, 0 for white to 255 for black.
+uint8_t Darkness(uint32_t colour);
+// Whether pixel (x, y) is black where a colour of the darkness is shown in black and white
+// dots (an 8 x 8 ordered dither).
+bool DitherBlack(int x, int y, uint8_t darkness);
+
 class TInterpreter {
 public:
     // Limits on what a stream may make us do.

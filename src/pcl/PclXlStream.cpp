@@ -1,5 +1,6 @@
 #include "PclXlStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -80,6 +81,10 @@ double TValue::At(size_t i) const {
     return ReadNumber(reinterpret_cast<const uint8_t*>(Elements.data()) + i * size, Type, BigEndian);
 }
 
+int64_t TValue::Whole(size_t i) const {
+    return int64_t(std::clamp(At(i), -4294967296.0, 4294967296.0));
+}
+
 int64_t TAttributes::Integer(uint16_t id, int64_t fallback) const {
     const TValue* v = Find(id);
     if (v == nullptr || v->Size() == 0)
@@ -109,12 +114,14 @@ bool StreamBinding(std::string_view text, TBinding& binding) {
 }
 
 TReader::TReader(std::string_view stream) : stream_(stream) {
-    if (!StreamBinding(stream, binding_)) {
+    // Line ends and blanks that job control left before the header are passed over.
+    const size_t header = std::min(stream.find_first_not_of(std::string_view("\r\n\t \0", 5)), stream.size());
+    if (!StreamBinding(stream.substr(header), binding_)) {
         pos_ = stream_.size();
         return;
     }
     // The header runs to the end of its line.
-    const size_t end = stream.find('\n');
+    const size_t end = stream.find('\n', header);
     pos_ = end == std::string_view::npos ? stream.size() : end + 1;
 }
 

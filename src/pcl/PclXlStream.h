@@ -211,6 +211,8 @@ struct TValue {
     size_t Size() const;
     // Element i of any shape; 0 past the end.
     double At(size_t i) const;
+    // Element i as a whole number, kept within what 32 bits hold.
+    int64_t Whole(size_t i) const;
     bool IsArray() const { return Shape == TShape::Array; }
     bool IsReal() const { return Type == TDataType::Real32; }
     // An array of bytes as text (font names, stream names).

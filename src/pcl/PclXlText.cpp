@@ -83,7 +83,7 @@ std::string NameOf(const TValue& value) {
         return std::string(value.Elements);
     std::string name;
     for (size_t i = 0; i < std::min<size_t>(value.Size(), 256); ++i)
-        name.push_back(char(uint8_t(value.At(i))));
+        name.push_back(char(value.Whole(i) & 0xFF));
     return name;
 }
 
@@ -368,21 +368,28 @@ TResidentFace ResidentFace(std::string_view name) {
                 Contains(n, "black");
     face.Italic = n.ends_with("it") || Contains(n, "bdit") || Contains(n, "-it") || Contains(n, "obl") ||
                   Contains(n, "kursiv") || Contains(n, "krsv") || Contains(n, "italic") || n.ends_with("ic");
+    // The printers' Courier is the typewriter face, not Courier New: fontconfig finds that face
+    // for "Courier", or the nearest one it has.
     if (n.starts_with("courier") || n.starts_with("lettergothic") || n.starts_with("linepr") ||
         n.starts_with("pica") || n.starts_with("elite"))
-        face.Family = "Courier New";
+        face.Family = "Courier";
     else if (n.starts_with("times") || n.starts_with("cgtimes") || n.starts_with("garamond") ||
              Contains(n, "century") || n.starts_with("palatino") || n.starts_with("bookman") ||
              n.starts_with("clarendon") || n.starts_with("marigold") || n.starts_with("coronet") ||
              n.starts_with("newcent") || n.starts_with("itcbookman") || n.starts_with("albertus") ||
-             n.starts_with("cgomega") || n.starts_with("georgia"))
+             n.starts_with("georgia"))
         face.Family = "Times New Roman";
+    else if (n.starts_with("arial") || n.starts_with("univers") || n.starts_with("helvetica") ||
+             n.starts_with("antiqueolive") || n.starts_with("itcavant") || n.starts_with("cgomega") ||
+             n.starts_with("optima") || n.starts_with("gillsans") || n.starts_with("verdana") ||
+             n.starts_with("tahoma") || n.starts_with("calibri"))
+        face.Family = "Arial";
     else if (n.starts_with("symbol"))
         face.Family = "Symbol";
     else if (n.starts_with("wingdings"))
         face.Family = "Wingdings";
     else
-        face.Family = "Arial";
+        face.Family = "Courier"; // a printer's own stand-in for a font it does not know
     return face;
 }
 
@@ -546,9 +553,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
         deviceFont.Bold = resident.Bold;
         deviceFont.Italic = resident.Italic;
         deviceFont.Colour = colour;
-        deviceFont.Height = int(std::lround(emPixels * system->Cell.CellUnits / unitsPerEm));
-        ascent =
-            int(std::lround(double(deviceFont.Height) * system->Cell.AscentUnits / system->Cell.CellUnits));
+        deviceFont.Height = ToPixel(std::round(emPixels * system->Cell.CellUnits / unitsPerEm));
+        ascent = ToPixel(
+            std::round(double(deviceFont.Height) * system->Cell.AscentUnits / system->Cell.CellUnits));
     }
     const bool asRun = run && deviceFont.Height > 0 && deviceFont.Height <= kMaxDeviceCell;
     std::vector<TPlacedChar> placed, told;
@@ -556,10 +563,13 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
     int bitmapCell = 1;
 
     for (size_t i = 0; i < text->Size(); ++i) {
-        const uint32_t code = uint32_t(text->At(i));
+        const uint32_t code = uint32_t(std::clamp<int64_t>(text->Whole(i), 0, 0xFFFF));
         const TPagePoint origin = Cursor();
         const uint32_t character = SymbolSetCharacter(code, symbolSet);
+        // Devices take the character itself; the byte is its Windows code, '?' for one the code
+        // page lacks.
         const uint8_t byte = WindowsByte(character);
+        const uint8_t code8 = byte != 0 ? byte : '?';
         double advance = 0; // em units
         if (bitmap) {
             const auto c = downloaded->Chars.find(code);
@@ -584,10 +594,9 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
             if (loaded) {
                 advance = double(face->glyph->metrics.horiAdvance) / unitsPerEm;
                 if (asRun) {
-                    if (byte != 0)
-                        placed.push_back({byte, int(std::lround(origin.X)),
-                                          int(std::lround(origin.Y)) - ascent,
-                                          int(std::lround(advance * emPixels))});
+                    placed.push_back({code8, ToPixel(std::round(origin.X)),
+                                      ToPixel(std::round(origin.Y)) - ascent,
+                                      ToPixel(std::round(advance * emPixels)), character});
                 } else if (paints || toPath) {
                     TMatrix glyphToPage = gs_.Ctm;
                     glyphToPage.E = origin.X;
@@ -595,10 +604,10 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
                     glyphToPage.Concat(em);
                     glyphToPage.Scale(1 / unitsPerEm, 1 / unitsPerEm);
                     AddOutline(face, glyphToPage, toPath ? path_ : outlines);
-                    if (byte > ' ')
-                        told.push_back({byte, int(std::lround(origin.X)),
-                                        int(std::lround(origin.Y - std::abs(emPixels))),
-                                        int(std::lround(advance * std::abs(emPixels)))});
+                    if (character > ' ')
+                        told.push_back({code8, ToPixel(std::round(origin.X)),
+                                        ToPixel(std::round(origin.Y - std::abs(emPixels))),
+                                        ToPixel(std::round(advance * std::abs(emPixels))), character});
                 }
             }
         }
@@ -610,15 +619,15 @@ void TInterpreter::Text(const TAttributes& a, bool toPath) {
             step = gs_.Ctm.Distance(em.A * advance, em.B * advance);
         cursor_ = {origin.X + step.X, origin.Y + step.Y};
         hasCursor_ = true;
-        if (bitmap && byte > ' ' && downloaded->SymbolSet() != 0)
-            told.push_back(
-                {byte, int(std::lround(origin.X)), int(std::lround(origin.Y)), int(std::lround(step.X))});
+        if (bitmap && character > ' ' && downloaded->SymbolSet() != 0)
+            told.push_back({code8, ToPixel(std::round(origin.X)), ToPixel(std::round(origin.Y)),
+                            ToPixel(std::round(step.X)), character});
     }
     lock.unlock();
     if (!device_ || toPath)
         return;
     if (!told.empty()) {
-        const int height = bitmap ? bitmapCell : std::max(1, int(std::lround(std::abs(emPixels))));
+        const int height = bitmap ? bitmapCell : std::max(1, ToPixel(std::round(std::abs(emPixels))));
         if (bitmap)
             for (TPlacedChar& c : told)
                 c.Y -= height;
@@ -679,9 +688,10 @@ int TInterpreter::DrawBitmapChar(const TDownloadedFont& font, const std::string&
             y1 = std::max(y1, p.Y);
         }
     const int pageW = device_->PageWidth(), pageH = device_->PageHeight();
-    const int bx = std::max(int(std::floor(x0)), 0), by = std::max(int(std::floor(y0)), 0);
-    const int bw = std::min(int(std::ceil(x1)), pageW) - bx, bh = std::min(int(std::ceil(y1)), pageH) - by;
-    const int reach = int(std::lround(top * sy));
+    const int bx = std::max(ToPixel(std::floor(x0)), 0), by = std::max(ToPixel(std::floor(y0)), 0);
+    const int bw = std::min(ToPixel(std::ceil(x1)), pageW) - bx,
+              bh = std::min(ToPixel(std::ceil(y1)), pageH) - by;
+    const int reach = ToPixel(std::round(top * sy));
     if (bw <= 0 || bh <= 0)
         return reach;
     // Light colours leave the page as it is; every other one draws black.
@@ -701,7 +711,7 @@ int TInterpreter::DrawBitmapChar(const TDownloadedFont& font, const std::string&
             const double v = toGlyph.B * xc + toGlyph.D * yc + toGlyph.F;
             if (!(u >= 0 && v >= 0 && u < width && v < height))
                 continue;
-            const int gu = int(u), gv = int(v);
+            const int gu = ToPixel(u), gv = ToPixel(v);
             if (bits[size_t(gv) * rowBytes + size_t(gu >> 3)] & (0x80 >> (gu & 7))) {
                 out[size_t(y) * outBytes + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
                 any = true;

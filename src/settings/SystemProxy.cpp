@@ -37,23 +37,35 @@ std::string EntryValue(const std::string& file, const std::string& key) {
     return {};
 }
 
-std::string FindDesktopEntry(const std::string& name) {
-    std::vector<std::string> dirs = {UserDataHome()};
-    std::string dataDirs = GetEnv("XDG_DATA_DIRS");
-    if (dataDirs.empty())
-        dataDirs = "/usr/local/share:/usr/share";
-    for (const std::string& d : Split(dataDirs, ":"))
+// The folders of an XDG search path (a colon-separated variable, or its default when unset).
+std::vector<std::string> SearchPath(const char* variable, const std::string& fallback) {
+    std::string value = GetEnv(variable);
+    if (value.empty())
+        value = fallback;
+    std::vector<std::string> dirs;
+    for (const std::string& d : Split(value, ":"))
         if (!d.empty())
             dirs.push_back(d);
-    for (const std::string& d : dirs)
-        if (FileExists(d + "/applications/" + name))
-            return d + "/applications/" + name;
+    return dirs;
+}
+
+// The handlers a mimeapps.list file gives for http in its [Default Applications] group.
+std::vector<std::string> HttpDefaults(const std::string& file) {
+    std::ifstream in(file);
+    bool inDefaults = false;
+    for (std::string line; std::getline(in, line);) {
+        line = Trim(line);
+        if (!line.empty() && line[0] == '[')
+            inDefaults = line == "[Default Applications]";
+        else if (inDefaults && line.rfind("x-scheme-handler/http=", 0) == 0)
+            return Split(line.substr(22), ";");
+    }
     return {};
 }
 
 TBrowserInfo FindDefaultBrowser() {
     TBrowserInfo info;
-    const std::string entry = Trim(RunForOutput({"xdg-settings", "get", "default-web-browser"}));
+    const std::string entry = DefaultBrowserEntry();
     if (entry.empty())
         return info;
     const std::string file = FindDesktopEntry(entry);
@@ -71,6 +83,43 @@ TBrowserInfo FindDefaultBrowser() {
 }
 
 } // namespace
+
+std::string FindDesktopEntry(const std::string& id) {
+    std::vector<std::string> dirs = {UserDataHome()};
+    for (const std::string& d : SearchPath("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+        dirs.push_back(d);
+    for (const std::string& d : dirs)
+        if (FileExists(d + "/applications/" + id))
+            return d + "/applications/" + id;
+    return {};
+}
+
+std::string DefaultBrowserEntry() {
+    std::string configHome = GetEnv("XDG_CONFIG_HOME");
+    if (configHome.empty())
+        configHome = GetEnv("HOME") + "/.config";
+    std::vector<std::string> folders = {configHome};
+    for (const std::string& d : SearchPath("XDG_CONFIG_DIRS", "/etc/xdg"))
+        folders.push_back(d);
+    folders.push_back(UserDataHome() + "/applications");
+    for (const std::string& d : SearchPath("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+        folders.push_back(d + "/applications");
+    std::vector<std::string> names;
+    for (const std::string& desktop : Split(LowerCase(GetEnv("XDG_CURRENT_DESKTOP")), ":"))
+        if (!desktop.empty())
+            names.push_back(desktop + "-mimeapps.list");
+    names.push_back("mimeapps.list");
+    for (const std::string& folder : folders)
+        for (const std::string& name : names)
+            for (const std::string& id : HttpDefaults(folder + "/" + name)) {
+                // Only a plain entry id: it becomes part of a path.
+                const std::string clean = Trim(id);
+                if (!clean.empty() && clean.find('/') == std::string::npos &&
+                    !FindDesktopEntry(clean).empty())
+                    return clean;
+            }
+    return {};
+}
 
 TProxyServer SplitProxyServer(const std::string& server) {
     const size_t scheme = server.find("://");
@@ -112,7 +161,7 @@ TSystemProxy ReadSystemProxy() {
 }
 
 TBrowserInfo DefaultBrowser() {
-    // Asked once per run: xdg-settings takes a good second, and the choice rarely changes.
+    // Asked once per run: the choice rarely changes.
     static const TBrowserInfo info = FindDefaultBrowser();
     return info;
 }

@@ -37,8 +37,14 @@ struct TBrowserInfo {
     bool InternetExplorer = false;
     bool Netscape = false;
 };
-// The default browser: `xdg-settings get default-web-browser` names a desktop entry, whose Exec
-// names the program.
+// The desktop entry id of the default browser ("firefox-esr.desktop"): the first installed
+// entry the desktop's mimeapps.list files name for http, read in the XDG order (the user's
+// configuration, the system's, then the data folders; a file of the current desktop before the
+// common one). Nothing is started for it. Empty when none is named.
+std::string DefaultBrowserEntry();
+// The full path of the installed desktop entry of that id; empty when there is none.
+std::string FindDesktopEntry(const std::string& id);
+// The default browser: its desktop entry (DefaultBrowserEntry) names the program in its Exec.
 TBrowserInfo DefaultBrowser();
 
 // The desktop's network settings: started when a known settings program is there. False

@@ -665,7 +665,7 @@ TEST(LoadPackageTest, OrderFileLocation) {
     EXPECT_EQ(PlanCodeOrderFile(Dir("abs/other/XFER"), program, history), history + "PLANCODE.ORD");
 }
 
-TEST(AboutInfo, DefaultBrowserFromItsDesktopEntryAndVersion) {
+TEST(AboutInfo, DefaultBrowserFromTheDesktopsListsAndItsPackage) {
     // Exec with "env" and a quoted program; a localised name does not replace the plain one.
     const TDesktopEntry entry = ParseDesktopEntry("[Desktop Action new]\nName=New Window\nExec=other\n"
                                                   "[Desktop Entry]\nName[de]=Netz\nName=Web Browser\n"
@@ -673,21 +673,66 @@ TEST(AboutInfo, DefaultBrowserFromItsDesktopEntryAndVersion) {
     EXPECT_EQ(entry.Name, "Web Browser");
     EXPECT_EQ(entry.Program, "/opt/web browser/bin");
     EXPECT_EQ(ParseDesktopEntry("[Desktop Entry]\nExec=chromium --incognito %U\n").Program, "chromium");
-    ExpectEach(VersionWord, {{"Mozilla Firefox 115.6.0esr\n", "115.6.0esr"},
-                             {"Chromium 120.0.6099.224 built on Debian 12\n", "120.0.6099.224"},
-                             {"usage: browser [options]\n", ""}});
 
-    // The desktop names no browser, or names something that is no entry id.
-    const auto answering = [](std::string id) {
-        return [id](const std::string& command, std::string& out) {
-            out = command.starts_with("xdg-settings") ? id : "";
-            return !id.empty();
-        };
+    // The browser the desktop's mimeapps.list names, its version from the package database; the
+    // browser itself is never started (only dpkg-query is run).
+    test::TTempFolder desktop("pg-about-browser");
+    // The desktop's folders are this test's own while it runs.
+    std::vector<std::pair<std::string, std::string>> saved;
+    const auto set = [&](const char* name, const std::string& value) {
+        const char* before = std::getenv(name);
+        saved.emplace_back(name, before == nullptr ? "" : before);
+        ::setenv(name, value.c_str(), 1);
     };
-    // An entry that cannot be found still names the id.
-    ExpectEach(
-        [&](const std::string& id) { return DesktopBrowserText(answering(id)); },
-        {{"", ""}, {"../../etc/passwd\n", ""}, {"nowhere-browser.desktop\n", "nowhere-browser.desktop"}});
+    set("XDG_CONFIG_HOME", desktop.Path("config"));
+    set("XDG_CONFIG_DIRS", desktop.Path("etc"));
+    set("XDG_DATA_HOME", desktop.Path("data"));
+    set("XDG_DATA_DIRS", desktop.Path("share"));
+    set("XDG_CURRENT_DESKTOP", "PG");
+    for (const char* folder : {"config", "etc", "data/applications", "share/applications"})
+        std::filesystem::create_directories(desktop.Path(folder));
+    const std::string program = desktop.File("web-browser", "#!/bin/sh\n");
+    desktop.File("share/applications/web.desktop",
+                 "[Desktop Entry]\nName=Web Browser\nExec=env MOZ_X=1 " + program + " %u\n");
+    desktop.File("share/applications/other.desktop", "[Desktop Entry]\nName=Other\nExec=other %u\n");
+    std::vector<std::string> commands;
+    const TCommandRunner dpkg = [&](const std::string& command, std::string& out) {
+        commands.push_back(command);
+        out = command.starts_with("dpkg-query -S")             ? "web-pkg, web-pkg-extra: " + program + "\n"
+              : command.find("'web-pkg'") != std::string::npos ? "115.6.0esr-1"
+                                                               : "";
+        return !out.empty();
+    };
+    const struct {
+        const char* Name;
+        std::string ConfigList, SystemList, DesktopList;
+        std::string Text;
+    } rows[] = {
+        {"none named", "", "", "", ""},
+        {"the user's choice", "[Default Applications]\nx-scheme-handler/http=web.desktop\n",
+         "[Default Applications]\nx-scheme-handler/http=other.desktop\n", "",
+         "Web Browser 115.6.0esr-1 (web.desktop)"},
+        {"missing entries and paths passed over",
+         "[Default Applications]\nx-scheme-handler/http=gone.desktop;../x.desktop\n",
+         "[Added Associations]\nx-scheme-handler/http=web.desktop\n[Default "
+         "Applications]\nx-scheme-handler/http=other.desktop\n",
+         "", "Other (other.desktop)"},
+        {"the desktop's own list first", "", "[Default Applications]\nx-scheme-handler/http=other.desktop\n",
+         "[Default Applications]\nx-scheme-handler/http=web.desktop\n",
+         "Web Browser 115.6.0esr-1 (web.desktop)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        test::WriteWholeFile(desktop.Path("config/mimeapps.list"), row.ConfigList);
+        test::WriteWholeFile(desktop.Path("etc/mimeapps.list"), row.SystemList);
+        test::WriteWholeFile(desktop.Path("etc/pg-mimeapps.list"), row.DesktopList);
+        commands.clear();
+        EXPECT_EQ(DesktopBrowserText(dpkg), row.Text);
+        for (const std::string& command : commands)
+            EXPECT_EQ(command.rfind("dpkg-query ", 0), 0u) << command;
+    }
+    for (const auto& [name, value] : saved)
+        value.empty() ? ::unsetenv(name.c_str()) : ::setenv(name.c_str(), value.c_str(), 1);
 
     EXPECT_EQ(SuggestionQuery("", "", ""), "product=pg");
     EXPECT_EQ(SuggestionQuery("Harbor Point & Co.", "J. Doe", "A+B@X.COM"),

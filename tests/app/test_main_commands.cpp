@@ -50,17 +50,19 @@ fs::path TestDir() {
 }
 
 const fs::path kOpened = TestDir() / "opened.txt";
+const fs::path kStarted = TestDir() / "started.txt";
 
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::TQtTestEnvironment(TestDir(), {"out", "history"}, [] {
         test::UsePrivateDesktop(TestDir());
         PGRegistry::SetQuodexHistoryDir((TestDir() / "history").string() + "/");
-        // The desktop's browser: records its argument, knows its version.
+        // The desktop's browser: records every start, and the address it was given.
         const fs::path script = TestDir() / "browser.sh";
-        test::WriteWholeFile(
-            script, "#!/bin/sh\n[ \"$1\" = --version ] && { echo 'PG Test Browser 12.3.4'; exit 0; }\n"
-                    "printf '%s\\n' \"$1\" >> '" +
-                        kOpened.string() + "'\n");
+        test::WriteWholeFile(script,
+                             "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + kStarted.string() +
+                                 "'\n[ \"$1\" = --version ] && { echo 'PG Test Browser 12.3.4'; exit 0; }\n"
+                                 "printf '%s\\n' \"$1\" >> '" +
+                                 kOpened.string() + "'\n");
         ::chmod(script.c_str(), 0755);
         test::WriteWholeFile(
             TestDir() / "data" / "applications" / "pgtest-browser.desktop",
@@ -114,6 +116,8 @@ TEST(MainCommands, AboutWindowAndHelpLinks) {
     WhenModal([&](QWidget* w) {
         auto* about = qobject_cast<TfrmAboutBox*>(w);
         ASSERT_NE(about, nullptr);
+        // The browser is looked up off the window's thread; the memo shows it once known.
+        EXPECT_TRUE(QTest::qWaitFor([about] { return about->BrowserKnown(); }, 10000));
         memo = about->MemoText().split('\n');
         version = about->lblVersion->text();
         pictureLoaded = !about->imgPicture->pixmap().isNull();
@@ -128,7 +132,7 @@ TEST(MainCommands, AboutWindowAndHelpLinks) {
     EXPECT_EQ(memo[1], "Pagellan version: 4.1.0.3  June 18, 2008");
     for (const char* line :
          {"Worksheet : 2026114", "Reordered : False", "Can annotate: True", "Has errors: False",
-          "Total page count: 10", "Internet Explorer Ver: PG Test Browser 12.3.4 (pgtest-browser.desktop)",
+          "Total page count: 10", "Internet Explorer Ver: PG Test Browser (pgtest-browser.desktop)",
           "Winsock installed", "Command line parameter(s):"})
         EXPECT_TRUE(memo.contains(line)) << line << "\n" << memo.join('\n').toStdString();
     EXPECT_TRUE(memo.contains(QString::fromStdString("File: " + kDemo)));
@@ -138,6 +142,8 @@ TEST(MainCommands, AboutWindowAndHelpLinks) {
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{std::to_string(LIBCURL_VERSION_MAJOR) + "." +
                                                           std::to_string(LIBCURL_VERSION_MINOR)}));
     EXPECT_EQ(Opened(1), (std::vector<std::string>{DefaultOnlineHelpAddress}));
+    // The browser was started for the help page only, never to ask its version.
+    EXPECT_EQ(test::ReadWholeFile(kStarted), DefaultOnlineHelpAddress + std::string("\n"));
 
     // Suggestions: lender, user and e-mail address lower-cased and encoded after the configured page.
     PGRegistry::SetSuggestionsAddress("https://suggest.example.com/form?");

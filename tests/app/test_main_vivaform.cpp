@@ -1,7 +1,9 @@
 // Loose Vivaform files in the main window, shown by Qt WebEngine on the offscreen platform (its
 // sandbox is off here only, as tests run as root): a wrapped page has "View" and "Data" with the
 // tree rooted at "VIVAFORM_DOCUMENT" and the page's title as caption, makes no network request
-// for its remote image; a bare page has only "View"; a file without a page says so.
+// for its remote image; a bare page has only "View"; a file without a page says so. A page whose
+// scripts try WebRTC (STUN over UDP, TURN over TCP, also through a fresh frame's interfaces), a
+// WebSocket and a preconnect reaches none of the real listeners standing where they point.
 
 #include "CommandLine.h"
 #include "Main.h"
@@ -18,6 +20,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTreeWidget>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +119,52 @@ TEST(MainVivaform, LooseFilesShowTheirTabsAndStayOffline) {
         ASSERT_EQ(window.TabControl->count(), 2);
         EXPECT_EQ(window.TabControl->tabText(1), "Data");
         EXPECT_EQ(window.DataView->tvxml->topLevelItem(0)->child(1)->text(0), "LOAN id=\"8\" ");
+    }
+
+    // Scripts that try every way out besides a request: WebRTC to a STUN server (UDP) and a
+    // TURN server over TCP, a WebSocket, a preconnect hint. Real listeners on 127.0.0.1 stand
+    // where they point; none of them hears a packet.
+    {
+        QUdpSocket stun;
+        ASSERT_TRUE(stun.bind(QHostAddress::LocalHost, 0));
+        QTcpServer turn, socket, preconnect;
+        for (QTcpServer* server : {&turn, &socket, &preconnect})
+            ASSERT_TRUE(server->listen(QHostAddress::LocalHost));
+        const auto port = [](quint16 p) { return std::to_string(p); };
+        const std::string page =
+            "<html><head><link rel=\"preconnect\" href=\"http://127.0.0.1:" + port(preconnect.serverPort()) +
+            "\"/></head><body><script>\n"
+            "var servers = {iceServers: [{urls: 'stun:127.0.0.1:" +
+            port(stun.localPort()) + "'}, {urls: 'turn:127.0.0.1:" + port(turn.serverPort()) +
+            "?transport=tcp', username: 'u', credential: 'c'}]};\n"
+            "function call(Connection) {\n"
+            "  try {\n"
+            "    var pc = new Connection(servers);\n"
+            "    pc.createDataChannel('x');\n"
+            "    pc.createOffer().then(function (o) { return pc.setLocalDescription(o); });\n"
+            "  } catch (e) {}\n"
+            "}\n"
+            "call(window.RTCPeerConnection);\n"
+            // The interface of a fresh frame, where a page script may find what its own window lost.
+            "var frame = document.createElement('iframe');\n"
+            "document.body.appendChild(frame);\n"
+            "call(frame.contentWindow.RTCPeerConnection);\n"
+            "try { new WebSocket('ws://127.0.0.1:" +
+            port(socket.serverPort()) +
+            "/'); } catch (e) {}\n"
+            "</script></body></html>";
+        ASSERT_TRUE(main.ViewPCLFile(dir.File("calls-out.xml", page)));
+        TPageForm& shown = *OpenPageWindows()[0];
+        QSignalSpy done(shown.Browser, &QWebEngineView::loadFinished);
+        ASSERT_TRUE(done.wait(20000));
+        // ICE gathering sends its first STUN request within a second.
+        QTest::qWait(3000);
+        EXPECT_FALSE(stun.hasPendingDatagrams()) << "STUN over UDP";
+        EXPECT_FALSE(turn.hasPendingConnections()) << "TURN over TCP";
+        EXPECT_FALSE(socket.hasPendingConnections()) << "WebSocket";
+        EXPECT_FALSE(preconnect.hasPendingConnections()) << "preconnect";
+        CloseAllPageWindows(true);
+        QApplication::processEvents();
     }
 
     // No page in it: the message, no window.

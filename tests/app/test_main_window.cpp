@@ -694,12 +694,14 @@ TEST(MainWindow, RecentPackagesNewestFirstLimitedAndMissingFilesForgotten) {
     main.mnuRecentPackages->actions().at(2)->trigger();
     EXPECT_EQ(main.CurrentFile, files[8]);
     EXPECT_EQ(RecentPackages().front(), files[8]);
-    // A file gone since the menu was shown: the user is told, and the entry leaves the list.
+    // A file gone since the menu was shown: the user is told, the entry leaves the list, and the
+    // package shown stays.
     main.UpdateRecentPackages();
     std::filesystem::remove(files[9]);
     prompter.Clear();
     main.mnuRecentPackages->actions().at(2)->trigger();
-    EXPECT_FALSE(main.Loaded);
+    EXPECT_TRUE(main.Loaded);
+    EXPECT_EQ(main.CurrentFile, files[8]);
     EXPECT_EQ(prompter.Texts(), std::vector<std::string>{files[9] + " does not exist"});
     EXPECT_EQ(RecentPackages(), (std::vector<std::string>{files[8], files[3], files[7], files[6], files[5],
                                                           files[4], files[2]}));

@@ -1,8 +1,10 @@
 // pagellan-cli info and convert, run as a program on packages the test writes; and the SHA-256
 // and JSON helpers behind the report.
 
+#include "DocSet.h"
 #include "Json.h"
 #include "PackageText.h"
+#include "Quodex.h"
 #include "Sha256.h"
 
 #include "TestFiles.h"
@@ -13,7 +15,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sys/wait.h>
+#include <utility>
+#include <vector>
 
 namespace pg::cli {
 namespace {
@@ -103,7 +108,7 @@ TEST(CliInfo, JsonReport) {
         R"("HasBarcodeFormula":false,"UsingEmbeddedOrder":false,"Reordered":false,"StackingOrder":[],)"
         R"("MissingForms":[],"BorrowerNames":["Ann"],"Errors":[{"Text":"late"}],)"
         R"("FormListXml":["No XML data available"]},)"
-        R"("forms":[{"Name":"N.DOT","Description":"Caf)"
+        R"("forms":[{"Number":1,"Name":"N.DOT","Description":"Caf)"
         "\xC3\xA9"
         R"(","BorrowerNumber":2,"BorrowerName":"Ann","Type":"","PageSize":"LTR","Duplexable":false,)"
         R"("Processed":false,"Deleted":true,"Format":7,"Checksum":-899311408,)"
@@ -120,6 +125,43 @@ TEST(CliInfo, JsonReport) {
     EXPECT_THAT(summary.Out, HasSubstr("Worksheet:       7\n"));
     EXPECT_THAT(summary.Out, HasSubstr("N.DOT  \"Caf\xC3\xA9\""));
     EXPECT_THAT(summary.Out, HasSubstr("Error: late\n"));
+}
+
+// The JSON lists the forms as the package holds them, each with the number --form and
+// --selected take, which counts in the tree's order: the plan's stacking order the package
+// carries puts Y first.
+TEST(CliInfo, JsonFormsCarryTheirNumbers) {
+    TDocSet set;
+    set.WorksheetNumber = "9";
+    set.PlanCode = "P9";
+    for (const auto& [name, borrower] : {std::pair{"X.LSR", 1}, {"Y.LSR", 1}, {"X.LSR", 2}}) {
+        auto form = std::make_unique<TDocSetForm>(name, std::string("Form ") + name, borrower, "", "LTR",
+                                                  false, false, false);
+        form->AddPage(std::make_unique<TDocSetPage>(1, "", false, "", 0, std::string("<") + name + ">"));
+        set.AddForm(std::move(form));
+    }
+    test::TTempFolder folder("cli-info");
+    // The plan's order as a Quodex package carries it: an entry "PLANCODE.ORD" after the others.
+    const std::string built = TQuodex::BuildQuodex(set, TSaveMode::All, true, false);
+    const size_t colon = built.find(':', built.find(':') + 1); // after the header and the entries
+    const std::string data = built.substr(colon + 1), order = "P9\xFDY.LSR\r\n";
+    const std::string file = folder.File("three.qdx", built.substr(0, colon) + ";PCL,PLANCODE.ORD," +
+                                                          std::to_string(data.size() + 1) + "," +
+                                                          std::to_string(order.size()) + ":" + data + order);
+    const TRun run = RunCli("info '" + file + "' --json");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    std::vector<std::string> forms;
+    for (size_t at = run.Out.find("{\"Number\":"); at != std::string::npos;
+         at = run.Out.find("{\"Number\":", at + 1)) {
+        const size_t borrower = run.Out.find("\"BorrowerNumber\":", at);
+        forms.push_back(run.Out.substr(at + 10, run.Out.find(',', at) - at - 10) + " " +
+                        run.Out.substr(run.Out.find("\"Name\":\"", at) + 8, 5) + " " +
+                        run.Out.substr(borrower + 17, 1));
+    }
+    EXPECT_EQ(forms, (std::vector<std::string>{"2 X.LSR 1", "1 Y.LSR 1", "3 X.LSR 2"}));
+    // The summary numbers the forms the same way.
+    const TRun summary = RunCli("info '" + file + "'");
+    EXPECT_THAT(summary.Out, HasSubstr("  1. Y.LSR"));
 }
 
 TEST(CliInfo, BadFilesAndConvert) {

@@ -1,6 +1,7 @@
 // pagellan-cli pages, split and reemit, run as a program on PCL the test writes and on PCL
 // that Ghostscript's laser-printer driver writes.
 
+#include "PclXlSamples.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -141,4 +142,45 @@ TEST(CliPcl, OutputsAreWrittenWholeOrNotAtAll) {
     fs::permissions(out, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_EQ(RunCli("reemit " + Q(in) + " -o " + Q(out)).Status, 1);
     EXPECT_EQ(ReadWholeFile(out), "earlier");
+}
+
+// A printer file in a language we do not draw is refused by every command that reads pages,
+// with the language's name, and nothing is written.
+TEST(CliPcl, RefusesPrinterLanguagesItDoesNotDraw) {
+    const TTempFolder dir("cli_pcl_refused");
+    const std::string uel = "\x1b%-12345X";
+    const std::pair<std::string, std::string> files[] = {
+        {dir.File("letter.ps", "%!PS-Adobe-3.0\n/Times-Roman findfont 12 scalefont setfont\nshowpage\n"),
+         "This file is PostScript; Pagellan shows PCL 5 and PCL XL\n"},
+        {dir.File("job.prn", uel + "@PJL ENTER LANGUAGE=PDF\n%PDF-1.7\n" + uel),
+         "This file is PDF; Pagellan shows PCL 5 and PCL XL\n"},
+    };
+    for (const auto& [file, message] : files)
+        for (const std::string& command :
+             {"render " + Q(file) + " -o " + Q(dir.Path("out.png")), "info " + Q(file), "pages " + Q(file),
+              "text " + Q(file), "pdf " + Q(file) + " -o " + Q(dir.Path("out.pdf"))}) {
+            const TCommandRun run =
+                RunCommand("'" + std::string(PAGELLAN_CLI) + "' " + command + " 2>&1 >/dev/null");
+            EXPECT_EQ(std::tie(run.Status, run.Out), std::tuple(1, message)) << command;
+        }
+    EXPECT_FALSE(fs::exists(dir.Path("out.png")));
+    EXPECT_FALSE(fs::exists(dir.Path("out.pdf")));
+}
+
+// A PCL XL file: info names its language and paper, pages counts it, text reads it and pdf
+// converts it with its text; split refuses it.
+TEST(CliPcl, ReadsPclXlFiles) {
+    const TTempFolder dir("cli_pcl_xl");
+    const std::string in = dir.File("page.pxl", XlTextPage() + "\x1b%-12345X@PJL EOJ\n");
+    const TCommandRun info = RunCli("info " + Q(in));
+    EXPECT_EQ(info.Status, 0);
+    EXPECT_NE(info.Out.find("Language: PCL XL\nPages: 1\n  Page 1: 2550 x 3300 dots, letter, portrait\n"),
+              std::string::npos)
+        << info.Out;
+    EXPECT_EQ(RunCli("pages " + Q(in)).Out, "1\n");
+    EXPECT_NE(RunCli("text " + Q(in)).Out.find("Courier at twelve points"), std::string::npos);
+    ASSERT_EQ(RunCli("pdf " + Q(in) + " -o " + Q(dir.Path("page.pdf"))).Status, 0);
+    const TCommandRun pdf = RunCommand("pdftotext " + Q(dir.Path("page.pdf")) + " - 2>/dev/null");
+    EXPECT_NE(pdf.Out.find("Courier at twelve points"), std::string::npos) << pdf.Out;
+    EXPECT_EQ(RunCli("split " + Q(in) + " " + Q(dir.Path("pages"))).Status, 1);
 }

@@ -30,6 +30,11 @@ protected:
         ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
         ::setenv("PAGELLAN_SETTINGS_DIR", (root_ / "settings").c_str(), 1);
+        // The program registered: a file that is there, in a folder with a blank in its name.
+        program_ = (root_ / "loan apps" / "pagellan").string();
+        fs::create_directories(root_ / "loan apps");
+        test::WriteWholeFile(program_, "#!/bin/sh\n");
+        fs::permissions(program_, fs::perms::owner_all);
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -49,7 +54,7 @@ protected:
 
     fs::path root_;
     std::string errors_;
-    const std::string program_ = "/opt/loan apps/pagellan";
+    std::string program_;
     const std::string cli_ = std::string(PAGELLAN_CLI) + " desktop ";
 };
 
@@ -60,7 +65,19 @@ TEST_F(Desktop, RegisteringMakesPackagesOpenWithPagellanAndKeepsOtherDefaults) {
         << "[Desktop Entry]\nType=Application\nName=Other\nExec=cat %f\nMimeType=application/x-tesselon;\n";
     ASSERT_EQ(Run("xdg-mime default other-viewer.desktop application/x-tesselon").Status, 0);
 
-    ASSERT_EQ(Run(cli_ + "register --program '" + program_ + "'").Status, 0) << errors_;
+    // A program that is not there is never registered.
+    const std::string missing = (root_ / "nowhere" / "pagellan").string();
+    for (const char* action : {"register", "check", "shortcut"}) {
+        EXPECT_EQ(Run(cli_ + action + " --program '" + missing + "'").Status, 1) << action;
+        EXPECT_EQ(errors_,
+                  "pagellan-cli desktop: there is no program " + missing + " (name it with --program)\n");
+    }
+    EXPECT_EQ(Line("xdg-mime query default application/x-quodex"), "");
+    EXPECT_FALSE(fs::exists(root_ / "home/Desktop/Pagellan.desktop"));
+
+    const test::TCommandRun registered = Run(cli_ + "register --program '" + program_ + "'");
+    ASSERT_EQ(registered.Status, 0) << errors_;
+    EXPECT_EQ(Trim(registered.Out), "registered: " + program_) << "it says where the program is";
     EXPECT_EQ(errors_, "") << "no message while some associations were missing";
     std::ofstream(root_ / "x.qdx") << "QDX";
     std::ofstream(root_ / "y.QDZ") << "QDZ";
@@ -79,7 +96,7 @@ TEST_F(Desktop, RegisteringMakesPackagesOpenWithPagellanAndKeepsOtherDefaults) {
     // All four existed now: registering again says so, and the check finds nothing to do.
     ASSERT_EQ(Run(cli_ + "register --program '" + program_ + "'").Status, 0);
     EXPECT_EQ(errors_, "Information: " + std::string(AssociationsRegisteredText) + program_ + "\n");
-    EXPECT_EQ(Line(cli_ + "check --program '" + program_ + "'"), "unchanged");
+    EXPECT_EQ(Line(cli_ + "check --program '" + program_ + "'"), "unchanged: " + program_);
     EXPECT_EQ(Line("xdg-mime query default application/x-tesselon"), "other-viewer.desktop");
 }
 
@@ -93,9 +110,9 @@ TEST_F(Desktop, ShortcutOnTheDesktopValidatesAndIsExecutable) {
     EXPECT_TRUE(st.st_mode & S_IXUSR);
     EXPECT_EQ(Run("desktop-file-validate '" + file.string() + "'").Status, 0) << errors_;
     const std::string text = test::ReadWholeFile(file);
-    EXPECT_NE(text.find("Exec=\"/opt/loan apps/pagellan\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Exec=\"" + program_ + "\"\n"), std::string::npos) << text;
     // No fill folder exists, so the program's folder is the working folder.
-    EXPECT_NE(text.find("Path=/opt/loan apps\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Path=" + (root_ / "loan apps").string() + "\n"), std::string::npos) << text;
     EXPECT_EQ(Run(cli_ + "shortcut --program").Status, 2);
 }
 

@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QVBoxLayout>
 
 // The picture lives in a static library: its resource must be registered by hand.
@@ -48,6 +49,14 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const QString& caption) {
 
 TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAboutBox"));
+    // The thread writes the text only; the window reads it once the thread has finished.
+    browserLookup_ = QThread::create([this] { browserText_ = DesktopBrowserText(); });
+    connect(browserLookup_, &QThread::finished, this, [this] {
+        browserKnown_ = true;
+        if (isVisible())
+            FillMemo();
+    });
+    browserLookup_->start();
     setWindowTitle(QStringLiteral("About"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -119,11 +128,8 @@ TAboutFacts TfrmAboutBox::GatherFacts() const {
     f.PrintMode = PrintModeText;
     f.Set = DocumentSet;
     f.SystemText = WindowsVersionText();
-    if (!browserKnown_) {
-        browserText_ = DesktopBrowserText();
-        browserKnown_ = true;
-    }
-    f.BrowserText = browserText_;
+    if (browserKnown_)
+        f.BrowserText = browserText_;
     f.CurrentFolder = QDir::currentPath().toLocal8Bit().toStdString();
     f.TempFolder = TempFolder();
     f.ProgramPath = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
@@ -141,6 +147,11 @@ void TfrmAboutBox::FillMemo() {
     memoInfo->verticalScrollBar()->setValue(0);
     btnCheckForUpdates->setEnabled(CheckForUpdates && HasControlPermission("btnCheckForUpdatesNow") &&
                                    HasPermission("AutoUpdates"));
+}
+
+TfrmAboutBox::~TfrmAboutBox() {
+    browserLookup_->wait();
+    delete browserLookup_;
 }
 
 QString TfrmAboutBox::MemoText() const {

@@ -11,6 +11,7 @@
 #include <string>
 
 class QLabel;
+class QThread;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -22,6 +23,7 @@ class TfrmAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmAboutBox(QWidget* parent = nullptr);
+    ~TfrmAboutBox() override;
 
     // Given by the main window before each showing.
     const TDocSet* DocumentSet = nullptr;
@@ -29,8 +31,11 @@ public:
     // The options dialog's "check now"; without it the update button stays off.
     std::function<void()> CheckForUpdates;
 
-    // Fills the memo from the current facts and scrolls it to the top (done on every activation).
+    // Fills the memo from the current facts and scrolls it to the top (done on every activation,
+    // and once more when the browser's version is known).
     void FillMemo();
+    // Whether the default browser has been looked up.
+    bool BrowserKnown() const { return browserKnown_; }
     TAboutFacts GatherFacts() const;
     QString MemoText() const;
     // The click on the program-name label: the internet library's version in a message box.
@@ -52,9 +57,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The browser's version takes a program run: asked once per window.
-    mutable std::string browserText_;
-    mutable bool browserKnown_ = false;
+    // The default browser is looked up once per window, on a thread of its own from the window's
+    // making: asking the package database takes a moment the window must not wait for.
+    QThread* browserLookup_ = nullptr;
+    std::string browserText_;
+    bool browserKnown_ = false;
 };
 
 } // namespace pg

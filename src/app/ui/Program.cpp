@@ -11,6 +11,9 @@
 #include "QtPrompter.h"
 #include "ScanPlugin.h"
 #include "Startup.h"
+#ifdef PAGELLAN_VIVAFORM_BROWSER
+#include "VivaformView.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -105,8 +108,12 @@ bool HasDisplay() {
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceMain;
     sinceMain.start();
-    // Qt WebEngine (Vivaform pages) shares its OpenGL contexts with the windows.
+    // Qt WebEngine (Vivaform pages) shares its OpenGL contexts with the windows, and has no way
+    // out to the network but the requests the page window checks.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#ifdef PAGELLAN_VIVAFORM_BROWSER
+    pg::TVivaform::ConfineEngine();
+#endif
     // The syntax help needs no window: without a display it goes to standard output, before Qt
     // is started (creating the application without a display would abort).
     pg::SetCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));

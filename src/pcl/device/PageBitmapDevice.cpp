@@ -61,6 +61,13 @@ void BlitTurned(TPageBitmap& page, int x, int y, const TCharCoverage& image, int
         }
 }
 
+// A character placed further out than any page reaches (a cursor sent billions of dots away by
+// a broken file) is on no page: it is left out before its position is added to.
+bool OffEveryPage(const TPlacedChar& c) {
+    constexpr int kFar = 1 << 28;
+    return c.X < -kFar || c.X > kFar || c.Y < -kFar || c.Y > kFar;
+}
+
 } // namespace
 
 void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
@@ -69,16 +76,18 @@ void TPageBitmapDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPl
     const uint8_t index = NearestPaletteIndex(font.Colour);
     if (font.Angle % 360 != 0) {
         for (const TPlacedChar& c : chars)
-            rasterizer_->Use(font, c.Code, [&](const TCharCoverage& image) {
-                BlitTurned(*bitmap_, c.X, c.Y, image, font.Angle % 360, index);
-            });
+            if (!OffEveryPage(c))
+                rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
+                    BlitTurned(*bitmap_, c.X, c.Y, image, font.Angle % 360, index);
+                });
         return;
     }
     for (const TPlacedChar& c : chars)
-        rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
-            bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
-                                  image.Height, image.Pitch, index);
-        });
+        if (!OffEveryPage(c))
+            rasterizer_->Use(font, c.Unicode(), [&](const TCharCoverage& image) {
+                bitmap_->BlitCoverage(c.X + image.OffsetX, c.Y + image.OffsetY, image.Coverage, image.Width,
+                                      image.Height, image.Pitch, index);
+            });
 }
 
 int TPageBitmapDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {

@@ -726,9 +726,9 @@ struct TPdfDevice::TImpl {
         // Turned text: each character about the top left of its cell, the baseline turned with it.
         const double turn = op.Angle * M_PI / 180;
         const double cosA = std::cos(turn), sinA = std::sin(turn);
+        const int64_t margin = int64_t(op.Height) * 4;
         for (const TPlacedChar& c : op.Chars) {
-            if (c.X < -op.Height * 4 || c.Y < -op.Height * 4 || c.X > sheetWidth + op.Height * 4 ||
-                c.Y > sheetHeight + op.Height * 4)
+            if (c.X < -margin || c.Y < -margin || c.X > sheetWidth + margin || c.Y > sheetHeight + margin)
                 continue;
             const uint32_t cp = c.Unicode();
             const uint32_t glyph = font.GlyphOf(cp);

@@ -1,11 +1,60 @@
 #include "VivaformView.h"
 
+#include <QByteArray>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 
+#include <cstdlib>
+
 namespace pg {
+
+namespace {
+
+// WebRTC opens UDP (STUN, media) and TCP (TURN) connections of its own, past every request
+// check: only through a proxy, and the proxy is a port of this machine where nothing listens.
+// Name lookups ahead of time and connecting ahead are off as well; so is QUIC (UDP).
+constexpr const char* kEngineSwitches[] = {
+    "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
+    "--webrtc-ip-handling-policy=disable_non_proxied_udp",
+    "--proxy-server=http://127.0.0.1:9",
+    "--proxy-bypass-list=<-loopback>",
+    "--disable-quic",
+    "--dns-prefetch-disable",
+    "--disable-features=NetworkPrediction,WebRtcHideLocalIpsWithMdns,WebTransport",
+};
+
+// Before anything of the page runs, in every frame: the WebRTC interfaces are gone.
+constexpr char kNoWebRtcScript[] = R"(
+(function () {
+  for (const name of ['RTCPeerConnection', 'webkitRTCPeerConnection', 'RTCDataChannel',
+                      'RTCIceCandidate', 'RTCSessionDescription', 'RTCRtpSender', 'RTCRtpReceiver',
+                      'RTCRtpTransceiver', 'RTCDtlsTransport', 'RTCIceTransport', 'RTCSctpTransport',
+                      'RTCCertificate', 'RTCError', 'RTCEncodedAudioFrame', 'RTCEncodedVideoFrame',
+                      'WebTransport']) {
+    try { delete window[name]; } catch (e) {}
+    try { Object.defineProperty(window, name, {value: undefined, writable: false, configurable: false}); } catch (e) {}
+  }
+  if (navigator.mediaDevices) {
+    try { Object.defineProperty(navigator, 'mediaDevices', {value: undefined, configurable: false}); } catch (e) {}
+  }
+})();
+)";
+
+} // namespace
+
+void TVivaform::ConfineEngine() {
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const char* flag : kEngineSwitches) {
+        const QByteArray name = QByteArray(flag).left(QByteArray(flag).indexOf('=') + 1);
+        if (!flags.contains(name.isEmpty() ? QByteArray(flag) : name))
+            flags += (flags.isEmpty() ? "" : " ") + QByteArray(flag);
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
 
 class TBlockRemoteRequests : public QWebEngineUrlRequestInterceptor {
 public:
@@ -20,12 +69,22 @@ public:
 };
 
 TVivaform::TVivaform(QWidget* parent)
-    : QWebEngineView(parent), interceptor_(std::make_unique<TBlockRemoteRequests>()) {
+    : QWebEngineView((ConfineEngine(), parent)), interceptor_(std::make_unique<TBlockRemoteRequests>()) {
     // A profile of our own, kept in memory: nothing of a page is stored on disk.
     auto* profile = new QWebEngineProfile(this);
     profile->setUrlRequestInterceptor(interceptor_.get());
-    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+    QWebEngineScript noWebRtc;
+    noWebRtc.setName(QStringLiteral("pagellan-no-webrtc"));
+    noWebRtc.setSourceCode(QString::fromLatin1(kNoWebRtcScript));
+    noWebRtc.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    noWebRtc.setWorldId(QWebEngineScript::MainWorld);
+    noWebRtc.setRunsOnSubFrames(true);
+    profile->scripts()->insert(noWebRtc);
     setPage(new QWebEnginePage(profile, this));
 }
 

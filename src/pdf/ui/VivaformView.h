@@ -1,7 +1,10 @@
 #pragma once
 // TVivaform: the "View" tab of a Vivaform page, the page in Qt WebEngine. Documents never reach
-// the network: every request other than the page itself (data:, about:) is blocked, so a
-// package can neither call out nor tell anyone it was read. Scripts may run.
+// the network: every request other than the page itself (data:, about:) is blocked, WebSockets
+// included, so a package can neither call out nor tell anyone it was read. Scripts may run, but
+// the paths a script has past the requests are shut: WebRTC is gone from the page and from the
+// engine (no UDP, no TCP except through a proxy, and the engine's proxy goes nowhere), as are
+// DNS prefetching and connecting ahead.
 
 #include "Vivaform.h"
 
@@ -17,6 +20,11 @@ class TBlockRemoteRequests;
 class TVivaform : public QWebEngineView {
     Q_OBJECT
 public:
+    // The engine's command-line switches that shut its other network paths; they must be in
+    // place before the engine starts, so the program calls this before its windows are made
+    // (the first TVivaform calls it too). Switches already given are kept.
+    static void ConfineEngine();
+
     explicit TVivaform(QWidget* parent = nullptr);
     ~TVivaform() override;
 
