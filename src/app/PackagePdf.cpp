@@ -3,6 +3,7 @@
 #include "PGRegistry.h"
 #include "PackageText.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <unordered_map>
@@ -49,11 +50,11 @@ TPdfOutline JobOutline(const TDocTree& tree, const std::vector<TJobPage>& pages)
         if (node->Info)
             nodes.emplace(node->Info.get(), node);
     TPdfOutline outline;
-    outline.Pages = int(pages.size());
+    int page = 0; // the PDF page the job page begins on
     const TTreeNode* formBefore = nullptr;
     const TTreeNode* borrowerBefore = nullptr;
     int32_t copyBefore = -1, pageBefore = 0;
-    for (size_t i = 0; i < pages.size(); ++i) {
+    for (size_t i = 0; i < pages.size(); page += std::max(pages[i].PdfPages, 0), ++i) {
         const auto found = nodes.find(pages[i].Info);
         if (found == nodes.end()) {
             formBefore = borrowerBefore = nullptr;
@@ -61,7 +62,6 @@ TPdfOutline JobOutline(const TDocTree& tree, const std::vector<TJobPage>& pages)
         }
         const TTreeNode* form = FormNodeOf(found->second);
         const TTreeNode* borrower = BorrowerNodeOf(found->second);
-        const int page = int(i);
         const bool newForm = form != formBefore || pages[i].Copy != copyBefore;
         if (newForm)
             outline.Items.push_back({PackageTextToUtf8(form->Caption), page, {}});
@@ -75,8 +75,10 @@ TPdfOutline JobOutline(const TDocTree& tree, const std::vector<TJobPage>& pages)
         formBefore = form;
         borrowerBefore = borrower;
         copyBefore = pages[i].Copy;
-        pageBefore = number;
+        // The pages after the first of a Vivaform page's PDF carry on its label.
+        pageBefore = number + std::max(pages[i].PdfPages, 1) - 1;
     }
+    outline.Pages = page;
     return outline;
 }
 

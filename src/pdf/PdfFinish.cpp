@@ -208,6 +208,17 @@ std::string XmpPacket(const TPdfDocumentInfo& info, const std::string& producer)
            "<?xpacket end=\"w\"?>";
 }
 
+int PdfPageCount(const std::string& pdf) {
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processMemoryFile("page count", pdf.data(), pdf.size());
+        return int(document.getAllPages().size());
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
 bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error) {
     try {
         QPDF document;

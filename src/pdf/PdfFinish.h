@@ -68,6 +68,9 @@ struct TPdfFinish {
 // untouched, error says why) when it cannot be read back.
 bool FinishPdf(std::string& pdf, const TPdfFinish& finish, std::string& error);
 
+// The pages of a PDF; 0 when it cannot be read.
+int PdfPageCount(const std::string& pdf);
+
 // The date as PDF writes it ("D:20260114093000Z") and as XMP does ("2026-01-14T09:30:00Z").
 std::string PdfDate(std::time_t time);
 std::string XmpDate(std::time_t time);

@@ -34,6 +34,9 @@ TCopyFooters CopyFootersFromSettings();
 struct TJobPage {
     const TInfo* Info = nullptr;
     int32_t Copy = 0;
+    // The pages of the PDF it becomes: one for a PCL page; a Vivaform page goes in as the PDF
+    // its HTML view makes, which may run to several.
+    int32_t PdfPages = 1;
 };
 
 class THLWPrintJobStream : public THLWMemorystream {

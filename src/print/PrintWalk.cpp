@@ -201,9 +201,12 @@ bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const 
                 host.PrintVivaform(info);
                 return;
             }
-            const std::string pdf = host.VivaformPdf(info);
-            if (!pdf.empty())
+            int32_t pages = 0;
+            const std::string pdf = host.VivaformPdf(info, pages);
+            if (!pdf.empty() && pages > 0) {
                 job.AppendText(EmbeddedPdfText(pdf));
+                job.Pages.push_back({&info, job.CopyIndex, pages});
+            }
         },
         [&state, printerDlg] {
             if (printerDlg != 0)
