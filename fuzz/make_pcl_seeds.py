@@ -53,6 +53,11 @@ def compressed_glyph(width, height, runs):
     return bytes(g) + runs
 
 
+def user_pattern(pid, fmt, height, width, data, resolution=b""):
+    block = bytes([fmt, 0, 1, 0, height >> 8, height & 0xFF, width >> 8, width & 0xFF]) + resolution + data
+    return p("~*c%dG~*c%dW" % (pid, len(block))) + block
+
+
 def hpgl(instructions):
     return p("~*p0x0Y~*c7200x7200Y~*c0T~%0B") + instructions.encode("latin-1") + p("~%0A")
 
@@ -104,9 +109,17 @@ SEEDS = {
                         "SA;AD1,277,2,0,3,10,7,48;DI0,1;SI0.4,0.6;SL0.5;ES1,1;LBturned\r\nlines\x03SS;DV1;"
                         "DR1,1;SR2,3;CP2,1;CP;LBdown\x03LB" + "never ending " * 50),
     "hpgl-fill-no-edges": p("~E~%0BIN;PM0;PA100,100;PM2;FP;PM0;PD100,0,200,0;PM2;FP1;~%0A\f"),
+    "print-model": user_pattern(3, 0, 2, 2, b"\x80\x40") + p(
+        "~*c3G~*v4T~*v1o1N~*l240O~*p5x5Y~*p0R~&a90P~*c64a64b5PText~&a180P~*c30g2P~*c20G~*v2T~*l102OTurned"
+        "~&a270P~*p1R~*c2g3P~*c3G~*c4Q~*c1G~*v3T~*r64S~*r1A~*b2W\x80\x01~*rB~*c5Q~*c3G~*c2Q~*c4P~&a0P~E\f"),
+    "pattern-hostile": user_pattern(1, 0, 65535, 65535, b"\xff") + user_pattern(2, 0, 0, 8, b"") +
+    user_pattern(3, 20, 4000, 4000, b"\xff", b"\x00\x4b\x00\x4b") + user_pattern(4, 1, 4000, 4000, b"\x01\x00") +
+    user_pattern(5, 9, 1, 1, b"x") + p("~*c5G~&a90P~*c300a300b4P~*c99g4P~*c-40g2P~*c32767g2P~*l999O~*v9T~*c4G~*v4T~&a45PX\f"),
+    "reset-pages": p("~EHello~E~EWorld~E~*c10a10b0P~E~*r1A~*b1W\xff~*rB~%-12345X@PJL EOJ\r\n~%-12345X~E~E"),
     "symbol-sets": p("~E~(8U") + bytes(range(0x20, 0x100)) + p("~(10U~(s1p12v0s0b4148T") + bytes(range(0x80, 0x100)) +
     p("~(12U\x9d~(0N\xe9~(0U\xe9~(19U\x99\xae~(9E\xa3~(1U") + b"~\\" + p("~(8M]R\xc0~(5M\xe5\xd4~(15U*=~(579L\x99") +
     p("~)8M~)s0p12v0s0b4148Ta\x0e]\x0fb\x0e~&p3X") + b"\x0e\x0f]" + p("~(1023^~(99999U~(-5U\x0f\r\n\f"),
+    "text-far-off": p("~E~*p2147483000x2147483000YFar~&a-2147483000H~&a99999999VNear~*p-2147483000XLeft~&k2147483000HW W\f"),
     "unknown-and-broken": p("~&z9Q~*q~(~)s~*b99W") + b"\x00" * 3 + p("~&l~E~*c1.5.5A~*p+-3X~&l999999999999D"),
 }
 

@@ -4,7 +4,8 @@
 # for fuzz_pcl_parse and fuzz_pcl_draw). New inputs go to BUILD/corpus/<target>, so the seeds
 # in the repository stay as they are; findings to BUILD/findings/<target>/.
 # Usage: run-fuzzers.sh BUILD SECONDS [TARGET...]. Fails when any target has a finding and
-# prints the path of the input that shows it.
+# prints the path of the input that shows it. FUZZ_SEED=N fixes libFuzzer's random seed, so a
+# run can be repeated mutation for mutation (CI does; long runs by hand are better without).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,6 +35,7 @@ for t in "${targets[@]}"; do
   # The PDF device is driven by PCL: it takes the PCL dictionary (and the PCL seeds, linked).
   [ "$word" = pdf ] && word=pcl
   args=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1)
+  [ -n "${FUZZ_SEED:-}" ] && args+=(-seed="$FUZZ_SEED")
   [ -f "fuzz/$word.dict" ] && args+=(-dict="fuzz/$word.dict")
   work="$build/corpus/$t"
   findings="$build/findings/$t"

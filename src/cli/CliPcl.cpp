@@ -60,6 +60,7 @@ bool WriteOutput(const std::string& target, std::string_view bytes) {
 // The pages the interpreter finds in one package page: its fill laid over its template.
 int CountPclPages(const TDocSetPage& page) {
     TPCLBuffer buffer;
+    buffer.SetResetsEndPages(false);
     buffer.AppendData(page.FillData.View());
     buffer.AppendData(page.TemplateData.View());
     buffer.Parse();

@@ -29,8 +29,10 @@ void AddPageCommands(TPCLCommandEntries& entries);
 void AddFontCommands(TPCLCommandEntries& entries);
 // Raster graphics (PCLRasterCommands.cpp).
 void AddRasterCommands(TPCLCommandEntries& entries);
-// Rectangles, patterns and the signature box (PCLRectangleCommands.cpp).
+// Rectangles and the signature box (PCLRectangleCommands.cpp).
 void AddRectangleCommands(TPCLCommandEntries& entries);
+// The print model: patterns, transparency, logical operation (PCLPrintModel.cpp).
+void AddPrintModelCommands(TPCLCommandEntries& entries);
 // Macros (PCLMacroCommands.cpp).
 void AddMacroCommands(TPCLCommandEntries& entries);
 // HP-GL/2 entry and exit, the picture frame and the plot size (PCLHpglCommands.cpp).
@@ -47,5 +49,7 @@ void CmdUnknown(TPCLInterpreter& interpreter, std::string_view command);
 // (fonts), one raster row's block while drawing (raster).
 void StoreSoftFontBlock(TPCLInterpreter& interpreter, std::string_view block);
 void DrawRasterRow(TPCLInterpreter& interpreter, std::string_view block);
+// A user-defined pattern's definition (`*c#W`), stored under the pattern identifier.
+void DefineUserPattern(TPCLInterpreter& interpreter, std::string_view block);
 
 } // namespace pg

@@ -19,6 +19,7 @@ const TPCLCommandEntries& CommandEntries() {
         AddFontCommands(all);
         AddRasterCommands(all);
         AddRectangleCommands(all);
+        AddPrintModelCommands(all);
         AddMacroCommands(all);
         AddHpglCommands(all);
         std::sort(all.begin(), all.end(),
@@ -31,6 +32,55 @@ const TPCLCommandEntries& CommandEntries() {
     }();
     return entries;
 }
+
+// The device HP-GL/2 draws through: the caller's, with the paints the plotter names by pattern
+// number made concrete by the print model (tiles, reference point, logical operation).
+class TResolvingDevice : public TPCLDevice {
+public:
+    TResolvingDevice(TPCLDevice& device, const TPCLInterpreter& ip) : device_(device), ip_(ip) {}
+
+    void StartPage(int width, int height) override { device_.StartPage(width, height); }
+    void ResizePage(int width, int height) override { device_.ResizePage(width, height); }
+    int PageWidth() const override { return device_.PageWidth(); }
+    int PageHeight() const override { return device_.PageHeight(); }
+    bool Monochrome() const override { return device_.Monochrome(); }
+    void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override {
+        TDeviceFont resolved = font;
+        resolved.Paint = ip_.Resolved(font.Paint);
+        device_.DrawTextRun(resolved, chars);
+    }
+    int MeasureChar(const TDeviceFont& font, uint32_t ch) override { return device_.MeasureChar(font, ch); }
+    void DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint) override {
+        device_.DrawGlyph(x, y, glyph, ip_.Resolved(paint));
+    }
+    void SoftFontText(int height, std::span<const TPlacedChar> chars) override {
+        device_.SoftFontText(height, chars);
+    }
+    void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
+                       TRasterDirection direction, const TPaint& paint) override {
+        device_.DrawRasterRow(x, y, bits, bitCount, direction, ip_.Resolved(paint));
+    }
+    void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override {
+        device_.FillRectangle(left, top, width, height, ip_.Resolved(paint));
+    }
+    void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override {
+        device_.FillPolygon(rings, rule, ip_.Resolved(paint));
+    }
+    void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override {
+        device_.DrawLine(x1, y1, x2, y2, penWidth, colour);
+    }
+    void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) override {
+        device_.StrokePath(paths, closed, style);
+    }
+    void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override {
+        device_.FillEllipse(left, top, right, bottom, colour);
+    }
+    void DrawPicture(int x, int y, const TPicture& picture) override { device_.DrawPicture(x, y, picture); }
+
+private:
+    TPCLDevice& device_;
+    const TPCLInterpreter& ip_;
+};
 
 } // namespace
 
@@ -120,21 +170,28 @@ void TPCLInterpreter::Block(std::string_view command, std::string_view block) {
     if (DefiningMacro)
         MacroBody.append(block);
     static const uint32_t rasterKey = PackedCommandKey("*bW");
-    const bool raster = PackedCommandKey(command) == rasterKey;
+    static const uint32_t patternKey = PackedCommandKey("*cW");
+    const uint32_t key = PackedCommandKey(command);
+    const bool raster = key == rasterKey;
     if (raster && !block.empty())
         MarkContent();
     if (AnnouncedGlyph || AnnouncedHeader)
         StoreSoftFontBlock(*this, block);
     else if (raster && Rendering())
         DrawRasterRow(*this, block);
+    else if (key == patternKey)
+        DefineUserPattern(*this, block);
     EmitText(AnnouncedHeader ? std::string_view(RewriteFontHeader(block)) : block);
     AnnouncedHeader = false;
 }
 
 void TPCLInterpreter::Plot(std::string_view bytes) {
     int64_t unlimited = INT64_MAX;
+    std::optional<TResolvingDevice> device;
+    if (Rendering())
+        device.emplace(*out_, *this);
     const THPGLRun run =
-        RunHpgl(State.Hpgl, bytes, Rendering() ? out_ : nullptr, Rendering() ? PlotBudget : unlimited);
+        RunHpgl(State.Hpgl, bytes, device ? &*device : nullptr, Rendering() ? PlotBudget : unlimited);
     if (run.Marked)
         MarkContent();
     if (DefiningMacro)
@@ -217,6 +274,8 @@ void TPCLInterpreter::ResetModalState() {
     State.Font.FillColor = fillColor;
     State.HpglMode = false;
     State.Hpgl = THPGLState{};
+    State.Raster.ResetPrintModel();
+    page.PrintDirection = 0;
     ResetPageState();
     page.MacroID = macroId;
 }

@@ -15,6 +15,7 @@
 #include "PCLState.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,12 @@
 namespace pg {
 
 class THLWMemorystream;
+
+// A position on the page in page pixels.
+struct TPCLPagePoint {
+    int64_t X = 0;
+    int64_t Y = 0;
+};
 
 // What the page interpreter asks of the document that feeds it.
 class TPCLInterpreterHost {
@@ -101,6 +108,14 @@ public:
         if (!DefiningMacro)
             PageHasContent = true;
     }
+    // A printer reset or a universal exit: a page with marks on it ends here, unless resets
+    // do not end pages (ResetsEndPages) or the command comes from a macro. True when it ended.
+    bool EndMarkedPage() {
+        if (!ResetsEndPages || !PageHasContent || DefiningMacro || MacroDepth != 0)
+            return false;
+        EndPage(false);
+        return true;
+    }
     // The page's own state back to its reset values (not while a macro is selected).
     void ResetPageState();
     // Everything a printer reset puts back, except the orientation and paper, which belong to
@@ -110,6 +125,34 @@ public:
     void RestoreState(const TPCLGraphicsState& state);
     // PCL units (`*p`, `*c` sizes) to dots by the unit of measure.
     int32_t UnitsToDots(int32_t units) const;
+
+    // The print direction and the print model (PCLPrintModel.cpp).
+    // The page position of the cursor coordinates (x, y) in the current print direction: at
+    // 0 degrees the X axis runs right from the left offset and Y down from the top margin; at
+    // 90 X runs up from the page's bottom and Y right from the left offset; at 180 X runs left
+    // from the logical page's right edge and Y up from the top margin's distance above the
+    // bottom; at 270 X runs down from the top and Y left from the right edge.
+    TPCLPagePoint PagePoint(int64_t x, int64_t y) const;
+    TPCLPagePoint CursorPoint() const;
+    // The page the directions turn on: letter or legal, turned with the orientation.
+    TPCLPageSize LogicalPageSize() const;
+    // A new print direction; the cursor keeps its place on the page.
+    void SetPrintDirection(uint8_t quarterTurns);
+    // The paint of the current pattern (`*v#T`) with the transparency modes, the logical
+    // operation and the reference point; ink is the colour of solid black (Courier fill text
+    // takes the fill colour). An undefined user pattern paints solid ink.
+    TPaint CurrentPaint(uint32_t ink) const;
+    // A shading percentage, held to 0..100 (0 erases, as a white fill does).
+    TPaint ShadingPaint(int percent) const;
+    // A cross-hatch or user-defined pattern by number, turned with the print direction unless
+    // patterns are fixed; none when there is no such pattern.
+    std::optional<TPaint> PatternPaint(TPaint::TPatternType type, int id) const;
+    // The paint with the print model's transparency modes, logical operation and reference point.
+    TPaint WithPrintModes(TPaint paint) const;
+    // A paint from outside the print model (HP-GL/2 fills) made concrete: a pattern paint by
+    // number gets its tile (turned, anchored at the reference point), the current pattern
+    // becomes the current paint. The paint's transparency modes stay.
+    TPaint Resolved(const TPaint& paint) const;
     // The line-feed advance in dots; 0 when the lines per inch are 0.
     int32_t LineAdvance() const;
     // The font stored under id, ready to change: a font shared with a page start is copied
@@ -120,6 +163,9 @@ public:
     TPCLGraphicsState State;
     // The page being scanned holds printable text, a mark or a macro's run.
     bool PageHasContent = false;
+    // A reset or a universal exit ends a marked page (a printer's job); off for the parts of a
+    // package page, which are one page whatever resets they hold.
+    bool ResetsEndPages = true;
     // A macro is being defined; the bytes recorded for it so far.
     bool DefiningMacro = false;
     std::string MacroBody;
@@ -132,8 +178,9 @@ public:
     // The next data block is a glyph, resp. a font header.
     bool AnnouncedGlyph = false;
     bool AnnouncedHeader = false;
-    // Bytes that stored glyphs may still take in this interpreter.
+    // Bytes that stored glyphs may still take in this interpreter; and user-defined patterns.
     size_t GlyphBudget = size_t(256) << 20;
+    size_t PatternBudget = size_t(64) << 20;
     // Pixels the page's rectangle fills have covered so far, and how many page areas they may
     // cover before filling stops.
     int64_t FilledArea = 0;

@@ -12,11 +12,15 @@ namespace pg {
 
 namespace {
 
-// A printer reset puts the modal state back and deletes the temporary fonts and macros; the
-// permanent ones stay. The page's orientation and paper stay with the page being drawn.
+// A printer reset ends a page that has marks on it, as a printer ejects it, and begins the next
+// page. It puts the modal state back and deletes the temporary fonts and macros; the permanent
+// ones stay. The page's orientation and paper stay with the page being drawn.
 void CmdPrinterReset(TPCLInterpreter& ip, std::string_view command) {
+    // A page the reset does not end keeps its marks.
+    const bool marked = ip.PageHasContent && !ip.EndMarkedPage();
     ip.Emit(command);
     ip.ResetModalState();
+    ip.PageHasContent = marked;
     std::erase_if(ip.State.SoftFonts, [](const auto& f) { return !f.second->Permanent; });
     std::erase_if(ip.State.Macros, [](const auto& m) { return !m.second->Permanent; });
 }
@@ -70,6 +74,14 @@ void CmdOrientation(TPCLInterpreter& ip, std::string_view command) {
     if (ip.Rendering())
         FitPageToOrientation(ip);
     ResetPictureFrame(ip);
+}
+
+// 0, 90, 180 or 270 degrees counterclockwise; other values change nothing.
+void CmdPrintDirection(TPCLInterpreter& ip, std::string_view command) {
+    ip.Emit(command);
+    const int32_t degrees = IntegerValue(command, -1);
+    if (degrees >= 0 && degrees <= 270 && degrees % 90 == 0)
+        ip.SetPrintDirection(uint8_t(degrees / 90));
 }
 
 void CmdTopMargin(TPCLInterpreter& ip, std::string_view command) {
@@ -213,7 +225,7 @@ void AddPageCommands(TPCLCommandEntries& entries) {
                        {13, "&lH", "EmitOnly", &CmdEmitOnly},
                        {14, "&lA", "PageSize", &CmdPageSize},
                        {15, "&lO", "Orientation", &CmdOrientation},
-                       {16, "&aP", "EmitOnly", &CmdEmitOnly},
+                       {16, "&aP", "PrintDirection", &CmdPrintDirection},
                        {17, "&cT", "EmitOnly", &CmdEmitOnly},
                        {18, "&lE", "TopMargin", &CmdTopMargin},
                        {19, "&lF", "TextLength", &CmdTextLength},

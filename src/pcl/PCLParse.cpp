@@ -163,6 +163,7 @@ void TPCLBuffer::RenderPage(TPCLDevice& device, int page, bool print, const std:
     if (drawn) {
         // A page of the input begins with the state the pages before it left, as on a printer.
         Interpreter.RestoreState(PageStarts[size_t(page - 1)]);
+        Interpreter.PageHasContent = false;
         state.PrintMode = print;
         Interpreter.MacroBudget = kMacroBudgetFactor * CurrentInput->Size() + kMacroBudgetBase;
         ParseStream(true);

@@ -17,8 +17,10 @@
 #include "PCLState.h"
 #include "PageBitmap.h"
 #include "SoftFont.h"
+#include "Strings.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +48,12 @@ public:
     // Writes the bytes at InputStream's position (on a fresh interpreter: appends).
     void AppendData(const void* bytes, size_t length);
     void AppendData(std::string_view bytes) { AppendData(bytes.data(), bytes.size()); }
+    // The paper a page that names none is drawn on: a letter hint makes the page's resets
+    // choose letter, so that the print directions turn on a letter page.
+    void SetPaperHint(std::string_view hint) {
+        if (IsLetterPaper(hint))
+            Interpreter.State.Page.PageSizeCode = 2;
+    }
     // Colour (0x00BBGGRR) of Courier fill text; 0 makes new page bitmaps monochrome.
     void SetFillColor(uint32_t colour) { Interpreter.State.Font.FillColor = colour; }
     // Shows control bytes of text as visible marks ("<<CR >>" ...).
@@ -54,6 +62,10 @@ public:
     // fill under its template). Re-emitting PCL to stand on its own instead keeps the form feed
     // that ends each page, so it ejects where the original did.
     void SetKeepPageEjects(bool on) { KeepPageEjects = on; }
+    // Whether a printer reset or a universal exit ends a page that has marks on it, as on a
+    // printer (the default). A package page (a fill laid over its template) is one page
+    // whatever resets its parts hold.
+    void SetResetsEndPages(bool on) { Interpreter.ResetsEndPages = on; }
     // Every command whose key is key (ignoring case) is re-emitted as text instead. The key is
     // kept as given, so it must be a command key already ("&lH").
     void AddSubstitution(std::string key, std::string text) {
@@ -128,6 +140,10 @@ private:
     void ScanHpgl(std::string_view data, size_t pos);
     // Job-control lines ("@PJL ...") after a universal exit: the length of those at pos.
     static size_t JobControlLength(std::string_view data, size_t pos);
+
+    // The print-model part of StandalonePage (PCLStandalonePage.cpp).
+    static void PrintModelCommands(const TPCLGraphicsState& at,
+                                   const std::function<void(const std::string&)>& command);
 
     // Pages and output.
     void EmitPageEject();

@@ -136,16 +136,27 @@ void PlotRasterRow(TPCLInterpreter& ip, const std::vector<uint8_t>& row, bool ti
     const TRasterLayout layout = RasterLayout(ip.State);
     if (row.empty() || (layout == TRasterLayout::Reverse && tiff))
         return;
-    const TPCLPageState& page = ip.State.Page;
-    const int64_t x0 = int64_t(page.LeftOffset) + page.CursorX;
-    const int64_t base = int64_t(page.TopMargin) + page.CursorY;
+    const TPCLPagePoint cursor = ip.CursorPoint();
+    const int64_t x0 = cursor.X;
+    const int64_t base = cursor.Y;
     const bool across = layout != TRasterLayout::AlongSheet;
     const int64_t x = across ? x0 : x0 - 1;
     const int64_t y = across && tiff ? base - 1 : base;
     if (tiff)
         ReportRowsOffPage(ip, row, base, y, across);
-    ip.Device().DrawRasterRow(ClampToInt(x), ClampToInt(y), row, row.size() * 8,
-                              across ? TRasterDirection::Across : TRasterDirection::Down);
+    // The row is the source, painted through the current pattern. Where white source pixels
+    // are painted (an opaque source), the row runs on, white, to the source raster width, or
+    // to the page's edge when none is set.
+    const TPaint paint = ip.CurrentPaint(0);
+    size_t bits = row.size() * 8;
+    if (!TPaintEffects::Of(paint).SourceWhiteKeeps()) {
+        const TPCLDevice& device = ip.Device();
+        const int64_t edge = std::max<int64_t>(across ? device.PageWidth() - x : device.PageHeight() - y, 0);
+        const int32_t width = ip.State.Raster.RasterWidth;
+        bits = size_t(std::min<int64_t>(width > 0 ? int64_t(width) : edge, std::max<int64_t>(edge, 0)));
+    }
+    ip.Device().DrawRasterRow(ClampToInt(x), ClampToInt(y), row, bits,
+                              across ? TRasterDirection::Across : TRasterDirection::Down, paint);
 }
 
 void CmdRasterResolution(TPCLInterpreter& ip, std::string_view command) {
@@ -162,6 +173,12 @@ void CmdStartRaster(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
     ip.State.Raster.RasterRowCount = 0;
     ip.State.Raster.SeedRow.clear();
+}
+
+// The source raster width in pixels: how far an opaque row paints.
+void CmdRasterWidth(TPCLInterpreter& ip, std::string_view command) {
+    ip.Emit(command);
+    ip.State.Raster.RasterWidth = std::max(IntegerValue(command), 0);
 }
 
 void CmdCompressionMode(TPCLInterpreter& ip, std::string_view command) {
@@ -244,7 +261,7 @@ void AddRasterCommands(TPCLCommandEntries& entries) {
                                       {98, "*rB", "EndRaster", &CmdEndRaster},
                                       {99, "*rC", "EndRaster", &CmdEndRaster},
                                       {100, "*rT", "EmitOnly", &CmdEmitOnly},
-                                      {101, "*rS", "EmitOnly", &CmdEmitOnly},
+                                      {101, "*rS", "RasterWidth", &CmdRasterWidth},
                                       {102, "*tH", "EmitOnly", &CmdEmitOnly},
                                       {103, "*tV", "EmitOnly", &CmdEmitOnly},
                                       {104, "*tK", "EmitOnly", &CmdEmitOnly},

@@ -8,6 +8,7 @@
 #include "Strings.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace pg {
 
@@ -18,61 +19,63 @@ constexpr uint32_t kSignatureRed = 0x000000FF;
 constexpr uint32_t kBlack = 0x00000000;
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
-// What a rectangle of the fill type paints with: 0 black, 1 white (erase), 2 the shading of
-// the pattern identifier's percentage, 3 its cross-hatch pattern, 4 the user-defined pattern of
-// that identifier; 5 and other types the current pattern. Patterns are anchored at the PCL
-// origin.
-TPaint RectanglePaint(const TPCLGraphicsState& state, int32_t fillType) {
-    const TPCLRasterState& raster = state.Raster;
-    TPaint paint;
+// What a rectangle of the fill type paints with: 0 black, 1 white (it erases, whatever the
+// pattern transparency), 2 the shading of the pattern identifier's percentage, 3 its
+// cross-hatch pattern, 4 the user-defined pattern of that identifier, 5 the current pattern.
+// Nothing for a pattern that does not exist or another fill type.
+std::optional<TPaint> RectanglePaint(const TPCLInterpreter& ip, int32_t fillType) {
+    const int16_t id = ip.State.Raster.PatternID;
     switch (fillType) {
     case 0:
-        paint = TPaint::Solid(kBlack);
-        break;
-    case 1:
-        paint = TPaint::Solid(kWhite);
-        break;
+        return ip.WithPrintModes(TPaint::Solid(kBlack));
+    case 1: {
+        TPaint white = ip.WithPrintModes(TPaint::Solid(kWhite));
+        white.PatternTransparent = false;
+        return white;
+    }
     case 2:
-        paint = TPaint::GreyLevel(raster.PatternID);
-        break;
-    default: {
-        const TPaint::TPatternType type = fillType == 3   ? TPaint::TPatternType::CrossHatch
-                                          : fillType == 4 ? TPaint::TPatternType::UserDefined
-                                                          : TPaint::TPatternType::Current;
-        paint = TPaint::PatternFill(type, raster.PatternID, state.Page.LeftOffset, state.Page.TopMargin);
-        break;
+        return ip.ShadingPaint(id);
+    case 3:
+        return ip.PatternPaint(TPaint::TPatternType::CrossHatch, id);
+    case 4:
+        return ip.PatternPaint(TPaint::TPatternType::UserDefined, id);
+    case 5:
+        return ip.CurrentPaint(kBlack);
+    default:
+        return std::nullopt;
     }
-    }
-    paint.SourceTransparent = raster.SourceTransparent;
-    paint.PatternTransparent = raster.PatternTransparent;
-    return paint;
 }
 
-// Rectangle fill, combined with the page by the device. The work a page's fills may cost is
-// bounded by the area they cover.
+// Rectangle fill from the cursor, its width along the print direction's X axis and its height
+// along Y, combined with the page by the device. The work a page's fills may cost is bounded
+// by the area they cover.
 void FillRectangle(TPCLInterpreter& ip, int32_t fillType) {
     const TPCLPageState& page = ip.State.Page;
     const TPCLRasterState& raster = ip.State.Raster;
-    const int64_t left = int64_t(page.LeftOffset) + page.CursorX;
-    const int64_t top = int64_t(page.TopMargin) + page.CursorY;
+    const std::optional<TPaint> paint = RectanglePaint(ip, fillType);
+    if (!paint)
+        return;
+    const TPCLPagePoint a = ip.CursorPoint();
+    const TPCLPagePoint b =
+        ip.PagePoint(int64_t(page.CursorX) + raster.RectWidth, int64_t(page.CursorY) + raster.RectHeight);
+    const int64_t left = std::min(a.X, b.X), top = std::min(a.Y, b.Y);
+    const int64_t width = std::max(a.X, b.X) - left, height = std::max(a.Y, b.Y) - top;
     // A page whose fills cover the page hundreds of times over stops filling, so that a hostile
     // stream cannot hold the window for minutes.
     TPCLDevice& device = ip.Device();
-    const int64_t width = std::clamp<int64_t>(std::min<int64_t>(left + raster.RectWidth, device.PageWidth()) -
-                                                  std::max<int64_t>(left, 0),
-                                              0, INT32_MAX);
-    const int64_t height = std::clamp<int64_t>(
-        std::min<int64_t>(top + raster.RectHeight, device.PageHeight()) - std::max<int64_t>(top, 0), 0,
-        INT32_MAX);
+    const int64_t covered =
+        std::clamp<int64_t>(std::min<int64_t>(left + width, device.PageWidth()) - std::max<int64_t>(left, 0),
+                            0, INT32_MAX) *
+        std::clamp<int64_t>(std::min<int64_t>(top + height, device.PageHeight()) - std::max<int64_t>(top, 0),
+                            0, INT32_MAX);
     const int64_t budget =
         TPCLInterpreter::kFillPageAreas * int64_t(device.PageWidth()) * device.PageHeight();
     if (ip.FilledArea > budget) {
         ip.ShowRenderMessage("Too many rectangle fills on this page; the rest are not drawn", "fill budget");
         return;
     }
-    ip.FilledArea += width * height;
-    device.FillRectangle(ClampToInt(left), ClampToInt(top), raster.RectWidth, raster.RectHeight,
-                         RectanglePaint(ip.State, fillType));
+    ip.FilledArea += covered;
+    device.FillRectangle(ClampToInt(left), ClampToInt(top), int(width), int(height), *paint);
 }
 
 // Signature box: the outline only, a 5-pixel pen centred on the box's edges, so that the
@@ -92,21 +95,6 @@ void SignatureBox(TPCLInterpreter& ip, int32_t x1, int32_t y1, int32_t x2, int32
     device.DrawLine(left, bottom, pastRight, bottom, kSignaturePenWidth, colour);
     device.DrawLine(left, top, left, pastBottom, kSignaturePenWidth, colour);
     device.DrawLine(right, top, right, pastBottom, kSignaturePenWidth, colour);
-}
-
-void CmdSelectCurrentPattern(TPCLInterpreter& ip, std::string_view command) {
-    ip.Emit(command);
-    ip.State.Raster.CurrentPattern = uint16_t(IntegerValue(command));
-}
-
-void CmdSourceTransparency(TPCLInterpreter& ip, std::string_view command) {
-    ip.Emit(command);
-    ip.State.Raster.SourceTransparent = IntegerValue(command) == 0;
-}
-
-void CmdPatternTransparency(TPCLInterpreter& ip, std::string_view command) {
-    ip.Emit(command);
-    ip.State.Raster.PatternTransparent = IntegerValue(command) == 0;
 }
 
 void CmdRectWidthDots(TPCLInterpreter& ip, std::string_view command) {
@@ -138,11 +126,6 @@ void CmdFillRectangle(TPCLInterpreter& ip, std::string_view command) {
         FillRectangle(ip, IntegerValue(command));
 }
 
-void CmdPatternID(TPCLInterpreter& ip, std::string_view command) {
-    ip.Emit(command);
-    ip.State.Raster.PatternID = int16_t(IntegerValue(command));
-}
-
 // ESC(s x1.y1.x2.y2 Z: the value part split at the points.
 void CmdSignatureBox(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
@@ -157,20 +140,11 @@ void CmdSignatureBox(TPCLInterpreter& ip, std::string_view command) {
 
 void AddRectangleCommands(TPCLCommandEntries& entries) {
     entries.insert(entries.end(), {
-                                      {105, "*vT", "SelectCurrentPattern", &CmdSelectCurrentPattern},
-                                      {106, "*vN", "SourceTransparency", &CmdSourceTransparency},
-                                      {107, "*vO", "PatternTransparency", &CmdPatternTransparency},
-                                      {108, "*lO", "EmitOnly", &CmdEmitOnly},
-                                      {109, "*vR", "EmitOnly", &CmdEmitOnly},
                                       {110, "*cA", "RectWidthDots", &CmdRectWidthDots},
                                       {111, "*cH", "RectWidthDecipoints", &CmdRectWidthDecipoints},
                                       {112, "*cB", "RectHeightDots", &CmdRectHeightDots},
                                       {113, "*cV", "RectHeightDecipoints", &CmdRectHeightDecipoints},
                                       {114, "*cP", "FillRectangle", &CmdFillRectangle},
-                                      {115, "*cG", "PatternID", &CmdPatternID},
-                                      {116, "*cW", "EmitOnly", &CmdEmitOnly},
-                                      {117, "*cQ", "EmitOnly", &CmdEmitOnly},
-                                      {118, "*pR", "EmitOnly", &CmdEmitOnly},
                                       {137, "(sZ", "SignatureBox", &CmdSignatureBox},
                                   });
 }

@@ -155,9 +155,12 @@ void TPCLBuffer::ParseStream(bool fromSnapshot) {
                 if (!run.Empty())
                     Interpreter.Text(run.View());
                 const std::string_view sequence = data.substr(sequenceStart, pos + 1 - sequenceStart);
+                JobControl = sequence == kUniversalExit;
+                // The universal exit ends the job's marked page; it begins the next one.
+                if (JobControl)
+                    Interpreter.EndMarkedPage();
                 if (std::any_of(sequence.begin(), sequence.end(), [](char c) { return uint8_t(c) > 32; }))
                     ExecuteSequence(sequence, sequenceStart);
-                JobControl = sequence == kUniversalExit;
                 run.Clear();
                 continue;
             }

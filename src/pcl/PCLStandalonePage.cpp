@@ -6,6 +6,7 @@
 #include "Strings.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace pg {
 
@@ -23,7 +24,55 @@ std::string Number(double v) {
     return s;
 }
 
+// A value with its sign, "+" included.
+std::string Signed(int64_t v) {
+    return (v >= 0 ? "+" : "") + IntToStr(v);
+}
+
 } // namespace
+
+// The print model a page begins with, as commands: the patterns in force, the current pattern,
+// the transparency modes, the logical operation, the pattern reference point (the cursor goes
+// there and back) and the print direction.
+void TPCLBuffer::PrintModelCommands(const TPCLGraphicsState& at,
+                                    const std::function<void(const std::string&)>& command) {
+    const TPCLRasterState& r = at.Raster;
+    const TPCLPageState& p = at.Page;
+    const TPCLRasterState reset;
+    for (const auto& [id, pattern] : at.Patterns) {
+        command("*c" + IntToStr(id) + "G");
+        command("*c" + IntToStr(int64_t(pattern->Definition.size())) + "W" + pattern->Definition);
+        if (pattern->Permanent)
+            command("*c5Q");
+    }
+    if (r.CurrentPattern != reset.CurrentPattern) {
+        command("*c" + IntToStr(r.CurrentPatternID) + "G");
+        command("*v" + IntToStr(r.CurrentPattern) + "T");
+    }
+    if (!at.Patterns.empty() || r.CurrentPattern != reset.CurrentPattern)
+        command("*c" + IntToStr(r.PatternID) + "G");
+    if (!r.SourceTransparent)
+        command("*v1N");
+    if (!r.PatternTransparent)
+        command("*v1O");
+    if (r.LogicalOperation != reset.LogicalOperation)
+        command("*l" + IntToStr(r.LogicalOperation) + "O");
+    const bool movedReference =
+        r.PatternRefX != reset.PatternRefX || r.PatternRefY != reset.PatternRefY || !r.PatternsTurn;
+    // Signed values move relative to the cursor: from the origin they reach any position.
+    const auto moveTo = [&](int64_t x, int64_t y) {
+        command("*p0x0Y");
+        command("*p" + Signed(x) + "x" + Signed(y) + "Y");
+    };
+    if (movedReference) {
+        moveTo(int64_t(r.PatternRefX) - p.LeftOffset, int64_t(r.PatternRefY) - p.TopMargin);
+        command(r.PatternsTurn ? "*p0R" : "*p1R");
+    }
+    if (p.PrintDirection != 0)
+        command("&a" + IntToStr(p.PrintDirection * 90) + "P");
+    if (movedReference)
+        moveTo(p.CursorX, p.CursorY);
+}
 
 // The state a page begins with, as commands: what differs from a printer reset, then the
 // fonts and macros earlier pages left in force, then the page itself.
@@ -107,6 +156,7 @@ std::string TPCLBuffer::StandalonePage(int page) const {
         command(")s" + IntToStr(f.SecondaryTypeface) + "T");
     if (f.SelectedFont >= 0)
         command("(" + IntToStr(f.SelectedFont) + "X");
+    PrintModelCommands(at, command);
     // Shift out: the page's text begins in the secondary font.
     if (f.ShiftedOut)
         out += '\x0E';

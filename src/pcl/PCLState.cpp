@@ -23,11 +23,31 @@ TPCLRasterState TPCLRasterState::AfterPageReset() const {
     TPCLRasterState reset;
     reset.RasterPresentation = RasterPresentation;
     reset.PatternID = PatternID;
+    reset.CurrentPattern = CurrentPattern;
+    reset.CurrentPatternID = CurrentPatternID;
+    reset.SourceTransparent = SourceTransparent;
+    reset.PatternTransparent = PatternTransparent;
+    reset.LogicalOperation = LogicalOperation;
+    reset.PatternRefX = PatternRefX;
+    reset.PatternRefY = PatternRefY;
+    reset.PatternsTurn = PatternsTurn;
     return reset;
 }
 
+void TPCLRasterState::ResetPrintModel() {
+    const TPCLRasterState reset;
+    CurrentPattern = reset.CurrentPattern;
+    CurrentPatternID = reset.CurrentPatternID;
+    SourceTransparent = reset.SourceTransparent;
+    PatternTransparent = reset.PatternTransparent;
+    LogicalOperation = reset.LogicalOperation;
+    PatternRefX = reset.PatternRefX;
+    PatternRefY = reset.PatternRefY;
+    PatternsTurn = reset.PatternsTurn;
+}
+
 TPCLGraphicsState TPCLGraphicsState::AtPageStart() const {
-    TPCLGraphicsState start{Page, Font, Raster.AfterPageReset(), HpglMode, Hpgl, SoftFonts, Macros};
+    TPCLGraphicsState start{Page, Font, Raster.AfterPageReset(), HpglMode, Hpgl, SoftFonts, Macros, Patterns};
     return start;
 }
 

@@ -6,8 +6,10 @@
 // back to draw or re-emit that page alone.
 
 #include "HPGL.h"
+#include "PCLPatterns.h"
 #include "SoftFont.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,6 +40,9 @@ struct TPCLPageState {
     std::string PagePaperCode;
     uint16_t MacroID = 0;
     bool PrintMode = false;
+    // The print direction (`&a#P`) in quarter turns counterclockwise: the cursor's axes turn
+    // with it (TPCLInterpreter::PagePoint).
+    uint8_t PrintDirection = 0;
 };
 
 // Font selection and soft-font download state.
@@ -72,6 +77,9 @@ struct TPCLFontState {
     TPCLFontState Active() const;
 };
 
+// The left edge of the logical page, the pattern reference point's reset value.
+inline constexpr int32_t kLogicalPageLeft = 50;
+
 // Raster, pattern and rectangle state.
 struct TPCLRasterState {
     int16_t RasterResolution = 300;
@@ -81,16 +89,40 @@ struct TPCLRasterState {
     uint16_t RectWidth = 0;
     uint16_t RectHeight = 0;
     int16_t PatternID = 0;
+    // The current pattern (`*v#T`: 0 black, 1 white, 2 shading, 3 cross-hatch, 4 user-defined)
+    // and the identifier it was chosen with: the shading or pattern `*c#G` held then.
     uint16_t CurrentPattern = 0;
+    int16_t CurrentPatternID = 0;
     bool SourceTransparent = true;
     bool PatternTransparent = true;
+    // The logical operation of source, pattern and page (`*l#O`).
+    uint8_t LogicalOperation = 252;
+    // The pattern reference point (`*p#R`) in page pixels (the logical page's top left until
+    // set), and whether patterns turn with the print direction.
+    int32_t PatternRefX = kLogicalPageLeft;
+    int32_t PatternRefY = 0;
+    bool PatternsTurn = true;
+    // The source raster width (`*r#S`) in pixels; 0 runs a row to the page's right edge.
+    int32_t RasterWidth = 0;
     // The last decoded raster row, which a delta row patches; cleared when raster graphics
     // start or end and by vertical moves.
     std::vector<uint8_t> SeedRow;
 
     // The state a page reset leaves: everything back to its reset value except the
-    // presentation mode and the pattern identifier, which carry over from page to page.
+    // presentation mode, the pattern identifier and the print model (current pattern,
+    // transparency, logical operation, reference point), which carry over from page to page
+    // until a printer reset.
     TPCLRasterState AfterPageReset() const;
+    // The print model back to its reset values.
+    void ResetPrintModel();
+};
+
+// A pattern the stream downloaded (`*c#W`): its definition as sent, for a page that stands on
+// its own, and its pixels.
+struct TUserPattern {
+    std::string Definition;
+    std::shared_ptr<const TPatternTile> Tile;
+    bool Permanent = false;
 };
 
 // The size of a finished page in page pixels. A page is drawn as its logical page, so a
@@ -120,6 +152,8 @@ struct TPCLGraphicsState {
     // macro is never changed, and a shared font is copied before it changes.
     std::map<uint16_t, std::shared_ptr<TSoftFont>> SoftFonts;
     std::map<uint16_t, std::shared_ptr<const TStoredMacro>> Macros;
+    // User-defined patterns by identifier; shared with the page starts like the macros.
+    std::map<int16_t, std::shared_ptr<const TUserPattern>> Patterns;
 
     // This state as a page that begins here starts from it: without the raster transfer
     // that may be in progress (a page reset's raster state).

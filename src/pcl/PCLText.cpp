@@ -186,7 +186,8 @@ int32_t CharWidth(const TTextFont& textFont, const TPCLFontState& font, double h
 }
 
 // One run in the current font from the drawing position; the cursor then moves by the run's
-// advance and by the line feeds inside it.
+// advance and by the line feeds inside it. The characters are painted with the current
+// pattern; in another print direction they turn with it.
 void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
     TPCLFontState fontState = ip.State.Font.Active();
     if (symbolSet >= 0)
@@ -194,8 +195,14 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
     TPCLPageState& page = ip.State.Page;
     const TTextFont textFont = SelectTextFont(fontState, ip.State.Raster.CurrentPattern, page.PrintMode);
     // Characters are drawn 4 pixels taller than the font height but measured at the height itself.
-    const TDeviceFont drawFont{textFont.Family, textFont.Height + 4, textFont.Bold, textFont.Italic,
-                               textFont.Colour};
+    TDeviceFont drawFont{textFont.Family, ClampToInt(int64_t(textFont.Height) + 4), textFont.Bold,
+                         textFont.Italic, textFont.Colour};
+    drawFont.Paint = ip.CurrentPaint(textFont.Colour);
+    drawFont.Angle = 90 * page.PrintDirection;
+    // Positions are laid out as at 0 degrees, then turned onto the page.
+    const auto onPage = [&](int64_t px, int64_t py) {
+        return ip.PagePoint(px - page.LeftOffset, py - page.TopMargin);
+    };
     TDeviceFont measureFont = drawFont;
     measureFont.Height = textFont.Height;
     TPCLDevice& device = ip.Device();
@@ -239,18 +246,23 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
         const int32_t w = CharWidth(textFont, fontState, page.HMI, u, measure);
         if (bullet) {
             drawChars();
-            device.FillEllipse(ClampToInt(x), ClampToInt(y + 15), ClampToInt(x + 15), ClampToInt(y + 30),
-                               kBlack);
+            const TPCLPagePoint a = onPage(x, y + 15), b = onPage(x + 15, y + 30);
+            device.FillEllipse(ClampToInt(std::min(a.X, b.X)), ClampToInt(std::min(a.Y, b.Y)),
+                               ClampToInt(std::max(a.X, b.X)), ClampToInt(std::max(a.Y, b.Y)), kBlack);
         } else {
-            chars.push_back({c, ClampToInt(x), ClampToInt(y), w, u});
-            if (twice)
-                chars.push_back({c, ClampToInt(x + 6), ClampToInt(y), w, u});
+            const TPCLPagePoint at = onPage(x, y);
+            chars.push_back({c, ClampToInt(at.X), ClampToInt(at.Y), w, u});
+            if (twice) {
+                const TPCLPagePoint again = onPage(x + 6, y);
+                chars.push_back({c, ClampToInt(again.X), ClampToInt(again.Y), w, u});
+            }
         }
         advance += w;
         if (fontState.Underline) {
             drawChars();
-            const int line = ClampToInt(top + 5);
-            device.DrawLine(ClampToInt(x), line, ClampToInt(x + w), line, 2, kBlack);
+            const TPCLPagePoint from = onPage(x, top + 5), to = onPage(x + w, top + 5);
+            device.DrawLine(ClampToInt(from.X), ClampToInt(from.Y), ClampToInt(to.X), ClampToInt(to.Y), 2,
+                            kBlack);
         }
         x += w;
     }
@@ -309,6 +321,7 @@ void DrawSoftFontRun(TPCLInterpreter& ip, const TSoftFont& font, std::string_vie
     TPCLPageState& page = ip.State.Page;
     TPCLDevice& device = ip.Device();
     TellSoftFontText(ip, font, run);
+    const TPaint paint = ip.CurrentPaint(kBlack);
     // The delta X is in quarter dots: the run keeps the quarters that whole dots leave over,
     // so that a word of a finer font does not drift left by a fraction per letter.
     int quarters = 0;
@@ -321,8 +334,9 @@ void DrawSoftFontRun(TPCLInterpreter& ip, const TSoftFont& font, std::string_vie
         quarters -= advance * 4;
         if (g->Width > 1 && g->Height > 0) {
             const TBitImage image{std::span<const uint8_t>(g->Bits), g->Width, g->Height, g->BytesPerRow};
-            device.DrawGlyph(ClampToInt(int64_t(page.LeftOffset) + page.CursorX + g->LeftOffset),
-                             ClampToInt(int64_t(page.TopMargin) + page.CursorY - g->TopOffset), image);
+            const TPCLPagePoint at =
+                ip.PagePoint(int64_t(page.CursorX) + g->LeftOffset, int64_t(page.CursorY) - g->TopOffset);
+            device.DrawGlyph(ClampToInt(at.X), ClampToInt(at.Y), image, paint);
         }
         page.CursorX = int32_t(uint32_t(page.CursorX) + uint32_t(advance));
     }

@@ -31,11 +31,14 @@ TPageFacts FactsOf(const TPCLBuffer& buffer, bool letter) {
 // without their letter and legal commands. On screen the first page is drawn while the bytes
 // are scanned and then sized (letter when the page or the hint says letter); in the print
 // look the scan only splits and the first page is drawn anew, on the paper it names or the
-// hint's.
+// hint's. The bytes are one page whatever resets they hold (a package page's fill and
+// template may each begin with one).
 TPageFacts RunAlone(std::string pcl, TPCLDevice& device, const TRunOptions& options) {
     THLWMemorystream stream(std::move(pcl));
     RemovePageSizeCommands(stream);
     TPCLBuffer buffer;
+    buffer.SetResetsEndPages(false);
+    buffer.SetPaperHint(options.PaperHint);
     stream.Seek(0);
     buffer.LoadFromStream(stream);
     buffer.SetFillColor(options.FillColour);

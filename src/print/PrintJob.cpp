@@ -22,6 +22,29 @@ std::string Position(int value, char axis) {
     return "\x1b*p" + IntToStr(value) + axis;
 }
 
+// A printer reset inside a page's fill or template would eject the sheet the page has already
+// marked; the job keeps a page's parts on one sheet, as the viewer shows them. There a reset
+// becomes what it puts back, without the eject: temporary fonts and macros go, the unit,
+// spacing, font, margins and print model return to their reset values, the pattern reference
+// point to the page's origin and the cursor to the first line.
+constexpr std::string_view kResetWithoutEject =
+    "\x1b*c1F\x1b&f7X\x1b&f0Y\x1b&u300D\x1b&k12H\x1b&l6D\x1b(8U\x1b)8U\x1b(s0p10h12v0s0b4099T"
+    "\x1b)s0p10h12v0s0b4099T\x1b&d@\x1b&a0P\x1b&l3E\x1b"
+    "9\x1b*rB\x1b*v0n0o0T\x1b*l252O"
+    "\x1b*p0x0Y\x1b*p-150Y\x1b*p0R\x1b*p50x188Y";
+
+// The part re-emitted with its resets made ejectless. keepFormFeeds: form feeds that end a
+// marked page stay.
+std::string WithoutResetEjects(std::string_view part, bool keepFormFeeds) {
+    TPCLBuffer interpreter;
+    interpreter.SetResetsEndPages(false);
+    interpreter.SetKeepPageEjects(keepFormFeeds);
+    interpreter.AddSubstitution("E", std::string(kResetWithoutEject));
+    interpreter.AppendData(part);
+    interpreter.Parse();
+    return std::string(interpreter.GetOutput().View());
+}
+
 } // namespace
 
 TCopyFooters CopyFootersFromSettings() {
@@ -58,14 +81,16 @@ void THLWPrintJobStream::AppendPage(const TInfo& info) {
     AppendText(AnnotationFont);
     AppendText(form->Orientation == 0 || form->Orientation == 4 ? "\x1b&l0O" : "\x1b&l1O");
 
-    TPCLBuffer interpreter;
-    interpreter.LoadFromStream(work);
-    interpreter.AddSubstitution(std::string(1, kFormFeed), std::string());
-    interpreter.Parse();
-    AppendText(interpreter.GetOutput().View());
+    AppendText(WithoutResetEjects(work.View(), false));
 
     WriteAdditions(*form, info.PageNumber, paper);
-    const std::string_view tmpl = page.TemplateData.View();
+    // A template is copied as it is, unless it holds a reset.
+    std::string rewritten;
+    std::string_view tmpl = page.TemplateData.View();
+    if (tmpl.find(kReset) != std::string_view::npos) {
+        rewritten = WithoutResetEjects(tmpl, true);
+        tmpl = rewritten;
+    }
     AppendText(tmpl);
     const std::string_view tail =
         tmpl.substr(tmpl.size() > kFormFeedLookBack ? tmpl.size() - kFormFeedLookBack : 0);

@@ -281,20 +281,26 @@ TEST(PolygonFill, RulesAndPaintsAlikeOnThePixelDevices) {
                               CountPixels(b, kPaletteBlack, column * 4, row * 4, column * 4 + 4, row * 4 + 4))
                     << c.Name << " cell " << column << "," << row;
     }
-    // Paints: what a rectangle and a polygon leave on a white page, and on a black pixel.
+    // Paints: what a rectangle and a polygon leave on a white page, and on a black pixel. A
+    // grey is the printer's halftone and a pattern its tile, both anchored at (0, 0): the 20
+    // percent band has dots in columns 4 and 5 of rows 4 and 5; cross-hatch 3 crosses the 4 x 4
+    // boxes only at their corner (7, 7).
+    TPaint hatch = TPaint::PatternFill(TPaint::TPatternType::CrossHatch, 3, 0, 0);
+    hatch.Tile = std::make_shared<const TPatternTile>(*CrossHatchTile(3));
     struct TPaintCase {
         const char* Name;
         TPaint Paint;
         int RectangleIndex;
         int PolygonIndex;
+        int Ink;
     } paints[] = {
-        {"black", TPaint::Solid(0), kPaletteFillBlack, kPaletteBlack},
-        {"white", TPaint::Solid(0x00FFFFFF), kPaletteWhite, kPaletteWhite},
-        {"full grey level", TPaint::GreyLevel(100), kPaletteFillBlack, kPaletteBlack},
-        {"grey level", TPaint::GreyLevel(20), kPaletteGrey, kPaletteGrey},
-        {"cross-hatch", TPaint::PatternFill(TPaint::TPatternType::CrossHatch, 3, 0, 0), kPaletteGrey,
-         kPaletteGrey},
-        {"red", TPaint::Solid(0x000000FF), NearestPaletteIndex(0x000000FF), NearestPaletteIndex(0x000000FF)},
+        {"black", TPaint::Solid(0), kPaletteFillBlack, kPaletteBlack, 32},
+        {"white", TPaint::Solid(0x00FFFFFF), kPaletteWhite, kPaletteWhite, 1},
+        {"full grey level", TPaint::GreyLevel(100), kPaletteFillBlack, kPaletteBlack, 32},
+        {"grey level", TPaint::GreyLevel(20), kPaletteFillBlack, kPaletteBlack, 4 + 1 + 4},
+        {"cross-hatch", hatch, kPaletteWhite, kPaletteWhite, 1 + 1 + 1},
+        {"red", TPaint::Solid(0x000000FF), NearestPaletteIndex(0x000000FF), NearestPaletteIndex(0x000000FF),
+         32},
     };
     for (const TPaintCase& c : paints) {
         TPageBitmap b(40, 40);
@@ -306,6 +312,6 @@ TEST(PolygonFill, RulesAndPaintsAlikeOnThePixelDevices) {
         EXPECT_EQ(b.Pixel(5, 5), c.RectangleIndex) << c.Name;
         EXPECT_EQ(b.Pixel(6, 6), kPaletteBlack) << c.Name;
         EXPECT_EQ(b.Pixel(21, 5), c.PolygonIndex) << c.Name;
-        EXPECT_EQ(CountPixels(b, test::kAnyInk), c.RectangleIndex == kPaletteWhite ? 1 : 32) << c.Name;
+        EXPECT_EQ(CountPixels(b, test::kAnyInk), c.Ink) << c.Name;
     }
 }

@@ -66,8 +66,9 @@ public:
         for (const TPlacedChar& c : chars)
             StickText += char(c.Code);
     }
-    void DrawGlyph(int, int, const TBitImage&) override {}
-    void DrawRasterRow(int, int, std::span<const uint8_t> bits, size_t count, TRasterDirection) override {
+    void DrawGlyph(int, int, const TBitImage&, const TPaint&) override {}
+    void DrawRasterRow(int, int, std::span<const uint8_t> bits, size_t count, TRasterDirection,
+                       const TPaint&) override {
         ++RasterRows;
         for (size_t i = 0; i < count; ++i)
             RasterInk += (bits[i / 8] >> (7 - i % 8)) & 1;
@@ -163,11 +164,13 @@ TEST(PclHpgl, EncodedPolylinesAndModeChanges) {
     EXPECT_GT(Ink(page, 347, 160, 353, 440), 270);
     EXPECT_EQ(Ink(page, 0, 0, 340, 3300), 0); // the pen-up move drew nothing
 
-    // ESC E leaves HP-GL/2 too; the bytes after it are PCL text again.
+    // ESC E leaves HP-GL/2 too; the bytes after it are PCL text again, on a page of their own
+    // (the reset ends the page the line marked).
     auto reset = Parsed(P("~%0BIN;PD100,100~EAB"));
     EXPECT_FALSE(reset->InHpglMode());
-    EXPECT_EQ(PageOf(*reset, 1), P("~%0BIN;PD100,100~EAB"));
-    EXPECT_EQ(reset->GetPageCount(), 1);
+    EXPECT_EQ(PageOf(*reset, 1), P("~%0BIN;PD100,100"));
+    EXPECT_EQ(PageOf(*reset, 2), P("~EAB"));
+    EXPECT_EQ(reset->GetPageCount(), 2);
 }
 
 TEST(PclHpgl, HostilePlotsAreBounded) {

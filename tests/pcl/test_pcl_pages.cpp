@@ -1,5 +1,6 @@
 // Page splitting, the whole output, macros, and PCL written by Ghostscript.
 
+#include "PclPageDocuments.h"
 #include "PclTestUtil.h"
 #include "TestFiles.h"
 
@@ -78,6 +79,67 @@ TEST(PclPages, PageStreamsNumberingAndResults) {
     w->GetPageBitmap(false, 2, "");
     EXPECT_EQ(w->GetPageCount(), 2);
     EXPECT_EQ(OutputOf(*w), "ABAB");
+}
+
+// A printer reset or a universal exit ends a page with marks on it (text, rules, raster,
+// HP-GL/2) as a printer ejects it, and begins the next page; on an unmarked page it ends
+// nothing. Page streams, the whole output, pages stood on their own and the first page drawn
+// while parsing all agree. A package page is one page whatever resets its parts hold.
+TEST(PclPages, ResetsAndUniversalExitsEndMarkedPages) {
+    const std::string uel = P("~%-12345X");
+    const struct {
+        const char* Name;
+        std::string Pcl;
+        std::vector<std::string> Pages;
+    } cases[] = {
+        {"text", P("~EHello~E"), {P("~EHello")}},
+        {"two pages", P("~EHello~E~EWorld~E"), {P("~EHello"), P("~E~EWorld")}},
+        {"rule", P("~*c10a10b0P~EText"), {P("~*c10A~*c10B~*c0P"), P("~EText")}},
+        {"raster", P("~*r1A~*b1W\xff~*rB~E~E"), {P("~*r1A~*b1W\xff~*rB")}},
+        {"plot", P("~%0BIN;PD100,100;~%0A~E"), {P("~%0BIN;PD100,100;~%0A")}},
+        {"universal exit", P("~EText") + uel + "@PJL EOJ\r\n" + uel, {P("~EText")}},
+        {"form feed first", P("One\f~ETwo~E\f"), {"One", P("~ETwo")}},
+        {"reset inside a macro", P("~&f1Y~&f0XA~EB~&f1X~&f2XC"), {P("~&f1Y~&f0XA~EB~&f1X~&f2XC")}},
+        {"nothing marked", P("~E~*c0P~E~&l1O~E"), {}},
+    };
+    for (const auto& c : cases) {
+        auto b = Parsed(c.Pcl);
+        ASSERT_EQ(b->GetPageCount(), int(c.Pages.size())) << c.Name;
+        for (size_t i = 0; i < c.Pages.size(); ++i) {
+            EXPECT_EQ(PageOf(*b, int(i + 1)), c.Pages[i]) << c.Name << " page " << i + 1;
+            // Split: each page ends with itself, so standing alone it is one page again.
+            EXPECT_EQ(Parsed(b->StandalonePage(int(i + 1)))->GetPageCount(), 1) << c.Name;
+        }
+        // Re-emission keeps the resets, which end the pages on a printer: no form feed added.
+        TBitmapPcl reemit;
+        reemit.SetKeepPageEjects(true);
+        reemit.AppendData(c.Pcl);
+        reemit.Parse(false);
+        EXPECT_EQ(OutputOf(reemit).find('\f'), c.Pcl.find("\f") == std::string::npos ? std::string::npos : 3u)
+            << c.Name;
+    }
+    // Drawing while parsing stops where the reset ends the first page.
+    auto drawn = Parsed(P("~E~*p0x0Y~*c10a10b0P~E~*p0x500Y~*c10a10b0P"), true);
+    const TPageBitmap& first = drawn->GetPageBitmap(false, 1, "LTR");
+    EXPECT_EQ(CountPixels(first, kAnyInk, 50, 150, 60, 160), 100);
+    EXPECT_EQ(CountPixels(first, kAnyInk), 100);
+    EXPECT_EQ(CountPixels(drawn->GetPageBitmap(false, 2, "LTR"), kAnyInk, 50, 650, 60, 660), 100);
+    // A package page: fill and template each begin with a reset, and both are drawn on one page.
+    TDocSetForm form("F.FRM", "Form", 1, "Borrower", "LTR", false, false, false);
+    auto page = std::make_unique<TDocSetPage>(1, "", false, "", 0, P("~E~*p0x0Y~*c10a10b0P"));
+    page->TemplateData.AppendText(P("~E~*p0x500Y~*c10a10b0P~E"));
+    form.AddPage(std::move(page));
+    TPackageFormDocument package(form);
+    TPageBitmap bitmap(0, 0);
+    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
+    for (const bool print : {false, true}) {
+        TRunOptions options;
+        options.PrintMode = print;
+        package.RunPage(1, device, options);
+        EXPECT_EQ(CountPixels(bitmap, kAnyInk), 200) << print;
+        package.DetachPage(1)->RunPage(1, device, options);
+        EXPECT_EQ(CountPixels(bitmap, kAnyInk), 200) << print;
+    }
 }
 
 TEST(PclMacros, DefineExecuteDeleteAndReset) {

@@ -217,16 +217,17 @@ TEST(PclRectangles, FillIndicesAndTheAndCombine) {
     EXPECT_EQ(black.page->Pixel(50, 150), kPaletteBlack);
     EXPECT_EQ(black.Count(kPaletteFillBlack), 39);
     EXPECT_EQ(black.Count(kPaletteFillBlack, 50, 150, 60, 154), 39);
-    // A white fill changes nothing.
+    // A white fill erases, as on a printer.
     TRender white(Raster(0, Row("\x80")) + P("~*p0x0Y~*c10a4b0P~*c1P"));
-    EXPECT_EQ(white.Count(kPaletteFillBlack), 39);
-    EXPECT_EQ(white.page->Pixel(50, 150), kPaletteBlack);
-    // Shading 100 is black, 10 grey; cross-hatch and patterns are grey as well. Sizes in
-    // decipoints: 72 decipoints are 30 dots.
+    EXPECT_EQ(white.NotWhite(), 0);
+    // Shading 100 is black, 10 the printer's halftone (3 of 96 dots); a cross-hatch number out
+    // of 1..6 fills nothing; the current pattern (black) fills black. Sizes in decipoints: 72
+    // decipoints are 30 dots.
     TRender shaded(P("~*p0x0Y~*c72h72V~*c100g2P~*p100x0Y~*c10g2P~*p200x0Y~*c3P~*p300x0Y~*c5P"));
-    EXPECT_EQ(shaded.Count(kPaletteFillBlack), 900);
-    EXPECT_EQ(shaded.Count(kPaletteGrey), 2700);
-    EXPECT_EQ(shaded.Count(kPaletteGrey, 150, 150, 180, 180), 900);
+    EXPECT_EQ(shaded.Count(kPaletteFillBlack, 50, 150, 80, 180), 900);
+    EXPECT_EQ(shaded.Count(kPaletteFillBlack, 150, 150, 180, 180), 28);
+    EXPECT_EQ(CountPixels(*shaded.page, kAnyInk, 250, 150, 280, 180), 0);
+    EXPECT_EQ(shaded.Count(kPaletteFillBlack, 350, 150, 380, 180), 900);
     // A width or height of 0 draws nothing.
     TRender empty(P("~*c0a10b0P~*c10a0b0P"));
     EXPECT_EQ(empty.NotWhite(), 0);
@@ -297,13 +298,15 @@ TEST(PclJobControl, PjlLinesAreEmittedButAreNoPageContent) {
 }
 
 TEST(PclRaster, MonochromePagesTakeRowsAndFills) {
-    // Raster rows and black fills are black on a 1-bit page; a grey fill is light and leaves
-    // the page white there.
+    // Raster rows and black fills are black on a 1-bit page; a 10 percent shading is the
+    // printer's halftone, anchored at the logical page's corner (50, 0): dots at (50, 352) and
+    // (58, 352) and at (54, 356).
     TRender mono(Raster(0, Row("\xF0")) + P("~*p0x100Y~*c10a10b0P~*p0x200Y~*c10g10a10b2P"), 0);
     EXPECT_EQ(mono.page->Format(), TPixelFormat::Mono1);
     EXPECT_EQ(mono.Count(kPaletteBlack, 50, 150, 60, 151), 4);
     EXPECT_EQ(mono.Count(kPaletteBlack, 50, 250, 60, 260), 100);
-    EXPECT_EQ(mono.Count(kPaletteBlack, 50, 350, 60, 360), 0);
+    EXPECT_EQ(mono.Count(kPaletteBlack, 50, 350, 60, 360), 3);
+    EXPECT_EQ(mono.page->Pixel(54, 356), kPaletteBlack);
 }
 
 TEST(PclRaster, HostileInputIsClippedAndNeverAsksTwice) {

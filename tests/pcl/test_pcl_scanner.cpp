@@ -19,9 +19,9 @@ namespace {
 const auto& kKeys = kPclCommandKeys;
 
 // The commands that only emit themselves, by their number in the table (1-based).
-const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  16,  17,  23,  30,  34,
-                         60,  61,  66,  75,  76,  79,  83,  84,  85,  97,  100, 101, 102, 103, 104,
-                         108, 109, 116, 117, 118, 121, 122, 123, 124, 125, 126, 127, 128, 129};
+const int kEmitOnly[] = {2,   4,   5,   6,   7,   8,   10,  11,  12,  13,  17,  23,  30,
+                         34,  60,  61,  66,  75,  76,  79,  83,  84,  85,  97,  100, 102,
+                         103, 104, 109, 116, 121, 122, 123, 124, 125, 126, 127, 128, 129};
 
 // A command text for a key: escape byte, the parameter characters, a number, the letter, with
 // the letters' case turned around.
@@ -57,6 +57,13 @@ TEST(PclCommandTable, HoldsTheKeysInOrderAndDispatchesIgnoringCase) {
     EXPECT_EQ(nameOf("%B"), "EnterHpgl");
     EXPECT_EQ(nameOf("*cT"), "PictureFrameAnchor");
     EXPECT_EQ(nameOf("&lA"), "PageSize");
+    // The print model and the print direction.
+    for (const auto& [key, name] : {std::pair{"&aP", "PrintDirection"},
+                                    {"*rS", "RasterWidth"},
+                                    {"*lO", "LogicalOperation"},
+                                    {"*cQ", "PatternControl"},
+                                    {"*pR", "PatternReferencePoint"}})
+        EXPECT_EQ(nameOf(key), name) << key;
     EXPECT_EQ(nameOf("&lO"), "Orientation");
     EXPECT_EQ(nameOf("&9"), "ClearHorizontalMargins");
     EXPECT_EQ(nameOf("="), "HalfLineFeed");

@@ -1,4 +1,5 @@
 // Print-job assembly: the page rules, the additions and the Code 128 bar code.
+#include "PclPageDocuments.h"
 #include "PrintJob.h"
 #include "Strings.h"
 
@@ -142,6 +143,30 @@ TEST(PrintJob, PaperTraysAllOnLegalAndFormFeeds) {
         << "form name";
     EXPECT_NE(onLegal.View().find(ESC + "*p1120X" + ESC + "*p3995YORIGINAL"), std::string_view::npos);
     EXPECT_EQ(onLegal.CurrentPaper, "LGL");
+}
+
+// A reset inside a page's fill or template would eject the sheet the fill marked: the job keeps
+// the page on one sheet, so the job has as many pages as it was given, and a template
+// without a reset is copied as it is.
+TEST(PrintJob, ResetsInsideAPageKeepItOnOneSheet) {
+    TDocSet set;
+    TDocSetForm& form = AddForm(set, "R.FRM", "LTR", 2, true, ESC + "ETemplate" + ESC + "E");
+    form.Pages[0]->FillData.Clear();
+    form.Pages[0]->FillData.AppendText(ESC + "EFill" + ESC + "E");
+    THLWPrintJobStream job(TCopyFooters{});
+    job.WriteJobReset();
+    job.AppendPage(Info(form, 1));
+    job.AppendPage(Info(form, 2));
+    job.WriteJobReset();
+    const std::string_view bytes = job.View();
+    EXPECT_EQ(test::CountOf(bytes, ESC + "E"), 2u);
+    EXPECT_EQ(TPclFileDocument(bytes, TPclFileDocument::TUse::Job).PageCount(), 2);
+    for (const char* text : {"Fill", "Template", "R.FRMp2"})
+        EXPECT_NE(bytes.find(text), std::string_view::npos) << text;
+    TDocSetForm& plain = AddForm(set, "P.FRM", "LTR", 1, true, "T" + ESC + "&l1o2AX\f");
+    THLWPrintJobStream copied(TCopyFooters{});
+    copied.AppendPage(Info(plain, 1));
+    EXPECT_TRUE(copied.View().ends_with("P.FRMp1T" + ESC + "&l1o2AX\f"));
 }
 
 TEST(PrintJob, FootersFormNamesAndAnnotations) {

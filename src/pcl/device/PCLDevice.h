@@ -7,28 +7,18 @@
 //
 // Colours are 0x00BBGGRR values. Positions are page pixels (300 per inch), y downwards.
 
+#include "PCLPatterns.h"
 #include "Strings.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace pg {
-
-// A system font as the interpreter chose it.
-struct TDeviceFont {
-    std::string Family; // "Courier New", "ARIAL", "Times New Roman", ...
-    int Height = 0;     // cell height in pixels
-    bool Bold = false;
-    bool Italic = false;
-    uint32_t Colour = 0;
-    // The direction the text runs in, degrees anticlockwise from left to right on the page;
-    // each character is turned by it about the top left of its cell (its TPlacedChar point).
-    int Angle = 0;
-};
 
 // One character of a text run, placed by the interpreter at the top left of its cell: the
 // byte of the stream and the Unicode character it stands for in its symbol set.
@@ -68,27 +58,38 @@ struct TPicture {
 // The direction a raster row runs in from its first pixel.
 enum class TRasterDirection { Across, Down };
 
-// What a fill paints with, and how it combines with the page. A device maps it to what it can
-// draw; no device is told how another one stores its pixels.
+// What text, glyphs, raster rows and fills paint with, and how it combines with the page. A
+// device maps it to what it can draw; no device is told how another one stores its pixels.
+//
+// PCL paints a source (the characters, the raster bits, the area of a rectangle or polygon)
+// through a pattern: where source and pattern both have ink, the paint's colour goes on the
+// page. The logical operation and the transparency modes say what happens elsewhere
+// (TPaintEffects, PCLPatterns.h). The interpreter hands devices concrete paints: a colour, a
+// grey level, or a pattern with its tile.
 struct TPaint {
     enum class TKind : uint8_t {
         Colour,  // Colour
-        Grey,    // Level
-        Pattern, // PatternType, Pattern, RefX/RefY
+        Grey,    // Level, anchored at RefX/RefY
+        Pattern, // Tile (PatternType and Pattern name it), anchored at RefX/RefY
     };
     // Which pattern a pattern paint names.
     enum class TPatternType : uint8_t {
         CrossHatch,  // PCL cross-hatch pattern 1..6
         UserDefined, // a pattern the stream downloaded, by its identifier
-        // The pattern selected last for text and fills (`*v#T`), not resolved here yet.
+        // The pattern selected last for text and fills (`*v#T`); the interpreter resolves it
+        // before a device sees it.
         Current,
     };
 
     TKind Kind = TKind::Colour;
     uint32_t Colour = 0; // 0x00BBGGRR
-    int Level = 100;     // percent of black
+    int Level = 100;     // percent of black: a shading, printed in the printer's grey bands
     TPatternType PatternType = TPatternType::CrossHatch;
     int Pattern = 0;
+    // The pattern's pixels, nullptr until resolved, and how many quarter turns
+    // counterclockwise the page shows them turned by.
+    std::shared_ptr<const TPatternTile> Tile;
+    uint8_t TileTurns = 0;
     // Where the pattern's tiles are anchored, in page pixels.
     int RefX = 0;
     int RefY = 0;
@@ -117,6 +118,31 @@ struct TPaint {
         paint.RefX = refX;
         paint.RefY = refY;
         return paint;
+    }
+    // Plain ink of the colour, through no pattern, white source pixels left alone: how most
+    // text and every rule of a form is painted.
+    bool PlainInk() const;
+};
+
+// A system font as the interpreter chose it, and the paint of its characters.
+struct TDeviceFont {
+    std::string Family; // "Courier New", "ARIAL", "Times New Roman", ...
+    int Height = 0;     // cell height in pixels
+    bool Bold = false;
+    bool Italic = false;
+    // The colour the interpreter chose (the paint's colour, for devices that draw one colour).
+    uint32_t Colour = 0;
+    // The direction the text runs in, degrees anticlockwise from left to right on the page (a
+    // PCL print direction is a multiple of 90); each character is turned by it about the top
+    // left of its cell (its TPlacedChar point).
+    int Angle = 0;
+    // How the characters are painted; by default in Colour.
+    TPaint Paint = TPaint::Solid(Colour);
+
+    // The angle in quarter turns, 0 to 3, when it is a multiple of 90 degrees; -1 otherwise.
+    int QuarterTurns() const {
+        const int a = ((Angle % 360) + 360) % 360;
+        return a % 90 == 0 ? a / 90 : -1;
     }
 };
 
@@ -164,8 +190,9 @@ public:
     virtual void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) = 0;
     // The advance of one (Unicode) character in the font, in pixels, as the device measures it.
     virtual int MeasureChar(const TDeviceFont& font, uint32_t ch) = 0;
-    // A downloaded glyph: set bits black, clear bits leave the page.
-    virtual void DrawGlyph(int x, int y, const TBitImage& glyph) = 0;
+    // A downloaded glyph: set bits are its ink, painted with paint (by default black, clear
+    // bits leaving the page).
+    virtual void DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint = TPaint()) = 0;
     // The character codes of a run in a downloaded bitmap font, told before its glyphs are
     // drawn: each at the top left of a cell `height` pixels tall that ends on the baseline.
     // Glyphs carry no text of their own, so a device that records text reads it from here;
@@ -174,9 +201,10 @@ public:
         (void)height;
         (void)chars;
     }
-    // One raster row of bitCount pixels from (x, y): set bits black, clear bits leave the page.
+    // One raster row of bitCount pixels from (x, y): set bits are its ink, painted with paint
+    // (by default black, clear bits leaving the page). Bits past the data are clear.
     virtual void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                               TRasterDirection direction) = 0;
+                               TRasterDirection direction, const TPaint& paint = TPaint()) = 0;
     // A PCL rectangle: columns left .. left + width - 1, rows top .. top + height - 1, painted
     // with paint and combined with what the page holds there.
     virtual void FillRectangle(int left, int top, int width, int height, const TPaint& paint) = 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <numeric>
 
 namespace pg {
 
@@ -425,6 +426,201 @@ void TPageBitmap::BitsRow(int x, int y, std::span<const uint8_t> bits, size_t bi
             if ((b & (0x80 >> k)) && p >= first && p < last)
                 PlotUnchecked(int(x + p), y, index);
         }
+    }
+}
+
+namespace {
+
+// Eight palette pixels inverted: white ones black, every other one white.
+uint64_t InvertedPixels(uint64_t v) {
+    uint64_t out = 0;
+    for (int k = 0; k < 8; ++k) {
+        const uint64_t pixel = (v >> (k * 8)) & 0xFF;
+        out |= uint64_t(pixel == kPaletteWhite ? kPaletteBlack : kPaletteWhite) << (k * 8);
+    }
+    return out;
+}
+
+// Eight bits of a bit string from bit `at` on (most significant first); bits outside it are 0.
+uint8_t BitsAt(std::span<const uint8_t> bits, int64_t at) {
+    if (at <= -8 || at >= int64_t(bits.size()) * 8)
+        return 0;
+    const int64_t byte = at >= 0 ? at / 8 : -1;
+    const int shift = int(at - byte * 8);
+    const unsigned high = byte >= 0 ? bits[size_t(byte)] : 0;
+    const unsigned low = size_t(byte + 1) < bits.size() ? bits[size_t(byte + 1)] : 0;
+    return uint8_t(((high << 8 | low) << shift) >> 8);
+}
+
+// The pattern's pixels of a row, eight page pixels at a time from column x on, left to right.
+// A tile repeats along the row every lcm(8, its width) pixels: those groups of eight are read
+// from the tile once per row (unless a huge tile makes them too many).
+class TPatternRow {
+public:
+    TPatternRow(const TPaintPattern& pattern, int64_t x, int y) : pattern_(pattern), x_(x), y_(y) {
+        if (pattern.Kind == TPaintPattern::TKind::Ink) {
+            constant_ = 0xFF;
+            return;
+        }
+        if (pattern.Kind == TPaintPattern::TKind::White)
+            return;
+        const int64_t width = pattern.Tile->TurnedWidth(pattern.Turns);
+        const int64_t period = std::lcm<int64_t>(8, width);
+        if (period / 8 > kMaxGroups) {
+            perPixel_ = true;
+            return;
+        }
+        groups_.resize(size_t(period / 8));
+        for (size_t g = 0; g < groups_.size(); ++g)
+            groups_[g] = Pixels(x + int64_t(g) * 8);
+    }
+    // The next eight pixels.
+    uint8_t Next() {
+        if (!groups_.empty()) {
+            const uint8_t bits = groups_[next_];
+            next_ = next_ + 1 == groups_.size() ? 0 : next_ + 1;
+            return bits;
+        }
+        if (!perPixel_)
+            return constant_;
+        const uint8_t bits = Pixels(x_);
+        x_ += 8;
+        return bits;
+    }
+
+private:
+    static constexpr int64_t kMaxGroups = 4096;
+
+    uint8_t Pixels(int64_t x) const {
+        uint8_t bits = 0;
+        for (int k = 0; k < 8; ++k)
+            if (pattern_.Black(x + k, y_))
+                bits |= uint8_t(0x80 >> k);
+        return bits;
+    }
+
+    const TPaintPattern& pattern_;
+    int64_t x_ = 0;
+    int y_ = 0;
+    uint8_t constant_ = 0;
+    bool perPixel_ = false;
+    std::vector<uint8_t> groups_;
+    size_t next_ = 0;
+};
+
+} // namespace
+
+void TPageBitmap::PaintRow(int x, int y, int64_t count, std::span<const uint8_t> source, bool wholeSource,
+                           const TPaintPattern& pattern, const TPaintEffects& effects, uint8_t index,
+                           bool andInk) {
+    if (y < 0 || y >= height_ || count <= 0)
+        return;
+    const int64_t first = std::max<int64_t>(x, 0);
+    const int64_t last = std::min<int64_t>(int64_t(x) + count, width_);
+    if (first >= last)
+        return;
+    // The combinations of source and pattern pixel that change the page, with their effect: a
+    // fill through a transparent pattern has one.
+    struct TActive {
+        bool SourceWhite, PatternWhite;
+        TPixelEffect Effect;
+    };
+    std::array<TActive, 4> active{};
+    size_t actives = 0;
+    for (const bool sw : {false, true})
+        for (const bool tw : {false, true})
+            if (effects.At(sw, tw) != TPixelEffect::Keep && !(sw && wholeSource))
+                active[actives++] = {sw, tw, effects.At(sw, tw)};
+    if (actives == 0)
+        return;
+    TPatternRow patternRow(pattern, first & ~int64_t(7), y);
+    uint8_t* row = Touch(y);
+    const bool inkLight = IsLight(index);
+    const uint64_t fill = uint64_t(index) * 0x0101010101010101ull;
+    static const std::array<uint64_t, 256> masks = MakeBitMasks();
+    if (format_ == TPixelFormat::Indexed8 && wholeSource && actives == 1 &&
+        active[0].Effect == TPixelEffect::Ink) {
+        // A fill through a transparent pattern, the commonest paint of all: where the pattern
+        // has ink (or, for an inverted one, where it has none) the fill's index goes in.
+        const uint8_t flip = active[0].PatternWhite ? 0xFF : 0;
+        const uint64_t keep = andInk ? ~uint64_t(0) : 0;
+        for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+            uint8_t m = uint8_t(patternRow.Next() ^ flip);
+            if (p0 < first)
+                m &= uint8_t(0xFF >> (first - p0));
+            if (p0 + 8 > last)
+                m &= uint8_t(0xFF << (p0 + 8 - last));
+            if (m == 0)
+                continue;
+            uint64_t v;
+            std::memcpy(&v, row + p0, 8);
+            const uint64_t mask = masks[m];
+            v = (v & ~mask) | (((v & keep) | ~keep) & fill & mask);
+            std::memcpy(row + p0, &v, 8);
+        }
+        return;
+    }
+    if (format_ == TPixelFormat::Mono1 && wholeSource && actives == 1 &&
+        active[0].Effect != TPixelEffect::Invert) {
+        // The same on a 1-bit page, where a set bit is white.
+        const uint8_t flip = active[0].PatternWhite ? 0xFF : 0;
+        const bool white = active[0].Effect == TPixelEffect::White || inkLight;
+        for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+            uint8_t m = uint8_t(patternRow.Next() ^ flip);
+            if (p0 < first)
+                m &= uint8_t(0xFF >> (first - p0));
+            if (p0 + 8 > last)
+                m &= uint8_t(0xFF << (p0 + 8 - last));
+            uint8_t& d = row[p0 / 8];
+            d = white ? uint8_t(d | m) : uint8_t(d & ~m);
+        }
+        return;
+    }
+    for (int64_t p0 = first & ~int64_t(7); p0 < last; p0 += 8) {
+        // The pixels of this group of eight that the span covers.
+        uint8_t range = 0xFF;
+        if (p0 < first)
+            range &= uint8_t(0xFF >> (first - p0));
+        if (p0 + 8 > last)
+            range &= uint8_t(0xFF << (p0 + 8 - last));
+        const uint8_t s = wholeSource ? 0xFF : BitsAt(source, p0 - x);
+        const uint8_t t = patternRow.Next();
+        if (format_ == TPixelFormat::Mono1) {
+            // A set bit is white.
+            uint8_t& d = row[p0 / 8];
+            for (size_t i = 0; i < actives; ++i) {
+                const TActive& a = active[i];
+                const uint8_t m = uint8_t((a.SourceWhite ? ~s : s) & (a.PatternWhite ? ~t : t) & range);
+                if (a.Effect == TPixelEffect::White || (a.Effect == TPixelEffect::Ink && inkLight))
+                    d |= m;
+                else if (a.Effect == TPixelEffect::Ink)
+                    d &= uint8_t(~m);
+                else
+                    d ^= m;
+            }
+            continue;
+        }
+        // Eight palette pixels at once, each combination's mask selecting those its effect takes.
+        uint64_t v = 0, out = 0;
+        bool loaded = false;
+        for (size_t i = 0; i < actives; ++i) {
+            const TActive& a = active[i];
+            const uint8_t m = uint8_t((a.SourceWhite ? ~s : s) & (a.PatternWhite ? ~t : t) & range);
+            if (m == 0)
+                continue;
+            if (!loaded) {
+                std::memcpy(&v, row + p0, 8);
+                out = v;
+                loaded = true;
+            }
+            const uint64_t mask = masks[m];
+            const uint64_t painted = a.Effect == TPixelEffect::White ? ~uint64_t(0)
+                                     : a.Effect == TPixelEffect::Ink ? (andInk ? v & fill : fill)
+                                                                     : InvertedPixels(v);
+            out = (out & ~mask) | (painted & mask);
+        }
+        if (loaded)
+            std::memcpy(row + p0, &out, 8);
     }
 }
 

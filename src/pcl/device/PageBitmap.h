@@ -8,6 +8,8 @@
 // bytes are whitened when the row is first drawn on or read. A page thus costs what is drawn
 // and shown, not the whole 4200 x 4200 drawing surface it is cropped from.
 
+#include "PCLPatterns.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -85,6 +87,13 @@ public:
     // palette device draws.
     void BlitCoverage(int x, int y, std::span<const uint8_t> coverage, int width, int height, size_t pitch,
                       uint8_t index);
+    // Paints pixels x .. x + count - 1 of row y through a pattern: for each pixel the source
+    // (the bit of source for its place in the span, most significant bit first; bits past the
+    // data white; no source data at all: ink everywhere) and the pattern pixel choose the
+    // effect. Ink takes index; on a palette page with andInk it is ANDed with the pixel, as
+    // rectangle fills combine with what lies under them.
+    void PaintRow(int x, int y, int64_t count, std::span<const uint8_t> source, bool wholeSource,
+                  const TPaintPattern& pattern, const TPaintEffects& effects, uint8_t index, bool andInk);
 
 private:
     bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }

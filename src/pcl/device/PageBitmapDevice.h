@@ -12,9 +12,9 @@
 
 namespace pg {
 
-// The colour (0x00BBGGRR) a fill paint shows on a page: its colour; black for a grey level of
-// 100 percent; the palette's medium grey for any other grey level and for every pattern, whose
-// tiles are not drawn. The PDF and thumbnail devices show fills as the page bitmap does.
+// The colour (0x00BBGGRR) a paint shows where it covers an area evenly: its colour; for a grey
+// level or a pattern, the grey of its halftone's or tile's share of black (a pattern never
+// resolved is black). Devices that cannot draw the dots (the thumbnail) show paints so.
 uint32_t PaintColour(const TPaint& paint);
 
 // A character image from a font engine: 8-bit coverage, placed relative to the top left of
@@ -74,15 +74,18 @@ public:
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
     int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
-    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint = TPaint()) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                       TRasterDirection direction) override;
+                       TRasterDirection direction, const TPaint& paint = TPaint()) override;
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override;
 
 private:
+    // Rows of a 1-bit source through the paint; ink takes index.
+    void PaintBits(int x, int y, const TBitImage& image, const TPaint& paint, uint8_t index);
+
     TPageBitmap* bitmap_;
     TCharRasterizer* rasterizer_;
 };

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -37,6 +38,8 @@ constexpr size_t kSurfaceStride = kSurface / 8;
 constexpr size_t kMaxSizedFonts = 64;
 // Characters above this cell height are not drawn, as on the page bitmap.
 constexpr int kMaxCellHeight = 2000;
+// Characters placed further out than this lie on no sheet.
+constexpr int kFarOff = 1 << 28;
 // Rows of mask bits at most this far apart go into one band (one image); a wider gap of
 // blank rows starts a new band.
 constexpr int kBandGap = 32;
@@ -402,20 +405,47 @@ private:
     bool used_ = false;
 };
 
+// How one part of a paint (its source ink, or its white source pixels) goes on the page: not at
+// all, a colour combined by an operator (a grey is a real grey), or a pattern: a tile image
+// repeated from the reference point, its pixels ink, white or clear.
+struct TAppearance {
+    enum class TKind : uint8_t { None, Colour, Tile } Kind = TKind::None;
+    uint32_t Colour = 0;
+    cairo_operator_t Operator = CAIRO_OPERATOR_OVER;
+    std::shared_ptr<const TPatternTile> Tile;
+    int TileTurns = 0;
+    std::array<TPixelEffect, 2> TileEffects{}; // for tile ink, tile white
+    int RefX = 0;
+    int RefY = 0;
+
+    bool operator==(const TAppearance&) const = default;
+};
+
 // Characters in one font. Font draws them; Metrics, the font the text asked for, gives their
 // size and baseline (Font itself, or the font a fallback stands in for).
 struct TTextOp {
-    const TPdfFont* Font;
-    const TPdfFont* Metrics;
-    int Height;
-    uint32_t Colour;
+    const TPdfFont* Font = nullptr;
+    const TPdfFont* Metrics = nullptr;
+    int Height = 0;
+    uint32_t Colour = 0;
     std::vector<TPlacedChar> Chars;
     int Angle = 0;
+    // Characters painted other than in plain colour: their ink, and the boxes of their images
+    // where an opaque source paints its white.
+    std::optional<TAppearance> Ink;
+    TAppearance Background;
+    std::vector<std::array<int, 4>> Boxes; // left, top, right, bottom
 };
 struct TRectOp {
     int Left, Top, Right, Bottom;
     uint32_t Colour;
-    bool Combine; // darkens what lies under it instead of covering it
+    bool Combine;                                         // darkens what lies under it instead of covering it
+    std::optional<TAppearance> Appearance = std::nullopt; // instead of Colour
+};
+// Raster rows and glyphs drawn with a paint other than plain black: written where the first
+// of them was drawn, from the masks of painted layer Layer.
+struct TLayerOp {
+    size_t Layer;
 };
 struct TEllipseOp {
     int Left, Top, Right, Bottom;
@@ -430,6 +460,7 @@ struct TPolygonOp {
     std::vector<TPolygonRing> Rings;
     TFillRule Rule;
     uint32_t Colour;
+    std::optional<TAppearance> Appearance = std::nullopt; // instead of Colour
 };
 // Paths drawn with a pen of their own width, ends and joins.
 struct TStrokeOp {
@@ -437,7 +468,128 @@ struct TStrokeOp {
     bool Closed;
     TStrokeStyle Style;
 };
-using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp, TStrokeOp>;
+using TOp = std::variant<TTextOp, TRectOp, TEllipseOp, TLineOp, TPolygonOp, TStrokeOp, TLayerOp>;
+
+// A tile image holds at most this many pixels; a larger pattern shows as its grey.
+constexpr int64_t kMaxTileImagePixels = int64_t(1) << 20;
+
+// What painting with paint does to one kind of source pixel, for a device that keeps colours
+// (colour) or prints black and white. A uniform ink is combined as combine says.
+TAppearance AppearanceOf(const TPaint& paint, bool sourceWhite, bool colour, cairo_operator_t combine) {
+    const TPaintEffects effects = TPaintEffects::Of(paint);
+    const TPaintPattern pattern = TPaintPattern::Of(paint);
+    const TPixelEffect onInk = effects.At(sourceWhite, false), onWhite = effects.At(sourceWhite, true);
+    uint32_t ink = paint.Kind == TPaint::TKind::Colour ? paint.Colour & kWhite : 0;
+    if (!colour && ink != kWhite)
+        ink = 0;
+    TAppearance a;
+    const auto uniform = [&](TPixelEffect effect, uint32_t inkColour) {
+        switch (effect) {
+        case TPixelEffect::Keep:
+            break;
+        case TPixelEffect::Ink:
+            a.Kind = TAppearance::TKind::Colour;
+            a.Colour = inkColour;
+            a.Operator = combine;
+            break;
+        case TPixelEffect::White:
+            a.Kind = TAppearance::TKind::Colour;
+            a.Colour = kWhite;
+            break;
+        case TPixelEffect::Invert:
+            a.Kind = TAppearance::TKind::Colour;
+            a.Colour = kWhite;
+            a.Operator = CAIRO_OPERATOR_DIFFERENCE;
+            break;
+        }
+        return a;
+    };
+    switch (pattern.Kind) {
+    case TPaintPattern::TKind::Ink:
+        return uniform(onInk, ink);
+    case TPaintPattern::TKind::White:
+        return uniform(onWhite, ink);
+    case TPaintPattern::TKind::Tile:
+        break;
+    }
+    // A shading is a real grey: the share of black of the printer's halftone. Through a
+    // transparent pattern it darkens what lies under it, as its dots do; an opaque one covers.
+    const bool grey = paint.Kind == TPaint::TKind::Grey;
+    const int64_t pixels = int64_t(pattern.Tile->Width) * pattern.Tile->Height;
+    if (onInk == TPixelEffect::Ink && (onWhite == TPixelEffect::Keep || onWhite == TPixelEffect::White) &&
+        (grey || pixels > kMaxTileImagePixels)) {
+        uniform(onInk, PaintColour(paint));
+        a.Operator = onWhite == TPixelEffect::White ? CAIRO_OPERATOR_OVER : CAIRO_OPERATOR_MULTIPLY;
+        return a;
+    }
+    if (onInk == onWhite)
+        return uniform(onInk, ink);
+    if (pixels > kMaxTileImagePixels)
+        return a;
+    a.Kind = TAppearance::TKind::Tile;
+    a.Colour = ink;
+    // A shading's tile is the program's own: the appearance only points at it.
+    a.Tile = grey ? std::shared_ptr<const TPatternTile>(std::shared_ptr<void>(), pattern.Tile) : paint.Tile;
+    a.TileTurns = pattern.Turns;
+    a.TileEffects = {onInk, onWhite};
+    a.RefX = paint.RefX;
+    a.RefY = paint.RefY;
+    return a;
+}
+
+// Sets the appearance as cairo's source and operator; false when it paints nothing.
+bool UseAppearance(cairo_t* cr, const TAppearance& a) {
+    switch (a.Kind) {
+    case TAppearance::TKind::None:
+        return false;
+    case TAppearance::TKind::Colour:
+        cairo_set_operator(cr, a.Operator);
+        cairo_set_source_rgb(cr, (a.Colour & 0xFF) / 255.0, (a.Colour >> 8 & 0xFF) / 255.0,
+                             (a.Colour >> 16 & 0xFF) / 255.0);
+        return true;
+    case TAppearance::TKind::Tile:
+        break;
+    }
+    const TPatternTile& tile = *a.Tile;
+    const int width = tile.TurnedWidth(a.TileTurns), height = tile.TurnedHeight(a.TileTurns);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return false;
+    }
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    // Premultiplied ARGB: clear, white or the ink colour.
+    const auto pixel = [&](TPixelEffect effect) -> uint32_t {
+        switch (effect) {
+        case TPixelEffect::Ink:
+            return 0xFF000000u | (a.Colour & 0xFF) << 16 | (a.Colour & 0xFF00) | (a.Colour >> 16 & 0xFF);
+        case TPixelEffect::White:
+            return 0xFFFFFFFFu;
+        default:
+            return 0;
+        }
+    };
+    const uint32_t inkPixel = pixel(a.TileEffects[0]), whitePixel = pixel(a.TileEffects[1]);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
+        for (int x = 0; x < width; ++x)
+            row[x] = tile.Black(x, y, 0, 0, a.TileTurns) ? inkPixel : whitePixel;
+    }
+    cairo_surface_mark_dirty(image);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+    cairo_surface_destroy(image);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_matrix_t matrix;
+    cairo_matrix_init_translate(&matrix, -a.RefX, -a.RefY);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
+    return true;
+}
 
 // The part of a ring inside the square from -far to far each way (Sutherland-Hodgman, one
 // side at a time). What the ring encloses inside the square stays enclosed, with the same
@@ -508,6 +660,49 @@ struct TPdfDevice::TImpl {
     int Pages = 0;
     std::vector<TOp> Ops;
     TMaskCanvas Mask;
+    // Raster rows and glyphs painted other than plain black: a layer per paint, each with the
+    // mask of its source ink and of the white an opaque source paints. A page holds a few.
+    struct TLayer {
+        TAppearance Ink, White;
+        TMaskCanvas InkMask, WhiteMask;
+    };
+    std::vector<std::unique_ptr<TLayer>> Layers;
+    static constexpr size_t kMaxLayers = 4;
+
+    // The layer for the paint, made (and placed among the operations) when first used; nullptr
+    // for plain black, and when the page has no room for another layer.
+    TLayer* LayerFor(const TPaint& paint) {
+        if (paint.PlainInk() && Ink(paint.Colour) == 0)
+            return nullptr;
+        const TAppearance ink = AppearanceOf(paint, false, Colour, CAIRO_OPERATOR_OVER);
+        const TAppearance white = AppearanceOf(paint, true, Colour, CAIRO_OPERATOR_OVER);
+        for (const auto& layer : Layers)
+            if (layer->Ink == ink && layer->White == white)
+                return layer.get();
+        if (Layers.size() >= kMaxLayers || !Spend(0))
+            return nullptr;
+        Layers.push_back(std::make_unique<TLayer>(TLayer{ink, white, {}, {}}));
+        Ops.emplace_back(TLayerOp{Layers.size() - 1});
+        return Layers.back().get();
+    }
+
+    // One row of source bits into the black mask or the paint's layer: set bits ink, and for an
+    // opaque source the clear ones up to bitCount white.
+    void SourceRow(int64_t x, int64_t y, std::span<const uint8_t> bits, size_t bitCount,
+                   const TPaint& paint) {
+        TLayer* layer = LayerFor(paint);
+        if (!layer) {
+            Mask.OrRow(x, y, bits, bitCount);
+            return;
+        }
+        layer->InkMask.OrRow(x, y, bits, bitCount);
+        if (layer->White.Kind == TAppearance::TKind::None)
+            return;
+        std::vector<uint8_t> white((std::min<size_t>(bitCount, kSurface * 2) + 7) / 8, 0xFF);
+        for (size_t i = 0; i < white.size() && i < bits.size(); ++i)
+            white[i] = uint8_t(~bits[i]);
+        layer->WhiteMask.OrRow(x, y, white, std::min<size_t>(bitCount, white.size() * 8));
+    }
     // Bytes the page's drawing operations hold until the page is written. A page is bounded
     // (PageBudget, with the mask well under 256 MB in all), so that a hostile or runaway
     // stream cannot take the machine's memory; past it the rest of the page is left out, and
@@ -559,13 +754,15 @@ struct TPdfDevice::TImpl {
         return (colour & kWhite) == kWhite ? kWhite : 0;
     }
 
-    void WriteMask(cairo_t* cr, int sheetWidth, int sheetHeight) {
-        if (!Mask.Used())
+    // The mask's ink in the appearance, in bands of rows.
+    static void WriteMask(cairo_t* cr, const TMaskCanvas& mask, const TAppearance& appearance, int sheetWidth,
+                          int sheetHeight) {
+        if (!mask.Used() || appearance.Kind == TAppearance::TKind::None)
             return;
         const int bottom = std::min(sheetHeight, kSurface);
         int y = 0;
         while (y < bottom) {
-            if (!Mask.RowUsed(y)) {
+            if (!mask.RowUsed(y)) {
                 ++y;
                 continue;
             }
@@ -573,21 +770,22 @@ struct TPdfDevice::TImpl {
             const int top = y;
             int last = y, left = kSurface, right = 0;
             for (; y < bottom && y - last <= kBandGap; ++y) {
-                if (!Mask.RowUsed(y))
+                if (!mask.RowUsed(y))
                     continue;
                 last = y;
-                left = std::min(left, Mask.Left(y));
-                right = std::max(right, Mask.Right(y));
+                left = std::min(left, mask.Left(y));
+                right = std::max(right, mask.Right(y));
             }
             y = last + 1;
             right = std::min(right, sheetWidth);
             left &= ~7;
             if (left < right)
-                WriteBand(cr, top, last + 1, left, right);
+                WriteBand(cr, mask, appearance, top, last + 1, left, right);
         }
     }
 
-    void WriteBand(cairo_t* cr, int top, int bottom, int left, int right) {
+    static void WriteBand(cairo_t* cr, const TMaskCanvas& mask, const TAppearance& appearance, int top,
+                          int bottom, int left, int right) {
         const int width = right - left;
         cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_A1, width, bottom - top);
         if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
@@ -604,14 +802,15 @@ struct TPdfDevice::TImpl {
         }();
         const auto& reverse = BitReverse();
         for (int y = top; y < bottom; ++y) {
-            const uint8_t* src = Mask.Row(y) + left / 8;
+            const uint8_t* src = mask.Row(y) + left / 8;
             unsigned char* dst = data + ptrdiff_t(y - top) * stride;
             for (size_t i = 0; i < bytes; ++i)
                 dst[i] = littleEndian ? reverse[src[i]] : src[i];
         }
         cairo_surface_mark_dirty(image);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_mask_surface(cr, image, left, top);
+        if (UseAppearance(cr, appearance))
+            cairo_mask_surface(cr, image, left, top);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         cairo_surface_destroy(image);
     }
 
@@ -720,6 +919,12 @@ struct TPdfDevice::TImpl {
         const TPdfFont& font = *op.Font;
         const double em = EmPixels(op);
         const double baseline = std::round(em * op.Metrics->Cell.AscentUnits / op.Metrics->UnitsPerEm);
+        if (!op.Boxes.empty() && UseAppearance(cr, op.Background)) {
+            for (const auto& [left, top, right, bottom] : op.Boxes)
+                cairo_rectangle(cr, left, top, right - left, bottom - top);
+            cairo_fill(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        }
         std::vector<cairo_glyph_t> glyphs;
         std::vector<cairo_text_cluster_t> clusters;
         std::string utf8;
@@ -745,9 +950,16 @@ struct TPdfDevice::TImpl {
         cairo_matrix_t matrix;
         cairo_matrix_init(&matrix, em * cosA, -em * sinA, em * sinA, em * cosA, 0, 0);
         cairo_set_font_matrix(cr, &matrix);
-        SetColour(cr, op.Colour);
+        if (op.Ink) {
+            // Painted text still goes in as text, its glyphs filled with the paint.
+            if (!UseAppearance(cr, *op.Ink))
+                return;
+        } else {
+            SetColour(cr, op.Colour);
+        }
         cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
                                clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     }
 
     static void WriteStroke(cairo_t* cr, const TStrokeOp& op) {
@@ -807,12 +1019,21 @@ struct TPdfDevice::TImpl {
         if (const auto* text = std::get_if<TTextOp>(&op)) {
             WriteText(cr, *text, sheetWidth, sheetHeight);
         } else if (const auto* rect = std::get_if<TRectOp>(&op)) {
-            if (rect->Combine)
-                cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
-            SetColour(cr, rect->Colour);
+            if (rect->Appearance) {
+                if (!UseAppearance(cr, *rect->Appearance))
+                    return;
+            } else {
+                if (rect->Combine)
+                    cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+                SetColour(cr, rect->Colour);
+            }
             cairo_rectangle(cr, rect->Left, rect->Top, rect->Right - rect->Left, rect->Bottom - rect->Top);
             cairo_fill(cr);
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        } else if (const auto* layer = std::get_if<TLayerOp>(&op)) {
+            const TLayer& l = *Layers[layer->Layer];
+            WriteMask(cr, l.WhiteMask, l.White, sheetWidth, sheetHeight);
+            WriteMask(cr, l.InkMask, l.Ink, sheetWidth, sheetHeight);
         } else if (const auto* ellipse = std::get_if<TEllipseOp>(&op)) {
             const double rx = (ellipse->Right - ellipse->Left) / 2.0,
                          ry = (ellipse->Bottom - ellipse->Top) / 2.0;
@@ -833,9 +1054,13 @@ struct TPdfDevice::TImpl {
             }
             cairo_set_fill_rule(cr, polygon->Rule == TFillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD
                                                                         : CAIRO_FILL_RULE_WINDING);
-            cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
-            SetColour(cr, polygon->Colour);
-            cairo_fill(cr);
+            if (!polygon->Appearance) {
+                cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+                SetColour(cr, polygon->Colour);
+            }
+            if (!polygon->Appearance || UseAppearance(cr, *polygon->Appearance))
+                cairo_fill(cr);
+            cairo_new_path(cr);
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         } else if (const auto* stroke = std::get_if<TStrokeOp>(&op)) {
@@ -871,6 +1096,7 @@ void TPdfDevice::StartPage(int width, int height) {
     impl_->Ops.clear();
     impl_->OpBytes = 0;
     impl_->Mask.Clear();
+    impl_->Layers.clear();
     impl_->Width = std::max(width, 0);
     impl_->Height = std::max(height, 0);
 }
@@ -899,6 +1125,24 @@ void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCha
     const TPdfFont* face = fonts.Find(font.Family, font.Bold, font.Italic);
     if (!face || !impl_->Spend(chars.size() * sizeof(TPlacedChar)))
         return;
+    // Painted text: its ink through the paint, and where an opaque source paints white, the
+    // boxes of its character images first (upright text only).
+    std::optional<TAppearance> ink;
+    TAppearance background;
+    std::vector<std::array<int, 4>> boxes;
+    if (!font.Paint.PlainInk()) {
+        ink = AppearanceOf(font.Paint, false, impl_->Colour, CAIRO_OPERATOR_OVER);
+        background = AppearanceOf(font.Paint, true, impl_->Colour, CAIRO_OPERATOR_OVER);
+        if (background.Kind != TAppearance::TKind::None && impl_->Rasterizer && font.QuarterTurns() == 0)
+            for (const TPlacedChar& c : chars) {
+                TCharCoverage image;
+                if (c.X > -kFarOff && c.X < kFarOff && c.Y > -kFarOff && c.Y < kFarOff &&
+                    impl_->Rasterizer->Render(font, c.Unicode(), image) && image.Width > 0 &&
+                    image.Height > 0)
+                    boxes.push_back({c.X + image.OffsetX, c.Y + image.OffsetY,
+                                     c.X + image.OffsetX + image.Width, c.Y + image.OffsetY + image.Height});
+            }
+    }
     // Characters the face lacks come from the fonts that have them: each stretch of characters
     // in one font is one operation, in the order of the run.
     TTextOp* text = nullptr;
@@ -908,9 +1152,19 @@ void TPdfDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedCha
         if (ch > ' ' && face->GlyphOf(ch) == 0)
             if (const TPdfFont* fallback = fonts.FindFallback(font.Family, font.Bold, font.Italic, ch))
                 glyphs = fallback;
-        if (!text || text->Font != glyphs)
-            text = &std::get<TTextOp>(impl_->Ops.emplace_back(
-                TTextOp{glyphs, face, font.Height, impl_->Ink(font.Colour), {}, font.Angle % 360}));
+        if (!text || text->Font != glyphs) {
+            // The boxes go with the run's first operation, under all of its characters.
+            TTextOp op{glyphs,
+                       face,
+                       font.Height,
+                       impl_->Ink(font.Colour),
+                       {},
+                       font.Angle % 360,
+                       ink,
+                       text ? TAppearance() : background,
+                       text ? decltype(boxes)() : std::move(boxes)};
+            text = &std::get<TTextOp>(impl_->Ops.emplace_back(std::move(op)));
+        }
         text->Chars.push_back(c);
     }
 }
@@ -921,7 +1175,7 @@ int TPdfDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
     return impl_->Rasterizer && impl_->Rasterizer->Render(font, ch, image) ? image.Advance : 0;
 }
 
-void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
+void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint) {
     if (glyph.BytesPerRow == 0)
         return;
     for (int row = 0; row < glyph.Height; ++row) {
@@ -930,45 +1184,47 @@ void TPdfDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
             return;
         const std::span<const uint8_t> bits =
             glyph.Bits.subspan(at, std::min(glyph.BytesPerRow, glyph.Bits.size() - at));
-        impl_->Mask.OrRow(x, int64_t(y) + row, bits, size_t(std::max(glyph.Width, 0)));
+        impl_->SourceRow(x, int64_t(y) + row, bits, size_t(std::max(glyph.Width, 0)), paint);
     }
 }
 
 void TPdfDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                               TRasterDirection direction) {
+                               TRasterDirection direction, const TPaint& paint) {
     if (direction == TRasterDirection::Across) {
-        impl_->Mask.OrRow(x, y, bits, bitCount);
+        impl_->SourceRow(x, y, bits, bitCount, paint);
         return;
     }
-    bitCount = std::min(bitCount, bits.size() * 8);
+    // Down the page: each pixel a row of its own.
+    bitCount = std::min<size_t>(bitCount, kSurface);
+    const uint8_t ink = 0x80, none = 0;
     for (size_t p = 0; p < bitCount && int64_t(y) + int64_t(p) < kSurface; ++p) {
-        if (bits[p / 8] == 0) {
-            p |= 7;
-            continue;
-        }
-        if (bits[p / 8] & (0x80 >> (p % 8)))
-            impl_->Mask.SetPixel(x, int64_t(y) + int64_t(p));
+        const bool set = p / 8 < bits.size() && (bits[p / 8] & (0x80 >> (p % 8)));
+        impl_->SourceRow(x, int64_t(y) + int64_t(p), std::span<const uint8_t>(set ? &ink : &none, 1), 1,
+                         paint);
     }
 }
 
 // Fills show in the colours the page bitmap shows them in, whether or not the document is
-// in colour: a grey shading stays grey.
+// in colour: a shading is a real grey, a pattern a tiled pattern.
 void TPdfDevice::FillRectangle(int left, int top, int width, int height, const TPaint& paint) {
-    const uint32_t colour = PaintColour(paint);
-    // A white fill combined with the page changes nothing.
-    if (width <= 0 || height <= 0 || colour == kWhite)
+    const TAppearance appearance = AppearanceOf(paint, false, true, CAIRO_OPERATOR_MULTIPLY);
+    if (width <= 0 || height <= 0 || appearance.Kind == TAppearance::TKind::None)
         return;
     const int l = Clamp(left, 0, kSurface), t = Clamp(top, 0, kSurface);
     const int r = Clamp(int64_t(left) + width, 0, kSurface), b = Clamp(int64_t(top) + height, 0, kSurface);
     if (l >= r || t >= b || !impl_->Spend(0))
         return;
-    impl_->Ops.emplace_back(TRectOp{l, t, r, b, colour, true});
+    if (appearance.Kind == TAppearance::TKind::Colour && appearance.Operator == CAIRO_OPERATOR_MULTIPLY)
+        impl_->Ops.emplace_back(TRectOp{l, t, r, b, appearance.Colour, true});
+    else
+        impl_->Ops.emplace_back(TRectOp{l, t, r, b, 0, false, appearance});
 }
 
 void TPdfDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) {
-    const uint32_t colour = PaintColour(paint);
-    if (colour == kWhite)
+    const TAppearance appearance = AppearanceOf(paint, false, true, CAIRO_OPERATOR_MULTIPLY);
+    if (appearance.Kind == TAppearance::TKind::None)
         return;
+    const uint32_t colour = appearance.Colour;
     constexpr double kFar = 4.0 * kSurface;
     size_t points = 0;
     for (const TPolygonRing& ring : rings)
@@ -976,6 +1232,8 @@ void TPdfDevice::FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule
     if (!impl_->Spend(points * sizeof(TPagePoint)))
         return;
     TPolygonOp op{{}, rule, colour};
+    if (appearance.Kind != TAppearance::TKind::Colour || appearance.Operator != CAIRO_OPERATOR_MULTIPLY)
+        op.Appearance = appearance;
     for (const TPolygonRing& ring : rings) {
         if (ring.size() < 3 || !std::all_of(ring.begin(), ring.end(), [](const TPagePoint& p) {
                 return std::isfinite(p.X) && std::isfinite(p.Y);
@@ -1060,7 +1318,9 @@ void TPdfDevice::FinishPage(int sheetWidth, int sheetHeight) {
     cairo_pdf_surface_set_size(impl_->Surface, sheetWidth * kPointsPerPixel, sheetHeight * kPointsPerPixel);
     cairo_t* cr = cairo_create(impl_->Surface);
     cairo_scale(cr, kPointsPerPixel, kPointsPerPixel);
-    impl_->WriteMask(cr, sheetWidth, sheetHeight);
+    TAppearance black;
+    black.Kind = TAppearance::TKind::Colour;
+    TImpl::WriteMask(cr, impl_->Mask, black, sheetWidth, sheetHeight);
     impl_->MakeSizedFonts();
     for (const TOp& op : impl_->Ops)
         impl_->WriteOp(cr, op, sheetWidth, sheetHeight);
@@ -1068,6 +1328,7 @@ void TPdfDevice::FinishPage(int sheetWidth, int sheetHeight) {
     cairo_destroy(cr);
     impl_->Ops.clear();
     impl_->Mask.Clear();
+    impl_->Layers.clear();
     ++impl_->Pages;
 }
 

@@ -42,9 +42,9 @@ public:
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
     int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
-    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint = TPaint()) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                       TRasterDirection direction) override;
+                       TRasterDirection direction, const TPaint& paint = TPaint()) override;
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;

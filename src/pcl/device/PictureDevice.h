@@ -22,8 +22,9 @@ public:
 
     void DrawTextRun(const TDeviceFont&, std::span<const TPlacedChar>) override {}
     int MeasureChar(const TDeviceFont&, uint32_t) override { return 0; }
-    void DrawGlyph(int, int, const TBitImage&) override {}
-    void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}
+    void DrawGlyph(int, int, const TBitImage&, const TPaint& = TPaint()) override {}
+    void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection,
+                       const TPaint& = TPaint()) override {}
     void FillRectangle(int, int, int, int, const TPaint&) override {}
     void FillPolygon(std::span<const TPolygonRing>, TFillRule, const TPaint&) override {}
     void DrawLine(int, int, int, int, int, uint32_t) override {}

@@ -56,8 +56,9 @@ public:
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
     int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
     void SoftFontText(int height, std::span<const TPlacedChar> chars) override;
-    void DrawGlyph(int, int, const TBitImage&) override {}
-    void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection) override {}
+    void DrawGlyph(int, int, const TBitImage&, const TPaint& = TPaint()) override {}
+    void DrawRasterRow(int, int, std::span<const uint8_t>, size_t, TRasterDirection,
+                       const TPaint& = TPaint()) override {}
     void FillRectangle(int, int, int, int, const TPaint&) override {}
     void FillPolygon(std::span<const TPolygonRing>, TFillRule, const TPaint&) override {}
     void DrawLine(int, int, int, int, int, uint32_t) override {}

@@ -59,12 +59,6 @@ void TThumbnailDevice::AddToCell(int column, int row, uint32_t amount) {
     inked_[size_t(row)] = 1;
 }
 
-void TThumbnailDevice::AddDot(int x, int y) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return;
-    AddToCell(x / kCell, y / kCell, 255);
-}
-
 void TThumbnailDevice::AddRect(int64_t left, int64_t top, int64_t right, int64_t bottom, uint32_t darkness) {
     left = std::max<int64_t>(left, 0);
     top = std::max<int64_t>(top, 0);
@@ -86,7 +80,10 @@ void TThumbnailDevice::AddRect(int64_t left, int64_t top, int64_t right, int64_t
 void TThumbnailDevice::DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) {
     if (!rasterizer_)
         return;
-    const uint32_t darkness = DarknessOf(font.Colour);
+    // A paint's dots average out to its colour at this size.
+    const uint32_t darkness = DarknessOf(PaintColour(font.Paint));
+    if (darkness == 0)
+        return;
     TDeviceFont small = font;
     small.Height = std::max(1, int(std::lround(double(font.Height) / kCell)));
     for (const TPlacedChar& c : chars)
@@ -110,17 +107,22 @@ int TThumbnailDevice::MeasureChar(const TDeviceFont& font, uint32_t ch) {
     return rasterizer_ ? rasterizer_->Advance(font, ch) : 0;
 }
 
-void TThumbnailDevice::DrawGlyph(int x, int y, const TBitImage& glyph) {
+void TThumbnailDevice::DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint) {
     for (int row = 0; row < glyph.Height; ++row) {
         const size_t start = size_t(row) * glyph.BytesPerRow;
         if (start >= glyph.Bits.size())
             return;
-        DrawRasterRow(x, y + row, glyph.Bits.subspan(start), size_t(glyph.Width), TRasterDirection::Across);
+        DrawRasterRow(x, y + row, glyph.Bits.subspan(start), size_t(glyph.Width), TRasterDirection::Across,
+                      paint);
     }
 }
 
+// The ink of the bits, as dark as the paint's colour.
 void TThumbnailDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                                     TRasterDirection direction) {
+                                     TRasterDirection direction, const TPaint& paint) {
+    const uint32_t darkness = DarknessOf(PaintColour(paint));
+    if (darkness == 0)
+        return;
     bitCount = std::min(bitCount, bits.size() * 8);
     for (size_t p = 0; p < bitCount; ++p) {
         if (bits[p / 8] == 0) {
@@ -133,7 +135,8 @@ void TThumbnailDevice::DrawRasterRow(int x, int y, std::span<const uint8_t> bits
         const int64_t py = direction == TRasterDirection::Down ? int64_t(y) + int64_t(p) : y;
         if (px >= width_ || py >= height_)
             return;
-        AddDot(int(px), int(py));
+        if (px >= 0 && py >= 0)
+            AddToCell(int(px) / kCell, int(py) / kCell, darkness);
     }
 }
 

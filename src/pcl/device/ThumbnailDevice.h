@@ -31,9 +31,9 @@ public:
 
     void DrawTextRun(const TDeviceFont& font, std::span<const TPlacedChar> chars) override;
     int MeasureChar(const TDeviceFont& font, uint32_t ch) override;
-    void DrawGlyph(int x, int y, const TBitImage& glyph) override;
+    void DrawGlyph(int x, int y, const TBitImage& glyph, const TPaint& paint = TPaint()) override;
     void DrawRasterRow(int x, int y, std::span<const uint8_t> bits, size_t bitCount,
-                       TRasterDirection direction) override;
+                       TRasterDirection direction, const TPaint& paint = TPaint()) override;
     void FillRectangle(int left, int top, int width, int height, const TPaint& paint) override;
     void FillPolygon(std::span<const TPolygonRing> rings, TFillRule rule, const TPaint& paint) override;
     void DrawLine(int x1, int y1, int x2, int y2, int penWidth, uint32_t colour) override;
@@ -52,8 +52,6 @@ private:
     // Adds darkness (0..255 per page pixel) over the page pixels left .. right - 1,
     // top .. bottom - 1.
     void AddRect(int64_t left, int64_t top, int64_t right, int64_t bottom, uint32_t darkness);
-    // One black page pixel.
-    void AddDot(int x, int y);
     // Darkness per page pixel covered (0..255) on a cell.
     void AddToCell(int column, int row, uint32_t amount);
     void Resize(int width, int height, bool keep);
