@@ -2,6 +2,7 @@
 
 #include "MailMessage.h"
 #include "PGRegistry.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "PrintJob.h"
 #include "PrintTree.h"
@@ -46,7 +47,9 @@ bool WriteEmailAttachment(TDocSet& set, const TDocTree& tree, const TSelection& 
     AssembleJob(job, set, PrintNodes(tree, request.SelectedOnly ? selection : TSelection{}), request, choices,
                 true);
     job.WriteJobReset();
-    return ConvertPCLStringToPDF(job.View(), path, conversion);
+    TPdfConversion withOutline = conversion;
+    withOutline.Finish = PackagePdfFinish(set, tree, job.Pages);
+    return ConvertPCLStringToPDF(job.View(), path, withOutline);
 }
 
 } // namespace pg

@@ -4,6 +4,7 @@
 #include "DocTree.h"
 #include "PGRegistry.h"
 #include "PackageFile.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "PrintTree.h"
 
@@ -76,6 +77,8 @@ TJobBuild BuildJobFromSet(TDocSet& set, const TJobOptions& options) {
     job.WriteJobReset();
     build.Bytes = std::string(job.View());
     build.PagesWritten = job.PagesWritten;
+    if (options.Capture)
+        build.Pdf = PackagePdfFinish(set, package.Tree, job.Pages);
     return build;
 }
 

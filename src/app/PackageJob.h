@@ -5,6 +5,7 @@
 // pages assembled between the two resets, exactly as the print commands of the main window do.
 
 #include "DocTree.h"
+#include "PdfFinish.h"
 #include "PrintWalk.h"
 
 #include <cstdint>
@@ -36,6 +37,8 @@ struct TJobBuild {
     size_t FormCount = 0;     // forms of the package (for the selection message)
     std::string Message;      // the deleted-forms message
     std::string DocumentName; // "Pagellan-" + worksheet number
+    // A capture's PDF outline and properties (PackagePdf.h), made while the tree lives.
+    TPdfFinish Pdf;
 };
 
 // Reads options.Package and builds its job; throws what reading the package throws.

@@ -1,11 +1,14 @@
 // pdf: a package or PCL file as a PDF. A package's job is built as the PDF conversion builds
 // it (every page once) and run through our converter program, as the window's commands do;
 // a printer file goes to the converter as it is (PCL 5 or PCL XL; any other language is
-// refused with its name).
+// refused with its name). The PDF gets bookmarks (the tree's forms and borrower copies, or a
+// printer file's pages) unless --no-outline, the properties, and with --fast-web-view is
+// linearised.
 
 #include "CliJob.h"
 #include "CliPrograms.h"
 #include "Command.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "PdfConversion.h"
 #include "PrinterLanguage.h"
@@ -38,11 +41,13 @@ int RunPdf(const std::vector<std::string>& args) {
         return 2;
     }
     std::string pcl;
+    TPdfConversion conversion{ConverterBesideExecutable()};
     if (IsPackage(files[0])) {
         TJobBuild build;
         if (const int status = JobFromArguments(args, {}, "pdf", kUsage, build, true); status != 0)
             return status;
         pcl = std::move(build.Bytes);
+        conversion.Finish = std::move(build.Pdf);
     } else {
         std::string error;
         if (!ReadFileBytes(files[0], pcl, error)) {
@@ -54,8 +59,11 @@ int RunPdf(const std::vector<std::string>& args) {
             std::cerr << refusal << '\n';
             return 1;
         }
+        conversion.Finish = FilePdfFinish(files[0]);
     }
-    const TPdfConversion conversion{ConverterBesideExecutable(), {}};
+    if (HasOption(args, "no-outline"))
+        conversion.Finish.Outline = {};
+    conversion.Finish.Linearize = HasOption(args, "fast-web-view");
     return ConvertPCLStringToPDF(pcl, output, conversion) ? 0 : 1;
 }
 

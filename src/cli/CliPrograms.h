@@ -18,7 +18,8 @@ inline constexpr char kJobUsage[] =
     "[--all-on-legal] [--history DIR] [--accept-damaged]";
 inline constexpr char kPdfUsage[] =
     "pdf INPUT -o OUT.pdf [--selected N,...] [--changed] [--barcodes] "
-    "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged]";
+    "[--form-names] [--duplex] [--all-on-legal] [--history DIR] [--accept-damaged] [--no-outline] "
+    "[--fast-web-view]";
 inline constexpr char kMailUsage[] =
     "mail PACKAGE --to ADDRS [--cc ADDRS] [--subject TEXT] [--body TEXT] [--format qdx|pdf|tsn] "
     "[--selected N,... | --changed] [--history DIR] [--accept-damaged] [--yes]   e-mail the package through "

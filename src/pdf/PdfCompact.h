@@ -1,8 +1,8 @@
 #pragma once
 // A written PDF made smaller without changing what it shows: the many small dictionaries of a
 // long document (pages, resources, fonts, stream lengths) go into compressed object streams
-// with a compressed cross-reference table. A document of hundreds of pages loses about a
-// sixth of its size.
+// with a compressed cross-reference table (a document of hundreds of pages loses about a sixth
+// of its size), and the fonts of one face share one embedded program.
 
 #include <string>
 

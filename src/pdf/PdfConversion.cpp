@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "Prompt.h"
 #include "Strings.h"
+#include "Trace.h"
 #include "WorkFolder.h"
 
 #include <sys/stat.h>
@@ -104,6 +105,10 @@ bool ConvertPCLStringToPDF(std::string_view pcl, const std::string& target,
         ShowError("The PDF converter did not create " + target + ".");
         return false;
     }
+    // The converter's document is complete as it stands; one that cannot be finished is
+    // delivered without its outline and properties rather than not at all.
+    if (!conversion.Finish.Empty() && !FinishPdf(pdf, conversion.Finish, reason))
+        DebugMsg("PDF : outline and properties not added, " + reason);
     if (!AtomicWriteFile(target, pdf)) {
         ShowError("Can not write " + target + ".");
         return false;

@@ -9,10 +9,12 @@
 // Messages go through the prompt seam. The wait for the converter calls the caller's event
 // pump between checks, so that a window stays alive while it runs.
 
+#include "PdfFinish.h"
 #include "Process.h" // TEventPump
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pg {
@@ -32,8 +34,13 @@ std::string ConverterCommandLine(const std::vector<std::string>& argv);
 bool ConverterCanBeExtracted(const std::string& converter);
 
 struct TPdfConversion {
+    TPdfConversion(std::string converter = {}, TEventPump pump = {}, TPdfFinish finish = {})
+        : Converter(std::move(converter)), Pump(std::move(pump)), Finish(std::move(finish)) {}
+
     std::string Converter; // the program to copy and run (ConverterBesideExecutable())
     TEventPump Pump;       // called while the converter runs (a window's pump waits for events)
+    // Outline, properties and linearisation, given to the converter's PDF here (FinishPdf).
+    TPdfFinish Finish;
 };
 
 // Converts the PCL to a PDF at target. The target is replaced only by a complete PDF (written

@@ -100,6 +100,7 @@ void THLWPrintJobStream::AppendPage(const TInfo& info) {
     PreviousFormName = form->Name;
     PreviousPageNumber = info.PageNumber;
     ++PagesWritten;
+    Pages.push_back({&info, CopyIndex});
 }
 
 // The tray follows the paper of the page being appended, so a legal page is never pulled from

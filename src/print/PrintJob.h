@@ -28,6 +28,17 @@ using TCopyFooters = std::array<std::string, 4>;
 // The four footers as the settings hold them now.
 TCopyFooters CopyFootersFromSettings();
 
+// A page a job holds: the node data it was appended from (the caller's, which must outlive any
+// use of the record) and the set of copies it belongs to. A PDF made from the job finds its
+// forms and borrower copies by these.
+struct TJobPage {
+    const TInfo* Info = nullptr;
+    int32_t Copy = 0;
+    // The pages of the PDF it becomes: one for a PCL page; a Vivaform page goes in as the PDF
+    // its HTML view makes, which may run to several.
+    int32_t PdfPages = 1;
+};
+
 class THLWPrintJobStream : public THLWMemorystream {
 public:
     // The caller supplies the copy footers (CopyFootersFromSettings for the user's own).
@@ -50,6 +61,7 @@ public:
     bool Duplex = false;
     int32_t CopyIndex = 0;        // 0 first set, 1 to 3 additional copies: selects the footer
     bool DeviceResetMode = false; // for the driver path
+    std::vector<TJobPage> Pages;  // the pages appended, in job order
 
     // Appends ESC E.
     void WriteJobReset();

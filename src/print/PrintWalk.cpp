@@ -15,6 +15,11 @@ std::string& InMemoryJobText() {
     return text;
 }
 
+std::vector<TJobPage>& InMemoryJobPages() {
+    static std::vector<TJobPage> pages;
+    return pages;
+}
+
 namespace {
 
 // Clears the pending flag however the send ends.
@@ -196,9 +201,12 @@ bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const 
                 host.PrintVivaform(info);
                 return;
             }
-            const std::string pdf = host.VivaformPdf(info);
-            if (!pdf.empty())
+            int32_t pages = 0;
+            const std::string pdf = host.VivaformPdf(info, pages);
+            if (!pdf.empty() && pages > 0) {
                 job.AppendText(EmbeddedPdfText(pdf));
+                job.Pages.push_back({&info, job.CopyIndex, pages});
+            }
         },
         [&state, printerDlg] {
             if (printerDlg != 0)
@@ -208,12 +216,15 @@ bool PrintForms(const TDocSet& set, const std::vector<TPrintNode>& nodes, const 
 
     if (capture) {
         InMemoryJobText() += job.View();
+        InMemoryJobPages().insert(InMemoryJobPages().end(), job.Pages.begin(), job.Pages.end());
     } else {
         TPendingGuard pending(state.JobPending);
         host.SendJob(job, "Pagellan-" + set.WorksheetNumber, choices.PrintFormat);
     }
-    if (request.KeepJobText)
+    if (request.KeepJobText) {
         InMemoryJobText() = std::string(job.View());
+        InMemoryJobPages() = job.Pages;
+    }
     return true;
 }
 

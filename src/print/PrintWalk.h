@@ -61,10 +61,12 @@ public:
                          int32_t printFormat) = 0;
     // A Vivaform page is printed by its own HTML view on the current printer.
     virtual void PrintVivaform(const TInfo& info) = 0;
-    // A captured job (PDF conversion) takes a Vivaform page as the PDF its HTML view makes;
-    // empty when none can be made (the page is then left out).
-    virtual std::string VivaformPdf(const TInfo& info) {
+    // A captured job (PDF conversion) takes a Vivaform page as the PDF its HTML view makes,
+    // with the number of pages it holds; empty when none can be made (the page is then left
+    // out).
+    virtual std::string VivaformPdf(const TInfo& info, int32_t& pages) {
         (void)info;
+        pages = 0;
         return {};
     }
 };
@@ -85,6 +87,8 @@ struct TPrintState {
 extern bool PRINT_TO_ONE_FILE;
 // The in-memory job text (the capture buffer).
 std::string& InMemoryJobText();
+// The pages of the in-memory job text, in order; filled along with it.
+std::vector<TJobPage>& InMemoryJobPages();
 
 inline constexpr char kJobPendingMessage[] =
     "Current print job still pending.  Please try again momentarily.";

@@ -4,6 +4,8 @@
 #include "CommandLine.h"
 #include "LoadPackage.h"
 #include "MainStates.h"
+#include "PGRegistry.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "Prompt.h"
 #include "Quodex.h"
@@ -125,6 +127,95 @@ TEST(DocTree, BuildsFormsGroupsAndPages) {
     EXPECT_EQ(tree.DisplayOrder().size(), 9u);
     EXPECT_EQ(tree.FormsInDisplayOrder(),
               (std::vector<TDocSetForm*>{&set->Form(0), &set->Form(1), &set->Form(2), &set->Form(4)}));
+}
+
+// Bookmarks as "Title @page" (pages from 0), two blanks deeper per level; labels as
+// "page: prefix|start".
+std::vector<std::string> OutlineLines(const TPdfOutline& outline) {
+    std::vector<std::string> lines;
+    for (const TPdfOutlineItem& item : outline.Items) {
+        lines.push_back(item.Title + " @" + std::to_string(item.Page));
+        for (const TPdfOutlineItem& child : item.Children)
+            lines.push_back("  " + child.Title + " @" + std::to_string(child.Page));
+    }
+    for (const TPdfPageLabel& label : outline.Labels)
+        lines.push_back(std::to_string(label.FirstPage) + ": " + label.Prefix + "|" +
+                        std::to_string(label.Start));
+    return lines;
+}
+
+TEST(PackagePdf, JobOutlineFollowsTheTreeAndTheJobsPages) {
+    auto set = ExampleSet();
+    TDocTree tree;
+    tree.Build(*set, CaptionLength);
+    // The leaves: Deed, the two borrower copies, the rider's three pages.
+    std::vector<const TInfo*> leaf;
+    for (const TTreeNode* node : tree.DisplayOrder())
+        if (node->Info && !node->HasChildren())
+            leaf.push_back(node->Info.get());
+    ASSERT_EQ(leaf.size(), 6u);
+    const TInfo foreign{&set->Form(0), 1, false};
+    const struct {
+        const char* Name;
+        std::vector<TJobPage> Pages;
+        std::vector<std::string> Lines;
+        int PdfPages = 0; // 0: one per job page
+    } rows[] = {
+        {"every page",
+         {{leaf[0], 0}, {leaf[1], 0}, {leaf[2], 0}, {leaf[3], 0}, {leaf[4], 0}, {leaf[5], 0}},
+         {"Deed Of Trust @0", "Truth In Lending @1", "  John Smith @1", "  Mary-jo Smith @2",
+          "Note  Rider @3", "0: Deed Of Trust |1", "1: Truth In Lending |1", "2: Truth In Lending |1",
+          "3: Note  Rider |1"}},
+        {"one borrower copy",
+         {{leaf[2], 0}},
+         {"Truth In Lending @0", "  Mary-jo Smith @0", "0: Truth In Lending |1"}},
+        {"a later page alone, then a gap",
+         {{leaf[4], 0}, {leaf[0], 0}, {leaf[3], 0}, {leaf[5], 0}},
+         {"Note  Rider @0", "Deed Of Trust @1", "Note  Rider @2", "0: Note  Rider |2", "1: Deed Of Trust |1",
+          "2: Note  Rider |1", "3: Note  Rider |3"}},
+        {"a second copy of the set",
+         {{leaf[0], 0}, {leaf[0], 1}},
+         {"Deed Of Trust @0", "Deed Of Trust @1", "0: Deed Of Trust |1", "1: Deed Of Trust |1"}},
+        {"a page the tree does not hold",
+         {{&foreign, 0}, {leaf[0], 0}},
+         {"Deed Of Trust @1", "1: Deed Of Trust |1"}},
+        // A Vivaform page the browser engine laid out on three PDF pages moves what follows.
+        {"a page that becomes three PDF pages",
+         {{leaf[0], 0, 3}, {leaf[1], 0}},
+         {"Deed Of Trust @0", "Truth In Lending @3", "  John Smith @3", "0: Deed Of Trust |1",
+          "3: Truth In Lending |1"},
+         4},
+    };
+    for (const auto& row : rows) {
+        const TPdfOutline outline = JobOutline(tree, row.Pages);
+        EXPECT_EQ(OutlineLines(outline), row.Lines) << row.Name;
+        EXPECT_EQ(outline.Pages, row.PdfPages != 0 ? row.PdfPages : int(row.Pages.size())) << row.Name;
+    }
+}
+
+TEST(PackagePdf, PropertiesOfAPackageAndOfAFile) {
+    auto set = ExampleSet();
+    set->LenderName = "Caf\xE9 Bank";
+    set->PlanCode = "P7";
+    const TPdfDocumentInfo info = PackageDocumentInfo(*set);
+    EXPECT_EQ(info.Title, "WS # 123 - Caf\xC3\xA9 Bank");
+    EXPECT_EQ(info.Author, "Caf\xC3\xA9 Bank");
+    EXPECT_EQ(info.Subject, "Loan documents");
+    EXPECT_EQ(info.Keywords, "Worksheet 123, Plan P7");
+    EXPECT_EQ(info.Creator, "Pagellan " + ProgramVersion());
+    EXPECT_GT(info.Created, 0);
+    // Blank parts are left out; without worksheet and lender the file names the package.
+    set->LenderName.clear();
+    set->PlanCode.clear();
+    EXPECT_EQ(PackageDocumentInfo(*set).Title, "WS # 123");
+    EXPECT_EQ(PackageDocumentInfo(*set).Keywords, "Worksheet 123");
+    set->WorksheetNumber.clear();
+    set->FileName = "/loans/July closing.qdx";
+    EXPECT_EQ(PackageDocumentInfo(*set).Title, "July closing.qdx");
+    EXPECT_EQ(PackageDocumentInfo(*set).Keywords, "");
+    EXPECT_EQ(FileDocumentInfo("/jobs/run 7.pcl").Title, "run 7.pcl");
+    EXPECT_TRUE(FilePdfFinish("/jobs/run 7.pcl").Outline.EveryPage);
+    EXPECT_TRUE(FilePdfFinish("/jobs/run 7.pcl", false).Outline.Empty());
 }
 
 TEST(DocTree, RootCaptionWithPlan) {

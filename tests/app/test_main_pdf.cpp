@@ -12,9 +12,11 @@
 #include "MessageWindow.h"
 #include "PGRegistry.h"
 #include "Paths.h"
+#include "PdfMarks.h"
 #include "PdfReader.h"
 #include "Prompt.h"
 #include "TestFiles.h"
+#include "TestTables.h"
 
 #include "QtTestEnvironment.h"
 #include "SharedFolder.h"
@@ -129,6 +131,12 @@ TEST(MainWindowPdf, SaveAsPdfWritesEveryPage) {
     EXPECT_EQ(PdfPages(pdf), 10);
     EXPECT_NE(test::RunCommand("pdftotext \"" + pdf + "\" -").Out.find("HARBOR POINT SAVINGS"),
               std::string::npos);
+    // Bookmarks and labels as the tree shows the package; its properties.
+    EXPECT_EQ(test::ReadPdfMarks(pdf),
+              test::TreeMarks(main->Tree(), [](const TDocSetForm&) { return true; }));
+    test::ExpectContains(test::RunCommand("pdfinfo \"" + pdf + "\"").Out,
+                         {"Title:           WS # " + main->DocSet()->WorksheetNumber + " - ",
+                          "Subject:         Loan documents\n"});
     ExpectSharedFolderUntouched();
     EXPECT_TRUE(prompter.Entries().empty()) << prompter.Texts().front();
     // The message window was used and closed again; the capture flags are back.
@@ -164,6 +172,9 @@ TEST(MainWindowPdf, SaveSelectedPdfWritesTheSelectedForms) {
     EXPECT_EQ(seen.front(), "Save selected as");
     EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{OverwriteQuestion(target)}));
     EXPECT_EQ(PdfPages(target), pages);
+    EXPECT_EQ(test::ReadPdfMarks(target), test::TreeMarks(main->Tree(), [&](const TDocSetForm& form) {
+                  return &form == first->Form() || &form == third->Form();
+              }));
     ExpectSharedFolderUntouched();
     EXPECT_FALSE(main->DocSet()->Modified);
 

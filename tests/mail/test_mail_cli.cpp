@@ -5,6 +5,7 @@
 
 #include "HLWRegistry.h"
 #include "PackageFile.h"
+#include "PdfMarks.h"
 #include "TestTables.h"
 
 #include <gtest/gtest.h>
@@ -72,8 +73,14 @@ TEST_F(TCliMail, DeliversTheDemoPackageInEachFormat) {
         1u);
     ASSERT_EQ(Mail("--to a@example.com --format pdf --yes").Status, 0) << Err();
     EXPECT_EQ(TSmtpTestServer::One(server.Message(3), "attachment-filename"), ws + ".PDF");
-    EXPECT_EQ(test::ReadWholeFile(TSmtpTestServer::One(server.Message(3), "attachment")).substr(0, 5),
-              "%PDF-");
+    const std::string pdf = TSmtpTestServer::One(server.Message(3), "attachment");
+    EXPECT_EQ(test::ReadWholeFile(pdf).substr(0, 5), "%PDF-");
+    // Bookmarks as the tree shows the package.
+    if (!demo->PlanCode.empty() && !demo->Reordered)
+        demo->ReorderForms();
+    TDocTree tree;
+    tree.Build(*demo, [](const std::string&) { return 0; });
+    EXPECT_EQ(test::ReadPdfMarks(pdf), test::TreeMarks(tree, [](const TDocSetForm&) { return true; }));
     ASSERT_EQ(Mail("--to a@example.com --format tsn --body 'See attached.' --yes").Status, 0) << Err();
     m = server.Message(4);
     EXPECT_EQ(TSmtpTestServer::One(m, "attachment-filename"), ws + ".TSN");

@@ -52,7 +52,10 @@ public:
             onSend();
     }
     void PrintVivaform(const TInfo& info) override { vivaform.push_back(info.Form->Name); }
-    std::string VivaformPdf(const TInfo& info) override { return "%PDF-" + info.Form->Name; }
+    std::string VivaformPdf(const TInfo& info, int32_t& pages) override {
+        pages = 1;
+        return "%PDF-" + info.Form->Name;
+    }
 
     int32_t printerDlg = 2;
     std::string cursor;

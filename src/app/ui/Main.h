@@ -6,6 +6,7 @@
 
 #include "HLWStream.h"
 #include "MainStates.h"
+#include "PdfFinish.h"
 #include "PrintWalk.h"
 #include "ScanPlugin.h"
 #include "TreeCommands.h"
@@ -172,8 +173,10 @@ public:
     // capture mode with the print options; walked tells whether the walk ran.
     std::string GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, bool* walked = nullptr);
     // The PCL converted into target with the message window up; false when the user was told
-    // why there is no PDF.
+    // why there is no PDF. The PDF gets the outline and properties of the job GetPCLToCreatePDF
+    // captured last (pdfFinish_, used up here).
     bool ConvertPCLStringToPDF(const std::string& pcl, const std::string& target);
+    TPdfFinish pdfFinish_;
     // The modeless one-label window for long operations; the caller closes it.
     void ShowMessageWindow(const QString& caption, const QString& text);
     void CloseMessageWindow();

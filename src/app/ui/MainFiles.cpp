@@ -10,6 +10,7 @@
 #include "DocTreeView.h"
 #include "FileKinds.h"
 #include "MessageWindow.h"
+#include "PackagePdf.h"
 #include "Paths.h"
 #include "PdfConversion.h"
 #include "PdfReader.h"
@@ -28,6 +29,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
+
+#include <utility>
 
 namespace pg {
 
@@ -311,6 +314,7 @@ std::string TfrmMain::GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, boo
     ShowMessageWindow(QStringLiteral("Creating PCL file for PDF converter"),
                       QStringLiteral("...Please wait..."));
     InMemoryJobText().clear();
+    InMemoryJobPages().clear();
     // The flags go back however the walk ends.
     struct TRestore {
         TfrmMain& main;
@@ -329,6 +333,8 @@ std::string TfrmMain::GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, boo
         *walked = done;
     std::string pcl = std::move(InMemoryJobText());
     InMemoryJobText().clear();
+    pdfFinish_ = set_ ? PackagePdfFinish(*set_, tree_, InMemoryJobPages()) : TPdfFinish{};
+    InMemoryJobPages().clear();
     return pcl;
 }
 
@@ -342,7 +348,8 @@ bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& 
     tick.start(20);
     const TPdfConversion conversion{
         PdfConverter,
-        [] { QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); }};
+        [] { QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); },
+        std::exchange(pdfFinish_, {})};
     const bool done = pg::ConvertPCLStringToPDF(pcl, target, conversion);
     tick.stop();
     CloseMessageWindow();

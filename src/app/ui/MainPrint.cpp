@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "PGRegistry.h"
 #include "PageFrm.h"
+#include "PdfFinish.h"
 #include "PrintTree.h"
 #include "PrinterDlg.h"
 #include "PrinterDriver.h"
@@ -61,15 +62,20 @@ public:
         DebugMsg(std::string("Print : Vivaform page not printed") +
                  (fill == nullptr ? ", no page data" : ", no browser engine in this build"));
     }
-    std::string VivaformPdf(const TInfo& info) override {
+    std::string VivaformPdf(const TInfo& info, int32_t& pages) override {
         // The PDF the engine makes of the page, laid out as printing lays it out.
         const THLWMemorystream* fill = info.FillStream();
+        pages = 0;
 #ifdef PAGELLAN_VIVAFORM_BROWSER
         if (fill != nullptr && info.Form != nullptr) {
-            const QByteArray pdf = VivaformToPdf(fill->View(), info.Form->PageSize);
-            if (pdf.isEmpty())
+            const QByteArray made = VivaformToPdf(fill->View(), info.Form->PageSize);
+            std::string pdf(made.constData(), size_t(made.size()));
+            pages = PdfPageCount(pdf);
+            if (pages == 0) {
                 DebugMsg("Print : Vivaform page left out of the PDF, the engine made none");
-            return std::string(pdf.constData(), size_t(pdf.size()));
+                pdf.clear();
+            }
+            return pdf;
         }
 #endif
         DebugMsg(std::string("Print : Vivaform page left out of the PDF") +

@@ -727,11 +727,23 @@ struct TPdfDevice::TImpl {
     // Sized fonts by the font, the font that sizes it and the height.
     using TSizedKey = std::tuple<const TPdfFont*, const TPdfFont*, int>;
     std::map<TSizedKey, cairo_font_face_t*> Sized;
+    // The advances each sized font carries (0: the face's own), the fonts made so far, and the
+    // fonts a later page replaced (cairo still writes them out for the pages before).
+    std::map<TSizedKey, TGlyphAdvances> SizedAdvances;
+    size_t SizedMade = 0;
+    std::vector<cairo_font_face_t*> Replaced;
+    // Per font and the font that sizes it, the advance each glyph had at any size so far, in
+    // font units: nearly the same at every size, so a size's font takes them for the
+    // characters its own pages have not shown yet.
+    std::map<std::pair<const TPdfFont*, const TPdfFont*>, TGlyphAdvances> FaceAdvances;
 
     ~TImpl() {
         if (Surface)
             cairo_surface_destroy(Surface);
         for (const auto& [key, face] : Sized)
+            if (face)
+                cairo_font_face_destroy(face);
+        for (cairo_font_face_t* face : Replaced)
             if (face)
                 cairo_font_face_destroy(face);
     }
@@ -802,46 +814,80 @@ struct TPdfDevice::TImpl {
         cairo_surface_destroy(image);
     }
 
-    // The page's text fonts at each size, made when a size first appears in the document,
-    // with the advances its characters have on that page.
     // The pixels of one em of the text's font at its cell height.
     static double EmPixels(const TTextOp& op) {
         return double(op.Height) * op.Metrics->UnitsPerEm / op.Metrics->Cell.CellUnits;
     }
 
+    // The page's text fonts at each size, made when a size first appears in the document,
+    // with the advances its characters have on that page. A later page that brings characters
+    // whose advance the font lacks gets the font again with those added: text extraction reads
+    // a position correction inside a word as a blank.
     void MakeSizedFonts() {
         std::map<TSizedKey, TGlyphAdvances> wanted;
         for (const TOp& op : Ops) {
             const auto* text = std::get_if<TTextOp>(&op);
-            const TSizedKey key{text ? text->Font : nullptr, text ? text->Metrics : nullptr,
-                                text ? text->Height : 0};
-            if (!text || Sized.count(key))
+            if (!text)
                 continue;
-            TGlyphAdvances& advances = wanted[key];
+            const TSizedKey key{text->Font, text->Metrics, text->Height};
+            const auto carried = SizedAdvances.find(key);
+            TGlyphAdvances& advances =
+                wanted.try_emplace(key, carried != SizedAdvances.end() ? carried->second : TGlyphAdvances{})
+                    .first->second;
             advances.resize(text->Font->Advances.size());
+            TGlyphAdvances& seen = FaceAdvances[{text->Font, text->Metrics}];
+            seen.resize(text->Font->Advances.size());
             const double em = EmPixels(*text);
             for (const TPlacedChar& c : text->Chars) {
                 const uint32_t glyph = text->Font->GlyphOf(c.Unicode());
                 const long units = std::lround(double(c.Advance) * text->Font->UnitsPerEm / em);
-                if (glyph != 0 && glyph < advances.size() && advances[glyph] == 0 && units > 0 &&
-                    units <= 0xFFFF)
+                if (glyph == 0 || glyph >= advances.size() || units <= 0 || units > 0xFFFF)
+                    continue;
+                if (advances[glyph] == 0)
                     advances[glyph] = uint16_t(units);
+                if (seen[glyph] == 0)
+                    seen[glyph] = uint16_t(units);
             }
         }
         for (auto& [key, advances] : wanted) {
             const TPdfFont& font = *std::get<0>(key);
-            if (Sized.size() >= kMaxSizedFonts) {
-                // Each sized font is a font program in the document; past this many, the sizes
-                // share the face's own advances (size 0) and cairo corrects the positions.
+            const auto carried = SizedAdvances.find(key);
+            if (Sized.count(key) &&
+                (carried == SizedAdvances.end() || !Lacks(font, carried->second, advances)))
+                continue;
+            if (SizedMade >= kMaxSizedFonts) {
+                // Each sized font is a font in the document; past this many, the sizes share the
+                // face's own advances (size 0) and cairo corrects the positions.
                 const TSizedKey shared{&font, nullptr, 0};
                 if (!Sized.count(shared))
                     Sized[shared] = TPdfFonts::Shared().Sized(font, {});
-                Sized[key] = Sized[shared] ? cairo_font_face_reference(Sized[shared]) : nullptr;
+                if (!Sized.count(key))
+                    Sized[key] = Sized[shared] ? cairo_font_face_reference(Sized[shared]) : nullptr;
                 continue;
             }
             FillFixedPitch(font, advances);
+            // A proportional face's advances scale with its size.
+            const TGlyphAdvances& seen = FaceAdvances[{&font, std::get<1>(key)}];
+            for (size_t glyph = 0; glyph < advances.size() && glyph < seen.size(); ++glyph)
+                if (advances[glyph] == 0)
+                    advances[glyph] = seen[glyph];
+            if (Sized.count(key))
+                Replaced.push_back(Sized[key]);
             Sized[key] = TPdfFonts::Shared().Sized(font, advances);
+            SizedAdvances[key] = advances;
+            ++SizedMade;
         }
+    }
+
+    // Whether a font with the carried advances lacks one the page wants: where it falls back to
+    // the face's own advance and that is shorter by more than a twentieth of an em, the gap
+    // after the character would read as a blank. A longer one only overlaps the next.
+    static bool Lacks(const TPdfFont& font, const TGlyphAdvances& carried, const TGlyphAdvances& wanted) {
+        for (size_t glyph = 0; glyph < wanted.size() && glyph < font.Advances.size(); ++glyph)
+            if ((glyph >= carried.size() || carried[glyph] == 0) &&
+                wanted[glyph] > font.Advances[glyph] + font.UnitsPerEm / 20)
+                return true;
+        return false;
     }
 
     // A fixed-pitch face drawn at one pitch moves every character alike, also the characters
