@@ -74,8 +74,6 @@ std::array<uint64_t, 256> MakeBitMasks() {
 
 uint64_t BitMask(uint8_t b) {
     static const std::array<uint64_t, 256> masks = MakeBitMasks();
-    // Palette pixels go eight at a time; a row's width need not be a multiple of eight.
-    const auto GroupBytes = [this](int64_t p0) { return size_t(std::min<int64_t>(8, int64_t(width_) - p0)); };
     return masks[b];
 }
 
