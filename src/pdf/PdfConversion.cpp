@@ -7,6 +7,7 @@
 #include "WorkFolder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -37,6 +38,13 @@ std::string ConverterBesideExecutable() {
 
 std::string ExtractConverter(const std::string& converter, const std::string& folder) {
     const std::string path = IncludeSlash(folder) + kWorkConverter;
+    // A link in the private folder starts the converter under its work name without copying
+    // the program (megabytes written and flushed for every conversion); where the file system
+    // takes no links, a copy does.
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::absolute(converter, ec);
+    if (!ec && FileExists(converter) && ::symlink(target.c_str(), path.c_str()) == 0)
+        return path;
     std::string bytes, error;
     if (ReadFileBytes(converter, bytes, error) && AtomicWriteFile(path, bytes) &&
         ::chmod(path.c_str(), 0700) == 0)

@@ -22,8 +22,9 @@ namespace pg {
 // The converter program beside the running executable ("pcl2pdf").
 std::string ConverterBesideExecutable();
 
-// Copies the converter program to folder + "PCL2PDF" (executable). The copy's path, or empty
-// text after the message "Can not create temporary files in " ... when it cannot be written.
+// Puts the converter program at folder + "PCL2PDF": a link to it, or where the folder takes
+// no links an executable copy. That path, or empty text after the message "Can not create
+// temporary files in " ... when it cannot be written.
 std::string ExtractConverter(const std::string& converter, const std::string& folder);
 
 // The converter's command line as a text: each part quoted, then "-Legal -MM".
