@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -163,10 +164,10 @@ TEST(MainWindow, TreeOfThePackage) {
     EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
     // The ideal width of short captions (520) is below the minimum width.
     EXPECT_EQ(main.width(), 590);
-    // Printing is on with a package; commands of subsystems that are not there yet stay
-    // disabled; the reports are on.
+    // Printing is on with a package, and viewing the selected root (its first page); commands
+    // of subsystems that are not there yet stay disabled; the reports are on.
     EXPECT_TRUE(main.actPrintAll->isEnabled());
-    EXPECT_FALSE(main.actViewSelected->isEnabled());
+    EXPECT_TRUE(main.actViewSelected->isEnabled());
     EXPECT_FALSE(main.actAttachDocs->isEnabled());
     EXPECT_TRUE(main.mnuShowmissing->isEnabled());
     EXPECT_FALSE(main.mnuOpenPCLFile->isVisible());
@@ -271,6 +272,54 @@ TEST(MainWindow, StatusHints) {
     EXPECT_EQ(shown[0], "Missing forms: Missing fill for A.LSR one\nMissing fill for C.LSR two\n");
     EXPECT_EQ(shown[1], "DocSet errors and/or warnings");
     EXPECT_EQ(main.frmErrors->MemoText(), "first\n\nsecond\n\n");
+}
+
+// The commands follow the selection as it changes, by whatever means: a page selected through the
+// tree's selection model greys out Save As (action and menu item alike) and says why, also in the
+// hint strip while the pointer is on the greyed menu item; the root selected makes it run.
+TEST(MainWindow, CommandStatesFollowTheSelectionAndSayWhyTheyAreOff) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("states.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const TTreeNode* root = main.Tree().Root();
+    const TTreeNode* page = root->Children[2]->Children[1].get();
+    QItemSelectionModel* selection = main.DocTree->selectionModel();
+    selection->select(main.Model().IndexOf(page), QItemSelectionModel::ClearAndSelect);
+    for (const QAction* a : {main.actFileSaveAs, main.mnuFileSaveAs}) {
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_EQ(a->statusTip().toStdString(), kWhySaveAsSelection);
+        EXPECT_EQ(a->toolTip().toStdString(), kWhySaveAsSelection);
+    }
+    EXPECT_EQ(main.actSaveSelected->statusTip().toStdString(), kWhyFormsSelection);
+    EXPECT_TRUE(main.actViewFormProperties->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip().toStdString(), kWhyNothingToSave);
+
+    auto* file = main.findChild<QMenu*>("mnuFile");
+    ASSERT_NE(file, nullptr);
+    file->popup(main.mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    QTest::mouseMove(file, file->actionGeometry(main.mnuFileSaveAs).center());
+    EXPECT_EQ(main.HelpStatus->text().toStdString(), std::string(" ") + kWhySaveAsSelection);
+    file->hide();
+
+    // The root: Save As runs, and its tips are its own again.
+    selection->select(main.Model().IndexOf(root), QItemSelectionModel::ClearAndSelect);
+    EXPECT_TRUE(main.mnuFileSaveAs->isEnabled());
+    EXPECT_EQ(main.actFileSaveAs->statusTip(), "");
+    EXPECT_FALSE(main.actViewFormProperties->isEnabled());
+    bool dialogShown = false;
+    WhenModal([&dialogShown](QWidget* w) { dialogShown = w->objectName() == "SaveDialog"; });
+    main.mnuFileSaveAs->trigger();
+    EXPECT_TRUE(dialogShown);
+
+    // A deletion makes the package modified: Save turns on.
+    main.SelectNodes({root->Children[0].get()});
+    main.mnuDeleteform->trigger();
+    EXPECT_TRUE(main.mnuFileSave->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip(), "");
+    EXPECT_TRUE(prompter.Entries().empty());
 }
 
 TEST(MainWindow, DragAndDrop) {

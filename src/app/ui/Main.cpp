@@ -105,7 +105,6 @@ void TfrmMain::CreateLayout() {
 void TfrmMain::ConnectTree() {
     connect(DocTree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { DocTreeChange(); });
-    connect(DocTree, &TDocTreeView::TreeMouseMoved, this, &TfrmMain::CheckOptionsAvailable);
     connect(DocTree, &TDocTreeView::TreeClicked, this, &TfrmMain::DocTreeClick);
     connect(DocTree, &TDocTreeView::TreeDoubleClicked, this, [this](bool hitItem) {
         if (hitItem)
@@ -314,6 +313,7 @@ TWindowFacts TfrmMain::Facts() const {
     facts.StackingOrderFileExists = FileExists(OrderFile());
     facts.ScanPluginLoaded = ScanPluginLoaded();
     facts.UploadAnnotationsOption = UploadAnnotationsOption;
+    facts.Converting = Converting;
     facts.AdditionalCopies = SettingAdditionalCopies();
     facts.HasPermission = [](const std::string& name) { return SettingPermitted(name); };
     return facts;
@@ -327,22 +327,25 @@ void TfrmMain::DocTreeChange() {
     const int pages = GetNumberOfPagesSelected();
     Status->SetPanelText(spPagesSelected, FromPackageText(PagesSelectedText(
                                               Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+    CheckOptionsAvailable();
     UpdateButtonHints();
 }
 
 void TfrmMain::CheckOptionsAvailable() {
     const TSelectionStates s = pg::CheckOptionsAvailable(Facts());
-    SetActionEnabled(actViewFormProperties, s.FormProperties);
-    for (QAction* a : {actViewSelected, actViewFirst, actPrintSelected})
-        SetActionEnabled(a, s.ViewSelected);
-    SetActionEnabled(actFileSaveAs, s.SaveAs);
-    SetActionEnabled(mnuFileSaveAs, s.SaveAs);
-    SetActionEnabled(actEmailSelected, s.EmailSelected);
-    SetActionEnabled(actSaveSelected, s.EmailSelected);
-    SetActionEnabled(mnuDeleteform, s.Delete);
-    SetActionEnabled(mnuShowmissing, s.ShowErrorReport);
-    SetActionEnabled(mnuUploadAnnotations, s.UploadAnnotations);
-    SetActionEnabled(mnuFileSave, s.Save);
+    ApplyCommandState(actViewFormProperties, s.FormProperties);
+    ApplyCommandState(actViewSelected, s.ViewSelected);
+    ApplyCommandState(actViewFirst, s.ViewSelected);
+    ApplyCommandState(actPrintSelected, s.PrintSelected);
+    ApplyCommandState(actFileSaveAs, s.SaveAs);
+    ApplyCommandState(mnuFileSaveAs, s.SaveAs);
+    ApplyCommandState(actEmailSelected, s.EmailSelected);
+    ApplyCommandState(actSaveSelected, s.EmailSelected);
+    ApplyCommandState(mnuDeleteform, s.Delete);
+    ApplyCommandState(mnuShowmissing, s.ShowErrorReport);
+    ApplyCommandState(mnuUploadAnnotations, s.UploadAnnotations);
+    ApplyCommandState(mnuFileSave, s.Save);
+    ApplyCommandState(mnuSaveplancodeorder, s.SaveStackingOrder);
 }
 
 void TfrmMain::PrepareNodeMenu() {
@@ -353,28 +356,22 @@ void TfrmMain::PrepareNodeMenu() {
 void TfrmMain::SetStatusBar() {
     const TWindowFacts facts = Facts();
     const TStatusStates s = pg::SetStatusBar(facts);
-    for (QAction* a : {actPrintAll, actPrintRemaining, actPrintSelected, actEmail})
+    for (QAction* a : {actPrintAll, actPrintRemaining, actEmail})
         SetActionEnabled(a, s.PrintCommands);
-    SetActionEnabled(actViewSelected, s.ViewSelected);
-    SetActionEnabled(actViewFirst, s.ViewSelected);
     SetActionEnabled(actShowDocSetErrors, s.ShowDocSetErrors && frmErrors != nullptr);
     SetActionEnabled(actPrintChanged, s.Changed);
     SetActionEnabled(actEmailChanged, s.Changed);
     SetButtonVisible(tbTopLeft, btnPrintChanged, s.Changed);
     SetActionEnabled(mnuVerify, s.Verify);
     mnuEmailMenu->setEnabled(s.EmailMenu);
-    SetActionEnabled(mnuFileSaveAs, s.SaveAsMenu);
     SetActionEnabled(actGetWebDocs, s.WebDocs);
     SetActionEnabled(actEmailAll, s.EmailAll);
-    SetActionEnabled(actEmailSelected, s.EmailSelected);
-    SetActionEnabled(actSaveSelected, s.EmailSelected);
-    SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
     SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
     // Only the menu item follows the plug-in; the command itself stays on, since it offers a
     // missing plug-in for download.
     SetActionEnabled(mnuScanImages, s.Scan);
     SetActionEnabled(actScan, true);
-    SetActionEnabled(mnuShowmissing, Loaded);
+    CheckOptionsAvailable();
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);
     Status->SetPanelText(spLoadState, QString::fromStdString(s.Panel1));
@@ -392,7 +389,7 @@ void TfrmMain::SetStatusBar() {
     }
 }
 
-void TfrmMain::DocTreeClick(bool hitItem) {
+void TfrmMain::DocTreeClick() {
     const TSelection selection = Selection();
     const QString hint = FromPackageText(TreeClickHint(selection));
     DocTree->setToolTip(hint);
@@ -403,12 +400,6 @@ void TfrmMain::DocTreeClick(bool hitItem) {
         return;
     AdjustFormHeight();
     SetActionEnabled(actEmail, true);
-    const TTreeNode* node = model_->NodeOf(DocTree->currentIndex());
-    if (node == nullptr && !selection.empty())
-        node = selection.front();
-    const bool view = ViewAfterClick(Loaded, hitItem, node);
-    SetActionEnabled(actViewSelected, view);
-    SetActionEnabled(actViewFirst, view);
     actViewTIFF->setEnabled(false);
 }
 
@@ -537,8 +528,8 @@ void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
     if (!model_->MoveNode(tree_, *selection.front(), action, target))
         return;
     ReorderPending = true;
-    SetActionEnabled(mnuSaveplancodeorder, set_->CanAnnotate && SettingPermitted("StackingOrder"));
     SelectNodes({selection.front()});
+    CheckOptionsAvailable();
 }
 
 void TfrmMain::TreeViewEndDrag() {

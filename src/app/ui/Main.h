@@ -324,7 +324,7 @@ private:
     void ConnectScanCommands();
     TWindowFacts Facts() const;
     void DocTreeChange();
-    void DocTreeClick(bool hitItem);
+    void DocTreeClick();
     void ShowErrorReport();
     void ShowDocSetErrors();
     void ShowXMLFormlist();
@@ -364,6 +364,8 @@ private:
 // of subsystems not built yet stay disabled.
 void SetActionEnabled(QAction* action, bool rule);
 void MarkWired(QAction* action);
+// The command's enabled state by the rule, its tooltip and status text saying why it is off.
+void ApplyCommandState(QAction* action, const TCommandState& state);
 // Whether a package argument is a web address to download.
 bool IsPackageAddress(const std::string& argument);
 

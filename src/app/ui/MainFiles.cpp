@@ -335,6 +335,7 @@ std::string TfrmMain::GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, boo
 bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& target) {
     const TBusyCursor busy;
     Converting = true;
+    CheckOptionsAvailable();
     ShowMessageWindow(QStringLiteral("Running PCL to PDF converter"), QStringLiteral("...Please wait..."));
     // The wait for the converter runs the window's events; the timer wakes it up to look at the
     // converter again when nothing else happens.
@@ -347,6 +348,7 @@ bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& 
     tick.stop();
     CloseMessageWindow();
     Converting = false;
+    CheckOptionsAvailable();
     if (closeAfterConversion_) {
         closeAfterConversion_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
