@@ -54,8 +54,9 @@ TSelectionStates CheckOptionsAvailable(const TWindowFacts& facts) {
     TSelectionStates s;
     s.FormProperties = FirstReason({{!loaded, kWhyNotLoaded}, {!SingleLiveNode(sel), kWhyOneNodeSelection}});
     s.ViewSelected = FirstReason({{!loaded, kWhyNotLoaded}, {!viewable, kWhyViewSelection}});
-    s.PrintSelected = FirstReason(
-        {{!loaded, kWhyNotLoaded}, {facts.Converting, kWhyConverting}, {!viewable, kWhyViewSelection}});
+    // Print Selected stays on with any selection: the command itself says what it cannot print
+    // (nothing selected, deleted forms).
+    s.PrintSelected = FirstReason({{!loaded, kWhyNotLoaded}, {facts.Converting, kWhyConverting}});
     s.SaveAs = FirstReason({{!loaded, kWhyNotLoaded},
                             {!Permitted(facts, "SaveAs"), kWhyNotPermitted},
                             {facts.Converting, kWhyConverting},
