@@ -1,9 +1,11 @@
 // The main window on the offscreen platform: the tree of a package, page counts, deletion, hints,
 // drag and drop, the reports and the command-line switches. Prompts are answered through the seam.
 
+#include "AboutBox.h"
 #include "Annotation.h"
 #include "AppSettings.h"
 #include "CommandLine.h"
+#include "DialogFolder.h"
 #include "Dialogs.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
@@ -29,6 +31,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -319,6 +322,57 @@ TEST(MainWindow, CommandStatesFollowTheSelectionAndSayWhyTheyAreOff) {
     main.mnuDeleteform->trigger();
     EXPECT_TRUE(main.mnuFileSave->isEnabled());
     EXPECT_EQ(main.mnuFileSave->statusTip(), "");
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// The Open and Save dialogs start in the package's folder, else in the folder last chosen in one
+// of them (also in a later run), never in the program's folder; the About window names that
+// folder as the document folder.
+TEST(MainWindow, DialogsStartInThePackagesFolderElseTheLastOneUsed) {
+    TRecordingPrompter prompter;
+    std::filesystem::create_directories(TestDir() / "loans");
+    std::filesystem::create_directories(TestDir() / "elsewhere");
+    const std::string package = WriteExamplePackage("loans/loan.tsn");
+    const std::string other = WriteExamplePackage("elsewhere/other.tsn");
+    Registry().DeleteValue(kLastFolderSetting);
+    // The folder a file dialog of the command shows; chooseFile: the file it is then given.
+    const auto dialogFolder = [](QAction* command, const std::string& chooseFile = {}) {
+        std::string folder;
+        test::WhenModal([&folder, chooseFile](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            folder = dialog->directory().absolutePath().toStdString();
+            if (chooseFile.empty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(QString::fromStdString(chooseFile));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        command->trigger();
+        return folder;
+    };
+    {
+        SetCommandLine({package});
+        TfrmMain main;
+        ASSERT_TRUE(main.Loaded);
+        EXPECT_EQ(dialogFolder(main.actFileOpen), (TestDir() / "loans").string());
+        EXPECT_EQ(dialogFolder(main.mnuFileSaveAs), (TestDir() / "loans").string());
+        QString memo;
+        WhenModal([&memo](QWidget* w) { memo = static_cast<TfrmAboutBox*>(w)->MemoText(); });
+        main.mnuAbout->trigger();
+        EXPECT_TRUE(memo.contains(
+            QString::fromStdString("\nDocument Directory : " + (TestDir() / "loans").string() + "\n")))
+            << memo.toStdString();
+        // A file chosen elsewhere: that folder is the last one used.
+        EXPECT_EQ(dialogFolder(main.actFileOpen, other), (TestDir() / "loans").string());
+        EXPECT_EQ(main.CurrentFile, other);
+    }
+    SetCommandLine({});
+    TfrmMain empty;
+    ASSERT_FALSE(empty.Loaded);
+    EXPECT_EQ(dialogFolder(empty.actFileOpen), (TestDir() / "elsewhere").string());
+    EXPECT_NE(empty.DialogFolder(), empty.ProgramFolder);
     EXPECT_TRUE(prompter.Entries().empty());
 }
 

@@ -157,6 +157,9 @@ public:
     void ViewPdfFile(const std::string& path);
     void SaveAsClick();
     void SaveSelectedClick();
+    // Where the Open and Save dialogs start: the package's folder, else the folder last used in
+    // them, else the documents folder; never the program's folder.
+    std::string DialogFolder() const;
     // The File menu's recent packages (newest first, a missing file greyed), rebuilt from the
     // stored list; choosing one loads it, or forgets it when its file has gone.
     QMenu* mnuRecentPackages = nullptr;

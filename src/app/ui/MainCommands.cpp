@@ -70,6 +70,7 @@ TfrmAboutBox* TfrmMain::AboutBox() {
 void TfrmMain::AboutClick() {
     TfrmAboutBox* about = AboutBox();
     about->DocumentSet = set_.get();
+    about->DocumentFolder = DialogFolder();
     about->PrintModeText =
         frmPrinterDlg != nullptr ? frmPrinterDlg->cbxPrintMode->currentText().toStdString() : std::string();
     about->exec();

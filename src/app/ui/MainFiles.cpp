@@ -7,6 +7,7 @@
 #include "Main.h"
 
 #include "BusyCursor.h"
+#include "DialogFolder.h"
 #include "DocTreeView.h"
 #include "FileKinds.h"
 #include "MessageWindow.h"
@@ -22,11 +23,13 @@
 #include "Trace.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace pg {
@@ -71,12 +74,25 @@ std::string TfrmMain::RunSaveDialog(const QString& title, const std::string& sta
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(kSaveFilters);
+    dialog.setDirectory(QString::fromLocal8Bit(DialogFolder().c_str()));
     if (!startName.empty())
         dialog.selectFile(QString::fromLocal8Bit(startName.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     filterIndex = int(kSaveFilters.indexOf(dialog.selectedNameFilter()));
-    return LocalPath(dialog.selectedFiles().front());
+    const std::string chosen = LocalPath(dialog.selectedFiles().front());
+    RememberDialogFolder(chosen);
+    return chosen;
+}
+
+std::string TfrmMain::DialogFolder() const {
+    TDialogFolderFacts facts;
+    facts.PackageFile = set_ ? set_->FileName : std::string();
+    facts.LastFolder = LastDialogFolder();
+    facts.DocumentsFolder = LocalPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    facts.HomeFolder = LocalPath(QDir::homePath());
+    facts.ProgramFolder = ProgramFolder;
+    return DialogStartFolder(facts);
 }
 
 void TfrmMain::FileOpenClick() {
@@ -86,9 +102,11 @@ void TfrmMain::FileOpenClick() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(QString::fromLatin1(kOpenFilters).split(QStringLiteral(";;")));
+    dialog.setDirectory(QString::fromLocal8Bit(DialogFolder().c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     OpenFileName = LocalPath(dialog.selectedFiles().front());
+    RememberDialogFolder(OpenFileName);
     ViewFile = OpenFileName;
     OpenViewFile();
 }
