@@ -14,6 +14,7 @@
 #include "Main.h"
 #include "Options.h"
 #include "PGRegistry.h"
+#include "PackageFile.h"
 #include "PageFrm.h"
 #include "PclPageDocuments.h"
 #include "PrinterDlg.h"
@@ -322,6 +323,45 @@ TEST(MainWindow, CommandStatesFollowTheSelectionAndSayWhyTheyAreOff) {
     main.mnuDeleteform->trigger();
     EXPECT_TRUE(main.mnuFileSave->isEnabled());
     EXPECT_EQ(main.mnuFileSave->statusTip(), "");
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Saving says so in the status bar: annotations saved from a page window, and File > Save, which
+// is on while the package has unsaved changes and off, saying why, once they are saved.
+TEST(MainWindow, SavingSaysSoInTheStatusBar) {
+    TRecordingPrompter prompter;
+    const std::string path = WriteExamplePackage("saving.tsn");
+    SetCommandLine({path});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* deed = main.Tree().Root()->Children[0].get();
+    TPageForm* page = main.ProcessLeafNode(deed);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page));
+    ASSERT_TRUE(page->actAddText->isEnabled());
+    page->actAddText->trigger();
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(120, 160));
+    ASSERT_EQ(page->Annotations().size(), 2u);
+    page->Annotations().back()->setText("CHECKED");
+    page->actAddText->trigger();
+    ASSERT_TRUE(page->actSaveAnnotations->isEnabled());
+    page->actSaveAnnotations->trigger();
+    EXPECT_EQ(main.Status->Message(), "Annotations saved to saving.tsn");
+    // The package's own annotation is blank and is left out.
+    const auto saved = LoadPackageFile(path);
+    ASSERT_EQ(saved->Form(0).Pages[0]->Annotations.size(), 1u);
+    EXPECT_EQ(saved->Form(0).Pages[0]->Annotations[0]->Content, "CHECKED");
+    page->close();
+
+    main.SelectNodes({main.Tree().Root()->Children[3].get()});
+    main.mnuDeleteform->trigger();
+    ASSERT_TRUE(main.mnuFileSave->isEnabled());
+    main.mnuFileSave->trigger();
+    EXPECT_EQ(main.Status->Message(), "Package saved to saving.tsn");
+    EXPECT_FALSE(main.DocSet()->Modified);
+    EXPECT_FALSE(main.mnuFileSave->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip().toStdString(), kWhyNothingToSave);
     EXPECT_TRUE(prompter.Entries().empty());
 }
 

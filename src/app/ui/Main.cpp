@@ -432,7 +432,7 @@ TPageForm* TfrmMain::ProcessLeafNode(TTreeNode* node) {
         page->DocumentSet = set_.get();
         page->FirstNode = tree_.Root();
         page->LastNode = tree_.LastNode();
-        page->SavePackage = [this](TDocSet&) { return SavePackage(); };
+        page->SavePackage = [this](TDocSet&) { return SaveAnnotations(); };
         page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
         page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
         page->ShowAbout = [this] { AboutClick(); };
@@ -499,7 +499,29 @@ void TfrmMain::CloseAnyOpenForms() {
 
 bool TfrmMain::SavePackage() {
     AskToSaveStackingOrder();
-    return set_ != nullptr && SaveWholePackage(*set_);
+    if (set_ == nullptr || !SaveWholePackage(*set_))
+        return false;
+    // Annotations still being edited in a page window are not in the file yet: the package stays
+    // modified for them.
+    const std::vector<TPageForm*> pages = OpenPageWindows();
+    if (std::none_of(pages.begin(), pages.end(),
+                     [](const TPageForm* page) { return page->AnnotationsChanged; }))
+        set_->Modified = false;
+    ShowStatusMessage("Package saved to " + FileNamePart(set_->FileName));
+    CheckOptionsAvailable();
+    return true;
+}
+
+bool TfrmMain::SaveAnnotations() {
+    AskToSaveStackingOrder();
+    if (set_ == nullptr || !SaveWholePackage(*set_))
+        return false;
+    ShowStatusMessage("Annotations saved to " + FileNamePart(set_->FileName));
+    return true;
+}
+
+void TfrmMain::ShowStatusMessage(const std::string& text, QAction* action) {
+    Status->ShowMessage(QString::fromLocal8Bit(text.c_str()), action);
 }
 
 bool TfrmMain::MayReplacePackage() {

@@ -102,8 +102,15 @@ public:
     // Open page windows and closing them all.
     int FormCount() const;
     void CloseAnyOpenForms();
-    // "Save": the whole set to its file; false when the save failed (the user was told).
+    // "Save": the whole set to its file; false when the save failed (the user was told). The
+    // status bar says where it went.
     bool SavePackage();
+    // The page window's save of its annotations into the package file, said in the status bar.
+    bool SaveAnnotations();
+    // Says in the status bar what a command did; with an action, offers it there too.
+    void ShowStatusMessage(const std::string& text, QAction* action = nullptr);
+    // Offered in the status bar after a PDF was written, when the desktop has a PDF reader.
+    QAction* actOpenPdf = nullptr;
 
     // The selection in display order; selecting nodes programmatically.
     TSelection Selection() const;
@@ -358,6 +365,9 @@ private:
     TPrintState printState_;
     std::unique_ptr<TPrintHost> printHost_;
     std::string lastSaveName_;
+    std::string lastPdf_;
+    // A PDF written: the status bar says so, offering "Open PDF" when a reader is registered.
+    void PdfSaved(const std::string& path);
     bool closeAfterConversion_ = false;
     TfrmAboutBox* frmAboutBox_ = nullptr;
     QPointer<TPageForm> findWindow_;

@@ -63,6 +63,15 @@ void TfrmMain::CreateFileCommands() {
     connect(actFileSaveAs, &QAction::triggered, this, &TfrmMain::SaveAsClick);
     connect(actSaveSelected, &QAction::triggered, this, &TfrmMain::SaveSelectedClick);
     actFileOpen->setEnabled(true);
+    actOpenPdf = new QAction(QStringLiteral("Open PDF"), this);
+    actOpenPdf->setObjectName(QStringLiteral("actOpenPdf"));
+    connect(actOpenPdf, &QAction::triggered, this, [this] { ViewPdfFile(lastPdf_); });
+}
+
+void TfrmMain::PdfSaved(const std::string& path) {
+    lastPdf_ = path;
+    const TPDFDetector reader;
+    ShowStatusMessage("PDF saved to " + path, reader.Installed() ? actOpenPdf : nullptr);
 }
 
 std::string TfrmMain::RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex) {
@@ -256,14 +265,16 @@ void TfrmMain::SaveAsClick() {
         QApplication::processEvents();
         bool walked = false;
         const std::string pcl = GetPCLToCreatePDF(false, false, &walked);
-        if (walked)
-            ConvertPCLStringToPDF(pcl, path);
+        if (walked && ConvertPCLStringToPDF(pcl, path))
+            PdfSaved(path);
         return;
     }
     AskToSaveStackingOrder();
     const bool saved = kind == TSaveKind::Quodex
                            ? TQuodex::SaveQuodex(*set_, path, TSaveMode::All, true, false)
                            : TTesselon::SaveTesselon(*set_, path, TSaveMode::All, true);
+    if (saved)
+        ShowStatusMessage("Package saved as " + path);
     if (saved && AskYesNo("Reload the tree with the just saved quodex?") == PromptAnswer::Yes) {
         OpenFileName = path;
         LoadFile();
@@ -297,16 +308,18 @@ void TfrmMain::SaveSelectedClick() {
     const bool modified = set_->Modified;
     switch (SaveKindOf(path)) {
     case TSaveKind::Tesselon:
-        TTesselon::SaveTesselon(*set_, path, TSaveMode::Selected, true);
+        if (TTesselon::SaveTesselon(*set_, path, TSaveMode::Selected, true))
+            ShowStatusMessage("Selected forms saved as " + path);
         break;
     case TSaveKind::Quodex:
-        TQuodex::SaveQuodex(*set_, path, TSaveMode::Selected, true, false);
+        if (TQuodex::SaveQuodex(*set_, path, TSaveMode::Selected, true, false))
+            ShowStatusMessage("Selected forms saved as " + path);
         break;
     case TSaveKind::Pdf: {
         bool walked = false;
         const std::string pcl = GetPCLToCreatePDF(true, false, &walked);
-        if (walked)
-            ConvertPCLStringToPDF(pcl, path);
+        if (walked && ConvertPCLStringToPDF(pcl, path))
+            PdfSaved(path);
         break;
     }
     case TSaveKind::Unknown:
