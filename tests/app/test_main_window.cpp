@@ -453,6 +453,45 @@ TEST(MainWindow, DragAndDrop) {
     EXPECT_EQ(main.DocSet()->Form(0).Name, "A.LSR");
 }
 
+// "Save Stacking Order" is on only while the tree shows an order other than the stored one: a
+// form dragged back leaves it off; saving says so and turns it off again.
+TEST(MainWindow, StackingOrderSavedOnlyAfterARealReorder) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("order.tsn", true, "P9")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const std::string orderFile = (TestDir() / "history" / "PLANCODE.ORD").string();
+    std::filesystem::remove(orderFile);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    EXPECT_EQ(main.mnuSaveplancodeorder->statusTip().toStdString(), kWhyOrderUnchanged);
+    TTreeNode* root = main.Tree().Root();
+    TTreeNode* deed = root->Children[0].get();
+    TTreeNode* lending = root->Children[1].get();
+    // The second form to the top, then the first one back above it: the stored order again.
+    main.SelectNodes({lending});
+    Drop(main, CentreOf(main, root));
+    EXPECT_TRUE(main.ReorderPending);
+    EXPECT_TRUE(main.mnuSaveplancodeorder->isEnabled());
+    main.SelectNodes({deed});
+    Drop(main, CentreOf(main, root));
+    EXPECT_EQ(Caption(main, root->Children[0].get()), "Deed Of Trust");
+    EXPECT_FALSE(main.ReorderPending);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    // A real change is saved for the plan and said so.
+    main.SelectNodes({root->Children[3].get()});
+    Drop(main, CentreOf(main, root));
+    ASSERT_TRUE(main.mnuSaveplancodeorder->isEnabled());
+    main.mnuSaveplancodeorder->trigger();
+    EXPECT_EQ(main.Status->Message(), "Stacking order saved for plan P9");
+    EXPECT_EQ(test::ReadWholeFile(orderFile).substr(0, 9), "P9\xFD"
+                                                           "D.LSR\xFD");
+    EXPECT_FALSE(main.ReorderPending);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    std::filesystem::remove(orderFile);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
 TEST(MainWindow, DropRefusedWithoutReorderRight) {
     TRecordingPrompter prompter;
     SetCommandLine({WriteExamplePackage("locked.qdx", false)});

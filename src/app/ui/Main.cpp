@@ -240,6 +240,7 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
         return metrics.horizontalAdvance(FromPackageText(caption));
     });
     model_->SetTree(&tree_, set_.get(), TreeFont());
+    storedOrder_ = tree_.FormsInDisplayOrder();
     const QModelIndex root = model_->IndexOf(tree_.Root());
     DocTree->expand(root);
     DocTree->scrollTo(root);
@@ -268,6 +269,7 @@ void TfrmMain::DestroyTree() {
     if (model_ != nullptr)
         model_->SetTree(nullptr, nullptr, TreeFont());
     tree_.Clear();
+    storedOrder_.clear();
     set_.reset();
     Loaded = false;
     ReorderPending = false;
@@ -549,7 +551,8 @@ void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
         return;
     if (!model_->MoveNode(tree_, *selection.front(), action, target))
         return;
-    ReorderPending = true;
+    // A form dragged back to where it was leaves nothing to save.
+    ReorderPending = tree_.FormsInDisplayOrder() != storedOrder_;
     SelectNodes({selection.front()});
     CheckOptionsAvailable();
 }

@@ -365,6 +365,9 @@ private:
     TPrintState printState_;
     std::unique_ptr<TPrintHost> printHost_;
     std::string lastSaveName_;
+    // The forms in the order last loaded or saved as the plan's order: a drag that leaves the
+    // tree in this order has changed nothing to save.
+    std::vector<TDocSetForm*> storedOrder_;
     std::string lastPdf_;
     // A PDF written: the status bar says so, offering "Open PDF" when a reader is registered.
     void PdfSaved(const std::string& path);
