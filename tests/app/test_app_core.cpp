@@ -74,7 +74,7 @@ TEST(CommandLine, HelpText) {
     const std::vector<std::string> lines = Split(SyntaxHelpText(), "\n");
     ASSERT_EQ(lines.size(), 11u);
     EXPECT_EQ(lines[0], "Syntax:");
-    EXPECT_EQ(lines[1], "Pagellan.exe   Quodex filename | PCL filename | TSN filename ");
+    EXPECT_EQ(lines[1], "pagellan       Quodex filename | PCL filename | TSN filename ");
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[8],
               "/Instance 999  : The instance number is used to position the main form on the screen");

@@ -132,8 +132,6 @@ TAboutFacts TfrmAboutBox::GatherFacts() const {
     f.CurrentFolder = DocumentFolder;
     f.TempFolder = TempFolder();
     f.ProgramPath = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
-    // Sockets are part of every system this program runs on.
-    f.SocketsAvailable = true;
     f.Arguments = CommandLineArguments();
     return f;
 }

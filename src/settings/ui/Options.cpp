@@ -46,7 +46,7 @@ namespace R = PGRegistry;
 
 namespace {
 
-constexpr char MapiClientItem[] = "Default Email Client (MAPI Compliant)  ";
+constexpr char MapiClientItem[] = "Default Email Client (Desktop mail program)  ";
 constexpr char SmtpClientItem[] = "HLW SMTP client";
 constexpr int SmtpClient = 0;
 constexpr int MapiClient = 1;
