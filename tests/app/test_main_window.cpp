@@ -801,8 +801,22 @@ TEST(MainWindow, StartedInThePackagesFolder) {
         ASSERT_NE(dynamic_cast<TPclFileDocument*>(page.Document.get()), nullptr);
         EXPECT_EQ(page.Document->PageCount(), 1);
         EXPECT_EQ(page.windowTitle().toStdString(), (folder / "bare.pcl").string());
-        EXPECT_FALSE(page.actAddText->isEnabled());
+        // Notes may be added; a one-page file offers no thumbnails; its text is black, as it
+        // has no fill to set apart.
+        EXPECT_TRUE(page.actAddText->isEnabled());
+        EXPECT_TRUE(page.actDelText->isEnabled());
+        EXPECT_FALSE(page.actShowThumbnails->isVisible());
         EXPECT_FALSE(page.Image->Empty());
+        const QImage& shown = page.Image->Stretched();
+        int dark = 0, coloured = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor c = shown.pixelColor(x, y);
+                dark += qGray(c.rgb()) < 128;
+                coloured += std::abs(c.red() - c.blue()) > 60;
+            }
+        EXPECT_GT(dark, 0);
+        EXPECT_EQ(coloured, 0);
     }
     EXPECT_EQ(OpenPageWindowCount(), 0);
     std::filesystem::current_path(started);

@@ -482,8 +482,8 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
 }
 
 void TfrmMain::ShowFileWindow(std::unique_ptr<TPageForm> page, const std::string& path) {
-    page->actAddText->setEnabled(false);
-    page->actDelText->setEnabled(false);
+    // Notes may be put on a plain file's pages (the page window's rights allow it); they stay on
+    // screen, since a plain file has nowhere to keep them.
     page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
     page->SizeTheForm();
     page->show();

@@ -312,7 +312,8 @@ void TPageForm::ViewPage() {
         return;
     TRenderOptions options;
     options.PaperHint = PaperHint;
-    options.Colour = PGRegistry::FormFillColor() != 0;
+    // Only a package page has a fill over a template to tell apart; a plain file is drawn black.
+    options.Colour = PGRegistry::FormFillColor() != 0 && PackageMode();
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
