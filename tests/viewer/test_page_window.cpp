@@ -20,6 +20,7 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Tesselon.h"
+#include "TextHighlights.h"
 #include "ThumbnailStrip.h"
 
 #include "QtTestEnvironment.h"
@@ -30,7 +31,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -45,6 +48,7 @@
 #include <array>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
 
 using namespace pg;
 
@@ -769,4 +773,88 @@ TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
     PGRegistry::SetPageScale(kDefaultPageScale);
     SetSharedPageScale(kDefaultPageScale);
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// The keys of common viewers: the menus show them, Ctrl+Page Down / Up step pages, Ctrl+G
+// opens Go To Page on the page shown, Esc and Ctrl+W close the window after the annotation
+// question; the hit the user is at is marked apart from the other hits.
+TEST(PageWindow, KeysMenusAndTheCurrentHit) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    set->CanAnnotate = true;
+    AddForm(*set, "A.LSR", 3);
+    set->FileName = (TestDir() / "keys.tsn").string();
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0, 0));
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+
+    // Every menu entry with a key shows it.
+    std::map<QString, QString> keys;
+    for (QAction* menu : page->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (!item->shortcut().isEmpty())
+                keys[item->text()] = item->shortcut().toString();
+    for (const auto& [item, key] : {std::pair{"Prev Pg", "Ctrl+PgUp"},
+                                    {"Next Pg", "Ctrl+PgDown"},
+                                    {"&Go To Page...", "Ctrl+G"},
+                                    {"E&xit", "Ctrl+W"},
+                                    {"Print", "Ctrl+P"},
+                                    {"Save", "Ctrl+S"}})
+        EXPECT_EQ(keys[item], key) << item;
+
+    QTest::keyClick(page.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    // Go To Page opens on the page shown.
+    QString offered;
+    WhenModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<TfrmGotoPage*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->edPageNum->text();
+        EXPECT_TRUE(dialog->rbPage->isChecked());
+        // Typed over: the number is selected.
+        QTest::keyClicks(dialog->edPageNum, "3");
+        dialog->btnGo->click();
+    });
+    QTest::keyClick(page.get(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(offered, "2");
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 2));
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    QTest::keyClick(page.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+
+    // Hits: the current one in a stronger colour than the others.
+    page->SetFixedScale(50);
+    page->HighlightsOn = [](const TTreeNode&) {
+        return std::vector<TTextBox>{{300, 400, 600, 450}, {300, 800, 600, 850}};
+    };
+    page->CurrentHitOn = [](const TTreeNode&) { return std::vector<TTextBox>{{300, 800, 600, 850}}; };
+    page->RefreshHighlights();
+    const QImage shot = page->Image->grab().toImage();
+    const QColor other = shot.pixelColor(160, 210), current = shot.pixelColor(160, 410);
+    EXPECT_EQ(other, TTextHighlights::HitColour());
+    EXPECT_EQ(current, TTextHighlights::CurrentHitColour());
+    EXPECT_EQ(shot.pixelColor(160, 600), QColor(Qt::white));
+
+    // Esc closes after the annotation question (No: nothing is saved); Ctrl+W closes too.
+    page->CreateAnAnnotation({300, 600}, "", "", "", "");
+    QTest::keyClicks(page->Annotations()[0], "NOTE");
+    ASSERT_TRUE(page->AnnotationsChanged);
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    prompter.QueueAnswer(PromptAnswer::No);
+    QTest::keyClick(page.get(), Qt::Key_Escape);
+    EXPECT_FALSE(page->isVisible());
+    ASSERT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"Annotations were changed on this page.  Save them now?"}));
+    auto second = f.Open(f.Node(0, 0));
+    second->show();
+    second->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(second.get()));
+    QTest::keyClick(second.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_EQ(prompter.Texts().size(), 1u);
 }

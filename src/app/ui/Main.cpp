@@ -449,6 +449,10 @@ TPageForm* TfrmMain::ProcessLeafNode(TTreeNode* node) {
             return shown.Info != nullptr ? FindBar->BoxesOn(shown.Form(), shown.Info->PageNumber)
                                          : std::vector<TTextBox>();
         };
+        page->CurrentHitOn = [this](const TTreeNode& shown) {
+            return shown.Info != nullptr ? FindBar->CurrentBoxesOn(shown.Form(), shown.Info->PageNumber)
+                                         : std::vector<TTextBox>();
+        };
         page->View(node);
         page->show();
         return page;

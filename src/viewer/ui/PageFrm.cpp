@@ -134,6 +134,18 @@ void TPageForm::CreateActions() {
     actAbout = MakeAction(this, "actAbout", "&About");
     mnuDeleteAnnotation = MakeAction(this, "mnuDeleteAnnotation", "Delete Annotation");
     mnuMoveAnnotation = MakeAction(this, "mnuMoveAnnotation", "Move Annotation");
+    mnuGotoPage =
+        MakeAction(this, "mnuGotoPage", "&Go To Page...", "Click to go to a specific page of this form");
+
+    // The keys people know from other viewers, shown beside the menu entries. Page Up and Page
+    // Down scroll the page, so stepping pages takes Ctrl with them; Esc and Ctrl+W close the
+    // window as closing it does (annotations are asked about first).
+    actPrint->setShortcut(QKeySequence::Print);
+    actSaveAnnotations->setShortcut(QKeySequence::Save);
+    actPrev->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    actNext->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    mnuGotoPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    actExit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
 
     connect(actPrint, &QAction::triggered, this, [this] {
         if (VivaformMode || !PrintPage || !SaveAnnotations(true))
@@ -150,6 +162,7 @@ void TPageForm::CreateActions() {
     connect(actPrev, &QAction::triggered, this, &TPageForm::PrevPage);
     connect(actNext, &QAction::triggered, this, &TPageForm::NextPage);
     connect(actGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
+    connect(mnuGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
     connect(actBestFit, &QAction::triggered, this, &TPageForm::DoBestFit);
     connect(actFitHeight, &QAction::triggered, this, &TPageForm::FitHeight);
     connect(actOriginalSize, &QAction::triggered, this, &TPageForm::OriginalSize);
@@ -166,6 +179,9 @@ void TPageForm::CreateMenus() {
     QMenu* view = menuBar()->addMenu("View");
     view->addActions({actZoomIn, actZoomOut, actBestFit, actFitHeight, actOriginalSize});
     actFitHeight->setVisible(false);
+    QMenu* go = menuBar()->addMenu("&Go");
+    go->setObjectName("mnuGo");
+    go->addActions({actPrev, actNext, mnuGotoPage});
     QMenu* help = menuBar()->addMenu("Help");
     help->addAction(actAbout);
 
@@ -231,6 +247,10 @@ void TPageForm::CreateLayout() {
     Highlights = new TTextHighlights(Image);
     Highlights->Boxes = [this] {
         return HighlightsOn && CurrentNode != nullptr && PackageMode() ? HighlightsOn(*CurrentNode)
+                                                                       : std::vector<TTextBox>();
+    };
+    Highlights->CurrentBoxes = [this] {
+        return CurrentHitOn && CurrentNode != nullptr && PackageMode() ? CurrentHitOn(*CurrentNode)
                                                                        : std::vector<TTextBox>();
     };
     ScrollBox->viewport()->installEventFilter(this);
@@ -382,6 +402,7 @@ void TPageForm::SetButtons() {
     actZoomIn->setEnabled(zoom);
     actZoomOut->setEnabled(zoom);
     actGotoPage->setEnabled(zoom && Navigable());
+    mnuGotoPage->setEnabled(actGotoPage->isEnabled());
     if (!actGotoPage->isEnabled())
         actGotoPage->setText(QString());
     actPrev->setEnabled(Navigable());
@@ -564,19 +585,22 @@ void TPageForm::NextPage() {
 void TPageForm::GotoPageClick() {
     if (VivaformMode || !Navigable())
         return;
-    int high = 0;
+    int high = 0, shown = 1;
     if (!PackageMode()) {
         if (Document->PageCount() <= 1)
             return;
         high = Document->PageCount();
+        shown = DocumentPage;
     } else {
         if (CurrentNode == nullptr || CurrentNode->Info == nullptr || !SaveAnnotations(true))
             return;
         high = CurrentNode->Form()->PageCount();
+        shown = std::max(CurrentNode->Info->PageNumber, 1);
     }
     if (GotoDialog == nullptr)
         GotoDialog = new TfrmGotoPage(this);
     GotoDialog->SetRange(1, high);
+    GotoDialog->StartAt(shown);
     GotoDialog->adjustSize();
     const QPoint topRight =
         mapToGlobal(QPoint(width(), pnlToolBar->geometry().bottom() + menuBar()->height()));

@@ -82,6 +82,8 @@ public:
     TfrmGotoPage* GotoDialog = nullptr;
     // The boxes (page pixels) of found text on a page; each page shown gets its marks from it.
     std::function<std::vector<TTextBox>(const TTreeNode&)> HighlightsOn;
+    // Of those, the boxes of the hit the user is at, marked apart from the others.
+    std::function<std::vector<TTextBox>(const TTreeNode&)> CurrentHitOn;
 
     // Opening.
     void View(TTreeNode* node);
@@ -193,6 +195,8 @@ public:
     QAction* actPrev = nullptr;
     QAction* actNext = nullptr;
     QAction* actGotoPage = nullptr;
+    // The Go menu's entry for the navigation button (whose caption is the page number).
+    QAction* mnuGotoPage = nullptr;
     QAction* actBestFit = nullptr;
     QAction* actFitHeight = nullptr;
     QAction* actOriginalSize = nullptr;

@@ -21,14 +21,23 @@ public:
 
     // The boxes to mark on the page shown now, in page pixels; none without it.
     std::function<std::vector<TTextBox>()> Boxes;
+    // Of those, the boxes of the hit the user is at: marked in a stronger colour with a frame.
+    std::function<std::vector<TTextBox>()> CurrentBoxes;
     // The marks as painted now, in image coordinates.
     std::vector<QRect> Marks() const;
+    std::vector<QRect> CurrentMarks() const;
+
+    // The colours of the marks, over white paper.
+    static QColor HitColour();
+    static QColor CurrentHitColour();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::vector<QRect> Scaled(const std::vector<TTextBox>& boxes) const;
+
     THLWImageAntialias* image_;
 };
 
