@@ -22,6 +22,7 @@
 #include "Tesselon.h"
 #include "TextHighlights.h"
 #include "ThumbnailStrip.h"
+#include "ViewerCore.h"
 
 #include "QtTestEnvironment.h"
 #include "TestFiles.h"
@@ -857,4 +858,110 @@ TEST(PageWindow, KeysMenusAndTheCurrentHit) {
     QTest::keyClick(second.get(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(second->isVisible());
     EXPECT_EQ(prompter.Texts().size(), 1u);
+}
+
+// Zoom as viewers do it: Ctrl+wheel keeps the page point under the mouse, Ctrl+= / Ctrl+- /
+// Ctrl+0 keep the middle of the view, the zoom box takes presets, typed percentages and the
+// fits, and an action that would do nothing at its limit is disabled.
+TEST(PageWindow, ZoomByWheelKeysAndBox) {
+    TRecordingPrompter prompter;
+    TFixture f(FormsOf({1}));
+    auto page = f.Open(f.Node(0));
+    page->resize(700, 500);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    QWidget* view = page->ScrollBox->viewport();
+    QScrollBar* h = page->ScrollBox->horizontalScrollBar();
+    QScrollBar* v = page->ScrollBox->verticalScrollBar();
+    // The page dot (300 dpi) under a view position.
+    auto dotAt = [&](QPoint at) {
+        const QPoint onImage = page->Image->mapFrom(view, at);
+        return QPointF(onImage.x() * 100.0 / page->PageScale(), onImage.y() * 100.0 / page->PageScale());
+    };
+    auto near = [](QPointF a, QPointF b, double dots) {
+        return std::abs(a.x() - b.x()) <= dots && std::abs(a.y() - b.y()) <= dots;
+    };
+    page->SetFixedScale(50);
+    h->setValue(100);
+    v->setValue(150);
+    // The word at PCL (300, 400), i.e. page dot (350, 550).
+    const QPoint mouse(350 / 2 - 100, 540 / 2 - 150);
+    const QPointF word = dotAt(mouse);
+    auto wheel = [&](int delta, Qt::KeyboardModifiers keys) {
+        QWheelEvent event(QPointF(mouse), view->mapToGlobal(QPointF(mouse)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &event);
+    };
+    struct TStep {
+        const char* Name;
+        int Delta;
+        double Scale;
+    };
+    for (const TStep& step : {TStep{"one notch in", 120, 62.5}, TStep{"two notches in", 240, 97.66},
+                              TStep{"three notches out", -360, 50.0}}) {
+        wheel(step.Delta, Qt::ControlModifier);
+        EXPECT_NEAR(page->PageScale(), step.Scale, 0.1) << step.Name;
+        EXPECT_EQ(page->StatusPanel[0]->text(),
+                  QStringLiteral("Scale : %1%").arg(RoundScaled(page->PageScale())));
+        EXPECT_TRUE(near(dotAt(mouse), word, 3))
+            << step.Name << " " << dotAt(mouse).x() << "," << dotAt(mouse).y();
+    }
+    // Without Ctrl the wheel scrolls, as before.
+    const int top = v->value();
+    wheel(-120, Qt::NoModifier);
+    EXPECT_GT(v->value(), top);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.1);
+
+    // Keys zoom around the middle of the view.
+    const QPoint middle = page->ViewCentre();
+    const QPointF centre = dotAt(middle);
+    QTest::keyClick(page.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 100.0, 0.1);
+    EXPECT_TRUE(near(dotAt(middle), centre, 3));
+    QTest::keyClick(page.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.1);
+    EXPECT_TRUE(near(dotAt(middle), centre, 3));
+    QTest::keyClick(page.get(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 37.0, 0.05);
+
+    // Limits: the actions that would do nothing are off, and their keys with them.
+    page->SetFixedScale(80);
+    EXPECT_FALSE(page->actZoomIn->isEnabled());
+    EXPECT_FALSE(page->btnZoomIn->isEnabled());
+    QTest::keyClick(page.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page->PageScale(), 80.0);
+    EXPECT_TRUE(page->actZoomOut->isEnabled());
+    page->SetFixedScale(10);
+    EXPECT_FALSE(page->actZoomOut->isEnabled());
+    EXPECT_TRUE(page->actZoomIn->isEnabled());
+    for (int i = 0; i < 30; ++i)
+        wheel(120, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), kMaxFreeScale, 0.1);
+
+    // The zoom box: a typed percentage, then the fits.
+    page->cbxZoom->lineEdit()->selectAll();
+    QTest::keyClicks(page->cbxZoom->lineEdit(), "65");
+    QTest::keyClick(page->cbxZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_NEAR(page->PageScale(), 65.0, 0.1);
+    EXPECT_EQ(page->cbxZoom->currentText(), "65%");
+    page->cbxZoom->lineEdit()->selectAll();
+    QTest::keyClicks(page->cbxZoom->lineEdit(), "big");
+    QTest::keyClick(page->cbxZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_NEAR(page->PageScale(), 65.0, 0.1);
+    EXPECT_EQ(page->cbxZoom->currentText(), "65%");
+    page->cbxZoom->setCurrentIndex(page->cbxZoom->findText("Fit Page"));
+    page->cbxZoom->activated(page->cbxZoom->currentIndex());
+    QApplication::processEvents();
+    // The whole letter page shows, and fills the view's height or width.
+    EXPECT_EQ(page->Image->BitmapHeight(), 3300);
+    EXPECT_LE(page->Image->height(), view->height());
+    EXPECT_LE(page->Image->width(), view->width());
+    EXPECT_TRUE(page->Image->height() >= view->height() - 6 || page->Image->width() >= view->width() - 6);
+    EXPECT_EQ(v->value(), 0);
+    page->cbxZoom->setCurrentIndex(page->cbxZoom->findText("Fit Width"));
+    page->cbxZoom->activated(page->cbxZoom->currentIndex());
+    EXPECT_TRUE(page->BestFit);
+    EXPECT_FALSE(page->FitWholePage);
+    EXPECT_TRUE(prompter.Entries().empty());
 }

@@ -17,15 +17,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -128,6 +131,7 @@ void TPageForm::CreateActions() {
     actNext = MakeAction(this, "actNext", "Next Pg", "Click to go to the next page");
     actGotoPage = MakeAction(this, "actGotoPage", "1 of 1", "Click to go to a specific page of this form");
     actBestFit = MakeAction(this, "actBestFit", "Best Fit");
+    actFitPage = MakeAction(this, "actFitPage", "Fit &Page", "Show the whole page");
     actFitHeight = MakeAction(this, "actFitHeight", "Fit Height");
     actOriginalSize = MakeAction(this, "actOriginalSize", "&Original Size (20%)");
     actExit = MakeAction(this, "actExit", "E&xit");
@@ -141,6 +145,10 @@ void TPageForm::CreateActions() {
     // Down scroll the page, so stepping pages takes Ctrl with them; Esc and Ctrl+W close the
     // window as closing it does (annotations are asked about first).
     actPrint->setShortcut(QKeySequence::Print);
+    // Ctrl+= is Ctrl and the key that shifted is "+" on most keyboards; both zoom in.
+    actZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    actZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    actOriginalSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     actSaveAnnotations->setShortcut(QKeySequence::Save);
     actPrev->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
     actNext->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
@@ -165,6 +173,7 @@ void TPageForm::CreateActions() {
     connect(mnuGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
     connect(actBestFit, &QAction::triggered, this, &TPageForm::DoBestFit);
     connect(actFitHeight, &QAction::triggered, this, &TPageForm::FitHeight);
+    connect(actFitPage, &QAction::triggered, this, &TPageForm::FitPage);
     connect(actOriginalSize, &QAction::triggered, this, &TPageForm::OriginalSize);
     connect(actExit, &QAction::triggered, this, &QWidget::close);
     connect(actAbout, &QAction::triggered, this, [this] {
@@ -177,7 +186,7 @@ void TPageForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("File");
     file->addActions({actSaveAnnotations, actPrint, actExit});
     QMenu* view = menuBar()->addMenu("View");
-    view->addActions({actZoomIn, actZoomOut, actBestFit, actFitHeight, actOriginalSize});
+    view->addActions({actZoomIn, actZoomOut, actBestFit, actFitPage, actFitHeight, actOriginalSize});
     actFitHeight->setVisible(false);
     QMenu* go = menuBar()->addMenu("&Go");
     go->setObjectName("mnuGo");
@@ -216,6 +225,24 @@ void TPageForm::CreateToolBar() {
     btnPrintDocument = MakeButton(left, "btnPrintDocument", actPrint);
     btnZoomIn = MakeButton(left, "btnZoomIn", actZoomIn);
     btnZoomOut = MakeButton(left, "btnZoomOut", actZoomOut);
+    cbxZoom = new QComboBox(left);
+    cbxZoom->setObjectName("cbxZoom");
+    cbxZoom->setEditable(true);
+    cbxZoom->setInsertPolicy(QComboBox::NoInsert);
+    cbxZoom->setToolTip("Choose or type the zoom in percent");
+    cbxZoom->setStatusTip(cbxZoom->toolTip());
+    cbxZoom->addItems(
+        {"Fit Width", "Fit Page", "10%", "20%", "25%", "37%", "50%", "75%", "100%", "150%", "200%", "400%"});
+    cbxZoom->setMinimumContentsLength(9);
+    left->addWidget(cbxZoom);
+    // A preset picked from the list (the edit then holds its text), or a percentage typed and
+    // entered; an entry the box itself makes of typed text is not a choice.
+    connect(cbxZoom, &QComboBox::activated, this, [this](int index) {
+        if (cbxZoom->lineEdit()->text() == cbxZoom->itemText(index))
+            ZoomBoxChosen(cbxZoom->itemText(index));
+    });
+    connect(cbxZoom->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { ZoomBoxChosen(cbxZoom->lineEdit()->text()); });
     btnAddText = MakeButton(left, "btnAddText", actAddText);
     btnDelText = MakeButton(left, "btnDelText", actDelText);
     btnSaveAnnotations = MakeButton(left, "btnSaveAnnotations", actSaveAnnotations);
@@ -399,8 +426,7 @@ void TPageForm::SizeTheForm() {
 
 void TPageForm::SetButtons() {
     const bool zoom = !VivaformMode;
-    actZoomIn->setEnabled(zoom);
-    actZoomOut->setEnabled(zoom);
+    UpdateZoomActions();
     actGotoPage->setEnabled(zoom && Navigable());
     mnuGotoPage->setEnabled(actGotoPage->isEnabled());
     if (!actGotoPage->isEnabled())
@@ -426,6 +452,70 @@ void TPageForm::SetButtons() {
 
 void TPageForm::SetScaleText() {
     StatusPanel[0]->setText(QStringLiteral("Scale : %1%").arg(RoundScaled(PageScale())));
+    if (cbxZoom != nullptr && !cbxZoom->lineEdit()->hasFocus()) {
+        const QSignalBlocker quiet(cbxZoom);
+        cbxZoom->setEditText(QStringLiteral("%1%").arg(RoundScaled(PageScale())));
+    }
+    UpdateZoomActions();
+}
+
+void TPageForm::UpdateZoomActions() {
+    actZoomIn->setEnabled(!VivaformMode && ZoomInAllowed(PageScale()));
+    actZoomOut->setEnabled(!VivaformMode && ZoomOutAllowed(PageScale()));
+    cbxZoom->setEnabled(!VivaformMode);
+    actFitPage->setEnabled(!VivaformMode);
+}
+
+QPoint TPageForm::ViewCentre() const {
+    return ScrollBox->viewport()->rect().center();
+}
+
+void TPageForm::ZoomAround(QPoint anchor, const std::function<void()>& zoom) {
+    const QPoint onImage = Image->mapFrom(ScrollBox->viewport(), anchor);
+    const double fx = Image->width() > 0 ? double(onImage.x()) / Image->width() : 0.0;
+    const double fy = Image->height() > 0 ? double(onImage.y()) / Image->height() : 0.0;
+    zoom();
+    ScrollBox->horizontalScrollBar()->setValue(KeepPointScroll(fx, Image->width(), anchor.x()));
+    ScrollBox->verticalScrollBar()->setValue(KeepPointScroll(fy, Image->height(), anchor.y()));
+}
+
+void TPageForm::ApplyScale(double scale) {
+    KillSizer();
+    SetSharedPageScale(scale);
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), ScaledSide(Image->BitmapHeight(), scale));
+    ReSizeImage(100);
+}
+
+void TPageForm::ZoomTo(double scale, QPoint anchor) {
+    if (VivaformMode || Image->Empty())
+        return;
+    BestFit = false;
+    FitWholePage = false;
+    ZoomAround(anchor, [&] { ApplyScale(ClampFreeScale(scale)); });
+}
+
+void TPageForm::FitPage() {
+    if (VivaformMode || Image->Empty())
+        return;
+    BestFit = false;
+    FitWholePage = true;
+    // The view without scroll bars: a page that fits needs none.
+    const QSize view = ScrollBox->maximumViewportSize();
+    ApplyScale(FitPageScale(Image->BitmapWidth(), Image->BitmapHeight(), view.width(), view.height(), 2));
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
+}
+
+void TPageForm::ZoomBoxChosen(const QString& text) {
+    if (text == "Fit Width")
+        actBestFit->trigger();
+    else if (text == "Fit Page")
+        FitPage();
+    else if (const double scale = ParseZoomText(text.toStdString()); scale > 0)
+        ZoomTo(scale, ViewCentre());
+    // What the box shows is the scale now, whatever was typed.
+    ScrollBox->setFocus();
+    SetScaleText();
 }
 
 void TPageForm::SetStretchedSize(int width, int height) {
@@ -453,24 +543,24 @@ void TPageForm::AntiAliasImage(bool reset) {
 
 void TPageForm::ZoomIn() {
     BestFit = false;
+    FitWholePage = false;
     if (!VivaformMode && ZoomInAllowed(PageScale()))
-        ReSizeImage(kZoomInPercent);
+        ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomInPercent); });
 }
 
 void TPageForm::ZoomOut() {
     BestFit = false;
+    FitWholePage = false;
     if (!VivaformMode && ZoomOutAllowed(PageScale()))
-        ReSizeImage(kZoomOutPercent);
+        ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomOutPercent); });
 }
 
 void TPageForm::SetFixedScale(double scale) {
     if (VivaformMode)
         return;
     BestFit = false;
-    KillSizer();
-    SetSharedPageScale(scale);
-    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), ScaledSide(Image->BitmapHeight(), scale));
-    ReSizeImage(100);
+    FitWholePage = false;
+    ZoomAround(ViewCentre(), [&] { ApplyScale(scale); });
 }
 
 void TPageForm::OriginalSize() {
@@ -483,21 +573,29 @@ void TPageForm::ResizeHandler() {
     if (Image->Empty() || UserResized || VivaformMode)
         return;
     KillSizer();
+    if (FitWholePage) {
+        FitPage();
+        return;
+    }
     if (!BestFit)
         return;
-    // The page fits beside the thumbnails.
+    // The page fits beside the thumbnails; the point in the middle of the view stays there.
     const int width = this->width() - 50 - (Thumbnails->isHidden() ? 0 : Thumbnails->width());
-    SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
-    ReSizeImage(100);
+    ZoomAround(ViewCentre(), [&] {
+        SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
+        ReSizeImage(100);
+    });
 }
 
 void TPageForm::DoBestFit() {
     BestFit = true;
+    FitWholePage = false;
     ResizeHandler();
 }
 
 void TPageForm::FitHeight() {
     BestFit = true;
+    FitWholePage = false;
     if (Image->Empty() || VivaformMode)
         return;
     const int height = ScrollBox->height() - 50;
@@ -652,6 +750,12 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
         const int delta = wheel->angleDelta().y();
         if (delta == 0)
             return false;
+        // Ctrl+wheel zooms, keeping the point under the mouse where it is.
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            if (!VivaformMode)
+                ZoomTo(WheelZoomScale(PageScale(), delta), wheel->position().toPoint());
+            return true;
+        }
         const int steps = WheelLineSteps(QApplication::wheelScrollLines(), delta);
         QScrollBar* bar = ScrollBox->verticalScrollBar();
         for (int i = 0; i < std::abs(steps); ++i)

@@ -25,6 +25,7 @@
 
 class QAction;
 class QBoxLayout;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -60,6 +61,8 @@ public:
     int DocumentPage = 1;
     double OriginalScale = 0;
     bool BestFit = false;
+    // Set by "Fit Page": a window resize then fits the whole page again.
+    bool FitWholePage = false;
     bool UserResized = false;
     std::string PaperHint;
     std::string TempFileName;
@@ -119,6 +122,15 @@ public:
     void OriginalSize();
     void DoBestFit();
     void FitHeight();
+    // The whole page in the view.
+    void FitPage();
+    // Zooms to the scale (within the free limits) keeping the page point under anchor (view
+    // coordinates) where it is: Ctrl+wheel over the page, the zoom box.
+    void ZoomTo(double scale, QPoint anchor);
+    // The middle of the view: the point keys and buttons zoom around.
+    QPoint ViewCentre() const;
+    // A choice or a typed percentage of the zoom box.
+    void ZoomBoxChosen(const QString& text);
     void ReSizeImage(int percent);
     void AntiAliasImage(bool reset);
     double PageScale() const { return SharedPageScale(); }
@@ -171,6 +183,8 @@ public:
     QToolButton* btnPrintDocument = nullptr;
     QToolButton* btnZoomIn = nullptr;
     QToolButton* btnZoomOut = nullptr;
+    // The zoom box: the scale shown, presets, "Fit Width", "Fit Page", typed percentages.
+    QComboBox* cbxZoom = nullptr;
     QToolButton* btnAddText = nullptr;
     QToolButton* btnDelText = nullptr;
     QToolButton* btnSaveAnnotations = nullptr;
@@ -199,6 +213,7 @@ public:
     QAction* mnuGotoPage = nullptr;
     QAction* actBestFit = nullptr;
     QAction* actFitHeight = nullptr;
+    QAction* actFitPage = nullptr;
     QAction* actOriginalSize = nullptr;
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
@@ -227,6 +242,12 @@ private:
     void ConnectImage();
     void SetScaleText();
     void SetStretchedSize(int width, int height);
+    // Sets the scale and stretches the image to it, the view's scroll position as it is.
+    void ApplyScale(double scale);
+    // Runs zoom, then scrolls so that the page point that was under anchor is there again.
+    void ZoomAround(QPoint anchor, const std::function<void()>& zoom);
+    // Zoom In and Zoom Out are enabled only where they would do something.
+    void UpdateZoomActions();
     void ResizeHandler();
     void StepPage(bool forward);
     void StampAnnotation(TAnnotation& annotation);
