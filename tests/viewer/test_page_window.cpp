@@ -28,6 +28,7 @@
 #include "TestFiles.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -963,5 +964,85 @@ TEST(PageWindow, ZoomByWheelKeysAndBox) {
     page->cbxZoom->activated(page->cbxZoom->currentIndex());
     EXPECT_TRUE(page->BestFit);
     EXPECT_FALSE(page->FitWholePage);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Text on the page: a drag over words selects them in reading order, Ctrl+C puts them on the
+// clipboard as plain text, a double click takes one word, Ctrl+A the whole page, a click drops
+// the selection; Edit > Copy Page Image copies the page at its own size.
+TEST(PageWindow, SelectAndCopyText) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1, false,
+            "\x1b*p300x400YLOAN NUMBER 12345\x1b*p300x500YBORROWER JOHN SMITH\x1b*p1500x400YPAGE 1");
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->resize(900, 700);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    page->SetFixedScale(50);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+
+    // Where a word is on the image (its box in page pixels, at half size). "PAGE 1" stands on
+    // the first line, far to the right: reading order takes it after "12345".
+    page->SelectAllText();
+    std::map<std::string, QRect> words;
+    for (const TTextLine& line : page->Selection.Lines())
+        for (const TTextWord& w : line.Words)
+            words[w.Text] = QRect(QPoint(w.Left / 2, w.Top / 2), QPoint(w.Right / 2, w.Bottom / 2));
+    ASSERT_EQ(words.size(), 8u);
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(page->Selection.Empty());
+    EXPECT_FALSE(page->actCopy->isEnabled());
+
+    auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(page->Image, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + (to - from) * step / 4;
+            QMouseEvent move(QEvent::MouseMove, at, page->Image->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(page->Image, &move);
+        }
+        QTest::mouseRelease(page->Image, Qt::LeftButton, {}, to);
+    };
+    struct TRow {
+        const char* Name;
+        QPoint From, To;
+        const char* Copied;
+    };
+    const TRow rows[] = {
+        {"over two lines", words["NUMBER"].topLeft() + QPoint(1, 1), words["JOHN"].center(),
+         "NUMBER 12345 PAGE 1\nBORROWER JOHN"},
+        {"backwards", words["SMITH"].bottomRight() - QPoint(1, 1), words["12345"].center(),
+         "12345 PAGE 1\nBORROWER JOHN SMITH"},
+        {"the page number beside the first line", words["PAGE"].topLeft() - QPoint(2, 2),
+         words["1"].bottomRight() + QPoint(4, 0), "PAGE 1"},
+    };
+    for (const TRow& row : rows) {
+        drag(row.From, row.To);
+        EXPECT_TRUE(page->actCopy->isEnabled()) << row.Name;
+        QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text().toStdString(), row.Copied) << row.Name;
+        // The selection is marked on the page over exactly the words chosen.
+        EXPECT_EQ(page->Highlights->SelectionMarks().size(),
+                  size_t(QString(row.Copied).split(QRegularExpression("\\s")).size()))
+            << row.Name;
+    }
+    const QImage shot = page->Image->grab().toImage();
+    EXPECT_NE(shot.pixelColor(words["SMITH"].center() + QPoint(0, 2)),
+              shot.pixelColor(words["LOAN"].center() + QPoint(0, 2)));
+
+    QTest::mouseDClick(page->Image, Qt::LeftButton, {}, words["12345"].center());
+    QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "12345");
+    QTest::keyClick(page.get(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "LOAN NUMBER 12345 PAGE 1\nBORROWER JOHN SMITH");
+
+    page->actCopyPageImage->trigger();
+    const QImage copied = clipboard->image();
+    EXPECT_EQ(copied.size(), QSize(2450, 3300));
     EXPECT_TRUE(prompter.Entries().empty());
 }

@@ -73,6 +73,7 @@ void THLWImageAntialias::paintEvent(QPaintEvent* event) {
 
 void THLWImageAntialias::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;
+    pressedAt_ = event->position().toPoint();
     emit MouseDown(event->position().toPoint());
 }
 
@@ -85,6 +86,31 @@ void THLWImageAntialias::mouseReleaseEvent(QMouseEvent* event) {
 
 void THLWImageAntialias::mouseMoveEvent(QMouseEvent* event) {
     emit MouseMoved(event->position().toPoint());
+    if (pressed_ && event->buttons().testFlag(Qt::LeftButton))
+        emit Dragged(pressedAt_, event->position().toPoint());
+}
+
+void THLWImageAntialias::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit DoubleClicked(event->position().toPoint());
+}
+
+QImage THLWImageAntialias::PageImage() const {
+    if (picture_.Empty())
+        return {};
+    if (picture_.IsMono()) {
+        const TMonoImage& mono = picture_.MonoBase();
+        QImage source(mono.Data(), mono.Width(), mono.Height(), qsizetype(mono.Stride()),
+                      QImage::Format_Mono);
+        source.setColorTable({qRgb(int(mono.Colours[0] & 0xFF), int(mono.Colours[0] >> 8 & 0xFF),
+                                   int(mono.Colours[0] >> 16 & 0xFF)),
+                              qRgb(int(mono.Colours[1] & 0xFF), int(mono.Colours[1] >> 8 & 0xFF),
+                                   int(mono.Colours[1] >> 16 & 0xFF))});
+        return source.copy();
+    }
+    const TRgbImage& base = picture_.Base();
+    return QImage(base.Data(), base.Width(), base.Height(), qsizetype(base.Stride()), QImage::Format_BGR888)
+        .copy();
 }
 
 } // namespace pg

@@ -31,17 +31,23 @@ public:
 
     // The picture stretched to the control's size (made now when out of date).
     const QImage& Stretched();
+    // The page at its own size, without smoothing (null when there is none).
+    QImage PageImage() const;
 
 signals:
     void MouseDown(QPoint pos);
     void Clicked();
     void MouseMoved(QPoint pos);
+    // The mouse moved with the left button held since a press at from.
+    void Dragged(QPoint from, QPoint to);
+    void DoubleClicked(QPoint pos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void StretchMono();
@@ -50,6 +56,7 @@ private:
     QImage stretched_;
     uint64_t stretchedGeneration_ = ~uint64_t(0);
     bool pressed_ = false;
+    QPoint pressedAt_;
 };
 
 } // namespace pg

@@ -138,6 +138,7 @@ void TPageForm::CreateActions() {
     actAbout = MakeAction(this, "actAbout", "&About");
     mnuDeleteAnnotation = MakeAction(this, "mnuDeleteAnnotation", "Delete Annotation");
     mnuMoveAnnotation = MakeAction(this, "mnuMoveAnnotation", "Move Annotation");
+    CreateTextActions();
     mnuGotoPage =
         MakeAction(this, "mnuGotoPage", "&Go To Page...", "Click to go to a specific page of this form");
 
@@ -185,6 +186,11 @@ void TPageForm::CreateActions() {
 void TPageForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("File");
     file->addActions({actSaveAnnotations, actPrint, actExit});
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->setObjectName("mnuEdit");
+    edit->addActions({actCopy, actSelectAll});
+    edit->addSeparator();
+    edit->addAction(actCopyPageImage);
     QMenu* view = menuBar()->addMenu("View");
     view->addActions({actZoomIn, actZoomOut, actBestFit, actFitPage, actFitHeight, actOriginalSize});
     actFitHeight->setVisible(false);
@@ -276,6 +282,7 @@ void TPageForm::CreateLayout() {
         return HighlightsOn && CurrentNode != nullptr && PackageMode() ? HighlightsOn(*CurrentNode)
                                                                        : std::vector<TTextBox>();
     };
+    Highlights->SelectionBoxes = [this] { return Selection.Boxes(); };
     Highlights->CurrentBoxes = [this] {
         return CurrentHitOn && CurrentNode != nullptr && PackageMode() ? CurrentHitOn(*CurrentNode)
                                                                        : std::vector<TTextBox>();
@@ -297,7 +304,12 @@ void TPageForm::CreateLayout() {
 }
 
 void TPageForm::ConnectImage() {
-    connect(Image, &THLWImageAntialias::MouseDown, this, [this](QPoint pos) { MouseDownPoint = pos; });
+    connect(Image, &THLWImageAntialias::MouseDown, this, [this](QPoint pos) {
+        MouseDownPoint = pos;
+        selectionDragged_ = false;
+    });
+    connect(Image, &THLWImageAntialias::Dragged, this, &TPageForm::SelectTextRange);
+    connect(Image, &THLWImageAntialias::DoubleClicked, this, &TPageForm::SelectWordAt);
     connect(Image, &THLWImageAntialias::Clicked, this, &TPageForm::ImageClick);
     connect(Image, &THLWImageAntialias::MouseMoved, this, &TPageForm::ImageMouseMove);
     connect(ScrollBox, &QWidget::customContextMenuRequested, this,
@@ -364,6 +376,7 @@ void TPageForm::ViewPage() {
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
     TPagePicture picture = RenderPagePicture(*Document, DocumentPage, options);
+    ForgetPageText();
     const int width = picture.Width();
     const int height = picture.Height();
     if (picture.Bilevel.Empty())

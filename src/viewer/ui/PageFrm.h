@@ -13,6 +13,7 @@
 #include "ImageAntialias.h"
 #include "PackageFind.h"
 #include "PageDocument.h"
+#include "TextSelection.h"
 #include "ViewerCore.h"
 
 #include <QMainWindow>
@@ -173,6 +174,18 @@ public:
     void ThumbnailChosen(int page);
     void SetShowThumbnails(bool on);
 
+    // Text: the words of the page shown, chosen by a drag over the image, a double click on a
+    // word or Select All (Ctrl+A), copied as plain text (Ctrl+C); the page itself copied as a
+    // picture. The words are read from the page when first needed.
+    TTextSelection Selection;
+    void SelectTextRange(QPoint fromImage, QPoint toImage);
+    void SelectWordAt(QPoint imagePos);
+    void SelectAllText();
+    void CopyText();
+    void CopyPageImage();
+    // The page pixel under an image position.
+    QPoint ImageToPage(QPoint imagePos) const;
+
     // The mouse over the image at an image position.
     void ImageMouseMove(QPoint pos);
     // The hint panel was clicked ("/Testing").
@@ -220,6 +233,9 @@ public:
     QAction* mnuDeleteAnnotation = nullptr;
     QAction* mnuMoveAnnotation = nullptr;
     QAction* actShowThumbnails = nullptr;
+    QAction* actCopy = nullptr;
+    QAction* actSelectAll = nullptr;
+    QAction* actCopyPageImage = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -239,6 +255,12 @@ private:
     void CreateToolBar();
     void CreateLayout();
     void CreateThumbnails(QBoxLayout* pageRow);
+    void CreateTextActions();
+    // The page's words for the selection, read once per page shown.
+    void ReadPageText();
+    // A page was drawn: its words are read again when next needed.
+    void ForgetPageText();
+    void SelectionChanged();
     void ConnectImage();
     void SetScaleText();
     void SetStretchedSize(int width, int height);
@@ -262,6 +284,9 @@ private:
     bool Navigable() const;
 
     TAnnotationSizer* sizer_ = nullptr;
+    bool pageTextRead_ = false;
+    // The mouse went down and dragged a selection: the click that ends it keeps it.
+    bool selectionDragged_ = false;
     std::vector<QPointer<TAnnotation>> annotations_;
     // The set's Modified flag when the page was shown: stepping away without saving restores it.
     bool modifiedBefore_ = false;

@@ -268,8 +268,14 @@ void TPageForm::AddTextClick() {
 
 void TPageForm::ImageClick() {
     KillSizer();
-    if (!AddTextMode)
+    if (!AddTextMode) {
+        // A click that did not drag a selection drops the one there was.
+        if (!selectionDragged_ && !Selection.Empty()) {
+            Selection.Clear();
+            SelectionChanged();
+        }
         return;
+    }
     actSaveAnnotations->setEnabled(true);
     const TPoint p = ScreenToPCL({MouseDownPoint.x(), MouseDownPoint.y()}, PageScale());
     const TStamp now = StampNow();

@@ -25,6 +25,10 @@ QColor TTextHighlights::CurrentHitColour() {
     return QColor(255, 128, 0);
 }
 
+QColor TTextHighlights::SelectionColour() {
+    return QColor(120, 170, 255);
+}
+
 std::vector<QRect> TTextHighlights::Scaled(const std::vector<TTextBox>& boxes) const {
     std::vector<QRect> marks;
     if (image_->BitmapWidth() <= 0 || image_->BitmapHeight() <= 0)
@@ -45,9 +49,13 @@ std::vector<QRect> TTextHighlights::CurrentMarks() const {
     return CurrentBoxes ? Scaled(CurrentBoxes()) : std::vector<QRect>();
 }
 
+std::vector<QRect> TTextHighlights::SelectionMarks() const {
+    return SelectionBoxes ? Scaled(SelectionBoxes()) : std::vector<QRect>();
+}
+
 void TTextHighlights::paintEvent(QPaintEvent*) {
-    const std::vector<QRect> marks = Marks(), current = CurrentMarks();
-    if (marks.empty() && current.empty())
+    const std::vector<QRect> marks = Marks(), current = CurrentMarks(), selection = SelectionMarks();
+    if (marks.empty() && current.empty() && selection.empty())
         return;
     QPainter painter(this);
     // Multiplied over the page, the mark tints the paper and leaves the letters black.
@@ -61,6 +69,8 @@ void TTextHighlights::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(QColor(200, 60, 0), 1));
         painter.drawRect(mark.adjusted(0, 0, -1, -1));
     }
+    for (const QRect& mark : selection)
+        painter.fillRect(mark, SelectionColour());
 }
 
 bool TTextHighlights::eventFilter(QObject* watched, QEvent* event) {
