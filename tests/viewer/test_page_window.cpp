@@ -1046,3 +1046,88 @@ TEST(PageWindow, SelectAndCopyText) {
     EXPECT_EQ(copied.size(), QSize(2450, 3300));
     EXPECT_TRUE(prompter.Entries().empty());
 }
+
+// Rotate: the page turns a quarter at a time; annotations, the words under the mouse and the
+// marks stay on their places of the page, and what is saved is where it is on the upright page.
+TEST(PageWindow, RotateKeepsAnnotationsAndTextInPlace) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    set->CanAnnotate = true;
+    AddForm(*set, "A.LSR", 1, false, "\x1b*p300x400YLOAN 12345");
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = 300;
+    note->YPosition = 600;
+    note->Content = "SEEN";
+    set->Form(0).Pages[0]->AddAnnotation(std::move(note));
+    set->FileName = (TestDir() / "turned.tsn").string();
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->resize(900, 700);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    page->SetFixedScale(50);
+    const QImage upright = page->Image->grab().toImage();
+    ASSERT_EQ(upright.size(), QSize(1225, 1650));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    TAnnotation* seen = page->Annotations()[0];
+    // PCL (300, 600) is image (175, 375) upright.
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(175, 375));
+
+    QTest::keyClick(page.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(page->Image->QuarterTurns(), 1);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.05);
+    const QImage turned = page->Image->grab().toImage();
+    ASSERT_EQ(turned.size(), QSize(1650, 1225));
+    // Every upright pixel (x, y) is at (height - 1 - y, x) turned right; the marks of the
+    // annotation and the highlights aside, sample the page's own pixels.
+    int compared = 0, differing = 0;
+    for (int y = 150; y < 300; y += 3)
+        for (int x = 100; x < 600; x += 3, ++compared)
+            differing += upright.pixel(x, y) != turned.pixel(1650 - 1 - y, x);
+    EXPECT_LT(differing, compared / 50);
+    // The annotation's corner went with its place on the page; the box stays level.
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(1650 - 375, 175));
+    EXPECT_GT(seen->width(), seen->height());
+
+    // The word under the mouse is the same word turned; double-click and copy it.
+    page->SelectAllText();
+    QRect word;
+    for (const TTextLine& line : page->Selection.Lines())
+        for (const TTextWord& w : line.Words)
+            if (w.Text == "12345")
+                word = QRect(QPoint(w.Left / 2, w.Top / 2), QPoint(w.Right / 2, w.Bottom / 2));
+    ASSERT_FALSE(word.isEmpty());
+    const QPoint wordTurned(1650 - word.center().y(), word.center().x());
+    QTest::mouseDClick(page->Image, Qt::LeftButton, {}, wordTurned);
+    page->actCopy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "12345");
+    ASSERT_EQ(page->Highlights->SelectionMarks().size(), 1u);
+    EXPECT_TRUE(page->Highlights->SelectionMarks()[0].contains(wordTurned));
+
+    // A new annotation where the mouse is, on the turned view: saved at its upright place.
+    page->actAddText->trigger();
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(1650 - 555, 185));
+    ASSERT_EQ(page->Annotations().size(), 2u);
+    EXPECT_EQ((std::array{page->Annotations()[1]->PclX, page->Annotations()[1]->PclY}),
+              (std::array{320, 960}));
+    QTest::keyClicks(page->Annotations()[1], "due");
+    page->actAddText->trigger();
+    ASSERT_TRUE(page->SaveAnnotations(false));
+    const auto& stored = f.Set->Form(0).Pages[0]->Annotations;
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(
+        (std::array{stored[0]->XPosition, stored[0]->YPosition, stored[1]->XPosition, stored[1]->YPosition}),
+        (std::array{300, 600, 320, 960}));
+
+    // Left turns back; two more lefts and two rights come round to the same view.
+    page->actRotateLeft->trigger();
+    EXPECT_EQ(page->Image->QuarterTurns(), 0);
+    EXPECT_EQ(page->Image->size(), QSize(1225, 1650));
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(175, 375));
+    page->actRotateLeft->trigger();
+    EXPECT_EQ(page->Image->QuarterTurns(), 3);
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(375, 1225 - 175));
+    EXPECT_TRUE(prompter.Entries().empty());
+}

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 
@@ -26,7 +27,7 @@ void THLWImageAntialias::StretchMono() {
                                int(mono.Colours[0] >> 16 & 0xFF)),
                           qRgb(int(mono.Colours[1] & 0xFF), int(mono.Colours[1] >> 8 & 0xFF),
                                int(mono.Colours[1] >> 16 & 0xFF))});
-    stretched_ = source.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    stretched_ = source.scaled(UprightSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (picture_.PassCount() <= 0)
         return;
     const QImage bgr = stretched_.convertToFormat(QImage::Format_BGR888);
@@ -49,6 +50,7 @@ const QImage& THLWImageAntialias::Stretched() {
         return stretched_;
     if (picture_.IsMono()) {
         StretchMono();
+        Turn();
         stretchedGeneration_ = picture_.Generation();
         return stretched_;
     }
@@ -56,9 +58,49 @@ const QImage& THLWImageAntialias::Stretched() {
     const QImage source(picture.Data(), picture.Width(), picture.Height(), qsizetype(picture.Stride()),
                         QImage::Format_BGR888);
     // The window's stretch takes the nearest pixel; the smoothing passes soften what it drops.
-    stretched_ = source.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    stretched_ = source.scaled(UprightSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    Turn();
     stretchedGeneration_ = picture_.Generation();
     return stretched_;
+}
+
+void THLWImageAntialias::Turn() {
+    if (turns_ != 0)
+        stretched_ = stretched_.transformed(QTransform().rotate(90.0 * turns_));
+}
+
+void THLWImageAntialias::SetQuarterTurns(int turns) {
+    turns_ = ((turns % 4) + 4) % 4;
+    stretchedGeneration_ = ~uint64_t(0);
+    update();
+}
+
+QPointF THLWImageAntialias::ToUpright(QPointF pos) const {
+    const QSize upright = UprightSize();
+    switch (turns_) {
+    case 1:
+        return {pos.y(), upright.height() - pos.x()};
+    case 2:
+        return {upright.width() - pos.x(), upright.height() - pos.y()};
+    case 3:
+        return {upright.width() - pos.y(), pos.x()};
+    default:
+        return pos;
+    }
+}
+
+QPointF THLWImageAntialias::FromUpright(QPointF pos) const {
+    const QSize upright = UprightSize();
+    switch (turns_) {
+    case 1:
+        return {upright.height() - pos.y(), pos.x()};
+    case 2:
+        return {upright.width() - pos.x(), upright.height() - pos.y()};
+    case 3:
+        return {pos.y(), upright.width() - pos.x()};
+    default:
+        return pos;
+    }
 }
 
 void THLWImageAntialias::paintEvent(QPaintEvent* event) {
@@ -106,11 +148,11 @@ QImage THLWImageAntialias::PageImage() const {
                                    int(mono.Colours[0] >> 16 & 0xFF)),
                               qRgb(int(mono.Colours[1] & 0xFF), int(mono.Colours[1] >> 8 & 0xFF),
                                    int(mono.Colours[1] >> 16 & 0xFF))});
-        return source.copy();
+        return source.transformed(QTransform().rotate(90.0 * turns_));
     }
     const TRgbImage& base = picture_.Base();
     return QImage(base.Data(), base.Width(), base.Height(), qsizetype(base.Stride()), QImage::Format_BGR888)
-        .copy();
+        .transformed(QTransform().rotate(90.0 * turns_));
 }
 
 } // namespace pg

@@ -24,8 +24,19 @@ public:
     TAntialiasPicture& Picture() { return picture_; }
     const TAntialiasPicture& Picture() const { return picture_; }
     bool Empty() const { return picture_.Empty(); }
-    int BitmapWidth() const { return picture_.Width(); }
-    int BitmapHeight() const { return picture_.Height(); }
+    // The page as shown: turned by QuarterTurns, so a page turned once is as wide as it is high
+    // upright.
+    int BitmapWidth() const { return turns_ % 2 != 0 ? picture_.Height() : picture_.Width(); }
+    int BitmapHeight() const { return turns_ % 2 != 0 ? picture_.Width() : picture_.Height(); }
+    // Quarter turns clockwise (0 to 3) the page is shown turned by; the picture stays upright.
+    int QuarterTurns() const { return turns_; }
+    void SetQuarterTurns(int turns);
+    // Between a position on the control and the same place on the upright page at the same
+    // scale (the control turned back).
+    QPointF ToUpright(QPointF pos) const;
+    QPointF FromUpright(QPointF pos) const;
+    // The control's size with the page upright.
+    QSize UprightSize() const { return turns_ % 2 != 0 ? size().transposed() : size(); }
     // Releases the pictures.
     void Release();
 
@@ -51,11 +62,14 @@ protected:
 
 private:
     void StretchMono();
+    // Turns the stretched picture as the page is shown.
+    void Turn();
 
     TAntialiasPicture picture_;
     QImage stretched_;
     uint64_t stretchedGeneration_ = ~uint64_t(0);
     bool pressed_ = false;
+    int turns_ = 0;
     QPoint pressedAt_;
 };
 

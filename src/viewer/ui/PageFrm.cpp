@@ -132,6 +132,13 @@ void TPageForm::CreateActions() {
     actGotoPage = MakeAction(this, "actGotoPage", "1 of 1", "Click to go to a specific page of this form");
     actBestFit = MakeAction(this, "actBestFit", "Best Fit");
     actFitPage = MakeAction(this, "actFitPage", "Fit &Page", "Show the whole page");
+    actRotateLeft = MakeAction(this, "actRotateLeft", "Rotate &Left", "Turn the page a quarter to the left");
+    actRotateRight =
+        MakeAction(this, "actRotateRight", "Rotate &Right", "Turn the page a quarter to the right");
+    actRotateLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
+    actRotateRight->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    connect(actRotateLeft, &QAction::triggered, this, [this] { RotateView(-1); });
+    connect(actRotateRight, &QAction::triggered, this, [this] { RotateView(1); });
     actFitHeight = MakeAction(this, "actFitHeight", "Fit Height");
     actOriginalSize = MakeAction(this, "actOriginalSize", "&Original Size (20%)");
     actExit = MakeAction(this, "actExit", "E&xit");
@@ -193,6 +200,9 @@ void TPageForm::CreateMenus() {
     edit->addAction(actCopyPageImage);
     QMenu* view = menuBar()->addMenu("View");
     view->addActions({actZoomIn, actZoomOut, actBestFit, actFitPage, actFitHeight, actOriginalSize});
+    QMenu* rotate = view->addMenu("R&otate");
+    rotate->setObjectName("mnuRotate");
+    rotate->addActions({actRotateLeft, actRotateRight});
     actFitHeight->setVisible(false);
     QMenu* go = menuBar()->addMenu("&Go");
     go->setObjectName("mnuGo");
@@ -377,8 +387,10 @@ void TPageForm::ViewPage() {
         options.DumpFile = AppDataFolder() + "FORM.bmp";
     TPagePicture picture = RenderPagePicture(*Document, DocumentPage, options);
     ForgetPageText();
-    const int width = picture.Width();
-    const int height = picture.Height();
+    // The window's turn applies to every page it shows.
+    const bool across = Image->QuarterTurns() % 2 != 0;
+    const int width = across ? picture.Height() : picture.Width();
+    const int height = across ? picture.Width() : picture.Height();
     if (picture.Bilevel.Empty())
         Image->SetBase(std::move(picture.Colour));
     else
@@ -477,6 +489,37 @@ void TPageForm::UpdateZoomActions() {
     actZoomOut->setEnabled(!VivaformMode && ZoomOutAllowed(PageScale()));
     cbxZoom->setEnabled(!VivaformMode);
     actFitPage->setEnabled(!VivaformMode);
+    actRotateLeft->setEnabled(!VivaformMode);
+    actRotateRight->setEnabled(!VivaformMode);
+}
+
+TPoint TPageForm::ToUprightPoint(QPoint imagePos) const {
+    const QPoint p = Image->ToUpright(QPointF(imagePos)).toPoint();
+    return {p.x(), p.y()};
+}
+
+QPoint TPageForm::FromUprightPoint(TPoint upright) const {
+    return Image->FromUpright(QPointF(upright.X, upright.Y)).toPoint();
+}
+
+void TPageForm::RotateView(int quarterTurns) {
+    if (VivaformMode)
+        return;
+    KillSizer();
+    Image->SetQuarterTurns(Image->QuarterTurns() + quarterTurns);
+    if (Image->Empty())
+        return;
+    // The same scale, the page turned; a fit fits again.
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), PageScale()),
+                     ScaledSide(Image->BitmapHeight(), PageScale()));
+    if (FitWholePage)
+        FitPage();
+    else if (BestFit)
+        ResizeHandler();
+    else
+        ReSizeImage(100);
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
 }
 
 QPoint TPageForm::ViewCentre() const {
@@ -741,7 +784,7 @@ void TPageForm::GotoPage(TGotoChoice choice, int number) {
 
 void TPageForm::ImageMouseMove(QPoint pos) {
     SetScaleText();
-    const TPoint p = ScreenToPCL({pos.x(), pos.y()}, PageScale());
+    const TPoint p = ScreenToPCL(ToUprightPoint(pos), PageScale());
     StatusPanel[1]->setText(QStringLiteral("%1, %2").arg(p.X).arg(p.Y));
 }
 

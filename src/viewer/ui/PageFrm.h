@@ -186,6 +186,14 @@ public:
     // The page pixel under an image position.
     QPoint ImageToPage(QPoint imagePos) const;
 
+    // Rotate: the page shown turned a quarter left or right, for pages scanned or printed
+    // sideways; the window keeps the turn for every page it shows. Annotations, the text and
+    // the marks stay on their places of the page.
+    void RotateView(int quarterTurns);
+    // An image position as the same place on the upright page at this scale, and back.
+    TPoint ToUprightPoint(QPoint imagePos) const;
+    QPoint FromUprightPoint(TPoint upright) const;
+
     // The mouse over the image at an image position.
     void ImageMouseMove(QPoint pos);
     // The hint panel was clicked ("/Testing").
@@ -227,6 +235,8 @@ public:
     QAction* actBestFit = nullptr;
     QAction* actFitHeight = nullptr;
     QAction* actFitPage = nullptr;
+    QAction* actRotateLeft = nullptr;
+    QAction* actRotateRight = nullptr;
     QAction* actOriginalSize = nullptr;
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;

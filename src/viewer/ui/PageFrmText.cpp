@@ -47,10 +47,12 @@ void TPageForm::ReadPageText() {
 }
 
 QPoint TPageForm::ImageToPage(QPoint imagePos) const {
-    if (Image->width() <= 0 || Image->height() <= 0)
+    const QSize upright = Image->UprightSize();
+    if (upright.isEmpty())
         return {};
-    return {RoundScaled(double(imagePos.x()) * Image->BitmapWidth() / Image->width()),
-            RoundScaled(double(imagePos.y()) * Image->BitmapHeight() / Image->height())};
+    const TPoint p = ToUprightPoint(imagePos);
+    return {RoundScaled(double(p.X) * Image->Picture().Width() / upright.width()),
+            RoundScaled(double(p.Y) * Image->Picture().Height() / upright.height())};
 }
 
 void TPageForm::SelectionChanged() {

@@ -31,12 +31,17 @@ QColor TTextHighlights::SelectionColour() {
 
 std::vector<QRect> TTextHighlights::Scaled(const std::vector<TTextBox>& boxes) const {
     std::vector<QRect> marks;
-    if (image_->BitmapWidth() <= 0 || image_->BitmapHeight() <= 0)
+    // The boxes are on the upright page; the image may show it turned.
+    const int pageWidth = image_->Picture().Width(), pageHeight = image_->Picture().Height();
+    if (pageWidth <= 0 || pageHeight <= 0)
         return marks;
-    const double sx = double(image_->width()) / image_->BitmapWidth();
-    const double sy = double(image_->height()) / image_->BitmapHeight();
+    const QSize upright = image_->UprightSize();
+    const double sx = double(upright.width()) / pageWidth;
+    const double sy = double(upright.height()) / pageHeight;
     for (const TTextBox& box : boxes)
-        marks.push_back(QRectF(QPointF(box.Left * sx, box.Top * sy), QPointF(box.Right * sx, box.Bottom * sy))
+        marks.push_back(QRectF(image_->FromUpright(QPointF(box.Left * sx, box.Top * sy)),
+                               image_->FromUpright(QPointF(box.Right * sx, box.Bottom * sy)))
+                            .normalized()
                             .toAlignedRect());
     return marks;
 }
