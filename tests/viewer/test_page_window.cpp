@@ -828,6 +828,27 @@ TEST(PageWindow, KeysMenusAndTheCurrentHit) {
     QTest::keyClick(page.get(), Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
 
+    // Reading on: Page Down or Space at the bottom of a page go to the top of the next one,
+    // Page Up at the top back to the bottom of the one before.
+    page->SetFixedScale(50);
+    page->ScrollBox->setFocus();
+    QScrollBar* bar = page->ScrollBox->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QTest::keyClick(page->ScrollBox, Qt::Key_Home);
+    QTest::keyClick(page->ScrollBox, Qt::Key_PageDown);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_EQ(bar->value(), bar->pageStep());
+    QTest::keyClick(page->ScrollBox, Qt::Key_End);
+    QTest::keyClick(page->ScrollBox, Qt::Key_Space);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 2));
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(page->ScrollBox, Qt::Key_PageUp);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    QTest::keyClick(page->ScrollBox, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_LT(bar->value(), bar->maximum());
+
     // Hits: the current one in a stronger colour than the others.
     page->SetFixedScale(50);
     page->HighlightsOn = [](const TTreeNode&) {

@@ -298,6 +298,7 @@ void TPageForm::CreateLayout() {
                                                                        : std::vector<TTextBox>();
     };
     ScrollBox->viewport()->installEventFilter(this);
+    ScrollBox->installEventFilter(this);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* pageRow = new QHBoxLayout;
     CreateThumbnails(pageRow);
@@ -819,6 +820,11 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
                                          : QAbstractSlider::SliderSingleStepSub);
         return true;
     }
+    if (watched == ScrollBox && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (StepAtPageEnd(key->key(), key->modifiers()))
+            return true;
+    }
     if (watched == StatusBar && event->type() == QEvent::MouseButtonPress) {
         HintPanelClick();
         return true;
@@ -828,11 +834,35 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPageForm::keyPressEvent(QKeyEvent* event) {
     PassKeyToHelp(event->key(), kHelpContext);
-    if (ScrollByKey(event->key())) {
+    // Shift+Space reads back up, as Page Up does.
+    const int key = event->key() == Qt::Key_Space && event->modifiers().testFlag(Qt::ShiftModifier)
+                        ? int(Qt::Key_PageUp)
+                        : event->key();
+    if (StepAtPageEnd(event->key(), event->modifiers()) || ScrollByKey(key)) {
         event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TPageForm::StepAtPageEnd(int key, Qt::KeyboardModifiers modifiers) {
+    if (VivaformMode || !ScrollBox->isVisible() || !Navigable() || Image->Empty())
+        return false;
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const bool down = key == Qt::Key_PageDown || (key == Qt::Key_Space && !shift);
+    const bool up = key == Qt::Key_PageUp || (key == Qt::Key_Space && shift);
+    if (modifiers.testFlag(Qt::ControlModifier) || (!down && !up))
+        return false;
+    QScrollBar* bar = ScrollBox->verticalScrollBar();
+    if ((down && bar->value() < bar->maximum()) || (up && bar->value() > bar->minimum()))
+        return false;
+    const TTreeNode* node = CurrentNode;
+    const int page = DocumentPage;
+    StepPage(down);
+    // Going back, the previous page shows from its bottom, where reading left it.
+    if (up && (CurrentNode != node || DocumentPage != page))
+        bar->setValue(bar->maximum());
+    return true;
 }
 
 bool TPageForm::ScrollByKey(int key) {
@@ -850,6 +880,7 @@ bool TPageForm::ScrollByKey(int key) {
         action = QAbstractSlider::SliderPageStepSub;
         break;
     case Qt::Key_PageDown:
+    case Qt::Key_Space:
         action = QAbstractSlider::SliderPageStepAdd;
         break;
     default:

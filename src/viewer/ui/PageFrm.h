@@ -255,6 +255,10 @@ protected:
     // Home and End go to the top and the bottom of the page, Page Up and Page Down scroll it by
     // a screen; false for other keys.
     bool ScrollByKey(int key);
+    // Page Down or Space at the bottom of the page go on to the next page (shown from its
+    // top), Page Up or Shift+Space at the top back to the previous one (shown from its
+    // bottom); false when the key is not one of these or the view is not at that end.
+    bool StepAtPageEnd(int key, Qt::KeyboardModifiers modifiers);
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
