@@ -5,6 +5,7 @@
 
 #include "Annotation.h"
 #include "CommandLine.h"
+#include "ContinuousView.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "GotoPage.h"
@@ -1151,4 +1152,77 @@ TEST(PageWindow, RotateKeepsAnnotationsAndTextInPlace) {
     EXPECT_EQ(page->Image->QuarterTurns(), 3);
     EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(375, 1225 - 175));
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Continuous mode: the form's pages in one column, drawn as they come into view and let go
+// again further on, so a long form holds only the pages around the view; the page a third down
+// the view is the page shown (caption, navigation button), and Next Pg scrolls the column.
+TEST(PageWindow, ContinuousPagesInOneColumn) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    auto form = std::make_unique<TDocSetForm>("A.LSR", "DESC", 1, "JOHN SMITH", "LTR", false, false, false);
+    for (int p = 1; p <= 12; ++p)
+        form->AddPage(std::make_unique<TDocSetPage>(
+            p, "T.LSR", false, "", 0, "\x1b*p300x200Y\x1b*c2000a300b0PPAGE " + std::to_string(p)));
+    set->AddForm(std::move(form));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0, 0));
+    page->resize(700, 600);
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    page->SetFixedScale(20);
+    page->actContinuous->trigger();
+    EXPECT_EQ(Registry().ReadInteger("ContinuousPages", 0), 1);
+    TContinuousView* column = page->Continuous;
+    ASSERT_TRUE(column->isVisible());
+    EXPECT_FALSE(page->ScrollBox->isVisible());
+    EXPECT_FALSE(page->actAddText->isEnabled());
+    QTest::qWait(20);
+    EXPECT_EQ(column->Layout().PageHeight(1), 3300); // letter pages, 660 pixels at 20 %
+    EXPECT_LE(column->DrawCount(), 2);
+
+    // Wheel down the column: the page shown follows, and no more than a few pages are held.
+    QWidget* view = column->viewport();
+    int mostHeld = 0;
+    for (int turn = 0; turn < 200 && column->CurrentPage() < 9; ++turn) {
+        QWheelEvent down(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &down);
+        QTest::qWait(1);
+        mostHeld = std::max(mostHeld, column->HeldPages());
+    }
+    ASSERT_EQ(column->CurrentPage(), 9);
+    EXPECT_LE(mostHeld, 4);
+    EXPECT_LT(column->DrawCount(), 12);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 8));
+    EXPECT_EQ(page->actGotoPage->text(), "9 of 12");
+    EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 9 of 12");
+    // What shows is drawn: the black bar at the top of the page under the view's top third.
+    const QImage shot = view->grab().toImage();
+    int black = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        black += qGray(shot.pixel(shot.width() / 2, y)) < 60;
+    EXPECT_GT(black, 20);
+
+    // Ctrl+wheel zooms the column, keeping the page under the mouse.
+    const int before = column->PageAtView(QPoint(view->width() / 2, view->height() / 2));
+    QWheelEvent in(QPointF(view->width() / 2, view->height() / 2),
+                   view->mapToGlobal(QPointF(view->width() / 2, view->height() / 2)), QPoint(),
+                   QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &in);
+    EXPECT_NEAR(page->PageScale(), 25.0, 0.1);
+    EXPECT_EQ(column->PageAtView(QPoint(view->width() / 2, view->height() / 2)), before);
+
+    // Next Pg goes on down the column; switching back shows that page on its own.
+    page->actNext->trigger();
+    EXPECT_EQ(column->CurrentPage(), 10);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 9));
+    page->actContinuous->trigger();
+    EXPECT_EQ(Registry().ReadInteger("ContinuousPages", 1), 0);
+    EXPECT_FALSE(column->isVisible());
+    EXPECT_TRUE(page->ScrollBox->isVisible());
+    EXPECT_EQ(column->HeldPages(), 0);
+    EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 10 of 12");
+    EXPECT_TRUE(prompter.Entries().empty());
+    SetSharedPageScale(kDefaultPageScale);
 }

@@ -1,6 +1,7 @@
 #include "PageFrm.h"
 
 #include "CommandLine.h"
+#include "ContinuousView.h"
 #include "GotoPage.h"
 #include "HelpHook.h"
 #include "ImageView.h"
@@ -303,6 +304,7 @@ void TPageForm::CreateLayout() {
     auto* pageRow = new QHBoxLayout;
     CreateThumbnails(pageRow);
     pageRow->addWidget(ScrollBox, 1);
+    CreateContinuous(pageRow);
     layout->addLayout(pageRow, 1);
     setCentralWidget(central);
     const int widths[3] = {100, 200, 50};
@@ -348,6 +350,7 @@ void TPageForm::LoadThePage() {
         // A document without a page leaves the tabs as they were, under the node's caption.
         CreateVivaformControls();
         VivaformMode = true;
+        LeaveContinuousView();
         Document.reset();
         ScrollBox->hide();
         TabControl->show();
@@ -380,6 +383,11 @@ void TPageForm::LoadThePage() {
 void TPageForm::ViewPage() {
     if (VivaformMode || !Document)
         return;
+    if (ContinuousMode()) {
+        ShowContinuous();
+        return;
+    }
+    LeaveContinuousView();
     TRenderOptions options;
     options.PaperHint = PaperHint;
     options.Colour = PGRegistry::FormFillColor() != 0;
@@ -461,9 +469,11 @@ void TPageForm::SetButtons() {
     actNext->setEnabled(Navigable());
     // A loose file's pages take annotations that are never stored, when its kind takes any.
     const bool typedOnly = !PackageMode() && Document->Traits().Annotations;
-    const TAnnotationRights rights =
+    TAnnotationRights rights =
         AnnotationRights(DocumentSet, typedOnly, VivaformMode, HasPermission("AddAnnotations"),
                          HasPermission("DelAnnotations"));
+    if (ContinuousMode())
+        rights = {};
     actAddText->setEnabled(rights.AddText);
     actDelText->setEnabled(rights.DelText);
     // The pop-up menu's "Delete Annotation" is the same command under the same right.
@@ -524,6 +534,8 @@ void TPageForm::RotateView(int quarterTurns) {
 }
 
 QPoint TPageForm::ViewCentre() const {
+    if (ContinuousMode())
+        return Continuous->viewport()->rect().center();
     return ScrollBox->viewport()->rect().center();
 }
 
@@ -544,6 +556,10 @@ void TPageForm::ApplyScale(double scale) {
 }
 
 void TPageForm::ZoomTo(double scale, QPoint anchor) {
+    if (ContinuousMode()) {
+        ZoomContinuous(ClampFreeScale(scale), anchor);
+        return;
+    }
     if (VivaformMode || Image->Empty())
         return;
     BestFit = false;
@@ -601,14 +617,18 @@ void TPageForm::AntiAliasImage(bool reset) {
 void TPageForm::ZoomIn() {
     BestFit = false;
     FitWholePage = false;
-    if (!VivaformMode && ZoomInAllowed(PageScale()))
+    if (ContinuousMode() && ZoomInAllowed(PageScale()))
+        ZoomContinuous(PageScale() * kZoomInPercent / 100, ViewCentre());
+    else if (!VivaformMode && ZoomInAllowed(PageScale()))
         ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomInPercent); });
 }
 
 void TPageForm::ZoomOut() {
     BestFit = false;
     FitWholePage = false;
-    if (!VivaformMode && ZoomOutAllowed(PageScale()))
+    if (ContinuousMode() && ZoomOutAllowed(PageScale()))
+        ZoomContinuous(PageScale() * kZoomOutPercent / 100, ViewCentre());
+    else if (!VivaformMode && ZoomOutAllowed(PageScale()))
         ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomOutPercent); });
 }
 
@@ -617,6 +637,10 @@ void TPageForm::SetFixedScale(double scale) {
         return;
     BestFit = false;
     FitWholePage = false;
+    if (ContinuousMode()) {
+        ZoomContinuous(scale, ViewCentre());
+        return;
+    }
     ZoomAround(ViewCentre(), [&] { ApplyScale(scale); });
 }
 

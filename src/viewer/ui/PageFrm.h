@@ -37,6 +37,7 @@ namespace pg {
 
 class TAnnotation;
 class TAnnotationSizer;
+class TContinuousView;
 class TTextHighlights;
 class TfrmGotoPage;
 class THLWImageAntialias;
@@ -168,6 +169,15 @@ public:
     std::vector<TAnnotation*> Annotations() const;
     TAnnotationSizer* Sizer() const { return sizer_; }
 
+    // Continuous mode (View > Continuous, remembered in the settings): the pages of the
+    // document shown in one scrolling column instead of one at a time; the page a third of the
+    // way down the view is the page shown (caption, navigation, thumbnails). Annotations are
+    // typed and shown in single-page mode only: switching saves (or drops) them first.
+    TContinuousView* Continuous = nullptr;
+    QAction* actContinuous = nullptr;
+    bool ContinuousMode() const;
+    void SetContinuous(bool on);
+
     // Thumbnails: the strip shows the pages of the document shown, unless switched
     // off ("ShowThumbnails") or the form has a single page; a thumbnail chosen shows its page.
     void UpdateThumbnails();
@@ -270,6 +280,15 @@ private:
     void CreateLayout();
     void CreateThumbnails(QBoxLayout* pageRow);
     void CreateTextActions();
+    void CreateContinuous(QBoxLayout* pageRow);
+    // Shows the document's pages in the column, at DocumentPage.
+    void ShowContinuous();
+    // Back to the single page view (the column lets go of its pages).
+    void LeaveContinuousView();
+    // The column scrolled to another page.
+    void ContinuousPageShown(int page);
+    // Zooming in continuous mode: the column takes the scale, keeping the point under anchor.
+    void ZoomContinuous(double scale, QPoint anchor);
     // The page's words for the selection, read once per page shown.
     void ReadPageText();
     // A page was drawn: its words are read again when next needed.
