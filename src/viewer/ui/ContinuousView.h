@@ -28,6 +28,7 @@ public:
     void Clear();
     // The scale changed; the column point under anchor (view coordinates) stays there.
     void SetScale(double scale, QPoint anchor);
+    double Scale() const { return scale_; }
     // The top of page shows at the top of the view.
     void ScrollToPage(int page);
     // The page that holds the line a third of the way down the view.

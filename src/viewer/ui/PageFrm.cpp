@@ -488,6 +488,9 @@ void TPageForm::SetButtons() {
 
 void TPageForm::SetScaleText() {
     StatusPanel[0]->setText(QStringLiteral("Scale : %1%").arg(RoundScaled(PageScale())));
+    // Every way of zooming (the fits too) reaches the column through the shared scale.
+    if (ContinuousMode() && Continuous->isVisible() && Continuous->Scale() != PageScale())
+        Continuous->SetScale(PageScale(), Continuous->viewport()->rect().center());
     if (cbxZoom != nullptr && !cbxZoom->lineEdit()->hasFocus()) {
         const QSignalBlocker quiet(cbxZoom);
         cbxZoom->setEditText(QStringLiteral("%1%").arg(RoundScaled(PageScale())));
