@@ -115,6 +115,13 @@ SEEDS = {
     "pattern-hostile": user_pattern(1, 0, 65535, 65535, b"\xff") + user_pattern(2, 0, 0, 8, b"") +
     user_pattern(3, 20, 4000, 4000, b"\xff", b"\x00\x4b\x00\x4b") + user_pattern(4, 1, 4000, 4000, b"\x01\x00") +
     user_pattern(5, 9, 1, 1, b"x") + p("~*c5G~&a90P~*c300a300b4P~*c99g4P~*c-40g2P~*c32767g2P~*l999O~*v9T~*c4G~*v4T~&a45PX\f"),
+    "colour": p("~E~*r3U~*v1SRed~*v4S~*c100a100b0P~*r-3U~*v2S~(s4148TMagenta~*v6W") + bytes([0, 1, 8, 8, 8, 8]) +
+    p("~*v255a128b0c5I~*v5S~*c200a50b0P~*p0P~*v0a0b0c5I~*p1P~&p7I~&p6C~&p0S~&p7S~*v5S~%1BIN;SP2;PD100,100;~%0AX\f"),
+    "colour-hostile": p("~E~*v18W") + bytes([1, 3, 200, 0, 255, 32, 0x80, 0, 0x7f, 0xff, 0, 0, 0x80, 0, 0x7f, 0xff, 0, 0]) +
+    p("~*v6W") + bytes([0, 1, 3, 8, 8, 8]) + p("~*v6W") + bytes([0, 0, 255, 64, 64, 64]) + p("~*v9W") + b"\x00" * 9 +
+    p("~*r99U~*r-1U~*v1e308a-1e308b99999999999c2147483647I~*v-2147483648S~*v2147483647S" + "~*p0P" * 40 +
+      "~*p1P" * 45 + "".join("~&p%dI~&p6C~&p%dS" % (i, 32767 - i) for i in range(80)) + "~&p-1S~&p99999S~&p9C~&p2C"
+      "~*r3U~%1BIN;SP255;PW2;PD500,500;PM0;PD9,9;PM2;FP;~%0AColour\f"),
     "reset-pages": p("~EHello~E~EWorld~E~*c10a10b0P~E~*r1A~*b1W\xff~*rB~%-12345X@PJL EOJ\r\n~%-12345X~E~E"),
     "symbol-sets": p("~E~(8U") + bytes(range(0x20, 0x100)) + p("~(10U~(s1p12v0s0b4148T") + bytes(range(0x80, 0x100)) +
     p("~(12U\x9d~(0N\xe9~(0U\xe9~(19U\x99\xae~(9E\xa3~(1U") + b"~\\" + p("~(8M]R\xc0~(5M\xe5\xd4~(15U*=~(579L\x99") +

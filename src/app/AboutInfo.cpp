@@ -94,11 +94,10 @@ std::vector<std::string> AboutMemoLines(const TAboutFacts& f) {
         lines.push_back("Total page count: " + std::to_string(s->TotalPageCount()));
     }
     lines.push_back("OS: " + f.SystemText);
-    lines.push_back("Internet Explorer Ver: " + f.BrowserText);
+    lines.push_back("Web browser Ver: " + f.BrowserText);
     lines.push_back("Document Directory : " + f.CurrentFolder);
     lines.push_back("Temp directory: " + f.TempFolder);
     lines.push_back("Program running   : " + f.ProgramPath);
-    lines.push_back(f.SocketsAvailable ? "Winsock installed" : "Winsock NOT installed");
     lines.push_back("Command line parameter(s):");
     for (size_t i = 0; i < f.Arguments.size(); ++i)
         lines.push_back("  (" + std::to_string(i + 1) + ") = " + f.Arguments[i]);

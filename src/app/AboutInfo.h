@@ -31,7 +31,6 @@ struct TAboutFacts {
     std::string CurrentFolder;
     std::string TempFolder;
     std::string ProgramPath;
-    bool SocketsAvailable = true;
     std::vector<std::string> Arguments; // the command line after the program name
 };
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace pg {
 
@@ -24,18 +26,58 @@ bool SingleLiveNode(const TSelection& selection) {
 
 } // namespace
 
+namespace {
+
+TCommandState On() {
+    return {true, {}};
+}
+
+TCommandState Off(std::string why) {
+    return {false, std::move(why)};
+}
+
+// The first reason that holds, else the command is on.
+TCommandState FirstReason(std::initializer_list<std::pair<bool, const char*>> reasons) {
+    for (const auto& [holds, why] : reasons)
+        if (holds)
+            return Off(why);
+    return On();
+}
+
+} // namespace
+
 TSelectionStates CheckOptionsAvailable(const TWindowFacts& facts) {
     const TSelection& sel = facts.Selection;
+    const bool loaded = facts.Loaded && facts.Set != nullptr;
+    const bool liveForms = AllSelectedItemsAreONLYForms(sel, true);
+    const bool viewable = AllSelectedItemsAreANYTHING(sel) || FirstIsRoot(sel);
     TSelectionStates s;
-    s.FormProperties = SingleLiveNode(sel);
-    s.ViewSelected = AllSelectedItemsAreANYTHING(sel) || FirstIsRoot(sel);
-    s.SaveAs = facts.Set != nullptr && (FirstIsRoot(sel) || AllSelectedItemsAreONLYForms(sel, true));
-    s.EmailSelected = AllSelectedItemsAreONLYForms(sel, true) && Permitted(facts, "EmailSelected");
-    s.Delete = facts.Loaded && facts.Set != nullptr && !facts.Set->Locked &&
-               (AllSelectedItemsAreONLYForms(sel, true) || AllSelectedItemsAreONLYForms(sel, false));
-    s.ShowErrorReport = facts.Loaded;
-    s.UploadAnnotations = facts.Loaded && facts.UploadAnnotationsOption;
-    s.Save = facts.Loaded && facts.Set != nullptr && facts.ReorderPending;
+    s.FormProperties = FirstReason({{!loaded, kWhyNotLoaded}, {!SingleLiveNode(sel), kWhyOneNodeSelection}});
+    s.ViewSelected = FirstReason({{!loaded, kWhyNotLoaded}, {!viewable, kWhyViewSelection}});
+    // Print Selected stays on with any selection: the command itself says what it cannot print
+    // (nothing selected, deleted forms).
+    s.PrintSelected = FirstReason({{!loaded, kWhyNotLoaded}, {facts.Converting, kWhyConverting}});
+    s.SaveAs = FirstReason({{!loaded, kWhyNotLoaded},
+                            {!Permitted(facts, "SaveAs"), kWhyNotPermitted},
+                            {facts.Converting, kWhyConverting},
+                            {!FirstIsRoot(sel) && !liveForms, kWhySaveAsSelection}});
+    s.EmailSelected = FirstReason({{!loaded, kWhyNotLoaded},
+                                   {!Permitted(facts, "EmailSelected"), kWhyNotPermitted},
+                                   {facts.Converting, kWhyConverting},
+                                   {!liveForms, kWhyFormsSelection}});
+    s.Delete = FirstReason({{!loaded, kWhyNotLoaded},
+                            {loaded && facts.Set->Locked, kWhyLocked},
+                            {!liveForms && !AllSelectedItemsAreONLYForms(sel, false), kWhyDeleteSelection}});
+    s.ShowErrorReport = FirstReason({{!loaded, kWhyNotLoaded}});
+    s.UploadAnnotations =
+        FirstReason({{!loaded, kWhyNotLoaded}, {!facts.UploadAnnotationsOption, kWhyUploadOption}});
+    s.Save = FirstReason({{!loaded, kWhyNotLoaded},
+                          {facts.Converting, kWhyConverting},
+                          {!facts.ReorderPending && !(loaded && facts.Set->Modified), kWhyNothingToSave}});
+    s.SaveStackingOrder = FirstReason({{!loaded, kWhyNotLoaded},
+                                       {loaded && !facts.Set->CanAnnotate, kWhyNoReorderRight},
+                                       {!Permitted(facts, "StackingOrder"), kWhyNotPermitted},
+                                       {!facts.ReorderPending, kWhyOrderUnchanged}});
     return s;
 }
 
@@ -43,16 +85,12 @@ TStatusStates SetStatusBar(const TWindowFacts& facts) {
     TStatusStates s;
     const bool loaded = facts.Loaded && facts.Set != nullptr;
     s.PrintCommands = loaded;
-    s.ViewSelected = loaded && SingleLiveNode(facts.Selection);
     s.ShowDocSetErrors = loaded && facts.Set->HasErrors();
     s.Changed = loaded && facts.Tree != nullptr && GetSomeNodesChanged(*facts.Tree);
     s.Verify = loaded;
     s.EmailMenu = loaded && facts.MailAvailable;
-    s.SaveAsMenu = loaded && Permitted(facts, "SaveAs");
     s.WebDocs = Permitted(facts, "WebDocs");
     s.EmailAll = loaded && Permitted(facts, "EmailEntire");
-    s.EmailSelected = loaded && Permitted(facts, "EmailSelected");
-    s.SaveStackingOrder = loaded && facts.Set->CanAnnotate && Permitted(facts, "StackingOrder");
     s.DeleteStackingOrder = facts.StackingOrderFileExists && Permitted(facts, "StackingOrder");
     s.Scan = facts.ScanPluginLoaded;
     s.Panel4 = "Additional Copies to print: " + IntToStr(facts.AdditionalCopies);
@@ -77,10 +115,6 @@ TStatusStates SetStatusBar(const TWindowFacts& facts) {
 
 std::string TreeClickHint(const TSelection& selection) {
     return FirstIsRoot(selection) ? kHintPrintAll : kHintMultiSelect;
-}
-
-bool ViewAfterClick(bool loaded, bool hitItem, const TTreeNode* node) {
-    return loaded && hitItem && node != nullptr && node->Info && !node->Form()->Deleted;
 }
 
 TPanel0Look StatusPanel0Look(bool loaded, const TDocSet* set, bool multiUser) {

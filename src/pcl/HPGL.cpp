@@ -549,7 +549,7 @@ private:
                                 TLineJoin::Round, TLineJoin::Bevel,      TLineJoin::None}[size_t(
             std::clamp(st_.LineJoin, 1, 6) - 1)];
         style.MiterLimit = st_.MiterLimit;
-        style.Colour = kBlack;
+        style.Colour = st_.PenColour(st_.SelectedPen);
         return style;
     }
 
@@ -915,7 +915,7 @@ private:
         const THPGLPoint anchor = st_.ToPage(st_.Anchor);
         const int refX = int(std::lround(std::clamp(anchor.X, -1e6, 1e6)));
         const int refY = int(std::lround(std::clamp(anchor.Y, -1e6, 1e6)));
-        TPaint paint = TPaint::Solid(kBlack);
+        TPaint paint = TPaint::Solid(st_.PenColour(st_.SelectedPen));
         switch (st_.FillType) {
         case 10:
             paint = TPaint::GreyLevel(int(std::lround(st_.Shading)));
@@ -1225,6 +1225,9 @@ void THPGLState::SetFrame(double left, double top, double width, double height) 
 void THPGLState::Initialize() {
     const THPGLState frame = *this;
     *this = THPGLState{};
+    // Pens in colour get the plotter's eight: white, black, red, green, yellow, blue, magenta, cyan.
+    if (!frame.PenColours.empty())
+        PenColours = {0xFFFFFF, 0x000000, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00};
     PlotWidthInches = frame.PlotWidthInches;
     PlotHeightInches = frame.PlotHeightInches;
     SetFrame(frame.FrameLeft, frame.FrameTop, frame.FrameWidth, frame.FrameHeight);
@@ -1244,6 +1247,7 @@ void THPGLState::Defaults() {
     fresh.Pen = Pen;
     fresh.PenDown = PenDown;
     fresh.SelectedPen = SelectedPen;
+    fresh.PenColours = PenColours;
     fresh.PenWidth = PenWidth;
     fresh.PenWidths = PenWidths;
     fresh.WidthRelative = WidthRelative;

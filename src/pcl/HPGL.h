@@ -64,6 +64,11 @@ struct THPGLState {
     bool PenDown = false;
     bool Relative = false;
     int SelectedPen = 1;
+    // The pens' colours by number, wrapping round (PCL's palette in colour); none: every pen black.
+    std::vector<uint32_t> PenColours;
+    uint32_t PenColour(int pen) const {
+        return PenColours.empty() ? 0 : PenColours[size_t(pen < 0 ? 0 : pen) % PenColours.size()];
+    }
     double PenWidth = 0.35;          // millimetres, or percent of the P1-P2 diagonal (WU1)
     std::map<int, double> PenWidths; // widths set for one pen (PW w,pen)
     bool WidthRelative = false;

@@ -33,6 +33,8 @@ void AddRasterCommands(TPCLCommandEntries& entries);
 void AddRectangleCommands(TPCLCommandEntries& entries);
 // The print model: patterns, transparency, logical operation (PCLPrintModel.cpp).
 void AddPrintModelCommands(TPCLCommandEntries& entries);
+// Colour: simple colour mode, palettes, the foreground colour (PCLColourCommands.cpp).
+void AddColourCommands(TPCLCommandEntries& entries);
 // Macros (PCLMacroCommands.cpp).
 void AddMacroCommands(TPCLCommandEntries& entries);
 // HP-GL/2 entry and exit, the picture frame and the plot size (PCLHpglCommands.cpp).
@@ -49,6 +51,8 @@ void CmdUnknown(TPCLInterpreter& interpreter, std::string_view command);
 // (fonts), one raster row's block while drawing (raster).
 void StoreSoftFontBlock(TPCLInterpreter& interpreter, std::string_view block);
 void DrawRasterRow(TPCLInterpreter& interpreter, std::string_view block);
+// An image data configuration (`*v#W`): a new palette of its colour space and size.
+void ConfigureImageData(TPCLInterpreter& interpreter, std::string_view block);
 // A user-defined pattern's definition (`*c#W`), stored under the pattern identifier.
 void DefineUserPattern(TPCLInterpreter& interpreter, std::string_view block);
 

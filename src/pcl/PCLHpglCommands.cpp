@@ -17,6 +17,9 @@ void CmdEnterHpgl(TPCLInterpreter& ip, std::string_view command) {
     ip.Emit(command);
     TPCLGraphicsState& s = ip.State;
     s.HpglMode = true;
+    // With a colour palette, the plotter's pens are its entries (until IN gives the plotter's own).
+    if (s.Colour.ColourMode && s.Colour.Palette.Entries.size() > 2)
+        s.Hpgl.PenColours = s.Colour.Palette.Entries;
     if (IntegerValue(command) % 2 != 0)
         s.Hpgl.Pen = s.Hpgl.FromPage(
             {double(s.Page.LeftOffset) + s.Page.CursorX, double(s.Page.TopMargin) + s.Page.CursorY});

@@ -20,6 +20,7 @@ const TPCLCommandEntries& CommandEntries() {
         AddRasterCommands(all);
         AddRectangleCommands(all);
         AddPrintModelCommands(all);
+        AddColourCommands(all);
         AddMacroCommands(all);
         AddHpglCommands(all);
         std::sort(all.begin(), all.end(),
@@ -70,7 +71,13 @@ public:
         device_.DrawLine(x1, y1, x2, y2, penWidth, colour);
     }
     void StrokePath(std::span<const TPolygonRing> paths, bool closed, const TStrokeStyle& style) override {
-        device_.StrokePath(paths, closed, style);
+        // A pen in a colour between black and white is a halftone on a black-and-white page:
+        // its outline is filled through FillPolygon, which resolves the colour.
+        const uint32_t colour = style.Colour & 0x00FFFFFF;
+        if (device_.Monochrome() && colour != 0 && colour != 0x00FFFFFF)
+            TPCLDevice::StrokePath(paths, closed, style);
+        else
+            device_.StrokePath(paths, closed, style);
     }
     void FillEllipse(int left, int top, int right, int bottom, uint32_t colour) override {
         device_.FillEllipse(left, top, right, bottom, colour);
@@ -171,6 +178,7 @@ void TPCLInterpreter::Block(std::string_view command, std::string_view block) {
         MacroBody.append(block);
     static const uint32_t rasterKey = PackedCommandKey("*bW");
     static const uint32_t patternKey = PackedCommandKey("*cW");
+    static const uint32_t configureKey = PackedCommandKey("*vW");
     const uint32_t key = PackedCommandKey(command);
     const bool raster = key == rasterKey;
     if (raster && !block.empty())
@@ -181,6 +189,8 @@ void TPCLInterpreter::Block(std::string_view command, std::string_view block) {
         DrawRasterRow(*this, block);
     else if (key == patternKey)
         DefineUserPattern(*this, block);
+    else if (key == configureKey)
+        ConfigureImageData(*this, block);
     EmitText(AnnouncedHeader ? std::string_view(RewriteFontHeader(block)) : block);
     AnnouncedHeader = false;
 }
@@ -275,6 +285,7 @@ void TPCLInterpreter::ResetModalState() {
     State.HpglMode = false;
     State.Hpgl = THPGLState{};
     State.Raster.ResetPrintModel();
+    State.Colour = TPCLColourState{};
     page.PrintDirection = 0;
     ResetPageState();
     page.MacroID = macroId;

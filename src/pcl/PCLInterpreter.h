@@ -140,8 +140,15 @@ public:
     void SetPrintDirection(uint8_t quarterTurns);
     // The paint of the current pattern (`*v#T`) with the transparency modes, the logical
     // operation and the reference point; ink is the colour of solid black (Courier fill text
-    // takes the fill colour). An undefined user pattern paints solid ink.
+    // takes the fill colour), black taking the foreground colour. An undefined user pattern
+    // paints solid ink.
     TPaint CurrentPaint(uint32_t ink) const;
+    // Solid ink of the colour; on a black-and-white device a colour between black and white is
+    // a halftone as dense as the colour looks dark (unless halftone is false). White ink is a
+    // white pattern, transparent under pattern transparency. Without the print modes.
+    TPaint InkPaint(uint32_t colour, bool halftone = true) const;
+    // The same with the print modes; a halftone stays opaque, as a colour covers what it lies on.
+    TPaint InkWithPrintModes(uint32_t colour, bool halftone = true) const;
     // A shading percentage, held to 0..100 (0 erases, as a white fill does).
     TPaint ShadingPaint(int percent) const;
     // A cross-hatch or user-defined pattern by number, turned with the print direction unless

@@ -141,6 +141,9 @@ private:
     // Job-control lines ("@PJL ...") after a universal exit: the length of those at pos.
     static size_t JobControlLength(std::string_view data, size_t pos);
 
+    // The colour part of StandalonePage: the palette and the foreground colour.
+    static void ColourCommands(const TPCLColourState& colour,
+                               const std::function<void(const std::string&)>& command);
     // The print-model part of StandalonePage (PCLStandalonePage.cpp).
     static void PrintModelCommands(const TPCLGraphicsState& at,
                                    const std::function<void(const std::string&)>& command);

@@ -5,9 +5,12 @@
 #include "PCLCommandFamilies.h"
 #include "PCLInterpreter.h"
 #include "PCLValues.h"
+#include "PclXlInterpreter.h"
 #include "Strings.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace pg {
 
@@ -71,6 +74,42 @@ TPatternTile PatternTile(std::string_view block) {
         return scaled;
     }
     return tile;
+}
+
+// The halftone a colour of the darkness (0 white .. 255 black) prints as on a black-and-white
+// page: the ordered dither PCL XL shows colours with, one 8 x 8 tile per darkness.
+const std::shared_ptr<const TPatternTile>& DitherTile(uint8_t darkness) {
+    static const std::array<std::shared_ptr<const TPatternTile>, 256> tiles = [] {
+        std::array<std::shared_ptr<const TPatternTile>, 256> all;
+        for (int d = 0; d < 256; ++d) {
+            TPatternTile tile;
+            tile.Width = tile.Height = 8;
+            tile.BytesPerRow = 1;
+            tile.Bits.assign(8, 0);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    if (xl::DitherBlack(x, y, uint8_t(d)))
+                        tile.Bits[size_t(y)] |= uint8_t(0x80 >> x);
+            all[size_t(d)] = std::make_shared<const TPatternTile>(std::move(tile));
+        }
+        return all;
+    }();
+    return tiles[darkness];
+}
+
+// How dark a colour looks, 0 white .. 255 black: one less its lightness, the primaries
+// weighted as the eye weighs them (D50) on a 2.2 gamma, so that greys keep their level and
+// green looks lighter than red, and red than blue.
+uint8_t PerceivedDarkness(uint32_t colour) {
+    static const std::array<double, 256> linear = [] {
+        std::array<double, 256> all{};
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = std::pow(double(i) / 255, 2.2);
+        return all;
+    }();
+    const double y = 0.2225 * linear[colour & 0xFF] + 0.7169 * linear[colour >> 8 & 0xFF] +
+                     0.0606 * linear[colour >> 16 & 0xFF];
+    return uint8_t(255 - std::clamp(std::lround(255 * std::pow(y, 1 / 2.2)), 0L, 255L));
 }
 
 void CmdSelectCurrentPattern(TPCLInterpreter& ip, std::string_view command) {
@@ -276,10 +315,42 @@ TPaint TPCLInterpreter::CurrentPaint(uint32_t ink) const {
     default:
         break;
     }
-    return WithPrintModes(TPaint::Solid(ink));
+    // The fill colour of fill data stays ink on every device.
+    return InkWithPrintModes(ink == 0 ? State.Colour.Foreground : ink, ink == 0);
+}
+
+TPaint TPCLInterpreter::InkWithPrintModes(uint32_t colour, bool halftone) const {
+    const TPaint ink = InkPaint(colour, halftone);
+    TPaint paint = WithPrintModes(ink);
+    if (ink.Tile)
+        paint.PatternTransparent = false;
+    return paint;
+}
+
+TPaint TPCLInterpreter::InkPaint(uint32_t colour, bool halftone) const {
+    colour &= 0x00FFFFFF;
+    TPaint paint = TPaint::Solid(colour);
+    const uint8_t darkness = PerceivedDarkness(colour);
+    if (darkness > 0 && darkness < 255 && out_ && out_->Monochrome() && halftone) {
+        paint = TPaint::PatternFill(TPaint::TPatternType::UserDefined, 0, 0, 0);
+        paint.Tile = DitherTile(darkness);
+        // The colour covers what lies below: the halftone's white dots are painted too.
+        paint.PatternTransparent = false;
+    }
+    return paint;
 }
 
 TPaint TPCLInterpreter::Resolved(const TPaint& paint) const {
+    if (paint.Kind == TPaint::TKind::Colour && (paint.Colour & 0x00FFFFFF) != 0 &&
+        (paint.Colour & 0x00FFFFFF) != TPCLPalette::kWhite) {
+        // A pen of the palette's colours.
+        TPaint ink = InkPaint(paint.Colour);
+        ink.SourceTransparent = paint.SourceTransparent;
+        if (!ink.Tile)
+            ink.PatternTransparent = paint.PatternTransparent;
+        ink.Rop = paint.Rop;
+        return ink;
+    }
     if (paint.Kind != TPaint::TKind::Pattern || paint.Tile)
         return paint;
     if (paint.PatternType == TPaint::TPatternType::Current) {

@@ -19,15 +19,15 @@ constexpr uint32_t kSignatureRed = 0x000000FF;
 constexpr uint32_t kBlack = 0x00000000;
 constexpr uint32_t kWhite = 0x00FFFFFF;
 
-// What a rectangle of the fill type paints with: 0 black, 1 white (it erases, whatever the
-// pattern transparency), 2 the shading of the pattern identifier's percentage, 3 its
+// What a rectangle of the fill type paints with: 0 the foreground colour (black by default), 1 white (it
+// erases, whatever the pattern transparency), 2 the shading of the pattern identifier's percentage, 3 its
 // cross-hatch pattern, 4 the user-defined pattern of that identifier, 5 the current pattern.
 // Nothing for a pattern that does not exist or another fill type.
 std::optional<TPaint> RectanglePaint(const TPCLInterpreter& ip, int32_t fillType) {
     const int16_t id = ip.State.Raster.PatternID;
     switch (fillType) {
     case 0:
-        return ip.WithPrintModes(TPaint::Solid(kBlack));
+        return ip.InkWithPrintModes(ip.State.Colour.Foreground);
     case 1: {
         TPaint white = ip.WithPrintModes(TPaint::Solid(kWhite));
         white.PatternTransparent = false;

@@ -31,6 +31,44 @@ std::string Signed(int64_t v) {
 
 } // namespace
 
+// The palette in force and the foreground colour, as commands: a simple palette by its mode, a
+// configured one by its header (eight bits a primary) and the entries that differ from a new
+// palette's; the foreground colour is chosen through its entry holding it for a moment.
+void TPCLBuffer::ColourCommands(const TPCLColourState& colour,
+                                const std::function<void(const std::string&)>& command) {
+    if (!colour.ColourMode)
+        return;
+    const TPCLPalette& palette = colour.Palette;
+    const bool cmy = palette.ColourSpace == 1;
+    const auto assign = [&](size_t index, uint32_t rgb) {
+        std::string text = "*v";
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t light = rgb >> (8 * i) & 0xFF;
+            text += IntToStr(cmy ? 255 - light : light) + char('a' + i);
+        }
+        command(text + IntToStr(int64_t(index)) + "I");
+    };
+    if (palette.Simple) {
+        command("*r" + IntToStr(int(palette.SimpleMode)) + "U");
+    } else {
+        const char header[6] = {
+            char(palette.ColourSpace), char(palette.Encoding), char(palette.BitsPerIndex), 8, 8, 8};
+        command("*v6W" + std::string(header, 6));
+        const std::vector<uint32_t> fresh = TPCLPalette::DefaultEntries(palette.BitsPerIndex, cmy);
+        for (size_t i = 0; i < palette.Entries.size(); ++i)
+            if (i >= fresh.size() || fresh[i] != palette.Entries[i])
+                assign(i, palette.Entries[i]);
+    }
+    const size_t index = size_t(std::max(colour.ForegroundIndex, 0));
+    if (palette.Simple || index >= palette.Entries.size()) {
+        command("*v" + IntToStr(colour.ForegroundIndex) + "S");
+        return;
+    }
+    assign(index, colour.Foreground);
+    command("*v" + IntToStr(int64_t(index)) + "S");
+    assign(index, palette.Entries[index]);
+}
+
 // The print model a page begins with, as commands: the patterns in force, the current pattern,
 // the transparency modes, the logical operation, the pattern reference point (the cursor goes
 // there and back) and the print direction.
@@ -39,6 +77,7 @@ void TPCLBuffer::PrintModelCommands(const TPCLGraphicsState& at,
     const TPCLRasterState& r = at.Raster;
     const TPCLPageState& p = at.Page;
     const TPCLRasterState reset;
+    ColourCommands(at.Colour, command);
     for (const auto& [id, pattern] : at.Patterns) {
         command("*c" + IntToStr(id) + "G");
         command("*c" + IntToStr(int64_t(pattern->Definition.size())) + "W" + pattern->Definition);

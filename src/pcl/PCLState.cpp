@@ -47,7 +47,8 @@ void TPCLRasterState::ResetPrintModel() {
 }
 
 TPCLGraphicsState TPCLGraphicsState::AtPageStart() const {
-    TPCLGraphicsState start{Page, Font, Raster.AfterPageReset(), HpglMode, Hpgl, SoftFonts, Macros, Patterns};
+    TPCLGraphicsState start{Page,     Font,  Raster.AfterPageReset(), HpglMode, Hpgl, SoftFonts, Macros,
+                            Patterns, Colour};
     return start;
 }
 

@@ -140,6 +140,62 @@ struct TStoredMacro {
     bool Permanent = false;
 };
 
+// A colour palette: its colour space, how image data addresses it and the entries it holds.
+struct TPCLPalette {
+    static constexpr uint32_t kWhite = 0x00FFFFFF;
+    static constexpr uint32_t kBlack = 0;
+    // The largest palette: eight bits an index.
+    static constexpr int kMaxBitsPerIndex = 8;
+
+    // 0 RGB (components are light), 1 CMY (components are ink).
+    uint8_t ColourSpace = 0;
+    // Pixel encoding of image data: 0 indexed by plane, 1 indexed by pixel, 2 and 3 direct.
+    uint8_t Encoding = 0;
+    uint8_t BitsPerIndex = 1;
+    // The component values that stand for white and for black, per primary.
+    std::array<double, 3> WhiteReference{255, 255, 255};
+    std::array<double, 3> BlackReference{0, 0, 0};
+    // Entries as 0x00BBGGRR colours, 2^BitsPerIndex of them.
+    std::vector<uint32_t> Entries{kWhite, kBlack};
+    // Made by simple colour mode (`*r#U`): its entries are fixed.
+    bool Simple = false;
+    // The simple colour mode it was made by (1, 3 or -3); 0 when configured by image data.
+    int8_t SimpleMode = 1;
+
+    // The entries of a new palette of bitsPerIndex bits in RGB or CMY.
+    static std::vector<uint32_t> DefaultEntries(int bitsPerIndex, bool cmy);
+    // The palette of simple colour mode 1 (black and white), 3 (RGB) or -3 (CMY).
+    static TPCLPalette SimpleColour(int mode);
+    // The colour of the components (light for RGB, ink for CMY) scaled by the references.
+    uint32_t ColourOf(const std::array<double, 3>& components) const;
+    // The entry at index, wrapped into the palette.
+    uint32_t Entry(int64_t index) const {
+        return Entries.empty()
+                   ? kBlack
+                   : Entries[size_t(((index % int64_t(Entries.size())) + int64_t(Entries.size())) %
+                                    int64_t(Entries.size()))];
+    }
+};
+
+// PCL colour: the palette in force, the components given for the next entry, the foreground
+// colour, and the palettes pushed or stored by identifier.
+struct TPCLColourState {
+    static constexpr size_t kMaxPushed = 32;
+    static constexpr size_t kMaxStored = 64;
+
+    TPCLPalette Palette;
+    std::array<double, 3> Components{0, 0, 0};
+    // The foreground colour (`*v#S`): the entry's colour when it was chosen, and its index.
+    uint32_t Foreground = TPCLPalette::kBlack;
+    int32_t ForegroundIndex = 1;
+    // A colour command was seen since the printer reset: pens take their colours from the palette.
+    bool ColourMode = false;
+    std::vector<TPCLPalette> Pushed;
+    std::map<int32_t, TPCLPalette> Stored;
+    int32_t PaletteID = 0;
+    int32_t ControlID = 0;
+};
+
 struct TPCLGraphicsState {
     TPCLPageState Page;
     TPCLFontState Font;
@@ -154,6 +210,8 @@ struct TPCLGraphicsState {
     std::map<uint16_t, std::shared_ptr<const TStoredMacro>> Macros;
     // User-defined patterns by identifier; shared with the page starts like the macros.
     std::map<int16_t, std::shared_ptr<const TUserPattern>> Patterns;
+    // Palettes and the foreground colour.
+    TPCLColourState Colour;
 
     // This state as a page that begins here starts from it: without the raster transfer
     // that may be in progress (a page reset's raster state).

@@ -198,6 +198,9 @@ void DrawTextRun(TPCLInterpreter& ip, std::string_view run, int32_t symbolSet) {
     TDeviceFont drawFont{textFont.Family, ClampToInt(int64_t(textFont.Height) + 4), textFont.Bold,
                          textFont.Italic, textFont.Colour};
     drawFont.Paint = ip.CurrentPaint(textFont.Colour);
+    // Devices that draw text in one colour take the foreground colour.
+    if (drawFont.Paint.Kind == TPaint::TKind::Colour)
+        drawFont.Colour = drawFont.Paint.Colour;
     drawFont.Angle = 90 * page.PrintDirection;
     // Positions are laid out as at 0 degrees, then turned onto the page.
     const auto onPage = [&](int64_t px, int64_t py) {

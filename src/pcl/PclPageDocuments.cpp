@@ -12,7 +12,27 @@ void RemovePageSizeCommands(THLWMemorystream& stream) {
     stream.ReplaceAll("\x1b&l3A", "");
 }
 
+std::string FormPagePaper(std::string_view pageBytes, const std::string& formPageSize) {
+    // The same bytes RemovePageSizeCommands takes out before the page is drawn.
+    const size_t letter = pageBytes.rfind("\x1b&l2A"), legal = pageBytes.rfind("\x1b&l3A");
+    if (letter != std::string_view::npos && (legal == std::string_view::npos || letter > legal))
+        return "LTR";
+    if (legal != std::string_view::npos)
+        return "LGL";
+    if (formPageSize.empty())
+        return {};
+    return IsLetterPaper(formPageSize) ? "LTR" : "LGL";
+}
+
 namespace {
+
+// The options with the paper a document knows for its page in place of the caller's hint.
+TRunOptions OnPaper(const TRunOptions& options, const std::string& paper) {
+    TRunOptions on = options;
+    if (!paper.empty())
+        on.PaperHint = paper;
+    return on;
+}
 
 // What the interpreter's state says of the page it finished on letter or legal paper.
 TPageFacts FactsOf(const TPCLBuffer& buffer, bool letter) {
@@ -70,14 +90,14 @@ TPageFacts RunBlank(TPCLDevice& device, const TRunOptions& options) {
 
 TPageFacts TPclPageDocument::RunPage(int page, TPCLDevice& device, const TRunOptions& options) {
     if (page != 1)
-        return RunBlank(device, options);
-    return RunAlone(pcl_, device, options);
+        return RunBlank(device, OnPaper(options, paper_));
+    return RunAlone(pcl_, device, OnPaper(options, paper_));
 }
 
 std::unique_ptr<TPageDocument> TPclPageDocument::DetachPage(int page) const {
     if (page != 1)
         return nullptr;
-    return std::make_unique<TPclPageDocument>(pcl_);
+    return std::make_unique<TPclPageDocument>(pcl_, paper_);
 }
 
 // ---- A package form ----------------------------------------------------------------------
@@ -94,10 +114,20 @@ std::string TPackageFormDocument::PageBytes(int page) const {
     return bytes;
 }
 
-TPageFacts TPackageFormDocument::RunPage(int page, TPCLDevice& device, const TRunOptions& options) {
+std::string TPackageFormDocument::PagePaper(int page) const {
     if (!HasPage(page))
-        return RunBlank(device, options);
-    return RunAlone(PageBytes(page), device, options);
+        return FormPagePaper({}, form_->PageSize);
+    const TDocSetPage& p = *form_->Pages[size_t(page - 1)];
+    // The template's command comes after the fill's and so has the last word.
+    std::string paper = FormPagePaper(p.TemplateData.View(), {});
+    return paper.empty() ? FormPagePaper(p.FillData.View(), form_->PageSize) : paper;
+}
+
+TPageFacts TPackageFormDocument::RunPage(int page, TPCLDevice& device, const TRunOptions& options) {
+    const TRunOptions on = OnPaper(options, PagePaper(page));
+    if (!HasPage(page))
+        return RunBlank(device, on);
+    return RunAlone(PageBytes(page), device, on);
 }
 
 TPageDocumentTraits TPackageFormDocument::Traits() const {
@@ -109,7 +139,7 @@ TPageDocumentTraits TPackageFormDocument::Traits() const {
 std::unique_ptr<TPageDocument> TPackageFormDocument::DetachPage(int page) const {
     if (!HasPage(page))
         return nullptr;
-    return std::make_unique<TPclPageDocument>(PageBytes(page));
+    return std::make_unique<TPclPageDocument>(PageBytes(page), PagePaper(page));
 }
 
 // ---- A plain file or a job ---------------------------------------------------------------

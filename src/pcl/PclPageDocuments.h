@@ -24,11 +24,18 @@ class TPCLBuffer;
 // Deletes every letter and legal page-size command (ESC&l2A, ESC&l3A) from the stream.
 void RemovePageSizeCommands(THLWMemorystream& stream);
 
+// The paper a page of a package form is drawn on: the last letter or legal command of its own
+// ("LTR", "LGL"), else the form's page size (its "PageSize"); empty when neither names one.
+std::string FormPagePaper(std::string_view pageBytes, const std::string& formPageSize);
+
 // One page of PCL that stands on its own: a copy made for drawing elsewhere, or the bytes of a
 // page the caller has at hand.
 class TPclPageDocument : public TPageDocument {
 public:
-    explicit TPclPageDocument(std::string pcl) : pcl_(std::move(pcl)) {}
+    // paper: the paper the page is drawn on when it is set (a copy of a form's page keeps the
+    // form's paper); otherwise the caller's paper hint decides.
+    explicit TPclPageDocument(std::string pcl, std::string paper = {})
+        : pcl_(std::move(pcl)), paper_(std::move(paper)) {}
 
     int PageCount() const override { return 1; }
     TPageFacts RunPage(int page, TPCLDevice& device, const TRunOptions& options) override;
@@ -38,10 +45,12 @@ public:
 
 private:
     std::string pcl_;
+    std::string paper_;
 };
 
-// The pages of a package form, each its fill data followed by its template data. The form
-// stays the caller's and must outlive the document.
+// The pages of a package form, each its fill data followed by its template data, drawn on the
+// paper FormPagePaper names (the caller's paper hint when it names none). The form stays the
+// caller's and must outlive the document.
 class TPackageFormDocument : public TPageDocument {
 public:
     explicit TPackageFormDocument(const TDocSetForm& form) : form_(&form) {}
@@ -56,6 +65,8 @@ public:
 
     // Page 1..count: its fill data followed by its template data; empty for no such page.
     std::string PageBytes(int page) const;
+    // The paper page is drawn on (FormPagePaper); empty when the caller's hint decides.
+    std::string PagePaper(int page) const;
 
 private:
     const TDocSetForm* form_;

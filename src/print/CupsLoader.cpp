@@ -87,12 +87,10 @@ cups_dest_t* cupsGetDestWithURI(const char* name, const char* uri) {
     return fn ? fn(name, uri) : nullptr;
 }
 
-int cupsGetDests2(http_t* http, cups_dest_t** dests) {
-    PG_CUPS(cupsGetDests2);
-    if (fn)
-        return fn(http, dests);
-    *dests = nullptr;
-    return 0;
+int cupsEnumDests(unsigned flags, int msec, int* cancel, cups_ptype_t type, cups_ptype_t mask,
+                  cups_dest_cb_t cb, void* user_data) {
+    PG_CUPS(cupsEnumDests);
+    return fn ? fn(flags, msec, cancel, type, mask, cb, user_data) : 0;
 }
 
 cups_dest_t* cupsGetNamedDest(http_t* http, const char* name, const char* instance) {

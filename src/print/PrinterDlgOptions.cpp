@@ -115,6 +115,21 @@ void TPrinterDlgOptions::RestoreOrderAndDuplex(bool treeHasSeveralNodes) {
     DuplexEnabled = true;
 }
 
+std::string PrinterChoiceProblem(const std::string& printer, const std::vector<std::string>& printerNames) {
+    const std::string name = Trim(printer);
+    if (name.empty())
+        return printerNames.empty()
+                   ? kNoPrintersMessage
+                   : "Choose a printer of the list, or type a printer address (ipp://, ipps:// "
+                     "or http://).";
+    if (IsPrinterAddress(name) ||
+        std::find(printerNames.begin(), printerNames.end(), name) != printerNames.end())
+        return {};
+    return "\"" + name +
+           "\" is neither a printer of this system nor a printer address. Type an address such as "
+           "ipp://printer.example/ipp/print, or choose a printer of the list.";
+}
+
 int PrinterPictureIndex(const std::string& printerName) {
     if (UpperCase(printerName).find("FAX") != std::string::npos)
         return 1;

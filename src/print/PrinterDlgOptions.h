@@ -90,6 +90,13 @@ public:
     virtual bool Execute() = 0;
 };
 
+// Said in place of the printer list when the system has no printer; the dialog stays open.
+inline constexpr char kNoPrintersMessage[] =
+    "No printers found \u2014 type a printer address or add one in the system settings";
+// What is wrong with the printer chosen or typed in the dialog, given the system's printers:
+// nothing (empty) for a printer of the list, a destination name or a printer address.
+std::string PrinterChoiceProblem(const std::string& printer, const std::vector<std::string>& printerNames);
+
 // The picture of a printer entry: 1 when the upper-cased name contains "FAX", 2 when it contains
 // two consecutive backslashes, else 0.
 int PrinterPictureIndex(const std::string& printerName);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "PGRegistry.h"
 #include "Prompt.h"
 #include "Strings.h"
 #include "Trace.h"
@@ -36,23 +37,43 @@ std::string OptionText(const cups_dest_t& dest, const char* name) {
     return value ? value : "";
 }
 
+TPrinterInfo InfoOf(const cups_dest_t& dest) {
+    TPrinterInfo p;
+    p.Name = dest.instance ? std::string(dest.name) + "/" + dest.instance : dest.name;
+    p.Info = OptionText(dest, "printer-info");
+    p.Location = OptionText(dest, "printer-location");
+    p.DeviceURI = OptionText(dest, "device-uri");
+    if (p.DeviceURI.empty())
+        p.DeviceURI = OptionText(dest, "printer-uri-supported");
+    p.IsDefault = dest.is_default != 0;
+    return p;
+}
+
+// How long the list waits for network printers to answer (IPP Everywhere printers announced
+// through DNS-SD, which CUPS prints to without a queue set up for them). The enumeration ends
+// earlier once every announced printer has answered.
+constexpr int kDiscoveryTimeoutMs = 2500;
+
+// The queues set up on this system and the network printers CUPS discovers, in CUPS's order.
+// A printer may be reported more than once while its answers come in; the last report counts.
 std::vector<TPrinterInfo> CupsPrinterList() {
-    cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
     std::vector<TPrinterInfo> printers;
-    for (int i = 0; i < count; ++i) {
-        const cups_dest_t& dest = dests[i];
-        TPrinterInfo p;
-        p.Name = dest.instance ? std::string(dest.name) + "/" + dest.instance : dest.name;
-        p.Info = OptionText(dest, "printer-info");
-        p.Location = OptionText(dest, "printer-location");
-        p.DeviceURI = OptionText(dest, "device-uri");
-        if (p.DeviceURI.empty())
-            p.DeviceURI = OptionText(dest, "printer-uri-supported");
-        p.IsDefault = dest.is_default != 0;
-        printers.push_back(std::move(p));
-    }
-    cupsFreeDests(count, dests);
+    const auto collect = [](void* data, unsigned flags, cups_dest_t* dest) -> int {
+        auto& list = *static_cast<std::vector<TPrinterInfo>*>(data);
+        TPrinterInfo p = InfoOf(*dest);
+        const auto same = std::find_if(list.begin(), list.end(),
+                                       [&p](const TPrinterInfo& known) { return known.Name == p.Name; });
+        if (flags & CUPS_DEST_FLAGS_REMOVED) {
+            if (same != list.end())
+                list.erase(same);
+        } else if (same != list.end()) {
+            *same = std::move(p);
+        } else {
+            list.push_back(std::move(p));
+        }
+        return 1;
+    };
+    cupsEnumDests(CUPS_DEST_FLAGS_NONE, kDiscoveryTimeoutMs, nullptr, 0, 0, collect, &printers);
     return printers;
 }
 
@@ -60,6 +81,27 @@ std::vector<TPrinterInfo> CupsPrinterList() {
 std::string ServerOf(std::string_view networkName) {
     const std::string_view rest = networkName.size() > 2 ? networkName.substr(2) : std::string_view{};
     return std::string(rest.substr(0, rest.find('\\')));
+}
+
+// The address CUPS asks the printer with: IPP runs over HTTP, but a printer names itself by an
+// ipp address and refuses requests for an http one. An http address without a port means 80.
+std::string IppAddress(const std::string& address) {
+    if (LowerCase(address.substr(0, 7)) != "http://")
+        return address;
+    const std::string rest = address.substr(7);
+    const size_t pathStart = std::min(rest.find('/'), rest.size());
+    std::string host = rest.substr(0, pathStart);
+    // The port follows the host; an IPv6 host ("[::1]") holds colons of its own.
+    const size_t bracket = host.rfind(']');
+    if (host.find(':', bracket == std::string::npos ? 0 : bracket) == std::string::npos)
+        host += ":80";
+    return "ipp://" + host + rest.substr(pathStart);
+}
+
+// The printer by its destination name or, for an address, by the address itself.
+cups_dest_t* FindDest(const std::string& name) {
+    return IsPrinterAddress(name) ? cupsGetDestWithURI(nullptr, IppAddress(name).c_str())
+                                  : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), nullptr);
 }
 
 bool IsNetworkName(std::string_view name) {
@@ -97,8 +139,7 @@ struct TPrinterConnection {
 // cannot be reached.
 bool OpenPrinter(const std::string& name, TPrinterConnection& c) {
     const bool address = IsPrinterAddress(name);
-    c.Dest.reset(address ? cupsGetDestWithURI(nullptr, name.c_str())
-                         : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), nullptr));
+    c.Dest.reset(FindDest(name));
     if (c.Dest) {
         const unsigned flags = address ? CUPS_DEST_FLAGS_DEVICE : CUPS_DEST_FLAGS_NONE;
         c.Http.reset(
@@ -191,8 +232,8 @@ bool SpoolDocument(TPrinterConnection& c, std::string_view document, const std::
 } // namespace
 
 bool IsPrinterAddress(std::string_view name) {
-    const std::string lower = LowerCase(name.substr(0, 7));
-    return lower.starts_with("ipp://") || lower.starts_with("ipps://");
+    const std::string lower = LowerCase(name.substr(0, 8));
+    return lower.starts_with("ipp://") || lower.starts_with("ipps://") || lower.starts_with("http://");
 }
 
 std::vector<TPrinterInfo> EnumPrinters() {
@@ -231,7 +272,15 @@ std::string CurrentPrinterName() {
     TOutputState& s = State();
     if (s.CurrentChosen)
         return s.CurrentPrinter;
-    return DefaultPrinterName(EnumPrinters());
+    // The printer chosen in an earlier run: an address always (it needs nothing set up on this
+    // system), a destination while the system still has it.
+    const std::vector<TPrinterInfo> printers = EnumPrinters();
+    const std::string stored = Trim(PGRegistry::UsePrinter());
+    if (IsPrinterAddress(stored) ||
+        std::any_of(printers.begin(), printers.end(),
+                    [&stored](const TPrinterInfo& p) { return p.Name == stored; }))
+        return stored;
+    return DefaultPrinterName(printers);
 }
 
 std::string DefaultPrinterName(const std::vector<TPrinterInfo>& printers) {
@@ -244,7 +293,7 @@ std::string DefaultPrinterName(const std::vector<TPrinterInfo>& printers) {
 
 void SetCurrentPrinterName(const std::string& name) {
     State().CurrentPrinter = name;
-    State().CurrentChosen = true;
+    State().CurrentChosen = !name.empty();
 }
 
 std::string ChooseDocumentFormat(const std::vector<std::string>& supported) {
@@ -283,8 +332,7 @@ bool QueryPrinterMargins(const std::string& printerName, TPrinterMargins& margin
         return false;
     const bool address = IsPrinterAddress(name);
     TPrinterConnection c;
-    c.Dest.reset(address ? cupsGetDestWithURI(nullptr, name.c_str())
-                         : cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), nullptr));
+    c.Dest.reset(FindDest(name));
     if (c.Dest)
         c.Http.reset(cupsConnectDest(c.Dest.get(), address ? CUPS_DEST_FLAGS_DEVICE : CUPS_DEST_FLAGS_NONE,
                                      kConnectTimeoutMs, nullptr, nullptr, 0, nullptr, nullptr));

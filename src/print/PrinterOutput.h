@@ -30,11 +30,12 @@ struct TPrinterInfo {
     bool IsDefault = false;
 };
 
-// The printers in the order CUPS lists them (cupsGetDests); empty without a CUPS server.
+// The printers in the order CUPS lists them: the queues set up on this system and the network
+// printers CUPS discovers (cupsEnumDests); empty without either.
 std::vector<TPrinterInfo> EnumPrinters();
 
 // Replaces the printer list (tests, and the CLI's own listing); an empty function restores
-// cupsGetDests. Answers the previous one.
+// the CUPS list. Answers the previous one.
 using TPrinterListQuery = std::function<std::vector<TPrinterInfo>()>;
 TPrinterListQuery SetPrinterListQuery(TPrinterListQuery query);
 
@@ -52,8 +53,10 @@ std::string PrinterDescription(const std::string& name);
 // The CUPS default destination of the list, else its first printer, else empty.
 std::string DefaultPrinterName(const std::vector<TPrinterInfo>& printers);
 
-// The process-wide current printer. Until one is chosen it is the CUPS default destination
-// (or the first printer); empty when there is none. Any name may be set, also an IPP address.
+// The process-wide current printer. Until one is chosen it is the printer stored as "UsePrinter"
+// when that is an address or a destination the system still has, else the CUPS default
+// destination (or the first printer); empty when there is none. Any name may be set, also a
+// printer address; setting an empty name forgets the choice.
 std::string CurrentPrinterName();
 void SetCurrentPrinterName(const std::string& name);
 
@@ -96,7 +99,8 @@ using TDriverSender = std::function<bool(std::string_view job, const std::string
                                          const std::string& documentName)>;
 TDriverSender SetDriverSender(TDriverSender sender);
 
-// True when name is an IPP address rather than a CUPS destination name.
+// True when name is a printer address (ipp://, ipps:// or http://; IPP runs over HTTP, so an
+// http address is reached as an ipp one) rather than a CUPS destination name.
 bool IsPrinterAddress(std::string_view name);
 
 // The edges of the sheet a printer cannot print on, in hundredths of a millimetre.

@@ -21,7 +21,7 @@ namespace pg {
 
 std::string DefaultEmailMessage() {
     return "If you haven't run Pagellan before, please double-click on the program first.  We will "
-           "automatically build the associations in the windows registry.\r\n\r\n"
+           "automatically build the associations in the settings.\r\n\r\n"
            "Next, double-click on the attached file. \r\n\r\n"
            "These instructions will vary with your email software.";
 }

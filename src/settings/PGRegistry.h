@@ -86,9 +86,9 @@ inline constexpr char WebDocsURL[] = "https://www.harlowen.com/webservices/webdo
 inline constexpr char PrivacyPolicyURL[] = "https://www.harlowen.com/privacy-policy";
 
 inline constexpr char OldFillDir[] = "..\\..\\LENDER\\XFER";
-inline constexpr char DefaultFillDir[] = "..\\LENDER\\XFER";
+inline constexpr char DefaultFillDir[] = "../LENDER/XFER";
 inline constexpr char OldFormDir[] = "..\\..\\LENDER\\LSR";
-inline constexpr char DefaultFormDir[] = "..\\LENDER\\LSR";
+inline constexpr char DefaultFormDir[] = "../LENDER/LSR";
 
 // The default body of outgoing mail, with real CR LF line breaks.
 std::string DefaultEmailMessage();

@@ -3,6 +3,8 @@
 #include "PCLValues.h"
 #include "Strings.h"
 
+#include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -31,6 +33,41 @@ bool ZoomInAllowed(double pageScale) {
 
 bool ZoomOutAllowed(double pageScale) {
     return pageScale > 10.0;
+}
+
+double ClampFreeScale(double scale) {
+    return std::clamp(scale, kMinFreeScale, kMaxFreeScale);
+}
+
+double WheelZoomScale(double pageScale, int angleDelta) {
+    return ClampFreeScale(pageScale * std::pow(1.25, angleDelta / 120.0));
+}
+
+double ParseZoomText(std::string_view text) {
+    std::string digits;
+    for (const char c : text)
+        if (c != '%' && c != ' ')
+            digits.push_back(c);
+    if (digits.empty() || digits.size() > 12)
+        return 0;
+    // Not strtod: the number reads the same whatever the user's locale.
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || !(value > 0) || !std::isfinite(value))
+        return 0;
+    return ClampFreeScale(value);
+}
+
+double FitPageScale(int bitmapWidth, int bitmapHeight, int viewWidth, int viewHeight, int margin) {
+    if (bitmapWidth <= 0 || bitmapHeight <= 0)
+        return kDefaultPageScale;
+    const double byWidth = double(viewWidth - 2 * margin) / bitmapWidth;
+    const double byHeight = double(viewHeight - 2 * margin) / bitmapHeight;
+    return ClampFreeScale(std::min(byWidth, byHeight) * 100.0);
+}
+
+int KeepPointScroll(double fraction, int zoomedSide, int anchor) {
+    return RoundScaled(fraction * zoomedSide) - anchor;
 }
 
 int ScaledSide(int bitmapSide, double pageScale) {

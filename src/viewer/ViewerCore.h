@@ -27,6 +27,23 @@ bool ZoomOutAllowed(double pageScale);
 inline constexpr int kZoomInPercent = 200;
 inline constexpr int kZoomOutPercent = 50;
 
+// The free zoom of the wheel, the zoom box and the fits stays within these scales.
+inline constexpr double kMinFreeScale = 10.0;
+inline constexpr double kMaxFreeScale = 400.0;
+double ClampFreeScale(double scale);
+// Ctrl+wheel: each notch (a delta of 120) away from the user zooms in by a quarter, each
+// towards the user zooms out by as much; within the free limits.
+double WheelZoomScale(double pageScale, int angleDelta);
+// The scale typed in the zoom box ("65", "65%", "65.5 %"); 0 for anything else. Within the
+// free limits.
+double ParseZoomText(std::string_view text);
+// The scale at which a page of bitmapWidth x bitmapHeight fits whole into a view of
+// viewWidth x viewHeight, a margin of `margin` pixels all round; within the free limits.
+double FitPageScale(int bitmapWidth, int bitmapHeight, int viewWidth, int viewHeight, int margin);
+// Zooming keeps a point of the page where it is on screen: the scroll position that puts the
+// point at `fraction` of the zoomed image's side under the view position `anchor`.
+int KeepPointScroll(double fraction, int zoomedSide, int anchor);
+
 // A bitmap side shown at the scale: side x scale / 100, rounded.
 int ScaledSide(int bitmapSide, double pageScale);
 // A shown side stretched by percent / 100, rounded.

@@ -1,9 +1,14 @@
 // The open and save commands' decisions by file name: the open command's branch, the target of
-// Save As and Save Selected, and the container a target gets.
+// Save As and Save Selected, the container a target gets, and the folder their dialogs start in.
 
+#include "DialogFolder.h"
 #include "FileKinds.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace pg;
 
@@ -56,4 +61,43 @@ TEST(FileKinds, DeletedFormsSaveMessage) {
     EXPECT_EQ(DeletedFormsSaveMessage({&kept, &gone}),
               "These form(s) have been deleted.\n\nNOTE\n\nPlease unselect these forms and try again.\n\n"
               "Nothing will be saved.");
+}
+
+// Where the Open and Save dialogs start: the package's folder, the last folder, the documents
+// folder, the home folder, in this order, skipping what does not exist and the program's folder
+// however it is spelled.
+TEST(FileKinds, DialogStartFolder) {
+    const test::TTempFolder temp("pg-dialog-folder");
+    const std::filesystem::path root = temp.Path();
+    for (const char* folder : {"packages", "last", "Documents", "home", "bin"})
+        std::filesystem::create_directories(root / folder);
+    const auto at = [&root](const char* name) { return (root / name).string(); };
+    struct TRow {
+        const char* Name;
+        TDialogFolderFacts Facts;
+        std::string Expected;
+    };
+    const TDialogFolderFacts all{at("packages/loan.tsn"), at("last"), at("Documents"), at("home"), at("bin")};
+    const auto with = [&all](auto change) {
+        TDialogFolderFacts f = all;
+        change(f);
+        return f;
+    };
+    const TRow rows[] = {
+        {"the package's folder", all, at("packages")},
+        {"no package: the last folder", with([](auto& f) { f.PackageFile.clear(); }), at("last")},
+        {"package in the program folder",
+         with([&](auto& f) { f.PackageFile = at("bin/../bin/RemoteQuodex.qdx"); }), at("last")},
+        {"package folder gone", with([&](auto& f) { f.PackageFile = at("gone/loan.tsn"); }), at("last")},
+        {"last folder is the program folder",
+         with([&](auto& f) { f.PackageFile.clear(), f.LastFolder = at("bin/"); }), at("Documents")},
+        {"last folder gone", with([&](auto& f) { f.PackageFile.clear(), f.LastFolder = at("gone"); }),
+         at("Documents")},
+        {"no documents folder",
+         with([&](auto& f) { f.PackageFile.clear(), f.LastFolder.clear(), f.DocumentsFolder = at("none"); }),
+         at("home")},
+        {"nothing at all", TDialogFolderFacts{{}, {}, {}, at("bin"), at("bin")}, ""},
+    };
+    for (const TRow& row : rows)
+        EXPECT_EQ(DialogStartFolder(row.Facts), row.Expected) << row.Name;
 }

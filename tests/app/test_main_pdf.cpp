@@ -15,6 +15,7 @@
 #include "PdfMarks.h"
 #include "PdfReader.h"
 #include "Prompt.h"
+#include "StatusPanels.h"
 #include "TestFiles.h"
 #include "TestTables.h"
 
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +148,9 @@ TEST(MainWindowPdf, SaveAsPdfWritesEveryPage) {
     EXPECT_FALSE(PRINT_TO_ONE_FILE);
     EXPECT_FALSE(main->PDFMode);
     EXPECT_FALSE(main->Converting);
+    // The status bar says where the PDF went; without a reader it offers no "Open PDF".
+    EXPECT_EQ(main->Status->Message(), QString::fromLocal8Bit(("PDF saved to " + pdf).c_str()));
+    EXPECT_FALSE(main->Status->MessageButton()->isVisibleTo(main->Status));
 }
 
 TEST(MainWindowPdf, SaveSelectedPdfWritesTheSelectedForms) {
@@ -344,5 +349,28 @@ TEST(MainWindowPdf, OpeningAPdfHandsItToTheDesktopsReader) {
     ASSERT_EQ(prompter.Entries().size(), 1u);
     EXPECT_EQ(prompter.Entries()[0].Kind, PromptKind::Error);
     EXPECT_EQ(prompter.Entries()[0].Text, DesktopOpenErrorText(4, {}));
+    UnregisterTestReader();
+}
+
+// With a PDF reader registered, the message of a saved PDF offers "Open PDF", which hands the
+// file to the reader.
+TEST(MainWindowPdf, SavedPdfOffersTheReader) {
+    TRecordingPrompter prompter;
+    RegisterTestReader(0);
+    fs::remove(kOpened);
+    auto main = DemoWindow();
+    const std::string chosen = (TestDir() / "out" / "offered").string();
+    AnswerFileDialog(chosen, 2);
+    main->SaveAsClick();
+    const std::string pdf = chosen + ".PDF";
+    EXPECT_EQ(PdfPages(pdf), 10);
+    EXPECT_EQ(main->Status->Message().toStdString(), "PDF saved to " + pdf);
+    QToolButton* open = main->Status->MessageButton();
+    ASSERT_TRUE(open->isVisibleTo(main->Status));
+    EXPECT_EQ(open->text(), "Open PDF");
+    open->click();
+    EXPECT_TRUE(QTest::qWaitFor([] { return fs::exists(kOpened); }, 15000));
+    EXPECT_EQ(test::ReadWholeFile(kOpened), pdf + "\n");
+    EXPECT_TRUE(prompter.Entries().empty());
     UnregisterTestReader();
 }

@@ -1,9 +1,11 @@
 // The main window on the offscreen platform: the tree of a package, page counts, deletion, hints,
 // drag and drop, the reports and the command-line switches. Prompts are answered through the seam.
 
+#include "AboutBox.h"
 #include "Annotation.h"
 #include "AppSettings.h"
 #include "CommandLine.h"
+#include "DialogFolder.h"
 #include "Dialogs.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
@@ -12,6 +14,7 @@
 #include "Main.h"
 #include "Options.h"
 #include "PGRegistry.h"
+#include "PackageFile.h"
 #include "PageFrm.h"
 #include "PclPageDocuments.h"
 #include "PrinterDlg.h"
@@ -29,6 +32,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -163,10 +168,10 @@ TEST(MainWindow, TreeOfThePackage) {
     EXPECT_EQ(main.Status->PanelText(2), "13 of 13 pgs");
     // The ideal width of short captions (520) is below the minimum width.
     EXPECT_EQ(main.width(), 590);
-    // Printing is on with a package; commands of subsystems that are not there yet stay
-    // disabled; the reports are on.
+    // Printing is on with a package, and viewing the selected root (its first page); commands
+    // of subsystems that are not there yet stay disabled; the reports are on.
     EXPECT_TRUE(main.actPrintAll->isEnabled());
-    EXPECT_FALSE(main.actViewSelected->isEnabled());
+    EXPECT_TRUE(main.actViewSelected->isEnabled());
     EXPECT_FALSE(main.actAttachDocs->isEnabled());
     EXPECT_TRUE(main.mnuShowmissing->isEnabled());
     EXPECT_FALSE(main.mnuOpenPCLFile->isVisible());
@@ -273,6 +278,144 @@ TEST(MainWindow, StatusHints) {
     EXPECT_EQ(main.frmErrors->MemoText(), "first\n\nsecond\n\n");
 }
 
+// The commands follow the selection as it changes, by whatever means: a page selected through the
+// tree's selection model greys out Save As (action and menu item alike) and says why, also in the
+// hint strip while the pointer is on the greyed menu item; the root selected makes it run.
+TEST(MainWindow, CommandStatesFollowTheSelectionAndSayWhyTheyAreOff) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("states.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const TTreeNode* root = main.Tree().Root();
+    const TTreeNode* page = root->Children[2]->Children[1].get();
+    QItemSelectionModel* selection = main.DocTree->selectionModel();
+    selection->select(main.Model().IndexOf(page), QItemSelectionModel::ClearAndSelect);
+    for (const QAction* a : {main.actFileSaveAs, main.mnuFileSaveAs}) {
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_EQ(a->statusTip().toStdString(), kWhySaveAsSelection);
+        EXPECT_EQ(a->toolTip().toStdString(), kWhySaveAsSelection);
+    }
+    EXPECT_EQ(main.actSaveSelected->statusTip().toStdString(), kWhyFormsSelection);
+    EXPECT_TRUE(main.actViewFormProperties->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip().toStdString(), kWhyNothingToSave);
+
+    auto* file = main.findChild<QMenu*>("mnuFile");
+    ASSERT_NE(file, nullptr);
+    file->popup(main.mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    QTest::mouseMove(file, file->actionGeometry(main.mnuFileSaveAs).center());
+    EXPECT_EQ(main.HelpStatus->text().toStdString(), std::string(" ") + kWhySaveAsSelection);
+    file->hide();
+
+    // The root: Save As runs, and its tips are its own again.
+    selection->select(main.Model().IndexOf(root), QItemSelectionModel::ClearAndSelect);
+    EXPECT_TRUE(main.mnuFileSaveAs->isEnabled());
+    EXPECT_EQ(main.actFileSaveAs->statusTip(), "");
+    EXPECT_FALSE(main.actViewFormProperties->isEnabled());
+    bool dialogShown = false;
+    WhenModal([&dialogShown](QWidget* w) { dialogShown = w->objectName() == "SaveDialog"; });
+    main.mnuFileSaveAs->trigger();
+    EXPECT_TRUE(dialogShown);
+
+    // A deletion makes the package modified: Save turns on.
+    main.SelectNodes({root->Children[0].get()});
+    main.mnuDeleteform->trigger();
+    EXPECT_TRUE(main.mnuFileSave->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip(), "");
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Saving says so in the status bar: annotations saved from a page window, and File > Save, which
+// is on while the package has unsaved changes and off, saying why, once they are saved.
+TEST(MainWindow, SavingSaysSoInTheStatusBar) {
+    TRecordingPrompter prompter;
+    const std::string path = WriteExamplePackage("saving.tsn");
+    SetCommandLine({path});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TTreeNode* deed = main.Tree().Root()->Children[0].get();
+    TPageForm* page = main.ProcessLeafNode(deed);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page));
+    ASSERT_TRUE(page->actAddText->isEnabled());
+    page->actAddText->trigger();
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(120, 160));
+    ASSERT_EQ(page->Annotations().size(), 2u);
+    page->Annotations().back()->setText("CHECKED");
+    page->actAddText->trigger();
+    ASSERT_TRUE(page->actSaveAnnotations->isEnabled());
+    page->actSaveAnnotations->trigger();
+    EXPECT_EQ(main.Status->Message(), "Annotations saved to saving.tsn");
+    // The package's own annotation is blank and is left out.
+    const auto saved = LoadPackageFile(path);
+    ASSERT_EQ(saved->Form(0).Pages[0]->Annotations.size(), 1u);
+    EXPECT_EQ(saved->Form(0).Pages[0]->Annotations[0]->Content, "CHECKED");
+    page->close();
+
+    main.SelectNodes({main.Tree().Root()->Children[3].get()});
+    main.mnuDeleteform->trigger();
+    ASSERT_TRUE(main.mnuFileSave->isEnabled());
+    main.mnuFileSave->trigger();
+    EXPECT_EQ(main.Status->Message(), "Package saved to saving.tsn");
+    EXPECT_FALSE(main.DocSet()->Modified);
+    EXPECT_FALSE(main.mnuFileSave->isEnabled());
+    EXPECT_EQ(main.mnuFileSave->statusTip().toStdString(), kWhyNothingToSave);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// The Open and Save dialogs start in the package's folder, else in the folder last chosen in one
+// of them (also in a later run), never in the program's folder; the About window names that
+// folder as the document folder.
+TEST(MainWindow, DialogsStartInThePackagesFolderElseTheLastOneUsed) {
+    TRecordingPrompter prompter;
+    std::filesystem::create_directories(TestDir() / "loans");
+    std::filesystem::create_directories(TestDir() / "elsewhere");
+    const std::string package = WriteExamplePackage("loans/loan.tsn");
+    const std::string other = WriteExamplePackage("elsewhere/other.tsn");
+    Registry().DeleteValue(kLastFolderSetting);
+    // The folder a file dialog of the command shows; chooseFile: the file it is then given.
+    const auto dialogFolder = [](QAction* command, const std::string& chooseFile = {}) {
+        std::string folder;
+        test::WhenModal([&folder, chooseFile](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            folder = dialog->directory().absolutePath().toStdString();
+            if (chooseFile.empty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(QString::fromStdString(chooseFile));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        command->trigger();
+        return folder;
+    };
+    {
+        SetCommandLine({package});
+        TfrmMain main;
+        ASSERT_TRUE(main.Loaded);
+        EXPECT_EQ(dialogFolder(main.actFileOpen), (TestDir() / "loans").string());
+        EXPECT_EQ(dialogFolder(main.mnuFileSaveAs), (TestDir() / "loans").string());
+        QString memo;
+        WhenModal([&memo](QWidget* w) { memo = static_cast<TfrmAboutBox*>(w)->MemoText(); });
+        main.mnuAbout->trigger();
+        EXPECT_TRUE(memo.contains(
+            QString::fromStdString("\nDocument Directory : " + (TestDir() / "loans").string() + "\n")))
+            << memo.toStdString();
+        // A file chosen elsewhere: that folder is the last one used.
+        EXPECT_EQ(dialogFolder(main.actFileOpen, other), (TestDir() / "loans").string());
+        EXPECT_EQ(main.CurrentFile, other);
+    }
+    SetCommandLine({});
+    TfrmMain empty;
+    ASSERT_FALSE(empty.Loaded);
+    EXPECT_EQ(dialogFolder(empty.actFileOpen), (TestDir() / "elsewhere").string());
+    EXPECT_NE(empty.DialogFolder(), empty.ProgramFolder);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
 TEST(MainWindow, DragAndDrop) {
     TRecordingPrompter prompter;
     SetCommandLine({WriteExamplePackage("drag.tsn")});
@@ -308,6 +451,45 @@ TEST(MainWindow, DragAndDrop) {
               (QStringList{"Note Rider", "Good Faith Estimate", "Deed Of Trust", "Truth In Lending"}));
     EXPECT_EQ(main.Tree().FormsInDisplayOrder()[1]->Name, "D.LSR");
     EXPECT_EQ(main.DocSet()->Form(0).Name, "A.LSR");
+}
+
+// "Save Stacking Order" is on only while the tree shows an order other than the stored one: a
+// form dragged back leaves it off; saving says so and turns it off again.
+TEST(MainWindow, StackingOrderSavedOnlyAfterARealReorder) {
+    TRecordingPrompter prompter;
+    SetCommandLine({WriteExamplePackage("order.tsn", true, "P9")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const std::string orderFile = (TestDir() / "history" / "PLANCODE.ORD").string();
+    std::filesystem::remove(orderFile);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    EXPECT_EQ(main.mnuSaveplancodeorder->statusTip().toStdString(), kWhyOrderUnchanged);
+    TTreeNode* root = main.Tree().Root();
+    TTreeNode* deed = root->Children[0].get();
+    TTreeNode* lending = root->Children[1].get();
+    // The second form to the top, then the first one back above it: the stored order again.
+    main.SelectNodes({lending});
+    Drop(main, CentreOf(main, root));
+    EXPECT_TRUE(main.ReorderPending);
+    EXPECT_TRUE(main.mnuSaveplancodeorder->isEnabled());
+    main.SelectNodes({deed});
+    Drop(main, CentreOf(main, root));
+    EXPECT_EQ(Caption(main, root->Children[0].get()), "Deed Of Trust");
+    EXPECT_FALSE(main.ReorderPending);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    // A real change is saved for the plan and said so.
+    main.SelectNodes({root->Children[3].get()});
+    Drop(main, CentreOf(main, root));
+    ASSERT_TRUE(main.mnuSaveplancodeorder->isEnabled());
+    main.mnuSaveplancodeorder->trigger();
+    EXPECT_EQ(main.Status->Message(), "Stacking order saved for plan P9");
+    EXPECT_EQ(test::ReadWholeFile(orderFile).substr(0, 9), "P9\xFD"
+                                                           "D.LSR\xFD");
+    EXPECT_FALSE(main.ReorderPending);
+    EXPECT_FALSE(main.mnuSaveplancodeorder->isEnabled());
+    std::filesystem::remove(orderFile);
+    EXPECT_TRUE(prompter.Entries().empty());
 }
 
 TEST(MainWindow, DropRefusedWithoutReorderRight) {
@@ -619,8 +801,22 @@ TEST(MainWindow, StartedInThePackagesFolder) {
         ASSERT_NE(dynamic_cast<TPclFileDocument*>(page.Document.get()), nullptr);
         EXPECT_EQ(page.Document->PageCount(), 1);
         EXPECT_EQ(page.windowTitle().toStdString(), (folder / "bare.pcl").string());
-        EXPECT_FALSE(page.actAddText->isEnabled());
+        // Notes may be added; a one-page file offers no thumbnails; its text is black, as it
+        // has no fill to set apart.
+        EXPECT_TRUE(page.actAddText->isEnabled());
+        EXPECT_TRUE(page.actDelText->isEnabled());
+        EXPECT_FALSE(page.actShowThumbnails->isVisible());
         EXPECT_FALSE(page.Image->Empty());
+        const QImage& shown = page.Image->Stretched();
+        int dark = 0, coloured = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor c = shown.pixelColor(x, y);
+                dark += qGray(c.rgb()) < 128;
+                coloured += std::abs(c.red() - c.blue()) > 60;
+            }
+        EXPECT_GT(dark, 0);
+        EXPECT_EQ(coloured, 0);
     }
     EXPECT_EQ(OpenPageWindowCount(), 0);
     std::filesystem::current_path(started);

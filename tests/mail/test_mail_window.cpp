@@ -182,6 +182,69 @@ TEST(MailWindow, EmailAllSendsThroughTheDialogWithItsMessages) {
     EXPECT_EQ(refusing.MessageCount(), 0u);
 }
 
+// A new user mails the package to a server on a port of its own using only the windows: the
+// question, the options' "Mail Server" page with its port, the warning, the Email dialog, which
+// closes once the mail is sent; Cancel closes it without sending.
+TEST(MailWindow, NewUserSetsUpMailOnAnotherPortAndSends) {
+    TRecordingPrompter prompter;
+    test::TSmtpTestServer server;
+    ASSERT_GT(server.Port(), 0);
+    for (const char* key : {"Host", "Port", "From Name", "Email Addr", "AutomaticEmailCC"})
+        Registry().DeleteValue(key);
+    PGRegistry::SetEmailClient(0);
+    SetCommandLine({kDemo});
+    TfrmMain main;
+    ASSERT_TRUE(main.Loaded);
+    prompter.QueueAnswer(PromptAnswer::Yes);
+    bool sent = false, closedAfterSend = false;
+    WhenModal<TfrmOptions>([&](TfrmOptions* options) {
+        EXPECT_EQ(options->pcEmail->currentWidget(), options->tsMailServer);
+        EXPECT_EQ(options->edPort->text(), "25");
+        options->edSMTPHost->setText("127.0.0.1");
+        options->edPort->setText(QString::number(server.Port()));
+        options->edFromName->setText("Ann Lender");
+        options->edFromEmailAddr->setText("ann@lender.example");
+        WhenModal<TfrmHLWMsgDialog>([&](TfrmHLWMsgDialog* warning) {
+            WhenModal<TfrmSMTP>([&](TfrmSMTP* dialog) {
+                ASSERT_TRUE(dialog->btnCancel->isVisible());
+                dialog->cbxTo->setEditText("closer@title.example");
+                dialog->btnSend->click();
+                sent = true;
+                closedAfterSend = !dialog->isVisible();
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            warning->btnOK->click();
+        });
+        options->OKBtn->click();
+    });
+    main.actEmailAll->trigger();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(closedAfterSend);
+    EXPECT_EQ(PGRegistry::Port(), std::to_string(server.Port()));
+    ASSERT_EQ(server.MessageCount(), 1u);
+    EXPECT_EQ(test::TSmtpTestServer::All(server.Message(1), "rcpt"),
+              std::vector<std::string>{"closer@title.example"});
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"Your email settings must be completed before you may "
+                                        "continue.  Do you wish to set this up now?",
+                                        "Email sent"}));
+
+    // Cancel: the dialog closes, nothing is sent.
+    bool cancelled = false;
+    WhenModal<TfrmHLWMsgDialog>([&](TfrmHLWMsgDialog* warning) {
+        WhenModal<TfrmSMTP>([&](TfrmSMTP* dialog) {
+            dialog->cbxTo->setEditText("nobody@title.example");
+            dialog->btnCancel->click();
+            cancelled = !dialog->isVisible();
+        });
+        warning->btnOK->click();
+    });
+    main.actEmailAll->trigger();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(server.MessageCount(), 1u);
+}
+
 // A connection that fails says why: an address where nothing answers is the SMTP address (and
 // the options open on it), a server whose certificate is not trusted says so. Neither keeps
 // the recipients in the histories, which only a server that greeted does. Scan and Email asks

@@ -8,8 +8,11 @@
 #include "PageBitmapDevice.h"
 #include "PageDocument.h"
 #include "PageRender.h"
+#include "PageThumbnail.h"
 #include "PbmFile.h"
+#include "Tesselon.h"
 #include "TestFiles.h"
+#include "ViewerCore.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +93,7 @@ TImage ReadPbmAsRgb(const fs::path& path) {
 // The page as the page window draws it (fill before template, drawn while parsing, or the
 // print look drawn anew), in RGB: palette colours, or black for every pixel that is not
 // white. This is what render's files must hold, pixel for pixel.
-TImage WindowPixels(pg::THLWMemorystream pcl, bool print, bool colour) {
+TImage WindowPixels(pg::THLWMemorystream pcl, bool print, bool colour, const std::string& paper = "") {
     pg::RemovePageSizeCommands(pcl);
     pg::TPCLBuffer buffer;
     pcl.Seek(0);
@@ -99,10 +102,10 @@ TImage WindowPixels(pg::THLWMemorystream pcl, bool print, bool colour) {
     pg::TPageBitmapDevice device(bitmap, &pg::TFontEngine::Shared());
     if (print) {
         buffer.Parse();
-        buffer.RenderPage(device, 1, true, "");
+        buffer.RenderPage(device, 1, true, paper);
     } else {
         buffer.Parse(&device);
-        buffer.FinishFirstPage(device, "");
+        buffer.FinishFirstPage(device, paper);
     }
     TImage image{bitmap.Width(), bitmap.Height(), {}};
     image.Pixels.resize(size_t(image.Width) * size_t(image.Height) * 3);
@@ -293,7 +296,9 @@ TEST(CliRender, FilesHoldThePageWindowPixels) {
                 char name[512];
                 std::snprintf(name, sizeof name, pattern.c_str(), page);
                 const TImage got = c.Pbm ? ReadPbmAsRgb(name) : ReadPng(name, PNG_FORMAT_RGB);
-                EXPECT_EQ(Differences(WindowPixels(pcl, c.Print, c.Colour), got), 0);
+                // A form's page is on the form's paper unless it names its own.
+                const std::string paper = pg::FormPagePaper(pcl.View(), f.PageSize);
+                EXPECT_EQ(Differences(WindowPixels(pcl, c.Print, c.Colour, paper), got), 0);
                 ++compared;
             }
         }
@@ -324,4 +329,58 @@ TEST(CliRender, PageRangesWriteOneFilePerPage) {
         EXPECT_EQ(Render(pcl, options, dir.Path(output)), status) << options;
     EXPECT_FALSE(fs::exists(dir.Path("x.png")));
     EXPECT_FALSE(fs::exists(dir.Path("y-2.png")));
+}
+
+// A form's page is as long as its paper: the form's "PageSize" names it unless the page's own
+// letter or legal command says otherwise; a page that names none on a form that names none
+// keeps the legal length, so nothing is cut. The same length shows in `render` (screen and
+// print look) and in the shape of a thumbnail, which is drawn from a copy of the page.
+TEST(CliRender, FormPagesAreAsLongAsTheirPaper) {
+    struct TRow {
+        const char* Name;
+        const char* PageSize;
+        const char* Own; // the page's own page-size command, before its text
+        int Height;
+    };
+    const TRow rows[] = {{"letter form", "LTR", "", 3300},
+                         {"letter form by long name", "Letter", "", 3300},
+                         {"legal form", "LGL", "", 4200},
+                         {"form naming no paper", "", "", 4200},
+                         {"letter form with a legal page", "LTR", "\x1b&l3A", 4200},
+                         {"legal form with a letter page", "LGL", "\x1b&l2A", 3300}};
+    const pg::test::TTempFolder dir("pagellan-render-paper");
+    pg::TTesselon set;
+    for (const TRow& row : rows) {
+        auto form = std::make_unique<pg::TDocSetForm>("F.LSR", row.Name, 1, "JOHN SMITH", row.PageSize, false,
+                                                      false, false);
+        form->AddPage(std::make_unique<pg::TDocSetPage>(1, "T.LSR", false, "", 0,
+                                                        std::string(row.Own) + "\x1b*p300x400YLOAN 12345"));
+        set.AddForm(std::move(form));
+    }
+    const std::string package =
+        dir.File("paper.tsn", pg::TTesselon::BuildTesselon(set, pg::TSaveMode::All, true));
+    std::unique_ptr<pg::TDocSet> loaded = pg::LoadPackageFile(package);
+    ASSERT_EQ(loaded->FormCount(), std::size(rows));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const TRow& row = rows[i];
+        SCOPED_TRACE(row.Name);
+        // The form as drawn from the package in memory, and a copy of its page as the
+        // thumbnail strip draws it (100 wide: 135 high for letter, 171 for legal).
+        pg::TPackageFormDocument document(set.Form(i));
+        EXPECT_EQ(document.PageFacts(1).Height, row.Height);
+        const std::unique_ptr<pg::TPageDocument> copy = document.DetachPage(1);
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(pg::ThumbnailOfPage(*copy, 1, 100, "").Height(),
+                  pg::RoundScaled(100.0 * row.Height / 2450));
+        // A saved package keeps no page-size command in a page (the container holds the
+        // paper), so `render` is asked only about the pages without one of their own.
+        if (*row.Own != '\0')
+            continue;
+        for (const char* options : {"", " --print-mode", " --fill-color black"}) {
+            ASSERT_EQ(Render(package, "--form " + std::to_string(i + 1) + options, dir.Path("p.png")), 0);
+            const TPng png = ReadGreyPng(dir.Path("p.png"));
+            EXPECT_EQ(png.Width, 2450) << options;
+            EXPECT_EQ(png.Height, row.Height) << options;
+        }
+    }
 }

@@ -17,6 +17,8 @@
 #include "QtTestEnvironment.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -173,6 +175,57 @@ TEST(PrintFromWindows, MainWindowAndPageWindowReachThePrinter) {
                                "E"));
     EXPECT_EQ(pageJob.PagesWritten, 1);
     main.CloseAnyOpenForms();
+    SetPrinterListQuery(previousList);
+}
+
+// No printer set up on the system: the printer dialog stays the way to a printer. An address
+// typed into it (http:// here) takes a driver-printed job; the next run starts with that
+// stored address, and a raw job goes there unchanged.
+TEST(PrintFromWindows, PrinterDialogPrintsToATypedAddressWithoutAnyQueue) {
+    test::TIppTestPrinter printer("application/vnd.hp-PCL,application/pdf");
+    ASSERT_EQ(printer.Error(), "");
+    std::string address = printer.Uri();
+    address.replace(0, std::string("ipp://localhost").size(), "http://127.0.0.1");
+    const TPrinterListQuery previousList = SetPrinterListQuery([] { return std::vector<TPrinterInfo>{}; });
+    SetCurrentPrinterName("");
+    R::SetUsePrinter("");
+    R::SetPrinterDlg(0);
+    R::SetPrintType(kPrintFormatPclDirect);
+    SetCommandLine({DemoPackage()});
+    TRecordingPrompter prompter;
+    {
+        TfrmMain main;
+        ASSERT_TRUE(main.Loaded);
+        QString placeholder;
+        QTimer::singleShot(0, main.frmPrinterDlg, [&] {
+            TfrmPrinterDlg& dlg = *main.frmPrinterDlg;
+            placeholder = dlg.cbxPrinters->lineEdit()->placeholderText();
+            dlg.cbxPrinters->setEditText(QString::fromStdString(address));
+            dlg.cbxPrintMode->setCurrentIndex(kPrintFormatGdiDriver);
+            dlg.btnOK->click();
+        });
+        main.actPrintAll->trigger();
+        EXPECT_EQ(placeholder.toStdString(), kNoPrintersMessage);
+        const auto jobs = printer.WaitForJobs(1);
+        ASSERT_EQ(jobs.size(), 1u) << testing::PrintToString(prompter.Texts());
+        EXPECT_EQ(test::ReadWholeFile(jobs[0]).substr(0, 5), "%PDF-");
+        EXPECT_EQ(R::UsePrinter(), address);
+    }
+    // A new run: the stored address is the printer, also in the dialog.
+    SetCurrentPrinterName("");
+    R::SetPrintType(kPrintFormatPclDirect);
+    TfrmMain main;
+    QString shown;
+    QTimer::singleShot(0, main.frmPrinterDlg, [&] {
+        shown = main.frmPrinterDlg->cbxPrinters->currentText();
+        main.frmPrinterDlg->btnOK->click();
+    });
+    main.actPrintAll->trigger();
+    EXPECT_EQ(shown.toStdString(), address);
+    const auto jobs = printer.WaitForJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(test::ReadWholeFile(jobs[1]), ExpectedJob(main, {main.Tree().Root()}, {}));
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{});
     SetPrinterListQuery(previousList);
 }
 

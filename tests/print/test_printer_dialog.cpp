@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -148,23 +150,51 @@ TEST_F(PrinterDialogTest, ChoicesFromSettingsAndSavedOnOK) {
     EXPECT_EQ(R::PrintType(), 0);
 }
 
-// With no printer installed OK says so and how to add one, and nothing is printed.
-TEST_F(PrinterDialogTest, OkWithoutPrintersSaysHowToAddOne) {
+// With no printer installed the list says so in place and how to go on; OK keeps the dialog open
+// and says under the list what is wrong; a typed address is taken, stored, and is the printer
+// the next run starts with.
+TEST_F(PrinterDialogTest, WithoutPrintersTheListSaysSoAndTakesATypedAddress) {
     SetPrinterListQuery([] { return std::vector<TPrinterInfo>{}; });
     SetCurrentPrinterName("");
     TRecordingPrompter prompter;
     TfrmPrinterDlg dlg(false);
-    QTimer::singleShot(0, [&] { dlg.btnOK->click(); });
-    EXPECT_FALSE(dlg.Execute());
-    ASSERT_EQ(prompter.Texts().size(), 1u);
-    EXPECT_EQ(prompter.Texts()[0].rfind("No printers are installed", 0), 0u);
-    EXPECT_NE(prompter.Texts()[0].find("http://localhost:631"), std::string::npos);
-    // A printer reached by its address needs no installed one.
-    SetCurrentPrinterName("ipp://127.0.0.1:8631/ipp/print");
-    TfrmPrinterDlg byAddress(false);
-    QTimer::singleShot(0, [&] { byAddress.btnOK->click(); });
-    EXPECT_TRUE(byAddress.Execute());
-    EXPECT_EQ(prompter.Texts().size(), 1u);
+    dlg.Prepare();
+    EXPECT_EQ(dlg.cbxPrinters->count(), 0);
+    EXPECT_EQ(dlg.cbxPrinters->lineEdit()->placeholderText().toStdString(), kNoPrintersMessage);
+    dlg.show();
+    for (const auto& [typed, problem] :
+         {std::pair<QString, std::string>{"", kNoPrintersMessage},
+          {"Office", "\"Office\" is neither a printer of this system nor a printer address."}}) {
+        dlg.cbxPrinters->setEditText(typed);
+        dlg.btnOK->click();
+        EXPECT_TRUE(dlg.isVisible()) << typed.toStdString();
+        EXPECT_TRUE(dlg.lblPrinterProblem->isVisible());
+        EXPECT_EQ(dlg.lblPrinterProblem->text().toStdString().substr(0, problem.size()), problem);
+    }
+    dlg.cbxPrinters->setEditText("  ipp://127.0.0.1:8631/ipp/print ");
+    EXPECT_FALSE(dlg.lblPrinterProblem->isVisible());
+    dlg.btnOK->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(registry_->ReadString("UsePrinter", ""), "ipp://127.0.0.1:8631/ipp/print");
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{});
+    SetCurrentPrinterName("");
+    TfrmPrinterDlg next(false);
+    next.Prepare();
+    EXPECT_EQ(next.cbxPrinters->currentText(), "ipp://127.0.0.1:8631/ipp/print");
+    EXPECT_EQ(CurrentPrinterName(), "ipp://127.0.0.1:8631/ipp/print");
+
+    // With printers: a listed one, a destination typed by name and the three kinds of address
+    // are printers; anything else is not.
+    const std::vector<std::string> names = {"Office Laser", "Front Desk FAX"};
+    test::ExpectEach(
+        [&names](const std::string& typed) { return PrinterChoiceProblem(typed, names).empty(); },
+        {std::pair<std::string, bool>{"Office Laser", true},
+         {"ipps://printer.example/ipp/print", true},
+         {"HTTP://10.0.0.5:631/ipp/print", true},
+         {"ipp://10.0.0.5/ipp/print", true},
+         {"", false},
+         {"Office", false},
+         {"socket://10.0.0.5:9100", false}});
 }
 
 TEST_F(PrinterDialogTest, PrintFormatAndDuplexInterplay) {

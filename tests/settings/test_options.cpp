@@ -6,6 +6,7 @@
 #include "Options.h"
 #include "PGRegistry.h"
 #include "Prompt.h"
+#include "TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -290,6 +291,48 @@ TEST_F(Options, ClosingChecksFootersAndFieldHandlers) {
 
 // Multi-user mode through the stand-in database plug-in: permissions control by control, and
 // OK writes the settings back to the database.
+// The mail server's port: shown on the "Mail Server" page, 25 unless stored otherwise, 1 to
+// 65535; OK refuses anything else and stays open. The line under it says which security the
+// connection will use.
+TEST_F(Options, MailServerPortAndItsSecurity) {
+    TRecordingPrompter prompter;
+    auto dlg = Dialog();
+    dlg->show();
+    dlg->pcEmail->setCurrentWidget(dlg->tsMailServer);
+    EXPECT_TRUE(dlg->edPort->isVisible());
+    EXPECT_TRUE(dlg->edPort->isEnabled());
+    EXPECT_EQ(dlg->edPort->text(), "25");
+    EXPECT_TRUE(dlg->lblMailSecurity->isVisible());
+    EXPECT_EQ(dlg->lblMailSecurity->text(), MailSecurityText("25", false));
+    EXPECT_TRUE(dlg->lblMailSecurity->text().contains("STARTTLS when the server offers it"));
+    dlg->edPOP3UserID->setText("ann");
+    dlg->edPassword->setText("secret");
+    EXPECT_EQ(dlg->lblMailSecurity->text(), MailSecurityText("25", true));
+    EXPECT_TRUE(dlg->lblMailSecurity->text().contains("only over the encrypted connection"));
+    test::ExpectEach<int>(
+        [](const std::string& typed) { return MailPortOf(QString::fromStdString(typed)); },
+        {{"25", 25}, {" 8025 ", 8025}, {"65535", 65535}, {"0", 0}, {"65536", 0}, {"", 0}, {"x", 0}});
+    EXPECT_TRUE(MailSecurityText("465", false).startsWith("Port 465 expects"));
+    EXPECT_EQ(MailSecurityText("70000", false), kMailPortInvalid);
+
+    dlg->edSMTPHost->setText("127.0.0.1");
+    dlg->edPort->setText("70000");
+    dlg->OKBtn->click();
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->focusWidget(), dlg->edPort);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{kMailPortInvalid});
+    EXPECT_EQ(PGRegistry::Port(), "25");
+    // A port left blank is the standard one again.
+    dlg->edPort->clear();
+    emit dlg->edPort->editingFinished();
+    EXPECT_EQ(dlg->edPort->text(), "25");
+    dlg->edPort->setText("8025");
+    dlg->OKBtn->click();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(PGRegistry::Port(), "8025");
+    EXPECT_EQ(PGRegistry::Host(), "127.0.0.1");
+}
+
 TEST_F(Options, PermissionsAndSavingInDatabaseMode) {
     const fs::path db = TestDir() / "db";
     fs::create_directories(db);

@@ -93,8 +93,9 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
         {R::BarCode, R::PrintAllOnLegal, R::UseProxy, R::UseDefaultProxySettings, R::UseCustomProxySettings},
         false);
     ExpectAll({R::ImageAntiAlias, R::PrintFormNames, R::SSL}, true);
-    EXPECT_EQ(R::FillDir(), "..\\LENDER\\XFER");
-    EXPECT_EQ(R::FormDir(), "..\\LENDER\\LSR");
+    // Written with this system's separator.
+    EXPECT_EQ(R::FillDir(), "../LENDER/XFER");
+    EXPECT_EQ(R::FormDir(), "../LENDER/LSR");
     EXPECT_EQ(R::PageScale(), 20.0);
     EXPECT_EQ(R::ImageScale(), 7);
     EXPECT_EQ(R::ImageMaxFormsInWin98(), 4);
@@ -123,7 +124,7 @@ TEST_F(SettingsTest, FreshStoreGivesEveryDefault) {
 TEST_F(SettingsTest, DefaultTextsAndKeyTable) {
     EXPECT_EQ(DefaultEmailMessage(),
               "If you haven't run Pagellan before, please double-click on the program first.  We will "
-              "automatically build the associations in the windows registry.\r\n\r\nNext, double-click on "
+              "automatically build the associations in the settings.\r\n\r\nNext, double-click on "
               "the attached file. \r\n\r\nThese instructions will vary with your email software.");
     const std::string warning = DefaultEmailWarning();
     EXPECT_EQ(
@@ -318,7 +319,7 @@ TEST_F(SettingsTest, FormFoldersRepairTheOldDefaultLetterForLetter) {
         const std::string otherLetters = "..\\..\\lender\\" + f.LeafInOtherLetters;
         setAndRead(f, otherLetters, otherLetters);
         // The old default naming no folder is replaced by the new one, in the store as well.
-        setAndRead(f, "..\\..\\LENDER\\" + f.Leaf, "..\\LENDER\\" + f.Leaf);
+        setAndRead(f, "..\\..\\LENDER\\" + f.Leaf, "../LENDER/" + f.Leaf);
     }
     // Where the old folder exists it is kept; any other missing folder is left to the options dialog.
     fs::create_directories(root_ / "LENDER" / "XFER");
@@ -419,7 +420,7 @@ TEST_F(SettingsTest, UpdateIntervalRules) {
 }
 
 TEST_F(SettingsTest, EmailMessageLineBreaks) {
-    EXPECT_NE(R::EmailMessage().find("registry.\r\n\r\nNext"), std::string::npos);
+    EXPECT_NE(R::EmailMessage().find("settings.\r\n\r\nNext"), std::string::npos);
     const std::string typed = "Hello,\r\nthe package is attached.\r\n\r\nBye";
     R::SetEmailMessage(BreaksToCRLFMarkers(typed));
     EXPECT_EQ(R::EmailMessage(), "Hello,<CRLF>the package is attached.<CRLF><CRLF>Bye");

@@ -127,6 +127,9 @@ TEST(VerifyFromWindow, ScannerPartialScanUnknownCodeAndPrintAllMissing) {
         EXPECT_EQ(
             list->item(7)->text(),
             QStringLiteral("Form 7 W9.DOT (Request for Taxpayer Identification Number), page 1, borrower 1"));
+        // Long lines are shown whole: wrapped, never cut off with "...".
+        EXPECT_TRUE(list->wordWrap());
+        EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
 
         // The job of exactly the missing pages, in the order shown, simplex.
         THLWPrintJobStream job(CopyFootersFromSettings());

@@ -5,6 +5,7 @@
 
 #include "Annotation.h"
 #include "CommandLine.h"
+#include "ContinuousView.h"
 #include "DocTreeModel.h"
 #include "DocTreeView.h"
 #include "GotoPage.h"
@@ -20,17 +21,22 @@
 #include "PrinterOutput.h"
 #include "Prompt.h"
 #include "Tesselon.h"
+#include "TextHighlights.h"
 #include "ThumbnailStrip.h"
+#include "ViewerCore.h"
 
 #include "QtTestEnvironment.h"
 #include "TestFiles.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -45,6 +51,7 @@
 #include <array>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
 
 using namespace pg;
 
@@ -175,7 +182,7 @@ TEST(PageWindow, SmoothingPassesAndNoReRendering) {
     EXPECT_EQ(page->Image->PassCount(), 2);
     // The same number of passes is not applied again; the page is not rendered again.
     EXPECT_EQ(page->Image->Picture().Generation(), generation);
-    EXPECT_EQ(page->Image->Stretched().size(), QSize(4900, 8400));
+    EXPECT_EQ(page->Image->Stretched().size(), QSize(4900, 6600)); // the form is letter
 
     // Monochrome ("FormFillColor" 0): 1 pass; fill text turns black.
     PGRegistry::SetFormFillColor(0);
@@ -769,4 +776,453 @@ TEST(PageWindow, ScaleFromLastRunAboutAndHelpKey) {
     PGRegistry::SetPageScale(kDefaultPageScale);
     SetSharedPageScale(kDefaultPageScale);
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// The keys of common viewers: the menus show them, Ctrl+Page Down / Up step pages, Ctrl+G
+// opens Go To Page on the page shown, Esc and Ctrl+W close the window after the annotation
+// question; the hit the user is at is marked apart from the other hits.
+TEST(PageWindow, KeysMenusAndTheCurrentHit) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    set->CanAnnotate = true;
+    AddForm(*set, "A.LSR", 3);
+    set->FileName = (TestDir() / "keys.tsn").string();
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0, 0));
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+
+    // Every menu entry with a key shows it.
+    std::map<QString, QString> keys;
+    for (QAction* menu : page->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (!item->shortcut().isEmpty())
+                keys[item->text()] = item->shortcut().toString();
+    for (const auto& [item, key] : {std::pair{"Prev Pg", "Ctrl+PgUp"},
+                                    {"Next Pg", "Ctrl+PgDown"},
+                                    {"&Go To Page...", "Ctrl+G"},
+                                    {"E&xit", "Ctrl+W"},
+                                    {"Print", "Ctrl+P"},
+                                    {"Save", "Ctrl+S"}})
+        EXPECT_EQ(keys[item], key) << item;
+
+    QTest::keyClick(page.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    // Go To Page opens on the page shown.
+    QString offered;
+    WhenModal([&offered](QWidget* modal) {
+        auto* dialog = qobject_cast<TfrmGotoPage*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->edPageNum->text();
+        EXPECT_TRUE(dialog->rbPage->isChecked());
+        // Typed over: the number is selected.
+        QTest::keyClicks(dialog->edPageNum, "3");
+        dialog->btnGo->click();
+    });
+    QTest::keyClick(page.get(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(offered, "2");
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 2));
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    QTest::keyClick(page.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+
+    // Reading on: Page Down or Space at the bottom of a page go to the top of the next one,
+    // Page Up at the top back to the bottom of the one before.
+    page->SetFixedScale(50);
+    page->ScrollBox->setFocus();
+    QScrollBar* bar = page->ScrollBox->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QTest::keyClick(page->ScrollBox, Qt::Key_Home);
+    QTest::keyClick(page->ScrollBox, Qt::Key_PageDown);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_EQ(bar->value(), bar->pageStep());
+    QTest::keyClick(page->ScrollBox, Qt::Key_End);
+    QTest::keyClick(page->ScrollBox, Qt::Key_Space);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 2));
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(page->ScrollBox, Qt::Key_PageUp);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    QTest::keyClick(page->ScrollBox, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 1));
+    EXPECT_LT(bar->value(), bar->maximum());
+
+    // Hits: the current one in a stronger colour than the others.
+    page->SetFixedScale(50);
+    page->HighlightsOn = [](const TTreeNode&) {
+        return std::vector<TTextBox>{{300, 400, 600, 450}, {300, 800, 600, 850}};
+    };
+    page->CurrentHitOn = [](const TTreeNode&) { return std::vector<TTextBox>{{300, 800, 600, 850}}; };
+    page->RefreshHighlights();
+    const QImage shot = page->Image->grab().toImage();
+    const QColor other = shot.pixelColor(160, 210), current = shot.pixelColor(160, 410);
+    EXPECT_EQ(other, TTextHighlights::HitColour());
+    EXPECT_EQ(current, TTextHighlights::CurrentHitColour());
+    EXPECT_EQ(shot.pixelColor(160, 600), QColor(Qt::white));
+
+    // Esc closes after the annotation question (No: nothing is saved); Ctrl+W closes too.
+    page->CreateAnAnnotation({300, 600}, "", "", "", "");
+    QTest::keyClicks(page->Annotations()[0], "NOTE");
+    ASSERT_TRUE(page->AnnotationsChanged);
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    prompter.QueueAnswer(PromptAnswer::No);
+    QTest::keyClick(page.get(), Qt::Key_Escape);
+    EXPECT_FALSE(page->isVisible());
+    ASSERT_EQ(prompter.Texts(),
+              (std::vector<std::string>{"Annotations were changed on this page.  Save them now?"}));
+    auto second = f.Open(f.Node(0, 0));
+    second->show();
+    second->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(second.get()));
+    QTest::keyClick(second.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_EQ(prompter.Texts().size(), 1u);
+}
+
+// Zoom as viewers do it: Ctrl+wheel keeps the page point under the mouse, Ctrl+= / Ctrl+- /
+// Ctrl+0 keep the middle of the view, the zoom box takes presets, typed percentages and the
+// fits, and an action that would do nothing at its limit is disabled.
+TEST(PageWindow, ZoomByWheelKeysAndBox) {
+    TRecordingPrompter prompter;
+    TFixture f(FormsOf({1}));
+    auto page = f.Open(f.Node(0));
+    page->resize(700, 500);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    QWidget* view = page->ScrollBox->viewport();
+    QScrollBar* h = page->ScrollBox->horizontalScrollBar();
+    QScrollBar* v = page->ScrollBox->verticalScrollBar();
+    // The page dot (300 dpi) under a view position.
+    auto dotAt = [&](QPoint at) {
+        const QPoint onImage = page->Image->mapFrom(view, at);
+        return QPointF(onImage.x() * 100.0 / page->PageScale(), onImage.y() * 100.0 / page->PageScale());
+    };
+    auto near = [](QPointF a, QPointF b, double dots) {
+        return std::abs(a.x() - b.x()) <= dots && std::abs(a.y() - b.y()) <= dots;
+    };
+    page->SetFixedScale(50);
+    h->setValue(100);
+    v->setValue(150);
+    // The word at PCL (300, 400), i.e. page dot (350, 550).
+    const QPoint mouse(350 / 2 - 100, 540 / 2 - 150);
+    const QPointF word = dotAt(mouse);
+    auto wheel = [&](int delta, Qt::KeyboardModifiers keys) {
+        QWheelEvent event(QPointF(mouse), view->mapToGlobal(QPointF(mouse)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &event);
+    };
+    struct TStep {
+        const char* Name;
+        int Delta;
+        double Scale;
+    };
+    for (const TStep& step : {TStep{"one notch in", 120, 62.5}, TStep{"two notches in", 240, 97.66},
+                              TStep{"three notches out", -360, 50.0}}) {
+        wheel(step.Delta, Qt::ControlModifier);
+        EXPECT_NEAR(page->PageScale(), step.Scale, 0.1) << step.Name;
+        EXPECT_EQ(page->StatusPanel[0]->text(),
+                  QStringLiteral("Scale : %1%").arg(RoundScaled(page->PageScale())));
+        EXPECT_TRUE(near(dotAt(mouse), word, 3))
+            << step.Name << " " << dotAt(mouse).x() << "," << dotAt(mouse).y();
+    }
+    // Without Ctrl the wheel scrolls, as before.
+    const int top = v->value();
+    wheel(-120, Qt::NoModifier);
+    EXPECT_GT(v->value(), top);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.1);
+
+    // Keys zoom around the middle of the view.
+    const QPoint middle = page->ViewCentre();
+    const QPointF centre = dotAt(middle);
+    QTest::keyClick(page.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 100.0, 0.1);
+    EXPECT_TRUE(near(dotAt(middle), centre, 3));
+    QTest::keyClick(page.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.1);
+    EXPECT_TRUE(near(dotAt(middle), centre, 3));
+    QTest::keyClick(page.get(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), 37.0, 0.05);
+
+    // Limits: the actions that would do nothing are off, and their keys with them.
+    page->SetFixedScale(80);
+    EXPECT_FALSE(page->actZoomIn->isEnabled());
+    EXPECT_FALSE(page->btnZoomIn->isEnabled());
+    QTest::keyClick(page.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page->PageScale(), 80.0);
+    EXPECT_TRUE(page->actZoomOut->isEnabled());
+    page->SetFixedScale(10);
+    EXPECT_FALSE(page->actZoomOut->isEnabled());
+    EXPECT_TRUE(page->actZoomIn->isEnabled());
+    for (int i = 0; i < 30; ++i)
+        wheel(120, Qt::ControlModifier);
+    EXPECT_NEAR(page->PageScale(), kMaxFreeScale, 0.1);
+
+    // The zoom box: a typed percentage, then the fits.
+    page->cbxZoom->lineEdit()->selectAll();
+    QTest::keyClicks(page->cbxZoom->lineEdit(), "65");
+    QTest::keyClick(page->cbxZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_NEAR(page->PageScale(), 65.0, 0.1);
+    EXPECT_EQ(page->cbxZoom->currentText(), "65%");
+    page->cbxZoom->lineEdit()->selectAll();
+    QTest::keyClicks(page->cbxZoom->lineEdit(), "big");
+    QTest::keyClick(page->cbxZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_NEAR(page->PageScale(), 65.0, 0.1);
+    EXPECT_EQ(page->cbxZoom->currentText(), "65%");
+    page->cbxZoom->setCurrentIndex(page->cbxZoom->findText("Fit Page"));
+    page->cbxZoom->activated(page->cbxZoom->currentIndex());
+    QApplication::processEvents();
+    // The whole letter page shows, and fills the view's height or width.
+    EXPECT_EQ(page->Image->BitmapHeight(), 3300);
+    EXPECT_LE(page->Image->height(), view->height());
+    EXPECT_LE(page->Image->width(), view->width());
+    EXPECT_TRUE(page->Image->height() >= view->height() - 6 || page->Image->width() >= view->width() - 6);
+    EXPECT_EQ(v->value(), 0);
+    page->cbxZoom->setCurrentIndex(page->cbxZoom->findText("Fit Width"));
+    page->cbxZoom->activated(page->cbxZoom->currentIndex());
+    EXPECT_TRUE(page->BestFit);
+    EXPECT_FALSE(page->FitWholePage);
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Text on the page: a drag over words selects them in reading order, Ctrl+C puts them on the
+// clipboard as plain text, a double click takes one word, Ctrl+A the whole page, a click drops
+// the selection; Edit > Copy Page Image copies the page at its own size.
+TEST(PageWindow, SelectAndCopyText) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    AddForm(*set, "A.LSR", 1, false,
+            "\x1b*p300x400YLOAN NUMBER 12345\x1b*p300x500YBORROWER JOHN SMITH\x1b*p1500x400YPAGE 1");
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->resize(900, 700);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    page->SetFixedScale(50);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+
+    // Where a word is on the image (its box in page pixels, at half size). "PAGE 1" stands on
+    // the first line, far to the right: reading order takes it after "12345".
+    page->SelectAllText();
+    std::map<std::string, QRect> words;
+    for (const TTextLine& line : page->Selection.Lines())
+        for (const TTextWord& w : line.Words)
+            words[w.Text] = QRect(QPoint(w.Left / 2, w.Top / 2), QPoint(w.Right / 2, w.Bottom / 2));
+    ASSERT_EQ(words.size(), 8u);
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(page->Selection.Empty());
+    EXPECT_FALSE(page->actCopy->isEnabled());
+
+    auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(page->Image, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + (to - from) * step / 4;
+            QMouseEvent move(QEvent::MouseMove, at, page->Image->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(page->Image, &move);
+        }
+        QTest::mouseRelease(page->Image, Qt::LeftButton, {}, to);
+    };
+    struct TRow {
+        const char* Name;
+        QPoint From, To;
+        const char* Copied;
+    };
+    const TRow rows[] = {
+        {"over two lines", words["NUMBER"].topLeft() + QPoint(1, 1), words["JOHN"].center(),
+         "NUMBER 12345 PAGE 1\nBORROWER JOHN"},
+        {"backwards", words["SMITH"].bottomRight() - QPoint(1, 1), words["12345"].center(),
+         "12345 PAGE 1\nBORROWER JOHN SMITH"},
+        {"the page number beside the first line", words["PAGE"].topLeft() - QPoint(2, 2),
+         words["1"].bottomRight() + QPoint(4, 0), "PAGE 1"},
+    };
+    for (const TRow& row : rows) {
+        drag(row.From, row.To);
+        EXPECT_TRUE(page->actCopy->isEnabled()) << row.Name;
+        QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text().toStdString(), row.Copied) << row.Name;
+        // The selection is marked on the page over exactly the words chosen.
+        EXPECT_EQ(page->Highlights->SelectionMarks().size(),
+                  size_t(QString(row.Copied).split(QRegularExpression("\\s")).size()))
+            << row.Name;
+    }
+    const QImage shot = page->Image->grab().toImage();
+    EXPECT_NE(shot.pixelColor(words["SMITH"].center() + QPoint(0, 2)),
+              shot.pixelColor(words["LOAN"].center() + QPoint(0, 2)));
+
+    QTest::mouseDClick(page->Image, Qt::LeftButton, {}, words["12345"].center());
+    QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "12345");
+    QTest::keyClick(page.get(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(page.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "LOAN NUMBER 12345 PAGE 1\nBORROWER JOHN SMITH");
+
+    page->actCopyPageImage->trigger();
+    const QImage copied = clipboard->image();
+    EXPECT_EQ(copied.size(), QSize(2450, 3300));
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Rotate: the page turns a quarter at a time; annotations, the words under the mouse and the
+// marks stay on their places of the page, and what is saved is where it is on the upright page.
+TEST(PageWindow, RotateKeepsAnnotationsAndTextInPlace) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TTesselon>();
+    set->CanAnnotate = true;
+    AddForm(*set, "A.LSR", 1, false, "\x1b*p300x400YLOAN 12345");
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = 300;
+    note->YPosition = 600;
+    note->Content = "SEEN";
+    set->Form(0).Pages[0]->AddAnnotation(std::move(note));
+    set->FileName = (TestDir() / "turned.tsn").string();
+    test::WriteWholeFile(set->FileName, TTesselon::BuildTesselon(*set, TSaveMode::All, true));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0));
+    page->resize(900, 700);
+    page->show();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    page->SetFixedScale(50);
+    const QImage upright = page->Image->grab().toImage();
+    ASSERT_EQ(upright.size(), QSize(1225, 1650));
+    ASSERT_EQ(page->Annotations().size(), 1u);
+    TAnnotation* seen = page->Annotations()[0];
+    // PCL (300, 600) is image (175, 375) upright.
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(175, 375));
+
+    QTest::keyClick(page.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(page->Image->QuarterTurns(), 1);
+    EXPECT_NEAR(page->PageScale(), 50.0, 0.05);
+    const QImage turned = page->Image->grab().toImage();
+    ASSERT_EQ(turned.size(), QSize(1650, 1225));
+    // Every upright pixel (x, y) is at (height - 1 - y, x) turned right; the marks of the
+    // annotation and the highlights aside, sample the page's own pixels.
+    int compared = 0, differing = 0;
+    for (int y = 150; y < 300; y += 3)
+        for (int x = 100; x < 600; x += 3, ++compared)
+            differing += upright.pixel(x, y) != turned.pixel(1650 - 1 - y, x);
+    EXPECT_LT(differing, compared / 50);
+    // The annotation's corner went with its place on the page; the box stays level.
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(1650 - 375, 175));
+    EXPECT_GT(seen->width(), seen->height());
+
+    // The word under the mouse is the same word turned; double-click and copy it.
+    page->SelectAllText();
+    QRect word;
+    for (const TTextLine& line : page->Selection.Lines())
+        for (const TTextWord& w : line.Words)
+            if (w.Text == "12345")
+                word = QRect(QPoint(w.Left / 2, w.Top / 2), QPoint(w.Right / 2, w.Bottom / 2));
+    ASSERT_FALSE(word.isEmpty());
+    const QPoint wordTurned(1650 - word.center().y(), word.center().x());
+    QTest::mouseDClick(page->Image, Qt::LeftButton, {}, wordTurned);
+    page->actCopy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "12345");
+    ASSERT_EQ(page->Highlights->SelectionMarks().size(), 1u);
+    EXPECT_TRUE(page->Highlights->SelectionMarks()[0].contains(wordTurned));
+
+    // A new annotation where the mouse is, on the turned view: saved at its upright place.
+    page->actAddText->trigger();
+    QTest::mouseClick(page->Image, Qt::LeftButton, {}, QPoint(1650 - 555, 185));
+    ASSERT_EQ(page->Annotations().size(), 2u);
+    EXPECT_EQ((std::array{page->Annotations()[1]->PclX, page->Annotations()[1]->PclY}),
+              (std::array{320, 960}));
+    QTest::keyClicks(page->Annotations()[1], "due");
+    page->actAddText->trigger();
+    ASSERT_TRUE(page->SaveAnnotations(false));
+    const auto& stored = f.Set->Form(0).Pages[0]->Annotations;
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(
+        (std::array{stored[0]->XPosition, stored[0]->YPosition, stored[1]->XPosition, stored[1]->YPosition}),
+        (std::array{300, 600, 320, 960}));
+
+    // Left turns back; two more lefts and two rights come round to the same view.
+    page->actRotateLeft->trigger();
+    EXPECT_EQ(page->Image->QuarterTurns(), 0);
+    EXPECT_EQ(page->Image->size(), QSize(1225, 1650));
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(175, 375));
+    page->actRotateLeft->trigger();
+    EXPECT_EQ(page->Image->QuarterTurns(), 3);
+    EXPECT_EQ(QPoint(seen->x(), seen->y() + seen->height()), QPoint(375, 1225 - 175));
+    EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// Continuous mode: the form's pages in one column, drawn as they come into view and let go
+// again further on, so a long form holds only the pages around the view; the page a third down
+// the view is the page shown (caption, navigation button), and Next Pg scrolls the column.
+TEST(PageWindow, ContinuousPagesInOneColumn) {
+    TRecordingPrompter prompter;
+    auto set = std::make_unique<TDocSet>();
+    auto form = std::make_unique<TDocSetForm>("A.LSR", "DESC", 1, "JOHN SMITH", "LTR", false, false, false);
+    for (int p = 1; p <= 12; ++p)
+        form->AddPage(std::make_unique<TDocSetPage>(
+            p, "T.LSR", false, "", 0, "\x1b*p300x200Y\x1b*c2000a300b0PPAGE " + std::to_string(p)));
+    set->AddForm(std::move(form));
+    TFixture f(std::move(set));
+    auto page = f.Open(f.Node(0, 0));
+    page->resize(700, 600);
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    page->SetFixedScale(20);
+    page->actContinuous->trigger();
+    EXPECT_EQ(Registry().ReadInteger("ContinuousPages", 0), 1);
+    TContinuousView* column = page->Continuous;
+    ASSERT_TRUE(column->isVisible());
+    EXPECT_FALSE(page->ScrollBox->isVisible());
+    EXPECT_FALSE(page->actAddText->isEnabled());
+    QTest::qWait(20);
+    EXPECT_EQ(column->Layout().PageHeight(1), 3300); // letter pages, 660 pixels at 20 %
+    EXPECT_LE(column->DrawCount(), 2);
+
+    // Wheel down the column: the page shown follows, and no more than a few pages are held.
+    QWidget* view = column->viewport();
+    int mostHeld = 0;
+    for (int turn = 0; turn < 200 && column->CurrentPage() < 9; ++turn) {
+        QWheelEvent down(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &down);
+        QTest::qWait(1);
+        mostHeld = std::max(mostHeld, column->HeldPages());
+    }
+    ASSERT_EQ(column->CurrentPage(), 9);
+    EXPECT_LE(mostHeld, 4);
+    EXPECT_LT(column->DrawCount(), 12);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 8));
+    EXPECT_EQ(page->actGotoPage->text(), "9 of 12");
+    EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 9 of 12");
+    // What shows is drawn: the black bar at the top of the page under the view's top third.
+    const QImage shot = view->grab().toImage();
+    int black = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        black += qGray(shot.pixel(shot.width() / 2, y)) < 60;
+    EXPECT_GT(black, 20);
+
+    // Ctrl+wheel zooms the column, keeping the page under the mouse.
+    const int before = column->PageAtView(QPoint(view->width() / 2, view->height() / 2));
+    QWheelEvent in(QPointF(view->width() / 2, view->height() / 2),
+                   view->mapToGlobal(QPointF(view->width() / 2, view->height() / 2)), QPoint(),
+                   QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &in);
+    EXPECT_NEAR(page->PageScale(), 25.0, 0.1);
+    EXPECT_EQ(column->PageAtView(QPoint(view->width() / 2, view->height() / 2)), before);
+
+    // Next Pg goes on down the column; switching back shows that page on its own.
+    page->actNext->trigger();
+    EXPECT_EQ(column->CurrentPage(), 10);
+    EXPECT_EQ(page->CurrentNode, f.Node(0, 9));
+    page->actContinuous->trigger();
+    EXPECT_EQ(Registry().ReadInteger("ContinuousPages", 1), 0);
+    EXPECT_FALSE(column->isVisible());
+    EXPECT_TRUE(page->ScrollBox->isVisible());
+    EXPECT_EQ(column->HeldPages(), 0);
+    EXPECT_EQ(page->windowTitle(), "A.LSR: DESC,JOHN SMITH, Page 10 of 12");
+    EXPECT_TRUE(prompter.Entries().empty());
+    SetSharedPageScale(kDefaultPageScale);
 }

@@ -483,3 +483,27 @@ TEST(ViewerCore, SavingTheWholePackage) {
     EXPECT_NE(prompter.Entries().back().Text.find("Error saving to"), std::string::npos);
     EXPECT_TRUE(tsn->Modified);
 }
+
+// What the zoom box makes of typed text: a percentage within the free limits, 0 for text that
+// is no number; the fit of a whole page.
+TEST(ViewerCore, ZoomBoxTextAndFitPage) {
+    for (const auto& [text, scale] : {std::pair{"65", 65.0},
+                                      {"65%", 65.0},
+                                      {" 65.5 % ", 65.5},
+                                      {"1e9", kMaxFreeScale},
+                                      {"3", kMinFreeScale},
+                                      {"", 0.0},
+                                      {"0", 0.0},
+                                      {"-50", 0.0},
+                                      {"65,5", 0.0},
+                                      {"nan", 0.0},
+                                      {"fifty", 0.0}})
+        EXPECT_DOUBLE_EQ(ParseZoomText(text), scale) << text;
+    // A letter page in a view 600 x 500 with 2 pixels all round: the height decides.
+    EXPECT_NEAR(FitPageScale(2450, 3300, 600, 500, 2), 496.0 / 3300 * 100, 1e-9);
+    // A landscape page in a tall view: the width decides.
+    EXPECT_NEAR(FitPageScale(4200, 2550, 600, 900, 2), 596.0 / 4200 * 100, 1e-9);
+    EXPECT_DOUBLE_EQ(WheelZoomScale(100, 120), 125.0);
+    EXPECT_DOUBLE_EQ(WheelZoomScale(100, -120), 80.0);
+    EXPECT_DOUBLE_EQ(WheelZoomScale(390, 240), kMaxFreeScale);
+}

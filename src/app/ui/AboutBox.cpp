@@ -12,7 +12,6 @@
 #include "WebAddresses.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -130,11 +129,9 @@ TAboutFacts TfrmAboutBox::GatherFacts() const {
     f.SystemText = WindowsVersionText();
     if (browserKnown_)
         f.BrowserText = browserText_;
-    f.CurrentFolder = QDir::currentPath().toLocal8Bit().toStdString();
+    f.CurrentFolder = DocumentFolder;
     f.TempFolder = TempFolder();
     f.ProgramPath = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
-    // Sockets are part of every system this program runs on.
-    f.SocketsAvailable = true;
     f.Arguments = CommandLineArguments();
     return f;
 }

@@ -28,6 +28,8 @@ public:
     // Given by the main window before each showing.
     const TDocSet* DocumentSet = nullptr;
     std::string PrintModeText;
+    // The folder the Open and Save dialogs start in ("Document Directory").
+    std::string DocumentFolder;
     // The options dialog's "check now"; without it the update button stays off.
     std::function<void()> CheckForUpdates;
 

@@ -154,11 +154,6 @@ void TDocTreeView::dropEvent(QDropEvent* event) {
         DropAt(event->position().toPoint());
 }
 
-void TDocTreeView::mouseMoveEvent(QMouseEvent* event) {
-    QTreeView::mouseMoveEvent(event);
-    emit TreeMouseMoved();
-}
-
 void TDocTreeView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)

@@ -43,7 +43,6 @@ public:
     int VisibleRowCount() const;
 
 signals:
-    void TreeMouseMoved();
     void TreeClicked(bool hitItem);
     void TreeDoubleClicked(bool hitItem);
 
@@ -52,7 +51,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Enter on the current node opens it as a double click on it does.

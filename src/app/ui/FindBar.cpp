@@ -213,6 +213,16 @@ void TFindBar::OpenCurrent() {
                                                 : QStringLiteral(" — this hit's page cannot be shown")));
 }
 
+std::vector<TTextBox> TFindBar::CurrentBoxesOn(const TDocSetForm* form, int page) const {
+    const int row = lstHits->currentRow();
+    if (row < 0 || size_t(row) >= hits_.size())
+        return {};
+    const TFindHit& hit = hits_[size_t(row)];
+    if (hit.Page != page || forms_[size_t(hit.Form - 1)] != form)
+        return {};
+    return hit.Boxes;
+}
+
 std::vector<TTextBox> TFindBar::BoxesOn(const TDocSetForm* form, int page) const {
     std::vector<TTextBox> boxes;
     for (const TFindHit& hit : hits_)

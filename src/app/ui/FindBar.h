@@ -58,6 +58,8 @@ public:
     int HitCount() const { return int(hits_.size()); }
     // The boxes (page pixels) of every hit on the page of a form.
     std::vector<TTextBox> BoxesOn(const TDocSetForm* form, int page) const;
+    // The boxes of the selected hit when it is on that page; none otherwise.
+    std::vector<TTextBox> CurrentBoxesOn(const TDocSetForm* form, int page) const;
 
     QLineEdit* edFind = nullptr;
     QCheckBox* cbxMatchCase = nullptr;

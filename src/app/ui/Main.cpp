@@ -105,7 +105,6 @@ void TfrmMain::CreateLayout() {
 void TfrmMain::ConnectTree() {
     connect(DocTree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { DocTreeChange(); });
-    connect(DocTree, &TDocTreeView::TreeMouseMoved, this, &TfrmMain::CheckOptionsAvailable);
     connect(DocTree, &TDocTreeView::TreeClicked, this, &TfrmMain::DocTreeClick);
     connect(DocTree, &TDocTreeView::TreeDoubleClicked, this, [this](bool hitItem) {
         if (hitItem)
@@ -241,6 +240,7 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
         return metrics.horizontalAdvance(FromPackageText(caption));
     });
     model_->SetTree(&tree_, set_.get(), TreeFont());
+    storedOrder_ = tree_.FormsInDisplayOrder();
     const QModelIndex root = model_->IndexOf(tree_.Root());
     DocTree->expand(root);
     DocTree->scrollTo(root);
@@ -269,6 +269,7 @@ void TfrmMain::DestroyTree() {
     if (model_ != nullptr)
         model_->SetTree(nullptr, nullptr, TreeFont());
     tree_.Clear();
+    storedOrder_.clear();
     set_.reset();
     Loaded = false;
     ReorderPending = false;
@@ -314,6 +315,7 @@ TWindowFacts TfrmMain::Facts() const {
     facts.StackingOrderFileExists = FileExists(OrderFile());
     facts.ScanPluginLoaded = ScanPluginLoaded();
     facts.UploadAnnotationsOption = UploadAnnotationsOption;
+    facts.Converting = Converting;
     facts.AdditionalCopies = SettingAdditionalCopies();
     facts.HasPermission = [](const std::string& name) { return SettingPermitted(name); };
     return facts;
@@ -327,22 +329,25 @@ void TfrmMain::DocTreeChange() {
     const int pages = GetNumberOfPagesSelected();
     Status->SetPanelText(spPagesSelected, FromPackageText(PagesSelectedText(
                                               Loaded && set_, pages, set_ ? set_->TotalPageCount() : 0)));
+    CheckOptionsAvailable();
     UpdateButtonHints();
 }
 
 void TfrmMain::CheckOptionsAvailable() {
     const TSelectionStates s = pg::CheckOptionsAvailable(Facts());
-    SetActionEnabled(actViewFormProperties, s.FormProperties);
-    for (QAction* a : {actViewSelected, actViewFirst, actPrintSelected})
-        SetActionEnabled(a, s.ViewSelected);
-    SetActionEnabled(actFileSaveAs, s.SaveAs);
-    SetActionEnabled(mnuFileSaveAs, s.SaveAs);
-    SetActionEnabled(actEmailSelected, s.EmailSelected);
-    SetActionEnabled(actSaveSelected, s.EmailSelected);
-    SetActionEnabled(mnuDeleteform, s.Delete);
-    SetActionEnabled(mnuShowmissing, s.ShowErrorReport);
-    SetActionEnabled(mnuUploadAnnotations, s.UploadAnnotations);
-    SetActionEnabled(mnuFileSave, s.Save);
+    ApplyCommandState(actViewFormProperties, s.FormProperties);
+    ApplyCommandState(actViewSelected, s.ViewSelected);
+    ApplyCommandState(actViewFirst, s.ViewSelected);
+    ApplyCommandState(actPrintSelected, s.PrintSelected);
+    ApplyCommandState(actFileSaveAs, s.SaveAs);
+    ApplyCommandState(mnuFileSaveAs, s.SaveAs);
+    ApplyCommandState(actEmailSelected, s.EmailSelected);
+    ApplyCommandState(actSaveSelected, s.EmailSelected);
+    ApplyCommandState(mnuDeleteform, s.Delete);
+    ApplyCommandState(mnuShowmissing, s.ShowErrorReport);
+    ApplyCommandState(mnuUploadAnnotations, s.UploadAnnotations);
+    ApplyCommandState(mnuFileSave, s.Save);
+    ApplyCommandState(mnuSaveplancodeorder, s.SaveStackingOrder);
 }
 
 void TfrmMain::PrepareNodeMenu() {
@@ -353,28 +358,22 @@ void TfrmMain::PrepareNodeMenu() {
 void TfrmMain::SetStatusBar() {
     const TWindowFacts facts = Facts();
     const TStatusStates s = pg::SetStatusBar(facts);
-    for (QAction* a : {actPrintAll, actPrintRemaining, actPrintSelected, actEmail})
+    for (QAction* a : {actPrintAll, actPrintRemaining, actEmail})
         SetActionEnabled(a, s.PrintCommands);
-    SetActionEnabled(actViewSelected, s.ViewSelected);
-    SetActionEnabled(actViewFirst, s.ViewSelected);
     SetActionEnabled(actShowDocSetErrors, s.ShowDocSetErrors && frmErrors != nullptr);
     SetActionEnabled(actPrintChanged, s.Changed);
     SetActionEnabled(actEmailChanged, s.Changed);
     SetButtonVisible(tbTopLeft, btnPrintChanged, s.Changed);
     SetActionEnabled(mnuVerify, s.Verify);
     mnuEmailMenu->setEnabled(s.EmailMenu);
-    SetActionEnabled(mnuFileSaveAs, s.SaveAsMenu);
     SetActionEnabled(actGetWebDocs, s.WebDocs);
     SetActionEnabled(actEmailAll, s.EmailAll);
-    SetActionEnabled(actEmailSelected, s.EmailSelected);
-    SetActionEnabled(actSaveSelected, s.EmailSelected);
-    SetActionEnabled(mnuSaveplancodeorder, s.SaveStackingOrder);
     SetActionEnabled(mnuPlancodestoreorder, s.DeleteStackingOrder);
     // Only the menu item follows the plug-in; the command itself stays on, since it offers a
     // missing plug-in for download.
     SetActionEnabled(mnuScanImages, s.Scan);
     SetActionEnabled(actScan, true);
-    SetActionEnabled(mnuShowmissing, Loaded);
+    CheckOptionsAvailable();
     const TPanel0Look look = StatusPanel0Look(Loaded, set_.get(), MultiUserMode());
     Status->SetPanel0(look.Width, look.ButtonFace, look.Pictures);
     Status->SetPanelText(spLoadState, QString::fromStdString(s.Panel1));
@@ -392,7 +391,7 @@ void TfrmMain::SetStatusBar() {
     }
 }
 
-void TfrmMain::DocTreeClick(bool hitItem) {
+void TfrmMain::DocTreeClick() {
     const TSelection selection = Selection();
     const QString hint = FromPackageText(TreeClickHint(selection));
     DocTree->setToolTip(hint);
@@ -403,12 +402,6 @@ void TfrmMain::DocTreeClick(bool hitItem) {
         return;
     AdjustFormHeight();
     SetActionEnabled(actEmail, true);
-    const TTreeNode* node = model_->NodeOf(DocTree->currentIndex());
-    if (node == nullptr && !selection.empty())
-        node = selection.front();
-    const bool view = ViewAfterClick(Loaded, hitItem, node);
-    SetActionEnabled(actViewSelected, view);
-    SetActionEnabled(actViewFirst, view);
     actViewTIFF->setEnabled(false);
 }
 
@@ -441,12 +434,16 @@ TPageForm* TfrmMain::ProcessLeafNode(TTreeNode* node) {
         page->DocumentSet = set_.get();
         page->FirstNode = tree_.Root();
         page->LastNode = tree_.LastNode();
-        page->SavePackage = [this](TDocSet&) { return SavePackage(); };
+        page->SavePackage = [this](TDocSet&) { return SaveAnnotations(); };
         page->NodeChanged = [this](TTreeNode*) { model_->RefreshAll(); };
         page->PrintPage = [this](TPageForm& shown) { PrintPageWindow(shown); };
         page->ShowAbout = [this] { AboutClick(); };
         page->HighlightsOn = [this](const TTreeNode& shown) {
             return shown.Info != nullptr ? FindBar->BoxesOn(shown.Form(), shown.Info->PageNumber)
+                                         : std::vector<TTextBox>();
+        };
+        page->CurrentHitOn = [this](const TTreeNode& shown) {
+            return shown.Info != nullptr ? FindBar->CurrentBoxesOn(shown.Form(), shown.Info->PageNumber)
                                          : std::vector<TTextBox>();
         };
         page->View(node);
@@ -489,8 +486,8 @@ bool TfrmMain::ViewPCLFile(const std::string& path) {
 }
 
 void TfrmMain::ShowFileWindow(std::unique_ptr<TPageForm> page, const std::string& path) {
-    page->actAddText->setEnabled(false);
-    page->actDelText->setEnabled(false);
+    // Notes may be put on a plain file's pages (the page window's rights allow it); they stay on
+    // screen, since a plain file has nowhere to keep them.
     page->setWindowTitle(QString::fromLocal8Bit(path.c_str()));
     page->SizeTheForm();
     page->show();
@@ -508,7 +505,29 @@ void TfrmMain::CloseAnyOpenForms() {
 
 bool TfrmMain::SavePackage() {
     AskToSaveStackingOrder();
-    return set_ != nullptr && SaveWholePackage(*set_);
+    if (set_ == nullptr || !SaveWholePackage(*set_))
+        return false;
+    // Annotations still being edited in a page window are not in the file yet: the package stays
+    // modified for them.
+    const std::vector<TPageForm*> pages = OpenPageWindows();
+    if (std::none_of(pages.begin(), pages.end(),
+                     [](const TPageForm* page) { return page->AnnotationsChanged; }))
+        set_->Modified = false;
+    ShowStatusMessage("Package saved to " + FileNamePart(set_->FileName));
+    CheckOptionsAvailable();
+    return true;
+}
+
+bool TfrmMain::SaveAnnotations() {
+    AskToSaveStackingOrder();
+    if (set_ == nullptr || !SaveWholePackage(*set_))
+        return false;
+    ShowStatusMessage("Annotations saved to " + FileNamePart(set_->FileName));
+    return true;
+}
+
+void TfrmMain::ShowStatusMessage(const std::string& text, QAction* action) {
+    Status->ShowMessage(QString::fromLocal8Bit(text.c_str()), action);
 }
 
 bool TfrmMain::MayReplacePackage() {
@@ -536,9 +555,10 @@ void TfrmMain::TreeViewDragDrop(const QPoint& pos) {
         return;
     if (!model_->MoveNode(tree_, *selection.front(), action, target))
         return;
-    ReorderPending = true;
-    SetActionEnabled(mnuSaveplancodeorder, set_->CanAnnotate && SettingPermitted("StackingOrder"));
+    // A form dragged back to where it was leaves nothing to save.
+    ReorderPending = tree_.FormsInDisplayOrder() != storedOrder_;
     SelectNodes({selection.front()});
+    CheckOptionsAvailable();
 }
 
 void TfrmMain::TreeViewEndDrag() {

@@ -103,8 +103,15 @@ public:
     // Open page windows and closing them all.
     int FormCount() const;
     void CloseAnyOpenForms();
-    // "Save": the whole set to its file; false when the save failed (the user was told).
+    // "Save": the whole set to its file; false when the save failed (the user was told). The
+    // status bar says where it went.
     bool SavePackage();
+    // The page window's save of its annotations into the package file, said in the status bar.
+    bool SaveAnnotations();
+    // Says in the status bar what a command did; with an action, offers it there too.
+    void ShowStatusMessage(const std::string& text, QAction* action = nullptr);
+    // Offered in the status bar after a PDF was written, when the desktop has a PDF reader.
+    QAction* actOpenPdf = nullptr;
 
     // The selection in display order; selecting nodes programmatically.
     TSelection Selection() const;
@@ -158,6 +165,9 @@ public:
     void ViewPdfFile(const std::string& path);
     void SaveAsClick();
     void SaveSelectedClick();
+    // Where the Open and Save dialogs start: the package's folder, else the folder last used in
+    // them, else the documents folder; never the program's folder.
+    std::string DialogFolder() const;
     // The File menu's recent packages (newest first, a missing file greyed), rebuilt from the
     // stored list; choosing one loads it, or forgets it when its file has gone.
     QMenu* mnuRecentPackages = nullptr;
@@ -327,7 +337,7 @@ private:
     void ConnectScanCommands();
     TWindowFacts Facts() const;
     void DocTreeChange();
-    void DocTreeClick(bool hitItem);
+    void DocTreeClick();
     void ShowErrorReport();
     void ShowDocSetErrors();
     void ShowXMLFormlist();
@@ -358,6 +368,12 @@ private:
     TPrintState printState_;
     std::unique_ptr<TPrintHost> printHost_;
     std::string lastSaveName_;
+    // The forms in the order last loaded or saved as the plan's order: a drag that leaves the
+    // tree in this order has changed nothing to save.
+    std::vector<TDocSetForm*> storedOrder_;
+    std::string lastPdf_;
+    // A PDF written: the status bar says so, offering "Open PDF" when a reader is registered.
+    void PdfSaved(const std::string& path);
     bool closeAfterConversion_ = false;
     TfrmAboutBox* frmAboutBox_ = nullptr;
     QPointer<TPageForm> findWindow_;
@@ -367,6 +383,8 @@ private:
 // of subsystems not built yet stay disabled.
 void SetActionEnabled(QAction* action, bool rule);
 void MarkWired(QAction* action);
+// The command's enabled state by the rule, its tooltip and status text saying why it is off.
+void ApplyCommandState(QAction* action, const TCommandState& state);
 // Whether a package argument is a web address to download.
 bool IsPackageAddress(const std::string& argument);
 

@@ -13,8 +13,12 @@
 #include "PrinterDlg.h"
 #include "WebAddresses.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QToolButton>
 
 namespace pg {
@@ -66,6 +70,7 @@ TfrmAboutBox* TfrmMain::AboutBox() {
 void TfrmMain::AboutClick() {
     TfrmAboutBox* about = AboutBox();
     about->DocumentSet = set_.get();
+    about->DocumentFolder = DialogFolder();
     about->PrintModeText =
         frmPrinterDlg != nullptr ? frmPrinterDlg->cbxPrintMode->currentText().toStdString() : std::string();
     about->exec();
@@ -78,15 +83,21 @@ void TfrmMain::ShowStatus(const QString& caption, const QString& text, bool clos
 void TfrmMain::WindowActivated() {
     printState_.JobPending = false;
     SetStatusBar();
-    const bool upload = Loaded && UploadAnnotationsOption;
-    SetActionEnabled(mnuUploadAnnotations, upload);
-    SetActionEnabled(actUploadAnnotations, upload);
+    SetActionEnabled(actUploadAnnotations, Loaded && UploadAnnotationsOption);
     UpdateButtonHints();
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == btnClose && (event->type() == QEvent::Enter || event->type() == QEvent::ToolTip))
         UpdateButtonHints();
+    // A menu does not show a disabled item's status text by itself; its reason is worth seeing.
+    if (auto* menu = qobject_cast<QMenu*>(watched); menu != nullptr && event->type() == QEvent::MouseMove) {
+        const QAction* item = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (item != nullptr && !item->isEnabled() && !item->statusTip().isEmpty()) {
+            QStatusTipEvent tip(item->statusTip());
+            QApplication::sendEvent(this, &tip);
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

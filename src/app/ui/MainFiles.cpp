@@ -7,6 +7,7 @@
 #include "Main.h"
 
 #include "BusyCursor.h"
+#include "DialogFolder.h"
 #include "DocTreeView.h"
 #include "FileKinds.h"
 #include "MessageWindow.h"
@@ -23,11 +24,13 @@
 #include "Trace.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <utility>
@@ -63,6 +66,15 @@ void TfrmMain::CreateFileCommands() {
     connect(actFileSaveAs, &QAction::triggered, this, &TfrmMain::SaveAsClick);
     connect(actSaveSelected, &QAction::triggered, this, &TfrmMain::SaveSelectedClick);
     actFileOpen->setEnabled(true);
+    actOpenPdf = new QAction(QStringLiteral("Open PDF"), this);
+    actOpenPdf->setObjectName(QStringLiteral("actOpenPdf"));
+    connect(actOpenPdf, &QAction::triggered, this, [this] { ViewPdfFile(lastPdf_); });
+}
+
+void TfrmMain::PdfSaved(const std::string& path) {
+    lastPdf_ = path;
+    const TPDFDetector reader;
+    ShowStatusMessage("PDF saved to " + path, reader.Installed() ? actOpenPdf : nullptr);
 }
 
 std::string TfrmMain::RunSaveDialog(const QString& title, const std::string& startName, int& filterIndex) {
@@ -74,12 +86,25 @@ std::string TfrmMain::RunSaveDialog(const QString& title, const std::string& sta
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(kSaveFilters);
+    dialog.setDirectory(QString::fromLocal8Bit(DialogFolder().c_str()));
     if (!startName.empty())
         dialog.selectFile(QString::fromLocal8Bit(startName.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     filterIndex = int(kSaveFilters.indexOf(dialog.selectedNameFilter()));
-    return LocalPath(dialog.selectedFiles().front());
+    const std::string chosen = LocalPath(dialog.selectedFiles().front());
+    RememberDialogFolder(chosen);
+    return chosen;
+}
+
+std::string TfrmMain::DialogFolder() const {
+    TDialogFolderFacts facts;
+    facts.PackageFile = set_ ? set_->FileName : std::string();
+    facts.LastFolder = LastDialogFolder();
+    facts.DocumentsFolder = LocalPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    facts.HomeFolder = LocalPath(QDir::homePath());
+    facts.ProgramFolder = ProgramFolder;
+    return DialogStartFolder(facts);
 }
 
 void TfrmMain::FileOpenClick() {
@@ -89,9 +114,11 @@ void TfrmMain::FileOpenClick() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(QString::fromLatin1(kOpenFilters).split(QStringLiteral(";;")));
+    dialog.setDirectory(QString::fromLocal8Bit(DialogFolder().c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     OpenFileName = LocalPath(dialog.selectedFiles().front());
+    RememberDialogFolder(OpenFileName);
     ViewFile = OpenFileName;
     OpenViewFile();
 }
@@ -241,14 +268,16 @@ void TfrmMain::SaveAsClick() {
         QApplication::processEvents();
         bool walked = false;
         const std::string pcl = GetPCLToCreatePDF(false, false, &walked);
-        if (walked)
-            ConvertPCLStringToPDF(pcl, path);
+        if (walked && ConvertPCLStringToPDF(pcl, path))
+            PdfSaved(path);
         return;
     }
     AskToSaveStackingOrder();
     const bool saved = kind == TSaveKind::Quodex
                            ? TQuodex::SaveQuodex(*set_, path, TSaveMode::All, true, false)
                            : TTesselon::SaveTesselon(*set_, path, TSaveMode::All, true);
+    if (saved)
+        ShowStatusMessage("Package saved as " + path);
     if (saved && AskYesNo("Reload the tree with the just saved quodex?") == PromptAnswer::Yes) {
         OpenFileName = path;
         LoadFile();
@@ -282,16 +311,18 @@ void TfrmMain::SaveSelectedClick() {
     const bool modified = set_->Modified;
     switch (SaveKindOf(path)) {
     case TSaveKind::Tesselon:
-        TTesselon::SaveTesselon(*set_, path, TSaveMode::Selected, true);
+        if (TTesselon::SaveTesselon(*set_, path, TSaveMode::Selected, true))
+            ShowStatusMessage("Selected forms saved as " + path);
         break;
     case TSaveKind::Quodex:
-        TQuodex::SaveQuodex(*set_, path, TSaveMode::Selected, true, false);
+        if (TQuodex::SaveQuodex(*set_, path, TSaveMode::Selected, true, false))
+            ShowStatusMessage("Selected forms saved as " + path);
         break;
     case TSaveKind::Pdf: {
         bool walked = false;
         const std::string pcl = GetPCLToCreatePDF(true, false, &walked);
-        if (walked)
-            ConvertPCLStringToPDF(pcl, path);
+        if (walked && ConvertPCLStringToPDF(pcl, path))
+            PdfSaved(path);
         break;
     }
     case TSaveKind::Unknown:
@@ -341,6 +372,7 @@ std::string TfrmMain::GetPCLToCreatePDF(bool selectedOnly, bool changedOnly, boo
 bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& target) {
     const TBusyCursor busy;
     Converting = true;
+    CheckOptionsAvailable();
     ShowMessageWindow(QStringLiteral("Running PCL to PDF converter"), QStringLiteral("...Please wait..."));
     // The wait for the converter runs the window's events; the timer wakes it up to look at the
     // converter again when nothing else happens.
@@ -354,6 +386,7 @@ bool TfrmMain::ConvertPCLStringToPDF(const std::string& pcl, const std::string& 
     tick.stop();
     CloseMessageWindow();
     Converting = false;
+    CheckOptionsAvailable();
     if (closeAfterConversion_) {
         closeAfterConversion_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

@@ -103,8 +103,12 @@ TPageForm* TfrmMain::OpenFindHit(TDocSetForm& form, int page) {
         window = findWindow_ = ProcessLeafNode(node);
     if (window == nullptr)
         return nullptr;
-    window->RefreshHighlights();
-    const std::vector<QRect> marks = window->Highlights->Marks();
+    // The hit before may be marked as the current one in another window.
+    for (TPageForm* open : OpenPageWindows())
+        open->RefreshHighlights();
+    std::vector<QRect> marks = window->Highlights->CurrentMarks();
+    if (marks.empty())
+        marks = window->Highlights->Marks();
     if (!marks.empty())
         window->ScrollBox->ensureVisible(marks.front().center().x(), marks.front().center().y(), 100, 150);
     window->raise();

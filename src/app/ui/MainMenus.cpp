@@ -15,11 +15,13 @@ namespace pg {
 namespace {
 
 constexpr char kWired[] = "pagellanWired";
+constexpr char kHint[] = "pagellanHint";
 
 QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QString& hint = {},
                     const QKeySequence& shortcut = {}) {
     auto* action = new QAction(caption, owner);
     action->setObjectName(QLatin1String(name));
+    action->setProperty(kHint, hint);
     if (!hint.isEmpty()) {
         action->setToolTip(hint);
         action->setStatusTip(hint);
@@ -79,6 +81,15 @@ void SetActionEnabled(QAction* action, bool rule) {
 
 void MarkWired(QAction* action) {
     action->setProperty(kWired, true);
+}
+
+void ApplyCommandState(QAction* action, const TCommandState& state) {
+    SetActionEnabled(action, state.Enabled);
+    // While the command is off its tips say why; once it is on again, what it does.
+    const QString tip =
+        state.Enabled ? action->property(kHint).toString() : QString::fromStdString(state.Why);
+    action->setToolTip(tip);
+    action->setStatusTip(tip);
 }
 
 void TfrmMain::CreateActions() {
@@ -229,6 +240,14 @@ void TfrmMain::CreateMenus() {
     connect(mnuDeleteform, &QAction::triggered, this, [this] { ProcessSelectedNodes(TProcessKind::Delete); });
     NodeMenu->addSeparator();
     NodeMenu->addAction(actViewFormProperties);
+
+    // The File menu shows the states as they are now, also after a page window changed the
+    // package. A greyed item tells why: as its tooltip, and in the hint strip under the pointer.
+    connect(file, &QMenu::aboutToShow, this, &TfrmMain::CheckOptionsAvailable);
+    for (QMenu* menu : {file, print, view, mnuEmailMenu, tracking, options, help, NodeMenu}) {
+        menu->setToolTipsVisible(true);
+        menu->installEventFilter(this);
+    }
 }
 
 void TfrmMain::CreateToolBars() {

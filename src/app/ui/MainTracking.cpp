@@ -53,9 +53,12 @@ void TfrmMain::VerifyDocumentsClick() {
 void TfrmMain::SaveStackingOrderClick() {
     const TSaveOrderResult result = SaveStackingOrder(set_.get(), tree_.FormsInDisplayOrder(), OrderFile(),
                                                       [this] { return PlanCodeOrder()->SaveNewPlanCode(); });
-    if (result == TSaveOrderResult::Saved)
+    if (result == TSaveOrderResult::Saved) {
         ReorderPending = false;
-    mnuSaveplancodeorder->setEnabled(false);
+        storedOrder_ = tree_.FormsInDisplayOrder();
+        ShowStatusMessage("Stacking order saved for plan " + set_->PlanCode);
+    }
+    CheckOptionsAvailable();
     UpdateDeleteStackingOrder();
 }
 

@@ -17,5 +17,4 @@ public:
                      PromptAnswer defaultAnswer) override;
 };
 
-
 } // namespace pg

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 
 namespace pg {
@@ -14,6 +16,37 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Status"));
     setMouseTracking(true);
     setFixedHeight(22);
+    messageTimer_ = new QTimer(this);
+    messageTimer_->setSingleShot(true);
+    messageButton_ = new QToolButton(this);
+    messageButton_->setObjectName(QStringLiteral("btnStatusMessage"));
+    messageButton_->setAutoRaise(true);
+    messageButton_->hide();
+    connect(messageTimer_, &QTimer::timeout, this, [this] {
+        message_.clear();
+        messageButton_->hide();
+        update();
+    });
+}
+
+void TStatusPanels::ShowMessage(const QString& text, QAction* action, int timeoutMs) {
+    message_ = text;
+    messageTimer_->start(timeoutMs);
+    for (QAction* old : messageButton_->actions())
+        messageButton_->removeAction(old);
+    if (action != nullptr) {
+        messageButton_->setDefaultAction(action);
+        messageButton_->adjustSize();
+        messageButton_->move(width() - messageButton_->width() - 2,
+                             (height() - messageButton_->height()) / 2);
+    }
+    messageButton_->setVisible(action != nullptr);
+    update();
+}
+
+void TStatusPanels::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    messageButton_->move(width() - messageButton_->width() - 2, (height() - messageButton_->height()) / 2);
 }
 
 QSize TStatusPanels::sizeHint() const {
@@ -50,6 +83,12 @@ void TStatusPanels::paintEvent(QPaintEvent*) {
             for (const auto& [picture, offset] : pictures_)
                 painter.drawPixmap(x + offset, box.top() + (box.height() - 16) / 2,
                                    StatusPicture(picture, 16));
+        } else if (!message_.isEmpty()) {
+            // The message takes the room of the text panels.
+            const QRect rest(x, 2, width() - x - 2, height() - 4);
+            painter.setPen(pal.color(QPalette::WindowText));
+            painter.drawText(rest.adjusted(4, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, message_);
+            break;
         } else {
             painter.setPen(pal.color(QPalette::Mid));
             painter.drawLine(box.topLeft(), box.topRight());

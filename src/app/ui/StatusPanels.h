@@ -5,6 +5,10 @@
 
 #include <QWidget>
 
+class QAction;
+class QTimer;
+class QToolButton;
+
 #include <array>
 #include <functional>
 #include <utility>
@@ -33,6 +37,15 @@ public:
     void SetPanel0(int width, bool buttonFace, std::vector<std::pair<int, int>> pictures);
     const std::vector<std::pair<int, int>>& Panel0Pictures() const { return pictures_; }
 
+    // A message that says what a command did ("Annotations saved to demo.tsn"); it covers
+    // panels 1 to 4 until it times out or another message comes.
+    // With an action, a button for it stands at the bar's right end while the message shows.
+    void ShowMessage(const QString& text, QAction* action = nullptr, int timeoutMs = kMessageTimeoutMs);
+    QString Message() const { return message_; }
+    // The message's button (hidden without a message or an action).
+    QToolButton* MessageButton() const { return messageButton_; }
+    static constexpr int kMessageTimeoutMs = 15000;
+
     // The hint for a pointer at x (set by the main window).
     std::function<QString(int x)> HintAt;
 
@@ -45,12 +58,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::array<QString, 5> texts_;
     std::array<int, 5> widths_{{60, 150, 100, 100, 200}};
     bool buttonFace_ = false;
     std::vector<std::pair<int, int>> pictures_;
+    QString message_;
+    QTimer* messageTimer_ = nullptr;
+    QToolButton* messageButton_ = nullptr;
 };
 
 } // namespace pg

@@ -130,6 +130,9 @@ TfrmSMTP::TfrmSMTP(QWidget* parent) : QDialog(parent) {
     cbxSendEXE->setObjectName("cbxSendEXE");
     btnSend = new QPushButton("Send", this);
     btnSend->setObjectName("btnSend");
+    btnSend->setDefault(true);
+    btnCancel = new QPushButton("Cancel", this);
+    btnCancel->setObjectName("btnCancel");
     pnlStatus = new QWidget(this);
     pnlStatus->setObjectName("pnlStatus");
     ProgressBar = new QProgressBar(pnlStatus);
@@ -154,6 +157,7 @@ TfrmSMTP::TfrmSMTP(QWidget* parent) : QDialog(parent) {
     options->addWidget(cbxSendEXE);
     options->addStretch();
     options->addWidget(btnSend);
+    options->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(memoEmailBody);
@@ -162,6 +166,8 @@ TfrmSMTP::TfrmSMTP(QWidget* parent) : QDialog(parent) {
     resize(560, 420);
 
     connect(btnSend, &QPushButton::clicked, this, &TfrmSMTP::btnSendClick);
+    // While a send runs, closing is refused with its message (done).
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(sbAttachments, &QToolButton::clicked, this, &TfrmSMTP::sbAttachmentsClick);
     for (QRadioButton* rb : {rbQuodex, rbPDF})
         connect(rb, &QRadioButton::clicked, this, [this] {
@@ -421,6 +427,8 @@ void TfrmSMTP::btnSendClick() {
     switch (result.Outcome) {
     case TMailOutcome::Sent:
         ShowInformation(result.Text);
+        // The message is gone: the dialog has done its work.
+        accept();
         break;
     case TMailOutcome::InvalidAddress:
         ShowError(result.Text);

@@ -101,6 +101,7 @@ public:
     QToolButton* sbAttachments = nullptr;
     QCheckBox* cbxSendEXE = nullptr;
     QPushButton* btnSend = nullptr;
+    QPushButton* btnCancel = nullptr;
     QWidget* pnlStatus = nullptr;
     QProgressBar* ProgressBar = nullptr;
     QLabel* lblProgress = nullptr;

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -14,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "PrinterOutput.h"
-#include "Prompt.h"
 #include "QtText.h"
+#include "Strings.h"
 #include "Trace.h"
 
 namespace pg {
@@ -85,11 +86,28 @@ TfrmPrinterDlg::TfrmPrinterDlg(bool duplexSwitch, QWidget* parent) : QDialog(par
     setObjectName("frmPrinterDlg");
     auto* grid = new QGridLayout(this);
 
+    auto* printerRow = new QHBoxLayout;
+    auto* printerLabel = new QLabel("&Printer:", this);
     cbxPrinters = new QComboBox(this);
     cbxPrinters->setObjectName("cbxPrinters");
     cbxPrinters->setItemDelegate(new TPrinterEntryDelegate(cbxPrinters));
     cbxPrinters->setMinimumWidth(380);
-    grid->addWidget(cbxPrinters, 0, 0, 1, 2);
+    // A printer that is no queue of this system is reached by its address, typed here.
+    cbxPrinters->setEditable(true);
+    cbxPrinters->setInsertPolicy(QComboBox::NoInsert);
+    cbxPrinters->setToolTip("A printer of this system, or a printer address (ipp://, ipps:// or http://)");
+    printerLabel->setBuddy(cbxPrinters);
+    printerRow->addWidget(printerLabel);
+    printerRow->addWidget(cbxPrinters, 1);
+    lblPrinterProblem = new QLabel(this);
+    lblPrinterProblem->setObjectName("lblPrinterProblem");
+    lblPrinterProblem->setWordWrap(true);
+    lblPrinterProblem->setStyleSheet("color: #b00000");
+    lblPrinterProblem->hide();
+    auto* printerBox = new QVBoxLayout;
+    printerBox->addLayout(printerRow);
+    printerBox->addWidget(lblPrinterProblem);
+    grid->addLayout(printerBox, 0, 0, 1, 2);
 
     auto* copies = new QHBoxLayout;
     auto* copiesLabel = new QLabel("Additional Copies:", this);
@@ -143,6 +161,7 @@ TfrmPrinterDlg::TfrmPrinterDlg(bool duplexSwitch, QWidget* parent) : QDialog(par
 
     connect(cbxPrintMode, &QComboBox::currentIndexChanged, this, &TfrmPrinterDlg::cbxPrintModeChange);
     connect(cbxPrinters, &QComboBox::currentIndexChanged, this, &TfrmPrinterDlg::cbxPrintersChange);
+    connect(cbxPrinters, &QComboBox::editTextChanged, lblPrinterProblem, &QWidget::hide);
     connect(btnOK, &QPushButton::clicked, this, &TfrmPrinterDlg::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -179,7 +198,18 @@ void TfrmPrinterDlg::FillPrinterList() {
     if (!options_.Printer.empty() && cbxPrinters->findData(PackageQ(options_.Printer)) < 0)
         cbxPrinters->addItem(PackageQ(options_.Printer), PackageQ(options_.Printer));
     cbxPrinters->setCurrentIndex(cbxPrinters->findData(PackageQ(options_.Printer)));
+    // Without any printer the field says so in place, and what to do.
+    cbxPrinters->lineEdit()->setPlaceholderText(
+        descriptions_.empty() ? QString::fromUtf8(kNoPrintersMessage)
+                              : QStringLiteral("Choose a printer, or type a printer address"));
+    lblPrinterProblem->hide();
     updating_ = false;
+}
+
+std::string TfrmPrinterDlg::ChosenPrinter() const {
+    const QString typed = cbxPrinters->currentText().trimmed();
+    const int listed = cbxPrinters->findText(typed, Qt::MatchExactly);
+    return ToPackageText(listed >= 0 ? cbxPrinters->itemData(listed).toString() : typed);
 }
 
 void TfrmPrinterDlg::UpdateControls() {
@@ -210,8 +240,7 @@ void TfrmPrinterDlg::ReadControls() {
     options_.BarCodes = CheckedIndex(rgBarCodes) == kChoiceYes ? kChoiceYes : kChoiceNo;
     options_.FormNames = CheckedIndex(rgFormNames) == kChoiceYes ? kChoiceYes : kChoiceNo;
     options_.PrintAllOnLegal = cbxPrintAllOnLegal->isChecked();
-    const QVariant printer = cbxPrinters->currentData();
-    options_.Printer = printer.isValid() ? ToPackageText(printer.toString()) : std::string();
+    options_.Printer = ChosenPrinter();
 }
 
 void TfrmPrinterDlg::Prepare() {
@@ -243,13 +272,19 @@ void TfrmPrinterDlg::cbxPrintersChange(int index) {
 
 void TfrmPrinterDlg::btnOKClick() {
     ReadControls();
-    // Without a printer the job would go nowhere: say so, and how to add one, instead.
-    const bool address = options_.Printer.find("://") != std::string::npos;
-    if (options_.Printer.empty() || (descriptions_.empty() && !address)) {
-        ShowError(kNoPrintersMessage);
-        reject();
+    // Without a printer the job would go nowhere: say so where the printer is chosen, and let
+    // the user type an address or pick one.
+    std::vector<std::string> names;
+    for (const auto& entry : descriptions_)
+        names.push_back(entry.first);
+    const std::string problem = PrinterChoiceProblem(options_.Printer, names);
+    if (!problem.empty()) {
+        lblPrinterProblem->setText(QString::fromUtf8(problem.c_str()));
+        lblPrinterProblem->show();
+        cbxPrinters->setFocus();
         return;
     }
+    options_.Printer = Trim(options_.Printer);
     options_.Accept();
     accept();
 }

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QRadioButton;
 class QSpinBox;
 class QPushButton;
@@ -32,11 +33,6 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
-// Said when OK is pressed while no printer is installed.
-inline constexpr char kNoPrintersMessage[] =
-    "No printers are installed.\n\nAdd a printer in the system settings (Printers), or in the CUPS web "
-    "interface at http://localhost:631, then print again.";
-
 class TfrmPrinterDlg : public QDialog, public TPrinterDialog {
 public:
     // duplexSwitch: the program was started with "/D".
@@ -51,10 +47,15 @@ public:
     void ReadControls();
     // Showing and activation without the modal loop (Execute runs them first).
     void Prepare();
-    // OK: reads the controls and saves the choices.
+    // OK: reads the controls and saves the choices. Without a printer, or with a typed text
+    // that names none, the dialog says so under the list and stays open.
     void btnOKClick();
 
+    // The printers of the system and, typed or stored, a printer address (ipp://, ipps://,
+    // http://); the text in the field decides.
     QComboBox* cbxPrinters = nullptr;
+    // What is wrong with the printer chosen, shown under the list after OK; hidden otherwise.
+    QLabel* lblPrinterProblem = nullptr;
     QSpinBox* edAdditionalCopies = nullptr;
     QComboBox* cbxPrintMode = nullptr;
     QGroupBox* rgPrintOrder = nullptr;
@@ -67,6 +68,8 @@ public:
 
 private:
     void FillPrinterList();
+    // The printer the field names: a listed entry's printer, else the text as typed.
+    std::string ChosenPrinter() const;
     void cbxPrintModeChange(int index);
     void cbxPrintersChange(int index);
     static int CheckedIndex(const QGroupBox* group);

@@ -75,7 +75,7 @@ std::string ArgumentValue(std::string_view name) {
 
 std::string SyntaxHelpText() {
     return "Syntax:\n"
-           "Pagellan.exe   Quodex filename | PCL filename | TSN filename \n"
+           "pagellan       Quodex filename | PCL filename | TSN filename \n"
            "\n"
            "/NoTaskBar     : Does not display Pagellan in user's taskbar\n"
            "/NAME=0|1      : 0=disables names on forms     1=enables form names\n"

@@ -23,6 +23,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +46,7 @@ namespace R = PGRegistry;
 
 namespace {
 
-constexpr char MapiClientItem[] = "Default Email Client (MAPI Compliant)  ";
+constexpr char MapiClientItem[] = "Default Email Client (Desktop mail program)  ";
 constexpr char SmtpClientItem[] = "HLW SMTP client";
 constexpr int SmtpClient = 0;
 constexpr int MapiClient = 1;
@@ -62,6 +63,7 @@ constexpr char MiscNote[] =
     "the box below.  However, if you are having a difficulty connecting to the WebDocs server, "
     "your network may not support encyption and therefore, you should leave this option "
     "unchecked.";
+constexpr char DefaultMailPort[] = "25";
 constexpr char DuplexOn[] = "Duplexing : ON";
 constexpr char DuplexOff[] = "Duplexing : OFF";
 
@@ -252,10 +254,13 @@ QWidget* TfrmOptions::CreateSystemPage() {
     rgDataFormat = RadioGroup("rgDataFormat", "Email Document Format", {"Quodex", "PDF", "Tesselon"});
 
     edSMTPHost = Edit("edSMTPHost");
-    edPort = Edit("edPort");
-    edPort->setText("25");
-    edPort->setVisible(false);
-    edPort->setEnabled(false);
+    // The SMTP server's port: 25 unless the server listens elsewhere (587, or a test server).
+    edPort = Edit("edPort", "The port the outgoing mail server listens on (1 to 65535; 25 by default)");
+    edPort->setText(DefaultMailPort);
+    edPort->setValidator(new QIntValidator(1, 65535, edPort));
+    edPort->setMaximumWidth(80);
+    lblMailSecurity = Named(new QLabel, "lblMailSecurity");
+    lblMailSecurity->setWordWrap(true);
     edPOP3Host = Edit("edPOP3Host");
     edPOP3UserID = Edit("edPOP3UserID");
     edPassword = Edit("edPassword");
@@ -270,12 +275,19 @@ QWidget* TfrmOptions::CreateSystemPage() {
     tsMailServer = Named(new QWidget, "tsMailServer");
     auto* server = new QFormLayout(tsMailServer);
     server->addRow("Outgoing mail (SMTP):", edSMTPHost);
-    auto* portLabel = new QLabel("Port: ");
-    portLabel->setVisible(false);
-    server->addRow(portLabel, edPort);
+    server->addRow("Port: ", edPort);
     server->addRow("Incoming mail (POP3):", edPOP3Host);
     server->addRow("POP3 User ID:", edPOP3UserID);
     server->addRow("POP3 password: ", edPassword);
+    server->addRow(lblMailSecurity);
+    // The security line follows what the connection will be made with.
+    for (QLineEdit* field : {edPort, edPOP3UserID, edPassword})
+        connect(field, &QLineEdit::textChanged, this, &TfrmOptions::UpdateMailSecurity);
+    // A port left blank is the standard one.
+    connect(edPort, &QLineEdit::editingFinished, this, [this] {
+        if (edPort->text().trimmed().isEmpty())
+            edPort->setText(DefaultMailPort);
+    });
     tsEmailBody = Named(new QWidget, "tsEmailBody");
     memoEmailBody = Named(new QPlainTextEdit, "memoEmailBody");
     (new QVBoxLayout(tsEmailBody))->addWidget(memoEmailBody);
@@ -591,7 +603,7 @@ void TfrmOptions::ReadDocViewINI() {
     SetText(edSMTPHost, R::Host());
     SetText(edPOP3Host, R::POP3Host());
     SetText(edPOP3UserID, R::POP3UserID());
-    SetText(edPort, R::Port());
+    SetText(edPort, Trim(R::Port()).empty() ? std::string(DefaultMailPort) : R::Port());
     SetText(edAutomaticEmailCC, R::AutomaticEmailCC());
     SetText(edLetterTray, R::LetterTray());
     SetText(edLegalTray, R::LegalTray());
@@ -663,6 +675,7 @@ void TfrmOptions::ReadDocViewINI() {
     // Someone who works on stage or dev keeps seeing where the work goes.
     rgEnvironment->setVisible(Environment == 1 || Environment == 2);
     ApplyEmailClient();
+    UpdateMailSecurity();
     loading_ = false;
     QApplication::restoreOverrideCursor();
 }
@@ -836,6 +849,13 @@ bool TfrmOptions::FormCloseQuery(bool ok) {
     }
     if (addressCheckFailed_)
         return false;
+    if (MailPortOf(edPort->text()) == 0 && edPort->isEnabled()) {
+        ShowError(kMailPortInvalid);
+        pcOptions->setCurrentWidget(tbsSystem);
+        pcEmail->setCurrentWidget(tsMailServer);
+        edPort->setFocus();
+        return false;
+    }
     const int copies = edAdditionalCopies->value();
     if (copies < 0 || copies > 3) {
         ShowError("Additional copies invalid.\r\nRange is 0 to 3");
@@ -1055,6 +1075,32 @@ bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {
         (static_cast<QMouseEvent*>(event)->modifiers() & Qt::ControlModifier))
         rgEnvironment->setVisible(true);
     return QDialog::eventFilter(watched, event);
+}
+
+int MailPortOf(const QString& text) {
+    bool number = false;
+    const int port = text.trimmed().toInt(&number);
+    return number && port >= 1 && port <= 65535 ? port : 0;
+}
+
+QString MailSecurityText(const QString& port, bool signsOn) {
+    const int number = MailPortOf(port);
+    if (number == 0)
+        return kMailPortInvalid;
+    if (number == 465)
+        return "Port 465 expects an encrypted connection from the start; Pagellan encrypts with STARTTLS. "
+               "Use port 587 or 25 with this server.";
+    if (signsOn)
+        return "Security: encrypted with STARTTLS, the server's certificate checked; the user ID and "
+               "password "
+               "are sent only over the encrypted connection, never in plain text.";
+    return "Security: encrypted with STARTTLS when the server offers it, the server's certificate checked; "
+           "a server that does not offer it gets the mail unencrypted.";
+}
+
+void TfrmOptions::UpdateMailSecurity() {
+    const bool signsOn = !edPOP3UserID->text().trimmed().isEmpty() && !edPassword->text().isEmpty();
+    lblMailSecurity->setText(MailSecurityText(edPort->text(), signsOn));
 }
 
 } // namespace pg

@@ -26,6 +26,13 @@ class QToolButton;
 
 namespace pg {
 
+inline constexpr char kMailPortInvalid[] = "Invalid port. Valid ranges are 1 to 65535";
+// The mail server's port as typed, 0 when it is no port (blank, not a number, out of range).
+int MailPortOf(const QString& text);
+// What the options say about the mail connection's security for the port typed and whether
+// the account signs on (a POP3 user ID and password are set).
+QString MailSecurityText(const QString& port, bool signsOn);
+
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
@@ -101,6 +108,8 @@ public:
     QPlainTextEdit* memoEmailBody = nullptr;
     QLineEdit* edSMTPHost = nullptr;
     QLineEdit* edPort = nullptr;
+    // Which security the mail connection will use, after the port and the account.
+    QLabel* lblMailSecurity = nullptr;
     QLineEdit* edPOP3Host = nullptr;
     QLineEdit* edPOP3UserID = nullptr;
     QLineEdit* edPassword = nullptr;
@@ -192,6 +201,7 @@ public:
     void cbxUseSSLHlwUsageClick();
     void edServerNameDblClick();
     void edProxyPortExit();
+    void UpdateMailSecurity();
     void UpdateProxyControls();
     void GetDefaultProxySettings();
     void GetBrowserSettings();

@@ -18,6 +18,9 @@ TfrmMissingDocs::TfrmMissingDocs(QWidget* parent) : QDialog(parent) {
     layout->addWidget(lblHeading);
     ListofMissingDocs = new QListWidget(this);
     ListofMissingDocs->setObjectName(QStringLiteral("ListofMissingDocs"));
+    // Every line whole: a long form name wraps instead of ending in "...".
+    ListofMissingDocs->setWordWrap(true);
+    ListofMissingDocs->setTextElideMode(Qt::ElideNone);
     layout->addWidget(ListofMissingDocs);
     auto* buttons = new QHBoxLayout;
     btnPrintAll = new QPushButton(QStringLiteral("Print all missing"), this);

@@ -65,6 +65,13 @@ TGotoChoice TfrmGotoPage::Choice() const {
     return TGotoChoice::Page;
 }
 
+void TfrmGotoPage::StartAt(int page) {
+    SetChoice(TGotoChoice::Page);
+    edPageNum->setText(QString::number(page));
+    edPageNum->selectAll();
+    edPageNum->setFocus();
+}
+
 void TfrmGotoPage::SetChoice(TGotoChoice choice) {
     (choice == TGotoChoice::First  ? rbFirst
      : choice == TGotoChoice::Last ? rbLast

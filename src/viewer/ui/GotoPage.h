@@ -25,6 +25,8 @@ public:
     void SetChoice(TGotoChoice choice);
     // The number typed; 1 for an empty or invalid edit.
     int PageNumber() const;
+    // Opens on a page: "Page:" chosen and the number in the edit, selected for typing over.
+    void StartAt(int page);
 
     QGroupBox* rgPageType = nullptr;
     QRadioButton* rbPage = nullptr;

@@ -1,6 +1,7 @@
 #include "PageFrm.h"
 
 #include "CommandLine.h"
+#include "ContinuousView.h"
 #include "GotoPage.h"
 #include "HelpHook.h"
 #include "ImageView.h"
@@ -17,15 +18,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -128,12 +132,37 @@ void TPageForm::CreateActions() {
     actNext = MakeAction(this, "actNext", "Next Pg", "Click to go to the next page");
     actGotoPage = MakeAction(this, "actGotoPage", "1 of 1", "Click to go to a specific page of this form");
     actBestFit = MakeAction(this, "actBestFit", "Best Fit");
+    actFitPage = MakeAction(this, "actFitPage", "Fit &Page", "Show the whole page");
+    actRotateLeft = MakeAction(this, "actRotateLeft", "Rotate &Left", "Turn the page a quarter to the left");
+    actRotateRight =
+        MakeAction(this, "actRotateRight", "Rotate &Right", "Turn the page a quarter to the right");
+    actRotateLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
+    actRotateRight->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    connect(actRotateLeft, &QAction::triggered, this, [this] { RotateView(-1); });
+    connect(actRotateRight, &QAction::triggered, this, [this] { RotateView(1); });
     actFitHeight = MakeAction(this, "actFitHeight", "Fit Height");
     actOriginalSize = MakeAction(this, "actOriginalSize", "&Original Size (20%)");
     actExit = MakeAction(this, "actExit", "E&xit");
     actAbout = MakeAction(this, "actAbout", "&About");
     mnuDeleteAnnotation = MakeAction(this, "mnuDeleteAnnotation", "Delete Annotation");
     mnuMoveAnnotation = MakeAction(this, "mnuMoveAnnotation", "Move Annotation");
+    CreateTextActions();
+    mnuGotoPage =
+        MakeAction(this, "mnuGotoPage", "&Go To Page...", "Click to go to a specific page of this form");
+
+    // The keys people know from other viewers, shown beside the menu entries. Page Up and Page
+    // Down scroll the page, so stepping pages takes Ctrl with them; Esc and Ctrl+W close the
+    // window as closing it does (annotations are asked about first).
+    actPrint->setShortcut(QKeySequence::Print);
+    // Ctrl+= is Ctrl and the key that shifted is "+" on most keyboards; both zoom in.
+    actZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    actZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    actOriginalSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    actSaveAnnotations->setShortcut(QKeySequence::Save);
+    actPrev->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    actNext->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    mnuGotoPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    actExit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
 
     connect(actPrint, &QAction::triggered, this, [this] {
         if (VivaformMode || !PrintPage || !SaveAnnotations(true))
@@ -150,8 +179,10 @@ void TPageForm::CreateActions() {
     connect(actPrev, &QAction::triggered, this, &TPageForm::PrevPage);
     connect(actNext, &QAction::triggered, this, &TPageForm::NextPage);
     connect(actGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
+    connect(mnuGotoPage, &QAction::triggered, this, &TPageForm::GotoPageClick);
     connect(actBestFit, &QAction::triggered, this, &TPageForm::DoBestFit);
     connect(actFitHeight, &QAction::triggered, this, &TPageForm::FitHeight);
+    connect(actFitPage, &QAction::triggered, this, &TPageForm::FitPage);
     connect(actOriginalSize, &QAction::triggered, this, &TPageForm::OriginalSize);
     connect(actExit, &QAction::triggered, this, &QWidget::close);
     connect(actAbout, &QAction::triggered, this, [this] {
@@ -163,9 +194,20 @@ void TPageForm::CreateActions() {
 void TPageForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("File");
     file->addActions({actSaveAnnotations, actPrint, actExit});
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->setObjectName("mnuEdit");
+    edit->addActions({actCopy, actSelectAll});
+    edit->addSeparator();
+    edit->addAction(actCopyPageImage);
     QMenu* view = menuBar()->addMenu("View");
-    view->addActions({actZoomIn, actZoomOut, actBestFit, actFitHeight, actOriginalSize});
+    view->addActions({actZoomIn, actZoomOut, actBestFit, actFitPage, actFitHeight, actOriginalSize});
+    QMenu* rotate = view->addMenu("R&otate");
+    rotate->setObjectName("mnuRotate");
+    rotate->addActions({actRotateLeft, actRotateRight});
     actFitHeight->setVisible(false);
+    QMenu* go = menuBar()->addMenu("&Go");
+    go->setObjectName("mnuGo");
+    go->addActions({actPrev, actNext, mnuGotoPage});
     QMenu* help = menuBar()->addMenu("Help");
     help->addAction(actAbout);
 
@@ -200,6 +242,24 @@ void TPageForm::CreateToolBar() {
     btnPrintDocument = MakeButton(left, "btnPrintDocument", actPrint);
     btnZoomIn = MakeButton(left, "btnZoomIn", actZoomIn);
     btnZoomOut = MakeButton(left, "btnZoomOut", actZoomOut);
+    cbxZoom = new QComboBox(left);
+    cbxZoom->setObjectName("cbxZoom");
+    cbxZoom->setEditable(true);
+    cbxZoom->setInsertPolicy(QComboBox::NoInsert);
+    cbxZoom->setToolTip("Choose or type the zoom in percent");
+    cbxZoom->setStatusTip(cbxZoom->toolTip());
+    cbxZoom->addItems(
+        {"Fit Width", "Fit Page", "10%", "20%", "25%", "37%", "50%", "75%", "100%", "150%", "200%", "400%"});
+    cbxZoom->setMinimumContentsLength(9);
+    left->addWidget(cbxZoom);
+    // A preset picked from the list (the edit then holds its text), or a percentage typed and
+    // entered; an entry the box itself makes of typed text is not a choice.
+    connect(cbxZoom, &QComboBox::activated, this, [this](int index) {
+        if (cbxZoom->lineEdit()->text() == cbxZoom->itemText(index))
+            ZoomBoxChosen(cbxZoom->itemText(index));
+    });
+    connect(cbxZoom->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { ZoomBoxChosen(cbxZoom->lineEdit()->text()); });
     btnAddText = MakeButton(left, "btnAddText", actAddText);
     btnDelText = MakeButton(left, "btnDelText", actDelText);
     btnSaveAnnotations = MakeButton(left, "btnSaveAnnotations", actSaveAnnotations);
@@ -233,11 +293,18 @@ void TPageForm::CreateLayout() {
         return HighlightsOn && CurrentNode != nullptr && PackageMode() ? HighlightsOn(*CurrentNode)
                                                                        : std::vector<TTextBox>();
     };
+    Highlights->SelectionBoxes = [this] { return Selection.Boxes(); };
+    Highlights->CurrentBoxes = [this] {
+        return CurrentHitOn && CurrentNode != nullptr && PackageMode() ? CurrentHitOn(*CurrentNode)
+                                                                       : std::vector<TTextBox>();
+    };
     ScrollBox->viewport()->installEventFilter(this);
+    ScrollBox->installEventFilter(this);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* pageRow = new QHBoxLayout;
     CreateThumbnails(pageRow);
     pageRow->addWidget(ScrollBox, 1);
+    CreateContinuous(pageRow);
     layout->addLayout(pageRow, 1);
     setCentralWidget(central);
     const int widths[3] = {100, 200, 50};
@@ -250,7 +317,12 @@ void TPageForm::CreateLayout() {
 }
 
 void TPageForm::ConnectImage() {
-    connect(Image, &THLWImageAntialias::MouseDown, this, [this](QPoint pos) { MouseDownPoint = pos; });
+    connect(Image, &THLWImageAntialias::MouseDown, this, [this](QPoint pos) {
+        MouseDownPoint = pos;
+        selectionDragged_ = false;
+    });
+    connect(Image, &THLWImageAntialias::Dragged, this, &TPageForm::SelectTextRange);
+    connect(Image, &THLWImageAntialias::DoubleClicked, this, &TPageForm::SelectWordAt);
     connect(Image, &THLWImageAntialias::Clicked, this, &TPageForm::ImageClick);
     connect(Image, &THLWImageAntialias::MouseMoved, this, &TPageForm::ImageMouseMove);
     connect(ScrollBox, &QWidget::customContextMenuRequested, this,
@@ -278,6 +350,7 @@ void TPageForm::LoadThePage() {
         // A document without a page leaves the tabs as they were, under the node's caption.
         CreateVivaformControls();
         VivaformMode = true;
+        LeaveContinuousView();
         Document.reset();
         ScrollBox->hide();
         TabControl->show();
@@ -310,15 +383,24 @@ void TPageForm::LoadThePage() {
 void TPageForm::ViewPage() {
     if (VivaformMode || !Document)
         return;
+    if (ContinuousMode()) {
+        ShowContinuous();
+        return;
+    }
+    LeaveContinuousView();
     TRenderOptions options;
     options.PaperHint = PaperHint;
-    options.Colour = PGRegistry::FormFillColor() != 0;
+    // Only a package page has a fill over a template to tell apart; a plain file is drawn black.
+    options.Colour = PGRegistry::FormFillColor() != 0 && PackageMode();
     const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
     if (keys.testFlag(Qt::ControlModifier) && keys.testFlag(Qt::AltModifier))
         options.DumpFile = AppDataFolder() + "FORM.bmp";
     TPagePicture picture = RenderPagePicture(*Document, DocumentPage, options);
-    const int width = picture.Width();
-    const int height = picture.Height();
+    ForgetPageText();
+    // The window's turn applies to every page it shows.
+    const bool across = Image->QuarterTurns() % 2 != 0;
+    const int width = across ? picture.Height() : picture.Width();
+    const int height = across ? picture.Width() : picture.Height();
     if (picture.Bilevel.Empty())
         Image->SetBase(std::move(picture.Colour));
     else
@@ -379,18 +461,20 @@ void TPageForm::SizeTheForm() {
 
 void TPageForm::SetButtons() {
     const bool zoom = !VivaformMode;
-    actZoomIn->setEnabled(zoom);
-    actZoomOut->setEnabled(zoom);
+    UpdateZoomActions();
     actGotoPage->setEnabled(zoom && Navigable());
+    mnuGotoPage->setEnabled(actGotoPage->isEnabled());
     if (!actGotoPage->isEnabled())
         actGotoPage->setText(QString());
     actPrev->setEnabled(Navigable());
     actNext->setEnabled(Navigable());
     // A loose file's pages take annotations that are never stored, when its kind takes any.
     const bool typedOnly = !PackageMode() && Document->Traits().Annotations;
-    const TAnnotationRights rights =
+    TAnnotationRights rights =
         AnnotationRights(DocumentSet, typedOnly, VivaformMode, HasPermission("AddAnnotations"),
                          HasPermission("DelAnnotations"));
+    if (ContinuousMode())
+        rights = {};
     actAddText->setEnabled(rights.AddText);
     actDelText->setEnabled(rights.DelText);
     // The pop-up menu's "Delete Annotation" is the same command under the same right.
@@ -405,6 +489,110 @@ void TPageForm::SetButtons() {
 
 void TPageForm::SetScaleText() {
     StatusPanel[0]->setText(QStringLiteral("Scale : %1%").arg(RoundScaled(PageScale())));
+    // Every way of zooming (the fits too) reaches the column through the shared scale.
+    if (ContinuousMode() && Continuous->isVisible() && Continuous->Scale() != PageScale())
+        Continuous->SetScale(PageScale(), Continuous->viewport()->rect().center());
+    if (cbxZoom != nullptr && !cbxZoom->lineEdit()->hasFocus()) {
+        const QSignalBlocker quiet(cbxZoom);
+        cbxZoom->setEditText(QStringLiteral("%1%").arg(RoundScaled(PageScale())));
+    }
+    UpdateZoomActions();
+}
+
+void TPageForm::UpdateZoomActions() {
+    actZoomIn->setEnabled(!VivaformMode && ZoomInAllowed(PageScale()));
+    actZoomOut->setEnabled(!VivaformMode && ZoomOutAllowed(PageScale()));
+    cbxZoom->setEnabled(!VivaformMode);
+    actFitPage->setEnabled(!VivaformMode);
+    actRotateLeft->setEnabled(!VivaformMode);
+    actRotateRight->setEnabled(!VivaformMode);
+}
+
+TPoint TPageForm::ToUprightPoint(QPoint imagePos) const {
+    const QPoint p = Image->ToUpright(QPointF(imagePos)).toPoint();
+    return {p.x(), p.y()};
+}
+
+QPoint TPageForm::FromUprightPoint(TPoint upright) const {
+    return Image->FromUpright(QPointF(upright.X, upright.Y)).toPoint();
+}
+
+void TPageForm::RotateView(int quarterTurns) {
+    if (VivaformMode)
+        return;
+    KillSizer();
+    Image->SetQuarterTurns(Image->QuarterTurns() + quarterTurns);
+    if (Image->Empty())
+        return;
+    // The same scale, the page turned; a fit fits again.
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), PageScale()),
+                     ScaledSide(Image->BitmapHeight(), PageScale()));
+    if (FitWholePage)
+        FitPage();
+    else if (BestFit)
+        ResizeHandler();
+    else
+        ReSizeImage(100);
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
+}
+
+QPoint TPageForm::ViewCentre() const {
+    if (ContinuousMode())
+        return Continuous->viewport()->rect().center();
+    return ScrollBox->viewport()->rect().center();
+}
+
+void TPageForm::ZoomAround(QPoint anchor, const std::function<void()>& zoom) {
+    const QPoint onImage = Image->mapFrom(ScrollBox->viewport(), anchor);
+    const double fx = Image->width() > 0 ? double(onImage.x()) / Image->width() : 0.0;
+    const double fy = Image->height() > 0 ? double(onImage.y()) / Image->height() : 0.0;
+    zoom();
+    ScrollBox->horizontalScrollBar()->setValue(KeepPointScroll(fx, Image->width(), anchor.x()));
+    ScrollBox->verticalScrollBar()->setValue(KeepPointScroll(fy, Image->height(), anchor.y()));
+}
+
+void TPageForm::ApplyScale(double scale) {
+    KillSizer();
+    SetSharedPageScale(scale);
+    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), ScaledSide(Image->BitmapHeight(), scale));
+    ReSizeImage(100);
+}
+
+void TPageForm::ZoomTo(double scale, QPoint anchor) {
+    if (ContinuousMode()) {
+        ZoomContinuous(ClampFreeScale(scale), anchor);
+        return;
+    }
+    if (VivaformMode || Image->Empty())
+        return;
+    BestFit = false;
+    FitWholePage = false;
+    ZoomAround(anchor, [&] { ApplyScale(ClampFreeScale(scale)); });
+}
+
+void TPageForm::FitPage() {
+    if (VivaformMode || Image->Empty())
+        return;
+    BestFit = false;
+    FitWholePage = true;
+    // The view without scroll bars: a page that fits needs none.
+    const QSize view = ScrollBox->maximumViewportSize();
+    ApplyScale(FitPageScale(Image->BitmapWidth(), Image->BitmapHeight(), view.width(), view.height(), 2));
+    ScrollBox->horizontalScrollBar()->setValue(0);
+    ScrollBox->verticalScrollBar()->setValue(0);
+}
+
+void TPageForm::ZoomBoxChosen(const QString& text) {
+    if (text == "Fit Width")
+        actBestFit->trigger();
+    else if (text == "Fit Page")
+        FitPage();
+    else if (const double scale = ParseZoomText(text.toStdString()); scale > 0)
+        ZoomTo(scale, ViewCentre());
+    // What the box shows is the scale now, whatever was typed.
+    ScrollBox->setFocus();
+    SetScaleText();
 }
 
 void TPageForm::SetStretchedSize(int width, int height) {
@@ -432,24 +620,32 @@ void TPageForm::AntiAliasImage(bool reset) {
 
 void TPageForm::ZoomIn() {
     BestFit = false;
-    if (!VivaformMode && ZoomInAllowed(PageScale()))
-        ReSizeImage(kZoomInPercent);
+    FitWholePage = false;
+    if (ContinuousMode() && ZoomInAllowed(PageScale()))
+        ZoomContinuous(PageScale() * kZoomInPercent / 100, ViewCentre());
+    else if (!VivaformMode && ZoomInAllowed(PageScale()))
+        ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomInPercent); });
 }
 
 void TPageForm::ZoomOut() {
     BestFit = false;
-    if (!VivaformMode && ZoomOutAllowed(PageScale()))
-        ReSizeImage(kZoomOutPercent);
+    FitWholePage = false;
+    if (ContinuousMode() && ZoomOutAllowed(PageScale()))
+        ZoomContinuous(PageScale() * kZoomOutPercent / 100, ViewCentre());
+    else if (!VivaformMode && ZoomOutAllowed(PageScale()))
+        ZoomAround(ViewCentre(), [this] { ReSizeImage(kZoomOutPercent); });
 }
 
 void TPageForm::SetFixedScale(double scale) {
     if (VivaformMode)
         return;
     BestFit = false;
-    KillSizer();
-    SetSharedPageScale(scale);
-    SetStretchedSize(ScaledSide(Image->BitmapWidth(), scale), ScaledSide(Image->BitmapHeight(), scale));
-    ReSizeImage(100);
+    FitWholePage = false;
+    if (ContinuousMode()) {
+        ZoomContinuous(scale, ViewCentre());
+        return;
+    }
+    ZoomAround(ViewCentre(), [&] { ApplyScale(scale); });
 }
 
 void TPageForm::OriginalSize() {
@@ -462,21 +658,29 @@ void TPageForm::ResizeHandler() {
     if (Image->Empty() || UserResized || VivaformMode)
         return;
     KillSizer();
+    if (FitWholePage) {
+        FitPage();
+        return;
+    }
     if (!BestFit)
         return;
-    // The page fits beside the thumbnails.
+    // The page fits beside the thumbnails; the point in the middle of the view stays there.
     const int width = this->width() - 50 - (Thumbnails->isHidden() ? 0 : Thumbnails->width());
-    SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
-    ReSizeImage(100);
+    ZoomAround(ViewCentre(), [&] {
+        SetStretchedSize(width, RoundScaled(double(Image->BitmapHeight()) * width / Image->BitmapWidth()));
+        ReSizeImage(100);
+    });
 }
 
 void TPageForm::DoBestFit() {
     BestFit = true;
+    FitWholePage = false;
     ResizeHandler();
 }
 
 void TPageForm::FitHeight() {
     BestFit = true;
+    FitWholePage = false;
     if (Image->Empty() || VivaformMode)
         return;
     const int height = ScrollBox->height() - 50;
@@ -564,19 +768,22 @@ void TPageForm::NextPage() {
 void TPageForm::GotoPageClick() {
     if (VivaformMode || !Navigable())
         return;
-    int high = 0;
+    int high = 0, shown = 1;
     if (!PackageMode()) {
         if (Document->PageCount() <= 1)
             return;
         high = Document->PageCount();
+        shown = DocumentPage;
     } else {
         if (CurrentNode == nullptr || CurrentNode->Info == nullptr || !SaveAnnotations(true))
             return;
         high = CurrentNode->Form()->PageCount();
+        shown = std::max(CurrentNode->Info->PageNumber, 1);
     }
     if (GotoDialog == nullptr)
         GotoDialog = new TfrmGotoPage(this);
     GotoDialog->SetRange(1, high);
+    GotoDialog->StartAt(shown);
     GotoDialog->adjustSize();
     const QPoint topRight =
         mapToGlobal(QPoint(width(), pnlToolBar->geometry().bottom() + menuBar()->height()));
@@ -606,7 +813,7 @@ void TPageForm::GotoPage(TGotoChoice choice, int number) {
 
 void TPageForm::ImageMouseMove(QPoint pos) {
     SetScaleText();
-    const TPoint p = ScreenToPCL({pos.x(), pos.y()}, PageScale());
+    const TPoint p = ScreenToPCL(ToUprightPoint(pos), PageScale());
     StatusPanel[1]->setText(QStringLiteral("%1, %2").arg(p.X).arg(p.Y));
 }
 
@@ -628,12 +835,23 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
         const int delta = wheel->angleDelta().y();
         if (delta == 0)
             return false;
+        // Ctrl+wheel zooms, keeping the point under the mouse where it is.
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            if (!VivaformMode)
+                ZoomTo(WheelZoomScale(PageScale(), delta), wheel->position().toPoint());
+            return true;
+        }
         const int steps = WheelLineSteps(QApplication::wheelScrollLines(), delta);
         QScrollBar* bar = ScrollBox->verticalScrollBar();
         for (int i = 0; i < std::abs(steps); ++i)
             bar->triggerAction(steps > 0 ? QAbstractSlider::SliderSingleStepAdd
                                          : QAbstractSlider::SliderSingleStepSub);
         return true;
+    }
+    if (watched == ScrollBox && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (StepAtPageEnd(key->key(), key->modifiers()))
+            return true;
     }
     if (watched == StatusBar && event->type() == QEvent::MouseButtonPress) {
         HintPanelClick();
@@ -644,11 +862,35 @@ bool TPageForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPageForm::keyPressEvent(QKeyEvent* event) {
     PassKeyToHelp(event->key(), kHelpContext);
-    if (ScrollByKey(event->key())) {
+    // Shift+Space reads back up, as Page Up does.
+    const int key = event->key() == Qt::Key_Space && event->modifiers().testFlag(Qt::ShiftModifier)
+                        ? int(Qt::Key_PageUp)
+                        : event->key();
+    if (StepAtPageEnd(event->key(), event->modifiers()) || ScrollByKey(key)) {
         event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TPageForm::StepAtPageEnd(int key, Qt::KeyboardModifiers modifiers) {
+    if (VivaformMode || !ScrollBox->isVisible() || !Navigable() || Image->Empty())
+        return false;
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const bool down = key == Qt::Key_PageDown || (key == Qt::Key_Space && !shift);
+    const bool up = key == Qt::Key_PageUp || (key == Qt::Key_Space && shift);
+    if (modifiers.testFlag(Qt::ControlModifier) || (!down && !up))
+        return false;
+    QScrollBar* bar = ScrollBox->verticalScrollBar();
+    if ((down && bar->value() < bar->maximum()) || (up && bar->value() > bar->minimum()))
+        return false;
+    const TTreeNode* node = CurrentNode;
+    const int page = DocumentPage;
+    StepPage(down);
+    // Going back, the previous page shows from its bottom, where reading left it.
+    if (up && (CurrentNode != node || DocumentPage != page))
+        bar->setValue(bar->maximum());
+    return true;
 }
 
 bool TPageForm::ScrollByKey(int key) {
@@ -666,6 +908,7 @@ bool TPageForm::ScrollByKey(int key) {
         action = QAbstractSlider::SliderPageStepSub;
         break;
     case Qt::Key_PageDown:
+    case Qt::Key_Space:
         action = QAbstractSlider::SliderPageStepAdd;
         break;
     default:

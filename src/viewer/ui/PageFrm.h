@@ -13,6 +13,7 @@
 #include "ImageAntialias.h"
 #include "PackageFind.h"
 #include "PageDocument.h"
+#include "TextSelection.h"
 #include "ViewerCore.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@
 
 class QAction;
 class QBoxLayout;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -35,6 +37,7 @@ namespace pg {
 
 class TAnnotation;
 class TAnnotationSizer;
+class TContinuousView;
 class TTextHighlights;
 class TfrmGotoPage;
 class THLWImageAntialias;
@@ -60,6 +63,8 @@ public:
     int DocumentPage = 1;
     double OriginalScale = 0;
     bool BestFit = false;
+    // Set by "Fit Page": a window resize then fits the whole page again.
+    bool FitWholePage = false;
     bool UserResized = false;
     std::string PaperHint;
     std::string TempFileName;
@@ -82,6 +87,8 @@ public:
     TfrmGotoPage* GotoDialog = nullptr;
     // The boxes (page pixels) of found text on a page; each page shown gets its marks from it.
     std::function<std::vector<TTextBox>(const TTreeNode&)> HighlightsOn;
+    // Of those, the boxes of the hit the user is at, marked apart from the others.
+    std::function<std::vector<TTextBox>(const TTreeNode&)> CurrentHitOn;
 
     // Opening.
     void View(TTreeNode* node);
@@ -117,6 +124,15 @@ public:
     void OriginalSize();
     void DoBestFit();
     void FitHeight();
+    // The whole page in the view.
+    void FitPage();
+    // Zooms to the scale (within the free limits) keeping the page point under anchor (view
+    // coordinates) where it is: Ctrl+wheel over the page, the zoom box.
+    void ZoomTo(double scale, QPoint anchor);
+    // The middle of the view: the point keys and buttons zoom around.
+    QPoint ViewCentre() const;
+    // A choice or a typed percentage of the zoom box.
+    void ZoomBoxChosen(const QString& text);
     void ReSizeImage(int percent);
     void AntiAliasImage(bool reset);
     double PageScale() const { return SharedPageScale(); }
@@ -153,11 +169,40 @@ public:
     std::vector<TAnnotation*> Annotations() const;
     TAnnotationSizer* Sizer() const { return sizer_; }
 
+    // Continuous mode (View > Continuous, remembered in the settings): the pages of the
+    // document shown in one scrolling column instead of one at a time; the page a third of the
+    // way down the view is the page shown (caption, navigation, thumbnails). Annotations are
+    // typed and shown in single-page mode only: switching saves (or drops) them first.
+    TContinuousView* Continuous = nullptr;
+    QAction* actContinuous = nullptr;
+    bool ContinuousMode() const;
+    void SetContinuous(bool on);
+
     // Thumbnails: the strip shows the pages of the document shown, unless switched
     // off ("ShowThumbnails") or the form has a single page; a thumbnail chosen shows its page.
     void UpdateThumbnails();
     void ThumbnailChosen(int page);
     void SetShowThumbnails(bool on);
+
+    // Text: the words of the page shown, chosen by a drag over the image, a double click on a
+    // word or Select All (Ctrl+A), copied as plain text (Ctrl+C); the page itself copied as a
+    // picture. The words are read from the page when first needed.
+    TTextSelection Selection;
+    void SelectTextRange(QPoint fromImage, QPoint toImage);
+    void SelectWordAt(QPoint imagePos);
+    void SelectAllText();
+    void CopyText();
+    void CopyPageImage();
+    // The page pixel under an image position.
+    QPoint ImageToPage(QPoint imagePos) const;
+
+    // Rotate: the page shown turned a quarter left or right, for pages scanned or printed
+    // sideways; the window keeps the turn for every page it shows. Annotations, the text and
+    // the marks stay on their places of the page.
+    void RotateView(int quarterTurns);
+    // An image position as the same place on the upright page at this scale, and back.
+    TPoint ToUprightPoint(QPoint imagePos) const;
+    QPoint FromUprightPoint(TPoint upright) const;
 
     // The mouse over the image at an image position.
     void ImageMouseMove(QPoint pos);
@@ -169,6 +214,8 @@ public:
     QToolButton* btnPrintDocument = nullptr;
     QToolButton* btnZoomIn = nullptr;
     QToolButton* btnZoomOut = nullptr;
+    // The zoom box: the scale shown, presets, "Fit Width", "Fit Page", typed percentages.
+    QComboBox* cbxZoom = nullptr;
     QToolButton* btnAddText = nullptr;
     QToolButton* btnDelText = nullptr;
     QToolButton* btnSaveAnnotations = nullptr;
@@ -193,14 +240,22 @@ public:
     QAction* actPrev = nullptr;
     QAction* actNext = nullptr;
     QAction* actGotoPage = nullptr;
+    // The Go menu's entry for the navigation button (whose caption is the page number).
+    QAction* mnuGotoPage = nullptr;
     QAction* actBestFit = nullptr;
     QAction* actFitHeight = nullptr;
+    QAction* actFitPage = nullptr;
+    QAction* actRotateLeft = nullptr;
+    QAction* actRotateRight = nullptr;
     QAction* actOriginalSize = nullptr;
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
     QAction* mnuDeleteAnnotation = nullptr;
     QAction* mnuMoveAnnotation = nullptr;
     QAction* actShowThumbnails = nullptr;
+    QAction* actCopy = nullptr;
+    QAction* actSelectAll = nullptr;
+    QAction* actCopyPageImage = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -210,6 +265,10 @@ protected:
     // Home and End go to the top and the bottom of the page, Page Up and Page Down scroll it by
     // a screen; false for other keys.
     bool ScrollByKey(int key);
+    // Page Down or Space at the bottom of the page go on to the next page (shown from its
+    // top), Page Up or Shift+Space at the top back to the previous one (shown from its
+    // bottom); false when the key is not one of these or the view is not at that end.
+    bool StepAtPageEnd(int key, Qt::KeyboardModifiers modifiers);
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -220,9 +279,30 @@ private:
     void CreateToolBar();
     void CreateLayout();
     void CreateThumbnails(QBoxLayout* pageRow);
+    void CreateTextActions();
+    void CreateContinuous(QBoxLayout* pageRow);
+    // Shows the document's pages in the column, at DocumentPage.
+    void ShowContinuous();
+    // Back to the single page view (the column lets go of its pages).
+    void LeaveContinuousView();
+    // The column scrolled to another page.
+    void ContinuousPageShown(int page);
+    // Zooming in continuous mode: the column takes the scale, keeping the point under anchor.
+    void ZoomContinuous(double scale, QPoint anchor);
+    // The page's words for the selection, read once per page shown.
+    void ReadPageText();
+    // A page was drawn: its words are read again when next needed.
+    void ForgetPageText();
+    void SelectionChanged();
     void ConnectImage();
     void SetScaleText();
     void SetStretchedSize(int width, int height);
+    // Sets the scale and stretches the image to it, the view's scroll position as it is.
+    void ApplyScale(double scale);
+    // Runs zoom, then scrolls so that the page point that was under anchor is there again.
+    void ZoomAround(QPoint anchor, const std::function<void()>& zoom);
+    // Zoom In and Zoom Out are enabled only where they would do something.
+    void UpdateZoomActions();
     void ResizeHandler();
     void StepPage(bool forward);
     void StampAnnotation(TAnnotation& annotation);
@@ -237,6 +317,9 @@ private:
     bool Navigable() const;
 
     TAnnotationSizer* sizer_ = nullptr;
+    bool pageTextRead_ = false;
+    // The mouse went down and dragged a selection: the click that ends it keeps it.
+    bool selectionDragged_ = false;
     std::vector<QPointer<TAnnotation>> annotations_;
     // The set's Modified flag when the page was shown: stepping away without saving restores it.
     bool modifiedBefore_ = false;

@@ -64,7 +64,10 @@ void TPageForm::PlaceAnnotation(TAnnotation& annotation) {
     annotation.setFont(font);
     const TRect box = AnnotationBox({annotation.PclX, annotation.PclY}, PageScale(),
                                     SetAnnotationWidth(annotation.text(), font));
-    annotation.setGeometry(box.Left, box.Top, box.Width, box.Height);
+    // The box's bottom-left corner is its point of the page, wherever a turn put that point;
+    // the box itself stays level to be read.
+    const QPoint corner = FromUprightPoint({box.Left, box.Top + box.Height});
+    annotation.setGeometry(corner.x(), corner.y() - box.Height, box.Width, box.Height);
 }
 
 void TPageForm::StampAnnotation(TAnnotation& annotation) {
@@ -174,8 +177,12 @@ bool TPageForm::SaveAnnotations(bool ask) {
     KillSizer();
     DocumentSet->AnnotationsToUpload = true;
     std::vector<TAnnotationState> controls;
-    for (const TAnnotation* a : Annotations())
-        controls.push_back({a->x(), a->y(), a->Text(), a->UserName, a->ModifiedDate, a->ModifiedTime});
+    for (const TAnnotation* a : Annotations()) {
+        // Stored as the upright page has it: the corner's place there, the box above it.
+        const TPoint corner = ToUprightPoint({a->x(), a->y() + a->height()});
+        controls.push_back(
+            {corner.X, corner.Y - a->height(), a->Text(), a->UserName, a->ModifiedDate, a->ModifiedTime});
+    }
     TDocSetPage& page = *info.Form->Pages[size_t(info.PageNumber - 1)];
     StoreAnnotations(page, controls, AnnotationHeight, PageScale());
     const bool saved = SavePackage ? SavePackage(*DocumentSet) : SaveWholePackage(*DocumentSet);
@@ -210,7 +217,9 @@ void TPageForm::AttachSizer(TAnnotation* annotation) {
 
 void TPageForm::KillSizer() {
     if (SizedAnnotation) {
-        const TPoint p = AnnotationPclPoint(SizedAnnotation->x(), SizedAnnotation->y(),
+        const TPoint corner =
+            ToUprightPoint({SizedAnnotation->x(), SizedAnnotation->y() + SizedAnnotation->height()});
+        const TPoint p = AnnotationPclPoint(corner.X, corner.Y - SizedAnnotation->height(),
                                             SizedAnnotation->height(), PageScale());
         SizedAnnotation->PclX = p.X;
         SizedAnnotation->PclY = p.Y;
@@ -268,10 +277,16 @@ void TPageForm::AddTextClick() {
 
 void TPageForm::ImageClick() {
     KillSizer();
-    if (!AddTextMode)
+    if (!AddTextMode) {
+        // A click that did not drag a selection drops the one there was.
+        if (!selectionDragged_ && !Selection.Empty()) {
+            Selection.Clear();
+            SelectionChanged();
+        }
         return;
+    }
     actSaveAnnotations->setEnabled(true);
-    const TPoint p = ScreenToPCL({MouseDownPoint.x(), MouseDownPoint.y()}, PageScale());
+    const TPoint p = ScreenToPCL(ToUprightPoint(MouseDownPoint), PageScale());
     const TStamp now = StampNow();
     TAnnotation* annotation = CreateAnAnnotation(p, now.Time, now.Date, AnnotationUserName(DocumentSet), "");
     if (annotation != nullptr)

@@ -66,7 +66,8 @@ void TPageForm::UpdateThumbnails() {
             return form != nullptr ? TPackageFormDocument(*form).DetachPage(page) : nullptr;
         };
     }
-    // A single page needs no strip to choose from.
+    // A single page needs no strip to choose from, nor the command that shows one.
+    actShowThumbnails->setVisible(count > 1);
     const bool show = actShowThumbnails->isChecked() && count > 1;
     if (show)
         Thumbnails->ShowPages(source, count, current, std::move(pages), PaperHint);
