@@ -115,6 +115,14 @@ int AnnotationHeightFor(double pageScale) {
     return RoundScaled(kAnnotationPclHeight * pageScale / 100.0);
 }
 
+TPageBox AnnotationPageBox(TPoint pcl, size_t length) {
+    const int left = pcl.X + kPclLeftOffset, bottom = pcl.Y + kPclTopOffset;
+    // Courier advances six tenths of its height.
+    const int advance = RoundScaled(AnnotationFontHeight(kAnnotationPclHeight) * 0.6);
+    const int width = int(std::min<size_t>(std::max<size_t>(length, 1), 200)) * advance;
+    return {left, bottom - kAnnotationPclHeight, left + width, bottom};
+}
+
 int AnnotationFontHeight(int annotationHeight) {
     return RoundScaled(annotationHeight * 0.9);
 }

@@ -4,6 +4,7 @@
 // annotation height, the wheel rule, plain-file page stepping, the go-to-page edit rules and the
 // placement of plain-file windows.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -74,6 +75,13 @@ TPoint PCLtoScreen(TPoint pcl, double pageScale);
 inline constexpr int kAnnotationPclHeight = 50;
 int AnnotationHeightFor(double pageScale);
 int AnnotationFontHeight(int annotationHeight);
+// The box a stored annotation of `length` characters covers on the page bitmap (page pixels:
+// left, top, right, bottom), for pictures of the page that show where notes are; its width is
+// that of Courier text at the annotation's font height.
+struct TPageBox {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+TPageBox AnnotationPageBox(TPoint pcl, size_t length);
 // Where an annotation's edit box goes: its bottom-left corner is the PCL point.
 struct TRect {
     int Left = 0;

@@ -262,6 +262,12 @@ TEST(PageWindow, ThumbnailStrip) {
     auto set = std::make_unique<TDocSet>();
     TDocSetForm& form = AddForm(*set, "B.LSR", 3);
     AddForm(*set, "A.LSR", 1);
+    // A note on page 2 shows on its thumbnail.
+    auto note = std::make_unique<TDocSetAnnotation>();
+    note->XPosition = 300;
+    note->YPosition = 1000;
+    note->Content = "CHECKED";
+    form.Pages[1]->AddAnnotation(std::move(note));
     TFixture f(std::move(set));
     auto page = f.Open(f.Node(0, 0));
     page->show();
@@ -276,6 +282,18 @@ TEST(PageWindow, ThumbnailStrip) {
         EXPECT_EQ(strip->Thumbnail(p)->Width(), kThumbnailWidth);
         EXPECT_EQ(strip->item(p - 1)->text(), QString::number(p));
     }
+    const auto aqua = [strip](int p) {
+        const QImage icon = strip->item(p - 1)->icon().pixmap(strip->iconSize()).toImage();
+        int n = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                n += icon.pixelColor(x, y) == QColor(0, 255, 255);
+        return n;
+    };
+    // 50 dots high and 7 x 27 wide at 100 / 2450: 2 rows of about 8 pixels, at (14, 47).
+    EXPECT_EQ((std::array{aqua(1), aqua(3)}), (std::array{0, 0}));
+    EXPECT_GE(aqua(2), 8);
+    EXPECT_LE(aqua(2), 24);
     // The page beside the strip, not under it.
     EXPECT_LE(strip->geometry().right(), page->ScrollBox->geometry().left());
 

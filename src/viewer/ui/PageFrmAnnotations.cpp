@@ -4,6 +4,7 @@
 #include "ImageView.h"
 #include "PageFrm.h"
 #include "Prompt.h"
+#include "ThumbnailStrip.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -190,6 +191,8 @@ bool TPageForm::SaveAnnotations(bool ask) {
         return false; // the file is as it was and the user was told; Save stays on for a retry
     // The picture follows what the page now holds: annotated, or a plain page again.
     CurrentNode->ImageIndex = page.HasAnnotations() ? kImageAnnotated : kImagePage;
+    if (!Thumbnails->isHidden())
+        Thumbnails->RefreshPictures();
     if (NodeChanged)
         NodeChanged(CurrentNode);
     DocumentSet->Modified = false;

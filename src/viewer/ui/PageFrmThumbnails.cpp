@@ -29,6 +29,16 @@ void TPageForm::CreateThumbnails(QBoxLayout* pageRow) {
     Thumbnails->hide();
     pageRow->addWidget(Thumbnails);
     connect(Thumbnails, &TThumbnailStrip::PageChosen, this, &TPageForm::ThumbnailChosen);
+    // The notes saved on a package page show on its thumbnail.
+    Thumbnails->AnnotationBoxes = [this](int page) {
+        std::vector<TPageBox> boxes;
+        const TDocSetForm* form = CurrentNode != nullptr && PackageMode() ? CurrentNode->Form() : nullptr;
+        if (form == nullptr || page < 1 || page > form->PageCount())
+            return boxes;
+        for (const auto& note : form->Pages[size_t(page - 1)]->Annotations)
+            boxes.push_back(AnnotationPageBox({note->XPosition, note->YPosition}, note->Content.size()));
+        return boxes;
+    };
     actShowThumbnails = new QAction("&Thumbnails", this);
     actShowThumbnails->setObjectName("actShowThumbnails");
     actShowThumbnails->setCheckable(true);
@@ -69,8 +79,10 @@ void TPageForm::UpdateThumbnails() {
     // A single page needs no strip to choose from, nor the command that shows one.
     actShowThumbnails->setVisible(count > 1);
     const bool show = actShowThumbnails->isChecked() && count > 1;
-    if (show)
+    if (show) {
         Thumbnails->ShowPages(source, count, current, std::move(pages), PaperHint);
+        Thumbnails->RefreshPictures();
+    }
     if (show == Thumbnails->isHidden()) {
         Thumbnails->setVisible(show);
         ResizeHandler();

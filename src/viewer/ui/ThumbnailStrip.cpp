@@ -143,7 +143,30 @@ void TThumbnailStrip::SetItemPicture(int page) {
     if (it == nullptr)
         return;
     const TGreyImage* image = Thumbnail(page);
-    it->setIcon(QIcon(image != nullptr ? PictureOf(*image) : Placeholder()));
+    if (image == nullptr || image->Empty()) {
+        it->setIcon(QIcon(Placeholder()));
+        return;
+    }
+    QPixmap picture = PictureOf(*image);
+    const std::vector<TPageBox> boxes = AnnotationBoxes ? AnnotationBoxes(page) : std::vector<TPageBox>();
+    if (!boxes.empty()) {
+        // A thumbnail is as wide as the page: 2450 dots upright, 4200 on its side.
+        const double scale = double(image->Width()) / (image->Width() > image->Height() ? 4200 : 2450);
+        QPainter painter(&picture);
+        for (const TPageBox& box : boxes) {
+            const QRectF shown(QPointF(1 + box.Left * scale, 1 + box.Top * scale),
+                               QPointF(1 + box.Right * scale, 1 + box.Bottom * scale));
+            // At least a pixel high, so that a note shows at thumbnail size.
+            painter.fillRect(shown.adjusted(0, 0, 0, std::max(0.0, 1.0 - shown.height())),
+                             QColor(0, 255, 255));
+        }
+    }
+    it->setIcon(QIcon(picture));
+}
+
+void TThumbnailStrip::RefreshPictures() {
+    for (int page = 1; page <= count(); ++page)
+        SetItemPicture(page);
 }
 
 void TThumbnailStrip::DrawNext() {

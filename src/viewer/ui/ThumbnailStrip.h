@@ -7,6 +7,7 @@
 
 #include "PageDocument.h"
 #include "PageThumbnail.h"
+#include "ViewerCore.h"
 
 #include <QListWidget>
 #include <QThreadPool>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pg {
 
@@ -32,6 +34,10 @@ public:
     // Shows pages 1..count of source (a form, or a plain file's document) with page
     // current marked. The same source again keeps the thumbnails and only moves the mark.
     void ShowPages(const void* source, int count, int current, TPageSource pages, std::string paperHint);
+    // The boxes of a page's annotations (page pixels), drawn over its thumbnail; none without it.
+    std::function<std::vector<TPageBox>(int page)> AnnotationBoxes;
+    // The pictures again, with the annotation boxes as they are now.
+    void RefreshPictures();
     // Marks page (1-based) as the page shown and scrolls it into view.
     void SetCurrentPage(int page);
     int CurrentPage() const { return current_; }
