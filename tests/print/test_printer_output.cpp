@@ -62,8 +62,9 @@ TEST(PrinterOutput, DefaultAndCurrentPrinter) {
 
     test::ExpectEach<bool>(IsPrinterAddress, {{"ipp://host/ipp/print", true},
                                               {"IPPS://host/ipp/print", true},
+                                              {"http://host:631/printers/office", true},
                                               {"Office Laser", false},
-                                              {"http://host/", false}});
+                                              {"ftp://host/", false}});
 }
 
 TEST(PrinterOutput, DocumentFormatChoice) {
