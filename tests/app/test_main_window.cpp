@@ -40,6 +40,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -414,6 +415,32 @@ TEST(MainWindow, DialogsStartInThePackagesFolderElseTheLastOneUsed) {
     EXPECT_EQ(dialogFolder(empty.actFileOpen), (TestDir() / "elsewhere").string());
     EXPECT_NE(empty.DialogFolder(), empty.ProgramFolder);
     EXPECT_TRUE(prompter.Entries().empty());
+}
+
+// The window keeps the size the package was shown in when forms are expanded and collapsed, and
+// its hint strip never shows as an empty bar.
+TEST(MainWindow, KeepsItsSizeAndItsHintStripIsNeverEmpty) {
+    TRecordingPrompter prompter;
+    SetCommandLine({});
+    TfrmMain empty;
+    EXPECT_EQ(empty.HelpStatus->text(), " Open a Tesselon, quodex, PDF or PCL document.");
+    SetCommandLine({WriteExamplePackage("size.tsn")});
+    TfrmMain main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    EXPECT_FALSE(main.HelpStatus->text().trimmed().isEmpty());
+    const QSize shown = main.size();
+    const TTreeNode* root = main.Tree().Root();
+    for (const auto& form : root->Children)
+        main.DocTree->expand(main.Model().IndexOf(form.get()));
+    QTest::mouseClick(main.DocTree->viewport(), Qt::LeftButton, {}, CentreOf(main, root->Children[2].get()));
+    EXPECT_EQ(main.size(), shown);
+    main.DocTree->collapseAll();
+    EXPECT_EQ(main.size(), shown);
+    // A widget without a hint of its own leaves the strip with the window's hint.
+    QStatusTipEvent none{QString()};
+    QApplication::sendEvent(&main, &none);
+    EXPECT_EQ(main.HelpStatus->text().toStdString(), std::string(" ") + kHintMultiSelect);
 }
 
 TEST(MainWindow, DragAndDrop) {

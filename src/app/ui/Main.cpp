@@ -110,8 +110,6 @@ void TfrmMain::ConnectTree() {
         if (hitItem)
             ProcessSelectedNodes(TProcessKind::View);
     });
-    connect(DocTree, &QTreeView::expanded, this, &TfrmMain::AdjustFormHeight);
-    connect(DocTree, &QTreeView::collapsed, this, &TfrmMain::AdjustFormHeight);
     connect(DocTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         PrepareNodeMenu();
         NodeMenu->popup(DocTree->viewport()->mapToGlobal(pos));
@@ -184,6 +182,8 @@ void TfrmMain::FormCreate() {
     LoadCommandLinePackage();
     SkipPrinterDialog = SettingPrinterDlg() == 2;
     SetMainCaptionAndWindowPosition();
+    // The hint strip says what to do next from the start, never showing as an empty bar.
+    HelpStatus->setText(QLatin1Char(' ') + IdleHint());
     QApplication::restoreOverrideCursor();
     DebugMsg("Main : On create; end");
 }
@@ -248,6 +248,7 @@ void TfrmMain::LoadTree(const THLWMemorystream* stream) {
     DocTreeChange();
     AdjustFormHeight();
     ResizeWindow(GetIdealFormWidth(), height());
+    HelpStatus->setText(QLatin1Char(' ') + IdleHint());
 }
 
 void TfrmMain::DestroyTree() {
@@ -400,7 +401,8 @@ void TfrmMain::DocTreeClick() {
     QApplication::sendEvent(DocTree, &tip);
     if (!Loaded)
         return;
-    AdjustFormHeight();
+    // The window keeps the size the package was shown in: expanding a form, or a click, does not
+    // make it jump; the tree scrolls instead.
     SetActionEnabled(actEmail, true);
     actViewTIFF->setEnabled(false);
 }
@@ -675,6 +677,10 @@ void TfrmMain::AdjustFormHeight() {
     ResizeWindow(width(), std::min(wanted, maximumHeight()));
 }
 
+QString TfrmMain::IdleHint() const {
+    return Loaded ? DocTree->statusTip() : btnOpenFile->statusTip();
+}
+
 void TfrmMain::ResizeWindow(int width, int height) {
     requested_ = QSize(width, height).boundedTo(maximumSize()).expandedTo(minimumSize());
     resize(requested_);
@@ -682,7 +688,8 @@ void TfrmMain::ResizeWindow(int width, int height) {
 
 bool TfrmMain::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        HelpStatus->setText(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        HelpStatus->setText(QLatin1Char(' ') + (tip.isEmpty() ? IdleHint() : tip));
         return true;
     }
     if (event->type() == QEvent::WindowActivate)

@@ -344,6 +344,8 @@ private:
     void ShowFormProperties();
     void SelectAllForms();
     void ResizeWindow(int width, int height);
+    // What the hint strip shows while the pointer is on nothing with a hint of its own.
+    QString IdleHint() const;
     std::string OrderFile() const;
     void CreatePrinting();
     void CreateTracking();
