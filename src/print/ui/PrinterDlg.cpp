@@ -1,5 +1,7 @@
 #include "PrinterDlg.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -91,7 +93,9 @@ TfrmPrinterDlg::TfrmPrinterDlg(bool duplexSwitch, QWidget* parent) : QDialog(par
     cbxPrinters = new QComboBox(this);
     cbxPrinters->setObjectName("cbxPrinters");
     cbxPrinters->setItemDelegate(new TPrinterEntryDelegate(cbxPrinters));
-    cbxPrinters->setMinimumWidth(380);
+    // Wide enough for the whole "No printers found" line it shows in place.
+    cbxPrinters->setMinimumWidth(std::max(
+        380, cbxPrinters->fontMetrics().horizontalAdvance(QString::fromUtf8(kNoPrintersMessage)) + 60));
     // A printer that is no queue of this system is reached by its address, typed here.
     cbxPrinters->setEditable(true);
     cbxPrinters->setInsertPolicy(QComboBox::NoInsert);
