@@ -261,9 +261,10 @@ TEST(PclText, EachCharacterIsDrawnBeforeItsUnderlineAndBullets) {
 
 TEST(PclText, HostileSizesAndPositionsStayOnThePage) {
     // Huge and negative heights, far positions: nothing is drawn off the page, nothing crashes.
-    for (const char* pcl : {"~(s999V~(s4148TABC", "~(s22222222222222222222222212V~(s4148TABC",
-                            "~(s-12V~(s4148TABC", "~(s0.01V~(s4101TABC", "~*p-5000x-5000YABC",
-                            "~*p99999999x99999999YABC", "~(s4148T~*p2440x3290YWWW", "~(s4148T~&k-99999HW W"})
+    for (const char* pcl :
+         {"~(s999V~(s4148TABC", "~(s22222222222222222222222212V~(s4148TABC", "~(s-12V~(s4148TABC",
+          "~(s0.01V~(s4101TABC", "~*p-5000x-5000YABC", "~*p99999999x99999999YABC",
+          "~&dDAB~*p2147483647X~&a-2147483647H", "~(s4148T~*p2440x3290YWWW", "~(s4148T~&k-99999HW W"})
         EXPECT_EQ(TShown(P(pcl)).Page.Width(), 2450) << pcl;
     // A 999-point "W" is taller than the page: not drawn, yet it advances. 300 points draw.
     EXPECT_EQ(CursorAfter(P("~(s999V~(s4148TW")).first, 50 + 4146); // 999 / 100 * 415 = 4145.85

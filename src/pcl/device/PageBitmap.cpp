@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -325,9 +326,12 @@ void TPageBitmap::Line(int x1, int y1, int x2, int y2, int penWidth, uint8_t ind
     const int before = penWidth / 2;
     const int after = penWidth - before;
     if (y1 == y2) {
-        const int from = x2 >= x1 ? x1 : x2 + 1;
-        const int to = x2 >= x1 ? x2 : x1 + 1;
-        FillRect(from, y1 - before, to, y1 + after, index);
+        // Ends at the limits of the number range are summed wide, then held within it (the
+        // rectangle is clipped to the page anyway).
+        const auto held = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+        const int64_t from = x2 >= x1 ? x1 : int64_t(x2) + 1;
+        const int64_t to = x2 >= x1 ? x2 : int64_t(x1) + 1;
+        FillRect(held(from), held(int64_t(y1) - before), held(to), held(int64_t(y1) + after), index);
         return;
     }
     const TLineSteps points = LineStepsNear(x1, y1, x2, y2, penWidth, width_, height_);
