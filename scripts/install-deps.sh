@@ -40,6 +40,8 @@ PACKAGES=(
   # the scanning plug-in: TIFF pages (libtiff) and scanners (SANE; libsane1 holds the "test"
   # backend the tests scan from)
   libtiff-dev libsane-dev libsane1
+  # JPEG-coded images of PCL XL
+  libjpeg-dev
   # Vivaform pages: a real browser engine (the build leaves the browser out without it)
   qt6-webengine-dev
   # the web tests' proxy and certificates
