@@ -22,7 +22,7 @@ struct THPGLPoint {
 
 // A font as SD and AD describe it (kind 1 symbol set, 2 spacing, 3 pitch, 4 height in
 // points, 5 posture, 6 stroke weight, 7 typeface).
-struct THPGLFontSpec {
+struct THPGLFontChoice {
     int SymbolSet = 277;
     bool Proportional = false;
     double Pitch = 9;
@@ -104,7 +104,7 @@ struct THPGLState {
     // Labels.
     char LabelTerminator = 3;
     bool TerminatorPrinted = false;
-    THPGLFontSpec Standard, Alternate;
+    THPGLFontChoice Standard, Alternate;
     bool AlternateSelected = false;
     int LabelOrigin = 1;
     double DirRun = 1, DirRise = 0; // DI/DR

@@ -33,7 +33,7 @@ int ToInt(double v) {
     return std::isnan(v) ? 0 : int(std::clamp(v, -2e9, 2e9));
 }
 
-bool IsStick(const THPGLFontSpec& font) {
+bool IsStick(const THPGLFontChoice& font) {
     return font.Typeface == kStickTypeface || font.Typeface == kArcTypeface;
 }
 
@@ -51,10 +51,10 @@ struct TLabelFont {
 };
 
 TLabelFont LabelFont(const THPGLState& st) {
-    const THPGLFontSpec& spec = st.AlternateSelected ? st.Alternate : st.Standard;
+    const THPGLFontChoice& chosen = st.AlternateSelected ? st.Alternate : st.Standard;
     TLabelFont f;
-    f.Stick = IsStick(spec);
-    const double pitch = std::clamp(spec.Pitch, 0.1, 1000.0);
+    f.Stick = IsStick(chosen);
+    const double pitch = std::clamp(chosen.Pitch, 0.1, 1000.0);
     double width = 0, height = 0;
     if (st.CharSizeKind == 1) {
         width = st.CharWidth * kPluPerCm;
@@ -71,15 +71,15 @@ TLabelFont LabelFont(const THPGLState& st) {
         f.LineSpace = 2 * f.CapHeight;
         f.Step = 1.5 * f.CapHeight;
     } else {
-        double points = std::clamp(spec.Height, 0.25, 999.75);
+        double points = std::clamp(chosen.Height, 0.25, 999.75);
         if (st.CharSizeKind)
             points = std::abs(height) / kPluPerPoint / 0.7;
-        f.Font.PrimarySymbolSet = int16_t(std::clamp(spec.SymbolSet, 0, 32767));
-        f.Font.PrimarySpacing = spec.Proportional ? 1 : 0;
+        f.Font.PrimarySymbolSet = int16_t(std::clamp(chosen.SymbolSet, 0, 32767));
+        f.Font.PrimarySpacing = chosen.Proportional ? 1 : 0;
         f.Font.PrimaryHeight = points;
-        f.Font.PrimaryStyle = int16_t(spec.Posture == 1 || spec.Posture == 2 ? 1 : 0);
-        f.Font.PrimaryStrokeWeight = uint8_t(spec.Weight >= 3 ? 3 : 0);
-        f.Font.PrimaryTypeface = uint16_t(std::clamp(spec.Typeface, 0, 65535));
+        f.Font.PrimaryStyle = int16_t(chosen.Posture == 1 || chosen.Posture == 2 ? 1 : 0);
+        f.Font.PrimaryStrokeWeight = uint8_t(chosen.Weight >= 3 ? 3 : 0);
+        f.Font.PrimaryTypeface = uint16_t(std::clamp(chosen.Typeface, 0, 65535));
         // Printed look: the screen's bold for fill data is no label's.
         f.Text = SelectTextFont(f.Font, 0, true);
         f.Text.Colour = 0;
@@ -312,9 +312,9 @@ private:
     int angle_ = 0;
 };
 
-void SetFont(THPGLFontSpec& font, const std::vector<double>& p) {
+void SetFont(THPGLFontChoice& font, const std::vector<double>& p) {
     if (p.empty()) {
-        font = THPGLFontSpec{};
+        font = THPGLFontChoice{};
         return;
     }
     for (size_t i = 0; i + 1 < p.size(); i += 2) {

@@ -43,10 +43,9 @@ inline TBlackMap ReadBlackPng(const std::filesystem::path& path) {
 }
 
 // Page `page` of a PCL file as `render` writes it for a look in black and white: the page
-// window's drawing, every pixel that is not white black.
-inline TBlackMap RenderedPage(const std::string& pcl, int page) {
+// window's drawing (or the look the options ask for), every pixel that is not white black.
+inline TBlackMap RenderedPage(const std::string& pcl, int page, const TRunOptions& options = {}) {
     TPclFileDocument document(pcl, TPclFileDocument::TUse::View);
-    TRunOptions options;
     TPageBitmap bitmap(0, 0, options.PageBitmapFormat());
     TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
     document.RunPage(page, device, options);

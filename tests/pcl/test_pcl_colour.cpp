@@ -72,19 +72,10 @@ std::string SquareFont() {
 
 // Page `page` printed in black and white (print look, 1 bit a pixel), every set pixel black.
 TBlackMap PrintedPage(const std::string& pcl, int page) {
-    TPclFileDocument document(pcl, TPclFileDocument::TUse::View);
     TRunOptions options;
     options.PrintMode = true;
     options.FillColour = 0;
-    TPageBitmap bitmap(0, 0, options.PageBitmapFormat());
-    TPageBitmapDevice device(bitmap, &TFontEngine::Shared());
-    document.RunPage(page, device, options);
-    TBlackMap map{bitmap.Width(), bitmap.Height(), {}};
-    map.Black.resize(size_t(map.Width) * size_t(map.Height));
-    for (int y = 0; y < map.Height; ++y)
-        for (int x = 0; x < map.Width; ++x)
-            map.Black[size_t(y) * size_t(map.Width) + size_t(x)] = bitmap.Pixel(x, y) != kPaletteWhite;
-    return map;
+    return RenderedPage(pcl, page, options);
 }
 
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
