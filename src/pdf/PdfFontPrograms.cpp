@@ -1,5 +1,6 @@
 #include "PdfFontPrograms.h"
 
+#include "PdfDevice.h"
 #include "Strings.h"
 
 #include <fontconfig/fontconfig.h>
@@ -164,34 +165,10 @@ bool FontFileNamed(const std::string& postscriptName, std::string& path, int& in
 // The face's glyphs for the characters, without hinting or layout tables, as a font file;
 // empty when it cannot be made.
 std::string SubsetProgram(const std::string& path, int index, const std::set<uint32_t>& codePoints) {
-    hb_blob_t* blob = hb_blob_create_from_file_or_fail(path.c_str());
-    hb_face_t* whole = blob ? hb_face_create(blob, unsigned(index)) : nullptr;
-    hb_blob_destroy(blob);
-    hb_subset_input_t* input = whole ? hb_subset_input_create_or_fail() : nullptr;
-    if (!input) {
-        hb_face_destroy(whole);
-        return {};
-    }
-    hb_set_t* unicodes = hb_subset_input_unicode_set(input);
-    for (const uint32_t cp : codePoints)
-        hb_set_add(unicodes, cp);
-    hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
-    for (const char* tag :
-         {"GSUB", "GPOS", "GDEF", "kern", "gasp", "hdmx", "VDMX", "LTSH", "DSIG", "JSTF", "BASE"})
-        hb_set_add(dropped, hb_tag_from_string(tag, 4));
-    hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
-    hb_face_t* subset = hb_subset_or_fail(whole, input);
-    hb_subset_input_destroy(input);
-    hb_face_destroy(whole);
-    if (!subset)
-        return {};
-    hb_blob_t* bytes = hb_face_reference_blob(subset);
-    hb_face_destroy(subset);
-    unsigned length = 0;
-    const char* data = hb_blob_get_data(bytes, &length);
-    std::string program(data != nullptr ? data : "", length);
-    hb_blob_destroy(bytes);
-    return program;
+    return SubsetFontFile(path, index, [&codePoints](hb_set_t* unicodes) {
+        for (const uint32_t cp : codePoints)
+            hb_set_add(unicodes, cp);
+    });
 }
 
 } // namespace

@@ -190,32 +190,14 @@ private:
         font.Cell = CellMetricsOf(system);
         FT_Done_Face(system);
 
-        hb_blob_t* blob = hb_blob_create_from_file_or_fail(file.Path.c_str());
-        hb_face_t* whole = blob ? hb_face_create(blob, unsigned(file.Index)) : nullptr;
-        hb_blob_destroy(blob);
-        hb_subset_input_t* input = whole ? hb_subset_input_create_or_fail() : nullptr;
-        if (!input) {
-            hb_face_destroy(whole);
+        const std::string program = SubsetFontFile(file.Path, file.Index, [](hb_set_t* unicodes) {
+            for (const auto& [first, last] : kTextBlocks)
+                hb_set_add_range(unicodes, first, last);
+        });
+        if (program.empty())
             return font;
-        }
-        hb_set_t* unicodes = hb_subset_input_unicode_set(input);
-        for (const auto& [first, last] : kTextBlocks)
-            hb_set_add_range(unicodes, first, last);
-        // Positions come from the interpreter: the layout tables (and the closure over them,
-        // the larger part of subsetting time) are not needed.
-        hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
-        for (const char* tag :
-             {"GSUB", "GPOS", "GDEF", "kern", "gasp", "hdmx", "VDMX", "LTSH", "DSIG", "JSTF", "BASE"})
-            hb_set_add(dropped, hb_tag_from_string(tag, 4));
-        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
-        // The subset as a plain font file again: a built face does not list its tables.
-        hb_face_t* subset = hb_subset_or_fail(whole, input);
-        hb_subset_input_destroy(input);
-        hb_face_destroy(whole);
-        if (!subset)
-            return font;
-        hb_blob_t* bytes = hb_face_reference_blob(subset);
-        hb_face_destroy(subset);
+        hb_blob_t* bytes = hb_blob_create(program.data(), unsigned(program.size()), HB_MEMORY_MODE_DUPLICATE,
+                                          nullptr, nullptr);
         font.Face = hb_face_create(bytes, 0);
         hb_blob_destroy(bytes);
         if (hb_face_get_glyph_count(font.Face) == 0) {
@@ -1352,6 +1334,39 @@ std::string TPdfDevice::Finish() {
 
 const std::string& TPdfDevice::Error() const {
     return impl_->Error;
+}
+
+std::string SubsetFontFile(const std::string& path, int index,
+                           const std::function<void(hb_set_t*)>& addCharacters) {
+    hb_blob_t* blob = hb_blob_create_from_file_or_fail(path.c_str());
+    hb_face_t* whole = blob ? hb_face_create(blob, unsigned(index)) : nullptr;
+    hb_blob_destroy(blob);
+    hb_subset_input_t* input = whole ? hb_subset_input_create_or_fail() : nullptr;
+    if (!input) {
+        hb_face_destroy(whole);
+        return {};
+    }
+    addCharacters(hb_subset_input_unicode_set(input));
+    // The layout tables (and the closure over them, the larger part of subsetting time) are
+    // not needed.
+    hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+    for (const char* tag :
+         {"GSUB", "GPOS", "GDEF", "kern", "gasp", "hdmx", "VDMX", "LTSH", "DSIG", "JSTF", "BASE"})
+        hb_set_add(dropped, hb_tag_from_string(tag, 4));
+    hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
+    // The subset as a plain font file again: a built face does not list its tables.
+    hb_face_t* subset = hb_subset_or_fail(whole, input);
+    hb_subset_input_destroy(input);
+    hb_face_destroy(whole);
+    if (!subset)
+        return {};
+    hb_blob_t* bytes = hb_face_reference_blob(subset);
+    hb_face_destroy(subset);
+    unsigned length = 0;
+    const char* data = hb_blob_get_data(bytes, &length);
+    std::string program(data != nullptr ? data : "", length);
+    hb_blob_destroy(bytes);
+    return program;
 }
 
 } // namespace pg

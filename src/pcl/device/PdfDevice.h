@@ -18,8 +18,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+
+struct hb_set_t; // harfbuzz's set of characters
 
 namespace pg {
 
@@ -70,5 +73,11 @@ private:
     struct TImpl;
     std::unique_ptr<TImpl> impl_;
 };
+
+// The face at index of a font file cut down to the characters addCharacters puts into the set
+// it is given: glyphs without hinting or layout tables (positions come from the interpreter),
+// as a plain font file again. Empty when the file cannot be read or cut.
+std::string SubsetFontFile(const std::string& path, int index,
+                           const std::function<void(hb_set_t*)>& addCharacters);
 
 } // namespace pg
